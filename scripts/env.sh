@@ -1,0 +1,20 @@
+# Shared settings of the project's scripts (sourced, not run).
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+NATIVE_DIR="$ROOT/build/native"
+WINDOWS_DIR="$ROOT/build/windows"
+OPENSSL_MINGW=$(ls -d "${ZARVOD_CACHE:-/var/cache/zarvod}"/openssl-mingw-*/lib/libcrypto.a 2>/dev/null | head -n1 | xargs -r dirname | xargs -r dirname)
+JOBS=$(nproc)
+
+# Wine: a 32-bit prefix of the build tree's own; no Mono or Gecko prompts.
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=${WINEPREFIX:-$WINDOWS_DIR/wineprefix}
+
+ensure_wineprefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    xvfb-run -a wineboot -i >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
+  fi
+}

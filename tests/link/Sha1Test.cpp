@@ -1,0 +1,150 @@
+#include "link/Sha1.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Hex(const uint8_t* p, size_t n)
+{
+    static const char* d = "0123456789abcdef";
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+        s += d[p[i] >> 4];
+        s += d[p[i] & 15];
+    }
+    return s;
+}
+
+std::string Sha1Hex(const std::string& m)
+{
+    uint8_t d[20];
+    Sha1Digest(m.data(), m.size(), d);
+    return Hex(d, 20);
+}
+
+std::string HmacHex(const std::string& key, const std::string& data)
+{
+    uint8_t mac[20];
+    HmacSha1(key.data(), key.size(), data.data(), data.size(), mac);
+    return Hex(mac, 20);
+}
+
+} // namespace
+
+TEST(Sha1, Fips180Vectors)
+{
+    EXPECT_EQ(Sha1Hex(""), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(Sha1Hex("abc"), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(Sha1Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "84983e441c3bd26ebaae4aa1f95129e5e54670f1");
+    EXPECT_EQ(Sha1Hex("abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnop"
+                      "qrlmnopqrsmnopqrstnopqrstu"),
+              "a49b2446a02c645bf419f995b67091253a04a259");
+}
+
+TEST(Sha1, OneMillionAInUnevenPieces)
+{
+    Sha1Context ctx;
+    Sha1Init(ctx);
+    const std::string chunk(997, 'a'); // a prime, so pieces straddle blocks
+    size_t left = 1000000;
+    while (left > 0) {
+        const size_t n = std::min(left, chunk.size());
+        Sha1Update(ctx, chunk.data(), n);
+        left -= n;
+    }
+    uint8_t d[20];
+    Sha1Final(ctx, d);
+    EXPECT_EQ(Hex(d, 20), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+}
+
+TEST(Sha1, PaddingBoundaries)
+{
+    // Lengths around the 56-byte padding limit and the 64-byte block.
+    EXPECT_EQ(Sha1Hex(std::string(55, 'a')), "c1c8bbdc22796e28c0e15163d20899b65621d65a");
+    EXPECT_EQ(Sha1Hex(std::string(56, 'a')), "c2db330f6083854c99d4b5bfb6e8f29f201be699");
+    EXPECT_EQ(Sha1Hex(std::string(63, 'a')), "03f09f5b158a7a8cdad920bddc29b81c18a551f5");
+    EXPECT_EQ(Sha1Hex(std::string(64, 'a')), "0098ba824b5c16427bd7a1122a5a442a25ec644d");
+    EXPECT_EQ(Sha1Hex(std::string(65, 'a')), "11655326c708d70319be2610e8a57d9a5b959d3b");
+}
+
+TEST(HmacSha1, Rfc2202Cases)
+{
+    EXPECT_EQ(HmacHex(std::string(20, '\x0b'), "Hi There"), "b617318655057264e28bc0b6fb378c8ef146be00");
+    EXPECT_EQ(HmacHex("Jefe", "what do ya want for nothing?"), "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79");
+    EXPECT_EQ(HmacHex(std::string(20, '\xaa'), std::string(50, '\xdd')),
+              "125d7342b9ac11cd91a39af48aa17b4f63f175d3");
+    std::string key4;
+    for (int i = 1; i <= 25; ++i)
+        key4 += char(i);
+    EXPECT_EQ(HmacHex(key4, std::string(50, '\xcd')), "4c9007f4026250c6bc8414f9bf50c86c2d7235da");
+    EXPECT_EQ(HmacHex(std::string(20, '\x0c'), "Test With Truncation"), "4c1a03424b55e07fe7f27be1d58bb9324a9a5a04");
+    EXPECT_EQ(HmacHex(std::string(80, '\xaa'), "Test Using Larger Than Block-Size Key - Hash Key First"),
+              "aa4ae5e15272d00e95705637ce8a3b55ed402112");
+    EXPECT_EQ(HmacHex(std::string(80, '\xaa'),
+                      "Test Using Larger Than Block-Size Key and Larger Than One Block-Size Data"),
+              "e8e99d0f45237d786d6bbaa7965c7808bbff1a91");
+}
+
+TEST(HmacSha1, LongKeyEqualsItsDigestAsKey)
+{
+    const std::string key(80, 'k');
+    uint8_t d[20];
+    Sha1Digest(key.data(), key.size(), d);
+    EXPECT_EQ(HmacHex(key, "data"), HmacHex(std::string(reinterpret_cast<char*>(d), 20), "data"));
+}
+
+TEST(Pbkdf2Sha1, Rfc6070Cases)
+{
+    uint8_t b1[20], b2[20];
+    Pbkdf2Sha1BlockText("salt", "password", 1, b1);
+    EXPECT_EQ(Hex(b1, 20), "4b007901b765489abead49d926f721d065a429c1");
+
+    Pbkdf2Sha1BlockText("saltSALTsaltSALTsaltSALTsaltSALTsalt", "passwordPASSWORDpassword", 1, b1);
+    Pbkdf2Sha1BlockText("saltSALTsaltSALTsaltSALTsaltSALTsalt", "passwordPASSWORDpassword", 2, b2);
+    EXPECT_EQ(Hex(b1, 20) + Hex(b2, 5), "3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038");
+
+    // Embedded NULs: neither salt nor password may be cut at the first zero.
+    const std::string salt("sa\0lt", 5);
+    Pbkdf2Sha1Block(salt.data(), salt.size(), std::string("pass\0word", 9), 1, b1);
+    EXPECT_EQ(Hex(b1, 16), "56fa6aa75548099dcc37d7f03425e0c3");
+}
+
+TEST(Pbkdf2Sha1, RawSaltWithZeroBytesIsNotReadAsText)
+{
+    // A 20-byte MCU id salt can start with a zero byte.
+    uint8_t salt[20] = {0, 1, 2, 3};
+    uint8_t a[32], b[32];
+    Pbkdf2Sha1Key32(salt, 20, "pw", a);
+    salt[19] = 1;
+    Pbkdf2Sha1Key32(salt, 20, "pw", b);
+    EXPECT_NE(Hex(a, 32), Hex(b, 32));
+}
+
+TEST(CalcWpaPsk, Ieee80211iVectors)
+{
+    uint8_t k[32];
+    ASSERT_TRUE(CalcWpaPsk("password", "IEEE", k));
+    EXPECT_EQ(Hex(k, 32), "f42c6fc52df0ebef9ebb4b90b38a5f902e83fe1b135a70e23aed762e9710a12e");
+    ASSERT_TRUE(CalcWpaPsk("ThisIsAPassword", "ThisIsASSID", k));
+    EXPECT_EQ(Hex(k, 32), "0dc0d6eb90555ed6419756b9a15ec3e3209b63df707dd508d14581f8982721af");
+    ASSERT_TRUE(CalcWpaPsk(std::string(32, 'a'), std::string(32, 'Z'), k));
+    EXPECT_EQ(Hex(k, 32), "becb93866bb8c3832cb777c2f559807c8c59afcb6eae734885001300a981cc62");
+}
+
+TEST(CalcWpaPsk, SixtyFourCharactersAreTheKeyInHex)
+{
+    const std::string hex = "0DC0D6EB90555ED6419756B9A15EC3E3209B63DF707DD508D14581F8982721af";
+    uint8_t k[32];
+    ASSERT_TRUE(CalcWpaPsk(hex, "ignored", k));
+    EXPECT_EQ(Hex(k, 32), "0dc0d6eb90555ed6419756b9a15ec3e3209b63df707dd508d14581f8982721af");
+
+    uint8_t untouched[32] = {7};
+    EXPECT_FALSE(CalcWpaPsk(std::string(63, 'a') + "g", "s", untouched));
+    EXPECT_FALSE(CalcWpaPsk(std::string(65, 'a'), "s", untouched));
+    EXPECT_EQ(untouched[0], 7);
+}
