@@ -1,7 +1,9 @@
 # Shared settings of the project's scripts (sourced, not run).
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-NATIVE_DIR="$ROOT/build/native"
-WINDOWS_DIR="$ROOT/build/windows"
+# ZARVOD_BUILD moves all build trees elsewhere (several checkouts building at once).
+BUILD_ROOT=${ZARVOD_BUILD:-$ROOT/build}
+NATIVE_DIR="$BUILD_ROOT/native"
+WINDOWS_DIR="$BUILD_ROOT/windows"
 OPENSSL_MINGW=$(ls -d "${ZARVOD_CACHE:-/var/cache/zarvod}"/openssl-mingw-*/lib/libcrypto.a 2>/dev/null | head -n1 | xargs -r dirname | xargs -r dirname)
 JOBS=$(nproc)
 
