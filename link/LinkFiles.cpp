@@ -1,0 +1,91 @@
+#include "link/LinkFiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+// Replaces target by source in one step (platform file).
+uint32_t ReplaceFileAtomically(const std::string& source, const std::string& target);
+
+uint32_t LinkErrorFromErrno(int e)
+{
+    switch (e) {
+    case ENOENT: return ILinkFiles::kErrFileNotFound;
+    case EACCES: case EPERM: case EISDIR: return ILinkFiles::kErrAccessDenied;
+    case EROFS: return ILinkFiles::kErrWriteProtect;
+    case EBUSY:
+#ifdef ETXTBSY
+    case ETXTBSY:
+#endif
+        return ILinkFiles::kErrSharing;
+    default: return ILinkFiles::kErrOther;
+    }
+}
+
+uint32_t CStdLinkFiles::ReadFile(const std::string& path, std::string& data)
+{
+    data.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return LinkErrorFromErrno(errno);
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        data.append(buf, n);
+    bool bad = std::ferror(f) != 0;
+    std::fclose(f);
+    return bad ? static_cast<uint32_t>(kErrOther) : 0u;
+}
+
+uint32_t CStdLinkFiles::WriteFileSafely(const std::string& path, const std::string& data)
+{
+    std::string temp = path + ".part~";
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f)
+        return LinkErrorFromErrno(errno);
+    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+        std::remove(temp.c_str());
+        return kErrOther;
+    }
+    uint32_t err = ReplaceFileAtomically(temp, path);
+    if (err)
+        std::remove(temp.c_str());
+    return err;
+}
+
+bool CStdLinkFiles::Exists(const std::string& path)
+{
+    std::error_code ec;
+    return fs::exists(fs::u8path(path), ec);
+}
+
+uint32_t CStdLinkFiles::Delete(const std::string& path)
+{
+    if (std::remove(path.c_str()) != 0)
+        return LinkErrorFromErrno(errno);
+    return 0;
+}
+
+uint32_t CStdLinkFiles::CreateFolder(const std::string& path)
+{
+    std::error_code ec;
+    fs::create_directories(fs::u8path(path), ec);
+    if (ec && !fs::is_directory(fs::u8path(path)))
+        return kErrAccessDenied;
+    return 0;
+}
+
+char CStdLinkFiles::Separator() const
+{
+#ifdef _WIN32
+    return '\\';
+#else
+    return '/';
+#endif
+}

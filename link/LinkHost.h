@@ -1,0 +1,107 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct FileEntry;
+
+// Everything the link core needs from the user interface, split by role so a
+// reader can hold each part at once. The main window implements all of them;
+// tests and the linkcheck runner implement them with recording fakes. Every
+// call comes on the one UI thread; none may run the link re-entrantly except
+// where noted (modal questions may pump messages: the link queues what
+// arrives meanwhile).
+
+// Message box (style bits as in the Windows message box: 0x30 warning,
+// 0x24 Yes/No question, 0x10 error). Results are the Windows button ids.
+class CLinkDialogs {
+public:
+    enum { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
+    enum { kStyleError = 0x10, kStyleWarning = 0x30, kStyleQuestion = 0x24 };
+    enum class PasswordChoice { Cancel, Ok, Delete };
+
+    // The text of a string-table entry in the user's language; english is
+    // the English text, the fallback.
+    virtual std::string LoadText(unsigned id, const char* english) { return english; }
+    // applyToAll non-null: show the "Apply to all files" box and report it.
+    virtual int ShowMessage(const std::string& text, unsigned style, bool* applyToAll = nullptr) = 0;
+    // The login prompt (user "admin"). Modal.
+    virtual PasswordChoice AskLoginPassword(std::string& password) = 0;
+protected:
+    ~CLinkDialogs() = default;
+};
+
+// The wait box that runs while a device job runs. OpenWaitBox(mode) opens it
+// (0 upload, 1 identify after connecting, 2 identify again); once up it tells
+// the main window, which calls CDeviceLink::OnIdentifyStart or OnUploadStart.
+class CLinkWaitBox {
+public:
+    virtual void OpenWaitBox(int mode) = 0;
+    virtual void EndWaitBox() = 0;
+    virtual void SetProgressRange(int range) = 0;
+    virtual void SetProgress(int value) = 0;
+protected:
+    ~CLinkWaitBox() = default;
+};
+
+// The bottom pane's three logs.
+class CLinkLogs {
+public:
+    virtual void LogDebugger(const std::string& line) = 0;
+    virtual void AddOutput(const char* text, size_t length) = 0;
+    virtual void AddFirmwareLog(const char* text, size_t length) = 0;
+protected:
+    ~CLinkLogs() = default;
+};
+
+// Window timers: the host calls CDeviceLink::OnTimer(id) when one expires,
+// until it is killed. Time never passes inside the link.
+class CLinkTimers {
+public:
+    virtual void SetTimer(unsigned id, unsigned milliseconds) = 0;
+    virtual void KillTimer(unsigned id) = 0;
+protected:
+    ~CLinkTimers() = default;
+};
+
+// What the main window shows of the link and of the file entries.
+class CLinkView {
+public:
+    virtual void EnableConnectButtons(bool connected) = 0;
+    // The port closed: disconnected button states, editor read-only without
+    // its execution line, resource view and flash bar redrawn.
+    virtual void OnLinkDisconnected() = 0;
+    // The board answered as its boot loader: file list folder back to the
+    // root, editor emptied, captions emptied.
+    virtual void OnIspModeEntered() = 0;
+    virtual void UpdateFlashUsage(int capacity, int used) = 0;
+    // The file-list pane rebuilds its rows from the entry list and redraws.
+    virtual void RefreshFileList() = 0;
+    // Name of the entry open in the file-list pane ("" when none).
+    virtual std::string GetOpenFileName() = 0;
+    // The open entry's editor state; text is set only when the editor text
+    // was modified (returns true then).
+    virtual bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scrollLine) = 0;
+    // Show an entry (text in the editor, image in the viewer).
+    virtual void OpenEntry(FileEntry& entry) = 0;
+    // An entry is about to be removed from the list (the pane forgets it).
+    virtual void OnEntryRemoved(const FileEntry& entry) = 0;
+protected:
+    ~CLinkView() = default;
+};
+
+// Preferences the link reads.
+class CLinkSettings {
+public:
+    virtual bool IsPhpDebugMode() = 0;
+    virtual bool IsFirmwareLogMode() = 0;
+    virtual std::string GetBackupFolder() = 0;
+protected:
+    ~CLinkSettings() = default;
+};
+
+class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
+                  public CLinkTimers, public CLinkView, public CLinkSettings {
+public:
+    virtual ~CLinkHost() = default;
+};

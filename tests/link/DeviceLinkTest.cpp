@@ -1,0 +1,378 @@
+#include "link/DeviceLink.h"
+
+#include <gtest/gtest.h>
+
+#include "LinkFakes.h"
+
+namespace {
+
+class DeviceLinkTest : public ::testing::Test {
+protected:
+    FakePort port;
+    FakeHost host;
+    CStdLinkFiles files;
+    CDeviceLink link{port, host, files};
+
+    void Feed(const std::vector<uint8_t>& bytes)
+    {
+        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
+        link.OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    uint8_t Answer() const { return static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F); }
+    // Connects, answers the sync byte and starts identification.
+    void ConnectAndIdentify()
+    {
+        ASSERT_TRUE(link.Connect("COM3"));
+        Feed({Answer()});
+        ASSERT_TRUE(host.HasTimer(CDeviceLink::kTimerOpenWaitBox));
+        link.OnTimer(CDeviceLink::kTimerOpenWaitBox);
+        ASSERT_TRUE(host.waitBoxOpen);
+        port.writes.clear();
+        link.OnIdentifyStart();
+    }
+    // Group/command byte pair of every frame written since the last call.
+    std::vector<std::string> Requests()
+    {
+        std::vector<std::string> out;
+        for (auto& w : port.writes) {
+            char b[8];
+            snprintf(b, sizeof b, "%02X/%02X", w[4] & 0x0F, w[5]);
+            out.push_back(w[1] >> 4 == 1 ? (w[4] & 0x40 ? "W" : "D") : b);
+        }
+        port.writes.clear();
+        return out;
+    }
+    using V = std::vector<std::string>;
+};
+
+TEST_F(DeviceLinkTest, SyncByteRangeAndAnswers)
+{
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(link.Connect("COM3"));
+        uint8_t s = link.GetSyncByte();
+        EXPECT_GE(s, 0x21);
+        EXPECT_LE(s, 0x3E);
+        EXPECT_NE(s, 0x2E);
+        EXPECT_NE(s, 0x2F);
+        EXPECT_EQ(port.writes.back(), (std::vector<uint8_t>{s, 0x0D}));
+        link.Disconnect();
+    }
+    // 0x21 expects 0x3E and 0x3E expects 0x21.
+    EXPECT_EQ((0x21 - 0x20) ^ 0x3F, 0x3E);
+    EXPECT_EQ((0x3E - 0x20) ^ 0x3F, 0x21);
+}
+
+TEST_F(DeviceLinkTest, SyncByteStaysTheSameAcrossResends)
+{
+    ASSERT_TRUE(link.Connect("COM3"));
+    uint8_t s = link.GetSyncByte();
+    for (int i = 0; i < 20; ++i)
+        link.OnTimer(CDeviceLink::kTimerSync);
+    ASSERT_EQ(port.writes.size(), 21u);
+    for (auto& w : port.writes)
+        EXPECT_EQ(w, (std::vector<uint8_t>{s, 0x0D}));
+    // A slow board's answer to the first byte is still right.
+    Feed({Answer()});
+    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerOpenWaitBox));
+    link.OnTimer(CDeviceLink::kTimerSync);
+    EXPECT_FALSE(host.HasTimer(CDeviceLink::kTimerSync));
+}
+
+TEST_F(DeviceLinkTest, BootLoaderAndWrongAnswers)
+{
+    ASSERT_TRUE(link.Connect("COM3"));
+    std::string isp = "100 boot\r\n";
+    Feed(std::vector<uint8_t>(isp.begin(), isp.end()));
+    EXPECT_TRUE(link.IsIspMode());
+    EXPECT_EQ(host.ispEntered, 1);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], LinkStrings::kIspMode.english);
+    // Later lines go to the debugger log one by one.
+    std::string lines = "200 a\n300";
+    Feed(std::vector<uint8_t>(lines.begin(), lines.end()));
+    EXPECT_EQ(host.log.back(), "200 a\n");
+
+    link.Disconnect();
+    host.messages.clear();
+    ASSERT_TRUE(link.Connect("COM3"));
+    Feed({uint8_t(Answer() ^ 1), 0x50});
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0], LinkStrings::kInitialSettingFailed.english);
+}
+
+TEST_F(DeviceLinkTest, OpenFailuresShowTheirMessages)
+{
+    EXPECT_FALSE(link.Connect(""));
+    EXPECT_EQ(host.messages.back(), "Select a COM port.");
+    port.failOpen = true;
+    EXPECT_FALSE(link.Connect("COM3"));
+    EXPECT_EQ(host.messages.back(), "Unable to open COM port");
+    port.failOpen = false;
+    port.failSetup = 87;
+    EXPECT_FALSE(link.Connect("COM3"));
+    EXPECT_EQ(host.messages.back(), "Fail to setup the COM port");
+    EXPECT_FALSE(port.IsOpen());
+    port.failSetup = 0;
+    EXPECT_TRUE(link.Connect("COM3"));
+    EXPECT_EQ(port.mask, 0x99u);
+}
+
+TEST_F(DeviceLinkTest, IdentificationChainLogsEachReply)
+{
+    ConnectAndIdentify();
+    EXPECT_EQ(Requests(), V{"01/25"});
+    Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})));
+    EXPECT_EQ(host.log.back(), "get id pdb (High : 3, Low : 7)");
+    EXPECT_EQ(Requests(), V{"01/11"});
+    Feed(Reply(1, 0x11, ItemInt(1048576)));
+    EXPECT_EQ(host.log.back(), "get sys ezfs : 1048576");
+    EXPECT_EQ(host.flashCapacity, 1048576);
+    EXPECT_EQ(Requests(), V{"01/21"});
+    Feed(Reply(1, 0x21, ItemBytes({0xAB, 0x01})));
+    EXPECT_EQ(host.log.back(), "get id ezfs : ab01");
+    EXPECT_EQ(Requests(), V{"01/22"});
+    Feed(Reply(1, 0x22, ItemInt(5)));  // wrong type: header untouched, chain goes on
+    EXPECT_EQ(Requests(), V{"01/23"});
+    Feed(Reply(1, 0x23, ItemBytes(Hex("00112233445566778899AABB"))));
+    EXPECT_EQ(host.log.back(), "get id mcu : 00112233445566778899aabb");
+    EXPECT_EQ(Requests(), V{"01/24"});
+    Feed(Reply(1, 0x24, ItemBytes(Hex("0002A5010203"))));
+    EXPECT_EQ(host.log.back(), "get id mac : 0002a5010203");
+    EXPECT_EQ(Requests(), V{"01/40"});
+    Feed(Reply(1, 0x40, ItemText("1")));
+    EXPECT_EQ(Requests(), V{"01/40"});
+    Feed(Reply(1, 0x40, ItemInt(0)));
+    EXPECT_EQ(Requests(), V{"01/33"});
+    Feed(Reply(1, 0x33, ItemBytes({0xDE, 0xAD})));
+    EXPECT_EQ(host.log.back(), "get id envc hash : dead");
+    EXPECT_EQ(Requests(), (V{"03/11", "W"}));
+    EXPECT_TRUE(link.IsIdentified());
+    const CDeviceInfo& info = link.DeviceInfo();
+    EXPECT_EQ(info.wiredPresent, 1);
+    EXPECT_EQ(info.wirelessPresent, 0);
+    EXPECT_EQ(info.mcuId, "00112233445566778899aabb");
+    EXPECT_EQ(info.firmwareHeader, "");
+}
+
+TEST_F(DeviceLinkTest, RefusalsOnlyPassWithCodeSixteen)
+{
+    ConnectAndIdentify();
+    Requests();
+    Feed(Reply(1, 0x25, ItemBytes({1, 2})));
+    Requests();
+    Feed(Reply(1, 0x11, ItemInt(16), true));
+    EXPECT_EQ(link.DeviceInfo().fsCapacity, 16);
+    EXPECT_EQ(Requests(), V{"01/21"});
+    EXPECT_TRUE(host.messages.empty());
+    Feed(Reply(1, 0x21, ItemInt(3), true));
+    EXPECT_EQ(host.messages.back(), LinkStrings::kInitialSettingFailed.english);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(host.waitBoxOpen);
+    EXPECT_FALSE(link.IsJobRunning());
+}
+
+TEST_F(DeviceLinkTest, ResourceRowsStopAtTheFirstBadItem)
+{
+    ConnectAndIdentify();
+    Requests();
+    Feed(Reply(1, 0x12, ItemInt(1) + ItemInt(2) + ItemBytes({1, 2, 3, 4})));
+    EXPECT_EQ(link.ResourceRows()[0][0], 1);
+    EXPECT_EQ(link.ResourceRows()[0][1], 2);
+    EXPECT_TRUE(Requests().empty());
+    Feed(Reply(1, 0x12, ItemInt(4) + ItemInt(5) + ItemInt(6)));
+    EXPECT_EQ(Requests(), V{"01/13"});
+    Feed(Reply(1, 0x13, ItemInt(7) + ItemInt(8) + ItemInt(9)));
+    EXPECT_EQ(Requests(), V{"01/15"});
+    Feed(Reply(1, 0x15, ItemInt(2048) + ItemInt(-1) + ItemInt(1023)));
+    EXPECT_EQ(link.ResourceRows()[2][0], 2);
+    EXPECT_EQ(link.ResourceRows()[2][1], 4194303);  // unsigned division
+    EXPECT_EQ(link.ResourceRows()[2][2], 0);
+}
+
+TEST_F(DeviceLinkTest, FramesSplitMergedAndAfterGarbage)
+{
+    ConnectAndIdentify();
+    Requests();
+    std::vector<uint8_t> pdb = Reply(1, 0x25, ItemBytes({1, 2}));
+    std::vector<uint8_t> ezfs = Reply(1, 0x11, ItemInt(4096));
+    // Split byte by byte.
+    for (uint8_t b : pdb)
+        Feed({b});
+    EXPECT_EQ(Requests(), V{"01/11"});
+    // Garbage (with a false start byte) before a frame, then two frames in one chunk.
+    std::vector<uint8_t> chunk = Hex("00 FF 50 01 7F 00 12") + ezfs + Reply(1, 0x21, ItemBytes({9}));
+    Feed(chunk);
+    EXPECT_EQ(Requests(), (V{"01/21", "01/22"}));
+    EXPECT_EQ(link.DeviceInfo().fsId, "09");
+}
+
+TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)
+{
+    ConnectAndIdentify();
+    Requests();
+    // Payload length disagreeing with the frame length.
+    Feed(Hex("50 00 00 0C 01 25 00 20 00 07 00 02 01 02 00 00"));
+    // Item length past the end of its frame.
+    Feed(Hex("50 00 00 0C 01 23 00 08 00 07 01 00 01 02 03 04"));
+    // Negative item length.
+    Feed(Hex("50 00 00 0C 01 24 00 08 00 07 00 03 00 00 00 00"));
+    // The biggest length field: the frame stays pending, nothing is read past.
+    std::vector<uint8_t> big = Hex("50 00 FF FF 01 25 FF FB");
+    big.resize(8 + 4000, 0x11);
+    Feed(big);
+    EXPECT_EQ(link.DeviceInfo().mcuId, "");
+    // A frame of 8200 bytes (a full window) is collected whole.
+    std::vector<uint8_t> data(8192, 0x5A);
+    Feed(Hex("50 10 20 04 00 00 20 00") + data);
+    // Then a sound reply still gets through once the giant frame is dropped.
+    std::vector<uint8_t> filler(0xFFFF + 4 - 4008 - 8200, 0);
+    Feed(filler);
+    Requests();
+    Feed(Reply(1, 0x23, ItemBytes({0xAA})));
+    EXPECT_EQ(link.DeviceInfo().mcuId, "aa");
+}
+
+TEST_F(DeviceLinkTest, FullWindowFrameIsReassembled)
+{
+    ConnectAndIdentify();
+    link.RequestFsImage();
+    Requests();
+    std::vector<uint8_t> data(8192);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i * 7);
+    std::vector<uint8_t> frame = Hex("50 10 20 04 00 00 20 00") + data;
+    // In odd pieces, as a USB driver hands them over.
+    for (size_t at = 0; at < frame.size(); at += 1000)
+        Feed(std::vector<uint8_t>(frame.begin() + at, frame.begin() + std::min(frame.size(), at + 1000)));
+    EXPECT_EQ(link.ImageCount(), 8192);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), link.ImageBuffer().begin()));
+    EXPECT_EQ(Requests(), V{"W"});
+}
+
+TEST_F(DeviceLinkTest, ChunkOfExactly4095BytesReadsAgain)
+{
+    ConnectAndIdentify();
+    link.RequestFsImage();
+    std::vector<uint8_t> data(4095 + 100 - 8, 1);
+    port.reads = 0;
+    Feed(Hex("50 10 10 5F 00 00 10 5B") + data);
+    EXPECT_EQ(port.reads, 2);  // 4095 bytes, then the 100 left
+    EXPECT_EQ(link.ImageCount(), 4095 + 100 - 8);
+}
+
+TEST_F(DeviceLinkTest, NestedReceiveQueuesInsteadOfOverwriting)
+{
+    ConnectAndIdentify();
+    Requests();
+    // The login: refused 01/25, challenge, MCU id, then the prompt; while
+    // the prompt is open the board's next frames arrive.
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    EXPECT_EQ(Requests(), V{"05/41"});
+    Feed(Reply(5, 0x41, ItemBytes(Hex("000102030405060708090A0B0C0D0E0F"))));
+    EXPECT_EQ(host.log.back(), "auth chap admin : 000102030405060708090a0b0c0d0e0f");
+    EXPECT_EQ(Requests(), V{"01/23"});
+    host.passwords = {"secret"};
+    host.onPassword = [&] {
+        host.onPassword = nullptr;
+        Feed(Reply(3, 0x00, {}) + Reply(1, 0x24, ItemBytes({0x42})));
+    };
+    Feed(Reply(1, 0x23, ItemBytes(Hex("00112233445566778899AABB"))));
+    EXPECT_EQ(host.passwordPrompts, 1);
+    // The response went out, then the queued frame was handled after it.
+    std::vector<std::string> r = Requests();
+    ASSERT_GE(r.size(), 2u);
+    EXPECT_EQ(r[0], "05/42");
+    EXPECT_EQ(link.DeviceInfo().macAddress, "42");
+}
+
+TEST_F(DeviceLinkTest, LoginRetriesOnAWrongPasswordAndCancelDisconnects)
+{
+    ConnectAndIdentify();
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
+    host.passwords = {"wrong", "right"};
+    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    Requests();
+    Feed(Reply(5, 0x42, ItemInt(1)));
+    EXPECT_EQ(host.messages.back(), LinkStrings::kPasswordMismatch.english);
+    EXPECT_EQ(host.passwordPrompts, 2);
+    EXPECT_EQ(Requests(), V{"05/42"});
+    Feed(Reply(5, 0x42, ItemInt(0)));
+    EXPECT_TRUE(link.IsLoggedIn());
+    EXPECT_FALSE(link.IsLoginPending());
+    EXPECT_EQ(Requests(), V{"01/25"});
+
+    // Cancel at the prompt ends the wait box and the connection.
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
+    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(host.waitBoxOpen);
+}
+
+TEST_F(DeviceLinkTest, LoginResponseInputs)
+{
+    uint8_t a[20], b[20];
+    // Text after the first blank; a short challenge reads as zeros.
+    CDeviceLink::ComputeLoginResponse("chap 0102", "", "", a);
+    CDeviceLink::ComputeLoginResponse("01020000000000000000000000000000", "00", "", b);
+    EXPECT_EQ(0, memcmp(a, b, 20));
+    // An MCU id of 24 hex characters: the other 8 salt bytes stay 0.
+    CDeviceLink::ComputeLoginResponse("", "112233445566778899aabbcc", "pw", a);
+    CDeviceLink::ComputeLoginResponse("", "112233445566778899aabbcc0000000000000000", "pw", b);
+    EXPECT_EQ(0, memcmp(a, b, 20));
+    // The password counts to 32 characters.
+    CDeviceLink::ComputeLoginResponse("", "", std::string(32, 'x'), a);
+    CDeviceLink::ComputeLoginResponse("", "", std::string(40, 'x'), b);
+    EXPECT_EQ(0, memcmp(a, b, 20));
+}
+
+TEST_F(DeviceLinkTest, StaleIdentityIsForgottenOnConnect)
+{
+    ConnectAndIdentify();
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
+    host.passwords = {"pw"};
+    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    EXPECT_FALSE(link.DeviceInfo().mcuId.empty());
+    link.Disconnect();
+    ASSERT_TRUE(link.Connect("COM4"));
+    EXPECT_TRUE(link.DeviceInfo().mcuId.empty());
+}
+
+TEST_F(DeviceLinkTest, WatchdogEndsASilentJob)
+{
+    ConnectAndIdentify();
+    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));
+    link.OnTimer(CDeviceLink::kTimerWatchdog);
+    EXPECT_FALSE(host.waitBoxOpen);
+    EXPECT_FALSE(link.IsJobRunning());
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_NE(host.messages.back().find("does not answer"), std::string::npos);
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(DeviceLinkTest, DispatcherRoutesOutputsAndIgnoresUnknowns)
+{
+    ConnectAndIdentify();
+    Requests();
+    std::vector<uint8_t> out = {0x50, 0x30, 0, 9, 0, 0, 0, 5, 'h', 'e', 'l', 'l', 'o'};
+    Feed(out);
+    EXPECT_EQ(host.output, "hello");
+    std::vector<uint8_t> fw = {0x50, 0x40, 0, 6, 0, 0, 0, 2, 'o', 'k'};
+    Feed(fw);
+    EXPECT_EQ(host.fwlog, "ok");
+    Feed(Reply(7, 0x11, ItemInt(1)));
+    Feed(Reply(1, 0x14, ItemInt(1)));
+    // A window frame while nothing is written is ignored.
+    Feed(Hex("50 10 00 04 40 00 20 00"));
+    EXPECT_TRUE(Requests().empty());
+    // 05/23: the board restarts into its boot loader.
+    Feed(Reply(5, 0x23, ItemInt(0)));
+    EXPECT_TRUE(link.IsReconnectPending());
+    EXPECT_TRUE(link.IsIspMode());
+    EXPECT_FALSE(port.IsOpen());
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#include "link/FrameItemReader.h"
+#include "link/LinkFrame.h"
+
+#include <gtest/gtest.h>
+
+#include "LinkFakes.h"
+
+using namespace LinkFrame;
+
+TEST(LinkFrame, RequestsMatchTheDocumentedBytes)
+{
+    // System command 05/25 with the int32 200.
+    EXPECT_EQ(RequestBuilder(5, 2, 5).Int32(200).Build(3),
+              Hex("50 03 00 0C 05 25 00 08 00 02 00 04 00 00 00 C8"));
+    // 01/40 with "init_net0": 9 characters, a NUL and 2 pad bytes, field 0x0E.
+    std::vector<uint8_t> initNet = Hex("50 00 00 14 01 40 00 10 00 06 00 0E") +
+                                   std::vector<uint8_t>{'i', 'n', 'i', 't', '_', 'n', 'e', 't', '0', 0, 0, 0};
+    EXPECT_EQ(RequestBuilder(1, 4, 0).Text("init_net0").Build(0), initNet);
+    // A request without items.
+    EXPECT_EQ(RequestBuilder(1, 2, 5).Build(15), Hex("50 0F 00 04 01 25 00 00"));
+    // Login response: one 20-byte type-7 item.
+    std::vector<uint8_t> r(20, 0xAB);
+    EXPECT_EQ(RequestBuilder(5, 4, 2).Bytes(r.data(), r.size()).Build(1),
+              Hex("50 01 00 1C 05 42 00 18 00 07 00 14") + r);
+    // Window frame and the empty data chunk.
+    EXPECT_EQ(WindowFrame(7), Hex("50 17 00 04 40 00 20 00"));
+    EXPECT_EQ(DataChunk(13, nullptr, 0), Hex("50 1D 00 04 00 00 00 00"));
+    uint8_t d[3] = {1, 2, 3};
+    EXPECT_EQ(DataChunk(0, d, 3), Hex("50 10 00 07 00 00 00 03 01 02 03"));
+}
+
+TEST(LinkFrame, TextItemPadding)
+{
+    EXPECT_EQ(TextLengthField(6), 10);   // "admin" and its NUL
+    EXPECT_EQ(TextLengthField(20), 20);  // a digest
+    EXPECT_EQ(TextLengthField(4), 4);    // 3 characters and a NUL
+    EXPECT_EQ(TextLengthField(5), 11);   // 4 characters and a NUL
+    // The mmap text items carry the padded size alone.
+    std::vector<uint8_t> f = RequestBuilder(5, 3, 0).Text("mmap/net0 ioctl get ipaddr", false).Build(0);
+    EXPECT_EQ(f[10], 0x00);
+    EXPECT_EQ(f[11], 0x1C);
+    EXPECT_EQ(f.size(), 8u + 4 + 28);
+}
+
+TEST(LinkFrame, CountersRunZeroToFifteen)
+{
+    SequenceCounter c;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(c.Next(), i);
+    EXPECT_EQ(c.Next(), 0);  // the 17th
+}
+
+TEST(FrameItemReader, ReadsEveryTypeAndStopsAtLyingLengths)
+{
+    std::vector<uint8_t> p = ItemInt(-5) + ItemText("abc") + ItemBytes({1, 2, 3, 4, 5});
+    FrameItemReader r(p.data(), p.size());
+    FrameItem it;
+    ASSERT_TRUE(r.Next(it));
+    EXPECT_TRUE(it.IsInt32());
+    EXPECT_EQ(it.Int32(), -5);
+    ASSERT_TRUE(r.Next(it));
+    EXPECT_EQ(it.Text(), "abc");
+    ASSERT_TRUE(r.Next(it));
+    EXPECT_EQ(it.Hex(), "0102030405");
+    EXPECT_FALSE(r.Next(it));
+    EXPECT_FALSE(r.Broken());
+
+    // Too long: the value would pass the end.
+    std::vector<uint8_t> lying = Hex("00 07 00 40 01 02 03 04");
+    EXPECT_FALSE(FrameItemReader::First(lying.data(), lying.size(), it));
+    // Pad count larger than the padded size: a negative length.
+    std::vector<uint8_t> negative = Hex("00 07 00 03 00 00 00 00");
+    EXPECT_FALSE(FrameItemReader::First(negative.data(), negative.size(), it));
+    // An int32 claiming 0x7FFC bytes.
+    std::vector<uint8_t> bigInt = Hex("00 02 7F FC 00 00 00 01");
+    EXPECT_FALSE(FrameItemReader::First(bigInt.data(), bigInt.size(), it));
+    // Fewer than 4 bytes.
+    EXPECT_FALSE(FrameItemReader::First(lying.data(), 3, it));
+    // An int32 item of length 2 is not an int32 value.
+    std::vector<uint8_t> shortInt = Hex("00 02 00 02 00 01 00 00");
+    ASSERT_TRUE(FrameItemReader::First(shortInt.data(), shortInt.size(), it));
+    EXPECT_FALSE(it.IsInt32());
+}
