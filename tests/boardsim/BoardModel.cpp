@@ -1,0 +1,543 @@
+#include "tests/boardsim/BoardModel.h"
+
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace boardsim {
+
+// Refusal codes of this board. 16 is the one the program knows ("nothing to
+// report"); the others only need to differ from it.
+enum : int {
+  kCodeNotPermitted = 1,   // uploads refused
+  kCodeNoSuchItem = 2,     // watch variable unknown
+  kCodeNotLoggedIn = 13,   // password set and no login yet, or a wrong response
+  kCodeNothing = 16,
+  kCodeBadData = 22,       // a broken upload or a frame against the protocol
+  kCodeNoSpace = 28,       // upload larger than the file system
+  kCodeUnsupported = 38,
+};
+
+static Bytes Sha1(const Bytes& data) {
+  Bytes md(20);
+  unsigned len = 0;
+  EVP_Digest(data.data(), data.size(), md.data(), &len, EVP_sha1(), nullptr);
+  return md;
+}
+
+CBoardModel::CBoardModel(const SimOptions& opt)
+    : opt_(opt), rng_(opt.seed), bootTime_(std::chrono::steady_clock::now()), isp_(opt.isp) {}
+
+bool CBoardModel::Init(std::string& error) {
+  Bytes img;
+  std::string statePath = opt_.stateDir.empty() ? "" : opt_.stateDir + "/board.kbx";
+  if (!statePath.empty() && ReadFile(statePath, img)) {
+    Log("image from " + statePath);
+  } else if (!opt_.imagePath.empty()) {
+    if (!ReadFile(opt_.imagePath, img)) {
+      error = "cannot read image " + opt_.imagePath;
+      return false;
+    }
+  } else if (!opt_.emptyFs) {
+    img = BuiltInImage();
+  }
+  if (!img.empty()) {
+    ImageInfo info;
+    std::string why;
+    if (!ParseImage(img, info, &why)) {
+      error = "bad image: " + why;
+      return false;
+    }
+    // The board marks its own image when it refuses uploads.
+    if (opt_.refuseUpload) img[11] = 1;
+  }
+  image_ = std::move(img);
+  return true;
+}
+
+Bytes CBoardModel::FsId() const {
+  if (!opt_.fsId.empty()) return Bytes(opt_.fsId.begin(), opt_.fsId.end());
+  // Derived from the image, so it changes exactly when the files do.
+  Bytes h = Sha1(image_);
+  h.resize(16);
+  return h;
+}
+
+Bytes CBoardModel::LoginResponse(const Bytes& challenge, const Bytes& mcuId, const std::string& password) {
+  uint8_t salt[20] = {0};
+  std::memcpy(salt, mcuId.data(), std::min<size_t>(mcuId.size(), 20));
+  uint8_t key[32];
+  PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), salt, sizeof salt, 4096,
+                         sizeof key, key);
+  Bytes msg(challenge);
+  msg.resize(16, 0);
+  msg.insert(msg.end(), key, key + sizeof key);
+  return Sha1(msg);
+}
+
+void CBoardModel::StartSession() {
+  decoder_.Reset();
+  ispLine_.clear();
+  loggedIn_ = false;
+  challenge_.clear();
+  silent_ = false;
+  AbortTransfers(nullptr);
+  Log("session start");
+}
+
+void CBoardModel::AbortTransfers(const char* why) {
+  if (why && (read_.active || upload_.active)) Log(std::string("transfer dropped: ") + why);
+  read_ = Read{};
+  upload_ = Upload{};
+}
+
+BoardAction CBoardModel::TakeAction() {
+  BoardAction a = action_;
+  action_ = BoardAction::kNone;
+  if (a == BoardAction::kRebootIsp) isp_ = true;
+  if (a == BoardAction::kReboot) isp_ = false;
+  return a;
+}
+
+void CBoardModel::OnBytes(const uint8_t* data, size_t n, std::vector<Burst>& out) {
+  if (silent_ || action_ != BoardAction::kNone) return;
+  if (isp_) {
+    OnIspBytes(data, n, out);
+    return;
+  }
+  std::vector<FrameDecoder::Event> events;
+  decoder_.Feed(data, n, events);
+  for (auto& e : events) {
+    if (silent_ || action_ != BoardAction::kNone) return;
+    switch (e.type) {
+      case FrameDecoder::Event::kSync: {
+        // A sync byte also resets the protocol: the program starts over.
+        AbortTransfers("sync byte");
+        Burst b;
+        b.raw = true;
+        b.frames.push_back({SyncAnswer(e.syncByte)});
+        char line[64];
+        std::snprintf(line, sizeof line, "RX sync 0x%02x -> TX 0x%02x", e.syncByte, SyncAnswer(e.syncByte));
+        Log(line);
+        out.push_back(std::move(b));
+        break;
+      }
+      case FrameDecoder::Event::kBadFrame:
+        Log("RX bad frame: " + e.why);
+        break;
+      case FrameDecoder::Event::kFrame:
+        OnFrame(e.frame, out);
+        break;
+    }
+  }
+}
+
+void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& out) {
+  for (size_t i = 0; i < n; ++i) {
+    char c = static_cast<char>(data[i]);
+    if (c == '\n') continue;
+    if (c != '\r') {
+      if (ispLine_.size() < 4096) ispLine_ += c;
+      continue;
+    }
+    std::string line;
+    line.swap(ispLine_);
+    Log("RX isp \"" + line + "\"");
+    std::string answer;
+    if (line.size() == 1 && IsSyncByte(static_cast<uint8_t>(line[0]))) {
+      answer = "100 ISP boot loader ready\r\n";
+    } else if (line.empty()) {
+      continue;
+    } else {
+      // Flashing is not simulated yet: every command fails the way the boot
+      // loader reports a command it cannot do.
+      answer = "300 Unknown command\r\n";
+    }
+    Log("TX isp \"" + answer.substr(0, answer.size() - 2) + "\"");
+    Burst b;
+    b.raw = true;
+    b.frames.push_back(Bytes(answer.begin(), answer.end()));
+    out.push_back(std::move(b));
+  }
+}
+
+void CBoardModel::OnFrame(Frame& f, std::vector<Burst>& out) {
+  Log("RX " + Describe(f));
+  if (f.kind == kKindCommand) {
+    ++requests_;
+    if (opt_.unplugAfter >= 0 && !unplugSpent_ && requests_ > opt_.unplugAfter) {
+      unplugSpent_ = true;
+      Log("unplugged after " + std::to_string(opt_.unplugAfter) + " requests");
+      action_ = BoardAction::kUnplug;
+      return;
+    }
+    if (opt_.silentAfter >= 0 && !silenceSpent_ && requests_ > opt_.silentAfter) {
+      silenceSpent_ = true;
+      silent_ = true;
+      Log("silent after " + std::to_string(opt_.silentAfter) + " requests");
+      return;
+    }
+    OnRequest(f, out);
+  } else if (f.kind == kKindData) {
+    OnDataFrame(f, out);
+  } else {
+    Log("ignored: the program sent a board-only frame kind");
+  }
+}
+
+bool CBoardModel::WrongType(const Frame& req) const {
+  uint16_t key = RequestKey(req.group, req.Code());
+  return std::find(opt_.wrongTypes.begin(), opt_.wrongTypes.end(), key) != opt_.wrongTypes.end();
+}
+
+Bytes CBoardModel::Out(const Bytes& frame) {
+  if (log_) {
+    FrameDecoder d;
+    std::vector<FrameDecoder::Event> ev;
+    d.Feed(frame.data(), frame.size(), ev);
+    for (auto& e : ev)
+      if (e.type == FrameDecoder::Event::kFrame) Log("TX " + Describe(e.frame));
+  }
+  return frame;
+}
+
+Bytes CBoardModel::Reply(const Frame& req, const Bytes& items, bool refused) {
+  Bytes body = items;
+  if (!refused && WrongType(req) && body.size() >= 4) {
+    // Swap the first item for one of another type: an int32 where a byte
+    // string belongs, a byte string where anything else does.
+    body.clear();
+    if (items[1] == kItemBytes) {
+      PutInt32(body, 0);
+    } else {
+      const uint8_t four[4] = {0, 0, 0, 1};
+      PutBytes(body, four, 4);
+    }
+  }
+  return Out(EncodeCommand(req.seq, req.group, req.Code(), body, refused));
+}
+
+Bytes CBoardModel::Refuse(const Frame& req, int code) {
+  Bytes items;
+  PutInt32(items, code);
+  return Reply(req, items, true);
+}
+
+void CBoardModel::StoreImage(const Bytes& image) {
+  image_ = image;
+  if (!opt_.stateDir.empty()) {
+    std::string path = opt_.stateDir + "/board.kbx";
+    if (WriteFileAtomic(path, image_))
+      Log("image kept in " + path);
+    else
+      Log("cannot keep the image in " + path);
+  }
+}
+
+void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
+  // A new request ends whatever transfer was open: the program gave it up.
+  AbortTransfers("new request");
+
+  Burst burst;
+  auto send = [&](const Bytes& frame) { burst.frames.push_back(frame); };
+  auto reply = [&](const Bytes& items) { send(Reply(f, items)); };
+  auto refuse = [&](int code) { send(Refuse(f, code)); };
+  auto replyInt = [&](int32_t v) {
+    Bytes items;
+    PutInt32(items, v);
+    reply(items);
+  };
+  auto replyBytes = [&](const Bytes& b) {
+    Bytes items;
+    PutBytes(items, b);
+    reply(items);
+  };
+
+  std::vector<Item> items;
+  std::string why;
+  if (!ParseItems(f.payload, items, &why)) {
+    Log("request with bad items: " + why);
+    refuse(kCodeBadData);
+    out.push_back(std::move(burst));
+    return;
+  }
+
+  const uint16_t key = RequestKey(f.group, f.Code());
+  auto forced = opt_.refusals.find(key);
+  if (forced != opt_.refusals.end()) {
+    int code = forced->second.code;
+    if (forced->second.once) opt_.refusals.erase(forced);
+    refuse(code);
+    out.push_back(std::move(burst));
+    return;
+  }
+
+  // With a password set, only the MCU id (the salt), the login itself and
+  // the reset of the login prompt's "Initialize" are open to a stranger.
+  bool open = key == RequestKey(1, 0x23) || key == RequestKey(5, 0x41) || key == RequestKey(5, 0x42) ||
+              key == RequestKey(5, 0x25);
+  if (!opt_.password.empty() && !loggedIn_ && !open) {
+    refuse(kCodeNotLoggedIn);
+    out.push_back(std::move(burst));
+    return;
+  }
+
+  switch (key) {
+    case RequestKey(1, 0x11): replyInt(opt_.capacity); break;
+    case RequestKey(1, 0x13): {
+      Bytes it;
+      PutInt32(it, 2048); PutInt32(it, 512); PutInt32(it, 1536);
+      reply(it);
+      break;
+    }
+    case RequestKey(1, 0x15): {
+      Bytes it;
+      PutInt32(it, 196608); PutInt32(it, 65536); PutInt32(it, 131072);
+      reply(it);
+      break;
+    }
+    case RequestKey(1, 0x21): replyBytes(FsId()); break;
+    case RequestKey(1, 0x22): replyBytes(opt_.firmwareHeader); break;
+    case RequestKey(1, 0x23): replyBytes(opt_.mcuId); break;
+    case RequestKey(1, 0x24): replyBytes(opt_.mac); break;
+    case RequestKey(1, 0x25): replyBytes(Bytes{opt_.pdbHigh, opt_.pdbLow}); break;
+    case RequestKey(1, 0x31):
+      if (image_.empty()) refuse(kCodeNothing); else replyBytes(Sha1(image_));
+      break;
+    case RequestKey(1, 0x33):
+      if (opt_.envcHash.empty()) refuse(kCodeNothing); else replyBytes(opt_.envcHash);
+      break;
+    case RequestKey(1, 0x40): {
+      std::string name = !items.empty() && items[0].type == kItemText ? items[0].AsText() : "";
+      if (name != "init_net0" && name != "init_net1") {
+        refuse(kCodeBadData);
+        break;
+      }
+      bool present = name == "init_net0" ? opt_.wired : opt_.wireless;
+      Bytes it;
+      if (opt_.netAsInt) PutInt32(it, present ? 1 : 0); else PutText(it, present ? "1" : "0");
+      reply(it);
+      break;
+    }
+    case RequestKey(1, 0x51): {
+      int32_t task = !items.empty() && items[0].type == kItemInt32 ? items[0].AsInt32() : 0;
+      Bytes it;
+      PutInt32(it, task);
+      PutInt32(it, taskState_);
+      reply(it);
+      break;
+    }
+    case RequestKey(1, 0x60): refuse(kCodeNoSuchItem); break;
+    case RequestKey(2, 0x11):
+    case RequestKey(2, 0x12): replyInt(0); break;
+    case RequestKey(2, 0x13):
+      fwLog_ = !items.empty() && items[0].AsInt32() != 0;
+      replyInt(0);
+      break;
+    case RequestKey(2, 0x21): {
+      int32_t what = items.size() >= 2 ? items[1].AsInt32() : 0;
+      if (what == 3 || what == 1) {
+        taskState_ = what;
+        replyInt(0);
+      } else {
+        refuse(kCodeBadData);
+      }
+      break;
+    }
+    case RequestKey(3, 0x11):
+      if (image_.empty()) {
+        refuse(kCodeNothing);
+      } else {
+        read_.active = true;
+        read_.data = image_;
+        read_.offset = 0;
+        read_.reqSeq = f.seq;
+      }
+      break;
+    // The other blocks are empty on this board: "nothing there".
+    case RequestKey(3, 0x21):
+    case RequestKey(3, 0x24):
+    case RequestKey(3, 0x30):
+    case RequestKey(3, 0x41):
+    case RequestKey(3, 0x42):
+    case RequestKey(3, 0x50): refuse(kCodeNothing); break;
+    case RequestKey(4, 0x10):
+      if (opt_.refuseUpload) {
+        refuse(kCodeNotPermitted);
+      } else {
+        upload_.active = true;
+        upload_.reqSeq = f.seq;
+        upload_.window = static_cast<uint16_t>(std::clamp(opt_.chunkCap, 1, 8192));
+        send(Out(EncodeWindow(NextDataSeq(), upload_.window)));
+      }
+      break;
+    case RequestKey(5, 0x10): {
+      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - bootTime_);
+      Bytes it;
+      PutInt64(it, ms.count());
+      reply(it);
+      break;
+    }
+    case RequestKey(5, 0x22):
+    case RequestKey(5, 0x26):
+      replyInt(0);
+      action_ = BoardAction::kReboot;
+      break;
+    case RequestKey(5, 0x23):
+      replyInt(0);
+      action_ = BoardAction::kRebootIsp;
+      break;
+    case RequestKey(5, 0x25):
+      // Back to factory state: the password goes, the files stay.
+      replyInt(0);
+      opt_.password.clear();
+      action_ = BoardAction::kReboot;
+      break;
+    case RequestKey(5, 0x41): {
+      std::string user = !items.empty() && items[0].type == kItemText ? items[0].AsText() : "";
+      if (user != "admin") {
+        refuse(kCodeNotLoggedIn);
+        break;
+      }
+      challenge_.resize(16);
+      for (uint8_t& b : challenge_) b = static_cast<uint8_t>(rng_());
+      replyBytes(challenge_);
+      break;
+    }
+    case RequestKey(5, 0x42): {
+      // A board without a password checks against the empty one.
+      bool ok = !challenge_.empty() && !items.empty() && items[0].type == kItemBytes &&
+                items[0].value == LoginResponse(challenge_, opt_.mcuId, opt_.password);
+      if (ok) {
+        loggedIn_ = true;
+        Log("login accepted");
+        replyInt(0);
+      } else {
+        Log("login refused");
+        refuse(kCodeNotLoggedIn);
+      }
+      break;
+    }
+    case RequestKey(5, 0x51):
+      if (opt_.refuseUpload) refuse(kCodeNotPermitted); else replyInt(0);
+      break;
+    case RequestKey(6, 0x11):
+    case RequestKey(6, 0x12):
+    case RequestKey(6, 0x13):
+    case RequestKey(6, 0x21):
+    case RequestKey(6, 0x22):
+    case RequestKey(6, 0x50):
+    case RequestKey(6, 0x60): replyInt(0); break;
+    case RequestKey(6, 0x42): refuse(kCodeNothing); break;  // no breakpoints kept
+    default: refuse(kCodeUnsupported); break;
+  }
+  if (!burst.frames.empty()) out.push_back(std::move(burst));
+}
+
+void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
+  Burst burst;
+  if (f.window) {
+    if (!read_.active) {
+      Log("window while no read runs: ignored");
+      return;
+    }
+    if (f.field67 == 0) return;
+    size_t left = read_.data.size() - read_.offset;
+    if (left > 0) {
+      size_t n = std::min<size_t>({f.field67, static_cast<size_t>(std::max(opt_.chunkCap, 1)), left});
+      burst.frames.push_back(Out(EncodeChunk(NextDataSeq(), &read_.data[read_.offset], n)));
+      read_.offset += n;
+    } else {
+      if (opt_.zeroChunkAtEnd) burst.frames.push_back(Out(EncodeChunk(NextDataSeq(), nullptr, 0)));
+      Frame req;
+      req.group = 3;
+      req.command = 1;
+      req.sub = 1;
+      req.seq = read_.reqSeq;
+      Bytes it;
+      PutInt32(it, static_cast<int32_t>(read_.data.size()));
+      burst.frames.push_back(Reply(req, it));
+      read_ = Read{};
+    }
+    out.push_back(std::move(burst));
+    return;
+  }
+
+  if (!upload_.active) {
+    Log("data chunk while no upload runs: ignored");
+    return;
+  }
+  if (opt_.unplugInUpload >= 0 && !unplugSpent_ && upload_.chunks >= opt_.unplugInUpload) {
+    unplugSpent_ = true;
+    Log("unplugged in the upload after " + std::to_string(upload_.chunks) + " chunks");
+    action_ = BoardAction::kUnplug;
+    return;
+  }
+  if (opt_.silentInUpload >= 0 && !silenceSpent_ && upload_.chunks >= opt_.silentInUpload) {
+    silenceSpent_ = true;
+    silent_ = true;
+    Log("silent in the upload after " + std::to_string(upload_.chunks) + " chunks");
+    return;
+  }
+  ++upload_.chunks;
+  size_t n = f.payload.size();
+  Frame req;
+  req.group = 4;
+  req.command = 1;
+  req.sub = 0;
+  req.seq = upload_.reqSeq;
+  if (n > upload_.window) {
+    Log("chunk larger than the window granted");
+    burst.frames.push_back(Refuse(req, kCodeBadData));
+    upload_ = Upload{};
+    out.push_back(std::move(burst));
+    return;
+  }
+  if (upload_.data.size() + n > kMaxImage) {
+    burst.frames.push_back(Refuse(req, kCodeNoSpace));
+    upload_ = Upload{};
+    out.push_back(std::move(burst));
+    return;
+  }
+  upload_.data.insert(upload_.data.end(), f.payload.begin(), f.payload.end());
+  // A chunk shorter than the window is the last one; when the image fills
+  // the last window exactly, the program says so with an empty chunk.
+  if (n < upload_.window) {
+    FinishUpload(out);
+    return;
+  }
+  burst.frames.push_back(Out(EncodeWindow(NextDataSeq(), upload_.window)));
+  out.push_back(std::move(burst));
+}
+
+void CBoardModel::FinishUpload(std::vector<Burst>& out) {
+  Frame req;
+  req.group = 4;
+  req.command = 1;
+  req.sub = 0;
+  req.seq = upload_.reqSeq;
+  Bytes data = std::move(upload_.data);
+  upload_ = Upload{};
+  Burst burst;
+  ImageInfo info;
+  std::string why;
+  if (!ParseImage(data, info, &why)) {
+    // The old files stay: a board never mounts a broken image.
+    Log("upload refused: " + why);
+    burst.frames.push_back(Refuse(req, kCodeBadData));
+  } else if (static_cast<long>(data.size()) > opt_.capacity) {
+    Log("upload refused: larger than the file system");
+    burst.frames.push_back(Refuse(req, kCodeNoSpace));
+  } else {
+    int32_t n = static_cast<int32_t>(data.size());
+    StoreImage(data);
+    Log("upload stored: " + std::to_string(n) + " bytes, " + std::to_string(info.entries.size()) + " entries");
+    Bytes it;
+    PutInt32(it, n);
+    burst.frames.push_back(Reply(req, it));
+  }
+  out.push_back(std::move(burst));
+}
+
+}  // namespace boardsim

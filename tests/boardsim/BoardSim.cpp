@@ -1,0 +1,366 @@
+#include "tests/boardsim/BoardSim.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <string.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <deque>
+#include <random>
+
+#include "tests/boardsim/BoardModel.h"
+
+using namespace boardsim;
+using Clock = std::chrono::steady_clock;
+
+CBoardSim::CBoardSim(const SimOptions& options) : opt_(options) {}
+
+CBoardSim::~CBoardSim() { Stop(); }
+
+std::string CBoardSim::SlavePath() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return slavePath_;
+}
+
+long CBoardSim::Requests() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_ ? model_->Requests() : 0;
+}
+
+Bytes CBoardSim::Image() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_ ? model_->Image() : Bytes{};
+}
+
+bool CBoardSim::Plug(std::string* error) {
+  int fd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
+    if (error) *error = std::string("cannot open a pseudo-terminal: ") + strerror(errno);
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  char name[128];
+  if (ptsname_r(fd, name, sizeof name) != 0) {
+    if (error) *error = "ptsname failed";
+    close(fd);
+    return false;
+  }
+  // Raw from the start, so nothing is echoed or translated before the
+  // program sets its own line settings. The settings outlive this open.
+  int slave = open(name, O_RDWR | O_NOCTTY);
+  if (slave >= 0) {
+    termios t{};
+    if (tcgetattr(slave, &t) == 0) {
+      cfmakeraw(&t);
+      cfsetispeed(&t, B115200);
+      cfsetospeed(&t, B115200);
+      tcsetattr(slave, TCSANOW, &t);
+    }
+    close(slave);
+  }
+  if (!opt_.linkPath.empty()) {
+    std::string tmp = opt_.linkPath + ".new";
+    unlink(tmp.c_str());
+    if (symlink(name, tmp.c_str()) != 0 || rename(tmp.c_str(), opt_.linkPath.c_str()) != 0) {
+      if (error) *error = "cannot make the link " + opt_.linkPath + ": " + strerror(errno);
+      unlink(tmp.c_str());
+      close(fd);
+      return false;
+    }
+  }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    slavePath_ = name;
+  }
+  master_ = fd;
+  plugged_ = true;
+  return true;
+}
+
+void CBoardSim::Unplug() {
+  if (master_ >= 0) close(master_);
+  master_ = -1;
+  plugged_ = false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  slavePath_.clear();
+}
+
+bool CBoardSim::Start(std::string* error) {
+  if (thread_.joinable()) return true;
+  if (!opt_.logPath.empty()) {
+    log_ = fopen(opt_.logPath.c_str(), "w");
+    if (!log_) {
+      if (error) *error = "cannot write the log " + opt_.logPath;
+      return false;
+    }
+  }
+  model_ = std::make_unique<CBoardModel>(opt_);
+  auto start = Clock::now();
+  model_->SetLogger([this, start](const std::string& line) {
+    if (!log_) return;
+    double t = std::chrono::duration<double>(Clock::now() - start).count();
+    fprintf(log_, "%9.3f %s\n", t, line.c_str());
+    fflush(log_);
+  });
+  std::string why;
+  if (!model_->Init(why)) {
+    if (error) *error = why;
+    return false;
+  }
+  if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (error) *error = "pipe failed";
+    return false;
+  }
+  if (!Plug(error)) return false;
+  if (ready_) ready_(SlavePath());
+  stopping_ = false;
+  thread_ = std::thread([this] { Run(); });
+  return true;
+}
+
+void CBoardSim::Stop() {
+  if (thread_.joinable()) {
+    stopping_ = true;
+    char c = 1;
+    (void)!write(wake_[1], &c, 1);
+    thread_.join();
+  }
+  if (master_ >= 0 && !opt_.linkPath.empty()) {
+    char target[256];
+    ssize_t n = readlink(opt_.linkPath.c_str(), target, sizeof target - 1);
+    if (n > 0) {
+      target[n] = 0;
+      if (SlavePath() == target) unlink(opt_.linkPath.c_str());
+    }
+  }
+  Unplug();
+  for (int& fd : wake_) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+  if (log_) fclose(log_);
+  log_ = nullptr;
+}
+
+namespace {
+
+struct Segment {
+  Clock::time_point due;
+  Bytes data;
+  bool mergeable = false;
+};
+
+Clock::duration LineTime(size_t bytes, long baud) {
+  // 10 bits per byte: start, 8 data, stop.
+  return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bytes * 10.0 / baud));
+}
+
+}  // namespace
+
+void CBoardSim::Run() {
+  std::mt19937 rng(opt_.seed * 7919u + 1);
+  std::deque<Segment> inbound, outbound;
+  Clock::time_point rxFree{}, txFree{};
+  bool session = false;
+  BoardAction pending = BoardAction::kNone;
+  Clock::time_point replugAt{};
+  bool replugPlanned = false;
+  auto log = [this](const std::string& s) {
+    if (log_) {
+      fprintf(log_, "          %s\n", s.c_str());
+      fflush(log_);
+    }
+  };
+
+  auto schedule = [&](std::vector<Burst>& bursts) {
+    Clock::time_point now = Clock::now();
+    for (Burst& b : bursts) {
+      Bytes data;
+      for (Bytes& f : b.frames) {
+        if (!b.raw && opt_.garbage && rng() % 3 == 0) {
+          size_t n = 1 + rng() % 8;
+          for (size_t i = 0; i < n; ++i) {
+            uint8_t g = static_cast<uint8_t>(rng());
+            data.push_back(g == kFrameStart ? 0 : g);
+          }
+          log("garbage " + std::to_string(n) + " bytes");
+        }
+        data.insert(data.end(), f.begin(), f.end());
+      }
+      if (!b.raw && opt_.merge) {
+        Bytes fw = EncodeText(kKindFwLog, 0, "[fw] request served\r\n");
+        data.insert(data.end(), fw.begin(), fw.end());
+      }
+      Clock::time_point due = now;
+      if (!b.raw && opt_.merge) {
+        if (!outbound.empty() && outbound.back().mergeable && outbound.back().due > now) {
+          outbound.back().data.insert(outbound.back().data.end(), data.begin(), data.end());
+          log("merged into the previous write");
+          continue;
+        }
+        due = now + std::chrono::milliseconds(15);
+      }
+      std::vector<Bytes> pieces;
+      if (!b.raw && opt_.split && data.size() > 1) {
+        size_t k = std::min<size_t>(data.size(), 2 + rng() % 5);
+        std::vector<size_t> cuts;
+        for (size_t i = 1; i < k; ++i) cuts.push_back(1 + rng() % (data.size() - 1));
+        std::sort(cuts.begin(), cuts.end());
+        cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+        size_t from = 0;
+        for (size_t c : cuts) {
+          pieces.emplace_back(data.begin() + from, data.begin() + c);
+          from = c;
+        }
+        pieces.emplace_back(data.begin() + from, data.end());
+      } else {
+        pieces.push_back(std::move(data));
+      }
+      for (size_t i = 0; i < pieces.size(); ++i) {
+        Segment s;
+        s.due = due + std::chrono::milliseconds(2 * i);
+        if (!outbound.empty() && outbound.back().due > s.due) s.due = outbound.back().due;
+        if (opt_.paceBaud > 0) {
+          // The bytes are all there only once the line has carried them.
+          s.due = std::max(s.due, txFree) + LineTime(pieces[i].size(), opt_.paceBaud);
+          txFree = s.due;
+        }
+        s.data = std::move(pieces[i]);
+        s.mergeable = opt_.merge && !b.raw && pieces.size() == 1;
+        outbound.push_back(std::move(s));
+      }
+    }
+  };
+
+  auto endSession = [&] {
+    if (session) log("port closed by the program");
+    session = false;
+    inbound.clear();
+    outbound.clear();
+  };
+
+  while (!stopping_) {
+    Clock::time_point now = Clock::now();
+
+    // Replug after a removal or reboot.
+    if (!plugged_ && replugPlanned && now >= replugAt) {
+      replugPlanned = false;
+      std::string err;
+      if (Plug(&err)) {
+        log("plugged in again at " + SlavePath());
+        if (ready_) ready_(SlavePath());
+      } else {
+        log("replug failed: " + err);
+      }
+    }
+
+    // Hand due input to the board.
+    while (!inbound.empty() && inbound.front().due <= now) {
+      std::vector<Burst> bursts;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        model_->OnBytes(inbound.front().data.data(), inbound.front().data.size(), bursts);
+        BoardAction a = model_->TakeAction();
+        if (a != BoardAction::kNone) pending = a;
+      }
+      inbound.pop_front();
+      schedule(bursts);
+      if (pending != BoardAction::kNone) inbound.clear();
+    }
+
+    // Write what is due.
+    bool wantWrite = false;
+    while (plugged_ && !outbound.empty() && outbound.front().due <= now) {
+      Segment& s = outbound.front();
+      ssize_t n = write(master_, s.data.data(), s.data.size());
+      if (n < 0) {
+        if (errno == EAGAIN || errno == EINTR) {
+          wantWrite = true;
+          break;
+        }
+        outbound.clear();  // nobody listens: the bytes are lost on the line
+        break;
+      }
+      s.data.erase(s.data.begin(), s.data.begin() + n);
+      if (!s.data.empty()) {
+        wantWrite = true;
+        break;
+      }
+      outbound.pop_front();
+    }
+
+    // An unplug or reboot happens once its answer has left.
+    if (pending != BoardAction::kNone && outbound.empty() && plugged_) {
+      if (pending == BoardAction::kUnplug) {
+        log("unplugged");
+        if (opt_.replugMs >= 0) {
+          replugPlanned = true;
+          replugAt = Clock::now() + std::chrono::milliseconds(opt_.replugMs);
+        }
+      } else {
+        log("rebooting");
+        replugPlanned = true;
+        replugAt = Clock::now() + std::chrono::milliseconds(500);
+      }
+      pending = BoardAction::kNone;
+      Unplug();
+      endSession();
+    }
+
+    // Wait for input, the next due segment or a stop.
+    Clock::time_point next = now + std::chrono::milliseconds(200);
+    if (!inbound.empty()) next = std::min(next, inbound.front().due);
+    if (!outbound.empty() && !wantWrite) next = std::min(next, outbound.front().due);
+    if (replugPlanned) next = std::min(next, replugAt);
+    pollfd fds[2] = {{wake_[0], POLLIN, 0}, {master_, 0, 0}};
+    nfds_t nfds = 1;
+    if (plugged_) {
+      fds[1].events = POLLIN | (wantWrite ? POLLOUT : 0);
+      nfds = 2;
+    }
+    bool hungUp = false;
+    if (plugged_) {
+      // While nobody holds the port, the master reports a hang-up at once:
+      // look again every 5 ms instead of spinning.
+      pollfd probe{master_, POLLIN, 0};
+      if (poll(&probe, 1, 0) > 0 && (probe.revents & POLLHUP) && !(probe.revents & POLLIN)) hungUp = true;
+    }
+    if (hungUp) {
+      endSession();
+      nfds = 1;
+      next = std::min(next, now + std::chrono::milliseconds(5));
+    }
+    auto waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
+    if (waitMs < 0) waitMs = 0;
+    int r = poll(fds, nfds, static_cast<int>(waitMs));
+    if (r < 0 && errno != EINTR) break;
+    if (fds[0].revents & POLLIN) continue;  // stop requested; the loop test ends it
+    if (nfds == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+      uint8_t buf[65536];
+      ssize_t n = read(master_, buf, sizeof buf);
+      if (n > 0) {
+        Clock::time_point t = Clock::now();
+        if (!session) {
+          session = true;
+          std::lock_guard<std::mutex> lock(mutex_);
+          model_->StartSession();
+        }
+        if (pending != BoardAction::kNone) continue;  // the board is going away
+        Segment s;
+        s.due = t;
+        if (opt_.paceBaud > 0) {
+          s.due = std::max(t, rxFree) + LineTime(static_cast<size_t>(n), opt_.paceBaud);
+          rxFree = s.due;
+        }
+        s.data.assign(buf, buf + n);
+        inbound.push_back(std::move(s));
+      } else if (n < 0 && errno == EIO) {
+        endSession();
+      }
+    }
+  }
+}

@@ -1,0 +1,161 @@
+// The simulator over a real pseudo-terminal, with a tiny raw client.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "tests/boardsim/BoardModel.h"
+#include "tests/boardsim/BoardSim.h"
+
+using namespace boardsim;
+
+namespace {
+
+class Client {
+ public:
+  explicit Client(const std::string& path) {
+    fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd >= 0) {
+      termios t{};
+      tcgetattr(fd, &t);
+      cfmakeraw(&t);
+      tcsetattr(fd, TCSANOW, &t);
+    }
+  }
+  ~Client() {
+    if (fd >= 0) close(fd);
+  }
+  void Write(const Bytes& b) { ASSERT_EQ(write(fd, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
+
+  // Reads until `count` frames arrived (or the time is up); counts the reads.
+  std::vector<Frame> Frames(size_t count, int ms = 3000) {
+    std::vector<Frame> frames;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (frames.size() < count && std::chrono::steady_clock::now() < end) {
+      pollfd p{fd, POLLIN, 0};
+      if (poll(&p, 1, 20) <= 0) continue;
+      uint8_t buf[9000];
+      ssize_t n = read(fd, buf, sizeof buf);
+      if (n <= 0) break;
+      ++reads;
+      std::vector<FrameDecoder::Event> ev;
+      decoder.Feed(buf, static_cast<size_t>(n), ev);
+      for (auto& e : ev)
+        if (e.type == FrameDecoder::Event::kFrame) frames.push_back(e.frame);
+    }
+    return frames;
+  }
+
+  int ReadByte(int ms = 3000) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, ms) <= 0) return -1;
+    uint8_t c;
+    return read(fd, &c, 1) == 1 ? c : -1;
+  }
+
+  int fd = -1;
+  int reads = 0;
+  FrameDecoder decoder;
+};
+
+Item FirstItem(const Frame& f) {
+  std::vector<Item> items;
+  ParseItems(f.payload, items);
+  return items.empty() ? Item{} : items[0];
+}
+
+}  // namespace
+
+TEST(BoardSimPty, SyncIdentifyAndLogin) {
+  SimOptions opt;
+  opt.password = "pw";
+  CBoardSim sim(opt);
+  std::string err;
+  ASSERT_TRUE(sim.Start(&err)) << err;
+  Client c(sim.SlavePath());
+  ASSERT_GE(c.fd, 0);
+
+  c.Write({0x2A, 0x0D});
+  EXPECT_EQ(c.ReadByte(), (0x0A ^ 0x3F));
+
+  c.Write(EncodeCommand(0, 1, 0x25, {}));
+  std::vector<Frame> f = c.Frames(1);
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_TRUE(f[0].refused);
+
+  Bytes admin;
+  PutText(admin, "admin");
+  c.Write(EncodeCommand(1, 5, 0x41, admin));
+  c.Write(EncodeCommand(2, 1, 0x23, {}));
+  f = c.Frames(2);
+  ASSERT_EQ(f.size(), 2u);
+  Bytes resp;
+  PutBytes(resp, CBoardModel::LoginResponse(FirstItem(f[0]).value, FirstItem(f[1]).value, "pw"));
+  c.Write(EncodeCommand(3, 5, 0x42, resp));
+  c.Write(EncodeCommand(4, 1, 0x25, {}));
+  f = c.Frames(2);
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_EQ(FirstItem(f[0]).AsInt32(), 0);
+  EXPECT_FALSE(f[1].refused);
+  EXPECT_EQ(FirstItem(f[1]).value, (Bytes{1, 7}));
+  EXPECT_EQ(sim.Requests(), 5);
+}
+
+TEST(BoardSimPty, SplitGarbageAndMergedWritesStillCarryEveryFrame) {
+  SimOptions opt;
+  opt.split = opt.garbage = opt.merge = true;
+  opt.seed = 42;
+  CBoardSim sim(opt);
+  ASSERT_TRUE(sim.Start());
+  Client c(sim.SlavePath());
+  c.Write({0x21, 0x0D});
+  EXPECT_EQ(c.ReadByte(), 0x3E);  // the sync answer itself is never garbled
+  const uint8_t codes[] = {0x25, 0x11, 0x21, 0x22, 0x23, 0x24};
+  for (uint8_t code : codes) c.Write(EncodeCommand(0, 1, code, {}));
+  std::vector<Frame> f = c.Frames(12);
+  ASSERT_EQ(f.size(), 12u);  // each reply followed by its firmware-log frame
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(f[2 * i].Code(), codes[i]);
+    EXPECT_EQ(f[2 * i + 1].kind, kKindFwLog);
+  }
+  EXPECT_GT(c.reads, 1);
+  EXPECT_GT(c.decoder.DroppedBytes(), 0u);
+}
+
+TEST(BoardSimPty, UnplugRepointsTheLinkAndReconnectStartsOver) {
+  char dir[] = "/tmp/boardsimXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  SimOptions opt;
+  opt.linkPath = std::string(dir) + "/port";
+  opt.unplugAfter = 1;
+  opt.replugMs = 100;
+  CBoardSim sim(opt);
+  ASSERT_TRUE(sim.Start());
+  std::string first = sim.SlavePath();
+  char target[256] = {0};
+  ASSERT_GT(readlink(opt.linkPath.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(first, target);
+  {
+    Client c(opt.linkPath);
+    c.Write(EncodeCommand(0, 1, 0x25, {}));
+    ASSERT_EQ(c.Frames(1).size(), 1u);
+    c.Write(EncodeCommand(1, 1, 0x11, {}));
+    EXPECT_TRUE(c.Frames(1, 300).empty());  // the board is gone
+  }
+  for (int i = 0; i < 100 && !sim.Plugged(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(sim.Plugged());
+  Client again(opt.linkPath);
+  again.Write({0x3E, 0x0D});
+  EXPECT_EQ(again.ReadByte(), 0x21);
+  again.Write(EncodeCommand(0, 1, 0x11, {}));
+  EXPECT_EQ(again.Frames(1).size(), 1u);
+  sim.Stop();
+  unlink(opt.linkPath.c_str());
+  rmdir(dir);
+}

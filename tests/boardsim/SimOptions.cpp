@@ -1,0 +1,280 @@
+#include "tests/boardsim/SimOptions.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "tests/boardsim/BoardModel.h"
+
+namespace boardsim {
+
+static const char* kDefaultMcuId = "3a0024000851363033363238";
+static const char* kDefaultMac = "02fa57000001";
+// A firmware header: bytes 4-5 the size in 16-byte units (0x4000: 256 KiB),
+// bytes 12-13 the version (1.2.3).
+static const char* kDefaultFib = "5a564657004000000000000012300000";
+static const char* kDefaultEnvc = "8d1b6f3c0b2f0a7e4e2d5c9a1f0b3c4d5e6f7a8b";
+
+SimOptions::SimOptions() {
+  ParseHex(kDefaultMcuId, mcuId);
+  ParseHex(kDefaultMac, mac);
+  ParseHex(kDefaultFib, firmwareHeader);
+  ParseHex(kDefaultEnvc, envcHash);
+}
+
+static bool ParseRequest(const std::string& s, uint16_t& key) {
+  // "GGCS" in hex, e.g. 0125 for 01/25; "01/25" works too.
+  std::string t;
+  for (char c : s)
+    if (c != '/') t += c;
+  Bytes b;
+  if (t.size() != 4 || !ParseHex(t, b)) return false;
+  key = RequestKey(b[0], b[1]);
+  return true;
+}
+
+static bool ParseLong(const std::string& s, long& v) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  v = std::strtol(s.c_str(), &end, 0);
+  return *end == 0;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::string& error, bool& help) {
+  help = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size()) {
+        error = a + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    auto number = [&](long& out, long min) {
+      std::string s;
+      if (!value(s)) return false;
+      if (!ParseLong(s, out) || out < min) {
+        error = a + ": bad number " + s;
+        return false;
+      }
+      return true;
+    };
+    auto hex = [&](Bytes& out) {
+      std::string s;
+      if (!value(s)) return false;
+      if (!ParseHex(s, out) || out.empty()) {
+        error = a + ": bad hex " + s;
+        return false;
+      }
+      return true;
+    };
+    long n = 0;
+    std::string s;
+    if (a == "--help" || a == "-h") {
+      help = true;
+    } else if (a == "--link") {
+      if (!value(opt.linkPath)) return false;
+    } else if (a == "--isp") {
+      opt.isp = true;
+    } else if (a == "--password") {
+      if (!value(opt.password)) return false;
+      if (opt.password.size() > 32) {
+        error = "--password: at most 32 characters (the program sends no more)";
+        return false;
+      }
+    } else if (a == "--mcu-id") {
+      if (!hex(opt.mcuId)) return false;
+    } else if (a == "--mac") {
+      if (!hex(opt.mac)) return false;
+    } else if (a == "--fib") {
+      if (!hex(opt.firmwareHeader)) return false;
+    } else if (a == "--envc") {
+      if (!value(s)) return false;
+      if (s == "none") {
+        opt.envcHash.clear();
+      } else if (!ParseHex(s, opt.envcHash) || opt.envcHash.empty()) {
+        error = "--envc: bad hex " + s;
+        return false;
+      }
+    } else if (a == "--fs-id") {
+      if (!value(opt.fsId)) return false;
+    } else if (a == "--pdb") {
+      if (!value(s)) return false;
+      long h = 0, l = 0;
+      size_t comma = s.find(',');
+      if (comma == std::string::npos || !ParseLong(s.substr(0, comma), h) || !ParseLong(s.substr(comma + 1), l) ||
+          h < 0 || h > 255 || l < 0 || l > 255) {
+        error = "--pdb: want HIGH,LOW";
+        return false;
+      }
+      opt.pdbHigh = static_cast<uint8_t>(h);
+      opt.pdbLow = static_cast<uint8_t>(l);
+    } else if (a == "--capacity") {
+      if (!number(n, 0)) return false;
+      opt.capacity = static_cast<int32_t>(n);
+    } else if (a == "--no-wired") {
+      opt.wired = false;
+    } else if (a == "--no-wireless") {
+      opt.wireless = false;
+    } else if (a == "--net-int") {
+      opt.netAsInt = true;
+    } else if (a == "--refuse-id") {
+      if (!number(n, 0)) return false;
+      opt.refusals[RequestKey(1, 0x25)] = Refusal{static_cast<int>(n), true};
+    } else if (a == "--refuse") {
+      // GGCS=CODE[,once]
+      if (!value(s)) return false;
+      size_t eq = s.find('=');
+      uint16_t key = 0;
+      Refusal r;
+      std::string codeText = eq == std::string::npos ? "" : s.substr(eq + 1);
+      size_t comma = codeText.find(',');
+      if (comma != std::string::npos) {
+        if (codeText.substr(comma + 1) != "once") {
+          error = "--refuse: want GGCS=CODE or GGCS=CODE,once";
+          return false;
+        }
+        r.once = true;
+        codeText.resize(comma);
+      }
+      if (eq == std::string::npos || !ParseRequest(s.substr(0, eq), key) || !ParseLong(codeText, n)) {
+        error = "--refuse: want GGCS=CODE or GGCS=CODE,once";
+        return false;
+      }
+      r.code = static_cast<int>(n);
+      opt.refusals[key] = r;
+    } else if (a == "--wrong-type") {
+      uint16_t key = 0;
+      if (!value(s)) return false;
+      if (!ParseRequest(s, key)) {
+        error = "--wrong-type: want GGCS";
+        return false;
+      }
+      opt.wrongTypes.push_back(key);
+    } else if (a == "--image") {
+      if (!value(opt.imagePath)) return false;
+    } else if (a == "--state") {
+      if (!value(opt.stateDir)) return false;
+    } else if (a == "--empty-fs") {
+      opt.emptyFs = true;
+    } else if (a == "--refuse-upload") {
+      opt.refuseUpload = true;
+    } else if (a == "--chunk-cap") {
+      if (!number(n, 1)) return false;
+      opt.chunkCap = static_cast<int>(std::min(n, 8192L));
+    } else if (a == "--zero-chunk") {
+      opt.zeroChunkAtEnd = true;
+    } else if (a == "--split") {
+      opt.split = true;
+    } else if (a == "--merge") {
+      opt.merge = true;
+    } else if (a == "--garbage") {
+      opt.garbage = true;
+    } else if (a == "--silent-after") {
+      if (!number(opt.silentAfter, 0)) return false;
+    } else if (a == "--unplug-after") {
+      if (!number(opt.unplugAfter, 0)) return false;
+    } else if (a == "--silent-in-upload") {
+      if (!number(opt.silentInUpload, 0)) return false;
+    } else if (a == "--unplug-in-upload") {
+      if (!number(opt.unplugInUpload, 0)) return false;
+    } else if (a == "--replug-ms") {
+      if (!number(n, -1)) return false;
+      opt.replugMs = static_cast<int>(n);
+    } else if (a == "--pace-baud") {
+      if (!number(opt.paceBaud, 1)) return false;
+    } else if (a == "--seed") {
+      if (!number(n, 0)) return false;
+      opt.seed = static_cast<unsigned>(n);
+    } else if (a == "--log") {
+      if (!value(opt.logPath)) return false;
+    } else {
+      error = "unknown option " + a + " (see --help)";
+      return false;
+    }
+  }
+  if (opt.fsId.size() > 200) {
+    error = "--fs-id: too long";
+    return false;
+  }
+  return true;
+}
+
+std::string HelpText() {
+  SimOptions d;
+  CBoardModel model(d);
+  std::string err;
+  model.Init(err);
+  std::string fsId = Hex(model.FsId());
+  std::string text =
+      "usage: boardsim --link PATH [options]\n"
+      "\n"
+      "Plays the board on a fresh pseudo-terminal: makes PATH a symlink to its slave\n"
+      "device, prints \"READY <slave-device-path>\" and answers until SIGTERM/SIGINT.\n"
+      "The program may close and reopen the port at will; each open starts a new\n"
+      "session (login, transfers and silence are forgotten, the files stay).\n"
+      "\n"
+      "Board identity (what the program logs with the defaults):\n"
+      "  --isp                 answer as the boot loader: \"100 ISP boot loader ready\";\n"
+      "                        every other boot-loader command gets \"300 Unknown command\"\n"
+      "  --password PW         the board requires login (user \"admin\"); every request but\n"
+      "                        01/23, 05/41, 05/42 and 05/25 is refused with code 13 until then.\n"
+      "                        Without it a login is still answered and checked against\n"
+      "                        the empty password\n"
+      "  --pdb HIGH,LOW        pdb id (default 1,7: \"get id pdb (High : 1, Low : 7)\")\n"
+      "  --capacity N          file-system capacity in bytes (default 1048576)\n"
+      "  --fs-id TEXT          file-system id: the bytes of TEXT. Default: the first 16\n"
+      "                        bytes of the image's SHA-1, so it changes with the files\n"
+      "                        (built-in image: " + fsId + ")\n"
+      "  --fib HEX             firmware header (default " + Hex(d.firmwareHeader) + ":\n"
+      "                        256 KiB, version 1.2.3)\n"
+      "  --mcu-id HEX          MCU id, also the login salt (default " + Hex(d.mcuId) + ")\n"
+      "  --mac HEX             MAC address (default " + Hex(d.mac) + ")\n"
+      "  --envc HEX|none       envc hash (default " + Hex(d.envcHash) + ");\n"
+      "                        none: 01/33 refused with 16\n"
+      "  --no-wired, --no-wireless   \"init_net0\" / \"init_net1\" answer \"0\" instead of \"1\"\n"
+      "  --net-int             answer \"init_netN\" with an int32 instead of a text item\n"
+      "\n"
+      "Files:\n"
+      "  --image FILE.kbx      the file-system image to serve (default: a built-in one of\n"
+      "                        6 entries: index.php, lib/util.php, mmap, www/index.html,\n"
+      "                        www/dot.gif, config.ini)\n"
+      "  --state DIR           keep an accepted upload in DIR/board.kbx and serve it, also\n"
+      "                        in later runs (it wins over --image)\n"
+      "  --empty-fs            no file system: 03/11 is refused with 16\n"
+      "  --refuse-upload       uploads refused: image flag byte set, 05/51 and 04/10\n"
+      "                        refused with code 1\n"
+      "  --chunk-cap N         largest chunk the board sends per window on a read and the\n"
+      "                        window it grants on an upload (default and maximum 8192)\n"
+      "  --zero-chunk          end a read with an empty data chunk before the reply\n"
+      "\n"
+      "Faults:\n"
+      "  --refuse-id CODE      refuse the first 01/25 with CODE (16 = nothing to report)\n"
+      "  --refuse GGCS=CODE[,once]   refuse request GG/CS (hex, e.g. 0111) with CODE\n"
+      "  --wrong-type GGCS     answer GG/CS with an item of the wrong type (an int32 for a\n"
+      "                        byte string, a byte string for anything else); repeatable\n"
+      "  --split               write replies in random pieces, 2 ms apart\n"
+      "  --merge               write each reply together with a firmware-log frame (kind 4)\n"
+      "                        and hold replies 15 ms so consecutive ones leave in one write\n"
+      "  --garbage             send 1-8 garbage bytes (never 0x50) before some frames\n"
+      "  --silent-after N      answer N requests (kind-0 frames), then nothing until the\n"
+      "                        port is closed and opened again (once)\n"
+      "  --unplug-after N      answer N requests, then close the pseudo-terminal like a\n"
+      "                        USB removal (once)\n"
+      "  --silent-in-upload K  take K data chunks of an upload, then go silent (once)\n"
+      "  --unplug-in-upload K  take K data chunks of an upload, then unplug (once)\n"
+      "  --replug-ms MS        after an unplug, come back on a new pseudo-terminal (PATH\n"
+      "                        re-pointed, READY printed again) after MS ms (default 1000;\n"
+      "                        -1: stay away). Reboot requests come back after 500 ms.\n"
+      "  --pace-baud N         behave as a line of N baud both ways: written bytes leave\n"
+      "                        at N/10 bytes/s, received bytes are taken in no faster\n"
+      "  --seed N              seed of the fault and challenge generator (default 1)\n"
+      "  --log FILE            log every frame received and sent, decoded\n"
+      "\n"
+      "Refusal codes of this board: 1 not permitted, 2 no such item, 13 not logged in or\n"
+      "wrong password, 16 nothing to report, 22 bad data, 28 no space, 38 unsupported.\n";
+  return text;
+}
+
+}  // namespace boardsim

@@ -1,0 +1,49 @@
+// boardsim: the simulated board as a program (see --help).
+#include <signal.h>
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/boardsim/BoardSim.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  boardsim::SimOptions opt;
+  std::string error;
+  bool help = false;
+  if (!boardsim::ParseOptions(args, opt, error, help)) {
+    fprintf(stderr, "boardsim: %s\n", error.c_str());
+    return 2;
+  }
+  if (help) {
+    fputs(boardsim::HelpText().c_str(), stdout);
+    return 0;
+  }
+  if (opt.linkPath.empty()) {
+    fprintf(stderr, "boardsim: --link PATH is required (see --help)\n");
+    return 2;
+  }
+
+  // Signals are taken by sigwait below; the simulator thread inherits the mask.
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTERM);
+  sigaddset(&set, SIGINT);
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  CBoardSim sim(opt);
+  sim.SetReadyCallback([](const std::string& path) {
+    printf("READY %s\n", path.c_str());
+    fflush(stdout);
+  });
+  if (!sim.Start(&error)) {
+    fprintf(stderr, "boardsim: %s\n", error.c_str());
+    return 1;
+  }
+  int sig = 0;
+  sigwait(&set, &sig);
+  sim.Stop();
+  return 0;
+}
