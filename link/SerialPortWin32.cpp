@@ -1,0 +1,358 @@
+#include "link/SerialPort.h"
+
+#include <windows.h>
+#include <setupapi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+const DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
+const DWORD kWriteTimeoutMs = 1000;
+}
+
+CSerialPort::CSerialPort() = default;
+
+CSerialPort::~CSerialPort()
+{
+    if (m_port)
+        Close();
+}
+
+std::string CSerialPort::PortPath(const std::string& name)
+{
+    return name.size() > 4 ? "\\\\.\\" + name : name;
+}
+
+bool CSerialPort::IsOpen() const { return m_port != nullptr; }
+
+int CSerialPort::CheckPort(const std::string& name)
+{
+    HANDLE h = CreateFileA(PortPath(name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        DWORD e = GetLastError();
+        return e == ERROR_FILE_NOT_FOUND ? 1 : e == ERROR_ACCESS_DENIED ? 2 : -1;
+    }
+    CloseHandle(h);
+    return 0;
+}
+
+uint32_t CSerialPort::OpenHandle(const std::string& path)
+{
+    m_lastError = 0;
+    if (m_port)
+        return m_lastError = ERROR_ALREADY_INITIALIZED;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return m_lastError = GetLastError();
+    m_port = h;
+    m_ioEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!m_ioEvent) {
+        m_lastError = GetLastError();
+        CloseHandle(m_port);
+        m_port = nullptr;
+        return m_lastError;
+    }
+    SetCommMask(EV_RXCHAR | EV_BREAK | EV_ERR);
+    uint32_t maskError = m_lastError;
+    SetTimeouts();
+    return m_lastError ? m_lastError : maskError;
+}
+
+uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
+{
+    m_lastError = 0;
+    if (m_port)
+        return m_lastError = ERROR_ALREADY_INITIALIZED;
+    if (OpenHandle(PortPath(portName)) != 0)
+        return m_lastError;
+    m_waitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!m_waitEvent) {
+        uint32_t e = GetLastError();
+        Close();
+        return m_lastError = e;
+    }
+    m_owner = owner;
+    m_notifyMessage = kNotifyMessage;
+    m_notifyLParam = 0;
+    if (!m_thread) {
+        m_thread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
+        if (!m_thread) {
+            uint32_t e = GetLastError();
+            Close();
+            return m_lastError = e;
+        }
+    }
+    return m_lastError;
+}
+
+uint32_t CSerialPort::SetTimeouts()
+{
+    m_lastError = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    COMMTIMEOUTS t;
+    if (!GetCommTimeouts(m_port, &t))
+        return m_lastError = GetLastError();
+    t.ReadIntervalTimeout = MAXDWORD;
+    t.ReadTotalTimeoutMultiplier = 0;
+    t.ReadTotalTimeoutConstant = 0;
+    if (!SetCommTimeouts(m_port, &t))
+        m_lastError = GetLastError();
+    return m_lastError;
+}
+
+uint32_t CSerialPort::SetupPort()
+{
+    m_lastError = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(m_port, &dcb))
+        return m_lastError = GetLastError();
+    dcb.fParity = FALSE;
+    dcb.BaudRate = CBR_115200;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    if (!SetCommState(m_port, &dcb))
+        m_lastError = GetLastError();
+    return m_lastError;
+}
+
+uint32_t CSerialPort::SetupHandshake()
+{
+    m_lastError = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(m_port, &dcb))
+        return m_lastError = GetLastError();
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    if (!SetCommState(m_port, &dcb))
+        m_lastError = GetLastError();
+    return m_lastError;
+}
+
+uint32_t CSerialPort::SetCommMask(uint32_t mask)
+{
+    m_lastError = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    if (!::SetCommMask(m_port, mask))
+        return m_lastError = GetLastError();
+    m_currentMask = mask;
+    return 0;
+}
+
+uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
+{
+    m_lastError = 0;
+    if (written)
+        *written = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    if (!m_ioEvent)
+        return m_lastError = ERROR_INVALID_FUNCTION;
+    OVERLAPPED ov;
+    std::memset(&ov, 0, sizeof ov);
+    ov.hEvent = m_ioEvent;
+    ResetEvent(m_ioEvent);
+    DWORD count = 0;
+    if (WriteFile(m_port, data, static_cast<DWORD>(length), &count, &ov)) {
+        SetEvent(m_ioEvent);
+        if (written)
+            *written = count;
+        return 0;
+    }
+    DWORD e = GetLastError();
+    if (e != ERROR_IO_PENDING)
+        return m_lastError = e;
+    DWORD w = WaitForSingleObject(m_ioEvent, kWriteTimeoutMs);
+    if (w == WAIT_OBJECT_0) {
+        if (!GetOverlappedResult(m_port, &ov, &count, FALSE))
+            return m_lastError = GetLastError();
+        if (written)
+            *written = count;
+        return 0;
+    }
+    if (w == WAIT_TIMEOUT) {
+        CancelIo(m_port);
+        // The cancelled request still owns ov until it completes.
+        GetOverlappedResult(m_port, &ov, &count, TRUE);
+        return m_lastError = ERROR_TIMEOUT;
+    }
+    return m_lastError = GetLastError();
+}
+
+uint32_t CSerialPort::Read(void* buffer, size_t* count)
+{
+    m_lastError = 0;
+    if (count)
+        *count = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    OVERLAPPED ov;
+    std::memset(&ov, 0, sizeof ov);
+    ov.hEvent = m_ioEvent;
+    ResetEvent(m_ioEvent);
+    DWORD n = 0;
+    if (!ReadFile(m_port, buffer, static_cast<DWORD>(kReadMax), &n, &ov)) {
+        DWORD e = GetLastError();
+        if (e != ERROR_IO_PENDING)
+            return m_lastError = e;
+        WaitForSingleObject(m_ioEvent, INFINITE);
+        if (!GetOverlappedResult(m_port, &ov, &n, FALSE))
+            return m_lastError = GetLastError();
+    }
+    if (count)
+        *count = n;
+    return 0;
+}
+
+uint32_t CSerialPort::WaitEvent(void* overlapped)
+{
+    m_lastError = 0;
+    if (!m_port)
+        return m_lastError = ERROR_INVALID_HANDLE;
+    auto* ov = static_cast<OVERLAPPED*>(overlapped);
+    if (ov && !m_ioEvent)
+        return m_lastError = ERROR_INVALID_FUNCTION;
+    OVERLAPPED own;
+    if (!ov) {
+        std::memset(&own, 0, sizeof own);
+        own.hEvent = m_ioEvent;
+        ResetEvent(m_ioEvent);
+    }
+    // With the caller's OVERLAPPED the mask is written later: keep it in the object.
+    BOOL ok = WaitCommEvent(m_port, &m_receivedMask, ov ? ov : &own);
+    if (ok) {
+        if (ov)
+            SetEvent(ov->hEvent);
+        return 0;
+    }
+    DWORD e = GetLastError();
+    if (e != ERROR_IO_PENDING)
+        return m_lastError = e;
+    if (ov)
+        return 0;
+    if (WaitForSingleObject(m_ioEvent, INFINITE) == WAIT_TIMEOUT) {
+        CancelIo(m_port);
+        return m_lastError = ERROR_TIMEOUT;
+    }
+    DWORD dummy;
+    GetOverlappedResult(m_port, &own, &dummy, FALSE);
+    return 0;
+}
+
+unsigned long __stdcall CSerialPort::ThreadEntry(void* self)
+{
+    static_cast<CSerialPort*>(self)->ThreadProc();
+    return 0;
+}
+
+void CSerialPort::ThreadProc()
+{
+    while (!m_stop) {
+        ResetEvent(m_waitEvent);
+        OVERLAPPED ov;
+        std::memset(&ov, 0, sizeof ov);
+        ov.hEvent = m_waitEvent;
+        uint32_t e = WaitEvent(&ov);
+        if (e == ERROR_NOT_SUPPORTED && (m_currentMask & kModemLineEvents)) {
+            // Wine on a pseudo-terminal has no modem lines and refuses the
+            // whole wait when the mask asks for them: keep the other events.
+            if (SetCommMask(m_currentMask & ~kModemLineEvents) != 0)
+                return;
+            continue;
+        }
+        if (e != 0)
+            return;
+        if (WaitForSingleObject(m_waitEvent, INFINITE) != WAIT_OBJECT_0) {
+            m_lastError = GetLastError();
+            return;
+        }
+        if (m_stop)
+            return;
+        DWORD events = m_receivedMask & m_currentMask;
+        m_receivedMask = 0;
+        DWORD errors = 0;
+        if (!ClearCommError(m_port, &errors, nullptr))
+            m_lastError = GetLastError();
+        if (events && m_owner)
+            PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(events, errors & 0xFFFF),
+                         m_notifyLParam);
+    }
+}
+
+void CSerialPort::StopThread()
+{
+    m_stop = 1;
+    ::SetCommMask(m_port, m_currentMask);  // completes the pending wait
+    WaitForSingleObject(m_thread, INFINITE);
+    m_stop = 0;
+    CloseHandle(m_thread);
+    m_thread = nullptr;
+}
+
+uint32_t CSerialPort::Close()
+{
+    m_owner = nullptr;
+    m_notifyMessage = 0;
+    if (m_thread) {
+        StopThread();
+        CloseHandle(m_waitEvent);
+        m_waitEvent = nullptr;
+    } else if (m_waitEvent) {
+        CloseHandle(m_waitEvent);
+        m_waitEvent = nullptr;
+    }
+    if (m_port) {
+        CloseHandle(m_ioEvent);
+        m_ioEvent = nullptr;
+        CloseHandle(m_port);
+        m_port = nullptr;
+    }
+    m_lastError = 0;
+    return 0;
+}
+
+void EnumComPorts(std::vector<std::string>& ports)
+{
+    static const char kFriendly[] = "STMicroelectronics Virtual COM Port";
+    GUID guid;
+    DWORD required = 0;
+    if (!SetupDiClassGuidsFromNameA("PORTS", &guid, 1, &required) || required < 1)
+        return;
+    HDEVINFO set = SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_PROFILE);
+    if (set == INVALID_HANDLE_VALUE)
+        return;
+    SP_DEVINFO_DATA dev;
+    dev.cbSize = sizeof dev;
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &dev); ++i) {
+        char friendly[260] = {};
+        char portName[260] = {};
+        SetupDiGetDeviceRegistryPropertyA(set, &dev, SPDRP_FRIENDLYNAME, nullptr,
+                                          reinterpret_cast<BYTE*>(friendly), sizeof friendly - 1, nullptr);
+        HKEY key = SetupDiOpenDevRegKey(set, &dev, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key != INVALID_HANDLE_VALUE) {
+            DWORD size = sizeof portName - 1, type = 0;
+            RegQueryValueExA(key, "PortName", nullptr, &type, reinterpret_cast<BYTE*>(portName), &size);
+            RegCloseKey(key);
+        }
+        if (std::strncmp(portName, "COM", 3) == 0 &&
+            std::strncmp(friendly, kFriendly, sizeof kFriendly - 1) == 0)
+            ports.push_back("COM" + std::to_string(std::atoi(portName + 3)));
+    }
+    SetupDiDestroyDeviceInfoList(set);
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+class CDeviceLink;
+
+struct CheckOptions {
+    std::string port;
+    std::string password;
+    bool hasPassword = false;
+    bool restore = true;
+    std::string backupFolder;
+    unsigned watchdogMs = 5000;
+    int deadlineSeconds = 60;
+};
+
+// What a scenario may ask of the running link.
+class ILinkRunner {
+public:
+    virtual ~ILinkRunner() = default;
+    virtual CDeviceLink& Link() = 0;
+    virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
+    virtual bool PortGone() const = 0;
+    virtual bool WaitBoxOpen() const = 0;
+    virtual int RestoreQuestions() const = 0;
+    virtual const std::vector<std::string>& Messages() const = 0;
+};
+
+// "" when the scenario passed, else the reason.
+std::string RunLinkScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& scenario,
+                            const std::vector<std::string>& args);
+std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);

@@ -1,0 +1,122 @@
+// The POSIX port on a pseudo-terminal pair, as the simulator offers it.
+#include "link/SerialEventQueue.h"
+#include "link/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace {
+
+class PtyPair {
+public:
+    PtyPair()
+    {
+        char name[256];
+        if (openpty(&master, &slave, name, nullptr, nullptr) == 0)
+            path = name;
+        ::close(slave);  // the port opens it by path
+    }
+    ~PtyPair() { CloseMaster(); }
+    void CloseMaster()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    int master = -1, slave = -1;
+    std::string path;
+};
+
+using namespace std::chrono_literals;
+
+TEST(SerialPortPosix, ExchangesBytesAndPostsOneEventPerArrival)
+{
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.empty());
+    CSerialEventQueue queue;
+    CSerialPort port;
+    ASSERT_EQ(port.Open(pty.path, &queue), 0u);
+    EXPECT_EQ(port.Open(pty.path, &queue), ILinkPort::kErrAlreadyInitialized);
+    EXPECT_EQ(port.GetEventMask(), 0xC1u);
+    EXPECT_EQ(port.SetupPort(), 0u);
+    EXPECT_EQ(port.SetupHandshake(), 0u);
+    EXPECT_EQ(port.SetCommMask(0x99), 0u);
+
+    ASSERT_EQ(::write(pty.master, "hello", 5), 5);
+    SerialEvent e;
+    ASSERT_TRUE(queue.Wait(e, 2000ms));
+    EXPECT_EQ(e.message, CSerialPort::kNotifyMessage);
+    EXPECT_EQ(e.wParam & 0xFFFF, ILinkPort::kEvRxChar);
+    // Nothing more is posted until the owner reads.
+    EXPECT_FALSE(queue.Wait(e, 50ms));
+    uint8_t buf[ILinkPort::kReadMax + 1] = {};
+    size_t n = 0;
+    EXPECT_EQ(port.Read(buf, &n), 0u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "hello");
+    EXPECT_EQ(port.Read(buf, &n), 0u);
+    EXPECT_EQ(n, 0u);  // never waits
+
+    // All 256 byte values pass raw, both ways.
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(i);
+    size_t written = 0;
+    EXPECT_EQ(port.Write(all.data(), all.size(), &written), 0u);
+    EXPECT_EQ(written, 256u);
+    std::string got;
+    char tmp[512];
+    while (got.size() < 256) {
+        ssize_t r = ::read(pty.master, tmp, sizeof tmp);
+        ASSERT_GT(r, 0);
+        got.append(tmp, static_cast<size_t>(r));
+    }
+    EXPECT_EQ(got, all);
+
+    // The other end closes: the owner hears that the device is gone.
+    pty.CloseMaster();
+    bool gone = false;
+    while (queue.Wait(e, 2000ms))
+        if (e.message == CSerialPort::kGoneMessage) {
+            gone = true;
+            break;
+        } else {
+            port.Read(buf, &n);
+        }
+    EXPECT_TRUE(gone);
+    EXPECT_EQ(port.Close(), 0u);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(SerialPortPosix, ClosedAndMissingPorts)
+{
+    CSerialPort port;
+    uint8_t b[8];
+    EXPECT_EQ(port.Write(b, 1), ILinkPort::kErrInvalidHandle);
+    EXPECT_EQ(port.Read(b), ILinkPort::kErrInvalidHandle);
+    EXPECT_EQ(port.SetCommMask(1), ILinkPort::kErrInvalidHandle);
+    EXPECT_EQ(port.CheckPort("/nonexistent/tty"), 1);
+    EXPECT_EQ(port.Open("/nonexistent/tty", nullptr), ILinkPort::kErrFileNotFound);
+    EXPECT_FALSE(port.IsOpen());
+    PtyPair pty;
+    EXPECT_EQ(port.CheckPort(pty.path), 0);
+}
+
+TEST(SerialPortPosix, AWriteNobodyTakesTimesOut)
+{
+    PtyPair pty;
+    CSerialPort port;
+    ASSERT_EQ(port.Open(pty.path, nullptr), 0u);
+    port.SetupPort();
+    std::string big(1 << 20, 'x');
+    size_t written = 0;
+    EXPECT_EQ(port.Write(big.data(), big.size(), &written), ILinkPort::kErrTimeout);
+    EXPECT_LT(written, big.size());
+    EXPECT_TRUE(port.IsOpen());
+}
+
+} // namespace
