@@ -26,7 +26,7 @@ TEST(LoginCrossCheck, ResponseAgreesWithOpenSsl)
             mcu += hex[s[i] >> 4];
             mcu += hex[s[i] & 15];
         }
-        std::string password(round * 5, 'a' + round);  // round 0: the empty password
+        std::string password(round * 4, static_cast<char>('a' + round));  // round 0: the empty password
         uint8_t ck[48];
         std::memcpy(ck, c, 16);
         ASSERT_EQ(1, PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), s, 20, 4096, 32,
