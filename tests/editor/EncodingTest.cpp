@@ -1,0 +1,181 @@
+#include "editor/CodePage949.h"
+#include "editor/CodePageConverter.h"
+#include "editor/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Byte strings made on the build machine with `iconv -f UTF-8 -t CP949`.
+const char kHangulCp949[] = "\xc7\xd1\xb1\xdb \xc5\xd8\xbd\xba\xc6\xae"; // 한글 텍스트
+const char16_t kHangul16[] = u"\uD55C\uAE00 \uD14D\uC2A4\uD2B8";
+const char kHangulUtf8[] = "\xed\x95\x9c\xea\xb8\x80 \xed\x85\x8d\xec\x8a\xa4\xed\x8a\xb8";
+
+std::unique_ptr<CCodePageConverter> Cp949()
+{
+    auto c = CreateCodePageConverter(949);
+    EXPECT_NE(c, nullptr);
+    return c;
+}
+
+std::string Utf16File(const std::u16string& units, bool bigEndian, bool signature = true)
+{
+    std::string out;
+    std::u16string all = signature ? u"\uFEFF" + units : units;
+    for (char16_t u : all) {
+        char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+DecodedText Decode(const std::string& bytes)
+{
+    auto c = Cp949();
+    return DecodeFileText(bytes.data(), bytes.size(), *c);
+}
+
+} // namespace
+
+TEST(CodePage949, CharacterLengthStopsAtTheRowEnd)
+{
+    const char* t = "a\xc7\xd1\xc6\x52\xc7\r\n\x80x\xb0 ";
+    EXPECT_EQ(CharLength949(t, 0, 9), 1);
+    EXPECT_EQ(CharLength949(t, 1, 9), 2);
+    EXPECT_EQ(CharLength949(t, 3, 9), 2); // UHC extension: trail byte 0x52
+    EXPECT_EQ(CharLength949(t, 5, 6), 1); // lead byte last in its row
+    EXPECT_EQ(CharLength949(t, 5, 9), 1); // a CR never trails
+    EXPECT_EQ(CharLength949(t, 8, 12), 1); // 0x80 leads nothing
+    EXPECT_EQ(CharLength949(t, 10, 12), 1); // a blank never trails
+    EXPECT_EQ(PrevCharStart949(t, 0, 5), 3);
+    EXPECT_EQ(PrevCharStart949(t, 0, 3), 1);
+    EXPECT_EQ(PrevCharStart949(t, 0, 1), 0);
+}
+
+// The same pinned bytes must come out of iconv natively and out of
+// WideCharToMultiByte under Wine.
+TEST(CodePageConverter, AgreesWithIconvOnCodePage949)
+{
+    auto c = Cp949();
+    std::string out;
+    ASSERT_TRUE(c->FromUtf16(kHangul16, 6, out));
+    EXPECT_EQ(out, kHangulCp949);
+
+    const char16_t more[] = u"\uAC00\uAC01\uD7A3\u24D0\u2460\u3260\uFF04\uFFE6";
+    ASSERT_TRUE(c->FromUtf16(more, 8, out));
+    EXPECT_EQ(out, "\xb0\xa1\xb0\xa2\xc6\x52\xa8\xcd\xa8\xe7\xa8\xb1\xa3\xa4\xa3\xdc");
+
+    EXPECT_TRUE(c->FromUtf16(u"", 0, out));
+    EXPECT_EQ(out, "");
+}
+
+TEST(CodePageConverter, UnmappableCharactersAreReported)
+{
+    auto c = Cp949();
+    std::string out;
+    // U+0151 and U+1F600 (a surrogate pair) have no form in code page 949.
+    const char16_t text[] = u"a\u0151b\U0001F600c";
+    EXPECT_FALSE(c->FromUtf16(text, 6, out));
+    EXPECT_EQ(out.front(), 'a');
+    EXPECT_EQ(out.back(), 'c');
+    EXPECT_NE(out.find('?'), std::string::npos);
+}
+
+TEST(TextEncoding, DetectsEachSignatureAndLineEndMode)
+{
+    auto detect = [](const std::string& s) { return DetectTextEncoding(s.data(), s.size()); };
+    EXPECT_EQ(detect("\xEF\xBB\xBFx\r\ny"), kEncodingUtf8Sig | kLineEndCrLf);
+    EXPECT_EQ(detect("\xFF\xFEx\0"), kEncodingUtf16Le | kLineEndCrLf);
+    EXPECT_EQ(detect(Utf16File(u"a\nb", false)), kEncodingUtf16Le | kLineEndLf);
+    EXPECT_EQ(detect(Utf16File(u"a\rb\r\n", true)), kEncodingUtf16Be | kLineEndLoneCr);
+    EXPECT_EQ(detect(std::string(kHangulUtf8) + "\n"), kEncodingUtf8 | kLineEndLf);
+    EXPECT_EQ(detect("plain ascii\r\n"), kEncodingAnsi | kLineEndCrLf);
+    EXPECT_EQ(detect("a\rb\r\n"), kEncodingAnsi | kLineEndLoneCr);
+    EXPECT_EQ(detect("no line end"), kEncodingAnsi | kLineEndCrLf);
+    EXPECT_EQ(detect("ends in CR\r"), kEncodingAnsi | kLineEndLoneCr);
+    EXPECT_EQ(detect(kHangulCp949), kEncodingAnsi | kLineEndCrLf); // not UTF-8
+    EXPECT_EQ(detect(std::string("a\0b\n", 4)), kEncodingNul);
+    // Only the first length - 1 bytes are searched for a NUL.
+    EXPECT_EQ(detect(std::string("ab\0", 3)), kEncodingAnsi | kLineEndCrLf);
+}
+
+TEST(TextEncoding, Utf8TestNeedsWholeSequencesAndOneOfThem)
+{
+    EXPECT_FALSE(IsUtf8Text("ascii only", 10));
+    EXPECT_TRUE(IsUtf8Text("caf\xc3\xa9", 5));
+    EXPECT_FALSE(IsUtf8Text("caf\xc3", 4));       // cut at the end
+    EXPECT_FALSE(IsUtf8Text("\xe4\xb8x", 3));     // bad continuation
+    EXPECT_FALSE(IsUtf8Text("\x80", 1));          // stray continuation
+    EXPECT_TRUE(IsUtf8Text("\xf0\x9f\x98\x80", 4));
+}
+
+TEST(TextEncoding, LoadsEachEncodingIntoCodePage949)
+{
+    std::u16string text = std::u16string(kHangul16) + u"\r\nx";
+    std::string want = std::string(kHangulCp949) + "\r\nx";
+    for (bool big : {false, true}) {
+        DecodedText d = Decode(Utf16File(text, big));
+        EXPECT_EQ(d.text, want);
+        EXPECT_EQ(d.problems, 0u);
+    }
+    DecodedText sig = Decode("\xEF\xBB\xBF" + std::string(kHangulUtf8) + "\r\nx");
+    EXPECT_EQ(sig.encoding, kEncodingUtf8Sig | kLineEndCrLf);
+    EXPECT_EQ(sig.text, want);
+    DecodedText bare = Decode(std::string(kHangulUtf8) + "\r\nx");
+    EXPECT_EQ(bare.encoding, kEncodingUtf8 | kLineEndCrLf);
+    EXPECT_EQ(bare.text, want);
+    DecodedText ansi = Decode(want);
+    EXPECT_EQ(ansi.encoding, kEncodingAnsi | kLineEndCrLf);
+    EXPECT_EQ(ansi.text, want);
+    EXPECT_EQ(ansi.problems, 0u);
+}
+
+TEST(TextEncoding, LineEndsBecomeCrLf)
+{
+    EXPECT_EQ(Decode("a\nb\nc").text, "a\r\nb\r\nc");
+    EXPECT_EQ(Decode("a\rb\rc\r").text, "a\r\nb\r\nc\r\n");
+    // A lone CR first keeps the later LF line ends as line ends.
+    EXPECT_EQ(Decode("a\rb\nc\r\nd").text, "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(Decode("\na\r\n\n").text, "\r\na\r\n\r\n");
+    EXPECT_EQ(Decode(Utf16File(u"a\nb", false)).text, "a\r\nb");
+    EXPECT_TRUE(HasOnlyCrLf("a\r\nb\r\n"));
+    EXPECT_FALSE(HasOnlyCrLf("a\r"));
+    EXPECT_FALSE(HasOnlyCrLf("\nb"));
+    EXPECT_FALSE(HasOnlyCrLf("a\n\r\n"));
+}
+
+TEST(TextEncoding, WhatCannotBeHeldIsReported)
+{
+    DecodedText nul = Decode(std::string("first\nsec\0ond", 13));
+    EXPECT_EQ(nul.encoding, kEncodingNul);
+    EXPECT_EQ(nul.text, "first\r\nsec");
+    EXPECT_EQ(nul.problems, kLoadCutAtNul);
+
+    DecodedText tail = Decode(std::string("abc\0", 4)); // a NUL as the last byte
+    EXPECT_EQ(tail.text, "abc");
+    EXPECT_EQ(tail.problems, kLoadCutAtNul);
+
+    DecodedText wide = Decode(Utf16File(std::u16string(u"ab\0cd", 5), false));
+    EXPECT_EQ(wide.text, "ab");
+    EXPECT_EQ(wide.problems, kLoadCutAtNul);
+
+    DecodedText lossy = Decode("\xEF\xBB\xBFx\xc5\x91y"); // U+0151 is not in 949
+    EXPECT_EQ(lossy.text, "x?y");
+    EXPECT_EQ(lossy.problems, kLoadUnconvertible);
+
+    DecodedText odd = Decode(Utf16File(u"ab", false) + "z"); // half a unit left over
+    EXPECT_EQ(odd.text, "ab");
+    EXPECT_EQ(odd.problems, kLoadUnconvertible);
+
+    DecodedText lone = Decode(Utf16File(u"a\xD800" u"b", false));
+    EXPECT_EQ(lone.text, "a?b");
+    EXPECT_EQ(lone.problems, kLoadUnconvertible);
+
+    // Overlong forms pass the structural UTF-8 test but convert to '?'.
+    DecodedText overlong = Decode("\xEF\xBB\xBF" "a\xc0\xafz");
+    EXPECT_EQ(overlong.text, "a?z");
+    EXPECT_EQ(overlong.problems, kLoadUnconvertible);
+}

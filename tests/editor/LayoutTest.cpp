@@ -1,0 +1,284 @@
+#include "editor/CodePageConverter.h"
+#include "editor/TextLayout.h"
+#include "editor/TextMetrics.h"
+#include "editor/TextStore.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+// Every byte 8 pixels, a two-byte character 16, 16 pixels high.
+struct FixedMetrics : CTextMetrics
+{
+    int TextWidth(const char*, int count) const override { return 8 * count; }
+    int CharHeight() const override { return 16; }
+    int AveCharWidth() const override { return 8; }
+};
+
+bool SameRows(const CDisplayLines& a, const CDisplayLines& b)
+{
+    if (a.Count() != b.Count())
+        return false;
+    for (int i = 0; i < a.Count(); ++i)
+        if (a.Start(i) != b.Start(i) || a.End(i) != b.End(i))
+            return false;
+    return true;
+}
+
+class LayoutTest : public ::testing::Test
+{
+protected:
+    LayoutTest() : converter(CreateCodePageConverter(949)), store(converter.get()), layout(store)
+    {
+        layout.SetMetrics(metrics);
+        layout.SetClientSize(400, 190);
+    }
+    void Load(const std::string& text) { store.SetText(text.data(), text.size()); }
+
+    std::unique_ptr<CCodePageConverter> converter;
+    CTextStore store;
+    CTextLayout layout;
+    FixedMetrics metrics;
+};
+
+} // namespace
+
+TEST(DisplayLines, EmptyTextHasOneRow)
+{
+    CDisplayLines lines;
+    lines.UpdateLines("", -1, -1);
+    ASSERT_EQ(lines.Count(), 1);
+    EXPECT_EQ(lines.Start(0), 0);
+    EXPECT_EQ(lines.End(0), 0);
+    EXPECT_EQ(lines.Start(1), -1);
+}
+
+TEST(DisplayLines, IncrementalUpdatesMatchAFullRebuild)
+{
+    std::mt19937 rng(6);
+    std::string text = "<?php\r\n$a = 1;\r\n\r\necho $a;\r\n?>";
+    CDisplayLines lines;
+    lines.UpdateLines(text.c_str(), -1, -1);
+    const char* pieces[] = {"x", "\r\n", "ab\r\ncd", "\r\n\r\n", "\t", "\xc7\xd1", "long line text"};
+    for (int step = 0; step < 3000; ++step) {
+        int pos = static_cast<int>(rng() % (text.size() + 1));
+        // Never inside a CR LF pair: the buffer holds whole line ends.
+        if (pos > 0 && pos < static_cast<int>(text.size()) && text[pos - 1] == '\r')
+            --pos;
+        int first;
+        if (rng() % 2 && !text.empty()) {
+            int count = static_cast<int>(rng() % std::min<size_t>(text.size() - pos + 1, 12));
+            if (pos + count < static_cast<int>(text.size()) && count > 0 && text[pos + count - 1] == '\r')
+                ++count;
+            text.erase(pos, count);
+            first = lines.UpdateLines(text.c_str(), pos, -count);
+        } else {
+            std::string piece = pieces[rng() % 7];
+            text.insert(pos, piece);
+            first = lines.UpdateLines(text.c_str(), pos, static_cast<int>(piece.size()));
+        }
+        CDisplayLines full;
+        full.UpdateLines(text.c_str(), -1, -1);
+        ASSERT_TRUE(SameRows(lines, full)) << "step " << step;
+        EXPECT_LE(lines.Start(first), pos);
+    }
+}
+
+TEST(DisplayLines, TypingTouchesOneRowAndEnterShiftsTheRest)
+{
+    std::string text;
+    for (int i = 0; i < 1000; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    CDisplayLines lines;
+    lines.UpdateLines(text.c_str(), -1, -1);
+    lines.SetBreakpoint(7, true);
+    int at = lines.Start(5) + 2;
+    text.insert(at, "x");
+    EXPECT_EQ(lines.UpdateLines(text.c_str(), at, 1), 5);
+    EXPECT_EQ(lines.End(5), lines.Start(6) - 2);
+    EXPECT_EQ(lines.Start(6), at + 7);
+    text.insert(at, "\r\n");
+    lines.UpdateLines(text.c_str(), at, 2);
+    EXPECT_EQ(lines.Count(), 1002);
+    EXPECT_EQ(lines.Row(700).line, 700);
+    EXPECT_EQ(std::string(text.c_str() + lines.Start(700), 8), "line 699");
+    // Breakpoint marks stay with the row index.
+    EXPECT_TRUE(lines.Breakpoint(7));
+}
+
+TEST(DisplayLines, PositionsToRowsAndColumnsAndBack)
+{
+    std::string text = "ab\r\n\r\ncdef";
+    CDisplayLines lines;
+    lines.UpdateLines(text.c_str(), -1, -1);
+    int row, col;
+    lines.PosToLineCol(2, row, col); // at the CR: still row 0
+    EXPECT_EQ(row, 0);
+    EXPECT_EQ(col, 2);
+    lines.PosToLineCol(4, row, col);
+    EXPECT_EQ(row, 1);
+    EXPECT_EQ(col, 0);
+    lines.PosToLineCol(10, row, col); // the text's end
+    EXPECT_EQ(row, 2);
+    EXPECT_EQ(col, 4);
+    EXPECT_EQ(lines.LineColToPos(0, 99), 2);
+    EXPECT_EQ(lines.LineColToPos(2, 1), 7);
+    EXPECT_EQ(lines.LineColToPos(3, 0), -1);
+    EXPECT_EQ(lines.LongestRow(), 4);
+}
+
+TEST_F(LayoutTest, PixelsAndPositionsWithTabsAndTwoByteCharacters)
+{
+    // Gutter 40, 8-pixel bytes, tab width 32, two-byte width 16, rows 19 high.
+    Load("a\tb\r\n\xc7\xd1x\r\n\xc7");
+    EXPECT_EQ(layout.LineHeight(), 19);
+    int x, y;
+    layout.PosToXY(1, x, y);
+    EXPECT_EQ(x, 48);
+    EXPECT_EQ(y, 0);
+    layout.PosToXY(2, x, y); // after the tab: the next stop
+    EXPECT_EQ(x, 72);
+    layout.PosToXY(3, x, y);
+    EXPECT_EQ(x, 80);
+    layout.PosToXY(7, x, y); // after the two-byte character
+    EXPECT_EQ(x, 56);
+    EXPECT_EQ(y, 19);
+    layout.PosToXY(8, x, y);
+    EXPECT_EQ(x, 64);
+    layout.PosToXY(11, x, y); // a lone lead byte at the end: half a cell
+    EXPECT_EQ(x, 48);
+    EXPECT_EQ(y, 38);
+
+    // Clicks round at half a character.
+    EXPECT_EQ(layout.XYToPos(44, 5), 0);
+    EXPECT_EQ(layout.XYToPos(45, 5), 1);
+    EXPECT_EQ(layout.XYToPos(60, 5), 1);  // the tab spans 48..72, half at 60
+    EXPECT_EQ(layout.XYToPos(61, 5), 2);
+    EXPECT_EQ(layout.XYToPos(999, 5), 3); // past the end: the row end
+    EXPECT_EQ(layout.XYToPos(48, 20), 5); // the two-byte character's middle
+    EXPECT_EQ(layout.XYToPos(49, 20), 7);
+    EXPECT_EQ(layout.XYToPos(-5, -5), 0);
+    EXPECT_EQ(layout.XYToPos(40, 999), 10);
+    EXPECT_EQ(layout.XToPos(1, 57), 7);
+
+    layout.SetTabSize(2);
+    layout.SetTabSize(0); // refused
+    layout.PosToXY(2, x, y);
+    EXPECT_EQ(x, 56);
+    layout.SetGutterWidth(0);
+    layout.PosToXY(1, x, y);
+    EXPECT_EQ(x, 8);
+}
+
+TEST_F(LayoutTest, ScrollRangesAndSteps)
+{
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "0123456789\r\n";
+    Load(text);
+    ScrollRange v, h;
+    bool reset;
+    ASSERT_TRUE(layout.UpdateScrollBars(v, h, reset));
+    // 190 / 19 = 10 rows a page; 41 rows; the last row may reach mid-page.
+    EXPECT_EQ(v.max, (5 + 41) * 19);
+    EXPECT_EQ(v.page, 190);
+    EXPECT_EQ(h.max, 10 * 8 * 3 / 2);
+    EXPECT_EQ(h.page, 400);
+
+    EXPECT_EQ(layout.VScroll(ScrollCode::LineDown, 0), 19);
+    EXPECT_EQ(layout.VScroll(ScrollCode::PageDown, 0), 190);
+    EXPECT_EQ(layout.VScroll(ScrollCode::ThumbTrack, 700), 475); // 684 max, a multiple of 19
+    EXPECT_EQ(layout.VOffset(), 684);
+    EXPECT_EQ(layout.VScroll(ScrollCode::LineDown, 0), 0);
+    EXPECT_EQ(layout.VScroll(ScrollCode::ThumbPosition, 0), 0);
+    EXPECT_EQ(layout.Wheel(60, 3), -19); // a threshold is 40: one line, rest 20
+    EXPECT_EQ(layout.VOffset(), 665);
+    EXPECT_EQ(layout.Wheel(60, 3), -38); // 80 more: two lines
+    EXPECT_EQ(layout.Wheel(120, 0), 0);
+    EXPECT_EQ(layout.HScroll(ScrollCode::LineDown, 0), 16);
+    EXPECT_EQ(layout.HScroll(ScrollCode::ThumbTrack, 999), 120 - 16);
+    EXPECT_EQ(layout.HScroll(ScrollCode::PageUp, 0), -120);
+
+    int first, last;
+    layout.PaintRows(0, 190, first, last);
+    EXPECT_EQ(first, 33);
+    EXPECT_EQ(last, 40);
+
+    // A short text forces the offset back to 0.
+    Load("short");
+    ASSERT_TRUE(layout.UpdateScrollBars(v, h, reset));
+    EXPECT_TRUE(reset);
+    EXPECT_EQ(layout.VOffset(), 0);
+
+    layout.SetClientSize(0, 0);
+    EXPECT_FALSE(layout.UpdateScrollBars(v, h, reset));
+}
+
+TEST_F(LayoutTest, LineGapKeepsTheTopRow)
+{
+    std::string text(60, 'x');
+    for (int i = 0; i < 50; ++i)
+        text += "\r\nrow";
+    Load(text);
+    layout.SetOffsets(0, 10 * 19 + 7);
+    EXPECT_EQ(layout.VOffset(), 190);
+    layout.ApplyLayout(200);
+    EXPECT_EQ(layout.LineHeight(), 32);
+    EXPECT_EQ(layout.VOffset(), 320);
+    layout.ApplyLayout(0); // refused
+    EXPECT_EQ(layout.LineHeight(), 32);
+}
+
+TEST_F(LayoutTest, RowsSplitIntoColouredRuns)
+{
+    Load("<b>x\ty</b>");
+    store.ParseUpTo(0);
+    EditorColours colours;
+    auto at = [](const std::vector<TextRun>& runs, int pos) {
+        for (const TextRun& r : runs)
+            if (pos >= r.start && pos < r.start + r.length)
+                return r;
+        return TextRun{};
+    };
+    auto runs = layout.SplitRow(0, 0, 0, true, false, colours);
+    int covered = 0;
+    for (const TextRun& r : runs) {
+        EXPECT_EQ(r.start, covered); // runs tile the row
+        covered += r.length;
+    }
+    EXPECT_EQ(covered, 10);
+    for (int pos : {0, 1, 2, 6, 7, 8, 9})
+        EXPECT_EQ(at(runs, pos).text, 0xFF0000) << pos;
+    EXPECT_EQ(at(runs, 0).background, colours.window);
+    EXPECT_EQ(at(runs, 3).text, colours.windowText);
+    TextRun tab = at(runs, 4);
+    EXPECT_TRUE(tab.tab);
+    EXPECT_EQ(tab.x, 72);
+    EXPECT_EQ(tab.width, 32); // 72 is a stop: on to the next at 104
+    EXPECT_EQ(at(runs, 5).x, 104);
+    EXPECT_EQ(at(runs, 5).length, 1);
+
+    // A selection splits runs and takes the selection colours; the current
+    // line turns default backgrounds.
+    runs = layout.SplitRow(0, 4, 1, false, true, colours);
+    EXPECT_EQ(at(runs, 0).length, 1);
+    EXPECT_EQ(at(runs, 0).background, EditorColours::kCurrentLine);
+    for (int pos : {1, 2, 3}) {
+        EXPECT_EQ(at(runs, pos).background, EditorColours::kSelectionNoFocusBack);
+        EXPECT_EQ(at(runs, pos).text, EditorColours::kSelectionNoFocusText);
+    }
+    EXPECT_EQ(at(runs, 3).start, 3);
+    EXPECT_EQ(at(runs, 4).background, EditorColours::kCurrentLine);
+    runs = layout.SplitRow(0, 1, 4, true, false, colours);
+    EXPECT_EQ(at(runs, 2).background, colours.highlight);
+
+    // Horizontal scrolling moves the runs, tab stops stay on the grid.
+    layout.SetOffsets(20, 0);
+    runs = layout.SplitRow(0, 0, 0, true, false, colours);
+    EXPECT_EQ(at(runs, 0).x, 20);
+    EXPECT_EQ(at(runs, 4).x, 52);
+    EXPECT_EQ(at(runs, 4).width, 32);
+}

@@ -1,0 +1,163 @@
+#include "editor/CodePageConverter.h"
+#include "editor/TextStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class ParseHtmlTest : public ::testing::Test
+{
+protected:
+    ParseHtmlTest() : converter(CreateCodePageConverter(949)), store(converter.get()) {}
+
+    void Load(const std::string& text)
+    {
+        store.SetText(text.data(), text.size());
+        store.ParseUpTo(store.Lines().Count() - 1);
+    }
+    // One character per byte of the row: the style (0-9, then A=10..D=13)
+    // of the last span that starts at or before it.
+    std::string Styles(int row) const
+    {
+        const auto& spans = store.Parser().Spans(row);
+        std::string out;
+        for (int p = store.Lines().Start(row); p < store.Lines().End(row); ++p) {
+            int style = -1;
+            for (const ColourSpan& s : spans)
+                if (s.position <= p)
+                    style = s.style;
+            out += "0123456789ABCDEF"[style & 15];
+        }
+        return out;
+    }
+    std::string Colour(const std::string& line)
+    {
+        Load(line);
+        return Styles(0);
+    }
+    int EndState(int row) const { return store.Parser().EndState(row); }
+
+    std::unique_ptr<CCodePageConverter> converter;
+    CTextStore store;
+};
+
+} // namespace
+
+TEST_F(ParseHtmlTest, TagsAttributesAndValues)
+{
+    EXPECT_EQ(Colour("<div class=\"x\">"), "111102222203331");
+    EXPECT_EQ(Colour("</P>"), "1111");                     // any case, "/" included
+    EXPECT_EQ(Colour("<a abbr=\"t\">"), "110222203331");   // first words of both lists
+    EXPECT_EQ(Colour("<DIV CLASS=x>"), "1111022222001");
+    EXPECT_EQ(Colour("<a href=\"a\\\"b\">z"), "1102222033333310"); // escaped quote
+    EXPECT_EQ(Colour("<a id='v'>"), "1102203331");
+    EXPECT_EQ(Colour("<!-- c -->x"), "44444444440");
+    EXPECT_EQ(Colour("<b>text</b>"), "11100001111");
+    // "accetp-charset" and "http-equiv" never match: words end at "-".
+    std::string s = Colour("<a accetp-charset=x http-equiv=y>");
+    EXPECT_EQ(s.substr(3, 6), "000000");
+    EXPECT_EQ(s.substr(10, 7), "2222222");
+    EXPECT_EQ(s.substr(20, 10), "0000000000");
+    // Not a tag word after "<": no colour but the "<".
+    EXPECT_EQ(Colour("<foo bar>"), "100000001");
+}
+
+TEST_F(ParseHtmlTest, PhpBlocks)
+{
+    EXPECT_EQ(Colour("<?php echo strlen($s); ?>x"), "99AAA9DDDD9DDDDDD999999990");
+    EXPECT_EQ(Colour("<? ECHO Strlen If ?>"), std::string(20, '9')); // case matters
+    EXPECT_EQ(Colour("<? echo \"a\\\"b?>x"), "999DDDD9BBBBBBB0");     // "?>" ends a string
+    EXPECT_EQ(Colour("<?'a'if"), "99BBBAA");
+    EXPECT_EQ(Colour("<? $_GET; // if"), "9999DDDD99CCCCC");
+    // The first word of a block reaches back over the opener: never a match.
+    EXPECT_EQ(Colour("echo<?x"), "0000999");
+    // A word far longer than any keyword is simply not one.
+    std::string longWord = "<? " + std::string(5000, 'e') + " if";
+    EXPECT_EQ(Colour(longWord).substr(5000), "9999AA");
+}
+
+TEST_F(ParseHtmlTest, AspBlocks)
+{
+    Load("<% dim x 'note\r\ny\r\nIf DIM then %>b");
+    EXPECT_EQ(Styles(0), "55566655588888");
+    EXPECT_EQ(EndState(0), 6);
+    EXPECT_EQ(Styles(1), "5"); // the remark ended with its line
+    EXPECT_EQ(EndState(1), 5);
+    EXPECT_EQ(Styles(2), "555555566665550");
+    EXPECT_EQ(Colour("<% \"a%>b"), "55577770");
+    EXPECT_EQ(Colour("<%\"x\"dim"), "55777666");
+}
+
+TEST_F(ParseHtmlTest, CommentsAndStringsAcrossLines)
+{
+    Load("<? a /* one\r\ntwo\r\nthree */ if");
+    EXPECT_EQ(Styles(0), "99999CCCCCC");
+    EXPECT_EQ(Styles(1), "444"); // continuation lines take the HTML comment style
+    EXPECT_EQ(Styles(2), "444444449AA");
+    EXPECT_EQ(EndState(2), 8);
+
+    Load("<a title=\"x\r\ny\">z");
+    EXPECT_EQ(EndState(0), 3);
+    EXPECT_EQ(Styles(1), "3310");
+
+    Load("<a\r\nhref=x>");
+    EXPECT_EQ(Styles(1), "2222001");
+}
+
+TEST_F(ParseHtmlTest, EachEndStateStartsTheNextLine)
+{
+    struct
+    {
+        const char* line;
+        int endState;
+        char nextStyle;
+        int nextEndState;
+    } const cases[] = {
+        {"x", 0, '0', 0},      {"<a", 1, '0', 1},       {"<!--", 2, '4', 2},     {"<a b=\"", 3, '3', 3},
+        {"<a b='", 4, '3', 4}, {"<%", 5, '5', 5},       {"<% '", 6, '5', 5},     {"<% \"", 7, '7', 7},
+        {"<?", 8, '9', 8},     {"<? \"", 9, 'B', 9},    {"<? '", 10, 'B', 10},   {"<? //", 11, '9', 8},
+        {"<? /*", 12, '4', 12},
+    };
+    for (const auto& c : cases) {
+        Load(std::string(c.line) + "\r\nz");
+        EXPECT_EQ(EndState(0), c.endState) << c.line;
+        EXPECT_EQ(Styles(1), std::string(1, c.nextStyle)) << c.line;
+        EXPECT_EQ(EndState(1), c.nextEndState) << c.line;
+    }
+}
+
+TEST_F(ParseHtmlTest, EditsInvalidateFromTheirLine)
+{
+    Load("<?\r\na\r\nif\r\n?>\r\n<b>");
+    ASSERT_EQ(Styles(2), "AA");
+    EXPECT_TRUE(store.Parser().IsParsed(4));
+    store.InsertText("/*", store.Lines().Start(1), true);
+    EXPECT_TRUE(store.Parser().IsParsed(0));
+    EXPECT_FALSE(store.Parser().IsParsed(1));
+    EXPECT_FALSE(store.Parser().IsParsed(4));
+    store.ParseUpTo(2); // only as far as asked
+    EXPECT_FALSE(store.Parser().IsParsed(3));
+    EXPECT_EQ(Styles(2), "44");
+    store.Undo();
+    store.ParseUpTo(4);
+    EXPECT_EQ(Styles(2), "AA");
+    EXPECT_EQ(Styles(4), "111");
+}
+
+TEST_F(ParseHtmlTest, InfoAndStyles)
+{
+    const CParseHtml& p = store.Parser();
+    EXPECT_EQ(p.GetInfo(0).number, 2);
+    EXPECT_STREQ(p.GetInfo(2).text, "//");
+    EXPECT_STREQ(p.GetInfo(5).text, "{");
+    EXPECT_STREQ(p.GetInfo(6).text, "}");
+    EXPECT_EQ(p.GetInfo(7).text, nullptr);
+    EXPECT_TRUE(CParseHtml::IsDelimiter('$'));
+    EXPECT_FALSE(CParseHtml::IsDelimiter('_'));
+    EXPECT_EQ(p.Style(11).text, 0x1515A3);
+    EXPECT_EQ(p.Style(6).background, 0xF4CF8D);
+    EXPECT_EQ(p.Style(0).text, -1);
+    EXPECT_EQ(p.Style(20).text, -2);
+}

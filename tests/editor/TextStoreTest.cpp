@@ -1,0 +1,379 @@
+#include "editor/CodePageConverter.h"
+#include "editor/TextStore.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct RecordingHost : CTextStoreHost
+{
+    int modifiedNotices = 0;
+    int changes = 0;
+    void OnDocModified() override { ++modifiedNotices; }
+    void OnTextChanged(int, int) override { ++changes; }
+};
+
+class TextStoreTest : public ::testing::Test
+{
+protected:
+    TextStoreTest() : converter(CreateCodePageConverter(949)), store(converter.get())
+    {
+        store.SetHost(&host);
+    }
+    void Load(const std::string& text) { store.SetText(text.data(), text.size()); }
+    void Type(const std::string& keys)
+    {
+        for (char c : keys) {
+            std::string t = c == '\r' ? "\r\n" : std::string(1, c);
+            caret += store.InsertText(t, caret, true) ? static_cast<int>(t.size()) : 0;
+        }
+    }
+    void Backspace(int times)
+    {
+        while (times-- > 0) {
+            int n = caret >= 2 && store.Text()[caret - 1] == '\n' ? 2 : 1;
+            caret -= n;
+            store.DeleteText(caret, n, true);
+        }
+    }
+    std::string Text() const { return store.Text(); }
+
+    std::unique_ptr<CCodePageConverter> converter;
+    CTextStore store;
+    RecordingHost host;
+    int caret = 0;
+};
+
+} // namespace
+
+TEST_F(TextStoreTest, InsertAndDeleteKeepRowsAndRefuseBadInput)
+{
+    Load("one\r\ntwo");
+    EXPECT_TRUE(store.InsertText("X\r\nY", 3, false));
+    EXPECT_EQ(Text(), "oneX\r\nY\r\ntwo");
+    EXPECT_EQ(store.Lines().Count(), 3);
+    EXPECT_FALSE(store.InsertText("", 0, true));         // empty: nothing, no record
+    EXPECT_FALSE(store.History().CanUndo());
+    EXPECT_FALSE(store.InsertText("z", -1, false));
+    EXPECT_FALSE(store.InsertText("z", store.Length() + 1, false));
+    EXPECT_EQ(store.InsertText(std::string("ab\0cd", 5), 0, false), true); // a NUL ends the text
+    EXPECT_EQ(Text().substr(0, 3), "abo");
+    EXPECT_FALSE(store.DeleteText(0, 0, true));
+    EXPECT_FALSE(store.DeleteText(store.Length() - 1, 2, true));
+    EXPECT_TRUE(store.DeleteText(0, 2, false));
+    store.SetReadOnly(true);
+    EXPECT_FALSE(store.InsertText("q", 0, true));
+    EXPECT_FALSE(store.DeleteText(0, 1, true));
+    EXPECT_EQ(Text(), "oneX\r\nY\r\ntwo");
+}
+
+TEST_F(TextStoreTest, ModifiedNoticeOnFirstChangeOnly)
+{
+    Load("abc");
+    EXPECT_FALSE(store.IsModified());
+    EXPECT_EQ(host.modifiedNotices, 0); // loading is silent
+    store.InsertText("x", 0, true, true);
+    EXPECT_FALSE(store.IsModified());
+    Type("12");
+    EXPECT_TRUE(store.IsModified());
+    EXPECT_EQ(host.modifiedNotices, 1);
+    // Undo back to the loaded state clears the flag; the next edit notifies again.
+    store.Undo();
+    store.Undo();
+    EXPECT_EQ(Text(), "abc");
+    EXPECT_FALSE(store.IsModified());
+    caret = 0;
+    Type("z");
+    EXPECT_EQ(host.modifiedNotices, 2);
+}
+
+TEST_F(TextStoreTest, TypingMergesUntilBlankOrCr)
+{
+    Type("ab cd");
+    EXPECT_EQ(store.History().Index(), 1);
+    EXPECT_EQ(store.History().Record(0).text, "ab ");
+    EXPECT_EQ(store.History().Record(1).text, "cd");
+    EXPECT_EQ(store.Undo(), 3);
+    EXPECT_EQ(Text(), "ab ");
+    EXPECT_EQ(store.Undo(), 0);
+    EXPECT_EQ(Text(), "");
+    EXPECT_FALSE(store.CanUndo());
+    EXPECT_EQ(store.Redo(), 3);
+    EXPECT_EQ(store.Redo(), 5);
+    EXPECT_EQ(Text(), "ab cd");
+    EXPECT_FALSE(store.CanRedo());
+
+    store.ResetText();
+    caret = 0;
+    Type("ab cd\rx");
+    EXPECT_EQ(store.History().Record(1).text, "cd\r\n"); // Enter closes the run
+    EXPECT_EQ(store.History().Record(2).text, "x");
+    store.Undo();
+    EXPECT_EQ(Text(), "ab cd\r\n");
+}
+
+TEST_F(TextStoreTest, BackspaceAndDeleteMerge)
+{
+    Load("abc def");
+    caret = 3;
+    Backspace(3);
+    ASSERT_EQ(Text(), " def");
+    EXPECT_EQ(store.History().Record(0).kind, UndoRecord::kDelete);
+    EXPECT_EQ(store.History().Record(0).text, "abc");
+    EXPECT_EQ(store.History().Record(0).position, 0);
+    EXPECT_EQ(store.Undo(), 3);
+    EXPECT_EQ(Text(), "abc def");
+
+    caret = 4;
+    for (int i = 0; i < 3; ++i)
+        store.DeleteText(caret, 1, true); // the Delete key
+    EXPECT_EQ(Text(), "abc ");
+    const UndoRecord& r = store.History().Record(store.History().Index());
+    EXPECT_EQ(r.text, "def");
+    EXPECT_EQ(r.position, 4);
+    store.Undo();
+    EXPECT_EQ(Text(), "abc def");
+}
+
+TEST_F(TextStoreTest, GroupsUndoAndRedoAsOne)
+{
+    Load("hello world");
+    store.InsertText("!", 0, true);
+    store.BeginUndoGroup();
+    store.DeleteText(1, 5, true);
+    store.BeginUndoGroup(); // nested groups share the outer id
+    store.InsertText("HELLO", 1, true);
+    store.EndUndoGroup();
+    store.EndUndoGroup();
+    store.BeginUndoGroup();
+    store.InsertText("<", 0, true);
+    store.InsertText(">", store.Length(), true);
+    store.EndUndoGroup();
+    store.EndUndoGroup(); // one too many: harmless
+    ASSERT_EQ(Text(), "<!HELLO world>");
+    const CUndoHistory& h = store.History();
+    EXPECT_NE(h.Record(1).group, 0u);
+    EXPECT_EQ(h.Record(1).group, h.Record(2).group);
+    EXPECT_NE(h.Record(2).group, h.Record(3).group);
+    EXPECT_EQ(h.Record(3).group, h.Record(4).group);
+
+    store.Undo();
+    EXPECT_EQ(Text(), "!HELLO world");
+    store.Undo();
+    EXPECT_EQ(Text(), "!hello world");
+    store.Undo();
+    EXPECT_EQ(Text(), "hello world");
+    store.Redo();
+    store.Redo();
+    EXPECT_EQ(Text(), "!HELLO world");
+    store.Redo();
+    EXPECT_EQ(Text(), "<!HELLO world>");
+}
+
+TEST_F(TextStoreTest, SavePointAndDiscardedRedo)
+{
+    Load("base");
+    caret = 4;
+    Type(" one two");
+    store.MarkSavePoint();
+    EXPECT_FALSE(store.CanRedo());
+    store.SetModified(false);
+    Type(" three");
+    EXPECT_TRUE(store.IsModified());
+    store.Undo();
+    EXPECT_FALSE(store.IsModified()); // back at the save point
+    store.Undo();
+    EXPECT_TRUE(store.IsModified());
+    store.Redo();
+    EXPECT_FALSE(store.IsModified());
+
+    // A new edit after undoing past the save point makes it unreachable.
+    store.Undo();
+    store.Undo();
+    caret = store.Length();
+    Type("X");
+    EXPECT_EQ(store.History().SavePoint(), -1);
+    store.Undo();
+    EXPECT_TRUE(store.IsModified());
+}
+
+TEST_F(TextStoreTest, UndoIsIgnoredWhileReadOnly)
+{
+    Type("abc");
+    store.SetReadOnly(true);
+    EXPECT_EQ(store.Undo(), -1);
+    EXPECT_EQ(Text(), "abc");
+    store.SetReadOnly(false);
+    EXPECT_EQ(store.Undo(), 0);
+    store.SetReadOnly(true);
+    EXPECT_EQ(store.Redo(), -1);
+    store.SetReadOnly(false);
+    EXPECT_EQ(store.Redo(), 3);
+}
+
+TEST_F(TextStoreTest, TrimmingNeedsBothLimitsAndDropsHalfTheBytes)
+{
+    // Inserts at 0 never merge: each one closes the record before it.
+    std::string chunk(1000, 'x');
+    for (int i = 0; i < 101; ++i)
+        store.InsertText(chunk, 0, true);
+    EXPECT_EQ(store.History().Index(), 100); // 100 closed records: not yet
+    store.InsertText(chunk, 0, true);
+    // 101 closed records of 1016 bytes pass 102,400; records 0..50 are the
+    // first to pass 51,200 bytes and go in one step.
+    EXPECT_EQ(store.History().Index(), 101 - 51);
+    EXPECT_EQ(store.History().SavePoint(), -1);
+    int undone = 0;
+    while (store.CanUndo()) {
+        store.Undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 51);
+    EXPECT_EQ(store.Length(), 51 * 1000);
+
+    // Many small records stay: the byte limit is not reached.
+    CTextStore small(converter.get());
+    for (int i = 0; i < 300; ++i)
+        small.InsertText("ab ", 0, true);
+    EXPECT_EQ(small.History().Index(), 299);
+}
+
+TEST_F(TextStoreTest, TrimmingDuringRedoIgnoresUndoneRecords)
+{
+    for (int i = 0; i < 100; ++i)
+        store.InsertText("ab", 0, true);
+    store.InsertText(std::string(200000, 'P'), 0, true); // record 100, open
+    for (int i = 0; i < 11; ++i)
+        store.Undo();
+    ASSERT_EQ(store.History().Index(), 90);
+    ASSERT_EQ(store.Length(), 180);
+    // Redo closes records while the big undone one lies ahead; counting it
+    // would trim past the index.
+    while (store.CanRedo()) {
+        store.Redo();
+        ASSERT_GE(store.History().Index(), 0);
+        ASSERT_LT(store.History().Index(), store.History().RecordCount());
+    }
+    EXPECT_EQ(store.Length(), 200200);
+    // What history is left still matches the text.
+    while (store.CanUndo())
+        store.Undo();
+    while (store.CanRedo())
+        store.Redo();
+    EXPECT_EQ(store.Length(), 200200);
+}
+
+TEST_F(TextStoreTest, TrimmingNeverSplitsAGroup)
+{
+    std::string chunk(1000, 'z');
+    store.BeginUndoGroup();
+    for (int i = 0; i < 60; ++i)
+        store.InsertText(chunk, 0, true); // records 0..59, one group
+    store.EndUndoGroup();
+    for (int i = 0; i < 45; ++i)
+        store.InsertText(chunk, 0, true);
+    // The cut (just past 51,200 bytes) fell inside the group: it went whole.
+    EXPECT_EQ(store.History().Index(), 44);
+    for (int i = 0; i <= store.History().Index(); ++i)
+        EXPECT_EQ(store.History().Record(i).group, 0u);
+    while (store.CanUndo())
+        store.Undo();
+    EXPECT_EQ(store.Length(), 60000);
+}
+
+TEST_F(TextStoreTest, MovesUndoAndRedo)
+{
+    Load("0123456789");
+    EXPECT_EQ(store.MoveText(1, 3, 8, false), 5); // "123" after "7"
+    EXPECT_EQ(Text(), "0456712389");
+    EXPECT_EQ(store.Undo(), 4);
+    EXPECT_EQ(Text(), "0123456789");
+    EXPECT_EQ(store.Redo(), 8);
+    EXPECT_EQ(Text(), "0456712389");
+    store.Undo();
+
+    EXPECT_EQ(store.MoveText(6, 2, 1, false), 1); // "67" before "1"
+    EXPECT_EQ(Text(), "0671234589");
+    EXPECT_EQ(store.Undo(), 8);
+    EXPECT_EQ(Text(), "0123456789");
+    store.Redo();
+    EXPECT_EQ(Text(), "0671234589");
+    store.Undo();
+
+    // Dropped inside its own range: nothing moves, nothing is recorded.
+    int index = store.History().Index();
+    EXPECT_EQ(store.MoveText(2, 4, 4, false), -1);
+    EXPECT_EQ(store.MoveText(2, 4, 6, false), -1);
+    EXPECT_EQ(Text(), "0123456789");
+    EXPECT_EQ(store.History().Index(), index);
+
+    EXPECT_EQ(store.MoveText(2, 2, 3, true), 3); // a copy is an insert
+    EXPECT_EQ(Text(), "012233456789");
+    store.Undo();
+    EXPECT_EQ(Text(), "0123456789");
+}
+
+TEST_F(TextStoreTest, BookmarksFollowInsertsAndDeletes)
+{
+    Load("l0\r\nl1\r\nl2\r\nl3\r\nl4\r\nl5");
+    EXPECT_TRUE(store.ToggleBookmark(2));
+    EXPECT_TRUE(store.ToggleBookmark(4));
+    EXPECT_EQ(store.Bookmark(10), 2);
+    EXPECT_EQ(store.Bookmark(0), -1);
+
+    // Two line breaks above line 2 (at the start of line 1) move it by two.
+    store.InsertText("\r\n\r\n", store.Lines().Start(1), true);
+    EXPECT_EQ(store.Bookmark(10), 4);
+    EXPECT_EQ(store.Bookmark(11), 6);
+    // A break inside a bookmarked line (column > 0) leaves that line alone.
+    store.InsertText("\r\n", store.Lines().Start(4) + 1, true);
+    EXPECT_EQ(store.Bookmark(10), 4);
+    EXPECT_EQ(store.Bookmark(11), 7);
+    // A range starting on a bookmarked line and crossing a break clears it;
+    // marks below move up by the breaks removed.
+    int from = store.Lines().Start(4) + 1;
+    store.DeleteText(from, store.Lines().Start(6) + 1 - from, true);
+    EXPECT_EQ(store.Bookmark(10), -1);
+    EXPECT_EQ(store.Bookmark(11), 5);
+    EXPECT_FALSE(store.HasBookmark(4));
+    EXPECT_TRUE(store.HasBookmark(5));
+    // Undo restores the text but bookmarks only follow the breaks.
+    store.Undo();
+    EXPECT_EQ(store.Bookmark(11), 7);
+}
+
+TEST_F(TextStoreTest, BookmarkSlotsAndSearch)
+{
+    Load("x");
+    for (int line = 0; line < 90; ++line)
+        EXPECT_TRUE(store.ToggleBookmark(line * 2));
+    EXPECT_FALSE(store.ToggleBookmark(999)); // the 91st is refused
+    EXPECT_EQ(store.FindBookmark(10, true), 12);
+    EXPECT_EQ(store.FindBookmark(11, true), 12);
+    EXPECT_EQ(store.FindBookmark(178, true), 0); // wraps to the first
+    EXPECT_EQ(store.FindBookmark(0, false), 178);
+    EXPECT_EQ(store.FindBookmark(11, false), 10);
+    EXPECT_TRUE(store.ToggleBookmark(12));
+    EXPECT_EQ(store.FindBookmark(10, true), 14);
+    store.ResetText();
+    EXPECT_EQ(store.FindBookmark(0, true), -1);
+}
+
+TEST_F(TextStoreTest, LoadReportsProblemsAndKeepsTheDocumentSound)
+{
+    std::string nul("abc\r\ndef\0ghi", 12);
+    LoadResult r = store.SetText(nul.data(), nul.size());
+    EXPECT_EQ(r.problems, kLoadCutAtNul);
+    EXPECT_EQ(Text(), "abc\r\ndef");
+    EXPECT_FALSE(store.IsModified());
+    EXPECT_FALSE(store.CanUndo());
+    EXPECT_EQ(store.Lines().Count(), 2);
+
+    std::string utf8 = "\xed\x95\x9c\n";
+    r = store.SetText(utf8.data(), utf8.size());
+    EXPECT_TRUE(r.ok());
+    EXPECT_EQ(r.encoding, kEncodingUtf8 | kLineEndLf);
+    EXPECT_EQ(Text(), "\xc7\xd1\r\n");
+}
