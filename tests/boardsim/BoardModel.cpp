@@ -1,6 +1,8 @@
 #include "tests/boardsim/BoardModel.h"
 
+#include <errno.h>
 #include <openssl/evp.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
@@ -30,6 +32,10 @@ CBoardModel::CBoardModel(const SimOptions& opt)
     : opt_(opt), rng_(opt.seed), bootTime_(std::chrono::steady_clock::now()), isp_(opt.isp) {}
 
 bool CBoardModel::Init(std::string& error) {
+  if (!opt_.stateDir.empty() && mkdir(opt_.stateDir.c_str(), 0755) != 0 && errno != EEXIST) {
+    error = "cannot make the state folder " + opt_.stateDir;
+    return false;
+  }
   Bytes img;
   std::string statePath = opt_.stateDir.empty() ? "" : opt_.stateDir + "/board.kbx";
   if (!statePath.empty() && ReadFile(statePath, img)) {
@@ -149,6 +155,11 @@ void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& 
       answer = "100 ISP boot loader ready\r\n";
     } else if (line.empty()) {
       continue;
+    } else if (line.rfind("jf ", 0) == 0 || line.rfind("rs ", 0) == 0) {
+      // Jump to the firmware or reset: the port goes away and comes back
+      // with the script firmware; the program expects no answer.
+      action_ = BoardAction::kReboot;
+      return;
     } else {
       // Flashing is not simulated yet: every command fails the way the boot
       // loader reports a command it cannot do.
@@ -163,7 +174,7 @@ void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& 
 }
 
 void CBoardModel::OnFrame(Frame& f, std::vector<Burst>& out) {
-  Log("RX " + Describe(f));
+  if (log_) Log("RX " + Describe(f));
   if (f.kind == kKindCommand) {
     ++requests_;
     if (opt_.unplugAfter >= 0 && !unplugSpent_ && requests_ > opt_.unplugAfter) {

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <stdlib.h>
 #include <string.h>
 #include <termios.h>
@@ -78,10 +79,15 @@ bool CBoardSim::Plug(std::string* error) {
   }
   master_ = fd;
   plugged_ = true;
+  // Opens and closes of the port by the program mark its sessions, even when
+  // it closes and reopens faster than a hang-up can be seen on the master.
+  if (notify_ >= 0) watch_ = inotify_add_watch(notify_, name, IN_OPEN | IN_CLOSE);
   return true;
 }
 
 void CBoardSim::Unplug() {
+  if (watch_ >= 0) inotify_rm_watch(notify_, watch_);
+  watch_ = -1;
   if (master_ >= 0) close(master_);
   master_ = -1;
   plugged_ = false;
@@ -100,12 +106,13 @@ bool CBoardSim::Start(std::string* error) {
   }
   model_ = std::make_unique<CBoardModel>(opt_);
   auto start = Clock::now();
-  model_->SetLogger([this, start](const std::string& line) {
-    if (!log_) return;
-    double t = std::chrono::duration<double>(Clock::now() - start).count();
-    fprintf(log_, "%9.3f %s\n", t, line.c_str());
-    fflush(log_);
-  });
+  if (log_) {
+    model_->SetLogger([this, start](const std::string& line) {
+      double t = std::chrono::duration<double>(Clock::now() - start).count();
+      fprintf(log_, "%9.3f %s\n", t, line.c_str());
+      fflush(log_);
+    });
+  }
   std::string why;
   if (!model_->Init(why)) {
     if (error) *error = why;
@@ -115,6 +122,7 @@ bool CBoardSim::Start(std::string* error) {
     if (error) *error = "pipe failed";
     return false;
   }
+  notify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);  // optional: hang-ups still work without it
   if (!Plug(error)) return false;
   if (ready_) ready_(SlavePath());
   stopping_ = false;
@@ -142,6 +150,8 @@ void CBoardSim::Stop() {
     if (fd >= 0) close(fd);
     fd = -1;
   }
+  if (notify_ >= 0) close(notify_);
+  notify_ = -1;
   if (log_) fclose(log_);
   log_ = nullptr;
 }
@@ -242,6 +252,31 @@ void CBoardSim::Run() {
     inbound.clear();
     outbound.clear();
   };
+  auto startSession = [&] {
+    session = true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    model_->StartSession();
+  };
+  int opens = 0;  // the program's open descriptors of the current slave
+  auto readNotify = [&] {
+    alignas(inotify_event) char buf[4096];
+    ssize_t n;
+    while (notify_ >= 0 && (n = read(notify_, buf, sizeof buf)) > 0) {
+      for (char* p = buf; p < buf + n;) {
+        auto* e = reinterpret_cast<inotify_event*>(p);
+        p += sizeof(inotify_event) + e->len;
+        if (e->mask & IN_IGNORED) continue;  // the old slave went away
+        if (e->mask & IN_OPEN) {
+          if (opens++ == 0) {
+            endSession();
+            startSession();
+          }
+        } else if (e->mask & IN_CLOSE) {
+          if (opens > 0 && --opens == 0) endSession();
+        }
+      }
+    }
+  };
 
   while (!stopping_) {
     Clock::time_point now = Clock::now();
@@ -307,8 +342,10 @@ void CBoardSim::Run() {
         replugAt = Clock::now() + std::chrono::milliseconds(500);
       }
       pending = BoardAction::kNone;
+      readNotify();
       Unplug();
       endSession();
+      opens = 0;
     }
 
     // Wait for input, the next due segment or a stop.
@@ -316,11 +353,11 @@ void CBoardSim::Run() {
     if (!inbound.empty()) next = std::min(next, inbound.front().due);
     if (!outbound.empty() && !wantWrite) next = std::min(next, outbound.front().due);
     if (replugPlanned) next = std::min(next, replugAt);
-    pollfd fds[2] = {{wake_[0], POLLIN, 0}, {master_, 0, 0}};
-    nfds_t nfds = 1;
+    pollfd fds[3] = {{wake_[0], POLLIN, 0}, {notify_, POLLIN, 0}, {master_, 0, 0}};
+    nfds_t nfds = 2;
     if (plugged_) {
-      fds[1].events = POLLIN | (wantWrite ? POLLOUT : 0);
-      nfds = 2;
+      fds[2].events = POLLIN | (wantWrite ? POLLOUT : 0);
+      nfds = 3;
     }
     bool hungUp = false;
     if (plugged_) {
@@ -331,24 +368,23 @@ void CBoardSim::Run() {
     }
     if (hungUp) {
       endSession();
-      nfds = 1;
+      nfds = 2;
       next = std::min(next, now + std::chrono::milliseconds(5));
     }
-    auto waitMs = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
-    if (waitMs < 0) waitMs = 0;
-    int r = poll(fds, nfds, static_cast<int>(waitMs));
+    // Sub-millisecond waits keep the paced line within a few microseconds per byte burst.
+    auto waitNs = std::chrono::duration_cast<std::chrono::nanoseconds>(next - Clock::now()).count();
+    if (waitNs < 0) waitNs = 0;
+    timespec ts{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
+    int r = ppoll(fds, nfds, &ts, nullptr);
     if (r < 0 && errno != EINTR) break;
     if (fds[0].revents & POLLIN) continue;  // stop requested; the loop test ends it
-    if (nfds == 2 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+    readNotify();  // before the data: a reopen resets the board first
+    if (nfds == 3 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
       uint8_t buf[65536];
       ssize_t n = read(master_, buf, sizeof buf);
       if (n > 0) {
         Clock::time_point t = Clock::now();
-        if (!session) {
-          session = true;
-          std::lock_guard<std::mutex> lock(mutex_);
-          model_->StartSession();
-        }
+        if (!session) startSession();
         if (pending != BoardAction::kNone) continue;  // the board is going away
         Segment s;
         s.due = t;

@@ -54,6 +54,8 @@ class CBoardSim {
   std::string slavePath_;
   int master_ = -1;
   int wake_[2] = {-1, -1};
+  int notify_ = -1;
+  int watch_ = -1;
   std::atomic<bool> plugged_{false};
   std::atomic<bool> stopping_{false};
   std::thread thread_;

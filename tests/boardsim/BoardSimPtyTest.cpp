@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -105,6 +107,14 @@ TEST(BoardSimPty, SyncIdentifyAndLogin) {
   EXPECT_FALSE(f[1].refused);
   EXPECT_EQ(FirstItem(f[1]).value, (Bytes{1, 7}));
   EXPECT_EQ(sim.Requests(), 5);
+
+  // Closing and reopening the port at once is a new connection: log in again.
+  close(c.fd);
+  c.fd = open(sim.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+  c.Write(EncodeCommand(5, 1, 0x25, {}));
+  f = c.Frames(1);
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_TRUE(f[0].refused);
 }
 
 TEST(BoardSimPty, SplitGarbageAndMergedWritesStillCarryEveryFrame) {
@@ -157,5 +167,77 @@ TEST(BoardSimPty, UnplugRepointsTheLinkAndReconnectStartsOver) {
   EXPECT_EQ(again.Frames(1).size(), 1u);
   sim.Stop();
   unlink(opt.linkPath.c_str());
+  rmdir(dir);
+}
+
+TEST(BoardSimPty, ProgramKeepsItsCommandLineContract) {
+  char dir[] = "/tmp/boardsimXXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  std::string link = std::string(dir) + "/port";
+  std::string state = std::string(dir) + "/state";
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], 1);
+    execl(BOARDSIM_EXE, "boardsim", "--link", link.c_str(), "--state", state.c_str(), "--chunk-cap", "300",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  char line[256] = {0};
+  size_t got = 0;
+  while (got < sizeof line - 1 && read(out[0], line + got, 1) == 1 && line[got] != '\n') ++got;
+  line[got] = 0;
+  char target[256] = {0};
+  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(std::string(line), std::string("READY ") + target);
+
+  // Upload a small image through the program, then read it back in 300-byte chunks.
+  ImageInfo info;
+  info.entries.push_back({"new.php", Bytes(700, 'x')});
+  Bytes image = BuildImage(info);
+  {
+    Client c(link);
+    c.Write(EncodeCommand(0, 5, 0x51, {}));
+    ASSERT_EQ(c.Frames(1).size(), 1u);
+    c.Write(EncodeCommand(1, 4, 0x10, {}));
+    size_t sent = 0;
+    for (int i = 0; i < 10; ++i) {
+      std::vector<Frame> f = c.Frames(1);
+      ASSERT_EQ(f.size(), 1u);
+      if (f[0].kind == kKindCommand) {
+        EXPECT_EQ(FirstItem(f[0]).AsInt32(), 1024);
+        break;
+      }
+      EXPECT_EQ(f[0].field67, 300);
+      size_t n = std::min<size_t>(300, image.size() - sent);
+      c.Write(EncodeChunk(0, image.data() + sent, n));
+      sent += n;
+    }
+    Bytes back;
+    c.Write(EncodeCommand(2, 3, 0x11, {}));
+    for (int i = 0; i < 10; ++i) {
+      c.Write(EncodeWindow(0, 8192));
+      std::vector<Frame> f = c.Frames(1);
+      ASSERT_EQ(f.size(), 1u);
+      if (f[0].kind == kKindCommand) break;
+      EXPECT_LE(f[0].payload.size(), 300u);
+      back.insert(back.end(), f[0].payload.begin(), f[0].payload.end());
+    }
+    EXPECT_EQ(back, image);
+  }
+  Bytes kept;
+  EXPECT_TRUE(ReadFile(state + "/board.kbx", kept));
+  EXPECT_EQ(kept, image);
+
+  kill(pid, SIGTERM);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_NE(access(link.c_str(), F_OK), 0);  // the link goes with the board
+  close(out[0]);
+  unlink((state + "/board.kbx").c_str());
+  rmdir(state.c_str());
   rmdir(dir);
 }

@@ -1,6 +1,7 @@
 #include "tests/boardsim/SimCodec.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 namespace boardsim {
@@ -197,6 +198,12 @@ void FrameDecoder::Feed(const uint8_t* data, size_t n, std::vector<Event>& out) 
     buf_.push_back(b);
     if (buf_.size() < 4) continue;
     size_t total = static_cast<size_t>(Be16(&buf_[2])) + 4;
+    if (total >= 8 && buf_.size() < total) {
+      // Take the rest of the frame's bytes in one go.
+      size_t take = std::min(total - buf_.size(), n - i - 1);
+      buf_.insert(buf_.end(), data + i + 1, data + i + 1 + take);
+      i += take;
+    }
     if (total < 8) {
       // Cannot be a frame: drop the start byte and look again at the rest.
       Bytes rest(buf_.begin() + 1, buf_.end());
