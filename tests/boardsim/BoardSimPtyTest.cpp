@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "tests/boardsim/BoardModel.h"
@@ -23,6 +24,7 @@ class Client {
  public:
   explicit Client(const std::string& path) {
     fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0) fprintf(stderr, "open %s: %s\n", path.c_str(), strerror(errno));
     if (fd >= 0) {
       termios t{};
       tcgetattr(fd, &t);
@@ -158,7 +160,9 @@ TEST(BoardSimPty, UnplugRepointsTheLinkAndReconnectStartsOver) {
     c.Write(EncodeCommand(1, 1, 0x11, {}));
     EXPECT_TRUE(c.Frames(1, 300).empty());  // the board is gone
   }
-  for (int i = 0; i < 100 && !sim.Plugged(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 300 && sim.Plugged() && sim.SlavePath() == first; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 300 && !sim.Plugged(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_TRUE(sim.Plugged());
   Client again(opt.linkPath);
   again.Write({0x3E, 0x0D});
