@@ -1,0 +1,209 @@
+// The editor core on generated PHP/HTML of 1 MB (about 25k lines) and 10 MB.
+#include "editor/CodePageConverter.h"
+#include "editor/TextEncoding.h"
+#include "editor/TextLayout.h"
+#include "editor/TextMetrics.h"
+#include "editor/TextStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+// A board page: HTML around a PHP block, with Korean text in code page 949
+// ("\xc7\xd1\xb1\xdb" is two Hangul syllables).
+const char* const kTemplate[] = {
+    "<html><head><title>Board status page</title></head>",
+    "<body bgcolor=\"#ffffff\" onload=\"init()\" text=\"#000000\">",
+    "<?php",
+    "\t// read the sensor on port 12 and print the value",
+    "\t$value = pid_read($pid, 12); $count = $count + 1;",
+    "\tif ($value > 100 && $count < 1000) {",
+    "\t\techo \"value: $value at step $count\\r\\n\";",
+    "\t} else {",
+    "\t\tprintf(\"low %d \xc7\xd1\xb1\xdb %d\", $value, $count);",
+    "\t}",
+    "\t/* \xc7\xd1\xb1\xdb comment that runs",
+    "\t   over two lines of the page */",
+    "\t$s = str_replace('a', 'b', $s); usleep(1000);",
+    "?>",
+    "<table border=\"1\" width=\"100%\" cellpadding=\"2\">",
+    "<tr><td>\xc7\xd1\xb1\xdb</td><td class=\"ok\">ok</td></tr>",
+    "</table>",
+    "<!-- footer of the board status page -->",
+    "</body></html>",
+};
+
+const std::string& Document(size_t bytes, bool utf8)
+{
+    static std::map<std::pair<size_t, bool>, std::string> cache;
+    std::string& doc = cache[{bytes, utf8}];
+    if (doc.empty()) {
+        std::string text;
+        for (size_t i = 0; text.size() < bytes; ++i) {
+            text += kTemplate[i % (sizeof kTemplate / sizeof kTemplate[0])];
+            text += "\r\n";
+        }
+        if (utf8) {
+            // The same text as UTF-8 (two syllables: U+D55C U+AE00).
+            std::string out;
+            for (size_t p = 0; p < text.size(); ++p) {
+                if (text.compare(p, 4, "\xc7\xd1\xb1\xdb") == 0) {
+                    out += "\xed\x95\x9c\xea\xb8\x80";
+                    p += 3;
+                } else {
+                    out += text[p];
+                }
+            }
+            text = out;
+        }
+        doc = text;
+    }
+    return doc;
+}
+
+const CCodePageConverter& Converter()
+{
+    static std::unique_ptr<CCodePageConverter> c = CreateCodePageConverter(949);
+    return *c;
+}
+
+struct FixedMetrics : CTextMetrics
+{
+    int TextWidth(const char*, int count) const override { return 8 * count; }
+    int CharHeight() const override { return 16; }
+    int AveCharWidth() const override { return 8; }
+};
+
+size_t Size(const benchmark::State& state)
+{
+    return static_cast<size_t>(state.range(0)) << 20;
+}
+
+void Label(benchmark::State& state, const CTextStore& store)
+{
+    state.counters["lines"] = store.Lines().Count();
+    state.counters["MB"] = static_cast<double>(store.Length()) / (1 << 20);
+}
+
+// Detection, conversion and the row table.
+void BM_Load(benchmark::State& state, bool utf8)
+{
+    const std::string& doc = Document(Size(state), utf8);
+    CTextStore store(&Converter());
+    for (auto _ : state) {
+        LoadResult r = store.SetText(doc.data(), doc.size());
+        benchmark::DoNotOptimize(r);
+    }
+    Label(state, store);
+}
+BENCHMARK_CAPTURE(BM_Load, ansi, false)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Load, utf8, true)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// Colouring every line from the first.
+void BM_ColourToEnd(benchmark::State& state)
+{
+    const std::string& doc = Document(Size(state), false);
+    CTextStore store(&Converter());
+    store.SetText(doc.data(), doc.size());
+    for (auto _ : state) {
+        store.Parser().InvalidateFrom(0);
+        store.ParseUpTo(store.Lines().Count() - 1);
+    }
+    Label(state, store);
+}
+BENCHMARK(BM_ColourToEnd)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// Load and colour everything: the 10 MB goal is under 0.5 s.
+void BM_LoadAndColour(benchmark::State& state)
+{
+    const std::string& doc = Document(Size(state), true);
+    CTextStore store(&Converter());
+    for (auto _ : state) {
+        store.SetText(doc.data(), doc.size());
+        store.ParseUpTo(store.Lines().Count() - 1);
+    }
+    Label(state, store);
+}
+BENCHMARK(BM_LoadAndColour)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
+// One typed character in the middle of a fully coloured document, with what
+// the window does after it: row table, stale colouring, scroll ranges, and
+// colouring the 50 rows on screen.
+void BM_Keystroke(benchmark::State& state)
+{
+    const std::string& doc = Document(Size(state), false);
+    CTextStore store(&Converter());
+    store.SetText(doc.data(), doc.size());
+    CTextLayout layout(store);
+    FixedMetrics metrics;
+    layout.SetMetrics(metrics);
+    layout.SetClientSize(1000, 50 * layout.LineHeight());
+    int caret = store.Lines().Start(store.Lines().Count() / 2) + 3;
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.ParseUpTo(store.Lines().Count() - 1); // worst case: all coloured
+        state.ResumeTiming();
+        store.InsertText("x", caret, true);
+        ++caret;
+        ScrollRange v, h;
+        bool reset;
+        layout.UpdateScrollBars(v, h, reset);
+        int row = store.Lines().PosToLine(caret);
+        store.ParseUpTo(row + 50);
+        benchmark::DoNotOptimize(v);
+    }
+    Label(state, store);
+}
+BENCHMARK(BM_Keystroke)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+// The same keystroke when only the screen has been coloured since the last one.
+void BM_KeystrokeTyping(benchmark::State& state)
+{
+    const std::string& doc = Document(Size(state), false);
+    CTextStore store(&Converter());
+    store.SetText(doc.data(), doc.size());
+    CTextLayout layout(store);
+    FixedMetrics metrics;
+    layout.SetMetrics(metrics);
+    layout.SetClientSize(1000, 50 * layout.LineHeight());
+    int caret = store.Lines().Start(store.Lines().Count() / 2) + 3;
+    for (auto _ : state) {
+        store.InsertText(caret % 7 ? "x" : " ", caret, true);
+        ++caret;
+        ScrollRange v, h;
+        bool reset;
+        layout.UpdateScrollBars(v, h, reset);
+        store.ParseUpTo(store.Lines().PosToLine(caret) + 50);
+        benchmark::DoNotOptimize(v);
+    }
+    Label(state, store);
+}
+BENCHMARK(BM_KeystrokeTyping)->Arg(1)->Arg(10)->Unit(benchmark::kMicrosecond);
+
+// Undoing a 1 MB paste in the middle of the document.
+void BM_UndoPaste(benchmark::State& state)
+{
+    const std::string& doc = Document(Size(state), false);
+    const std::string& paste = Document(1 << 20, false);
+    CTextStore store(&Converter());
+    store.SetText(doc.data(), doc.size());
+    int at = store.Lines().Start(store.Lines().Count() / 2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.InsertText(paste, at, true);
+        store.ParseUpTo(store.Lines().Count() - 1);
+        state.ResumeTiming();
+        store.Undo();
+        store.ParseUpTo(store.Lines().PosToLine(at) + 50);
+    }
+    Label(state, store);
+}
+BENCHMARK(BM_UndoPaste)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+BENCHMARK_MAIN();
