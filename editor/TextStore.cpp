@@ -305,3 +305,38 @@ int CTextStore::FindBookmark(int line, bool next) const
     }
     return best >= 0 ? best : wrap;
 }
+
+bool CTextStore::CanHaveBreakpoint(int row)
+{
+    if (m_modified || row < 0 || row >= m_lines.Count())
+        return false;
+    int s = m_lines.Start(row), e = m_lines.End(row);
+    if (s == e)
+        return false;
+    ParseUpTo(row);
+    const std::vector<ColourSpan>& spans = m_parser.Spans(row);
+    if (!spans.empty() &&
+        (spans[0].style == CParseHtml::kStyleComment || spans[0].style == CParseHtml::kStylePhpComment))
+        return false;
+    int p = s;
+    while (p < e && (m_text[p] == ' ' || m_text[p] == '\t'))
+        ++p;
+    if (p == e)
+        return false;
+    return !(p + 1 < e && m_text[p] == '<' && m_text[p + 1] == '?');
+}
+
+int CTextStore::ToggleBreakpoint(int fromRow, bool& added)
+{
+    added = false;
+    if (m_modified || fromRow < 0)
+        return -1;
+    for (int row = fromRow; row < m_lines.Count(); ++row) {
+        if (CanHaveBreakpoint(row)) {
+            added = !m_lines.Breakpoint(row);
+            m_lines.SetBreakpoint(row, added);
+            return row;
+        }
+    }
+    return -1;
+}

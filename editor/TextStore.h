@@ -98,6 +98,15 @@ public:
     // -1 with no bookmarks.
     int FindBookmark(int line, bool next) const;
 
+    // Breakpoint marks on rows: not while the document has unsaved changes,
+    // nor on empty or blank rows, rows starting inside a comment, or rows
+    // opening a script block.
+    bool CanHaveBreakpoint(int row);
+    // Toggles the first row from `fromRow` down that can hold a mark; the
+    // row, or -1 when none qualifies. added: whether the mark is now set.
+    int ToggleBreakpoint(int fromRow, bool& added);
+    void RemoveAllBreakpoints() { m_lines.ClearBreakpoints(); }
+
     const CDisplayLines& Lines() const { return m_lines; }
     CDisplayLines& Lines() { return m_lines; }
     CParseHtml& Parser() { return m_parser; }

@@ -1,11 +1,12 @@
 #pragma once
 #include "editor/CodePageConverter.h"
 
-// WideCharToMultiByte into one code page (CP_ACP when 0).
+// WideCharToMultiByte into one code page (the system's ANSI code page for
+// CP_ACP, fixed when the converter is made).
 class CWin32Converter : public CCodePageConverter
 {
 public:
-    explicit CWin32Converter(unsigned codePage) : m_codePage(codePage) {}
+    explicit CWin32Converter(unsigned codePage);
 
     bool FromUtf16(const char16_t* units, size_t count, std::string& out) const override;
 

@@ -154,6 +154,12 @@ TEST(TextEncoding, WhatCannotBeHeldIsReported)
     EXPECT_EQ(nul.text, "first\r\nsec");
     EXPECT_EQ(nul.problems, kLoadCutAtNul);
 
+    // UTF-16 without a signature is NUL data: cut at its first NUL, and said so.
+    DecodedText bare16 = Decode(Utf16File(u"ab\ncd", false, false));
+    EXPECT_EQ(bare16.encoding, kEncodingNul);
+    EXPECT_EQ(bare16.text, "a");
+    EXPECT_EQ(bare16.problems, kLoadCutAtNul);
+
     DecodedText tail = Decode(std::string("abc\0", 4)); // a NUL as the last byte
     EXPECT_EQ(tail.text, "abc");
     EXPECT_EQ(tail.problems, kLoadCutAtNul);

@@ -70,6 +70,7 @@ TEST_F(ParseHtmlTest, PhpBlocks)
     EXPECT_EQ(Colour("<? ECHO Strlen If ?>"), std::string(20, '9')); // case matters
     EXPECT_EQ(Colour("<? echo \"a\\\"b?>x"), "999DDDD9BBBBBBB0");     // "?>" ends a string
     EXPECT_EQ(Colour("<?'a'if"), "99BBBAA");
+    EXPECT_EQ(Colour("<? exit die count"), "999AAAA9AAA9DDDDD"); // keywords first
     EXPECT_EQ(Colour("<? $_GET; // if"), "9999DDDD99CCCCC");
     // The first word of a block reaches back over the opener: never a match.
     EXPECT_EQ(Colour("echo<?x"), "0000999");

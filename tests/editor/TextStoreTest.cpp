@@ -56,8 +56,9 @@ TEST_F(TextStoreTest, InsertAndDeleteKeepRowsAndRefuseBadInput)
     EXPECT_EQ(store.Lines().Count(), 3);
     EXPECT_FALSE(store.InsertText("", 0, true));         // empty: nothing, no record
     EXPECT_FALSE(store.History().CanUndo());
-    EXPECT_FALSE(store.InsertText("z", -1, false));
-    EXPECT_FALSE(store.InsertText("z", store.Length() + 1, false));
+    EXPECT_FALSE(store.InsertText("z", -1, true)); // refused: nothing recorded
+    EXPECT_FALSE(store.InsertText("z", store.Length() + 1, true));
+    EXPECT_FALSE(store.History().CanUndo());
     EXPECT_EQ(store.InsertText(std::string("ab\0cd", 5), 0, false), true); // a NUL ends the text
     EXPECT_EQ(Text().substr(0, 3), "abo");
     EXPECT_FALSE(store.DeleteText(0, 0, true));
@@ -376,4 +377,24 @@ TEST_F(TextStoreTest, LoadReportsProblemsAndKeepsTheDocumentSound)
     EXPECT_TRUE(r.ok());
     EXPECT_EQ(r.encoding, kEncodingUtf8 | kLineEndLf);
     EXPECT_EQ(Text(), "\xc7\xd1\r\n");
+}
+
+TEST_F(TextStoreTest, BreakpointMarksSkipCommentsBlanksAndOpeners)
+{
+    Load("<!-- x -->\r\n<?\r\n// note\r\n\r\n \t\r\n\t$a = 1;\r\n?>");
+    bool added = false;
+    EXPECT_EQ(store.ToggleBreakpoint(0, added), 5);
+    EXPECT_TRUE(added);
+    EXPECT_TRUE(store.Lines().Breakpoint(5));
+    EXPECT_EQ(store.ToggleBreakpoint(1, added), 5);
+    EXPECT_FALSE(added);
+    EXPECT_TRUE(store.CanHaveBreakpoint(6));
+    EXPECT_FALSE(store.CanHaveBreakpoint(7));
+    store.ToggleBreakpoint(6, added);
+    store.RemoveAllBreakpoints();
+    EXPECT_FALSE(store.Lines().Breakpoint(6));
+    // Unsaved changes: no mark can be set.
+    store.InsertText("x", 0, true);
+    EXPECT_EQ(store.ToggleBreakpoint(0, added), -1);
+    EXPECT_FALSE(store.CanHaveBreakpoint(5));
 }
