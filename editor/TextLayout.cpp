@@ -215,6 +215,20 @@ int CTextLayout::Wheel(int delta, int linesPerNotch)
     return moved;
 }
 
+bool CTextLayout::ScrollIntoView(int position, int caretWidth)
+{
+    int x, y;
+    PosToXY(position, x, y);
+    int h = m_hOffset, v = m_vOffset;
+    if (x + caretWidth > m_hOffset + m_clientWidth || x < m_gutter + m_hOffset)
+        m_hOffset = std::max(0, x - m_clientWidth / 2);
+    if (y < m_vOffset)
+        m_vOffset = y;
+    if (y + m_charHeight > m_vOffset + m_clientHeight)
+        m_vOffset = std::max(0, y - (m_clientHeight - m_charHeight) / m_lineHeight * m_lineHeight);
+    return h != m_hOffset || v != m_vOffset;
+}
+
 void CTextLayout::PaintRows(int top, int bottom, int& first, int& last) const
 {
     first = (top + m_vOffset) / m_lineHeight;

@@ -99,6 +99,11 @@ public:
     // A wheel delta; linesPerNotch is SPI_GETWHEELSCROLLLINES.
     int Wheel(int delta, int linesPerNotch);
 
+    // Scrolls so that a caret of the given width at `position` is visible:
+    // sideways it is centred, vertically the view moves just enough. True
+    // when an offset changed.
+    bool ScrollIntoView(int position, int caretWidth);
+
     // Paint rows for a band of the client area.
     void PaintRows(int top, int bottom, int& first, int& last) const;
     // The client band to repaint for the rows holding first..last (last -1:

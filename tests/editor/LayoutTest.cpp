@@ -217,6 +217,26 @@ TEST_F(LayoutTest, ScrollRangesAndSteps)
     EXPECT_FALSE(layout.UpdateScrollBars(v, h, reset));
 }
 
+TEST_F(LayoutTest, CaretScrolledIntoView)
+{
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += std::string(100, 'x') + "\r\n";
+    Load(text);
+    EXPECT_FALSE(layout.ScrollIntoView(store.Lines().Start(3), 2));
+    // Below the page: the caret's row becomes the last whole row.
+    EXPECT_TRUE(layout.ScrollIntoView(store.Lines().Start(20), 2));
+    EXPECT_EQ(layout.VOffset(), 380 - 9 * 19);
+    EXPECT_TRUE(layout.ScrollIntoView(store.Lines().Start(5), 2));
+    EXPECT_EQ(layout.VOffset(), 95);
+    // Sideways the caret is centred.
+    EXPECT_TRUE(layout.ScrollIntoView(store.Lines().Start(5) + 60, 2));
+    EXPECT_EQ(layout.HOffset(), 520 - 200);
+    EXPECT_FALSE(layout.ScrollIntoView(store.Lines().Start(5) + 50, 2));
+    EXPECT_TRUE(layout.ScrollIntoView(store.Lines().Start(5), 2));
+    EXPECT_EQ(layout.HOffset(), 0);
+}
+
 TEST_F(LayoutTest, LineGapKeepsTheTopRow)
 {
     std::string text(60, 'x');
