@@ -271,9 +271,29 @@ std::string HelpText() {
       "                        at N/10 bytes/s, received bytes are taken in no faster\n"
       "  --seed N              seed of the fault and challenge generator (default 1)\n"
       "  --log FILE            log every frame received and sent, decoded\n"
+      "  -h, --help            this text\n"
       "\n"
       "Refusal codes of this board: 1 not permitted, 2 no such item, 13 not logged in or\n"
-      "wrong password, 16 nothing to report, 22 bad data, 28 no space, 38 unsupported.\n";
+      "wrong password, 16 nothing to report, 22 bad data, 28 no space, 38 unsupported.\n"
+      "\n"
+      "How the board behaves where the program leaves it open:\n"
+      "  - A reply carries its request's sequence number; the board's own data frames\n"
+      "    count 0..15. Bytes that begin neither a frame (0x50) nor a sync byte and its\n"
+      "    CR are dropped; a frame whose lengths disagree is dropped.\n"
+      "  - Read (03/11): one chunk per window of min(window, cap, rest); the window after\n"
+      "    the last chunk is answered with the reply, an int32 of the bytes sent.\n"
+      "  - Upload (04/10): windows of min(8192, cap); a chunk shorter than the window, or\n"
+      "    an empty one, ends it. The image is checked whole (header, tail, every entry\n"
+      "    and its CRC, capacity) before it replaces the files; a bad one is refused with\n"
+      "    22 or 28 and the old files stay. A chunk above the window is refused with 22.\n"
+      "  - A new request or a sync byte drops an unfinished transfer.\n"
+      "  - 01/31 is the SHA-1 of the image; 05/10 the time since start in ms; 01/51 gives\n"
+      "    task 0 and state 1, or 3 after 02/21 (1,3); 02/1x, 06/1x, 06/2x, 06/50 and\n"
+      "    06/60 answer int32 0; 06/42 is refused with 16 (no breakpoints); 01/60 with 2;\n"
+      "    03/21, 03/24, 03/30, 03/41, 03/42, 03/50 with 16; anything else with 38.\n"
+      "  - 05/22 and 05/26 reboot, 05/23 reboots into the boot loader, 05/25 clears the\n"
+      "    password and reboots (the port goes and comes back after 500 ms); in the boot\n"
+      "    loader \"jf ...\" and \"rs ...\" return to the script firmware the same way.\n";
   return text;
 }
 
