@@ -309,6 +309,8 @@ void CDeviceLink::OnWatchdog()
         return;
     }
     m_transferType = kTransferNone;
+    // An upload cut off here is not confirmed: the backup mark stays.
+    m_uploadStarted = false;
     ShowWaitDialog(false);
     Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
 }

@@ -163,6 +163,8 @@ public:
     int32_t ImageCount() const { return m_imageCount; }
     int32_t SentCount() const { return m_sentCount; }
     bool TransferOverflowed() const { return m_overflow; }
+    // Accepted image reads since construction (a read-back counts too).
+    int ImageReadCount() const { return m_imageReads; }
 
     // ---- board image, entries, packed files, upload
     void OnReplyFsImage(const uint8_t* p, size_t n, bool refused);
@@ -176,7 +178,7 @@ public:
     // Writes the selected entries as plain files into folder; number saved.
     int SaveSelectedFiles(const std::string& folder);
     bool BuildUploadImage();
-    void SaveUploadBackup();
+    bool SaveUploadBackup();
     bool HasUploadBackup();
     void RestoreUploadBackup();
     void DeleteUploadBackup();
@@ -205,6 +207,10 @@ private:
     void OnWatchdog();
     bool ReadResourceRow(const uint8_t* p, size_t n, int row, bool kib);
     void CloseJob();
+    void TakeEditorText();
+    bool RereadLinkedFiles();
+    std::vector<const FileEntry*> EntryPointers() const;
+    void UploadFailed();
 
     ILinkPort& m_port;
     CLinkHost& m_host;
@@ -248,6 +254,7 @@ private:
     int32_t m_blockCount = 0;
     int32_t m_sentCount = 0;
     bool m_overflow = false;
+    int m_imageReads = 0;
 
     CFileEntryList m_entries;
 };

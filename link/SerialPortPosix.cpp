@@ -56,8 +56,10 @@ uint32_t CSerialPort::OpenHandle(const std::string& path)
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return m_lastError = Win32Error(errno);
-    // No sharing, as the Win32 port opens it.
+    // No sharing, as the Win32 port opens it; and nothing left over from
+    // an earlier session may pass for the answer to the sync byte.
     ioctl(fd, TIOCEXCL);
+    tcflush(fd, TCIOFLUSH);
     m_fd = fd;
     SetCommMask(kEvRxChar | kEvBreak | kEvErr);
     return SetTimeouts();

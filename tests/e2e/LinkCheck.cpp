@@ -203,7 +203,8 @@ static int Usage()
     std::fprintf(stderr,
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--deadline S] SCENARIO [ARGS]\n"
-                 "scenarios: identify | read | upload FILE.kbx | pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
+                 "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
     return 2;
 }
 

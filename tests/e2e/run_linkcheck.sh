@@ -1,20 +1,38 @@
 #!/usr/bin/env bash
-# run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL --sim SIMARGS... --check CHECKARGS...
+# run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL [--gen N] [--compare A B]
+#                  --sim SIMARGS... --check CHECKARGS...
 # Starts the simulator on a fresh link path, runs linkcheck against it and
 # checks its exit status and output (EXPECT: extended regex that must match;
 # with EXPECT_FAIL linkcheck must fail and the output match that instead).
+# @TMP@ in any argument is a scratch folder; --gen N fills @TMP@/gen with N
+# random files (some in folders) and packs them into @TMP@/set.kbx first;
+# --compare A B checks afterwards that two folders hold the same files.
 set -u
 sim=$1 check=$2 expect=$3 expect_fail=$4
 shift 4
-simargs=() checkargs=() into=none
-for a in "$@"; do
-  case "$a" in
+simargs=() checkargs=() into=none gen=0 compare=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --gen) [ $into = none ] && { gen=$2; shift 2; continue; } ;;
+    --compare) [ $into = none ] && { compare=("$2" "$3"); shift 3; continue; } ;;
+  esac
+  case "$1" in
     --sim) into=sim ;;
     --check) into=check ;;
-    *) if [ $into = sim ]; then simargs+=("$a"); else checkargs+=("$a"); fi ;;
+    *) if [ $into = sim ]; then simargs+=("$1"); else checkargs+=("$1"); fi ;;
   esac
+  shift
 done
 dir=$(mktemp -d)
+compare=("${compare[@]//@TMP@/$dir}")
+if [ "$gen" -gt 0 ]; then
+  mkdir -p "$dir/gen/lib" "$dir/gen/www"
+  for i in $(seq 1 "$gen"); do
+    case $((i % 3)) in 0) sub=lib/ ;; 1) sub=www/ ;; *) sub= ;; esac
+    head -c $(( (i * 7919) % 5000 + 1 )) /dev/urandom >"$dir/gen/${sub}f$i.php"
+  done
+  "$check" pack "$dir/gen" "$dir/set.kbx" >/dev/null || { echo "pack failed"; exit 1; }
+fi
 trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null; rm -rf "$dir"' EXIT
 # Scenario arguments may name files in the scratch folder.
 checkargs=("${checkargs[@]//@TMP@/$dir}")
@@ -34,6 +52,9 @@ if [ -n "$expect_fail" ]; then
   exit 0
 fi
 [ $rc -eq 0 ] || { echo "linkcheck failed ($rc)"; exit 1; }
+if [ ${#compare[@]} -eq 2 ]; then
+  diff -r "${compare[0]}" "${compare[1]}" || { echo "folders differ"; exit 1; }
+fi
 if [ -n "$expect" ]; then
   grep -Eq -- "$expect" <<<"$out" || { echo "missing: $expect"; exit 1; }
 fi

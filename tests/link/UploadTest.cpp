@@ -1,0 +1,406 @@
+// Image reads, packed files, the upload and its backup, against a scripted
+// port and a temporary folder.
+#include "link/Crc16.h"
+#include "link/DeviceLink.h"
+#include "link/PackedFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "LinkFakes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::random_device rd;
+        path = fs::temp_directory_path() / ("zarvod-link-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(path);
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    fs::path path;
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+void WriteAll(const std::string& path, const std::string& data)
+{
+    std::ofstream f(path, std::ios::binary);
+    f << data;
+}
+
+class UploadTest : public ::testing::Test {
+protected:
+    FakePort port;
+    FakeHost host;
+    CStdLinkFiles files;
+    CDeviceLink link{port, host, files};
+    TempDir tmp;
+
+    void SetUp() override
+    {
+        host.backupFolder = tmp / "backup";
+        host.phpDebug = true;
+        port.open = true;
+    }
+    void Feed(const std::vector<uint8_t>& bytes)
+    {
+        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
+        link.OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    static std::string Container(const std::vector<std::pair<std::string, std::string>>& files, uint8_t words = 0)
+    {
+        std::vector<FileEntry> entries;
+        for (auto& f : files) {
+            FileEntry e;
+            e.name = f.first;
+            e.nameLength = static_cast<uint8_t>(f.first.size() + 1);
+            e.data = f.second;
+            entries.push_back(e);
+        }
+        std::vector<const FileEntry*> ptrs;
+        for (auto& e : entries)
+            ptrs.push_back(&e);
+        std::string out;
+        PackedFile::Build(ptrs, 0x0102, words, out);
+        return out;
+    }
+    // Serves an image as the board does: one chunk per granted window.
+    void ServeImage(const std::string& image, size_t chunk = 8192, int32_t reported = -1)
+    {
+        link.RequestFsImage();
+        port.writes.clear();
+        for (size_t at = 0; at < image.size(); at += chunk) {
+            size_t n = std::min(chunk, image.size() - at);
+            Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()) + at, n));
+        }
+        Feed(Reply(3, 0x11, ItemInt(reported < 0 ? static_cast<int32_t>(image.size()) : reported)));
+    }
+    std::vector<std::string> Names()
+    {
+        std::vector<std::string> n;
+        for (size_t i = 0; i < link.Entries().Count(); ++i)
+            n.push_back(link.Entries().At(i).name);
+        return n;
+    }
+    // Identity as identification would leave it.
+    void Identified(int32_t capacity = 1 << 20)
+    {
+        link.DeviceInfo().mcuId = "3a0024000851363033363238";
+        Feed(Reply(1, 0x11, ItemInt(capacity)));
+        port.writes.clear();
+    }
+};
+
+TEST_F(UploadTest, ImageFillsTheListInOrderAndInStep)
+{
+    Identified();
+    std::string image = Container({{"index.php", "<?php ?>"}, {"lib", ""}, {"www/a.gif", "GIF89a"}, {"B.txt", "b"}});
+    ServeImage(image, 1000);
+    EXPECT_EQ(link.ImageCount(), static_cast<int32_t>(image.size()));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"lib", "B.txt", "index.php", "www/a.gif"}));
+    EXPECT_EQ(link.Entries().Find("www/a.gif")->kind, FileEntry::kImage);
+    EXPECT_EQ(link.Entries().Find("lib")->kind, FileEntry::kFolder);
+    EXPECT_EQ(link.Entries().Find("B.txt")->state, FileEntry::kInStep);
+    EXPECT_EQ(link.DeviceInfo().fsValue, 0x0102);
+    EXPECT_EQ(link.ImageReadCount(), 1);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(UploadTest, ABadImageLeavesTheListAlone)
+{
+    Identified();
+    ServeImage(Container({{"keep.php", "1"}}));
+    ASSERT_EQ(Names(), std::vector<std::string>{"keep.php"});
+    std::string bad = Container({{"new.php", "new"}, {"other.php", "x"}});
+    bad[16 + 4 + 8 + 1] ^= 1;  // a data byte of the first entry
+    ServeImage(bad);
+    EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
+    EXPECT_EQ(host.messages.back(), LinkStrings::kInitialSettingFailed.english);
+    // An entry running past the count.
+    std::string cut = Container({{"new.php", std::string(3000, 'n')}});
+    link.RequestFsImage();
+    Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(cut.data()), 2000));
+    Feed(Reply(3, 0x11, ItemInt(2000)));
+    EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
+    // A count that differs from what arrived.
+    ServeImage(Container({{"new.php", "n"}}), 8192, 4096);
+    EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
+}
+
+TEST_F(UploadTest, OnlyCodeSixteenMeansNoFileSystem)
+{
+    Identified();
+    ServeImage(Container({{"keep.php", "1"}}));
+    link.RequestFsImage();
+    Feed(Reply(3, 0x11, ItemInt(13), true));
+    EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
+    link.RequestFsImage();
+    Feed(Reply(3, 0x11, ItemInt(16), true));
+    EXPECT_TRUE(Names().empty());
+    EXPECT_EQ(link.ImageCount(), 0);
+}
+
+TEST_F(UploadTest, ReadSideGrantsOneWindowPerChunkAndNeverPassesItsBuffer)
+{
+    Identified();
+    link.RequestFsImage();
+    port.writes.clear();
+    Feed(LinkFrame::DataChunk(0, nullptr, 0));  // N = 0: nothing, no window
+    EXPECT_TRUE(port.writes.empty());
+    std::vector<uint8_t> chunk(8192, 7);
+    for (int i = 0; i < 129; ++i)  // 1 MiB + 8 KiB
+        Feed(LinkFrame::DataChunk(0, chunk.data(), chunk.size()));
+    EXPECT_EQ(port.writes.size(), 129u);
+    EXPECT_EQ(port.writes.back(), LinkFrame::WindowFrame(port.writes.back()[1] & 0x0F));
+    EXPECT_EQ(link.ImageCount(), 1 << 20);
+    EXPECT_TRUE(link.TransferOverflowed());
+    Feed(Reply(3, 0x11, ItemInt(129 * 8192)));
+    EXPECT_EQ(link.ImageReadCount(), 0);
+}
+
+TEST_F(UploadTest, UploadRoadWithFullWindowsAndTheClosingEmptyChunk)
+{
+    Identified();
+    auto& list = link.Entries();
+    auto e = std::make_unique<FileEntry>();
+    e->name = "big.bin";
+    e->nameLength = 8;
+    e->data = std::string(16384 - 28 - 24, 'z');  // the image is exactly 16 KiB
+    e->state = FileEntry::kChanged;
+    list.Insert(std::move(e));
+    link.SetUploadStarted(true);
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());
+    EXPECT_EQ(link.ImageCount(), 16384);
+    EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
+    EXPECT_EQ(ReadAll(tmp / "backup/3a0024000851363033363238.kbx").size(), 16384u);
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0][5], 0x51);
+    port.writes.clear();
+    Feed(Reply(5, 0x51, ItemInt(0)));
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0][4], 4);
+    EXPECT_EQ(port.writes[0][5], 0x10);
+    EXPECT_EQ(host.progressRange, 16384);
+    port.writes.clear();
+    for (int i = 0; i < 3; ++i)
+        Feed(LinkFrame::WindowFrame(0, 8192));
+    ASSERT_EQ(port.writes.size(), 3u);
+    EXPECT_EQ(port.writes[0].size(), 8200u);
+    EXPECT_EQ(std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].begin() + 8), Hex("20 04 00 00 20 00"));
+    EXPECT_EQ(port.writes[2].size(), 8u);  // the end of the data
+    EXPECT_EQ(host.progress, 16384);
+    EXPECT_EQ(std::string(port.writes[1].begin() + 8, port.writes[1].end()),
+              std::string(reinterpret_cast<const char*>(link.ImageBuffer().data()) + 8192, 8192));
+    port.writes.clear();
+    Feed(Reply(4, 0x10, ItemInt(16384)));
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0][5], 0x31);
+    // 01/31, then 01/21, then the image read back.
+    Feed(Reply(1, 0x31, ItemBytes({1, 2})));
+    Feed(Reply(1, 0x21, ItemBytes({3, 4})));
+    std::string back(reinterpret_cast<const char*>(link.ImageBuffer().data()), 16384);
+    ServeImage(back);
+    EXPECT_EQ(list.Find("big.bin")->state, FileEntry::kInStep);
+    EXPECT_FALSE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
+    EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
+    EXPECT_FALSE(host.waitBoxOpen);
+}
+
+TEST_F(UploadTest, SmallWindowsAndAShortLastChunk)
+{
+    Identified();
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());  // no entries: the empty 1 KiB container
+    EXPECT_EQ(link.ImageCount(), 1024);
+    EXPECT_EQ(link.ImageBuffer()[10], 0);
+    Feed(Reply(5, 0x51, ItemInt(0)));
+    port.writes.clear();
+    for (int i = 0; i < 4; ++i)
+        Feed(LinkFrame::WindowFrame(0, 300));
+    ASSERT_EQ(port.writes.size(), 4u);
+    EXPECT_EQ(port.writes[3].size(), 8u + 124);
+    Feed(LinkFrame::WindowFrame(0, 0));  // a window of 0 is ignored
+    EXPECT_EQ(port.writes.size(), 4u);
+}
+
+TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
+{
+    Identified();
+    auto e = std::make_unique<FileEntry>();
+    e->name = "a.php";
+    e->nameLength = 6;
+    e->data = "x";
+    link.Entries().Insert(std::move(e));
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());
+    Feed(Reply(5, 0x51, ItemInt(1), true));
+    EXPECT_EQ(host.messages.back(), LinkStrings::kUploadRefused.english);
+    EXPECT_FALSE(host.waitBoxOpen);
+    EXPECT_TRUE(link.HasUploadBackup());
+    // A count that does not match what was sent.
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());
+    Feed(Reply(5, 0x51, ItemInt(0)));
+    Feed(LinkFrame::WindowFrame(0, 8192));
+    Feed(Reply(4, 0x10, ItemInt(512)));
+    EXPECT_NE(host.messages.back().find("upload has failed"), std::string::npos);
+    EXPECT_TRUE(link.HasUploadBackup());
+    // Too large for the board.
+    Feed(Reply(1, 0x11, ItemInt(1000)));
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    EXPECT_FALSE(link.OnUploadStart());
+    EXPECT_EQ(host.messages.back(),
+              "Couldn't write because the file size is over \r\nits product's memory capacity.\r\n[1024 / 1000]");
+}
+
+TEST_F(UploadTest, RestoreOfferedAndDeclined)
+{
+    Identified();
+    auto e = std::make_unique<FileEntry>();
+    e->name = "mine.php";
+    e->nameLength = 9;
+    e->data = "precious";
+    link.Entries().Insert(std::move(e));
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());
+    link.FreeFileEntries();
+    // The next identification ends at the backup: Yes restores the files.
+    host.answers = {CLinkDialogs::kIdYes};
+    Feed(Reply(1, 0x33, ItemInt(16), true));
+    EXPECT_EQ(host.messages.back(), "Do you want to restore the backup file?");
+    ASSERT_NE(link.Entries().Find("mine.php"), nullptr);
+    EXPECT_EQ(link.Entries().Find("mine.php")->data, "precious");
+    EXPECT_EQ(link.Entries().Find("mine.php")->state, FileEntry::kChanged);
+    EXPECT_TRUE(link.HasUploadBackup());
+    // No, then Yes (sure): the mark goes, the image stays, the board is read.
+    port.writes.clear();
+    host.answers = {CLinkDialogs::kIdNo, CLinkDialogs::kIdYes};
+    Feed(Reply(1, 0x33, ItemInt(16), true));
+    EXPECT_FALSE(link.HasUploadBackup());
+    EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
+    ASSERT_EQ(port.writes.size(), 2u);
+    EXPECT_EQ(port.writes[0][5], 0x11);
+    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferFsImage);
+}
+
+TEST_F(UploadTest, BackupWithoutMcuIdAndWithoutFolder)
+{
+    link.DeviceInfo().mcuId.clear();
+    Feed(Reply(1, 0x11, ItemInt(1 << 20)));
+    ASSERT_TRUE(link.BuildUploadImage());
+    ASSERT_TRUE(link.SaveUploadBackup());
+    EXPECT_TRUE(fs::exists(tmp / "backup/ZarvoD.wc"));
+    EXPECT_EQ(ReadAll(tmp / "backup/ZarvoD.wc"), std::string("\0\0", 2));
+    host.backupFolder.clear();
+    EXPECT_FALSE(link.SaveUploadBackup());
+    EXPECT_FALSE(link.HasUploadBackup());
+}
+
+TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
+{
+    std::string path = tmp / "set.kbx";
+    std::string c = Container({{"a.php", "new a"}, {"b.php", "new b"}, {"c.php", "new c"}}, 4);
+    for (const char* n : {"a.php", "b.php"}) {
+        auto e = std::make_unique<FileEntry>();
+        e->name = n;
+        e->nameLength = 6;
+        e->data = "old";
+        link.Entries().Insert(std::move(e));
+    }
+    // A damaged last entry: nothing is asked, nothing removed.
+    std::string bad = c;
+    bad[bad.find("new c")] = 'N';
+    WriteAll(path, bad);
+    EXPECT_FALSE(link.ReadPackedFile(path));
+    EXPECT_EQ(host.messages.back(), "Error[File CRC]");
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
+    // "No" for all remaining clashes.
+    WriteAll(path, c);
+    host.answers = {CLinkDialogs::kIdNo};
+    host.answerApplyToAll = true;
+    EXPECT_TRUE(link.ReadPackedFile(path));
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages.back(), "The filename already exists.\r\nDo you want to overwrite it?\r\n\r\na.php");
+    EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
+    EXPECT_EQ(link.Entries().Find("b.php")->data, "old");
+    EXPECT_EQ(link.Entries().Find("c.php")->data, "new c");
+    // "Yes" for all.
+    host.answers = {CLinkDialogs::kIdYes};
+    EXPECT_TRUE(link.ReadPackedFile(path));
+    EXPECT_EQ(link.Entries().Find("a.php")->data, "new a");
+    EXPECT_EQ(link.Entries().Find("b.php")->data, "new b");
+    EXPECT_EQ(link.Entries().Find("b.php")->state, FileEntry::kChanged);
+    EXPECT_EQ(link.Entries().Count(), 3u);
+    EXPECT_FALSE(link.ReadPackedFile(tmp / "missing.kbx"));
+    EXPECT_EQ(host.messages.back(), "File could not be opened");
+}
+
+TEST_F(UploadTest, WritingKeepsTheOldFileUntilTheNewOneIsWhole)
+{
+    auto e = std::make_unique<FileEntry>();
+    e->name = "a.php";
+    e->nameLength = 6;
+    e->data = "data";
+    link.Entries().Insert(std::move(e));
+    host.openFile = "a.php";
+    host.editorModified = true;
+    host.editorText = "edited";
+    std::string path = tmp / "out.kbx";
+    WriteAll(path, "old contents");
+    host.answers = {CLinkDialogs::kIdNo};
+    EXPECT_FALSE(link.WritePackedFile(path));
+    EXPECT_EQ(ReadAll(path), "old contents");
+    host.answers = {CLinkDialogs::kIdYes};
+    EXPECT_TRUE(link.WritePackedFile(path));
+    EXPECT_EQ(host.messages.back(), "Successfully saved.");
+    std::vector<PackedFile::Entry> back;
+    std::string saved = ReadAll(path);
+    ASSERT_EQ(PackedFile::ParseFile(reinterpret_cast<const uint8_t*>(saved.data()), saved.size(), back),
+              PackedFile::Error::None);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].data, "edited");
+    EXPECT_EQ(static_cast<uint8_t>(saved[10]), 4);
+    // Into a folder that does not exist: an error, and no "saved".
+    size_t shown = host.messages.size();
+    EXPECT_FALSE(link.WritePackedFile(tmp / "nowhere/out.kbx"));
+    EXPECT_EQ(host.messages.size(), shown + 1);
+    EXPECT_NE(host.messages.back(), "Successfully saved.");
+}
+
+TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
+{
+    fs::create_directories(tmp.path / "out");
+    for (const char* n : {"www/ok.txt", "..", "x/..", "a\\..\\b.txt", "c:evil.txt", "bad\x01name", "fine.php"}) {
+        auto e = std::make_unique<FileEntry>();
+        e->name = n;
+        e->nameLength = static_cast<uint8_t>(std::string(n).size() + 1);
+        e->data = "d";
+        e->selected = true;
+        link.Entries().Insert(std::move(e));
+    }
+    EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 2);
+    std::vector<std::string> made;
+    for (auto& f : fs::recursive_directory_iterator(tmp.path))
+        made.push_back(fs::relative(f.path(), tmp.path).string());
+    std::sort(made.begin(), made.end());
+    EXPECT_EQ(made, (std::vector<std::string>{"out", "out/fine.php", "out/ok.txt"}));
+    EXPECT_TRUE(link.Entries().Find("fine.php")->linked);
+    EXPECT_EQ(link.Entries().Find("fine.php")->pcPath, tmp / "out/fine.php");
+}
+
+} // namespace
