@@ -11,11 +11,20 @@
 #include <filesystem>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
 
 using EntrySet = std::vector<std::pair<std::string, std::string>>;
+
+// Identity of the name itself (a replaced link is a new inode).
+ino_t LinkId(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
 
 void PrintEntries(const EntrySet& set)
 {
@@ -173,6 +182,7 @@ std::string InterruptedUploadScenario(ILinkRunner& r, const CheckOptions& o, con
         why = IdentifyAndRead(r, o);
     if (!why.empty())
         return why;
+    ino_t linkBefore = LinkId(o.port);
     why = Upload(r, o, file);
     std::printf("UPLOAD: %s\n", why.empty() ? "confirmed" : why.c_str());
     if (why.empty())
@@ -181,8 +191,14 @@ std::string InterruptedUploadScenario(ILinkRunner& r, const CheckOptions& o, con
         return "no backup after the interrupted upload";
     if (link.IsConnected())
         link.Disconnect();
-    // The board comes back (a replugged one on the same path).
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    if (r.PortGone()) {
+        // A removed board comes back as a new device under the same name
+        // (the simulator puts a new link there); until then the old name may
+        // even lead to another board that took over the device number.
+        while (std::chrono::steady_clock::now() < until && LinkId(o.port) == linkBefore)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     while (std::chrono::steady_clock::now() < until) {
         if (link.IsConnected())
             link.Disconnect();

@@ -38,24 +38,26 @@ trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null; rm -rf "$dir"' EXI
 checkargs=("${checkargs[@]//@TMP@/$dir}")
 simargs=("${simargs[@]//@TMP@/$dir}")
 mkfifo "$dir/ready"
-"$sim" --link "$dir/port" "${simargs[@]}" >"$dir/ready" 2>"$dir/sim.err" &
+"$sim" --link "$dir/port" --log "$dir/sim.log" "${simargs[@]}" >"$dir/ready" 2>"$dir/sim.err" &
 simpid=$!
 if ! read -r -t 10 line <"$dir/ready" || [[ "$line" != READY* ]]; then
   echo "simulator did not start: $line"; cat "$dir/sim.err"; exit 1
 fi
 out=$("$check" --port "$dir/port" "${checkargs[@]}" 2>&1)
 rc=$?
-echo "$out"
+echo "$out" | grep -v '^ENTRY'
+# On failure the board's side of the story.
+fail() { echo "$1"; echo "--- simulator log (tail)"; tail -n 40 "$dir/sim.log"; exit 1; }
 if [ -n "$expect_fail" ]; then
-  [ $rc -ne 0 ] || { echo "linkcheck should have failed"; exit 1; }
-  grep -Eq -- "$expect_fail" <<<"$out" || { echo "missing: $expect_fail"; exit 1; }
+  [ $rc -ne 0 ] || fail "linkcheck should have failed"
+  grep -Eq -- "$expect_fail" <<<"$out" || fail "missing: $expect_fail"
   exit 0
 fi
-[ $rc -eq 0 ] || { echo "linkcheck failed ($rc)"; exit 1; }
+[ $rc -eq 0 ] || fail "linkcheck failed ($rc)"
 if [ ${#compare[@]} -eq 2 ]; then
   diff -r "${compare[0]}" "${compare[1]}" || { echo "folders differ"; exit 1; }
 fi
 if [ -n "$expect" ]; then
-  grep -Eq -- "$expect" <<<"$out" || { echo "missing: $expect"; exit 1; }
+  grep -Eq -- "$expect" <<<"$out" || fail "missing: $expect"
 fi
 exit 0

@@ -398,9 +398,10 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
     for (auto& f : fs::recursive_directory_iterator(tmp.path))
         made.push_back(fs::relative(f.path(), tmp.path).string());
     std::sort(made.begin(), made.end());
-    EXPECT_EQ(made, (std::vector<std::string>{"out", "out/fine.php", "out/ok.txt"}));
+    fs::path out("out");
+    EXPECT_EQ(made, (std::vector<std::string>{out.string(), (out / "fine.php").string(), (out / "ok.txt").string()}));
     EXPECT_TRUE(link.Entries().Find("fine.php")->linked);
-    EXPECT_EQ(link.Entries().Find("fine.php")->pcPath, tmp / "out/fine.php");
+    EXPECT_EQ(link.Entries().Find("fine.php")->pcPath, (tmp.path / "out" / "fine.php").string());
 }
 
 } // namespace
