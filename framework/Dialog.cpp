@@ -1,0 +1,182 @@
+#include "framework/Dialog.h"
+
+#include "framework/Resources.h"
+#include "framework/WinApp.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+CDialog::CDialog(UINT templateId, HWND parent) : m_nIDTemplate(templateId), m_hParentWnd(parent) {}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+    ON_COMMAND(IDOK, HandleOk)
+    ON_COMMAND(IDCANCEL, HandleCancel)
+END_MESSAGE_MAP()
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND, UINT, WPARAM, LPARAM) {
+    // Everything is routed by the subclass procedure before it gets here;
+    // what arrives here gets the dialog manager's default processing.
+    return FALSE;
+}
+
+HWND CDialog::CreateFromTemplate(HWND owner) {
+    const DLGTEMPLATE* tmpl = CResources::LoadDialog(m_nIDTemplate);
+    if (!tmpl) return nullptr;
+    m_ended = false;
+    HookWindowCreate(this);
+    HWND wnd = ::CreateDialogIndirectParamA(CResources::GetModule(), tmpl, owner, &CDialog::DialogProc, 0);
+    bool attached = UnhookWindowCreate();
+    if (wnd && (!attached || m_hWnd != wnd)) {
+        ::DestroyWindow(wnd);
+        return nullptr;
+    }
+    return wnd;
+}
+
+INT_PTR CDialog::DoModal() {
+    HWND owner = m_hParentWnd;
+    if (owner && (::GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetAncestor(owner, GA_ROOT);
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner) ::EnableWindow(owner, FALSE);
+    m_modal = true;
+    m_result = -1;
+    HWND wnd = CreateFromTemplate(owner);
+    if (!wnd) {
+        if (disableOwner) ::EnableWindow(owner, TRUE);
+        m_modal = false;
+        return -1;
+    }
+    CWinApp::RegisterDialog(wnd);
+    if (!m_ended) ::ShowWindow(wnd, SW_SHOW);
+    MSG msg;
+    while (!m_ended) {
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // WM_QUIT belongs to the outer loop.
+            ::PostQuitMessage(got == 0 ? static_cast<int>(msg.wParam) : 0);
+            if (!m_ended) m_result = IDABORT;
+            break;
+        }
+        CWinApp::PumpMessage(msg);
+    }
+    // Give the activation back to the owner before the dialog disappears.
+    ::SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+    if (disableOwner) ::EnableWindow(owner, TRUE);
+    if (owner && ::GetActiveWindow() == wnd) ::SetActiveWindow(owner);
+    if (::IsWindow(wnd)) ::DestroyWindow(wnd);
+    m_modal = false;
+    return m_result;
+}
+
+bool CDialog::Create(UINT templateId, HWND parent) {
+    m_nIDTemplate = templateId;
+    m_hParentWnd = parent;
+    m_modal = false;
+    HWND wnd = CreateFromTemplate(parent);
+    if (!wnd) return false;
+    CWinApp::RegisterDialog(wnd);
+    return true;
+}
+
+void CDialog::EndDialog(int result) {
+    if (!m_hWnd) return;
+    if (m_modal) {
+        m_result = result;
+        m_ended = true;
+        ::PostMessageA(m_hWnd, WM_NULL, 0, 0);  // wake the loop
+    } else {
+        m_result = result;
+        m_ended = true;
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (UpdateData(TRUE)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+bool CDialog::UpdateData(BOOL saveAndValidate) {
+    CDataExchange dx(this, saveAndValidate != FALSE);
+    DoDataExchange(&dx);
+    return !dx.m_failed;
+}
+
+bool CDialog::IsEnterOrEsc(const MSG* msg) {
+    return msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+}
+
+void CDataExchange::Fail(int id) {
+    if (!m_failed) {
+        if (HWND item = Item(id)) ::SetFocus(item);
+    }
+    m_failed = true;
+}
+
+void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
+    if (!control.m_hWnd) control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd->m_hWnd);
+}
+
+void DDX_Check(CDataExchange* dx, int id, int& value) {
+    HWND item = dx->Item(id);
+    if (!item || dx->m_failed) return;
+    if (dx->m_bSaveAndValidate)
+        value = static_cast<int>(::SendMessageA(item, BM_GETCHECK, 0, 0));
+    else
+        ::SendMessageA(item, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+}
+
+void DDX_Radio(CDataExchange* dx, int id, int& value) {
+    HWND item = dx->Item(id);
+    if (!item || dx->m_failed) return;
+    if (dx->m_bSaveAndValidate) value = -1;
+    int index = 0;
+    // The group runs from the first button to the next control with WS_GROUP.
+    for (HWND h = item; h; h = ::GetWindow(h, GW_HWNDNEXT), ++index) {
+        if (h != item && (::GetWindowLongA(h, GWL_STYLE) & WS_GROUP)) break;
+        if (dx->m_bSaveAndValidate) {
+            if (::SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
+        } else {
+            ::SendMessageA(h, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    }
+}
+
+void DDX_Text(CDataExchange* dx, int id, CString& value) {
+    if (dx->m_failed) return;
+    if (dx->m_bSaveAndValidate)
+        value = dx->m_pDlgWnd->GetDlgItemText(id);
+    else
+        ::SetDlgItemTextA(dx->m_pDlgWnd->m_hWnd, id, value);
+}
+
+void DDX_Text(CDataExchange* dx, int id, int& value) {
+    if (dx->m_failed) return;
+    if (!dx->m_bSaveAndValidate) {
+        CString s;
+        s.Format("%d", value);
+        ::SetDlgItemTextA(dx->m_pDlgWnd->m_hWnd, id, s);
+        return;
+    }
+    CString s = dx->m_pDlgWnd->GetDlgItemText(id);
+    s.Trim();
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(s, &end, 10);
+    if (s.IsEmpty() || *end != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX) {
+        // The caller's message names the field; the value stays as it was.
+        dx->Fail(id);
+        return;
+    }
+    value = static_cast<int>(v);
+}

@@ -1,0 +1,64 @@
+// Dialogs from resource templates (looked up in the resource language), modal
+// through the program's own loop or modeless, with data exchange.
+#pragma once
+
+#include "framework/Wnd.h"
+
+class CDataExchange;
+
+class CDialog : public CWnd {
+public:
+    CDialog(UINT templateId, HWND parent);
+
+    // Modal: the owner is disabled while the dialog runs; the result is what
+    // EndDialog was given, -1 when the dialog could not be created.
+    virtual INT_PTR DoModal();
+    // Modeless: the dialog registers with the message loop for keyboard navigation.
+    bool Create(UINT templateId, HWND parent);
+    void EndDialog(int result);
+    bool IsModalRunning() const { return m_modal && !m_ended; }
+
+    // Moves values between controls and members; false when a value was refused.
+    bool UpdateData(BOOL saveAndValidate = TRUE);
+
+    UINT m_nIDTemplate;
+    HWND m_hParentWnd;
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(CDataExchange*) {}
+    // Child pages and progress-style dialogs: Enter and Esc do nothing.
+    static bool IsEnterOrEsc(const MSG* msg);
+
+    DECLARE_MESSAGE_MAP()
+    LRESULT HandleInitDialog(WPARAM, LPARAM);
+    void HandleOk() { OnOK(); }
+    void HandleCancel() { OnCancel(); }
+    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+    HWND CreateFromTemplate(HWND owner);
+
+    bool m_modal = false;
+    bool m_ended = false;
+    int m_result = 0;
+};
+
+// One pass of data exchange between a dialog's controls and its members.
+class CDataExchange {
+public:
+    CDataExchange(CDialog* dlg, bool save) : m_pDlgWnd(dlg), m_bSaveAndValidate(save) {}
+    CDialog* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+    bool m_failed = false;
+    HWND Item(int id) const { return ::GetDlgItem(m_pDlgWnd->m_hWnd, id); }
+    // Stops the exchange at a refused value: the control gets the focus.
+    void Fail(int id);
+};
+
+void DDX_Control(CDataExchange* dx, int id, CWnd& control);
+void DDX_Check(CDataExchange* dx, int id, int& value);
+// The first radio button of a group; value is the index of the checked one, -1 for none.
+void DDX_Radio(CDataExchange* dx, int id, int& value);
+void DDX_Text(CDataExchange* dx, int id, CString& value);
+void DDX_Text(CDataExchange* dx, int id, int& value);

@@ -1,0 +1,164 @@
+#include "workbench/MessageLayout.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <iconv.h>
+#endif
+
+namespace {
+
+// 8 pixels a byte: 50 bytes fill the 400-pixel line exactly.
+int EightPerByte(const CString& s) { return 8 * s.GetLength(); }
+
+std::vector<std::string> Lines(const CStringArray& a) {
+    std::vector<std::string> v;
+    for (int i = 0; i < a.GetSize(); ++i) v.push_back(a[i].str());
+    return v;
+}
+
+}  // namespace
+
+TEST(MessageLinesTest, SplitDropsBlankLinesAndKeepsTheLastPiece) {
+    EXPECT_EQ(Lines(msgbox::SplitLines("It is in the ISP mode.\r\nIt doesn't run the PHP code in the ISP mode.")),
+              (std::vector<std::string>{"It is in the ISP mode.", "It doesn't run the PHP code in the ISP mode."}));
+    EXPECT_EQ(Lines(msgbox::SplitLines("First.\r\n\r\nSecond.")), (std::vector<std::string>{"First.", "Second."}));
+    // A trailing LF leaves an empty last line, which still counts in the height.
+    EXPECT_EQ(Lines(msgbox::SplitLines("Text\n")), (std::vector<std::string>{"Text", ""}));
+    EXPECT_EQ(Lines(msgbox::SplitLines("")), (std::vector<std::string>{""}));
+    EXPECT_EQ(msgbox::TextHeight(14, 2), (14 + 8) * 2 + 28 + 20);
+}
+
+TEST(MessageLinesTest, WrapsIn5ByteStepsToAtMost400Pixels) {
+    CStringArray lines;
+    lines.Add(CString('a', 75));  // 600 pixels
+    lines.Add("short");
+    msgbox::WrapLines(lines, EightPerByte);
+    ASSERT_EQ(lines.GetSize(), 3);
+    EXPECT_EQ(lines[0].GetLength(), 50);
+    EXPECT_EQ(lines[1].GetLength(), 25);
+    EXPECT_EQ(lines[2], "short");
+    EXPECT_EQ(msgbox::TextWidth(lines, EightPerByte), 400);
+
+    // An overflow piece that is itself too wide is wrapped in its turn.
+    CStringArray longer;
+    longer.Add(CString('b', 130));
+    msgbox::WrapLines(longer, EightPerByte);
+    EXPECT_EQ(Lines(longer), (std::vector<std::string>{std::string(50, 'b'), std::string(50, 'b'), std::string(30, 'b')}));
+}
+
+TEST(MessageLinesTest, WrapNeverCutsACodePage949Character) {
+    // 'a' then 40 x "가" (B0 A1): the 5-byte steps would land inside characters.
+    CString text("a");
+    for (int i = 0; i < 40; ++i) text += "\xB0\xA1";
+    CStringArray lines;
+    lines.Add(text);
+    msgbox::WrapLines(lines, EightPerByte);
+    ASSERT_GE(lines.GetSize(), 2);
+    CString joined;
+    for (int i = 0; i < lines.GetSize(); ++i) {
+        EXPECT_LE(EightPerByte(lines[i]), msgbox::kWrapWidth);
+        joined += lines[i];
+#ifndef _WIN32
+        // Every line must be valid code page 949 on its own (checked with iconv, not our own decoder).
+        iconv_t cd = iconv_open("UTF-8", "CP949");
+        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+        std::string in = lines[i].str();
+        char out[512];
+        char* ip = &in[0];
+        char* op = out;
+        size_t il = in.size(), ol = sizeof out;
+        EXPECT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<size_t>(-1)) << "line " << i << " is cut";
+        EXPECT_EQ(il, 0u);
+        iconv_close(cd);
+#endif
+    }
+    EXPECT_EQ(joined, text);  // nothing lost or doubled
+    // Each step backs off to the character boundary: 81, 75, 69, 63, 57, 51 (408 px), 45.
+    EXPECT_EQ(lines[0].GetLength(), 45);
+
+    // Mixed text: ASCII and Korean ("한글" C7 D1 B1 DB).
+    CString mixed;
+    for (int i = 0; i < 30; ++i) mixed += "x\xC7\xD1\xB1\xDB";
+    CStringArray m;
+    m.Add(mixed);
+    msgbox::WrapLines(m, EightPerByte);
+    for (int i = 0; i < m.GetSize(); ++i)
+        EXPECT_EQ(msgbox::Cp949BoundaryAtOrBefore(m[i], m[i].GetLength()), m[i].GetLength());
+}
+
+TEST(MessageLinesTest, ALineThatCannotShrinkStopsWrapping) {
+    // One glyph wider than the box: the line stays (no empty lines, no endless loop).
+    CStringArray lines;
+    lines.Add("\xB0\xA1");
+    lines.Add("W");
+    msgbox::WrapLines(lines, [](const CString& s) { return s.IsEmpty() ? 0 : 500; });
+    EXPECT_EQ(Lines(lines), (std::vector<std::string>{"\xB0\xA1", "W"}));
+}
+
+TEST(MessageButtonsTest, EveryTypeHasItsCaptionsAndResults) {
+    struct Row {
+        unsigned style;
+        int count;
+        int captions[3];
+        int results[3];
+    };
+    // IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7, IDTRYAGAIN 10, IDCONTINUE 11.
+    const Row rows[] = {
+        {0x00, 1, {113, 0, 0}, {1, 0, 0}},
+        {0x01, 2, {112, 113, 0}, {2, 1, 0}},
+        {0x02, 3, {108, 109, 110}, {5, 4, 3}},
+        {0x03, 3, {112, 114, 115}, {2, 7, 6}},
+        {0x04, 2, {114, 115, 0}, {7, 6, 0}},
+        {0x05, 2, {112, 109, 0}, {2, 4, 0}},
+        {0x06, 3, {111, 109, 112}, {11, 10, 2}},
+        {0x07, 1, {113, 0, 0}, {1, 0, 0}},
+        {0x0F, 1, {113, 0, 0}, {1, 0, 0}},
+        {0x34, 2, {114, 115, 0}, {7, 6, 0}},  // the icon bits do not change the buttons
+    };
+    for (const Row& r : rows) {
+        msgbox::ButtonSet b = msgbox::ButtonsForStyle(r.style);
+        EXPECT_EQ(b.count, r.count) << "style " << r.style;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(b.captionIds[i], r.captions[i]) << "style " << r.style << " button " << i;
+            EXPECT_EQ(b.results[i], r.results[i]) << "style " << r.style << " button " << i;
+        }
+    }
+    EXPECT_EQ(msgbox::IconForStyle(0x00), 0);
+    EXPECT_EQ(msgbox::IconForStyle(0x10), 135);
+    EXPECT_EQ(msgbox::IconForStyle(0x20), 136);
+    EXPECT_EQ(msgbox::IconForStyle(0x30), 134);
+    EXPECT_EQ(msgbox::IconForStyle(0x40), 137);
+    EXPECT_EQ(msgbox::IconForStyle(0x50), 134);
+    EXPECT_EQ(msgbox::IconForStyle(0x70), 134);
+    EXPECT_EQ(msgbox::IconForStyle(0x1044), 137);
+}
+
+TEST(MessageSizeTest, SizesAndButtonPlaces) {
+    // Short text: the minimum width; one line of 14 pixels.
+    msgbox::Size s = msgbox::WindowSize(60, msgbox::TextHeight(14, 1), false);
+    EXPECT_EQ(s.cx, 200);
+    EXPECT_EQ(s.cy, 70 + 59);
+    EXPECT_EQ(msgbox::WindowSize(400, 50, true).cx, 510);
+    EXPECT_EQ(msgbox::WindowSize(400, 50, true).cy, 50 + 59 + 25);
+    EXPECT_EQ(msgbox::TextHeight(14, 0), 50);
+
+    // One button centred; two around the middle; three centred as a group.
+    msgbox::ButtonLayout one = msgbox::LayoutButtons(1, 194, 100, 75, 23);
+    EXPECT_EQ(one.buttons[0].x, 59);
+    EXPECT_EQ(one.buttons[0].y, 5 + 100 - 33);
+    msgbox::ButtonLayout two = msgbox::LayoutButtons(2, 300, 100, 75, 23);
+    EXPECT_EQ(two.buttons[0].x, 152);
+    EXPECT_EQ(two.buttons[1].x, 73);
+    EXPECT_EQ(150 - (two.buttons[1].x + 75), two.buttons[0].x - 150);  // symmetric about the middle
+    msgbox::ButtonLayout three = msgbox::LayoutButtons(3, 300, 100, 75, 23);
+    EXPECT_EQ(three.buttons[1].x, (300 - 75) / 2);
+    EXPECT_EQ(three.buttons[0].x - three.buttons[1].x, 79);
+    EXPECT_EQ(three.buttons[1].x - three.buttons[2].x, 79);
+    EXPECT_EQ(three.check.x, 23);
+    EXPECT_EQ(three.check.y, three.buttons[0].y - 35);
+
+    EXPECT_EQ(msgbox::IconPosition(40, 40, 111, false).x, 25);
+    EXPECT_EQ(msgbox::IconPosition(40, 40, 111, false).y, 19);
+    EXPECT_EQ(msgbox::IconPosition(40, 40, 111, true).y, 9);
+}

@@ -1,0 +1,56 @@
+#include "workbench/WaitLogic.h"
+
+#include "workbench/WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+TEST(WaitBoxTest, ModesTable) {
+    struct Row {
+        int mode, text;
+        bool cancel, disabled;
+        unsigned notice;
+        bool asks;
+    };
+    const Row rows[] = {
+        {0, 119, false, true, 0x46A, false}, {1, 120, false, true, 0x484, false},
+        {2, 120, true, false, 0x484, true},  {3, 120, false, true, 0, false},
+        {4, 121, false, true, 0, false},     {5, 0, true, false, 0, false},
+        {-1, 0, true, false, 0, false},
+    };
+    for (const Row& r : rows) {
+        waitbox::ModeInfo m = waitbox::InfoForMode(r.mode);
+        EXPECT_EQ(m.textId, r.text) << r.mode;
+        EXPECT_EQ(m.cancelShown, r.cancel) << r.mode;
+        EXPECT_EQ(m.boxDisabled, r.disabled) << r.mode;
+        EXPECT_EQ(m.notice, r.notice) << r.mode;
+        EXPECT_EQ(m.asksToEnd, r.asks) << r.mode;
+    }
+    EXPECT_EQ(WM_USER_QUERY_WAIT_END, 0x47Du);
+}
+
+TEST(WaitBoxTest, DotsGrowAndRestartEveryFifthSecond) {
+    CString text("Connecting to product...");
+    int counter = 1;
+    std::vector<std::string> seen;
+    for (int s = 1; s <= 6; ++s) {
+        waitbox::AdvanceDots(text, counter);
+        seen.push_back(text.str());
+    }
+    EXPECT_EQ(seen[0], "Connecting to product....");      // after 1 s: its own 3 + 1
+    EXPECT_EQ(seen[3], "Connecting to product.......");   // after 4 s: 7
+    EXPECT_EQ(seen[4], "Connecting to product.");          // after 5 s: all removed, one added
+    EXPECT_EQ(seen[5], "Connecting to product..");
+    EXPECT_EQ(counter, 7);
+}
+
+TEST(WaitBoxTest, BarFillIsBoundedAndDoesNotOverflow) {
+    EXPECT_EQ(waitbox::BarFill(406, 0, 0), 0);         // no total: the empty frame only
+    EXPECT_EQ(waitbox::BarFill(406, 100, 0), 0);
+    EXPECT_EQ(waitbox::BarFill(406, 0, 1000), 0);
+    EXPECT_EQ(waitbox::BarFill(400, 512, 1024), 200);
+    EXPECT_EQ(waitbox::BarFill(400, 1023, 1024), 399);  // integer division, as drawn
+    // 400 x 6,000,000 passes 2^31: the product must not wrap.
+    EXPECT_EQ(waitbox::BarFill(400, 6000000, 8000000), 300);
+    EXPECT_EQ(waitbox::BarFill(400, 9000, 8000), 400);  // more than the total stays in the frame
+    EXPECT_EQ(waitbox::BarFill(400, -5, 8000), 0);
+}

@@ -1,0 +1,260 @@
+#include "workbench/kit/PngButton.h"
+
+#include "workbench/WindowMessages.h"
+#include "workbench/kit/GdiPlusUtil.h"
+#include "workbench/kit/KitGeometry.h"
+
+BEGIN_MESSAGE_MAP(CPngButton, CButton)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_WM_ERASEBKGND()
+    ON_WM_SIZE()
+    ON_WM_ENABLE()
+    ON_WM_MOUSEMOVE()
+    ON_WM_MOUSEHOVER()
+    ON_WM_MOUSELEAVE()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_LBUTTONDBLCLK()
+END_MESSAGE_MAP()
+
+CPngButton::~CPngButton() {
+    if (m_bkOld) m_bkDC.SelectObject(m_bkOld);
+    delete m_strip;
+    delete m_icon;
+    delete m_background;
+}
+
+void CPngButton::SetImage(HMODULE module, UINT id) {
+    delete m_strip;
+    m_strip = CGdiPlusUtil::LoadPng(id, module);
+    if (!m_strip) return;
+    int textWidth = 0;
+    CString text = GetWindowText();
+    if (!text.IsEmpty() && m_hWnd) {
+        CClientDC dc(m_hWnd);
+        HGDIOBJ old = dc.SelectObject(GetFont());
+        textWidth = dc.GetTextExtent(text, text.GetLength()).cx;
+        dc.SelectObject(old);
+    }
+    kit::CellSize cell = kit::CellSizeFor(static_cast<int>(m_strip->GetWidth()), static_cast<int>(m_strip->GetHeight()),
+                                          m_cellCount, !text.IsEmpty(), textWidth);
+    m_cellWidth = cell.cx;
+    m_cellHeight = cell.cy;
+    m_checkMode = m_cellCount >= 7;
+    m_checked = 0;
+    if (m_hWnd) SetWindowPos(nullptr, 0, 0, m_cellWidth, m_cellHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPngButton::EnableButton(BOOL enable) {
+    m_enabled = enable ? 1 : 0;
+    Invalidate(FALSE);
+    EnableWindow(enable);
+}
+
+void CPngButton::SetIconImage(Gdiplus::Bitmap* icon) {
+    delete m_icon;
+    m_icon = icon;
+}
+
+void CPngButton::SetBackgroundImage(Gdiplus::Bitmap* image, int offsetX, int offsetY) {
+    delete m_background;
+    m_background = image;
+    m_bkOffsetX = offsetX;
+    m_bkOffsetY = offsetY;
+}
+
+void CPngButton::SetTextColors(COLORREF normal, COLORREF hover, COLORREF pressed, COLORREF disabled,
+                               COLORREF checkedHover, COLORREF checkedPressed, COLORREF checked) {
+    m_colorNormal = normal;
+    m_colorHover = hover;
+    m_colorPressed = pressed;
+    m_colorDisabled = disabled;
+    m_colorCheckedHover = checkedHover;
+    m_colorCheckedPressed = checkedPressed;
+    m_colorChecked = checked;
+}
+
+void CPngButton::SetTooltipText(const char* text) {
+    if (!text || !*text) return;
+    if (!m_tip.m_hWnd) {
+        m_tip.Create(m_hWnd);
+        m_tip.AddTool(m_hWnd, text);
+    } else {
+        m_tip.AddToolEx(m_hWnd, text);
+    }
+}
+
+int CPngButton::CurrentCell() const {
+    return kit::SelectCell({m_checkMode != 0, m_checked != 0, m_hover != 0, m_pressed != 0, m_enabled != 0, m_cellCount});
+}
+
+BOOL CPngButton::PreTranslateMessage(MSG* msg) {
+    if (m_tip.m_hWnd) m_tip.RelayEvent(msg);
+    return CButton::PreTranslateMessage(msg);
+}
+
+int CPngButton::OnCreate(LPCREATESTRUCT cs) {
+    int r = CButton::OnCreate(cs);
+    if (r != -1 && !m_tip.m_hWnd) m_tip.Create(m_hWnd);
+    return r;
+}
+
+void CPngButton::OnDestroy() {
+    if (m_tip.m_hWnd) m_tip.DestroyWindow();
+    CButton::OnDestroy();
+}
+
+void CPngButton::OnSize(UINT type, int cx, int cy) {
+    CButton::OnSize(type, cx, cy);
+    if (cx > m_cellWidth) m_cellWidth = cx;
+    Invalidate(FALSE);
+}
+
+void CPngButton::OnEnable(BOOL enable) {
+    m_enabled = enable ? 1 : 0;
+    CButton::OnEnable(enable);
+}
+
+void CPngButton::OnMouseMove(UINT flags, CPoint pt) {
+    if (!m_tracked) {
+        TRACKMOUSEEVENT tme{};
+        tme.cbSize = sizeof tme;
+        tme.dwFlags = TME_HOVER | TME_LEAVE;
+        tme.hwndTrack = m_hWnd;
+        tme.dwHoverTime = 1;
+        m_tracked = ::TrackMouseEvent(&tme) ? 1 : 0;
+    }
+    CButton::OnMouseMove(flags, pt);
+}
+
+void CPngButton::OnMouseHover(UINT flags, CPoint pt) {
+    m_hover = 1;
+    Invalidate(FALSE);
+    CButton::OnMouseHover(flags, pt);
+}
+
+void CPngButton::OnMouseLeave() {
+    m_tracked = 0;
+    m_hover = 0;
+    Invalidate(FALSE);
+    CButton::OnMouseLeave();
+}
+
+void CPngButton::OnLButtonDown(UINT flags, CPoint pt) {
+    m_hover = 0;
+    m_pressed = 1;
+    Invalidate(FALSE);
+    CButton::OnLButtonDown(flags, pt);
+    if (::GetCapture() != m_hWnd) SetCapture();
+}
+
+void CPngButton::OnLButtonUp(UINT flags, CPoint pt) {
+    if (m_checkMode && m_pressed && GetClientRect().PtInRect(pt)) m_checked = !m_checked;
+    m_pressed = 0;
+    m_hover = 1;
+    Invalidate(FALSE);
+    // The control's own processing first: it sends BN_CLICKED only while it still
+    // holds the capture it took on the press.
+    CButton::OnLButtonUp(flags, pt);
+    if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+}
+
+void CPngButton::OnLButtonDblClk(UINT flags, CPoint pt) {
+    // The second click of a double click is a click of its own.
+    if (m_checkMode) m_checked = !m_checked;
+    CButton::OnLButtonDblClk(flags, pt);
+}
+
+void CPngButton::DrawBackground(HDC dc, int w, int h) {
+    if (m_useParentBitmap) {
+        if (!m_parentBitmap.GetSafeHandle()) {
+            HWND parent = GetParent();
+            m_parentBitmap.Attach(reinterpret_cast<HBITMAP>(
+                ::SendMessageA(parent, WM_USER_GET_BUTTON_BKGND, reinterpret_cast<WPARAM>(this), 0)));
+        }
+        if (m_parentBitmap.GetSafeHandle()) {
+            CDC src;
+            src.CreateCompatibleDC(dc);
+            HGDIOBJ old = src.SelectObject(m_parentBitmap);
+            ::BitBlt(dc, 0, 0, w, h, src, 0, 0, SRCCOPY);
+            src.SelectObject(old);
+            return;
+        }
+    }
+    if (m_background) {
+        Gdiplus::Graphics g(dc);
+        g.DrawImage(m_background, -m_bkOffsetX, -m_bkOffsetY, static_cast<int>(m_background->GetWidth()),
+                    static_cast<int>(m_background->GetHeight()));
+        return;
+    }
+    if (!m_bkDC.GetSafeHdc()) {
+        // The parent's pixels under the button, taken once.
+        HWND parent = GetParent();
+        CRect rc = GetRectInParent();
+        CClientDC parentDC(parent);
+        m_bkDC.CreateCompatibleDC(parentDC);
+        m_bkBitmap.CreateCompatibleBitmap(parentDC, w, h);
+        m_bkOld = m_bkDC.SelectObject(m_bkBitmap);
+        m_bkDC.BitBlt(0, 0, w, h, parentDC, rc.left, rc.top, SRCCOPY);
+    }
+    ::BitBlt(dc, 0, 0, w, h, m_bkDC, 0, 0, SRCCOPY);
+}
+
+void CPngButton::DrawItem(LPDRAWITEMSTRUCT dis) {
+    CRect item(dis->rcItem);
+    const int w = item.Width() > 0 ? item.Width() : 1;
+    const int h = item.Height() > 0 ? item.Height() : 1;
+    CDC mem;
+    mem.CreateCompatibleDC(dis->hDC);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(dis->hDC, w, h);
+    HGDIOBJ oldBmp = mem.SelectObject(bmp);
+
+    const int cell = CurrentCell();
+    DrawBackground(mem, w, h);
+    {
+        Gdiplus::Graphics g(mem.GetSafeHdc());
+        g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+        g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        if (m_strip) {
+            const int iw = static_cast<int>(m_strip->GetWidth());
+            const int srcY = cell * m_cellHeight;
+            kit::StretchPlan plan = kit::PlanStretch(iw, w);
+            g.DrawImage(m_strip, Gdiplus::Rect(plan.leftX, 0, iw, m_cellHeight), 0, srcY, iw, m_cellHeight,
+                        Gdiplus::UnitPixel);
+            if (plan.stretched) {
+                g.DrawImage(m_strip, Gdiplus::Rect(plan.rightX, 0, iw, m_cellHeight), 0, srcY, iw, m_cellHeight,
+                            Gdiplus::UnitPixel);
+                if (plan.stretchRight > plan.stretchLeft)
+                    g.DrawImage(m_strip, Gdiplus::Rect(plan.stretchLeft, 0, plan.stretchRight - plan.stretchLeft, m_cellHeight),
+                                plan.srcColumn, srcY, 1, m_cellHeight, Gdiplus::UnitPixel);
+            }
+        }
+        if (m_icon) {
+            const int iw = static_cast<int>(m_icon->GetWidth()), ih = static_cast<int>(m_icon->GetHeight());
+            const int x = m_iconX > 0 ? m_iconX : (w - iw) / 2;
+            const int y = m_iconY > 0 ? m_iconY : (h - ih) / 2;
+            g.DrawImage(m_icon, x, y, iw, ih);
+        }
+    }
+    CString text = GetWindowText();
+    if (!text.IsEmpty()) {
+        COLORREF colour;
+        if (!m_enabled)
+            colour = m_colorDisabled;
+        else if (m_checkMode && m_checked)
+            colour = m_pressed ? m_colorCheckedPressed : m_hover ? m_colorCheckedHover : m_colorChecked;
+        else
+            colour = m_pressed ? m_colorPressed : m_hover ? m_colorHover : m_colorNormal;
+        HGDIOBJ oldFont = mem.SelectObject(GetFont());
+        mem.SetBkMode(TRANSPARENT);
+        mem.SetTextColor(colour);
+        CRect rc(0, 0, w, h);
+        rc.OffsetRect(m_textX, m_textY);
+        mem.DrawText(text, &rc, m_textX <= 0 ? (DT_CENTER | DT_VCENTER | DT_SINGLELINE) : (DT_VCENTER | DT_SINGLELINE));
+        mem.SelectObject(oldFont);
+    }
+    ::BitBlt(dis->hDC, item.left, item.top, w, h, mem, 0, 0, SRCCOPY);
+    mem.SelectObject(oldBmp);
+}
