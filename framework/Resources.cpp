@@ -22,7 +22,7 @@ const void* CResources::LoadData(const char* type, const char* name, DWORD* size
     return ::LockResource(g);
 }
 
-bool CResources::StringFromBlock(HRSRC res, UINT id, CString* out) {
+bool CResources::StringFromBlock(HRSRC res, UINT id, CString* out, UINT codePage) {
     HINSTANCE mod = GetModule();
     HGLOBAL g = ::LoadResource(mod, res);
     const WCHAR* p = g ? static_cast<const WCHAR*>(::LockResource(g)) : nullptr;
@@ -37,10 +37,10 @@ bool CResources::StringFromBlock(HRSRC res, UINT id, CString* out) {
     if (p >= end) return false;
     int len = *p++;
     if (len == 0 || p + len > end) return false;
-    int n = ::WideCharToMultiByte(CP_ACP, 0, p, len, nullptr, 0, nullptr, nullptr);
+    int n = ::WideCharToMultiByte(codePage, 0, p, len, nullptr, 0, nullptr, nullptr);
     if (n <= 0) return false;
     std::string buf(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, p, len, &buf[0], n, nullptr, nullptr);
+    ::WideCharToMultiByte(codePage, 0, p, len, &buf[0], n, nullptr, nullptr);
     *out = CString(buf);
     return true;
 }
@@ -52,15 +52,15 @@ CString CResources::LoadString(UINT id) {
     const LANGID tries[] = {s_lang, kEnglish, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)};
     for (LANGID lang : tries) {
         HRSRC r = ::FindResourceExA(mod, reinterpret_cast<LPCSTR>(RT_STRING), block, lang);
-        if (r && StringFromBlock(r, id, &s)) return s;
+        if (r && StringFromBlock(r, id, &s, CP_ACP)) return s;
     }
     return s;
 }
 
-bool CResources::LoadStringExact(LANGID lang, UINT id, CString* out) {
+bool CResources::LoadStringExact(LANGID lang, UINT id, CString* out, UINT codePage) {
     HRSRC r = ::FindResourceExA(GetModule(), reinterpret_cast<LPCSTR>(RT_STRING), MAKEINTRESOURCEA((id >> 4) + 1), lang);
     CString s;
-    if (!r || !StringFromBlock(r, id, &s)) return false;
+    if (!r || !StringFromBlock(r, id, &s, codePage)) return false;
     if (out) *out = s;
     return true;
 }

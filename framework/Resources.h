@@ -23,13 +23,15 @@ public:
 
     // String by id, converted to the ANSI code page. Empty when absent.
     static CString LoadString(UINT id);
-    // A string only when the language itself holds the string's block (no fallback).
-    static bool LoadStringExact(LANGID lang, UINT id, CString* out);
+    // A string only when the language itself holds the string's block (no
+    // fallback), converted with the given code page (the start-up probe uses
+    // the thread's).
+    static bool LoadStringExact(LANGID lang, UINT id, CString* out, UINT codePage = CP_ACP);
     static const DLGTEMPLATE* LoadDialog(UINT id);
     static HMENU LoadMenu(UINT id);
 
 private:
-    static bool StringFromBlock(HRSRC res, UINT id, CString* out);
+    static bool StringFromBlock(HRSRC res, UINT id, CString* out, UINT codePage);
     static LANGID s_lang;
     static HINSTANCE s_module;
 };

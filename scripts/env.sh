@@ -19,4 +19,11 @@ ensure_wineprefix() {
     xvfb-run -a wineboot -i >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
   fi
+  # No window manager runs under Xvfb, and Wine's X11 driver waits two seconds
+  # for one each time a managed window loses activation or is hidden; unmanaged
+  # windows (Wine draws their frames itself) skip that wait.
+  if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
+  fi
 }

@@ -12,6 +12,8 @@ BEGIN_MESSAGE_MAP(CDlgMessage, CDialog)
     ON_WM_SIZE()
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
+    ON_MESSAGE(WM_CTLCOLORBTN, OnCtlColor)
     ON_BN_CLICKED(IDC_MSG_BUTTON1, OnButton1)
     ON_BN_CLICKED(IDC_MSG_BUTTON2, OnButton2)
     ON_BN_CLICKED(IDC_MSG_BUTTON3, OnButton3)
@@ -86,6 +88,9 @@ BOOL CDlgMessage::OnInitDialog() {
 
     const int textHeight = msgbox::TextHeight(LineHeight(), m_lines.GetSize());
     msgbox::Size size = msgbox::WindowSize(textWidth, textHeight, m_showCheck != 0);
+    const int frame = GetWindowRect().Width() - GetClientRect().Width();
+    const int needed = msgbox::MinClientWidthForButtons(m_buttonCount, m_button1.GetWindowRect().Width()) + frame;
+    if (size.cx < needed) size.cx = needed;
     if (!m_showCheck) m_check.ShowWindow(SW_HIDE);
     MoveWindow(0, 0, size.cx, size.cy);
     CenterWindow();
@@ -132,6 +137,12 @@ void CDlgMessage::OnPaint() {
         y += lineHeight + msgbox::kLineGap;
     }
     dc.SelectObject(old);
+}
+
+LRESULT CDlgMessage::OnCtlColor(WPARAM dc, LPARAM) {
+    if (!m_ground.GetSafeHandle()) m_ground.CreateSolidBrush(RGB(0xF0, 0xF0, 0xF0));
+    ::SetBkColor(reinterpret_cast<HDC>(dc), RGB(0xF0, 0xF0, 0xF0));
+    return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(m_ground));
 }
 
 void CDlgMessage::EndWithColumn(int column) {

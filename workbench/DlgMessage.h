@@ -26,6 +26,7 @@ public:
     int m_showCheck = 0;    // set by the caller before DoModal
     int m_checkResult = 0;  // the check box's state when a button ended the box
     CButton m_check;
+    CBrush m_ground;  // the box's own grey, under the check box too
 
     BOOL PreTranslateMessage(MSG* msg) override;
     // The icon resource the box shows (0 when none), for tests and callers.
@@ -40,6 +41,7 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     void OnPaint();
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }
+    LRESULT OnCtlColor(WPARAM dc, LPARAM);
     void OnButton1() { EndWithColumn(0); }
     void OnButton2() { EndWithColumn(1); }
     void OnButton3() { EndWithColumn(2); }

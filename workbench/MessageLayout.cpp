@@ -97,6 +97,11 @@ Size WindowSize(int textWidth, int textHeight, bool showCheck) {
     return {std::max(textWidth + 110, 200), textHeight + 59 + (showCheck ? 25 : 0)};
 }
 
+int MinClientWidthForButtons(int count, int w) {
+    if (count <= 0) return 0;
+    return count * w + (count - 1) * 4 + 2 * 8;
+}
+
 ButtonLayout LayoutButtons(int count, int clientWidth, int clientBottom, int w, int h) {
     ButtonLayout l{};
     int y = (33 - h) / 2 + clientBottom - 33;

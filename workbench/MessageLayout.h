@@ -49,6 +49,11 @@ struct Size {
 // The window's size for the text (text width, text height from TextHeight).
 Size WindowSize(int textWidth, int textHeight, bool showCheck);
 
+// The narrowest client area that shows count buttons of width w side by side
+// with a margin of 8 on each side. The box widens to it when the text alone
+// would leave it narrower (three buttons in a 200-pixel box would overflow).
+int MinClientWidthForButtons(int count, int w);
+
 struct Pos {
     int x;
     int y;

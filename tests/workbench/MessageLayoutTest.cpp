@@ -158,6 +158,14 @@ TEST(MessageSizeTest, SizesAndButtonPlaces) {
     EXPECT_EQ(three.check.x, 23);
     EXPECT_EQ(three.check.y, three.buttons[0].y - 35);
 
+    // Three buttons of 70 pixels need more than the 194-pixel client of a 200-pixel box.
+    EXPECT_EQ(msgbox::MinClientWidthForButtons(3, 70), 234);
+    EXPECT_EQ(msgbox::MinClientWidthForButtons(1, 60), 76);
+    EXPECT_EQ(msgbox::MinClientWidthForButtons(0, 60), 0);
+    msgbox::ButtonLayout wide = msgbox::LayoutButtons(3, 234, 100, 70, 23);
+    EXPECT_EQ(wide.buttons[2].x, 8);
+    EXPECT_EQ(wide.buttons[0].x + 70, 234 - 8);
+
     EXPECT_EQ(msgbox::IconPosition(40, 40, 111, false).x, 25);
     EXPECT_EQ(msgbox::IconPosition(40, 40, 111, false).y, 19);
     EXPECT_EQ(msgbox::IconPosition(40, 40, 111, true).y, 9);

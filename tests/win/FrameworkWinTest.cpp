@@ -1,0 +1,343 @@
+// The framework with real windows: routing, message maps, modal loops,
+// keyboard handling, data exchange, resources by language.
+#include "WinTestSupport.h"
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/Menu.h"
+#include "framework/Resources.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr UINT kTestDialog = 950;
+
+class CTestDialog : public CDialog {
+public:
+    explicit CTestDialog(HWND parent, bool swallowKeys = false)
+        : CDialog(kTestDialog, parent), m_swallow(swallowKeys) {}
+    bool m_swallow;
+    bool m_sawCreate = false;
+    bool m_sawInit = false;
+    int m_number = 7;
+    int m_check = 1;
+    CString m_text;
+    CEdit m_edit;
+
+    BOOL PreTranslateMessage(MSG* msg) override {
+        if (m_swallow && IsEnterOrEsc(msg)) return TRUE;
+        return CDialog::PreTranslateMessage(msg);
+    }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    int OnCreate(LPCREATESTRUCT cs) {
+        m_sawCreate = !m_sawInit;
+        return CDialog::OnCreate(cs);
+    }
+    BOOL OnInitDialog() override {
+        m_sawInit = true;
+        return CDialog::OnInitDialog();
+    }
+    void DoDataExchange(CDataExchange* dx) override {
+        DDX_Control(dx, 1002, m_edit);
+        DDX_Text(dx, 1002, m_number);
+        DDX_Check(dx, 1003, m_check);
+    }
+    void OnThird() { EndDialog(1001); }
+};
+
+BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
+    ON_WM_CREATE()
+    ON_BN_CLICKED(1001, OnThird)
+END_MESSAGE_MAP()
+
+// A window whose map covers commands, ranges, notifications and a throwing handler.
+class CMapWindow : public CWnd {
+public:
+    std::vector<UINT> seen;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    void OnOne() { seen.push_back(1); }
+    void OnRange(UINT id) { seen.push_back(id); }
+    void OnClickNotify(NMHDR* hdr, LRESULT* result) {
+        seen.push_back(static_cast<UINT>(hdr->idFrom));
+        *result = 77;
+    }
+    LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
+    LRESULT OnAnswer(WPARAM w, LPARAM) { return static_cast<LRESULT>(w * 2); }
+};
+
+BEGIN_MESSAGE_MAP(CMapWindow, CWnd)
+    ON_COMMAND(100, OnOne)
+    ON_COMMAND_RANGE(200, 210, OnRange)
+    ON_NOTIFY(NM_CLICK, 300, OnClickNotify)
+    ON_MESSAGE(WM_USER + 1, OnThrow)
+    ON_MESSAGE(WM_USER + 2, OnAnswer)
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST(FrameworkWinTest, MessageMapsRouteAndReturnResults) {
+    CMapWindow w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "map", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_EQ(CWnd::FromHandlePermanent(w.m_hWnd), &w);
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(100, 0), 0);
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(100, 1), 0);         // accelerator
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(100, EN_CHANGE), 0);  // not a command: no call
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(205, 0), 0);
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(211, 0), 0);
+    NMHDR hdr{nullptr, 300, static_cast<UINT>(NM_CLICK)};
+    EXPECT_EQ(w.SendMessage(WM_NOTIFY, 300, reinterpret_cast<LPARAM>(&hdr)), 77);
+    EXPECT_EQ(w.seen, (std::vector<UINT>{1, 1, 205, 300}));
+    EXPECT_EQ(w.SendMessage(WM_USER + 2, 21, 0), 42);
+    // A throwing handler is stopped at the window procedure; the window lives on.
+    EXPECT_EQ(w.SendMessage(WM_USER + 1, 0, 0), 0);
+    EXPECT_EQ(w.SendMessage(WM_USER + 2, 4, 0), 8);
+    HWND hwnd = w.m_hWnd;
+    EXPECT_TRUE(w.DestroyWindow());
+    EXPECT_EQ(w.m_hWnd, nullptr);  // detached at WM_NCDESTROY
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(FrameworkWinTest, ObjectDyingFirstTakesItsWindowAlong) {
+    HWND hwnd;
+    {
+        CMapWindow w;
+        ASSERT_TRUE(w.CreateEx(0, nullptr, "map", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+        hwnd = w.m_hWnd;
+    }
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST(FrameworkWinTest, DoModalReturnsTheButtonAndDisablesTheOwner) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    struct Case {
+        int button;
+        INT_PTR expected;
+    } cases[] = {{IDOK, IDOK}, {IDCANCEL, IDCANCEL}, {1001, 1001}};
+    for (const Case& c : cases) {
+        CTestDialog dlg(owner.m_hWnd);
+        bool ownerDisabled = false;
+        When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+             [&] {
+                 ownerDisabled = !::IsWindowEnabled(owner.m_hWnd);
+                 ::SendMessageA(dlg.GetDlgItem(c.button), BM_CLICK, 0, 0);
+             });
+        EXPECT_EQ(dlg.DoModal(), c.expected);
+        EXPECT_TRUE(ownerDisabled);
+        EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+        EXPECT_TRUE(dlg.m_sawCreate) << "WM_CREATE reaches the dialog before WM_INITDIALOG";
+        EXPECT_EQ(dlg.m_hWnd, nullptr);
+    }
+}
+
+TEST(FrameworkWinTest, DataExchangeMovesValuesAndRefusesBadNumbers) {
+    CTestDialog dlg(nullptr);
+    dlg.m_number = 12;
+    dlg.m_check = 1;
+    CString shown;
+    int checkShown = -1;
+    When([&] { return dlg.m_hWnd != nullptr; },
+         [&] {
+             shown = dlg.GetDlgItemText(1002);
+             checkShown = static_cast<int>(::SendMessageA(dlg.GetDlgItem(1003), BM_GETCHECK, 0, 0));
+             ::SetDlgItemTextA(dlg.m_hWnd, 1002, "12x");
+             ::SendMessageA(dlg.GetDlgItem(1003), BM_SETCHECK, BST_UNCHECKED, 0);
+             ::SendMessageA(dlg.GetDlgItem(IDOK), BM_CLICK, 0, 0);  // refused: stays open
+             After(100, [&] {
+                 EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+                 ::SetDlgItemTextA(dlg.m_hWnd, 1002, " -345 ");
+                 ::SendMessageA(dlg.GetDlgItem(IDOK), BM_CLICK, 0, 0);
+             });
+         });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(shown, "12");
+    EXPECT_EQ(checkShown, 1);
+    EXPECT_EQ(dlg.m_number, -345);
+    EXPECT_EQ(dlg.m_check, 0);
+}
+
+TEST(FrameworkWinTest, EnterAndEscAreSwallowedOnlyWhereAsked) {
+    // Without the override, Esc cancels and Enter presses the default button.
+    {
+        CTestDialog dlg(nullptr);
+        When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+             [&] { PostKey(dlg.GetDlgItem(1002), VK_ESCAPE); });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    }
+    {
+        CTestDialog dlg(nullptr);
+        When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+             [&] { PostKey(dlg.GetDlgItem(1002), VK_RETURN); });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+    }
+    // With it, both keys do nothing; the dialog still ends by its buttons.
+    {
+        CTestDialog dlg(nullptr, true);
+        When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+             [&] {
+                 PostKey(dlg.GetDlgItem(1002), VK_ESCAPE);
+                 PostKey(dlg.GetDlgItem(1002), VK_RETURN);
+                 After(200, [&] { ::SendMessageA(dlg.GetDlgItem(1001), BM_CLICK, 0, 0); });
+             });
+        EXPECT_EQ(dlg.DoModal(), 1001);
+    }
+}
+
+TEST(FrameworkWinTest, AltF4ClosesAPlainDialog) {
+    // The control case for the message box, which swallows Alt+F4.
+    CTestDialog dlg(nullptr);
+    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+         [&] {
+             PostKey(dlg.GetDlgItem(1002), VK_F4, true);
+             After(1500, [&] { dlg.EndDialog(1001); });  // only if Alt+F4 did nothing
+         });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+TEST(FrameworkWinTest, ModelessDialogGetsKeyboardNavigation) {
+    CTestDialog dlg(nullptr);
+    ASSERT_TRUE(dlg.Create(kTestDialog, nullptr));
+    dlg.ShowWindow(SW_SHOW);
+    ::SetForegroundWindow(dlg.m_hWnd);
+    ::SetFocus(dlg.GetDlgItem(1002));
+    Pump(50);
+    PostKey(dlg.GetDlgItem(1002), VK_TAB);
+    Pump(100);
+    EXPECT_EQ(::GetFocus(), dlg.GetDlgItem(1003));  // IsDialogMessage moved the focus
+    dlg.EndDialog(IDCANCEL);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST(FrameworkWinTest, ResourcesByLanguageWithFallback) {
+    CResources::SetLanguage(CResources::kEnglish);
+    EXPECT_EQ(CResources::LoadString(113), "OK");
+    EXPECT_EQ(CResources::LoadString(120), "Connecting to product...");
+    EXPECT_EQ(CResources::LoadString(116),
+              "Available STMicroelectronics Virtual COM Port was not found.\r\nCheck cable connection.");
+    EXPECT_EQ(CResources::LoadString(999), "");
+
+    // Korean text as code page 949 bytes (pinned with iconv).
+    CString s;
+    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 113, &s, 949));
+    EXPECT_EQ(s, "\xC8\xAE\xC0\xCE");
+    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 120, &s, 949));
+    EXPECT_EQ(s, "\xC1\xA6\xC7\xB0\xBF\xA1 \xBF\xAC\xB0\xE1 \xC1\xDF\xC0\xD4\xB4\xCF\xB4\xD9.");
+    // Every string of the English table has its Korean counterpart (the probe uses 117).
+    for (UINT id = 100; id < 210; ++id) {
+        CString en, ko;
+        bool hasEn = CResources::LoadStringExact(CResources::kEnglish, id, &en);
+        EXPECT_EQ(hasEn, CResources::LoadStringExact(CResources::kKorean, id, &ko, 949)) << id;
+    }
+    EXPECT_FALSE(CResources::LoadStringExact(1041, 117, &s));
+
+    // A dialog template in the chosen language; an unknown language falls back to English.
+    CResources::SetLanguage(CResources::kKorean);
+    const wchar_t* koCaption = L"\uC2DC\uD5D8 \uB300\uD654 \uC0C1\uC790";
+    EXPECT_EQ(TemplateCaption(CResources::LoadDialog(kTestDialog)), koCaption);
+    CTestDialog ko(nullptr);
+    CString shown;
+    When([&] { return ko.m_hWnd != nullptr; },
+         [&] {
+             shown = ko.GetWindowText();
+             ko.EndDialog(IDCANCEL);
+         });
+    ko.DoModal();
+    // The program is ANSI: Korean reads right where the code page is 949.
+    EXPECT_EQ(shown.str(), InAnsiCodePage(koCaption));
+    CResources::SetLanguage(1041);
+    EXPECT_EQ(CResources::LoadString(113), "OK");
+    EXPECT_EQ(TemplateCaption(CResources::LoadDialog(kTestDialog)), L"Test dialog");
+    CTestDialog ja(nullptr);
+    When([&] { return ja.m_hWnd != nullptr; },
+         [&] {
+             shown = ja.GetWindowText();
+             ja.EndDialog(IDCANCEL);
+         });
+    ja.DoModal();
+    EXPECT_EQ(shown, "Test dialog");
+    CResources::SetLanguage(CResources::kEnglish);
+}
+
+TEST(FrameworkWinTest, PreTranslateRunsFromTheTargetUpAndStopsAtTheFirstTaker) {
+    struct CChainWnd : CWnd {
+        std::vector<int>* log = nullptr;
+        int tag = 0;
+        bool take = false;
+        BOOL PreTranslateMessage(MSG* msg) override {
+            if (msg->message == WM_KEYDOWN) log->push_back(tag);
+            return take;
+        }
+    };
+    std::vector<int> log;
+    CChainWnd top, child, grandchild;
+    top.log = child.log = grandchild.log = &log;
+    top.tag = 1;
+    child.tag = 2;
+    grandchild.tag = 3;
+    ASSERT_TRUE(top.CreateEx(0, nullptr, "top", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
+    ASSERT_TRUE(child.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 40, 40), top.m_hWnd, 1));
+    ASSERT_TRUE(grandchild.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 30, 30), child.m_hWnd, 2));
+    MSG msg{grandchild.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
+    EXPECT_FALSE(CWinApp::PreTranslate(&msg));
+    EXPECT_EQ(log, (std::vector<int>{3, 2, 1}));
+    log.clear();
+    child.take = true;
+    EXPECT_TRUE(CWinApp::PreTranslate(&msg));
+    EXPECT_EQ(log, (std::vector<int>{3, 2}));
+}
+
+TEST(FrameworkWinTest, MenusAndControlsWrappers) {
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 10, "First");
+    menu.InsertMenu(0, MF_BYPOSITION | MF_STRING, 11, "Zero");
+    menu.CheckMenuItem(10, MF_CHECKED);
+    menu.EnableMenuItem(11, MF_GRAYED);
+    EXPECT_EQ(menu.GetMenuItemCount(), 2);
+    EXPECT_EQ(::GetMenuState(menu, 10, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(::GetMenuItemID(menu, 0), 11u);
+    EXPECT_FALSE(menu.LoadMenu(4242));  // absent: no menu, no crash
+
+    CRecorder host;
+    ASSERT_TRUE(host.Create());
+    CListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(0, 0, 200, 100), host.m_hWnd, 5));
+    list.InsertColumn(0, "Name", LVCFMT_LEFT, 80);
+    list.InsertColumn(1, "Value", LVCFMT_LEFT, 80);
+    list.InsertItem(0, "a");
+    std::string longText(1000, 'v');
+    list.SetItemText(0, 1, longText.c_str());
+    EXPECT_EQ(list.GetItemCount(), 1);
+    EXPECT_EQ(list.GetItemText(0, 1).GetLength(), 1000);  // not cut at a fixed buffer
+    EXPECT_EQ(list.GetItemText(0, 0), "a");
+}
+
+TEST(FrameworkWinTest, ApplicationRunsInitLoopAndExit) {
+    struct CTestApp : CWinApp {
+        std::vector<std::string> steps;
+        BOOL InitInstance() override {
+            steps.push_back("init");
+            ::PostQuitMessage(5);
+            return TRUE;
+        }
+        int ExitInstance() override {
+            steps.push_back("exit");
+            return CWinApp::ExitInstance();
+        }
+    } app;
+    EXPECT_EQ(CWinApp::GetApp(), &app);
+    EXPECT_EQ(app.Main(::GetModuleHandleA(nullptr)), 5);
+    EXPECT_EQ(app.steps, (std::vector<std::string>{"init", "exit"}));
+
+    struct CNoLoopApp : CWinApp {
+        BOOL InitInstance() override { return FALSE; }  // the main dialog ran modally inside
+    } once;
+    EXPECT_EQ(once.Main(::GetModuleHandleA(nullptr)), 0);
+}

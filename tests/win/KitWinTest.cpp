@@ -1,0 +1,313 @@
+// The window kit with real windows and painted pixels.
+#include "WinTestSupport.h"
+
+#include "resources/resource.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/kit/GdiPlusUtil.h"
+#include "workbench/kit/Memdc.h"
+#include "workbench/kit/PngButton.h"
+#include "workbench/kit/SkinListCtrl.h"
+#include "workbench/kit/Splitter.h"
+#include "workbench/kit/XInfoTip.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr UINT kStrip4 = 900, kStrip7 = 901, kStrip8 = 902;
+const COLORREF kCellColours[8] = {RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(0, 0, 255),   RGB(128, 128, 128),
+                                  RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255), RGB(0, 0, 128)};
+
+// Paints the button through its parent (WM_DRAWITEM reflected) and reads its middle pixel.
+COLORREF PaintedCentre(CPngButton& b) {
+    b.Invalidate(FALSE);
+    b.UpdateWindow();
+    Pump(30);
+    CRect rc = b.GetClientRect();
+    return ScreenPixel(b.m_hWnd, rc.Width() / 2, rc.Height() / 2);
+}
+
+int PaintedCell(CPngButton& b) {
+    COLORREF c = PaintedCentre(b);
+    for (int i = 0; i < 8; ++i)
+        if (c == kCellColours[i]) return i;
+    return -1;
+}
+
+void Click(HWND w, int x, int y) {
+    ::SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+}  // namespace
+
+TEST(KitWinTest, ResourceImagesLoad) {
+    struct Img {
+        UINT id;
+        UINT w, h;
+    } imgs[] = {{IDP_ICON_WARNING, 40, 40}, {IDP_ICON_ERROR, 40, 40},     {IDP_ICON_QUESTION, 40, 40},
+                {IDP_ICON_INFORMATION, 40, 40}, {IDP_WAIT_ANIMATION, 480, 40}, {IDP_CONNECT, 40, 160},
+                {IDP_STOP, 24, 96},           {kStrip4, 80, 96}};
+    for (const Img& i : imgs) {
+        Gdiplus::Bitmap* b = CGdiPlusUtil::LoadPng(i.id);
+        ASSERT_NE(b, nullptr) << i.id;
+        EXPECT_EQ(b->GetWidth(), i.w) << i.id;
+        EXPECT_EQ(b->GetHeight(), i.h) << i.id;
+        delete b;
+    }
+    EXPECT_EQ(CGdiPlusUtil::LoadPng(4242), nullptr);
+    EXPECT_EQ(CGdiPlusUtil::LoadImageFromResource(nullptr, nullptr), nullptr);
+}
+
+TEST(KitWinTest, PngButtonTakesTheCellSizeAndDrawsItsStates) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CPngButton b;
+    ASSERT_TRUE(b.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 30), parent.m_hWnd, 1001));
+    b.SetImage(nullptr, 4242);  // missing: no strip, old size
+    EXPECT_FALSE(b.HasImage());
+    EXPECT_EQ(b.GetWindowRect().Width(), 50);
+    b.SetImage(nullptr, kStrip4);
+    ASSERT_TRUE(b.HasImage());
+    EXPECT_EQ(b.GetCellSize().cx, 80);
+    EXPECT_EQ(b.GetCellSize().cy, 24);
+    EXPECT_EQ(b.GetWindowRect().Width(), 80);
+    EXPECT_EQ(b.GetWindowRect().Height(), 24);
+    EXPECT_FALSE(b.IsCheckMode());
+
+    EXPECT_EQ(PaintedCell(b), 0);
+    b.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(PaintedCell(b), 1);
+    b.SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(PaintedCell(b), 0);
+    b.EnableButton(FALSE);
+    EXPECT_EQ(PaintedCell(b), 3);
+    b.EnableButton(TRUE);
+    EXPECT_EQ(PaintedCell(b), 0);
+
+    // A click reaches the parent as BN_CLICKED; a plain button never becomes checked.
+    Click(b.m_hWnd, 5, 5);
+    Pump(20);
+    bool clicked = false;
+    for (auto& r : parent.records)
+        clicked |= r.message == WM_COMMAND && LOWORD(r.wParam) == 1001 && HIWORD(r.wParam) == BN_CLICKED;
+    EXPECT_TRUE(clicked);
+    EXPECT_FALSE(b.IsChecked());
+    EXPECT_EQ(PaintedCell(b), 1);  // hover after the release
+}
+
+TEST(KitWinTest, WideButtonKeepsItsEndsAndStretchesTheMiddle) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CPngButton b;
+    ASSERT_TRUE(b.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 30), parent.m_hWnd, 1001));
+    b.SetImage(nullptr, kStrip4);
+    b.MoveWindow(10, 10, 200, 24);
+    b.Invalidate(FALSE);
+    b.UpdateWindow();
+    Pump(30);
+    for (int x : {0, 2, 100, 170, 199}) EXPECT_EQ(ScreenPixel(b.m_hWnd, x, 12), kCellColours[0]) << x;
+}
+
+TEST(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CPngButton b7, b8;
+    b7.SetCellCount(7);
+    b8.SetCellCount(8);
+    ASSERT_TRUE(b7.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 40, 40), parent.m_hWnd, 1))
+        ;
+    ASSERT_TRUE(b8.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(50, 10, 80, 40), parent.m_hWnd, 2));
+    b7.SetImage(nullptr, kStrip7);
+    b8.SetImage(nullptr, kStrip8);
+    EXPECT_TRUE(b7.IsCheckMode());
+    EXPECT_EQ(b7.GetCellSize().cy, 24);
+
+    Click(b7.m_hWnd, 5, 5);
+    EXPECT_TRUE(b7.IsChecked());
+    EXPECT_EQ(PaintedCell(b7), 5);  // checked, hover after the release
+    b7.SendMessage(WM_MOUSELEAVE);
+    EXPECT_EQ(PaintedCell(b7), 4);
+    // A double click: down, up, double-click, up.
+    ::SendMessageA(b7.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageA(b7.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ::SendMessageA(b7.m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageA(b7.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(b7.IsChecked());
+    // A release outside the button does not toggle.
+    ::SendMessageA(b7.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ::SendMessageA(b7.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+    EXPECT_TRUE(b7.IsChecked());
+
+    // Disabled and checked: cell 3 with 7 cells, cell 7 with 8.
+    Click(b8.m_hWnd, 5, 5);
+    ASSERT_TRUE(b8.IsChecked());
+    b7.EnableButton(FALSE);
+    b8.EnableButton(FALSE);
+    EXPECT_EQ(PaintedCell(b7), 3);
+    EXPECT_EQ(PaintedCell(b8), 7);
+}
+
+TEST(KitWinTest, ButtonBackgroundFromTheParent) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    int asked = 0;
+    parent.answer = [&](UINT m, WPARAM, LPARAM, LRESULT* result) {
+        if (m != WM_USER_GET_BUTTON_BKGND) return false;
+        ++asked;
+        HDC screen = ::GetDC(nullptr);
+        HDC mem = ::CreateCompatibleDC(screen);
+        HBITMAP bmp = ::CreateCompatibleBitmap(screen, 200, 40);
+        HGDIOBJ old = ::SelectObject(mem, bmp);
+        RECT rc{0, 0, 200, 40};
+        HBRUSH br = ::CreateSolidBrush(RGB(0xF0, 0xF0, 0xF0));
+        ::FillRect(mem, &rc, br);
+        ::DeleteObject(br);
+        ::SelectObject(mem, old);
+        ::DeleteDC(mem);
+        ::ReleaseDC(nullptr, screen);
+        *result = reinterpret_cast<LRESULT>(bmp);
+        return true;
+    };
+    CPngButton b;
+    b.SetUseParentBitmap(TRUE);
+    ASSERT_TRUE(b.Create("Text", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 150, 34), parent.m_hWnd, 7));
+    // Without a strip only the background and the caption are drawn.
+    b.Invalidate(FALSE);
+    b.UpdateWindow();
+    Pump(30);
+    b.Invalidate(FALSE);
+    b.UpdateWindow();
+    Pump(30);
+    EXPECT_EQ(asked, 1);  // asked once, then kept
+    EXPECT_EQ(ScreenPixel(b.m_hWnd, 1, 1), RGB(0xF0, 0xF0, 0xF0));
+}
+
+TEST(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CSplitter bar(0, RGB(200, 0, 0));
+    ASSERT_TRUE(bar.Create(parent.m_hWnd, CRect(100, 0, 105, 200), 77));
+    int lastX = 0;
+    CSplitter* sender = nullptr;
+    parent.answer = [&](UINT m, WPARAM w, LPARAM, LRESULT*) {
+        if (m == WM_USER_SPLITTER_MOVED) {
+            sender = reinterpret_cast<CSplitter*>(w);
+            lastX = sender->GetLastX();  // read during the call
+        }
+        return false;
+    };
+    Pump(30);
+    EXPECT_EQ(ScreenPixel(bar.m_hWnd, 2, 50), RGB(200, 0, 0));
+
+    Click(bar.m_hWnd, 2, 50);
+    EXPECT_EQ(parent.Count(WM_USER_SPLITTER_MOVED), 0);
+
+    ::SendMessageA(bar.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 50));
+    ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 50));
+    ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-30, 60));
+    ::SendMessageA(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(-30, 60));
+    EXPECT_EQ(parent.Count(WM_USER_SPLITTER_MOVED), 1);
+    EXPECT_EQ(sender, &bar);
+    EXPECT_EQ(lastX, -30);
+    EXPECT_EQ(bar.GetLastX(), CSplitter::kNone);
+    EXPECT_NE(::GetCapture(), bar.m_hWnd);
+}
+
+TEST(KitWinTest, SkinListPaintsRowsOnItsGround) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CSkinListCtrl list;
+    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED, CRect(0, 0, 300, 200),
+                            parent.m_hWnd, 9));
+    list.InsertColumn(0, "Name", LVCFMT_LEFT, 100);
+    list.InsertItem(0, "a");
+    list.InsertItem(1, "b");
+    RECT r0{LVIR_BOUNDS, 0, 0, 0}, r1{LVIR_BOUNDS, 0, 0, 0};
+    list.SendMessage(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r0));
+    list.SendMessage(LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r1));
+    EXPECT_EQ(r1.top - r0.top, CSkinListCtrl::kRowHeight);
+    list.Invalidate();
+    list.UpdateWindow();
+    Pump(30);
+    EXPECT_EQ(ScreenPixel(list.m_hWnd, 250, 150), CSkinListCtrl::kGround);
+}
+
+TEST(KitWinTest, MemdcCopiesItsPictureOnce) {
+    HDC screen = ::GetDC(nullptr);
+    CDC target;
+    target.CreateCompatibleDC(screen);
+    CBitmap bmp;
+    bmp.CreateCompatibleBitmap(screen, 50, 50);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = target.SelectObject(bmp);
+    target.FillSolidRect(CRect(0, 0, 50, 50), RGB(1, 2, 3));
+    {
+        CMemdc mem(target, CRect(10, 10, 30, 30));
+        mem.FillSolidRect(CRect(10, 10, 20, 30), RGB(0, 128, 0));
+        EXPECT_EQ(target.GetPixel(15, 15), RGB(1, 2, 3));  // nothing reaches the target yet
+    }
+    EXPECT_EQ(target.GetPixel(15, 15), RGB(0, 128, 0));
+    EXPECT_EQ(target.GetPixel(5, 5), RGB(1, 2, 3));
+    target.SelectObject(old);
+}
+
+TEST(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CPngButton b;
+    ASSERT_TRUE(b.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(20, 20, 100, 44), parent.m_hWnd, 3));
+    b.SetImage(nullptr, kStrip4);
+    b.SetTooltipText("Connect(Ctrl+N)");
+    CXInfoTip& tip = b.Tooltip();
+    ASSERT_NE(tip.m_hWnd, nullptr);
+    EXPECT_EQ(tip.GetShowDelay(), 500u);
+    ::SetFocus(parent.m_hWnd);
+    CRect br = b.GetWindowRect();
+    POINT centre{br.left + 10, br.top + 10};
+    ::SetCursorPos(centre.x, centre.y);
+    POINT actual;
+    ::GetCursorPos(&actual);
+    if (actual.x != centre.x || actual.y != centre.y) GTEST_SKIP() << "the pointer cannot be moved here";
+
+    MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10), 0, centre};
+    b.PreTranslateMessage(&move);
+    Pump(200);
+    EXPECT_FALSE(tip.IsWindowVisible());  // not before the delay
+    Pump(600);
+    ASSERT_TRUE(tip.IsWindowVisible());
+    EXPECT_EQ(tip.GetText(), "Connect(Ctrl+N)");
+    CRect tr = tip.GetWindowRect();
+    CSize size = tip.MeasureTip("Connect(Ctrl+N)");
+    EXPECT_EQ(tr.Width(), size.cx);
+    EXPECT_EQ(tr.left, centre.x);
+    EXPECT_EQ(tr.top, centre.y + size.cy + 3);
+    // Painted: a black frame around a white body.
+    EXPECT_EQ(ScreenPixel(tip.m_hWnd, 0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(ScreenPixel(tip.m_hWnd, 2, 2), RGB(255, 255, 255));
+
+    MSG down{b.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10), 0, centre};
+    b.PreTranslateMessage(&down);
+    EXPECT_FALSE(tip.IsWindowVisible());
+
+    // Near the bottom right of the screen: above and to the left.
+    int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+    b.MoveWindow(0, 0, 80, 24);
+    parent.MoveWindow(sw - 60, sh - 40, 200, 100);
+    Pump(50);
+    br = b.GetWindowRect();
+    POINT corner{br.left + 5, br.top + 5};
+    ::SetCursorPos(corner.x, corner.y);
+    MSG move2{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0, corner};
+    b.PreTranslateMessage(&move2);
+    Pump(800);
+    ASSERT_TRUE(tip.IsWindowVisible());
+    tr = tip.GetWindowRect();
+    EXPECT_EQ(tr.right, corner.x);
+    EXPECT_EQ(tr.bottom, corner.y - 3);
+    // Moving away hides it.
+    ::SetCursorPos(5, 5);
+    MSG away{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(0, 0), 0, {5, 5}};
+    b.PreTranslateMessage(&away);
+    EXPECT_FALSE(tip.IsWindowVisible());
+}

@@ -1,0 +1,215 @@
+// The message box as a real dialog: buttons, captions, places, results, sizes, keys.
+#include "WinTestSupport.h"
+
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/MessageLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Seen {
+    bool visible[3] = {};
+    CString captions[3];
+    CRect rects[3];
+    CRect window;
+    CRect client;
+    int lines = 0;
+    bool checkVisible = false;
+    LONG exStyle = 0;
+};
+
+// Opens the box, records what it shows, then runs act (which must end it).
+INT_PTR RunBox(CDlgMessage& box, Seen* seen, std::function<void(CDlgMessage&)> act) {
+    When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); },
+         [&box, seen, act] {
+             if (seen) {
+                 HWND ids[3] = {box.GetDlgItem(IDC_MSG_BUTTON1), box.GetDlgItem(IDC_MSG_BUTTON2),
+                                box.GetDlgItem(IDC_MSG_BUTTON3)};
+                 for (int i = 0; i < 3; ++i) {
+                     seen->visible[i] = ::IsWindowVisible(ids[i]) != FALSE;
+                     char text[64] = {};
+                     ::GetWindowTextA(ids[i], text, sizeof text);
+                     seen->captions[i] = text;
+                     ::GetWindowRect(ids[i], &seen->rects[i]);
+                     ::MapWindowPoints(HWND_DESKTOP, box.m_hWnd, reinterpret_cast<POINT*>(&seen->rects[i]), 2);
+                 }
+                 seen->window = box.GetWindowRect();
+                 seen->client = box.GetClientRect();
+                 seen->lines = box.m_lines.GetSize();
+                 seen->checkVisible = ::IsWindowVisible(box.GetDlgItem(IDC_MSG_APPLY_ALL)) != FALSE;
+                 seen->exStyle = box.GetExStyle();
+             }
+             act(box);
+         });
+    return box.DoModal();
+}
+
+void Click(CDlgMessage& box, int id) { ::SendMessageA(box.GetDlgItem(id), BM_CLICK, 0, 0); }
+
+}  // namespace
+
+TEST(MessageBoxWinTest, EveryTypeShowsItsButtonsAndReturnsTheirResults) {
+    CResources::SetLanguage(CResources::kEnglish);
+    struct Row {
+        UINT style;
+        int count;
+        const char* captions[3];
+        INT_PTR results[3];
+    } rows[] = {
+        {MB_OK, 1, {"OK", "", ""}, {IDOK, 0, 0}},
+        {MB_OKCANCEL, 2, {"Cancel", "OK", ""}, {IDCANCEL, IDOK, 0}},
+        {MB_ABORTRETRYIGNORE, 3, {"Ignore", "Retry", "Abort"}, {IDIGNORE, IDRETRY, IDABORT}},
+        {MB_YESNOCANCEL, 3, {"Cancel", "NO", "YES"}, {IDCANCEL, IDNO, IDYES}},
+        {MB_YESNO, 2, {"NO", "YES", ""}, {IDNO, IDYES, 0}},
+        {MB_RETRYCANCEL, 2, {"Cancel", "Retry", ""}, {IDCANCEL, IDRETRY, 0}},
+        {MB_CANCELTRYCONTINUE, 3, {"Continue", "Retry", "Cancel"}, {IDCONTINUE, IDTRYAGAIN, IDCANCEL}},
+    };
+    const int ids[3] = {IDC_MSG_BUTTON1, IDC_MSG_BUTTON2, IDC_MSG_BUTTON3};
+    for (const Row& r : rows) {
+        for (int col = 0; col < r.count; ++col) {
+            CDlgMessage box("Choose.", nullptr, r.style);
+            Seen seen;
+            INT_PTR result = RunBox(box, &seen, [&](CDlgMessage& b) { Click(b, ids[col]); });
+            EXPECT_EQ(result, r.results[col]) << "style " << r.style << " button " << ids[col];
+            if (col != 0) continue;
+            for (int i = 0; i < 3; ++i) {
+                EXPECT_EQ(seen.visible[i], i < r.count) << "style " << r.style << " button " << i;
+                if (i < r.count) {
+                    EXPECT_EQ(seen.captions[i], r.captions[i]) << "style " << r.style;
+                }
+            }
+            // The places the layout rules give, for the buttons' own size.
+            const int w = seen.rects[0].Width(), h = seen.rects[0].Height();
+            msgbox::ButtonLayout l = msgbox::LayoutButtons(r.count, seen.client.Width(), seen.client.bottom, w, h);
+            for (int i = 0; i < r.count; ++i) {
+                EXPECT_EQ(seen.rects[i].left, l.buttons[i].x) << "style " << r.style << " button " << i;
+                EXPECT_EQ(seen.rects[i].top, l.buttons[i].y);
+            }
+            // Buttons stay inside the box and never overlap.
+            for (int i = 0; i < r.count; ++i) {
+                EXPECT_GE(seen.rects[i].left, 0);
+                EXPECT_LE(seen.rects[i].right, seen.client.right);
+                EXPECT_LE(seen.rects[i].bottom, seen.client.bottom);
+                if (i > 0) {
+                    EXPECT_LE(seen.rects[i].right, seen.rects[i - 1].left);
+                }
+            }
+        }
+    }
+}
+
+TEST(MessageBoxWinTest, ShortTextGivesTheMinimumBoxAndLongTextWraps) {
+    CDlgMessage shortBox("Done.", nullptr, MB_OK);
+    Seen s;
+    RunBox(shortBox, &s, [](CDlgMessage& b) { Click(b, IDC_MSG_BUTTON1); });
+    EXPECT_EQ(s.window.Width(), 200);
+    EXPECT_EQ(s.lines, 1);
+    EXPECT_EQ(s.rects[0].left, (s.client.Width() - s.rects[0].Width()) / 2);  // centred
+
+    CString longText;
+    for (int i = 0; i < 12; ++i) longText += "This sentence makes the line far too long. ";
+    CDlgMessage longBox(longText + "\r\nSecond line.", nullptr, MB_ICONWARNING);
+    Seen l;
+    RunBox(longBox, &l, [](CDlgMessage& b) { Click(b, IDC_MSG_BUTTON1); });
+    EXPECT_GT(l.lines, 3);
+    EXPECT_LE(l.window.Width(), 400 + 110);
+    EXPECT_GT(l.window.Width(), 400);
+    EXPECT_GT(l.window.Height(), s.window.Height());
+    EXPECT_FALSE(l.checkVisible);
+    EXPECT_EQ(longBox.IconId(), IDP_ICON_WARNING);
+}
+
+TEST(MessageBoxWinTest, CheckBoxResultAndSize) {
+    CDlgMessage box("The filename already exists.\r\nDo you want to overwrite it?", nullptr, MB_YESNO | MB_ICONQUESTION);
+    box.m_showCheck = 1;
+    Seen seen;
+    CString checkCaption;
+    INT_PTR r = RunBox(box, &seen, [&](CDlgMessage& b) {
+        checkCaption = b.GetDlgItemText(IDC_MSG_APPLY_ALL);
+        ::SendMessageA(b.GetDlgItem(IDC_MSG_APPLY_ALL), BM_CLICK, 0, 0);
+        Click(b, IDC_MSG_BUTTON2);
+    });
+    EXPECT_EQ(r, IDYES);
+    EXPECT_EQ(box.m_checkResult, BST_CHECKED);
+    EXPECT_TRUE(seen.checkVisible);
+    EXPECT_EQ(checkCaption, "Apply to all files");
+
+    CDlgMessage plain("The filename already exists.\r\nDo you want to overwrite it?", nullptr, MB_YESNO | MB_ICONQUESTION);
+    Seen p;
+    RunBox(plain, &p, [](CDlgMessage& b) { Click(b, IDC_MSG_BUTTON1); });
+    EXPECT_EQ(seen.window.Height() - p.window.Height(), 25);
+    EXPECT_EQ(plain.m_checkResult, 0);
+}
+
+TEST(MessageBoxWinTest, AltF4IsIgnoredAndEscCancelsWhateverTheButtons) {
+    CDlgMessage box("Alt+F4 must not close me.", nullptr, MB_YESNO);
+    INT_PTR r = RunBox(box, nullptr, [](CDlgMessage& b) {
+        PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_F4, true);
+        After(1500, [&b] {
+            EXPECT_TRUE(::IsWindowVisible(b.m_hWnd));
+            Click(b, IDC_MSG_BUTTON2);
+        });
+    });
+    EXPECT_EQ(r, IDYES);
+
+    CDlgMessage esc("Esc.", nullptr, MB_YESNO);
+    EXPECT_EQ(RunBox(esc, nullptr, [](CDlgMessage& b) { PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_ESCAPE); }), IDCANCEL);
+    CDlgMessage escOk("Esc.", nullptr, MB_OK);
+    EXPECT_EQ(RunBox(escOk, nullptr, [](CDlgMessage& b) { PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_ESCAPE); }), IDCANCEL);
+}
+
+TEST(MessageBoxWinTest, StyleFlagsAndTheOwner) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    CDlgMessage box("On top.", owner.m_hWnd, MB_OK | MB_TOPMOST | MB_SETFOREGROUND | MB_ICONINFORMATION);
+    Seen seen;
+    bool ownerEnabled = true;
+    RunBox(box, &seen, [&](CDlgMessage& b) {
+        ownerEnabled = ::IsWindowEnabled(owner.m_hWnd) != FALSE;
+        Click(b, IDC_MSG_BUTTON1);
+    });
+    EXPECT_TRUE(seen.exStyle & WS_EX_TOPMOST);
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+    EXPECT_EQ(box.IconId(), IDP_ICON_INFORMATION);
+}
+
+TEST(MessageBoxWinTest, KoreanCaptionsComeFromTheKoreanTable) {
+    CResources::SetLanguage(CResources::kKorean);
+    CDlgMessage box("Korean.", nullptr, MB_YESNO);
+    box.m_showCheck = 1;
+    Seen seen;
+    CString check;
+    RunBox(box, &seen, [&](CDlgMessage& b) {
+        check = b.GetDlgItemText(IDC_MSG_APPLY_ALL);
+        Click(b, IDC_MSG_BUTTON1);
+    });
+    CResources::SetLanguage(CResources::kEnglish);
+    // The program is ANSI: Korean reads right where the code page is 949.
+    EXPECT_EQ(check.str(), InAnsiCodePage(L"\uBAA8\uB4E0 \uD30C\uC77C\uC5D0 \uC801\uC6A9"));
+    EXPECT_EQ(seen.captions[0].str(), InAnsiCodePage(L"\uC544\uB2C8\uC624"));  // "NO"
+    EXPECT_EQ(seen.captions[1].str(), InAnsiCodePage(L"\uC608"));                // "YES"
+}
+
+// Not a check: opens the boxes for a while so that a screenshot can be taken
+// (run with --gtest_also_run_disabled_tests --gtest_filter=*Showcase*).
+TEST(MessageBoxWinTest, DISABLED_Showcase) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create(900, 700));
+    const char* lang = ::getenv("SHOWCASE_LANG");
+    if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
+    CDlgMessage warn(CResources::LoadString(IDS_RESET_MODE_WARNING), owner.m_hWnd, MB_YESNO | MB_ICONWARNING);
+    warn.m_showCheck = 1;
+    After(4000, [&] { warn.EndDialog(IDNO); });
+    warn.DoModal();
+    CDlgMessage three(CResources::LoadString(IDS_FILE_EXISTS_OVERWRITE), owner.m_hWnd, MB_CANCELTRYCONTINUE | MB_ICONERROR);
+    After(4000, [&] { three.EndDialog(IDCANCEL); });
+    three.DoModal();
+    CDlgMessage info("Done.", owner.m_hWnd, MB_OK | MB_ICONINFORMATION);
+    After(4000, [&] { info.EndDialog(IDOK); });
+    info.DoModal();
+    CResources::SetLanguage(CResources::kEnglish);
+}

@@ -1,0 +1,145 @@
+// The wait box: its notices to the owner, its end, its keys, its modes.
+#include "WinTestSupport.h"
+
+#include "framework/Resources.h"
+#include "workbench/DlgProgress.h"
+#include "workbench/WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+TEST(WaitBoxWinTest, StartNoticeOfEachModeAndEndOnRequest) {
+    struct Row {
+        int mode;
+        UINT notice;
+    } rows[] = {{0, WM_USER_START_UPLOAD}, {1, WM_USER_START_IDENTIFY}, {2, WM_USER_START_IDENTIFY}};
+    for (const Row& r : rows) {
+        CRecorder owner;
+        ASSERT_TRUE(owner.Create());
+        CDlgProgress box(owner.m_hWnd);
+        box.m_mode = r.mode;
+        bool visibleAtNotice = false;
+        DWORD opened = 0, noticed = 0;
+        owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
+            if (m == r.notice) {
+                noticed = ::GetTickCount();
+                visibleAtNotice = ::IsWindowVisible(box.m_hWnd) != FALSE;
+                box.End(IDOK);  // the owner's job is over
+            }
+            return false;
+        };
+        When([&] { return box.m_hWnd != nullptr; }, [&] { opened = ::GetTickCount(); });
+        EXPECT_EQ(box.DoModal(), IDOK) << "mode " << r.mode;
+        EXPECT_EQ(owner.Count(r.notice), 1) << "mode " << r.mode;
+        EXPECT_TRUE(visibleAtNotice) << "the notice is handled while the box is up";
+        EXPECT_GE(noticed - opened, 300u) << "the notice waits for the box to settle";
+        EXPECT_EQ(box.m_hWnd, nullptr);
+    }
+}
+
+TEST(WaitBoxWinTest, ModesWithoutANoticeShowTheirTextAndAreDisabled) {
+    for (int mode : {3, 4}) {
+        CRecorder owner;
+        ASSERT_TRUE(owner.Create());
+        CDlgProgress box(owner.m_hWnd);
+        box.m_mode = mode;
+        bool enabled = true, cancelVisible = true;
+        CString status;
+        After(1300, [&] {
+            enabled = box.IsWindowEnabled() != FALSE;
+            cancelVisible = ::IsWindowVisible(box.GetDlgItem(IDCANCEL)) != FALSE;
+            status = box.m_status;
+            box.End(IDABORT);
+        });
+        EXPECT_EQ(box.DoModal(), IDABORT);
+        EXPECT_FALSE(enabled);
+        EXPECT_FALSE(cancelVisible);
+        EXPECT_EQ(owner.Count(WM_USER_START_UPLOAD) + owner.Count(WM_USER_START_IDENTIFY), 0);
+        // One second in: the text of the mode and one dot more.
+        EXPECT_EQ(status, mode == 3 ? "Connecting to product...." : "It is setting the password..");
+    }
+}
+
+TEST(WaitBoxWinTest, EnterAndEscDoNotCloseItButCancelDoes) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    CDlgProgress box(owner.m_hWnd);
+    box.m_mode = 2;
+    When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); },
+         [&] {
+             PostKey(box.GetDlgItem(IDCANCEL), VK_ESCAPE);
+             PostKey(box.GetDlgItem(IDCANCEL), VK_RETURN);
+             PostKey(box.m_hWnd, VK_ESCAPE);
+             After(300, [&] {
+                 EXPECT_TRUE(::IsWindowVisible(box.m_hWnd));
+                 ::SendMessageA(box.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
+             });
+         });
+    EXPECT_EQ(box.DoModal(), IDCANCEL);
+}
+
+TEST(WaitBoxWinTest, ModeTwoEndsWhenItsOwnerSaysSo) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    CDlgProgress box(owner.m_hWnd);
+    box.m_mode = 2;
+    int asked = 0;
+    owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT* result) {
+        if (m != WM_USER_QUERY_WAIT_END) return false;
+        *result = ++asked >= 2 ? 1 : 0;  // keep it open once, then let it go
+        return true;
+    };
+    After(8000, [&] { box.End(IDABORT); });  // a safety net, never the expected way out
+    EXPECT_EQ(box.DoModal(), IDOK);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST(WaitBoxWinTest, EndWorksBeforeTheBoxIsUpAndTheBarStopsTheAnimation) {
+    CDlgProgress early(nullptr);
+    early.m_mode = 1;
+    early.End(IDCANCEL);  // the watchdog fired before DoModal ran
+    EXPECT_EQ(early.DoModal(), IDCANCEL);
+
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    CDlgProgress box(owner.m_hWnd);
+    box.m_mode = 0;
+    int frameBefore = -1, frameAfter = -2;
+    owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
+        if (m == WM_USER_START_UPLOAD) {
+            box.SetProgress(0, 1000);
+            After(200, [&] {
+                frameBefore = box.m_frame;
+                box.SetProgress(500, 1000);
+                After(300, [&] {
+                    frameAfter = box.m_frame;
+                    box.End(IDOK);
+                });
+            });
+        }
+        return false;
+    };
+    EXPECT_EQ(box.DoModal(), IDOK);
+    EXPECT_EQ(frameBefore, frameAfter);
+    EXPECT_GT(box.m_barWidth, 0);
+}
+
+// Not a check: the wait box with its animation, then with its bar, for a screenshot.
+TEST(WaitBoxWinTest, DISABLED_Showcase) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create(900, 700));
+    const char* lang = ::getenv("SHOWCASE_LANG");
+    if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
+    CDlgProgress anim(owner.m_hWnd);
+    anim.m_mode = 1;
+    After(4000, [&] { anim.End(IDOK); });
+    anim.DoModal();
+    CDlgProgress bar(owner.m_hWnd);
+    bar.m_mode = 0;
+    owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
+        if (m == WM_USER_START_UPLOAD) bar.SetProgress(350, 1000);
+        return false;
+    };
+    After(4000, [&] { bar.End(IDOK); });
+    bar.DoModal();
+    CResources::SetLanguage(CResources::kEnglish);
+}

@@ -1,0 +1,131 @@
+#include "WinTestSupport.h"
+
+#include "workbench/kit/GdiPlus.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+std::map<UINT_PTR, std::function<void()>>& Pending() {
+    static std::map<UINT_PTR, std::function<void()>> pending;
+    return pending;
+}
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    auto it = Pending().find(id);
+    if (it == Pending().end()) return;
+    std::function<void()> action = std::move(it->second);
+    Pending().erase(it);
+    action();
+}
+
+// GDI+ and the common controls for the whole suite.
+class WinEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
+        ::InitCommonControlsEx(&icc);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
+    }
+    void TearDown() override { Gdiplus::GdiplusShutdown(m_token); }
+
+private:
+    ULONG_PTR m_token = 0;
+};
+
+const bool registered = (::testing::AddGlobalTestEnvironment(new WinEnvironment), true);
+
+}  // namespace
+
+void Pump(int ms) {
+    const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
+    MSG msg;
+    while (static_cast<int>(end - ::GetTickCount()) > 0) {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return;
+            CWinApp::PumpMessage(msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void After(int ms, std::function<void()> action) {
+    UINT_PTR id = ::SetTimer(nullptr, 0, static_cast<UINT>(ms), &TimerProc);
+    Pending()[id] = std::move(action);
+}
+
+void When(std::function<bool()> check, std::function<void()> action) {
+    auto start = std::make_shared<DWORD>(::GetTickCount());
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [check, action, start, poll]() {
+        if (check() || ::GetTickCount() - *start > 5000) {
+            action();
+            *poll = nullptr;  // break the cycle
+        } else {
+            After(20, *poll);
+        }
+    };
+    After(20, *poll);
+}
+
+bool CRecorder::Create(int w, int h) {
+    if (!CreateEx(0, nullptr, "Recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, CRect(40, 40, 40 + w, 40 + h),
+                  nullptr, 0))
+        return false;
+    ::SetForegroundWindow(m_hWnd);
+    Pump(50);
+    return true;
+}
+
+LRESULT CRecorder::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_USER || message == WM_COMMAND) records.push_back({message, wParam, lParam});
+    LRESULT r = 0;
+    if (answer && answer(message, wParam, lParam, &r)) return r;
+    return CWnd::WindowProc(message, wParam, lParam);
+}
+
+int CRecorder::Count(UINT message) const {
+    int n = 0;
+    for (const Record& r : records) n += r.message == message;
+    return n;
+}
+
+void PostKey(HWND target, UINT key, bool alt) {
+    if (!target) target = ::GetFocus();
+    LPARAM lp = 1 | (alt ? (1 << 29) : 0);
+    ::PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, lp);
+}
+
+COLORREF ScreenPixel(HWND wnd, int x, int y) {
+    HDC dc = ::GetDC(wnd);
+    COLORREF c = ::GetPixel(dc, x, y);
+    ::ReleaseDC(wnd, dc);
+    return c;
+}
+
+std::string InAnsiCodePage(const wchar_t* text) {
+    char buf[256] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, buf, sizeof buf, nullptr, nullptr);
+    return buf;
+}
+
+std::wstring TemplateCaption(const void* dlgTemplate) {
+    const WORD* p = static_cast<const WORD*>(dlgTemplate);
+    if (!p || p[1] != 0xFFFF) return L"";  // not an extended template
+    p += 13;  // version, signature, help id, styles, item count, position and size
+    for (int field = 0; field < 2; ++field) {  // menu, then window class
+        if (*p == 0) {
+            ++p;
+        } else if (*p == 0xFFFF) {
+            p += 2;
+        } else {
+            while (*p) ++p;
+            ++p;
+        }
+    }
+    return std::wstring(reinterpret_cast<const wchar_t*>(p));
+}

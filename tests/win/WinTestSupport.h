@@ -1,0 +1,39 @@
+// Helpers of the Win32 suite: pumping messages, acting later from a timer
+// (modal loops never wait for a person), a recording top-level window.
+#pragma once
+
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
+
+#include <functional>
+#include <vector>
+
+// Runs the message loop for about ms milliseconds.
+void Pump(int ms);
+// Runs action once, ms milliseconds from now, from inside whatever loop is running.
+void After(int ms, std::function<void()> action);
+// Keeps polling every 20 ms until check() is true, then runs action (gives up after 5 s).
+void When(std::function<bool()> check, std::function<void()> action);
+// A visible top-level window that records what its children tell it.
+class CRecorder : public CWnd {
+public:
+    struct Record {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    bool Create(int w = 400, int h = 300);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    int Count(UINT message) const;
+    std::vector<Record> records;
+    // Answers to give, by message (default: the default processing).
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)> answer;
+};
+// Posts a key press to the focused window of the thread (or the given one).
+void PostKey(HWND target, UINT key, bool alt = false);
+// The colour of a window's pixel on the screen.
+COLORREF ScreenPixel(HWND wnd, int x, int y);
+// A UTF-16 text as this process's ANSI code page shows it (Korean needs code page 949).
+std::string InAnsiCodePage(const wchar_t* text);
+// The caption of a dialog template (DLGTEMPLATEEX) as stored in the resources.
+std::wstring TemplateCaption(const void* dlgTemplate);
