@@ -24,6 +24,7 @@ public:
     bool m_sawInit = false;
     int m_number = 7;
     int m_check = 1;
+    int m_radio = 2;
     CString m_text;
     CEdit m_edit;
 
@@ -46,6 +47,7 @@ protected:
         DDX_Control(dx, 1002, m_edit);
         DDX_Text(dx, 1002, m_number);
         DDX_Check(dx, 1003, m_check);
+        DDX_Radio(dx, 1004, m_radio);
     }
     void OnThird() { EndDialog(1001); }
 };
@@ -143,9 +145,12 @@ TEST(FrameworkWinTest, DataExchangeMovesValuesAndRefusesBadNumbers) {
     dlg.m_check = 1;
     CString shown;
     int checkShown = -1;
+    bool thirdRadioShown = false;
     When([&] { return dlg.m_hWnd != nullptr; },
          [&] {
              shown = dlg.GetDlgItemText(1002);
+             thirdRadioShown = ::SendMessageA(dlg.GetDlgItem(1006), BM_GETCHECK, 0, 0) == BST_CHECKED;
+             ::SendMessageA(dlg.GetDlgItem(1005), BM_CLICK, 0, 0);
              checkShown = static_cast<int>(::SendMessageA(dlg.GetDlgItem(1003), BM_GETCHECK, 0, 0));
              ::SetDlgItemTextA(dlg.m_hWnd, 1002, "12x");
              ::SendMessageA(dlg.GetDlgItem(1003), BM_SETCHECK, BST_UNCHECKED, 0);
@@ -161,6 +166,8 @@ TEST(FrameworkWinTest, DataExchangeMovesValuesAndRefusesBadNumbers) {
     EXPECT_EQ(checkShown, 1);
     EXPECT_EQ(dlg.m_number, -345);
     EXPECT_EQ(dlg.m_check, 0);
+    EXPECT_TRUE(thirdRadioShown);
+    EXPECT_EQ(dlg.m_radio, 1);  // the group ends at the next WS_GROUP control
 }
 
 TEST(FrameworkWinTest, EnterAndEscAreSwallowedOnlyWhereAsked) {
