@@ -20,10 +20,14 @@ namespace {
 using EntrySet = std::vector<std::pair<std::string, std::string>>;
 
 // Identity of the name itself (a replaced link is a new inode).
-ino_t LinkId(const std::string& path)
+unsigned long LinkId(const std::string& path)
 {
+#ifdef _WIN32
+    return 0;  // COM names: a removal is not seen by this runner
+#else
     struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
+#endif
 }
 
 void PrintEntries(const EntrySet& set)
@@ -182,7 +186,7 @@ std::string InterruptedUploadScenario(ILinkRunner& r, const CheckOptions& o, con
         why = IdentifyAndRead(r, o);
     if (!why.empty())
         return why;
-    ino_t linkBefore = LinkId(o.port);
+    unsigned long linkBefore = LinkId(o.port);
     why = Upload(r, o, file);
     std::printf("UPLOAD: %s\n", why.empty() ? "confirmed" : why.c_str());
     if (why.empty())

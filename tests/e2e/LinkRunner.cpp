@@ -1,0 +1,128 @@
+#include "LinkRunner.h"
+
+#include <cstdio>
+
+namespace {
+std::string OneLine(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+} // namespace
+
+int CheckHost::ShowMessage(const std::string& text, unsigned style, bool* applyToAll)
+{
+    if (!quiet) {
+        std::printf("MESSAGE: %s\n", OneLine(text).c_str());
+        std::fflush(stdout);
+    }
+    messages.push_back(text);
+    if (applyToAll)
+        *applyToAll = false;
+    if ((style & 0x0F) != 4)  // not a Yes/No question
+        return kIdOk;
+    if (text == "Do you want to restore the backup file?") {
+        ++restoreQuestions;
+        return m_options.restore ? kIdYes : kIdNo;
+    }
+    return kIdYes;
+}
+
+CLinkDialogs::PasswordChoice CheckHost::AskLoginPassword(std::string& password)
+{
+    ++passwordPrompts;
+    // One try: a refused password must not loop for ever.
+    if (!m_options.hasPassword || passwordPrompts > 1) {
+        std::printf("PASSWORD: cancel\n");
+        return PasswordChoice::Cancel;
+    }
+    std::printf("PASSWORD: given\n");
+    password = m_options.password;
+    return PasswordChoice::Ok;
+}
+
+void CheckHost::LogDebugger(const std::string& line)
+{
+    if (quiet)
+        return;
+    std::string clean;
+    for (char c : line)
+        if (c != '\r' && c != '\n')
+            clean += c;
+    std::printf("%s\n", clean.c_str());
+    std::fflush(stdout);
+}
+
+void CheckHost::AddOutput(const char* t, size_t n)
+{
+    if (!quiet)
+        std::printf("OUTPUT: %.*s\n", static_cast<int>(n), t);
+}
+
+void CheckHost::AddFirmwareLog(const char* t, size_t n)
+{
+    if (!quiet)
+        std::printf("FWLOG: %.*s\n", static_cast<int>(n), t);
+}
+
+#ifndef _WIN32
+CheckRunner::CheckRunner(const CheckOptions& o) : m_options(o), m_host(o), m_link(m_port, m_host, m_files)
+{
+    m_port.SetOwner(&m_queue);
+    m_link.SetWatchdogPeriod(o.watchdogMs);
+}
+
+std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
+{
+    using Clock = CheckHost::Clock;
+    auto deadline = Clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (!m_link.IsConnected())
+            return m_gone ? "unplugged" : "disconnected";
+        if (Clock::now() > deadline)
+            return "timeout";
+        if (m_host.pendingStart >= 0) {
+            int mode = m_host.pendingStart;
+            m_host.pendingStart = -1;
+            if (mode == CDeviceLink::kWaitUpload)
+                m_link.OnUploadStart();
+            else
+                m_link.OnIdentifyStart();
+            continue;
+        }
+        auto next = deadline;
+        unsigned dueId = 0;
+        for (auto& t : m_host.timers)
+            if (t.second.due < next) {
+                next = t.second.due;
+                dueId = t.first;
+            }
+        auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now());
+        if (wait.count() < 0)
+            wait = std::chrono::milliseconds(0);
+        SerialEvent e;
+        if (m_queue.Wait(e, wait)) {
+            if (e.message == CSerialPort::kNotifyMessage) {
+                m_link.OnSerialEvent(e.wParam);
+            } else if (e.message == CSerialPort::kGoneMessage) {
+                m_gone = true;
+                m_port.Close();
+            }
+            continue;
+        }
+        if (dueId) {
+            auto it = m_host.timers.find(dueId);
+            if (it != m_host.timers.end()) {
+                it->second.due = Clock::now() + std::chrono::milliseconds(it->second.period);
+                m_link.OnTimer(dueId);
+            }
+        }
+    }
+    return std::string();
+}
+#endif

@@ -1,0 +1,117 @@
+#pragma once
+// The scripted host and event loop that linkcheck and the link benchmark run
+// CDeviceLink with: port events, timers and the wait box's start notice, one
+// at a time on the calling thread, as the main window's message loop runs them.
+#include "link/DeviceLink.h"
+#include "link/LinkFiles.h"
+#ifndef _WIN32
+#include "link/SerialEventQueue.h"
+#endif
+#include "link/SerialPort.h"
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "LinkCheckScenarios.h"
+
+class CheckHost : public CLinkHost {
+public:
+    using Clock = std::chrono::steady_clock;
+    explicit CheckHost(const CheckOptions& o) : m_options(o) {}
+
+    int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override;
+    PasswordChoice AskLoginPassword(std::string& password) override;
+    void OpenWaitBox(int mode) override { waitBoxOpen = true; pendingStart = mode; }
+    void EndWaitBox() override { waitBoxOpen = false; pendingStart = -1; }
+    void SetProgressRange(int r) override { progressRange = r; }
+    void SetProgress(int v) override { progress = v; }
+    void LogDebugger(const std::string& line) override;
+    void AddOutput(const char* t, size_t n) override;
+    void AddFirmwareLog(const char* t, size_t n) override;
+    void SetTimer(unsigned id, unsigned ms) override { timers[id] = {ms, Clock::now() + std::chrono::milliseconds(ms)}; }
+    void KillTimer(unsigned id) override { timers.erase(id); }
+    void EnableConnectButtons(bool) override {}
+    void OnLinkDisconnected() override { ++disconnects; }
+    void OnIspModeEntered() override {}
+    void UpdateFlashUsage(int, int) override {}
+    void RefreshFileList() override {}
+    std::string GetOpenFileName() override { return std::string(); }
+    bool GetEditorText(std::string&, uint32_t& caret, uint32_t& scroll) override { caret = scroll = 0; return false; }
+    void OpenEntry(FileEntry&) override {}
+    void OnEntryRemoved(const FileEntry&) override {}
+    bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
+    bool IsFirmwareLogMode() override { return false; }
+    std::string GetBackupFolder() override { return m_options.backupFolder; }
+
+    struct TimerState {
+        unsigned period;
+        Clock::time_point due;
+    };
+    std::map<unsigned, TimerState> timers;
+    std::vector<std::string> messages;
+    int pendingStart = -1;
+    bool waitBoxOpen = false;
+    bool quiet = false;  // no printing (benchmarks)
+    int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
+
+private:
+    const CheckOptions& m_options;
+};
+
+#ifndef _WIN32
+// POSIX: the port's events come through a CSerialEventQueue.
+class CheckRunner : public ILinkRunner {
+public:
+    explicit CheckRunner(const CheckOptions& o);
+    CDeviceLink& Link() override { return m_link; }
+    CheckHost& Host() { return m_host; }
+    bool PortGone() const override { return m_gone; }
+    bool WaitBoxOpen() const override { return m_host.waitBoxOpen; }
+    int RestoreQuestions() const override { return m_host.restoreQuestions; }
+    const std::vector<std::string>& Messages() const override { return m_host.messages; }
+    // Runs until done() holds, the link drops, or the deadline passes.
+    std::string RunUntil(const std::function<bool()>& done, int seconds) override;
+
+private:
+    const CheckOptions& m_options;
+    CSerialEventQueue m_queue;
+    CSerialPort m_port;
+    CStdLinkFiles m_files;
+    CheckHost m_host;
+    CDeviceLink m_link;
+    bool m_gone = false;
+};
+#else
+// Win32: the port posts to a message-only window; timers are window timers.
+class WinCheckHost : public CheckHost {
+public:
+    using CheckHost::CheckHost;
+    void SetTimer(unsigned id, unsigned ms) override;
+    void KillTimer(unsigned id) override;
+    HWND__* window = nullptr;
+};
+
+class CheckRunner : public ILinkRunner {
+public:
+    explicit CheckRunner(const CheckOptions& o);
+    ~CheckRunner() override;
+    CDeviceLink& Link() override { return m_link; }
+    CheckHost& Host() { return m_host; }
+    bool PortGone() const override { return false; }
+    bool WaitBoxOpen() const override { return m_host.waitBoxOpen; }
+    int RestoreQuestions() const override { return m_host.restoreQuestions; }
+    const std::vector<std::string>& Messages() const override { return m_host.messages; }
+    std::string RunUntil(const std::function<bool()>& done, int seconds) override;
+    void OnWindowMessage(unsigned message, uintptr_t wParam);
+
+private:
+    CSerialPort m_port;
+    CStdLinkFiles m_files;
+    WinCheckHost m_host;
+    CDeviceLink m_link;
+    HWND__* m_window = nullptr;
+};
+#endif
