@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 
 namespace {
@@ -37,7 +38,43 @@ private:
     ULONG_PTR m_token = 0;
 };
 
+// A test that leaves a modal loop running would wait forever: a watchdog ends
+// the process when one test takes more than a minute.
+volatile LONG g_testSerial = 0;
+
+DWORD WINAPI Watchdog(void*) {
+    LONG seen = -1;
+    DWORD since = ::GetTickCount();
+    for (;;) {
+        ::Sleep(1000);
+        LONG now = g_testSerial;
+        if (now != seen) {
+            seen = now;
+            since = ::GetTickCount();
+        } else if (::GetTickCount() - since > 60000) {
+            const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+            fprintf(stderr, "win_tests: %s.%s hung (a modal loop never ended)\n", t ? t->test_suite_name() : "?",
+                    t ? t->name() : "?");
+            fflush(stderr);
+            ::ExitProcess(3);
+        }
+    }
+}
+
+class WatchdogListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { ::InterlockedIncrement(&g_testSerial); }
+    void OnTestEnd(const ::testing::TestInfo&) override { ::InterlockedIncrement(&g_testSerial); }
+};
+
+bool StartWatchdog() {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
+    HANDLE t = ::CreateThread(nullptr, 0, &Watchdog, nullptr, 0, nullptr);
+    if (t) ::CloseHandle(t);
+    return true;
+}
+
 const bool registered = (::testing::AddGlobalTestEnvironment(new WinEnvironment), true);
+const bool watched = StartWatchdog();
 
 }  // namespace
 
