@@ -151,6 +151,8 @@ void CDeviceLink::TakeEditorText()
     std::string open = m_host.GetOpenFileName();
     FileEntry* e = open.empty() ? nullptr : m_entries.Find(open);
     bool modified = m_host.GetEditorText(text, caret, scroll);
+    if (e && e->kind == FileEntry::kImage && e->state == FileEntry::kChanged)
+        m_host.SaveViewerTargetSize(*e);
     if (!e || e->kind != FileEntry::kText)
         return;
     e->caret = caret;
@@ -291,6 +293,11 @@ bool CDeviceLink::BuildUploadImage()
     TakeEditorText();
     if (!m_entries.Empty() && !RereadLinkedFiles())
         return false;
+    for (size_t i = 0; i < m_entries.Count(); ++i) {
+        FileEntry& e = m_entries.At(i);
+        if (e.kind == FileEntry::kImage && e.state == FileEntry::kChanged)
+            m_host.ResizeImageEntry(e);
+    }
     std::string image;
     PackedFile::Error err = PackedFile::Build(EntryPointers(), static_cast<uint16_t>(m_info.fsValue), 0, image);
     char sizes[64];

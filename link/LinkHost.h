@@ -86,6 +86,12 @@ public:
     virtual void OpenEntry(FileEntry& entry) = 0;
     // An entry is about to be removed from the list (the pane forgets it).
     virtual void OnEntryRemoved(const FileEntry& entry) = 0;
+    // Before an upload: the open image entry takes the viewer's target size
+    // (the viewer forgets its resize mark), and every changed image entry is
+    // re-encoded to its target size. Windows without an image viewer keep
+    // the defaults.
+    virtual void SaveViewerTargetSize(FileEntry& entry) {}
+    virtual void ResizeImageEntry(FileEntry& entry) {}
 protected:
     ~CLinkView() = default;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+
 #include "LinkFakes.h"
 
 namespace {
@@ -373,6 +376,151 @@ TEST_F(DeviceLinkTest, DispatcherRoutesOutputsAndIgnoresUnknowns)
     EXPECT_TRUE(link.IsReconnectPending());
     EXPECT_TRUE(link.IsIspMode());
     EXPECT_FALSE(port.IsOpen());
+}
+
+} // namespace
+
+namespace {
+
+// Every request's bytes after the sequence byte, as the wire carries them.
+TEST_F(DeviceLinkTest, EveryRequestsBytes)
+{
+    port.open = true;
+    struct Case {
+        const char* what;
+        std::function<void()> send;
+        const char* hex;  // from byte 2 on
+    };
+    const std::vector<Case> cases = {
+        {"01/11", [&] { link.RequestSysEzfs(); }, "00 04 01 11 00 00"},
+        {"01/13", [&] { link.RequestSys13(); }, "00 04 01 13 00 00"},
+        {"01/15", [&] { link.RequestSys15(); }, "00 04 01 15 00 00"},
+        {"01/21", [&] { link.RequestIdEzfs(); }, "00 04 01 21 00 00"},
+        {"01/22", [&] { link.RequestIdFib(); }, "00 04 01 22 00 00"},
+        {"01/23", [&] { link.RequestIdMcu(); }, "00 04 01 23 00 00"},
+        {"01/24", [&] { link.RequestIdMac(); }, "00 04 01 24 00 00"},
+        {"01/25", [&] { link.RequestIdPdb(); }, "00 04 01 25 00 00"},
+        {"01/31", [&] { link.RequestIdEzfsHash(); }, "00 04 01 31 00 00"},
+        {"01/33", [&] { link.RequestEnvcHash(); }, "00 04 01 33 00 00"},
+        {"01/40", [&] { link.RequestInitNet1(); }, "00 14 01 40 00 10 00 06 00 0E 69 6E 69 74 5F 6E 65 74 31 00 00 00"},
+        {"01/51", [&] { link.RequestTaskState(1); }, "00 0C 01 51 00 08 00 02 00 04 00 00 00 01"},
+        {"01/60", [&] { link.RequestWatchValue(1, "$a", std::string("\x01", 1)); },
+         "00 1C 01 60 00 18 00 02 00 04 00 00 00 01 00 06 00 05 24 61 00 00 00 07 00 07 01 00 00 00"},
+        {"02/11", [&] { link.RequestDebugMode(1); }, "00 0C 02 11 00 08 00 02 00 04 00 00 00 01"},
+        {"02/13", [&] { link.RequestFirmwareLog(false); }, "00 0C 02 13 00 08 00 02 00 04 00 00 00 00"},
+        {"02/21 run", [&] { link.RequestTaskRun(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
+        {"02/21 stop", [&] { link.RequestTaskStop(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
+        {"04/21", [&] { link.RequestSettingsWrite(); }, "00 04 04 21 00 00"},
+        {"05/10", [&] { link.RequestProductInfo(); }, "00 04 05 10 00 00"},
+        {"05/23", [&] { link.RequestSystemCommand(3, 100); }, "00 0C 05 23 00 08 00 02 00 04 00 00 00 64"},
+        {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
+         "00 18 05 24 00 14 00 02 00 04 00 00 00 C8 00 07 00 0B 01 02 03 04 05 00 00 00"},
+        {"05/30", [&] { link.RequestMmap("mmap/net0 ioctl get ipaddr"); },
+         "00 24 05 30 00 20 00 06 00 1C 6D 6D 61 70 2F 6E 65 74 30 20 69 6F 63 74 6C 20 67 65 74 20 69 70 61 64 64 72 00 00"},
+        {"05/41", [&] { link.RequestLogin(); }, "00 10 05 41 00 0C 00 06 00 0A 61 64 6D 69 6E 00 00 00"},
+        {"05/51", [&] { link.RequestUploadPrepare(); }, "00 04 05 51 00 00"},
+        {"05/60", [&] { link.RequestChangeFirmwareFile("fw"); },
+         "00 14 05 60 00 10 00 06 00 05 66 77 00 00 00 06 00 04 00 00 00 00"},
+        {"06/11", [&] { link.RequestPause(1); }, "00 0C 06 11 00 08 00 02 00 04 00 00 00 01"},
+        {"06/12", [&] { link.RequestBreakpoint(0x12, "a.php", 7); },
+         "00 20 06 12 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 07"},
+        {"06/21", [&] { link.RequestClearBreakpoints(); }, "00 0C 06 21 00 08 00 02 00 04 00 00 00 00"},
+        {"06/42", [&] { link.RequestBreakpointRead(2, "a.php"); },
+         "00 20 06 42 00 1C 00 02 00 04 00 00 00 00 00 02 00 04 00 00 00 02 00 06 00 0A 61 2E 70 68 70 00 00 00"},
+        {"06/50", [&] { link.RequestStep(false, 1); }, "00 0C 06 50 00 08 00 02 00 04 00 00 00 01"},
+        {"06/60", [&] { link.RequestStep(true, 1); }, "00 0C 06 60 00 08 00 02 00 04 00 00 00 01"},
+    };
+    for (const Case& c : cases) {
+        port.writes.clear();
+        c.send();
+        ASSERT_EQ(port.writes.size(), 1u) << c.what;
+        const std::vector<uint8_t>& f = port.writes[0];
+        EXPECT_EQ(f[0], 0x50) << c.what;
+        EXPECT_EQ(f[1] >> 4, 0) << c.what;
+        EXPECT_EQ(std::vector<uint8_t>(f.begin() + 2, f.end()), Hex(c.hex)) << c.what;
+    }
+    // A block read: the request and its window, one number of each counter.
+    port.writes.clear();
+    link.RequestSettingsBlock();
+    ASSERT_EQ(port.writes.size(), 2u);
+    EXPECT_EQ(std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].end()), Hex("00 04 03 21 00 00"));
+    EXPECT_EQ(port.writes[1][1] >> 4, 1);
+    EXPECT_EQ(port.writes[0][1] & 0x0F, (cases.size()) % 16);
+    EXPECT_EQ(port.writes[1][1] & 0x0F, 0);
+}
+
+TEST_F(DeviceLinkTest, RefusedQueriesAndDisconnectQuestions)
+{
+    ConnectAndIdentify();
+    Feed(Reply(5, 0x30, ItemInt(38), true));
+    EXPECT_EQ(host.messages.back(), LinkStrings::kConfigReadFailed.english);
+    // Unsaved files: No keeps the port open, Yes closes it.
+    auto e = std::make_unique<FileEntry>();
+    e->name = "x.php";
+    e->state = FileEntry::kChanged;
+    link.Entries().Insert(std::move(e));
+    host.answers = {CLinkDialogs::kIdNo};
+    EXPECT_FALSE(link.Disconnect());
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(host.messages.back(), LinkStrings::kUnsavedFiles.english);
+    host.answers = {CLinkDialogs::kIdYes};
+    EXPECT_TRUE(link.Disconnect());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_FALSE(host.waitBoxOpen);
+    EXPECT_EQ(host.disconnects, 1);
+}
+
+} // namespace
+
+namespace {
+
+// Random bytes and damaged replies at every state of the chain: nothing may
+// read out of bounds (the sanitizers watch) and a sound reply still works.
+TEST_F(DeviceLinkTest, RandomInputNeverBreaksTheReceivePath)
+{
+    std::mt19937 rng(5);
+    const std::vector<std::vector<uint8_t>> replies = {
+        Reply(1, 0x25, ItemBytes({1, 2})), Reply(1, 0x11, ItemInt(4096)), Reply(1, 0x21, ItemBytes({9, 9})),
+        Reply(1, 0x23, ItemBytes(Hex("0011223344556677"))), Reply(1, 0x40, ItemText("1")),
+        Reply(1, 0x33, ItemBytes({1})), Reply(3, 0x11, ItemInt(0)), Reply(5, 0x41, ItemBytes({1, 2, 3})),
+        Reply(1, 0x12, ItemInt(1) + ItemInt(2) + ItemInt(3)), Reply(4, 0x10, ItemInt(5)),
+    };
+    ConnectAndIdentify();
+    host.passwords.assign(1000, "pw");
+    int reconnects = 0;
+    for (int round = 0; round < 4000; ++round) {
+        if (!port.IsOpen()) {
+            // Damage can make a refusal out of a reply: that disconnects.
+            ++reconnects;
+            ConnectAndIdentify();
+        }
+        std::vector<uint8_t> bytes = replies[rng() % replies.size()];
+        switch (rng() % 4) {
+        case 0:  // a damaged byte anywhere
+            bytes[rng() % bytes.size()] = static_cast<uint8_t>(rng());
+            break;
+        case 1:  // cut short
+            bytes.resize(rng() % bytes.size());
+            break;
+        case 2:  // noise
+            for (int i = 0; i < 8; ++i)
+                bytes.push_back(static_cast<uint8_t>(rng()));
+            break;
+        default:
+            break;
+        }
+        Feed(bytes);
+        link.OnTimer(CDeviceLink::kTimerWatchdog);
+    }
+    EXPECT_LT(reconnects, 400);
+    if (!port.IsOpen())
+        ConnectAndIdentify();
+    // Whatever came before, a long enough run of zeros flushes any pending
+    // frame, and the next sound reply is understood.
+    Feed(std::vector<uint8_t>(70000, 0));
+    link.RequestIdMcu();
+    Feed(Reply(1, 0x24, ItemBytes({0x77})));
+    EXPECT_EQ(link.DeviceInfo().macAddress, "77");
 }
 
 } // namespace
