@@ -72,7 +72,6 @@ private:
     void* m_thread = nullptr;       // HANDLE
     void* m_ioEvent = nullptr;      // HANDLE
     void* m_waitEvent = nullptr;    // HANDLE
-    unsigned m_abortedWaits = 0;
 #else
     int m_fd = -1;
     int m_wakePipe[2] = {-1, -1};

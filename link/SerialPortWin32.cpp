@@ -280,20 +280,41 @@ void CSerialPort::ThreadProc()
         ov.hEvent = m_waitEvent;
         uint32_t e = WaitEvent(&ov);
         if (e == 0) {
+            // Wine signals EV_RXCHAR only for bytes that arrive while a wait
+            // is pending: bytes that came in between would wait for ever.
+            DWORD errors = 0;
+            COMSTAT status = {};
+            if (!m_stop && m_owner && ClearCommError(m_port, &errors, &status) && status.cbInQue > 0 &&
+                (m_currentMask & EV_RXCHAR))
+                PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(EV_RXCHAR, 0),
+                             m_notifyLParam);
             if (WaitForSingleObject(m_waitEvent, INFINITE) != WAIT_OBJECT_0) {
                 m_lastError = GetLastError();
                 return;
             }
-            if (m_stop)
-                return;
             DWORD dummy = 0;
-            if (!GetOverlappedResult(m_port, &ov, &dummy, FALSE))
+            if (m_stop) {
+                // ov lives on this stack: its wait must be over before we leave.
+                CancelIo(m_port);
+                GetOverlappedResult(m_port, &ov, &dummy, TRUE);
+                return;
+            }
+            if (!GetOverlappedResult(m_port, &ov, &dummy, FALSE)) {
                 e = GetLastError();
+                if (e == ERROR_IO_INCOMPLETE) {
+                    // Wine can signal the event of a wait that has not
+                    // completed: end that wait (only this thread's I/O is
+                    // cancelled) before ov is used again.
+                    CancelIo(m_port);
+                    GetOverlappedResult(m_port, &ov, &dummy, TRUE);
+                    e = ERROR_OPERATION_ABORTED;
+                }
+            }
         }
         if (e == ERROR_OPERATION_ABORTED && !m_stop) {
             // Wine ends a pending wait now and then when the port is read
-            // on the other thread; the port is still there: wait again.
-            ++m_abortedWaits;
+            // on the other thread; the port is still there: wait again
+            // (bytes that came meanwhile are posted when the wait is re-armed).
             continue;
         }
         if (e == ERROR_NOT_SUPPORTED && (m_currentMask & kModemLineEvents)) {
