@@ -524,3 +524,22 @@ TEST_F(DeviceLinkTest, RandomInputNeverBreaksTheReceivePath)
 }
 
 } // namespace
+
+namespace {
+
+// The watchdog waits for the board, not for the user at the password prompt.
+TEST_F(DeviceLinkTest, WatchdogSparesAJobThatWaitsForTheUser)
+{
+    ConnectAndIdentify();
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
+    host.passwords = {"pw"};
+    host.onPassword = [&] { link.OnTimer(CDeviceLink::kTimerWatchdog); };
+    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    EXPECT_TRUE(link.IsJobRunning());
+    EXPECT_TRUE(host.waitBoxOpen);
+    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+} // namespace
