@@ -172,6 +172,13 @@ public:
     void OnFileSystemLoaded();
     void FreeFileEntries();
     bool HasUnsavedFiles() const { return m_entries.HasUnsaved(); }
+    // WM_USER_QUERY_FILES_EDITABLE: connected, no job, uploads allowed, not the boot loader.
+    bool AreFilesEditable() const
+    {
+        return IsConnected() && !m_jobRunning && !m_info.uploadsRefused && !m_ispMode;
+    }
+    // The open entry takes the editor's caret, first line and (when modified) text.
+    void TakeEditorText();
     // Reads a packed file and adds its entries (asks about name clashes).
     bool ReadPackedFile(const std::string& path);
     bool WritePackedFile(const std::string& path);
@@ -207,7 +214,6 @@ private:
     void OnWatchdog();
     bool ReadResourceRow(const uint8_t* p, size_t n, int row, bool kib);
     void CloseJob();
-    void TakeEditorText();
     bool RereadLinkedFiles();
     std::vector<const FileEntry*> EntryPointers() const;
     void UploadFailed();

@@ -405,3 +405,18 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
 }
 
 } // namespace
+
+namespace {
+TEST_F(UploadTest, FilesAreEditableOnlyWhenTheBoardTakesThem)
+{
+    EXPECT_TRUE(link.AreFilesEditable());
+    link.ShowWaitDialog(true, CDeviceLink::kWaitIdentify);
+    EXPECT_FALSE(link.AreFilesEditable());
+    link.ShowWaitDialog(false);
+    link.DeviceInfo().uploadsRefused = 1;
+    EXPECT_FALSE(link.AreFilesEditable());
+    link.DeviceInfo().uploadsRefused = 0;
+    port.open = false;
+    EXPECT_FALSE(link.AreFilesEditable());
+}
+} // namespace
