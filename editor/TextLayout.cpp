@@ -139,62 +139,41 @@ bool CTextLayout::UpdateScrollBars(ScrollRange& vertical, ScrollRange& horizonta
     return true;
 }
 
+// The wanted move of one scroll bar action; 0 for the codes that move nothing.
+static int ScrollStep(ScrollCode code, int line, int page, int trackPos, int offset)
+{
+    switch (code) {
+    case ScrollCode::LineUp: return -line;
+    case ScrollCode::LineDown: return line;
+    case ScrollCode::PageUp: return -page;
+    case ScrollCode::PageDown: return page;
+    case ScrollCode::ThumbTrack: return trackPos - offset;
+    default: return 0;
+    }
+}
+
 int CTextLayout::VScroll(ScrollCode code, int trackPos)
 {
-    int page = RowsPerPage() * m_lineHeight;
-    int step = 0;
-    switch (code) {
-    case ScrollCode::LineUp:
-        step = -m_lineHeight;
-        break;
-    case ScrollCode::LineDown:
-        step = m_lineHeight;
-        break;
-    case ScrollCode::PageUp:
-        step = -page;
-        break;
-    case ScrollCode::PageDown:
-        step = page;
-        break;
-    case ScrollCode::ThumbTrack:
-        step = trackPos - m_vOffset;
-        break;
-    default:
+    const int page = RowsPerPage() * m_lineHeight;
+    const int step = ScrollStep(code, m_lineHeight, page, trackPos, m_vOffset);
+    if (step == 0)
         return 0;
-    }
-    int target = std::clamp(m_vOffset + step, 0, std::max(m_vRange - page, 0));
-    step = (target - m_vOffset) / m_lineHeight * m_lineHeight;
-    m_vOffset += step;
-    return step;
+    const int target = std::clamp(m_vOffset + step, 0, std::max(m_vRange - page, 0));
+    const int moved = (target - m_vOffset) / m_lineHeight * m_lineHeight;
+    m_vOffset += moved;
+    return moved;
 }
 
 int CTextLayout::HScroll(ScrollCode code, int trackPos)
 {
-    int page = std::max(m_clientWidth - m_gutter, 0);
-    int step = 0;
-    switch (code) {
-    case ScrollCode::LineUp:
-        step = -m_charHeight;
-        break;
-    case ScrollCode::LineDown:
-        step = m_charHeight;
-        break;
-    case ScrollCode::PageUp:
-        step = -page;
-        break;
-    case ScrollCode::PageDown:
-        step = page;
-        break;
-    case ScrollCode::ThumbTrack:
-        step = trackPos - m_hOffset;
-        break;
-    default:
+    const int page = std::max(m_clientWidth - m_gutter, 0);
+    const int step = ScrollStep(code, m_charHeight, page, trackPos, m_hOffset);
+    if (step == 0)
         return 0;
-    }
-    int target = std::clamp(m_hOffset + step, 0, std::max(m_hRange, 0));
-    step = target - m_hOffset;
+    const int target = std::clamp(m_hOffset + step, 0, std::max(m_hRange, 0));
+    const int moved = target - m_hOffset;
     m_hOffset = target;
-    return step;
+    return moved;
 }
 
 int CTextLayout::Wheel(int delta, int linesPerNotch)

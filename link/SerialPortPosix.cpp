@@ -23,6 +23,20 @@ uint32_t Win32Error(int e)
     default: return 31;  // ERROR_GEN_FAILURE
     }
 }
+
+// Reads the line settings, lets change() edit them and writes them back.
+template <class Change>
+uint32_t ChangeTermios(int fd, Change change)
+{
+    if (fd < 0)
+        return ILinkPort::kErrInvalidHandle;
+    termios t;
+    if (tcgetattr(fd, &t) != 0)
+        return Win32Error(errno);
+    change(t);
+    return tcsetattr(fd, TCSANOW, &t) == 0 ? 0 : Win32Error(errno);
+}
+
 } // namespace
 
 CSerialPort::CSerialPort() = default;
@@ -91,36 +105,25 @@ uint32_t CSerialPort::SetTimeouts() { return m_lastError = m_fd >= 0 ? 0u : uint
 
 uint32_t CSerialPort::SetupPort()
 {
-    m_lastError = 0;
-    if (m_fd < 0)
-        return m_lastError = kErrInvalidHandle;
-    termios t;
-    if (tcgetattr(m_fd, &t) != 0)
-        return m_lastError = Win32Error(errno);
-    cfmakeraw(&t);
-    cfsetispeed(&t, B115200);
-    cfsetospeed(&t, B115200);
-    t.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
-    t.c_cflag |= CS8 | CLOCAL | CREAD;
-    t.c_cc[VMIN] = 0;
-    t.c_cc[VTIME] = 0;
-    if (tcsetattr(m_fd, TCSANOW, &t) != 0)
-        m_lastError = Win32Error(errno);
-    return m_lastError;
+    return m_lastError = ChangeTermios(m_fd, [](termios& t) {
+        cfmakeraw(&t);
+        cfsetispeed(&t, B115200);
+        cfsetospeed(&t, B115200);
+        t.c_cflag &= ~(CSIZE | PARENB | CSTOPB);
+        t.c_cflag |= CS8 | CLOCAL | CREAD;
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+    });
 }
 
 uint32_t CSerialPort::SetupHandshake()
 {
-    m_lastError = 0;
-    if (m_fd < 0)
-        return m_lastError = kErrInvalidHandle;
-    termios t;
-    if (tcgetattr(m_fd, &t) != 0)
-        return m_lastError = Win32Error(errno);
-    t.c_cflag &= ~CRTSCTS;
-    t.c_iflag &= ~(IXON | IXOFF | IXANY);
-    if (tcsetattr(m_fd, TCSANOW, &t) != 0)
-        return m_lastError = Win32Error(errno);
+    m_lastError = ChangeTermios(m_fd, [](termios& t) {
+        t.c_cflag &= ~CRTSCTS;
+        t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    });
+    if (m_lastError != 0)
+        return m_lastError;
     // A pseudo-terminal has no modem lines: its refusal is not a failure.
     int lines = TIOCM_DTR | TIOCM_RTS;
     if (ioctl(m_fd, TIOCMBIS, &lines) != 0 && errno != ENOTTY && errno != EINVAL)

@@ -9,6 +9,21 @@
 namespace {
 const DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 const DWORD kWriteTimeoutMs = 1000;
+
+// Reads the port's state, lets change() edit it and writes it back.
+template <class Change>
+DWORD ChangeCommState(HANDLE port, Change change)
+{
+    if (!port)
+        return ERROR_INVALID_HANDLE;
+    DCB dcb;
+    std::memset(&dcb, 0, sizeof dcb);
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(port, &dcb))
+        return GetLastError();
+    change(dcb);
+    return SetCommState(port, &dcb) ? 0 : GetLastError();
+}
 }
 
 CSerialPort::CSerialPort() = default;
@@ -107,43 +122,25 @@ uint32_t CSerialPort::SetTimeouts()
 
 uint32_t CSerialPort::SetupPort()
 {
-    m_lastError = 0;
-    if (!m_port)
-        return m_lastError = ERROR_INVALID_HANDLE;
-    DCB dcb;
-    std::memset(&dcb, 0, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(m_port, &dcb))
-        return m_lastError = GetLastError();
-    dcb.fParity = FALSE;
-    dcb.BaudRate = CBR_115200;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    if (!SetCommState(m_port, &dcb))
-        m_lastError = GetLastError();
-    return m_lastError;
+    return m_lastError = ChangeCommState(m_port, [](DCB& dcb) {
+        dcb.fParity = FALSE;
+        dcb.BaudRate = CBR_115200;
+        dcb.ByteSize = 8;
+        dcb.Parity = NOPARITY;
+        dcb.StopBits = ONESTOPBIT;
+    });
 }
 
 uint32_t CSerialPort::SetupHandshake()
 {
-    m_lastError = 0;
-    if (!m_port)
-        return m_lastError = ERROR_INVALID_HANDLE;
-    DCB dcb;
-    std::memset(&dcb, 0, sizeof dcb);
-    dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(m_port, &dcb))
-        return m_lastError = GetLastError();
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    if (!SetCommState(m_port, &dcb))
-        m_lastError = GetLastError();
-    return m_lastError;
+    return m_lastError = ChangeCommState(m_port, [](DCB& dcb) {
+        dcb.fOutxCtsFlow = FALSE;
+        dcb.fOutxDsrFlow = FALSE;
+        dcb.fDtrControl = DTR_CONTROL_ENABLE;
+        dcb.fOutX = FALSE;
+        dcb.fInX = FALSE;
+        dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    });
 }
 
 uint32_t CSerialPort::SetCommMask(uint32_t mask)
