@@ -50,7 +50,8 @@ INT_PTR CDialog::DoModal() {
     CWinApp::RegisterDialog(wnd);
     if (!m_ended) ::ShowWindow(wnd, SW_SHOW);
     MSG msg;
-    while (!m_ended) {
+    // A box destroyed from outside (its owner went first) ends the loop too.
+    while (!m_ended && m_hWnd == wnd) {
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) {
             // WM_QUIT belongs to the outer loop.

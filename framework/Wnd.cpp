@@ -55,9 +55,14 @@ LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam,
         ::OutputDebugStringA("ZarvoD: exception stopped at a window procedure\n");
         result = 0;
     }
-    self->m_curMsg = savedMsg;
-    self->m_curWParam = savedW;
-    self->m_curLParam = savedL;
+    // The handler may have destroyed the window and with it the object ("delete this"
+    // in PostNcDestroy): touch the object only while it is still attached.
+    DWORD_PTR still = 0;
+    if (::GetWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId, &still) && still == ref) {
+        self->m_curMsg = savedMsg;
+        self->m_curWParam = savedW;
+        self->m_curLParam = savedL;
+    }
     return result;
 }
 

@@ -22,9 +22,14 @@ void AdvanceDots(CString& text, int& counter) {
 }
 
 int BarFill(int barWidth, long long done, long long total) {
-    if (barWidth <= 0 || total <= 0 || done <= 0) return 0;
-    if (done >= total) return barWidth;
-    return static_cast<int>(static_cast<long long>(barWidth) * done / total);
+    // The bar starts one pixel inside the frame, whose inside is two pixels narrower
+    // than the bar width: a full bar of the whole width would paint over the frame's
+    // right side.
+    const int inside = barWidth - 2;
+    if (inside <= 0 || total <= 0 || done <= 0) return 0;
+    if (done >= total) return inside;
+    const long long fill = static_cast<long long>(barWidth) * done / total;
+    return fill < inside ? static_cast<int>(fill) : inside;
 }
 
 }  // namespace waitbox

@@ -20,7 +20,8 @@ ModeInfo InfoForMode(int mode);
 void AdvanceDots(CString& text, int& counter);
 
 // Pixels of a bar barWidth wide for done of total: 0 without a total or with
-// nothing done, never more than the bar, and no overflow for large byte counts.
+// nothing done, never more than the frame's inside (barWidth - 2), and no
+// overflow for large byte counts.
 int BarFill(int barWidth, long long done, long long total);
 
 constexpr int kFrames = 12;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -139,6 +141,49 @@ TEST(FrameworkWinTest, DoModalReturnsTheButtonAndDisablesTheOwner) {
     }
 }
 
+TEST(FrameworkWinTest, DoModalEndsWhenItsWindowIsDestroyedFromOutside) {
+    // The owner destroyed under a running box takes the box along; the loop must end.
+    auto doomed = std::make_unique<CRecorder>();
+    ASSERT_TRUE(doomed->Create());
+    CTestDialog dlg(doomed->m_hWnd);
+    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }, [&] { doomed->DestroyWindow(); });
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST(FrameworkWinTest, AWindowThatDeletesItselfIsNotTouchedAfterwards) {
+    // Modeless windows end with "delete this" in PostNcDestroy; the routing must not
+    // write into the object once the handler that destroyed it returns.
+    struct CSelfDeleting : CWnd {
+        unsigned char* storage = nullptr;
+        size_t size = 0;
+        void PostNcDestroy() override {
+            unsigned char* p = storage;
+            size_t n = size;
+            this->~CSelfDeleting();
+            memset(p, 0xCD, n);
+        }
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND && LOWORD(wParam) == 100) {
+                ::DestroyWindow(m_hWnd);
+                return 0;
+            }
+            return CWnd::WindowProc(message, wParam, lParam);
+        }
+    };
+    alignas(CSelfDeleting) unsigned char storage[sizeof(CSelfDeleting)];
+    auto* w = new (storage) CSelfDeleting;
+    w->storage = storage;
+    w->size = sizeof storage;
+    ASSERT_TRUE(w->CreateEx(0, nullptr, "self", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    HWND hwnd = w->m_hWnd;
+    ::SendMessageA(hwnd, WM_COMMAND, 100, 0);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    size_t touched = 0;
+    for (unsigned char b : storage) touched += b != 0xCD;
+    EXPECT_EQ(touched, 0u);
+}
+
 TEST(FrameworkWinTest, DataExchangeMovesValuesAndRefusesBadNumbers) {
     CTestDialog dlg(nullptr);
     dlg.m_number = 12;
@@ -243,6 +288,25 @@ TEST(FrameworkWinTest, ResourcesByLanguageWithFallback) {
         EXPECT_EQ(hasEn, CResources::LoadStringExact(CResources::kKorean, id, &ko, 949)) << id;
     }
     EXPECT_FALSE(CResources::LoadStringExact(1041, 117, &s));
+    // Every id the windows ask for, in both tables.
+    const UINT used[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 117, 118,
+                         119, 120, 121, 123, 124, 127, 128, 129, 132, 133, 134, 136, 137, 138, 139, 140, 141, 142,
+                         143, 144, 145, 146, 147, 148, 149, 150, 151, 152, 153, 154, 156, 157, 158, 159, 160, 161,
+                         162, 164, 165, 166, 167, 168, 169, 170, 171, 172, 174, 182, 183, 184, 185, 186, 187, 188,
+                         189, 191, 192, 193, 195, 196, 197, 198, 199, 200, 201, 202};
+    for (UINT id : used) {
+        EXPECT_TRUE(CResources::LoadStringExact(CResources::kEnglish, id, &s)) << id;
+        EXPECT_TRUE(CResources::LoadStringExact(CResources::kKorean, id, &s, 949)) << id;
+    }
+    ASSERT_TRUE(CResources::LoadStringExact(CResources::kEnglish, 150, &s));
+    EXPECT_EQ(s, "Has failed to save the certificate.");
+    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 149, &s, 949));
+    EXPECT_EQ(s, "\xC0\xFA\xC0\xE5\xC7\xCF\xBF\xB4\xBD\xC0\xB4\xCF\xB4\xD9.");
+    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 150, &s, 949));
+    EXPECT_EQ(s, "\xC0\xFA\xC0\xE5\xBF\xA1 \xBD\xC7\xC6\xD0\xC7\xCF\xBF\xB4\xBD\xC0\xB4\xCF\xB4\xD9.");
+    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 187, &s, 949));
+    EXPECT_EQ(s, "\xC3\xD1 %d\xB0\xB3\xC0\xC7 [%s] \xB9\xAE\xC0\xDA\xBF\xAD\xC0\xBB [%s]\xB7\xCE "
+                 "\xB9\xD9\xB2\xD9\xBE\xFA\xBD\xC0\xB4\xCF\xB4\xD9.");
 
     // A dialog template in the chosen language; an unknown language falls back to English.
     CResources::SetLanguage(CResources::kKorean);

@@ -48,9 +48,14 @@ TEST(WaitBoxTest, BarFillIsBoundedAndDoesNotOverflow) {
     EXPECT_EQ(waitbox::BarFill(406, 100, 0), 0);
     EXPECT_EQ(waitbox::BarFill(406, 0, 1000), 0);
     EXPECT_EQ(waitbox::BarFill(400, 512, 1024), 200);
-    EXPECT_EQ(waitbox::BarFill(400, 1023, 1024), 399);  // integer division, as drawn
+    EXPECT_EQ(waitbox::BarFill(400, 1021, 1024), 398);  // integer division, as drawn
     // 400 x 6,000,000 passes 2^31: the product must not wrap.
     EXPECT_EQ(waitbox::BarFill(400, 6000000, 8000000), 300);
-    EXPECT_EQ(waitbox::BarFill(400, 9000, 8000), 400);  // more than the total stays in the frame
+    // The frame (x 20 .. 419 for a 400-pixel bar) holds 398 pixels from x = 21: a full
+    // bar, or more than the total, stops there instead of covering the frame.
+    EXPECT_EQ(waitbox::BarFill(400, 1023, 1024), 398);
+    EXPECT_EQ(waitbox::BarFill(400, 8000, 8000), 398);
+    EXPECT_EQ(waitbox::BarFill(400, 9000, 8000), 398);
+    EXPECT_EQ(waitbox::BarFill(2, 1, 1), 0);
     EXPECT_EQ(waitbox::BarFill(400, -5, 8000), 0);
 }
