@@ -67,6 +67,10 @@ int CDisplayLines::UpdateLines(const char* text, int position, int delta)
     int first = static_cast<int>(firstAfter - m_rows.begin()) - 1;
     if (first < 0)
         first = 0;
+    // A row after a lone CR starts right behind it, so a change there can
+    // pair that CR with an LF (or part them) and move where the row starts.
+    if (first > 0 && position == m_rows[first].start && text[position - 1] == '\r')
+        --first;
 
     // Old rows that start past the removed bytes are candidates to resume:
     // once a rebuilt row starts where one of them now starts, the rest of the

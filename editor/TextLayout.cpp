@@ -238,15 +238,21 @@ std::vector<TextRun> CTextLayout::SplitRow(int row, int selStart, int selEnd, bo
     int s = lines.Start(row), e = lines.End(row);
     int a = std::min(selStart, selEnd), b = std::max(selStart, selEnd);
 
+    // Spans come in text order, and so do runs: one pass over them serves
+    // the whole row (a row of a minified page can hold 100,000s of spans).
+    size_t nextSpan = 0;  // first span starting after the run's start
+    size_t styleSpan = 0; // first span not yet starting before a run's end
+    int style = 0;
     auto nextBoundary = [&](int p) {
         int q = std::min(e, p + 4096);
         if (a > p && a < q)
             q = a;
         if (b > p && b < q)
             q = b;
-        for (const ColourSpan& span : spans)
-            if (span.position > p && span.position < q)
-                q = span.position;
+        while (nextSpan < spans.size() && spans[nextSpan].position <= p)
+            ++nextSpan;
+        if (nextSpan < spans.size() && spans[nextSpan].position < q)
+            q = spans[nextSpan].position;
         return q;
     };
     auto colour = [&](TextRun& run) {
@@ -255,10 +261,8 @@ std::vector<TextRun> CTextLayout::SplitRow(int row, int selStart, int selEnd, bo
             run.background = focus ? colours.highlight : EditorColours::kSelectionNoFocusBack;
             return;
         }
-        int style = 0;
-        for (const ColourSpan& span : spans)
-            if (span.position < run.start + run.length)
-                style = span.style;
+        for (; styleSpan < spans.size() && spans[styleSpan].position < run.start + run.length; ++styleSpan)
+            style = spans[styleSpan].style;
         const ParseStyle& st = m_store.Parser().Style(style);
         run.text = st.text < 0 ? colours.windowText : st.text;
         run.background = st.background != -1 ? st.background

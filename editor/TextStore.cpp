@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <new>
 
 CTextStore::CTextStore(const CCodePageConverter* converter) : m_converter(converter)
@@ -39,7 +40,16 @@ bool CTextStore::InsertText(std::string_view text, int position, bool undo, bool
         text.size() > static_cast<size_t>(INT_MAX - 1 - Length()))
         return false;
     int n = static_cast<int>(text.size());
+    std::string own;
     try {
+        // Bytes of this very text (a line duplicated, say) would dangle once
+        // the buffer grows: take a copy first.
+        std::less<const char*> before;
+        const char* data = m_text.data();
+        if (!before(text.data(), data) && before(text.data(), data + m_text.size())) {
+            own.assign(text);
+            text = own;
+        }
         // Room first, then the record: a refused insert leaves no trace.
         m_text.reserve(m_text.size() + text.size());
         if (undo)

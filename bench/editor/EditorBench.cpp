@@ -204,6 +204,32 @@ void BM_UndoPaste(benchmark::State& state)
 }
 BENCHMARK(BM_UndoPaste)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond)->Iterations(20);
 
+// A minified page: the whole script on one row, a colour span every few
+// bytes. Colouring the row and cutting it into runs for painting must stay
+// linear in its length.
+void BM_PaintOneLongRow(benchmark::State& state)
+{
+    std::string doc = "<?php ";
+    while (doc.size() < Size(state))
+        doc += "$v = pid_read($pid, 12); if ($v > 100) { echo \"v \\\"x\\\"\"; } else { usleep(10); } ";
+    CTextStore store(&Converter());
+    store.SetText(doc.data(), doc.size());
+    CTextLayout layout(store);
+    FixedMetrics metrics;
+    layout.SetMetrics(metrics);
+    EditorColours colours;
+    size_t runs = 0;
+    for (auto _ : state) {
+        store.Parser().InvalidateFrom(0);
+        store.ParseUpTo(0);
+        runs = layout.SplitRow(0, 10, 5000, true, true, colours).size();
+    }
+    state.counters["spans"] = static_cast<double>(store.Parser().Spans(0).size());
+    state.counters["runs"] = static_cast<double>(runs);
+    Label(state, store);
+}
+BENCHMARK(BM_PaintOneLongRow)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -146,19 +146,3 @@ TEST_F(ParseHtmlTest, EditsInvalidateFromTheirLine)
     EXPECT_EQ(Styles(2), "AA");
     EXPECT_EQ(Styles(4), "111");
 }
-
-TEST_F(ParseHtmlTest, InfoAndStyles)
-{
-    const CParseHtml& p = store.Parser();
-    EXPECT_EQ(p.GetInfo(0).number, 2);
-    EXPECT_STREQ(p.GetInfo(2).text, "//");
-    EXPECT_STREQ(p.GetInfo(5).text, "{");
-    EXPECT_STREQ(p.GetInfo(6).text, "}");
-    EXPECT_EQ(p.GetInfo(7).text, nullptr);
-    EXPECT_TRUE(CParseHtml::IsDelimiter('$'));
-    EXPECT_FALSE(CParseHtml::IsDelimiter('_'));
-    EXPECT_EQ(p.Style(11).text, 0x1515A3);
-    EXPECT_EQ(p.Style(6).background, 0xF4CF8D);
-    EXPECT_EQ(p.Style(0).text, -1);
-    EXPECT_EQ(p.Style(20).text, -2);
-}

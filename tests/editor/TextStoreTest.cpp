@@ -68,6 +68,15 @@ TEST_F(TextStoreTest, InsertAndDeleteKeepRowsAndRefuseBadInput)
     EXPECT_FALSE(store.InsertText("q", 0, true));
     EXPECT_FALSE(store.DeleteText(0, 1, true));
     EXPECT_EQ(Text(), "oneX\r\nY\r\ntwo");
+
+    // Bytes of the store's own text, inserted so that the buffer must grow.
+    store.SetReadOnly(false);
+    std::string big(4000, 'b');
+    Load(big + "\r\nend");
+    store.InsertText(std::string_view(store.Text(), store.Length()), store.Length(), true);
+    EXPECT_EQ(Text(), big + "\r\nend" + big + "\r\nend");
+    store.Undo();
+    EXPECT_EQ(Text(), big + "\r\nend");
 }
 
 TEST_F(TextStoreTest, ModifiedNoticeOnFirstChangeOnly)
