@@ -36,6 +36,14 @@ HWND CDialog::CreateFromTemplate(HWND owner) {
 
 INT_PTR CDialog::DoModal() {
     HWND owner = m_hParentWnd;
+    if (!owner) {
+        // Callers often pass the active window, which is null while another program
+        // is in front: such a box belongs to the main window (above its newest popup)
+        // rather than floating free with the main window still usable.
+        CWinApp* app = CWinApp::GetApp();
+        HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr;
+        if (main && ::IsWindow(main)) owner = ::GetLastActivePopup(main);
+    }
     if (owner && (::GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetAncestor(owner, GA_ROOT);
     const bool disableOwner = owner && ::IsWindowEnabled(owner);
     if (disableOwner) ::EnableWindow(owner, FALSE);

@@ -10,8 +10,10 @@ class CDialog : public CWnd {
 public:
     CDialog(UINT templateId, HWND parent);
 
-    // Modal: the owner is disabled while the dialog runs; the result is what
-    // EndDialog was given, -1 when the dialog could not be created.
+    // Modal: the owner (the parent's top-level window; without a parent, the
+    // application's main window) is disabled while the dialog runs; the result is
+    // what EndDialog was given, -1 when the dialog could not be created or was
+    // destroyed without it.
     virtual INT_PTR DoModal();
     // Modeless: the dialog registers with the message loop for keyboard navigation.
     bool Create(UINT templateId, HWND parent);

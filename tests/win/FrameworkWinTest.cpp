@@ -184,6 +184,29 @@ TEST(FrameworkWinTest, AWindowThatDeletesItselfIsNotTouchedAfterwards) {
     EXPECT_EQ(touched, 0u);
 }
 
+TEST(FrameworkWinTest, ABoxWithoutAParentBelongsToTheMainWindow) {
+    // Callers pass "the active window", which is null while another program is in front:
+    // the box must still disable the main window and stay above it.
+    CWinApp app;
+    CRecorder main;
+    ASSERT_TRUE(main.Create());
+    app.m_pMainWnd = &main;
+    CTestDialog dlg(nullptr);
+    HWND owner = nullptr;
+    bool mainDisabled = false;
+    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+         [&] {
+             owner = ::GetWindow(dlg.m_hWnd, GW_OWNER);
+             mainDisabled = !::IsWindowEnabled(main.m_hWnd);
+             dlg.EndDialog(IDCANCEL);
+         });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(owner, main.m_hWnd);
+    EXPECT_TRUE(mainDisabled);
+    EXPECT_TRUE(::IsWindowEnabled(main.m_hWnd));
+    app.m_pMainWnd = nullptr;
+}
+
 TEST(FrameworkWinTest, DataExchangeMovesValuesAndRefusesBadNumbers) {
     CTestDialog dlg(nullptr);
     dlg.m_number = 12;
