@@ -208,6 +208,9 @@ TEST(MessageBoxWinTest, DISABLED_Showcase) {
     CDlgMessage three(CResources::LoadString(IDS_FILE_EXISTS_OVERWRITE), owner.m_hWnd, MB_CANCELTRYCONTINUE | MB_ICONERROR);
     After(4000, [&] { three.EndDialog(IDCANCEL); });
     three.DoModal();
+    CDlgMessage wrapped(CResources::LoadString(IDS_NO_PASSWORD_RESTORE), owner.m_hWnd, MB_OK | MB_ICONWARNING);
+    After(4000, [&] { wrapped.EndDialog(IDOK); });
+    wrapped.DoModal();
     CDlgMessage info("Done.", owner.m_hWnd, MB_OK | MB_ICONINFORMATION);
     After(4000, [&] { info.EndDialog(IDOK); });
     info.DoModal();

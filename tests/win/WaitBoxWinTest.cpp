@@ -148,7 +148,10 @@ TEST(WaitBoxWinTest, DISABLED_Showcase) {
     CDlgProgress bar(owner.m_hWnd);
     bar.m_mode = 0;
     owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
-        if (m == WM_USER_START_UPLOAD) bar.SetProgress(350, 1000);
+        if (m == WM_USER_START_UPLOAD) {
+            bar.SetProgress(350, 1000);
+            After(2000, [&] { bar.SetProgress(1000, 1000); });
+        }
         return false;
     };
     After(4000, [&] { bar.End(IDOK); });
