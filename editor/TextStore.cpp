@@ -133,7 +133,7 @@ LoadResult CTextStore::SetText(const char* data, size_t length)
         if (converter) {
             decoded = DecodeFileText(data, length, *converter);
         } else {
-            // Without any converter only ANSI text loads unchanged.
+            // No code page to convert into: nothing is loaded, and the caller is told.
             decoded.encoding = DetectTextEncoding(data, length);
             decoded.problems = kLoadUnconvertible;
         }
