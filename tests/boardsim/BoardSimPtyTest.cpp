@@ -37,7 +37,7 @@ class Client {
   }
   void Write(const Bytes& b) { ASSERT_EQ(write(fd, b.data(), b.size()), static_cast<ssize_t>(b.size())); }
 
-  // Reads until `count` frames arrived (or the time is up); counts the reads.
+  // Reads until `count` frames arrived (or the time is up).
   std::vector<Frame> Frames(size_t count, int ms = 3000) {
     std::vector<Frame> frames;
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -47,7 +47,6 @@ class Client {
       uint8_t buf[9000];
       ssize_t n = read(fd, buf, sizeof buf);
       if (n <= 0) break;
-      ++reads;
       std::vector<FrameDecoder::Event> ev;
       decoder.Feed(buf, static_cast<size_t>(n), ev);
       for (auto& e : ev)
@@ -64,7 +63,6 @@ class Client {
   }
 
   int fd = -1;
-  int reads = 0;
   FrameDecoder decoder;
 };
 
@@ -136,7 +134,7 @@ TEST(BoardSimPty, SplitGarbageAndMergedWritesStillCarryEveryFrame) {
     EXPECT_EQ(f[2 * i].Code(), codes[i]);
     EXPECT_EQ(f[2 * i + 1].kind, kKindFwLog);
   }
-  EXPECT_GT(c.reads, 1);
+  // How many reads the pieces take is up to the scheduler; only the garbage is certain.
   EXPECT_GT(c.decoder.DroppedBytes(), 0u);
 }
 
