@@ -64,6 +64,7 @@ bool CDeviceLink::Connect(const std::string& portName)
     if (!OpenComPort(portName))
         return false;
     m_uploadStarted = false;
+    m_uploadPreparing = false;
     m_loginPending = false;
     m_loggedIn = false;
     m_identified = false;
@@ -188,7 +189,7 @@ void CDeviceLink::OnSyncAnswer(const uint8_t* chunk, size_t length)
         FreeFileEntries();
         m_host.OnIspModeEntered();
         m_info.fsId.clear();
-        m_previousFsId.clear();
+        m_listFsId.clear();
         Message(LinkStrings::kIspMode, CLinkDialogs::kStyleWarning);
     } else {
         m_ispMode = false;
@@ -311,6 +312,7 @@ void CDeviceLink::OnWatchdog()
     m_transferType = kTransferNone;
     // An upload cut off here is not confirmed: the backup mark stays.
     m_uploadStarted = false;
+    m_uploadPreparing = false;
     ShowWaitDialog(false);
     Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
 }

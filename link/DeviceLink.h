@@ -233,13 +233,17 @@ private:
     bool m_jobRunning = false;
     bool m_reconnectPending = false;
     bool m_uploadStarted = false;
+    // 05/51 went out for this upload job and its answer is awaited.
+    bool m_uploadPreparing = false;
     bool m_loginPending = false;
     bool m_loggedIn = false;
     bool m_resetMode = false;
     bool m_identified = false;
     bool m_firstChain = false;
     bool m_sameImage = false;
-    std::string m_previousFsId;
+    // File-system id of the image the entry list was last read from ("" when
+    // the list is not the board's): only that id may keep the list as it is.
+    std::string m_listFsId;
     std::string m_challenge;
 
     // Receive path: bytes not yet taken as frames or lines. Complete frames

@@ -73,9 +73,10 @@ void CDeviceLink::OnReplyIdEzfs(const uint8_t* p, size_t n, bool refused)
     if (!FrameItemReader::First(p, n, item))
         item.type = 0;
     if (item.type == LinkFrame::kItemBytes) {
-        m_previousFsId = m_info.fsId;
         m_info.fsId = item.Hex();
-        m_sameImage = !m_previousFsId.empty() && m_previousFsId == m_info.fsId;
+        // Unchanged since the list was read from the board; an earlier id
+        // whose image never arrived would keep a list that is not this board's.
+        m_sameImage = !m_listFsId.empty() && m_listFsId == m_info.fsId;
         m_host.LogDebugger(Format("get id ezfs : ", m_info.fsId));
     } else if (item.IsInt32()) {
         m_info.fsId.clear();

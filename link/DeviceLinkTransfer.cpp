@@ -35,10 +35,15 @@ void CDeviceLink::OnDataFrame(const uint8_t* data, size_t length)
     SendWindow();
 }
 
+namespace {
+// The most data one frame's 16-bit length field (frame length - 4) can carry.
+constexpr int32_t kMaxChunk = 0xFFFF - 4;
+} // namespace
+
 void CDeviceLink::SendDataChunk(uint16_t window)
 {
     int32_t remaining = std::max<int32_t>(0, m_imageCount - m_sentCount);
-    int32_t chunk = std::min<int32_t>(window, remaining);
+    int32_t chunk = std::min<int32_t>({window, remaining, kMaxChunk});
     SendFrame(LinkFrame::DataChunk(m_dataSeq.Next(), m_image.data() + m_sentCount, static_cast<size_t>(chunk)));
     m_sentCount += chunk;
     m_host.SetProgress(m_sentCount);
@@ -47,7 +52,7 @@ void CDeviceLink::SendDataChunk(uint16_t window)
 void CDeviceLink::SendSettingsChunk(uint16_t window)
 {
     int32_t remaining = std::max<int32_t>(0, m_blockCount - m_sentCount);
-    int32_t chunk = std::min<int32_t>(window, remaining);
+    int32_t chunk = std::min<int32_t>({window, remaining, kMaxChunk});
     SendFrame(LinkFrame::DataChunk(m_dataSeq.Next(), m_block.data() + m_sentCount, static_cast<size_t>(chunk)));
     m_sentCount += chunk;
 }

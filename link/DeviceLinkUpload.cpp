@@ -6,6 +6,7 @@
 #include "link/LinkFiles.h"
 #include "link/PackedFile.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -25,11 +26,27 @@ std::string CreateErrorText(uint32_t error)
     }
 }
 
+// Windows opens a device for these names, whatever follows the first dot
+// ("com3.txt" is the port itself).
+bool IsDeviceName(const std::string& name)
+{
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" || base == "CONOUT$")
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
 // A board or file name may only become one plain file inside the chosen
-// folder: no separators, drive colons, control characters or dot names.
+// folder: no separators, drive colons, control characters, dot names or
+// device names.
 bool IsSafeFileName(const std::string& name)
 {
-    if (name.empty() || name == "." || name == "..")
+    if (name.empty() || name == "." || name == ".." || IsDeviceName(name))
         return false;
     for (unsigned char c : name)
         if (c < 0x20 || c == 0x7F || c == '\\' || c == '/' || c == ':' || c == '*' || c == '?' || c == '"' ||
@@ -50,7 +67,11 @@ std::unique_ptr<FileEntry> MakeEntry(PackedFile::Entry& e, uint32_t state)
 }
 } // namespace
 
-void CDeviceLink::FreeFileEntries() { m_entries.Clear(); }
+void CDeviceLink::FreeFileEntries()
+{
+    m_entries.Clear();
+    m_listFsId.clear();
+}
 
 // ---- board image
 
@@ -105,6 +126,7 @@ bool CDeviceLink::LoadFileListFromImage()
     }
     if (m_imageCount == 0) {
         m_entries.Clear();
+        m_listFsId = m_info.fsId;
         m_host.RefreshFileList();
         return true;
     }
@@ -120,6 +142,7 @@ bool CDeviceLink::LoadFileListFromImage()
     for (PackedFile::Entry& e : parsed)
         list.Insert(MakeEntry(e, FileEntry::kInStep));
     m_entries.Swap(list);
+    m_listFsId = m_info.fsId;
     if (FileEntry* e = m_entries.Find(openName))
         if (e->kind == FileEntry::kText)
             m_host.OpenEntry(*e);
@@ -139,6 +162,8 @@ void CDeviceLink::OnFileSystemLoaded()
     if (FileEntry* e = m_entries.Find(m_host.GetOpenFileName()))
         m_host.OpenEntry(*e);
     m_host.RefreshFileList();
+    // The board now holds this list: its id (read after the upload) names it.
+    m_listFsId = m_info.fsId;
     DeleteUploadBackup();
 }
 
@@ -333,6 +358,7 @@ bool CDeviceLink::OnUploadStart()
         return false;
     }
     SaveUploadBackup();
+    m_uploadPreparing = true;
     if (!RequestUploadPrepare()) {
         UploadFailed();
         return false;
@@ -343,6 +369,7 @@ bool CDeviceLink::OnUploadStart()
 void CDeviceLink::UploadFailed()
 {
     m_uploadStarted = false;
+    m_uploadPreparing = false;
     m_transferType = kTransferNone;
     ShowWaitDialog(false);
     Message(std::string(kUploadFailed), CLinkDialogs::kStyleWarning);
@@ -350,6 +377,11 @@ void CDeviceLink::UploadFailed()
 
 void CDeviceLink::OnReplyUploadPrepare(const uint8_t* p, size_t n, bool refused)
 {
+    // Only the answer to this job's 05/51: a late one after the watchdog
+    // ended the job would write the image behind the user's back.
+    if (!m_uploadPreparing)
+        return;
+    m_uploadPreparing = false;
     if (refused) {
         // The board will not take the image: nothing was written, the backup stays.
         m_uploadStarted = false;

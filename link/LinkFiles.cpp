@@ -2,13 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
-
-namespace fs = std::filesystem;
 
 // Replaces target by source in one step (platform file).
 uint32_t ReplaceFileAtomically(const std::string& source, const std::string& target);
+// Makes the written bytes durable before the rename makes them the file.
+bool FlushToDisk(std::FILE* f);
 
 uint32_t LinkErrorFromErrno(int e)
 {
@@ -48,6 +46,7 @@ uint32_t CStdLinkFiles::WriteFileSafely(const std::string& path, const std::stri
         return LinkErrorFromErrno(errno);
     bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
     ok = std::fflush(f) == 0 && ok;
+    ok = ok && FlushToDisk(f);
     ok = std::fclose(f) == 0 && ok;
     if (!ok) {
         std::remove(temp.c_str());
@@ -59,33 +58,9 @@ uint32_t CStdLinkFiles::WriteFileSafely(const std::string& path, const std::stri
     return err;
 }
 
-bool CStdLinkFiles::Exists(const std::string& path)
-{
-    std::error_code ec;
-    return fs::exists(fs::u8path(path), ec);
-}
-
 uint32_t CStdLinkFiles::Delete(const std::string& path)
 {
     if (std::remove(path.c_str()) != 0)
         return LinkErrorFromErrno(errno);
     return 0;
-}
-
-uint32_t CStdLinkFiles::CreateFolder(const std::string& path)
-{
-    std::error_code ec;
-    fs::create_directories(fs::u8path(path), ec);
-    if (ec && !fs::is_directory(fs::u8path(path)))
-        return kErrAccessDenied;
-    return 0;
-}
-
-char CStdLinkFiles::Separator() const
-{
-#ifdef _WIN32
-    return '\\';
-#else
-    return '/';
-#endif
 }

@@ -21,7 +21,8 @@ public:
     virtual char Separator() const = 0;
 };
 
-// std::filesystem on the platform's paths.
+// The C library and the platform's own calls. Paths stay bytes in the
+// system's ANSI code page: none of them is read as UTF-8.
 class CStdLinkFiles : public ILinkFiles {
 public:
     uint32_t ReadFile(const std::string& path, std::string& data) override;

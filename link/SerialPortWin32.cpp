@@ -270,6 +270,7 @@ unsigned long __stdcall CSerialPort::ThreadEntry(void* self)
 
 void CSerialPort::ThreadProc()
 {
+    int refusedWaits = 0;  // waits refused in a row for modem-line events
     while (!m_stop) {
         ResetEvent(m_waitEvent);
         OVERLAPPED ov;
@@ -285,6 +286,14 @@ void CSerialPort::ThreadProc()
                 (m_currentMask & EV_RXCHAR))
                 PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(EV_RXCHAR, 0),
                              m_notifyLParam);
+            if (m_stop) {
+                // StopThread's SetCommMask came before this wait was armed
+                // and completed nothing: end the wait here, or it is never woken.
+                DWORD dummy = 0;
+                CancelIo(m_port);
+                GetOverlappedResult(m_port, &ov, &dummy, TRUE);
+                return;
+            }
             if (WaitForSingleObject(m_waitEvent, INFINITE) != WAIT_OBJECT_0) {
                 m_lastError = GetLastError();
                 return;
@@ -314,16 +323,23 @@ void CSerialPort::ThreadProc()
             // (bytes that came meanwhile are posted when the wait is re-armed).
             continue;
         }
-        if (e == ERROR_NOT_SUPPORTED && (m_currentMask & kModemLineEvents)) {
+        if (e == ERROR_NOT_SUPPORTED && ++refusedWaits <= 16) {
             // Wine on a pseudo-terminal has no modem lines and refuses the
             // whole wait when the mask asks for them (at once or when the
-            // wait completes): keep the other events and wait again.
-            if (SetCommMask(m_currentMask & ~kModemLineEvents) != 0)
+            // wait completes): keep the other events and wait again. The
+            // port's own mask decides, not m_currentMask: the UI thread sets
+            // the port's mask first and our copy a moment later, and a wait
+            // refused in between must not end this thread.
+            DWORD actual = 0;
+            if (!GetCommMask(m_port, &actual))
+                return;
+            if ((actual & kModemLineEvents) && SetCommMask(actual & ~kModemLineEvents) != 0)
                 return;
             continue;
         }
         if (e != 0)
             return;
+        refusedWaits = 0;
         DWORD events = m_receivedMask & m_currentMask;
         m_receivedMask = 0;
         DWORD errors = 0;

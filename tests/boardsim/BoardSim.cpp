@@ -227,6 +227,7 @@ void CBoardSim::Run() {
           from = c;
         }
         pieces.emplace_back(data.begin() + from, data.end());
+        log("split into " + std::to_string(pieces.size()) + " writes");
       } else {
         pieces.push_back(std::move(data));
       }

@@ -385,7 +385,10 @@ TEST_F(UploadTest, WritingKeepsTheOldFileUntilTheNewOneIsWhole)
 TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
 {
     fs::create_directories(tmp.path / "out");
-    for (const char* n : {"www/ok.txt", "..", "x/..", "a\\..\\b.txt", "c:evil.txt", "bad\x01name", "fine.php"}) {
+    // Windows device names lead to a device, whatever their extension: the
+    // board's port itself for com3.txt.
+    for (const char* n : {"www/ok.txt", "..", "x/..", "a\\..\\b.txt", "c:evil.txt", "bad\x01name", "fine.php",
+                          "con.php", "www/Com3.txt", "lib/nul", "LPT1.log", "aux .ini", "conin$", "console.php"}) {
         auto e = std::make_unique<FileEntry>();
         e->name = n;
         e->nameLength = static_cast<uint8_t>(std::string(n).size() + 1);
@@ -393,13 +396,14 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
         e->selected = true;
         link.Entries().Insert(std::move(e));
     }
-    EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 2);
+    EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 3);
     std::vector<std::string> made;
     for (auto& f : fs::recursive_directory_iterator(tmp.path))
         made.push_back(fs::relative(f.path(), tmp.path).string());
     std::sort(made.begin(), made.end());
     fs::path out("out");
-    EXPECT_EQ(made, (std::vector<std::string>{out.string(), (out / "fine.php").string(), (out / "ok.txt").string()}));
+    EXPECT_EQ(made, (std::vector<std::string>{out.string(), (out / "console.php").string(), (out / "fine.php").string(),
+                                              (out / "ok.txt").string()}));
     EXPECT_TRUE(link.Entries().Find("fine.php")->linked);
     EXPECT_EQ(link.Entries().Find("fine.php")->pcPath, (tmp.path / "out" / "fine.php").string());
 }
@@ -418,5 +422,75 @@ TEST_F(UploadTest, FilesAreEditableOnlyWhenTheBoardTakesThem)
     link.DeviceInfo().uploadsRefused = 0;
     port.open = false;
     EXPECT_FALSE(link.AreFilesEditable());
+}
+} // namespace
+
+namespace {
+// The same file-system id keeps the list only when the list was read from
+// that image: a read that never arrived must not pass for one.
+TEST_F(UploadTest, SameImageMeansTheListCameFromIt)
+{
+    Identified();
+    Feed(Reply(1, 0x21, ItemBytes({7, 7})));
+    ServeImage(Container({{"a.php", "a"}}), 8192, 4096);  // cut off: the count differs
+    EXPECT_TRUE(Names().empty());
+    // The next connection meets the same board and id: its files must come.
+    Feed(Reply(1, 0x21, ItemBytes({7, 7})));
+    ServeImage(Container({{"a.php", "a"}}));
+    ASSERT_EQ(Names(), std::vector<std::string>{"a.php"});
+    // Read once, the list and its unsaved edits survive the next reconnect.
+    link.Entries().Find("a.php")->data = "edited";
+    link.Entries().Find("a.php")->state = FileEntry::kChanged;
+    Feed(Reply(1, 0x21, ItemBytes({7, 7})));
+    ServeImage(Container({{"a.php", "a"}}));
+    EXPECT_EQ(link.Entries().Find("a.php")->data, "edited");
+    // A list emptied here is not the board's either.
+    link.FreeFileEntries();
+    Feed(Reply(1, 0x21, ItemBytes({7, 7})));
+    ServeImage(Container({{"a.php", "a"}}));
+    EXPECT_EQ(Names(), std::vector<std::string>{"a.php"});
+}
+} // namespace
+
+namespace {
+// A window the 16-bit length fields cannot carry whole: the chunk is cut to
+// what a frame can describe instead of wrapping its length fields.
+TEST_F(UploadTest, AHugeWindowStillGetsAWellFormedChunk)
+{
+    Identified();
+    auto e = std::make_unique<FileEntry>();
+    e->name = "big.bin";
+    e->nameLength = 8;
+    e->data = std::string(100000, 'b');
+    link.Entries().Insert(std::move(e));
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());
+    Feed(Reply(5, 0x51, ItemInt(0)));
+    port.writes.clear();
+    Feed(LinkFrame::WindowFrame(0, 0xFFFF));
+    ASSERT_EQ(port.writes.size(), 1u);
+    const std::vector<uint8_t>& f = port.writes[0];
+    EXPECT_EQ(LinkFrame::GetU16(&f[2]), f.size() - 4);
+    EXPECT_EQ(LinkFrame::GetU16(&f[6]), f.size() - 8);
+    EXPECT_EQ(link.SentCount(), static_cast<int32_t>(f.size() - 8));
+}
+} // namespace
+
+namespace {
+// A job the watchdog gave up is over: a late "ready" from the board must not
+// start writing the image nobody is waiting for any more.
+TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
+{
+    Identified();
+    link.SetUploadStarted(true);
+    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    ASSERT_TRUE(link.OnUploadStart());
+    link.OnTimer(CDeviceLink::kTimerWatchdog);
+    EXPECT_FALSE(link.IsJobRunning());
+    port.writes.clear();
+    Feed(Reply(5, 0x51, ItemInt(0)));
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+    EXPECT_TRUE(link.HasUploadBackup());
 }
 } // namespace
