@@ -152,7 +152,6 @@ void CDeviceLink::ReceiveChunk(const uint8_t* data, size_t length)
         OnSyncAnswer(data, length);
         return;
     }
-    ArmWatchdog();
     m_rx.insert(m_rx.end(), data, data + length);
     // A handler that runs a modal loop brings us back here: the outer call
     // takes these bytes once its frame is done.
@@ -224,6 +223,10 @@ void CDeviceLink::TakeBinaryFrames()
         // messages may receive more bytes meanwhile.
         std::vector<uint8_t> frame(m_rx.begin(), m_rx.begin() + total);
         m_rx.erase(m_rx.begin(), m_rx.begin() + total);
+        // Replies and transfer frames answer the job; script output and
+        // firmware logs go on whether or not the board still serves it.
+        if (h.kind == kCommand || h.kind == kData)
+            ArmWatchdog();
         ++m_dispatchDepth;
         DispatchFrame(h, frame.data());
         --m_dispatchDepth;
@@ -243,6 +246,7 @@ void CDeviceLink::TakeIspLines()
         }
         std::string line(m_rx.begin(), end + 1);
         m_rx.erase(m_rx.begin(), end + 1);
+        ArmWatchdog();
         ++m_dispatchDepth;
         OnIspLine(line);
         --m_dispatchDepth;

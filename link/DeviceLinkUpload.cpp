@@ -12,7 +12,6 @@
 
 namespace {
 const char* const kSaved = "Successfully saved.";
-const char* const kExists = "The filename already exists.\r\nDo you want to overwrite it?";
 const char* const kTooBig = "Couldn't write because the file size is over \r\nits product's memory capacity.";
 const char* const kUploadFailed = "The upload has failed.\r\nThe files on the PC are unchanged.";
 
@@ -235,7 +234,8 @@ bool CDeviceLink::ReadPackedFile(const std::string& path)
             int answer = remembered;
             if (!answer) {
                 bool all = false;
-                answer = m_host.ShowMessage(std::string(kExists) + "\r\n\r\n" + pe.name,
+                answer = m_host.ShowMessage(m_host.LoadText(LinkStrings::kFileExists.id, LinkStrings::kFileExists.english) +
+                                                "\r\n\r\n" + pe.name,
                                             CLinkDialogs::kStyleQuestion, &all);
                 if (all)
                     remembered = answer;
@@ -261,7 +261,7 @@ bool CDeviceLink::WritePackedFile(const std::string& path)
         Message(std::string(PackedFile::ErrorText(err)), CLinkDialogs::kStyleWarning);
         return false;
     }
-    if (m_files.Exists(path) && Message(std::string(kExists), CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+    if (m_files.Exists(path) && Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
         return false;
     // The old file stays until the new one is wholly written.
     if (uint32_t e = m_files.WriteFileSafely(path, container)) {
@@ -292,7 +292,7 @@ int CDeviceLink::SaveSelectedFiles(const std::string& folder)
         }
         std::string target = folder + m_files.Separator() + leaf;
         if (m_files.Exists(target) &&
-            Message(std::string(kExists), CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+            Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
             continue;
         if (uint32_t err = m_files.WriteFileSafely(target, e.data)) {
             bool withName = err == ILinkFiles::kErrAccessDenied || err == ILinkFiles::kErrSharing;

@@ -10,6 +10,7 @@ struct LinkString {
 namespace LinkStrings {
 constexpr LinkString kNoPortFound{116, "Available STMicroelectronics Virtual COM Port was not found.\r\nCheck cable connection."};
 constexpr LinkString kSelectPort{117, "Select a COM port."};
+constexpr LinkString kFileExists{118, "The filename already exists.\r\nDo you want to overwrite it?"};
 constexpr LinkString kOpenPortFirst{123, "Open a COM port and try again."};
 constexpr LinkString kUploadRefused{124, "It can't upload files to the product."};
 constexpr LinkString kPasswordMismatch{154, "Please check your password.[password mismatch]"};

@@ -524,6 +524,28 @@ TEST_F(DeviceLinkTest, RandomInputNeverBreaksTheReceivePath)
 
 namespace {
 
+// A script that keeps printing (or a firmware that keeps logging) does not
+// answer the job: only replies and transfer frames keep its watchdog away.
+TEST_F(DeviceLinkTest, WatchdogIsNotFedByOutputAndLogs)
+{
+    ConnectAndIdentify();
+    int armed = host.timerStarts[CDeviceLink::kTimerWatchdog];
+    std::vector<uint8_t> out = {0x50, 0x30, 0, 6, 0, 0, 0, 2, 'h', 'i'};
+    std::vector<uint8_t> fw = {0x50, 0x40, 0, 6, 0, 0, 0, 2, 'o', 'k'};
+    for (int i = 0; i < 5; ++i)
+        Feed(out + fw);
+    EXPECT_EQ(host.timerStarts[CDeviceLink::kTimerWatchdog], armed);
+    link.OnTimer(CDeviceLink::kTimerWatchdog);
+    EXPECT_FALSE(link.IsJobRunning());
+    EXPECT_NE(host.messages.back().find("does not answer"), std::string::npos);
+    EXPECT_EQ(host.output, "hihihihihi");
+    // A reply does re-arm it.
+    ConnectAndIdentify();
+    armed = host.timerStarts[CDeviceLink::kTimerWatchdog];
+    Feed(Reply(1, 0x25, ItemBytes({1, 2})));
+    EXPECT_GT(host.timerStarts[CDeviceLink::kTimerWatchdog], armed);
+}
+
 // The watchdog waits for the board, not for the user at the password prompt.
 TEST_F(DeviceLinkTest, WatchdogSparesAJobThatWaitsForTheUser)
 {

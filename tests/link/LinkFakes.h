@@ -57,6 +57,12 @@ public:
 
 class FakeHost : public CLinkHost {
 public:
+    // The user's language: a text of the string table replaces the English one.
+    std::string LoadText(unsigned id, const char* english) override
+    {
+        auto it = texts.find(id);
+        return it != texts.end() ? it->second : english;
+    }
     int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override
     {
         messages.push_back(text);
@@ -82,7 +88,7 @@ public:
     void LogDebugger(const std::string& line) override { log.push_back(line); }
     void AddOutput(const char* t, size_t n) override { output.append(t, n); }
     void AddFirmwareLog(const char* t, size_t n) override { fwlog.append(t, n); }
-    void SetTimer(unsigned id, unsigned ms) override { timers[id] = ms; }
+    void SetTimer(unsigned id, unsigned ms) override { timers[id] = ms; ++timerStarts[id]; }
     void KillTimer(unsigned id) override { timers.erase(id); }
     void EnableConnectButtons(bool c) override { connectedButtons = c; }
     void OnLinkDisconnected() override { ++disconnects; }
@@ -111,6 +117,8 @@ public:
     std::function<void()> onPassword;
     std::string output, fwlog, openFile, editorText, backupFolder;
     std::map<unsigned, unsigned> timers;
+    std::map<unsigned, std::string> texts;
+    std::map<unsigned, int> timerStarts;
     bool waitBoxOpen = false, connectedButtons = false, phpDebug = false, fwLogMode = false;
     bool editorModified = false, answerApplyToAll = false;
     int waitMode = -1, waitBoxOpened = 0, progressRange = 0, progress = 0, disconnects = 0;

@@ -329,13 +329,15 @@ TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
     EXPECT_EQ(host.messages.back(), "Error[File CRC]");
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
-    // "No" for all remaining clashes.
+    // "No" for all remaining clashes; the question in the user's language.
     WriteAll(path, c);
+    host.texts[118] = "[118]";
     host.answers = {CLinkDialogs::kIdNo};
     host.answerApplyToAll = true;
     EXPECT_TRUE(link.ReadPackedFile(path));
     EXPECT_EQ(host.messages.size(), 2u);
-    EXPECT_EQ(host.messages.back(), "The filename already exists.\r\nDo you want to overwrite it?\r\n\r\na.php");
+    EXPECT_EQ(host.messages.back(), "[118]\r\n\r\na.php");
+    host.texts.clear();
     EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
     EXPECT_EQ(link.Entries().Find("b.php")->data, "old");
     EXPECT_EQ(link.Entries().Find("c.php")->data, "new c");
