@@ -6,6 +6,7 @@
 #include "link/LinkFiles.h"
 #include "link/PackedFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -52,6 +53,15 @@ bool IsSafeFileName(const std::string& name)
             c == '<' || c == '>' || c == '|')
             return false;
     return name.back() != '.' && name.back() != ' ';
+}
+
+// Windows paths ignore case: compare as the PC does (a false match only
+// drops a link, which costs a re-read, never data).
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 std::unique_ptr<FileEntry> MakeEntry(PackedFile::Entry& e, uint32_t state)
@@ -299,6 +309,16 @@ int CDeviceLink::SaveSelectedFiles(const std::string& folder)
             Message(withName ? e.name + "\r\n" + CreateErrorText(err) : CreateErrorText(err),
                     CLinkDialogs::kStyleWarning);
             continue;
+        }
+        // Another entry linked to this file (the same leaf name from another
+        // folder) no longer finds its own data there: it must not be re-read
+        // from it before the next upload.
+        for (size_t j = 0; j < m_entries.Count(); ++j) {
+            FileEntry& other = m_entries.At(j);
+            if (j != i && other.linked && SamePath(other.pcPath, target)) {
+                other.linked = false;
+                other.pcPath.clear();
+            }
         }
         e.linked = true;
         e.pcPath = target;

@@ -496,3 +496,35 @@ TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
     EXPECT_TRUE(link.HasUploadBackup());
 }
 } // namespace
+
+namespace {
+// Two entries with one leaf name saved into one folder: the second
+// overwrites the first's file, which then no longer holds the first's data.
+// The next upload must not take it from there.
+TEST_F(UploadTest, AnOverwrittenSaveDoesNotRelinkAnotherEntry)
+{
+    Identified();
+    fs::create_directories(tmp.path / "out");
+    for (auto f : {std::make_pair("lib/a.php", "lib's"), std::make_pair("www/a.php", "www's")}) {
+        auto e = std::make_unique<FileEntry>();
+        e->name = f.first;
+        e->nameLength = static_cast<uint8_t>(std::string(f.first).size() + 1);
+        e->data = f.second;
+        e->state = FileEntry::kInStep;
+        e->selected = true;
+        link.Entries().Insert(std::move(e));
+    }
+    host.answers = {CLinkDialogs::kIdYes};  // overwrite out/a.php
+    EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 2);
+    EXPECT_EQ(ReadAll(tmp / "out/a.php"), "www's");
+    EXPECT_FALSE(link.Entries().Find("lib/a.php")->linked);
+    EXPECT_TRUE(link.Entries().Find("www/a.php")->linked);
+    ASSERT_TRUE(link.BuildUploadImage());
+    std::vector<PackedFile::Entry> back;
+    PackedFile::ImageInfo info;
+    ASSERT_EQ(PackedFile::ParseImage(link.ImageBuffer().data(), static_cast<size_t>(link.ImageCount()), back, info),
+              PackedFile::Error::None);
+    for (auto& e : back)
+        EXPECT_EQ(e.data, e.name == "lib/a.php" ? "lib's" : "www's") << e.name;
+}
+} // namespace
