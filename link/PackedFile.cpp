@@ -92,7 +92,9 @@ Error Build(const std::vector<const FileEntry*>& entries, uint16_t fsValue, uint
     for (const FileEntry* e : entries) {
         // A length byte that wrapped (or does not cover the name) would
         // write a different name than the list shows.
-        if (e->nameLength == 0 || e->nameLength < e->name.size() || e->data.size() > 0xFFFFFF)
+        if (e->data.size() > kMaxSize)
+            return Error::TooLarge;
+        if (e->nameLength == 0 || e->nameLength < e->name.size())
             return Error::BadName;
     }
     size_t total = TotalSize(entries);

@@ -97,6 +97,10 @@ TEST(PackedFile, SizesRoundUpAndStopAtOneMebibyte)
     FileEntry wrapped = Make(std::string(300, 'n'), "d");
     ptrs = {&wrapped};
     EXPECT_EQ(PackedFile::Build(ptrs, 0, 0, out), PackedFile::Error::BadName);
+    // A file too big for the 24-bit length is a set too large, not a bad name.
+    FileEntry huge = Make("huge.bin", std::string(0x1000000, 'h'));
+    ptrs = {&huge};
+    EXPECT_EQ(PackedFile::Build(ptrs, 0, 0, out), PackedFile::Error::TooLarge);
 }
 
 TEST(PackedFile, HeaderLengthZeroReadsFromSixteen)
