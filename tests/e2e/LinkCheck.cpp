@@ -2,20 +2,10 @@
 // host, so that a board (the simulator or a real one) can be checked end to
 // end. Prints the debugger log lines, every message as "MESSAGE: <text>",
 // and ends with "RESULT: ok" (exit 0) or "RESULT: <reason>" (exit 1).
-#include "link/DeviceLink.h"
-#include "link/LinkFiles.h"
-#include "link/SerialEventQueue.h"
-#include "link/SerialPort.h"
-
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "LinkCheckScenarios.h"
 #include "LinkRunner.h"
 
 static int Usage()

@@ -9,18 +9,8 @@
 
 namespace {
 
-class DeviceLinkTest : public ::testing::Test {
+class DeviceLinkTest : public LinkFixture {
 protected:
-    FakePort port;
-    FakeHost host;
-    CStdLinkFiles files;
-    CDeviceLink link{port, host, files};
-
-    void Feed(const std::vector<uint8_t>& bytes)
-    {
-        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
-    }
     uint8_t Answer() const { return static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F); }
     // Connects, answers the sync byte and starts identification.
     void ConnectAndIdentify()
@@ -32,6 +22,14 @@ protected:
         ASSERT_TRUE(host.waitBoxOpen);
         port.writes.clear();
         link.OnIdentifyStart();
+    }
+    // The board asks for the login: its challenge, then the MCU id that
+    // opens the password prompt.
+    void LogIn()
+    {
+        Feed(Reply(1, 0x25, ItemInt(1), true));
+        Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
+        Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
     }
     // Group/command byte pair of every frame written since the last call.
     std::vector<std::string> Requests()
@@ -48,7 +46,7 @@ protected:
     using V = std::vector<std::string>;
 };
 
-TEST_F(DeviceLinkTest, SyncByteRangeAndAnswers)
+TEST_F(DeviceLinkTest, SyncByteRangeAndResends)
 {
     for (int i = 0; i < 200; ++i) {
         ASSERT_TRUE(link.Connect("COM3"));
@@ -60,10 +58,8 @@ TEST_F(DeviceLinkTest, SyncByteRangeAndAnswers)
         EXPECT_EQ(port.writes.back(), (std::vector<uint8_t>{s, 0x0D}));
         link.Disconnect();
     }
-}
-
-TEST_F(DeviceLinkTest, SyncByteStaysTheSameAcrossResends)
-{
+    // Resends repeat the byte of this attempt.
+    port.writes.clear();
     ASSERT_TRUE(link.Connect("COM3"));
     uint8_t s = link.GetSyncByte();
     for (int i = 0; i < 20; ++i)
@@ -222,12 +218,8 @@ TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)
     big.resize(8 + 4000, 0x11);
     Feed(big);
     EXPECT_EQ(link.DeviceInfo().mcuId, "");
-    // A frame of 8200 bytes (a full window) is collected whole.
-    std::vector<uint8_t> data(8192, 0x5A);
-    Feed(Hex("50 10 20 04 00 00 20 00") + data);
-    // Then a sound reply still gets through once the giant frame is dropped.
-    std::vector<uint8_t> filler(0xFFFF + 4 - 4008 - 8200, 0);
-    Feed(filler);
+    // A sound reply still gets through once the giant frame is dropped.
+    Feed(std::vector<uint8_t>(0xFFFF + 4 - 4008, 0));
     Requests();
     Feed(Reply(1, 0x23, ItemBytes({0xAA})));
     EXPECT_EQ(link.DeviceInfo().mcuId, "aa");
@@ -289,10 +281,8 @@ TEST_F(DeviceLinkTest, NestedReceiveQueuesInsteadOfOverwriting)
 TEST_F(DeviceLinkTest, LoginRetriesOnAWrongPasswordAndCancelDisconnects)
 {
     ConnectAndIdentify();
-    Feed(Reply(1, 0x25, ItemInt(1), true));
-    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
     host.passwords = {"wrong", "right"};
-    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    LogIn();
     Requests();
     Feed(Reply(5, 0x42, ItemInt(1)));
     EXPECT_EQ(host.messages.back(), LinkStrings::kPasswordMismatch.english);
@@ -304,11 +294,13 @@ TEST_F(DeviceLinkTest, LoginRetriesOnAWrongPasswordAndCancelDisconnects)
     EXPECT_EQ(Requests(), V{"01/25"});
 
     // Cancel at the prompt ends the wait box and the connection.
-    Feed(Reply(1, 0x25, ItemInt(1), true));
-    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
-    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    LogIn();
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(host.waitBoxOpen);
+    // That board's identity must not salt the next board's login.
+    EXPECT_FALSE(link.DeviceInfo().mcuId.empty());
+    ASSERT_TRUE(link.Connect("COM4"));
+    EXPECT_TRUE(link.DeviceInfo().mcuId.empty());
 }
 
 TEST_F(DeviceLinkTest, LoginResponseInputs)
@@ -326,31 +318,6 @@ TEST_F(DeviceLinkTest, LoginResponseInputs)
     CDeviceLink::ComputeLoginResponse("", "", std::string(32, 'x'), a);
     CDeviceLink::ComputeLoginResponse("", "", std::string(40, 'x'), b);
     EXPECT_EQ(0, memcmp(a, b, 20));
-}
-
-TEST_F(DeviceLinkTest, StaleIdentityIsForgottenOnConnect)
-{
-    ConnectAndIdentify();
-    Feed(Reply(1, 0x25, ItemInt(1), true));
-    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
-    host.passwords = {"pw"};
-    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
-    EXPECT_FALSE(link.DeviceInfo().mcuId.empty());
-    link.Disconnect();
-    ASSERT_TRUE(link.Connect("COM4"));
-    EXPECT_TRUE(link.DeviceInfo().mcuId.empty());
-}
-
-TEST_F(DeviceLinkTest, WatchdogEndsASilentJob)
-{
-    ConnectAndIdentify();
-    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));
-    link.OnTimer(CDeviceLink::kTimerWatchdog);
-    EXPECT_FALSE(host.waitBoxOpen);
-    EXPECT_FALSE(link.IsJobRunning());
-    ASSERT_FALSE(host.messages.empty());
-    EXPECT_NE(host.messages.back().find("does not answer"), std::string::npos);
-    EXPECT_TRUE(port.IsOpen());
 }
 
 TEST_F(DeviceLinkTest, DispatcherRoutesOutputsAndIgnoresUnknowns)
@@ -375,9 +342,7 @@ TEST_F(DeviceLinkTest, DispatcherRoutesOutputsAndIgnoresUnknowns)
     EXPECT_FALSE(port.IsOpen());
 }
 
-} // namespace
 
-namespace {
 
 // Every request's bytes after the sequence byte, as the wire carries them.
 TEST_F(DeviceLinkTest, EveryRequestsBytes)
@@ -467,9 +432,7 @@ TEST_F(DeviceLinkTest, RefusedQueriesAndDisconnectQuestions)
     EXPECT_EQ(host.disconnects, 1);
 }
 
-} // namespace
 
-namespace {
 
 // Random bytes and damaged replies at every state of the chain: nothing may
 // read out of bounds (the sanitizers watch) and a sound reply still works.
@@ -520,9 +483,7 @@ TEST_F(DeviceLinkTest, RandomInputNeverBreaksTheReceivePath)
     EXPECT_EQ(link.DeviceInfo().macAddress, "77");
 }
 
-} // namespace
 
-namespace {
 
 // A script that keeps printing (or a firmware that keeps logging) does not
 // answer the job: only replies and transfer frames keep its watchdog away.
@@ -535,8 +496,11 @@ TEST_F(DeviceLinkTest, WatchdogIsNotFedByOutputAndLogs)
     for (int i = 0; i < 5; ++i)
         Feed(out + fw);
     EXPECT_EQ(host.timerStarts[CDeviceLink::kTimerWatchdog], armed);
+    // Silence towards the job: it ends with its message, the port stays.
     link.OnTimer(CDeviceLink::kTimerWatchdog);
     EXPECT_FALSE(link.IsJobRunning());
+    EXPECT_FALSE(host.waitBoxOpen);
+    EXPECT_TRUE(port.IsOpen());
     EXPECT_NE(host.messages.back().find("does not answer"), std::string::npos);
     EXPECT_EQ(host.output, "hihihihihi");
     // A reply does re-arm it.
@@ -550,11 +514,9 @@ TEST_F(DeviceLinkTest, WatchdogIsNotFedByOutputAndLogs)
 TEST_F(DeviceLinkTest, WatchdogSparesAJobThatWaitsForTheUser)
 {
     ConnectAndIdentify();
-    Feed(Reply(1, 0x25, ItemInt(1), true));
-    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
     host.passwords = {"pw"};
     host.onPassword = [&] { link.OnTimer(CDeviceLink::kTimerWatchdog); };
-    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));
+    LogIn();
     EXPECT_TRUE(link.IsJobRunning());
     EXPECT_TRUE(host.waitBoxOpen);
     EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));

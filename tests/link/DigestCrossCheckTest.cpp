@@ -45,7 +45,8 @@ TEST(DigestCrossCheck, Pbkdf2Key32AgreesWithOpenSsl)
 {
     std::mt19937 rng(99);
     for (int round = 0; round < 4; ++round) {
-        const auto salt = RandomBytes(rng, 1 + rng() % 40);
+        auto salt = RandomBytes(rng, 1 + rng() % 40);
+        salt[0] = 0;  // an MCU id salt can start with a zero byte: not text
         std::string password;
         for (unsigned i = 0, n = 1 + rng() % 30; i < n; ++i)
             password += char(32 + rng() % 95);

@@ -51,3 +51,18 @@ std::vector<uint8_t> Hex(const std::string& hex)
     }
     return out;
 }
+
+std::string Container(const NamedFiles& files, uint8_t headerWords, uint16_t fsValue)
+{
+    std::vector<FileEntry> entries(files.size());
+    std::vector<const FileEntry*> ptrs;
+    for (size_t i = 0; i < files.size(); ++i) {
+        entries[i].name = files[i].first;
+        entries[i].nameLength = static_cast<uint8_t>(files[i].first.size() + 1);
+        entries[i].data = files[i].second;
+        ptrs.push_back(&entries[i]);
+    }
+    std::string out;
+    EXPECT_EQ(PackedFile::Build(ptrs, fsValue, headerWords, out), PackedFile::Error::None);
+    return out;
+}

@@ -3,6 +3,9 @@
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
 #include "link/LinkPort.h"
+#include "link/PackedFile.h"
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
@@ -133,3 +136,33 @@ std::vector<uint8_t> ItemBytes(const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ItemText(const std::string& text);
 std::vector<uint8_t> Hex(const std::string& hex);
 std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b);
+
+using NamedFiles = std::vector<std::pair<std::string, std::string>>;
+// A packed container of the given files (name, data), built by the link's codec.
+std::string Container(const NamedFiles& files, uint8_t headerWords = 0, uint16_t fsValue = 0x0102);
+
+// A link on the scripted port, reporting to the recording host.
+class LinkFixture : public ::testing::Test {
+protected:
+    FakePort port;
+    FakeHost host;
+    CStdLinkFiles files;
+    CDeviceLink link{port, host, files};
+
+    void Feed(const std::vector<uint8_t>& bytes)
+    {
+        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
+        link.OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    FileEntry& Add(const std::string& name, const std::string& data, uint32_t state = FileEntry::kAddedInternal,
+                   bool selected = false)
+    {
+        auto e = std::make_unique<FileEntry>();
+        e->name = name;
+        e->nameLength = static_cast<uint8_t>(name.size() + 1);
+        e->data = data;
+        e->state = state;
+        e->selected = selected;
+        return link.Entries().Insert(std::move(e));
+    }
+};

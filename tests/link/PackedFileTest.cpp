@@ -21,16 +21,6 @@ FileEntry Make(const std::string& name, const std::string& data)
 
 std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
 
-std::string BuildOf(const std::vector<FileEntry>& entries, uint8_t headerWords = 4, uint16_t fsValue = 0x1234)
-{
-    std::vector<const FileEntry*> ptrs;
-    for (auto& e : entries)
-        ptrs.push_back(&e);
-    std::string out;
-    EXPECT_EQ(PackedFile::Build(ptrs, fsValue, headerWords, out), PackedFile::Error::None);
-    return out;
-}
-
 PackedFile::Error Parse(const std::string& c, std::vector<PackedFile::Entry>* out = nullptr)
 {
     std::vector<PackedFile::Entry> entries;
@@ -49,7 +39,7 @@ void PutCrc(std::string& c, size_t at)
 
 TEST(PackedFile, EmptyContainerLayout)
 {
-    std::string c = BuildOf({}, 0, 0);
+    std::string c = Container({}, 0, 0);
     ASSERT_EQ(c.size(), 1024u);
     // "eFzS", 1 KiB, CRC-16/AUG-CCITT of those six bytes (0xEFBB), little-endian.
     EXPECT_EQ(Bytes(c.substr(0, 16)), Hex("65 46 7A 53 01 00 BB EF 00 00 00 00 00 00 00 00"));
@@ -59,11 +49,9 @@ TEST(PackedFile, EmptyContainerLayout)
 
 TEST(PackedFile, OneEntryLayoutAndPadding)
 {
-    std::string c = BuildOf({Make("a.php", "abc")});
+    std::string c = Container({{"a.php", "abc"}}, 4, 0x1234);
     ASSERT_EQ(c.size(), 1024u);
-    EXPECT_EQ(static_cast<uint8_t>(c[10]), 4);
-    EXPECT_EQ(static_cast<uint8_t>(c[8]), 0x34);
-    EXPECT_EQ(static_cast<uint8_t>(c[9]), 0x12);
+    EXPECT_EQ(Bytes(c.substr(8, 3)), Hex("34 12 04"));  // fs value, header words
     // N = 6, L = 3: head, name and NUL, 2 pad, data, 1 pad, zero word, CRC: 20 bytes.
     std::vector<uint8_t> entry = Bytes(c.substr(16, 20));
     std::vector<uint8_t> body = Hex("61 2E 70 68 70 00 00 00 61 62 63 00");
@@ -84,8 +72,7 @@ TEST(PackedFile, OneEntryLayoutAndPadding)
 TEST(PackedFile, SizesRoundUpAndStopAtOneMebibyte)
 {
     // 16 + 4 + 8 + (8 + 8 + 996) = 1040 -> 2 KiB.
-    EXPECT_EQ(BuildOf({Make("x.bin.x", std::string(996, 'x'))}).size(), 2048u);
-    std::string tail = BuildOf({Make("y.txt", "1")});
+    EXPECT_EQ(Container({{"x.bin.x", std::string(996, 'x')}}).size(), 2048u);
     std::vector<FileEntry> big = {Make("big.bin", std::string(1024 * 1024 - 28 - 16, 'b'))};
     std::vector<const FileEntry*> ptrs = {&big[0]};
     std::string out;
@@ -105,7 +92,7 @@ TEST(PackedFile, SizesRoundUpAndStopAtOneMebibyte)
 
 TEST(PackedFile, HeaderLengthZeroReadsFromSixteen)
 {
-    std::string c = BuildOf({Make("f.txt", "hello"), Make("lib", "")}, 0);
+    std::string c = Container({{"f.txt", "hello"}, {"lib", ""}}, 0);
     std::vector<PackedFile::Entry> back;
     ASSERT_EQ(Parse(c, &back), PackedFile::Error::None);
     ASSERT_EQ(back.size(), 2u);
@@ -115,7 +102,7 @@ TEST(PackedFile, HeaderLengthZeroReadsFromSixteen)
 
 TEST(PackedFile, EveryLyingFieldIsRefused)
 {
-    const std::string good = BuildOf({Make("one.php", "<?php ?>"), Make("two.txt", std::string(5000, 't'))});
+    const std::string good = Container({{"one.php", "<?php ?>"}, {"two.txt", std::string(5000, 't')}}, 4);
     ASSERT_EQ(good.size(), 5120u);
     std::string c;
     using E = PackedFile::Error;
@@ -149,7 +136,7 @@ TEST(PackedFile, EveryLyingFieldIsRefused)
 
 TEST(PackedFile, ImagesMustKeepEveryEntryInsideTheirCount)
 {
-    std::string c = BuildOf({Make("a.php", std::string(100, 'a'))}, 0);
+    std::string c = Container({{"a.php", std::string(100, 'a')}}, 0, 0x1234);
     std::vector<PackedFile::Entry> entries;
     PackedFile::ImageInfo info;
     auto p = reinterpret_cast<const uint8_t*>(c.data());
@@ -161,8 +148,8 @@ TEST(PackedFile, ImagesMustKeepEveryEntryInsideTheirCount)
 
 TEST(PackedFile, RandomDamageNeverReadsOutOfBounds)
 {
-    const std::string good = BuildOf({Make("one.php", "<?php echo 1; ?>"), Make("img/a.gif", std::string(3000, 'g')),
-                                      Make("lib", "")});
+    const std::string good =
+        Container({{"one.php", "<?php echo 1; ?>"}, {"img/a.gif", std::string(3000, 'g')}, {"lib", ""}}, 4);
     std::mt19937 rng(42);
     for (int round = 0; round < 3000; ++round) {
         std::string c = good;

@@ -41,12 +41,8 @@ void WriteAll(const std::string& path, const std::string& data)
     f << data;
 }
 
-class UploadTest : public ::testing::Test {
+class UploadTest : public LinkFixture {
 protected:
-    FakePort port;
-    FakeHost host;
-    CStdLinkFiles files;
-    CDeviceLink link{port, host, files};
     TempDir tmp;
 
     void SetUp() override
@@ -55,27 +51,13 @@ protected:
         host.phpDebug = true;
         port.open = true;
     }
-    void Feed(const std::vector<uint8_t>& bytes)
+    // The upload job up to the board's "ready": the next frames are windows.
+    void StartUpload()
     {
-        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
-    }
-    static std::string Container(const std::vector<std::pair<std::string, std::string>>& files, uint8_t words = 0)
-    {
-        std::vector<FileEntry> entries;
-        for (auto& f : files) {
-            FileEntry e;
-            e.name = f.first;
-            e.nameLength = static_cast<uint8_t>(f.first.size() + 1);
-            e.data = f.second;
-            entries.push_back(e);
-        }
-        std::vector<const FileEntry*> ptrs;
-        for (auto& e : entries)
-            ptrs.push_back(&e);
-        std::string out;
-        PackedFile::Build(ptrs, 0x0102, words, out);
-        return out;
+        link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+        ASSERT_TRUE(link.OnUploadStart());
+        Feed(Reply(5, 0x51, ItemInt(0)));
+        port.writes.clear();
     }
     // Serves an image as the board does: one chunk per granted window.
     void ServeImage(const std::string& image, size_t chunk = 8192, int32_t reported = -1)
@@ -175,12 +157,7 @@ TEST_F(UploadTest, UploadRoadWithFullWindowsAndTheClosingEmptyChunk)
 {
     Identified();
     auto& list = link.Entries();
-    auto e = std::make_unique<FileEntry>();
-    e->name = "big.bin";
-    e->nameLength = 8;
-    e->data = std::string(16384 - 28 - 24, 'z');  // the image is exactly 16 KiB
-    e->state = FileEntry::kChanged;
-    list.Insert(std::move(e));
+    Add("big.bin", std::string(16384 - 28 - 24, 'z'), FileEntry::kChanged);  // the image is exactly 16 KiB
     link.SetUploadStarted(true);
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     ASSERT_TRUE(link.OnUploadStart());
@@ -223,12 +200,9 @@ TEST_F(UploadTest, UploadRoadWithFullWindowsAndTheClosingEmptyChunk)
 TEST_F(UploadTest, SmallWindowsAndAShortLastChunk)
 {
     Identified();
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());  // no entries: the empty 1 KiB container
+    StartUpload();  // no entries: the empty 1 KiB container
     EXPECT_EQ(link.ImageCount(), 1024);
     EXPECT_EQ(link.ImageBuffer()[10], 0);
-    Feed(Reply(5, 0x51, ItemInt(0)));
-    port.writes.clear();
     for (int i = 0; i < 4; ++i)
         Feed(LinkFrame::WindowFrame(0, 300));
     ASSERT_EQ(port.writes.size(), 4u);
@@ -240,11 +214,7 @@ TEST_F(UploadTest, SmallWindowsAndAShortLastChunk)
 TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
 {
     Identified();
-    auto e = std::make_unique<FileEntry>();
-    e->name = "a.php";
-    e->nameLength = 6;
-    e->data = "x";
-    link.Entries().Insert(std::move(e));
+    Add("a.php", "x");
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     ASSERT_TRUE(link.OnUploadStart());
     Feed(Reply(5, 0x51, ItemInt(1), true));
@@ -252,9 +222,7 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     EXPECT_FALSE(host.waitBoxOpen);
     EXPECT_TRUE(link.HasUploadBackup());
     // A count that does not match what was sent.
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());
-    Feed(Reply(5, 0x51, ItemInt(0)));
+    StartUpload();
     Feed(LinkFrame::WindowFrame(0, 8192));
     Feed(Reply(4, 0x10, ItemInt(512)));
     EXPECT_NE(host.messages.back().find("upload has failed"), std::string::npos);
@@ -270,11 +238,7 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
 TEST_F(UploadTest, RestoreOfferedAndDeclined)
 {
     Identified();
-    auto e = std::make_unique<FileEntry>();
-    e->name = "mine.php";
-    e->nameLength = 9;
-    e->data = "precious";
-    link.Entries().Insert(std::move(e));
+    Add("mine.php", "precious");
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     ASSERT_TRUE(link.OnUploadStart());
     link.FreeFileEntries();
@@ -314,13 +278,8 @@ TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
 {
     std::string path = tmp / "set.kbx";
     std::string c = Container({{"a.php", "new a"}, {"b.php", "new b"}, {"c.php", "new c"}}, 4);
-    for (const char* n : {"a.php", "b.php"}) {
-        auto e = std::make_unique<FileEntry>();
-        e->name = n;
-        e->nameLength = 6;
-        e->data = "old";
-        link.Entries().Insert(std::move(e));
-    }
+    Add("a.php", "old");
+    Add("b.php", "old");
     // A damaged last entry: nothing is asked, nothing removed.
     std::string bad = c;
     bad[bad.find("new c")] = 'N';
@@ -354,11 +313,7 @@ TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
 
 TEST_F(UploadTest, WritingKeepsTheOldFileUntilTheNewOneIsWhole)
 {
-    auto e = std::make_unique<FileEntry>();
-    e->name = "a.php";
-    e->nameLength = 6;
-    e->data = "data";
-    link.Entries().Insert(std::move(e));
+    Add("a.php", "data");
     host.openFile = "a.php";
     host.editorModified = true;
     host.editorText = "edited";
@@ -390,14 +345,8 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
     // Windows device names lead to a device, whatever their extension: the
     // board's port itself for com3.txt.
     for (const char* n : {"www/ok.txt", "..", "x/..", "a\\..\\b.txt", "c:evil.txt", "bad\x01name", "fine.php",
-                          "con.php", "www/Com3.txt", "lib/nul", "LPT1.log", "aux .ini", "conin$", "console.php"}) {
-        auto e = std::make_unique<FileEntry>();
-        e->name = n;
-        e->nameLength = static_cast<uint8_t>(std::string(n).size() + 1);
-        e->data = "d";
-        e->selected = true;
-        link.Entries().Insert(std::move(e));
-    }
+                          "con.php", "www/Com3.txt", "lib/nul", "LPT1.log", "aux .ini", "conin$", "console.php"})
+        Add(n, "d", FileEntry::kAddedInternal, true);
     EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 3);
     std::vector<std::string> made;
     for (auto& f : fs::recursive_directory_iterator(tmp.path))
@@ -410,9 +359,7 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
     EXPECT_EQ(link.Entries().Find("fine.php")->pcPath, (tmp.path / "out" / "fine.php").string());
 }
 
-} // namespace
 
-namespace {
 TEST_F(UploadTest, FilesAreEditableOnlyWhenTheBoardTakesThem)
 {
     EXPECT_TRUE(link.AreFilesEditable());
@@ -425,9 +372,7 @@ TEST_F(UploadTest, FilesAreEditableOnlyWhenTheBoardTakesThem)
     port.open = false;
     EXPECT_FALSE(link.AreFilesEditable());
 }
-} // namespace
 
-namespace {
 // The same file-system id keeps the list only when the list was read from
 // that image: a read that never arrived must not pass for one.
 TEST_F(UploadTest, SameImageMeansTheListCameFromIt)
@@ -452,23 +397,14 @@ TEST_F(UploadTest, SameImageMeansTheListCameFromIt)
     ServeImage(Container({{"a.php", "a"}}));
     EXPECT_EQ(Names(), std::vector<std::string>{"a.php"});
 }
-} // namespace
 
-namespace {
 // A window the 16-bit length fields cannot carry whole: the chunk is cut to
 // what a frame can describe instead of wrapping its length fields.
 TEST_F(UploadTest, AHugeWindowStillGetsAWellFormedChunk)
 {
     Identified();
-    auto e = std::make_unique<FileEntry>();
-    e->name = "big.bin";
-    e->nameLength = 8;
-    e->data = std::string(100000, 'b');
-    link.Entries().Insert(std::move(e));
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());
-    Feed(Reply(5, 0x51, ItemInt(0)));
-    port.writes.clear();
+    Add("big.bin", std::string(100000, 'b'));
+    StartUpload();
     Feed(LinkFrame::WindowFrame(0, 0xFFFF));
     ASSERT_EQ(port.writes.size(), 1u);
     const std::vector<uint8_t>& f = port.writes[0];
@@ -476,9 +412,7 @@ TEST_F(UploadTest, AHugeWindowStillGetsAWellFormedChunk)
     EXPECT_EQ(LinkFrame::GetU16(&f[6]), f.size() - 8);
     EXPECT_EQ(link.SentCount(), static_cast<int32_t>(f.size() - 8));
 }
-} // namespace
 
-namespace {
 // A job the watchdog gave up is over: a late "ready" from the board must not
 // start writing the image nobody is waiting for any more.
 TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
@@ -495,9 +429,7 @@ TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
     EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
     EXPECT_TRUE(link.HasUploadBackup());
 }
-} // namespace
 
-namespace {
 // Two entries with one leaf name saved into one folder: the second
 // overwrites the first's file, which then no longer holds the first's data.
 // The next upload must not take it from there.
@@ -505,15 +437,8 @@ TEST_F(UploadTest, AnOverwrittenSaveDoesNotRelinkAnotherEntry)
 {
     Identified();
     fs::create_directories(tmp.path / "out");
-    for (auto f : {std::make_pair("lib/a.php", "lib's"), std::make_pair("www/a.php", "www's")}) {
-        auto e = std::make_unique<FileEntry>();
-        e->name = f.first;
-        e->nameLength = static_cast<uint8_t>(std::string(f.first).size() + 1);
-        e->data = f.second;
-        e->state = FileEntry::kInStep;
-        e->selected = true;
-        link.Entries().Insert(std::move(e));
-    }
+    Add("lib/a.php", "lib's", FileEntry::kInStep, true);
+    Add("www/a.php", "www's", FileEntry::kInStep, true);
     host.answers = {CLinkDialogs::kIdYes};  // overwrite out/a.php
     EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 2);
     EXPECT_EQ(ReadAll(tmp / "out/a.php"), "www's");
