@@ -42,14 +42,12 @@ DecodedText Decode(const std::string& bytes)
 
 TEST(CodePage949, CharacterLengthStopsAtTheRowEnd)
 {
+    // {start, row end, length}: a UHC extension trail byte 0x52 counts; a lead byte
+    // last in its row, a CR or a blank never trails; 0x80 leads nothing.
     const char* t = "a\xc7\xd1\xc6\x52\xc7\r\n\x80x\xb0 ";
-    EXPECT_EQ(CharLength949(t, 0, 9), 1);
-    EXPECT_EQ(CharLength949(t, 1, 9), 2);
-    EXPECT_EQ(CharLength949(t, 3, 9), 2); // UHC extension: trail byte 0x52
-    EXPECT_EQ(CharLength949(t, 5, 6), 1); // lead byte last in its row
-    EXPECT_EQ(CharLength949(t, 5, 9), 1); // a CR never trails
-    EXPECT_EQ(CharLength949(t, 8, 12), 1); // 0x80 leads nothing
-    EXPECT_EQ(CharLength949(t, 10, 12), 1); // a blank never trails
+    const int cases[][3] = {{0, 9, 1}, {1, 9, 2}, {3, 9, 2}, {5, 6, 1}, {5, 9, 1}, {8, 12, 1}, {10, 12, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CharLength949(t, c[0], c[1]), c[2]) << c[0] << "," << c[1];
     EXPECT_EQ(PrevCharStart949(t, 0, 5), 3);
     EXPECT_EQ(PrevCharStart949(t, 0, 3), 1);
     EXPECT_EQ(PrevCharStart949(t, 0, 1), 0);
@@ -116,21 +114,23 @@ TEST(TextEncoding, LoadsEachEncodingIntoCodePage949)
 {
     std::u16string text = std::u16string(kHangul16) + u"\r\nx";
     std::string want = std::string(kHangulCp949) + "\r\nx";
-    for (bool big : {false, true}) {
-        DecodedText d = Decode(Utf16File(text, big));
-        EXPECT_EQ(d.text, want);
-        EXPECT_EQ(d.problems, 0u);
+    const struct
+    {
+        std::string file;
+        unsigned encoding;
+    } cases[] = {
+        {Utf16File(text, false), kEncodingUtf16Le | kLineEndCrLf},
+        {Utf16File(text, true), kEncodingUtf16Be | kLineEndCrLf},
+        {"\xEF\xBB\xBF" + std::string(kHangulUtf8) + "\r\nx", kEncodingUtf8Sig | kLineEndCrLf},
+        {std::string(kHangulUtf8) + "\r\nx", kEncodingUtf8 | kLineEndCrLf},
+        {want, kEncodingAnsi | kLineEndCrLf},
+    };
+    for (const auto& c : cases) {
+        DecodedText d = Decode(c.file);
+        EXPECT_EQ(d.encoding, c.encoding);
+        EXPECT_EQ(d.text, want) << c.encoding;
+        EXPECT_EQ(d.problems, 0u) << c.encoding;
     }
-    DecodedText sig = Decode("\xEF\xBB\xBF" + std::string(kHangulUtf8) + "\r\nx");
-    EXPECT_EQ(sig.encoding, kEncodingUtf8Sig | kLineEndCrLf);
-    EXPECT_EQ(sig.text, want);
-    DecodedText bare = Decode(std::string(kHangulUtf8) + "\r\nx");
-    EXPECT_EQ(bare.encoding, kEncodingUtf8 | kLineEndCrLf);
-    EXPECT_EQ(bare.text, want);
-    DecodedText ansi = Decode(want);
-    EXPECT_EQ(ansi.encoding, kEncodingAnsi | kLineEndCrLf);
-    EXPECT_EQ(ansi.text, want);
-    EXPECT_EQ(ansi.problems, 0u);
 }
 
 TEST(TextEncoding, LineEndsBecomeCrLf)
@@ -149,39 +149,27 @@ TEST(TextEncoding, LineEndsBecomeCrLf)
 
 TEST(TextEncoding, WhatCannotBeHeldIsReported)
 {
-    DecodedText nul = Decode(std::string("first\nsec\0ond", 13));
-    EXPECT_EQ(nul.encoding, kEncodingNul);
-    EXPECT_EQ(nul.text, "first\r\nsec");
-    EXPECT_EQ(nul.problems, kLoadCutAtNul);
-
-    // UTF-16 without a signature is NUL data: cut at its first NUL, and said so.
-    DecodedText bare16 = Decode(Utf16File(u"ab\ncd", false, false));
-    EXPECT_EQ(bare16.encoding, kEncodingNul);
-    EXPECT_EQ(bare16.text, "a");
-    EXPECT_EQ(bare16.problems, kLoadCutAtNul);
-
-    DecodedText tail = Decode(std::string("abc\0", 4)); // a NUL as the last byte
-    EXPECT_EQ(tail.text, "abc");
-    EXPECT_EQ(tail.problems, kLoadCutAtNul);
-
-    DecodedText wide = Decode(Utf16File(std::u16string(u"ab\0cd", 5), false));
-    EXPECT_EQ(wide.text, "ab");
-    EXPECT_EQ(wide.problems, kLoadCutAtNul);
-
-    DecodedText lossy = Decode("\xEF\xBB\xBFx\xc5\x91y"); // U+0151 is not in 949
-    EXPECT_EQ(lossy.text, "x?y");
-    EXPECT_EQ(lossy.problems, kLoadUnconvertible);
-
-    DecodedText odd = Decode(Utf16File(u"ab", false) + "z"); // half a unit left over
-    EXPECT_EQ(odd.text, "ab");
-    EXPECT_EQ(odd.problems, kLoadUnconvertible);
-
-    DecodedText lone = Decode(Utf16File(u"a\xD800" u"b", false));
-    EXPECT_EQ(lone.text, "a?b");
-    EXPECT_EQ(lone.problems, kLoadUnconvertible);
-
-    // Overlong forms pass the structural UTF-8 test but convert to '?'.
-    DecodedText overlong = Decode("\xEF\xBB\xBF" "a\xc0\xafz");
-    EXPECT_EQ(overlong.text, "a?z");
-    EXPECT_EQ(overlong.problems, kLoadUnconvertible);
+    const struct
+    {
+        std::string file, text;
+        unsigned problems;
+    } cases[] = {
+        {std::string("first\nsec\0ond", 13), "first\r\nsec", kLoadCutAtNul},
+        // UTF-16 without a signature is NUL data: cut at its first NUL, and said so.
+        {Utf16File(u"ab\ncd", false, false), "a", kLoadCutAtNul},
+        {std::string("abc\0", 4), "abc", kLoadCutAtNul}, // a NUL as the last byte
+        {Utf16File(std::u16string(u"ab\0cd", 5), false), "ab", kLoadCutAtNul},
+        {"\xEF\xBB\xBFx\xc5\x91y", "x?y", kLoadUnconvertible}, // U+0151 is not in 949
+        {Utf16File(u"ab", false) + "z", "ab", kLoadUnconvertible}, // half a unit left over
+        {Utf16File(u"a\xD800" u"b", false), "a?b", kLoadUnconvertible},
+        // Overlong forms pass the structural UTF-8 test but convert to '?'.
+        {"\xEF\xBB\xBF" "a\xc0\xafz", "a?z", kLoadUnconvertible},
+    };
+    for (const auto& c : cases) {
+        DecodedText d = Decode(c.file);
+        EXPECT_EQ(d.text, c.text);
+        EXPECT_EQ(d.problems, c.problems) << c.text;
+    }
+    EXPECT_EQ(Decode(std::string("first\nsec\0ond", 13)).encoding, kEncodingNul);
+    EXPECT_EQ(Decode(Utf16File(u"ab\ncd", false, false)).encoding, kEncodingNul);
 }

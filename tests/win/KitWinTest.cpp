@@ -34,6 +34,16 @@ int PaintedCell(CPngButton& b) {
     return -1;
 }
 
+// Every kit test puts its controls on a fresh visible parent.
+class KitWinTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(parent.Create()); }
+    bool MakeButton(CPngButton& b, const CRect& rc, UINT id, const char* text = "") {
+        return b.Create(text, WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, rc, parent.m_hWnd, id) != FALSE;
+    }
+    CRecorder parent;
+};
+
 void Click(HWND w, int x, int y) {
     ::SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     ::SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -41,7 +51,7 @@ void Click(HWND w, int x, int y) {
 
 }  // namespace
 
-TEST(KitWinTest, ResourceImagesLoad) {
+TEST_F(KitWinTest, ResourceImagesLoad) {
     struct Img {
         UINT id;
         UINT w, h;
@@ -59,21 +69,16 @@ TEST(KitWinTest, ResourceImagesLoad) {
     EXPECT_EQ(CGdiPlusUtil::LoadImageFromResource(nullptr, nullptr), nullptr);
 }
 
-TEST(KitWinTest, PngButtonTakesTheCellSizeAndDrawsItsStates) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
+TEST_F(KitWinTest, PngButtonTakesTheCellSizeDrawsItsStatesAndStretches) {
     CPngButton b;
-    ASSERT_TRUE(b.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 30), parent.m_hWnd, 1001));
+    ASSERT_TRUE(MakeButton(b, CRect(10, 10, 60, 30), 1001));
     b.SetImage(nullptr, 4242);  // missing: no strip, old size
     EXPECT_FALSE(b.HasImage());
     EXPECT_EQ(b.GetWindowRect().Width(), 50);
     b.SetImage(nullptr, kStrip4);
     ASSERT_TRUE(b.HasImage());
-    EXPECT_EQ(b.GetCellSize().cx, 80);
-    EXPECT_EQ(b.GetCellSize().cy, 24);
-    EXPECT_EQ(b.GetWindowRect().Width(), 80);
+    EXPECT_EQ(b.GetWindowRect().Width(), 80);  // one cell of the 80 x 96 strip
     EXPECT_EQ(b.GetWindowRect().Height(), 24);
-    EXPECT_FALSE(b.IsCheckMode());
 
     EXPECT_EQ(PaintedCell(b), 0);
     b.SendMessage(WM_MOUSEHOVER, 0, MAKELPARAM(5, 5));
@@ -94,34 +99,23 @@ TEST(KitWinTest, PngButtonTakesTheCellSizeAndDrawsItsStates) {
     EXPECT_TRUE(clicked);
     EXPECT_FALSE(b.IsChecked());
     EXPECT_EQ(PaintedCell(b), 1);  // hover after the release
-}
 
-TEST(KitWinTest, WideButtonKeepsItsEndsAndStretchesTheMiddle) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
-    CPngButton b;
-    ASSERT_TRUE(b.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 30), parent.m_hWnd, 1001));
-    b.SetImage(nullptr, kStrip4);
+    // Wider than its strip: the ends are kept and the middle stretched.
+    b.SendMessage(WM_MOUSELEAVE);
     b.MoveWindow(10, 10, 200, 24);
-    b.Invalidate(FALSE);
-    b.UpdateWindow();
-    Pump(30);
+    PaintedCentre(b);
     for (int x : {0, 2, 100, 170, 199}) EXPECT_EQ(ScreenPixel(b.m_hWnd, x, 12), kCellColours[0]) << x;
 }
 
-TEST(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
+TEST_F(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
     CPngButton b7, b8;
     b7.SetCellCount(7);
     b8.SetCellCount(8);
-    ASSERT_TRUE(b7.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 40, 40), parent.m_hWnd, 1))
-        ;
-    ASSERT_TRUE(b8.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(50, 10, 80, 40), parent.m_hWnd, 2));
+    ASSERT_TRUE(MakeButton(b7, CRect(10, 10, 40, 40), 1));
+    ASSERT_TRUE(MakeButton(b8, CRect(50, 10, 80, 40), 2));
     b7.SetImage(nullptr, kStrip7);
     b8.SetImage(nullptr, kStrip8);
-    EXPECT_TRUE(b7.IsCheckMode());
-    EXPECT_EQ(b7.GetCellSize().cy, 24);
+    EXPECT_EQ(b7.GetWindowRect().Height(), 24);
 
     Click(b7.m_hWnd, 5, 5);
     EXPECT_TRUE(b7.IsChecked());
@@ -148,9 +142,7 @@ TEST(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
     EXPECT_EQ(PaintedCell(b8), 7);
 }
 
-TEST(KitWinTest, ButtonBackgroundFromTheParent) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
+TEST_F(KitWinTest, ButtonBackgroundFromTheParent) {
     int asked = 0;
     parent.answer = [&](UINT m, WPARAM, LPARAM, LRESULT* result) {
         if (m != WM_USER_GET_BUTTON_BKGND) return false;
@@ -171,7 +163,7 @@ TEST(KitWinTest, ButtonBackgroundFromTheParent) {
     };
     CPngButton b;
     b.SetUseParentBitmap(TRUE);
-    ASSERT_TRUE(b.Create("Text", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 150, 34), parent.m_hWnd, 7));
+    ASSERT_TRUE(MakeButton(b, CRect(10, 10, 150, 34), 7, "Text"));
     // Without a strip only the background and the caption are drawn.
     b.Invalidate(FALSE);
     b.UpdateWindow();
@@ -183,9 +175,7 @@ TEST(KitWinTest, ButtonBackgroundFromTheParent) {
     EXPECT_EQ(ScreenPixel(b.m_hWnd, 1, 1), RGB(0xF0, 0xF0, 0xF0));
 }
 
-TEST(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
+TEST_F(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     CSplitter bar(0, RGB(200, 0, 0));
     ASSERT_TRUE(bar.Create(parent.m_hWnd, CRect(100, 0, 105, 200), 77));
     int lastX = 0;
@@ -214,9 +204,7 @@ TEST(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     EXPECT_NE(::GetCapture(), bar.m_hWnd);
 }
 
-TEST(KitWinTest, SkinListPaintsRowsOnItsGround) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
+TEST_F(KitWinTest, SkinListPaintsRowsOnItsGround) {
     CSkinListCtrl list;
     ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED, CRect(0, 0, 300, 200),
                             parent.m_hWnd, 9));
@@ -233,7 +221,7 @@ TEST(KitWinTest, SkinListPaintsRowsOnItsGround) {
     EXPECT_EQ(ScreenPixel(list.m_hWnd, 250, 150), CSkinListCtrl::kGround);
 }
 
-TEST(KitWinTest, MemdcCopiesItsPictureOnce) {
+TEST_F(KitWinTest, MemdcCopiesItsPictureOnce) {
     HDC screen = ::GetDC(nullptr);
     CDC target;
     target.CreateCompatibleDC(screen);
@@ -252,16 +240,13 @@ TEST(KitWinTest, MemdcCopiesItsPictureOnce) {
     target.SelectObject(old);
 }
 
-TEST(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
+TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
     CPngButton b;
-    ASSERT_TRUE(b.Create("", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(20, 20, 100, 44), parent.m_hWnd, 3));
+    ASSERT_TRUE(MakeButton(b, CRect(20, 20, 100, 44), 3));
     b.SetImage(nullptr, kStrip4);
     b.SetTooltipText("Connect(Ctrl+N)");
     CXInfoTip& tip = b.Tooltip();
     ASSERT_NE(tip.m_hWnd, nullptr);
-    EXPECT_EQ(tip.GetShowDelay(), 500u);
     ::SetFocus(parent.m_hWnd);
     CRect br = b.GetWindowRect();
     POINT centre{br.left + 10, br.top + 10};

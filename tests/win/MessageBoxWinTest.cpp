@@ -155,10 +155,10 @@ TEST(MessageBoxWinTest, AltF4IsIgnoredAndEscCancelsWhateverTheButtons) {
     });
     EXPECT_EQ(r, IDYES);
 
-    CDlgMessage esc("Esc.", nullptr, MB_YESNO);
-    EXPECT_EQ(RunBox(esc, nullptr, [](CDlgMessage& b) { PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_ESCAPE); }), IDCANCEL);
-    CDlgMessage escOk("Esc.", nullptr, MB_OK);
-    EXPECT_EQ(RunBox(escOk, nullptr, [](CDlgMessage& b) { PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_ESCAPE); }), IDCANCEL);
+    for (UINT style : {MB_YESNO, MB_OK}) {
+        CDlgMessage esc("Esc.", nullptr, style);
+        EXPECT_EQ(RunBox(esc, nullptr, [](CDlgMessage& b) { PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_ESCAPE); }), IDCANCEL);
+    }
 }
 
 TEST(MessageBoxWinTest, StyleFlagsAndTheOwner) {
@@ -201,18 +201,19 @@ TEST(MessageBoxWinTest, DISABLED_Showcase) {
     ASSERT_TRUE(owner.Create(900, 700));
     const char* lang = ::getenv("SHOWCASE_LANG");
     if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
-    CDlgMessage warn(CResources::LoadString(IDS_RESET_MODE_WARNING), owner.m_hWnd, MB_YESNO | MB_ICONWARNING);
-    warn.m_showCheck = 1;
-    After(4000, [&] { warn.EndDialog(IDNO); });
-    warn.DoModal();
-    CDlgMessage three(CResources::LoadString(IDS_FILE_EXISTS_OVERWRITE), owner.m_hWnd, MB_CANCELTRYCONTINUE | MB_ICONERROR);
-    After(4000, [&] { three.EndDialog(IDCANCEL); });
-    three.DoModal();
-    CDlgMessage wrapped(CResources::LoadString(IDS_NO_PASSWORD_RESTORE), owner.m_hWnd, MB_OK | MB_ICONWARNING);
-    After(4000, [&] { wrapped.EndDialog(IDOK); });
-    wrapped.DoModal();
-    CDlgMessage info("Done.", owner.m_hWnd, MB_OK | MB_ICONINFORMATION);
-    After(4000, [&] { info.EndDialog(IDOK); });
-    info.DoModal();
+    const struct {
+        CString text;
+        UINT style;
+        int check;
+    } boxes[] = {{CResources::LoadString(IDS_RESET_MODE_WARNING), MB_YESNO | MB_ICONWARNING, 1},
+                 {CResources::LoadString(IDS_FILE_EXISTS_OVERWRITE), MB_CANCELTRYCONTINUE | MB_ICONERROR, 0},
+                 {CResources::LoadString(IDS_NO_PASSWORD_RESTORE), MB_OK | MB_ICONWARNING, 0},
+                 {"Done.", MB_OK | MB_ICONINFORMATION, 0}};
+    for (const auto& b : boxes) {
+        CDlgMessage box(b.text, owner.m_hWnd, b.style);
+        box.m_showCheck = b.check;
+        After(4000, [&] { box.EndDialog(IDCANCEL); });
+        box.DoModal();
+    }
     CResources::SetLanguage(CResources::kEnglish);
 }

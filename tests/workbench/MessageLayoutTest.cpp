@@ -96,22 +96,16 @@ TEST(MessageLinesTest, ALineThatCannotShrinkStopsWrapping) {
     EXPECT_EQ(Lines(lines), (std::vector<std::string>{"\xB0\xA1", "W"}));
 }
 
-TEST(MessageButtonsTest, EveryTypeHasItsCaptionsAndResults) {
+TEST(MessageButtonsTest, UnknownTypesAndIconBits) {
     struct Row {
         unsigned style;
         int count;
         int captions[3];
         int results[3];
     };
-    // IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7, IDTRYAGAIN 10, IDCONTINUE 11.
+    // IDOK 1, IDYES 6, IDNO 7. The seven real types are checked with real boxes by the
+    // Win32 suite (captions and results per button); here only what it cannot open.
     const Row rows[] = {
-        {0x00, 1, {113, 0, 0}, {1, 0, 0}},
-        {0x01, 2, {112, 113, 0}, {2, 1, 0}},
-        {0x02, 3, {108, 109, 110}, {5, 4, 3}},
-        {0x03, 3, {112, 114, 115}, {2, 7, 6}},
-        {0x04, 2, {114, 115, 0}, {7, 6, 0}},
-        {0x05, 2, {112, 109, 0}, {2, 4, 0}},
-        {0x06, 3, {111, 109, 112}, {11, 10, 2}},
         {0x07, 1, {113, 0, 0}, {1, 0, 0}},
         {0x0F, 1, {113, 0, 0}, {1, 0, 0}},
         {0x34, 2, {114, 115, 0}, {7, 6, 0}},  // the icon bits do not change the buttons

@@ -1,7 +1,5 @@
 #include "workbench/WaitLogic.h"
 
-#include "workbench/WindowMessages.h"
-
 #include <gtest/gtest.h>
 
 TEST(WaitBoxTest, ModesTable) {
@@ -25,7 +23,6 @@ TEST(WaitBoxTest, ModesTable) {
         EXPECT_EQ(m.notice, r.notice) << r.mode;
         EXPECT_EQ(m.asksToEnd, r.asks) << r.mode;
     }
-    EXPECT_EQ(WM_USER_QUERY_WAIT_END, 0x47Du);
 }
 
 TEST(WaitBoxTest, DotsGrowAndRestartEveryFifthSecond) {
@@ -44,18 +41,14 @@ TEST(WaitBoxTest, DotsGrowAndRestartEveryFifthSecond) {
 }
 
 TEST(WaitBoxTest, BarFillIsBoundedAndDoesNotOverflow) {
-    EXPECT_EQ(waitbox::BarFill(406, 0, 0), 0);         // no total: the empty frame only
-    EXPECT_EQ(waitbox::BarFill(406, 100, 0), 0);
-    EXPECT_EQ(waitbox::BarFill(406, 0, 1000), 0);
-    EXPECT_EQ(waitbox::BarFill(400, 512, 1024), 200);
-    EXPECT_EQ(waitbox::BarFill(400, 1021, 1024), 398);  // integer division, as drawn
-    // 400 x 6,000,000 passes 2^31: the product must not wrap.
-    EXPECT_EQ(waitbox::BarFill(400, 6000000, 8000000), 300);
-    // The frame (x 20 .. 419 for a 400-pixel bar) holds 398 pixels from x = 21: a full
-    // bar, or more than the total, stops there instead of covering the frame.
-    EXPECT_EQ(waitbox::BarFill(400, 1023, 1024), 398);
-    EXPECT_EQ(waitbox::BarFill(400, 8000, 8000), 398);
-    EXPECT_EQ(waitbox::BarFill(400, 9000, 8000), 398);
-    EXPECT_EQ(waitbox::BarFill(2, 1, 1), 0);
-    EXPECT_EQ(waitbox::BarFill(400, -5, 8000), 0);
+    // {bar width, done, total, fill}. No total: the empty frame only. Integer division,
+    // as drawn. 400 x 6,000,000 passes 2^31: the product must not wrap. The frame
+    // (x 20 .. 419 for a 400-pixel bar) holds 398 pixels from x = 21: a full bar, or
+    // more than the total, stops there instead of covering the frame.
+    const int cases[][4] = {{406, 0, 0, 0},        {406, 100, 0, 0},      {406, 0, 1000, 0},
+                            {400, 512, 1024, 200}, {400, 1021, 1024, 398}, {400, 6000000, 8000000, 300},
+                            {400, 1023, 1024, 398}, {400, 8000, 8000, 398}, {400, 9000, 8000, 398},
+                            {2, 1, 1, 0},          {400, -5, 8000, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(waitbox::BarFill(c[0], c[1], c[2]), c[3]) << c[0] << " " << c[1] << "/" << c[2];
 }
