@@ -141,20 +141,15 @@ TEST(WaitBoxWinTest, DISABLED_Showcase) {
     ASSERT_TRUE(owner.Create(900, 700));
     const char* lang = ::getenv("SHOWCASE_LANG");
     if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
-    CDlgProgress anim(owner.m_hWnd);
-    anim.m_mode = 1;
-    After(4000, [&] { anim.End(IDOK); });
-    anim.DoModal();
-    CDlgProgress bar(owner.m_hWnd);
-    bar.m_mode = 0;
-    owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
-        if (m == WM_USER_START_UPLOAD) {
-            bar.SetProgress(350, 1000);
-            After(2000, [&] { bar.SetProgress(1000, 1000); });
+    for (int mode : {1, 0}) {  // the animation, then the bar at 35 % and full
+        CDlgProgress box(owner.m_hWnd);
+        box.m_mode = mode;
+        if (mode == 0) {
+            box.SetProgress(350, 1000);
+            After(2000, [&] { box.SetProgress(1000, 1000); });
         }
-        return false;
-    };
-    After(4000, [&] { bar.End(IDOK); });
-    bar.DoModal();
+        After(4000, [&] { box.End(IDOK); });
+        box.DoModal();
+    }
     CResources::SetLanguage(CResources::kEnglish);
 }
