@@ -175,26 +175,41 @@ void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& 
 
 void CBoardModel::OnFrame(Frame& f, std::vector<Burst>& out) {
   if (log_) Log("RX " + Describe(f));
-  if (f.kind == kKindCommand) {
-    ++requests_;
-    if (opt_.unplugAfter >= 0 && !unplugSpent_ && requests_ > opt_.unplugAfter) {
-      unplugSpent_ = true;
-      Log("unplugged after " + std::to_string(opt_.unplugAfter) + " requests");
-      action_ = BoardAction::kUnplug;
-      return;
-    }
-    if (opt_.silentAfter >= 0 && !silenceSpent_ && requests_ > opt_.silentAfter) {
-      silenceSpent_ = true;
-      silent_ = true;
-      Log("silent after " + std::to_string(opt_.silentAfter) + " requests");
-      return;
-    }
-    OnRequest(f, out);
-  } else if (f.kind == kKindData) {
-    OnDataFrame(f, out);
-  } else {
+  bool request = f.kind == kKindCommand;
+  if (!request && f.kind != kKindData) {
     Log("ignored: the program sent a board-only frame kind");
+    return;
   }
+  // The once-only faults count requests, or the chunks of the running upload.
+  if (request) ++requests_;
+  bool chunk = !request && !f.window && upload_.active;
+  long count = request ? requests_ - 1 : upload_.chunks;
+  long unplugAt = request ? opt_.unplugAfter : chunk ? opt_.unplugInUpload : -1;
+  long silentAt = request ? opt_.silentAfter : chunk ? opt_.silentInUpload : -1;
+  std::string when = (request ? " after " : " in the upload after ") + std::to_string(count) +
+                     (request ? " requests" : " chunks");
+  if (unplugAt >= 0 && !unplugSpent_ && count >= unplugAt) {
+    unplugSpent_ = true;
+    Log("unplugged" + when);
+    action_ = BoardAction::kUnplug;
+  } else if (silentAt >= 0 && !silenceSpent_ && count >= silentAt) {
+    silenceSpent_ = silent_ = true;
+    Log("silent" + when);
+  } else if (request) {
+    OnRequest(f, out);
+  } else {
+    OnDataFrame(f, out);
+  }
+}
+
+// The request a transfer's last reply answers.
+static Frame RequestOf(uint8_t group, uint8_t code, uint8_t seq) {
+  Frame f;
+  f.group = group;
+  f.command = code >> 4;
+  f.sub = code & 0x0F;
+  f.seq = seq;
+  return f;
 }
 
 bool CBoardModel::WrongType(const Frame& req) const {
@@ -254,11 +269,12 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
   auto send = [&](const Bytes& frame) { burst.frames.push_back(frame); };
   auto reply = [&](const Bytes& items) { send(Reply(f, items)); };
   auto refuse = [&](int code) { send(Refuse(f, code)); };
-  auto replyInt = [&](int32_t v) {
+  auto replyInts = [&](std::initializer_list<int32_t> values) {
     Bytes items;
-    PutInt32(items, v);
+    for (int32_t v : values) PutInt32(items, v);
     reply(items);
   };
+  auto replyInt = [&](int32_t v) { replyInts({v}); };
   auto replyBytes = [&](const Bytes& b) {
     Bytes items;
     PutBytes(items, b);
@@ -267,47 +283,24 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
 
   std::vector<Item> items;
   std::string why;
-  if (!ParseItems(f.payload, items, &why)) {
-    Log("request with bad items: " + why);
-    refuse(kCodeBadData);
-    out.push_back(std::move(burst));
-    return;
-  }
-
   const uint16_t key = RequestKey(f.group, f.Code());
   auto forced = opt_.refusals.find(key);
-  if (forced != opt_.refusals.end()) {
-    int code = forced->second.code;
-    if (forced->second.once) opt_.refusals.erase(forced);
-    refuse(code);
-    out.push_back(std::move(burst));
-    return;
-  }
-
   // With a password set, only the MCU id (the salt), the login itself and
   // the reset of the login prompt's "Initialize" are open to a stranger.
   bool open = key == RequestKey(1, 0x23) || key == RequestKey(5, 0x41) || key == RequestKey(5, 0x42) ||
               key == RequestKey(5, 0x25);
-  if (!opt_.password.empty() && !loggedIn_ && !open) {
+  if (!ParseItems(f.payload, items, &why)) {
+    Log("request with bad items: " + why);
+    refuse(kCodeBadData);
+  } else if (forced != opt_.refusals.end()) {
+    refuse(forced->second.code);
+    if (forced->second.once) opt_.refusals.erase(forced);
+  } else if (!opt_.password.empty() && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
-    out.push_back(std::move(burst));
-    return;
-  }
-
-  switch (key) {
+  } else switch (key) {
     case RequestKey(1, 0x11): replyInt(opt_.capacity); break;
-    case RequestKey(1, 0x13): {
-      Bytes it;
-      PutInt32(it, 2048); PutInt32(it, 512); PutInt32(it, 1536);
-      reply(it);
-      break;
-    }
-    case RequestKey(1, 0x15): {
-      Bytes it;
-      PutInt32(it, 196608); PutInt32(it, 65536); PutInt32(it, 131072);
-      reply(it);
-      break;
-    }
+    case RequestKey(1, 0x13): replyInts({2048, 512, 1536}); break;
+    case RequestKey(1, 0x15): replyInts({196608, 65536, 131072}); break;
     case RequestKey(1, 0x21): replyBytes(FsId()); break;
     case RequestKey(1, 0x22): replyBytes(opt_.firmwareHeader); break;
     case RequestKey(1, 0x23): replyBytes(opt_.mcuId); break;
@@ -332,11 +325,7 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       break;
     }
     case RequestKey(1, 0x51): {
-      int32_t task = !items.empty() && items[0].type == kItemInt32 ? items[0].AsInt32() : 0;
-      Bytes it;
-      PutInt32(it, task);
-      PutInt32(it, taskState_);
-      reply(it);
+      replyInts({!items.empty() && items[0].type == kItemInt32 ? items[0].AsInt32() : 0, taskState_});
       break;
     }
     case RequestKey(1, 0x60): refuse(kCodeNoSuchItem); break;
@@ -461,14 +450,9 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
       read_.offset += n;
     } else {
       if (opt_.zeroChunkAtEnd) burst.frames.push_back(Out(EncodeChunk(NextDataSeq(), nullptr, 0)));
-      Frame req;
-      req.group = 3;
-      req.command = 1;
-      req.sub = 1;
-      req.seq = read_.reqSeq;
       Bytes it;
       PutInt32(it, static_cast<int32_t>(read_.data.size()));
-      burst.frames.push_back(Reply(req, it));
+      burst.frames.push_back(Reply(RequestOf(3, 0x11, read_.reqSeq), it));
       read_ = Read{};
     }
     out.push_back(std::move(burst));
@@ -479,34 +463,11 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
     Log("data chunk while no upload runs: ignored");
     return;
   }
-  if (opt_.unplugInUpload >= 0 && !unplugSpent_ && upload_.chunks >= opt_.unplugInUpload) {
-    unplugSpent_ = true;
-    Log("unplugged in the upload after " + std::to_string(upload_.chunks) + " chunks");
-    action_ = BoardAction::kUnplug;
-    return;
-  }
-  if (opt_.silentInUpload >= 0 && !silenceSpent_ && upload_.chunks >= opt_.silentInUpload) {
-    silenceSpent_ = true;
-    silent_ = true;
-    Log("silent in the upload after " + std::to_string(upload_.chunks) + " chunks");
-    return;
-  }
   ++upload_.chunks;
   size_t n = f.payload.size();
-  Frame req;
-  req.group = 4;
-  req.command = 1;
-  req.sub = 0;
-  req.seq = upload_.reqSeq;
-  if (n > upload_.window) {
-    Log("chunk larger than the window granted");
-    burst.frames.push_back(Refuse(req, kCodeBadData));
-    upload_ = Upload{};
-    out.push_back(std::move(burst));
-    return;
-  }
-  if (upload_.data.size() + n > kMaxImage) {
-    burst.frames.push_back(Refuse(req, kCodeNoSpace));
+  if (n > upload_.window || upload_.data.size() + n > kMaxImage) {
+    if (n > upload_.window) Log("chunk larger than the window granted");
+    burst.frames.push_back(Refuse(RequestOf(4, 0x10, upload_.reqSeq), n > upload_.window ? kCodeBadData : kCodeNoSpace));
     upload_ = Upload{};
     out.push_back(std::move(burst));
     return;
@@ -523,11 +484,7 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
 }
 
 void CBoardModel::FinishUpload(std::vector<Burst>& out) {
-  Frame req;
-  req.group = 4;
-  req.command = 1;
-  req.sub = 0;
-  req.seq = upload_.reqSeq;
+  Frame req = RequestOf(4, 0x10, upload_.reqSeq);
   Bytes data = std::move(upload_.data);
   upload_ = Upload{};
   Burst burst;

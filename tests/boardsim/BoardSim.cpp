@@ -201,12 +201,10 @@ void CBoardSim::Run() {
         }
         data.insert(data.end(), f.begin(), f.end());
       }
+      Clock::time_point due = now;
       if (!b.raw && opt_.merge) {
         Bytes fw = EncodeText(kKindFwLog, 0, "[fw] request served\r\n");
         data.insert(data.end(), fw.begin(), fw.end());
-      }
-      Clock::time_point due = now;
-      if (!b.raw && opt_.merge) {
         if (!outbound.empty() && outbound.back().mergeable && outbound.back().due > now) {
           outbound.back().data.insert(outbound.back().data.end(), data.begin(), data.end());
           log("merged into the previous write");

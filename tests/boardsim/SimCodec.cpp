@@ -37,18 +37,14 @@ static void PutBe16(Bytes& out, uint16_t v) {
 
 static uint16_t Be16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 
-int32_t Item::AsInt32() const {
-  if (value.size() < 4) return 0;
-  return static_cast<int32_t>(static_cast<uint32_t>(value[0]) << 24 | static_cast<uint32_t>(value[1]) << 16 |
-                              static_cast<uint32_t>(value[2]) << 8 | value[3]);
+static uint64_t Be(const Bytes& value, size_t n) {
+  uint64_t v = 0;
+  for (size_t i = 0; i < n && value.size() >= n; ++i) v = v << 8 | value[i];
+  return v;
 }
 
-int64_t Item::AsInt64() const {
-  if (value.size() < 8) return 0;
-  uint64_t v = 0;
-  for (int i = 0; i < 8; ++i) v = v << 8 | value[i];
-  return static_cast<int64_t>(v);
-}
+int32_t Item::AsInt32() const { return static_cast<int32_t>(static_cast<uint32_t>(Be(value, 4))); }
+int64_t Item::AsInt64() const { return static_cast<int64_t>(Be(value, 8)); }
 
 std::string Item::AsText() const {
   size_t n = 0;
@@ -63,17 +59,13 @@ uint16_t VarLengthField(size_t d, bool padOnly) {
 
 int VarDataLength(uint16_t field) { return (field & ~3) - (field & 3); }
 
-void PutInt32(Bytes& out, int32_t v) {
-  out.insert(out.end(), {0, kItemInt32, 0, 4});
-  uint32_t u = static_cast<uint32_t>(v);
-  for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(u >> s));
+static void PutFixed(Bytes& out, uint8_t type, uint64_t v, int n) {
+  out.insert(out.end(), {0, type, 0, static_cast<uint8_t>(n)});
+  for (int s = 8 * (n - 1); s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(v >> s));
 }
 
-void PutInt64(Bytes& out, int64_t v) {
-  out.insert(out.end(), {0, kItemInt64, 0, 8});
-  uint64_t u = static_cast<uint64_t>(v);
-  for (int s = 56; s >= 0; s -= 8) out.push_back(static_cast<uint8_t>(u >> s));
-}
+void PutInt32(Bytes& out, int32_t v) { PutFixed(out, kItemInt32, static_cast<uint32_t>(v), 4); }
+void PutInt64(Bytes& out, int64_t v) { PutFixed(out, kItemInt64, static_cast<uint64_t>(v), 8); }
 
 static void PutVar(Bytes& out, uint8_t type, const uint8_t* data, size_t d, bool padOnly) {
   out.push_back(0);
@@ -117,49 +109,44 @@ Bytes EncodeWindow(uint8_t seq, uint16_t window) {
   return f;
 }
 
-Bytes EncodeChunk(uint8_t seq, const uint8_t* data, size_t n) {
+// A frame whose payload is raw bytes: a data chunk, output or a firmware log.
+static Bytes EncodeRaw(uint8_t kind, uint8_t seq, const uint8_t* data, size_t n) {
   Bytes f;
   f.reserve(8 + n);
-  PutHeader(f, kKindData, seq, static_cast<uint16_t>(n + 4), 0, 0, static_cast<uint16_t>(n));
+  PutHeader(f, kind, seq, static_cast<uint16_t>(n + 4), 0, 0, static_cast<uint16_t>(n));
   if (n) f.insert(f.end(), data, data + n);
   return f;
 }
 
+Bytes EncodeChunk(uint8_t seq, const uint8_t* data, size_t n) { return EncodeRaw(kKindData, seq, data, n); }
+
 Bytes EncodeText(uint8_t kind, uint8_t seq, const std::string& text) {
-  Bytes f;
-  PutHeader(f, kind, seq, static_cast<uint16_t>(text.size() + 4), 0, 0, static_cast<uint16_t>(text.size()));
-  f.insert(f.end(), text.begin(), text.end());
-  return f;
+  return EncodeRaw(kind, seq, reinterpret_cast<const uint8_t*>(text.data()), text.size());
 }
 
 bool ParseItems(const Bytes& payload, std::vector<Item>& items, std::string* why) {
   items.clear();
   size_t off = 0;
+  auto fail = [&](const char* what) {
+    if (why) *why = what + std::to_string(off);
+    return false;
+  };
   while (off < payload.size()) {
-    if (payload.size() - off < 4) {
-      if (why) *why = "item head cut at " + std::to_string(off);
-      return false;
-    }
+    if (payload.size() - off < 4) return fail("item head cut at ");
     Item it;
     it.type = payload[off + 1];
     it.field = Be16(&payload[off + 2]);
     size_t dataLen, step;
     if (it.type == kItemText || it.type == kItemBytes) {
       int d = VarDataLength(it.field);
-      if (d < 0) {
-        if (why) *why = "negative item length at " + std::to_string(off);
-        return false;
-      }
+      if (d < 0) return fail("negative item length at ");
       dataLen = static_cast<size_t>(d);
       step = it.field & ~3u;
     } else {
       dataLen = it.field;
       step = (it.field + 3u) & ~3u;
     }
-    if (step > payload.size() - off - 4 || dataLen > step) {
-      if (why) *why = "item runs past the payload at " + std::to_string(off);
-      return false;
-    }
+    if (step > payload.size() - off - 4 || dataLen > step) return fail("item runs past the payload at ");
     it.value.assign(payload.begin() + off + 4, payload.begin() + off + 4 + dataLen);
     items.push_back(std::move(it));
     off += 4 + step;
@@ -180,8 +167,7 @@ void FrameDecoder::Feed(const uint8_t* data, size_t n, std::vector<Event>& out) 
         uint8_t s = static_cast<uint8_t>(pendingSync_);
         pendingSync_ = -1;
         if (b == kSyncCr) {
-          Event e{Event::kSync, {}, s, {}};
-          out.push_back(std::move(e));
+          out.push_back(Event{Event::kSync, {}, s, {}});
           continue;
         }
         ++dropped_;  // a sync-range byte without its CR was noise
@@ -226,20 +212,12 @@ void FrameDecoder::Feed(const uint8_t* data, size_t n, std::vector<Event>& out) 
     f.payload.assign(buf_.begin() + 8, buf_.end());
     buf_.clear();
     bool windowFrame = f.kind == kKindData && f.window;
-    if (!windowFrame && f.field67 != f.payload.size()) {
-      Event e{Event::kBadFrame, std::move(f), 0, {}};
-      e.why = "payload length " + std::to_string(e.frame.field67) + " but frame carries " +
-              std::to_string(e.frame.payload.size());
-      out.push_back(std::move(e));
-      continue;
-    }
-    if (windowFrame && !f.payload.empty()) {
-      Event e{Event::kBadFrame, std::move(f), 0, "window frame with a payload"};
-      out.push_back(std::move(e));
-      continue;
-    }
-    Event e{Event::kFrame, std::move(f), 0, {}};
-    out.push_back(std::move(e));
+    std::string why;
+    if (!windowFrame && f.field67 != f.payload.size())
+      why = "payload length " + std::to_string(f.field67) + " but frame carries " + std::to_string(f.payload.size());
+    else if (windowFrame && !f.payload.empty())
+      why = "window frame with a payload";
+    out.push_back(Event{why.empty() ? Event::kFrame : Event::kBadFrame, std::move(f), 0, std::move(why)});
   }
 }
 
@@ -276,11 +254,10 @@ bool ParseHex(const std::string& text, Bytes& out) {
 std::string Describe(const Frame& f) {
   char head[64];
   if (f.kind == kKindData) {
-    if (f.window) {
+    if (f.window)
       std::snprintf(head, sizeof head, "window %u (seq %u)", f.field67, f.seq);
-      return head;
-    }
-    std::snprintf(head, sizeof head, "chunk %zu bytes (seq %u)", f.payload.size(), f.seq);
+    else
+      std::snprintf(head, sizeof head, "chunk %zu bytes (seq %u)", f.payload.size(), f.seq);
     return head;
   }
   if (f.kind == kKindOutput || f.kind == kKindFwLog) {

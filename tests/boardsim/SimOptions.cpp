@@ -1,6 +1,8 @@
 #include "tests/boardsim/SimOptions.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 
 #include "tests/boardsim/BoardModel.h"
@@ -39,6 +41,29 @@ static bool ParseLong(const std::string& s, long& v) {
   return *end == 0;
 }
 
+// Options that only set a field, one row each.
+struct FlagOption { const char* name; bool SimOptions::*field; bool value; };
+static const FlagOption kFlags[] = {
+    {"--isp", &SimOptions::isp, true},           {"--no-wired", &SimOptions::wired, false},
+    {"--no-wireless", &SimOptions::wireless, false}, {"--net-int", &SimOptions::netAsInt, true},
+    {"--empty-fs", &SimOptions::emptyFs, true},  {"--refuse-upload", &SimOptions::refuseUpload, true},
+    {"--zero-chunk", &SimOptions::zeroChunkAtEnd, true}, {"--split", &SimOptions::split, true},
+    {"--merge", &SimOptions::merge, true},       {"--garbage", &SimOptions::garbage, true},
+};
+struct TextOption { const char* name; std::string SimOptions::*field; };
+static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
+                                    {"--image", &SimOptions::imagePath}, {"--state", &SimOptions::stateDir},
+                                    {"--log", &SimOptions::logPath}};
+struct HexOption { const char* name; Bytes SimOptions::*field; };
+static const HexOption kHexes[] = {{"--mcu-id", &SimOptions::mcuId}, {"--mac", &SimOptions::mac},
+                                   {"--fib", &SimOptions::firmwareHeader}};
+struct CountOption { const char* name; long SimOptions::*field; long min; };
+static const CountOption kCounts[] = {{"--silent-after", &SimOptions::silentAfter, 0},
+                                      {"--unplug-after", &SimOptions::unplugAfter, 0},
+                                      {"--silent-in-upload", &SimOptions::silentInUpload, 0},
+                                      {"--unplug-in-upload", &SimOptions::unplugInUpload, 0},
+                                      {"--pace-baud", &SimOptions::paceBaud, 1}};
+
 bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::string& error, bool& help) {
   help = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -60,65 +85,45 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
       }
       return true;
     };
-    auto hex = [&](Bytes& out) {
-      std::string s;
-      if (!value(s)) return false;
-      if (!ParseHex(s, out) || out.empty()) {
-        error = a + ": bad hex " + s;
-        return false;
-      }
-      return true;
+    auto fail = [&](const std::string& why) {
+      error = why;
+      return false;
     };
+    auto is = [&a](const auto& row) { return a == row.name; };
     long n = 0;
     std::string s;
-    if (a == "--help" || a == "-h") {
+    if (auto f = std::find_if(std::begin(kFlags), std::end(kFlags), is); f != std::end(kFlags)) {
+      opt.*(f->field) = f->value;
+    } else if (auto t = std::find_if(std::begin(kTexts), std::end(kTexts), is); t != std::end(kTexts)) {
+      if (!value(opt.*(t->field))) return false;
+    } else if (auto h = std::find_if(std::begin(kHexes), std::end(kHexes), is); h != std::end(kHexes)) {
+      if (!value(s)) return false;
+      if (!ParseHex(s, opt.*(h->field)) || (opt.*(h->field)).empty()) return fail(a + ": bad hex " + s);
+    } else if (auto c = std::find_if(std::begin(kCounts), std::end(kCounts), is); c != std::end(kCounts)) {
+      if (!number(opt.*(c->field), c->min)) return false;
+    } else if (a == "--help" || a == "-h") {
       help = true;
-    } else if (a == "--link") {
-      if (!value(opt.linkPath)) return false;
-    } else if (a == "--isp") {
-      opt.isp = true;
     } else if (a == "--password") {
       if (!value(opt.password)) return false;
-      if (opt.password.size() > 32) {
-        error = "--password: at most 32 characters (the program sends no more)";
-        return false;
-      }
-    } else if (a == "--mcu-id") {
-      if (!hex(opt.mcuId)) return false;
-    } else if (a == "--mac") {
-      if (!hex(opt.mac)) return false;
-    } else if (a == "--fib") {
-      if (!hex(opt.firmwareHeader)) return false;
+      if (opt.password.size() > 32) return fail("--password: at most 32 characters (the program sends no more)");
     } else if (a == "--envc") {
       if (!value(s)) return false;
-      if (s == "none") {
+      if (s == "none")
         opt.envcHash.clear();
-      } else if (!ParseHex(s, opt.envcHash) || opt.envcHash.empty()) {
-        error = "--envc: bad hex " + s;
-        return false;
-      }
-    } else if (a == "--fs-id") {
-      if (!value(opt.fsId)) return false;
+      else if (!ParseHex(s, opt.envcHash) || opt.envcHash.empty())
+        return fail("--envc: bad hex " + s);
     } else if (a == "--pdb") {
       if (!value(s)) return false;
       long h = 0, l = 0;
       size_t comma = s.find(',');
       if (comma == std::string::npos || !ParseLong(s.substr(0, comma), h) || !ParseLong(s.substr(comma + 1), l) ||
-          h < 0 || h > 255 || l < 0 || l > 255) {
-        error = "--pdb: want HIGH,LOW";
-        return false;
-      }
+          h < 0 || h > 255 || l < 0 || l > 255)
+        return fail("--pdb: want HIGH,LOW");
       opt.pdbHigh = static_cast<uint8_t>(h);
       opt.pdbLow = static_cast<uint8_t>(l);
     } else if (a == "--capacity") {
       if (!number(n, 0)) return false;
       opt.capacity = static_cast<int32_t>(n);
-    } else if (a == "--no-wired") {
-      opt.wired = false;
-    } else if (a == "--no-wireless") {
-      opt.wireless = false;
-    } else if (a == "--net-int") {
-      opt.netAsInt = true;
     } else if (a == "--refuse-id") {
       if (!number(n, 0)) return false;
       opt.refusals[RequestKey(1, 0x25)] = Refusal{static_cast<int>(n), true};
@@ -130,68 +135,29 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
       Refusal r;
       std::string codeText = eq == std::string::npos ? "" : s.substr(eq + 1);
       size_t comma = codeText.find(',');
-      if (comma != std::string::npos) {
-        if (codeText.substr(comma + 1) != "once") {
-          error = "--refuse: want GGCS=CODE or GGCS=CODE,once";
-          return false;
-        }
-        r.once = true;
-        codeText.resize(comma);
-      }
-      if (eq == std::string::npos || !ParseRequest(s.substr(0, eq), key) || !ParseLong(codeText, n)) {
-        error = "--refuse: want GGCS=CODE or GGCS=CODE,once";
-        return false;
-      }
+      r.once = comma != std::string::npos && codeText.substr(comma + 1) == "once";
+      if (comma != std::string::npos && !r.once) return fail("--refuse: want GGCS=CODE or GGCS=CODE,once");
+      if (r.once) codeText.resize(comma);
+      if (eq == std::string::npos || !ParseRequest(s.substr(0, eq), key) || !ParseLong(codeText, n))
+        return fail("--refuse: want GGCS=CODE or GGCS=CODE,once");
       r.code = static_cast<int>(n);
       opt.refusals[key] = r;
     } else if (a == "--wrong-type") {
       uint16_t key = 0;
       if (!value(s)) return false;
-      if (!ParseRequest(s, key)) {
-        error = "--wrong-type: want GGCS";
-        return false;
-      }
+      if (!ParseRequest(s, key)) return fail("--wrong-type: want GGCS");
       opt.wrongTypes.push_back(key);
-    } else if (a == "--image") {
-      if (!value(opt.imagePath)) return false;
-    } else if (a == "--state") {
-      if (!value(opt.stateDir)) return false;
-    } else if (a == "--empty-fs") {
-      opt.emptyFs = true;
-    } else if (a == "--refuse-upload") {
-      opt.refuseUpload = true;
     } else if (a == "--chunk-cap") {
       if (!number(n, 1)) return false;
       opt.chunkCap = static_cast<int>(std::min(n, 8192L));
-    } else if (a == "--zero-chunk") {
-      opt.zeroChunkAtEnd = true;
-    } else if (a == "--split") {
-      opt.split = true;
-    } else if (a == "--merge") {
-      opt.merge = true;
-    } else if (a == "--garbage") {
-      opt.garbage = true;
-    } else if (a == "--silent-after") {
-      if (!number(opt.silentAfter, 0)) return false;
-    } else if (a == "--unplug-after") {
-      if (!number(opt.unplugAfter, 0)) return false;
-    } else if (a == "--silent-in-upload") {
-      if (!number(opt.silentInUpload, 0)) return false;
-    } else if (a == "--unplug-in-upload") {
-      if (!number(opt.unplugInUpload, 0)) return false;
     } else if (a == "--replug-ms") {
       if (!number(n, -1)) return false;
       opt.replugMs = static_cast<int>(n);
-    } else if (a == "--pace-baud") {
-      if (!number(opt.paceBaud, 1)) return false;
     } else if (a == "--seed") {
       if (!number(n, 0)) return false;
       opt.seed = static_cast<unsigned>(n);
-    } else if (a == "--log") {
-      if (!value(opt.logPath)) return false;
     } else {
-      error = "unknown option " + a + " (see --help)";
-      return false;
+      return fail("unknown option " + a + " (see --help)");
     }
   }
   if (opt.fsId.size() > 200) {
