@@ -22,9 +22,7 @@ public:
     virtual CDeviceLink& Link() = 0;
     virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
     virtual bool PortGone() const = 0;
-    virtual bool WaitBoxOpen() const = 0;
     virtual int RestoreQuestions() const = 0;
-    virtual const std::vector<std::string>& Messages() const = 0;
 };
 
 // "" when the scenario passed, else the reason.

@@ -86,15 +86,8 @@ std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds
             return m_gone ? "unplugged" : "disconnected";
         if (Clock::now() > deadline)
             return "timeout";
-        if (m_host.pendingStart >= 0) {
-            int mode = m_host.pendingStart;
-            m_host.pendingStart = -1;
-            if (mode == CDeviceLink::kWaitUpload)
-                m_link.OnUploadStart();
-            else
-                m_link.OnIdentifyStart();
+        if (m_host.StartPendingJob(m_link))
             continue;
-        }
         auto next = deadline;
         unsigned dueId = 0;
         for (auto& t : m_host.timers)

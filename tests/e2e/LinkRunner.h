@@ -45,6 +45,17 @@ public:
     bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
     bool IsFirmwareLogMode() override { return false; }
     std::string GetBackupFolder() override { return m_options.backupFolder; }
+    // Runs the job the wait box announced, as its start notice does; false when none.
+    bool StartPendingJob(CDeviceLink& link)
+    {
+        const int mode = pendingStart;
+        pendingStart = -1;
+        if (mode == CDeviceLink::kWaitUpload)
+            link.OnUploadStart();
+        else if (mode >= 0)
+            link.OnIdentifyStart();
+        return mode >= 0;
+    }
 
     struct TimerState {
         unsigned period;
@@ -69,9 +80,7 @@ public:
     CDeviceLink& Link() override { return m_link; }
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return m_gone; }
-    bool WaitBoxOpen() const override { return m_host.waitBoxOpen; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
-    const std::vector<std::string>& Messages() const override { return m_host.messages; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
 
@@ -101,9 +110,7 @@ public:
     CDeviceLink& Link() override { return m_link; }
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return false; }
-    bool WaitBoxOpen() const override { return m_host.waitBoxOpen; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
-    const std::vector<std::string>& Messages() const override { return m_host.messages; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     void OnWindowMessage(unsigned message, uintptr_t wParam);
 

@@ -64,15 +64,8 @@ std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds
             return "disconnected";
         if (static_cast<int32_t>(GetTickCount() - deadline) > 0)
             return "timeout";
-        if (m_host.pendingStart >= 0) {
-            int mode = m_host.pendingStart;
-            m_host.pendingStart = -1;
-            if (mode == CDeviceLink::kWaitUpload)
-                m_link.OnUploadStart();
-            else
-                m_link.OnIdentifyStart();
+        if (m_host.StartPendingJob(m_link))
             continue;
-        }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -417,10 +417,7 @@ TEST_F(DeviceLinkTest, RefusedQueriesAndDisconnectQuestions)
     Feed(Reply(5, 0x30, ItemInt(38), true));
     EXPECT_EQ(host.messages.back(), LinkStrings::kConfigReadFailed.english);
     // Unsaved files: No keeps the port open, Yes closes it.
-    auto e = std::make_unique<FileEntry>();
-    e->name = "x.php";
-    e->state = FileEntry::kChanged;
-    link.Entries().Insert(std::move(e));
+    Add("x.php", "", FileEntry::kChanged);
     host.answers = {CLinkDialogs::kIdNo};
     EXPECT_FALSE(link.Disconnect());
     EXPECT_TRUE(port.IsOpen());
