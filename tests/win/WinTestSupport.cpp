@@ -63,7 +63,13 @@ DWORD WINAPI Watchdog(void*) {
 
 class WatchdogListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override { ::InterlockedIncrement(&g_testSerial); }
-    void OnTestEnd(const ::testing::TestInfo&) override { ::InterlockedIncrement(&g_testSerial); }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        ::InterlockedIncrement(&g_testSerial);
+        // A safety-net action of a finished test refers to its dead locals: it must
+        // not run inside the next test's loop.
+        for (auto& p : Pending()) ::KillTimer(nullptr, p.first);
+        Pending().clear();
+    }
 };
 
 bool StartWatchdog() {
