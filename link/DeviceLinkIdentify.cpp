@@ -15,6 +15,16 @@ std::string Format(const char* format, const std::string& value)
     return std::string(format) + value;
 }
 
+// An identity reply: its first item as lower-case hex, when it is a byte string.
+bool FirstBytesAsHex(const uint8_t* p, size_t n, std::string& hex)
+{
+    FrameItem item;
+    if (!FrameItemReader::First(p, n, item) || item.type != LinkFrame::kItemBytes)
+        return false;
+    hex = item.Hex();
+    return true;
+}
+
 int HexDigit(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -93,21 +103,15 @@ void CDeviceLink::OnReplyIdEzfs(const uint8_t* p, size_t n, bool refused)
 
 void CDeviceLink::OnReplyIdFib(const uint8_t* p, size_t n)
 {
-    FrameItem item;
-    if (FrameItemReader::First(p, n, item) && item.type == LinkFrame::kItemBytes) {
-        m_info.firmwareHeader = item.Hex();
+    if (FirstBytesAsHex(p, n, m_info.firmwareHeader))
         m_host.LogDebugger(Format("get id fib : ", m_info.firmwareHeader));
-    }
     RequestIdMcu();
 }
 
 void CDeviceLink::OnReplyIdMcu(const uint8_t* p, size_t n)
 {
-    FrameItem item;
-    if (FrameItemReader::First(p, n, item) && item.type == LinkFrame::kItemBytes) {
-        m_info.mcuId = item.Hex();
+    if (FirstBytesAsHex(p, n, m_info.mcuId))
         m_host.LogDebugger(Format("get id mcu : ", m_info.mcuId));
-    }
     if (m_loginPending) {
         AskPasswordAndRespond();
         return;
@@ -117,11 +121,8 @@ void CDeviceLink::OnReplyIdMcu(const uint8_t* p, size_t n)
 
 void CDeviceLink::OnReplyIdMac(const uint8_t* p, size_t n)
 {
-    FrameItem item;
-    if (FrameItemReader::First(p, n, item) && item.type == LinkFrame::kItemBytes) {
-        m_info.macAddress = item.Hex();
+    if (FirstBytesAsHex(p, n, m_info.macAddress))
         m_host.LogDebugger(Format("get id mac : ", m_info.macAddress));
-    }
     RequestInitNet0();
 }
 
