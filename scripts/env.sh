@@ -5,7 +5,7 @@ BUILD_ROOT=${ZARVOD_BUILD:-$ROOT/build}
 NATIVE_DIR="$BUILD_ROOT/native"
 WINDOWS_DIR="$BUILD_ROOT/windows"
 OPENSSL_MINGW=$(ls -d "${ZARVOD_CACHE:-/var/cache/zarvod}"/openssl-mingw-*/lib/libcrypto.a 2>/dev/null | head -n1 | xargs -r dirname | xargs -r dirname)
-JOBS=$(nproc)
+JOBS=${JOBS:-$(nproc)}
 
 # Wine: a 32-bit prefix of the build tree's own; no Mono or Gecko prompts.
 export WINEARCH=win32
