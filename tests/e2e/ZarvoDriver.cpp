@@ -1,0 +1,341 @@
+// zarvodriver: drives ZarvoD.exe from another process in the same Wine
+// prefix and display, the way a user would, and checks what shows.
+//   zarvodriver register-port COMn      a PORTS device the port list finds
+//   zarvodriver walk EXE PORT [--shots] the main road with its checks
+// With --shots it prints "SHOT name" at each step and waits for a line on
+// its input (the caller takes the screenshot meanwhile).
+// Wine facts this relies on: BM_CLICK respects a disabled button; WM_GETTEXT
+// and the list and combo box string messages are marshalled between
+// processes; posted key messages carry no Ctrl state (SendInput after
+// SetForegroundWindow does); menus cannot be read from another process.
+#include <windows.h>
+#include <setupapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kFriendlyPrefix[] = "STMicroelectronics Virtual COM Port";
+enum : int {
+    kCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004, kEditorPane = 1006,
+    kFileListPane = 1007, kBottom = 1008, kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088,
+    kStepOver = 1089, kLeftTab = 1014, kEdit = 1020, kList = 1030, kPhpDebugMode = 32866,
+};
+
+int g_failures = 0;
+bool g_shots = false;
+
+void Check(bool ok, const char* what, const std::string& detail = std::string()) {
+    printf("CHECK %s %s%s%s\n", ok ? "ok  " : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
+    fflush(stdout);
+    if (!ok) ++g_failures;
+}
+
+void Shot(const char* name) {
+    if (!g_shots) return;
+    ::Sleep(400);  // let the windows paint
+    printf("SHOT %s\n", name);
+    fflush(stdout);
+    char line[64];
+    if (!fgets(line, sizeof line, stdin)) g_shots = false;
+}
+
+template <class F>
+bool WaitFor(F done, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > ms) return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+std::string Text(HWND wnd) {
+    DWORD_PTR n = 0;
+    if (!wnd || !::SendMessageTimeoutA(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) return std::string();
+    std::string s(n + 1, '\0');
+    DWORD_PTR got = 0;
+    ::SendMessageTimeoutA(wnd, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(&s[0]), SMTO_ABORTIFHUNG, 5000, &got);
+    s.resize(got);
+    return s;
+}
+
+bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+// ---- the port
+
+int RegisterPort(const char* port) {
+    GUID guid;
+    DWORD n = 0;
+    if (!SetupDiClassGuidsFromNameA("PORTS", &guid, 1, &n) || n < 1) return 1;
+    HDEVINFO set = SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT);
+    SP_DEVINFO_DATA dev{};
+    dev.cbSize = sizeof dev;
+    // One device per port name: a second run leaves the first in place.
+    for (DWORD i = 0; set != INVALID_HANDLE_VALUE && SetupDiEnumDeviceInfo(set, i, &dev); ++i) {
+        HKEY key = SetupDiOpenDevRegKey(set, &dev, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key == INVALID_HANDLE_VALUE) continue;
+        char name[32] = {};
+        DWORD size = sizeof name - 1;
+        const bool same = RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size) ==
+                              ERROR_SUCCESS && _stricmp(name, port) == 0;
+        RegCloseKey(key);
+        if (same) {
+            printf("port %s is registered\n", port);
+            return 0;
+        }
+    }
+    if (set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set);
+    set = SetupDiCreateDeviceInfoList(&guid, nullptr);
+    if (set == INVALID_HANDLE_VALUE) return 1;
+    if (!SetupDiCreateDeviceInfoA(set, "PORTS", &guid, nullptr, nullptr, DICD_GENERATE_ID, &dev) ||
+        !SetupDiRegisterDeviceInfo(set, &dev, 0, nullptr, nullptr, nullptr))
+        return 1;
+    const std::string friendly = std::string(kFriendlyPrefix) + " (" + port + ")";
+    SetupDiSetDeviceRegistryPropertyA(set, &dev, SPDRP_FRIENDLYNAME, reinterpret_cast<const BYTE*>(friendly.c_str()),
+                                      static_cast<DWORD>(friendly.size() + 1));
+    HKEY key = SetupDiCreateDevRegKeyA(set, &dev, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr, nullptr);
+    if (key == INVALID_HANDLE_VALUE) return 1;
+    RegSetValueExA(key, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(port), static_cast<DWORD>(strlen(port) + 1));
+    RegCloseKey(key);
+    printf("registered %s\n", friendly.c_str());
+    return 0;
+}
+
+// ---- the program's windows
+
+struct Found {
+    DWORD pid;
+    HWND main;
+};
+
+BOOL CALLBACK FindMain(HWND wnd, LPARAM lp) {
+    Found* f = reinterpret_cast<Found*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == f->pid && ::IsWindowVisible(wnd) && ::GetDlgItem(wnd, kConnect)) {
+        f->main = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct Edits {
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectEdits(HWND wnd, LPARAM lp) {
+    char cls[16] = {};
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    if (_stricmp(cls, "Edit") == 0) reinterpret_cast<Edits*>(lp)->found.push_back(wnd);
+    return TRUE;
+}
+
+class Program {
+public:
+    HWND main = nullptr;
+
+    HWND Item(int id) const { return ::GetDlgItem(main, id); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != 0; }
+    bool Visible(int id) const { return ::IsWindowVisible(Item(id)) != 0; }
+    void Click(int id) const { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
+    HWND List() const { return ::GetDlgItem(Item(kFileListPane), kList); }
+    HWND Editor() const { return ::GetDlgItem(Item(kEditorPane), kEdit); }
+    int Rows() const { return static_cast<int>(::SendMessageA(List(), LB_GETCOUNT, 0, 0)); }
+    // The logs in the order the bottom pane creates them: output, debugger log, firmware log.
+    std::string Log(int which) const {
+        Edits e;
+        ::EnumChildWindows(::GetDlgItem(Item(kBottom), kLeftTab), CollectEdits, reinterpret_cast<LPARAM>(&e));
+        return which < static_cast<int>(e.found.size()) ? Text(e.found[which]) : std::string();
+    }
+    bool Idle() const { return ::IsWindowEnabled(main) != 0; }
+};
+
+void Key(WORD vk, bool ctrl) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD k, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    if (ctrl) add(VK_CONTROL, false);
+    add(vk, false);
+    add(vk, true);
+    if (ctrl) add(VK_CONTROL, true);
+    ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void TypeInto(HWND edit, const char* text) {
+    for (const char* p = text; *p; ++p) ::PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
+}
+
+std::string IniPath() {
+    char base[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathA(nullptr, base, CSIDL_APPDATA, TRUE);
+    return std::string(base) + "\\ZarvoD\\Init.ini";
+}
+
+DWORD ReadDword(const char* name) {
+    HKEY key;
+    DWORD v = 0, size = sizeof v, type = 0;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TavrelSystems\\zarvod", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size);
+    ::RegCloseKey(key);
+    return v;
+}
+
+void CheckStartState(const Program& p) {
+    Check(p.Enabled(kConnect) && !p.Enabled(kDisconnect) && !p.Enabled(kSettings) && !p.Enabled(kUpload),
+          "starts disconnected: only Connect enabled");
+    bool debugOff = true;
+    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
+    Check(debugOff && p.Visible(kRun) && !p.Visible(kPause), "debugger buttons disabled, Run shown, Pause hidden");
+    Check((::GetWindowLongA(p.Editor(), GWL_STYLE) & ES_READONLY) != 0 && Contains(Text(p.Editor()), "Zarvo Debugger"),
+          "help text shown read-only");
+}
+
+void ChoosePort(const Program& p, const char* port) {
+    HWND combo = p.Item(kCombo);
+    // Dropping the list down fills it from the device list.
+    ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(port));
+    Check(at != CB_ERR, "port list finds the board's port", port);
+    ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+}
+
+void Connect(const Program& p) {
+    p.Click(kConnect);
+    const bool filled = WaitFor([&] { return p.Rows() > 0 && p.Idle(); }, 30000);
+    Check(filled, "connect fills the file list", std::to_string(p.Rows()) + " rows");
+    Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect) && p.Enabled(kSettings) && p.Enabled(kUpload),
+          "connected: Disconnect, Settings, Upload enabled; Connect disabled");
+    const std::string log = p.Log(1);
+    Check(Contains(log, "get id pdb (High : ") && Contains(log, "get id mcu : ") && Contains(log, "get id mac : "),
+          "Debugger Log shows the identification");
+}
+
+void OpenAndEdit(const Program& p) {
+    const LRESULT row = ::SendMessageA(p.List(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>("index.php"));
+    Check(row != LB_ERR, "file list shows index.php");
+    ::SendMessageA(p.List(), LB_SETCARETINDEX, static_cast<WPARAM>(row), 0);
+    ::SendMessageA(p.Item(kFileListPane), WM_COMMAND, MAKEWPARAM(kList, LBN_DBLCLK), reinterpret_cast<LPARAM>(p.List()));
+    const bool shown = WaitFor([&] { return Contains(Text(p.Editor()), "Hello from the Zarvo board"); }, 5000);
+    Check(shown && (::GetWindowLongA(p.Editor(), GWL_STYLE) & ES_READONLY) == 0, "index.php opens editable");
+    Shot("opened");
+    const std::string text = Text(p.Editor());
+    const size_t at = text.find("echo");
+    ::SendMessageA(p.Editor(), EM_SETSEL, at, at);
+    TypeInto(p.Editor(), "echo \"Edited in the demo\\r\\n\";\r");
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), "Edited in the demo"); }, 5000), "typing edits the file");
+}
+
+void UploadAndRun(const Program& p) {
+    // PHP debug mode off (a posted menu command): a confirmed upload then starts the script.
+    ::PostMessageA(p.main, WM_COMMAND, kPhpDebugMode, 0);
+    ::Sleep(200);
+    p.Click(kUpload);
+    const bool ran = WaitFor([&] { return Contains(p.Log(0), "Edited in the demo") && p.Idle(); }, 60000);
+    Check(ran, "upload, then the script's output in the Output tab", p.Log(0).substr(0, 120));
+    Check(Contains(p.Log(0), "Hello from the Zarvo board"), "Output keeps the rest of the script's output");
+    Check(p.Enabled(kUpload) && p.Enabled(kDisconnect), "connected after the upload");
+}
+
+void ShowDebuggerLog(const Program& p) {
+    // The third tab, by a click where it sits (tab rectangles cannot be read across processes).
+    HWND tab = ::GetDlgItem(p.Item(kBottom), kLeftTab);
+    if (::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0) < 3) return;
+    ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+    ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+}
+
+void DisconnectByKey(const Program& p) {
+    ::SetForegroundWindow(p.main);
+    ::Sleep(200);
+    Key('I', true);
+    if (!WaitFor([&] { return p.Enabled(kConnect); }, 3000)) {
+        Check(false, "Ctrl+I disconnects (SendInput)");
+        p.Click(kDisconnect);
+    } else {
+        Check(true, "Ctrl+I disconnects (SendInput)");
+    }
+    bool debugOff = true;
+    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
+    Check(p.Enabled(kConnect) && !p.Enabled(kUpload) && debugOff, "disconnected: Connect back, the rest disabled");
+}
+
+void CheckExitState(DWORD expectLang) {
+    Check(ReadDword("Width") >= 640 && ReadDword("Height") >= 480, "layout saved in the registry",
+          std::to_string(ReadDword("Width")) + "x" + std::to_string(ReadDword("Height")));
+    Check(ReadDword("Lang") == expectLang, "language saved", std::to_string(ReadDword("Lang")));
+    const std::string ini = IniPath();
+    char value[64] = {};
+    ::GetPrivateProfileStringA("Mode", "Debug", "?", value, sizeof value, ini.c_str());
+    const bool debug = strcmp(value, "0") == 0;
+    ::GetPrivateProfileStringA("Font", "lfFaceName", "?", value, sizeof value, ini.c_str());
+    Check(debug && strcmp(value, "?") != 0, "Init.ini holds the modes and the editor's font");
+    Check(::GetFileAttributesA((ini + ".new").c_str()) == INVALID_FILE_ATTRIBUTES, "no temporary Init.ini left");
+}
+
+int Walk(const char* exe, const char* port, DWORD expectLang) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = std::string("\"") + exe + "\"";
+    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        Check(false, "ZarvoD.exe starts", std::to_string(::GetLastError()));
+        return 1;
+    }
+    Found f{pi.dwProcessId, nullptr};
+    WaitFor([&] { ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&f)); return f.main != nullptr; }, 60000);
+    Check(f.main != nullptr, "main window shows");
+    if (!f.main) return 1;
+    Program p;
+    p.main = f.main;
+    CheckStartState(p);
+    Shot("start");
+    ChoosePort(p, port);
+    Connect(p);
+    Shot("connected");
+    OpenAndEdit(p);
+    Shot("edited");
+    UploadAndRun(p);
+    Shot("output");
+    ShowDebuggerLog(p);
+    Shot("debugger-log");
+    DisconnectByKey(p);
+    Shot("disconnected");
+    ::PostMessageA(p.main, WM_CLOSE, 0, 0);
+    const bool ended = ::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
+    Check(ended, "the program ends when its window closes");
+    if (!ended) ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    CheckExitState(expectLang);
+    printf("RESULT: %s (%d failed)\n", g_failures ? "fail" : "ok", g_failures);
+    return g_failures ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && strcmp(argv[1], "register-port") == 0) return RegisterPort(argv[2]);
+    if (argc >= 4 && strcmp(argv[1], "walk") == 0) {
+        DWORD lang = 1033;
+        for (int i = 4; i < argc; ++i) {
+            if (strcmp(argv[i], "--shots") == 0) g_shots = true;
+            if (strcmp(argv[i], "--lang") == 0 && i + 1 < argc) lang = strtoul(argv[++i], nullptr, 10);
+        }
+        return Walk(argv[2], argv[3], lang);
+    }
+    fprintf(stderr, "usage: zarvodriver register-port COMn | walk EXE PORT [--shots] [--lang ID]\n");
+    return 2;
+}

@@ -1,0 +1,207 @@
+// Relays between the panes and the link: showing entries, document changes,
+// deleting entries, flash usage, labels, breakpoints and steps.
+#include "workbench/main/ZarvoDDlg.h"
+
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/files/WndFileList.h"
+#include "workbench/kit/PngButton.h"
+#include "workbench/main/FlashUsage.h"
+
+using cmdrules::Command;
+
+bool CZarvoDDlg::EditorReadOnlyFor(const FileEntry& entry) const {
+    return !m_link.IsConnected() || entry.state == FileEntry::kExternalInStep || m_link.DeviceInfo().uploadsRefused;
+}
+
+LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
+    FileEntry* entry = reinterpret_cast<FileEntry*>(wParam);
+    // Only an entry of the list: a stale pointer is never followed.
+    bool listed = false;
+    for (size_t i = 0; entry && i < m_link.Entries().Count() && !listed; ++i) listed = &m_link.Entries().At(i) == entry;
+    if (!listed) return 0;
+    // The entry open now takes the editor's text, caret and first line first.
+    m_link.TakeEditorText();
+    if (lParam == 1) {
+        // Hook: the image viewer shows image entries; until it exists the
+        // editor stays as it is.
+        return 1;
+    }
+    m_helpShown = false;
+    m_editor.SetText(entry->data.data(), entry->data.size());
+    m_editor.SetCaret(entry->caret, entry->scrollLine);
+    m_editor.SetReadOnly(EditorReadOnlyFor(*entry));
+    m_editor.ShowWindow(SW_SHOW);
+    if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
+    OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
+    // Hook: the debugger service asks the board for this file's breakpoints.
+    UpdateCommandStates();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnDocumentModified(WPARAM, LPARAM) {
+    if (m_fileList) {
+        if (FileEntry* e = m_link.Entries().Find(m_fileList->GetCurrentFileName().str())) {
+            e->linked = false;
+            e->state = FileEntry::kChanged;
+            UpdateButtonStates(0);
+        }
+        m_fileList->RebuildView();
+    }
+    m_editor.ClearBreakpointMarks();
+    m_editor.Invalidate();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnGetButtonBackground(WPARAM wParam, LPARAM) {
+    CPngButton* button = reinterpret_cast<CPngButton*>(wParam);
+    bool ours = false;
+    for (CPngButton* b : m_buttons) ours = ours || (b && b == button);
+    if (!ours || !button->m_hWnd) return 0;
+    const CRect rc = button->GetRectInParent();
+    CClientDC screen(m_hWnd);
+    CDC memory;
+    memory.CreateCompatibleDC(screen);
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(screen, rc.Width(), rc.Height());
+    HGDIOBJ old = memory.SelectObject(bitmap);
+    memory.FillSolidRect(CRect(0, 0, rc.Width(), rc.Height()), RGB(240, 240, 240));
+    memory.SelectObject(old);
+    return reinterpret_cast<LRESULT>(bitmap.Detach());
+}
+
+LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
+    if (!IsCommandEnabled(Command::DeleteFiles) || !m_fileList) return 0;
+    const std::string current = m_fileList->GetCurrentFileName().str();
+    CFileEntryList& list = m_link.Entries();
+    // Only rows the user sees selected: the stand-in list shows every entry;
+    // the folder pane limits this to the folder on screen.
+    for (size_t i = list.Count(); i-- > 0;) {
+        FileEntry& e = list.At(i);
+        if (e.kind == FileEntry::kFolder || !e.selected) continue;
+        if (e.name == current) {
+            m_fileList->SetCurrentFileName("");
+            m_editor.ResetText();
+        }
+        list.Remove(&e);
+    }
+    m_fileList->RebuildView();
+    UpdateButtonStates(0);
+    m_link.DeviceInfo().fsId.clear();
+    ComputeFlashUsage();
+    UpdateCommandStates();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnCurrentFileRemoved(WPARAM, LPARAM) {
+    m_editor.ResetText();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnShowFileInfo(WPARAM wParam, LPARAM lParam) {
+    const char* name = reinterpret_cast<const char*>(wParam);
+    m_nameLabel.SetWindowText(name ? name : "");
+    CString size;
+    size.Format("%ubyte", static_cast<unsigned>(lParam));
+    m_sizeLabel.SetWindowText(size);
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnFilesChanged(WPARAM, LPARAM) {
+    ComputeFlashUsage();
+    RefreshFileList();
+    return 1;
+}
+
+int CZarvoDDlg::ComputeFlashUsage() {
+    CFileEntryList& list = m_link.Entries();
+    std::vector<flashusage::Item> items;
+    items.reserve(list.Count());
+    const std::string current = m_fileList ? m_fileList->GetCurrentFileName().str() : std::string();
+    const bool editorChanged = !current.empty() && !m_helpShown && m_editor.IsModified();
+    for (size_t i = 0; i < list.Count(); ++i) {
+        const FileEntry& e = list.At(i);
+        flashusage::Item item{e.nameLength, e.DataLength()};
+        if (editorChanged && e.name == current) item.dataLength = m_editor.GetText().size();
+        if (e.linked && e.state != FileEntry::kChanged) {
+            // The PC file's length counts; the entry itself is left alone.
+            WIN32_FILE_ATTRIBUTE_DATA fa;
+            if (!::GetFileAttributesExA(e.pcPath.c_str(), GetFileExInfoStandard, &fa)) return -1;
+            item.dataLength = (static_cast<uint64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
+        }
+        items.push_back(item);
+    }
+    const uint64_t size = flashusage::PackedSize(items);
+    m_flashBar.m_used = size > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
+    m_flashBar.Invalidate();
+    return size > 0x7FFFFFFFull ? 0x7FFFFFFF : static_cast<int>(size);
+}
+
+void CZarvoDDlg::ShowBreakFile(const std::string& fileName, int line) {
+    // The board names the file and line: only a text entry of exactly that
+    // name with the line inside it is shown; anything else is only logged.
+    FileEntry* e = m_link.Entries().Find(fileName);
+    const int lines = e ? flashusage::LineCount(e->data) : 0;
+    if (!e || e->kind != FileEntry::kText || line < 1 || line > lines) {
+        LogDebugger("break at " + fileName + ":" + std::to_string(line) + " (not in the file list)");
+        return;
+    }
+    const bool shown = m_fileList && m_fileList->GetCurrentFileName().str() == fileName && m_editor.IsWindowVisible();
+    if (!shown) {
+        SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(e), 0);
+        if (m_fileList) m_fileList->SelectFile(fileName.c_str());
+    }
+    m_editor.GoToLine(line - 1);
+    m_editor.SetExecutionLine(line - 1);
+    m_editor.Invalidate();
+}
+
+void CZarvoDDlg::SyncBreakpoints(bool removeAll) {
+    if (!m_link.IsConnected()) {
+        ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
+        return;
+    }
+    if (!IsCommandEnabled(Command::ToggleBreakpoint)) return;
+    if (removeAll) {
+        m_link.RequestClearBreakpoints();
+        m_editor.RemoveAllBreakpoints();
+        return;
+    }
+    int line = 0;
+    bool set = false;
+    if (!m_editor.ToggleBreakpoint(line, set) || !m_fileList) return;
+    m_link.RequestBreakpoint(set ? 0x12 : 0x22, m_fileList->GetCurrentFileName().str(), line + 1);
+}
+
+LRESULT CZarvoDDlg::OnBreakpointCommand(WPARAM wParam, LPARAM) {
+    if (!m_phpDebug) return 1;
+    if (wParam == 1) {
+        if (IsCommandEnabled(Command::RunToLine) && m_fileList)
+            m_link.RequestBreakpoint(0x13, m_fileList->GetCurrentFileName().str(), m_editor.GetCaretLine() + 1);
+    } else if (m_editor.IsWindowVisible()) {
+        SyncBreakpoints(false);
+    }
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnRemoveAllBreakpoints(WPARAM, LPARAM) {
+    if (m_phpDebug && m_editor.IsWindowVisible()) SyncBreakpoints(true);
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnStepIntoMessage(WPARAM, LPARAM) {
+    OnStepIn();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnStepOverMessage(WPARAM, LPARAM) {
+    OnStepOver();
+    return 1;
+}
+
+void CZarvoDDlg::ResizeImageEntry(FileEntry& entry) {
+    // Hook: re-encoding a resized image needs the image viewer's encoders.
+    // Whatever does it must write a uniquely named temporary file and replace
+    // the entry's data only after a complete read-back.
+}
