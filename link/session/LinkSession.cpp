@@ -110,8 +110,11 @@ bool CLinkSession::OpenComPort(const std::string& portName)
 
 bool CLinkSession::Connect(const std::string& portName)
 {
-    if (!OpenComPort(portName))
+    if (!OpenComPort(portName)) {
+        // A reset asked for this board must not reach the next one connected.
+        m_resetMode = false;
         return false;
+    }
     for (CLinkService* s : m_services)
         s->OnConnecting();
     m_host.EnableConnectButtons(true);
