@@ -13,7 +13,7 @@
 #include "framework/Dialog.h"
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
-#include "link/SerialPort.h"
+#include "link/port/SerialPort.h"
 #include "workbench/bottom/WndProgress.h"
 #include "workbench/main/CommandRules.h"
 #include "workbench/main/Preferences.h"
