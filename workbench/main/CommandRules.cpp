@@ -90,7 +90,7 @@ Decision Decide(Command c, const State& s) {
     case Command::FindNext:
     case Command::FindPrevious: return Is(s.findReady);
     case Command::Change: return Is(s.editorHasText && !s.editorReadOnly);
-    case Command::DeleteFiles: return Is(s.connected && !s.isp && !s.jobRunning && !s.uploadsRefused);
+    case Command::DeleteFiles: return Is(DeviceReady(s) && !s.uploadsRefused);
     case Command::FirmwareDebugMode: return Mark(s.firmwareLog);
     case Command::PhpDebugMode: return Mark(s.phpDebug);
     case Command::LanguageKorean: return Mark(s.language == 1042);

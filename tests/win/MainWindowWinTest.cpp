@@ -1,0 +1,230 @@
+// The main window in-process: its registry and Init.ini, the menus' grey and
+// check marks (menus cannot be read from another process under Wine), keys,
+// and the relays that must refuse what the board or a stale caller sends.
+#include "WinTestSupport.h"
+
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/app/Registry.h"
+#include "workbench/main/IniFile.h"
+#include "workbench/main/ZarvoDDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string TempFolder() {
+    char base[MAX_PATH] = {};
+    ::GetTempPathA(sizeof base, base);
+    std::string folder = std::string(base) + "zarvod_main_test";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The visible message box of this thread, if one is up.
+CDlgMessage* OpenBox() {
+    struct Find {
+        static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
+            if (auto* box = dynamic_cast<CDlgMessage*>(CWnd::FromHandlePermanent(wnd))) {
+                if (::IsWindowVisible(wnd)) *reinterpret_cast<CDlgMessage**>(lp) = box;
+            }
+            return TRUE;
+        }
+    };
+    CDlgMessage* box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), Find::Each, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+void Answer(int result) {
+    When([] { return OpenBox() != nullptr; }, [result] { OpenBox()->EndDialog(result); });
+}
+
+FileEntry& AddEntry(CZarvoDDlg& dlg, const char* name, const char* data, uint32_t state) {
+    auto e = std::make_unique<FileEntry>();
+    e->name = name;
+    e->nameLength = static_cast<uint8_t>(e->name.size() + 1);
+    e->data = data;
+    e->state = state;
+    e->kind = FileEntry::KindFor(e->name, e->data.size());
+    return dlg.Link().Entries().Insert(std::move(e));
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CIniFile::SetFolderForTests(TempFolder().c_str());
+        ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
+        dlg.ShowWindow(SW_SHOW);
+        Pump(50);
+    }
+    void TearDown() override {
+        if (dlg.m_hWnd) dlg.DestroyWindow();
+        CIniFile::CommitWrite();
+        CIniFile::SetFolderForTests("");
+    }
+    UINT MenuState(int popup, UINT id) {
+        HMENU sub = ::GetSubMenu(::GetMenu(dlg.m_hWnd), popup);
+        dlg.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), popup);
+        return ::GetMenuState(sub, id, MF_BYCOMMAND);
+    }
+    CZarvoDDlg dlg;
+};
+
+}  // namespace
+
+TEST(Registry, ReadsOnlyFourByteDwords) {
+    CRegistry key;
+    ASSERT_TRUE(key.CreateKey());
+    HKEY raw;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, CRegistry::kKeyPath, 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+    const DWORD seven = 7;
+    const unsigned long long wide = 9;
+    ::RegSetValueExA(raw, "TestDword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
+    ::RegSetValueExA(raw, "TestText", 0, REG_SZ, reinterpret_cast<const BYTE*>("123"), 4);
+    ::RegSetValueExA(raw, "TestBinary", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&seven), 4);
+    ::RegSetValueExA(raw, "TestQword", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&wide), 8);
+    DWORD v = 1;
+    EXPECT_TRUE(key.ReadDword("TestDword", v));
+    EXPECT_EQ(v, 7u);
+    for (const char* name : {"TestText", "TestBinary", "TestQword", "TestMissing"}) {
+        v = 1;
+        EXPECT_FALSE(key.ReadDword(name, v)) << name;
+        EXPECT_EQ(v, 0u) << name;
+    }
+    for (const char* name : {"TestDword", "TestText", "TestBinary", "TestQword"}) ::RegDeleteValueA(raw, name);
+    ::RegCloseKey(raw);
+}
+
+TEST(IniFile, WritersReplaceTheFileOnceAtTheEnd) {
+    CIniFile::SetFolderForTests(TempFolder().c_str());
+    const std::string path = CIniFile::Path().str();
+    ::WritePrivateProfileStringA("Old", "Key", "1", path.c_str());
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    // A file left by a crash lends nothing to the next session.
+    ::WritePrivateProfileStringA("Stale", "Key", "1", (path + ".new").c_str());
+    CIniFile::BeginWrite();
+    CIniFile::WriteInt("New", "Key", 2);
+    // Until the last writer is done the old file stands whole.
+    EXPECT_NE(ReadAll(path).find("[Old]"), std::string::npos);
+    EXPECT_TRUE(CIniFile::CommitWrite());
+    const std::string now = ReadAll(path);
+    EXPECT_EQ(now.find("[Old]"), std::string::npos);
+    EXPECT_EQ(now.find("[Stale]"), std::string::npos);
+    EXPECT_NE(now.find("[New]"), std::string::npos);
+    EXPECT_EQ(::GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(CIniFile::CommitWrite());  // no session open
+    CIniFile::SetFolderForTests("");
+}
+
+TEST_F(MainWindow, StartsDisconnectedWithMenusGreyedByTheRules) {
+    EXPECT_TRUE(::IsWindowEnabled(dlg.GetDlgItem(CZarvoDDlg::kConnect)));
+    for (int id : {CZarvoDDlg::kDisconnect, CZarvoDDlg::kSettings, CZarvoDDlg::kUpload, CZarvoDDlg::kRun,
+                   CZarvoDDlg::kStop, CZarvoDDlg::kStepIn, CZarvoDDlg::kStepOver})
+        EXPECT_FALSE(::IsWindowEnabled(dlg.GetDlgItem(id))) << id;
+    EXPECT_FALSE(::IsWindowVisible(dlg.GetDlgItem(CZarvoDDlg::kPause)));
+    EXPECT_TRUE(MenuState(0, ID_FILE_SAVE_KBX) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(1, ID_EDIT_UNDO) & MF_GRAYED);  // the help text is read-only
+    EXPECT_FALSE(MenuState(1, ID_EDIT_PREFERENCES) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_REBOOT) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_PRODUCT_INFO) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
+    AddEntry(dlg, "a.php", "x", FileEntry::kInStep);
+    AddEntry(dlg, "b.php", "y", FileEntry::kInStep);
+    EXPECT_FALSE(MenuState(0, ID_FILE_SAVE_KBX) & MF_GRAYED);
+    // A menu command that comes without its popup is refused just the same.
+    dlg.PostMessage(WM_COMMAND, ID_FUNC_REBOOT, 0);
+    Pump(200);
+    EXPECT_EQ(OpenBox(), nullptr);
+    dlg.SendMessage(WM_COMMAND, ID_FUNC_PHP_DEBUG_MODE, 0);
+    EXPECT_FALSE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
+}
+
+TEST_F(MainWindow, KeysCtrlWithoutAltAndEnterOnlyInTheEditor) {
+    HWND edit = ::GetDlgItem(dlg.GetDlgItem(CZarvoDDlg::kEditor), CWndEditor::kEditId);
+    HWND combo = dlg.GetDlgItem(CZarvoDDlg::kPortCombo);
+    BYTE keys[256] = {};
+    auto press = [&](HWND target, WPARAM key, bool ctrl, bool alt) {
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_MENU] = alt ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        MSG msg{target, WM_KEYDOWN, key, 0, 0, {0, 0}};
+        const BOOL taken = dlg.PreTranslateMessage(&msg);
+        keys[VK_CONTROL] = keys[VK_MENU] = 0;
+        ::SetKeyboardState(keys);
+        return taken != FALSE;
+    };
+    EXPECT_TRUE(press(edit, 'S', true, false));
+    // AltGr (Ctrl+Alt) types a character: not ours.
+    EXPECT_FALSE(press(edit, 'S', true, true));
+    EXPECT_FALSE(press(edit, 'N', true, true));
+    EXPECT_FALSE(press(edit, 'S', false, false));
+    EXPECT_FALSE(press(edit, VK_RETURN, false, false));
+    EXPECT_TRUE(press(combo, VK_RETURN, false, false));
+    EXPECT_TRUE(press(combo, VK_ESCAPE, false, false));
+    EXPECT_TRUE(press(edit, VK_F5, false, false));  // swallowed, and Run is not allowed
+    EXPECT_EQ(OpenBox(), nullptr);
+}
+
+TEST_F(MainWindow, ClosingWithChangedFilesAsksAndNoKeepsTheWindow) {
+    AddEntry(dlg, "new.php", "<?php ?>", FileEntry::kChanged);
+    Answer(IDNO);
+    dlg.SendMessage(WM_CLOSE);
+    EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+    Answer(IDYES);
+    HWND wnd = dlg.m_hWnd;
+    dlg.SendMessage(WM_CLOSE);
+    Pump(50);
+    EXPECT_FALSE(::IsWindow(wnd));
+}
+
+TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {
+    // A splitter message with a pointer that is not one of ours.
+    EXPECT_EQ(dlg.SendMessage(WM_USER_SPLITTER_MOVED, 0x1234, 0), 0);
+    EXPECT_EQ(dlg.SendMessage(WM_USER_SPLITTER_MOVED, 0, 0), 0);
+    // An open-file message for an entry that is not in the list.
+    FileEntry stray;
+    stray.name = "stray.php";
+    EXPECT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&stray), 0), 0);
+    // Deleting needs the board connected.
+    FileEntry& a = AddEntry(dlg, "a.php", "line 1\r\nline 2\r\n", FileEntry::kInStep);
+    a.selected = true;
+    EXPECT_EQ(dlg.SendMessage(WM_USER_DELETE_FILES), 0);
+    EXPECT_EQ(dlg.Link().Entries().Count(), 1u);
+    // A break location from the board: only a text entry of that name with the line inside it.
+    HWND edit = ::GetDlgItem(dlg.GetDlgItem(CZarvoDDlg::kEditor), CWndEditor::kEditId);
+    char text[64] = {};
+    for (auto bad : {std::make_pair("a.php", 3), std::make_pair("a.php", 0), std::make_pair("../a.php", 1)}) {
+        dlg.ShowBreakFile(bad.first, bad.second);
+        ::GetWindowTextA(edit, text, sizeof text);
+        EXPECT_EQ(std::string(text).find("line 1"), std::string::npos) << bad.first << ":" << bad.second;
+    }
+    dlg.ShowBreakFile("a.php", 2);
+    ::GetWindowTextA(edit, text, sizeof text);
+    EXPECT_EQ(std::string(text), "line 1\r\nline 2\r\n");
+}
+
+TEST_F(MainWindow, ShutDownWritesEverySectionIntoOneNewFile) {
+    const std::string path = CIniFile::Path().str();
+    ::DeleteFileA(path.c_str());
+    dlg.DestroyWindow();
+    EXPECT_EQ(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);  // not before the commit
+    ASSERT_TRUE(CIniFile::CommitWrite());
+    const std::string ini = ReadAll(path);
+    for (const char* section : {"[Preference]", "[Mode]", "[FWPath]", "[Font]"})
+        EXPECT_NE(ini.find(section), std::string::npos) << section;
+    EXPECT_NE(ini.find("LineGap=120"), std::string::npos);
+}
