@@ -228,3 +228,28 @@ TEST_F(MainWindow, ShutDownWritesEverySectionIntoOneNewFile) {
         EXPECT_NE(ini.find(section), std::string::npos) << section;
     EXPECT_NE(ini.find("LineGap=120"), std::string::npos);
 }
+
+TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
+    // Preferences, "Enter initialization mode", Yes: without a port that shows
+    // "Select a COM port.". A connection that came and went while the
+    // question was open makes the answer stale: nothing happens.
+    for (bool linkChanged : {false, true}) {
+        bool warned = false;
+        When([] { return ::FindWindowA(nullptr, "Preferences") != nullptr; }, [&] {
+            HWND pref = ::FindWindowA(nullptr, "Preferences");
+            ::CheckDlgButton(pref, IDC_PREF_INIT_MODE, BST_CHECKED);
+            ::PostMessageA(pref, WM_COMMAND, IDOK, 0);
+            When([] { return OpenBox() != nullptr; }, [&] {
+                if (linkChanged) dlg.OnLinkDisconnected();
+                OpenBox()->EndDialog(IDYES);
+                When([] { return OpenBox() != nullptr; }, [&] {
+                    warned = true;
+                    OpenBox()->EndDialog(IDOK);
+                });
+            });
+        });
+        dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+        Pump(600);
+        EXPECT_EQ(warned, !linkChanged) << linkChanged;
+    }
+}
