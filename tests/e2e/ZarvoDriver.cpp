@@ -2,6 +2,8 @@
 // prefix and display, the way a user would, and checks what shows.
 //   zarvodriver register-port COMn      a PORTS device the port list finds
 //   zarvodriver walk EXE PORT [--shots] the main road with its checks
+//   zarvodriver bench EXE PORT RUNS     start-up and connect times (bench/)
+//   zarvodriver minimal-dialog          the plain dialog the start-up is weighed against
 // With --shots it prints "SHOT name" at each step and waits for a line on
 // its input (the caller takes the screenshot meanwhile).
 // Wine facts this relies on: BM_CLICK respects a disabled button; WM_GETTEXT
@@ -12,7 +14,9 @@
 #include <setupapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -324,10 +328,127 @@ int Walk(const char* exe, const char* port, DWORD expectLang) {
     return g_failures ? 1 : 0;
 }
 
+// ---- benchmarks
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Milliseconds from CreateProcess to the main window shown; the process is
+// left running (returned in pi).
+double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string line = cmd;
+    const double t0 = Now();
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    Found f{pi.dwProcessId, nullptr};
+    while (!f.main && Now() - t0 < 60000) {
+        ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&f));
+        if (!f.main) ::Sleep(2);
+    }
+    return f.main ? Now() - t0 : -1;
+}
+
+void Close(PROCESS_INFORMATION& pi) {
+    Found f{pi.dwProcessId, nullptr};
+    ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&f));
+    if (f.main) ::PostMessageA(f.main, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+}
+
+int Bench(const char* exe, const char* port, int runs) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string minimal = std::string("\"") + self + "\" minimal-dialog";
+    const std::string program = std::string("\"") + exe + "\"";
+    std::vector<double> plain, ours, connect;
+    for (int i = 0; i <= runs; ++i) {  // run 0 warms the prefix up
+        PROCESS_INFORMATION pi{};
+        const double a = StartAndWait(minimal, pi);
+        Close(pi);
+        const double b = StartAndWait(program, pi);
+        if (i > 0) {
+            plain.push_back(a);
+            ours.push_back(b);
+        }
+        Found f{pi.dwProcessId, nullptr};
+        ::EnumWindows(FindMain, reinterpret_cast<LPARAM>(&f));
+        Program p;
+        p.main = f.main;
+        if (p.main) {
+            HWND combo = p.Item(kCombo);
+            ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+            ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(port));
+            ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+            const double t0 = Now();
+            p.Click(kConnect);
+            if (WaitFor([&] { return p.Rows() > 0 && p.Idle(); }, 30000) && i > 0) connect.push_back(Now() - t0);
+            p.Click(kDisconnect);
+        }
+        Close(pi);
+    }
+    const double m = Median(plain), z = Median(ours);
+    printf("startup_minimal_dialog_ms %.1f\n", m);
+    printf("startup_zarvod_ms %.1f\n", z);
+    printf("startup_ratio %.2f (goal <= 1.5)\n", m > 0 ? z / m : 0.0);
+    printf("connect_to_list_ms %.1f\n", Median(connect));
+    return 0;
+}
+
+INT_PTR CALLBACK MinimalProc(HWND wnd, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
+        ::EndDialog(wnd, 0);
+        return TRUE;
+    }
+    return message == WM_INITDIALOG;
+}
+
+// A dialog from an in-memory template with one button of the Connect id, so
+// that the same window search finds it.
+int MinimalDialog() {
+    struct alignas(4) Template {
+        DLGTEMPLATE dlg;
+        WORD menu, cls, title[2];
+        WORD pad;
+        DLGITEMTEMPLATE item;
+        WORD itemClass[2], itemTitle[2], extra;
+    } t{};
+    t.dlg.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
+    t.dlg.cdit = 1;
+    t.dlg.cx = 200;
+    t.dlg.cy = 100;
+    t.title[0] = 'M';
+    t.item.style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
+    t.item.x = 10;
+    t.item.y = 10;
+    t.item.cx = 50;
+    t.item.cy = 14;
+    t.item.id = kConnect;
+    t.itemClass[0] = 0xFFFF;
+    t.itemClass[1] = 0x0080;  // BUTTON
+    return static_cast<int>(::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), &t.dlg, nullptr, MinimalProc, 0));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 3 && strcmp(argv[1], "register-port") == 0) return RegisterPort(argv[2]);
+    if (argc >= 2 && strcmp(argv[1], "minimal-dialog") == 0) return MinimalDialog();
+    if (argc >= 5 && strcmp(argv[1], "bench") == 0) return Bench(argv[2], argv[3], atoi(argv[4]));
     if (argc >= 4 && strcmp(argv[1], "walk") == 0) {
         DWORD lang = 1033;
         for (int i = 4; i < argc; ++i) {
@@ -336,6 +457,7 @@ int main(int argc, char** argv) {
         }
         return Walk(argv[2], argv[3], lang);
     }
-    fprintf(stderr, "usage: zarvodriver register-port COMn | walk EXE PORT [--shots] [--lang ID]\n");
+    fprintf(stderr, "usage: zarvodriver register-port COMn | walk EXE PORT [--shots] [--lang ID] |\n"
+                    "                   bench EXE PORT RUNS | minimal-dialog\n");
     return 2;
 }
