@@ -7,10 +7,14 @@
 #include "workbench/DlgMessage.h"
 #include "workbench/WindowMessages.h"
 #include "workbench/app/Registry.h"
+#include "framework/Resources.h"
+#include "workbench/kit/GdiPlus.h"
+#include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
 #include "workbench/main/ZarvoDDlg.h"
 
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <cstdio>
 #include <fstream>
@@ -66,6 +70,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         CIniFile::SetFolderForTests(TempFolder().c_str());
+        ::DeleteFileA(CIniFile::Path());  // every test starts as a first start
         ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
         dlg.ShowWindow(SW_SHOW);
         Pump(50);
@@ -252,4 +257,46 @@ TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
         Pump(600);
         EXPECT_EQ(warned, !linkChanged) << linkChanged;
     }
+}
+
+TEST(ImageReencoder, ResizesThroughUniqueTemporaryFilesOnly) {
+    DWORD size = 0;
+    const void* png = CResources::LoadData("PNG", MAKEINTRESOURCEA(IDP_STOP), &size);
+    ASSERT_TRUE(png && size > 0);
+    const std::string original(static_cast<const char*>(png), size);
+    const std::string folder = TempFolder() + "\\Temp";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    auto filesIn = [](const std::string& dir) {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
+        int n = 0;
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(h, &fd))
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+        if (h != INVALID_HANDLE_VALUE) ::FindClose(h);
+        return n;
+    };
+    const int before = filesIn(folder);
+    // A name from the board that would climb out of the folder names no file.
+    std::string data = original;
+    ASSERT_TRUE(CImageReencoder::Reencode(data, "..\\..\\evil.png", 12, 48, folder));
+    EXPECT_NE(data, original);
+    Gdiplus::Bitmap* shown = nullptr;
+    if (IStream* s = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(data.data()), static_cast<UINT>(data.size()))) {
+        shown = Gdiplus::Bitmap::FromStream(s);
+        s->Release();
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetWidth(), 12u);
+    EXPECT_EQ(shown->GetHeight(), 48u);
+    delete shown;
+    EXPECT_EQ(filesIn(folder), before);
+    EXPECT_EQ(::GetFileAttributesA((TempFolder() + "\\evil.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    // What cannot be decoded or has no encoder keeps its bytes.
+    for (auto bad : {std::make_pair(std::string("not an image"), "a.png"), std::make_pair(original, "a.tga"),
+                     std::make_pair(original, "noext")}) {
+        std::string kept = bad.first;
+        EXPECT_FALSE(CImageReencoder::Reencode(kept, bad.second, 8, 8, folder)) << bad.second;
+        EXPECT_EQ(kept, bad.first);
+    }
+    EXPECT_EQ(filesIn(folder), before);
 }

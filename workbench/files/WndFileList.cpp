@@ -76,3 +76,15 @@ void CWndFileList::OnDblClk() {
     // The main window brings the open entry up to date before this one shows.
     ::SendMessageA(GetParent(), WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(e), image ? 1 : 0);
 }
+
+void CWndFileList::EnsureSystemFolders() {
+    if (!m_entries) return;
+    for (const char* name : {"mmap", "lib"}) {
+        if (m_entries->Find(name)) continue;
+        auto folder = std::make_unique<FileEntry>();
+        folder->name = name;
+        folder->nameLength = static_cast<uint8_t>(folder->name.size() + 1);
+        folder->kind = FileEntry::kFolder;
+        m_entries->Insert(std::move(folder));
+    }
+}

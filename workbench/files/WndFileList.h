@@ -26,6 +26,10 @@ public:
     void RebuildView();
     void RecalcLayout() { Invalidate(); }
     void GoToRoot() {}
+    // Whether the entry is a row the user sees now (the stand-in shows all).
+    bool IsEntryShown(const FileEntry& entry) const { return true; }
+    // "lib" and "mmap" always exist: folder rows added when missing.
+    void EnsureSystemFolders();
     void SetAddFileAction(int action) { m_addAction = action; }
     int GetAddFileAction() const { return m_addAction; }
 

@@ -169,6 +169,7 @@ void CZarvoDDlg::UpdateFlashUsage(int capacity, int used) {
 
 void CZarvoDDlg::RefreshFileList() {
     if (m_fileList) {
+        if (!m_link.IsIspMode()) m_fileList->EnsureSystemFolders();
         m_fileList->RebuildView();
         m_fileList->RecalcLayout();
     }

@@ -8,6 +8,8 @@
 #include "workbench/files/WndFileList.h"
 #include "workbench/kit/PngButton.h"
 #include "workbench/main/FlashUsage.h"
+#include "workbench/main/ImageReencoder.h"
+#include "workbench/main/IniFile.h"
 
 using cmdrules::Command;
 
@@ -75,11 +77,11 @@ LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
     if (!IsCommandEnabled(Command::DeleteFiles) || !m_fileList) return 0;
     const std::string current = m_fileList->GetCurrentFileName().str();
     CFileEntryList& list = m_link.Entries();
-    // Only rows the user sees selected: the stand-in list shows every entry;
-    // the folder pane limits this to the folder on screen.
+    // Only rows selected where the user sees them: a selection left behind
+    // in a folder not on screen is not deleted.
     for (size_t i = list.Count(); i-- > 0;) {
         FileEntry& e = list.At(i);
-        if (e.kind == FileEntry::kFolder || !e.selected) continue;
+        if (e.kind == FileEntry::kFolder || !e.selected || !m_fileList->IsEntryShown(e)) continue;
         if (e.name == current) {
             m_fileList->SetCurrentFileName("");
             m_editor.ResetText();
@@ -201,7 +203,9 @@ LRESULT CZarvoDDlg::OnStepOverMessage(WPARAM, LPARAM) {
 }
 
 void CZarvoDDlg::ResizeImageEntry(FileEntry& entry) {
-    // Hook: re-encoding a resized image needs the image viewer's encoders.
-    // Whatever does it must write a uniquely named temporary file and replace
-    // the entry's data only after a complete read-back.
+    if (entry.kind != FileEntry::kImage || entry.targetWidth == 0 || entry.targetHeight == 0) return;
+    const std::string folder = (CIniFile::Folder() + "\\Temp").str();
+    ::CreateDirectoryA(CIniFile::Folder(), nullptr);
+    if (!CImageReencoder::Reencode(entry.data, entry.name, entry.targetWidth, entry.targetHeight, folder))
+        LogDebugger("image " + entry.name + " keeps its size: it could not be re-encoded");
 }
