@@ -16,7 +16,7 @@
 namespace {
 
 constexpr UINT kTestDialog = 950;
-constexpr UINT kTestPage = 951;  // a child page (DS_CONTROL) with one field
+constexpr UINT kTestPage = 951;  // a child page with one field
 
 class CTestDialog : public CDialog {
 public:
