@@ -52,8 +52,10 @@ TEST(MessageLinesTest, WrapsIn5ByteStepsToAtMost400Pixels) {
     CStringArray big;
     big.Add(CString('c', 8192));
     msgbox::WrapLines(big, [&](const CString& s) { measured += s.GetLength(); return EightPerByte(s); });
-    EXPECT_EQ(big.GetSize(), 164);
-    EXPECT_EQ(big[163].GetLength(), 8192 - 163 * 50);
+    ASSERT_EQ(big.GetSize(), 164);
+    EXPECT_EQ(big[0].GetLength(), 47);  // the steps count from the end: 8192 - 5k
+    EXPECT_EQ(big[1].GetLength(), 50);
+    EXPECT_EQ(big[163].GetLength(), 8192 - 47 - 162 * 50);
     EXPECT_LT(measured, 16 * 8192);
 }
 
