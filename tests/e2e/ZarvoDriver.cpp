@@ -175,6 +175,8 @@ void Key(WORD vk, bool ctrl) {
     ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
+// WM_CHAR posted from another process types into an edit control (no key
+// state is involved, so nothing is lost on the way).
 void TypeInto(HWND edit, const char* text) {
     for (const char* p = text; *p; ++p) ::PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
@@ -207,7 +209,9 @@ void CheckStartState(const Program& p) {
 
 void ChoosePort(const Program& p, const char* port) {
     HWND combo = p.Item(kCombo);
-    // Dropping the list down fills it from the device list.
+    // Dropping the list down fills it from the device list: under Wine a
+    // CB_SHOWDROPDOWN from another process makes the combo send CBN_DROPDOWN
+    // to its owner, as a click would.
     ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
     ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
     const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(port));
