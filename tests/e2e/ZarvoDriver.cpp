@@ -27,7 +27,7 @@ const char kFriendlyPrefix[] = "STMicroelectronics Virtual COM Port";
 enum : int {
     kCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004, kEditorPane = 1006,
     kFileListPane = 1007, kBottom = 1008, kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088,
-    kStepOver = 1089, kLeftTab = 1014, kEdit = 1020, kList = 1030, kPhpDebugMode = 32866,
+    kStepOver = 1089, kLeftTab = 1014, kEdit = 1020, kList = 1030, kPhpDebugMode = 32866, kPreferences = 32839,
 };
 
 int g_failures = 0;
@@ -203,6 +203,11 @@ void CheckStartState(const Program& p) {
     bool debugOff = true;
     for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
     Check(debugOff && p.Visible(kRun) && !p.Visible(kPause), "debugger buttons disabled, Run shown, Pause hidden");
+    // A button takes its size from its decoded PNG: GDI+ runs in the program itself.
+    RECT r{};
+    ::GetWindowRect(p.Item(kConnect), &r);
+    Check(r.right - r.left > 0 && r.bottom - r.top > 0, "picture buttons sized by their images",
+          std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
     Check((::GetWindowLongA(p.Editor(), GWL_STYLE) & ES_READONLY) != 0 && Contains(Text(p.Editor()), "Zarvo Debugger"),
           "help text shown read-only");
 }
@@ -265,6 +270,38 @@ void ShowDebuggerLog(const Program& p) {
     ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
 }
 
+// The program's other top-level dialog (a box or a dialog over the main window).
+HWND OtherDialog(const Program& p) {
+    struct Look {
+        HWND main, found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            DWORD a = 0, b = 0;
+            ::GetWindowThreadProcessId(w, &a);
+            ::GetWindowThreadProcessId(l->main, &b);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (a == b && w != l->main && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
+                l->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } look{p.main, nullptr};
+    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+void ShowPreferences(const Program& p) {
+    ::PostMessageA(p.main, WM_COMMAND, kPreferences, 0);
+    HWND dlg = nullptr;
+    Check(WaitFor([&] { return (dlg = OtherDialog(p)) != nullptr; }, 5000), "Preferences opens from its menu command");
+    if (!dlg) return;
+    Shot("preferences");
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "Preferences closes with Cancel");
+}
+
 void DisconnectByKey(const Program& p) {
     ::SetForegroundWindow(p.main);
     ::Sleep(200);
@@ -319,6 +356,7 @@ int Walk(const char* exe, const char* port, DWORD expectLang) {
     Shot("output");
     ShowDebuggerLog(p);
     Shot("debugger-log");
+    ShowPreferences(p);
     DisconnectByKey(p);
     Shot("disconnected");
     ::PostMessageA(p.main, WM_CLOSE, 0, 0);

@@ -149,6 +149,12 @@ TEST(MainLayout, SplitsAndReleases) {
     mainlayout::Layout l = mainlayout::Compute(800, 300, 195, 70, d, main);
     EXPECT_EQ(l.hSplitter.y, 110);
     EXPECT_EQ(mainlayout::Compute(800, 300, 195, 30, d, main).hSplitter.y, 90);
+    EXPECT_EQ(l.listLabel.y, 72);
+    // Main buttons 40 pixels high push the file-list column down by 10.
+    const mainlayout::ButtonSize tall[4] = {{40, 40}, {40, 40}, {40, 40}, {40, 40}};
+    l = mainlayout::Compute(800, 600, 195, 70, d, tall);
+    EXPECT_EQ(l.listLabel.y, 82);
+    EXPECT_EQ(l.fileList.y + l.fileList.h, l.flashBar.y - 1);
     // A narrow window pulls the vertical split in.
     EXPECT_EQ(mainlayout::Compute(300, 600, 250, 70, d, main).splitterX, 105);
 

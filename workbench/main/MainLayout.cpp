@@ -37,10 +37,13 @@ Layout Compute(int W, int H, int splitterX, int splitterY, const DebugButtons& b
     l.combo = At(80, 12, 110, 20);
     l.comLabel = At(10, 17, 65, 18);
     const int a = (X - 15) / 3;
-    l.listLabel = At(10, 72, X - 15, 18);
-    l.nameLabel = At(10, 90, X - 15 - a, 18);
-    l.sizeLabel = At(X - a - 5, 90, a, 18);
-    l.fileList = At(10, 110, X - 15, Y - 151);
+    // The labels start under the main buttons: images taller than 30 pixels
+    // push the file-list column down instead of covering its label.
+    const int down = main[0].h > 30 ? main[0].h - 30 : 0;
+    l.listLabel = At(10, 72 + down, X - 15, 18);
+    l.nameLabel = At(10, 90 + down, X - 15 - a, 18);
+    l.sizeLabel = At(X - a - 5, 90 + down, a, 18);
+    l.fileList = At(10, 110 + down, X - 15, Y - 151 - down);
     l.flashBar = At(10, Y - 40, X - 15, 39);
 
     l.vSplitter = At(X, 0, 4, Y);
