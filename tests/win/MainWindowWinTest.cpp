@@ -5,6 +5,7 @@
 
 #include "resources/resource.h"
 #include "workbench/DlgMessage.h"
+#include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
 #include "workbench/app/Registry.h"
 #include "framework/Resources.h"
@@ -299,4 +300,41 @@ TEST(ImageReencoder, ResizesThroughUniqueTemporaryFilesOnly) {
         EXPECT_EQ(kept, bad.first);
     }
     EXPECT_EQ(filesIn(folder), before);
+}
+
+TEST_F(MainWindow, WaitBoxFollowsTheLinkWhenItChangesItsMind) {
+    auto openBox = []() -> CDlgProgress* {
+        struct Find {
+            static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
+                if (auto* box = dynamic_cast<CDlgProgress*>(CWnd::FromHandlePermanent(wnd)))
+                    if (::IsWindowVisible(wnd)) *reinterpret_cast<CDlgProgress**>(lp) = box;
+                return TRUE;
+            }
+        };
+        CDlgProgress* box = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), Find::Each, reinterpret_cast<LPARAM>(&box));
+        return box;
+    };
+    // Ended before it could open: it never shows.
+    dlg.OpenWaitBox(3);
+    dlg.EndWaitBox();
+    Pump(300);
+    EXPECT_EQ(openBox(), nullptr);
+    // Ended and opened again in one go (a job that follows a job): the second
+    // box runs in the first one's place, then ends.
+    std::vector<int> modes;
+    When([&] { return openBox() != nullptr; }, [&] {
+        modes.push_back(openBox()->m_mode);
+        dlg.EndWaitBox();
+        dlg.OpenWaitBox(4);
+        When([&] { return openBox() != nullptr && openBox()->m_mode == 4; }, [&] {
+            modes.push_back(openBox()->m_mode);
+            dlg.EndWaitBox();
+        });
+    });
+    dlg.OpenWaitBox(3);
+    Pump(1500);
+    EXPECT_EQ(modes, (std::vector<int>{3, 4}));
+    EXPECT_EQ(openBox(), nullptr);
+    EXPECT_TRUE(::IsWindowEnabled(dlg.m_hWnd));
 }
