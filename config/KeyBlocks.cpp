@@ -1,17 +1,17 @@
 #include "config/KeyBlocks.h"
 
 #include "config/OpenSslLib.h"
-#include "link/Crc16.h"
+#include "link/codecs/EnvBlock.h"
 
 #include <openssl/core_names.h>
 #include <openssl/err.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-constexpr size_t kBlockHeader = 16;
 constexpr size_t kMaxBlock = 0xFFFF;  // the header's u16 total length
 
 ByteVector BigEndian(EVP_PKEY* key, const char* param) {
@@ -36,37 +36,16 @@ bool PutNumber(const ByteVector& number, size_t width, const char* what, uint8_t
     return true;
 }
 
-// ---- container (replaced by the link's EnvBlock) ----
-void AppendRecord(ByteVector& records, uint8_t type, uint8_t sub, const uint8_t* data, size_t n) {
-    size_t length = (n + 6 + 3) & ~size_t(3);
-    size_t at = records.size();
-    records.resize(at + length, 0);
-    uint8_t* r = &records[at];
-    r[0] = type;
-    r[1] = sub;
-    r[2] = static_cast<uint8_t>(length);
-    r[3] = static_cast<uint8_t>(length >> 8);
-    if (n) std::memcpy(r + 4, data, n);
-    uint16_t crc = CalcCrc16(length - 2, r);
-    r[length - 2] = static_cast<uint8_t>(crc);
-    r[length - 1] = static_cast<uint8_t>(crc >> 8);
-}
-
-ByteVector MakeBlock(uint32_t magic, const ByteVector& records) {
-    ByteVector block(kBlockHeader + records.size(), 0);
-    size_t total = block.size();
-    for (int i = 0; i < 4; ++i) block[i] = static_cast<uint8_t>(magic >> (8 * i));
-    block[4] = static_cast<uint8_t>(total);
-    block[5] = static_cast<uint8_t>(total >> 8);
-    uint16_t crc = CalcCrc16(6, block.data());
-    block[6] = static_cast<uint8_t>(crc);
-    block[7] = static_cast<uint8_t>(crc >> 8);
-    if (!records.empty()) std::memcpy(&block[kBlockHeader], records.data(), records.size());
+// The walker reads a whole block; the dialog keeps only the record area, so
+// it gets a header in front (the board's block length is a u16 anyway).
+ByteVector AsBlock(const uint8_t* area, int areaLength) {
+    size_t n = area && areaLength > 0 ? static_cast<size_t>(areaLength) : 0;
+    ByteVector block(EnvBlock::kHeaderSize + n, 0);
+    if (n) std::memcpy(&block[EnvBlock::kHeaderSize], area, n);
+    EnvBlock::MakeHeader(block.data(), EnvBlock::kMagicCert,
+                         static_cast<uint16_t>(std::min<size_t>(block.size(), kMaxBlock)));
     return block;
 }
-
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-// ---- end of container ----
 
 }  // namespace
 
@@ -90,66 +69,73 @@ bool CKeyBlocks::GetDsaNumbers(EVP_PKEY* key, DsaNumbers& out) {
 
 bool CKeyBlocks::BuildKeyBlock(const RsaPrimes& rsa, const DsaNumbers* dsa, const uint8_t* certArea, int areaLength,
                                ByteVector& block, std::string& error) {
-    ByteVector records;
+    ByteVector out;
+    EnvBlock::Begin(out);
     uint8_t primes[258] = {};  // P, Q and two zero bytes before the CRC
     if (!PutNumber(rsa.p, 128, "RSA P", primes, error) || !PutNumber(rsa.q, 128, "RSA Q", primes + 128, error))
         return false;
-    AppendRecord(records, kKeyType, kSubRsa, primes, sizeof(primes));
+    EnvBlock::AppendRecord(out, kKeyType, kSubRsa, primes, sizeof(primes));
     if (dsa) {
         uint8_t numbers[298] = {};  // p, q, g, private key and two zero bytes
         if (!PutNumber(dsa->p, 128, "DSA P", numbers, error) || !PutNumber(dsa->q, 20, "DSA Q", numbers + 128, error) ||
             !PutNumber(dsa->g, 128, "DSA G", numbers + 148, error) ||
             !PutNumber(dsa->priv, 20, "DSA PRIV. KEY", numbers + 276, error))
             return false;
-        AppendRecord(records, kKeyType, kSubDsa, numbers, sizeof(numbers));
+        EnvBlock::AppendRecord(out, kKeyType, kSubDsa, numbers, sizeof(numbers));
     }
-    // The board's own records go back unchanged; a record that claims more
-    // than is left, or too little for its head, ends the walk.
-    for (int at = 0; certArea && at + 4 <= areaLength;) {
-        const uint8_t* r = certArea + at;
-        int length = ReadU16(r + 2);
-        if (length < 4 || length > areaLength - at) break;
-        if (r[0] == kKeyType && (r[1] == kSubKept7 || r[1] == kSubKept8)) records.insert(records.end(), r, r + length);
-        at += length;
+    // The board's own records go back unchanged, in the order found; a record
+    // that claims more than is left, or too little to be one, ends the walk.
+    ByteVector board = AsBlock(certArea, areaLength);
+    EnvBlock::CEnvRecordWalker walker(board.data(), board.size());
+    EnvBlock::EnvRecord r;
+    size_t wanted = out.size();
+    while (walker.Next(r) == EnvBlock::CEnvRecordWalker::Step::Record) {
+        if (r.type != kKeyType || (r.sub != kSubKept7 && r.sub != kSubKept8)) continue;
+        wanted += r.length;
+        if (wanted <= kMaxBlock) EnvBlock::AppendRaw(out, &board[r.offset], r.length);
     }
-    if (kBlockHeader + records.size() > kMaxBlock) {
-        error = "Invalid key block length [" + std::to_string(kBlockHeader + records.size()) + "]";
+    if (wanted > kMaxBlock) {
+        error = "Invalid key block length [" + std::to_string(wanted) + "]";
         return false;
     }
-    block = MakeBlock(kKeyMagic, records);
+    EnvBlock::Finish(out, kKeyMagic);
+    block = std::move(out);
     return true;
 }
 
 bool CKeyBlocks::BuildCertBlock(const ByteVector& der, ByteVector& block, std::string& error) {
-    size_t record = (der.size() + 6 + 3) & ~size_t(3);
-    if (der.empty() || kBlockHeader + record > kMaxBlock) {
+    ByteVector out;
+    EnvBlock::Begin(out);
+    if (der.empty() || !EnvBlock::AppendRecord(out, kKeyType, kSubCert, der.data(), der.size())) {
         error = "Invalid certificate length [" + std::to_string(der.size()) + "]";
         return false;
     }
-    ByteVector records;
-    AppendRecord(records, kKeyType, kSubCert, der.data(), der.size());
-    block = MakeBlock(kCertMagic, records);
+    EnvBlock::Finish(out, kCertMagic);
+    block = std::move(out);
     return true;
 }
 
 int CKeyBlocks::FindCertificate(const uint8_t* area, int areaLength, ByteVector& der) {
     der.clear();
     if (!area || areaLength <= 0) return 0;
-    for (int at = 0; at + 4 <= areaLength;) {
-        const uint8_t* r = area + at;
-        int length = ReadU16(r + 2);
-        if (length == 0) return 0;
-        int left = areaLength - at;
-        if (r[0] == kKeyType && r[1] == kSubCert) {
-            // Room for the head and the CRC, and nothing beyond the area.
-            if (length < 6 || length > left) return -1;
-            if (ReadU16(r + length - 2) != CalcCrc16(static_cast<size_t>(length - 2), r)) return -1;
-            der.assign(r + 4, r + length - 2);
-            return length - 6;
+    ByteVector block = AsBlock(area, areaLength);
+    EnvBlock::CEnvRecordWalker walker(block.data(), block.size());
+    for (;;) {
+        EnvBlock::EnvRecord r;
+        EnvBlock::CEnvRecordWalker::Step step = walker.Next(r);
+        bool certificate = r.type == kKeyType && r.sub == kSubCert;
+        if (step == EnvBlock::CEnvRecordWalker::Step::Bad) {
+            // A zero length or a record past the end holds no certificate,
+            // unless it is the certificate's own record, which is damaged.
+            return certificate && r.length != 0 ? -1 : 0;
         }
-        at += length;
+        if (step != EnvBlock::CEnvRecordWalker::Step::Record) return 0;
+        if (!certificate) continue;
+        if (!EnvBlock::CheckRecordCrc(block.data(), r)) return -1;
+        const uint8_t* data = &block[r.DataOffset()];
+        der.assign(data, data + r.DataLength());
+        return static_cast<int>(r.DataLength());
     }
-    return 0;
 }
 
 bool CKeyBlocks::PrepareUpload(X509* cert, EVP_PKEY* rsa, EVP_PKEY* dsa, const CertBlockCopy& boardCerts,

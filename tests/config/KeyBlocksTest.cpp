@@ -1,7 +1,8 @@
 // Key and certificate blocks, byte by byte, and the certificate read back.
 #include "CertTestSupport.h"
 #include "config/KeyBlocks.h"
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
+#include "link/codecs/EnvBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,10 @@ ByteVector Head(const ByteVector& v, size_t n) { return ByteVector(v.begin(), v.
 
 // One record as the board writes it.
 ByteVector Record(uint8_t type, uint8_t sub, const ByteVector& data) {
-    size_t length = (data.size() + 9) & ~size_t(3);
-    ByteVector r(length, 0);
-    r[0] = type;
-    r[1] = sub;
-    r[2] = uint8_t(length);
-    r[3] = uint8_t(length >> 8);
-    std::copy(data.begin(), data.end(), r.begin() + 4);
-    uint16_t crc = CalcCrc16(length - 2, r.data());
-    r[length - 2] = uint8_t(crc);
-    r[length - 1] = uint8_t(crc >> 8);
-    return r;
+    ByteVector block;
+    EnvBlock::Begin(block);
+    EnvBlock::AppendRecord(block, type, sub, data.data(), data.size());
+    return ByteVector(block.begin() + EnvBlock::kHeaderSize, block.end());
 }
 
 ByteVector Cat(std::initializer_list<ByteVector> parts) {
