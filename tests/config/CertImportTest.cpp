@@ -1,5 +1,6 @@
 // Certificates and keys imported from files made with the openssl command line.
 #include "CertTestSupport.h"
+#include "config/KeyBlocks.h"
 
 #include <gtest/gtest.h>
 #include <cstring>
@@ -19,6 +20,7 @@ protected:
                               "-provider default -out kdes.pem"));
         ASSERT_TRUE(d.OpenSsl("genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out ec.pem"));
         ASSERT_TRUE(d.OpenSsl("genrsa -out other.pem 1024"));
+        ASSERT_TRUE(d.OpenSsl("req -x509 -newkey rsa:4096 -nodes -keyout big.key -out big.pem -days 1 -subj /CN=big"));
         d.Write("both.pem", d.Read("c.pem") + d.Read("k.pem"));
     }
     static void TearDownTestSuite() { delete s_dir; }
@@ -113,4 +115,18 @@ TEST(PemPasswordCallback, CopiesBoundedAndToleratesMissingParts) {
     EXPECT_TRUE(request.cancelled);
     EXPECT_EQ(0, PemPasswordCallback(buf, sizeof(buf), 0, nullptr));
     EXPECT_EQ(0, PemPasswordCallback(nullptr, 16, 0, &request));
+}
+
+TEST_F(CertImportTest, A4096BitKeyIsRefusedAndNothingIsBuilt) {
+    ScriptedPrompt none;
+    CertFormat format;
+    CertKeys keys;
+    ossl::PKeyPtr key;
+    ASSERT_EQ(CertReadResult::Ok, CCertImport::ReadCertificate(dir().Read("big.pem"), none, format, keys));
+    ASSERT_EQ(KeyReadResult::Ok, CCertImport::ReadKeyFile(dir().Read("big.key"), none, key));
+    CertUploadBlocks blocks;
+    std::string error;
+    EXPECT_FALSE(CKeyBlocks::PrepareUpload(keys.cert.get(), key.get(), nullptr, CertBlockCopy{}, blocks, error));
+    EXPECT_EQ("Invalid RSA P length [256]", error);
+    EXPECT_TRUE(blocks.keyBlock.empty() && blocks.certBlock.empty());
 }

@@ -1,5 +1,4 @@
 // Key and certificate blocks, byte by byte, and the certificate read back.
-#include "CertTestSupport.h"
 #include "config/KeyBlocks.h"
 #include "link/codecs/Crc16.h"
 #include "link/codecs/EnvBlock.h"
@@ -150,52 +149,4 @@ TEST(KeyBlocks, FindCertificateBoundsEveryRecord) {
     }
     ByteVector out;
     EXPECT_EQ(0, CKeyBlocks::FindCertificate(cert.data(), -1, out));
-}
-
-TEST(KeyBlocks, UploadOfAMadeCertificateReadsBack) {
-    CertKeys keys;
-    std::string error;
-    ASSERT_TRUE(CCertMaker::MakeSelfSigned({"KR", "S", "L", "O", "OU", "10.0.0.1", "a@b.c"}, 1024, keys, error));
-    CertBlockCopy board;
-    board.records = Record(0x0B, 8, Bytes(12, 8));
-    board.length = int(board.records.size());
-    CertUploadBlocks blocks;
-    ASSERT_TRUE(CKeyBlocks::PrepareUpload(keys.cert.get(), keys.rsa.get(), keys.dsa.get(), board, blocks, error));
-    EXPECT_EQ(16u + 264u + 304u + board.records.size(), blocks.keyBlock.size());
-    RsaPrimes primes;
-    ASSERT_TRUE(CKeyBlocks::GetRsaPrimes(keys.rsa.get(), primes));
-    EXPECT_EQ(primes.p, ByteVector(blocks.keyBlock.begin() + 20 + 64, blocks.keyBlock.begin() + 20 + 128));
-
-    ByteVector der;
-    int n = CKeyBlocks::FindCertificate(blocks.certBlock.data() + 16, int(blocks.certBlock.size()) - 16, der);
-    ASSERT_GT(n, 0);
-    const unsigned char* p = der.data();
-    ossl::X509Ptr back(d2i_X509(nullptr, &p, n));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(0, X509_cmp(back.get(), keys.cert.get()));
-
-    // No DSA key (an import): the RSA record and the carried one only.
-    ASSERT_TRUE(CKeyBlocks::PrepareUpload(keys.cert.get(), keys.rsa.get(), nullptr, board, blocks, error));
-    EXPECT_EQ(16u + 264u + board.records.size(), blocks.keyBlock.size());
-    // A board copy of length -1 carries nothing over.
-    board.length = -1;
-    ASSERT_TRUE(CKeyBlocks::PrepareUpload(keys.cert.get(), keys.rsa.get(), nullptr, board, blocks, error));
-    EXPECT_EQ(16u + 264u, blocks.keyBlock.size());
-}
-
-TEST(KeyBlocks, A4096BitKeyIsRefusedAndNothingIsBuilt) {
-    ScratchDir dir;
-    ASSERT_TRUE(dir.OpenSsl("req -x509 -newkey rsa:4096 -nodes -keyout k.pem -out c.pem -days 1 -subj /CN=big"));
-    ScriptedPrompt none;
-    CertFormat format;
-    CertKeys keys;
-    ASSERT_EQ(CertReadResult::Ok, CCertImport::ReadCertificate(dir.Read("c.pem"), none, format, keys));
-    ossl::PKeyPtr key;
-    ASSERT_EQ(KeyReadResult::Ok, CCertImport::ReadKeyFile(dir.Read("k.pem"), none, key));
-    CertUploadBlocks blocks;
-    std::string error;
-    EXPECT_FALSE(CKeyBlocks::PrepareUpload(keys.cert.get(), key.get(), nullptr, CertBlockCopy{}, blocks, error));
-    EXPECT_EQ("Invalid RSA P length [256]", error);
-    EXPECT_TRUE(blocks.keyBlock.empty());
-    EXPECT_TRUE(blocks.certBlock.empty());
 }
