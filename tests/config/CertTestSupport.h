@@ -10,7 +10,6 @@ class ScratchDir {
 public:
     ScratchDir();
     ~ScratchDir();
-    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
     // Runs "openssl <args>" in the folder; true when it succeeded.
     bool OpenSsl(const std::string& args) const;
     std::string Read(const std::string& name) const;
@@ -20,16 +19,14 @@ private:
     std::string m_dir;
 };
 
-// Answers pass-phrase questions from a list; counts them.
-class ScriptedPrompt : public IPassPhrasePrompt {
-public:
-    explicit ScriptedPrompt(std::vector<std::string> answers = {}) : m_answers(std::move(answers)) {}
-    bool Ask(std::string& phrase) override;
+// Answers pass-phrase questions from a list, then cancels; counts them.
+struct ScriptedPrompt : IPassPhrasePrompt {
+    explicit ScriptedPrompt(std::vector<std::string> a = {}) : answers(std::move(a)) {}
+    bool Ask(std::string& phrase) override {
+        if (asked >= static_cast<int>(answers.size())) return ++asked, false;
+        phrase = answers[static_cast<size_t>(asked++)];
+        return true;
+    }
+    std::vector<std::string> answers;
     int asked = 0;
-
-private:
-    std::vector<std::string> m_answers;  // past the end: cancel
 };
-
-std::string ToPem(X509* cert);
-std::string ToPem(EVP_PKEY* key);
