@@ -16,6 +16,8 @@ protected:
         ASSERT_TRUE(d.OpenSsl("x509 -in c.pem -outform DER -out c.der"));
         ASSERT_TRUE(d.OpenSsl("pkey -in k.pem -outform DER -out k.der"));
         ASSERT_TRUE(d.OpenSsl("pkcs12 -export -legacy -in c.pem -inkey k.pem -passout pass:secret -out legacy.p12"));
+        // Without the legacy provider the 3.0 command line writes this key
+        // unencrypted, and says nothing.
         ASSERT_TRUE(d.OpenSsl("rsa -in k.pem -des -traditional -passout pass:secret -provider legacy "
                               "-provider default -out kdes.pem"));
         ASSERT_TRUE(d.OpenSsl("genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out ec.pem"));
