@@ -11,6 +11,7 @@
 #include "workbench/DlgMessage.h"
 #include "workbench/WindowMessages.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 

@@ -23,7 +23,8 @@ BOOL CDlgCertMake::OnInitDialog() {
     for (int bits : kBits) m_bits.AddString(std::to_string(bits).c_str());
     m_bits.SetCurSel(0);
     for (int i = 0; i < CCountryTable::Count(); ++i) m_country.AddString(CCountryTable::Records()[i].name);
-    m_country.SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Korea, Republic of"));
+    m_country.SetCurSel(static_cast<int>(m_country.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                                reinterpret_cast<LPARAM>("Korea, Republic of"))));
     // The X.509 upper bounds, in characters as OpenSSL counts them.
     const struct {
         int id;
