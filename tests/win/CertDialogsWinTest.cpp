@@ -4,6 +4,7 @@
 
 #include "config/CertFlow.h"
 #include "config/CertMaker.h"
+#include "config/DlgCertSelect.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "workbench/DlgMessage.h"
@@ -269,4 +270,21 @@ TEST(CertDialogsWinTest, BoardCertificateIsShownOrExplained) {
         CCertFlow(main.settings, *c.copy, true, 0).ShowBoardCertificate();
         EXPECT_EQ(c.message, shown);
     }
+}
+
+TEST(CertDialogsWinTest, FileChoiceAsksAgainWhileNoFileIsChosen) {
+    FakeMain main;
+    CDlgCertSelect select(main.settings.m_hWnd);
+    select.m_mode = CDlgCertSelect::kRsaKey;
+    std::string msg1, msg2, shown;
+    OnDialog(IDD_CERT_SELECT, [&](CDialog* d) {
+        msg1 = Text(d, IDC_CERT_MSG1);
+        msg2 = Text(d, IDC_CERT_MSG2);
+        OnMessage(&shown, [d] { After(50, [d] { Click(d, IDCANCEL); }); });
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(IDCANCEL, select.DoModal());
+    EXPECT_EQ("There is no RSA key in the selected certificate.", msg1);
+    EXPECT_EQ("Select a RSA key.", msg2);
+    EXPECT_EQ("Select a RSA key.", shown);
 }
