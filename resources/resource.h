@@ -116,3 +116,5 @@
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
 #include "workbench_ids.h"
+
+#include "cert_ids.h"
