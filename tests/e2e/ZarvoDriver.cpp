@@ -262,6 +262,17 @@ void UploadAndRun(const Program& p) {
     Check(p.Enabled(kUpload) && p.Enabled(kDisconnect), "connected after the upload");
 }
 
+void DeleteByKey(const Program& p) {
+    const int rows = p.Rows();
+    const LRESULT row = ::SendMessageA(p.List(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>("www/status.php"));
+    ::SendMessageA(p.List(), LB_SETSEL, TRUE, row);
+    ::SendMessageA(p.List(), LB_SETCARETINDEX, static_cast<WPARAM>(row), 0);
+    ::SendMessageA(p.Item(kFileListPane), WM_COMMAND, MAKEWPARAM(kList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(p.List()));
+    ::PostMessageA(p.List(), WM_KEYDOWN, VK_DELETE, 1);
+    Check(row != LB_ERR && WaitFor([&] { return p.Rows() == rows - 1; }, 3000), "Delete drops the selected file");
+}
+
 void ShowDebuggerLog(const Program& p) {
     // The third tab, by a click where it sits (tab rectangles cannot be read across processes).
     HWND tab = ::GetDlgItem(p.Item(kBottom), kLeftTab);
@@ -357,6 +368,7 @@ int Walk(const char* exe, const char* port, DWORD expectLang) {
     ShowDebuggerLog(p);
     Shot("debugger-log");
     ShowPreferences(p);
+    DeleteByKey(p);
     DisconnectByKey(p);
     Shot("disconnected");
     ::PostMessageA(p.main, WM_CLOSE, 0, 0);

@@ -7,13 +7,15 @@ BEGIN_MESSAGE_MAP(CWndFileList, CWnd)
     ON_WM_SIZE()
     ON_CONTROL(LBN_SELCHANGE, kListId, OnSelChange)
     ON_CONTROL(LBN_DBLCLK, kListId, OnDblClk)
+    ON_MESSAGE(WM_VKEYTOITEM, OnListKey)
 END_MESSAGE_MAP()
 
 int CWndFileList::OnCreate(LPCREATESTRUCT cs) {
     if (CWnd::OnCreate(cs) < 0) return -1;
     m_font.CreateSimple("Arial", -12, FW_NORMAL);
     m_list.CreateEx(0, "LISTBOX", "",
-                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT,
+                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT |
+                        LBS_WANTKEYBOARDINPUT,
                     CRect(), m_hWnd, kListId);
     m_list.SetFont(m_font);
     return 0;
@@ -87,4 +89,11 @@ void CWndFileList::EnsureSystemFolders() {
         folder->kind = FileEntry::kFolder;
         m_entries->Insert(std::move(folder));
     }
+}
+
+LRESULT CWndFileList::OnListKey(WPARAM wParam, LPARAM) {
+    if (LOWORD(wParam) != VK_DELETE) return -1;  // the list box's own handling
+    // The main window decides whether the entries may go.
+    ::SendMessageA(GetParent(), WM_USER_DELETE_FILES, 0, 0);
+    return -2;
 }

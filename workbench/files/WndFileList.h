@@ -39,6 +39,8 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     void OnSelChange();
     void OnDblClk();
+    // Delete asks the main window to drop the selected entries.
+    LRESULT OnListKey(WPARAM wParam, LPARAM);
     FileEntry* EntryAtRow(int row) const;
 
     CWnd m_list;
