@@ -338,3 +338,37 @@ TEST_F(MainWindow, WaitBoxFollowsTheLinkWhenItChangesItsMind) {
     EXPECT_EQ(openBox(), nullptr);
     EXPECT_TRUE(::IsWindowEnabled(dlg.m_hWnd));
 }
+
+TEST_F(MainWindow, DraggingTheSplittersMovesThePanes) {
+    dlg.MoveWindow(0, 0, 900, 700);
+    Pump(50);
+    HWND vertical = nullptr, horizontal = nullptr;
+    for (HWND w = ::GetWindow(dlg.m_hWnd, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(w) != CZarvoDDlg::kSplitter) continue;
+        RECT r;
+        ::GetWindowRect(w, &r);
+        (r.bottom - r.top > r.right - r.left ? vertical : horizontal) = w;
+    }
+    ASSERT_TRUE(vertical && horizontal);
+    auto drag = [](HWND bar, int dx, int dy) {
+        // The bar moves by the last drag point in its own coordinates.
+        ::SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
+        ::SendMessageA(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(dx, dy));
+        ::SendMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(dx, dy));
+    };
+    auto width = [&](int id) {
+        RECT r;
+        ::GetWindowRect(dlg.GetDlgItem(id), &r);
+        return r.right - r.left;
+    };
+    const int list = width(CZarvoDDlg::kFileList);
+    drag(vertical, 100, 0);
+    EXPECT_EQ(width(CZarvoDDlg::kFileList), list + 100);
+    drag(vertical, -400, 0);  // not narrower than the minimum split
+    EXPECT_EQ(width(CZarvoDDlg::kFileList), 195 - 15);
+    RECT before, after;
+    ::GetWindowRect(dlg.GetDlgItem(CZarvoDDlg::kBottom), &before);
+    drag(horizontal, 0, -100);
+    ::GetWindowRect(dlg.GetDlgItem(CZarvoDDlg::kBottom), &after);
+    EXPECT_NEAR(after.top, before.top - 100, 7);  // kept as a percentage of the height
+}
