@@ -80,7 +80,8 @@ bool CZarvoDDlg::StillAllowed(unsigned serial, Command c) {
 
 void CZarvoDDlg::SetButtonEnabled(Button b, bool enabled) {
     CPngButton* button = m_buttons[b];
-    if (!button || !button->m_hWnd) return;
+    // Called on every port event: only a change is drawn.
+    if (!button || !button->m_hWnd || (button->IsWindowEnabled() != FALSE) == enabled) return;
     button->EnableButton(enabled ? TRUE : FALSE);
 }
 
