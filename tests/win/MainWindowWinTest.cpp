@@ -71,7 +71,9 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         CIniFile::SetFolderForTests(TempFolder().c_str());
-        ::DeleteFileA(CIniFile::Path());  // every test starts as a first start
+        // Every test starts as a first start: no Init.ini, no saved layout.
+        ::DeleteFileA(CIniFile::Path());
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
         ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
         dlg.ShowWindow(SW_SHOW);
         Pump(50);
