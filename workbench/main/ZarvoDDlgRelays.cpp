@@ -89,6 +89,13 @@ LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
         list.Remove(&e);
     }
     m_fileList->RebuildView();
+    // The labels name the open file again, or nothing once it is gone.
+    if (FileEntry* open = list.Find(m_fileList->GetCurrentFileName().str()))
+        OnShowFileInfo(reinterpret_cast<WPARAM>(open->name.c_str()), open->DataLength());
+    else {
+        m_nameLabel.SetWindowText("");
+        m_sizeLabel.SetWindowText("");
+    }
     UpdateButtonStates(0);
     m_link.DeviceInfo().fsId.clear();
     ComputeFlashUsage();
