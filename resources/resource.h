@@ -115,3 +115,6 @@
 #define IDS_WLAN_UNAVAILABLE 200
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
+
+// Editor dialogs, menu, cursors and images.
+#include "editor_ids.h"
