@@ -50,8 +50,20 @@ void CEditorCore::SetCaretOnly(int position)
     m_caret = ClampPosition(position);
 }
 
+// A position given while a composition stands, in the text without it.
+static int OutsideComposition(int position, int start, int length)
+{
+    if (start < 0 || position <= start)
+        return position;
+    return position >= start + length ? position - length : start;
+}
+
 void CEditorCore::MoveCaret(int position, bool extend)
 {
+    if (Composing()) {
+        position = OutsideComposition(position, m_compStart, m_compLength);
+        CancelComposition();
+    }
     int p = ClampPosition(position);
     if (extend) {
         if (!HasSelection())
@@ -65,6 +77,11 @@ void CEditorCore::MoveCaret(int position, bool extend)
 
 void CEditorCore::SetSelection(int start, int end)
 {
+    if (Composing()) {
+        start = OutsideComposition(start, m_compStart, m_compLength);
+        end = OutsideComposition(end, m_compStart, m_compLength);
+        CancelComposition();
+    }
     m_anchor = ClampPosition(start < 0 ? Length() : start);
     m_selEnd = ClampPosition(end < 0 ? Length() : end);
     m_caret = m_selEnd;
