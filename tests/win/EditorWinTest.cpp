@@ -1,0 +1,337 @@
+// The editor window hosted in a test window: keys and characters through the
+// message loop, clicks at layout positions, the real clipboard, injected IME
+// compositions, the find and replace dialogs, painted pixels. Run with the
+// ANSI code page 949 (LC_ALL=ko_KR.UTF-8 under Wine).
+#include "WinTestSupport.h"
+
+#include "editor/DlgChange.h"
+#include "editor/DlgSearch.h"
+#include "editor/TextSearch.h"
+#include "editor/WndEditor.h"
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+class FakeIme : public CImeContext {
+public:
+    bool GetComposition(HWND, std::string& text) override {
+        text = composition;
+        return true;
+    }
+    void Cancel(HWND) override { ++cancels; }
+    std::string composition;
+    int cancels = 0;
+};
+
+void SetKey(int vk, bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[vk] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+}
+
+// The first visible message box of this thread other than `except`, or null.
+BOOL CALLBACK FindBox(HWND w, LPARAM p) {
+    if (!::IsWindowVisible(w)) return TRUE;
+    if (auto* box = dynamic_cast<CDlgMessage*>(CWnd::FromHandlePermanent(w))) {
+        *reinterpret_cast<CDlgMessage**>(p) = box;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+CDlgMessage* OpenBox() {
+    CDlgMessage* found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class EditorWinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::GetACP(), 949u) << "run this suite with LC_ALL=ko_KR.UTF-8";
+        char dir[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, dir);
+        ini = std::string(dir) + "zarvod_editor_test.ini";
+        ::DeleteFileA(ini.c_str());
+        ASSERT_TRUE(host.Create(600, 400));
+        editor.SetIniPath(ini.c_str());
+        ASSERT_TRUE(editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
+                                  CRect(0, 0, 560, 340), host.m_hWnd, 100));
+        editor.SetIme(&ime);
+        editor.SetFocus();
+        Pump(30);
+    }
+    void TearDown() override {
+        if (editor.m_hWnd) editor.DestroyWindow();
+        ::DeleteFileA(ini.c_str());
+    }
+    void Load(const std::string& text) {
+        editor.SetText(text.data(), text.size());
+        Pump(20);
+    }
+    std::string Text() const { return editor.GetText(); }
+    // The client point of a text position (middle of its character's left edge).
+    CPoint PointOf(int pos) {
+        int x, y;
+        editor.Core().Layout().PosToXY(pos, x, y);
+        const CTextLayout& l = editor.Core().Layout();
+        return CPoint(x - l.HOffset() + 1, y - l.VOffset() + l.LineHeight() / 2);
+    }
+    void Post(UINT msg, WPARAM w, LPARAM l = 1) {
+        ::PostMessageA(editor.m_hWnd, msg, w, l);
+        Pump(20);
+    }
+
+    std::string ini;
+    CRecorder host;
+    CWndEditor editor;
+    FakeIme ime;
+};
+
+}  // namespace
+
+TEST_F(EditorWinTest, KeysAndCharactersGoThroughTheLoop) {
+    Load("");
+    for (char c : std::string("ab{")) Post(WM_CHAR, static_cast<WPARAM>(c));
+    Post(WM_KEYDOWN, VK_RETURN);
+    Post(WM_CHAR, 'x');
+    EXPECT_EQ(Text(), "ab{\r\n\tx");
+    EXPECT_EQ(host.Count(WM_USER_DOC_MODIFIED), 1);
+    Post(WM_KEYDOWN, VK_HOME);
+    Post(WM_KEYDOWN, VK_BACK);  // the indent's tab
+    Post(WM_KEYDOWN, VK_BACK);  // the line break, CR LF as one
+    EXPECT_EQ(Text(), "ab{x");
+    EXPECT_EQ(editor.GetCaretPos(), 3);
+    // Two WM_CHARs of one syllable make one character.
+    Post(WM_CHAR, 0xC8);
+    Post(WM_CHAR, 0xAD);
+    EXPECT_EQ(Text(), "ab{\xC8\xADx");
+    Post(WM_CHAR, 0x1A);  // Ctrl+Z
+    EXPECT_EQ(Text(), "ab{x");
+
+    editor.SetReadOnly(true);
+    Post(WM_CHAR, 'z');
+    Post(WM_KEYDOWN, VK_DELETE);
+    SetKey(VK_CONTROL, true);
+    Post(WM_KEYDOWN, 'M');
+    SetKey(VK_CONTROL, false);
+    EXPECT_EQ(Text(), "ab{x");
+}
+
+TEST_F(EditorWinTest, ClicksLandOnLayoutPositions) {
+    Load("first line\r\n\xB0\xA1 second\r\nthird");
+    CPoint p = PointOf(14);  // inside the syllable's right half would be 13; 14 is after it
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(editor.GetCaretPos(), 14);
+    // A click in the gutter takes the whole line with its line break.
+    CPoint g(5, PointOf(12).y);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(g.x, g.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(g.x, g.y));
+    int s, e;
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, 12);
+    EXPECT_EQ(e, 23);
+}
+
+TEST_F(EditorWinTest, LosingCaptureEndsADragWithNothingDropped) {
+    Load("move me somewhere");
+    editor.SetSelection(0, 4);
+    CPoint in = PointOf(1);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    EXPECT_EQ(::GetCapture(), editor.m_hWnd);
+    // A modal box takes the capture mid-drag.
+    ::SetCapture(host.m_hWnd);
+    ::ReleaseCapture();
+    CPoint out = PointOf(12);
+    ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(out.x, out.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(out.x, out.y));
+    EXPECT_EQ(Text(), "move me somewhere");
+    // The keyboard still types.
+    editor.SetFocus();
+    Post(WM_CHAR, 'X');
+    EXPECT_EQ(Text(), "X me somewhere");
+
+    // A reload mid-drag drops the drag too.
+    editor.SetSelection(0, 1);
+    in = PointOf(0);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    Load("new");
+    out = PointOf(3);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(out.x, out.y));
+    EXPECT_EQ(Text(), "new");
+}
+
+TEST_F(EditorWinTest, TheClipboardCarriesKoreanBothWays) {
+    // Typed: as a file its bytes would be taken for UTF-8 (they are valid
+    // UTF-8 too), and so must a paste not be.
+    Load("");
+    Post(WM_CHAR, 0xC8);
+    Post(WM_CHAR, 0xAD);
+    ASSERT_EQ(Text(), "\xC8\xAD");
+    editor.SelectAll();
+    ASSERT_TRUE(editor.Copy());
+    // Another program can open the clipboard afterwards.
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::CloseClipboard();
+    Load("");
+    editor.Paste();
+    EXPECT_EQ(Text(), "\xC8\xAD");
+
+    // Cut deletes after a successful copy; LF pastes as CR LF.
+    Load("a\nb");
+    EXPECT_EQ(Text(), "a\r\nb");
+    editor.SelectAll();
+    editor.Cut();
+    EXPECT_EQ(Text(), "");
+    ASSERT_TRUE(::OpenClipboard(host.m_hWnd));
+    ::EmptyClipboard();
+    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, 8);
+    memcpy(::GlobalLock(mem), "x\ny", 4);
+    ::GlobalUnlock(mem);
+    ::SetClipboardData(CF_TEXT, mem);
+    ::CloseClipboard();
+    editor.Paste();
+    EXPECT_EQ(Text(), "x\r\ny");
+    editor.SetReadOnly(true);
+    editor.Paste();
+    EXPECT_EQ(Text(), "x\r\ny");
+}
+
+TEST_F(EditorWinTest, InjectedCompositionsCommitAndCancel) {
+    Load("ab");
+    editor.SetCaretPos(2, 0);
+    ime.composition = "\xB0\xA1";  // the syllable being built
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    ime.composition = "\xB0\xA2";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    EXPECT_EQ(Text(), "ab\xB0\xA2");
+    ::SendMessageA(editor.m_hWnd, WM_IME_CHAR, 0xB0A2, 1);
+    EXPECT_EQ(Text(), "ab\xB0\xA2");
+    EXPECT_EQ(editor.GetCaretPos(), 4);
+    editor.Undo();
+    EXPECT_EQ(Text(), "ab");
+
+    // A click mid-composition removes it and tells the IME.
+    ime.composition = "\xB0\xA1";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    CPoint p = PointOf(0);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(Text(), "ab");
+    EXPECT_GE(ime.cancels, 1);
+    EXPECT_FALSE(editor.CanRedo() && editor.IsReadOnly());
+    // Read-only: nothing is composed.
+    editor.SetReadOnly(true);
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    EXPECT_EQ(Text(), "ab");
+}
+
+TEST_F(EditorWinTest, FindAndReplaceDialogs) {
+    Load("a a a \xC1\x64");
+    editor.ShowFindDialog();
+    CDlgSearch* find = editor.GetFindDialog();
+    ASSERT_TRUE(find && find->IsWindowVisible());
+    EXPECT_FALSE(::IsWindowEnabled(find->GetDlgItem(IDC_FIND_NEXT)));
+    ::SetDlgItemTextA(find->m_hWnd, IDC_FIND_TEXT, "d");
+    EXPECT_TRUE(::IsWindowEnabled(find->GetDlgItem(IDC_FIND_NEXT)));
+    // "d" is only the trail byte of the syllable: not found. The box says
+    // so, owned by the dialog, with the host window disabled too.
+    bool hostEnabled = true;
+    CString boxText;
+    When([] { return OpenBox() != nullptr; }, [&] {
+        hostEnabled = ::IsWindowEnabled(host.m_hWnd) != FALSE;
+        if (CDlgMessage* box = OpenBox()) {
+            boxText = box->m_text;
+            box->EndDialog(IDOK);
+        }
+    });
+    ::SendMessageA(find->m_hWnd, WM_COMMAND, IDC_FIND_NEXT, 0);
+    EXPECT_FALSE(hostEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(host.m_hWnd));
+    EXPECT_EQ(boxText.str(), CResources::LoadString(IDS_STRING_NOT_FOUND).str());
+    int s, e;
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, e) << "the trail byte 'd' is never a match";
+
+    editor.ShowReplaceDialog();
+    CDlgChange* change = editor.GetReplaceDialog();
+    ASSERT_TRUE(change && change->IsWindowVisible());
+    EXPECT_FALSE(find->IsWindowVisible());
+    ::SetDlgItemTextA(change->m_hWnd, IDC_FIND_TEXT, "A");
+    ::SetDlgItemTextA(change->m_hWnd, IDC_REPLACE_TEXT, "bb");
+    When([] { return OpenBox() != nullptr; }, [&] {
+        if (CDlgMessage* box = OpenBox()) {
+            boxText = box->m_text;
+            box->EndDialog(IDOK);
+        }
+    });
+    ::SendMessageA(change->m_hWnd, WM_COMMAND, IDC_REPLACE_ALL, 0);
+    EXPECT_EQ(Text(), "bb bb bb \xC1\x64");
+    char expect[256];
+    snprintf(expect, sizeof expect, CResources::LoadString(IDS_REPLACED_COUNT), 3, "A", "bb");
+    EXPECT_EQ(boxText.str(), expect);
+    editor.Undo();
+    EXPECT_EQ(Text(), "a a a \xC1\x64");
+
+    // Read-only: Replace All changes nothing and shows nothing.
+    editor.SetReadOnly(true);
+    ::SendMessageA(change->m_hWnd, WM_COMMAND, IDC_REPLACE_ALL, 0);
+    EXPECT_EQ(Text(), "a a a \xC1\x64");
+    EXPECT_EQ(OpenBox(), nullptr);
+    // Close hides; the editor destroys them with itself.
+    ::SendMessageA(change->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(change->IsWindowVisible());
+}
+
+TEST_F(EditorWinTest, GutterMarksAndCurrentLineArePainted) {
+    Load("one\r\ntwo\r\nthree");
+    editor.SetCaretPos(5, 0);  // row 1
+    editor.ToggleBookmark();
+    editor.SetBreakpoint(2, true);
+    editor.UpdateWindow();
+    Pump(50);
+    const CTextLayout& l = editor.Core().Layout();
+    int lh = l.LineHeight();
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 20, lh / 2), 0xC0C0C0u);           // gutter, row 0
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 38, lh / 2), 0xA0A0A0u);           // its rule
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 4, lh + l.CharHeight() / 2), 0xFFFF00u);  // bookmark, row 1
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 400, lh + 2), static_cast<COLORREF>(EditorColours::kCurrentLine));
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 400, 2), ::GetSysColor(COLOR_WINDOW));
+    COLORREF mark = ScreenPixel(editor.m_hWnd, 9, 2 * lh + 7);                // breakpoint image
+    EXPECT_NE(mark, 0xC0C0C0u);
+    // Unsaved changes hide the breakpoint marks.
+    editor.SetModified(true);
+    editor.UpdateWindow();
+    Pump(30);
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 9, 2 * lh + 7), 0xC0C0C0u);
+}
+
+TEST_F(EditorWinTest, FontSettingsAreBoundedAndKept) {
+    ::WritePrivateProfileStringA("Font", "lfHeight", "99999", ini.c_str());
+    ::WritePrivateProfileStringA("Font", "lfFaceName", "Courier New", ini.c_str());
+    editor.LoadFontSettings();
+    EXPECT_EQ(editor.GetEditorFont().lfHeight, -14);
+    EXPECT_STREQ(editor.GetEditorFont().lfFaceName, "Courier New");
+    LOGFONTA lf = editor.GetEditorFont();
+    lf.lfHeight = -20;
+    editor.SetEditorFont(lf);
+    editor.DestroyWindow();
+    EXPECT_EQ(::GetPrivateProfileIntA("Font", "lfHeight", 0, ini.c_str()), -20);
+    // Preferences out of range are held in.
+    CWndEditor other;
+    other.SetIniPath(ini.c_str());
+    ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), host.m_hWnd, 101));
+    other.ApplyLayout(0);
+    other.SetTabSize(0);
+    EXPECT_GT(other.Core().Layout().LineHeight(), 0);
+    EXPECT_GT(other.Core().Layout().TabWidth(), 0);
+}
