@@ -525,7 +525,6 @@ void CWndEditor::ShowResult(HWND owner, const char* text)
 
 LRESULT CWndEditor::OnFindReplace(WPARAM wParam, LPARAM)
 {
-    HWND self = m_hWnd;
     CString notFound = CResources::LoadString(IDS_STRING_NOT_FOUND);
     if ((wParam == 1 && m_find) || (wParam == 2 && m_replace)) {
         CDialog* dlg = wParam == 1 ? static_cast<CDialog*>(m_find.get()) : m_replace.get();
@@ -564,7 +563,6 @@ LRESULT CWndEditor::OnFindReplace(WPARAM wParam, LPARAM)
         msg.Format(CResources::LoadString(IDS_REPLACED_COUNT), count, find.c_str(), with.c_str());
         ShowResult(dlg, msg);
     }
-    (void)self;
     return 1;
 }
 
@@ -1089,6 +1087,8 @@ bool CWndEditor::HandleKey(UINT key)
             ::SetCursor(m_cursorCopy);
         return true;
     }
+    if (key != VK_SHIFT && key != VK_CONTROL)
+        m_pendingLead = 0;
     int row = m_core.CaretRow();
     bool repaint = m_core.HasSelection();
     switch (key) {
