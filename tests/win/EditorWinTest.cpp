@@ -142,6 +142,29 @@ TEST_F(EditorWinTest, ClicksLandOnLayoutPositions) {
     EXPECT_EQ(e, 23);
 }
 
+TEST_F(EditorWinTest, DraggingTextMovesOrCopiesIt) {
+    Load("abc def");
+    editor.SetSelection(0, 3);
+    auto drag = [&](int from, int to, bool ctrl) {
+        CPoint a = PointOf(from), b = PointOf(to);
+        WPARAM keys = MK_LBUTTON | (ctrl ? MK_CONTROL : 0);
+        ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, keys, MAKELPARAM(a.x, a.y));
+        ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, keys, MAKELPARAM(b.x, b.y));
+        ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, keys & ~MK_LBUTTON, MAKELPARAM(b.x, b.y));
+    };
+    drag(1, 7, false);
+    EXPECT_EQ(Text(), " defabc");
+    editor.Undo();
+    EXPECT_EQ(Text(), "abc def");
+    editor.SetSelection(0, 3);
+    drag(1, 7, true);
+    EXPECT_EQ(Text(), "abc defabc");
+    editor.SetReadOnly(true);
+    editor.SetSelection(0, 3);
+    drag(1, 10, false);
+    EXPECT_EQ(Text(), "abc defabc");
+}
+
 TEST_F(EditorWinTest, LosingCaptureEndsADragWithNothingDropped) {
     Load("move me somewhere");
     editor.SetSelection(0, 4);
@@ -282,6 +305,27 @@ TEST_F(EditorWinTest, FindAndReplaceDialogs) {
     editor.Undo();
     EXPECT_EQ(Text(), "a a a \xC1\x64");
 
+    // Ctrl+F3 takes the selection as the find text; F3 goes on from the match.
+    editor.SetSelection(2, 3);
+    SetKey(VK_CONTROL, true);
+    Post(WM_KEYDOWN, VK_F3);
+    SetKey(VK_CONTROL, false);
+    EXPECT_EQ(find->m_findText.str(), "a");
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, 4);
+    boxText = "";
+    When([] { return OpenBox() != nullptr; }, [&] {
+        if (CDlgMessage* box = OpenBox()) {
+            boxText = box->m_text;
+            box->EndDialog(IDOK);
+        }
+    });
+    Post(WM_KEYDOWN, VK_F3);  // wrap is off: nothing after the last match
+    Pump(100);
+    EXPECT_EQ(boxText.str(), CResources::LoadString(IDS_STRING_NOT_FOUND).str());
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, 4);
+
     // Read-only: Replace All changes nothing and shows nothing.
     editor.SetReadOnly(true);
     ::SendMessageA(change->m_hWnd, WM_COMMAND, IDC_REPLACE_ALL, 0);
@@ -334,4 +378,19 @@ TEST_F(EditorWinTest, FontSettingsAreBoundedAndKept) {
     other.SetTabSize(0);
     EXPECT_GT(other.Core().Layout().LineHeight(), 0);
     EXPECT_GT(other.Core().Layout().TabWidth(), 0);
+}
+
+// Not a check: shows the editor for a while so that a screenshot can be taken
+// (run with --gtest_also_run_disabled_tests --gtest_filter=*Showcase*).
+TEST_F(EditorWinTest, DISABLED_Showcase) {
+    const char text[] =
+        "<html>\r\n<body>\r\n<?php\r\n\t// \xC7\xD1\xB1\xDB comment\r\n\t$value = 100;\r\n"
+        "\tif ($value > 10) {\r\n\t\techo \"\xC7\xD1\xB1\xDB $value\";\r\n\t}\r\n?>\r\n</body>\r\n</html>\r\n";
+    Load(text);
+    editor.SetCaretPos(30, 0);
+    editor.ToggleBookmark();
+    editor.SetBreakpoint(4, true);
+    editor.SetExecutionLine(6);
+    editor.SetSelection(60, 75);
+    Pump(6000);
 }
