@@ -24,6 +24,9 @@ constexpr COLORREF kGutterRule = 0xA0A0A0;
 constexpr COLORREF kLineNumber = 0x000000;
 constexpr COLORREF kBookmark = 0xFFFF00;
 
+CString (*g_readIniPath)() = nullptr;
+CString (*g_writeIniPath)() = nullptr;
+
 bool KeyDown(int vk)
 {
     return ::GetKeyState(vk) < 0;
@@ -75,7 +78,7 @@ CWndEditor::~CWndEditor()
 
 bool CWndEditor::Create(DWORD style, const RECT& rc, HWND parent, UINT id)
 {
-    return CreateEx(0, OwnClassName(), "", style, rc, parent, id);
+    return CreateEx(0, OwnClassName(), "", style | WS_VSCROLL | WS_HSCROLL, rc, parent, id);
 }
 
 BEGIN_MESSAGE_MAP(CWndEditor, CWnd)
@@ -102,6 +105,10 @@ BEGIN_MESSAGE_MAP(CWndEditor, CWnd)
     ON_MESSAGE(WM_CANCELMODE, OnCancelMode)
     ON_MESSAGE(WM_CONTEXTMENU, OnContextMenuMsg)
     ON_MESSAGE(WM_USER_FIND_REPLACE, OnFindReplace)
+    ON_MESSAGE(WM_GETTEXT, OnGetText)
+    ON_MESSAGE(WM_GETTEXTLENGTH, OnGetTextLength)
+    ON_MESSAGE(EM_GETSEL, OnGetSel)
+    ON_MESSAGE(EM_SETSEL, OnSetSel)
     ON_COMMAND(ID_EDITOR_CUT, OnCmdCut)
     ON_COMMAND(ID_EDITOR_COPY, OnCmdCopy)
     ON_COMMAND(ID_EDITOR_PASTE, OnCmdPaste)
@@ -218,6 +225,43 @@ void CWndEditor::SetReadOnly(bool readOnly)
     if (readOnly)
         CancelDrag();
     m_core.Store().SetReadOnly(readOnly);
+    // Shown in the style as an edit control shows it, for tools that look.
+    if (m_hWnd)
+        ModifyStyle(readOnly ? 0 : ES_READONLY, readOnly ? ES_READONLY : 0);
+}
+
+// The text and selection for tools outside the program (test drivers,
+// screen readers), as an edit control answers them.
+LRESULT CWndEditor::OnGetText(WPARAM wParam, LPARAM lParam)
+{
+    char* out = reinterpret_cast<char*>(lParam);
+    if (!out || wParam == 0)
+        return 0;
+    size_t n = std::min<size_t>(static_cast<size_t>(m_core.Length()), wParam - 1);
+    memcpy(out, m_core.Text(), n);
+    out[n] = 0;
+    return static_cast<LRESULT>(n);
+}
+
+LRESULT CWndEditor::OnGetSel(WPARAM wParam, LPARAM lParam)
+{
+    int s = m_core.HasSelection() ? m_core.SelStart() : m_core.Caret();
+    int e = m_core.HasSelection() ? m_core.SelEnd() : m_core.Caret();
+    if (wParam)
+        *reinterpret_cast<DWORD*>(wParam) = static_cast<DWORD>(s);
+    if (lParam)
+        *reinterpret_cast<DWORD*>(lParam) = static_cast<DWORD>(e);
+    return MAKELRESULT(std::min(s, 0xFFFF), std::min(e, 0xFFFF));
+}
+
+LRESULT CWndEditor::OnSetSel(WPARAM wParam, LPARAM lParam)
+{
+    int s = static_cast<int>(wParam), e = static_cast<int>(lParam);
+    if (s < 0)
+        SetSelection(m_core.Caret(), m_core.Caret());
+    else
+        SetSelection(s, e);
+    return 0;
 }
 
 void CWndEditor::OnDocModified()
@@ -613,6 +657,14 @@ void CWndEditor::RemoveAllBreakpoints()
         Invalidate(FALSE);
 }
 
+bool CWndEditor::ToggleBreakpoint(int& line, bool& set)
+{
+    int added = 0;
+    line = ToggleBreakpoint(&added);
+    set = added != 0;
+    return line >= 0;
+}
+
 void CWndEditor::SetBreakpoint(int row, bool on)
 {
     if (row < 0 || row >= GetLineCount())
@@ -677,10 +729,18 @@ LRESULT CWndEditor::OnContextMenuMsg(WPARAM, LPARAM lParam)
 
 // ---- Font and layout ----------------------------------------------------------
 
-CString CWndEditor::IniPath() const
+void CWndEditor::SetIniPaths(CString (*readPath)(), CString (*writePath)())
+{
+    g_readIniPath = readPath;
+    g_writeIniPath = writePath;
+}
+
+CString CWndEditor::IniPath(bool write) const
 {
     if (!m_iniPath.IsEmpty())
         return m_iniPath;
+    if (CString (*path)() = write ? g_writeIniPath : g_readIniPath)
+        return path();
     char folder[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, folder)))
         return CString();
@@ -693,7 +753,7 @@ void CWndEditor::LoadFontSettings()
     lf.lfHeight = -14;
     lf.lfWeight = 400;
     strcpy(lf.lfFaceName, "Arial");
-    CString path = IniPath();
+    CString path = IniPath(false);
     if (!path.IsEmpty() && ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
         auto num = [&](const char* key, int def) { return static_cast<int>(::GetPrivateProfileIntA("Font", key, def, path)); };
         lf.lfHeight = num("lfHeight", -14);
@@ -725,7 +785,7 @@ void CWndEditor::LoadFontSettings()
 
 void CWndEditor::SaveFontSettings()
 {
-    CString path = IniPath();
+    CString path = IniPath(true);
     if (path.IsEmpty())
         return;
     int slash = path.ReverseFind('\\');
@@ -811,6 +871,19 @@ void CWndEditor::SetMargin(bool on)
     CRect rc = GetClientRect();
     SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.Width(), rc.Height()));
     Invalidate(FALSE);
+}
+
+void CWndEditor::ApplyPreferences(int marginWidth, bool lineNumbers, int caretLineHighlight, int lineGap,
+                                  int tabSize)
+{
+    m_lineNumbers = lineNumbers;
+    m_currentLine = caretLineHighlight == 3 ? 3 : 0;
+    m_core.Layout().SetTabSize(std::clamp(tabSize, 1, 32));
+    m_core.Layout().ApplyLayout(std::clamp(lineGap, 50, 400));
+    SetMargin(marginWidth > 0);
+    UpdateLines(-1, -1);
+    UpdateScrollBars();
+    SetCaret(false, false);
 }
 
 void CWndEditor::SetLineNumbers(bool on)

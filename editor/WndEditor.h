@@ -9,7 +9,9 @@
 #include "framework/Wnd.h"
 #include "workbench/kit/GdiPlus.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 class CDlgSearch;
 class CDlgChange;
@@ -26,8 +28,11 @@ public:
     // ---- The document (the main window reads the text directly).
     void ResetText();
     LoadResult SetText(const char* data, size_t length);
-    const char* GetText() const { return m_core.Text(); }
+    // The buffer itself (a C string, valid until the next change) and a copy.
+    const char* GetTextBuffer() const { return m_core.Text(); }
+    std::string GetText() const { return m_core.Text(); }
     int GetTextLength() const { return m_core.Length(); }
+    bool HasText() const { return m_core.Length() > 0; }
     std::string GetTextRange(int start, int end) const { return m_core.Store().GetTextRange(start, end); }
     bool IsModified() const { return m_core.Store().IsModified(); }
     void SetModified(bool modified);
@@ -37,9 +42,15 @@ public:
 
     // ---- Caret, selection, lines.
     int GetCaretPos() const { return m_core.Caret(); }
+    uint32_t GetCaret() const { return static_cast<uint32_t>(m_core.Caret()); }
     int GetFirstVisibleLine() const;
     // The caret at a stored position (clamped) and that row at the top.
     void SetCaretPos(int position, int topRow);
+    void SetCaret(uint32_t caret, uint32_t firstLine)
+    {
+        SetCaretPos(static_cast<int>(std::min<uint32_t>(caret, INT32_MAX)),
+                    static_cast<int>(std::min<uint32_t>(firstLine, INT32_MAX)));
+    }
     // Re-creates and places the caret; optionally updates the remembered
     // column and scrolls it into view.
     void SetCaret(bool updateColumn = true, bool scrollIntoView = true);
@@ -71,6 +82,7 @@ public:
     void FindNext();
     void FindPrevious();
     bool CanFindNext() const;
+    bool IsFindReady() const { return CanFindNext(); }
     bool Search(int start, const char* text, unsigned flags);
     int Replace(int start, unsigned flags, const char* replacement, const char* text);
     CDlgSearch* GetFindDialog() const { return m_find.get(); }
@@ -85,7 +97,11 @@ public:
     int CanHaveBreakpoint(int row) { return m_core.Store().CanHaveBreakpoint(row) ? 1 : 0; }
     // The toggled row or -1; added: 1 when the mark is now set.
     int ToggleBreakpoint(int* added);
+    // The same: false when no row was toggled, else its row and whether the
+    // mark is now set.
+    bool ToggleBreakpoint(int& line, bool& set);
     void RemoveAllBreakpoints();
+    void ClearBreakpointMarks() { RemoveAllBreakpoints(); }
     bool GetBreakpoint(int row) const { return m_core.Store().Lines().Breakpoint(row); }
     void SetBreakpoint(int row, bool on);
     // The row marked as the script's current line, -1 for none.
@@ -99,12 +115,18 @@ public:
     void SaveFontSettings();
     // Init.ini of the application-data folder unless set (tests).
     void SetIniPath(const char* path) { m_iniPath = path ? path : ""; }
+    // Where every editor reads and writes "Font" (the main window's Init.ini
+    // handling, which may write into a temporary file at shut-down).
+    static void SetIniPaths(CString (*readPath)(), CString (*writePath)());
     void ApplyLayout(int lineGap);
     void SetTabSize(int tabSize);
     void SetMargin(bool on);
     void SetLineNumbers(bool on);
     // 3 on, 0 off.
     void SetCurrentLineHighlight(int mode);
+    // All view preferences at once: margin width (40 or 0), line numbers,
+    // current-line highlight (3 or 0), line gap, tab size; one rebuild.
+    void ApplyPreferences(int marginWidth, bool lineNumbers, int caretLineHighlight, int lineGap, int tabSize);
     void UpdateLines(int position, int delta);
     void UpdateScrollBars();
     // Rows holding first..last (last -1: to the bottom; first -1: all).
@@ -179,7 +201,11 @@ private:
     // A result box over a modeless dialog: the main window is disabled too,
     // so nothing can close the dialog or the editor under it.
     void ShowResult(HWND owner, const char* text);
-    CString IniPath() const;
+    CString IniPath(bool write) const;
+    LRESULT OnGetText(WPARAM wParam, LPARAM lParam);
+    LRESULT OnGetTextLength(WPARAM, LPARAM) { return m_core.Length(); }
+    LRESULT OnGetSel(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetSel(WPARAM wParam, LPARAM lParam);
 
     CEditorCore m_core;
     CImm32Context m_imm;

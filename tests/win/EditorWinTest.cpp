@@ -116,8 +116,17 @@ TEST_F(EditorWinTest, KeysAndCharactersGoThroughTheLoop) {
     EXPECT_EQ(Text(), "ab{\xC8\xADx");
     Post(WM_CHAR, 0x1A);  // Ctrl+Z
     EXPECT_EQ(Text(), "ab{x");
+    // Tools outside read and place as in an edit control.
+    char buf[8];
+    EXPECT_EQ(::SendMessageA(editor.m_hWnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf)), 4);
+    EXPECT_STREQ(buf, "ab{x");
+    ::SendMessageA(editor.m_hWnd, EM_SETSEL, 1, 2);
+    Post(WM_CHAR, 'B');
+    EXPECT_EQ(Text(), "aB{x");
+    editor.Undo();
 
     editor.SetReadOnly(true);
+    EXPECT_TRUE(editor.GetStyle() & ES_READONLY);
     Post(WM_CHAR, 'z');
     Post(WM_KEYDOWN, VK_DELETE);
     SetKey(VK_CONTROL, true);
