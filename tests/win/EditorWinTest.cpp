@@ -403,3 +403,18 @@ TEST_F(EditorWinTest, DISABLED_Showcase) {
     editor.SetSelection(60, 75);
     Pump(6000);
 }
+
+TEST(EditorResources, DialogsAndMenuInBothLanguagesImagesAndCursorsOnce) {
+    HMODULE m = ::GetModuleHandleA(nullptr);
+    for (WORD lang : {CResources::kEnglish, CResources::kKorean}) {
+        for (UINT id : {IDD_FIND, IDD_REPLACE})
+            EXPECT_TRUE(::FindResourceExA(m, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(id), lang)) << id;
+        EXPECT_TRUE(::FindResourceExA(m, MAKEINTRESOURCEA(4) /* RT_MENU */, MAKEINTRESOURCEA(IDR_EDITOR_MENU), lang));
+    }
+    HRSRC ko = ::FindResourceExA(m, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_FIND), CResources::kKorean);
+    EXPECT_EQ(TemplateCaption(::LockResource(::LoadResource(m, ko))), L"\uCC3E\uAE30");  // "찾기"
+    EXPECT_TRUE(::LoadCursorA(m, MAKEINTRESOURCEA(IDCUR_DRAG_COPY)));
+    EXPECT_TRUE(::LoadCursorA(m, MAKEINTRESOURCEA(IDCUR_DRAG_MOVE)));
+    for (UINT id : {IDP_BREAKPOINT, IDP_EXECUTION_LINE})
+        EXPECT_TRUE(::FindResourceA(m, MAKEINTRESOURCEA(id), "PNG")) << id;
+}
