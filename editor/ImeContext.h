@@ -13,6 +13,8 @@ public:
     virtual ~CImeContext() = default;
     // GCS_COMPSTR in the ANSI code page; false when there is none.
     virtual bool GetComposition(HWND wnd, std::string& text) = 0;
+    // GCS_RESULTSTR: the finished characters; false when there are none.
+    virtual bool GetResult(HWND wnd, std::string& text) = 0;
     // Ends the composition without a result (NI_COMPOSITIONSTR, CPS_CANCEL).
     virtual void Cancel(HWND wnd) = 0;
 };
@@ -22,5 +24,6 @@ class CImm32Context : public CImeContext
 {
 public:
     bool GetComposition(HWND wnd, std::string& text) override;
+    bool GetResult(HWND wnd, std::string& text) override;
     void Cancel(HWND wnd) override;
 };

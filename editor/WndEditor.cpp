@@ -126,7 +126,8 @@ LRESULT CWndEditor::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_IME_STARTCOMPOSITION:
         return 0; // no composition window of the IME's own: the text shows it
     case WM_IME_COMPOSITION:
-        OnImeComposition(lParam);
+        if (OnImeComposition(lParam))
+            return 0;
         return CWnd::WindowProc(message, wParam, lParam);
     case WM_IME_CHAR:
         // Not passed on: the default would send the same character again as WM_CHAR.
@@ -1137,8 +1138,11 @@ BOOL CWndEditor::PreTranslateMessage(MSG* msg)
 {
     if (msg->hwnd != m_hWnd)
         return FALSE;
-    if (msg->message == WM_KEYUP && m_draggingText)
+    if (msg->message == WM_KEYUP && m_draggingText) {
+        if (msg->wParam == VK_CONTROL)
+            ::SetCursor(m_cursorMove);
         return TRUE;
+    }
     if (msg->message == WM_KEYDOWN)
         return HandleKey(static_cast<UINT>(msg->wParam));
     return FALSE;
@@ -1344,15 +1348,25 @@ void CWndEditor::OnChar(UINT ch, UINT repeat)
     Refresh(row, true);
 }
 
-void CWndEditor::OnImeComposition(LPARAM flags)
+bool CWndEditor::OnImeComposition(LPARAM flags)
 {
-    if (IsReadOnly() || !(flags & GCS_COMPSTR))
-        return;
-    std::string comp;
-    m_ime->GetComposition(m_hWnd, comp);
+    if (IsReadOnly())
+        return false;
     int row = m_core.CaretRow();
-    m_core.Compose(comp);
+    bool took = false;
+    // A Korean IME finishes one syllable and starts the next in one message:
+    // the result goes in first, then the new composition follows it.
+    std::string text;
+    if ((flags & GCS_RESULTSTR) && m_ime->GetResult(m_hWnd, text)) {
+        m_core.CommitComposition(text);
+        took = true;
+    }
+    if (flags & GCS_COMPSTR) {
+        m_ime->GetComposition(m_hWnd, text);
+        m_core.Compose(text);
+    }
     Refresh(row, true);
+    return took;
 }
 
 void CWndEditor::OnImeChar(WPARAM ch)

@@ -185,7 +185,8 @@ private:
 
     bool HandleKey(UINT key);
     void OnChar(UINT ch, UINT repeat);
-    void OnImeComposition(LPARAM flags);
+    // True when it took the result string itself (no WM_IME_CHAR must follow).
+    bool OnImeComposition(LPARAM flags);
     void OnImeChar(WPARAM ch);
     void EndComposition();
     // After a caret move or an edit: scroll bars, caret, the rows to repaint.

@@ -25,8 +25,12 @@ public:
         text = composition;
         return true;
     }
+    bool GetResult(HWND, std::string& text) override {
+        text = result;
+        return !result.empty();
+    }
     void Cancel(HWND) override { ++cancels; }
-    std::string composition;
+    std::string composition, result;
     int cancels = 0;
 };
 
@@ -250,6 +254,18 @@ TEST_F(EditorWinTest, InjectedCompositionsCommitAndCancel) {
     EXPECT_EQ(Text(), "ab\xB0\xA2");
     EXPECT_EQ(editor.GetCaretPos(), 4);
     editor.Undo();
+    EXPECT_EQ(Text(), "ab");
+
+    // One message that ends a syllable and starts the next.
+    ime.composition = "\xB0\xA1";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    ime.result = "\xB0\xA1";
+    ime.composition = "\xB3\xAA";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_RESULTSTR | GCS_COMPSTR);
+    EXPECT_EQ(Text(), "ab\xB0\xA1\xB3\xAA");
+    EXPECT_EQ(editor.Core().CompositionStart(), 4);
+    ime.result.clear();
+    editor.Undo();  // the composition goes first, then the finished syllable
     EXPECT_EQ(Text(), "ab");
 
     // A click mid-composition removes it and tells the IME.
