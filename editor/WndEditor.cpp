@@ -13,6 +13,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -322,11 +323,19 @@ void CWndEditor::SetCaret(bool updateColumn, bool scrollIntoView)
     int x, y;
     layout.PosToXY(shown, x, y);
     if (m_focus) {
-        ::CreateCaret(m_hWnd, nullptr, width, layout.CharHeight());
+        // A new caret only when its size changes: creating one is not free.
+        bool hidden = x - layout.HOffset() < layout.GutterWidth();
+        if (m_caretSize.cx != width || m_caretSize.cy != layout.CharHeight()) {
+            ::CreateCaret(m_hWnd, nullptr, width, layout.CharHeight());
+            m_caretSize = CSize(width, layout.CharHeight());
+            m_caretHidden = true;
+        }
         ::SetCaretPos(x - layout.HOffset(), y - layout.VOffset());
-        m_caretHidden = x - layout.HOffset() < layout.GutterWidth();
-        if (!m_caretHidden)
+        if (hidden && !m_caretHidden)
+            ::HideCaret(m_hWnd);
+        else if (!hidden && m_caretHidden)
             ::ShowCaret(m_hWnd);
+        m_caretHidden = hidden;
     }
     if (updateColumn)
         m_core.UpdateColumn();
@@ -916,18 +925,39 @@ void CWndEditor::UpdateScrollBars()
     bool reset = false;
     if (!m_core.Layout().UpdateScrollBars(v, h, reset))
         return;
-    SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, 0, v.max, static_cast<UINT>(v.page), v.pos, 0};
-    ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
-    SCROLLINFO sh{sizeof sh, SIF_ALL | SIF_DISABLENOSCROLL, 0, h.max, static_cast<UINT>(h.page), h.pos, 0};
-    ::SetScrollInfo(m_hWnd, SB_HORZ, &sh, TRUE);
+    // Only what changed: setting a scroll bar redraws it (several ms under
+    // Wine). Ranges past a page move in steps of half a page, so typing at
+    // the end of the longest row does not redraw a bar on every key; the
+    // layout still clamps scrolling to the exact range.
+    for (ScrollRange* r : {&v, &h}) {
+        int step = std::max(r->page / 2, 1);
+        if (r->max > r->page && r->max <= INT_MAX - step)
+            r->max = (r->max + step - 1) / step * step;
+    }
+    auto same = [](const ScrollRange& a, const ScrollRange& b) {
+        return a.max == b.max && a.page == b.page && a.pos == b.pos;
+    };
+    if (!m_scrollsSet || !same(v, m_vScroll)) {
+        SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, 0, v.max, static_cast<UINT>(v.page), v.pos, 0};
+        ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+    }
+    if (!m_scrollsSet || !same(h, m_hScroll)) {
+        SCROLLINFO sh{sizeof sh, SIF_ALL | SIF_DISABLENOSCROLL, 0, h.max, static_cast<UINT>(h.page), h.pos, 0};
+        ::SetScrollInfo(m_hWnd, SB_HORZ, &sh, TRUE);
+    }
+    m_vScroll = v;
+    m_hScroll = h;
+    m_scrollsSet = true;
     if (reset)
         Invalidate(FALSE);
 }
 
 void CWndEditor::SyncScrollPositions()
 {
-    ::SetScrollPos(m_hWnd, SB_VERT, m_core.Layout().VOffset(), TRUE);
-    ::SetScrollPos(m_hWnd, SB_HORZ, m_core.Layout().HOffset(), TRUE);
+    m_vScroll.pos = m_core.Layout().VOffset();
+    m_hScroll.pos = m_core.Layout().HOffset();
+    ::SetScrollPos(m_hWnd, SB_VERT, m_vScroll.pos, TRUE);
+    ::SetScrollPos(m_hWnd, SB_HORZ, m_hScroll.pos, TRUE);
 }
 
 void CWndEditor::InvalidateLines(int first, int last)
@@ -1130,6 +1160,7 @@ LRESULT CWndEditor::OnKillFocusMsg(WPARAM, LPARAM)
 {
     m_focus = false;
     ::DestroyCaret();
+    m_caretSize = CSize();
     Invalidate(FALSE);
     return 0;
 }

@@ -232,7 +232,11 @@ private:
     int m_currentLine = 3;
     bool m_focus = false;
     bool m_caretHidden = false;
+    CSize m_caretSize; // of the caret created while focused; 0 = none
     int m_executionLine = -1;
+    ScrollRange m_vScroll;
+    ScrollRange m_hScroll;
+    bool m_scrollsSet = false;
     // Mouse.
     bool m_buttonDown = false;
     bool m_lineSelecting = false;

@@ -434,3 +434,37 @@ TEST(EditorResources, DialogsAndMenuInBothLanguagesImagesAndCursorsOnce) {
     for (UINT id : {IDP_BREAKPOINT, IDP_EXECUTION_LINE})
         EXPECT_TRUE(::FindResourceA(m, MAKEINTRESOURCEA(id), "PNG")) << id;
 }
+
+// Not a check: prints what a full repaint and a keystroke-to-paint cost with
+// GDI under Wine on a 1 MiB document (run with --gtest_also_run_disabled_tests
+// --gtest_filter=*PaintTiming*; bench_editor measures the same without GDI).
+TEST_F(EditorWinTest, DISABLED_PaintTiming) {
+    std::string doc;  // typing makes the row the longest: the worst case for the scroll bars
+    while (doc.size() < (1u << 20))
+        doc += "\t$value = pid_read($pid, 12); // \xC7\xD1\xB1\xDB <b>bold</b> \"text\"\r\n";
+    Load(doc);
+    editor.GoToLine(editor.GetLineCount() / 2);
+    editor.UpdateWindow();
+    LARGE_INTEGER f, a, b;
+    ::QueryPerformanceFrequency(&f);
+    const int runs = 50;
+    ::QueryPerformanceCounter(&a);
+    for (int i = 0; i < runs; ++i) {
+        editor.Invalidate(FALSE);
+        editor.UpdateWindow();
+    }
+    ::QueryPerformanceCounter(&b);
+    double paint = (b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart / runs;
+    double type = 0, key = 0;
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER c;
+        ::QueryPerformanceCounter(&a);
+        editor.SendMessage(WM_CHAR, 'x', 1);
+        ::QueryPerformanceCounter(&c);
+        editor.UpdateWindow();
+        ::QueryPerformanceCounter(&b);
+        type += (c.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart / runs;
+        key += (b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart / runs;
+    }
+    printf("full repaint %.2f ms, keystroke to paint %.2f ms (of which the keystroke %.2f ms)\n", paint, key, type);
+}
