@@ -184,6 +184,8 @@ private:
     void OnTextChanged(int position, int delta) override;
 
     bool HandleKey(UINT key);
+    bool HandleCommandKey(UINT key, bool ctrl, bool shift);
+    bool HandleNavigationKey(UINT key, bool ctrl, bool shift);
     void OnChar(UINT ch, UINT repeat);
     // True when it took the result string itself (no WM_IME_CHAR must follow).
     bool OnImeComposition(LPARAM flags);

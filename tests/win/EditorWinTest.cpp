@@ -129,6 +129,15 @@ TEST_F(EditorWinTest, KeysAndCharactersGoThroughTheLoop) {
     EXPECT_EQ(Text(), "aB{x");
     editor.Undo();
 
+    // Down through a short row keeps aiming at the column it started from.
+    Load("abcdef\r\nab\r\nabcdef");
+    editor.SetCaretPos(5, 0);
+    Post(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(editor.GetCaretPos(), 10);
+    Post(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(editor.GetCaretPos(), 17);
+    Load("ab{x");
+
     editor.SetReadOnly(true);
     EXPECT_TRUE(editor.GetStyle() & ES_READONLY);
     Post(WM_CHAR, 'z');
