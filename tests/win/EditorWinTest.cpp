@@ -188,12 +188,27 @@ TEST_F(EditorWinTest, DraggingTextMovesOrCopiesIt) {
 }
 
 TEST_F(EditorWinTest, LosingCaptureEndsADragWithNothingDropped) {
+    // Dragging below the window scrolls on a timer...
+    std::string lines;
+    for (int i = 0; i < 100; ++i) lines += "line\r\n";
+    Load(lines);
+    CPoint in = PointOf(0);
+    const int below = editor.GetClientRect().bottom + 10;
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(in.x, below));
+    EXPECT_TRUE(::KillTimer(editor.m_hWnd, 1));
+    ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(in.x, below));
+    // ...which stops when a modal box takes the capture mid-drag.
+    ::SetCapture(host.m_hWnd);
+    ::ReleaseCapture();
+    EXPECT_FALSE(::KillTimer(editor.m_hWnd, 1));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(in.x, in.y));
+
     Load("move me somewhere");
     editor.SetSelection(0, 4);
-    CPoint in = PointOf(1);
+    in = PointOf(1);
     ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
     EXPECT_EQ(::GetCapture(), editor.m_hWnd);
-    // A modal box takes the capture mid-drag.
     ::SetCapture(host.m_hWnd);
     ::ReleaseCapture();
     CPoint out = PointOf(12);
@@ -248,6 +263,13 @@ TEST_F(EditorWinTest, TheClipboardCarriesKoreanBothWays) {
     EXPECT_EQ(Text(), "x\r\ny");
     editor.SetReadOnly(true);
     editor.Paste();
+    EXPECT_EQ(Text(), "x\r\ny");
+    // With the clipboard held open elsewhere, Cut copies nothing and deletes nothing.
+    editor.SetReadOnly(false);
+    editor.SelectAll();
+    ASSERT_TRUE(::OpenClipboard(host.m_hWnd));
+    editor.Cut();
+    ::CloseClipboard();
     EXPECT_EQ(Text(), "x\r\ny");
 }
 
