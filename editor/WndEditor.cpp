@@ -165,6 +165,27 @@ LoadResult CWndEditor::SetText(const char* data, size_t length)
     return r;
 }
 
+bool CWndEditor::InsertText(const char* text, int position, bool undo, bool silent)
+{
+    EndComposition();
+    int caret = m_core.Caret();
+    if (!m_core.Store().InsertText(text ? text : "", m_core.ClampPosition(position), undo, silent))
+        return false;
+    m_core.MoveCaret(caret, false); // the same offset, at a character start
+    Refresh(0, true);
+    return true;
+}
+
+bool CWndEditor::DeleteText(int position, int count, bool undo)
+{
+    EndComposition();
+    if (!m_core.Store().DeleteText(position, count, undo))
+        return false;
+    m_core.MoveCaret(std::min(m_core.Caret(), m_core.Length()), false);
+    Refresh(0, true);
+    return true;
+}
+
 void CWndEditor::SetModified(bool modified)
 {
     m_core.Store().SetModified(modified);

@@ -39,6 +39,9 @@ public:
     void MarkSavePoint() { m_core.Store().MarkSavePoint(); }
     bool IsReadOnly() const { return m_core.Store().IsReadOnly(); }
     void SetReadOnly(bool readOnly);
+    // The store's primitives for callers outside (a composition ends first).
+    bool InsertText(const char* text, int position, bool undo, bool silent = false);
+    bool DeleteText(int position, int count, bool undo);
 
     // ---- Caret, selection, lines.
     int GetCaretPos() const { return m_core.Caret(); }
