@@ -357,7 +357,7 @@ void CWndEditor::DrawRow(CDC& dc, int row, int width)
     if (highlight)
         Fill(dc, g, 0, width, ch, EditorColours::kCurrentLine);
     std::vector<TextRun> runs =
-        layout.SplitRow(row, m_core.SelStart(), m_core.SelEnd(), m_focus, highlight, m_colours);
+        layout.SplitRow(row, m_core.SelStart(), m_core.SelEnd(), m_focus, highlight, m_colours, width);
     dc.SetBkMode(OPAQUE);
     for (const TextRun& run : runs) {
         if (run.x >= width)

@@ -448,7 +448,11 @@ TEST_F(EditorWinTest, DISABLED_Showcase) {
     editor.SetBreakpoint(4, true);
     editor.SetExecutionLine(6);
     editor.SetSelection(60, 75);
+    const char* lang = ::getenv("SHOWCASE_LANG");
+    if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
+    editor.ShowReplaceDialog();
     Pump(6000);
+    CResources::SetLanguage(CResources::kEnglish);
 }
 
 TEST(EditorResources, DialogsAndMenuInBothLanguagesImagesAndCursorsOnce) {
