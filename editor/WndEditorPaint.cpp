@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -93,6 +94,8 @@ void CWndEditor::LoadFontSettings()
         lf.lfQuality = static_cast<BYTE>(num("lfQuality", 0));
         lf.lfPitchAndFamily = static_cast<BYTE>(num("lfPitchAndFamily", 0));
         ::GetPrivateProfileStringA("Font", "lfFaceName", "Arial", lf.lfFaceName, LF_FACESIZE, path);
+        if (!lf.lfFaceName[0])
+            strcpy(lf.lfFaceName, "Arial");
     }
     // A font from the file must give a usable line: heights and weights out
     // of reason fall back to the defaults.
