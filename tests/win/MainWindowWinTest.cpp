@@ -161,7 +161,7 @@ TEST_F(MainWindow, StartsDisconnectedWithMenusGreyedByTheRules) {
 }
 
 TEST_F(MainWindow, KeysCtrlWithoutAltAndEnterOnlyInTheEditor) {
-    HWND edit = ::GetDlgItem(dlg.GetDlgItem(CZarvoDDlg::kEditor), CWndEditor::kEditId);
+    HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
     HWND combo = dlg.GetDlgItem(CZarvoDDlg::kPortCombo);
     BYTE keys[256] = {};
     auto press = [&](HWND target, WPARAM key, bool ctrl, bool alt) {
@@ -213,7 +213,7 @@ TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {
     EXPECT_EQ(dlg.SendMessage(WM_USER_DELETE_FILES), 0);
     EXPECT_EQ(dlg.Link().Entries().Count(), 1u);
     // A break location from the board: only a text entry of that name with the line inside it.
-    HWND edit = ::GetDlgItem(dlg.GetDlgItem(CZarvoDDlg::kEditor), CWndEditor::kEditId);
+    HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
     char text[64] = {};
     for (auto bad : {std::make_pair("a.php", 3), std::make_pair("a.php", 0), std::make_pair("../a.php", 1)}) {
         dlg.ShowBreakFile(bad.first, bad.second);

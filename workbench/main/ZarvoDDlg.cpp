@@ -118,7 +118,9 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_ground.CreateSolidBrush(RGB(240, 240, 240));
     m_port.SetOwner(m_hWnd);
     const CRect none;
-    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, none, m_hWnd, kEditor);
+    // Every editor reads Init.ini and writes it the way shut-down writes it.
+    CWndEditor::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
+    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, none, m_hWnd, kEditor);
     m_bottom = new CWndBottom;
     m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
