@@ -124,6 +124,8 @@ bool CWndImage::OpenImage(const void* bytes, size_t count, const char* name) {
 void CWndImage::LoadFrames() {
     // Every step is checked: a GIF may lie about its frames or carry no
     // delays; anything short of a full set shows the first frame still.
+    // Wine's GDI+ reports a 0 delay for each frame of a GIF that has no
+    // graphic control blocks; such frames show at 100 ms (FrameDelayMs).
     const UINT dimensions = m_image->GetFrameDimensionsCount();
     if (dimensions == 0) return;
     m_dimensions.resize(dimensions);
