@@ -230,7 +230,7 @@ void CDrag::OnDragLeave(HWND wnd) {
     ::SendMessageA(wnd, WM_FILEDRAG_LEAVE, 0, 0);
 }
 
-DWORD CDrag::DragFiles(const std::vector<std::string>& names) {
+DWORD CDrag::DragFiles(const std::vector<std::string>& names, IDropSource* source) {
     const std::vector<uint8_t> block = dropfiles::Build(names);
     if (block.empty()) return DROPEFFECT_NONE;
     HGLOBAL files = GlobalFromBytes(block.data(), block.size());
@@ -242,9 +242,9 @@ DWORD CDrag::DragFiles(const std::vector<std::string>& names) {
         return DROPEFFECT_NONE;
     }
     CFileDataObject* data = new CFileDataObject(files, mark);
-    CDropSource source;
+    CDropSource buttons;
     DWORD effect = DROPEFFECT_NONE;
-    const HRESULT hr = ::DoDragDrop(data, &source, static_cast<DWORD>(m_allowedEffect), &effect);
+    const HRESULT hr = ::DoDragDrop(data, source ? source : &buttons, static_cast<DWORD>(m_allowedEffect), &effect);
     data->Release();
     return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
 }

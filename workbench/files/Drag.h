@@ -33,8 +33,9 @@ public:
     virtual void OnDragLeave(HWND wnd);
 
     // Starts a drag of the names and returns when it has ended (its effect,
-    // 0 when nothing was dropped or no drag could start).
-    DWORD DragFiles(const std::vector<std::string>& names);
+    // 0 when nothing was dropped or no drag could start). The source follows
+    // the mouse buttons unless another is given (tests drive the cursor).
+    DWORD DragFiles(const std::vector<std::string>& names, IDropSource* source = nullptr);
 
     // The format that marks the pane's own drags.
     static CLIPFORMAT OwnFormat();
