@@ -62,12 +62,11 @@ void Click(CDialog* d, int id) { ::SendMessageA(d->GetDlgItem(id), BM_CLICK, 0, 
 
 // Answers every message box with the button of the column (0 OK / No, 1 Yes),
 // ticking "Apply to all files" when asked; keeps the texts.
-void AnswerMessages(std::vector<std::string>* texts, int column, bool tick = false, int count = 1) {
+void AnswerMessages(std::vector<std::string>* texts, int column, bool tick = false) {
     OnDialog(IDD_MESSAGE, [=](CDialog* d) {
         texts->push_back(static_cast<CDlgMessage*>(d)->m_text.str());
         if (tick) ::SendMessageA(d->GetDlgItem(IDC_MSG_APPLY_ALL), BM_SETCHECK, BST_CHECKED, 0);
         Click(d, column == 0 ? IDC_MSG_BUTTON1 : IDC_MSG_BUTTON2);
-        if (count > 1) AnswerMessages(texts, column, tick, count - 1);
     });
 }
 
@@ -188,14 +187,9 @@ TEST_F(FilesWinTest, ClicksOpenFilesAndDoubleClicksWalkFolders) {
     EXPECT_EQ(parent.records.front().wParam, reinterpret_cast<WPARAM>(list.Find("main.php")));
     EXPECT_EQ(info, "main.php");
     EXPECT_EQ(pane.GetCurrentFileName(), "main.php");
-    FileEntry& pc = Add("pc.php", FileEntry::kAddedInternal);
     FileEntry& ext = Add("ext.txt", FileEntry::kExternalInStep);
     ext.pcPath = "C:\\work\\ext.txt";
     pane.RebuildView();
-    ClickRow(pane.FindFileRow("pc.php"));
-    EXPECT_EQ(parent.Count(WM_USER_OPEN_FILE), 1);  // no bytes here yet: not opened
-    EXPECT_EQ(info, "pc.php");
-    EXPECT_TRUE(pc.selected);
     DoubleClickRow(pane.FindFileRow("ext.txt"));
     EXPECT_EQ(pane.opened, std::vector<std::string>{"C:\\work\\ext.txt"});
 
@@ -216,7 +210,7 @@ TEST_F(FilesWinTest, ClicksOpenFilesAndDoubleClicksWalkFolders) {
     MSG ctrlA{pane.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&ctrlA));
     ::SetKeyboardState(saved);
-    EXPECT_EQ(pane.CountSelectedFiles(), 4);
+    EXPECT_EQ(pane.CountSelectedFiles(), 3);
     MSG del{pane.m_hWnd, WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&del));
     EXPECT_EQ(parent.Count(WM_USER_DELETE_FILES), 1);
@@ -245,15 +239,6 @@ TEST_F(FilesWinTest, ScrollRangeFollowsTheRowsAndFreedEntriesAreNeverDrawn) {
 TEST_F(FilesWinTest, ContextMenuFollowsTheRulesAndHoldsTheRecentFiles) {
     auto state = [](CMenu& m, UINT id) { return ::GetMenuState(m, id, MF_BYCOMMAND); };
     ClickRow(3);
-    editable = 0;
-    {
-        CMenu menu;
-        ASSERT_TRUE(pane.BuildContextMenu(menu));
-        EXPECT_TRUE(state(menu, ID_FILELIST_NEW) & MF_GRAYED);
-        EXPECT_TRUE(state(menu, ID_FILELIST_DELETE) & MF_GRAYED);
-        EXPECT_EQ(state(menu, ID_FILELIST_RECENT_FIRST), static_cast<UINT>(-1));
-    }
-    editable = 1;
     pane.Recent().Add("C:\\one.php");
     pane.Recent().Add("C:\\two.php");
     CMenu menu;

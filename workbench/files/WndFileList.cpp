@@ -200,6 +200,8 @@ void CWndFileList::OnLButtonDown(UINT flags, CPoint point) {
     const CFileListModel::ClickResult r = m_model.ButtonDown(HitTest(point), shift, ctrl);
     m_buttonDown = true;
     SetCapture();
+    // Delete and Ctrl+A reach the pane only while it has the focus.
+    SetFocus();
     // Copies: the parent may change the list while it handles a message.
     const std::string openName = r.open ? r.open->name : std::string();
     const std::string infoName = r.info ? r.info->name : std::string();
