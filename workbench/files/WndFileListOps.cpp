@@ -219,7 +219,8 @@ bool CWndFileList::ChooseFiles(std::vector<std::string>& paths, std::string& fol
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrInitialDir = m_lastAddFolder.IsEmpty() ? nullptr : m_lastAddFolder.c_str();
-    ofn.lpstrDefExt = "Select Files";
+    // As the title: as a default extension it would be glued to typed names.
+    ofn.lpstrTitle = "Select Files";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
     if (!::GetOpenFileNameA(&ofn)) return false;
     // One file: its full path. Several: the folder, then each name.
