@@ -121,3 +121,4 @@
 #include "workbench_ids.h"
 
 #include "cert_ids.h"
+#include "files_ids.h"

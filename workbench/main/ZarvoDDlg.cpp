@@ -7,6 +7,7 @@
 #include "workbench/WindowMessages.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
+#include "workbench/files/WndImage.h"
 #include "workbench/kit/PngButton.h"
 #include "workbench/kit/Splitter.h"
 #include "workbench/main/IniFile.h"
@@ -78,6 +79,7 @@ BEGIN_MESSAGE_MAP(CZarvoDDlg, CDialog)
     ON_MESSAGE(WM_USER_CURRENT_FILE_REMOVED, OnCurrentFileRemoved)
     ON_MESSAGE(WM_USER_SHOW_FILE_INFO, OnShowFileInfo)
     ON_MESSAGE(WM_USER_FILES_CHANGED, OnFilesChanged)
+    ON_MESSAGE(WM_USER_NEW_DOCUMENT, OnNewDocument)
     ON_MESSAGE(WM_USER_TOGGLE_BREAKPOINT, OnBreakpointCommand)
     ON_MESSAGE(WM_USER_REMOVE_BREAKPOINTS, OnRemoveAllBreakpoints)
     ON_MESSAGE(WM_USER_STEP_INTO, OnStepIntoMessage)
@@ -110,6 +112,7 @@ CZarvoDDlg::~CZarvoDDlg() {
     delete m_splitV;
     delete m_fileList;
     delete m_bottom;
+    delete m_image;
 }
 
 int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
@@ -123,6 +126,8 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, none, m_hWnd, kEditor);
     m_bottom = new CWndBottom;
     m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
+    m_image = new CWndImage;
+    m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kImagePane);
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
     m_fileList = new CWndFileList;
     m_fileList->SetEntryList(&m_link.Entries());
@@ -245,6 +250,7 @@ void CZarvoDDlg::OnDestroy() {
     if (m_fileList) m_fileList->DestroyWindow();
     if (m_bottom) m_bottom->DestroyWindow();
     m_port.Close();
+    if (m_image) m_image->DestroyWindow();
     if (m_deviceNotify) ::UnregisterDeviceNotification(m_deviceNotify);
     m_deviceNotify = nullptr;
     SavePreferences();

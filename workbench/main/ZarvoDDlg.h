@@ -23,6 +23,7 @@ class CPngButton;
 class CSplitter;
 class CWndBottom;
 class CWndFileList;
+class CWndImage;
 
 class CZarvoDDlg : public CDialog, public CLinkHost {
 public:
@@ -30,7 +31,7 @@ public:
     enum ControlId : UINT {
         kPortCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004,
         kSplitter = 1005, kEditor = 1006, kFileList = 1007, kBottom = 1008, kFlashBar = 1009,
-        kComLabel = 1010, kListLabel = 1011, kNameLabel = 1016, kSizeLabel = 1017,
+        kComLabel = 1010, kListLabel = 1011, kNameLabel = 1016, kSizeLabel = 1017, kImagePane = 1018,
         kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088, kStepOver = 1089,
     };
     enum Button { kBtnConnect, kBtnDisconnect, kBtnSettings, kBtnUpload, kBtnRun, kBtnStop, kBtnStepIn,
@@ -162,6 +163,8 @@ protected:
     LRESULT OnCurrentFileRemoved(WPARAM, LPARAM);
     LRESULT OnShowFileInfo(WPARAM wParam, LPARAM lParam);
     LRESULT OnFilesChanged(WPARAM, LPARAM);
+    LRESULT OnNewDocument(WPARAM wParam, LPARAM);
+    void ShowImagePane(bool image);
     LRESULT OnBreakpointCommand(WPARAM wParam, LPARAM);
     LRESULT OnRemoveAllBreakpoints(WPARAM, LPARAM);
     LRESULT OnStepIntoMessage(WPARAM, LPARAM);
@@ -183,6 +186,7 @@ protected:
     // Panes and controls.
     CWndEditor m_editor;
     CWndFileList* m_fileList = nullptr;
+    CWndImage* m_image = nullptr;  // shown instead of the editor for image entries
     CWndBottom* m_bottom = nullptr;
     CWndProgress m_flashBar;
     CComboBox m_portCombo;

@@ -4,6 +4,7 @@
 #include "workbench/app/Registry.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
+#include "workbench/files/WndImage.h"
 #include "workbench/kit/PngButton.h"
 #include "workbench/kit/Splitter.h"
 #include "workbench/main/MainLayout.h"
@@ -46,6 +47,7 @@ void CZarvoDDlg::LayoutPanes() {
     if (!l.valid) return;
     m_splitterX = l.splitterX;
     Place(&m_editor, l.editor);
+    Place(m_image, l.editor);
     Place(m_buttons[kBtnStop], l.stop, true);
     Place(m_buttons[kBtnRun], l.run, true);
     Place(m_buttons[kBtnPause], l.pause, true);

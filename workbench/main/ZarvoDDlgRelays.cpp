@@ -6,10 +6,13 @@
 #include "resources/resource.h"
 #include "workbench/WindowMessages.h"
 #include "workbench/files/WndFileList.h"
+#include "workbench/files/WndImage.h"
 #include "workbench/kit/PngButton.h"
 #include "workbench/main/FlashUsage.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
+
+#include <cstring>
 
 using cmdrules::Command;
 
@@ -26,15 +29,20 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     // The entry open now takes the editor's text, caret and first line first.
     m_link.TakeEditorText();
     if (lParam == 1) {
-        // Hook: the image viewer shows image entries; until it exists the
-        // editor stays as it is.
+        if (!m_image || entry->data.empty() ||
+            !m_image->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
+            return 1;
+        ShowImagePane(true);
+        if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
+        OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
+        UpdateCommandStates();
         return 1;
     }
+    ShowImagePane(false);
     m_helpShown = false;
     m_editor.SetText(entry->data.data(), entry->data.size());
     m_editor.SetCaret(entry->caret, entry->scrollLine);
     m_editor.SetReadOnly(EditorReadOnlyFor(*entry));
-    m_editor.ShowWindow(SW_SHOW);
     if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
     OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
     // Hook: the debugger service asks the board for this file's breakpoints.
@@ -85,6 +93,10 @@ LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
         if (e.name == current) {
             m_fileList->SetCurrentFileName("");
             m_editor.ResetText();
+            if (e.kind == FileEntry::kImage && m_image) {
+                m_image->CloseImage();
+                ShowImagePane(false);
+            }
         }
         list.Remove(&e);
     }
@@ -99,6 +111,27 @@ LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
     UpdateButtonStates(0);
     m_link.DeviceInfo().fsId.clear();
     ComputeFlashUsage();
+    UpdateCommandStates();
+    return 1;
+}
+
+void CZarvoDDlg::ShowImagePane(bool image) {
+    if (m_image) m_image->ShowWindow(image ? SW_SHOW : SW_HIDE);
+    m_editor.ShowWindow(image ? SW_HIDE : SW_SHOW);
+}
+
+LRESULT CZarvoDDlg::OnNewDocument(WPARAM wParam, LPARAM) {
+    // The open entry keeps what was typed into it; the new document starts
+    // unselected and modified, so it is asked about before it is lost.
+    m_link.TakeEditorText();
+    for (size_t i = 0; i < m_link.Entries().Count(); ++i) m_link.Entries().At(i).selected = false;
+    if (wParam != 1 && wParam != 2) return 1;
+    const char* text = wParam == 1 ? "<?php\r\n\r\n?>" : "";
+    ShowImagePane(false);
+    m_helpShown = false;
+    m_editor.SetText(text, strlen(text));
+    m_editor.SetModified(true);
+    m_editor.SetReadOnly(!m_link.AreFilesEditable());
     UpdateCommandStates();
     return 1;
 }
