@@ -155,6 +155,8 @@ private:
     void OnSyncAnswer(const uint8_t* chunk, size_t length);
     void TakeBinaryFrames();
     void TakeIspLines();
+    void CompactReceiveBuffer();
+    void LimitQueue();
     void DispatchFrame(const LinkFrame::Header& h, const uint8_t* frame);
     void DispatchDataFrame(const LinkFrame::Header& h, const uint8_t* payload);
     void SendChunk(TransferBuffer& buffer, uint16_t window, bool progress);
@@ -181,6 +183,8 @@ private:
     // Receive path: bytes not yet taken as frames or lines. Complete frames
     // leave this buffer before they are dispatched.
     std::vector<uint8_t> m_rx;
+    size_t m_rxPos = 0;  // bytes before it are taken
+    bool m_dropNoted = false;
     int m_receiveDepth = 0;
     int m_dispatchDepth = 0;
     unsigned m_watchdogMs = kDefaultWatchdogMs;
