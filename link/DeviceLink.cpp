@@ -79,6 +79,8 @@ void CDeviceLink::OnIdentifyStart()
         m_session.SetReconnectPending(false);
         return;
     }
+    if (m_filesService.TakePendingImageRead())
+        return;
     m_identity.RequestIdPdb();
 }
 

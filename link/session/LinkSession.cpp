@@ -136,7 +136,7 @@ void CLinkSession::SendSyncByte()
 {
     m_syncWait = true;
     m_rx.clear();
-    m_rxPos = 0;
+    m_rxPos = m_limitPos = 0;
     const uint8_t bytes[2] = {m_syncByte, 0x0D};
     m_port.Write(bytes, sizeof bytes);
 }
@@ -155,7 +155,7 @@ bool CLinkSession::Disconnect()
     m_host.KillTimer(kTimerOpenWaitBox);
     m_syncWait = false;
     m_rx.clear();
-    m_rxPos = 0;
+    m_rxPos = m_limitPos = 0;
     // The wait box would otherwise stay up over a closed port.
     if (m_jobRunning)
         ShowWaitDialog(false);
@@ -221,7 +221,7 @@ void CLinkSession::ProcessPending()
         before = m_rxPos;
         if (!m_port.IsOpen()) {
             m_rx.clear();
-            m_rxPos = 0;
+            m_rxPos = m_limitPos = 0;
             return;
         }
         if (m_ispMode)
@@ -317,40 +317,42 @@ void CLinkSession::CompactReceiveBuffer()
 {
     m_rx.erase(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(m_rxPos));
     m_rxPos = 0;
+    m_limitPos = 0;
 }
 
 void CLinkSession::LimitQueue()
 {
     using namespace LinkFrame;
-    if (m_rx.size() - m_rxPos <= kQueueLimit)
-        return;
     // A handler waits for the user while the board goes on talking: keep
     // every reply and transfer frame, drop script output and firmware logs
-    // past the limit (what cannot be read as frames stays as it is).
-    std::vector<uint8_t> kept;
-    kept.reserve(m_rx.size() - m_rxPos);
-    size_t pos = m_rxPos, dropped = 0;
+    // past the limit. Only what arrived since the last call is looked at.
+    size_t pos = std::max(m_limitPos, m_rxPos), dropped = 0;
     while (pos < m_rx.size()) {
-        if (m_rx[pos] != kStartByte || m_rx.size() - pos < kHeaderSize) {
-            kept.push_back(m_rx[pos++]);
+        if (m_rx[pos] != kStartByte) {
+            ++pos;
             continue;
         }
+        if (m_rx.size() - pos < kHeaderSize)
+            break;
         Header h = ParseHeader(m_rx.data() + pos);
-        size_t total = h.length + 4u;
-        if (h.length < 4 || m_rx.size() - pos < total) {
-            kept.push_back(m_rx[pos++]);
+        if (h.length < 4) {
+            ++pos;
             continue;
         }
+        size_t total = h.length + 4u;
+        if (m_rx.size() - pos < total)
+            break;
         bool chatter = h.kind == kOutput || h.kind == kFirmwareLog;
-        if (chatter && kept.size() + total > kQueueLimit)
+        if (chatter && pos - m_rxPos + total > kQueueLimit) {
+            // At the tail: the erase moves only what came after it.
+            m_rx.erase(m_rx.begin() + static_cast<std::ptrdiff_t>(pos),
+                       m_rx.begin() + static_cast<std::ptrdiff_t>(pos + total));
             dropped += total;
-        else
-            kept.insert(kept.end(), m_rx.begin() + static_cast<std::ptrdiff_t>(pos),
-                        m_rx.begin() + static_cast<std::ptrdiff_t>(pos + total));
+            continue;
+        }
         pos += total;
     }
-    m_rx.swap(kept);
-    m_rxPos = 0;
+    m_limitPos = pos;
     if (dropped && !m_dropNoted) {
         m_dropNoted = true;
         m_host.LogDebugger("Output and firmware log dropped while waiting for the user (over 1 MiB queued).");

@@ -183,7 +183,8 @@ private:
     // Receive path: bytes not yet taken as frames or lines. Complete frames
     // leave this buffer before they are dispatched.
     std::vector<uint8_t> m_rx;
-    size_t m_rxPos = 0;  // bytes before it are taken
+    size_t m_rxPos = 0;     // bytes before it are taken
+    size_t m_limitPos = 0;  // LimitQueue has looked at the bytes before it
     bool m_dropNoted = false;
     int m_receiveDepth = 0;
     int m_dispatchDepth = 0;

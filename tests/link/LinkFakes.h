@@ -69,6 +69,7 @@ public:
     int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override
     {
         messages.push_back(text);
+        if (onMessage) onMessage();
         if (applyToAll) *applyToAll = answerApplyToAll;
         if (answers.empty()) return kIdOk;
         int a = answers.front();
@@ -117,7 +118,7 @@ public:
     std::vector<std::string> messages, log, opened, removed;
     std::deque<int> answers;
     std::deque<std::string> passwords;
-    std::function<void()> onPassword;
+    std::function<void()> onPassword, onMessage;
     std::string output, fwlog, openFile, editorText, backupFolder;
     std::map<unsigned, unsigned> timers;
     std::map<unsigned, std::string> texts;
