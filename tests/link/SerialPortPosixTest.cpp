@@ -119,4 +119,22 @@ TEST(SerialPortPosix, AWriteNobodyTakesTimesOut)
     EXPECT_TRUE(port.IsOpen());
 }
 
+// Closing, reopening and changing the mask while the event thread posts
+// (run under ThreadSanitizer by scripts/fuzz).
+TEST(SerialPortPosix, CloseAndMaskChangesWhileTheThreadPosts)
+{
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.empty());
+    CSerialEventQueue queue;
+    CSerialPort port;
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(port.Open(pty.path, &queue), 0u);
+        ASSERT_EQ(::write(pty.master, "x", 1), 1);
+        port.SetCommMask(i % 2 ? 0x99 : 0x01);
+        SerialEvent e;
+        queue.Wait(e, 5ms);
+        EXPECT_EQ(port.Close(), 0u);
+    }
+}
+
 } // namespace
