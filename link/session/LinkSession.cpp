@@ -141,12 +141,12 @@ void CLinkSession::SendSyncByte()
     m_port.Write(bytes, sizeof bytes);
 }
 
-bool CLinkSession::Disconnect()
+bool CLinkSession::Disconnect(bool askUnsaved)
 {
     bool unsaved = std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) {
         return s->HasUnsavedWork();
     });
-    if (unsaved && !m_reconnectPending &&
+    if (askUnsaved && unsaved && !m_reconnectPending &&
         Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
         return false;
     if (m_port.IsOpen())

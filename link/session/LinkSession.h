@@ -83,9 +83,9 @@ public:
     // ---- connection
     bool Connect(const std::string& portName);
     bool OpenComPort(const std::string& portName);
-    // Asks about unsaved work first (unless a reconnect is pending); false
-    // when the user keeps the connection.
-    bool Disconnect();
+    // Asks about unsaved work first (unless a reconnect is pending or the
+    // board is gone: askUnsaved false); false when the user keeps the connection.
+    bool Disconnect(bool askUnsaved = true);
     void SendSyncByte();
     bool IsConnected() const;
     bool IsIspMode() const { return m_ispMode; }
