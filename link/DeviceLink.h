@@ -33,6 +33,16 @@ public:
     static constexpr int32_t kTransferNone = CLinkSession::kTransferNone;
     static constexpr int32_t kTransferFsImage = CLinkSession::kTransferFsImage;
     static constexpr int32_t kTransferUpload = CLinkSession::kTransferUpload;
+    static constexpr int32_t kTransferSettingsRead = CLinkSession::kTransferSettingsRead;
+    static constexpr int32_t kTransferSettingsWrite = CLinkSession::kTransferSettingsWrite;
+    static constexpr int32_t kTransferCertRead = CLinkSession::kTransferCertRead;
+    static constexpr int32_t kTransferCertWrite = CLinkSession::kTransferCertWrite;
+    static constexpr int32_t kTransferKeyWrite = CLinkSession::kTransferKeyWrite;
+    static constexpr int32_t kTransferErrorLog = CLinkSession::kTransferErrorLog;
+    static constexpr int32_t kTransferInfoBlock = CLinkSession::kTransferInfoBlock;
+    static constexpr int32_t kTransferInitNet0 = CLinkSession::kTransferInitNet0;
+    static constexpr int32_t kTransferInitNet1 = CLinkSession::kTransferInitNet1;
+    static constexpr int32_t kTransferWatchString = CLinkSession::kTransferWatchString;
     enum WaitMode {
         kWaitUpload = CLinkSession::kWaitUpload, kWaitIdentify = CLinkSession::kWaitIdentify,
         kWaitIdentifyAgain = CLinkSession::kWaitIdentifyAgain,
