@@ -127,13 +127,19 @@ TEST(SerialPortPosix, CloseAndMaskChangesWhileTheThreadPosts)
     ASSERT_FALSE(pty.path.empty());
     CSerialEventQueue queue;
     CSerialPort port;
+    uint8_t buf[ILinkPort::kReadMax + 1];
     for (int i = 0; i < 20; ++i) {
         ASSERT_EQ(port.Open(pty.path, &queue), 0u);
-        ASSERT_EQ(::write(pty.master, "x", 1), 1);
-        port.SetCommMask(i % 2 ? 0x99 : 0x01);
-        SerialEvent e;
-        queue.Wait(e, 5ms);
+        for (int k = 0; k < 20; ++k) {
+            ASSERT_EQ(::write(pty.master, "x", 1), 1);
+            port.SetCommMask(k % 2 ? 0x99 : 0x01);
+            if (k % 3 == 0)
+                port.Read(buf);
+        }
         EXPECT_EQ(port.Close(), 0u);
+        SerialEvent e;
+        while (queue.Wait(e, 0ms)) {
+        }
     }
 }
 
