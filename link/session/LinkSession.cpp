@@ -19,7 +19,8 @@ constexpr int32_t kMaxChunk = 0xFFFF - 4;
 
 void TransferBuffer::Reset()
 {
-    std::fill(data.begin(), data.end(), 0);
+    // memset, not an element loop: a megabyte per read, even in debug builds.
+    std::memset(data.data(), 0, data.size());
     count = 0;
 }
 
