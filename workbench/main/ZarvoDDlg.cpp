@@ -2,6 +2,7 @@
 #include "workbench/main/ZarvoDDlg.h"
 
 #include "framework/Resources.h"
+#include "link/port/DeviceNotify.h"
 #include "resources/resource.h"
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
@@ -16,8 +17,6 @@
 #include <shellapi.h>
 
 namespace {
-// GUID_DEVINTERFACE_USB_DEVICE: arrivals and removals of USB devices.
-const GUID kUsbDeviceInterface = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 
 const char kHelpEnglish[] =
     "[Zarvo Debugger UI]\r\n - Menu\t\t\t: File, Edit, Function\r\n - COM PORT\t \t: Select a COM port on your "
@@ -209,17 +208,12 @@ void CZarvoDDlg::SetHelpText() {
     m_helpShown = true;
 }
 
-void CZarvoDDlg::RegisterDeviceNotices() {
-    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kUsbDeviceInterface;
-    m_deviceNotify = ::RegisterDeviceNotificationA(m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-}
+void CZarvoDDlg::RegisterDeviceNotices() { m_deviceNotify = RegisterDeviceInterfaceNotices(m_hWnd); }
 
 LRESULT CZarvoDDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
-    // Arrivals and removals belong to the link's device-presence service,
-    // which is not built yet; it takes them from here.
+    // Arrivals and removals of the board's port: the link decides.
+    m_link.OnDeviceChange(static_cast<uint32_t>(wParam), DeviceChangeType(static_cast<uintptr_t>(lParam)));
+    UpdateCommandStates();
     return TRUE;
 }
 
@@ -251,7 +245,7 @@ void CZarvoDDlg::OnDestroy() {
     if (m_bottom) m_bottom->DestroyWindow();
     m_port.Close();
     if (m_image) m_image->DestroyWindow();
-    if (m_deviceNotify) ::UnregisterDeviceNotification(m_deviceNotify);
+    UnregisterDeviceInterfaceNotices(m_deviceNotify);
     m_deviceNotify = nullptr;
     SavePreferences();
 }

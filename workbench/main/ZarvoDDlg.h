@@ -89,6 +89,7 @@ public:
     void OpenEntry(FileEntry& entry) override;
     void OnEntryRemoved(const FileEntry& entry) override;
     void ResizeImageEntry(FileEntry& entry) override;
+    void OnBoardRestarting() override { m_editor.ClearBreakpointMarks(); }
     bool IsPhpDebugMode() override { return m_phpDebug != 0; }
     bool IsFirmwareLogMode() override { return m_firmwareLog != 0; }
     std::string GetBackupFolder() override { return m_prefs.backupPath; }
