@@ -11,6 +11,7 @@
 // processes; posted key messages carry no Ctrl state (SendInput after
 // SetForegroundWindow does); menus cannot be read from another process.
 #include <windows.h>
+#include <dbt.h>
 #include <setupapi.h>
 #include <shlobj.h>
 
@@ -28,11 +29,13 @@ enum : int {
     kCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004, kEditorPane = 1006,
     kFileListPane = 1007, kBottom = 1008, kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088,
     kStepOver = 1089, kLeftTab = 1014, kNameLabel = 1016, kPhpDebugMode = 32866, kPreferences = 32839,
+    kFirmwareDebugMode = 32865,
     kRowHeight = 20, kIndexPhpRow = 3,  // the root view: lib, mmap, www, index.php
 };
 
 int g_failures = 0;
 bool g_shots = false;
+bool g_replug = false;  // the simulator unplugs at the next request after the upload
 
 void Check(bool ok, const char* what, const std::string& detail = std::string()) {
     printf("CHECK %s %s%s%s\n", ok ? "ok  " : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
@@ -309,6 +312,57 @@ void ShowPreferences(const Program& p) {
     Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "Preferences closes with Cancel");
 }
 
+int Count(const std::string& s, const char* part) {
+    int n = 0;
+    for (size_t at = s.find(part); at != std::string::npos; at = s.find(part, at + 1)) ++n;
+    return n;
+}
+
+// Wine sends no device notices for a pseudo-terminal: they come from here.
+// A sent (not posted) WM_DEVICECHANGE carries its broadcast header intact.
+void DeviceNotice(const Program& p, WPARAM event) {
+    DEV_BROADCAST_DEVICEINTERFACE_A b{};
+    b.dbcc_size = sizeof b;
+    b.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    DWORD_PTR r = 0;
+    ::SendMessageTimeoutA(p.main, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&b), SMTO_NORMAL, 60000, &r);
+}
+
+DWORD WINAPI SendRemoval(void* main) {
+    Program q;
+    q.main = static_cast<HWND>(main);
+    DeviceNotice(q, DBT_DEVICEREMOVECOMPLETE);
+    return 0;
+}
+
+// The simulated board unplugs itself at the next request (the demo starts it
+// so) and comes back a moment later.
+void UnplugAndReplug(const Program& p) {
+    const int identified = Count(p.Log(1), "get id envc hash : ");
+    ::PostMessageA(p.main, WM_COMMAND, kFirmwareDebugMode, 0);  // a request: the board goes
+    ::Sleep(500);
+    HWND box = nullptr;
+    // Sent from a thread of our own: the question's modal loop holds the send.
+    HANDLE t = ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr);
+    const bool asked = WaitFor([&] { return (box = OtherDialog(p)) != nullptr; }, 5000);
+    Check(asked && p.Enabled(kConnect),
+          "a removal closes the link and asks to connect again");
+    Shot("unplugged");
+    // Yes, by the button that says so.
+    for (HWND b = ::GetWindow(box, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
+        const std::string label = Text(b);
+        if (_stricmp(label.c_str(), "YES") == 0 || label == "예") ::SendMessageA(b, BM_CLICK, 0, 0);
+    }
+    if (t) {
+        ::WaitForSingleObject(t, 10000);
+        ::CloseHandle(t);
+    }
+    ::Sleep(1500);  // the board comes back on a new pseudo-terminal
+    DeviceNotice(p, DBT_DEVICEARRIVAL);
+    const bool again = WaitFor([&] { return Count(p.Log(1), "get id envc hash : ") > identified && p.Loaded(); }, 30000);
+    Check(again, "the board's return reconnects when asked");
+}
+
 void DisconnectByKey(const Program& p) {
     ::SetForegroundWindow(p.main);
     ::Sleep(200);
@@ -364,6 +418,7 @@ int Walk(const char* exe, const char* port, DWORD expectLang) {
     ShowDebuggerLog(p);
     Shot("debugger-log");
     ShowPreferences(p);
+    if (g_replug) UnplugAndReplug(p);
     DisconnectByKey(p);
     Shot("disconnected");
     ::PostMessageA(p.main, WM_CLOSE, 0, 0);
@@ -502,6 +557,7 @@ int main(int argc, char** argv) {
         DWORD lang = 1033;
         for (int i = 4; i < argc; ++i) {
             if (strcmp(argv[i], "--shots") == 0) g_shots = true;
+            if (strcmp(argv[i], "--replug") == 0) g_replug = true;
             if (strcmp(argv[i], "--lang") == 0 && i + 1 < argc) lang = strtoul(argv[++i], nullptr, 10);
         }
         return Walk(argv[2], argv[3], lang);
