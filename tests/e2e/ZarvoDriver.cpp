@@ -350,8 +350,11 @@ void UnplugAndReplug(const Program& p) {
     Shot("unplugged");
     // Yes, by the button that says so.
     for (HWND b = ::GetWindow(box, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
+        // The label in the ANSI code page; the Korean one is U+C608.
         const std::string label = Text(b);
-        if (_stricmp(label.c_str(), "YES") == 0 || label == "예") ::SendMessageA(b, BM_CLICK, 0, 0);
+        wchar_t wide[16] = {};
+        ::MultiByteToWideChar(CP_ACP, 0, label.c_str(), -1, wide, 16);
+        if (_stricmp(label.c_str(), "YES") == 0 || wcscmp(wide, L"\uC608") == 0) ::SendMessageA(b, BM_CLICK, 0, 0);
     }
     if (t) {
         ::WaitForSingleObject(t, 10000);
