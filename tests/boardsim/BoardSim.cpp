@@ -37,6 +37,16 @@ Bytes CBoardSim::Image() const {
   return model_ ? model_->Image() : Bytes{};
 }
 
+Bytes CBoardSim::Firmware() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_ ? model_->BootLoader().Firmware() : Bytes{};
+}
+
+long CBoardSim::Flashes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_ ? model_->BootLoader().Flashes() : 0;
+}
+
 bool CBoardSim::Plug(std::string* error) {
   int fd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
@@ -354,8 +364,13 @@ void CBoardSim::Run() {
     if (replugPlanned) next = std::min(next, replugAt);
     pollfd fds[3] = {{wake_[0], POLLIN, 0}, {notify_, POLLIN, 0}, {master_, 0, 0}};
     nfds_t nfds = 2;
+    // A paced line takes in no more than it can carry soon: the rest waits
+    // in the port, so the program's writes block as on the real line.
+    const Clock::time_point rxSlack = rxFree - std::chrono::milliseconds(20);
+    const bool rxFull = opt_.paceBaud > 0 && rxSlack > now;
+    if (rxFull) next = std::min(next, rxSlack);
     if (plugged_) {
-      fds[2].events = POLLIN | (wantWrite ? POLLOUT : 0);
+      fds[2].events = (rxFull ? 0 : POLLIN) | (wantWrite ? POLLOUT : 0);
       nfds = 3;
     }
     bool hungUp = false;
@@ -380,7 +395,9 @@ void CBoardSim::Run() {
     readNotify();  // before the data: a reopen resets the board first
     if (nfds == 3 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
       uint8_t buf[65536];
-      ssize_t n = read(master_, buf, sizeof buf);
+      // Paced: about 50 ms of line time at once.
+      size_t cap = opt_.paceBaud > 0 ? std::clamp<size_t>(opt_.paceBaud / 200, 64, sizeof buf) : sizeof buf;
+      ssize_t n = read(master_, buf, cap);
       if (n > 0) {
         Clock::time_point t = Clock::now();
         if (!session) startSession();
