@@ -106,8 +106,28 @@ protected:
     ~CLinkSettings() = default;
 };
 
+// Reports of a firmware upgrade to the dialog that drives it (the main window
+// relays them). Only the success result is answered; the others may reach
+// the dialog later (posted). Hosts without an upgrade dialog keep the defaults.
+class CLinkUpgrade {
+public:
+    // The board came back as its boot loader after the restart into it.
+    virtual void OnIspConnected() {}
+    // The installed firmware's name from the boot loader; read false when
+    // the dump failed (name empty).
+    virtual void OnUpgradeEnvName(bool read, const std::string& name) {}
+    // The boot loader accepted the test header.
+    virtual void OnUpgradeTestOk() {}
+    virtual void OnUpgradeProgress(uint64_t sent, uint64_t total) {}
+    // ok: the board confirmed the image's CRC; the answer true makes it
+    // bootable and starts it. false: the upgrade ended without success.
+    virtual bool OnUpgradeResult(bool ok) { return true; }
+protected:
+    ~CLinkUpgrade() = default;
+};
+
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
-                  public CLinkTimers, public CLinkView, public CLinkSettings {
+                  public CLinkTimers, public CLinkView, public CLinkSettings, public CLinkUpgrade {
 public:
     virtual ~CLinkHost() = default;
 };

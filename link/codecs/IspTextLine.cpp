@@ -1,6 +1,6 @@
 #include "link/codecs/IspTextLine.h"
 
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include "tests/fuzz/FuzzTarget.h"
 
 #include "link/codecs/FirmwareImage.h"
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 
 #include <cstdlib>
 #include <cstring>
