@@ -160,7 +160,9 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
             return m_lastError = Win32Error(errno);
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            tcflush(m_fd, TCOFLUSH);
+            // The bytes the kernel took are on their way, as those of a
+            // cancelled overlapped write are on Windows: count them, and
+            // leave them queued.
             if (written)
                 *written = done;
             return m_lastError = kErrTimeout;
