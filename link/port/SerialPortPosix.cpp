@@ -207,8 +207,11 @@ void CSerialPort::ThreadProc()
         }
         if (m_stop || (fds[1].revents & POLLIN))
             return;
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            // The device went away (the other end of a pseudo-terminal closed).
+        const bool gone = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
+        const bool data = (fds[0].revents & POLLIN) && (m_currentMask & kEvRxChar);
+        // The device went away (the other end of a pseudo-terminal closed).
+        // What it wrote last (a restart's reply) is still read first.
+        if (gone && !data) {
             if (m_owner)
                 m_owner->Post({kGoneMessage, 0, 0});
             return;

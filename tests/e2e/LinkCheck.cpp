@@ -14,7 +14,8 @@ static int Usage()
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
-                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | flash FIRMWARE\n"
+                 "           fwimage OUT SIZE NAME [broken]\n");
     return 2;
 }
 
@@ -45,7 +46,7 @@ int main(int argc, char** argv)
     rest.erase(rest.begin());
 
     std::string result;
-    if (scenario == "pack" || scenario == "unpack") {
+    if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage") {
         result = RunCodecScenario(scenario, rest);
     } else {
         if (o.port.empty())

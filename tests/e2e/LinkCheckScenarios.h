@@ -4,6 +4,7 @@
 #include <vector>
 
 class CDeviceLink;
+class CLinkUpgrade;
 
 struct CheckOptions {
     std::string port;
@@ -23,9 +24,15 @@ public:
     virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
     virtual bool PortGone() const = 0;
     virtual int RestoreQuestions() const = 0;
+    // Who hears the link's upgrade reports (nullptr: nobody).
+    virtual void SetUpgradeDialog(CLinkUpgrade* dialog) = 0;
 };
 
 // "" when the scenario passed, else the reason.
 std::string RunLinkScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& scenario,
                             const std::vector<std::string>& args);
+// flash FILE: the firmware image checked, then flashed through the boot loader.
+std::string RunFlashScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& file);
+// fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
+std::string MakeFirmwareFile(const std::vector<std::string>& args);
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);
