@@ -208,7 +208,11 @@ void CSerialPort::ThreadProc()
         if (m_stop || (fds[1].revents & POLLIN))
             return;
         const bool gone = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
-        const bool data = (fds[0].revents & POLLIN) && (m_currentMask & kEvRxChar);
+        // A hung-up pseudo-terminal polls readable with nothing to read:
+        // ask for bytes actually queued.
+        int queued = 0;
+        const bool data = (fds[0].revents & POLLIN) && (m_currentMask & kEvRxChar) &&
+                          (!gone || (::ioctl(m_fd, FIONREAD, &queued) == 0 && queued > 0));
         // The device went away (the other end of a pseudo-terminal closed).
         // What it wrote last (a restart's reply) is still read first.
         if (gone && !data) {

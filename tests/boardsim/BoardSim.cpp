@@ -187,6 +187,9 @@ void CBoardSim::Run() {
   Clock::time_point rxFree{}, txFree{};
   bool session = false;
   BoardAction pending = BoardAction::kNone;
+  // A restarting board leaves the bus a moment after its answer, as a real
+  // one finishes the USB transfer first (a pulled cable does not wait).
+  Clock::time_point leaveAt{};
   Clock::time_point replugAt{};
   bool replugPlanned = false;
   auto log = [this](const std::string& s) {
@@ -255,8 +258,35 @@ void CBoardSim::Run() {
     }
   };
 
+  auto takeInbound = [&](Clock::time_point until) {
+    while (!inbound.empty() && inbound.front().due <= until) {
+      std::vector<Burst> bursts;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        model_->OnBytes(inbound.front().data.data(), inbound.front().data.size(), bursts);
+        BoardAction a = model_->TakeAction();
+        if (a != BoardAction::kNone) {
+          pending = a;
+          leaveAt = Clock::now() + std::chrono::milliseconds(a == BoardAction::kUnplug ? 0 : 100);
+        }
+      }
+      inbound.pop_front();
+      schedule(bursts);
+      if (pending != BoardAction::kNone) inbound.clear();
+    }
+  };
   auto endSession = [&] {
-    if (session) log("port closed by the program");
+    if (session) {
+      // What the program wrote before it closed the port was on the line
+      // (a paced line may not have taken it in yet): the board still acts
+      // on it, e.g. a last command that restarts it.
+      uint8_t buf[4096];
+      ssize_t n;
+      while (plugged_ && pending == BoardAction::kNone && (n = read(master_, buf, sizeof buf)) > 0)
+        inbound.push_back(Segment{Clock::now(), Bytes(buf, buf + n), false});
+      if (pending == BoardAction::kNone) takeInbound(Clock::time_point::max());
+      log("port closed by the program");
+    }
     session = false;
     inbound.clear();
     outbound.clear();
@@ -303,18 +333,7 @@ void CBoardSim::Run() {
     }
 
     // Hand due input to the board.
-    while (!inbound.empty() && inbound.front().due <= now) {
-      std::vector<Burst> bursts;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        model_->OnBytes(inbound.front().data.data(), inbound.front().data.size(), bursts);
-        BoardAction a = model_->TakeAction();
-        if (a != BoardAction::kNone) pending = a;
-      }
-      inbound.pop_front();
-      schedule(bursts);
-      if (pending != BoardAction::kNone) inbound.clear();
-    }
+    takeInbound(now);
 
     // Write what is due.
     bool wantWrite = false;
@@ -338,7 +357,7 @@ void CBoardSim::Run() {
     }
 
     // An unplug or reboot happens once its answer has left.
-    if (pending != BoardAction::kNone && outbound.empty() && plugged_) {
+    if (pending != BoardAction::kNone && outbound.empty() && plugged_ && Clock::now() >= leaveAt) {
       if (pending == BoardAction::kUnplug) {
         log("unplugged");
         if (opt_.replugMs >= 0) {
@@ -362,6 +381,7 @@ void CBoardSim::Run() {
     if (!inbound.empty()) next = std::min(next, inbound.front().due);
     if (!outbound.empty() && !wantWrite) next = std::min(next, outbound.front().due);
     if (replugPlanned) next = std::min(next, replugAt);
+    if (pending != BoardAction::kNone) next = std::min(next, leaveAt);
     pollfd fds[3] = {{wake_[0], POLLIN, 0}, {notify_, POLLIN, 0}, {master_, 0, 0}};
     nfds_t nfds = 2;
     // A paced line takes in no more than it can carry soon: the rest waits
