@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -61,7 +62,8 @@ private:
     uint32_t m_notifyMessage = 0;
     uint32_t m_notifyLParam = 0;
     uint32_t m_lastError = 0;
-    uint32_t m_currentMask = 0;
+    // Written by the owner, read by the event thread.
+    std::atomic<uint32_t> m_currentMask{0};
 #ifdef _WIN32
     uint32_t WaitEvent(void* overlapped);
     static unsigned long __stdcall ThreadEntry(void* self);
