@@ -96,6 +96,16 @@ bool CBoardSim::Plug(std::string* error) {
 }
 
 void CBoardSim::Unplug() {
+  // The link goes with the board: left in place it would lead to whatever
+  // pseudo-terminal takes the old number next (another test's board).
+  if (master_ >= 0 && !opt_.linkPath.empty()) {
+    char target[256];
+    ssize_t n = readlink(opt_.linkPath.c_str(), target, sizeof target - 1);
+    if (n > 0) {
+      target[n] = 0;
+      if (SlavePath() == target) unlink(opt_.linkPath.c_str());
+    }
+  }
   if (watch_ >= 0) inotify_rm_watch(notify_, watch_);
   watch_ = -1;
   if (master_ >= 0) close(master_);
@@ -146,14 +156,6 @@ void CBoardSim::Stop() {
     char c = 1;
     (void)!write(wake_[1], &c, 1);
     thread_.join();
-  }
-  if (master_ >= 0 && !opt_.linkPath.empty()) {
-    char target[256];
-    ssize_t n = readlink(opt_.linkPath.c_str(), target, sizeof target - 1);
-    if (n > 0) {
-      target[n] = 0;
-      if (SlavePath() == target) unlink(opt_.linkPath.c_str());
-    }
   }
   Unplug();
   for (int& fd : wake_) {

@@ -72,13 +72,16 @@ std::string Reconnect(ILinkRunner& r, const CheckOptions& o, unsigned long linkB
 {
     CDeviceLink& link = r.Link();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    // The simulator puts a new link in place on POSIX; on Windows the COM
-    // name stays and the old device is gone once CheckPort can open it.
-    while (std::chrono::steady_clock::now() < until && linkBefore && LinkId(o.port) == linkBefore)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // First the old device must go (the board leaves the bus a moment after
+    // its answer): connecting to it would talk to a board that is leaving.
+    // The main window waits for the removal and arrival notices instead.
+    ILinkPort& port = link.Session().Port();
+    auto goneBy = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < goneBy && port.CheckPort(o.port) == 0 &&
+           LinkId(o.port) == linkBefore)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     while (std::chrono::steady_clock::now() < until) {
-        if (link.Session().Port().CheckPort(o.port) == 0 && link.Connect(o.port))
+        if (port.CheckPort(o.port) == 0 && link.Connect(o.port))
             return std::string();
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
@@ -139,7 +142,8 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
 
     CDeviceLink& link = r.Link();
     CBootLoaderService& boot = link.BootLoader();
-    boot.SetStepTimeout(o.watchdogMs);
+    if (o.stepMs)
+        boot.SetStepTimeout(o.stepMs);
     FlashDialog dialog;
     r.SetUpgradeDialog(&dialog);
     struct Detach {

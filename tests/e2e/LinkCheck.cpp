@@ -12,7 +12,7 @@ static int Usage()
 {
     std::fprintf(stderr,
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
-                 "                 [--watchdog-ms N] [--deadline S] SCENARIO [ARGS]\n"
+                 "                 [--watchdog-ms N] [--step-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | flash FIRMWARE\n"
                  "           fwimage OUT SIZE NAME [broken]\n");
@@ -37,6 +37,7 @@ int main(int argc, char** argv)
         if (a == "--backup" && value(o.backupFolder)) continue;
         if (a == "--watchdog-ms" && value(v)) { o.watchdogMs = static_cast<unsigned>(std::stoul(v)); continue; }
         if (a == "--deadline" && value(v)) { o.deadlineSeconds = std::stoi(v); continue; }
+        if (a == "--step-ms" && value(v)) { o.stepMs = static_cast<unsigned>(std::stoul(v)); continue; }
         if (a.rfind("--", 0) == 0) return Usage();
         rest.push_back(a);
     }

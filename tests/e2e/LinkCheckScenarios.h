@@ -13,6 +13,7 @@ struct CheckOptions {
     bool restore = true;
     std::string backupFolder;
     unsigned watchdogMs = 5000;
+    unsigned stepMs = 0;  // the boot loader's silence limit (0: the link's own)
     int deadlineSeconds = 60;
 };
 
