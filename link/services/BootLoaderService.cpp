@@ -48,25 +48,26 @@ int CBootLoaderService::OnIspDumpEnv()
 
 bool CBootLoaderService::KeepImage(const uint8_t* image, size_t size)
 {
-    if (!image || size == 0 || size > FirmwareImage::kMaxSize)
+    // The dialog's waiting ends with a result whatever goes wrong here.
+    m_upgrade = true;
+    if (!PortOpen()) {
+        m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
+        Fail("the port is closed");
         return false;
+    }
+    StopAll();
+    if (!image || size == 0 || size > FirmwareImage::kMaxSize) {
+        Fail("no firmware image");
+        return false;
+    }
     m_image.assign(image, image + size);
     return true;
 }
 
 int CBootLoaderService::OnIspTestFirmware(const uint8_t* image, size_t size)
 {
-    m_upgrade = true;
-    if (!PortOpen()) {
-        m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
-        Fail("the port is closed");
+    if (!KeepImage(image, size))
         return 0;
-    }
-    StopAll();
-    if (!KeepImage(image, size)) {
-        Fail("no firmware image");
-        return 0;
-    }
     m_awaitSend = true;
     WriteLine(kTestFirmware, kStepIdle);
     return 1;
@@ -74,17 +75,8 @@ int CBootLoaderService::OnIspTestFirmware(const uint8_t* image, size_t size)
 
 int CBootLoaderService::OnStartUpgrade(const uint8_t* image, size_t size)
 {
-    m_upgrade = true;
-    if (!PortOpen()) {
-        m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
-        Fail("the port is closed");
+    if (!KeepImage(image, size))
         return 0;
-    }
-    StopAll();
-    if (!KeepImage(image, size)) {
-        Fail("no firmware image");
-        return 0;
-    }
     WriteLine(kUnlock, kStepUnlock);
     return 1;
 }
@@ -219,6 +211,9 @@ void CBootLoaderService::OnIspLine(const std::string& line)
         default: break;
         }
     } else if (StartsWith(line, kCrcOk)) {
+        // Only the answer to a programmed image is a success.
+        if (m_step != kStepProgram)
+            return;
         m_step = kStepIdle;
         StopAll();
         if (!m_upgrade)

@@ -75,6 +75,8 @@ private:
     void Unwatch();
     void StopAll();
     void Fail(const char* why);
+    // Takes the checked image for a transfer; false (failure reported) when
+    // the port is closed or there is no image.
     bool KeepImage(const uint8_t* image, size_t size);
 
     CLinkSession& m_session;

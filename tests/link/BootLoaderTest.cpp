@@ -169,12 +169,17 @@ TEST_F(BootLoaderTest, RepliesOutOfTurnChangeNothing)
     Feed("201 Send Firmware\r\n202 Test OK\r\n200 Command OK\r\n100 again\r\n");
     EXPECT_EQ("", Written());
     EXPECT_FALSE(host.HasTimer(Svc::kTimerTestOk));
-    // "201" at the first unlock does nothing.
+    // "201" and "204" at the first unlock do nothing.
     boot.OnStartUpgrade(image.data(), image.size());
     Written();
-    Feed("201 Send Firmware\r\n");
+    Feed("201 Send Firmware\r\n204 CRC OK\r\n");
     EXPECT_EQ("", Written());
-    // "204" with no upgrade dialog known: back to step 0, no boot flag.
+    EXPECT_EQ(Svc::kStepUnlock, boot.GetStep());
+    // "204" after the image with no upgrade dialog known: back to step 0,
+    // no boot flag.
+    ToStreaming();
+    RunStream();
+    Written();
     boot.ForgetUpgrade();
     Feed("204 CRC OK\r\n");
     EXPECT_EQ(Svc::kStepIdle, boot.GetStep());
