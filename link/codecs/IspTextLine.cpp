@@ -1,7 +1,8 @@
 #include "link/codecs/IspTextLine.h"
 
-#include "link/codecs/Crc16.h"
+#include "link/codecs/EnvBlock.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace IspTextLine {
@@ -26,7 +27,6 @@ const char kCrcOk[] = "204 CRC OK";
 namespace {
 
 const size_t kMaxName = 1023;
-const uint32_t kEnvMagic = 0x536E5665;  // "eVnS"
 
 int HexDigit(char c)
 {
@@ -35,8 +35,6 @@ int HexDigit(char c)
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
 } // namespace
 
@@ -78,33 +76,21 @@ bool AppendDumpLine(const std::string& line, std::vector<uint8_t>& dump, size_t 
 
 std::string GetEnvStringRecord(const uint8_t* dump, size_t count)
 {
-    if (!dump || count < 16)
+    if (!dump || !EnvBlock::CheckHeader(dump, count, EnvBlock::kMagicSettings))
         return std::string();
-    const uint32_t magic = uint32_t(dump[0]) | uint32_t(dump[1]) << 8 | uint32_t(dump[2]) << 16 |
-                           uint32_t(dump[3]) << 24;
-    if (magic != kEnvMagic || U16(dump + 6) != CalcCrc16(6, dump))
-        return std::string();
-    size_t at = 16;
-    while (count - at >= 4) {
-        const uint8_t* r = dump + at;
-        const size_t length = U16(r + 2);
-        // Lengths under 4 would overlap the record's own CRC with its head.
-        if (length < 4 || length > count - at)
+    EnvBlock::CEnvRecordWalker walker(dump, count);
+    EnvBlock::EnvRecord r;
+    while (walker.Next(r) == EnvBlock::CEnvRecordWalker::Step::Record) {
+        if (!EnvBlock::CheckRecordCrc(dump, r))
             return std::string();
-        if (U16(r + length - 2) != CalcCrc16(length - 2, r))
-            return std::string();
-        if (r[0] == 0x0C && r[1] == 0 && length > 6) {
-            size_t n = length - 6;
-            const void* zero = std::memchr(r + 4, 0, n);
+        if (r.type == 0x0C && r.sub == 0 && r.DataLength() > 0) {
+            const uint8_t* text = dump + r.DataOffset();
+            size_t n = std::min(r.DataLength(), kMaxName);
+            const void* zero = std::memchr(text, 0, n);
             if (zero)
-                n = static_cast<size_t>(static_cast<const uint8_t*>(zero) - (r + 4));
-            if (n > kMaxName)
-                n = kMaxName;
-            return std::string(reinterpret_cast<const char*>(r + 4), n);
+                n = static_cast<size_t>(static_cast<const uint8_t*>(zero) - text);
+            return std::string(reinterpret_cast<const char*>(text), n);
         }
-        if (r[0] == 0xFF)
-            return std::string();
-        at += length;
     }
     return std::string();
 }
