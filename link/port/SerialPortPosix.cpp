@@ -214,7 +214,7 @@ void CSerialPort::ThreadProc()
         const bool data = (fds[0].revents & POLLIN) && (m_currentMask & kEvRxChar) &&
                           (!gone || (::ioctl(m_fd, FIONREAD, &queued) == 0 && queued > 0));
         // The device went away (the other end of a pseudo-terminal closed).
-        // What it wrote last (a restart's reply) is still read first.
+        // Bytes still queued are read first.
         if (gone && !data) {
             if (m_owner)
                 m_owner->Post({kGoneMessage, 0, 0});

@@ -191,6 +191,9 @@ void CBoardSim::Run() {
   BoardAction pending = BoardAction::kNone;
   // A restarting board leaves the bus a moment after its answer, as a real
   // one finishes the USB transfer first (a pulled cable does not wait).
+  // Closing the master at once would lose the answer: the kernel hangs up
+  // the slave and drops what the program has not read yet (natively and
+  // under Wine alike).
   Clock::time_point leaveAt{};
   Clock::time_point replugAt{};
   bool replugPlanned = false;
