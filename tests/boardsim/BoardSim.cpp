@@ -96,8 +96,8 @@ bool CBoardSim::Plug(std::string* error) {
 }
 
 void CBoardSim::Unplug() {
-  // The link goes with the board: left in place it would lead to whatever
-  // pseudo-terminal takes the old number next (another test's board).
+  // The port goes with the device: a name left behind could lead to another
+  // simulator's terminal once the system hands its number out again.
   if (master_ >= 0 && !opt_.linkPath.empty()) {
     char target[256];
     ssize_t n = readlink(opt_.linkPath.c_str(), target, sizeof target - 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tests/boardsim/SimBlocks.h"
 #include "tests/boardsim/SimImage.h"
 
 namespace boardsim {
@@ -16,20 +17,6 @@ constexpr size_t kTestSize = 512;
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
-void PutRecord(Bytes& b, uint8_t type, uint8_t sub, const Bytes& data) {
-  size_t length = (data.size() + 6 + 3) / 4 * 4;
-  size_t at = b.size();
-  b.resize(at + length, 0);
-  b[at] = type;
-  b[at + 1] = sub;
-  b[at + 2] = static_cast<uint8_t>(length);
-  b[at + 3] = static_cast<uint8_t>(length >> 8);
-  std::copy(data.begin(), data.end(), b.begin() + static_cast<long>(at) + 4);
-  uint16_t crc = Crc16(&b[at], length - 2);
-  b[at + length - 2] = static_cast<uint8_t>(crc);
-  b[at + length - 1] = static_cast<uint8_t>(crc >> 8);
-}
-
 }  // namespace
 
 CSimBootLoader::CSimBootLoader(const SimOptions& opt) : opt_(opt) {}
@@ -40,19 +27,7 @@ size_t CSimBootLoader::ImageSize(const uint8_t* h) {
 }
 
 Bytes CSimBootLoader::EnvBlock() const {
-  Bytes b(16, 0);
-  b[0] = 'e', b[1] = 'V', b[2] = 'n', b[3] = 'S';
-  PutRecord(b, 0x03, 0, {192, 168, 0, 77});
-  Bytes name(opt_.firmwareName.begin(), opt_.firmwareName.end());
-  name.push_back(0);
-  PutRecord(b, 0x0C, 0, name);
-  PutRecord(b, 0xFF, 0, {});
-  b[4] = static_cast<uint8_t>(b.size());
-  b[5] = static_cast<uint8_t>(b.size() >> 8);
-  uint16_t crc = Crc16(b.data(), 6);
-  b[6] = static_cast<uint8_t>(crc);
-  b[7] = static_cast<uint8_t>(crc >> 8);
-  return b;
+  return envSource_ ? envSource_() : DefaultSettingsBlock(opt_.firmwareName);
 }
 
 void CSimBootLoader::StartSession() {

@@ -26,6 +26,9 @@ class CSimBootLoader {
   Exit OnBytes(const uint8_t* data, size_t n, std::vector<std::string>& out);
 
   void SetLogger(std::function<void(const std::string&)> log) { log_ = std::move(log); }
+  // Where the dump's block comes from (the board's current settings block);
+  // without one, the built-in block.
+  void SetEnvSource(std::function<Bytes()> source) { envSource_ = std::move(source); }
 
   // The last image flashed with a good CRC (empty before).
   const Bytes& Firmware() const { return firmware_; }
@@ -48,6 +51,7 @@ class CSimBootLoader {
 
   SimOptions opt_;
   std::function<void(const std::string&)> log_;
+  std::function<Bytes()> envSource_;
   Mode mode_ = Mode::kLines;
   std::string line_;
   Exit exit_ = Exit::kNone;

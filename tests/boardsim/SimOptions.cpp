@@ -54,7 +54,9 @@ static const FlagOption kFlags[] = {
 struct TextOption { const char* name; std::string SimOptions::*field; };
 static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
                                     {"--image", &SimOptions::imagePath}, {"--state", &SimOptions::stateDir},
-                                    {"--log", &SimOptions::logPath}, {"--fw-name", &SimOptions::firmwareName}};
+                                    {"--log", &SimOptions::logPath}, {"--settings", &SimOptions::settingsPath},
+                                    {"--firmware-name", &SimOptions::firmwareName},
+                                    {"--dump-settings", &SimOptions::dumpSettings}};
 struct HexOption { const char* name; Bytes SimOptions::*field; };
 static const HexOption kHexes[] = {{"--mcu-id", &SimOptions::mcuId}, {"--mac", &SimOptions::mac},
                                    {"--fib", &SimOptions::firmwareHeader}};
@@ -151,6 +153,9 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
       if (!value(s)) return false;
       if (!ParseRequest(s, key)) return fail("--wrong-type: want GGCS");
       opt.wrongTypes.push_back(key);
+    } else if (a == "--block-window") {
+      if (!number(n, 1)) return false;
+      opt.blockWindow = static_cast<int>(std::min(n, 8192L));
     } else if (a == "--chunk-cap") {
       if (!number(n, 1)) return false;
       opt.chunkCap = static_cast<int>(std::min(n, 8192L));
@@ -187,8 +192,6 @@ std::string HelpText() {
       "\n"
       "Board identity (what the program logs with the defaults):\n"
       "  --isp                 start in the boot loader (see below)\n"
-      "  --fw-name NAME        firmware name in the boot loader's environment block\n"
-      "                        (default " + d.firmwareName + ")\n"
       "  --password PW         the board requires login (user \"admin\"); every request but\n"
       "                        01/23, 05/41, 05/42 and 05/25 is refused with code 13 until then.\n"
       "                        Without it a login is still answered and checked against\n"
@@ -219,6 +222,15 @@ std::string HelpText() {
       "  --chunk-cap N         largest chunk the board sends per window on a read and the\n"
       "                        window it grants on an upload (default and maximum 8192)\n"
       "  --zero-chunk          end a read with an empty data chunk before the reply\n"
+      "\n"
+      "Blocks:\n"
+      "  --settings FILE       the settings block 03/21 serves (default: a built-in one);\n"
+      "                        04/21, 04/22 and 04/24 store what they receive when every\n"
+      "                        length and CRC is sound, and 03/21 / 03/24 serve it next\n"
+      "  --firmware-name NAME  the firmware name of the built-in settings block (ZX1001)\n"
+      "  --block-window N      window of the block writes (default 256)\n"
+      "  --dump-settings FILE  write the built-in settings block (with --firmware-name) to\n"
+      "                        FILE and exit\n"
       "\n"
       "Faults:\n"
       "  --refuse-id CODE      refuse the first 01/25 with CODE (16 = nothing to report)\n"
@@ -276,8 +288,8 @@ std::string HelpText() {
       "The boot loader (after --isp or 05/23) reads commands ending in CR and answers\n"
       "lines ending in CR LF:\n"
       "  - a sync byte and CR: \"100 ISP boot loader ready\"\n"
-      "  - \"de 0\": the echo \"de 0\", the environment block as dump lines (16 bytes\n"
-      "    each, \"%02X \"), then \"200 Environment done\"\n"
+      "  - \"de 0\": the echo \"de 0\", the settings block (03/21's) as dump lines\n"
+      "    (16 bytes each, \"%02X \"), then \"200 Environment done\"\n"
       "  - \"tf 0\": \"201 Send Firmware\", then takes the image's first min(512, size)\n"
       "    bytes: \"202 Test OK\" (\"307 \" for a header without a usable size)\n"
       "  - \"uf fcdb\" unlocks; \"ef dfcb\" erases and locks again; \"pf decf\" (unlocked\n"

@@ -14,8 +14,9 @@ static int Usage()
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--step-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
-                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | flash FIRMWARE\n"
-                 "           fwimage OUT SIZE NAME [broken]\n");
+                 "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
+                 "           unplug-reconnect | flash FIRMWARE\n"
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n");
     return 2;
 }
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL [--gen N] [--compare A B]
+# run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL [--gen N] [--compare A B] [--settings-file NAME]
 #                  --sim SIMARGS... --check CHECKARGS...
 # Starts the simulator on a fresh link path, runs linkcheck against it and
 # checks its exit status and output (EXPECT: extended regex that must match;
@@ -11,11 +11,12 @@
 set -u
 sim=$1 check=$2 expect=$3 expect_fail=$4
 shift 4
-simargs=() checkargs=() into=none gen=0 compare=() fw=
+simargs=() checkargs=() into=none gen=0 compare=() settings= fw=
 while [ $# -gt 0 ]; do
   case "$1" in
     --gen) [ $into = none ] && { gen=$2; shift 2; continue; } ;;
     --compare) [ $into = none ] && { compare=("$2" "$3"); shift 3; continue; } ;;
+    --settings-file) [ $into = none ] && { settings=$2; shift 2; continue; } ;;
     --fw) [ $into = none ] && { fw=$2; shift 2; continue; } ;;
   esac
   case "$1" in
@@ -35,10 +36,14 @@ if [ "$gen" -gt 0 ]; then
   done
   "$check" pack "$dir/gen" "$dir/set.kbx" >/dev/null || { echo "pack failed"; exit 1; }
 fi
+# --settings-file NAME: @TMP@/settings.bin, the simulator's settings block with that firmware name.
+if [ -n "$settings" ]; then
+  "$sim" --firmware-name "$settings" --dump-settings "$dir/settings.bin" || { echo "settings file failed"; exit 1; }
+fi
 if [ -n "$fw" ]; then
   IFS=: read -r size name broken <<<"$fw"
   mkdir -p "$dir/fw"
-  "$check" fwimage "$dir/fw/firmware.bin" "$size" "${name:-ZV-FW-STD}" $broken >/dev/null ||
+  "$check" fwimage "$dir/fw/firmware.bin" "$size" "${name:-ZX1001}" $broken >/dev/null ||
     { echo "fwimage failed"; exit 1; }
 fi
 trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null; rm -rf "$dir"' EXIT

@@ -26,7 +26,7 @@ public:
     uint32_t Write(const void*, size_t length, size_t* written) override
     {
         if (written) *written = open ? length : 0;
-        return open ? 0 : kErrInvalidHandle;
+        return open ? 0u : static_cast<uint32_t>(kErrInvalidHandle);
     }
     uint32_t Read(void* buffer, size_t* count) override
     {
