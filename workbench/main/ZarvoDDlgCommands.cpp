@@ -304,7 +304,10 @@ void CZarvoDDlg::OnFunctionCommand(UINT id) {
 void CZarvoDDlg::OnRebootProduct() {
     const unsigned serial = m_linkSerial;
     if (!AskYesNo(IDS_ASK_REBOOT) || !StillAllowed(serial, Command::Reboot)) return;
-    if (m_link.IsIspMode()) return;  // Hook: the boot loader's restart line.
+    if (m_link.IsIspMode()) {
+        m_link.BootLoader().SendIspReset();
+        return;
+    }
     m_link.RequestSystemCommand(m_phpDebug ? 6 : 2, 200);
 }
 

@@ -98,6 +98,9 @@ void CZarvoDDlg::OnPreferences() {
         if (!IsCommandEnabled(cmdrules::Command::ProductInfo)) return;
         m_link.RequestSystemCommand(5, 200);
         m_link.Disconnect();
+    } else {
+        // The boot loader restarts the board; the reset follows the reconnect.
+        m_link.SetResetMode(true);
+        m_link.BootLoader().SendIspReset();
     }
-    // In the boot loader: hook for the boot loader's restart line.
 }
