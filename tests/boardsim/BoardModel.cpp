@@ -297,6 +297,8 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     if (forced->second.once) opt_.refusals.erase(forced);
   } else if (!opt_.password.empty() && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
+  } else if (CSimQueries::Handles(key)) {
+    ServeQuery(f, items, burst);
   } else switch (key) {
     case RequestKey(1, 0x11): replyInt(opt_.capacity); break;
     case RequestKey(1, 0x13): replyInts({2048, 512, 1536}); break;
@@ -435,6 +437,25 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
   if (!burst.frames.empty()) out.push_back(std::move(burst));
 }
 
+void CBoardModel::ServeQuery(const Frame& f, const std::vector<Item>& items, Burst& burst) {
+  std::string why;
+  CSimQueries::Answer a = queries_.OnRequest(RequestKey(f.group, f.Code()), items, why);
+  if (!why.empty()) Log(why);
+  burst.delayMs = a.delayMs;
+  switch (a.kind) {
+    case CSimQueries::Answer::kItems: burst.frames.push_back(Reply(f, a.items)); break;
+    case CSimQueries::Answer::kRefuse: burst.frames.push_back(Refuse(f, a.code)); break;
+    case CSimQueries::Answer::kBlock:
+      read_.active = true;
+      read_.data = std::move(a.block);
+      read_.offset = 0;
+      read_.reqSeq = f.seq;
+      read_.reqCode = f.Code();
+      break;
+    case CSimQueries::Answer::kNothing: break;
+  }
+}
+
 void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
   Burst burst;
   if (f.window) {
@@ -452,7 +473,7 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
       if (opt_.zeroChunkAtEnd) burst.frames.push_back(Out(EncodeChunk(NextDataSeq(), nullptr, 0)));
       Bytes it;
       PutInt32(it, static_cast<int32_t>(read_.data.size()));
-      burst.frames.push_back(Reply(RequestOf(3, 0x11, read_.reqSeq), it));
+      burst.frames.push_back(Reply(RequestOf(3, read_.reqCode, read_.reqSeq), it));
       read_ = Read{};
     }
     out.push_back(std::move(burst));

@@ -13,6 +13,7 @@
 #include "tests/boardsim/SimCodec.h"
 #include "tests/boardsim/SimImage.h"
 #include "tests/boardsim/SimOptions.h"
+#include "tests/boardsim/SimQueries.h"
 
 namespace boardsim {
 
@@ -20,6 +21,7 @@ namespace boardsim {
 struct Burst {
   std::vector<Bytes> frames;  // whole frames, or raw bytes for sync and boot-loader lines
   bool raw = false;           // sync answer or boot-loader text: never garbled or decorated
+  int delayMs = 0;            // leaves this much later (a late answer)
 };
 
 enum class BoardAction { kNone, kUnplug, kReboot, kRebootIsp };
@@ -57,6 +59,7 @@ class CBoardModel {
   void OnFrame(Frame& f, std::vector<Burst>& out);
   void OnRequest(const Frame& f, std::vector<Burst>& out);
   void OnDataFrame(const Frame& f, std::vector<Burst>& out);
+  void ServeQuery(const Frame& f, const std::vector<Item>& items, Burst& burst);
   void OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& out);
   void FinishUpload(std::vector<Burst>& out);
   void AbortTransfers(const char* why);
@@ -71,6 +74,7 @@ class CBoardModel {
   void StoreImage(const Bytes& image);
 
   SimOptions opt_;
+  CSimQueries queries_{opt_.queries, opt_.wired, opt_.wireless};
   std::function<void(const std::string&)> log_;
   std::mt19937 rng_;
   std::chrono::steady_clock::time_point bootTime_;
@@ -94,6 +98,7 @@ class CBoardModel {
     Bytes data;
     size_t offset = 0;
     uint8_t reqSeq = 0;
+    uint8_t reqCode = 0x11;  // group 3 request the last reply answers
   } read_;
   struct Upload {
     bool active = false;

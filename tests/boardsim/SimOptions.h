@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/boardsim/SimCodec.h"
+#include "tests/boardsim/SimQueries.h"
 
 namespace boardsim {
 
@@ -53,6 +54,8 @@ struct SimOptions {
   long paceBaud = 0;
   unsigned seed = 1;
   std::string logPath;
+
+  QueryOptions queries;
 
   SimOptions();
 };
