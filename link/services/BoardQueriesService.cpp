@@ -141,7 +141,6 @@ Start CBoardQueriesService::RequestErrorLog(bool firmware)
     Start s = CanStart(Chain::kErrorLog);
     if (s != Start::kStarted)
         return s;
-    m_firmwareLog = firmware;
     m_transfer = CLinkSession::kTransferErrorLog;
     m_session.StartRead(LinkFrame::RequestBuilder(3, 4, firmware ? 2 : 1), m_transfer);
     ArmGuard();
@@ -156,13 +155,6 @@ Start CBoardQueriesService::RequestProductInfo()
     m_session.WriteBare(5, 1, 0);
     ArmGuard();
     return s;
-}
-
-void CBoardQueriesService::RequestDebugMode11() { m_session.WriteRequest(LinkFrame::RequestBuilder(2, 1, 1).Int32(1)); }
-void CBoardQueriesService::RequestDebugMode12() { m_session.WriteRequest(LinkFrame::RequestBuilder(2, 1, 2).Int32(1)); }
-void CBoardQueriesService::RequestFirmwareLog(bool on)
-{
-    m_session.WriteRequest(LinkFrame::RequestBuilder(2, 1, 3).Int32(on ? 1 : 0));
 }
 
 // ---- ending

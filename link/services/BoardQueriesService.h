@@ -14,7 +14,7 @@ struct LinkReply;
 
 // Board queries: network information and the clock (05/30 "mmap"
 // commands), the wireless scan, the error logs, product information and
-// the information block, and the debug-mode requests. One chain runs at a
+// the information block. One chain runs at a
 // time, with one request outstanding; a finished result reaches the host's
 // reports role from a timer, never from inside a reply handler.
 class CBoardQueriesService : public CLinkService {
@@ -43,12 +43,9 @@ public:
     Start StartScan();
     const std::vector<ScanRecord>& ScanRecords() const { return m_scanRecords; }
 
-    // ---- logs, product information, debug modes
+    // ---- logs and product information
     Start RequestErrorLog(bool firmware);  // 03/41, 03/42
     Start RequestProductInfo();            // 05/10, then 03/30
-    void RequestDebugMode11();
-    void RequestDebugMode12();
-    void RequestFirmwareLog(bool on);      // 02/13
 
     // The chain that runs (none when idle).
     enum class Chain { kNone, kNetwork, kRtcGet, kRtcSet, kScan, kErrorLog, kProductInfo, kInfoBlock };
@@ -95,6 +92,5 @@ private:
     int32_t m_outstanding = 0;
     // A start asked for while a reply was outstanding: run once it is in.
     Chain m_pending = Chain::kNone;
-    bool m_firmwareLog = false;
     std::vector<std::function<void()>> m_deferred;
 };

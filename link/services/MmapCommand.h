@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link/LinkFrame.h"
+#include "link/codecs/LinkFrame.h"
 
 // One 05/30 query: a text command "mmap/<device> ioctl <verb> <name> [args]"
 // and the step (transfer type) that its reply is read by. The text item

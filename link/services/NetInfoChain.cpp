@@ -1,6 +1,6 @@
 #include "link/services/NetInfoChain.h"
 
-#include "link/FrameItemReader.h"
+#include "link/codecs/FrameItemReader.h"
 
 using S = MmapCommand;
 using Outcome = CNetInfoChain::Outcome;

@@ -1,6 +1,6 @@
 #include "link/services/ScanChain.h"
 
-#include "link/FrameItemReader.h"
+#include "link/codecs/FrameItemReader.h"
 
 #include <algorithm>
 #include <iterator>

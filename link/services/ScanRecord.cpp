@@ -1,7 +1,7 @@
 #include "link/services/ScanRecord.h"
 
-#include "link/FrameItemReader.h"
-#include "link/TextHelpers.h"
+#include "link/codecs/FrameItemReader.h"
+#include "link/codecs/TextHelpers.h"
 
 #include <algorithm>
 #include <cstdlib>

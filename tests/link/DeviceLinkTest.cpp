@@ -114,6 +114,19 @@ TEST_F(DeviceLinkTest, OpenFailuresShowTheirMessages)
     EXPECT_EQ(port.mask, 0x99u);
 }
 
+// A reset asked for one board must not wipe the next one connected after the
+// port failed to open.
+TEST_F(DeviceLinkTest, FailedConnectDropsTheResetRequest)
+{
+    link.SetResetMode(true);
+    port.failOpen = true;
+    EXPECT_FALSE(link.Connect("COM3"));
+    port.failOpen = false;
+    ConnectAndIdentify();
+    EXPECT_EQ(Requests(), V{"01/25"});
+    EXPECT_TRUE(port.IsOpen());
+}
+
 TEST_F(DeviceLinkTest, IdentificationChainLogsEachReply)
 {
     ConnectAndIdentify();

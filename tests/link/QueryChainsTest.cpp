@@ -2,7 +2,7 @@
 // wireless scan, information block and uptime.
 #include "LinkFakes.h"
 
-#include "link/FrameItemReader.h"
+#include "link/codecs/FrameItemReader.h"
 #include "link/services/InfoBlock.h"
 #include "link/services/MmapCommand.h"
 #include "link/services/NetInfoChain.h"
