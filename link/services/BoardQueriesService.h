@@ -50,6 +50,8 @@ public:
     // The chain that runs (none when idle).
     enum class Chain { kNone, kNetwork, kRtcGet, kRtcSet, kScan, kErrorLog, kProductInfo, kInfoBlock };
     Chain Running() const { return m_chain; }
+    // Results and messages waiting for the reports timer.
+    bool HasPendingReports() const { return !m_deferred.empty(); }
 
     // CLinkService
     void OnDisconnected() override;

@@ -1,4 +1,5 @@
 #include "LinkCheckScenarios.h"
+#include "QueryScenarios.h"
 
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
@@ -295,6 +296,8 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return UploadScenario(r, o, args[0]);
     if (scenario == "upload-interrupted" && args.size() == 1)
         return InterruptedUploadScenario(r, o, args[0]);
+    if (IsQueryScenario(scenario))
+        return RunQueryScenario(r, o, scenario, args);
     return "unknown scenario " + scenario;
 }
 

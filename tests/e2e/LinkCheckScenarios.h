@@ -4,6 +4,7 @@
 #include <vector>
 
 class CDeviceLink;
+struct CheckReports;
 
 struct CheckOptions {
     std::string port;
@@ -23,6 +24,8 @@ public:
     virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
     virtual bool PortGone() const = 0;
     virtual int RestoreQuestions() const = 0;
+    // The board queries' results the host received (null: not kept).
+    virtual CheckReports* Reports() { return nullptr; }
 };
 
 // "" when the scenario passed, else the reason.

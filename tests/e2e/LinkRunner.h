@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "LinkCheckScenarios.h"
+#include "QueryScenarios.h"
 
 class CheckHost : public CLinkHost {
 public:
@@ -45,6 +46,15 @@ public:
     bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
     bool IsFirmwareLogMode() override { return false; }
     std::string GetBackupFolder() override { return m_options.backupFolder; }
+    void OnNetworkInfo(const NetworkInfo& n) override { reports.net.push_back(n); }
+    void OnRtcDate(bool ok, const std::string& date) override { reports.rtc.emplace_back(ok, date); }
+    void OnRtcSetResult(bool ok) override { reports.rtcSet.push_back(ok); }
+    void OnScanDone(const std::vector<ScanRecord>* r) override
+    {
+        reports.scans.emplace_back(r != nullptr, r ? *r : std::vector<ScanRecord>());
+    }
+    void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
+    void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob(CDeviceLink& link)
     {
@@ -66,6 +76,7 @@ public:
     int pendingStart = -1;
     bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
+    CheckReports reports;
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
 
 private:
@@ -81,6 +92,7 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return m_gone; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
+    CheckReports* Reports() override { return &m_host.reports; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
 
@@ -111,6 +123,7 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
+    CheckReports* Reports() override { return &m_host.reports; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     void OnWindowMessage(unsigned message, uintptr_t wParam);
 
