@@ -9,6 +9,7 @@
 #include "link/services/ScanChain.h"
 
 #include <map>
+#include <random>
 
 namespace {
 
@@ -275,6 +276,43 @@ TEST(InfoBlock, WalkIsBounded)
     std::string text;
     EXPECT_EQ(InfoBlock::Find(big.data(), big.size(), text), InfoBlock::Result::kFound);
     EXPECT_EQ(text.size(), InfoBlock::kMaxText - 1);
+}
+
+// Random answers at every step of both chains and random blocks: the
+// sanitizers watch every read; each chain must end, never run away.
+TEST(QueryRecords, RandomAnswersStayInBounds)
+{
+    std::mt19937 rng(11);
+    for (int round = 0; round < 2000; ++round) {
+        Bytes b(rng() % 48);
+        for (auto& x : b)
+            x = static_cast<uint8_t>(rng());
+        if (b.size() >= 4 && round % 3) {
+            b[0] = 0;
+            b[1] = round % 3 == 1 ? 7 : 2;
+            b[2] = 0;
+        }
+        std::string text;
+        InfoBlock::Find(b.data(), b.size(), text);
+        EXPECT_LT(text.size(), InfoBlock::kMaxText);
+        // An exact copy of the item, so a read past its end leaves the heap block.
+        FrameItem item;
+        if (!FrameItemReader::First(b.data(), b.size(), item))
+            continue;
+        Bytes exact(item.data, item.data + item.length);
+        item.data = exact.data();
+        ScanRecord record;
+        ScanRecord::Parse(item, record);
+        CNetInfoChain net;
+        CScanChain scan;
+        MmapCommand c = net.Start(true, true), s = scan.Start();
+        for (int i = 0; i < 600 && net.OnReply(item, c) == CNetInfoChain::Outcome::kNext; ++i) {}
+        for (int i = 0; i < 600 && scan.IsRunning(); ++i)
+            if (scan.OnReply(item, s) == CScanChain::Outcome::kWait)
+                scan.OnTick(s);
+        EXPECT_FALSE(net.IsRunning());
+        EXPECT_FALSE(scan.IsRunning());
+    }
 }
 
 TEST(Uptime, DaysThenClock)
