@@ -34,9 +34,9 @@ CBoardQueriesService::CBoardQueriesService(CLinkSession& session, CDeviceInfo& i
 
 // ---- starting
 
-Start CBoardQueriesService::CanStart(Chain chain, bool needsPort)
+Start CBoardQueriesService::CanStart(Chain chain)
 {
-    if (needsPort && (!m_session.IsConnected() || m_session.IsIspMode()))
+    if (!m_session.IsConnected() || m_session.IsIspMode())
         return Start::kNotConnected;
     // One job at a time; a chain of ours or another service's transfer.
     if (m_chain != Chain::kNone || !m_session.IsTransferIdle() || m_session.IsJobRunning()) {
@@ -54,7 +54,13 @@ void CBoardQueriesService::Send(const MmapCommand& command)
     m_outstanding = command.step;
     if (command.step != MmapCommand::kScanState)
         ArmGuard();
-    m_session.WriteRequest(command.Request());
+    // A query that could not be written is never answered: end the chain
+    // now, the way a lost link ends it.
+    if (m_session.WriteRequest(command.Request()) != 0) {
+        m_session.Host().LogDebugger("board query: the request could not be written");
+        m_pending = Chain::kNone;
+        OnDisconnected();
+    }
 }
 
 Start CBoardQueriesService::RequestNetworkInfo()
@@ -104,6 +110,15 @@ Start CBoardQueriesService::RequestRtcSet(const std::string& date)
 }
 
 Start CBoardQueriesService::StartScan()
+{
+    Start s = StartScanChain();
+    // A scan that cannot start ends too: the asking dialog waits for it.
+    if (s != Start::kStarted)
+        Defer([this]() { m_session.Host().OnScanDone(nullptr); });
+    return s;
+}
+
+Start CBoardQueriesService::StartScanChain()
 {
     if (!m_session.IsConnected() || m_session.IsIspMode())
         return Start::kNotConnected;

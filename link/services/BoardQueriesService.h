@@ -59,7 +59,8 @@ public:
     bool OnTimer(unsigned id) override;
 
 private:
-    Start CanStart(Chain chain, bool needsPort = true);
+    Start CanStart(Chain chain);
+    Start StartScanChain();
     void Send(const MmapCommand& command);
     void OnReplyMmap(const LinkReply& r);
     void OnMmapRefused();

@@ -12,7 +12,12 @@ using Start = CBoardQueriesService::Start;
 
 class ReportHost : public FakeHost {
 public:
-    void OnNetworkInfo(const NetworkInfo& info) override { net.push_back(info); }
+    void OnNetworkInfo(const NetworkInfo& info) override
+    {
+        net.push_back(info);
+        if (whileShown) whileShown();  // a modal dialog pumps messages
+    }
+    std::function<void()> whileShown;
     void OnRtcDate(bool ok, const std::string& date) override { rtc.push_back(ok ? date : "fail"); }
     void OnRtcSetResult(bool ok) override { rtc.push_back(ok ? "set" : "set failed"); }
     void OnScanDone(const std::vector<ScanRecord>* r) override { scans.push_back(r ? int(r->size()) : -1); }
@@ -118,6 +123,32 @@ TEST_F(QueriesTest, NetworkChainEndsIdleAndReportsFromATimer)
     EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferCertRead);
 }
 
+TEST_F(QueriesTest, ReplyAndTimerWhileAReportIsShown)
+{
+    link.DeviceInfo().wiredPresent = 0;
+    link.DeviceInfo().wirelessPresent = 0;
+    EXPECT_EQ(q.RequestNetworkInfo(), Start::kUnsupported);
+    link.DeviceInfo().wiredPresent = 1;
+    ASSERT_EQ(q.RequestNetworkInfo(), Start::kStarted);
+    for (const Bytes& a : {Text("a"), Text("b"), Text("c"), Text("d"), ItemInt(0), Text("e"), Text("f"), Text("g")})
+        Mmap(a);
+    // While the dialog is up, the clock is asked and answered, and the
+    // reports timer fires again inside it.
+    host.whileShown = [&] {
+        host.whileShown = nullptr;
+        ASSERT_EQ(q.RequestRtcDate(), Start::kStarted);
+        Mmap(Text("20260102030405"));
+        Reports();
+    };
+    Mmap(ItemInt(64));
+    Reports();
+    EXPECT_EQ(host.net.size(), 1u);
+    EXPECT_EQ(host.rtc, (std::vector<std::string>{"20260102030405"}));
+    Reports();
+    EXPECT_EQ(host.net.size(), 1u);
+    EXPECT_EQ(link.GetTransferType(), 0);
+}
+
 TEST_F(QueriesTest, ChainFailuresReturnToIdle)
 {
     // Wrong item type, a lying item length, a refusal, no answer at all.
@@ -195,6 +226,7 @@ TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
             Mmap(Text("STA")); Mmap(ItemInt(0)); Mmap(ItemInt(0));
             for (int i = 0; i <= CScanChain::kMaxPolls; ++i) link.OnTimer(CBoardQueriesService::kTimerScanPoll);
         }},
+        {"write fails", [&] { port.failWrite = 5; Mmap(Text("STA")); port.failWrite = 0; }},
         {"disconnect", [&] { Mmap(Text("STA")); link.Disconnect(); }},
     };
     for (const Row& r : rows) {
@@ -206,6 +238,11 @@ TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
         EXPECT_EQ(link.GetTransferType(), 0) << r.what;
     }
     EXPECT_EQ(host.messages, (std::vector<std::string>{LinkStrings::kNoSearch.english, "You cannot use the WLAN. "}));
+    // Not even started (the port is closed): the dialog still hears the end.
+    host.scans.clear();
+    EXPECT_EQ(q.StartScan(), Start::kNotConnected);
+    Reports();
+    EXPECT_EQ(host.scans, (std::vector<int>{-1}));
 }
 
 TEST_F(QueriesTest, LogsAndProductInformation)
