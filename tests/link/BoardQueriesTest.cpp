@@ -222,6 +222,11 @@ TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
         {"refused", [&] { Mmap(ItemInt(38), true); }},
         {"qsize", [&] { Mmap(Text("STA")); Mmap(ItemInt(7)); }},
         {"empty mode", [&] { Mmap(Text("")); }},
+        {"state as text", [&] {
+            Mmap(Text("STA")); Mmap(ItemInt(0)); Mmap(ItemInt(0));
+            link.OnTimer(CBoardQueriesService::kTimerScanPoll);
+            Mmap(Text("0"));
+        }},
         {"silent", [&] {
             Mmap(Text("STA")); Mmap(ItemInt(0)); Mmap(ItemInt(0));
             for (int i = 0; i <= CScanChain::kMaxPolls; ++i) link.OnTimer(CBoardQueriesService::kTimerScanPoll);

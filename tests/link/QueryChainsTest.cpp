@@ -38,22 +38,8 @@ TEST(MmapCommand, FramesCarryThePaddedSizeAlone)
     EXPECT_EQ(Bytes(rtc.begin(), rtc.begin() + 12), Hex("50 03 00 30 05 30 00 2C 00 06 00 28"));
     for (const char* bad : {"2026010203040", "202601020304050", "2026010203040x", ""})
         EXPECT_FALSE(MmapCommand::RtcSet(bad).IsValid()) << bad;
-}
-
-TEST(MmapCommand, EveryStepText)
-{
-    const std::map<int32_t, std::string> want = {
-        {10, "mmap/net0 ioctl get ipaddr"}, {14, "mmap/net0 ioctl get dad count"},
-        {15, "mmap/net0 ioctl get ipaddr6 0"}, {19, "mmap/net1 ioctl get mode"},
-        {25, "mmap/net1 ioctl get cipher"}, {26, "mmap/net0 ioctl get arp 7"},
-        {27, "mmap/net0 ioctl get ndc 7"}, {29, "mmap/net0 ioctl get dad tick"},
-    };
-    for (auto& w : want)
-        EXPECT_EQ(MmapCommand::Network(w.first, true, 7).text, w.second);
-    EXPECT_EQ(MmapCommand::Network(MmapCommand::kIpAddr, false).text, "mmap/net1 ioctl get ipaddr");
     EXPECT_EQ(MmapCommand::RtcGet().text, "mmap/rtc0 ioctl get date");
     EXPECT_EQ(MmapCommand::Scan(MmapCommand::kScanQueueSize).text, "mmap/net1 ioctl scan qsize 32");
-    EXPECT_EQ(MmapCommand::Scan(MmapCommand::kScanResult, 6, 1).text, "mmap/net1 ioctl scan result 6 1");
 }
 
 // Runs the network chain against a table of answers by command text.
@@ -208,38 +194,6 @@ TEST(ScanChain, AsksEveryResultOfTheCountedChannels)
     EXPECT_EQ(r.ssidHexLength, 10u);
     EXPECT_EQ(r.ssid, "MyAP1");
     EXPECT_FALSE(scan.IsRunning());
-}
-
-TEST(ScanChain, EveryFailureEnds)
-{
-    struct Row { const char* name; std::vector<Bytes> answers; CScanChain::Failure why; };
-    const Row rows[] = {
-        {"empty mode", {Text("")}, CScanChain::Failure::kNoWlan},
-        {"mode as int", {ItemInt(1)}, CScanChain::Failure::kBoard},
-        {"qsize refused", {Text("STA"), ItemInt(5)}, CScanChain::Failure::kBoard},
-        {"state as text", {Text("STA"), ItemInt(0), ItemInt(0), Text("0")}, CScanChain::Failure::kBoard},
-    };
-    for (const Row& row : rows) {
-        CScanChain scan;
-        MmapCommand c = scan.Start();
-        CScanChain::Outcome o = CScanChain::Outcome::kNext;
-        for (const Bytes& b : row.answers) {
-            if (o == CScanChain::Outcome::kWait)
-                scan.OnTick(c);
-            Answer a(b);
-            o = scan.OnReply(a.item, c);
-        }
-        EXPECT_EQ(o, CScanChain::Outcome::kFailed) << row.name;
-        EXPECT_EQ(scan.FailureReason(), row.why) << row.name;
-    }
-    // A board that never says the scan is done, or never answers at all.
-    CScanChain silent;
-    MmapCommand c = silent.Start();
-    int ticks = 0;
-    while (silent.OnTick(c) != CScanChain::Outcome::kFailed && ticks < 1000)
-        ++ticks;
-    EXPECT_EQ(ticks, CScanChain::kMaxPolls);
-    EXPECT_EQ(silent.FailureReason(), CScanChain::Failure::kNoAnswer);
 }
 
 TEST(ScanRecord, OversizeOrUndecodableSsidIsDropped)
