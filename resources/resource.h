@@ -116,3 +116,5 @@
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
 #define IDS_LINK_BUSY 250
+
+#include "cert_ids.h"
