@@ -119,6 +119,7 @@
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
 #include "workbench_ids.h"
+#define IDS_LINK_BUSY 250
 
 #include "cert_ids.h"
 #include "files_ids.h"
