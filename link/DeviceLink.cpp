@@ -8,9 +8,11 @@ using LinkFrame::RequestBuilder;
 
 CDeviceLink::CDeviceLink(ILinkPort& port, CLinkHost& host, ILinkFiles& files)
     : m_session(port, host), m_identity(m_session), m_filesService(m_session, m_identity, files),
+      m_settings(m_session), m_commands(m_session), m_presence(m_session, m_commands),
       m_queries(m_session, m_identity.DeviceInfo())
 {
     m_session.RouteReply(5, 2, 3, [this](const LinkReply&) { OnBootLoaderRestart(); });
+    m_queries.SetSettingsReader([this] { return m_settings.RequestSettingsBlock(); });
     // Last: a service's own route always wins over these.
     RoutePendingReplies();
 }
@@ -30,19 +32,12 @@ void CDeviceLink::RoutePendingReplies()
         stub(1, 5, sub, "01/5x task state");
     stub(1, 6, any, "01/6x watch");
     s.RouteReply(2, 2, 1, [this](R) { RequestTaskState(); });
-    stub(3, 2, 1, "03/21 settings block");
-    stub(3, 2, 4, "03/24 certificate block");
     s.RouteReply(3, 5, any, [session](R r) {
         if (r.Refused())
             session->SetTransferType(CLinkSession::kTransferNone);
         else
             session->StubReply("03/5x watch string");
     });
-    stub(4, 2, 1, "04/21 settings write");
-    s.RouteReply(4, 2, 2, [session](R) { session->SetTransferType(CLinkSession::kTransferNone); });
-    s.RouteReply(4, 2, 4, [session](R) { session->SetTransferType(CLinkSession::kTransferNone); });
-    stub(5, 2, 2, "05/22 reboot");
-    stub(5, 2, 6, "05/22 reboot");
     stub(6, 1, 3, "06/13 run to line");
     s.RouteReply(6, 4, 2, [session](R r) {
         if (!r.Refused())
@@ -63,6 +58,9 @@ void CDeviceLink::OnBootLoaderRestart()
 
 void CDeviceLink::OnIdentifyStart()
 {
+    // The wait box waits for the board's arrival: nothing to send yet.
+    if (!m_session.IsConnected() && m_session.IsReconnectPending())
+        return;
     if (m_session.IsResetMode()) {
         m_session.ShowWaitDialog(false);
         RequestSystemCommand(5, 200);
@@ -70,6 +68,8 @@ void CDeviceLink::OnIdentifyStart()
         m_session.SetReconnectPending(false);
         return;
     }
+    if (m_filesService.TakePendingImageRead())
+        return;
     m_identity.RequestIdPdb();
 }
 
@@ -87,12 +87,6 @@ void CDeviceLink::RequestFirmwareLog(bool on) { m_session.WriteRequest(BoardRequ
 void CDeviceLink::RequestTaskRun() { m_session.WriteRequest(BoardRequests::TaskRun()); }
 void CDeviceLink::RequestTaskStop() { m_session.WriteRequest(BoardRequests::TaskStop()); }
 
-void CDeviceLink::RequestSettingsBlock()
-{
-    m_session.StartRead(RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead);
-}
-
-void CDeviceLink::RequestCertBlock() { m_session.StartRead(RequestBuilder(3, 2, 4), CLinkSession::kTransferCertRead); }
 
 void CDeviceLink::RequestWatchString(int32_t task, const std::string& name, const std::string& index)
 {
@@ -105,49 +99,21 @@ bool CDeviceLink::RequestSettingsWrite()
     return m_session.StartWrite(RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite);
 }
 
-bool CDeviceLink::RequestKeyWrite()
-{
-    if (m_session.GetTransferType() != CLinkSession::kTransferNone)
-        return false;
-    return m_session.StartWrite(RequestBuilder(4, 2, 2), CLinkSession::kTransferKeyWrite);
-}
-
-bool CDeviceLink::RequestCertWrite(int32_t value)
-{
-    if (m_session.GetTransferType() != CLinkSession::kTransferNone)
-        return false;
-    return m_session.StartWrite(RequestBuilder(4, 2, 4).Int32(value), CLinkSession::kTransferCertWrite);
-}
-
-void CDeviceLink::RequestSystemCommand(uint8_t sub, int32_t value)
-{
-    m_session.WriteRequest(RequestBuilder(5, 2, sub).Int32(value));
-}
 
 void CDeviceLink::RequestSetPassword(const uint8_t* record, size_t length)
 {
-    if (length > 64)
-        length = 64;
-    m_session.WriteRequest(RequestBuilder(5, 2, 4).Int32(200).Bytes(record, length));
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (size_t i = 0; i < length && i < 64; ++i) {
+        hex += digits[record[i] >> 4];
+        hex += digits[record[i] & 15];
+    }
+    m_commands.SetUserPassword(hex);
 }
 
 void CDeviceLink::RequestMmap(const std::string& command)
 {
     m_session.WriteRequest(RequestBuilder(5, 3, 0).Text(command, false));
-}
-
-void CDeviceLink::RequestChangeFirmwareFile(const std::string& name)
-{
-    // The second text is empty: four zero bytes with length field 4.
-    static const uint8_t empty[4] = {};
-    RequestBuilder request(5, 6, 0);
-    request.Text(name);
-    std::vector<uint8_t> frame = request.Build(m_session.NextCommandSequence());
-    frame.insert(frame.end(), {0, LinkFrame::kItemText, 0, 4});
-    frame.insert(frame.end(), empty, empty + 4);
-    LinkFrame::PutU16(&frame[2], static_cast<uint16_t>(frame.size() - 4));
-    LinkFrame::PutU16(&frame[6], static_cast<uint16_t>(frame.size() - 8));
-    m_session.SendFrame(frame);
 }
 
 void CDeviceLink::RequestPause(int32_t task) { m_session.WriteRequest(RequestBuilder(6, 1, 1).Int32(task)); }

@@ -123,14 +123,48 @@ public:
     // when the scan failed.
     virtual void OnScanDone(const std::vector<ScanRecord>* /*records*/) {}
     virtual void OnErrorLog(bool /*firmware*/, const std::string& /*text*/) {}
-    // The board's uptime text and the information block's text.
+    // The board's uptime text and the information block's text; the
+    // settings block is read next (OnSettingsRead), then the dialog opens.
     virtual void OnProductInfo(const std::string& /*uptime*/, const std::string& /*infoBlock*/) {}
 protected:
     ~CLinkReports() = default;
 };
 
+// Results for the dialogs that work on the board's blocks and password (the
+// Settings dialog and its pages). Each arrives once per request.
+class CLinkBlockResults {
+public:
+    enum BlockKind { kKeyBlock = 0, kCertBlock = 1 };
+    // The settings block was read and parsed (CDeviceLink::Settings()
+    // holds it): the main window opens the dialog that asked for it.
+    virtual void OnSettingsRead() {}
+    // 04/21 answered: the board holds the block (ok) or not.
+    virtual void OnSettingsWritten(bool ok) {}
+    // 03/24 answered: the certificate records (the block without its
+    // header), or present false when the board has none or sent a bad one.
+    virtual void OnCertBlockRead(bool present, const uint8_t* records, size_t length) {}
+    // A key or certificate block write ended.
+    virtual void OnBlockWritten(BlockKind kind, bool ok) {}
+    // The board came back after a password change (ok), or the change failed.
+    virtual void OnPasswordDone(bool ok) {}
+protected:
+    ~CLinkBlockResults() = default;
+};
+
+// The board restarts or goes away.
+class CLinkPresenceView {
+public:
+    // The board restarts (reboot reply): the editor drops its breakpoint marks.
+    virtual void OnBoardRestarting() {}
+    // The board was removed: every dialog that works on the link closes.
+    virtual void CloseLinkDialogs() {}
+protected:
+    ~CLinkPresenceView() = default;
+};
+
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
-                  public CLinkTimers, public CLinkView, public CLinkSettings, public CLinkReports {
+                  public CLinkTimers, public CLinkView, public CLinkSettings,
+                  public CLinkBlockResults, public CLinkPresenceView, public CLinkReports {
 public:
     virtual ~CLinkHost() = default;
 };

@@ -472,4 +472,8 @@ void CBoardQueriesService::OnReplyInfoBlock(const LinkReply& r)
     m_info.infoBlock = text;
     const std::string product = m_info.productInfo;
     Defer([this, product, text]() { m_session.Host().OnProductInfo(product, text); });
+    // The product and firmware dialog also shows the settings: its reply
+    // (CLinkBlockResults::OnSettingsRead) ends the chain.
+    if (m_readSettings)
+        m_readSettings();
 }

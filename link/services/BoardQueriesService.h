@@ -46,6 +46,8 @@ public:
     // ---- logs and product information
     Start RequestErrorLog(bool firmware);  // 03/41, 03/42
     Start RequestProductInfo();            // 05/10, then 03/30
+    // The chain's last step reads the settings block (another service's).
+    void SetSettingsReader(std::function<bool()> read) { m_readSettings = std::move(read); }
 
     // The chain that runs (none when idle).
     enum class Chain { kNone, kNetwork, kRtcGet, kRtcSet, kScan, kErrorLog, kProductInfo, kInfoBlock };
@@ -96,4 +98,5 @@ private:
     // A start asked for while a reply was outstanding: run once it is in.
     Chain m_pending = Chain::kNone;
     std::vector<std::function<void()>> m_deferred;
+    std::function<bool()> m_readSettings;
 };

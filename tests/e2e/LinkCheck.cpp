@@ -14,6 +14,8 @@ static int Usage()
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
+                 "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
+                 "           unplug-reconnect\n"
                  "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
     return 2;

@@ -46,6 +46,9 @@ public:
     bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
     bool IsFirmwareLogMode() override { return false; }
     std::string GetBackupFolder() override { return m_options.backupFolder; }
+    void OnSettingsRead() override { ++settingsReads; }
+    void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
+    void OnPasswordDone(bool ok) override { passwordResults.push_back(ok); }
     void OnNetworkInfo(const NetworkInfo& n) override { reports.net.push_back(n); }
     void OnRtcDate(bool ok, const std::string& date) override { reports.rtc.emplace_back(ok, date); }
     void OnRtcSetResult(bool ok) override { reports.rtcSet.push_back(ok); }
@@ -78,6 +81,8 @@ public:
     bool quiet = false;  // no printing (benchmarks)
     CheckReports reports;
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
+    int settingsReads = 0;
+    std::vector<int> settingsWrites, passwordResults;
 
 private:
     const CheckOptions& m_options;
@@ -95,8 +100,13 @@ public:
     CheckReports* Reports() override { return &m_host.reports; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
+    std::string RunAcross(const std::function<bool()>& done, int seconds) override;
+    int SettingsReads() const override { return m_host.settingsReads; }
+    const std::vector<int>& SettingsWrites() const override { return m_host.settingsWrites; }
+    const std::vector<int>& PasswordResults() const override { return m_host.passwordResults; }
 
 private:
+    std::string Run(const std::function<bool()>& done, int seconds, bool across);
     const CheckOptions& m_options;
     CSerialEventQueue m_queue;
     CSerialPort m_port;
@@ -125,9 +135,14 @@ public:
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     CheckReports* Reports() override { return &m_host.reports; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
+    std::string RunAcross(const std::function<bool()>& done, int seconds) override;
+    int SettingsReads() const override { return m_host.settingsReads; }
+    const std::vector<int>& SettingsWrites() const override { return m_host.settingsWrites; }
+    const std::vector<int>& PasswordResults() const override { return m_host.passwordResults; }
     void OnWindowMessage(unsigned message, uintptr_t wParam);
 
 private:
+    std::string Run(const std::function<bool()>& done, int seconds, bool across);
     CSerialPort m_port;
     CStdLinkFiles m_files;
     WinCheckHost m_host;

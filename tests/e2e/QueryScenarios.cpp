@@ -30,7 +30,7 @@ std::string OneLine(const std::string& text)
 }
 
 // Runs until the host has one more report, or the chain ended without one.
-std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seconds = 0)
+std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seconds = 0, bool idle = true)
 {
     CBoardQueriesService& q = r.Link().Queries();
     CheckReports& rep = *r.Reports();
@@ -41,7 +41,7 @@ std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seco
     if (!why.empty())
         return why;
     const int32_t type = r.Link().GetTransferType();
-    if (type != 0)
+    if (idle && type != 0)
         return "transfer type left at " + std::to_string(type);
     return std::string();
 }
@@ -139,14 +139,21 @@ std::string Logs(ILinkRunner& r, const CheckOptions& o)
 std::string Info(ILinkRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = *r.Reports();
+    const int reads = r.SettingsReads();
     Start s = r.Link().RequestProductInfo();
     if (s != Start::kStarted)
         return StartText(s);
-    std::string why = Await(r, o, rep.Count());
+    std::string why = Await(r, o, rep.Count(), 0, false);
     if (!why.empty())
         return why;
     if (rep.products.empty())
         return "product information stopped";
+    // The settings block follows, for the dialog.
+    why = r.RunUntil([&] { return r.SettingsReads() > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    if (r.SettingsReads() == reads)
+        return "no settings read after the product information";
     std::printf("UPTIME %s\nINFO %s\n", rep.products.back().first.c_str(), rep.products.back().second.c_str());
     return std::string();
 }

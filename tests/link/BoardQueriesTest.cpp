@@ -277,6 +277,11 @@ TEST_F(QueriesTest, LogsAndProductInformation)
         Feed(Reply(3, 0x30, ItemInt(static_cast<int32_t>(block.size()))));
         Reports();
         EXPECT_EQ(host.products, r.result ? std::vector<std::string>{r.result} : std::vector<std::string>{});
+        // The settings block follows a complete chain, for the dialog.
+        const Bytes settingsRead = Hex("03 21 00 00");
+        const Bytes& last = port.writes[port.writes.size() - 2];
+        EXPECT_EQ(Bytes(last.begin() + 4, last.end()) == settingsRead, r.result != nullptr);
+        link.Session().EndTransfer(CLinkSession::kTransferSettingsRead);
         EXPECT_EQ(link.GetTransferType(), 0);
     }
     EXPECT_EQ(link.DeviceInfo().productInfo, "1days / 01:01:01");
