@@ -1,6 +1,7 @@
 #include "config/DlgFWUpgrade.h"
 
 #include "framework/Resources.h"
+#include "link/codecs/FirmwareImage.h"
 #include "resources/resource.h"
 #include "workbench/DlgMessage.h"
 #include "workbench/WindowMessages.h"
@@ -10,10 +11,6 @@
 
 #include <algorithm>
 
-#if __has_include("link/codecs/FirmwareImage.h")
-#include "link/codecs/FirmwareImage.h"
-#define ZV_HAVE_FIRMWARE_IMAGE 1
-#endif
 
 namespace {
 const CRect kPathBox(10, 15, 300, 35);
@@ -106,8 +103,8 @@ bool CDlgFWUpgrade::ReadImage(const char* path) {
     if (f == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size{};
     bool ok = ::GetFileSizeEx(f, &size) != 0;
-    // Far past any image: the check refuses it without reading it all.
-    const LONGLONG cap = 64LL << 20;
+    // Past any image: the check refuses it without the file being read.
+    const LONGLONG cap = static_cast<LONGLONG>(FirmwareImage::kMaxSize);
     if (ok && size.QuadPart <= cap) {
         m_image.resize(static_cast<size_t>(size.QuadPart));
         DWORD got = 0;
@@ -127,18 +124,13 @@ void CDlgFWUpgrade::OnSend() {
         ShowMessageText(m_hWnd, "File could not be opened", MB_ICONEXCLAMATION);
         return;
     }
-    bool ok = false;
-    std::string name;
-#ifdef ZV_HAVE_FIRMWARE_IMAGE
     const FirmwareImage::CheckResult check = FirmwareImage::Check(m_image.data(), m_image.size());
-    ok = check.ok;
-    name = check.name;
-#endif
-    if (!ok) {
+    if (!check.ok) {
         m_image.clear();
-        ShowMessageText(m_hWnd, "File is incorrect.", MB_ICONEXCLAMATION);
+        ShowMessageText(m_hWnd, kFirmwareIncorrectText, MB_ICONEXCLAMATION);
         return;
     }
+    const std::string& name = check.name;
     m_strFileFwName = name;
     // The name is compared up to its first zero: the settings record holds
     // it in a fixed-size field.

@@ -1,6 +1,6 @@
 #include "config/UpgradeModel.h"
 
-#include <algorithm>
+#include "link/codecs/FirmwareImage.h"
 
 bool CUpgradeModel::Accept(uint64_t size, const std::string& fileName, const std::string& boardName) {
     m_fileName = fileName;
@@ -31,13 +31,7 @@ void CUpgradeModel::OnResult(bool ok) {
 }
 
 std::string CUpgradeModel::ProgressText() const {
-    const uint64_t sent = std::min(m_sent, m_total);
-    const uint64_t percent = m_total ? sent * 100 / m_total : 0;
-    return std::to_string(percent) + "%";
+    return std::to_string(FirmwareImage::ProgressPercent(m_sent, m_total)) + "%";
 }
 
-int CUpgradeModel::BarRight(int right) const {
-    if (m_total == 0) return 0;
-    const uint64_t sent = std::min(m_sent, m_total);
-    return static_cast<int>(sent * static_cast<uint64_t>(std::max(right, 0)) / m_total);
-}
+int CUpgradeModel::BarRight(int right) const { return FirmwareImage::ProgressWidth(m_sent, m_total, right); }

@@ -9,6 +9,7 @@
 #include "link/LinkHost.h"
 #include "link/LinkStrings.h"
 #include "link/services/BoardQueriesService.h"
+#include "link/services/BootLoaderService.h"
 #include "link/services/BoardCommandsService.h"
 #include "link/services/DevicePresenceService.h"
 #include "link/services/FilesService.h"
@@ -62,6 +63,7 @@ public:
     CIdentityService& Identity() { return m_identity; }
     CFilesService& Files() { return m_filesService; }
     CBoardQueriesService& Queries() { return m_queries; }
+    CBootLoaderService& BootLoader() { return m_bootLoader; }
     CSettingsService& Settings() { return m_settings; }
     CBoardCommandsService& Commands() { return m_commands; }
     CDevicePresenceService& Presence() { return m_presence; }
@@ -191,4 +193,5 @@ private:
     CBoardCommandsService m_commands;
     CDevicePresenceService m_presence;
     CBoardQueriesService m_queries;
+    CBootLoaderService m_bootLoader{m_session};
 };

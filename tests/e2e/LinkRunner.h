@@ -58,6 +58,11 @@ public:
     }
     void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
     void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
+    void OnIspConnected() override { if (upgrade) upgrade->OnIspConnected(); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override { if (upgrade) upgrade->OnUpgradeEnvName(read, name); }
+    void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
+    bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob(CDeviceLink& link)
     {
@@ -80,6 +85,7 @@ public:
     bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
     CheckReports reports;
+    CLinkUpgrade* upgrade = nullptr;
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
     int settingsReads = 0;
     std::vector<int> settingsWrites, passwordResults;
@@ -98,6 +104,7 @@ public:
     bool PortGone() const override { return m_gone; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     CheckReports* Reports() override { return &m_host.reports; }
+    void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
@@ -134,6 +141,7 @@ public:
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     CheckReports* Reports() override { return &m_host.reports; }
+    void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
     int SettingsReads() const override { return m_host.settingsReads; }

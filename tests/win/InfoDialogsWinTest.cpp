@@ -282,7 +282,6 @@ struct Upgrade {
 
 } // namespace
 
-#if __has_include("link/codecs/FirmwareImage.h")
 TEST(UpgradeDialog, FromTheBootLoaderToSuccess) {
     Upgrade u;
     const std::vector<uint8_t> image = Image("ZARVO_FW", 10000);
@@ -301,7 +300,7 @@ TEST(UpgradeDialog, FromTheBootLoaderToSuccess) {
             disabledInTransfer = !::IsWindowEnabled(dlg.m_hWnd);
             u.Post(WM_USER_UPGRADE_TEST_OK, 1);
         } else if (m == WM_USER_UPGRADE_START) {
-            ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_PROGRESS, 5000, 0);
+            ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_PROGRESS, image.size() / 2, 0);
             ::UpdateWindow(dlg.m_hWnd);
             status = dlg.m_strStatus.str();
             inBar = ScreenPixel(dlg.m_hWnd, 100, 50);
@@ -348,7 +347,7 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
             dlg.SetPath(good.c_str());
             OnMessage(&messages[1], [&] {
                 dlg.m_strBoardFwName = "";
-                OnMessage(&messages[2], [&] {
+                OnMessage(&messages[2], [&] { After(50, [&] {  // once the box has gone
                     usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
                     // Silence: the board restarts and is never heard of again.
                     u.then = nullptr;
@@ -361,7 +360,7 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
                         After(400, [&] { dlg.EndDialog(IDCANCEL); });  // no watchdog message follows
                     });
                     Click(dlg.m_hWnd, IDC_FWUP_SEND);
-                });
+                }); });
                 u.then = [&](UINT m) {
                     if (m == WM_USER_UPGRADE_READ_ENV) u.Post(WM_USER_UPGRADE_ENV_NAME, 0, 0);
                     if (m == WM_USER_UPGRADE_SEND_TEST) u.Post(WM_USER_UPGRADE_RESULT, 0);
@@ -385,4 +384,3 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
     EXPECT_EQ(std::count(u.asked.begin(), u.asked.end(), WM_USER_UPGRADE_ENTER_ISP), 3);
     EXPECT_EQ(std::count(u.asked.begin(), u.asked.end(), WM_USER_UPGRADE_SEND_TEST), 1);
 }
-#endif
