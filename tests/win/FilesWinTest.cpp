@@ -31,33 +31,6 @@ public:
 };
 const bool oleRegistered = (::testing::AddGlobalTestEnvironment(new OleEnvironment), true);
 
-struct Lookup {
-    UINT id;
-    CDialog* found;
-};
-
-BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<Lookup*>(lp);
-    auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
-    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h)) {
-        c->found = d;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-CDialog* Showing(UINT templateId) {
-    Lookup ctx{templateId, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShowing, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
-    When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] {
-        if (CDialog* d = Showing(templateId)) action(d);
-    });
-}
-
 void Click(CDialog* d, int id) { ::SendMessageA(d->GetDlgItem(id), BM_CLICK, 0, 0); }
 
 // Answers every message box with the button of the column (0 OK / No, 1 Yes),

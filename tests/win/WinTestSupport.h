@@ -2,6 +2,7 @@
 // (modal loops never wait for a person), a recording top-level window.
 #pragma once
 
+#include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
@@ -14,6 +15,10 @@ void Pump(int ms);
 void After(int ms, std::function<void()> action);
 // Keeps polling every 20 ms until check() is true, then runs action (gives up after 5 s).
 void When(std::function<bool()> check, std::function<void()> action);
+// The visible dialog of this thread made from the template, or null.
+CDialog* Showing(UINT templateId);
+// Acts on a dialog of the template once it shows.
+void OnDialog(UINT templateId, std::function<void(CDialog*)> action);
 // A visible top-level window that records what its children tell it.
 class CRecorder : public CWnd {
 public:
