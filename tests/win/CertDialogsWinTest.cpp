@@ -22,11 +22,9 @@ void OnMessage(std::string* text, std::function<void()> then = {}) {
     OnDialog(IDD_MESSAGE, [text, then](CDialog* d) {
         *text = static_cast<CDlgMessage*>(d)->m_text.str();
         if (then) then();
-        ::SendMessageA(d->GetDlgItem(IDC_MSG_BUTTON1), BM_CLICK, 0, 0);
+        Click(d, IDC_MSG_BUTTON1);
     });
 }
-
-void Click(CDialog* d, int id) { ::SendMessageA(d->GetDlgItem(id), BM_CLICK, 0, 0); }
 
 std::string Text(CDialog* d, int id) { return d->GetDlgItemText(id).str(); }
 

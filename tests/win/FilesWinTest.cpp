@@ -31,8 +31,6 @@ public:
 };
 const bool oleRegistered = (::testing::AddGlobalTestEnvironment(new OleEnvironment), true);
 
-void Click(CDialog* d, int id) { ::SendMessageA(d->GetDlgItem(id), BM_CLICK, 0, 0); }
-
 // Answers every message box with the button of the column (0 OK / No, 1 Yes),
 // ticking "Apply to all files" when asked; keeps the texts.
 void AnswerMessages(std::vector<std::string>* texts, int column, bool tick = false) {
@@ -176,13 +174,10 @@ TEST_F(FilesWinTest, ClicksOpenFilesAndDoubleClicksWalkFolders) {
     EXPECT_EQ(pane.Model().CurrentFolder(), "");
 
     // Keys: Ctrl+A selects every row, Delete asks the parent.
-    BYTE keys[256] = {}, saved[256] = {};
-    ::GetKeyboardState(saved);
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
+    SetKey(VK_CONTROL, true);
     MSG ctrlA{pane.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&ctrlA));
-    ::SetKeyboardState(saved);
+    SetKey(VK_CONTROL, false);
     EXPECT_EQ(pane.CountSelectedFiles(), 3);
     MSG del{pane.m_hWnd, WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&del));
@@ -490,16 +485,13 @@ TEST_F(ImageWinTest, ShowsPngsThroughATemporaryCopyAndResizesWithUndo) {
     EXPECT_EQ(pane.GetHeight(), 150);
     pane.ApplySize(40, 40);
     EXPECT_EQ(parent.Count(WM_USER_DOC_MODIFIED), 1);
-    BYTE keys[256] = {}, saved[256] = {};
-    ::GetKeyboardState(saved);
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
+    SetKey(VK_CONTROL, true);
     MSG undo{pane.m_hWnd, WM_KEYDOWN, 'Z', 0, 0, {0, 0}};
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(pane.PreTranslateMessage(&undo));
     EXPECT_EQ(pane.GetWidth(), 200);
     MSG redo{pane.m_hWnd, WM_KEYDOWN, 'Y', 0, 0, {0, 0}};
     pane.PreTranslateMessage(&redo);
-    ::SetKeyboardState(saved);
+    SetKey(VK_CONTROL, false);
     EXPECT_EQ(pane.GetWidth(), 300);
     pane.CloseImage();
     EXPECT_FALSE(Exists(folder + "\\lib-logo.png"));

@@ -30,7 +30,6 @@ void OnMessage(std::string* text, std::function<void()> then = {}) {
     });
 }
 
-void Click(HWND d, int id) { ::SendMessageA(::GetDlgItem(d, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND d, int id) { return ::IsWindowEnabled(::GetDlgItem(d, id)) != FALSE; }
 
 // The main window, and the Settings dialog the searches are opened from.

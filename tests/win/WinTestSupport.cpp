@@ -174,6 +174,7 @@ std::wstring TemplateCaption(const void* dlgTemplate) {
 }
 
 namespace {
+
 struct Lookup {
     UINT id;
     CDialog* found;
@@ -188,7 +189,8 @@ BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
     }
     return TRUE;
 }
-} // namespace
+
+}  // namespace
 
 CDialog* Showing(UINT templateId) {
     Lookup ctx{templateId, nullptr};
@@ -200,4 +202,13 @@ void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
     When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] {
         if (CDialog* d = Showing(templateId)) action(d);
     });
+}
+
+void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void SetKey(int vk, bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[vk] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
 }

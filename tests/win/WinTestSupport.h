@@ -15,10 +15,6 @@ void Pump(int ms);
 void After(int ms, std::function<void()> action);
 // Keeps polling every 20 ms until check() is true, then runs action (gives up after 5 s).
 void When(std::function<bool()> check, std::function<void()> action);
-// The visible dialog of this thread made from the template, or null.
-CDialog* Showing(UINT templateId);
-// Acts on a dialog of the template once it shows.
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action);
 // A visible top-level window that records what its children tell it.
 class CRecorder : public CWnd {
 public:
@@ -42,3 +38,12 @@ COLORREF ScreenPixel(HWND wnd, int x, int y);
 std::string InAnsiCodePage(const wchar_t* text);
 // The caption of a dialog template (DLGTEMPLATEEX) as stored in the resources.
 std::wstring TemplateCaption(const void* dlgTemplate);
+// The visible dialog of this thread made from a template, or null.
+CDialog* Showing(UINT templateId);
+// Acts on a dialog once it shows (from inside whatever loop is running).
+void OnDialog(UINT templateId, std::function<void(CDialog*)> action);
+// Clicks a dialog's button.
+void Click(HWND dialog, int id);
+inline void Click(const CWnd* dialog, int id) { Click(dialog->m_hWnd, id); }
+// Holds a key down (or lets it go) in the thread's keyboard state.
+void SetKey(int vk, bool down);
