@@ -184,8 +184,8 @@ protected:
 
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
                   public CLinkTimers, public CLinkView, public CLinkSettings,
-                  public CLinkBlockResults, public CLinkPresenceView, public CLinkReports,
-                  public CLinkUpgrade {
+                  public CLinkBlockResults, public CLinkPresenceView, public CLinkUpgrade,
+                  public CLinkReports {
 public:
     virtual ~CLinkHost() = default;
 };

@@ -33,7 +33,7 @@ public:
 
     // ---- network information and clock
     Start RequestNetworkInfo();
-    void ResetNetworkInfo() { m_net.Start(false, false); m_net.Cancel(); }
+    void ResetNetworkInfo() { m_net.Reset(); }
     const NetworkInfo& NetInfo() const { return m_net.Info(); }
     Start RequestRtcDate();
     // date: YYYYMMDDhhmmss, nothing else is sent.

@@ -22,8 +22,12 @@ public:
     // The reply to the query of Step(). kNext: send `next`; kDone: the
     // record is complete; kStopped: the reply did not fit (wrong item type).
     Outcome OnReply(const FrameItem& first, MmapCommand& next);
-    // Forget the chain (the record stays as far as it got).
-    void Cancel() { m_step = 0; }
+    // Forget the chain and everything it read.
+    void Reset()
+    {
+        m_info.Reset();
+        m_step = 0;
+    }
 
     int32_t Step() const { return m_step; }
     bool IsRunning() const { return m_step != 0; }

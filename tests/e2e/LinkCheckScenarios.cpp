@@ -495,10 +495,10 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return RebootScenario(r, o);
     if (scenario == "unplug-reconnect")
         return UnplugReconnectScenario(r, o);
-    if (IsQueryScenario(scenario))
-        return RunQueryScenario(r, o, scenario, args);
     if (scenario == "flash" && args.size() == 1)
         return RunFlashScenario(r, o, args[0]);
+    if (IsQueryScenario(scenario))
+        return RunQueryScenario(r, o, scenario, args);
     return "unknown scenario " + scenario;
 }
 

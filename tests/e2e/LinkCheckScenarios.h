@@ -4,8 +4,8 @@
 #include <vector>
 
 class CDeviceLink;
-struct CheckReports;
 class CLinkUpgrade;
+struct CheckReports;
 
 struct CheckOptions {
     std::string port;
@@ -33,10 +33,10 @@ public:
     virtual int SettingsReads() const = 0;
     virtual const std::vector<int>& SettingsWrites() const = 0;
     virtual const std::vector<int>& PasswordResults() const = 0;
-    // The board queries' results the host received (null: not kept).
-    virtual CheckReports* Reports() { return nullptr; }
     // Who hears the link's upgrade reports (nullptr: nobody).
     virtual void SetUpgradeDialog(CLinkUpgrade* dialog) = 0;
+    // The board queries' results the host received (null: not kept).
+    virtual CheckReports* Reports() { return nullptr; }
 };
 
 // "" when the scenario passed, else the reason.

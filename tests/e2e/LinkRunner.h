@@ -49,6 +49,11 @@ public:
     void OnSettingsRead() override { ++settingsReads; }
     void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
     void OnPasswordDone(bool ok) override { passwordResults.push_back(ok); }
+    void OnIspConnected() override { if (upgrade) upgrade->OnIspConnected(); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override { if (upgrade) upgrade->OnUpgradeEnvName(read, name); }
+    void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
+    bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
     void OnNetworkInfo(const NetworkInfo& n) override { reports.net.push_back(n); }
     void OnRtcDate(bool ok, const std::string& date) override { reports.rtc.emplace_back(ok, date); }
     void OnRtcSetResult(bool ok) override { reports.rtcSet.push_back(ok); }
@@ -58,11 +63,6 @@ public:
     }
     void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
     void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
-    void OnIspConnected() override { if (upgrade) upgrade->OnIspConnected(); }
-    void OnUpgradeEnvName(bool read, const std::string& name) override { if (upgrade) upgrade->OnUpgradeEnvName(read, name); }
-    void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
-    void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
-    bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob(CDeviceLink& link)
     {
@@ -84,8 +84,8 @@ public:
     int pendingStart = -1;
     bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
-    CheckReports reports;
     CLinkUpgrade* upgrade = nullptr;
+    CheckReports reports;
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
     int settingsReads = 0;
     std::vector<int> settingsWrites, passwordResults;
@@ -103,8 +103,8 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return m_gone; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
-    CheckReports* Reports() override { return &m_host.reports; }
     void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
+    CheckReports* Reports() override { return &m_host.reports; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
@@ -140,8 +140,8 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
-    CheckReports* Reports() override { return &m_host.reports; }
     void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
+    CheckReports* Reports() override { return &m_host.reports; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
     int SettingsReads() const override { return m_host.settingsReads; }
