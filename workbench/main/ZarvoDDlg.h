@@ -18,6 +18,7 @@
 #include "workbench/main/CommandRules.h"
 #include "workbench/main/Preferences.h"
 
+class CDlgFWUpgrade;
 class CDlgProgress;
 class CPngButton;
 class CSplitter;
@@ -38,6 +39,9 @@ public:
                   kBtnStepOver, kBtnPause, kButtonCount };
     // Timers of the window itself; the link's own (1, 2, 20) pass through.
     enum : UINT { kTimerClosePortList = 9 };
+    // Dialogs opened after a board reply (the reply handler has returned).
+    enum : UINT { kTimerSettingsDlg = 5, kTimerFwInfoDlg = 6, kTimerNetInfoDlg = 7, kTimerUpgradeDlg = 8 };
+    static constexpr UINT kShowErrorLogMessage = WM_APP + 2;
     // Posted to itself: the wait box runs after the link's call has returned.
     static constexpr UINT kRunWaitBoxMessage = WM_APP + 1;
 
@@ -93,6 +97,21 @@ public:
     bool IsPhpDebugMode() override { return m_phpDebug != 0; }
     bool IsFirmwareLogMode() override { return m_firmwareLog != 0; }
     std::string GetBackupFolder() override { return m_prefs.backupPath; }
+
+    // ---- CLinkReports, CLinkUpgrade, block results (ZarvoDDlgReports.cpp)
+    void OnNetworkInfo(const NetworkInfo& info) override;
+    void OnScanDone(const std::vector<ScanRecord>* records) override;
+    void OnErrorLog(bool firmware, const std::string& text) override;
+    void OnProductInfo(const std::string& uptime, const std::string& infoBlock) override;
+    void OnSettingsRead() override;
+    void OnCertBlockRead(bool present, const uint8_t* records, size_t length) override;
+    void OnBlockWritten(BlockKind kind, bool ok) override;
+    void OnIspConnected() override;
+    void OnUpgradeEnvName(bool read, const std::string& name) override;
+    void OnUpgradeTestOk() override;
+    void OnUpgradeProgress(uint64_t sent, uint64_t total) override;
+    bool OnUpgradeResult(bool ok) override;
+    void CloseLinkDialogs() override;
 
     // ---- relays
     int ComputeFlashUsage();
@@ -172,6 +191,33 @@ protected:
     LRESULT OnStepOverMessage(WPARAM, LPARAM);
     bool EditorReadOnlyFor(const FileEntry& entry) const;
 
+    // board dialogs (ZarvoDDlgReports.cpp)
+    void OnProductInfoCommand();
+    void OnNetworkInfoCommand();
+    void OnErrorLogCommand(bool firmware);
+    void OnUpgradeFirmware();
+    void RunFwInfoDialog();
+    void RunNetInfoDialog();
+    void RunUpgradeDialog();
+    void RunSettingsDialog();
+    void OnBoardDialogTimer(UINT id);
+    LRESULT OnShowErrorLog(WPARAM, LPARAM);
+    LRESULT OnUpgradeEnterIsp(WPARAM wParam, LPARAM);
+    LRESULT OnUpgradeReadEnv(WPARAM wParam, LPARAM);
+    LRESULT OnUpgradeSendTest(WPARAM, LPARAM lParam);
+    LRESULT OnUpgradeStart(WPARAM, LPARAM lParam);
+    LRESULT OnStartScan(WPARAM wParam, LPARAM);
+    LRESULT OnCancelScan(WPARAM wParam, LPARAM);
+    LRESULT OnWriteKeyBlock(WPARAM wParam, LPARAM lParam);
+    LRESULT OnWriteCertBlock(WPARAM wParam, LPARAM lParam);
+    LRESULT OnReadCertBlock(WPARAM wParam, LPARAM);
+    // The upgrade dialog behind its window, when it is the one running.
+    CDlgFWUpgrade* UpgradeDialog(HWND wnd);
+    // A block write: waits in a message loop for the board's answer.
+    bool WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t length);
+    // Device requests from dialogs: a connected board that runs no job or transfer.
+    bool DeviceIdle();
+
     // preferences (ZarvoDDlgPrefs.cpp)
     void LoadPreferences();
     void SavePreferences();
@@ -226,6 +272,23 @@ protected:
 
     // Help text shown: the editor holds no entry.
     bool m_helpShown = false;
+    // Board dialogs: which dialog the next settings read opens, what the
+    // reports left for them, and the windows that wait for a result (only
+    // windows: a dialog can go while a message loop runs).
+    bool m_fwInfoPending = false;
+    bool m_upgradePending = false;
+    std::string m_uptime;
+    NetworkInfo m_netInfo;
+    std::string m_errorLog;
+    bool m_errorLogShowing = false;
+    std::string m_upgradeEnvName;
+    HWND m_upgradeDlg = nullptr;
+    HWND m_scanRequester = nullptr;
+    HWND m_certRequester = nullptr;
+    bool m_infoShowing = false;
+    // A block write waiting for its answer: 0 none, 1 waiting, 2 written, 3 failed.
+    int m_blockWrite = 0;
+
     // Counts connects and disconnects: a decision taken after a question
     // stands only when no connection came or went while it was open.
     unsigned m_linkSerial = 0;

@@ -288,15 +288,11 @@ void CZarvoDDlg::OnFunctionCommand(UINT id) {
     case ID_FUNC_LANG_KOREAN: OnLanguage(1042); break;
     case ID_FUNC_LANG_ENGLISH: OnLanguage(1033); break;
     case ID_FUNC_ABOUT: OnAbout(); break;
-    case ID_FUNC_NETWORK_INFO:
-        if (!m_link.DeviceInfo().wiredPresent && !m_link.DeviceInfo().wirelessPresent) {
-            ShowMessage(LoadText(IDS_NOT_SUPPORTED, "It doesn't support."), CLinkDialogs::kStyleWarning);
-            break;
-        }
-        // Hook: the query service runs the network-information chain.
-        break;
-    // Hooks: product information, the error logs and the firmware upgrade
-    // belong to link services that are not built yet.
+    case ID_FUNC_PRODUCT_INFO: OnProductInfoCommand(); break;
+    case ID_FUNC_NETWORK_INFO: OnNetworkInfoCommand(); break;
+    case ID_FUNC_PHP_ERROR_LOG: OnErrorLogCommand(false); break;
+    case ID_FUNC_FW_ERROR_LOG: OnErrorLogCommand(true); break;
+    case ID_FUNC_UPGRADE_FIRMWARE: OnUpgradeFirmware(); break;
     default: break;
     }
 }

@@ -111,6 +111,10 @@ void CZarvoDDlg::OnTimer(UINT_PTR id) {
         m_portCombo.SendMessage(CB_SHOWDROPDOWN, FALSE);
         return;
     }
+    if (id >= kTimerSettingsDlg && id <= kTimerUpgradeDlg) {
+        OnBoardDialogTimer(static_cast<UINT>(id));
+        return;
+    }
     m_link.OnTimer(static_cast<unsigned>(id));
 }
 
