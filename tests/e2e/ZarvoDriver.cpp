@@ -29,7 +29,8 @@ enum : int {
     kCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004, kEditorPane = 1006,
     kFileListPane = 1007, kBottom = 1008, kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088,
     kStepOver = 1089, kLeftTab = 1014, kNameLabel = 1016, kPhpDebugMode = 32866, kPreferences = 32839,
-    kFirmwareDebugMode = 32865,
+    kFirmwareDebugMode = 32865, kProductInfo = 32859, kNetworkInfo = 32860, kUpgradeFirmware = 32821, kFwInfoProduct = 1106,
+    kFwInfoName = 1108,
     kRowHeight = 20, kIndexPhpRow = 3,  // the root view: lib, mmap, www, index.php
 };
 
@@ -312,6 +313,34 @@ void ShowPreferences(const Program& p) {
     Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "Preferences closes with Cancel");
 }
 
+// A Function menu command whose dialog shows what the board answered;
+// true when shown shows in it (read by read), then the dialog closes.
+template <class Read>
+void BoardDialog(const Program& p, int command, const char* what, const char* shown, Read read) {
+    ::PostMessageA(p.main, WM_COMMAND, command, 0);
+    HWND dlg = nullptr;
+    const bool opened = WaitFor([&] { return (dlg = OtherDialog(p)) != nullptr; }, 15000);
+    const std::string text = opened ? read(dlg) : std::string();
+    Check(opened && Contains(text, shown), what, text.substr(0, 160));
+    if (!dlg) return;
+    Shot(what);
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000);
+}
+
+void ShowBoardInformation(const Program& p) {
+    BoardDialog(p, kProductInfo, "product information shows the board's names", "ZX-1000 rev B, bootloader 2.1",
+                [](HWND dlg) { return Text(::GetDlgItem(dlg, kFwInfoProduct)) + " | " + Text(::GetDlgItem(dlg, kFwInfoName)); });
+    BoardDialog(p, kNetworkInfo, "network information shows the board's address", "192.168.0.100", [](HWND dlg) {
+        Edits e;
+        ::EnumChildWindows(dlg, CollectEdits, reinterpret_cast<LPARAM>(&e));
+        return e.found.empty() ? std::string() : Text(e.found[0]);
+    });
+    // The board's firmware name came with the settings read above: it opens at once.
+    BoardDialog(p, kUpgradeFirmware, "the firmware upgrade dialog opens", "Upgrade firmware",
+                [](HWND dlg) { return Text(dlg); });
+}
+
 int Count(const std::string& s, const char* part) {
     int n = 0;
     for (size_t at = s.find(part); at != std::string::npos; at = s.find(part, at + 1)) ++n;
@@ -421,6 +450,7 @@ int Walk(const char* exe, const char* port, DWORD expectLang) {
     ShowDebuggerLog(p);
     Shot("debugger-log");
     ShowPreferences(p);
+    ShowBoardInformation(p);
     if (g_replug) UnplugAndReplug(p);
     DisconnectByKey(p);
     Shot("disconnected");

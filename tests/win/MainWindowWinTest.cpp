@@ -374,3 +374,35 @@ TEST_F(MainWindow, DraggingTheSplittersMovesThePanes) {
     ::GetWindowRect(dlg.GetDlgItem(CZarvoDDlg::kBottom), &after);
     EXPECT_NEAR(after.top, before.top - 100, 7);  // kept as a percentage of the height
 }
+
+TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
+    // The upgrade dialog's first request without a port: the reason is shown
+    // and -1 tells the dialog not to wait. Requests from other windows than
+    // the running upgrade dialog are refused.
+    CDialog stranger(IDD_FW_UPGRADE, dlg.m_hWnd);
+    ASSERT_TRUE(stranger.Create(IDD_FW_UPGRADE, dlg.m_hWnd));
+    EXPECT_EQ(dlg.SendMessage(WM_USER_UPGRADE_ENTER_ISP, reinterpret_cast<WPARAM>(&stranger), 0), 0);
+    EXPECT_EQ(dlg.SendMessage(WM_USER_UPGRADE_START, 0, reinterpret_cast<LPARAM>(&stranger)), 0);
+
+    // A search the board cannot run hears so at once (no records), and a
+    // cancelled one is forgotten.
+    int done = 0;
+    WPARAM records = 1;
+    CWnd requester;
+    ASSERT_TRUE(requester.Create(CWnd::OwnClassName(), "", WS_CHILD, CRect(0, 0, 1, 1), dlg.m_hWnd, 0));
+    EXPECT_EQ(dlg.SendMessage(WM_USER_START_SCAN, reinterpret_cast<WPARAM>(&requester), 0), 0);
+    MSG msg;
+    while (::PeekMessageA(&msg, requester.m_hWnd, WM_USER_SCAN_DONE, WM_USER_SCAN_DONE, PM_REMOVE)) {
+        ++done;
+        records = msg.wParam;
+    }
+    EXPECT_EQ(done, 1);
+    EXPECT_EQ(records, 0u);
+
+    // Block writes and reads need a board: refused without waiting.
+    const uint8_t block[4] = {'e', 'V', 'n', 'C'};
+    EXPECT_EQ(dlg.SendMessage(WM_USER_WRITE_KEY_BLOCK, reinterpret_cast<WPARAM>(block), 4), 0);
+    EXPECT_EQ(dlg.SendMessage(WM_USER_READ_CERT_BLOCK, reinterpret_cast<WPARAM>(&requester), 0), 0);
+    stranger.DestroyWindow();
+    requester.DestroyWindow();
+}
