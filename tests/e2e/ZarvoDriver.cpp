@@ -450,8 +450,8 @@ int Walk(const char* exe, const char* port, DWORD expectLang) {
     ShowDebuggerLog(p);
     Shot("debugger-log");
     ShowPreferences(p);
-    ShowBoardInformation(p);
     if (g_replug) UnplugAndReplug(p);
+    ShowBoardInformation(p);
     DisconnectByKey(p);
     Shot("disconnected");
     ::PostMessageA(p.main, WM_CLOSE, 0, 0);
