@@ -265,7 +265,7 @@ bool CZarvoDDlg::WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t 
     // disconnect or the link's own write watchdog ends the wait.
     const unsigned serial = m_linkSerial;
     MSG msg;
-    while (m_blockWrite == 1 && serial == m_linkSerial && m_link.IsConnected()) {
+    while (m_blockWrite == 1 && serial == m_linkSerial && m_link.IsConnected() && ::IsWindow(m_hWnd)) {
         if (!::GetMessageA(&msg, nullptr, 0, 0)) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
