@@ -115,3 +115,6 @@
 #define IDS_WLAN_UNAVAILABLE 200
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
+
+// The bottom pane: logs, watch list, resource view, flash-usage bar.
+#include "bottom_ids.h"
