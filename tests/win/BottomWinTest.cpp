@@ -165,6 +165,18 @@ TEST_F(BottomWinTest, LogsQueueFlushAndStayBoundedAfterABurst) {
     EXPECT_EQ(shown.substr(shown.size() - 4), "LAST");
     EXPECT_EQ(shown.substr(0, 12), "output line ");  // cut at a line start
 
+    // One long line of two-byte characters is cut between characters (run with LC_ALL=ko_KR.UTF-8).
+    std::string korean;
+    while (korean.size() < 20000) korean += "\xC7\xD1\xB1\xDB";
+    korean += "z";
+    pane.AddFirmwareLog(korean.data(), korean.size());
+    pane.FirmwarePane()->Flush();
+    shown = Text(firmware);
+    EXPECT_LE(shown.size(), 8192u);
+    if (::GetACP() == 949) {
+        EXPECT_EQ(shown.size() % 2, 1u);  // whole characters and the "z"
+    }
+
     // The debugger log takes lines at once, hidden or not, without their breaks.
     pane.AddDebuggerLog("get id\r\n mcu");
     pane.AddDebuggerLog("");
@@ -211,10 +223,8 @@ TEST_F(BottomWinTest, LogMenuAndCtrlC) {
     pane.OutputPane()->Flush();
     edit.SetSel(0, 4);
     edit.SendMessage(WM_COMMAND, ID_LOG_AUTO_SCROLL);
-    states = MenuStates(open, {ID_LOG_DELETE_ALL, ID_LOG_COPY, ID_LOG_AUTO_SCROLL});
-    EXPECT_FALSE(states[ID_LOG_DELETE_ALL] & MF_GRAYED);
-    EXPECT_FALSE(states[ID_LOG_COPY] & MF_GRAYED);
-    EXPECT_FALSE(states[ID_LOG_AUTO_SCROLL] & MF_CHECKED);
+    EXPECT_FALSE(MenuStates(open, {ID_LOG_AUTO_SCROLL})[ID_LOG_AUTO_SCROLL] & MF_CHECKED);
+    EXPECT_TRUE(edit.CanCopy() && edit.CanDeleteAll());
 
     // Ctrl+C in the pane copies its edit's selection.
     ASSERT_TRUE(::OpenClipboard(parent.m_hWnd));
@@ -480,6 +490,7 @@ TEST(GaugeWinTest, ResourceViewRowsAndTaskChoice) {
     rows[0][1] = 50;
     rows[1][0] = 100;
     rows[1][1] = 200;  // used past total: a full fill, no over-full here
+    rows[2][0] = 100;  // nothing used: the track alone
     rows[10][0] = 64;
     rows[10][1] = 64;
     CWndResource view;
@@ -492,6 +503,7 @@ TEST(GaugeWinTest, ResourceViewRowsAndTaskChoice) {
     EXPECT_EQ(ScreenPixel(view.m_hWnd, 60, y0), kFill);
     EXPECT_EQ(ScreenPixel(view.m_hWnd, 250, y0), kTrack);
     EXPECT_EQ(ScreenPixel(view.m_hWnd, 290, y1), kFill);
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 60, 55 + 18), kTrack);
     EXPECT_EQ(ScreenPixel(view.m_hWnd, 260, y4), RGB(210, 210, 210));  // task 0 has no numbers
 
     view.TaskCombo().SetCurSel(3);  // "Task 7": records 10 and 11

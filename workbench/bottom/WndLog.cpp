@@ -104,7 +104,9 @@ void CWndLog::Show(const std::string& text)
             start = end = 0;
         } else {
             // Positions in the edit's own units: its index of the first line
-            // kept, plus the characters cut inside that line.
+            // kept, plus the characters cut inside that line. (Wine's ANSI edit
+            // counts selections and line indexes in characters while its text
+            // length is in bytes: a Korean character is one position, two bytes.)
             const DWORD shift = static_cast<DWORD>(edit.SendMessage(EM_LINEINDEX, static_cast<WPARAM>(cut.lines))) +
                                 static_cast<DWORD>(cut.partChars);
             start = start > shift ? start - shift : 0;
