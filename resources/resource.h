@@ -116,5 +116,7 @@
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
 
+#include "cert_ids.h"
+
 // The bottom pane: logs, watch list, resource view, flash-usage bar.
 #include "bottom_ids.h"
