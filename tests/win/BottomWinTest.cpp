@@ -5,6 +5,7 @@
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "workbench/WindowMessages.h"
+#include "workbench/bottom/DlgViewLog.h"
 #include "workbench/bottom/DlgWatchDetail.h"
 #include "workbench/bottom/IniProfile.h"
 #include "workbench/bottom/WndBottom.h"
@@ -414,7 +415,7 @@ TEST_F(BottomWinTest, WatchMenuAndDetail) {
     EXPECT_EQ(::FindWindowA("#32770", "String information"), nullptr);
 }
 
-TEST(BottomDialogsWinTest, ALongStringIsDumpedWholeAndBothLanguagesHaveTheTemplates) {
+TEST(BottomDialogsWinTest, LongTextsShowWholeAndBothLanguagesHaveTheTemplates) {
     CRecorder parent;
     ASSERT_TRUE(parent.Create());
     CDlgWatchDetail dlg(parent.m_hWnd);
@@ -428,6 +429,18 @@ TEST(BottomDialogsWinTest, ALongStringIsDumpedWholeAndBothLanguagesHaveTheTempla
     dlg.DoModal();
     EXPECT_EQ(dump.size(), 625u * 80u);
     EXPECT_EQ(dump.substr(dump.size() - 80, 8), "00002700");
+
+    // The error log viewer shows a text past the edit's default limit whole.
+    CDlgViewLog log(parent.m_hWnd);
+    log.m_text = std::string(40000, 'e').c_str();
+    size_t shown = 0;
+    When([&] { return log.m_hWnd && ::IsWindowVisible(log.m_hWnd); },
+         [&] {
+             shown = Text(log.GetDlgItem(IDC_VIEW_LOG_TEXT)).size();
+             log.EndDialog(IDOK);
+         });
+    log.DoModal();
+    EXPECT_EQ(shown, 40000u);
 
     struct Tmpl {
         UINT id;
