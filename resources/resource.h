@@ -120,6 +120,7 @@
 #define IDS_COM_PORT 202
 
 #include "cert_ids.h"
+#include "files_ids.h"
 
 // The bottom pane: logs, watch list, resource view, flash-usage bar.
 #include "bottom_ids.h"
