@@ -304,6 +304,18 @@ TEST_F(BottomWinTest, WatchRowsComeFromIniAndGoBack) {
     EXPECT_EQ(ReadIni("Watch", "Count"), "3");
     EXPECT_EQ(ReadIni("Watch", "Type"), "77");
     EXPECT_EQ(ReadIni("List002", "Name"), "$c[1]");
+
+    // The main window's shut-down gathers every section in a file of its own.
+    static std::string gathered;
+    gathered = folder + "\\gathered.ini";
+    ::DeleteFileA(gathered.c_str());
+    CIniProfile::SetPathSources(nullptr, [] { return CString(gathered); });
+    MakePane();
+    pane.DestroyWindow();
+    CIniProfile::SetPathSources(nullptr, nullptr);
+    char count[8] = {};
+    ::GetPrivateProfileStringA("Watch", "Count", "", count, sizeof count, gathered.c_str());
+    EXPECT_STREQ(count, "3");
 }
 
 TEST_F(BottomWinTest, AddModifyDeleteAndLateAnswers) {

@@ -6,6 +6,8 @@
 #include <vector>
 
 CString CIniProfile::s_testFolder;
+CIniProfile::PathSource CIniProfile::s_read = nullptr;
+CIniProfile::PathSource CIniProfile::s_write = nullptr;
 
 bool CIniProfile::Exists()
 {
@@ -30,8 +32,11 @@ void CIniProfile::WriteString(const char* section, const char* key, const std::s
     ::WritePrivateProfileStringA(section, key, value.c_str(), m_path);
 }
 
-CString CIniProfile::InitIniPath(bool create)
+CString CIniProfile::InitIniPath(bool forWriting)
 {
+    const PathSource source = forWriting ? s_write : s_read;
+    if (source)
+        return source();
     CString folder = s_testFolder;
     if (folder.IsEmpty()) {
         char appData[MAX_PATH] = {};
@@ -40,7 +45,7 @@ CString CIniProfile::InitIniPath(bool create)
         folder = appData;
         folder += "\\ZarvoD";
     }
-    if (create)
+    if (forWriting)
         ::CreateDirectoryA(folder, nullptr);
     return folder + "\\Init.ini";
 }

@@ -13,13 +13,19 @@ public:
     std::string GetString(const char* section, const char* key, const char* fallback, size_t maxBytes) override;
     void WriteString(const char* section, const char* key, const std::string& value) override;
 
-    // The CSIDL_APPDATA folder + "\ZarvoD\Init.ini"; with create, the folder
-    // is made first (an existing one is no error).
-    static CString InitIniPath(bool create);
+    // Init.ini: the CSIDL_APPDATA folder + "\ZarvoD\Init.ini"; for writing,
+    // the folder is made first (an existing one is no error).
+    static CString InitIniPath(bool forWriting);
+    // The owner's own places instead: where Init.ini is read, and where its
+    // sections go while the owner gathers them at shut-down.
+    using PathSource = CString (*)();
+    static void SetPathSources(PathSource read, PathSource write) { s_read = read; s_write = write; }
     // Tests point the file into a folder of their own ("" restores the default).
     static void SetFolderForTests(const char* folder) { s_testFolder = folder; }
 
 private:
     CString m_path;
     static CString s_testFolder;
+    static PathSource s_read;
+    static PathSource s_write;
 };
