@@ -309,10 +309,10 @@ TEST_F(BottomWinTest, WatchRowsComeFromIniAndGoBack) {
     static std::string gathered;
     gathered = folder + "\\gathered.ini";
     ::DeleteFileA(gathered.c_str());
-    CIniProfile::SetPathSources(nullptr, [] { return CString(gathered); });
+    CWndBottom::SetIniPaths(nullptr, [] { return CString(gathered); });
     MakePane();
     pane.DestroyWindow();
-    CIniProfile::SetPathSources(nullptr, nullptr);
+    CWndBottom::SetIniPaths(nullptr, nullptr);
     char count[8] = {};
     ::GetPrivateProfileStringA("Watch", "Count", "", count, sizeof count, gathered.c_str());
     EXPECT_STREQ(count, "3");

@@ -169,6 +169,11 @@ void CWndBottom::SaveWatchList()
     m_watches.Save(ini, widths);
 }
 
+void CWndBottom::SetIniPaths(CString (*readPath)(), CString (*writePath)())
+{
+    CIniProfile::SetPathSources(readPath, writePath);
+}
+
 // ---- layout and painting
 
 void CWndBottom::OnSize(UINT, int w, int h)

@@ -49,6 +49,10 @@ public:
     void SetWatchValue(int row, const CString& type, const CString& value, const CString& fullValue);
     CString GetWatchFullValue(int row) const { return CString(m_watches.FullValue(row)); }
 
+    // Where Init.ini is read, and where the section goes at shut-down (the
+    // main window's gathered write); without them, the application-data file.
+    static void SetIniPaths(CString (*readPath)(), CString (*writePath)());
+
     // The resource view draws the main window's twelve records {total, used, -}.
     void SetResourceRows(const int32_t (*rows)[3]);
     void RedrawResourceView();
