@@ -93,12 +93,12 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     m_watchTabs->InsertItem(0, "Watch");
     m_watchTabs->InsertItem(1, "Resource");
 
-    struct LogSpec {
+    struct NewPane {
         std::unique_ptr<CWndLog>& pane;
         int kind;
         bool visible;
     } logs[3] = {{m_output, 0, true}, {m_debugger, 1, false}, {m_firmware, 0, false}};
-    for (LogSpec& s : logs) {
+    for (NewPane& s : logs) {
         s.pane.reset(new CWndLog);
         s.pane->SetKind(s.kind);
         s.pane->Create(WS_CHILD | (s.visible ? WS_VISIBLE : 0), CRect(), *m_logTabs, 0);
