@@ -106,8 +106,61 @@ protected:
     ~CLinkSettings() = default;
 };
 
+// Reports of a firmware upgrade to the dialog that drives it (the main window
+// relays them). Only the success result is answered; the others may reach
+// the dialog later (posted). Hosts without an upgrade dialog keep the defaults.
+class CLinkUpgrade {
+public:
+    // The board came back as its boot loader after the restart into it.
+    virtual void OnIspConnected() {}
+    // The installed firmware's name from the boot loader; read false when
+    // the dump failed (name empty).
+    virtual void OnUpgradeEnvName(bool read, const std::string& name) {}
+    // The boot loader accepted the test header.
+    virtual void OnUpgradeTestOk() {}
+    virtual void OnUpgradeProgress(uint64_t sent, uint64_t total) {}
+    // ok: the board confirmed the image's CRC; the answer true makes it
+    // bootable and starts it. false: the upgrade ended without success.
+    virtual bool OnUpgradeResult(bool ok) { return true; }
+protected:
+    ~CLinkUpgrade() = default;
+};
+
+// Results for the dialogs that work on the board's blocks and password (the
+// Settings dialog and its pages). Each arrives once per request.
+class CLinkBlockResults {
+public:
+    enum BlockKind { kKeyBlock = 0, kCertBlock = 1 };
+    // The settings block was read and parsed (CDeviceLink::Settings()
+    // holds it): the main window opens the dialog that asked for it.
+    virtual void OnSettingsRead() {}
+    // 04/21 answered: the board holds the block (ok) or not.
+    virtual void OnSettingsWritten(bool ok) {}
+    // 03/24 answered: the certificate records (the block without its
+    // header), or present false when the board has none or sent a bad one.
+    virtual void OnCertBlockRead(bool present, const uint8_t* records, size_t length) {}
+    // A key or certificate block write ended.
+    virtual void OnBlockWritten(BlockKind kind, bool ok) {}
+    // The board came back after a password change (ok), or the change failed.
+    virtual void OnPasswordDone(bool ok) {}
+protected:
+    ~CLinkBlockResults() = default;
+};
+
+// The board restarts or goes away.
+class CLinkPresenceView {
+public:
+    // The board restarts (reboot reply): the editor drops its breakpoint marks.
+    virtual void OnBoardRestarting() {}
+    // The board was removed: every dialog that works on the link closes.
+    virtual void CloseLinkDialogs() {}
+protected:
+    ~CLinkPresenceView() = default;
+};
+
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
-                  public CLinkTimers, public CLinkView, public CLinkSettings {
+                  public CLinkTimers, public CLinkView, public CLinkSettings,
+                  public CLinkBlockResults, public CLinkPresenceView, public CLinkUpgrade {
 public:
     virtual ~CLinkHost() = default;
 };

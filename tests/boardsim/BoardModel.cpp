@@ -1,5 +1,7 @@
 #include "tests/boardsim/BoardModel.h"
 
+#include "tests/boardsim/SimBlocks.h"
+
 #include <errno.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
@@ -29,7 +31,9 @@ static Bytes Sha1(const Bytes& data) {
 }
 
 CBoardModel::CBoardModel(const SimOptions& opt)
-    : opt_(opt), rng_(opt.seed), bootTime_(std::chrono::steady_clock::now()), isp_(opt.isp) {}
+    : opt_(opt), rng_(opt.seed), bootTime_(std::chrono::steady_clock::now()), isp_(opt.isp), boot_(opt) {
+  boot_.SetEnvSource([this] { return settings_; });
+}
 
 bool CBoardModel::Init(std::string& error) {
   if (!opt_.stateDir.empty() && mkdir(opt_.stateDir.c_str(), 0755) != 0 && errno != EEXIST) {
@@ -59,7 +63,28 @@ bool CBoardModel::Init(std::string& error) {
     if (opt_.refuseUpload) img[11] = 1;
   }
   image_ = std::move(img);
+  if (!opt_.settingsPath.empty()) {
+    std::string why;
+    if (!ReadFile(opt_.settingsPath, settings_) || !CheckBlock(settings_, kMagicSettings, why)) {
+      error = "bad settings block " + opt_.settingsPath + (why.empty() ? "" : ": " + why);
+      return false;
+    }
+  } else {
+    settings_ = DefaultSettingsBlock(opt_.firmwareName);
+  }
+  // The board keeps the key of its password (of the empty one when none is set).
+  loginKey_ = LoginKey(opt_.mcuId, opt_.password);
+  passwordSet_ = !opt_.password.empty();
   return true;
+}
+
+Bytes CBoardModel::LoginKey(const Bytes& mcuId, const std::string& password) {
+  uint8_t salt[20] = {0};
+  std::memcpy(salt, mcuId.data(), std::min<size_t>(mcuId.size(), 20));
+  Bytes key(32);
+  PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), salt, sizeof salt, 4096,
+                         static_cast<int>(key.size()), key.data());
+  return key;
 }
 
 Bytes CBoardModel::FsId() const {
@@ -84,7 +109,7 @@ Bytes CBoardModel::LoginResponse(const Bytes& challenge, const Bytes& mcuId, con
 
 void CBoardModel::StartSession() {
   decoder_.Reset();
-  ispLine_.clear();
+  boot_.StartSession();
   loggedIn_ = false;
   challenge_.clear();
   silent_ = false;
@@ -140,37 +165,17 @@ void CBoardModel::OnBytes(const uint8_t* data, size_t n, std::vector<Burst>& out
 }
 
 void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& out) {
-  for (size_t i = 0; i < n; ++i) {
-    char c = static_cast<char>(data[i]);
-    if (c == '\n') continue;
-    if (c != '\r') {
-      if (ispLine_.size() < 4096) ispLine_ += c;
-      continue;
-    }
-    std::string line;
-    line.swap(ispLine_);
-    Log("RX isp \"" + line + "\"");
-    std::string answer;
-    if (line.size() == 1 && IsSyncByte(static_cast<uint8_t>(line[0]))) {
-      answer = "100 ISP boot loader ready\r\n";
-    } else if (line.empty()) {
-      continue;
-    } else if (line.rfind("jf ", 0) == 0 || line.rfind("rs ", 0) == 0) {
-      // Jump to the firmware or reset: the port goes away and comes back
-      // with the script firmware; the program expects no answer.
-      action_ = BoardAction::kReboot;
-      return;
-    } else {
-      // Flashing is not simulated yet: every command fails the way the boot
-      // loader reports a command it cannot do.
-      answer = "300 Unknown command\r\n";
-    }
-    Log("TX isp \"" + answer.substr(0, answer.size() - 2) + "\"");
+  std::vector<std::string> lines;
+  CSimBootLoader::Exit e = boot_.OnBytes(data, n, lines);
+  for (const std::string& line : lines) {
     Burst b;
     b.raw = true;
-    b.frames.push_back(Bytes(answer.begin(), answer.end()));
+    b.frames.push_back(Bytes(line.begin(), line.end()));
     out.push_back(std::move(b));
   }
+  if (e == CSimBootLoader::Exit::kUnplug) action_ = BoardAction::kUnplug;
+  if (e == CSimBootLoader::Exit::kRunFirmware) action_ = BoardAction::kReboot;
+  if (e == CSimBootLoader::Exit::kStayInBootLoader) action_ = BoardAction::kRebootIsp;
 }
 
 void CBoardModel::OnFrame(Frame& f, std::vector<Burst>& out) {
@@ -295,8 +300,10 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
   } else if (forced != opt_.refusals.end()) {
     refuse(forced->second.code);
     if (forced->second.once) opt_.refusals.erase(forced);
-  } else if (!opt_.password.empty() && !loggedIn_ && !open) {
+  } else if (passwordSet_ && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
+  } else if (OnBlockRequest(f, items, burst)) {
+    // handled with the blocks
   } else switch (key) {
     case RequestKey(1, 0x11): replyInt(opt_.capacity); break;
     case RequestKey(1, 0x13): replyInts({2048, 512, 1536}); break;
@@ -356,8 +363,6 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       }
       break;
     // The other blocks are empty on this board: "nothing there".
-    case RequestKey(3, 0x21):
-    case RequestKey(3, 0x24):
     case RequestKey(3, 0x30):
     case RequestKey(3, 0x41):
     case RequestKey(3, 0x42):
@@ -381,6 +386,7 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     }
     case RequestKey(5, 0x22):
     case RequestKey(5, 0x26):
+      // Answers, then leaves the bus and comes back.
       replyInt(0);
       action_ = BoardAction::kReboot;
       break;
@@ -392,6 +398,8 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       // Back to factory state: the password goes, the files stay.
       replyInt(0);
       opt_.password.clear();
+      passwordSet_ = false;
+      loginKey_ = LoginKey(opt_.mcuId, "");
       action_ = BoardAction::kReboot;
       break;
     case RequestKey(5, 0x41): {
@@ -406,9 +414,10 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       break;
     }
     case RequestKey(5, 0x42): {
-      // A board without a password checks against the empty one.
+      // Checked against the key it stored, not the password (a board without
+      // a password stored the empty one's key).
       bool ok = !challenge_.empty() && !items.empty() && items[0].type == kItemBytes &&
-                items[0].value == LoginResponse(challenge_, opt_.mcuId, opt_.password);
+                items[0].value == LoginResponseForKey(challenge_, loginKey_);
       if (ok) {
         loggedIn_ = true;
         Log("login accepted");
@@ -452,7 +461,7 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
       if (opt_.zeroChunkAtEnd) burst.frames.push_back(Out(EncodeChunk(NextDataSeq(), nullptr, 0)));
       Bytes it;
       PutInt32(it, static_cast<int32_t>(read_.data.size()));
-      burst.frames.push_back(Reply(RequestOf(3, 0x11, read_.reqSeq), it));
+      burst.frames.push_back(Reply(RequestOf(3, read_.code, read_.reqSeq), it));
       read_ = Read{};
     }
     out.push_back(std::move(burst));
@@ -467,7 +476,7 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
   size_t n = f.payload.size();
   if (n > upload_.window || upload_.data.size() + n > kMaxImage) {
     if (n > upload_.window) Log("chunk larger than the window granted");
-    burst.frames.push_back(Refuse(RequestOf(4, 0x10, upload_.reqSeq), n > upload_.window ? kCodeBadData : kCodeNoSpace));
+    burst.frames.push_back(Refuse(RequestOf(4, upload_.code, upload_.reqSeq), n > upload_.window ? kCodeBadData : kCodeNoSpace));
     upload_ = Upload{};
     out.push_back(std::move(burst));
     return;
@@ -476,7 +485,10 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
   // A chunk shorter than the window is the last one; when the image fills
   // the last window exactly, the program says so with an empty chunk.
   if (n < upload_.window) {
-    FinishUpload(out);
+    if (upload_.code == 0x10)
+      FinishUpload(out);
+    else
+      FinishBlockWrite(out);
     return;
   }
   burst.frames.push_back(Out(EncodeWindow(NextDataSeq(), upload_.window)));

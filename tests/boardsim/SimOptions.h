@@ -39,6 +39,12 @@ struct SimOptions {
   int chunkCap = 8192;
   bool zeroChunkAtEnd = false;  // end reads with an N = 0 chunk before the reply
 
+  // Blocks.
+  std::string settingsPath;  // --settings: the settings block served by 03/21
+  std::string firmwareName = "ZX1001";
+  std::string dumpSettings;  // --dump-settings FILE: write the built-in block and exit
+  int blockWindow = 256;     // window of the block writes
+
   // Faults.
   std::map<uint16_t, Refusal> refusals;  // key: group << 8 | code
   std::vector<uint16_t> wrongTypes;      // replies whose item has the wrong type
@@ -51,6 +57,11 @@ struct SimOptions {
   long unplugInUpload = -1;
   int replugMs = 1000;      // < 0: stays unplugged
   long paceBaud = 0;
+  // Boot loader.
+  long ispFailAfter = -1;    // image bytes taken before a failure line
+  long ispSilentAfter = -1;  // image bytes taken before going silent
+  long ispUnplugAfter = -1;  // image bytes taken before an unplug
+  bool ispExtraReply = false;  // a second "201 Send Firmware" halfway through the image
   unsigned seed = 1;
   std::string logPath;
 
