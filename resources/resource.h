@@ -122,6 +122,7 @@
 
 #include "cert_ids.h"
 #include "files_ids.h"
+#include "info_ids.h"
 
 // The bottom pane: logs, watch list, resource view, flash-usage bar.
 #include "bottom_ids.h"
