@@ -11,6 +11,7 @@
 #include "config/UpgradeModel.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
+#include "workbench/bottom/DlgViewLog.h"
 #include "workbench/WindowMessages.h"
 
 using cmdrules::Command;
@@ -135,8 +136,9 @@ void CZarvoDDlg::RunSettingsDialog() {}
 LRESULT CZarvoDDlg::OnShowErrorLog(WPARAM, LPARAM) {
     if (m_errorLogShowing) return 0;
     m_errorLogShowing = true;
-    const std::string text = m_errorLog;
-    LogDebugger(text);
+    CDlgViewLog dlg(m_hWnd);
+    dlg.m_text = m_errorLog.c_str();
+    dlg.DoModal();
     m_errorLogShowing = false;
     return 0;
 }
