@@ -88,6 +88,7 @@ void CBoardModel::StartSession() {
   loggedIn_ = false;
   challenge_.clear();
   silent_ = false;
+  debugger_.StartSession();
   AbortTransfers(nullptr);
   Log("session start");
 }
@@ -297,6 +298,11 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     if (forced->second.once) opt_.refusals.erase(forced);
   } else if (!opt_.password.empty() && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
+  } else if (DebugAnswer dbg; debugger_.OnRequest(f, items, image_, fwLog_, dbg)) {
+    if (dbg.kind == DebugAnswer::kReply) reply(dbg.items);
+    else if (dbg.kind == DebugAnswer::kRefuse) refuse(dbg.code);
+    else if (dbg.kind == DebugAnswer::kRead) read_ = Read{true, std::move(dbg.readData), 0, f.seq, f.Code()};
+    for (const Bytes& e : dbg.after) send(Out(e));
   } else switch (key) {
     case RequestKey(1, 0x11): replyInt(opt_.capacity); break;
     case RequestKey(1, 0x13): replyInts({2048, 512, 1536}); break;
@@ -324,27 +330,12 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       reply(it);
       break;
     }
-    case RequestKey(1, 0x51): {
-      replyInts({!items.empty() && items[0].type == kItemInt32 ? items[0].AsInt32() : 0, taskState_});
-      break;
-    }
-    case RequestKey(1, 0x60): refuse(kCodeNoSuchItem); break;
     case RequestKey(2, 0x11):
     case RequestKey(2, 0x12): replyInt(0); break;
     case RequestKey(2, 0x13):
       fwLog_ = !items.empty() && items[0].AsInt32() != 0;
       replyInt(0);
       break;
-    case RequestKey(2, 0x21): {
-      int32_t what = items.size() >= 2 ? items[1].AsInt32() : 0;
-      if (what == 3 || what == 1) {
-        taskState_ = what;
-        replyInt(0);
-      } else {
-        refuse(kCodeBadData);
-      }
-      break;
-    }
     case RequestKey(3, 0x11):
       if (image_.empty()) {
         refuse(kCodeNothing);
@@ -353,6 +344,7 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
         read_.data = image_;
         read_.offset = 0;
         read_.reqSeq = f.seq;
+        read_.code = 0x11;
       }
       break;
     // The other blocks are empty on this board: "nothing there".
@@ -360,8 +352,7 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     case RequestKey(3, 0x24):
     case RequestKey(3, 0x30):
     case RequestKey(3, 0x41):
-    case RequestKey(3, 0x42):
-    case RequestKey(3, 0x50): refuse(kCodeNothing); break;
+    case RequestKey(3, 0x42): refuse(kCodeNothing); break;
     case RequestKey(4, 0x10):
       if (opt_.refuseUpload) {
         refuse(kCodeNotPermitted);
@@ -422,16 +413,9 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     case RequestKey(5, 0x51):
       if (opt_.refuseUpload) refuse(kCodeNotPermitted); else replyInt(0);
       break;
-    case RequestKey(6, 0x11):
-    case RequestKey(6, 0x12):
-    case RequestKey(6, 0x13):
-    case RequestKey(6, 0x21):
-    case RequestKey(6, 0x22):
-    case RequestKey(6, 0x50):
-    case RequestKey(6, 0x60): replyInt(0); break;
-    case RequestKey(6, 0x42): refuse(kCodeNothing); break;  // no breakpoints kept
     default: refuse(kCodeUnsupported); break;
   }
+  for (const Bytes& e : debugger_.AfterReply()) send(Out(e));
   if (!burst.frames.empty()) out.push_back(std::move(burst));
 }
 
@@ -452,7 +436,7 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
       if (opt_.zeroChunkAtEnd) burst.frames.push_back(Out(EncodeChunk(NextDataSeq(), nullptr, 0)));
       Bytes it;
       PutInt32(it, static_cast<int32_t>(read_.data.size()));
-      burst.frames.push_back(Reply(RequestOf(3, 0x11, read_.reqSeq), it));
+      burst.frames.push_back(Reply(RequestOf(3, read_.code, read_.reqSeq), it));
       read_ = Read{};
     }
     out.push_back(std::move(burst));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/boardsim/SimCodec.h"
+#include "tests/boardsim/SimDebugger.h"
 #include "tests/boardsim/SimImage.h"
 #include "tests/boardsim/SimOptions.h"
 
@@ -48,7 +49,8 @@ class CBoardModel {
   bool LoggedIn() const { return loggedIn_; }
   bool InIsp() const { return isp_; }
   long Requests() const { return requests_; }
-  int TaskState() const { return taskState_; }
+  int TaskState() const { return debugger_.TaskState(); }
+  const CSimDebugger& Debugger() const { return debugger_; }
 
   // The login response a program must send for this challenge and password.
   static Bytes LoginResponse(const Bytes& challenge, const Bytes& mcuId, const std::string& password);
@@ -77,8 +79,8 @@ class CBoardModel {
 
   Bytes image_;  // empty = no file system
   bool isp_ = false;
-  int taskState_ = 1;
   bool fwLog_ = false;
+  CSimDebugger debugger_{opt_.debug, log_};
 
   // Session state.
   FrameDecoder decoder_;
@@ -94,6 +96,7 @@ class CBoardModel {
     Bytes data;
     size_t offset = 0;
     uint8_t reqSeq = 0;
+    uint8_t code = 0x11;  // the request whose reply ends the read
   } read_;
   struct Upload {
     bool active = false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/boardsim/SimCodec.h"
+#include "tests/boardsim/SimDebugger.h"
 
 namespace boardsim {
 
@@ -53,6 +54,7 @@ struct SimOptions {
   long paceBaud = 0;
   unsigned seed = 1;
   std::string logPath;
+  SimDebugOptions debug;
 
   SimOptions();
 };
