@@ -1,346 +1,138 @@
-// Connection, receive path, timers and the wait box.
+// The façade: the parts, and the requests of areas that have no service yet.
 #include "link/DeviceLink.h"
 
-#include "link/LinkFiles.h"
-#include "link/LinkPort.h"
+#include "link/port/LinkPort.h"
+#include "link/services/BoardRequests.h"
 
-#include <algorithm>
-#include <cstring>
-
-namespace {
-// Wait-box silence after which a job is given up (text of our own).
-const char* const kNoAnswerText = "The product does not answer.\r\nCheck the connection and try again.";
-const size_t kLineBufferSize = 8192;
-}
+using LinkFrame::RequestBuilder;
 
 CDeviceLink::CDeviceLink(ILinkPort& port, CLinkHost& host, ILinkFiles& files)
-    : m_port(port), m_host(host), m_files(files), m_random(std::random_device{}()),
-      m_image(kImageBufferSize, 0), m_block(kBlockBufferSize, 0)
+    : m_session(port, host), m_identity(m_session), m_filesService(m_session, m_identity, files),
+      m_debugger(m_session, m_filesService.Entries(), m_identity.ResourceRows())
 {
+    m_session.RouteReply(5, 2, 3, [this](const LinkReply&) { OnBootLoaderRestart(); });
+    // Last: a service's own route always wins over these.
+    RoutePendingReplies();
 }
 
 CDeviceLink::~CDeviceLink() = default;
 
-bool CDeviceLink::IsConnected() const { return m_port.IsOpen(); }
-
-int CDeviceLink::Message(const LinkString& text, unsigned style)
+void CDeviceLink::RoutePendingReplies()
 {
-    return m_host.ShowMessage(m_host.LoadText(text.id, text.english), style);
-}
-
-int CDeviceLink::Message(const std::string& text, unsigned style)
-{
-    return m_host.ShowMessage(text, style);
-}
-
-bool CDeviceLink::OpenComPort(const std::string& portName)
-{
-    if (portName.empty()) {
-        Message(LinkStrings::kSelectPort, CLinkDialogs::kStyleWarning);
-        return false;
-    }
-    if (m_port.Open(portName) != 0) {
-        Message(std::string("Unable to open COM port"), CLinkDialogs::kStyleError);
-        m_port.Close();
-        return false;
-    }
-    if (m_port.SetupPort() != 0 || m_port.SetupHandshake() != 0) {
-        Message(std::string("Fail to setup the COM port"), CLinkDialogs::kStyleWarning);
-        m_port.Close();
-        return false;
-    }
-    if (m_port.SetCommMask(ILinkPort::kEvRxChar | ILinkPort::kEvCts | ILinkPort::kEvDsr |
-                           ILinkPort::kEvErr) != 0) {
-        Message(std::string("Fail to setup handshaking"), CLinkDialogs::kStyleWarning);
-        m_port.Close();
-        return false;
-    }
-    m_portName = portName;
-    return true;
-}
-
-bool CDeviceLink::Connect(const std::string& portName)
-{
-    if (!OpenComPort(portName))
-        return false;
-    m_uploadStarted = false;
-    m_uploadPreparing = false;
-    m_loginPending = false;
-    m_loggedIn = false;
-    m_identified = false;
-    m_challenge.clear();
-    // A previous board's identity must not salt this board's login or name
-    // its backup: the chain fills these again.
-    m_info.mcuId.clear();
-    m_info.macAddress.clear();
-    m_info.firmwareHeader.clear();
-    m_info.fsHash.clear();
-    m_info.envcHash.clear();
-    m_info.pdbHigh = m_info.pdbLow = 0;
-    m_host.EnableConnectButtons(true);
-    // One sync byte per connect attempt: a slow board that answers an
-    // earlier resend is still answering the same byte.
-    int s;
-    do {
-        s = static_cast<int>(m_random() % 30) + 1;
-    } while (s == 14 || s == 15);
-    m_syncByte = static_cast<uint8_t>(s + 0x20);
-    SendSyncByte();
-    m_host.SetTimer(kTimerSync, 100);
-    return true;
-}
-
-void CDeviceLink::SendSyncByte()
-{
-    m_syncWait = true;
-    m_rx.clear();
-    const uint8_t bytes[2] = {m_syncByte, 0x0D};
-    m_port.Write(bytes, sizeof bytes);
-}
-
-bool CDeviceLink::Disconnect()
-{
-    if (HasUnsavedFiles() && !m_reconnectPending &&
-        Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
-        return false;
-    if (m_port.IsOpen())
-        m_port.Close();
-    m_host.KillTimer(kTimerSync);
-    m_host.KillTimer(kTimerOpenWaitBox);
-    m_syncWait = false;
-    m_rx.clear();
-    // The wait box would otherwise stay up over a closed port.
-    if (m_jobRunning)
-        ShowWaitDialog(false);
-    m_host.EnableConnectButtons(false);
-    m_host.OnLinkDisconnected();
-    std::memset(m_resourceRows, 0, sizeof m_resourceRows);
-    m_resetMode = false;
-    m_flashCapacity = 0;
-    m_host.UpdateFlashUsage(0, 0);
-    m_sameImage = false;
-    return true;
-}
-
-int CDeviceLink::OnSerialEvent(uint32_t wParam)
-{
-    uint32_t events = wParam & 0xFFFF, errors = wParam >> 16;
-    if (errors != 0 || (events & ILinkPort::kEvErr))
-        return 0;
-    if (!(events & ILinkPort::kEvRxChar))
-        return 1;
-    uint8_t chunk[ILinkPort::kReadMax + 1];
-    while (m_port.IsOpen()) {
-        std::memset(chunk, 0, sizeof chunk);
-        size_t count = 0;
-        m_port.Read(chunk, &count);
-        if (count < 1)
-            break;
-        ReceiveChunk(chunk, count);
-        if (count != ILinkPort::kReadMax)
-            break;
-    }
-    return 1;
-}
-
-void CDeviceLink::ReceiveChunk(const uint8_t* data, size_t length)
-{
-    if (length == 0)
-        return;
-    if (m_syncWait) {
-        m_syncWait = false;
-        OnSyncAnswer(data, length);
-        return;
-    }
-    m_rx.insert(m_rx.end(), data, data + length);
-    // A handler that runs a modal loop brings us back here: the outer call
-    // takes these bytes once its frame is done.
-    if (m_receiveDepth > 0)
-        return;
-    ++m_receiveDepth;
-    ProcessPending();
-    --m_receiveDepth;
-}
-
-void CDeviceLink::ProcessPending()
-{
-    size_t before;
-    do {
-        before = m_rx.size();
-        if (!m_port.IsOpen()) {
-            m_rx.clear();
-            return;
-        }
-        if (m_ispMode)
-            TakeIspLines();
+    using R = const LinkReply&;
+    CLinkSession* session = &m_session;
+    CLinkSession& s = m_session;
+    const int any = CLinkSession::kAny;
+    auto stub = [session](uint8_t group, int command, int sub, const char* what) {
+        session->RouteReply(group, command, sub, [session, what](R) { session->StubReply(what); });
+    };
+    stub(3, 2, 1, "03/21 settings block");
+    stub(3, 2, 4, "03/24 certificate block");
+    stub(3, 3, any, "03/3x information block");
+    stub(3, 4, 1, "03/4x error log");
+    stub(3, 4, 2, "03/4x error log");
+    stub(4, 2, 1, "04/21 settings write");
+    s.RouteReply(4, 2, 2, [session](R) { session->SetTransferType(CLinkSession::kTransferNone); });
+    s.RouteReply(4, 2, 4, [session](R) { session->SetTransferType(CLinkSession::kTransferNone); });
+    stub(5, 1, any, "05/1x product information");
+    stub(5, 2, 2, "05/22 reboot");
+    stub(5, 2, 6, "05/22 reboot");
+    s.RouteReply(5, 3, any, [session](R r) {
+        if (r.Refused())
+            session->Message(LinkStrings::kConfigReadFailed, CLinkDialogs::kStyleWarning);
         else
-            TakeBinaryFrames();
-    } while (!m_rx.empty() && m_rx.size() != before);
+            session->StubReply("05/3x mmap");
+    });
 }
 
-void CDeviceLink::OnSyncAnswer(const uint8_t* chunk, size_t length)
+void CDeviceLink::OnBootLoaderRestart()
 {
-    if (chunk[0] == ((m_syncByte - 0x20) ^ 0x3F)) {
-        m_ispMode = false;
-        m_host.SetTimer(kTimerOpenWaitBox, 10);
-    } else if (length >= 4 && std::memcmp(chunk, "100 ", 4) == 0) {
-        m_ispMode = true;
-        FreeFileEntries();
-        m_host.OnIspModeEntered();
-        m_info.fsId.clear();
-        m_listFsId.clear();
-        Message(LinkStrings::kIspMode, CLinkDialogs::kStyleWarning);
-    } else {
-        m_ispMode = false;
-        Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
-        Disconnect();
-    }
-}
-
-void CDeviceLink::TakeBinaryFrames()
-{
-    using namespace LinkFrame;
-    for (;;) {
-        // Resynchronise on the start byte: garbage must not hold the frame
-        // that follows it hostage.
-        auto start = std::find(m_rx.begin(), m_rx.end(), kStartByte);
-        m_rx.erase(m_rx.begin(), start);
-        if (m_rx.size() < kHeaderSize)
-            return;
-        Header h = ParseHeader(m_rx.data());
-        bool windowFrame = h.kind == kData && h.window;
-        bool sane = h.length >= 4 &&
-                    (windowFrame ? h.length == 4 : h.payloadLength == h.length - 4);
-        if (!sane) {
-            // Lengths that disagree: not a frame start.
-            m_rx.erase(m_rx.begin());
-            continue;
-        }
-        size_t total = h.length + 4u;
-        if (m_rx.size() < total)
-            return;
-        // Out of the buffer before it is handled: a handler that pumps
-        // messages may receive more bytes meanwhile.
-        std::vector<uint8_t> frame(m_rx.begin(), m_rx.begin() + total);
-        m_rx.erase(m_rx.begin(), m_rx.begin() + total);
-        // Replies and transfer frames answer the job; script output and
-        // firmware logs go on whether or not the board still serves it.
-        if (h.kind == kCommand || h.kind == kData)
-            ArmWatchdog();
-        ++m_dispatchDepth;
-        DispatchFrame(h, frame.data());
-        --m_dispatchDepth;
-        if (!m_port.IsOpen() || m_ispMode)
-            return;
-    }
-}
-
-void CDeviceLink::TakeIspLines()
-{
-    for (;;) {
-        auto end = std::find(m_rx.begin(), m_rx.end(), uint8_t(0x0A));
-        if (end == m_rx.end()) {
-            if (m_rx.size() >= kLineBufferSize)
-                m_rx.clear();
-            return;
-        }
-        std::string line(m_rx.begin(), end + 1);
-        m_rx.erase(m_rx.begin(), end + 1);
-        ArmWatchdog();
-        ++m_dispatchDepth;
-        OnIspLine(line);
-        --m_dispatchDepth;
-        if (!m_port.IsOpen() || !m_ispMode)
-            return;
-    }
-}
-
-void CDeviceLink::OnIspLine(const std::string& line)
-{
-    // The boot loader's replies are handled with the firmware flashing.
-    m_host.LogDebugger(line);
-}
-
-void CDeviceLink::OnTimer(unsigned id)
-{
-    switch (id) {
-    case kTimerSync:
-        if (m_syncWait && m_port.IsOpen())
-            SendSyncByte();
-        else
-            m_host.KillTimer(kTimerSync);
-        break;
-    case kTimerOpenWaitBox:
-        m_host.KillTimer(kTimerOpenWaitBox);
-        ShowWaitDialog(true, kWaitIdentify);
-        break;
-    case kTimerWatchdog:
-        OnWatchdog();
-        break;
-    default:
-        break;
-    }
-}
-
-void CDeviceLink::ShowWaitDialog(bool show, int mode)
-{
-    if (show) {
-        m_jobRunning = true;
-        ArmWatchdog();
-        m_host.OpenWaitBox(mode);
-    } else {
-        m_host.KillTimer(kTimerWatchdog);
-        m_jobRunning = false;
-        m_host.EndWaitBox();
-    }
-}
-
-void CDeviceLink::CloseJob() { ShowWaitDialog(false); }
-
-void CDeviceLink::ArmWatchdog()
-{
-    if (m_jobRunning && m_watchdogMs)
-        m_host.SetTimer(kTimerWatchdog, m_watchdogMs);
-}
-
-void CDeviceLink::OnWatchdog()
-{
-    m_host.KillTimer(kTimerWatchdog);
-    if (!m_jobRunning)
-        return;
-    if (m_dispatchDepth > 0) {
-        // A handler waits for the user (password, a question), not the board.
-        ArmWatchdog();
-        return;
-    }
-    m_transferType = kTransferNone;
-    // An upload cut off here is not confirmed: the backup mark stays.
-    m_uploadStarted = false;
-    m_uploadPreparing = false;
-    ShowWaitDialog(false);
-    Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
+    // The board restarts into its boot loader.
+    m_session.SetReconnectPending(true);
+    m_session.Port().Close();
+    m_session.Disconnect();
+    m_session.SetIspMode(true);
 }
 
 void CDeviceLink::OnIdentifyStart()
 {
-    if (m_resetMode) {
-        ShowWaitDialog(false);
+    if (m_session.IsResetMode()) {
+        m_session.ShowWaitDialog(false);
         RequestSystemCommand(5, 200);
-        Disconnect();
-        m_reconnectPending = false;
+        m_session.Disconnect();
+        m_session.SetReconnectPending(false);
         return;
     }
-    RequestIdPdb();
+    m_identity.RequestIdPdb();
 }
 
-void CDeviceLink::FailInitialSetting(bool disconnect)
+// ---- requests of areas without a service yet
+
+void CDeviceLink::RequestDebugMode(uint8_t sub, int32_t value) { m_session.WriteRequest(BoardRequests::DebugMode(sub, value)); }
+void CDeviceLink::RequestFirmwareLog(bool on) { m_session.WriteRequest(BoardRequests::FirmwareLog(on)); }
+
+void CDeviceLink::RequestSettingsBlock()
 {
-    Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
-    if (disconnect)
-        Disconnect();
+    m_session.StartRead(RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead);
 }
 
-void CDeviceLink::StubReply(const char* what)
+void CDeviceLink::RequestCertBlock() { m_session.StartRead(RequestBuilder(3, 2, 4), CLinkSession::kTransferCertRead); }
+void CDeviceLink::RequestInfoBlock() { m_session.StartRead(RequestBuilder(3, 3, 0), CLinkSession::kTransferInfoBlock); }
+
+void CDeviceLink::RequestErrorLog(bool firmware)
 {
-    m_host.LogDebugger(std::string("unhandled reply ") + what);
+    m_session.StartRead(RequestBuilder(3, 4, firmware ? 2 : 1), CLinkSession::kTransferErrorLog);
 }
+
+bool CDeviceLink::RequestSettingsWrite()
+{
+    return m_session.StartWrite(RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite);
+}
+
+bool CDeviceLink::RequestKeyWrite()
+{
+    if (m_session.GetTransferType() != CLinkSession::kTransferNone)
+        return false;
+    return m_session.StartWrite(RequestBuilder(4, 2, 2), CLinkSession::kTransferKeyWrite);
+}
+
+bool CDeviceLink::RequestCertWrite(int32_t value)
+{
+    if (m_session.GetTransferType() != CLinkSession::kTransferNone)
+        return false;
+    return m_session.StartWrite(RequestBuilder(4, 2, 4).Int32(value), CLinkSession::kTransferCertWrite);
+}
+
+void CDeviceLink::RequestProductInfo() { m_session.WriteBare(5, 1, 0); }
+
+void CDeviceLink::RequestSystemCommand(uint8_t sub, int32_t value)
+{
+    m_session.WriteRequest(RequestBuilder(5, 2, sub).Int32(value));
+}
+
+void CDeviceLink::RequestSetPassword(const uint8_t* record, size_t length)
+{
+    if (length > 64)
+        length = 64;
+    m_session.WriteRequest(RequestBuilder(5, 2, 4).Int32(200).Bytes(record, length));
+}
+
+void CDeviceLink::RequestMmap(const std::string& command)
+{
+    m_session.WriteRequest(RequestBuilder(5, 3, 0).Text(command, false));
+}
+
+void CDeviceLink::RequestChangeFirmwareFile(const std::string& name)
+{
+    // The second text is empty: four zero bytes with length field 4.
+    static const uint8_t empty[4] = {};
+    RequestBuilder request(5, 6, 0);
+    request.Text(name);
+    std::vector<uint8_t> frame = request.Build(m_session.NextCommandSequence());
+    frame.insert(frame.end(), {0, LinkFrame::kItemText, 0, 4});
+    frame.insert(frame.end(), empty, empty + 4);
+    LinkFrame::PutU16(&frame[2], static_cast<uint16_t>(frame.size() - 4));
+    LinkFrame::PutU16(&frame[6], static_cast<uint16_t>(frame.size() - 8));
+    m_session.SendFrame(frame);
+}
+

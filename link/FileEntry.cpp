@@ -1,6 +1,6 @@
 #include "link/FileEntry.h"
 
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 
 #include <algorithm>
 #include <cctype>

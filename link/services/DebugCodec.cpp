@@ -1,7 +1,7 @@
 #include "link/services/DebugCodec.h"
 
-#include "link/FrameItemReader.h"
-#include "link/LinkFrame.h"
+#include "link/codecs/FrameItemReader.h"
+#include "link/codecs/LinkFrame.h"
 
 #include <cmath>
 #include <cstdio>

@@ -131,7 +131,7 @@ void CDebuggerService::RunToCaretLine()
 
 bool CDebuggerService::SendDebug42(int32_t index, const std::string& file)
 {
-    if (!m_session.IsConnected() || m_session.GetTransferType() != CLinkSession::kTransferNone)
+    if (!m_session.IsConnected() || !m_session.IsTransferIdle())
         return false;
     m_session.WriteRequest(RequestBuilder(6, 4, 2).Int32(0).Int32(index).Text(file));
     m_bpWaiting = true;

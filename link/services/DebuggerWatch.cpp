@@ -28,7 +28,7 @@ int CDebuggerService::OnWatchNext(int32_t task, bool start)
         }
         return start ? 1 : 0;
     }
-    if (m_session.GetTransferType() != CLinkSession::kTransferNone)
+    if (!m_session.IsTransferIdle())
         return 0;
     if (start)
         m_watchRow = 0;
@@ -114,7 +114,7 @@ void CDebuggerService::OnReplyWatch(const LinkReply& r)
 bool CDebuggerService::RequestWatchString()
 {
     DebugCodec::WatchRequest req;
-    if (m_session.GetTransferType() != CLinkSession::kTransferNone ||
+    if (!m_session.IsTransferIdle() ||
         !DebugCodec::SplitWatchName(m_session.Host().GetWatchName(m_watchRow), req))
         return false;
     m_session.StartRead(RequestBuilder(3, 5, 0).Int32(0).Text(req.base).Bytes(req.index.data(), req.index.size()),

@@ -1,9 +1,9 @@
 #include "LinkCheckScenarios.h"
 
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
-#include "link/PackedFile.h"
+#include "link/codecs/PackedFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,9 +5,9 @@
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
 #ifndef _WIN32
-#include "link/SerialEventQueue.h"
+#include "link/port/SerialEventQueue.h"
 #endif
-#include "link/SerialPort.h"
+#include "link/port/SerialPort.h"
 
 #include <chrono>
 #include <functional>

@@ -1,5 +1,5 @@
 // Our SHA-1, HMAC and PBKDF2 against OpenSSL's on random inputs.
-#include "link/Sha1.h"
+#include "link/codecs/Sha1.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>

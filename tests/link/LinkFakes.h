@@ -2,8 +2,8 @@
 // A scripted port and a recording host for driving CDeviceLink without a board.
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
-#include "link/LinkPort.h"
-#include "link/PackedFile.h"
+#include "link/port/LinkPort.h"
+#include "link/codecs/PackedFile.h"
 
 #include <gtest/gtest.h>
 

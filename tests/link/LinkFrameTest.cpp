@@ -1,5 +1,5 @@
-#include "link/FrameItemReader.h"
-#include "link/LinkFrame.h"
+#include "link/codecs/FrameItemReader.h"
+#include "link/codecs/LinkFrame.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 #include "link/FileEntry.h"
-#include "link/PackedFile.h"
+#include "link/codecs/PackedFile.h"
 
 #include <gtest/gtest.h>
 

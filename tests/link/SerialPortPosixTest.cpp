@@ -1,6 +1,6 @@
 // The POSIX port on a pseudo-terminal pair, as the simulator offers it.
-#include "link/SerialEventQueue.h"
-#include "link/SerialPort.h"
+#include "link/port/SerialEventQueue.h"
+#include "link/port/SerialPort.h"
 
 #include <gtest/gtest.h>
 

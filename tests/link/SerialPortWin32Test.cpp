@@ -1,5 +1,5 @@
 // The Win32 port and port discovery, run under Wine.
-#include "link/SerialPort.h"
+#include "link/port/SerialPort.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/Sha1.h"
+#include "link/codecs/Sha1.h"
 
 #include <gtest/gtest.h>
 

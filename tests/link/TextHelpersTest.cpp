@@ -1,4 +1,4 @@
-#include "link/TextHelpers.h"
+#include "link/codecs/TextHelpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Image reads, packed files, the upload and its backup, against a scripted
 // port and a temporary folder.
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
-#include "link/PackedFile.h"
+#include "link/codecs/PackedFile.h"
 
 #include <gtest/gtest.h>
 

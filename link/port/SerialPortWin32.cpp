@@ -1,4 +1,4 @@
-#include "link/SerialPort.h"
+#include "link/port/SerialPort.h"
 
 #include <windows.h>
 #include <setupapi.h>

@@ -1,6 +1,6 @@
-#include "link/PackedFile.h"
+#include "link/codecs/PackedFile.h"
 
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 #include "link/FileEntry.h"
 
 #include <cstring>

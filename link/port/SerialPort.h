@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/LinkPort.h"
+#include "link/port/LinkPort.h"
 
 #ifdef _WIN32
 struct HWND__;

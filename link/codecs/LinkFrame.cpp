@@ -1,4 +1,4 @@
-#include "link/LinkFrame.h"
+#include "link/codecs/LinkFrame.h"
 
 #include <cstring>
 

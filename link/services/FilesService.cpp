@@ -1,10 +1,13 @@
 // The board image into entries, packed files, the upload and its backup.
-#include "link/DeviceLink.h"
+#include "link/services/FilesService.h"
 
-#include "link/Crc16.h"
-#include "link/FrameItemReader.h"
+#include "link/services/BoardRequests.h"
+#include "link/session/LinkSession.h"
+
+#include "link/codecs/Crc16.h"
+#include "link/codecs/FrameItemReader.h"
 #include "link/LinkFiles.h"
-#include "link/PackedFile.h"
+#include "link/codecs/PackedFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -76,7 +79,75 @@ std::unique_ptr<FileEntry> MakeEntry(PackedFile::Entry& e, uint32_t state)
 }
 } // namespace
 
-void CDeviceLink::FreeFileEntries()
+CFilesService::CFilesService(CLinkSession& session, CIdentityService& identity, ILinkFiles& files)
+    : m_session(session), m_identity(identity), m_info(identity.DeviceInfo()), m_files(files)
+{
+    using R = const LinkReply&;
+    m_session.RouteReply(3, 1, 1, [this](R r) { OnReplyFsImage(r); });
+    m_session.RouteReply(4, 1, CLinkSession::kAny, [this](R r) { OnReplyUploadWrite(r); });
+    m_session.RouteReply(5, 5, CLinkSession::kAny, [this](R r) { OnReplyUploadPrepare(r); });
+    m_session.AddService(*this);
+    m_identity.SetEvents(this);
+}
+
+int CFilesService::Message(const std::string& text, unsigned style) { return m_session.Message(text, style); }
+
+void CFilesService::OnConnecting()
+{
+    m_uploadStarted = false;
+    m_uploadPreparing = false;
+}
+
+void CFilesService::OnDisconnected() { m_sameImage = false; }
+
+void CFilesService::OnIspModeEntered() { FreeFileEntries(); }
+
+void CFilesService::OnJobAbandoned()
+{
+    // An upload cut off here is not confirmed: the backup mark stays.
+    m_uploadStarted = false;
+    m_uploadPreparing = false;
+}
+
+void CFilesService::OnFsIdRead()
+{
+    // Unchanged since the list was read from the board; an earlier id
+    // whose image never arrived would keep a list that is not this board's.
+    m_sameImage = !m_listFsId.empty() && m_listFsId == m_info.fsId;
+}
+
+void CFilesService::OnIdentified()
+{
+    if (HasUploadBackup()) {
+        m_session.ShowWaitDialog(false);
+        RestoreUploadBackup();
+    } else {
+        RequestFsImage();
+    }
+}
+
+bool CFilesService::AreFilesEditable() const
+{
+    return m_session.IsConnected() && !m_session.IsJobRunning() && !m_info.uploadsRefused && !m_session.IsIspMode();
+}
+
+void CFilesService::RequestFsImage()
+{
+    m_session.StartRead(LinkFrame::RequestBuilder(3, 1, 1), CLinkSession::kTransferFsImage);
+}
+
+bool CFilesService::RequestUploadPrepare() { return m_session.WriteBare(5, 5, 1) == 0; }
+
+bool CFilesService::RequestUploadWrite()
+{
+    if (!m_session.StartWrite(LinkFrame::RequestBuilder(4, 1, 0), CLinkSession::kTransferUpload))
+        return false;
+    m_session.Host().SetProgressRange(m_session.Image().count);
+    m_session.Host().SetProgress(0);
+    return true;
+}
+
+void CFilesService::FreeFileEntries()
 {
     m_entries.Clear();
     m_listFsId.clear();
@@ -84,9 +155,12 @@ void CDeviceLink::FreeFileEntries()
 
 // ---- board image
 
-void CDeviceLink::OnReplyFsImage(const uint8_t* p, size_t n, bool refused)
+void CFilesService::OnReplyFsImage(const LinkReply& r)
 {
-    m_transferType = kTransferNone;
+    const uint8_t* p = r.payload;
+    size_t n = r.length;
+    bool refused = r.Refused();
+    m_session.SetTransferType(CLinkSession::kTransferNone);
     FrameItem item;
     if (!FrameItemReader::First(p, n, item) || !item.IsInt32())
         return;
@@ -94,55 +168,55 @@ void CDeviceLink::OnReplyFsImage(const uint8_t* p, size_t n, bool refused)
     bool nothing = refused && v == LinkFrame::kNothingToReport;
     // Only code 16 means "no file system"; a count that differs from what
     // arrived (or data that did not fit) is a failed read.
-    if (!nothing && (refused || m_overflow || v != m_imageCount)) {
-        ShowWaitDialog(false);
-        FailInitialSetting(false);
+    if (!nothing && (refused || m_session.TransferOverflowed() || v != m_session.Image().count)) {
+        m_session.ShowWaitDialog(false);
+        m_session.FailInitialSetting(false);
         return;
     }
     if (nothing)
-        m_imageCount = 0;
+        m_session.Image().count = 0;
     ++m_imageReads;
     if (m_uploadStarted) {
         m_uploadStarted = false;
         OnFileSystemLoaded();
-        ShowWaitDialog(false);
-        if (!m_host.IsPhpDebugMode())
-            RequestTaskRun();
+        m_session.ShowWaitDialog(false);
+        if (!m_session.Host().IsPhpDebugMode())
+            m_session.WriteRequest(BoardRequests::TaskRun());
         return;
     }
     bool ok = LoadFileListFromImage();
-    RequestFirmwareLog(m_host.IsFirmwareLogMode());
-    ShowWaitDialog(false);
+    m_session.WriteRequest(BoardRequests::FirmwareLog(m_session.Host().IsFirmwareLogMode()));
+    m_session.ShowWaitDialog(false);
     if (!ok) {
-        FailInitialSetting(false);
+        m_session.FailInitialSetting(false);
         return;
     }
-    RequestDebugMode(1);
-    RequestDebugMode(2);
-    RequestTaskState();
+    m_session.WriteRequest(BoardRequests::DebugMode(1));
+    m_session.WriteRequest(BoardRequests::DebugMode(2));
+    m_session.WriteRequest(BoardRequests::TaskState());
 }
 
-bool CDeviceLink::LoadFileListFromImage()
+bool CFilesService::LoadFileListFromImage()
 {
-    m_host.UpdateFlashUsage(m_flashCapacity, m_imageCount);
-    m_reconnectPending = false;
-    std::string openName = m_host.GetOpenFileName();
+    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), m_session.Image().count);
+    m_session.SetReconnectPending(false);
+    std::string openName = m_session.Host().GetOpenFileName();
     if (m_sameImage) {
         if (FileEntry* e = m_entries.Find(openName))
             if (e->kind == FileEntry::kText || e->kind == FileEntry::kImage)
-                m_host.OpenEntry(*e);
+                m_session.Host().OpenEntry(*e);
         return true;
     }
-    if (m_imageCount == 0) {
+    if (m_session.Image().count == 0) {
         m_entries.Clear();
         m_listFsId = m_info.fsId;
-        m_host.RefreshFileList();
+        m_session.Host().RefreshFileList();
         return true;
     }
     // Into a new list first: a bad image leaves the old list as it was.
     std::vector<PackedFile::Entry> parsed;
     PackedFile::ImageInfo info;
-    if (PackedFile::ParseImage(m_image.data(), static_cast<size_t>(m_imageCount), parsed, info) !=
+    if (PackedFile::ParseImage(m_session.Image().data.data(), static_cast<size_t>(m_session.Image().count), parsed, info) !=
         PackedFile::Error::None)
         return false;
     m_info.uploadsRefused = info.flags != 0;
@@ -154,12 +228,12 @@ bool CDeviceLink::LoadFileListFromImage()
     m_listFsId = m_info.fsId;
     if (FileEntry* e = m_entries.Find(openName))
         if (e->kind == FileEntry::kText)
-            m_host.OpenEntry(*e);
-    m_host.RefreshFileList();
+            m_session.Host().OpenEntry(*e);
+    m_session.Host().RefreshFileList();
     return true;
 }
 
-void CDeviceLink::OnFileSystemLoaded()
+void CFilesService::OnFileSystemLoaded()
 {
     for (size_t i = 0; i < m_entries.Count(); ++i) {
         FileEntry& e = m_entries.At(i);
@@ -168,9 +242,9 @@ void CDeviceLink::OnFileSystemLoaded()
         if (!external)
             e.linked = false;
     }
-    if (FileEntry* e = m_entries.Find(m_host.GetOpenFileName()))
-        m_host.OpenEntry(*e);
-    m_host.RefreshFileList();
+    if (FileEntry* e = m_entries.Find(m_session.Host().GetOpenFileName()))
+        m_session.Host().OpenEntry(*e);
+    m_session.Host().RefreshFileList();
     // The board now holds this list: its id (read after the upload) names it.
     m_listFsId = m_info.fsId;
     DeleteUploadBackup();
@@ -178,15 +252,15 @@ void CDeviceLink::OnFileSystemLoaded()
 
 // ---- editor and PC files into the entries
 
-void CDeviceLink::TakeEditorText()
+void CFilesService::TakeEditorText()
 {
     std::string text;
     uint32_t caret = 0, scroll = 0;
-    std::string open = m_host.GetOpenFileName();
+    std::string open = m_session.Host().GetOpenFileName();
     FileEntry* e = open.empty() ? nullptr : m_entries.Find(open);
-    bool modified = m_host.GetEditorText(text, caret, scroll);
+    bool modified = m_session.Host().GetEditorText(text, caret, scroll);
     if (e && e->kind == FileEntry::kImage && e->state == FileEntry::kChanged)
-        m_host.SaveViewerTargetSize(*e);
+        m_session.Host().SaveViewerTargetSize(*e);
     if (!e || e->kind != FileEntry::kText)
         return;
     e->caret = caret;
@@ -195,7 +269,7 @@ void CDeviceLink::TakeEditorText()
         e->data = text;
 }
 
-bool CDeviceLink::RereadLinkedFiles()
+bool CFilesService::RereadLinkedFiles()
 {
     for (size_t i = 0; i < m_entries.Count(); ++i) {
         FileEntry& e = m_entries.At(i);
@@ -211,7 +285,7 @@ bool CDeviceLink::RereadLinkedFiles()
     return true;
 }
 
-std::vector<const FileEntry*> CDeviceLink::EntryPointers() const
+std::vector<const FileEntry*> CFilesService::EntryPointers() const
 {
     std::vector<const FileEntry*> all;
     for (size_t i = 0; i < m_entries.Count(); ++i)
@@ -221,7 +295,7 @@ std::vector<const FileEntry*> CDeviceLink::EntryPointers() const
 
 // ---- packed files
 
-bool CDeviceLink::ReadPackedFile(const std::string& path)
+bool CFilesService::ReadPackedFile(const std::string& path)
 {
     std::string bytes;
     if (m_files.ReadFile(path, bytes) != 0) {
@@ -244,7 +318,7 @@ bool CDeviceLink::ReadPackedFile(const std::string& path)
             int answer = remembered;
             if (!answer) {
                 bool all = false;
-                answer = m_host.ShowMessage(m_host.LoadText(LinkStrings::kFileExists.id, LinkStrings::kFileExists.english) +
+                answer = m_session.Host().ShowMessage(m_session.Host().LoadText(LinkStrings::kFileExists.id, LinkStrings::kFileExists.english) +
                                                 "\r\n\r\n" + pe.name,
                                             CLinkDialogs::kStyleQuestion, &all);
                 if (all)
@@ -252,7 +326,7 @@ bool CDeviceLink::ReadPackedFile(const std::string& path)
             }
             if (answer != CLinkDialogs::kIdYes)
                 continue;
-            m_host.OnEntryRemoved(*old);
+            m_session.Host().OnEntryRemoved(*old);
             m_entries.Remove(old);
         }
         m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
@@ -260,7 +334,7 @@ bool CDeviceLink::ReadPackedFile(const std::string& path)
     return true;
 }
 
-bool CDeviceLink::WritePackedFile(const std::string& path)
+bool CFilesService::WritePackedFile(const std::string& path)
 {
     TakeEditorText();
     if (!RereadLinkedFiles())
@@ -271,7 +345,7 @@ bool CDeviceLink::WritePackedFile(const std::string& path)
         Message(std::string(PackedFile::ErrorText(err)), CLinkDialogs::kStyleWarning);
         return false;
     }
-    if (m_files.Exists(path) && Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+    if (m_files.Exists(path) && m_session.Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
         return false;
     // The old file stays until the new one is wholly written.
     if (uint32_t e = m_files.WriteFileSafely(path, container)) {
@@ -282,7 +356,7 @@ bool CDeviceLink::WritePackedFile(const std::string& path)
     return true;
 }
 
-int CDeviceLink::SaveSelectedFiles(const std::string& folder)
+int CFilesService::SaveSelectedFiles(const std::string& folder)
 {
     if (m_entries.Empty()) {
         Message(std::string("There are no files to save."), CLinkDialogs::kStyleWarning);
@@ -302,7 +376,7 @@ int CDeviceLink::SaveSelectedFiles(const std::string& folder)
         }
         std::string target = folder + m_files.Separator() + leaf;
         if (m_files.Exists(target) &&
-            Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+            m_session.Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
             continue;
         if (uint32_t err = m_files.WriteFileSafely(target, e.data)) {
             bool withName = err == ILinkFiles::kErrAccessDenied || err == ILinkFiles::kErrSharing;
@@ -326,55 +400,55 @@ int CDeviceLink::SaveSelectedFiles(const std::string& folder)
     }
     if (saved)
         Message(std::string(kSaved), CLinkDialogs::kStyleWarning);
-    m_host.RefreshFileList();
+    m_session.Host().RefreshFileList();
     return saved;
 }
 
 // ---- upload
 
-bool CDeviceLink::BuildUploadImage()
+bool CFilesService::BuildUploadImage()
 {
-    m_imageCount = 0;
+    m_session.Image().count = 0;
     TakeEditorText();
     if (!m_entries.Empty() && !RereadLinkedFiles())
         return false;
     for (size_t i = 0; i < m_entries.Count(); ++i) {
         FileEntry& e = m_entries.At(i);
         if (e.kind == FileEntry::kImage && e.state == FileEntry::kChanged)
-            m_host.ResizeImageEntry(e);
+            m_session.Host().ResizeImageEntry(e);
     }
     std::string image;
     PackedFile::Error err = PackedFile::Build(EntryPointers(), static_cast<uint16_t>(m_info.fsValue), 0, image);
     char sizes[64];
     if (err == PackedFile::Error::TooLarge) {
         std::snprintf(sizes, sizeof sizes, "\r\n[%d / %d]", static_cast<int>(PackedFile::TotalSize(EntryPointers())),
-                      m_flashCapacity);
-        ShowWaitDialog(false);
+                      m_identity.FlashCapacity());
+        m_session.ShowWaitDialog(false);
         Message(std::string(kTooBig) + sizes, CLinkDialogs::kStyleWarning);
         return false;
     }
     if (err != PackedFile::Error::None) {
-        ShowWaitDialog(false);
+        m_session.ShowWaitDialog(false);
         Message(std::string(PackedFile::ErrorText(err)), CLinkDialogs::kStyleWarning);
         return false;
     }
-    if (static_cast<int64_t>(image.size()) > m_flashCapacity) {
-        std::snprintf(sizes, sizeof sizes, "\r\n[%d / %d]", static_cast<int>(image.size()), m_flashCapacity);
-        ShowWaitDialog(false);
+    if (static_cast<int64_t>(image.size()) > m_identity.FlashCapacity()) {
+        std::snprintf(sizes, sizeof sizes, "\r\n[%d / %d]", static_cast<int>(image.size()), m_identity.FlashCapacity());
+        m_session.ShowWaitDialog(false);
         Message(std::string(kTooBig) + sizes, CLinkDialogs::kStyleWarning);
         return false;
     }
-    std::fill(m_image.begin(), m_image.end(), 0);
-    std::memcpy(m_image.data(), image.data(), image.size());
-    m_imageCount = static_cast<int32_t>(image.size());
-    m_host.UpdateFlashUsage(m_flashCapacity, m_imageCount);
+    m_session.Image().Reset();
+    std::memcpy(m_session.Image().data.data(), image.data(), image.size());
+    m_session.Image().count = static_cast<int32_t>(image.size());
+    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), m_session.Image().count);
     return true;
 }
 
-bool CDeviceLink::OnUploadStart()
+bool CFilesService::OnUploadStart()
 {
     if (!BuildUploadImage()) {
-        ShowWaitDialog(false);
+        m_session.ShowWaitDialog(false);
         return false;
     }
     SaveUploadBackup();
@@ -386,17 +460,18 @@ bool CDeviceLink::OnUploadStart()
     return true;
 }
 
-void CDeviceLink::UploadFailed()
+void CFilesService::UploadFailed()
 {
     m_uploadStarted = false;
     m_uploadPreparing = false;
-    m_transferType = kTransferNone;
-    ShowWaitDialog(false);
+    m_session.SetTransferType(CLinkSession::kTransferNone);
+    m_session.ShowWaitDialog(false);
     Message(std::string(kUploadFailed), CLinkDialogs::kStyleWarning);
 }
 
-void CDeviceLink::OnReplyUploadPrepare(const uint8_t* p, size_t n, bool refused)
+void CFilesService::OnReplyUploadPrepare(const LinkReply& r)
 {
+    bool refused = r.Refused();
     // Only the answer to this job's 05/51: a late one after the watchdog
     // ended the job would write the image behind the user's back.
     if (!m_uploadPreparing)
@@ -405,68 +480,70 @@ void CDeviceLink::OnReplyUploadPrepare(const uint8_t* p, size_t n, bool refused)
     if (refused) {
         // The board will not take the image: nothing was written, the backup stays.
         m_uploadStarted = false;
-        ShowWaitDialog(false);
-        Message(LinkStrings::kUploadRefused, CLinkDialogs::kStyleWarning);
+        m_session.ShowWaitDialog(false);
+        m_session.Message(LinkStrings::kUploadRefused, CLinkDialogs::kStyleWarning);
         return;
     }
     if (!RequestUploadWrite())
         UploadFailed();
 }
 
-void CDeviceLink::OnReplyUploadWrite(const uint8_t* p, size_t n)
+void CFilesService::OnReplyUploadWrite(const LinkReply& r)
 {
-    if (m_transferType != kTransferUpload)
+    const uint8_t* p = r.payload;
+    size_t n = r.length;
+    if (m_session.GetTransferType() != CLinkSession::kTransferUpload)
         return;
-    m_transferType = kTransferNone;
+    m_session.SetTransferType(CLinkSession::kTransferNone);
     FrameItem item;
-    if (!FrameItemReader::First(p, n, item) || !item.IsInt32() || item.Int32() != m_imageCount ||
-        m_sentCount != m_imageCount) {
+    if (!FrameItemReader::First(p, n, item) || !item.IsInt32() || item.Int32() != m_session.Image().count ||
+        m_session.SentCount() != m_session.Image().count) {
         UploadFailed();
         return;
     }
-    RequestIdEzfsHash();
+    m_identity.RequestIdEzfsHash();
 }
 
 // ---- upload backup
 
-std::string CDeviceLink::BackupPath(const char* extension)
+std::string CFilesService::BackupPath(const char* extension)
 {
-    std::string folder = m_host.GetBackupFolder();
+    std::string folder = m_session.Host().GetBackupFolder();
     return folder + m_files.Separator() + (m_info.mcuId.empty() ? std::string("ZarvoD") : m_info.mcuId) + extension;
 }
 
-bool CDeviceLink::SaveUploadBackup()
+bool CFilesService::SaveUploadBackup()
 {
-    if (m_host.GetBackupFolder().empty() || m_imageCount < 1)
+    if (m_session.Host().GetBackupFolder().empty() || m_session.Image().count < 1)
         return false;
-    m_files.CreateFolder(m_host.GetBackupFolder());
+    m_files.CreateFolder(m_session.Host().GetBackupFolder());
     // The image first and the mark only once the image is whole: a mark
     // must never point at a missing or partial image.
-    std::string image(reinterpret_cast<const char*>(m_image.data()), static_cast<size_t>(m_imageCount));
+    std::string image(reinterpret_cast<const char*>(m_session.Image().data.data()), static_cast<size_t>(m_session.Image().count));
     if (m_files.WriteFileSafely(BackupPath(".kbx"), image) != 0) {
-        m_host.LogDebugger("upload backup could not be written");
+        m_session.Host().LogDebugger("upload backup could not be written");
         return false;
     }
     char mark[2] = {static_cast<char>(m_info.fsValue & 0xFF), static_cast<char>((m_info.fsValue >> 8) & 0xFF)};
     if (m_files.WriteFileSafely(BackupPath(".wc"), std::string(mark, 2)) != 0) {
-        m_host.LogDebugger("upload backup could not be written");
+        m_session.Host().LogDebugger("upload backup could not be written");
         return false;
     }
     return true;
 }
 
-bool CDeviceLink::HasUploadBackup()
+bool CFilesService::HasUploadBackup()
 {
-    return !m_host.GetBackupFolder().empty() && m_files.Exists(BackupPath(".wc"));
+    return !m_session.Host().GetBackupFolder().empty() && m_files.Exists(BackupPath(".wc"));
 }
 
-void CDeviceLink::DeleteUploadBackup()
+void CFilesService::DeleteUploadBackup()
 {
-    if (!m_host.GetBackupFolder().empty())
+    if (!m_session.Host().GetBackupFolder().empty())
         m_files.Delete(BackupPath(".wc"));
 }
 
-void CDeviceLink::RestoreUploadBackup()
+void CFilesService::RestoreUploadBackup()
 {
     bool restore = Message(std::string("Do you want to restore the backup file?"), CLinkDialogs::kStyleQuestion) ==
                    CLinkDialogs::kIdYes;
@@ -479,8 +556,8 @@ void CDeviceLink::RestoreUploadBackup()
         RequestFsImage();
         return;
     }
-    m_host.RefreshFileList();
+    m_session.Host().RefreshFileList();
     ReadPackedFile(BackupPath(".kbx"));
-    m_host.RefreshFileList();
-    m_host.UpdateFlashUsage(m_flashCapacity, m_imageCount);
+    m_session.Host().RefreshFileList();
+    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), m_session.Image().count);
 }

@@ -1,6 +1,6 @@
-#include "link/SerialPort.h"
+#include "link/port/SerialPort.h"
 
-#include "link/SerialEventQueue.h"
+#include "link/port/SerialEventQueue.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "link/Crc16.h"
+#include "link/codecs/Crc16.h"
 
 #include <array>
 #include <initializer_list>

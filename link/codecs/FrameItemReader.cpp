@@ -1,6 +1,6 @@
-#include "link/FrameItemReader.h"
+#include "link/codecs/FrameItemReader.h"
 
-#include "link/LinkFrame.h"
+#include "link/codecs/LinkFrame.h"
 
 #include <cstdio>
 

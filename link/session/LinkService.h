@@ -1,0 +1,21 @@
+#pragma once
+
+// A service of the link: one area's requests, reply handlers and state. It
+// registers its replies with the session (CLinkSession::Route) and hears the
+// session's life-cycle notices here. Every notice comes on the UI thread.
+class CLinkService {
+public:
+    virtual ~CLinkService() = default;
+    // The port is open and a new connection attempt starts.
+    virtual void OnConnecting() {}
+    // The port closed (the host has been told).
+    virtual void OnDisconnected() {}
+    // The board answered the sync as its boot loader.
+    virtual void OnIspModeEntered() {}
+    // The watchdog gave up the running job.
+    virtual void OnJobAbandoned() {}
+    // Work the user would lose if the link closed now.
+    virtual bool HasUnsavedWork() const { return false; }
+    // A timer the session does not own; true when this service took it.
+    virtual bool OnTimer(unsigned id) { return false; }
+};

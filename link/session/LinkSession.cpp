@@ -1,0 +1,474 @@
+// Connection, receive path, routing, transfers, the job and its watchdog.
+#include "link/session/LinkSession.h"
+
+#include "link/port/LinkPort.h"
+#include "link/session/LinkService.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+// Wait-box silence after which a job is given up (text of our own).
+const char* const kNoAnswerText = "The product does not answer.\r\nCheck the connection and try again.";
+const size_t kLineBufferSize = 8192;
+// The most data one frame's 16-bit length field (frame length - 4) can carry.
+constexpr int32_t kMaxChunk = 0xFFFF - 4;
+} // namespace
+
+void TransferBuffer::Reset()
+{
+    std::fill(data.begin(), data.end(), 0);
+    count = 0;
+}
+
+bool TransferBuffer::Append(const uint8_t* p, size_t n)
+{
+    if (n > data.size() - static_cast<size_t>(count))
+        return false;
+    std::memcpy(&data[count], p, n);
+    count += static_cast<int32_t>(n);
+    return true;
+}
+
+CLinkSession::CLinkSession(ILinkPort& port, CLinkHost& host)
+    : m_port(port), m_host(host), m_random(std::random_device{}())
+{
+}
+
+// ---- registration and routing
+
+void CLinkSession::AddService(CLinkService& service) { m_services.push_back(&service); }
+
+uint32_t CLinkSession::RouteKey(uint8_t kind, uint8_t group, int command, int sub)
+{
+    auto part = [](int v) { return static_cast<uint32_t>(v < 0 ? 0x1FF : v & 0xFF); };
+    return static_cast<uint32_t>(kind) << 26 | static_cast<uint32_t>(group) << 18 | part(command) << 9 | part(sub);
+}
+
+bool CLinkSession::Route(uint8_t kind, uint8_t group, int command, int sub, ReplyHandler handler)
+{
+    return m_routes.emplace(RouteKey(kind, group, command, sub), std::move(handler)).second;
+}
+
+const CLinkSession::ReplyHandler* CLinkSession::FindRoute(const LinkFrame::Header& h) const
+{
+    for (uint32_t key : {RouteKey(h.kind, h.group, h.command, h.sub), RouteKey(h.kind, h.group, h.command, kAny),
+                         RouteKey(h.kind, h.group, kAny, kAny)}) {
+        auto it = m_routes.find(key);
+        if (it != m_routes.end())
+            return &it->second;
+    }
+    return nullptr;
+}
+
+// ---- messages
+
+int CLinkSession::Message(const LinkString& text, unsigned style)
+{
+    return m_host.ShowMessage(m_host.LoadText(text.id, text.english), style);
+}
+
+int CLinkSession::Message(const std::string& text, unsigned style) { return m_host.ShowMessage(text, style); }
+
+void CLinkSession::FailInitialSetting(bool disconnect)
+{
+    Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
+    if (disconnect)
+        Disconnect();
+}
+
+void CLinkSession::StubReply(const char* what) { m_host.LogDebugger(std::string("unhandled reply ") + what); }
+
+// ---- connection
+
+bool CLinkSession::IsConnected() const { return m_port.IsOpen(); }
+
+bool CLinkSession::OpenComPort(const std::string& portName)
+{
+    if (portName.empty()) {
+        Message(LinkStrings::kSelectPort, CLinkDialogs::kStyleWarning);
+        return false;
+    }
+    if (m_port.Open(portName) != 0) {
+        Message(std::string("Unable to open COM port"), CLinkDialogs::kStyleError);
+        m_port.Close();
+        return false;
+    }
+    if (m_port.SetupPort() != 0 || m_port.SetupHandshake() != 0) {
+        Message(std::string("Fail to setup the COM port"), CLinkDialogs::kStyleWarning);
+        m_port.Close();
+        return false;
+    }
+    if (m_port.SetCommMask(ILinkPort::kEvRxChar | ILinkPort::kEvCts | ILinkPort::kEvDsr | ILinkPort::kEvErr) != 0) {
+        Message(std::string("Fail to setup handshaking"), CLinkDialogs::kStyleWarning);
+        m_port.Close();
+        return false;
+    }
+    m_portName = portName;
+    return true;
+}
+
+bool CLinkSession::Connect(const std::string& portName)
+{
+    if (!OpenComPort(portName)) {
+        // A reset asked for this board must not reach the next one connected.
+        m_resetMode = false;
+        return false;
+    }
+    for (CLinkService* s : m_services)
+        s->OnConnecting();
+    m_host.EnableConnectButtons(true);
+    // One sync byte per connect attempt: a slow board that answers an
+    // earlier resend is still answering the same byte.
+    int s;
+    do {
+        s = static_cast<int>(m_random() % 30) + 1;
+    } while (s == 14 || s == 15);
+    m_syncByte = static_cast<uint8_t>(s + 0x20);
+    SendSyncByte();
+    m_host.SetTimer(kTimerSync, 100);
+    return true;
+}
+
+void CLinkSession::SendSyncByte()
+{
+    m_syncWait = true;
+    m_rx.clear();
+    const uint8_t bytes[2] = {m_syncByte, 0x0D};
+    m_port.Write(bytes, sizeof bytes);
+}
+
+bool CLinkSession::Disconnect()
+{
+    bool unsaved = std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) {
+        return s->HasUnsavedWork();
+    });
+    if (unsaved && !m_reconnectPending &&
+        Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+        return false;
+    if (m_port.IsOpen())
+        m_port.Close();
+    m_host.KillTimer(kTimerSync);
+    m_host.KillTimer(kTimerOpenWaitBox);
+    m_syncWait = false;
+    m_rx.clear();
+    // The wait box would otherwise stay up over a closed port.
+    if (m_jobRunning)
+        ShowWaitDialog(false);
+    m_host.EnableConnectButtons(false);
+    m_host.OnLinkDisconnected();
+    m_resetMode = false;
+    for (CLinkService* s : m_services)
+        s->OnDisconnected();
+    return true;
+}
+
+// ---- receive path
+
+int CLinkSession::OnSerialEvent(uint32_t wParam)
+{
+    uint32_t events = wParam & 0xFFFF, errors = wParam >> 16;
+    if (errors != 0 || (events & ILinkPort::kEvErr))
+        return 0;
+    if (!(events & ILinkPort::kEvRxChar))
+        return 1;
+    uint8_t chunk[ILinkPort::kReadMax + 1];
+    while (m_port.IsOpen()) {
+        std::memset(chunk, 0, sizeof chunk);
+        size_t count = 0;
+        m_port.Read(chunk, &count);
+        if (count < 1)
+            break;
+        ReceiveChunk(chunk, count);
+        if (count != ILinkPort::kReadMax)
+            break;
+    }
+    return 1;
+}
+
+void CLinkSession::ReceiveChunk(const uint8_t* data, size_t length)
+{
+    if (length == 0)
+        return;
+    if (m_syncWait) {
+        m_syncWait = false;
+        OnSyncAnswer(data, length);
+        return;
+    }
+    m_rx.insert(m_rx.end(), data, data + length);
+    // A handler that runs a modal loop brings us back here: the outer call
+    // takes these bytes once its frame is done.
+    if (m_receiveDepth > 0)
+        return;
+    ++m_receiveDepth;
+    ProcessPending();
+    --m_receiveDepth;
+}
+
+void CLinkSession::ProcessPending()
+{
+    size_t before;
+    do {
+        before = m_rx.size();
+        if (!m_port.IsOpen()) {
+            m_rx.clear();
+            return;
+        }
+        if (m_ispMode)
+            TakeIspLines();
+        else
+            TakeBinaryFrames();
+    } while (!m_rx.empty() && m_rx.size() != before);
+}
+
+void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
+{
+    if (chunk[0] == ((m_syncByte - 0x20) ^ 0x3F)) {
+        m_ispMode = false;
+        m_host.SetTimer(kTimerOpenWaitBox, 10);
+    } else if (length >= 4 && std::memcmp(chunk, "100 ", 4) == 0) {
+        m_ispMode = true;
+        for (CLinkService* s : m_services)
+            s->OnIspModeEntered();
+        m_host.OnIspModeEntered();
+        Message(LinkStrings::kIspMode, CLinkDialogs::kStyleWarning);
+    } else {
+        m_ispMode = false;
+        Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
+        Disconnect();
+    }
+}
+
+void CLinkSession::TakeBinaryFrames()
+{
+    using namespace LinkFrame;
+    for (;;) {
+        // Resynchronise on the start byte: garbage must not hold the frame
+        // that follows it hostage.
+        auto start = std::find(m_rx.begin(), m_rx.end(), kStartByte);
+        m_rx.erase(m_rx.begin(), start);
+        if (m_rx.size() < kHeaderSize)
+            return;
+        Header h = ParseHeader(m_rx.data());
+        bool windowFrame = h.kind == kData && h.window;
+        bool sane = h.length >= 4 && (windowFrame ? h.length == 4 : h.payloadLength == h.length - 4);
+        if (!sane) {
+            // Lengths that disagree: not a frame start.
+            m_rx.erase(m_rx.begin());
+            continue;
+        }
+        size_t total = h.length + 4u;
+        if (m_rx.size() < total)
+            return;
+        // Out of the buffer before it is handled: a handler that pumps
+        // messages may receive more bytes meanwhile.
+        std::vector<uint8_t> frame(m_rx.begin(), m_rx.begin() + total);
+        m_rx.erase(m_rx.begin(), m_rx.begin() + total);
+        // Replies and transfer frames answer the job; script output and
+        // firmware logs go on whether or not the board still serves it.
+        if (h.kind == kCommand || h.kind == kData)
+            ArmWatchdog();
+        ++m_dispatchDepth;
+        DispatchFrame(h, frame.data());
+        --m_dispatchDepth;
+        if (!m_port.IsOpen() || m_ispMode)
+            return;
+    }
+}
+
+void CLinkSession::TakeIspLines()
+{
+    for (;;) {
+        auto end = std::find(m_rx.begin(), m_rx.end(), uint8_t(0x0A));
+        if (end == m_rx.end()) {
+            if (m_rx.size() >= kLineBufferSize)
+                m_rx.clear();
+            return;
+        }
+        std::string line(m_rx.begin(), end + 1);
+        m_rx.erase(m_rx.begin(), end + 1);
+        ArmWatchdog();
+        ++m_dispatchDepth;
+        // The boot loader's replies are handled with the firmware flashing.
+        m_host.LogDebugger(line);
+        --m_dispatchDepth;
+        if (!m_port.IsOpen() || !m_ispMode)
+            return;
+    }
+}
+
+void CLinkSession::DispatchFrame(const LinkFrame::Header& h, const uint8_t* frame)
+{
+    const uint8_t* payload = frame + LinkFrame::kHeaderSize;
+    switch (h.kind) {
+    case LinkFrame::kData:
+        DispatchDataFrame(h, payload);
+        return;
+    case LinkFrame::kOutput:
+    case LinkFrame::kFirmwareLog: {
+        // Script output and firmware log: text up to the first zero byte.
+        size_t n = 0;
+        while (n < h.payloadLength && payload[n] != 0)
+            ++n;
+        const char* text = reinterpret_cast<const char*>(payload);
+        if (h.kind == LinkFrame::kOutput)
+            m_host.AddOutput(text, n);
+        else
+            m_host.AddFirmwareLog(text, n);
+        return;
+    }
+    default:
+        break;
+    }
+    if (const ReplyHandler* handler = FindRoute(h)) {
+        // A copy: the handler may register or replace routes while it runs.
+        ReplyHandler run = *handler;
+        run(LinkReply{h, payload, h.payloadLength});
+    }
+}
+
+// ---- transfer engine
+
+void CLinkSession::SendFrame(const std::vector<uint8_t>& frame) { m_port.Write(frame.data(), frame.size()); }
+
+uint32_t CLinkSession::WriteRequest(const LinkFrame::RequestBuilder& request)
+{
+    std::vector<uint8_t> frame = request.Build(m_commandSeq.Next());
+    return m_port.Write(frame.data(), frame.size());
+}
+
+uint32_t CLinkSession::WriteBare(uint8_t group, uint8_t command, uint8_t sub)
+{
+    return WriteRequest(LinkFrame::RequestBuilder(group, command, sub));
+}
+
+void CLinkSession::SendWindow() { SendFrame(LinkFrame::WindowFrame(m_dataSeq.Next())); }
+
+void CLinkSession::StartRead(const LinkFrame::RequestBuilder& request, int32_t type)
+{
+    (type == kTransferSettingsRead ? m_block : m_image).Reset();
+    m_overflow = false;
+    WriteRequest(request);
+    SendWindow();
+    m_transferType = type;
+}
+
+bool CLinkSession::StartWrite(const LinkFrame::RequestBuilder& request, int32_t type)
+{
+    m_sentCount = 0;
+    m_transferType = type;
+    return WriteRequest(request) == 0;
+}
+
+void CLinkSession::DispatchDataFrame(const LinkFrame::Header& h, const uint8_t* payload)
+{
+    if (h.window) {
+        if (h.payloadLength == 0)
+            return;
+        switch (m_transferType) {
+        case kTransferUpload:
+        case kTransferCertWrite:
+        case kTransferKeyWrite:
+            SendChunk(m_image, h.payloadLength, true);
+            break;
+        case kTransferSettingsWrite:
+            SendChunk(m_block, h.payloadLength, false);
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    if (h.payloadLength == 0)
+        return;
+    switch (m_transferType) {
+    case kTransferFsImage:
+    case kTransferCertRead:
+    case kTransferErrorLog:
+    case kTransferInfoBlock:
+    case kTransferWatchString:
+        // Never past the buffer: the transfer is marked and its reply refused.
+        if (!m_image.Append(payload, h.payloadLength))
+            m_overflow = true;
+        break;
+    case kTransferSettingsRead:
+        if (!m_block.Append(payload, h.payloadLength))
+            m_overflow = true;
+        break;
+    default:
+        break;
+    }
+    SendWindow();
+}
+
+void CLinkSession::SendChunk(TransferBuffer& buffer, uint16_t window, bool progress)
+{
+    int32_t remaining = std::max<int32_t>(0, buffer.count - m_sentCount);
+    int32_t chunk = std::min<int32_t>({window, remaining, kMaxChunk});
+    SendFrame(LinkFrame::DataChunk(m_dataSeq.Next(), buffer.data.data() + m_sentCount, static_cast<size_t>(chunk)));
+    m_sentCount += chunk;
+    if (progress)
+        m_host.SetProgress(m_sentCount);
+}
+
+// ---- timers, job and watchdog
+
+void CLinkSession::OnTimer(unsigned id)
+{
+    switch (id) {
+    case kTimerSync:
+        if (m_syncWait && m_port.IsOpen())
+            SendSyncByte();
+        else
+            m_host.KillTimer(kTimerSync);
+        break;
+    case kTimerOpenWaitBox:
+        m_host.KillTimer(kTimerOpenWaitBox);
+        ShowWaitDialog(true, kWaitIdentify);
+        break;
+    case kTimerWatchdog:
+        OnWatchdog();
+        break;
+    default:
+        for (CLinkService* s : m_services)
+            if (s->OnTimer(id))
+                break;
+        break;
+    }
+}
+
+void CLinkSession::ShowWaitDialog(bool show, int mode)
+{
+    if (show) {
+        m_jobRunning = true;
+        ArmWatchdog();
+        m_host.OpenWaitBox(mode);
+    } else {
+        m_host.KillTimer(kTimerWatchdog);
+        m_jobRunning = false;
+        m_host.EndWaitBox();
+    }
+}
+
+void CLinkSession::ArmWatchdog()
+{
+    if (m_jobRunning && m_watchdogMs)
+        m_host.SetTimer(kTimerWatchdog, m_watchdogMs);
+}
+
+void CLinkSession::OnWatchdog()
+{
+    m_host.KillTimer(kTimerWatchdog);
+    if (!m_jobRunning)
+        return;
+    if (m_dispatchDepth > 0) {
+        // A handler waits for the user (password, a question), not the board.
+        ArmWatchdog();
+        return;
+    }
+    m_transferType = kTransferNone;
+    for (CLinkService* s : m_services)
+        s->OnJobAbandoned();
+    ShowWaitDialog(false);
+    Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
+}
