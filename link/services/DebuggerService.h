@@ -34,6 +34,8 @@ public:
     // 0 until the board reports one; 1 stopped, 2 paused, 3 running.
     int TaskState() const { return m_taskState; }
     int WatchRow() const { return m_watchRow; }
+    bool IsReadingWatches() const { return m_watchWaiting != Waiting::kNone; }
+    bool IsReadingBreakpoints() const { return m_bpWaiting; }
 
     // ---- task control (each writes one frame; write errors are not reported)
     void RequestTaskState();   // 01/51

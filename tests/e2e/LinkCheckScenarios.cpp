@@ -1,4 +1,5 @@
 #include "LinkCheckScenarios.h"
+#include "LinkCheckDebug.h"
 
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
@@ -295,8 +296,12 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return UploadScenario(r, o, args[0]);
     if (scenario == "upload-interrupted" && args.size() == 1)
         return InterruptedUploadScenario(r, o, args[0]);
+    if (scenario == "debug" || scenario == "debug-hostile")
+        return DebugScenario(r, o, scenario == "debug-hostile");
     return "unknown scenario " + scenario;
 }
+
+std::string ConnectAndRead(ILinkRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
 
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args)
 {

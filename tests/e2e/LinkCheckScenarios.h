@@ -4,6 +4,7 @@
 #include <vector>
 
 class CDeviceLink;
+class CheckDebugHost;
 
 struct CheckOptions {
     std::string port;
@@ -23,9 +24,12 @@ public:
     virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
     virtual bool PortGone() const = 0;
     virtual int RestoreQuestions() const = 0;
+    virtual CheckDebugHost& DebugHost() = 0;
 };
 
 // "" when the scenario passed, else the reason.
 std::string RunLinkScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& scenario,
                             const std::vector<std::string>& args);
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);
+// Connects, identifies and reads the board's image; "" when all went well.
+std::string ConnectAndRead(ILinkRunner& runner, const CheckOptions& options);
