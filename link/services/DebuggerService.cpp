@@ -263,6 +263,10 @@ void CDebuggerService::OnDebugEvent3(const LinkReply& r)
 
 void CDebuggerService::OnDisconnected()
 {
+    // A long string cut off by the disconnect must not hold the transfer
+    // over the next connection.
+    if (m_watchWaiting == Waiting::kString)
+        m_session.EndTransfer(CLinkSession::kTransferWatchString);
     m_taskState = 0;
     m_watchWaiting = Waiting::kNone;
     m_watchRestart = false;

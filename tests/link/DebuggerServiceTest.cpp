@@ -279,6 +279,15 @@ TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
     }
     EXPECT_TRUE(port.writes.empty());
     EXPECT_NE(host.log.back().find("does not end"), std::string::npos);
+
+    // A disconnect in the middle of a long string gives its transfer back.
+    Paused();
+    dbg.OnWatchNext(0, true);
+    Feed(Reply(1, 0x60, Str("x", 200)));
+    ASSERT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
+    link.Disconnect();
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
+    EXPECT_EQ(dbg.TaskState(), 0);
 }
 
 TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
