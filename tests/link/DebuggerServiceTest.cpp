@@ -176,6 +176,14 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
               (std::vector<int32_t>{7, 8, 9, 3, 4}));
     EXPECT_EQ(host.resourceRedraws, 4);
 
+    // Script output and firmware log: text up to the first zero.
+    std::vector<uint8_t> out = Reply(0, 0, {'h', 'i', 0, 'x'});
+    out[1] = 0x30;
+    Feed(out);
+    out[1] = 0x40;
+    Feed(out);
+    EXPECT_EQ(host.output + host.fwlog, "hihi");
+
     // A run to the line starts the task only on the board's 0.
     Feed(Reply(6, 0x13, ItemInt(1)));
     EXPECT_EQ(Sent(), "");
