@@ -189,7 +189,8 @@ void CDebuggerService::OnReplyBreakpointRead(const LinkReply& r)
             std::to_string(kMaxBreakpointReads));
         return;
     }
-    SendDebug42(m_bpIndex, m_bpFile);
+    if (!SendDebug42(m_bpIndex, m_bpFile))
+        Log("breakpoints of " + m_bpFile + ": read stopped (port closed or another transfer under way)");
 }
 
 // ---- events
