@@ -118,7 +118,8 @@ public:
     // The script's current row (-1: none); the editor is redrawn.
     virtual void SetExecutionLine(int row) {}
     // Shows the entry in the editor (opening it unless it is the open one),
-    // moves the caret to the row and marks it as the execution line.
+    // moves the caret to the row and marks it as the execution line. Called
+    // from the break event's handler: it must not wait for the user.
     virtual void ShowBreakFile(FileEntry& entry, int row) {}
     virtual int GetEditorRowCount() { return 0; }
     virtual int GetCaretRow() { return 0; }
