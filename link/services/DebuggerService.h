@@ -22,7 +22,8 @@ struct LinkReply;
 class CDebuggerService : public CLinkService {
 public:
     // Timers of the two chains (the session hands them on).
-    enum Timer : unsigned { kTimerWatchWait = 30, kTimerBreakpointWait = 31 };
+    // Ids apart from the session's (1, 2, 20) and the other services' (10, 11, 21-23, 31, 32, 40-42).
+    enum Timer : unsigned { kTimerWatchWait = 35, kTimerBreakpointWait = 36 };
     static constexpr unsigned kReplyWaitMs = 5000;
     // A board that never ends the breakpoint list is not asked further.
     static constexpr int kMaxBreakpointReads = 1000;
