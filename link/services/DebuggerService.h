@@ -21,8 +21,8 @@ struct LinkReply;
 // comes gives the chain up after a while so that it can start again.
 class CDebuggerService : public CLinkService {
 public:
-    // Timers of the two chains (the session hands them on).
-    // Ids apart from the session's (1, 2, 20) and the other services' (10, 11, 21-23, 31, 32, 40-42).
+    // Timers of the two chains (the session hands them on); their ids stay
+    // clear of the main window's, the session's and the other services'.
     enum Timer : unsigned { kTimerWatchWait = 35, kTimerBreakpointWait = 36 };
     static constexpr unsigned kReplyWaitMs = 5000;
     // A board that never ends the breakpoint list is not asked further.
