@@ -115,3 +115,5 @@
 #define IDS_WLAN_UNAVAILABLE 200
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
+
+#include "cert_ids.h"
