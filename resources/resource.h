@@ -1,6 +1,9 @@
 // Resource ids shared by the .rc files and the code.
 #pragma once
 
+// The code editor's dialogs, menu, cursors and images.
+#include "editor_ids.h"
+
 // Program icon.
 #define IDR_MAINFRAME 128
 
