@@ -123,10 +123,11 @@ public:
     virtual void ShowBreakFile(FileEntry& entry, int row) {}
     virtual int GetEditorRowCount() { return 0; }
     virtual int GetCaretRow() { return 0; }
-    // Toggles the row's breakpoint mark: 1 now set, 0 now clear, -1 when
-    // no row was toggled.
-    virtual int ToggleBreakpointMark(int row) { return -1; }
-    virtual void SetBreakpointMark(int row) {}
+    // Toggles the breakpoint mark at the caret (the editor picks the first
+    // row from there that can hold one): false when none was toggled, else
+    // its row and whether the mark is now set.
+    virtual bool ToggleBreakpoint(int& row, bool& set) { return false; }
+    virtual void SetBreakpointMark(int row, bool on) {}
     virtual void RemoveAllBreakpointMarks() {}
     virtual void RedrawEditor() {}
     // The resource rows changed: the resource view is redrawn.

@@ -113,14 +113,14 @@ void CDebuggerService::SyncBreakpoints(bool removeAll)
         host.RemoveAllBreakpointMarks();
         return;
     }
-    int row = host.GetCaretRow();
-    int now = host.ToggleBreakpointMark(row);
-    if (now < 0)
+    int row = 0;
+    bool set = false;
+    if (!host.ToggleBreakpoint(row, set))
         return;
     std::string file = host.GetOpenFileName();
-    bool sent = now ? SendDebug12(file, row + 1) : SendDebug22(file, row + 1);
+    bool sent = set ? SendDebug12(file, row + 1) : SendDebug22(file, row + 1);
     if (!sent)
-        host.ToggleBreakpointMark(row);  // the board keeps what it had
+        host.SetBreakpointMark(row, !set);  // the board keeps what it had
 }
 
 void CDebuggerService::RunToCaretLine()
@@ -181,7 +181,7 @@ void CDebuggerService::OnReplyBreakpointRead(const LinkReply& r)
     if (items.hasFile && items.file == m_bpFile && items.file == host.GetOpenFileName()) {
         int row = items.second - 1;
         if (row >= 0 && row < host.GetEditorRowCount())
-            host.SetBreakpointMark(row);
+            host.SetBreakpointMark(row, true);
         host.RedrawEditor();
     }
     if (++m_bpIndex >= kMaxBreakpointReads) {

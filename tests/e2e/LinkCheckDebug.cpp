@@ -16,14 +16,22 @@ void CheckDebugHost::ShowBreakFile(FileEntry& entry, int row)
     std::fflush(stdout);
 }
 
-int CheckDebugHost::ToggleBreakpointMark(int row)
+bool CheckDebugHost::ToggleBreakpoint(int& row, bool& set)
 {
-    if (row < 0 || row >= editorRows)
-        return -1;
-    if (marks.erase(row))
-        return 0;
-    marks.insert(row);
-    return 1;
+    if (caretRow < 0 || caretRow >= editorRows)
+        return false;
+    row = caretRow;
+    set = marks.count(row) == 0;
+    SetBreakpointMark(row, set);
+    return true;
+}
+
+void CheckDebugHost::SetBreakpointMark(int row, bool on)
+{
+    if (on)
+        marks.insert(row);
+    else
+        marks.erase(row);
 }
 
 void CheckDebugHost::SetWatchValue(int row, const std::string& type, const std::string& value, const std::string& full)

@@ -21,8 +21,8 @@ public:
     void ShowBreakFile(FileEntry& entry, int row) override;
     int GetEditorRowCount() override { return editorRows; }
     int GetCaretRow() override { return caretRow; }
-    int ToggleBreakpointMark(int row) override;
-    void SetBreakpointMark(int row) override { marks.insert(row); }
+    bool ToggleBreakpoint(int& row, bool& set) override;
+    void SetBreakpointMark(int row, bool on) override;
     void RemoveAllBreakpointMarks() override { marks.clear(); }
     int GetWatchCount() override { return static_cast<int>(watches.size()); }
     std::string GetWatchName(int row) override { return watches.at(static_cast<size_t>(row)).name; }

@@ -71,7 +71,7 @@ public:
     std::string GetBackupFolder() override { return std::string(); }
     void ShowBreakFile(FileEntry&, int row) override { Check(row >= 0 && row < rows); }
     int GetEditorRowCount() override { return rows; }
-    void SetBreakpointMark(int row) override { Check(row >= 0 && row < rows); }
+    void SetBreakpointMark(int row, bool) override { Check(row >= 0 && row < rows); }
     int GetWatchCount() override { return watches; }
     std::string GetWatchName(int row) override { Check(row < watches); return row % 2 ? "$a[1][2]" : "$s"; }
     void SetWatchValue(int row, const std::string&, const std::string&, const std::string&) override

@@ -21,13 +21,16 @@ public:
     void ShowBreakFile(FileEntry& e, int row) override { shown.push_back(e.name + ":" + std::to_string(row)); }
     int GetEditorRowCount() override { return editorRows; }
     int GetCaretRow() override { return caret; }
-    int ToggleBreakpointMark(int row) override
+    bool ToggleBreakpoint(int& row, bool& set) override
     {
-        bool now = !marks.count(row);
-        if (now) marks.insert(row); else marks.erase(row);
-        return now;
+        row = caret;
+        SetBreakpointMark(row, set = !marks.count(row));
+        return true;
     }
-    void SetBreakpointMark(int row) override { marks.insert(row); }
+    void SetBreakpointMark(int row, bool on) override
+    {
+        if (on) marks.insert(row); else marks.erase(row);
+    }
     void RemoveAllBreakpointMarks() override { marks.clear(); }
     void RedrawResourceView() override { ++resourceRedraws; }
     int GetWatchCount() override { return static_cast<int>(watches.size()); }
