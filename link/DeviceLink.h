@@ -8,8 +8,11 @@
 #include "link/FileEntry.h"
 #include "link/LinkHost.h"
 #include "link/LinkStrings.h"
+#include "link/services/BoardCommandsService.h"
 #include "link/services/DebuggerService.h"
+#include "link/services/DevicePresenceService.h"
 #include "link/services/FilesService.h"
+#include "link/services/SettingsService.h"
 #include "link/services/IdentityService.h"
 #include "link/session/LinkSession.h"
 
@@ -31,6 +34,16 @@ public:
     static constexpr int32_t kTransferNone = CLinkSession::kTransferNone;
     static constexpr int32_t kTransferFsImage = CLinkSession::kTransferFsImage;
     static constexpr int32_t kTransferUpload = CLinkSession::kTransferUpload;
+    static constexpr int32_t kTransferSettingsRead = CLinkSession::kTransferSettingsRead;
+    static constexpr int32_t kTransferSettingsWrite = CLinkSession::kTransferSettingsWrite;
+    static constexpr int32_t kTransferCertRead = CLinkSession::kTransferCertRead;
+    static constexpr int32_t kTransferCertWrite = CLinkSession::kTransferCertWrite;
+    static constexpr int32_t kTransferKeyWrite = CLinkSession::kTransferKeyWrite;
+    static constexpr int32_t kTransferErrorLog = CLinkSession::kTransferErrorLog;
+    static constexpr int32_t kTransferInfoBlock = CLinkSession::kTransferInfoBlock;
+    static constexpr int32_t kTransferInitNet0 = CLinkSession::kTransferInitNet0;
+    static constexpr int32_t kTransferInitNet1 = CLinkSession::kTransferInitNet1;
+    static constexpr int32_t kTransferWatchString = CLinkSession::kTransferWatchString;
     enum WaitMode {
         kWaitUpload = CLinkSession::kWaitUpload, kWaitIdentify = CLinkSession::kWaitIdentify,
         kWaitIdentifyAgain = CLinkSession::kWaitIdentifyAgain,
@@ -48,7 +61,14 @@ public:
     CLinkSession& Session() { return m_session; }
     CIdentityService& Identity() { return m_identity; }
     CFilesService& Files() { return m_filesService; }
+    CSettingsService& Settings() { return m_settings; }
+    CBoardCommandsService& Commands() { return m_commands; }
+    CDevicePresenceService& Presence() { return m_presence; }
     CDebuggerService& Debugger() { return m_debugger; }
+
+    // WM_DEVICECHANGE: event (wParam) and the broadcast header's device type
+    // (DeviceChangeType of lParam). Returns 0.
+    int OnDeviceChange(uint32_t event, uint32_t deviceType) { return m_presence.OnDeviceChange(event, deviceType); }
 
     // ---- connection and receive path
     bool Connect(const std::string& portName) { return m_session.Connect(portName); }
@@ -108,18 +128,17 @@ public:
     bool RequestUploadWrite() { return m_filesService.RequestUploadWrite(); }             // 04/10
     void RequestDebugMode(uint8_t sub, int32_t value = 1);  // 02/11, 02/12
     void RequestFirmwareLog(bool on);                       // 02/13
-    void RequestSettingsBlock();                            // 03/21 + W
-    void RequestCertBlock();                                // 03/24 + W
+    bool RequestSettingsBlock() { return m_settings.RequestSettingsBlock(); } // 03/21 + W
+    bool RequestCertBlock() { return m_commands.ReadCertBlock(); }           // 03/24 + W
     void RequestInfoBlock();                                // 03/30 + W
     void RequestErrorLog(bool firmware);                    // 03/41, 03/42 + W
-    bool RequestSettingsWrite();                            // 04/21
-    bool RequestKeyWrite();                                 // 04/22
-    bool RequestCertWrite(int32_t value);                   // 04/24
+    bool RequestSettingsWrite();                            // 04/21, the block as it stands
     void RequestProductInfo();                              // 05/10
-    void RequestSystemCommand(uint8_t sub, int32_t value);  // 05/22, 05/23, 05/25, 05/26
-    void RequestSetPassword(const uint8_t* record, size_t length); // 05/24
+    void RequestSystemCommand(uint8_t sub, int32_t value) { m_commands.SendSystemCommand(sub, value); }
+    // 05/24 and the wait for the board to come back.
+    void RequestSetPassword(const uint8_t* record, size_t length);
     void RequestMmap(const std::string& command);           // 05/30
-    void RequestChangeFirmwareFile(const std::string& name); // 05/60
+    void RequestChangeFirmwareFile(const std::string& name) { m_commands.ChangeFirmwareFile(name); } // 05/60
 
     // 20-byte login response (see CIdentityService).
     static void ComputeLoginResponse(const std::string& challengeText, const std::string& mcuIdHex,
@@ -159,5 +178,8 @@ private:
     CLinkSession m_session;
     CIdentityService m_identity;
     CFilesService m_filesService;
+    CSettingsService m_settings;
+    CBoardCommandsService m_commands;
+    CDevicePresenceService m_presence;
     CDebuggerService m_debugger;
 };

@@ -1,12 +1,15 @@
 #include "link/LinkFiles.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 // Replaces target by source in one step (platform file).
 uint32_t ReplaceFileAtomically(const std::string& source, const std::string& target);
 // Makes the written bytes durable before the rename makes them the file.
 bool FlushToDisk(std::FILE* f);
+// Size of an open file, 64-bit even in a 32-bit process; -1 unknown.
+int64_t FileSize64(std::FILE* f);
 
 uint32_t LinkErrorFromErrno(int e)
 {
@@ -29,6 +32,11 @@ uint32_t CStdLinkFiles::ReadFile(const std::string& path, std::string& data)
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return LinkErrorFromErrno(errno);
+    int64_t size = FileSize64(f);
+    if (size < 0 || static_cast<uint64_t>(size) > kMaxReadSize) {
+        std::fclose(f);
+        return size < 0 ? static_cast<uint32_t>(kErrOther) : static_cast<uint32_t>(kErrTooLarge);
+    }
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)

@@ -8,9 +8,14 @@
 class ILinkFiles {
 public:
     enum : uint32_t {
-        kErrFileNotFound = 2, kErrAccessDenied = 5, kErrWriteProtect = 19, kErrSharing = 32, kErrOther = 31
+        kErrFileNotFound = 2, kErrAccessDenied = 5, kErrWriteProtect = 19, kErrSharing = 32, kErrOther = 31,
+        kErrTooLarge = 223,
     };
+    // No file the link reads (packed files, linked PC files) can be larger
+    // than a board image; a bigger one is refused before it is read.
+    static constexpr uint64_t kMaxReadSize = 1024 * 1024 + 64 * 1024;
     virtual ~ILinkFiles() = default;
+    // Whole file; kErrTooLarge (nothing read) above kMaxReadSize.
     virtual uint32_t ReadFile(const std::string& path, std::string& data) = 0;
     // Writes the whole file so that the old one survives any failure: a
     // temporary file beside it, every write checked, then a replace.

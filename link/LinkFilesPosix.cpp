@@ -17,6 +17,12 @@ uint32_t ReplaceFileAtomically(const std::string& source, const std::string& tar
 
 bool FlushToDisk(std::FILE* f) { return ::fsync(::fileno(f)) == 0 || errno == EINVAL; }
 
+int64_t FileSize64(std::FILE* f)
+{
+    struct stat st;
+    return ::fstat(::fileno(f), &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
 bool CStdLinkFiles::Exists(const std::string& path)
 {
     struct stat st;

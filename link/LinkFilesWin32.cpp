@@ -17,6 +17,9 @@ uint32_t ReplaceFileAtomically(const std::string& source, const std::string& tar
 
 bool FlushToDisk(std::FILE* f) { return _commit(_fileno(f)) == 0; }
 
+// _filelengthi64: ftell's long would wrap past 2 GiB in this 32-bit process.
+int64_t FileSize64(std::FILE* f) { return _filelengthi64(_fileno(f)); }
+
 // The ANSI calls: std::filesystem would read these paths as UTF-8, which
 // they are not on a Korean (949) or Western (1252) system.
 bool CStdLinkFiles::Exists(const std::string& path)

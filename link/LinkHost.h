@@ -147,9 +147,42 @@ protected:
     ~CLinkWatches() = default;
 };
 
+// Results for the dialogs that work on the board's blocks and password (the
+// Settings dialog and its pages). Each arrives once per request.
+class CLinkBlockResults {
+public:
+    enum BlockKind { kKeyBlock = 0, kCertBlock = 1 };
+    // The settings block was read and parsed (CDeviceLink::Settings()
+    // holds it): the main window opens the dialog that asked for it.
+    virtual void OnSettingsRead() {}
+    // 04/21 answered: the board holds the block (ok) or not.
+    virtual void OnSettingsWritten(bool ok) {}
+    // 03/24 answered: the certificate records (the block without its
+    // header), or present false when the board has none or sent a bad one.
+    virtual void OnCertBlockRead(bool present, const uint8_t* records, size_t length) {}
+    // A key or certificate block write ended.
+    virtual void OnBlockWritten(BlockKind kind, bool ok) {}
+    // The board came back after a password change (ok), or the change failed.
+    virtual void OnPasswordDone(bool ok) {}
+protected:
+    ~CLinkBlockResults() = default;
+};
+
+// The board restarts or goes away.
+class CLinkPresenceView {
+public:
+    // The board restarts (reboot reply): the editor drops its breakpoint marks.
+    virtual void OnBoardRestarting() {}
+    // The board was removed: every dialog that works on the link closes.
+    virtual void CloseLinkDialogs() {}
+protected:
+    ~CLinkPresenceView() = default;
+};
+
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
                   public CLinkTimers, public CLinkView, public CLinkSettings,
-                  public CLinkDebuggerView, public CLinkWatches {
+                  public CLinkDebuggerView, public CLinkWatches,
+                  public CLinkBlockResults, public CLinkPresenceView {
 public:
     virtual ~CLinkHost() = default;
 };

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -8,7 +9,6 @@
 struct HWND__;
 using SerialOwner = HWND__*;  // the window that receives the event message
 #else
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -21,6 +21,12 @@ using SerialOwner = CSerialEventQueue*;
 // owner as kNotifyMessage (wParam: events | comm errors << 16); all reads and
 // writes happen on the owner's thread. Win32: overlapped I/O on "\\.\COMn".
 // POSIX: a raw termios device (a pseudo-terminal in tests).
+//
+// Threads: every member function runs on the owner's thread. The event
+// thread only reads the descriptor/handle, the owner, the notify message and
+// the event mask, all set before it starts and cleared only after it has
+// been joined (Close stops it first); the mask and the last error are
+// atomic, and the event thread writes neither through a member function.
 class CSerialPort : public ILinkPort {
 public:
     static constexpr uint32_t kNotifyMessage = 0x464;   // WM_USER + 100
@@ -60,15 +66,15 @@ private:
     SerialOwner m_owner = nullptr;
     uint32_t m_notifyMessage = 0;
     uint32_t m_notifyLParam = 0;
-    uint32_t m_lastError = 0;
-    uint32_t m_currentMask = 0;
+    std::atomic<uint32_t> m_lastError{0};
+    std::atomic<uint32_t> m_currentMask{0};
 #ifdef _WIN32
     uint32_t WaitEvent(void* overlapped);
     static unsigned long __stdcall ThreadEntry(void* self);
 
     void* m_port = nullptr;         // HANDLE
     unsigned long m_receivedMask = 0;  // DWORD
-    volatile uint8_t m_stop = 0;
+    std::atomic<bool> m_stop{false};
     void* m_thread = nullptr;       // HANDLE
     void* m_ioEvent = nullptr;      // HANDLE
     void* m_waitEvent = nullptr;    // HANDLE

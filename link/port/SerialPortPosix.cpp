@@ -238,10 +238,11 @@ void CSerialPort::StopThread()
 
 uint32_t CSerialPort::Close()
 {
-    m_owner = nullptr;
-    m_notifyMessage = 0;
+    // The thread reads the owner and the message: stop it before they go.
     if (m_thread.joinable())
         StopThread();
+    m_owner = nullptr;
+    m_notifyMessage = 0;
     for (int& fd : m_wakePipe) {
         if (fd >= 0)
             ::close(fd);

@@ -71,10 +71,17 @@ uint32_t CSerialPort::OpenHandle(const std::string& path)
     }
     // Bytes left from an earlier session must not pass for the sync answer.
     PurgeComm(m_port, PURGE_RXCLEAR | PURGE_TXCLEAR);
-    SetCommMask(EV_RXCHAR | EV_BREAK | EV_ERR);
-    uint32_t maskError = m_lastError;
-    SetTimeouts();
-    return m_lastError ? m_lastError : maskError;
+    uint32_t e = SetCommMask(EV_RXCHAR | EV_BREAK | EV_ERR);
+    if (e == 0)
+        e = SetTimeouts();
+    if (e != 0) {
+        // Half set up is not open: no event thread would ever serve it.
+        CloseHandle(m_ioEvent);
+        m_ioEvent = nullptr;
+        CloseHandle(m_port);
+        m_port = nullptr;
+    }
+    return m_lastError = e;
 }
 
 uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
@@ -82,8 +89,8 @@ uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
     m_lastError = 0;
     if (m_port)
         return m_lastError = ERROR_ALREADY_INITIALIZED;
-    if (OpenHandle(PortPath(portName)) != 0)
-        return m_lastError;
+    if (uint32_t e = OpenHandle(PortPath(portName)))
+        return e;
     m_waitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!m_waitEvent) {
         uint32_t e = GetLastError();
@@ -101,7 +108,7 @@ uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
             return m_lastError = e;
         }
     }
-    return m_lastError;
+    return m_lastError = 0;
 }
 
 uint32_t CSerialPort::SetTimeouts()
@@ -115,6 +122,9 @@ uint32_t CSerialPort::SetTimeouts()
     t.ReadIntervalTimeout = MAXDWORD;
     t.ReadTotalTimeoutMultiplier = 0;
     t.ReadTotalTimeoutConstant = 0;
+    // Whatever the driver had: a write ends after this, complete or not.
+    t.WriteTotalTimeoutMultiplier = 0;
+    t.WriteTotalTimeoutConstant = kWriteTimeoutMs;
     if (!SetCommTimeouts(m_port, &t))
         m_lastError = GetLastError();
     return m_lastError;
@@ -172,7 +182,8 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
         SetEvent(m_ioEvent);
         if (written)
             *written = count;
-        return 0;
+        // The write time-out ends a write that the board does not take.
+        return count < length ? (m_lastError = ERROR_TIMEOUT) : 0u;
     }
     DWORD e = GetLastError();
     if (e != ERROR_IO_PENDING)
@@ -183,7 +194,7 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
             return m_lastError = GetLastError();
         if (written)
             *written = count;
-        return 0;
+        return count < length ? (m_lastError = ERROR_TIMEOUT) : 0u;
     }
     if (w == WAIT_TIMEOUT) {
         CancelIo(m_port);
@@ -229,12 +240,12 @@ uint32_t CSerialPort::Read(void* buffer, size_t* count)
 
 uint32_t CSerialPort::WaitEvent(void* overlapped)
 {
-    m_lastError = 0;
+    // The event thread's call: it reports by its result alone.
     if (!m_port)
-        return m_lastError = ERROR_INVALID_HANDLE;
+        return ERROR_INVALID_HANDLE;
     auto* ov = static_cast<OVERLAPPED*>(overlapped);
     if (ov && !m_ioEvent)
-        return m_lastError = ERROR_INVALID_FUNCTION;
+        return ERROR_INVALID_FUNCTION;
     OVERLAPPED own;
     if (!ov) {
         std::memset(&own, 0, sizeof own);
@@ -250,12 +261,12 @@ uint32_t CSerialPort::WaitEvent(void* overlapped)
     }
     DWORD e = GetLastError();
     if (e != ERROR_IO_PENDING)
-        return m_lastError = e;
+        return e;
     if (ov)
         return 0;
     if (WaitForSingleObject(m_ioEvent, INFINITE) == WAIT_TIMEOUT) {
         CancelIo(m_port);
-        return m_lastError = ERROR_TIMEOUT;
+        return ERROR_TIMEOUT;
     }
     DWORD dummy;
     GetOverlappedResult(m_port, &own, &dummy, FALSE);
@@ -294,10 +305,8 @@ void CSerialPort::ThreadProc()
                 GetOverlappedResult(m_port, &ov, &dummy, TRUE);
                 return;
             }
-            if (WaitForSingleObject(m_waitEvent, INFINITE) != WAIT_OBJECT_0) {
-                m_lastError = GetLastError();
+            if (WaitForSingleObject(m_waitEvent, INFINITE) != WAIT_OBJECT_0)
                 return;
-            }
             DWORD dummy = 0;
             if (m_stop) {
                 // ov lives on this stack: its wait must be over before we leave.
@@ -333,7 +342,7 @@ void CSerialPort::ThreadProc()
             DWORD actual = 0;
             if (!GetCommMask(m_port, &actual))
                 return;
-            if ((actual & kModemLineEvents) && SetCommMask(actual & ~kModemLineEvents) != 0)
+            if ((actual & kModemLineEvents) && !::SetCommMask(m_port, actual & ~kModemLineEvents))
                 return;
             continue;
         }
@@ -343,8 +352,7 @@ void CSerialPort::ThreadProc()
         DWORD events = m_receivedMask & m_currentMask;
         m_receivedMask = 0;
         DWORD errors = 0;
-        if (!ClearCommError(m_port, &errors, nullptr))
-            m_lastError = GetLastError();
+        ClearCommError(m_port, &errors, nullptr);
         if (events && m_owner)
             PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(events, errors & 0xFFFF),
                          m_notifyLParam);
@@ -353,18 +361,17 @@ void CSerialPort::ThreadProc()
 
 void CSerialPort::StopThread()
 {
-    m_stop = 1;
+    m_stop = true;
     ::SetCommMask(m_port, m_currentMask);  // completes the pending wait
     WaitForSingleObject(m_thread, INFINITE);
-    m_stop = 0;
+    m_stop = false;
     CloseHandle(m_thread);
     m_thread = nullptr;
 }
 
 uint32_t CSerialPort::Close()
 {
-    m_owner = nullptr;
-    m_notifyMessage = 0;
+    // The thread reads the owner and the message: stop it before they go.
     if (m_thread) {
         StopThread();
         CloseHandle(m_waitEvent);
@@ -373,6 +380,8 @@ uint32_t CSerialPort::Close()
         CloseHandle(m_waitEvent);
         m_waitEvent = nullptr;
     }
+    m_owner = nullptr;
+    m_notifyMessage = 0;
     if (m_port) {
         CloseHandle(m_ioEvent);
         m_ioEvent = nullptr;

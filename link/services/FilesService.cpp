@@ -17,6 +17,7 @@
 namespace {
 const char* const kSaved = "Successfully saved.";
 const char* const kTooBig = "Couldn't write because the file size is over \r\nits product's memory capacity.";
+const char* const kFileTooLarge = "The file is too large (over 1 MiB).";
 const char* const kUploadFailed = "The upload has failed.\r\nThe files on the PC are unchanged.";
 
 std::string CreateErrorText(uint32_t error)
@@ -153,6 +154,49 @@ void CFilesService::FreeFileEntries()
     m_listFsId.clear();
 }
 
+void CFilesService::ClearEntries()
+{
+    for (size_t i = 0; i < m_entries.Count(); ++i)
+        m_session.Host().OnEntryRemoved(m_entries.At(i));
+    FreeFileEntries();
+}
+
+bool CFilesService::TakePendingImageRead()
+{
+    if (!m_imageReadPending)
+        return false;
+    m_imageReadPending = false;
+    RequestFsImage();
+    return true;
+}
+
+bool CFilesService::ReadPcFile(const std::string& path, std::string& data, const std::string& name)
+{
+    uint32_t err = m_files.ReadFile(path, data);
+    if (err == 0)
+        return true;
+    if (err == ILinkFiles::kErrTooLarge)
+        Message(name.empty() ? std::string(kFileTooLarge) : kFileTooLarge + ("\r\n" + name), CLinkDialogs::kStyleWarning);
+    else
+        Message(name.empty() ? std::string("File could not be opened") : "File could not be opened.\r\n" + name,
+                CLinkDialogs::kStyleWarning);
+    return false;
+}
+
+bool CFilesService::LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed)
+{
+    std::string bytes;
+    if (!ReadPcFile(path, bytes, ""))
+        return false;
+    PackedFile::Error err =
+        PackedFile::ParseFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), parsed);
+    if (err != PackedFile::Error::None) {
+        Message(std::string(PackedFile::ErrorText(err)), CLinkDialogs::kStyleWarning);
+        return false;
+    }
+    return true;
+}
+
 // ---- board image
 
 void CFilesService::OnReplyFsImage(const LinkReply& r)
@@ -171,6 +215,12 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
     if (!nothing && (refused || m_session.TransferOverflowed() || v != m_session.Image().count)) {
         m_session.ShowWaitDialog(false);
         m_session.FailInitialSetting(false);
+        return;
+    }
+    if (m_uploadStarted && (nothing || v != m_uploadedCount)) {
+        // Not the image just written: the upload is not confirmed, the
+        // backup mark stays.
+        UploadFailed();
         return;
     }
     if (nothing)
@@ -279,10 +329,8 @@ bool CFilesService::RereadLinkedFiles()
         if (!e.linked || e.state == FileEntry::kChanged)
             continue;
         std::string data;
-        if (m_files.ReadFile(e.pcPath, data) != 0) {
-            Message("File could not be opened.\r\n" + e.name, CLinkDialogs::kStyleWarning);
+        if (!ReadPcFile(e.pcPath, data, e.name))
             return false;
-        }
         e.data.swap(data);
     }
     return true;
@@ -300,37 +348,33 @@ std::vector<const FileEntry*> CFilesService::EntryPointers() const
 
 bool CFilesService::ReadPackedFile(const std::string& path)
 {
-    std::string bytes;
-    if (m_files.ReadFile(path, bytes) != 0) {
-        Message(std::string("File could not be opened"), CLinkDialogs::kStyleWarning);
-        return false;
-    }
     // Checked whole before any question is asked or any entry removed.
     std::vector<PackedFile::Entry> parsed;
-    PackedFile::Error err =
-        PackedFile::ParseFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), parsed);
-    if (err != PackedFile::Error::None) {
-        Message(std::string(PackedFile::ErrorText(err)), CLinkDialogs::kStyleWarning);
+    if (!LoadPackedFile(path, parsed))
         return false;
-    }
     int remembered = 0;  // 0 ask, else the Yes/No given for all
     for (PackedFile::Entry& pe : parsed) {
         if (pe.data.empty())
             continue;  // folder rows and empty files are not read back
-        if (FileEntry* old = m_entries.Find(pe.name)) {
+        if (m_entries.Find(pe.name)) {
             int answer = remembered;
             if (!answer) {
                 bool all = false;
-                answer = m_session.Host().ShowMessage(m_session.Host().LoadText(LinkStrings::kFileExists.id, LinkStrings::kFileExists.english) +
-                                                "\r\n\r\n" + pe.name,
-                                            CLinkDialogs::kStyleQuestion, &all);
+                answer = m_session.Host().ShowMessage(
+                    m_session.Host().LoadText(LinkStrings::kFileExists.id, LinkStrings::kFileExists.english) +
+                        "\r\n\r\n" + pe.name,
+                    CLinkDialogs::kStyleQuestion, &all);
                 if (all)
                     remembered = answer;
             }
             if (answer != CLinkDialogs::kIdYes)
                 continue;
-            m_session.Host().OnEntryRemoved(*old);
-            m_entries.Remove(old);
+            // Looked up again: the question's message loop may have
+            // replaced the list.
+            if (FileEntry* old = m_entries.Find(pe.name)) {
+                m_session.Host().OnEntryRemoved(*old);
+                m_entries.Remove(old);
+            }
         }
         m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
     }
@@ -366,24 +410,29 @@ int CFilesService::SaveSelectedFiles(const std::string& folder)
         return 0;
     }
     TakeEditorText();
+    // By name, never by pointer: a question's message loop may replace the list.
+    std::vector<std::string> names;
+    for (size_t i = 0; i < m_entries.Count(); ++i)
+        if (m_entries.At(i).selected && m_entries.At(i).kind != FileEntry::kFolder)
+            names.push_back(m_entries.At(i).name);
     int saved = 0;
-    for (size_t i = 0; i < m_entries.Count(); ++i) {
-        FileEntry& e = m_entries.At(i);
-        if (!e.selected || e.kind == FileEntry::kFolder)
-            continue;
-        size_t slash = e.name.rfind('/');
-        std::string leaf = slash == std::string::npos ? e.name : e.name.substr(slash + 1);
+    for (const std::string& name : names) {
+        size_t slash = name.rfind('/');
+        std::string leaf = slash == std::string::npos ? name : name.substr(slash + 1);
         if (!IsSafeFileName(leaf)) {
-            Message(e.name + "\r\nThis file name cannot be used on the PC.", CLinkDialogs::kStyleWarning);
+            Message(name + "\r\nThis file name cannot be used on the PC.", CLinkDialogs::kStyleWarning);
             continue;
         }
         std::string target = folder + m_files.Separator() + leaf;
         if (m_files.Exists(target) &&
             m_session.Message(LinkStrings::kFileExists, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
             continue;
-        if (uint32_t err = m_files.WriteFileSafely(target, e.data)) {
+        FileEntry* e = m_entries.Find(name);
+        if (!e)
+            continue;
+        if (uint32_t err = m_files.WriteFileSafely(target, e->data)) {
             bool withName = err == ILinkFiles::kErrAccessDenied || err == ILinkFiles::kErrSharing;
-            Message(withName ? e.name + "\r\n" + CreateErrorText(err) : CreateErrorText(err),
+            Message(withName ? name + "\r\n" + CreateErrorText(err) : CreateErrorText(err),
                     CLinkDialogs::kStyleWarning);
             continue;
         }
@@ -392,13 +441,13 @@ int CFilesService::SaveSelectedFiles(const std::string& folder)
         // from it before the next upload.
         for (size_t j = 0; j < m_entries.Count(); ++j) {
             FileEntry& other = m_entries.At(j);
-            if (j != i && other.linked && SamePath(other.pcPath, target)) {
+            if (&other != e && other.linked && SamePath(other.pcPath, target)) {
                 other.linked = false;
                 other.pcPath.clear();
             }
         }
-        e.linked = true;
-        e.pcPath = target;
+        e->linked = true;
+        e->pcPath = target;
         ++saved;
     }
     if (saved)
@@ -451,10 +500,14 @@ bool CFilesService::BuildUploadImage()
 bool CFilesService::OnUploadStart()
 {
     if (!BuildUploadImage()) {
+        // Nothing was sent: the next image read is no read-back.
+        m_uploadStarted = false;
         m_session.ShowWaitDialog(false);
         return false;
     }
     SaveUploadBackup();
+    m_uploadedCount = m_session.Image().count;
+    m_prepareRefused = false;
     m_uploadPreparing = true;
     if (!RequestUploadPrepare()) {
         UploadFailed();
@@ -469,7 +522,10 @@ void CFilesService::UploadFailed()
     m_uploadPreparing = false;
     m_session.SetTransferType(CLinkSession::kTransferNone);
     m_session.ShowWaitDialog(false);
-    Message(std::string(kUploadFailed), CLinkDialogs::kStyleWarning);
+    if (m_prepareRefused)
+        m_session.Message(LinkStrings::kUploadRefused, CLinkDialogs::kStyleWarning);
+    else
+        Message(std::string(kUploadFailed), CLinkDialogs::kStyleWarning);
 }
 
 void CFilesService::OnReplyUploadPrepare(const LinkReply& r)
@@ -480,13 +536,9 @@ void CFilesService::OnReplyUploadPrepare(const LinkReply& r)
     if (!m_uploadPreparing)
         return;
     m_uploadPreparing = false;
-    if (refused) {
-        // The board will not take the image: nothing was written, the backup stays.
-        m_uploadStarted = false;
-        m_session.ShowWaitDialog(false);
-        m_session.Message(LinkStrings::kUploadRefused, CLinkDialogs::kStyleWarning);
-        return;
-    }
+    // Refused or not, the write follows: the board may rely on it, and the
+    // count it answers decides.
+    m_prepareRefused = refused;
     if (!RequestUploadWrite())
         UploadFailed();
 }
@@ -555,12 +607,24 @@ void CFilesService::RestoreUploadBackup()
                           CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes;
     if (!restore) {
         DeleteUploadBackup();
-        // Declined: the connection goes on as it does without a backup.
-        RequestFsImage();
+        // Declined: the connection goes on as it does without a backup. The
+        // read is a job like any other (wait box, watchdog, no editing
+        // meanwhile): the wait box's start notice sends it.
+        m_imageReadPending = true;
+        m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentify);
         return;
     }
-    m_session.Host().RefreshFileList();
-    ReadPackedFile(BackupPath(".kbx"));
+    // The backup replaces the list: the list loaded may be another board's.
+    std::vector<PackedFile::Entry> parsed;
+    if (!LoadPackedFile(BackupPath(".kbx"), parsed))
+        return;
+    if (HasUnsavedFiles() && m_session.Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) !=
+                                 CLinkDialogs::kIdYes)
+        return;  // the mark stays: the question comes again next time
+    ClearEntries();
+    for (PackedFile::Entry& pe : parsed)
+        if (!pe.data.empty())
+            m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
     m_session.Host().RefreshFileList();
     m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), m_session.Image().count);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/FileEntry.h"
+#include "link/codecs/PackedFile.h"
 #include "link/services/IdentityService.h"
 #include "link/session/LinkService.h"
 
@@ -30,6 +31,9 @@ public:
     bool LoadFileListFromImage();
     void OnFileSystemLoaded();
     void FreeFileEntries();
+    // The wait box of a job started here is up: true when this service
+    // had a read to send (and sent it).
+    bool TakePendingImageRead();
     bool HasUnsavedFiles() const { return m_entries.HasUnsaved(); }
     // WM_USER_QUERY_FILES_EDITABLE: connected, no job, uploads allowed, not the boot loader.
     bool AreFilesEditable() const;
@@ -71,6 +75,11 @@ private:
     void OnReplyUploadPrepare(const LinkReply& r);
     void OnReplyUploadWrite(const LinkReply& r);
     int Message(const std::string& text, unsigned style);
+    // Removes every entry, telling the pane of each.
+    void ClearEntries();
+    // A PC file whole (refused over the size limit); messages name the entry.
+    bool ReadPcFile(const std::string& path, std::string& data, const std::string& name);
+    bool LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed);
     bool RereadLinkedFiles();
     std::vector<const FileEntry*> EntryPointers() const;
     void UploadFailed();
@@ -88,4 +97,8 @@ private:
     // 05/51 went out for this upload job and its answer is awaited.
     bool m_uploadPreparing = false;
     int m_imageReads = 0;
+    // The image count of the upload under way: its read-back must match.
+    int32_t m_uploadedCount = 0;
+    bool m_prepareRefused = false;
+    bool m_imageReadPending = false;
 };

@@ -4,6 +4,7 @@
 #include "link/session/LinkSession.h"
 
 #include "link/codecs/FrameItemReader.h"
+#include "link/codecs/PasswordRecord.h"
 #include "link/codecs/Sha1.h"
 
 #include <cctype>
@@ -368,9 +369,8 @@ void CIdentityService::ComputeLoginResponse(const std::string& challengeText, co
         hex = hex.substr(blank + 1);
     uint8_t ck[48] = {};  // C || K
     ReadHexPairs(hex, ck, 16);
-    uint8_t salt[20] = {};
-    ReadHexPairs(mcuIdHex, salt, 20);
-    Pbkdf2Sha1Key32(salt, sizeof salt, password.substr(0, 32), ck + 16);
+    // The same key the password record stores (one salt for both).
+    PasswordRecord::Key(password, mcuIdHex, ck + 16);
     Sha1Digest(ck, sizeof ck, response);
 }
 

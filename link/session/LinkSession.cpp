@@ -11,13 +11,16 @@ namespace {
 // Wait-box silence after which a job is given up (text of our own).
 const char* const kNoAnswerText = "The product does not answer.\r\nCheck the connection and try again.";
 const size_t kLineBufferSize = 8192;
+// What may queue while a handler waits for the user.
+const size_t kQueueLimit = 1024 * 1024;
 // The most data one frame's 16-bit length field (frame length - 4) can carry.
 constexpr int32_t kMaxChunk = 0xFFFF - 4;
 } // namespace
 
 void TransferBuffer::Reset()
 {
-    std::fill(data.begin(), data.end(), 0);
+    // memset, not an element loop: a megabyte per read, even in debug builds.
+    std::memset(data.data(), 0, data.size());
     count = 0;
 }
 
@@ -134,16 +137,17 @@ void CLinkSession::SendSyncByte()
 {
     m_syncWait = true;
     m_rx.clear();
+    m_rxPos = m_limitPos = 0;
     const uint8_t bytes[2] = {m_syncByte, 0x0D};
     m_port.Write(bytes, sizeof bytes);
 }
 
-bool CLinkSession::Disconnect()
+bool CLinkSession::Disconnect(bool askUnsaved)
 {
     bool unsaved = std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) {
         return s->HasUnsavedWork();
     });
-    if (unsaved && !m_reconnectPending &&
+    if (askUnsaved && unsaved && !m_reconnectPending &&
         Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
         return false;
     if (m_port.IsOpen())
@@ -152,6 +156,7 @@ bool CLinkSession::Disconnect()
     m_host.KillTimer(kTimerOpenWaitBox);
     m_syncWait = false;
     m_rx.clear();
+    m_rxPos = m_limitPos = 0;
     // The wait box would otherwise stay up over a closed port.
     if (m_jobRunning)
         ShowWaitDialog(false);
@@ -198,10 +203,15 @@ void CLinkSession::ReceiveChunk(const uint8_t* data, size_t length)
     m_rx.insert(m_rx.end(), data, data + length);
     // A handler that runs a modal loop brings us back here: the outer call
     // takes these bytes once its frame is done.
-    if (m_receiveDepth > 0)
+    if (m_receiveDepth > 0) {
+        LimitQueue();
         return;
+    }
     ++m_receiveDepth;
+    m_dropNoted = false;
     ProcessPending();
+    // Taken frames leave the buffer once per batch, not one by one.
+    CompactReceiveBuffer();
     --m_receiveDepth;
 }
 
@@ -209,16 +219,17 @@ void CLinkSession::ProcessPending()
 {
     size_t before;
     do {
-        before = m_rx.size();
+        before = m_rxPos;
         if (!m_port.IsOpen()) {
             m_rx.clear();
+            m_rxPos = m_limitPos = 0;
             return;
         }
         if (m_ispMode)
             TakeIspLines();
         else
             TakeBinaryFrames();
-    } while (!m_rx.empty() && m_rx.size() != before);
+    } while (m_rxPos < m_rx.size() && m_rxPos != before);
 }
 
 void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
@@ -245,25 +256,30 @@ void CLinkSession::TakeBinaryFrames()
     for (;;) {
         // Resynchronise on the start byte: garbage must not hold the frame
         // that follows it hostage.
-        auto start = std::find(m_rx.begin(), m_rx.end(), kStartByte);
-        m_rx.erase(m_rx.begin(), start);
-        if (m_rx.size() < kHeaderSize)
+        auto begin = m_rx.begin() + static_cast<std::ptrdiff_t>(m_rxPos);
+        m_rxPos = static_cast<size_t>(std::find(begin, m_rx.end(), kStartByte) - m_rx.begin());
+        if (m_rx.size() - m_rxPos < kHeaderSize)
             return;
-        Header h = ParseHeader(m_rx.data());
+        Header h = ParseHeader(m_rx.data() + m_rxPos);
         bool windowFrame = h.kind == kData && h.window;
-        bool sane = h.length >= 4 && (windowFrame ? h.length == 4 : h.payloadLength == h.length - 4);
+        // The length field alone makes a frame: a board may fill bytes 6-7
+        // of its replies otherwise. Only a window frame carries its window
+        // there. Kinds we do not know are no frame start.
+        bool sane = h.length >= 4 && h.kind <= kFirmwareLog && (!windowFrame || h.length == 4);
         if (!sane) {
-            // Lengths that disagree: not a frame start.
-            m_rx.erase(m_rx.begin());
+            ++m_rxPos;
             continue;
         }
+        if (!windowFrame)
+            h.payloadLength = static_cast<uint16_t>(h.length - 4);
         size_t total = h.length + 4u;
-        if (m_rx.size() < total)
+        if (m_rx.size() - m_rxPos < total)
             return;
         // Out of the buffer before it is handled: a handler that pumps
         // messages may receive more bytes meanwhile.
-        std::vector<uint8_t> frame(m_rx.begin(), m_rx.begin() + total);
-        m_rx.erase(m_rx.begin(), m_rx.begin() + total);
+        std::vector<uint8_t> frame(m_rx.begin() + static_cast<std::ptrdiff_t>(m_rxPos),
+                                   m_rx.begin() + static_cast<std::ptrdiff_t>(m_rxPos + total));
+        m_rxPos += total;
         // Replies and transfer frames answer the job; script output and
         // firmware logs go on whether or not the board still serves it.
         if (h.kind == kCommand || h.kind == kData)
@@ -279,14 +295,15 @@ void CLinkSession::TakeBinaryFrames()
 void CLinkSession::TakeIspLines()
 {
     for (;;) {
-        auto end = std::find(m_rx.begin(), m_rx.end(), uint8_t(0x0A));
+        auto begin = m_rx.begin() + static_cast<std::ptrdiff_t>(m_rxPos);
+        auto end = std::find(begin, m_rx.end(), uint8_t(0x0A));
         if (end == m_rx.end()) {
-            if (m_rx.size() >= kLineBufferSize)
-                m_rx.clear();
+            if (m_rx.size() - m_rxPos >= kLineBufferSize)
+                m_rxPos = m_rx.size();
             return;
         }
-        std::string line(m_rx.begin(), end + 1);
-        m_rx.erase(m_rx.begin(), end + 1);
+        std::string line(begin, end + 1);
+        m_rxPos = static_cast<size_t>(end + 1 - m_rx.begin());
         ArmWatchdog();
         ++m_dispatchDepth;
         // The boot loader's replies are handled with the firmware flashing.
@@ -294,6 +311,52 @@ void CLinkSession::TakeIspLines()
         --m_dispatchDepth;
         if (!m_port.IsOpen() || !m_ispMode)
             return;
+    }
+}
+
+void CLinkSession::CompactReceiveBuffer()
+{
+    m_rx.erase(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(m_rxPos));
+    m_rxPos = 0;
+    m_limitPos = 0;
+}
+
+void CLinkSession::LimitQueue()
+{
+    using namespace LinkFrame;
+    // A handler waits for the user while the board goes on talking: keep
+    // every reply and transfer frame, drop script output and firmware logs
+    // past the limit. Only what arrived since the last call is looked at.
+    size_t pos = std::max(m_limitPos, m_rxPos), dropped = 0;
+    while (pos < m_rx.size()) {
+        if (m_rx[pos] != kStartByte) {
+            ++pos;
+            continue;
+        }
+        if (m_rx.size() - pos < kHeaderSize)
+            break;
+        Header h = ParseHeader(m_rx.data() + pos);
+        if (h.length < 4) {
+            ++pos;
+            continue;
+        }
+        size_t total = h.length + 4u;
+        if (m_rx.size() - pos < total)
+            break;
+        bool chatter = h.kind == kOutput || h.kind == kFirmwareLog;
+        if (chatter && pos - m_rxPos + total > kQueueLimit) {
+            // At the tail: the erase moves only what came after it.
+            m_rx.erase(m_rx.begin() + static_cast<std::ptrdiff_t>(pos),
+                       m_rx.begin() + static_cast<std::ptrdiff_t>(pos + total));
+            dropped += total;
+            continue;
+        }
+        pos += total;
+    }
+    m_limitPos = pos;
+    if (dropped && !m_dropNoted) {
+        m_dropNoted = true;
+        m_host.LogDebugger("Output and firmware log dropped while waiting for the user (over 1 MiB queued).");
     }
 }
 

@@ -83,9 +83,9 @@ public:
     // ---- connection
     bool Connect(const std::string& portName);
     bool OpenComPort(const std::string& portName);
-    // Asks about unsaved work first (unless a reconnect is pending); false
-    // when the user keeps the connection.
-    bool Disconnect();
+    // Asks about unsaved work first (unless a reconnect is pending or the
+    // board is gone: askUnsaved false); false when the user keeps the connection.
+    bool Disconnect(bool askUnsaved = true);
     void SendSyncByte();
     bool IsConnected() const;
     bool IsIspMode() const { return m_ispMode; }
@@ -164,6 +164,8 @@ private:
     void OnSyncAnswer(const uint8_t* chunk, size_t length);
     void TakeBinaryFrames();
     void TakeIspLines();
+    void CompactReceiveBuffer();
+    void LimitQueue();
     void DispatchFrame(const LinkFrame::Header& h, const uint8_t* frame);
     void DispatchDataFrame(const LinkFrame::Header& h, const uint8_t* payload);
     void SendChunk(TransferBuffer& buffer, uint16_t window, bool progress);
@@ -190,6 +192,9 @@ private:
     // Receive path: bytes not yet taken as frames or lines. Complete frames
     // leave this buffer before they are dispatched.
     std::vector<uint8_t> m_rx;
+    size_t m_rxPos = 0;     // bytes before it are taken
+    size_t m_limitPos = 0;  // LimitQueue has looked at the bytes before it
+    bool m_dropNoted = false;
     int m_receiveDepth = 0;
     int m_dispatchDepth = 0;
     unsigned m_watchdogMs = kDefaultWatchdogMs;

@@ -1,5 +1,7 @@
 #include "tests/boardsim/BoardModel.h"
 
+#include "tests/boardsim/SimBlocks.h"
+
 #include <errno.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
@@ -59,7 +61,28 @@ bool CBoardModel::Init(std::string& error) {
     if (opt_.refuseUpload) img[11] = 1;
   }
   image_ = std::move(img);
+  if (!opt_.settingsPath.empty()) {
+    std::string why;
+    if (!ReadFile(opt_.settingsPath, settings_) || !CheckBlock(settings_, kMagicSettings, why)) {
+      error = "bad settings block " + opt_.settingsPath + (why.empty() ? "" : ": " + why);
+      return false;
+    }
+  } else {
+    settings_ = DefaultSettingsBlock(opt_.firmwareName);
+  }
+  // The board keeps the key of its password (of the empty one when none is set).
+  loginKey_ = LoginKey(opt_.mcuId, opt_.password);
+  passwordSet_ = !opt_.password.empty();
   return true;
+}
+
+Bytes CBoardModel::LoginKey(const Bytes& mcuId, const std::string& password) {
+  uint8_t salt[20] = {0};
+  std::memcpy(salt, mcuId.data(), std::min<size_t>(mcuId.size(), 20));
+  Bytes key(32);
+  PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()), salt, sizeof salt, 4096,
+                         static_cast<int>(key.size()), key.data());
+  return key;
 }
 
 Bytes CBoardModel::FsId() const {
@@ -296,13 +319,15 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
   } else if (forced != opt_.refusals.end()) {
     refuse(forced->second.code);
     if (forced->second.once) opt_.refusals.erase(forced);
-  } else if (!opt_.password.empty() && !loggedIn_ && !open) {
+  } else if (passwordSet_ && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
   } else if (DebugAnswer dbg; debugger_.OnRequest(f, items, image_, fwLog_, dbg)) {
     if (dbg.kind == DebugAnswer::kReply) reply(dbg.items);
     else if (dbg.kind == DebugAnswer::kRefuse) refuse(dbg.code);
     else if (dbg.kind == DebugAnswer::kRead) read_ = Read{true, std::move(dbg.readData), 0, f.seq, f.Code()};
     for (const Bytes& e : dbg.after) send(Out(e));
+  } else if (OnBlockRequest(f, items, burst)) {
+    // handled with the blocks
   } else switch (key) {
     case RequestKey(1, 0x11): replyInt(opt_.capacity); break;
     case RequestKey(1, 0x13): replyInts({2048, 512, 1536}); break;
@@ -348,8 +373,6 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       }
       break;
     // The other blocks are empty on this board: "nothing there".
-    case RequestKey(3, 0x21):
-    case RequestKey(3, 0x24):
     case RequestKey(3, 0x30):
     case RequestKey(3, 0x41):
     case RequestKey(3, 0x42): refuse(kCodeNothing); break;
@@ -372,6 +395,7 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     }
     case RequestKey(5, 0x22):
     case RequestKey(5, 0x26):
+      // Answers, then leaves the bus and comes back.
       replyInt(0);
       action_ = BoardAction::kReboot;
       break;
@@ -383,6 +407,8 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       // Back to factory state: the password goes, the files stay.
       replyInt(0);
       opt_.password.clear();
+      passwordSet_ = false;
+      loginKey_ = LoginKey(opt_.mcuId, "");
       action_ = BoardAction::kReboot;
       break;
     case RequestKey(5, 0x41): {
@@ -397,9 +423,10 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       break;
     }
     case RequestKey(5, 0x42): {
-      // A board without a password checks against the empty one.
+      // Checked against the key it stored, not the password (a board without
+      // a password stored the empty one's key).
       bool ok = !challenge_.empty() && !items.empty() && items[0].type == kItemBytes &&
-                items[0].value == LoginResponse(challenge_, opt_.mcuId, opt_.password);
+                items[0].value == LoginResponseForKey(challenge_, loginKey_);
       if (ok) {
         loggedIn_ = true;
         Log("login accepted");
@@ -451,7 +478,7 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
   size_t n = f.payload.size();
   if (n > upload_.window || upload_.data.size() + n > kMaxImage) {
     if (n > upload_.window) Log("chunk larger than the window granted");
-    burst.frames.push_back(Refuse(RequestOf(4, 0x10, upload_.reqSeq), n > upload_.window ? kCodeBadData : kCodeNoSpace));
+    burst.frames.push_back(Refuse(RequestOf(4, upload_.code, upload_.reqSeq), n > upload_.window ? kCodeBadData : kCodeNoSpace));
     upload_ = Upload{};
     out.push_back(std::move(burst));
     return;
@@ -460,7 +487,10 @@ void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {
   // A chunk shorter than the window is the last one; when the image fills
   // the last window exactly, the program says so with an empty chunk.
   if (n < upload_.window) {
-    FinishUpload(out);
+    if (upload_.code == 0x10)
+      FinishUpload(out);
+    else
+      FinishBlockWrite(out);
     return;
   }
   burst.frames.push_back(Out(EncodeWindow(NextDataSeq(), upload_.window)));

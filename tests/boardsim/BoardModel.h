@@ -45,6 +45,9 @@ class CBoardModel {
 
   // For tests and --help.
   const Bytes& Image() const { return image_; }
+  const Bytes& SettingsBlock() const { return settings_; }
+  const Bytes& KeyBlock() const { return keys_; }
+  const Bytes& CertBlock() const { return cert_; }
   Bytes FsId() const;
   bool LoggedIn() const { return loggedIn_; }
   bool InIsp() const { return isp_; }
@@ -54,6 +57,8 @@ class CBoardModel {
 
   // The login response a program must send for this challenge and password.
   static Bytes LoginResponse(const Bytes& challenge, const Bytes& mcuId, const std::string& password);
+  // The key a board stores for a password (salt: the MCU id, zero-padded to 20).
+  static Bytes LoginKey(const Bytes& mcuId, const std::string& password);
 
  private:
   void OnFrame(Frame& f, std::vector<Burst>& out);
@@ -71,6 +76,10 @@ class CBoardModel {
   bool WrongType(const Frame& req) const;
   void Log(const std::string& line) { if (log_) log_(line); }
   void StoreImage(const Bytes& image);
+  // Blocks and password (SimBlocks): requests 03/21, 03/24, 04/2x, 05/24, 05/60.
+  bool OnBlockRequest(const Frame& f, const std::vector<Item>& items, Burst& burst);
+  void FinishBlockWrite(std::vector<Burst>& out);
+  void PutInt32Reply(const Frame& f, int32_t v, Burst& burst);
 
   SimOptions opt_;
   std::function<void(const std::string&)> log_;
@@ -78,6 +87,9 @@ class CBoardModel {
   std::chrono::steady_clock::time_point bootTime_;
 
   Bytes image_;  // empty = no file system
+  Bytes settings_, keys_, cert_;  // blocks as stored; keys_/cert_ empty = none
+  Bytes loginKey_;                // the key logins are checked against
+  bool passwordSet_ = false;
   bool isp_ = false;
   bool fwLog_ = false;
   CSimDebugger debugger_{opt_.debug, log_};
@@ -96,7 +108,7 @@ class CBoardModel {
     Bytes data;
     size_t offset = 0;
     uint8_t reqSeq = 0;
-    uint8_t code = 0x11;  // the request whose reply ends the read
+    uint8_t code = 0x11;  // 03/xx that the last reply answers
   } read_;
   struct Upload {
     bool active = false;
@@ -104,6 +116,7 @@ class CBoardModel {
     uint16_t window = 0;
     uint8_t reqSeq = 0;
     long chunks = 0;
+    uint8_t code = 0x10;  // 04/10 the image, 04/21, 04/22, 04/24 a block
   } upload_;
 
   long requests_ = 0;

@@ -121,7 +121,7 @@ TEST(BoardModel, RefusalsWrongTypesAndRequestsOutsideTheLinkRuns) {
     uint8_t group, code;
     int32_t why;
   } refused[] = {{1, 0x11, 5},  {1, 0x11, 5},  {1, 0x33, 16}, {1, 0x31, 16}, {3, 0x11, 16},
-                 {3, 0x21, 16}, {6, 0x42, 22}, {1, 0x60, 22}, {7, 0x11, 38}};
+                 {3, 0x24, 16}, {6, 0x42, 22}, {1, 0x60, 22}, {7, 0x11, 38}};
   for (auto& r : refused) {
     Frame f = t.Request(r.group, r.code);
     EXPECT_TRUE(f.refused) << int(r.group) << "/" << std::hex << int(r.code);

@@ -86,6 +86,16 @@ bool CBoardSim::Plug(std::string* error) {
 }
 
 void CBoardSim::Unplug() {
+  // The port goes with the device: a name left behind could lead to another
+  // simulator's terminal once the system hands its number out again.
+  if (master_ >= 0 && !opt_.linkPath.empty()) {
+    char target[256];
+    ssize_t n = readlink(opt_.linkPath.c_str(), target, sizeof target - 1);
+    if (n > 0) {
+      target[n] = 0;
+      if (SlavePath() == target) unlink(opt_.linkPath.c_str());
+    }
+  }
   if (watch_ >= 0) inotify_rm_watch(notify_, watch_);
   watch_ = -1;
   if (master_ >= 0) close(master_);

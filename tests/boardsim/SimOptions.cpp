@@ -53,7 +53,9 @@ static const FlagOption kFlags[] = {
 struct TextOption { const char* name; std::string SimOptions::*field; };
 static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
                                     {"--image", &SimOptions::imagePath}, {"--state", &SimOptions::stateDir},
-                                    {"--log", &SimOptions::logPath}};
+                                    {"--log", &SimOptions::logPath}, {"--settings", &SimOptions::settingsPath},
+                                    {"--firmware-name", &SimOptions::firmwareName},
+                                    {"--dump-settings", &SimOptions::dumpSettings}};
 struct HexOption { const char* name; Bytes SimOptions::*field; };
 static const HexOption kHexes[] = {{"--mcu-id", &SimOptions::mcuId}, {"--mac", &SimOptions::mac},
                                    {"--fib", &SimOptions::firmwareHeader}};
@@ -147,6 +149,9 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
       if (!value(s)) return false;
       if (!ParseRequest(s, key)) return fail("--wrong-type: want GGCS");
       opt.wrongTypes.push_back(key);
+    } else if (a == "--block-window") {
+      if (!number(n, 1)) return false;
+      opt.blockWindow = static_cast<int>(std::min(n, 8192L));
     } else if (a == "--chunk-cap") {
       if (!number(n, 1)) return false;
       opt.chunkCap = static_cast<int>(std::min(n, 8192L));
@@ -217,6 +222,15 @@ std::string HelpText() {
       "                        window it grants on an upload (default and maximum 8192)\n"
       "  --zero-chunk          end a read with an empty data chunk before the reply\n"
       "\n"
+      "Blocks:\n"
+      "  --settings FILE       the settings block 03/21 serves (default: a built-in one);\n"
+      "                        04/21, 04/22 and 04/24 store what they receive when every\n"
+      "                        length and CRC is sound, and 03/21 / 03/24 serve it next\n"
+      "  --firmware-name NAME  the firmware name of the built-in settings block (ZX1001)\n"
+      "  --block-window N      window of the block writes (default 256)\n"
+      "  --dump-settings FILE  write the built-in settings block (with --firmware-name) to\n"
+      "                        FILE and exit\n"
+      "\n"
       + DebugHelpText() +
       "\n"
       "Faults:\n"
@@ -258,7 +272,7 @@ std::string HelpText() {
       "    22 or 28 and the old files stay. A chunk above the window is refused with 22.\n"
       "  - A new request or a sync byte drops an unfinished transfer.\n"
       "  - 01/31 is the SHA-1 of the image; 05/10 the time since start in ms; 02/1x\n"
-      "    answer int32 0; 03/21, 03/24, 03/30, 03/41, 03/42 are refused with 16;\n"
+      "    answer int32 0; 03/30, 03/41, 03/42 are refused with 16;\n"
       "    anything not named here with 38.\n"
       "  - Task and debugger requests must carry task number int32 0 (02/21: int32 1)\n"
       "    and the text length field their request asks (06/12, 06/13, 06/22: the\n"

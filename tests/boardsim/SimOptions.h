@@ -40,6 +40,12 @@ struct SimOptions {
   int chunkCap = 8192;
   bool zeroChunkAtEnd = false;  // end reads with an N = 0 chunk before the reply
 
+  // Blocks.
+  std::string settingsPath;  // --settings: the settings block served by 03/21
+  std::string firmwareName = "ZX1001";
+  std::string dumpSettings;  // --dump-settings FILE: write the built-in block and exit
+  int blockWindow = 256;     // window of the block writes
+
   // Faults.
   std::map<uint16_t, Refusal> refusals;  // key: group << 8 | code
   std::vector<uint16_t> wrongTypes;      // replies whose item has the wrong type

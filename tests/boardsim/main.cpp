@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "tests/boardsim/BoardSim.h"
+#include "tests/boardsim/SimBlocks.h"
+#include "tests/boardsim/SimImage.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
   if (help) {
     fputs(boardsim::HelpText().c_str(), stdout);
     return 0;
+  }
+  if (!opt.dumpSettings.empty()) {
+    // The built-in settings block into a file (an input for the settings writes).
+    return boardsim::WriteFileAtomic(opt.dumpSettings, boardsim::DefaultSettingsBlock(opt.firmwareName)) ? 0 : 1;
   }
   if (opt.linkPath.empty()) {
     fprintf(stderr, "boardsim: --link PATH is required (see --help)\n");

@@ -14,7 +14,9 @@ static int Usage()
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
-                 "           debug | debug-hostile | pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
+                 "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
+                 "           unplug-reconnect | debug | debug-hostile\n"
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
     return 2;
 }
 

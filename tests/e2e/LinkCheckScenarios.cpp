@@ -4,9 +4,13 @@
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
+#include "link/codecs/EnvBlock.h"
 #include "link/codecs/PackedFile.h"
+#include "link/codecs/PasswordRecord.h"
+#include "link/codecs/SettingsBlock.h"
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -222,6 +226,191 @@ std::string InterruptedUploadScenario(ILinkRunner& r, const CheckOptions& o, con
     return restored == expected ? std::string() : "restored files differ";
 }
 
+std::string Hex(const uint8_t* p, size_t n)
+{
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, "%02x", p[i]);
+        s += b;
+    }
+    return s;
+}
+
+void PrintSettings(const SettingsRecord& r)
+{
+    auto ip4 = [](const uint8_t* a) {
+        return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
+               std::to_string(a[3]);
+    };
+    std::printf("SETTING firmware %s\n", r.FirmwareNameText().c_str());
+    std::printf("SETTING ipv4-address %s\n", ip4(r.ipv4Address).c_str());
+    std::printf("SETTING ipv4-mask %s\n", ip4(r.ipv4Mask).c_str());
+    std::printf("SETTING ipv4-gateway %s\n", ip4(r.ipv4Gateway).c_str());
+    std::printf("SETTING ipv4-dns %s\n", ip4(r.ipv4Dns).c_str());
+    std::printf("SETTING ipv6-address %s/%u\n", Hex(r.ipv6Address, 16).c_str(), r.ipv6Prefix);
+    std::printf("SETTING ssid %s\n", std::string(reinterpret_cast<const char*>(r.ssid), 32).c_str());
+    std::printf("SETTING flags %08x\n", r.flags);
+    std::printf("SETTING wlan-options %08x\n", r.wlanOptions);
+    std::fflush(stdout);
+}
+
+// The records of a settings block that the workbench does not edit, whole.
+std::vector<std::vector<uint8_t>> ForeignRecords(const TransferBuffer& block)
+{
+    std::vector<std::vector<uint8_t>> out;
+    EnvBlock::CEnvRecordWalker walker(block.data.data(), static_cast<size_t>(block.count));
+    EnvBlock::EnvRecord r;
+    while (walker.Next(r) == EnvBlock::CEnvRecordWalker::Step::Record) {
+        static const uint8_t known[] = {0x03, 0x04, 0x08, 0x09, 0x0C, 0x0D};
+        if (std::find(std::begin(known), std::end(known), r.type) == std::end(known))
+            out.emplace_back(block.data.begin() + static_cast<std::ptrdiff_t>(r.offset),
+                             block.data.begin() + static_cast<std::ptrdiff_t>(r.offset + r.length));
+    }
+    return out;
+}
+
+// Identification, then the settings block read and parsed.
+std::string ReadSettings(ILinkRunner& r, const CheckOptions& o, bool identify)
+{
+    CDeviceLink& link = r.Link();
+    if (identify) {
+        std::string why = IdentifyAndRead(r, o);
+        if (!why.empty())
+            return why;
+    }
+    int before = r.SettingsReads();
+    if (!link.RequestSettingsBlock())
+        return "not connected";
+    std::string why = r.RunUntil([&] {
+        return r.SettingsReads() > before || link.GetTransferType() == CDeviceLink::kTransferNone;
+    }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    return r.SettingsReads() > before ? std::string() : "settings block not read";
+}
+
+std::string SettingsReadScenario(ILinkRunner& r, const CheckOptions& o)
+{
+    std::string why = ReadSettings(r, o, true);
+    if (why.empty())
+        PrintSettings(r.Link().Settings().Record());
+    return why;
+}
+
+// Takes the values of the settings block in file into the record as the
+// dialog would (everything it edits), writes, and reads back.
+std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+{
+    CStdLinkFiles files;
+    std::string bytes;
+    if (files.ReadFile(file, bytes) != 0)
+        return "cannot read " + file;
+    SettingsRecord wanted;
+    if (SettingsBlock::Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), wanted) !=
+        SettingsBlock::Result::Parsed)
+        return "not a settings block: " + file;
+    std::string why = ReadSettings(r, o, true);
+    if (!why.empty())
+        return why;
+    CDeviceLink& link = r.Link();
+    auto foreign = ForeignRecords(link.Session().Block());
+    SettingsRecord& record = link.Settings().Record();
+    uint8_t rest[22];
+    std::memcpy(rest, record.optionRest, sizeof rest);
+    record = wanted;
+    std::memcpy(record.optionRest, rest, sizeof rest);  // read only
+    size_t before = r.SettingsWrites().size();
+    if (!link.Settings().WriteSettings(link.Settings().Generation()))
+        return "write not sent";
+    why = r.RunUntil([&] { return r.SettingsWrites().size() > before; }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    bool ok = r.SettingsWrites().back() != 0;
+    std::printf("WRITTEN: %d\n", ok ? 1 : 0);
+    if (!ok)
+        return "the board did not take the block";
+    why = ReadSettings(r, o, false);
+    if (!why.empty())
+        return why;
+    const SettingsRecord& back = link.Settings().Record();
+    PrintSettings(back);
+    std::printf("FOREIGN RECORDS: %zu\n", foreign.size());
+    if (ForeignRecords(link.Session().Block()) != foreign)
+        return "records the workbench does not edit changed";
+    bool same = back.FirmwareNameText() == wanted.FirmwareNameText() &&
+                std::memcmp(back.ipv4Address, wanted.ipv4Address, 4) == 0 &&
+                std::memcmp(back.ssid, wanted.ssid, 32) == 0 && back.flags == wanted.flags &&
+                back.wlanOptions == wanted.wlanOptions;
+    return same ? std::string() : "read back differs";
+}
+
+// Sets the user password, waits for the board's restart and logs in with it.
+std::string SetPasswordScenario(ILinkRunner& r, const CheckOptions& o, const std::string& password)
+{
+    std::string why = IdentifyAndRead(r, o);
+    if (!why.empty())
+        return why;
+    CDeviceLink& link = r.Link();
+    uint8_t record[PasswordRecord::kSize];
+    PasswordRecord::Make(password, link.DeviceInfo().mcuId, record);
+    size_t before = r.PasswordResults().size();
+    if (!link.Commands().SetUserPassword(PasswordRecord::Hex(record)))
+        return "not sent";
+    why = r.RunAcross([&] { return r.PasswordResults().size() > before; }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    if (!r.PasswordResults().back())
+        return "password change failed";
+    std::printf("PASSWORD SET\n");
+    // The reconnect it started logs in with the new password.
+    why = r.RunAcross([&] { return link.IsIdentified() || !link.IsConnected(); }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    return link.IsLoggedIn() ? std::string() : "no login with the new password";
+}
+
+// Reboots the board and waits for the reconnect its arrival starts.
+std::string RebootScenario(ILinkRunner& r, const CheckOptions& o)
+{
+    std::string why = IdentifyAndRead(r, o);
+    if (!why.empty())
+        return why;
+    CDeviceLink& link = r.Link();
+    if (!link.Commands().RequestReboot(false))
+        return "not sent";
+    int readsAtDown = -1;
+    why = r.RunAcross([&] {
+        if (readsAtDown < 0 && !link.IsConnected())
+            readsAtDown = link.ImageReadCount();
+        return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
+    }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    std::printf("REBOOTED\n");
+    return std::string();
+}
+
+// The board is unplugged (the simulator's --unplug-after): the question comes,
+// "Yes" waits for the board and connects again.
+std::string UnplugReconnectScenario(ILinkRunner& r, const CheckOptions& o)
+{
+    CDeviceLink& link = r.Link();
+    if (!link.Connect(o.port))
+        return "cannot open " + o.port;
+    // Done when the board's image is read again after the link went down.
+    int readsAtDown = -1;
+    std::string why = r.RunAcross([&] {
+        if (readsAtDown < 0 && !link.IsConnected())
+            readsAtDown = link.ImageReadCount();
+        return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
+    }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    std::printf("RECONNECTED\n");
+    return std::string();
+}
+
 // Files of a folder into a packed file, names relative with '/'.
 std::string Pack(const std::string& dir, const std::string& out)
 {
@@ -298,6 +487,16 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return InterruptedUploadScenario(r, o, args[0]);
     if (scenario == "debug" || scenario == "debug-hostile")
         return DebugScenario(r, o, scenario == "debug-hostile");
+    if (scenario == "settings-read")
+        return SettingsReadScenario(r, o);
+    if (scenario == "settings-write" && args.size() == 1)
+        return SettingsWriteScenario(r, o, args[0]);
+    if (scenario == "set-password" && args.size() == 1)
+        return SetPasswordScenario(r, o, args[0]);
+    if (scenario == "reboot")
+        return RebootScenario(r, o);
+    if (scenario == "unplug-reconnect")
+        return UnplugReconnectScenario(r, o);
     return "unknown scenario " + scenario;
 }
 

@@ -25,6 +25,13 @@ public:
     virtual bool PortGone() const = 0;
     virtual int RestoreQuestions() const = 0;
     virtual CheckDebugHost& DebugHost() = 0;
+    // Like RunUntil, also while the link is down: the port's removal and
+    // arrival reach the link as device notices (the runner watches the port).
+    virtual std::string RunAcross(const std::function<bool()>& done, int seconds) = 0;
+    // What the dialogs heard (CLinkBlockResults).
+    virtual int SettingsReads() const = 0;
+    virtual const std::vector<int>& SettingsWrites() const = 0;
+    virtual const std::vector<int>& PasswordResults() const = 0;
 };
 
 // "" when the scenario passed, else the reason.

@@ -45,6 +45,9 @@ public:
     bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
     bool IsFirmwareLogMode() override { return false; }
     std::string GetBackupFolder() override { return m_options.backupFolder; }
+    void OnSettingsRead() override { ++settingsReads; }
+    void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
+    void OnPasswordDone(bool ok) override { passwordResults.push_back(ok); }
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob(CDeviceLink& link)
     {
@@ -67,6 +70,8 @@ public:
     bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
+    int settingsReads = 0;
+    std::vector<int> settingsWrites, passwordResults;
 
 private:
     const CheckOptions& m_options;
@@ -84,8 +89,13 @@ public:
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
+    std::string RunAcross(const std::function<bool()>& done, int seconds) override;
+    int SettingsReads() const override { return m_host.settingsReads; }
+    const std::vector<int>& SettingsWrites() const override { return m_host.settingsWrites; }
+    const std::vector<int>& PasswordResults() const override { return m_host.passwordResults; }
 
 private:
+    std::string Run(const std::function<bool()>& done, int seconds, bool across);
     const CheckOptions& m_options;
     CSerialEventQueue m_queue;
     CSerialPort m_port;
@@ -114,9 +124,14 @@ public:
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
+    std::string RunAcross(const std::function<bool()>& done, int seconds) override;
+    int SettingsReads() const override { return m_host.settingsReads; }
+    const std::vector<int>& SettingsWrites() const override { return m_host.settingsWrites; }
+    const std::vector<int>& PasswordResults() const override { return m_host.passwordResults; }
     void OnWindowMessage(unsigned message, uintptr_t wParam);
 
 private:
+    std::string Run(const std::function<bool()>& done, int seconds, bool across);
     CSerialPort m_port;
     CStdLinkFiles m_files;
     WinCheckHost m_host;

@@ -58,14 +58,35 @@ void CheckRunner::OnWindowMessage(unsigned message, uintptr_t wParam)
 
 std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
 {
+    return Run(done, seconds, false);
+}
+
+std::string CheckRunner::RunAcross(const std::function<bool()>& done, int seconds)
+{
+    return Run(done, seconds, true);
+}
+
+std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, bool across)
+{
     DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+    // A COM port of the prefix sends no device notices: watch it instead.
+    int present = 1;
     while (!done()) {
-        if (!m_link.IsConnected())
+        if (!across && !m_link.IsConnected())
             return "disconnected";
         if (static_cast<int32_t>(GetTickCount() - deadline) > 0)
             return "timeout";
         if (m_host.StartPendingJob(m_link))
             continue;
+        if (across && !m_link.IsConnected()) {
+            // Only a closed port is probed (Wine answers 0 for a port we hold).
+            int now = m_port.CheckPort(m_link.PortName()) == 1 ? 0 : 1;
+            if (now != present) {
+                present = now;
+                m_link.OnDeviceChange(now ? 0x8000 : 0x8004, 5);
+                continue;
+            }
+        }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL [--gen N] [--compare A B]
+# run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL [--gen N] [--compare A B] [--settings-file NAME]
 #                  --sim SIMARGS... --check CHECKARGS...
 # Starts the simulator on a fresh link path, runs linkcheck against it and
 # checks its exit status and output (EXPECT: extended regex that must match;
@@ -10,11 +10,12 @@
 set -u
 sim=$1 check=$2 expect=$3 expect_fail=$4
 shift 4
-simargs=() checkargs=() into=none gen=0 compare=()
+simargs=() checkargs=() into=none gen=0 compare=() settings=
 while [ $# -gt 0 ]; do
   case "$1" in
     --gen) [ $into = none ] && { gen=$2; shift 2; continue; } ;;
     --compare) [ $into = none ] && { compare=("$2" "$3"); shift 3; continue; } ;;
+    --settings-file) [ $into = none ] && { settings=$2; shift 2; continue; } ;;
   esac
   case "$1" in
     --sim) into=sim ;;
@@ -32,6 +33,10 @@ if [ "$gen" -gt 0 ]; then
     head -c $(( (i * 7919) % 5000 + 1 )) /dev/urandom >"$dir/gen/${sub}f$i.php"
   done
   "$check" pack "$dir/gen" "$dir/set.kbx" >/dev/null || { echo "pack failed"; exit 1; }
+fi
+# --settings-file NAME: @TMP@/settings.bin, the simulator's settings block with that firmware name.
+if [ -n "$settings" ]; then
+  "$sim" --firmware-name "$settings" --dump-settings "$dir/settings.bin" || { echo "settings file failed"; exit 1; }
 fi
 trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null; rm -rf "$dir"' EXIT
 # Scenario arguments may name files in the scratch folder.

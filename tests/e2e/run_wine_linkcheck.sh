@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# run_wine_linkcheck.sh BOARDSIM NATIVE_LINKCHECK WIN_LINKCHECK EXPECT [--gen N] --sim SIMARGS... --check CHECKARGS...
+# run_wine_linkcheck.sh BOARDSIM NATIVE_LINKCHECK WIN_LINKCHECK EXPECT [--gen N] [--settings-file NAME] --sim SIMARGS... --check CHECKARGS...
 # The Windows build of linkcheck under Wine, its COM port a dosdevices link to
 # the simulator's pseudo-terminal: the Win32 serial port and its event thread
 # end to end. Exit 77 (skipped) when the Windows build is not there.
@@ -10,10 +10,11 @@ shift 4
 command -v wine >/dev/null && command -v xvfb-run >/dev/null || { echo "no Wine: skipped"; exit 77; }
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$exe")/../.." && pwd)/wineprefix}
-simargs=() checkargs=() into=none gen=0
+simargs=() checkargs=() into=none gen=0 settings=
 while [ $# -gt 0 ]; do
   case "$1" in
     --gen) if [ $into = none ]; then gen=$2; shift 2; continue; fi ;;
+    --settings-file) if [ $into = none ]; then settings=$2; shift 2; continue; fi ;;
     --sim) into=sim; shift; continue ;;
     --check) into=check; shift; continue ;;
   esac
@@ -40,6 +41,9 @@ if [ "$gen" -gt 0 ]; then
     head -c $(( (i * 7919) % 5000 + 1 )) /dev/urandom >"$dir/gen/$([ $((i % 2)) = 0 ] && echo lib/)f$i.php"
   done
   "$native" pack "$dir/gen" "$dir/set.kbx" >/dev/null || { echo "pack failed"; exit 1; }
+fi
+if [ -n "$settings" ]; then
+  "$sim" --firmware-name "$settings" --dump-settings "$dir/settings.bin" || { echo "settings file failed"; exit 1; }
 fi
 winpath="Z:$(echo "$dir" | tr / '\\')"
 checkargs=("${checkargs[@]//@TMP@/$winpath}")

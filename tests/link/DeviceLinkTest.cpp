@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -209,8 +210,9 @@ TEST_F(DeviceLinkTest, FramesSplitMergedAndAfterGarbage)
     for (uint8_t b : pdb)
         Feed({b});
     EXPECT_EQ(Requests(), V{"01/11"});
-    // Garbage (with a false start byte) before a frame, then two frames in one chunk.
-    std::vector<uint8_t> chunk = Hex("00 FF 50 01 7F 00 12") + ezfs + Reply(1, 0x21, ItemBytes({9}));
+    // Garbage (with a false start byte of no known kind) before a frame, then
+    // two frames in one chunk.
+    std::vector<uint8_t> chunk = Hex("00 FF 50 F1 7F 00 12") + ezfs + Reply(1, 0x21, ItemBytes({9}));
     Feed(chunk);
     EXPECT_EQ(Requests(), (V{"01/21", "01/22"}));
     EXPECT_EQ(link.DeviceInfo().fsId, "09");
@@ -220,8 +222,11 @@ TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)
 {
     ConnectAndIdentify();
     Requests();
-    // Payload length disagreeing with the frame length.
+    // Bytes 6-7 disagreeing with the length field: the length field decides.
     Feed(Hex("50 00 00 0C 01 25 00 20 00 07 00 02 01 02 00 00"));
+    EXPECT_EQ(Requests(), V{"01/11"});
+    Feed(Hex("50 00 00 0C 01 21 00 00 00 07 00 07 09 00 00 00"));
+    EXPECT_EQ(link.DeviceInfo().fsId, "09");
     // Item length past the end of its frame.
     Feed(Hex("50 00 00 0C 01 23 00 08 00 07 01 00 01 02 03 04"));
     // Negative item length.
@@ -289,6 +294,30 @@ TEST_F(DeviceLinkTest, NestedReceiveQueuesInsteadOfOverwriting)
     ASSERT_GE(r.size(), 2u);
     EXPECT_EQ(r[0], "05/42");
     EXPECT_EQ(link.DeviceInfo().macAddress, "42");
+}
+
+// Script output that piles up behind a prompt is capped; replies are kept.
+TEST_F(DeviceLinkTest, OutputQueuedBehindAPromptIsCapped)
+{
+    ConnectAndIdentify();
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 1))));
+    host.passwords = {"pw"};
+    std::vector<uint8_t> output = Hex("50 30 10 04 00 00 10 00");
+    output.resize(8 + 4096, 'x');
+    host.onPassword = [&] {
+        host.onPassword = nullptr;
+        for (int i = 0; i < 1024; ++i)  // 4 MiB of output
+            Feed(output);
+        Feed(Reply(1, 0x24, ItemBytes({0x42})));
+    };
+    Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 2))));
+    EXPECT_LE(host.output.size(), 1024u * 1024u);
+    EXPECT_GE(host.output.size(), 1000u * 1024u);
+    EXPECT_EQ(link.DeviceInfo().macAddress, "42");
+    EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
+                           [](const std::string& l) { return l.find("dropped") != std::string::npos; }),
+              host.log.end());
 }
 
 TEST_F(DeviceLinkTest, LoginRetriesOnAWrongPasswordAndCancelDisconnects)

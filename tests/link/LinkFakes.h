@@ -40,7 +40,7 @@ public:
         ++reads;
         return 0;
     }
-    int CheckPort(const std::string&) override { return 0; }
+    int CheckPort(const std::string&) override { return checkPort; }
 
     std::vector<uint8_t> TakeWrites()
     {
@@ -52,7 +52,7 @@ public:
 
     bool open = false, failOpen = false;
     uint32_t failSetup = 0, failWrite = 0, mask = 0;
-    int reads = 0;
+    int reads = 0, checkPort = 0;
     std::string lastName;
     std::deque<uint8_t> input;
     std::vector<std::vector<uint8_t>> writes;
@@ -69,6 +69,7 @@ public:
     int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override
     {
         messages.push_back(text);
+        if (onMessage) onMessage();
         if (applyToAll) *applyToAll = answerApplyToAll;
         if (answers.empty()) return kIdOk;
         int a = answers.front();
@@ -112,12 +113,27 @@ public:
     bool IsFirmwareLogMode() override { return fwLogMode; }
     std::string GetBackupFolder() override { return backupFolder; }
 
+    void OnSettingsRead() override { ++settingsRead; }
+    void OnSettingsWritten(bool ok) override { settingsWritten.push_back(ok); }
+    void OnCertBlockRead(bool present, const uint8_t* records, size_t length) override
+    {
+        certRecords = present ? std::string(reinterpret_cast<const char*>(records), length) : "<none>";
+    }
+    void OnBlockWritten(BlockKind kind, bool ok) override { blocksWritten.push_back({kind, ok}); }
+    void OnPasswordDone(bool ok) override { passwordDone.push_back(ok); }
+    void OnBoardRestarting() override { ++restarts; }
+    void CloseLinkDialogs() override { ++dialogsClosed; }
+
     bool HasTimer(unsigned id) const { return timers.count(id) != 0; }
+    int settingsRead = 0, restarts = 0, dialogsClosed = 0;
+    std::vector<bool> settingsWritten, passwordDone;
+    std::vector<std::pair<BlockKind, bool>> blocksWritten;
+    std::string certRecords;
 
     std::vector<std::string> messages, log, opened, removed;
     std::deque<int> answers;
     std::deque<std::string> passwords;
-    std::function<void()> onPassword;
+    std::function<void()> onPassword, onMessage;
     std::string output, fwlog, openFile, editorText, backupFolder;
     std::map<unsigned, unsigned> timers;
     std::map<unsigned, std::string> texts;

@@ -119,4 +119,28 @@ TEST(SerialPortPosix, AWriteNobodyTakesTimesOut)
     EXPECT_TRUE(port.IsOpen());
 }
 
+// Closing, reopening and changing the mask while the event thread posts
+// (run under ThreadSanitizer by scripts/fuzz).
+TEST(SerialPortPosix, CloseAndMaskChangesWhileTheThreadPosts)
+{
+    PtyPair pty;
+    ASSERT_FALSE(pty.path.empty());
+    CSerialEventQueue queue;
+    CSerialPort port;
+    uint8_t buf[ILinkPort::kReadMax + 1];
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_EQ(port.Open(pty.path, &queue), 0u);
+        for (int k = 0; k < 20; ++k) {
+            ASSERT_EQ(::write(pty.master, "x", 1), 1);
+            port.SetCommMask(k % 2 ? 0x99 : 0x01);
+            if (k % 3 == 0)
+                port.Read(buf);
+        }
+        EXPECT_EQ(port.Close(), 0u);
+        SerialEvent e;
+        while (queue.Wait(e, 0ms)) {
+        }
+    }
+}
+
 } // namespace

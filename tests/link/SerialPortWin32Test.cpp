@@ -25,6 +25,17 @@ TEST(SerialPortWin32, PortPathsAndClosedPort)
     EXPECT_EQ(port.Close(), 0u);
 }
 
+// A handle that is no serial port fails its set-up and is not left open
+// (without an event thread, the link would resend its sync byte for ever).
+TEST(SerialPortWin32, AHalfSetUpPortIsNotOpen)
+{
+    CSerialPort port;
+    uint32_t e = port.Open("NUL", nullptr);
+    EXPECT_NE(e, 0u);
+    EXPECT_NE(e, 2u);  // the device opens; its set-up fails
+    EXPECT_FALSE(port.IsOpen());
+}
+
 namespace {
 // Registers a present device of the PORTS class, as the board's driver does.
 bool RegisterPort(const char* friendly, const char* portName, HDEVINFO& set, SP_DEVINFO_DATA& dev)

@@ -215,7 +215,12 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     Add("a.php", "x");
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     ASSERT_TRUE(link.OnUploadStart());
+    // A refused 05/51 is still answered with the write; the count decides.
+    port.writes.clear();
     Feed(Reply(5, 0x51, ItemInt(1), true));
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0][5], 0x10);
+    Feed(Reply(4, 0x10, ItemInt(0)));
     EXPECT_EQ(host.messages.back(), LinkStrings::kUploadRefused.english);
     EXPECT_FALSE(host.waitBoxOpen);
     EXPECT_TRUE(link.HasUploadBackup());
@@ -227,10 +232,15 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     EXPECT_TRUE(link.HasUploadBackup());
     // Too large for the board.
     Feed(Reply(1, 0x11, ItemInt(1000)));
+    link.SetUploadStarted(true);
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     EXPECT_FALSE(link.OnUploadStart());
     EXPECT_EQ(host.messages.back(),
               "Couldn't write because the file size is over \r\nits product's memory capacity.\r\n[1024 / 1000]");
+    // Nothing was sent: the next image read is an ordinary one.
+    ServeImage(Container({{"b.php", "y"}}));
+    EXPECT_NE(link.Entries().Find("b.php"), nullptr);
+    EXPECT_TRUE(link.HasUploadBackup());
 }
 
 TEST_F(UploadTest, RestoreOfferedAndDeclined)
@@ -248,15 +258,90 @@ TEST_F(UploadTest, RestoreOfferedAndDeclined)
     EXPECT_EQ(link.Entries().Find("mine.php")->data, "precious");
     EXPECT_EQ(link.Entries().Find("mine.php")->state, FileEntry::kChanged);
     EXPECT_TRUE(link.HasUploadBackup());
-    // No, then Yes (sure): the mark goes, the image stays, the board is read.
+    // The backup replaces a list that may be another board's; with unsaved
+    // files it asks first, and No keeps the list and the mark.
+    link.FreeFileEntries();
+    Add("other.php", "theirs", FileEntry::kChanged);
+    host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdNo};
+    Feed(Reply(1, 0x33, ItemInt(16), true));
+    EXPECT_EQ(host.messages.back(), LinkStrings::kUnsavedFiles.english);
+    EXPECT_EQ(Names(), std::vector<std::string>{"other.php"});
+    host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdYes};
+    Feed(Reply(1, 0x33, ItemInt(16), true));
+    EXPECT_EQ(Names(), std::vector<std::string>{"mine.php"});
+    EXPECT_EQ(host.removed, std::vector<std::string>{"other.php"});
+    EXPECT_TRUE(link.HasUploadBackup());
+    // No, then Yes (sure): the mark goes, the image stays, the board is read
+    // as a job of its own once the wait box is up.
     port.writes.clear();
     host.answers = {CLinkDialogs::kIdNo, CLinkDialogs::kIdYes};
     Feed(Reply(1, 0x33, ItemInt(16), true));
     EXPECT_FALSE(link.HasUploadBackup());
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
+    EXPECT_TRUE(link.IsJobRunning());
+    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_FALSE(link.AreFilesEditable());
+    link.OnIdentifyStart();
     ASSERT_EQ(port.writes.size(), 2u);
     EXPECT_EQ(port.writes[0][5], 0x11);
     EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferFsImage);
+    Feed(Reply(3, 0x11, ItemInt(16), true));
+    EXPECT_FALSE(link.IsJobRunning());
+}
+
+// After an upload only the uploaded image confirms it.
+TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
+{
+    Identified();
+    Add("a.php", "x");
+    link.SetUploadStarted(true);
+    StartUpload();
+    Feed(LinkFrame::WindowFrame(0, 8192));
+    Feed(LinkFrame::WindowFrame(0, 8192));
+    Feed(Reply(4, 0x10, ItemInt(1024)));
+    Feed(Reply(1, 0x31, ItemBytes({1})));
+    Feed(Reply(1, 0x21, ItemBytes({2})));
+    Feed(Reply(3, 0x11, ItemInt(16), true));  // "no file system"
+    EXPECT_TRUE(link.HasUploadBackup());
+    EXPECT_NE(host.messages.back().find("upload has failed"), std::string::npos);
+    EXPECT_EQ(link.Entries().Find("a.php")->state, FileEntry::kAddedInternal);
+    EXPECT_FALSE(host.waitBoxOpen);
+}
+
+// A reply that swaps the list while a question is open leaves nothing dangling.
+TEST_F(UploadTest, AListSwappedDuringAClashQuestion)
+{
+    std::string path = tmp / "set.kbx";
+    WriteAll(path, Container({{"a.php", "new a"}, {"b.php", "new b"}}));
+    Add("a.php", "old");
+    Add("b.php", "old");
+    std::string image = Container({{"a.php", "board"}});
+    link.RequestFsImage();
+    Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()), image.size()));
+    host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdYes};
+    host.onMessage = [&] {
+        host.onMessage = nullptr;
+        Feed(Reply(3, 0x11, ItemInt(static_cast<int32_t>(image.size()))));
+    };
+    EXPECT_TRUE(link.ReadPackedFile(path));
+    EXPECT_EQ(link.Entries().Find("a.php")->data, "new a");
+    EXPECT_EQ(link.Entries().Find("b.php")->data, "new b");
+}
+
+TEST_F(UploadTest, FilesOverTheSizeLimitAreRefusedBeforeTheyAreRead)
+{
+    std::string path = tmp / "huge.kbx";
+    { std::ofstream f(path, std::ios::binary); }
+    fs::resize_file(path, 3ull << 30);  // sparse
+    EXPECT_FALSE(link.ReadPackedFile(path));
+    EXPECT_EQ(host.messages.back(), "The file is too large (over 1 MiB).");
+    FileEntry& e = Add("a.php", "x", FileEntry::kInStep);
+    e.linked = true;
+    e.pcPath = path;
+    EXPECT_FALSE(link.WritePackedFile(tmp / "out.kbx"));
+    EXPECT_EQ(host.messages.back(), "The file is too large (over 1 MiB).\r\na.php");
+    EXPECT_EQ(link.Entries().Find("a.php")->data, "x");
 }
 
 TEST_F(UploadTest, BackupWithoutMcuIdAndWithoutFolder)

@@ -1,0 +1,102 @@
+// Device arrival and removal.
+#include "link/services/DevicePresenceService.h"
+
+#include "link/port/LinkPort.h"
+#include "link/services/BoardCommandsService.h"
+#include "link/session/LinkSession.h"
+
+namespace {
+const char* const kReconnectQuestion = "It is disconnected from the product.\r\nDo you want to connect to it again?";
+}
+
+CDevicePresenceService::CDevicePresenceService(CLinkSession& session, CBoardCommandsService& commands)
+    : m_session(session), m_commands(commands)
+{
+    m_session.AddService(*this);
+}
+
+CDevicePresenceService::Change CDevicePresenceService::Classify(uint32_t event, uint32_t deviceType)
+{
+    if (deviceType != kDbtDevtypDeviceInterface)
+        return Change::Ignore;
+    if (event == kDbtDeviceArrival)
+        return Change::Arrival;
+    if (event == kDbtDeviceRemoveComplete)
+        return Change::Removal;
+    return Change::Ignore;
+}
+
+int CDevicePresenceService::OnDeviceChange(uint32_t event, uint32_t deviceType)
+{
+    switch (Classify(event, deviceType)) {
+    case Change::Arrival: OnPortArrival(); break;
+    case Change::Removal: OnPortRemoval(); break;
+    case Change::Ignore: break;
+    }
+    return 0;
+}
+
+bool CDevicePresenceService::TryReconnect()
+{
+    if (!m_session.IsReconnectPending() || m_session.IsConnected())
+        return true;  // nothing (more) to do
+    if (m_session.Port().CheckPort(m_session.PortName()) != 0)
+        return false;
+    if (m_session.IsJobRunning())
+        m_session.ShowWaitDialog(false);
+    m_session.Connect(m_session.PortName());
+    return true;
+}
+
+void CDevicePresenceService::OnPortArrival()
+{
+    // A board that restarts may take a moment before its port opens.
+    m_retries = 0;
+    m_session.Host().KillTimer(kTimerArrivalRetry);
+    if (!TryReconnect())
+        m_session.Host().SetTimer(kTimerArrivalRetry, kRetryMs);
+}
+
+void CDevicePresenceService::OnPortRemoval()
+{
+    if (m_session.PortName().empty() || !m_session.IsConnected() ||
+        m_session.Port().CheckPort(m_session.PortName()) != 1)
+        return;
+    if (m_session.IsJobRunning())
+        m_session.ShowWaitDialog(false);
+    m_session.Port().Close();
+    if (m_commands.IsPasswordChangePending()) {
+        // Expected: the board restarts with its new password; the password
+        // wait reconnects.
+        m_session.SetReconnectPending(false);
+        m_commands.ClearPasswordChange();
+        m_session.Disconnect(false);
+        return;
+    }
+    m_session.SetReconnectPending(false);
+    // Closed whole before the question: the board is gone, whatever the
+    // answer, and no dialog may go on working on it.
+    m_session.Disconnect(false);
+    m_session.Host().CloseLinkDialogs();
+    if (m_session.Message(std::string(kReconnectQuestion), CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+        return;
+    m_session.SetReconnectPending(true);
+    m_session.Host().SetTimer(kTimerReconnectDelay, kReconnectDelayMs);
+}
+
+bool CDevicePresenceService::OnTimer(unsigned id)
+{
+    if (id == kTimerReconnectDelay) {
+        m_session.Host().KillTimer(kTimerReconnectDelay);
+        // Back already: connect at once; else the wait box waits for the arrival.
+        if (!TryReconnect())
+            m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentifyAgain);
+        return true;
+    }
+    if (id == kTimerArrivalRetry) {
+        if (TryReconnect() || ++m_retries >= kRetries)
+            m_session.Host().KillTimer(kTimerArrivalRetry);
+        return true;
+    }
+    return false;
+}

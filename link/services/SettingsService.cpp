@@ -1,0 +1,99 @@
+// The settings block: read, parse, rebuild, write.
+#include "link/services/SettingsService.h"
+
+#include "link/codecs/FrameItemReader.h"
+#include "link/session/LinkSession.h"
+
+CSettingsService::CSettingsService(CLinkSession& session) : m_session(session)
+{
+    using R = const LinkReply&;
+    m_session.RouteReply(3, 2, 1, [this](R r) { OnReplySettingsBlock(r); });
+    m_session.RouteReply(4, 2, 1, [this](R r) { OnReplySettingsWrite(r); });
+    m_session.AddService(*this);
+}
+
+void CSettingsService::Reset()
+{
+    m_record = SettingsRecord();
+    ++m_generation;
+}
+
+void CSettingsService::OnDisconnected()
+{
+    Reset();
+    if (m_writing) {
+        m_writing = false;
+        m_session.Host().OnSettingsWritten(false);
+    }
+}
+
+bool CSettingsService::RequestSettingsBlock()
+{
+    if (!m_session.IsConnected()) {
+        m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
+        return false;
+    }
+    m_session.StartRead(LinkFrame::RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead);
+    return true;
+}
+
+void CSettingsService::OnReplySettingsBlock(const LinkReply& r)
+{
+    m_session.SetTransferType(CLinkSession::kTransferNone);
+    FrameItem item;
+    if (!FrameItemReader::First(r.payload, r.length, item) || !item.IsInt32())
+        return;
+    TransferBuffer& block = m_session.Block();
+    int32_t v = item.Int32();
+    bool nothing = r.Refused() && v == LinkFrame::kNothingToReport;
+    if (!nothing && (r.Refused() || m_session.TransferOverflowed() || v != block.count)) {
+        // Said, not swallowed: the user asked for the settings.
+        m_session.Message(LinkStrings::kConfigReadFailed, CLinkDialogs::kStyleWarning);
+        return;
+    }
+    SettingsBlock::Result result =
+        SettingsBlock::Parse(block.data.data(), static_cast<size_t>(block.count), m_record);
+    ++m_generation;
+    if (result == SettingsBlock::Result::NoValues) {
+        m_session.Message(std::string("There's no configuration value."), CLinkDialogs::kStyleWarning);
+        return;
+    }
+    if (result == SettingsBlock::Result::Parsed)
+        m_session.Host().OnSettingsRead();
+}
+
+bool CSettingsService::WriteSettings(unsigned generation)
+{
+    if (!m_session.IsConnected()) {
+        m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
+        return false;
+    }
+    TransferBuffer& block = m_session.Block();
+    // A record reset or read again since the dialog read it is not the
+    // dialog's: writing it would send another block's values.
+    if (generation != m_generation || m_session.GetTransferType() != CLinkSession::kTransferNone ||
+        !SettingsBlock::Build(block.data.data(), static_cast<size_t>(block.count), m_record)) {
+        m_session.Message(std::string("Failed to change the values."), CLinkDialogs::kStyleWarning);
+        return false;
+    }
+    if (!m_session.StartWrite(LinkFrame::RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite)) {
+        m_session.SetTransferType(CLinkSession::kTransferNone);
+        return false;
+    }
+    m_writing = true;
+    return true;
+}
+
+void CSettingsService::OnReplySettingsWrite(const LinkReply& r)
+{
+    if (m_session.GetTransferType() == CLinkSession::kTransferSettingsWrite)
+        m_session.SetTransferType(CLinkSession::kTransferNone);
+    if (!m_writing)
+        return;
+    m_writing = false;
+    FrameItem item;
+    // A refusal is a failure whatever its count.
+    bool ok = FrameItemReader::First(r.payload, r.length, item) && item.IsInt32() && !r.Refused() &&
+              item.Int32() == m_session.Block().count && m_session.SentCount() == m_session.Block().count;
+    m_session.Host().OnSettingsWritten(ok);
+}

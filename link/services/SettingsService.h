@@ -1,0 +1,42 @@
+#pragma once
+#include <cstdint>
+
+#include "link/codecs/SettingsBlock.h"
+#include "link/session/LinkService.h"
+
+class CLinkSession;
+struct LinkReply;
+
+// The board's settings block: read (03/21), parsed into the settings record,
+// rebuilt with the record's values and written back (04/21). The block stays
+// in the session's block buffer between the read and the write, so records
+// the workbench does not know reach the board unchanged.
+class CSettingsService : public CLinkService {
+public:
+    explicit CSettingsService(CLinkSession& session);
+
+    SettingsRecord& Record() { return m_record; }
+    const SettingsRecord& Record() const { return m_record; }
+    // Changes whenever the record is read again or reset: a dialog that
+    // read generation g may write only while it is still g.
+    unsigned Generation() const { return m_generation; }
+
+    bool RequestSettingsBlock();  // 03/21 + W; false when not connected
+    // Rebuilds the block with the record and sends it (04/21); the result
+    // arrives as CLinkBlockResults::OnSettingsWritten. False (with a message
+    // where the user needs one) when nothing was sent.
+    bool WriteSettings(unsigned generation);
+
+    // CLinkService
+    void OnDisconnected() override;
+
+private:
+    void OnReplySettingsBlock(const LinkReply& r);
+    void OnReplySettingsWrite(const LinkReply& r);
+    void Reset();
+
+    CLinkSession& m_session;
+    SettingsRecord m_record;
+    unsigned m_generation = 1;
+    bool m_writing = false;
+};

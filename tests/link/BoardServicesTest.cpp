@@ -1,0 +1,349 @@
+// Settings block, board commands and device presence against a scripted port.
+#include "link/DeviceLink.h"
+#include "link/codecs/Crc16.h"
+#include "link/codecs/EnvBlock.h"
+#include "link/codecs/SettingsBlock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "LinkFakes.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Record(uint8_t type, uint8_t sub, const Bytes& data)
+{
+    Bytes b;
+    EnvBlock::Begin(b);
+    EnvBlock::AppendRecord(b, type, sub, data.data(), data.size());
+    return Bytes(b.begin() + 16, b.end());
+}
+
+Bytes Block(std::initializer_list<Bytes> records, uint32_t magic = EnvBlock::kMagicSettings)
+{
+    Bytes b;
+    EnvBlock::Begin(b);
+    for (auto& r : records)
+        b.insert(b.end(), r.begin(), r.end());
+    EnvBlock::Finish(b, magic);
+    return b;
+}
+
+const Bytes kName = Hex("0c 00 0c 00 5a 58 31 30 30 31 a6 2f");
+const Bytes kEnd = {0xFF, 0, 0, 0};
+
+TEST(SettingsBlockTest, ParsesAndRebuildsOnlyWhatItOwns)
+{
+    Bytes unknown = Record(0x20, 1, {9, 8, 7, 6, 5});
+    Bytes block = Block({kName, Record(3, 0, {192, 168, 0, 7}), Record(9, 1, Bytes{'n', 'e', 't', 'w', 'r', 'k'}),
+                         unknown, Record(0x0D, 1, Bytes(32, 0x11)), kEnd});
+    SettingsRecord s;
+    ASSERT_EQ(SettingsBlock::Parse(block.data(), block.size(), s), SettingsBlock::Result::Parsed);
+    EXPECT_EQ(s.FirmwareNameText(), "ZX1001");
+    EXPECT_EQ(s.ipv4Address[3], 7);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(s.ssid), 7), std::string("netwrk\0", 7));
+    EXPECT_EQ(s.flags, 0x11111111u);
+    Bytes same = block;
+    ASSERT_TRUE(SettingsBlock::Build(same.data(), same.size(), s));
+    EXPECT_EQ(same, block);
+    // Edited values go back inside their records only, each with a new CRC.
+    s.ipv4Address[3] = 9;
+    std::memcpy(s.ssid, "longer-than-six", 15);
+    s.flags = 5;
+    ASSERT_TRUE(SettingsBlock::Build(same.data(), same.size(), s));
+    SettingsRecord back;
+    ASSERT_EQ(SettingsBlock::Parse(same.data(), same.size(), back), SettingsBlock::Result::Parsed);
+    EXPECT_EQ(back.ipv4Address[3], 9);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(back.ssid)), "longer");
+    EXPECT_EQ(back.flags, 5u);
+    EXPECT_EQ(std::memcmp(back.optionRest, s.optionRest, 22), 0);
+    size_t at = 16 + kName.size() + 12 + 12;
+    EXPECT_TRUE(std::equal(unknown.begin(), unknown.end(), same.begin() + static_cast<std::ptrdiff_t>(at)));
+    EXPECT_EQ(std::vector<uint8_t>(same.begin(), same.begin() + 16), std::vector<uint8_t>(block.begin(), block.begin() + 16));
+}
+
+TEST(SettingsBlockTest, BadBlocksTable)
+{
+    struct Case {
+        const char* what;
+        Bytes block;
+        SettingsBlock::Result result;
+    } cases[] = {
+        {"empty", {}, SettingsBlock::Result::NoValues},
+        {"keys magic", Block({kName}, EnvBlock::kMagicKeys), SettingsBlock::Result::Bad},
+        {"L of 0", Block({{3, 0, 0, 0}}), SettingsBlock::Result::Bad},
+        {"L of 5", Block({{3, 0, 5, 0, 1, 2, 3, 4}}), SettingsBlock::Result::Bad},
+        {"L past the end", Block({{0x0C, 0, 0x40, 0, 1, 2, 3, 4}}), SettingsBlock::Result::Bad},
+        {"record CRC", Block({Hex("0c 00 0c 00 5a 58 31 30 30 31 a6 2e")}), SettingsBlock::Result::Bad},
+        {"no end record", Block({kName}), SettingsBlock::Result::Parsed},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SettingsRecord s;
+        s.firmwareName = "stale";
+        EXPECT_EQ(SettingsBlock::Parse(c.block.data(), c.block.size(), s), c.result);
+    }
+    // Random damage: never a read or write outside the bytes held.
+    std::mt19937 rng(3);
+    Bytes good = Block({kName, Record(4, 0, Bytes(18, 1)), Record(8, 4, Bytes(9, 'i')), kEnd});
+    for (int i = 0; i < 3000; ++i) {
+        Bytes b = good;
+        for (int k = 0; k < 3; ++k)
+            b[rng() % b.size()] = static_cast<uint8_t>(rng());
+        if (rng() % 2)
+            EnvBlock::MakeHeader(b.data(), EnvBlock::kMagicSettings, static_cast<uint16_t>(rng()));
+        b.resize(rng() % (b.size() + 1));
+        SettingsRecord s;
+        SettingsBlock::Parse(b.data(), b.size(), s);
+        SettingsBlock::Build(b.data(), b.size(), s);
+    }
+}
+
+class BoardServicesTest : public LinkFixture {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(link.Connect("COM3"));
+        Feed({static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F)});
+        port.writes.clear();
+    }
+    // A 03/xx read served whole, then its reply.
+    void ServeBlock(const Bytes& block, uint8_t code, int32_t reported, bool refused = false)
+    {
+        if (!block.empty())
+            Feed(LinkFrame::DataChunk(0, block.data(), block.size()));
+        Feed(Reply(3, code, ItemInt(reported), refused));
+    }
+    // The board pulls what the link sends, through windows of n bytes.
+    Bytes Pull(size_t n = 100)
+    {
+        Bytes got;
+        for (;;) {
+            port.writes.clear();
+            Feed(LinkFrame::WindowFrame(0, static_cast<uint16_t>(n)));
+            if (port.writes.empty() || port.writes[0].size() == 8)
+                return got;
+            got.insert(got.end(), port.writes[0].begin() + 8, port.writes[0].end());
+        }
+    }
+};
+
+TEST_F(BoardServicesTest, SettingsReadEditWrite)
+{
+    Bytes block = Block({kName, Record(3, 0, {10, 0, 0, 1}), Record(0x30, 0, {1, 2}), kEnd});
+    ASSERT_TRUE(link.RequestSettingsBlock());
+    EXPECT_EQ(port.writes[0][5], 0x21);
+    ServeBlock(block, 0x21, static_cast<int32_t>(block.size()) + 1);  // count says otherwise
+    EXPECT_EQ(host.messages.back(), LinkStrings::kConfigReadFailed.english);
+    EXPECT_EQ(host.settingsRead, 0);
+    EXPECT_TRUE(link.IsConnected());
+    link.RequestSettingsBlock();
+    ServeBlock(block, 0x21, static_cast<int32_t>(block.size()));
+    EXPECT_EQ(host.settingsRead, 1);
+    unsigned generation = link.Settings().Generation();
+    link.Settings().Record().ipv4Address[3] = 2;
+    port.writes.clear();
+    ASSERT_TRUE(link.Settings().WriteSettings(generation));
+    EXPECT_EQ(port.writes[0][5], 0x21);
+    Bytes sent = Pull(16);
+    ASSERT_EQ(sent.size(), block.size());
+    EXPECT_EQ(sent[16 + 12 + 4 + 3], 2);
+    // Refused is failed, whatever the count.
+    Feed(Reply(4, 0x21, ItemInt(static_cast<int32_t>(block.size())), true));
+    ASSERT_EQ(host.settingsWritten, std::vector<bool>{false});
+    ASSERT_TRUE(link.Settings().WriteSettings(generation));
+    Pull();
+    Feed(Reply(4, 0x21, ItemInt(static_cast<int32_t>(block.size()))));
+    EXPECT_EQ(host.settingsWritten, (std::vector<bool>{false, true}));
+    // A record read again (or reset) since the dialog read it is not written.
+    link.RequestSettingsBlock();
+    ServeBlock(block, 0x21, static_cast<int32_t>(block.size()));
+    port.writes.clear();
+    EXPECT_FALSE(link.Settings().WriteSettings(generation));
+    EXPECT_TRUE(port.writes.empty());
+    // A write cut off by the link going away fails.
+    ASSERT_TRUE(link.Settings().WriteSettings(link.Settings().Generation()));
+    link.Disconnect();
+    EXPECT_EQ(host.settingsWritten.back(), false);
+    EXPECT_EQ(link.Settings().Record().FirmwareNameText(), "");
+}
+
+TEST_F(BoardServicesTest, FirmwareFileAndPasswordFrames)
+{
+    link.RequestChangeFirmwareFile("fw1.kbx");
+    Bytes f = port.writes[0];
+    f[1] = 0;
+    Bytes expected = Hex("50 00 00 18 05 60 00 14 00 06 00 08") + Bytes{'f', 'w', '1', '.', 'k', 'b', 'x', 0} +
+                     Hex("00 06 00 04 00 00 00 00");
+    EXPECT_EQ(f, expected);
+    port.writes.clear();
+    link.Commands().SetUserPassword(std::string(76, 'a'));
+    ASSERT_EQ(port.writes[0].size(), 60u);
+    EXPECT_EQ(port.writes[0][5], 0x24);
+    EXPECT_EQ(port.writes[0][18] << 8 | port.writes[0][19], 0x2A);
+    EXPECT_TRUE(host.HasTimer(CBoardCommandsService::kTimerPasswordWait));
+}
+
+TEST_F(BoardServicesTest, CertificateReplyTrustsOnlyWhatArrived)
+{
+    Bytes cert = Block({Record(0x0B, 2, Bytes(40, 0x30))}, EnvBlock::kMagicCert);
+    int32_t n = static_cast<int32_t>(cert.size());
+    struct Case {
+        const char* what;
+        Bytes data;
+        int32_t v;
+        bool refused;
+        std::string expect;
+    } cases[] = {
+        {"nothing there", {}, 16, true, "<none>"},
+        {"refused", cert, n, true, "<none>"},
+        {"count lies", cert, n + 100, false, "<none>"},
+        {"shorter than a header", Bytes(8, 0), 8, false, "<none>"},
+        {"settings magic", Block({kName}), static_cast<int32_t>(Block({kName}).size()), false, "<none>"},
+        {"a block", cert, n, false, std::string(cert.begin() + 16, cert.end())},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.certRecords = "?";
+        ASSERT_TRUE(link.RequestCertBlock());
+        ServeBlock(c.data, 0x24, c.v, c.refused);
+        EXPECT_EQ(host.certRecords, c.expect);
+    }
+}
+
+TEST_F(BoardServicesTest, KeyThenCertificateStopsAtAFailedKey)
+{
+    Bytes key = Block({Record(0x0B, 0, Bytes(258, 1))}, EnvBlock::kMagicKeys);
+    Bytes cert = Block({Record(0x0B, 2, Bytes(10, 2))}, EnvBlock::kMagicCert);
+    using K = CLinkBlockResults::BlockKind;
+    // Refused key block: the certificate is never sent.
+    ASSERT_TRUE(link.Commands().WriteKeyThenCert(key, cert));
+    EXPECT_EQ(port.writes[0][5], 0x22);
+    EXPECT_FALSE(link.Commands().WriteCertBlock(cert));  // one at a time
+    EXPECT_EQ(Pull(), key);
+    port.writes.clear();
+    Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(key.size())), true));
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(host.blocksWritten, (std::vector<std::pair<K, bool>>{{CLinkBlockResults::kKeyBlock, false}}));
+    // Taken: the certificate follows, and its own count decides.
+    host.blocksWritten.clear();
+    ASSERT_TRUE(link.Commands().WriteKeyThenCert(key, cert));
+    Pull();
+    port.writes.clear();
+    Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(key.size()))));
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0][5], 0x24);
+    EXPECT_EQ(Pull(), cert);
+    Feed(Reply(4, 0x24, ItemInt(3)));
+    EXPECT_EQ(host.blocksWritten, (std::vector<std::pair<K, bool>>{{CLinkBlockResults::kKeyBlock, true},
+                                                                     {CLinkBlockResults::kCertBlock, false}}));
+    // A board that stops pulling, and a link that goes away, end with failure.
+    host.blocksWritten.clear();
+    ASSERT_TRUE(link.Commands().WriteCertBlock(cert));
+    link.OnTimer(CBoardCommandsService::kTimerBlockWrite);
+    link.OnTimer(CBoardCommandsService::kTimerBlockWrite);
+    ASSERT_TRUE(link.Commands().WriteKeyBlock(key));
+    link.Disconnect();
+    EXPECT_EQ(host.blocksWritten, (std::vector<std::pair<K, bool>>{{CLinkBlockResults::kCertBlock, false},
+                                                                     {CLinkBlockResults::kKeyBlock, false}}));
+    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+}
+
+TEST_F(BoardServicesTest, PasswordWaitActsOnlyWhenDisconnected)
+{
+    const unsigned t = CBoardCommandsService::kTimerPasswordWait;
+    link.Commands().SetUserPassword("00");
+    // Still connected (Wine's CheckPort says 0 for a port we hold): no reconnect.
+    link.OnTimer(t);
+    EXPECT_TRUE(host.passwordDone.empty());
+    // A refusal stops the wait and says so.
+    Feed(Reply(5, 0x24, ItemInt(1), true));
+    EXPECT_EQ(host.passwordDone, std::vector<bool>{false});
+    EXPECT_FALSE(host.HasTimer(t));
+    // The board leaves (no question asked) and comes back: reconnect.
+    link.Commands().SetUserPassword("00");
+    port.checkPort = 1;
+    link.OnDeviceChange(0x8004, 5);
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_EQ(host.messages.size(), 1u);
+    link.OnTimer(t);
+    port.checkPort = 0;
+    port.writes.clear();
+    link.OnTimer(t);
+    EXPECT_TRUE(link.IsConnected());
+    EXPECT_EQ(host.passwordDone, (std::vector<bool>{false, true}));
+    // A board that never comes back: a message after about a minute.
+    link.Commands().SetUserPassword("00");
+    link.Disconnect();
+    port.failOpen = true;
+    port.checkPort = 1;
+    for (int i = 0; i < CBoardCommandsService::kPasswordPolls; ++i)
+        link.OnTimer(t);
+    EXPECT_EQ(host.passwordDone.back(), false);
+    EXPECT_FALSE(host.HasTimer(t));
+}
+
+TEST_F(BoardServicesTest, RebootReplies)
+{
+    Add("a.php", "unsaved", FileEntry::kChanged);
+    Feed(Reply(5, 0x22, ItemInt(1), true));
+    EXPECT_TRUE(link.IsConnected());
+    EXPECT_EQ(host.messages.back(), "The product refused to restart.");
+    host.messages.clear();
+    Feed(Reply(5, 0x26, ItemInt(200)));
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_TRUE(link.IsReconnectPending());
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_TRUE(host.messages.empty());  // no unsaved-files question
+}
+
+TEST(DevicePresence, ClassifyTable)
+{
+    using C = CDevicePresenceService::Change;
+    EXPECT_EQ(CDevicePresenceService::Classify(0x8000, 5), C::Arrival);
+    EXPECT_EQ(CDevicePresenceService::Classify(0x8004, 5), C::Removal);
+    EXPECT_EQ(CDevicePresenceService::Classify(0x8000, 3), C::Ignore);  // a port, not an interface
+    EXPECT_EQ(CDevicePresenceService::Classify(0x8001, 5), C::Ignore);
+    EXPECT_EQ(CDevicePresenceService::Classify(0x0007, 0), C::Ignore);
+}
+
+TEST_F(BoardServicesTest, RemovalThenASlowBoardComesBack)
+{
+    Add("a.php", "unsaved", FileEntry::kChanged);
+    link.ShowWaitDialog(true);
+    port.checkPort = 2;  // another device went: ours is still there
+    link.OnDeviceChange(0x8004, 5);
+    EXPECT_TRUE(link.IsConnected());
+    port.checkPort = 1;
+    host.answers = {CLinkDialogs::kIdYes};
+    link.OnDeviceChange(0x8004, 5);
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_FALSE(host.waitBoxOpen);
+    EXPECT_EQ(host.dialogsClosed, 1);
+    ASSERT_EQ(host.messages.size(), 1u);  // the reconnect question only
+    EXPECT_NE(host.messages[0].find("connect to it again"), std::string::npos);
+    // Not back after 500 ms: the wait box waits for the arrival, sending nothing.
+    link.OnTimer(CDevicePresenceService::kTimerReconnectDelay);
+    EXPECT_TRUE(host.waitBoxOpen);
+    EXPECT_EQ(host.waitMode, CDeviceLink::kWaitIdentifyAgain);
+    port.writes.clear();
+    link.OnIdentifyStart();
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(host.messages.size(), 1u);
+    // It arrives but opens only a moment later.
+    link.OnDeviceChange(0x8000, 5);
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_TRUE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
+    port.checkPort = 0;
+    link.OnTimer(CDevicePresenceService::kTimerArrivalRetry);
+    EXPECT_TRUE(link.IsConnected());
+    EXPECT_FALSE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
+    ASSERT_EQ(port.writes.size(), 1u);  // the sync byte
+    EXPECT_EQ(port.writes[0].size(), 2u);
+}
+
+} // namespace
