@@ -8,6 +8,7 @@
 #include "link/FileEntry.h"
 #include "link/LinkHost.h"
 #include "link/LinkStrings.h"
+#include "link/services/BootLoaderService.h"
 #include "link/services/BoardCommandsService.h"
 #include "link/services/DebuggerService.h"
 #include "link/services/DevicePresenceService.h"
@@ -61,6 +62,7 @@ public:
     CLinkSession& Session() { return m_session; }
     CIdentityService& Identity() { return m_identity; }
     CFilesService& Files() { return m_filesService; }
+    CBootLoaderService& BootLoader() { return m_bootLoader; }
     CSettingsService& Settings() { return m_settings; }
     CBoardCommandsService& Commands() { return m_commands; }
     CDevicePresenceService& Presence() { return m_presence; }
@@ -182,4 +184,5 @@ private:
     CBoardCommandsService m_commands;
     CDevicePresenceService m_presence;
     CDebuggerService m_debugger;
+    CBootLoaderService m_bootLoader{m_session};
 };

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/boardsim/SimBootLoader.h"
 #include "tests/boardsim/SimCodec.h"
 #include "tests/boardsim/SimDebugger.h"
 #include "tests/boardsim/SimImage.h"
@@ -41,7 +42,7 @@ class CBoardModel {
   // An action the board takes after its answers have left (unplug, reboot).
   BoardAction TakeAction();
 
-  void SetLogger(std::function<void(const std::string&)> log) { log_ = std::move(log); }
+  void SetLogger(std::function<void(const std::string&)> log) { log_ = log; boot_.SetLogger(std::move(log)); }
 
   // For tests and --help.
   const Bytes& Image() const { return image_; }
@@ -54,6 +55,7 @@ class CBoardModel {
   long Requests() const { return requests_; }
   int TaskState() const { return debugger_.TaskState(); }
   const CSimDebugger& Debugger() const { return debugger_; }
+  const CSimBootLoader& BootLoader() const { return boot_; }
 
   // The login response a program must send for this challenge and password.
   static Bytes LoginResponse(const Bytes& challenge, const Bytes& mcuId, const std::string& password);
@@ -94,9 +96,10 @@ class CBoardModel {
   bool fwLog_ = false;
   CSimDebugger debugger_{opt_.debug, log_};
 
+  CSimBootLoader boot_;
+
   // Session state.
   FrameDecoder decoder_;
-  std::string ispLine_;
   bool loggedIn_ = false;
   Bytes challenge_;
   bool silent_ = false;

@@ -497,6 +497,8 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return RebootScenario(r, o);
     if (scenario == "unplug-reconnect")
         return UnplugReconnectScenario(r, o);
+    if (scenario == "flash" && args.size() == 1)
+        return RunFlashScenario(r, o, args[0]);
     return "unknown scenario " + scenario;
 }
 
@@ -508,5 +510,7 @@ std::string RunCodecScenario(const std::string& scenario, const std::vector<std:
         return Pack(args[0], args[1]);
     if (scenario == "unpack" && args.size() == 2)
         return Unpack(args[0], args[1]);
+    if (scenario == "fwimage")
+        return MakeFirmwareFile(args);
     return "usage: " + scenario + " needs two arguments";
 }

@@ -3,6 +3,8 @@
 // whatever state the first byte picks (task paused or not, a watch read or a
 // breakpoint read under way). Nothing may be read out of bounds, no watch row
 // outside the list is written, and no row or mark outside the editor is set.
+#include "tests/fuzz/FuzzTarget.h"
+
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
 #include "link/port/LinkPort.h"
@@ -11,10 +13,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
-// Valid inputs a driver starts its damage from (libFuzzer: a seed corpus).
-std::vector<std::vector<uint8_t>> FuzzSeeds();
 
 namespace {
 
