@@ -55,7 +55,8 @@ WatchValue LongStringValue(const uint8_t* data, size_t length);
 WatchValue UnknownValue();
 
 // "%.13f" of any double, however large, and fixed texts for NaN and
-// infinities (the C libraries of the two builds spell them differently).
+// infinities, so they do not depend on the C library's printf (MinGW's own
+// stdio and glibc both write nan and inf; msvcrt's printf would not).
 std::string FormatDouble(double value);
 
 // The items of a break event and of a breakpoint read-back: the first and
