@@ -55,8 +55,8 @@ WatchValue LongStringValue(const uint8_t* data, size_t length);
 WatchValue UnknownValue();
 
 // "%.13f" of any double, however large, and fixed texts for NaN and
-// infinities, so they do not depend on the C library's printf (MinGW's own
-// stdio and glibc both write nan and inf; msvcrt's printf would not).
+// infinities, so the texts do not depend on the C library's printf (MinGW's
+// own stdio, which this build uses, and glibc both write nan and inf today).
 std::string FormatDouble(double value);
 
 // The items of a break event and of a breakpoint read-back: the first and
