@@ -9,35 +9,14 @@ using LinkFrame::RequestBuilder;
 CDeviceLink::CDeviceLink(ILinkPort& port, CLinkHost& host, ILinkFiles& files)
     : m_session(port, host), m_identity(m_session), m_filesService(m_session, m_identity, files),
       m_settings(m_session), m_commands(m_session), m_presence(m_session, m_commands),
+      m_queries(m_session, m_identity.DeviceInfo()),
       m_debugger(m_session, m_filesService.Entries(), m_identity.ResourceRows())
 {
     m_session.RouteReply(5, 2, 3, [this](const LinkReply&) { OnBootLoaderRestart(); });
-    // Last: a service's own route always wins over these.
-    RoutePendingReplies();
+    m_queries.SetSettingsReader([this] { return m_settings.RequestSettingsBlock(); });
 }
 
 CDeviceLink::~CDeviceLink() = default;
-
-void CDeviceLink::RoutePendingReplies()
-{
-    using R = const LinkReply&;
-    CLinkSession* session = &m_session;
-    CLinkSession& s = m_session;
-    const int any = CLinkSession::kAny;
-    auto stub = [session](uint8_t group, int command, int sub, const char* what) {
-        session->RouteReply(group, command, sub, [session, what](R) { session->StubReply(what); });
-    };
-    stub(3, 3, any, "03/3x information block");
-    stub(3, 4, 1, "03/4x error log");
-    stub(3, 4, 2, "03/4x error log");
-    stub(5, 1, any, "05/1x product information");
-    s.RouteReply(5, 3, any, [session](R r) {
-        if (r.Refused())
-            session->Message(LinkStrings::kConfigReadFailed, CLinkDialogs::kStyleWarning);
-        else
-            session->StubReply("05/3x mmap");
-    });
-}
 
 void CDeviceLink::OnBootLoaderRestart()
 {
@@ -70,19 +49,12 @@ void CDeviceLink::OnIdentifyStart()
 void CDeviceLink::RequestDebugMode(uint8_t sub, int32_t value) { m_session.WriteRequest(BoardRequests::DebugMode(sub, value)); }
 void CDeviceLink::RequestFirmwareLog(bool on) { m_session.WriteRequest(BoardRequests::FirmwareLog(on)); }
 
-void CDeviceLink::RequestInfoBlock() { m_session.StartRead(RequestBuilder(3, 3, 0), CLinkSession::kTransferInfoBlock); }
-
-void CDeviceLink::RequestErrorLog(bool firmware)
-{
-    m_session.StartRead(RequestBuilder(3, 4, firmware ? 2 : 1), CLinkSession::kTransferErrorLog);
-}
 
 bool CDeviceLink::RequestSettingsWrite()
 {
     return m_session.StartWrite(RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite);
 }
 
-void CDeviceLink::RequestProductInfo() { m_session.WriteBare(5, 1, 0); }
 
 void CDeviceLink::RequestSetPassword(const uint8_t* record, size_t length)
 {

@@ -167,8 +167,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
       opt.seed = static_cast<unsigned>(n);
     } else if (int taken = ParseDebugOption(args, i, opt.debug, error); taken != 0) {
       if (taken < 0) return false;
-    } else {
-      return fail("unknown option " + a + " (see --help)");
+    } else if (!ParseQueryOption(args, i, opt.queries, error)) {
+      return error.empty() ? fail("unknown option " + a + " (see --help)") : false;
     }
   }
   if (opt.fsId.size() > 200) {
@@ -266,7 +266,7 @@ std::string HelpText() {
       "  --seed N              seed of the fault and challenge generator (default 1)\n"
       "  --log FILE            log every frame received and sent, decoded\n"
       "  -h, --help            this text\n"
-      "\n"
+      "\n" + std::string(kQueryHelp) + "\n"
       "Refusal codes of this board: 1 not permitted, 2 no such item, 13 not logged in or\n"
       "wrong password, 16 nothing to report, 22 bad data, 28 no space, 38 unsupported.\n"
       "\n"
@@ -282,8 +282,7 @@ std::string HelpText() {
       "    22 or 28 and the old files stay. A chunk above the window is refused with 22.\n"
       "  - A new request or a sync byte drops an unfinished transfer.\n"
       "  - 01/31 is the SHA-1 of the image; 05/10 the time since start in ms; 02/1x\n"
-      "    answer int32 0; 03/30, 03/41, 03/42 are refused with 16;\n"
-      "    anything not named here with 38.\n"
+      "    answer int32 0; anything not named here is refused with 38.\n"
       "  - Task and debugger requests must carry task number int32 0 (02/21: int32 1)\n"
       "    and the text length field their request asks (06/12, 06/13, 06/22: the\n"
       "    padded size alone), else they are refused with 22. 01/51 answers task 0 and\n"

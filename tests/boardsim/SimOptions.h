@@ -8,6 +8,7 @@
 
 #include "tests/boardsim/SimCodec.h"
 #include "tests/boardsim/SimDebugger.h"
+#include "tests/boardsim/SimQueries.h"
 
 namespace boardsim {
 
@@ -66,6 +67,8 @@ struct SimOptions {
   unsigned seed = 1;
   std::string logPath;
   SimDebugOptions debug;
+
+  QueryOptions queries;
 
   SimOptions();
 };
