@@ -122,3 +122,4 @@
 
 #include "cert_ids.h"
 #include "files_ids.h"
+#include "info_ids.h"
