@@ -130,6 +130,19 @@ public:
     void RequestFsImage() { m_filesService.RequestFsImage(); }                            // 03/11 + W
     bool RequestUploadPrepare() { return m_filesService.RequestUploadPrepare(); }         // 05/51
     bool RequestUploadWrite() { return m_filesService.RequestUploadWrite(); }             // 04/10
+    // The debugger's requests as the main window's commands send them (task
+    // numbers are always 0 on the wire). false: the name did not fit a request.
+    void RequestTaskRun() { m_debugger.RunTask(); }                                  // 02/21 (1, 3)
+    void RequestTaskStop() { m_debugger.StopTask(); }                                // 02/21 (1, 1)
+    void RequestPause(int32_t) { m_debugger.Pause(); }                               // 06/11
+    void RequestStep(bool over, int32_t) { over ? m_debugger.StepOver() : m_debugger.StepIn(); } // 06/60, 06/50
+    bool RequestBreakpoint(uint8_t code, const std::string& file, int32_t line)     // 06/12, 06/13, 06/22
+    {
+        return code == 0x12   ? m_debugger.SendDebug12(file, line)
+               : code == 0x13 ? m_debugger.SendDebug13(file, line)
+                              : m_debugger.SendDebug22(file, line);
+    }
+    void RequestClearBreakpoints() { m_debugger.SendDebug21(); }                     // 06/21
     void RequestDebugMode(uint8_t sub, int32_t value = 1);  // 02/11, 02/12
     void RequestFirmwareLog(bool on);                       // 02/13
     bool RequestSettingsBlock() { return m_settings.RequestSettingsBlock(); } // 03/21 + W
