@@ -145,7 +145,8 @@ void CSimDebugger::LoadScript(const Bytes& image) {
   ImageInfo info;
   if (!ParseImage(image, info)) return;
   for (const ImageEntry& e : info.entries) {
-    if (e.name != kScript) continue;
+    // Names of an uploaded image carry their terminating zero.
+    if (std::string(e.name.c_str()) != kScript) continue;
     std::string text(e.data.begin(), e.data.end()), line;
     for (size_t i = 0; i < text.size(); ++i) {
       if (text[i] == '\r' || text[i] == '\n') {
