@@ -124,3 +124,6 @@
 #include "cert_ids.h"
 #include "files_ids.h"
 #include "info_ids.h"
+
+// The bottom pane: logs, watch list, resource view, flash-usage bar.
+#include "bottom_ids.h"

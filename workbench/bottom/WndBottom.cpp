@@ -1,89 +1,448 @@
 #include "workbench/bottom/WndBottom.h"
 
-#include "workbench/app/Registry.h"
+#include "framework/Menu.h"
+#include "resources/resource.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/bottom/DlgAddWatch.h"
+#include "workbench/bottom/DlgWatchDetail.h"
+#include "workbench/bottom/IniProfile.h"
+#include "workbench/bottom/LogTrim.h"
+#include "workbench/bottom/WndLog.h"
+#include "workbench/bottom/WndResource.h"
+#include "workbench/kit/Memdc.h"
+#include "workbench/kit/SkinListCtrl.h"
+#include "workbench/kit/Splitter.h"
 
-#include <cstring>
+namespace {
+
+// The watch list and the logs sit in the tab controls, so their notices
+// reach the tab control first: it hands them on to the pane.
+class CPaneTabCtrl : public CTabCtrl {
+public:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_NOTIFY || message == WM_COMMAND) {
+            const HWND from = message == WM_NOTIFY ? reinterpret_cast<const NMHDR*>(lParam)->hwndFrom
+                                                   : reinterpret_cast<HWND>(lParam);
+            if (from && from != m_hWnd)
+                return ::SendMessageA(GetParent(), message, wParam, lParam);
+        }
+        return CTabCtrl::WindowProc(message, wParam, lParam);
+    }
+};
+
+constexpr int kColumnWidths[3] = {120, 80, 240};
+const char* const kColumnNames[3] = {"Name", "Type", "Value"};
+
+int Positive(int v) { return v > 0 ? v : 0; }
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CWndBottom, CWnd)
     ON_WM_CREATE()
+    ON_WM_DESTROY()
     ON_WM_SIZE()
+    ON_WM_PAINT()
     ON_WM_ERASEBKGND()
-    ON_NOTIFY(TCN_SELCHANGE, kLeftTabId, OnTabChange)
+    ON_MESSAGE(WM_USER_SPLITTER_MOVED, OnSplitterMoved)
+    ON_MESSAGE(WM_CONTEXTMENU, OnContextMenu)
+    ON_COMMAND(ID_WATCH_ADD, OnAdd)
+    ON_COMMAND(ID_WATCH_MODIFY, OnModify)
+    ON_COMMAND(ID_WATCH_DELETE, OnDelete)
+    ON_COMMAND(ID_WATCH_DELETE_ALL, OnDeleteAll)
+    ON_COMMAND(ID_WATCH_DETAIL, OnDetail)
+    ON_COMMAND(ID_WATCH_REFRESH, OnRefresh)
+    ON_NOTIFY(NM_DBLCLK, IDC_WATCH_LIST, OnWatchDblClk)
+    ON_NOTIFY(TCN_SELCHANGE, IDC_BOTTOM_LOG_TABS, OnLogTabChange)
+    ON_NOTIFY(TCN_SELCHANGE, IDC_BOTTOM_WATCH_TABS, OnWatchTabChange)
 END_MESSAGE_MAP()
 
-int CWndBottom::OnCreate(LPCREATESTRUCT cs) {
-    if (CWnd::OnCreate(cs) < 0) return -1;
+CWndBottom::CWndBottom() = default;
+CWndBottom::~CWndBottom() = default;
+
+// ---- creation and destruction
+
+bool CWndBottom::ReadsDebuggerLog() const
+{
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TavrelSystems\\zarvod", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD value = 0, type = 0, size = sizeof value;
+    const LONG r = ::RegQueryValueExA(key, "Log", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    ::RegCloseKey(key);
+    return r == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value && value != 0;
+}
+
+int CWndBottom::OnCreate(LPCREATESTRUCT cs)
+{
+    if (CWnd::OnCreate(cs) < 0)
+        return -1;
     m_tabFont.CreateSimple("Arial", -12, FW_NORMAL);
-    m_tabs.CreateEx(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(),
-                    m_hWnd, kLeftTabId);
-    m_tabs.SetFont(m_tabFont);
-    m_tabs.InsertItem(0, "Output");
-    m_tabs.InsertItem(1, "FW Log");
-    CRegistry key;
-    DWORD log = 0;
-    if (key.Open() && key.ReadDword("Log", log) && log != 0) {
-        m_tabs.InsertItem(2, "Debugger Log");
-        m_debuggerTab = true;
+    const DWORD tabStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+    m_logTabs.reset(new CPaneTabCtrl);
+    m_logTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, CRect(), m_hWnd, IDC_BOTTOM_LOG_TABS);
+    m_logTabs->SetFont(m_tabFont);
+    m_logTabs->InsertItem(0, "Output");
+    m_logTabs->InsertItem(1, "FW Log");
+    if (ReadsDebuggerLog())
+        m_logTabs->InsertItem(2, "Debugger Log");
+
+    m_watchTabs.reset(new CPaneTabCtrl);
+    m_watchTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, CRect(), m_hWnd, IDC_BOTTOM_WATCH_TABS);
+    m_watchTabs->SetFont(m_tabFont);
+    m_watchTabs->InsertItem(0, "Watch");
+    m_watchTabs->InsertItem(1, "Resource");
+
+    struct NewPane {
+        std::unique_ptr<CWndLog>& pane;
+        int kind;
+        bool visible;
+    } logs[3] = {{m_output, 0, true}, {m_debugger, 1, false}, {m_firmware, 0, false}};
+    for (NewPane& s : logs) {
+        s.pane.reset(new CWndLog);
+        s.pane->SetKind(s.kind);
+        s.pane->Create(WS_CHILD | (s.visible ? WS_VISIBLE : 0), CRect(), *m_logTabs, 0);
     }
-    const DWORD style = WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY;
-    CEdit* logs[3] = {&m_output, &m_debugger, &m_firmware};
-    for (CEdit* e : logs) {
-        e->Create(style | (e == &m_output ? WS_VISIBLE : 0), CRect(), m_tabs, 0);
-        e->SetLimitText(0x7FFFFFFE);
-    }
+
+    m_splitter.reset(new CSplitter(0, RGB(0xC0, 0xC0, 0xC0)));
+    m_splitter->Create(m_hWnd, CRect(), IDC_BOTTOM_SPLITTER);
+
+    m_list.reset(new CSkinListCtrl);
+    m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(), *m_watchTabs, IDC_WATCH_LIST);
+    m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
+
+    m_resource.reset(new CWndResource);
+    m_resource->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(), *m_watchTabs, 0);
+    m_resource->SetRows(m_resourceRows);
+
+    LoadWatchList();
     return 0;
 }
 
-void CWndBottom::OnSize(UINT, int cx, int cy) {
-    if (!m_tabs.m_hWnd) return;
-    m_tabs.MoveWindow(10, 2, cx - 20 > 0 ? cx - 20 : 0, cy - 4 > 0 ? cy - 4 : 0);
-    CEdit* logs[3] = {&m_output, &m_debugger, &m_firmware};
-    for (CEdit* e : logs) e->MoveWindow(1, 23, cx - 24 > 0 ? cx - 24 : 0, cy - 29 > 0 ? cy - 29 : 0);
+void CWndBottom::OnDestroy()
+{
+    SaveWatchList();
+    for (CWnd* w : {static_cast<CWnd*>(m_output.get()), static_cast<CWnd*>(m_debugger.get()),
+                    static_cast<CWnd*>(m_firmware.get()), static_cast<CWnd*>(m_splitter.get()),
+                    static_cast<CWnd*>(m_list.get()), static_cast<CWnd*>(m_resource.get()),
+                    static_cast<CWnd*>(m_logTabs.get()), static_cast<CWnd*>(m_watchTabs.get())})
+        if (w && w->m_hWnd)
+            w->DestroyWindow();
+    m_output.reset();
+    m_debugger.reset();
+    m_firmware.reset();
+    m_splitter.reset();
+    m_list.reset();
+    m_resource.reset();
+    m_logTabs.reset();
+    m_watchTabs.reset();
+    m_tabFont.DeleteObject();
+    CWnd::OnDestroy();
 }
 
-BOOL CWndBottom::OnEraseBkgnd(CDC* dc) {
-    dc->FillSolidRect(GetClientRect(), RGB(240, 240, 240));
-    return TRUE;
+void CWndBottom::LoadWatchList()
+{
+    int widths[3] = {kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]};
+    CIniProfile ini(CIniProfile::InitIniPath(false));
+    m_watches.Load(ini, widths);
+    for (int i = 0; i < 3; ++i)
+        m_list->InsertColumn(i, kColumnNames[i], LVCFMT_CENTER, widths[i]);
+    for (int row = 0; row < m_watches.Count(); ++row)
+        InsertRow(row);
 }
 
-void CWndBottom::OnTabChange(NMHDR*, LRESULT* result) {
-    ShowTab(m_tabs.GetCurSel());
+void CWndBottom::SaveWatchList()
+{
+    if (!m_list || !m_list->m_hWnd)
+        return;
+    int widths[3] = {-1, -1, -1};
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH;
+        if (m_list->SendMessage(LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column)))
+            widths[i] = column.cx;
+    }
+    const CString path = CIniProfile::InitIniPath(true);
+    if (path.IsEmpty())
+        return;
+    CIniProfile ini(path);
+    m_watches.Save(ini, widths);
+}
+
+void CWndBottom::SetIniPaths(CString (*readPath)(), CString (*writePath)())
+{
+    CIniProfile::SetPathSources(readPath, writePath);
+}
+
+// ---- layout and painting
+
+void CWndBottom::OnSize(UINT, int w, int h)
+{
+    if (w < 1 || h < 1) {
+        const CRect rc = GetClientRect();
+        w = rc.Width();
+        h = rc.Height();
+    }
+    if (w < 10 || h < 10 || !m_logTabs)
+        return;
+    if (m_split > w - kMinSide)
+        m_split = w - kMinSide;
+    m_logTabs->MoveWindow(10, 2, Positive(m_split - 11), Positive(h - 4));
+    m_watchTabs->MoveWindow(m_split + 7, 2, Positive(w - m_split - 8), Positive(h - 4));
+    for (CWndLog* pane : {m_output.get(), m_debugger.get(), m_firmware.get()})
+        pane->MoveWindow(1, 23, Positive(m_split - 15), Positive(h - 29));
+    m_splitter->MoveWindow(m_split, 0, 4, h);
+    ::RedrawWindow(*m_splitter, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    m_list->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
+    m_resource->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
+}
+
+void CWndBottom::OnPaint()
+{
+    CPaintDC paint(m_hWnd);
+    const CRect client = GetClientRect();
+    CMemdc dc(paint, client);
+    dc.FillSolidRect(client, RGB(240, 240, 240));
+}
+
+LRESULT CWndBottom::OnSplitterMoved(WPARAM splitter, LPARAM)
+{
+    if (!m_splitter || splitter != reinterpret_cast<WPARAM>(m_splitter.get()))
+        return 0;
+    POINT p{m_splitter->GetLastX(), 0};
+    ::ClientToScreen(*m_splitter, &p);
+    ScreenToClient(&p);
+    const int width = GetClientRect().Width();
+    m_split = p.x;
+    if (m_split < kMinSide)
+        m_split = kMinSide;
+    else if (m_split > width - kMinSide)
+        m_split = width - kMinSide;
+    SendMessage(WM_SIZE, 0, 0);
+    return 0;
+}
+
+void CWndBottom::OnLogTabChange(NMHDR*, LRESULT* result)
+{
+    const int tab = m_logTabs->GetCurSel();
+    m_output->ShowWindow(tab == 0 ? SW_SHOW : SW_HIDE);
+    m_firmware->ShowWindow(tab == 1 ? SW_SHOW : SW_HIDE);
+    m_debugger->ShowWindow(tab == 2 ? SW_SHOW : SW_HIDE);
     *result = 0;
 }
 
-void CWndBottom::ShowTab(int tab) {
-    m_output.ShowWindow(tab == 0 ? SW_SHOW : SW_HIDE);
-    m_firmware.ShowWindow(tab == 1 ? SW_SHOW : SW_HIDE);
-    m_debugger.ShowWindow(tab == 2 ? SW_SHOW : SW_HIDE);
-}
-
-void CWndBottom::Append(CEdit& log, const char* text, size_t length, bool scroll) {
-    if (!log.m_hWnd || length == 0) return;
-    const int held = log.GetWindowTextLength();
-    if (held > kLogLimit) {
-        log.SetSel(0, kLogCut);
-        log.ReplaceSel("");
+void CWndBottom::OnWatchTabChange(NMHDR*, LRESULT* result)
+{
+    if (m_watchTabs->GetCurSel() == 0) {
+        m_list->ShowWindow(SW_SHOW);
+        m_resource->ShowWindow(SW_HIDE);
+        m_list->SetFocus();
+    } else {
+        m_list->ShowWindow(SW_HIDE);
+        m_resource->ShowWindow(SW_SHOW);
+        m_resource->SetFocus();
     }
-    const int end = log.GetWindowTextLength();
-    log.SetSel(end, end);
-    log.ReplaceSel(std::string(text, length).c_str());
-    if (scroll) log.SendMessage(EM_SCROLLCARET);
+    *result = 0;
 }
 
-void CWndBottom::AddOutput(const char* text, size_t length) { Append(m_output, text, length, m_autoScroll); }
+// ---- logs
 
-void CWndBottom::AddFirmwareLog(const char* text, size_t length) { Append(m_firmware, text, length, true); }
-
-void CWndBottom::AddDebuggerLog(const char* text) {
-    std::string line;
-    for (const char* p = text; p && *p; ++p)
-        if (*p != '\r' && *p != '\n') line += *p;
-    if (m_debugger.GetWindowTextLength() > 0) line.insert(0, "\r\n");
-    Append(m_debugger, line.data(), line.size(), true);
+void CWndBottom::AddOutput(const char* text, size_t length)
+{
+    if (m_output)
+        m_output->AddText(text, length);
 }
 
-void CWndBottom::SetLogFont(const LOGFONTA& font) {
-    m_logFont.CreateFontIndirect(&font);
-    CEdit* logs[3] = {&m_output, &m_debugger, &m_firmware};
-    for (CEdit* e : logs) e->SetFont(m_logFont);
+void CWndBottom::AddFirmwareLog(const char* text, size_t length)
+{
+    if (m_firmware)
+        m_firmware->AddText(text, length);
+}
+
+void CWndBottom::AddDebuggerLog(const char* text)
+{
+    if (m_debugger)
+        m_debugger->AddLine(CLogTrim::OneLine(text).c_str());
+}
+
+void CWndBottom::SetLogFont(const LOGFONTA& font)
+{
+    for (CWndLog* pane : {m_output.get(), m_debugger.get(), m_firmware.get()})
+        if (pane)
+            pane->SetLogFont(font);
+}
+
+void CWndBottom::SetAutoScroll(bool on)
+{
+    if (m_output)
+        m_output->SetAutoScroll(on);
+}
+
+// ---- resource view
+
+void CWndBottom::SetResourceRows(const int32_t (*rows)[3])
+{
+    m_resourceRows = rows;
+    if (m_resource)
+        m_resource->SetRows(rows);
+}
+
+void CWndBottom::RedrawResourceView()
+{
+    if (m_resource && m_resource->m_hWnd)
+        m_resource->Invalidate();
+}
+
+// ---- watch rows
+
+void CWndBottom::InsertRow(int row)
+{
+    const CWatchList::Row* r = m_watches.At(row);
+    if (!r)
+        return;
+    m_list->InsertItem(row, r->name.c_str());
+    m_list->SetItemText(row, 1, r->type.c_str());
+    m_list->SetItemText(row, 2, r->value.c_str());
+}
+
+CString CWndBottom::GetWatchName(int row) { return CString(m_watches.AskName(row)); }
+
+void CWndBottom::SetWatchValue(int row, const CString& type, const CString& value, const CString& fullValue)
+{
+    if (!m_watches.SetValue(row, type.str(), value.str(), fullValue.str()) || !m_list)
+        return;
+    m_list->SetItemText(row, 1, type);
+    m_list->SetItemText(row, 2, value);
+}
+
+int CWndBottom::FirstSelected() const
+{
+    return m_list ? m_list->GetNextItem(-1, LVNI_SELECTED) : -1;
+}
+
+void CWndBottom::AskForValues()
+{
+    if (m_watches.Count() > 0)
+        ::SendMessageA(GetParent(), WM_USER_WATCH_NEXT, 0, 1);
+}
+
+LRESULT CWndBottom::OnContextMenu(WPARAM, LPARAM pos)
+{
+    if (!m_list || !m_list->IsWindowVisible())
+        return 0;
+    CPoint pt(pos);
+    if (pos == -1)
+        ::GetCursorPos(&pt);
+    if (!m_list->GetWindowRect().PtInRect(pt))
+        return 0;
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_WATCH_MENU))
+        return 0;
+    CMenu popup;
+    popup.Attach(menu.GetSubMenu(0));
+    if (!popup.m_hMenu)
+        return 0;
+    const int row = FirstSelected();
+    const CWatchList::Row* selected = m_watches.At(row);
+    const CWatchList::MenuState state = m_watches.Menu(selected != nullptr, selected ? selected->type : "");
+    const struct {
+        UINT id;
+        bool on;
+    } items[] = {{ID_WATCH_ADD, state.add},           {ID_WATCH_MODIFY, state.modify},
+                 {ID_WATCH_DELETE, state.remove},     {ID_WATCH_DELETE_ALL, state.removeAll},
+                 {ID_WATCH_DETAIL, state.detail},     {ID_WATCH_REFRESH, state.refresh}};
+    for (const auto& item : items)
+        popup.EnableMenuItem(item.id, MF_BYCOMMAND | (item.on ? MF_ENABLED : MF_GRAYED));
+    popup.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, m_hWnd);
+    popup.Detach();
+    return 0;
+}
+
+void CWndBottom::OnAdd()
+{
+    if (m_watches.IsFull())
+        return;
+    const HWND self = m_hWnd;
+    CDlgAddWatch dlg(m_hWnd);
+    if (dlg.DoModal() != IDOK || !::IsWindow(self) || !m_list)
+        return;
+    if (!m_watches.Add(dlg.m_name.str()))
+        return;  // filled up while the box was open
+    InsertRow(m_watches.Count() - 1);
+    AskForValues();
+}
+
+void CWndBottom::OnModify()
+{
+    const CWatchList::Row* r = m_watches.At(FirstSelected());
+    if (!r)
+        return;
+    // The box runs a message loop: the row is found again by its serial.
+    const uint32_t serial = r->serial;
+    const HWND self = m_hWnd;
+    CDlgAddWatch dlg(m_hWnd);
+    dlg.m_mode = 1;
+    dlg.m_name = r->name;
+    if (dlg.DoModal() != IDOK || !::IsWindow(self) || !m_list)
+        return;
+    const int row = m_watches.Find(serial);
+    if (row < 0 || !m_watches.Rename(row, dlg.m_name.str()))
+        return;
+    m_list->SetItemText(row, 0, dlg.m_name);
+    m_list->SetItemText(row, 1, "");
+    m_list->SetItemText(row, 2, "");
+    OnRefresh();
+}
+
+void CWndBottom::OnDelete()
+{
+    if (!m_list)
+        return;
+    const int n = static_cast<int>(m_list->SendMessage(LVM_GETSELECTEDCOUNT));
+    for (int i = 0; i < n; ++i) {
+        const int row = FirstSelected();
+        if (row < 0)
+            break;
+        m_list->DeleteItem(row);
+        m_watches.Remove(row);
+    }
+}
+
+void CWndBottom::OnDeleteAll()
+{
+    if (m_list)
+        m_list->DeleteAllItems();
+    m_watches.Clear();
+}
+
+void CWndBottom::OnRefresh() { AskForValues(); }
+
+void CWndBottom::OnDetail() { ShowDetail(FirstSelected()); }
+
+void CWndBottom::OnWatchDblClk(NMHDR* hdr, LRESULT* result)
+{
+    const NMITEMACTIVATE* item = reinterpret_cast<const NMITEMACTIVATE*>(hdr);
+    if (item->iItem >= 0)
+        ShowDetail(item->iItem);
+    *result = 0;
+}
+
+void CWndBottom::ShowDetail(int row)
+{
+    const CWatchList::Row* r = m_watches.At(row);
+    if (!r || !CWatchList::HasDetail(r->type))
+        return;
+    CDlgWatchDetail dlg(m_hWnd);
+    dlg.m_fullValue = r->full;  // a copy: the rows may change while the box is open
+    dlg.DoModal();
+}
+
+BOOL CWndBottom::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_DELETE && m_list && m_list->m_hWnd &&
+        ::GetFocus() == m_list->m_hWnd) {
+        OnDelete();
+        return TRUE;
+    }
+    return CWnd::PreTranslateMessage(msg);
 }

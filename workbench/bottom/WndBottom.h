@@ -1,51 +1,112 @@
-// The pane under the editor: the "Output", "FW Log" and "Debugger Log" tabs.
-// This stand-in shows each log in a read-only edit control until the real
-// pane (logs, watch list, resource view) replaces it file for file; the
-// member functions are the ones the main window and the link call.
+// The pane under the editor: on the left the "Output", "FW Log" and
+// "Debugger Log" tabs, on the right the watch list and the resource view,
+// split by a vertical bar. The main window feeds the logs and the watch
+// rows from the board link; the pane keeps the watched names in Init.ini
+// (section "Watch") and asks the main window to read their values.
 #pragma once
 
 #include "framework/Controls.h"
+#include "workbench/bottom/WatchList.h"
 
-#include <string>
+#include <cstdint>
+#include <memory>
+
+class CWndLog;
+class CWndResource;
+class CSkinListCtrl;
+class CSplitter;
 
 class CWndBottom : public CWnd {
 public:
-    static constexpr UINT kLeftTabId = 1014;
-    // A log keeps at most this many characters; past it the first kCut go.
-    static constexpr int kLogLimit = 8192;
-    static constexpr int kLogCut = 2048;
+    static constexpr int kMinSide = 195;  // least width left of the bar, and right of it
 
+    CWndBottom();
+    ~CWndBottom() override;
     bool Create(DWORD style, const RECT& rc, HWND parent, UINT id) {
         return CreateEx(0, OwnClassName(), "", style, rc, parent, id);
     }
 
+    // Logs (ANSI text). Output and firmware log are shown at the next 50 ms
+    // tick, as they come; the debugger log gets one line at once, its CR and
+    // LF removed, shown or not.
     void AddOutput(const char* text, size_t length);
     void AddFirmwareLog(const char* text, size_t length);
-    // One line: CR and LF removed, a new line when the log is not empty.
     void AddDebuggerLog(const char* text);
     void SetLogFont(const LOGFONTA& font);
-    void SetAutoScroll(bool on) { m_autoScroll = on; }
-    // The split between logs and watch list ("BottomX"); the stand-in has
-    // no watch list and keeps the value for the registry.
+    // The output log's auto scroll (the "AutoScroll" preference).
+    void SetAutoScroll(bool on);
+
+    // The bar's x in the pane ("BottomX"): set before creation and before
+    // WM_SIZE, read at exit.
     int GetSplitPos() const { return m_split; }
     void SetSplitPos(int split) { m_split = split; }
-    // Watch rows arrive with the watch list.
-    int GetWatchCount() const { return 0; }
+
+    // Watch rows, for the link. GetWatchName also remembers which row the
+    // link asked for: SetWatchValue stores a value only in that row, and
+    // only while it still holds the name that was asked for.
+    int GetWatchCount() const { return m_watches.Count(); }
+    CString GetWatchName(int row);
+    void SetWatchValue(int row, const CString& type, const CString& value, const CString& fullValue);
+    CString GetWatchFullValue(int row) const { return CString(m_watches.FullValue(row)); }
+
+    // Where Init.ini is read, and where the section goes at shut-down (the
+    // main window's gathered write); without them, the application-data file.
+    static void SetIniPaths(CString (*readPath)(), CString (*writePath)());
+
+    // The resource view draws the main window's twelve records {total, used, -}.
+    void SetResourceRows(const int32_t (*rows)[3]);
+    void RedrawResourceView();
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    // The parts, for the owner's tests.
+    CWndLog* OutputPane() const { return m_output.get(); }
+    CWndLog* DebuggerPane() const { return m_debugger.get(); }
+    CWndLog* FirmwarePane() const { return m_firmware.get(); }
+    CSkinListCtrl* WatchListCtrl() const { return m_list.get(); }
+    CWndResource* ResourceView() const { return m_resource.get(); }
+    CTabCtrl* LogTabs() const { return m_logTabs.get(); }
+    CTabCtrl* WatchTabs() const { return m_watchTabs.get(); }
+    CSplitter* Splitter() const { return m_splitter.get(); }
+    const CWatchList& Watches() const { return m_watches; }
 
 protected:
     DECLARE_MESSAGE_MAP()
     int OnCreate(LPCREATESTRUCT cs);
+    void OnDestroy();
     void OnSize(UINT type, int cx, int cy);
-    BOOL OnEraseBkgnd(CDC* dc);
-    void OnTabChange(NMHDR*, LRESULT* result);
-    void Append(CEdit& log, const char* text, size_t length, bool scroll);
-    void ShowTab(int tab);
+    void OnPaint();
+    BOOL OnEraseBkgnd(CDC*) { return TRUE; }
+    LRESULT OnSplitterMoved(WPARAM splitter, LPARAM);
+    LRESULT OnContextMenu(WPARAM, LPARAM pos);
+    void OnLogTabChange(NMHDR*, LRESULT* result);
+    void OnWatchTabChange(NMHDR*, LRESULT* result);
+    void OnWatchDblClk(NMHDR* hdr, LRESULT* result);
+    void OnAdd();
+    void OnModify();
+    void OnDelete();
+    void OnDeleteAll();
+    void OnDetail();
+    void OnRefresh();
 
-    CTabCtrl m_tabs;
-    // Created in this order: output, debugger log, firmware log.
-    CEdit m_output, m_debugger, m_firmware;
-    CFont m_tabFont, m_logFont;
-    bool m_debuggerTab = false;
-    bool m_autoScroll = true;
-    int m_split = 0;
+    bool ReadsDebuggerLog() const;
+    void LoadWatchList();
+    void SaveWatchList();
+    void InsertRow(int row);
+    int FirstSelected() const;
+    void ShowDetail(int row);
+    void AskForValues();
+
+    std::unique_ptr<CWndLog> m_output;
+    std::unique_ptr<CWndLog> m_debugger;
+    std::unique_ptr<CWndLog> m_firmware;
+    std::unique_ptr<CSkinListCtrl> m_list;
+    std::unique_ptr<CWndResource> m_resource;
+    CFont m_tabFont;
+    std::unique_ptr<CSplitter> m_splitter;
+    int m_split = kMinSide;
+    CWatchList m_watches;
+    std::unique_ptr<CTabCtrl> m_logTabs;
+    std::unique_ptr<CTabCtrl> m_watchTabs;
+    const int32_t (*m_resourceRows)[3] = nullptr;
 };

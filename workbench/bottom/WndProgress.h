@@ -1,8 +1,10 @@
-// The flash-usage bar under the file list: used of total bytes. A plain
-// stand-in for the skinned gauge; the owner writes both and invalidates.
+// The flash-usage bar under the file list: how much of the board's file
+// system the current files take. The owner writes total and used (bytes)
+// and invalidates; the bar reads them when it paints.
 #pragma once
 
 #include "framework/Wnd.h"
+#include "workbench/bottom/GaugeSkin.h"
 
 #include <cstdint>
 
@@ -14,11 +16,20 @@ public:
     uint32_t m_total = 0;
     uint32_t m_used = 0;
 
+    // Geometry, for the owner's layout and for tests.
+    static constexpr int kTrackLeft = 2;
+    static constexpr int kTrackTop = 9;
+    static constexpr int kFillTop = 10;
+    int GetBarWidth() const { return m_barWidth; }
+
 protected:
     DECLARE_MESSAGE_MAP()
     int OnCreate(LPCREATESTRUCT cs);
+    void OnSize(UINT type, int cx, int cy);
     void OnPaint();
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }
 
     CFont m_font;
+    CGaugeSkin m_skin;
+    int m_barWidth = 0;
 };

@@ -122,9 +122,11 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     const CRect none;
     // Every editor reads Init.ini and writes it the way shut-down writes it.
     CWndEditor::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
+    CWndBottom::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
     m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, none, m_hWnd, kEditor);
     m_bottom = new CWndBottom;
     m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
+    m_bottom->SetResourceRows(m_link.ResourceRows());
     m_image = new CWndImage;
     m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kImagePane);
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);

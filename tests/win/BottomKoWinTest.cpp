@@ -1,0 +1,34 @@
+// The log panes with the ANSI code page 949: a long line of two-byte
+// characters is cut between characters, never inside one.
+#include "WinTestSupport.h"
+
+#include "workbench/bottom/WndLog.h"
+
+#include <gtest/gtest.h>
+
+TEST(BottomKoWinTest, ALongKoreanLineIsCutBetweenCharacters) {
+    ASSERT_EQ(::GetACP(), 949u);
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CWndLog log;
+    ASSERT_TRUE(log.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 100), parent.m_hWnd, 0));
+    // With an odd start and an odd end, a cut counted in bytes alone would split a character.
+    log.AddText("x", 1);
+    log.Flush();
+    std::string korean;
+    while (korean.size() < 20000) korean += "\xC7\xD1\xB1\xDB";  // two characters
+    korean += "z";
+    log.AddText(korean.data(), korean.size());
+    log.Flush();
+    const std::string shown = log.Edit().GetWindowText().str();
+    EXPECT_LE(shown.size(), 8192u);
+    EXPECT_GT(shown.size(), 4000u);
+    // Read back as characters: only the two Korean ones and the ASCII ends.
+    std::wstring wide(shown.size(), L'\0');
+    wide.resize(static_cast<size_t>(
+        ::MultiByteToWideChar(949, 0, shown.data(), static_cast<int>(shown.size()), &wide[0], static_cast<int>(wide.size()))));
+    size_t foreign = 0;
+    for (wchar_t c : wide) foreign += c != L'\xD55C' && c != L'\xAE00' && c != L'x' && c != L'z';
+    EXPECT_EQ(foreign, 0u);
+    EXPECT_EQ(wide.back(), L'z');
+}

@@ -1,0 +1,529 @@
+// The bottom pane, its log panes, watch list and dialogs, the flash-usage bar
+// and the resource view as real windows over a recording parent.
+#include "WinTestSupport.h"
+
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/bottom/DlgViewLog.h"
+#include "workbench/bottom/DlgWatchDetail.h"
+#include "workbench/bottom/IniProfile.h"
+#include "workbench/bottom/WndBottom.h"
+#include "workbench/bottom/WndLog.h"
+#include "workbench/bottom/WndProgress.h"
+#include "workbench/bottom/WndResource.h"
+#include "workbench/kit/SkinListCtrl.h"
+#include "workbench/kit/Splitter.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+namespace {
+
+const COLORREF kTrack = RGB(0x6E, 0x6E, 0x6E);
+const COLORREF kFill = RGB(0x1A, 0x73, 0xE8);
+const COLORREF kOver = RGB(0xD9, 0x30, 0x25);
+
+const char* const kRegKey = "SOFTWARE\\TavrelSystems\\zarvod";
+
+void SetLogValue(const DWORD* value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRegKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    if (value)
+        ::RegSetValueExA(key, "Log", 0, REG_DWORD, reinterpret_cast<const BYTE*>(value), sizeof *value);
+    else
+        ::RegDeleteValueA(key, "Log");
+    ::RegCloseKey(key);
+}
+
+std::string Text(HWND wnd) {
+    const int n = ::GetWindowTextLengthA(wnd);
+    std::string s(static_cast<size_t>(n) + 1, '\0');
+    ::GetWindowTextA(wnd, &s[0], n + 1);
+    s.resize(static_cast<size_t>(n));
+    return s;
+}
+
+std::string Cell(CSkinListCtrl* list, int row, int col) { return list->GetItemText(row, col).str(); }
+
+void Select(CSkinListCtrl* list, std::initializer_list<int> rows) {
+    LVITEMA none{};
+    none.stateMask = LVIS_SELECTED;
+    list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    for (int r : rows) {
+        LVITEMA item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+// Reads the states of the popup menu that open() tracks, then closes it.
+std::map<UINT, UINT> MenuStates(std::function<void()> open, std::initializer_list<UINT> ids) {
+    std::map<UINT, UINT> states;
+    bool read = false;
+    When([&] { return ::FindWindowA("#32768", nullptr) != nullptr; },
+         [&] {
+             HWND popup = ::FindWindowA("#32768", nullptr);
+             HMENU menu = popup ? reinterpret_cast<HMENU>(::SendMessageA(popup, MN_GETHMENU, 0, 0)) : nullptr;
+             for (UINT id : ids) states[id] = menu ? ::GetMenuState(menu, id, MF_BYCOMMAND) : 0xFFFFFFFFu;
+             read = menu != nullptr;
+             ::EndMenu();
+         });
+    open();
+    EXPECT_TRUE(read);
+    return states;
+}
+
+// Runs act on the dialog with the caption once it shows (act must end it or
+// leave it for a later action).
+void OnBox(const char* caption, std::function<void(HWND)> act) {
+    When([caption] { HWND b = ::FindWindowA("#32770", caption); return b && ::IsWindowVisible(b); },
+         [caption, act] { act(::FindWindowA("#32770", caption)); });
+}
+
+void TypeAndOk(HWND box, const char* text) {
+    ::SetDlgItemTextA(box, IDC_WATCH_NAME, text);
+    ::SendMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+}
+
+class BottomWinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CResources::SetLanguage(CResources::kEnglish);
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        folder = std::string(temp) + "zarvod_bottom_test";
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::DeleteFileA((folder + "\\Init.ini").c_str());
+        CIniProfile::SetFolderForTests(folder.c_str());
+        ASSERT_TRUE(parent.Create(900, 320));
+    }
+    void TearDown() override {
+        if (pane.m_hWnd) pane.DestroyWindow();
+        CIniProfile::SetFolderForTests("");
+        SetLogValue(nullptr);
+    }
+    void MakePane() {
+        const CRect client = parent.GetClientRect();
+        ASSERT_TRUE(pane.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, client, parent.m_hWnd, 5));
+        pane.SendMessage(WM_SIZE, 0, 0);
+        Pump(30);
+    }
+    void WriteIni(const std::string& text) { std::ofstream(folder + "\\Init.ini") << text; }
+    std::string ReadIni(const char* section, const char* key) {
+        char buf[300] = {};
+        ::GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, (folder + "\\Init.ini").c_str());
+        return buf;
+    }
+    int WatchNextStarts() const {
+        int n = 0;
+        for (const auto& r : parent.records) n += r.message == WM_USER_WATCH_NEXT && r.wParam == 0 && r.lParam == 1;
+        return n;
+    }
+    void AddRows(std::initializer_list<const char*> names) {
+        for (const char* n : names) {
+            OnBox("Add to Watch List", [n](HWND box) { TypeAndOk(box, n); });
+            pane.SendMessage(WM_COMMAND, ID_WATCH_ADD);
+        }
+    }
+
+    std::string folder;
+    CRecorder parent;
+    CWndBottom pane;
+};
+
+}  // namespace
+
+TEST_F(BottomWinTest, LogsQueueFlushAndStayBoundedAfterABurst) {
+    MakePane();
+    ASSERT_EQ(pane.LogTabs()->GetItemCount(), 2);  // no "Log" value: no debugger tab
+    HWND output = pane.OutputPane()->Edit().m_hWnd;
+    HWND firmware = pane.FirmwarePane()->Edit().m_hWnd;
+    HWND debugger = pane.DebuggerPane()->Edit().m_hWnd;
+
+    // Small texts within one tick come together, in order, with no breaks added.
+    for (const char* t : {"a", "b", "c\r\n"}) pane.AddOutput(t, strlen(t));
+    pane.AddFirmwareLog("fw", 2);
+    EXPECT_EQ(Text(output), "");
+    Pump(120);
+    EXPECT_EQ(Text(output), "abc\r\n");
+    EXPECT_EQ(Text(firmware), "fw");
+
+    // A 40 KB burst in frame-sized pieces: the pane ends with the last characters sent and stays bounded.
+    std::string burst;
+    for (int i = 0; burst.size() < 40000; ++i) burst += "output line " + std::to_string(i) + "\r\n";
+    burst += "LAST";
+    for (size_t at = 0; at < burst.size(); at += 1000) pane.AddOutput(burst.data() + at, std::min<size_t>(1000, burst.size() - at));
+    Pump(120);
+    std::string shown = Text(output);
+    EXPECT_LE(shown.size(), 8192u);
+    EXPECT_GT(shown.size(), 4000u);
+    EXPECT_EQ(shown.substr(shown.size() - 4), "LAST");
+    EXPECT_EQ(shown.substr(0, 12), "output line ");  // cut at a line start
+
+    // The debugger log takes lines at once, hidden or not, without their breaks.
+    pane.AddDebuggerLog("get id\r\n mcu");
+    pane.AddDebuggerLog("");
+    pane.AddDebuggerLog("second");
+    EXPECT_EQ(Text(debugger), "get id mcu\r\nsecond");
+    for (int i = 0; i < 2000; ++i) pane.AddDebuggerLog(("trace " + std::to_string(i)).c_str());
+    shown = Text(debugger);
+    EXPECT_LE(shown.size(), 8192u);
+    EXPECT_EQ(shown.substr(shown.size() - 10), "trace 1999");
+}
+
+TEST_F(BottomWinTest, WithAutoScrollOffTheSelectionStaysOnItsText) {
+    MakePane();
+    pane.SetAutoScroll(false);
+    CWndLog* log = pane.OutputPane();
+    std::string text;
+    for (int i = 0; text.size() < 7000; ++i) text += "row " + std::to_string(i) + "\r\n";
+    pane.AddOutput(text.data(), text.size());
+    log->Flush();
+    const size_t at = text.find("row 600\r\n");
+    log->Edit().SetSel(static_cast<int>(at), static_cast<int>(at + 7));
+    const std::string more(3000, 'm');
+    pane.AddOutput(more.data(), more.size());
+    log->Flush();  // trims the front
+    DWORD start = 0, end = 0;
+    log->Edit().SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const std::string shown = Text(log->Edit().m_hWnd);
+    ASSERT_LT(shown.size(), text.size());
+    ASSERT_LE(end, shown.size());
+    EXPECT_EQ(shown.substr(start, end - start), "row 600");
+    EXPECT_EQ(shown.substr(shown.size() - 3), "mmm");
+}
+
+TEST_F(BottomWinTest, LogMenuAndCtrlC) {
+    MakePane();
+    CEditLog& edit = pane.OutputPane()->Edit();
+    auto open = [&] { edit.SendMessage(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit.m_hWnd), MAKELPARAM(100, 100)); };
+    auto states = MenuStates(open, {ID_LOG_DELETE_ALL, ID_LOG_COPY, ID_LOG_AUTO_SCROLL});
+    EXPECT_TRUE(states[ID_LOG_DELETE_ALL] & MF_GRAYED);
+    EXPECT_TRUE(states[ID_LOG_COPY] & MF_GRAYED);
+    EXPECT_TRUE(states[ID_LOG_AUTO_SCROLL] & MF_CHECKED);
+
+    pane.AddOutput("copy me", 7);
+    pane.OutputPane()->Flush();
+    edit.SetSel(0, 4);
+    edit.SendMessage(WM_COMMAND, ID_LOG_AUTO_SCROLL);
+    EXPECT_FALSE(MenuStates(open, {ID_LOG_AUTO_SCROLL})[ID_LOG_AUTO_SCROLL] & MF_CHECKED);
+    EXPECT_TRUE(edit.CanCopy() && edit.CanDeleteAll());
+
+    // Ctrl+C in the pane copies its edit's selection.
+    ASSERT_TRUE(::OpenClipboard(parent.m_hWnd));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    PostKey(edit.m_hWnd, 'C');
+    Pump(50);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    std::string copied;
+    if (::OpenClipboard(parent.m_hWnd)) {
+        if (HANDLE h = ::GetClipboardData(CF_TEXT)) {
+            copied = static_cast<const char*>(::GlobalLock(h));
+            ::GlobalUnlock(h);
+        }
+        ::CloseClipboard();
+    }
+    EXPECT_EQ(copied, "copy");
+
+    edit.SendMessage(WM_COMMAND, ID_LOG_DELETE_ALL);
+    EXPECT_EQ(Text(edit.m_hWnd), "");
+}
+
+TEST_F(BottomWinTest, TabsShowTheirPanesAndTheSplitterIsClamped) {
+    const DWORD on = 1;
+    SetLogValue(&on);
+    MakePane();
+    ASSERT_EQ(pane.LogTabs()->GetItemCount(), 3);
+    auto choose = [&](CTabCtrl* tabs, int id, int tab) {
+        tabs->SetCurSel(tab);
+        NMHDR hdr{tabs->m_hWnd, static_cast<UINT_PTR>(id), static_cast<UINT>(TCN_SELCHANGE)};
+        pane.SendMessage(WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&hdr));
+    };
+    choose(pane.LogTabs(), IDC_BOTTOM_LOG_TABS, 2);
+    EXPECT_TRUE(pane.DebuggerPane()->IsWindowVisible());
+    EXPECT_FALSE(pane.OutputPane()->IsWindowVisible());
+    choose(pane.LogTabs(), IDC_BOTTOM_LOG_TABS, 1);
+    EXPECT_TRUE(pane.FirmwarePane()->IsWindowVisible());
+    EXPECT_FALSE(pane.DebuggerPane()->IsWindowVisible());
+    choose(pane.WatchTabs(), IDC_BOTTOM_WATCH_TABS, 1);
+    EXPECT_TRUE(pane.ResourceView()->IsWindowVisible());
+    EXPECT_FALSE(pane.WatchListCtrl()->IsWindowVisible());
+    choose(pane.WatchTabs(), IDC_BOTTOM_WATCH_TABS, 0);
+    EXPECT_TRUE(pane.WatchListCtrl()->IsWindowVisible());
+
+    // Layout at the default split, then a drag past either end.
+    EXPECT_EQ(pane.Splitter()->GetRectInParent().left, 195);
+    EXPECT_EQ(pane.LogTabs()->GetRectInParent().Width(), 195 - 11);
+    const int width = pane.GetClientRect().Width();
+    for (int dragTo : {20, width - 10}) {
+        ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+        const int x = dragTo - 195;
+        ::SendMessageA(pane.Splitter()->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, 10));
+        ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+        EXPECT_EQ(pane.GetSplitPos(), dragTo < 195 ? 195 : width - 195);
+        EXPECT_EQ(pane.Splitter()->GetRectInParent().left, pane.GetSplitPos());
+    }
+}
+
+TEST_F(BottomWinTest, WatchRowsComeFromIniAndGoBack) {
+    WriteIni("[Watch]\r\nCount=3\r\nName=150\r\nType=60\r\nValue=200\r\n[List000]\r\nName=$a\r\n[List002]\r\nName=$c[1]\r\n");
+    MakePane();
+    CSkinListCtrl* list = pane.WatchListCtrl();
+    ASSERT_EQ(pane.GetWatchCount(), 3);
+    EXPECT_EQ(Cell(list, 1, 0), "");
+    EXPECT_EQ(Cell(list, 2, 0), "$c[1]");
+    EXPECT_EQ(list->SendMessage(LVM_GETCOLUMNWIDTH, 0), 150);
+    EXPECT_EQ(list->SendMessage(LVM_GETCOLUMNWIDTH, 2), 200);
+
+    list->SendMessage(LVM_SETCOLUMNWIDTH, 1, 77);
+    pane.DestroyWindow();
+    EXPECT_EQ(ReadIni("Watch", "Count"), "3");
+    EXPECT_EQ(ReadIni("Watch", "Type"), "77");
+    EXPECT_EQ(ReadIni("List002", "Name"), "$c[1]");
+
+    // The main window's shut-down gathers every section in a file of its own.
+    static std::string gathered;
+    gathered = folder + "\\gathered.ini";
+    ::DeleteFileA(gathered.c_str());
+    CWndBottom::SetIniPaths(nullptr, [] { return CString(gathered); });
+    MakePane();
+    pane.DestroyWindow();
+    CWndBottom::SetIniPaths(nullptr, nullptr);
+    char count[8] = {};
+    ::GetPrivateProfileStringA("Watch", "Count", "", count, sizeof count, gathered.c_str());
+    EXPECT_STREQ(count, "3");
+}
+
+TEST_F(BottomWinTest, AddModifyDeleteAndLateAnswers) {
+    MakePane();
+    CSkinListCtrl* list = pane.WatchListCtrl();
+    // "$" alone and blanks keep the box open; a bare name gets its "$".
+    OnBox("Add to Watch List", [](HWND box) {
+        TypeAndOk(box, "$");
+        TypeAndOk(box, "   ");
+        EXPECT_TRUE(::IsWindowVisible(box));
+        TypeAndOk(box, "  count ");
+    });
+    pane.SendMessage(WM_COMMAND, ID_WATCH_ADD);
+    ASSERT_EQ(pane.GetWatchCount(), 1);
+    EXPECT_EQ(Cell(list, 0, 0), "$count");
+    EXPECT_EQ(WatchNextStarts(), 1);  // values read from row 0
+    AddRows({"$b", "$s", "$d"});
+    ASSERT_EQ(pane.GetWatchCount(), 4);
+
+    // The link's answers: by row, each full value with its own row.
+    const char* types[4] = {"INT", "?", "STR[3]", "BOOL"};
+    for (int row = 0; row < 4; ++row) {
+        pane.GetWatchName(row);
+        pane.SetWatchValue(row, types[row], "v", std::string("full") + std::to_string(row));
+    }
+    EXPECT_EQ(Cell(list, 2, 1), "STR[3]");
+    EXPECT_EQ(pane.GetWatchFullValue(2).str(), "full2");
+    EXPECT_EQ(pane.GetWatchFullValue(4).str(), "");
+
+    // An answer for row 1 comes after row 0 was deleted: it goes nowhere.
+    EXPECT_EQ(pane.GetWatchName(1).str(), "$b");
+    Select(list, {0});
+    pane.SendMessage(WM_COMMAND, ID_WATCH_DELETE);
+    pane.SetWatchValue(1, "INT", "99", "99");
+    EXPECT_EQ(Cell(list, 1, 1), "STR[3]");
+    EXPECT_EQ(pane.GetWatchFullValue(1).str(), "full2");
+
+    // Modify: the row is found again after rows in front of it went while the box was open.
+    Select(list, {2});  // "$d"
+    OnBox("Edit Watch Entry", [&](HWND box) {
+        char name[64] = {};
+        ::GetDlgItemTextA(box, IDC_WATCH_NAME, name, sizeof name);
+        EXPECT_STREQ(name, "$d");
+        Select(list, {0});
+        pane.SendMessage(WM_COMMAND, ID_WATCH_DELETE);  // "$b" goes meanwhile
+        TypeAndOk(box, "$e");
+    });
+    const int before = WatchNextStarts();
+    pane.SendMessage(WM_COMMAND, ID_WATCH_MODIFY);
+    ASSERT_EQ(pane.GetWatchCount(), 2);
+    EXPECT_EQ(Cell(list, 1, 0), "$e");
+    EXPECT_EQ(Cell(list, 1, 1), "");
+    EXPECT_EQ(Cell(list, 0, 0), "$s");
+    EXPECT_EQ(WatchNextStarts(), before + 1);
+
+    // Two selected rows go with the Delete key, their values with them.
+    AddRows({"$f"});
+    Select(list, {0, 2});
+    list->SetFocus();
+    PostKey(list->m_hWnd, VK_DELETE);
+    Pump(50);
+    ASSERT_EQ(pane.GetWatchCount(), 1);
+    EXPECT_EQ(Cell(list, 0, 0), "$e");
+    EXPECT_EQ(pane.GetWatchFullValue(0).str(), "");
+
+    pane.SendMessage(WM_COMMAND, ID_WATCH_DELETE_ALL);
+    EXPECT_EQ(pane.GetWatchCount(), 0);
+    const int starts = WatchNextStarts();
+    pane.SendMessage(WM_COMMAND, ID_WATCH_REFRESH);  // an empty list asks for nothing
+    EXPECT_EQ(WatchNextStarts(), starts);
+}
+
+TEST_F(BottomWinTest, WatchMenuAndDetail) {
+    MakePane();
+    CSkinListCtrl* list = pane.WatchListCtrl();
+    const CRect rc = list->GetWindowRect();
+    auto open = [&] { pane.SendMessage(WM_CONTEXTMENU, 0, MAKELPARAM(rc.left + 20, rc.top + 40)); };
+    const std::initializer_list<UINT> ids = {ID_WATCH_ADD, ID_WATCH_MODIFY, ID_WATCH_DELETE, ID_WATCH_DELETE_ALL,
+                                             ID_WATCH_DETAIL, ID_WATCH_REFRESH};
+    auto states = MenuStates(open, ids);
+    EXPECT_FALSE(states[ID_WATCH_ADD] & MF_GRAYED);
+    for (UINT id : {ID_WATCH_MODIFY, ID_WATCH_DELETE, ID_WATCH_DELETE_ALL, ID_WATCH_DETAIL, ID_WATCH_REFRESH})
+        EXPECT_TRUE(states[id] & MF_GRAYED) << id;
+
+    AddRows({"$s", "$q"});
+    pane.GetWatchName(0);
+    pane.SetWatchValue(0, "STR[3]", "abc", "616263");
+    pane.GetWatchName(1);
+    pane.SetWatchValue(1, "?", "?", "?");
+    Select(list, {0});
+    states = MenuStates(open, ids);
+    for (UINT id : ids) EXPECT_FALSE(states[id] & MF_GRAYED) << id;
+    Select(list, {1});
+    EXPECT_TRUE(MenuStates(open, ids)[ID_WATCH_DETAIL] & MF_GRAYED);
+
+    // A double click on the string row shows its dump; on a refused name nothing opens.
+    std::string dump;
+    OnBox("String information", [&](HWND box) {
+        dump = Text(::GetDlgItem(box, IDC_WATCH_DUMP));
+        ::SendMessageA(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    });
+    NMITEMACTIVATE act{};
+    act.hdr = {list->m_hWnd, IDC_WATCH_LIST, static_cast<UINT>(NM_DBLCLK)};
+    act.iItem = 0;
+    pane.WatchTabs()->SendMessage(WM_NOTIFY, IDC_WATCH_LIST, reinterpret_cast<LPARAM>(&act));  // through the tab
+    EXPECT_EQ(dump, "00000000 | 61 62 63 " + std::string(39, ' ') + " | abc\r\n");
+    act.iItem = 1;
+    pane.SendMessage(WM_NOTIFY, IDC_WATCH_LIST, reinterpret_cast<LPARAM>(&act));
+    EXPECT_EQ(::FindWindowA("#32770", "String information"), nullptr);
+}
+
+TEST(BottomDialogsWinTest, LongTextsShowWholeAndBothLanguagesHaveTheTemplates) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CDlgWatchDetail dlg(parent.m_hWnd);
+    dlg.m_fullValue = std::string(20000, '7').c_str();  // 10,000 bytes
+    std::string dump;
+    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+         [&] {
+             dump = Text(dlg.GetDlgItem(IDC_WATCH_DUMP));
+             dlg.EndDialog(IDOK);
+         });
+    dlg.DoModal();
+    EXPECT_EQ(dump.size(), 625u * 80u);
+    EXPECT_EQ(dump.substr(dump.size() - 80, 8), "00002700");
+
+    // The error log viewer shows a text past the edit's default limit whole.
+    CDlgViewLog log(parent.m_hWnd);
+    log.m_text = std::string(40000, 'e').c_str();
+    size_t shown = 0;
+    When([&] { return log.m_hWnd && ::IsWindowVisible(log.m_hWnd); },
+         [&] {
+             shown = Text(log.GetDlgItem(IDC_VIEW_LOG_TEXT)).size();
+             log.EndDialog(IDOK);
+         });
+    log.DoModal();
+    EXPECT_EQ(shown, 40000u);
+
+    struct Tmpl {
+        UINT id;
+        const wchar_t* en;
+        const wchar_t* ko;
+    } tmpls[] = {{IDD_VIEW_LOG, L"View Log", L"로그 보기"},
+                 {IDD_ADD_WATCH, L"Add to Watch List", L"조사식 추가"},
+                 {IDD_WATCH_DETAIL, L"String information", L"문자열 정보"}};
+    for (const Tmpl& t : tmpls) {
+        CResources::SetLanguage(CResources::kEnglish);
+        EXPECT_EQ(TemplateCaption(CResources::LoadDialog(t.id)), t.en);
+        CResources::SetLanguage(CResources::kKorean);
+        EXPECT_EQ(TemplateCaption(CResources::LoadDialog(t.id)), t.ko);
+        EXPECT_NE(CResources::LoadMenu(IDR_WATCH_MENU), nullptr);
+    }
+    CResources::SetLanguage(CResources::kEnglish);
+}
+
+TEST(GaugeWinTest, FlashBarPixels) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CWndProgress bar;
+    ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 310, 47), parent.m_hWnd, 1));
+    ASSERT_EQ(bar.GetBarWidth(), 294);  // track from 2 to 294
+    auto paint = [&](uint32_t used, uint32_t total) {
+        bar.m_used = used;
+        bar.m_total = total;
+        bar.Invalidate();
+        bar.UpdateWindow();
+        Pump(20);
+    };
+    const int y = 25;  // below the texts
+    struct Case {
+        uint32_t used, total;
+        COLORREF at5, at100, at200, at290;
+    } cases[] = {
+        {0, 1000, kTrack, kTrack, kTrack, kTrack},
+        {500, 1000, kFill, kFill, kTrack, kTrack},
+        {1000, 1000, kFill, kFill, kFill, kFill},
+        {1001, 1000, kOver, kOver, kOver, kOver},
+        {1, 1u << 20, kFill, kTrack, kTrack, kTrack},
+        {0x00800000u, 0xFFFFFFFFu, kFill, kTrack, kTrack, kTrack},  // no overflow
+        {100, 0, kTrack, kTrack, kTrack, kTrack},
+    };
+    for (const Case& c : cases) {
+        paint(c.used, c.total);
+        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 5, y), c.at5) << c.used << "/" << c.total;
+        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 100, y), c.at100) << c.used << "/" << c.total;
+        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 200, y), c.at200) << c.used << "/" << c.total;
+        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 290, y), c.at290) << c.used << "/" << c.total;
+        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 297, y), RGB(240, 240, 240));  // nothing past the track
+    }
+}
+
+TEST(GaugeWinTest, ResourceViewRowsAndTaskChoice) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    int32_t rows[12][3] = {};
+    rows[0][0] = 100;
+    rows[0][1] = 50;
+    rows[1][0] = 100;
+    rows[1][1] = 200;  // used past total: a full fill, no over-full here
+    rows[2][0] = 100;  // nothing used: the track alone
+    rows[10][0] = 64;
+    rows[10][1] = 64;
+    CWndResource view;
+    ASSERT_TRUE(view.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 310, 200), parent.m_hWnd, 2));
+    view.SetRows(rows);
+    view.UpdateWindow();
+    Pump(20);
+    // Row r's fill spans y 6..23 + 25 r (its last lines are below the texts); the track runs from x to 305.
+    const int y0 = 5 + 18, y1 = 30 + 18, y4 = 105 + 18;
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 60, y0), kFill);
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 250, y0), kTrack);
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 290, y1), kFill);
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 60, 55 + 18), kTrack);
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 260, y4), RGB(210, 210, 210));  // task 0 has no numbers
+
+    view.TaskCombo().SetCurSel(3);  // "Task 7": records 10 and 11
+    view.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RESOURCE_TASK, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(view.TaskCombo().m_hWnd));
+    view.UpdateWindow();
+    Pump(20);
+    EXPECT_EQ(view.GetTaskIndex(), 3);
+    EXPECT_EQ(ScreenPixel(view.m_hWnd, 260, y4), kFill);
+}

@@ -1,0 +1,267 @@
+// The bottom pane's portable rules: log trimming, gauge fills, the hex dump
+// and the watch list model.
+#include "workbench/bottom/GaugeRules.h"
+#include "workbench/bottom/HexDump.h"
+#include "workbench/bottom/LogTrim.h"
+#include "workbench/bottom/WatchList.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// Code page 949's lead bytes.
+bool Lead949(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+std::string Lines(int count, const char* body)
+{
+    std::string s;
+    for (int i = 0; i < count; ++i)
+        s += std::string(body) + std::to_string(i) + "\r\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(LogTrimTest, CutPlaces)
+{
+    // A line start near the cut wins (the Win32 suite pushes a 40 KB burst through a pane).
+    const std::string lines = std::string(3000, 'a') + "\r\n" + std::string(5000, 'b');
+    EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 6000, &Lead949).bytes, 3002u);
+    EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 9000, &Lead949).bytes, 0u);  // it fits
+    // No line break near the cut: never between a lead and a trail byte nor between CR and LF.
+    const std::string korean = "\xC7\xD1";  // one two-byte character
+    struct Case {
+        std::string text;
+        size_t keep;
+        size_t cut;
+    } cases[] = {
+        {std::string(5000, 'a'), 4000, 1000},
+        {"a" + korean + korean + std::string(5000, 'b'), 5003, 3},  // would fall inside the first character
+        {"a" + korean + korean + std::string(5000, 'b'), 5004, 1},
+        {"aaaa\r\n" + std::string(5000, 'b'), 5001, 6},  // between CR and LF
+    };
+    for (const Case& c : cases) {
+        const CLogTrim::Cut cut = CLogTrim::FrontCut(c.text, c.text.size(), c.keep, &Lead949);
+        EXPECT_EQ(cut.bytes, c.cut) << c.keep;
+    }
+    // Characters counted inside the line that was cut.
+    const std::string text = "x\r\n" + korean + korean + "ab" + std::string(6200, 'c');
+    const CLogTrim::Cut cut = CLogTrim::FrontCut(text, text.size(), text.size() - 9, &Lead949);
+    EXPECT_EQ(cut.bytes, 9u);
+    EXPECT_EQ(cut.lines, 1);
+    EXPECT_EQ(cut.partChars, 4u);  // two Korean characters, a and b
+}
+
+TEST(LogTrimTest, PendingTextKeepsItsEnd)
+{
+    std::string pending = Lines(5000, "p") + "end";
+    CLogTrim::BoundPending(pending, &Lead949);
+    EXPECT_LE(pending.size(), CLogTrim::kLimit);
+    EXPECT_EQ(pending.substr(pending.size() - 3), "end");
+}
+
+TEST(GaugeTest, FillPieces)
+{
+    gauge::FillImages img;
+    img.fillLeft = 6;
+    img.fillRight = 6;
+    img.overLeft = 6;
+    img.overRight = 6;
+    using gauge::Piece;
+    struct Case {
+        uint32_t used, total;
+        bool overFull;
+        std::vector<gauge::Part> parts;
+    } cases[] = {
+        {0, 1000, true, {}},
+        {10, 0, true, {}},
+        {500, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 94}}},
+        {1000, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 6}}},
+        {990, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 4}}},
+        {1, 1u << 20, true, {{Piece::FillLeft, 2, 5}}},
+        {40, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 2}}},
+        {1001, 1000, true, {{Piece::OverLeft, 2, 6}, {Piece::OverMiddle, 8, 188}, {Piece::OverRight, 196, 6}}},
+        // Over full is tested first: the fill would be narrow from a wrapped product.
+        {0xFFFFFFFFu, 0x10u, true, {{Piece::OverLeft, 2, 6}, {Piece::OverMiddle, 8, 188}, {Piece::OverRight, 196, 6}}},
+        // Without over-full images the fill is simply full.
+        {2000, 1000, false, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 6}}},
+        // Board values past 2^31: no overflow, no negative width.
+        {0x00800000u, 0xFFFFFFFFu, true, {{Piece::FillLeft, 2, 5}}},
+        {0xFFFFFFFEu, 0xFFFFFFFFu, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 5}}},
+    };
+    for (const Case& c : cases) {
+        const auto parts = gauge::PlanFill(2, 202, c.used, c.total, img, c.overFull);
+        ASSERT_EQ(parts.size(), c.parts.size()) << c.used << "/" << c.total;
+        for (size_t i = 0; i < parts.size(); ++i) {
+            EXPECT_EQ(parts[i].piece, c.parts[i].piece) << c.used << "/" << c.total << " #" << i;
+            EXPECT_EQ(parts[i].x, c.parts[i].x) << c.used << "/" << c.total << " #" << i;
+            EXPECT_EQ(parts[i].width, c.parts[i].width) << c.used << "/" << c.total << " #" << i;
+        }
+    }
+    // A track narrower than 5 pixels holds the narrow fill.
+    EXPECT_EQ(gauge::PlanFill(0, 3, 1, 100, img, true).at(0).width, 3);
+    EXPECT_TRUE(gauge::PlanFill(5, 5, 1, 1, img, true).empty());
+}
+
+TEST(GaugeTest, Texts)
+{
+    EXPECT_EQ(gauge::FlashUsedText(1), "0KB");
+    EXPECT_EQ(gauge::FlashUsedText(0xFFFFFFFFu), "4194303KB");
+    EXPECT_EQ(gauge::FlashFreeText(2000, 1000), "0KB");
+    EXPECT_EQ(gauge::ResourceUsedText(3, 0x80000000u), "2147483648KB");  // "System Memory" in KB, unsigned
+    EXPECT_EQ(gauge::ResourceFreeText(1, 70, 64), "0");
+    EXPECT_EQ(gauge::ResourceRecordOfRow(5, 3), 11);  // "Task 7"
+}
+
+TEST(HexDumpTest, Lines)
+{
+    EXPECT_EQ(FormatHexDump(""), "");
+    EXPECT_EQ(FormatHexDump("616263"), "00000000 | 61 62 63 " + std::string(13 * 3, ' ') + " | abc\r\n");
+    // Bytes 0x20 and 0x7F are dots, 0x21 and 0x7E themselves; a pair that is no hex number is 0.
+    EXPECT_EQ(FormatHexDump("207f217ezz"), "00000000 | 20 7f 21 7e zz " + std::string(11 * 3, ' ') + " | ..!~.\r\n");
+
+    std::string full;  // sixteen bytes 0x44
+    for (int i = 0; i < 16; ++i)
+        full += "44 ";
+    EXPECT_EQ(FormatHexDump(std::string(64, '4')), "00000000 | " + full + " | DDDDDDDDDDDDDDDD\r\n" +
+                                                      "00000010 | " + full + " | DDDDDDDDDDDDDDDD\r\n");
+    // 33 digits: the second line holds one digit, which is dropped, and 16 blank groups.
+    const std::string odd = FormatHexDump(std::string(33, '4'));
+    EXPECT_EQ(odd.substr(odd.find("\r\n") + 2), "00000010 | " + std::string(48, ' ') + " | \r\n");
+}
+
+TEST(HexDumpTest, ALongValueIsDumpedWhole)
+{
+    const std::string value(20000, 'a');  // 10,000 bytes
+    const std::string dump = FormatHexDump(value);
+    size_t lines = 0, last = 0;
+    for (size_t at = dump.find("\r\n"); at != std::string::npos; at = dump.find("\r\n", at + 2)) {
+        ++lines;
+        if (at + 2 < dump.size())
+            last = at + 2;
+    }
+    EXPECT_EQ(lines, 625u);
+    EXPECT_EQ(dump.substr(last, 8), "00002700");
+}
+
+namespace {
+
+class CMapProfile : public CProfileStore {
+public:
+    bool exists = true;
+    std::map<std::string, std::string> keys;
+    bool Exists() override { return exists; }
+    int GetInt(const char* s, const char* k, int fallback) override {
+        auto it = keys.find(std::string(s) + "/" + k);
+        return it == keys.end() ? fallback : std::stoi(it->second);
+    }
+    std::string GetString(const char* s, const char* k, const char* fallback, size_t max) override {
+        auto it = keys.find(std::string(s) + "/" + k);
+        return (it == keys.end() ? std::string(fallback) : it->second).substr(0, max);
+    }
+    void WriteString(const char* s, const char* k, const std::string& v) override {
+        keys[std::string(s) + "/" + k] = v;
+    }
+};
+
+}  // namespace
+
+TEST(WatchListTest, NamesTypedByTheUser)
+{
+    struct Case {
+        const char* typed;
+        bool accepted;
+        const char* name;
+    } cases[] = {
+        {"  count \t", true, "$count"}, {"$a[1][2]", true, "$a[1][2]"}, {" $x ", true, "$x"},
+        {"$", false, ""},              {"   ", false, ""},              {"", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string name;
+        EXPECT_EQ(CWatchList::AcceptName(c.typed, name), c.accepted) << c.typed;
+        if (c.accepted) {
+            EXPECT_EQ(name, c.name);
+        }
+    }
+    std::string name;
+    EXPECT_TRUE(CWatchList::AcceptName(std::string(254, 'v'), name));  // 255 with the "$"
+    EXPECT_FALSE(CWatchList::AcceptName(std::string(255, 'v'), name));
+}
+
+TEST(WatchListTest, IniValuesAreBounded)
+{
+    CMapProfile ini;
+    ini.keys = {{"Watch/Count", "2"}, {"Watch/Type", "95"}, {"Watch/Value", "-3"},
+                {"List001/Name", "$" + std::string(300, 'c')}};
+    CWatchList list;
+    int widths[3] = {120, 80, 240};
+    ASSERT_TRUE(list.Load(ini, widths));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Name(1).size(), CWatchList::kMaxName);
+    EXPECT_EQ(widths[1], 95);
+    EXPECT_EQ(widths[2], 240);  // a negative width keeps the default
+
+    CMapProfile out;
+    const int saved[3] = {100, -1, 200};  // the second could not be read
+    list.Save(out, saved);
+    EXPECT_EQ(out.keys.count("Watch/Type"), 0u);
+    EXPECT_EQ(out.keys["List000/Name"], "");
+
+    ini.keys = {{"Watch/Count", "100000"}};
+    list.Load(ini, widths);
+    EXPECT_EQ(list.Count(), CWatchList::kMaxRows);
+    EXPECT_FALSE(list.Add("$more"));
+    EXPECT_FALSE(list.Menu(false, "").add);
+    ini.keys = {{"Watch/Count", "-4"}};
+    list.Load(ini, widths);
+    EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(WatchListTest, ValuesStayWithTheirRows)
+{
+    CWatchList list;
+    for (const char* n : {"$a", "$b", "$c", "$d"})
+        list.Add(n);
+    // A reply stores its full value at its own row, whatever rows had none before.
+    list.AskName(2);
+    EXPECT_TRUE(list.SetValue(2, "STR[3]", "abc", "616263"));
+    EXPECT_EQ(list.FullValue(2), "616263");
+    EXPECT_EQ(list.FullValue(0), "");
+    EXPECT_EQ(list.FullValue(7), "");
+    EXPECT_EQ(list.FullValue(-1), "");
+
+    // A row removed in front of the row asked for: its late answer goes nowhere.
+    EXPECT_EQ(list.AskName(1), "$b");
+    list.Remove(0);
+    EXPECT_FALSE(list.SetValue(1, "INT", "5", "5"));
+    EXPECT_EQ(list.At(1)->type, "STR[3]");  // $c kept its own value
+    EXPECT_EQ(list.FullValue(1), "616263");
+
+    // A renamed row drops its old value and refuses an answer for the old name.
+    list.AskName(0);
+    EXPECT_TRUE(list.Rename(0, "$bb"));
+    EXPECT_FALSE(list.Rename(0, "$bb"));
+    EXPECT_FALSE(list.SetValue(0, "INT", "1", "1"));
+    list.AskName(0);
+    EXPECT_TRUE(list.SetValue(0, "INT", "1", "1"));
+    EXPECT_FALSE(list.SetValue(9, "INT", "1", "1"));
+
+    // Deleting two rows takes their values with them.
+    list.AskName(2);
+    list.SetValue(2, "BOOL", "TRUE", "TRUE");
+    list.Remove(0);
+    list.Remove(0);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Name(0), "$d");
+    EXPECT_EQ(list.FullValue(0), "TRUE");
+}
+
+TEST(WatchListTest, Detail)
+{
+    // The menu's states are read from the real menu by the Win32 suite.
+    for (const char* plain : {"", "?", "BOOL", "ARRAY", "INT", "FLOAT"})
+        EXPECT_FALSE(CWatchList::HasDetail(plain)) << plain;
+    EXPECT_TRUE(CWatchList::HasDetail("STR[100]"));
+}

@@ -1,0 +1,30 @@
+// The PNG skin of a gauge: track, fill and (optionally) over-full fill, each
+// a left end, a stretched middle and a right end. An image that fails to
+// load is left out of the drawing.
+#pragma once
+
+#include "workbench/bottom/GaugeRules.h"
+#include "workbench/kit/GdiPlus.h"
+
+class CGaugeSkin {
+public:
+    CGaugeSkin() = default;
+    CGaugeSkin(const CGaugeSkin&) = delete;
+    CGaugeSkin& operator=(const CGaugeSkin&) = delete;
+    ~CGaugeSkin() { Free(); }
+
+    void Load(bool withOverFull);
+    void Free();
+    gauge::FillImages Widths() const;
+    // The track from left to right (exclusive), its top at y.
+    void DrawTrack(Gdiplus::Graphics& g, int left, int right, int y) const;
+    void DrawFill(Gdiplus::Graphics& g, const std::vector<gauge::Part>& parts, int y) const;
+
+private:
+    enum { kTrackLeft, kTrackMiddle, kTrackRight, kFillLeft, kFillMiddle, kFillRight, kOverLeft, kOverMiddle,
+           kOverRight, kCount };
+    void Draw(Gdiplus::Graphics& g, int image, int x, int y, int width) const;
+    int Width(int image) const;
+
+    Gdiplus::Bitmap* m_images[kCount] = {};
+};
