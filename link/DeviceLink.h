@@ -11,6 +11,7 @@
 #include "link/services/BoardQueriesService.h"
 #include "link/services/BootLoaderService.h"
 #include "link/services/BoardCommandsService.h"
+#include "link/services/DebuggerService.h"
 #include "link/services/DevicePresenceService.h"
 #include "link/services/FilesService.h"
 #include "link/services/SettingsService.h"
@@ -67,6 +68,7 @@ public:
     CSettingsService& Settings() { return m_settings; }
     CBoardCommandsService& Commands() { return m_commands; }
     CDevicePresenceService& Presence() { return m_presence; }
+    CDebuggerService& Debugger() { return m_debugger; }
 
     // WM_DEVICECHANGE: event (wParam) and the broadcast header's device type
     // (DeviceChangeType of lParam). Returns 0.
@@ -128,16 +130,24 @@ public:
     void RequestFsImage() { m_filesService.RequestFsImage(); }                            // 03/11 + W
     bool RequestUploadPrepare() { return m_filesService.RequestUploadPrepare(); }         // 05/51
     bool RequestUploadWrite() { return m_filesService.RequestUploadWrite(); }             // 04/10
-    void RequestTaskState(int32_t task = 1);
-    void RequestWatchValue(int32_t task, const std::string& name, const std::string& index);
+    // The debugger's requests as the main window's commands send them (task
+    // numbers are always 0 on the wire). false: the name did not fit a request.
+    void RequestTaskRun() { m_debugger.RunTask(); }                                  // 02/21 (1, 3)
+    void RequestTaskStop() { m_debugger.StopTask(); }                                // 02/21 (1, 1)
+    void RequestPause(int32_t) { m_debugger.Pause(); }                               // 06/11
+    void RequestStep(bool over, int32_t) { over ? m_debugger.StepOver() : m_debugger.StepIn(); } // 06/60, 06/50
+    bool RequestBreakpoint(uint8_t code, const std::string& file, int32_t line)     // 06/12, 06/13, 06/22
+    {
+        return code == 0x12   ? m_debugger.SendDebug12(file, line)
+               : code == 0x13 ? m_debugger.SendDebug13(file, line)
+                              : m_debugger.SendDebug22(file, line);
+    }
+    void RequestClearBreakpoints() { m_debugger.SendDebug21(); }                     // 06/21
     void RequestDebugMode(uint8_t sub, int32_t value = 1);  // 02/11, 02/12
     void RequestFirmwareLog(bool on);                       // 02/13
-    void RequestTaskRun();                                  // 02/21 (1, 3)
-    void RequestTaskStop();                                 // 02/21 (1, 1)
     bool RequestSettingsBlock() { return m_settings.RequestSettingsBlock(); } // 03/21 + W
     bool RequestCertBlock() { return m_commands.ReadCertBlock(); }           // 03/24 + W
     CBoardQueriesService::Start RequestErrorLog(bool firmware) { return m_queries.RequestErrorLog(firmware); }
-    void RequestWatchString(int32_t task, const std::string& name, const std::string& index);
     bool RequestSettingsWrite();                            // 04/21, the block as it stands
     CBoardQueriesService::Start RequestProductInfo() { return m_queries.RequestProductInfo(); } // 05/10, 03/30
     void RequestSystemCommand(uint8_t sub, int32_t value) { m_commands.SendSystemCommand(sub, value); }
@@ -145,11 +155,6 @@ public:
     void RequestSetPassword(const uint8_t* record, size_t length);
     void RequestMmap(const std::string& command);           // 05/30
     void RequestChangeFirmwareFile(const std::string& name) { m_commands.ChangeFirmwareFile(name); } // 05/60
-    void RequestPause(int32_t task);                        // 06/11
-    void RequestBreakpoint(uint8_t code, const std::string& file, int32_t line); // code 0x12, 0x13, 0x22
-    void RequestClearBreakpoints();                         // 06/21
-    void RequestBreakpointRead(int32_t index, const std::string& file); // 06/42
-    void RequestStep(bool over, int32_t task);              // 06/50, 06/60
 
     // 20-byte login response (see CIdentityService).
     static void ComputeLoginResponse(const std::string& challengeText, const std::string& mcuIdHex,
@@ -183,7 +188,6 @@ public:
     std::string BackupPath(const char* extension) { return m_filesService.BackupPath(extension); }
 
 private:
-    void RoutePendingReplies();
     void OnBootLoaderRestart();
 
     CLinkSession m_session;
@@ -193,5 +197,6 @@ private:
     CBoardCommandsService m_commands;
     CDevicePresenceService m_presence;
     CBoardQueriesService m_queries;
+    CDebuggerService m_debugger;
     CBootLoaderService m_bootLoader{m_session};
 };

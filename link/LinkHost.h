@@ -109,6 +109,47 @@ protected:
     ~CLinkSettings() = default;
 };
 
+// The debugger in the main window: the buttons that follow the board's task
+// state, and the editor's execution line and breakpoint marks. Rows are the
+// editor's display rows, counted from 0. A host without an editor (the
+// link runner) keeps the defaults.
+class CLinkDebuggerView {
+public:
+    // Stores the task state (0 none, 1 stopped, 2 paused, 3 running) and
+    // sets the debugger buttons by it.
+    virtual void UpdateButtonStates(int taskState) {}
+    // The script's current row (-1: none); the editor is redrawn.
+    virtual void SetExecutionLine(int row) {}
+    // Shows the entry in the editor (opening it unless it is the open one),
+    // moves the caret to the row and marks it as the execution line. Called
+    // from the break event's handler: it must not wait for the user.
+    virtual void ShowBreakFile(FileEntry& entry, int row) {}
+    virtual int GetEditorRowCount() { return 0; }
+    virtual int GetCaretRow() { return 0; }
+    // Toggles the breakpoint mark at the caret (the editor picks the first
+    // row from there that can hold one): false when none was toggled, else
+    // its row and whether the mark is now set.
+    virtual bool ToggleBreakpoint(int& row, bool& set) { return false; }
+    virtual void SetBreakpointMark(int row, bool on) {}
+    virtual void RemoveAllBreakpointMarks() {}
+    virtual void RedrawEditor() {}
+    // The resource rows changed: the resource view is redrawn.
+    virtual void RedrawResourceView() {}
+protected:
+    ~CLinkDebuggerView() = default;
+};
+
+// The bottom pane's watch list (none by default).
+class CLinkWatches {
+public:
+    virtual int GetWatchCount() { return 0; }
+    virtual std::string GetWatchName(int row) { return std::string(); }
+    virtual void SetWatchValue(int row, const std::string& type, const std::string& value,
+                               const std::string& fullValue) {}
+protected:
+    ~CLinkWatches() = default;
+};
+
 // Finished results of the board queries, for the dialogs that show them.
 // Each comes from a timer after the reply handler has returned, so the host
 // may open a dialog or a message box here. A host without those dialogs
@@ -184,6 +225,7 @@ protected:
 
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
                   public CLinkTimers, public CLinkView, public CLinkSettings,
+                  public CLinkDebuggerView, public CLinkWatches,
                   public CLinkBlockResults, public CLinkPresenceView, public CLinkUpgrade,
                   public CLinkReports {
 public:

@@ -6,7 +6,8 @@
 // Requests of areas whose services are still to come (run control, debug
 // modes), shared by the services that need them meanwhile.
 namespace BoardRequests {
-inline LinkFrame::RequestBuilder TaskState(int32_t task = 1) { return LinkFrame::RequestBuilder(1, 5, 1).Int32(task); }
+// Every task number the debugger's requests carry is 0.
+inline LinkFrame::RequestBuilder TaskState() { return LinkFrame::RequestBuilder(1, 5, 1).Int32(0); }
 inline LinkFrame::RequestBuilder DebugMode(uint8_t sub, int32_t value = 1)  // 02/11, 02/12
 {
     return LinkFrame::RequestBuilder(2, 1, sub).Int32(value);

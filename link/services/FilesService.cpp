@@ -230,8 +230,11 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
         m_uploadStarted = false;
         OnFileSystemLoaded();
         m_session.ShowWaitDialog(false);
-        if (!m_session.Host().IsPhpDebugMode())
+        if (!m_session.Host().IsPhpDebugMode()) {
+            // As the Run button: no line of the old run stays marked.
+            m_session.Host().SetExecutionLine(-1);
             m_session.WriteRequest(BoardRequests::TaskRun());
+        }
         return;
     }
     bool ok = LoadFileListFromImage();

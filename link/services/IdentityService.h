@@ -32,6 +32,8 @@ public:
     CDeviceInfo& DeviceInfo() { return m_info; }
     const CDeviceInfo& DeviceInfo() const { return m_info; }
     const int32_t (&ResourceRows() const)[12][3] { return m_resourceRows; }
+    // The debugger's resource events fill rows of their own.
+    int32_t (&ResourceRows())[12][3] { return m_resourceRows; }
     int32_t FlashCapacity() const { return m_flashCapacity; }
     bool IsLoggedIn() const { return m_loggedIn; }
     bool IsLoginPending() const { return m_loginPending; }

@@ -373,11 +373,18 @@ void CLinkSession::DispatchFrame(const LinkFrame::Header& h, const uint8_t* fram
         DispatchDataFrame(h, payload);
         return;
     case LinkFrame::kOutput:
-        m_host.AddOutput(reinterpret_cast<const char*>(payload), h.payloadLength);
+    case LinkFrame::kFirmwareLog: {
+        // Script output and firmware log: text up to the first zero byte.
+        size_t n = 0;
+        while (n < h.payloadLength && payload[n] != 0)
+            ++n;
+        const char* text = reinterpret_cast<const char*>(payload);
+        if (h.kind == LinkFrame::kOutput)
+            m_host.AddOutput(text, n);
+        else
+            m_host.AddFirmwareLog(text, n);
         return;
-    case LinkFrame::kFirmwareLog:
-        m_host.AddFirmwareLog(reinterpret_cast<const char*>(payload), h.payloadLength);
-        return;
+    }
     default:
         break;
     }

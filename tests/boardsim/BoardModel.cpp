@@ -1,5 +1,4 @@
 #include "tests/boardsim/BoardModel.h"
-#include "tests/boardsim/SimScript.h"
 
 #include "tests/boardsim/SimBlocks.h"
 
@@ -114,6 +113,7 @@ void CBoardModel::StartSession() {
   loggedIn_ = false;
   challenge_.clear();
   silent_ = false;
+  debugger_.StartSession();
   AbortTransfers(nullptr);
   Log("session start");
 }
@@ -303,6 +303,11 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     if (forced->second.once) opt_.refusals.erase(forced);
   } else if (passwordSet_ && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
+  } else if (DebugAnswer dbg; debugger_.OnRequest(f, items, image_, fwLog_, dbg)) {
+    if (dbg.kind == DebugAnswer::kReply) reply(dbg.items);
+    else if (dbg.kind == DebugAnswer::kRefuse) refuse(dbg.code);
+    else if (dbg.kind == DebugAnswer::kRead) read_ = Read{true, std::move(dbg.readData), 0, f.seq, f.Code()};
+    for (const Bytes& e : dbg.after) send(Out(e));
   } else if (CSimQueries::Handles(key)) {
     ServeQuery(f, items, burst);
   } else if (OnBlockRequest(f, items, burst)) {
@@ -334,30 +339,12 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       reply(it);
       break;
     }
-    case RequestKey(1, 0x51): {
-      replyInts({!items.empty() && items[0].type == kItemInt32 ? items[0].AsInt32() : 0, taskState_});
-      break;
-    }
-    case RequestKey(1, 0x60): refuse(kCodeNoSuchItem); break;
     case RequestKey(2, 0x11):
     case RequestKey(2, 0x12): replyInt(0); break;
     case RequestKey(2, 0x13):
       fwLog_ = !items.empty() && items[0].AsInt32() != 0;
       replyInt(0);
       break;
-    case RequestKey(2, 0x21): {
-      int32_t what = items.size() >= 2 ? items[1].AsInt32() : 0;
-      if (what == 3 || what == 1) {
-        taskState_ = what;
-        replyInt(0);
-        // A started script prints what index.php echoes (kind-3 output).
-        const std::string printed = what == 3 ? ScriptOutput(image_) : std::string();
-        if (!printed.empty()) send(Out(EncodeText(kKindOutput, NextDataSeq(), printed)));
-      } else {
-        refuse(kCodeBadData);
-      }
-      break;
-    }
     case RequestKey(3, 0x11):
       if (image_.empty()) {
         refuse(kCodeNothing);
@@ -366,13 +353,13 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
         read_.data = image_;
         read_.offset = 0;
         read_.reqSeq = f.seq;
+        read_.code = 0x11;
       }
       break;
     // The other blocks are empty on this board: "nothing there".
     case RequestKey(3, 0x30):
     case RequestKey(3, 0x41):
-    case RequestKey(3, 0x42):
-    case RequestKey(3, 0x50): refuse(kCodeNothing); break;
+    case RequestKey(3, 0x42): refuse(kCodeNothing); break;
     case RequestKey(4, 0x10):
       if (opt_.refuseUpload) {
         refuse(kCodeNotPermitted);
@@ -437,16 +424,9 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     case RequestKey(5, 0x51):
       if (opt_.refuseUpload) refuse(kCodeNotPermitted); else replyInt(0);
       break;
-    case RequestKey(6, 0x11):
-    case RequestKey(6, 0x12):
-    case RequestKey(6, 0x13):
-    case RequestKey(6, 0x21):
-    case RequestKey(6, 0x22):
-    case RequestKey(6, 0x50):
-    case RequestKey(6, 0x60): replyInt(0); break;
-    case RequestKey(6, 0x42): refuse(kCodeNothing); break;  // no breakpoints kept
     default: refuse(kCodeUnsupported); break;
   }
+  for (const Bytes& e : debugger_.AfterReply()) send(Out(e));
   if (!burst.frames.empty()) out.push_back(std::move(burst));
 }
 

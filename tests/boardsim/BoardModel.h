@@ -12,6 +12,7 @@
 
 #include "tests/boardsim/SimBootLoader.h"
 #include "tests/boardsim/SimCodec.h"
+#include "tests/boardsim/SimDebugger.h"
 #include "tests/boardsim/SimImage.h"
 #include "tests/boardsim/SimOptions.h"
 #include "tests/boardsim/SimQueries.h"
@@ -54,7 +55,8 @@ class CBoardModel {
   bool LoggedIn() const { return loggedIn_; }
   bool InIsp() const { return isp_; }
   long Requests() const { return requests_; }
-  int TaskState() const { return taskState_; }
+  int TaskState() const { return debugger_.TaskState(); }
+  const CSimDebugger& Debugger() const { return debugger_; }
   const CSimBootLoader& BootLoader() const { return boot_; }
 
   // The login response a program must send for this challenge and password.
@@ -95,8 +97,8 @@ class CBoardModel {
   Bytes loginKey_;                // the key logins are checked against
   bool passwordSet_ = false;
   bool isp_ = false;
-  int taskState_ = 1;
   bool fwLog_ = false;
+  CSimDebugger debugger_{opt_.debug, log_};
 
   CSimBootLoader boot_;
 

@@ -116,22 +116,12 @@ TEST(BoardModel, RefusalsWrongTypesAndRequestsOutsideTheLinkRuns) {
   PutText(net, "init_net0");
   EXPECT_EQ(Talk::At(t.Request(1, 0x40, net)).type, kItemBytes);  // a text item belongs there
 
-  Bytes run;
-  PutInt32(run, 1);
-  PutInt32(run, 3);
-  t.Request(2, 0x21, run);
-  Bytes task;
-  PutInt32(task, 0);
-  Frame state = t.Request(1, 0x51, task);
-  EXPECT_EQ(state.payload.size(), 16u);  // the program takes only 16-byte replies
-  EXPECT_EQ(Talk::At(state, 1).AsInt32(), 3);
-
   // Refused with a code, never left unanswered.
   const struct {
     uint8_t group, code;
     int32_t why;
   } refused[] = {{1, 0x11, 5},  {1, 0x11, 5},  {1, 0x33, 16}, {1, 0x31, 16}, {3, 0x11, 16},
-                 {3, 0x24, 16}, {6, 0x42, 16}, {1, 0x60, 2},  {7, 0x11, 38}};
+                 {3, 0x24, 16}, {6, 0x42, 22}, {1, 0x60, 22}, {7, 0x11, 38}};
   for (auto& r : refused) {
     Frame f = t.Request(r.group, r.code);
     EXPECT_TRUE(f.refused) << int(r.group) << "/" << std::hex << int(r.code);
@@ -230,4 +220,115 @@ TEST(BoardModel, SilenceAndUnplugAreCountedAndEndWithTheSession) {
   u.Request(1, 0x25);
   EXPECT_TRUE(u.Send(EncodeCommand(0, 1, 0x11, {})).empty());
   EXPECT_EQ(u.board.TakeAction(), BoardAction::kUnplug);
+}
+
+namespace {
+Bytes DebugItems(const std::string& file, int32_t line, bool padOnly = true) {
+  Bytes it;
+  PutInt32(it, 0);
+  PutText(it, file, padOnly);
+  PutInt32(it, line);
+  return it;
+}
+Bytes Ints(std::initializer_list<int32_t> values) {
+  Bytes it;
+  for (int32_t v : values) PutInt32(it, v);
+  return it;
+}
+Bytes WatchItems(const std::string& base, const std::string& index) {
+  Bytes it;
+  PutInt32(it, 0);
+  PutText(it, base);
+  PutBytes(it, reinterpret_cast<const uint8_t*>(index.data()), index.size());
+  return it;
+}
+std::string Kinds(const std::vector<Frame>& frames) {
+  std::string s;
+  for (const Frame& f : frames)
+    s += std::to_string(f.kind) + ":" + std::to_string(f.group) + "/" + std::to_string(f.command) + " ";
+  return s;
+}
+}  // namespace
+
+TEST(BoardModel, TaskRunsToItsBreakpointStepsAndAnswersWatches) {
+  Talk t{SimOptions()};
+  // Strict requests: task number 0, the padded-size-only text of 06/12.
+  EXPECT_TRUE(t.Request(1, 0x51, Ints({1})).refused);
+  EXPECT_TRUE(t.Request(6, 0x12, DebugItems("index.php", 2, false)).refused);
+  EXPECT_FALSE(t.Request(6, 0x12, DebugItems("index.php", 2)).refused);
+  t.Request(6, 0x12, DebugItems("index.php", 3));
+  t.Request(6, 0x22, DebugItems("index.php", 3));
+  Bytes read0 = Ints({0, 0});
+  PutText(read0, "index.php");
+  Frame bp = t.Request(6, 0x42, read0);
+  EXPECT_EQ(Talk::At(bp, 1).AsInt32(), 2);
+  EXPECT_EQ(Talk::At(bp, 2).AsText(), "index.php");
+  Bytes read1 = Ints({0, 1});
+  PutText(read1, "index.php");
+  EXPECT_EQ(Talk::At(t.Request(6, 0x42, read1)).AsInt32(), 16);  // the end of the list
+
+  EXPECT_EQ(Talk::At(t.Request(1, 0x60, WatchItems("$i", std::string(1, '\0')))).AsInt32(), 1);  // not paused
+  t.Request(2, 0x21, Ints({1, 3}));
+  // The run shows after the state query's reply: it still says running.
+  std::vector<Frame> f = t.Send(EncodeCommand(t.seq++, 1, 0x51, Ints({0})));
+  ASSERT_EQ(Kinds(f), "0:1/5 2:2/2 2:1/3 ");
+  EXPECT_EQ(Talk::At(f[0], 1).AsInt32(), 3);
+  EXPECT_EQ(Talk::At(f[2], 1).AsInt32(), 2);
+  EXPECT_EQ(t.board.TaskState(), 2);
+
+  // A step runs the echo line: its output, then the break at the next line.
+  f = t.Send(EncodeCommand(t.seq++, 6, 0x50, Ints({0})));
+  ASSERT_EQ(Kinds(f), "0:6/5 3:0/0 2:1/2 ");
+  EXPECT_EQ(std::string(f[1].payload.begin(), f[1].payload.end()), "Hello from the board\r\n");
+  EXPECT_EQ(Talk::At(f[2], 1).AsInt32(), 3);
+
+  Item v = Talk::At(t.Request(1, 0x60, WatchItems("$a", std::string("[@A\0[@B\0", 8))));
+  EXPECT_EQ(v.type, kItemInt64);
+  EXPECT_EQ(v.AsInt64(), 12);
+  Frame s = t.Request(1, 0x60, WatchItems("$long", std::string(1, '\0')));
+  EXPECT_EQ(Talk::At(s, 0).value.size(), 64u);
+  EXPECT_EQ(Talk::At(s, 1).AsInt32(), 300);
+  EXPECT_EQ(Talk::At(t.Request(1, 0x60, WatchItems("$nope", std::string(1, '\0')))).AsInt32(), 2);
+  // The whole long string by windows, ended by the 03/50 reply.
+  EXPECT_TRUE(t.Send(EncodeCommand(t.seq++, 3, 0x50, WatchItems("$long", std::string(1, '\0')))).empty());
+  Bytes whole;
+  for (int n = 0; n < 10; ++n) {
+    f = t.Send(EncodeWindow(0, 128));
+    ASSERT_EQ(f.size(), 1u);
+    if (f[0].kind == kKindCommand) break;
+    whole.insert(whole.end(), f[0].payload.begin(), f[0].payload.end());
+  }
+  EXPECT_EQ(f[0].Code(), 0x50);
+  EXPECT_EQ(Talk::At(f[0]).AsInt32(), 300);
+  EXPECT_EQ(whole.size(), 300u);
+
+  // Stepping past the last line ends the task.
+  f = t.Send(EncodeCommand(t.seq++, 6, 0x60, Ints({0})));
+  EXPECT_EQ(Kinds(f), "0:6/6 2:1/1 ");
+  EXPECT_EQ(t.board.TaskState(), 1);
+}
+
+TEST(BoardModel, HostileDebuggerAnswers) {
+  SimOptions opt;
+  std::string err;
+  bool help;
+  ASSERT_TRUE(ParseOptions({"--debug-lying", "--endless-breakpoints", "--late-watch", "--break-at", "gone.php:99"},
+                           opt, err, help)) << err;
+  SimOptions bad;
+  EXPECT_FALSE(ParseOptions({"--break-at", "x.php"}, bad, err, help));
+  Talk t(opt);
+  Bytes read = Ints({0, 5000});
+  PutText(read, "any.php");
+  std::vector<Item> items;
+  EXPECT_FALSE(ParseItems(t.Request(6, 0x42, read).payload, items));  // endless, and lying
+  t.Send(EncodeCommand(t.seq++, 6, 0x50, Ints({0})));  // from a stop: paused at line 1, named elsewhere
+  std::vector<Frame> f = t.Send(EncodeCommand(t.seq++, 6, 0x50, Ints({0})));
+  ASSERT_EQ(f.back().kind, kKindEvent);
+  EXPECT_FALSE(ParseItems(f.back().payload, items));
+  EXPECT_EQ(VarDataLength(static_cast<uint16_t>(f.back().payload[18] << 8 | f.back().payload[19])) > 1000, true);
+  // The first watch reply waits for the next request's reply.
+  EXPECT_TRUE(t.Send(EncodeCommand(t.seq++, 1, 0x60, WatchItems("$i", std::string(1, '\0')))).empty());
+  f = t.Send(EncodeCommand(t.seq++, 1, 0x51, Ints({0})));
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_EQ(f[1].Code(), 0x60);
 }

@@ -165,6 +165,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
     } else if (a == "--seed") {
       if (!number(n, 0)) return false;
       opt.seed = static_cast<unsigned>(n);
+    } else if (int taken = ParseDebugOption(args, i, opt.debug, error); taken != 0) {
+      if (taken < 0) return false;
     } else if (!ParseQueryOption(args, i, opt.queries, error)) {
       return error.empty() ? fail("unknown option " + a + " (see --help)") : false;
     }
@@ -232,6 +234,8 @@ std::string HelpText() {
       "  --dump-settings FILE  write the built-in settings block (with --firmware-name) to\n"
       "                        FILE and exit\n"
       "\n"
+      + DebugHelpText() +
+      "\n"
       "Faults:\n"
       "  --refuse-id CODE      refuse the first 01/25 with CODE (16 = nothing to report)\n"
       "  --refuse GGCS=CODE[,once]   refuse request GG/CS (hex, e.g. 0111) with CODE\n"
@@ -277,11 +281,22 @@ std::string HelpText() {
       "    and its CRC, capacity) before it replaces the files; a bad one is refused with\n"
       "    22 or 28 and the old files stay. A chunk above the window is refused with 22.\n"
       "  - A new request or a sync byte drops an unfinished transfer.\n"
-      "  - 01/31 is the SHA-1 of the image; 05/10 the time since start in ms; 01/51 gives\n"
-      "    task 0 and state 1, or 3 after 02/21 (1,3), which also prints the literals\n"
-      "    that index.php echoes (a kind-3 frame); 02/1x, 06/1x, 06/2x, 06/50 and\n"
-      "    06/60 answer int32 0; 06/42 is refused with 16 (no breakpoints); 01/60 with 2;\n"
-      "    03/21, 03/24, 03/50 with 16; anything else with 38.\n"
+      "  - 01/31 is the SHA-1 of the image; 05/10 the time since start in ms; 02/1x\n"
+      "    answer int32 0; anything not named here is refused with 38.\n"
+      "  - Task and debugger requests must carry task number int32 0 (02/21: int32 1)\n"
+      "    and the text length field their request asks (06/12, 06/13, 06/22: the\n"
+      "    padded size alone), else they are refused with 22. 01/51 answers task 0 and\n"
+      "    its state (1 stopped, 2 paused, 3 running). After 02/21 (1,3) the task runs\n"
+      "    once the reply to the next request (the program's 01/51) has left: output\n"
+      "    of its echo lines (kind 3), then a break event (kind 2, group 1, command 3)\n"
+      "    at the first breakpoint or run-to line, with a resource event (group 2).\n"
+      "    06/11 pauses a running task (event 2 where it stands); 06/50 and 06/60 run\n"
+      "    one line (event 2 at the next one; event 1 past the end); from a stop they\n"
+      "    start paused at line 1. 06/42 answers (0, line, file) for the index-th\n"
+      "    breakpoint of the file in line order, then refuses with 16. Watches (01/60)\n"
+      "    are answered only while paused (else code 1); strings longer than 64 bytes\n"
+      "    send their first 64 bytes and full length, and 03/50 serves them whole by\n"
+      "    windows, ended by its reply (an int32 of the bytes sent).\n"
       "  - 05/22 and 05/26 reboot, 05/23 reboots into the boot loader, 05/25 clears the\n"
       "    password and reboots (the port goes and comes back after 500 ms); in the boot\n"
       "    loader \"jf ...\" and \"rs ...\" return to the script firmware the same way.\n"

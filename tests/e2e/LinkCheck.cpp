@@ -15,7 +15,7 @@ static int Usage()
                  "                 [--watchdog-ms N] [--step-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
                  "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
-                 "           unplug-reconnect | flash FIRMWARE\n"
+                 "           unplug-reconnect | flash FIRMWARE | debug | debug-hostile\n"
                  "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n");
     return 2;

@@ -1,4 +1,5 @@
 #include "LinkCheckScenarios.h"
+#include "LinkCheckDebug.h"
 #include "QueryScenarios.h"
 
 #include "link/codecs/Crc16.h"
@@ -485,6 +486,8 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return UploadScenario(r, o, args[0]);
     if (scenario == "upload-interrupted" && args.size() == 1)
         return InterruptedUploadScenario(r, o, args[0]);
+    if (scenario == "debug" || scenario == "debug-hostile")
+        return DebugScenario(r, o, scenario == "debug-hostile");
     if (scenario == "settings-read")
         return SettingsReadScenario(r, o);
     if (scenario == "settings-write" && args.size() == 1)
@@ -501,6 +504,8 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return RunQueryScenario(r, o, scenario, args);
     return "unknown scenario " + scenario;
 }
+
+std::string ConnectAndRead(ILinkRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
 
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args)
 {

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CDeviceLink;
+class CheckDebugHost;
 class CLinkUpgrade;
 struct CheckReports;
 
@@ -26,6 +27,7 @@ public:
     virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
     virtual bool PortGone() const = 0;
     virtual int RestoreQuestions() const = 0;
+    virtual CheckDebugHost& DebugHost() = 0;
     // Like RunUntil, also while the link is down: the port's removal and
     // arrival reach the link as device notices (the runner watches the port).
     virtual std::string RunAcross(const std::function<bool()>& done, int seconds) = 0;
@@ -47,3 +49,5 @@ std::string RunFlashScenario(ILinkRunner& runner, const CheckOptions& options, c
 // fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
 std::string MakeFirmwareFile(const std::vector<std::string>& args);
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);
+// Connects, identifies and reads the board's image; "" when all went well.
+std::string ConnectAndRead(ILinkRunner& runner, const CheckOptions& options);

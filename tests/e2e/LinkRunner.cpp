@@ -60,6 +60,7 @@ void CheckHost::LogDebugger(const std::string& line)
 
 void CheckHost::AddOutput(const char* t, size_t n)
 {
+    output.append(t, n);
     if (!quiet)
         std::printf("OUTPUT: %.*s\n", static_cast<int>(n), t);
 }

@@ -15,10 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "LinkCheckDebug.h"
 #include "LinkCheckScenarios.h"
 #include "QueryScenarios.h"
 
-class CheckHost : public CLinkHost {
+class CheckHost : public CheckDebugHost {
 public:
     using Clock = std::chrono::steady_clock;
     explicit CheckHost(const CheckOptions& o) : m_options(o) {}
@@ -39,7 +40,6 @@ public:
     void OnIspModeEntered() override {}
     void UpdateFlashUsage(int, int) override {}
     void RefreshFileList() override {}
-    std::string GetOpenFileName() override { return std::string(); }
     bool GetEditorText(std::string&, uint32_t& caret, uint32_t& scroll) override { caret = scroll = 0; return false; }
     void OpenEntry(FileEntry&) override {}
     void OnEntryRemoved(const FileEntry&) override {}
@@ -101,6 +101,7 @@ public:
     explicit CheckRunner(const CheckOptions& o);
     CDeviceLink& Link() override { return m_link; }
     CheckHost& Host() { return m_host; }
+    CheckDebugHost& DebugHost() override { return m_host; }
     bool PortGone() const override { return m_gone; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
@@ -138,6 +139,7 @@ public:
     ~CheckRunner() override;
     CDeviceLink& Link() override { return m_link; }
     CheckHost& Host() { return m_host; }
+    CheckDebugHost& DebugHost() override { return m_host; }
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }

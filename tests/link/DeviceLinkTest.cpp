@@ -407,13 +407,8 @@ TEST_F(DeviceLinkTest, EveryRequestsBytes)
         {"01/31", [&] { link.RequestIdEzfsHash(); }, "00 04 01 31 00 00"},
         {"01/33", [&] { link.RequestEnvcHash(); }, "00 04 01 33 00 00"},
         {"01/40", [&] { link.RequestInitNet1(); }, "00 14 01 40 00 10 00 06 00 0E 69 6E 69 74 5F 6E 65 74 31 00 00 00"},
-        {"01/51", [&] { link.RequestTaskState(1); }, "00 0C 01 51 00 08 00 02 00 04 00 00 00 01"},
-        {"01/60", [&] { link.RequestWatchValue(1, "$a", std::string("\x01", 1)); },
-         "00 1C 01 60 00 18 00 02 00 04 00 00 00 01 00 06 00 05 24 61 00 00 00 07 00 07 01 00 00 00"},
         {"02/11", [&] { link.RequestDebugMode(1); }, "00 0C 02 11 00 08 00 02 00 04 00 00 00 01"},
         {"02/13", [&] { link.RequestFirmwareLog(false); }, "00 0C 02 13 00 08 00 02 00 04 00 00 00 00"},
-        {"02/21 run", [&] { link.RequestTaskRun(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
-        {"02/21 stop", [&] { link.RequestTaskStop(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
         {"04/21", [&] { link.RequestSettingsWrite(); }, "00 04 04 21 00 00"},
         {"05/23", [&] { link.RequestSystemCommand(3, 100); }, "00 0C 05 23 00 08 00 02 00 04 00 00 00 64"},
         {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
@@ -424,14 +419,6 @@ TEST_F(DeviceLinkTest, EveryRequestsBytes)
         {"05/51", [&] { link.RequestUploadPrepare(); }, "00 04 05 51 00 00"},
         {"05/60", [&] { link.RequestChangeFirmwareFile("fw"); },
          "00 14 05 60 00 10 00 06 00 05 66 77 00 00 00 06 00 04 00 00 00 00"},
-        {"06/11", [&] { link.RequestPause(1); }, "00 0C 06 11 00 08 00 02 00 04 00 00 00 01"},
-        {"06/12", [&] { link.RequestBreakpoint(0x12, "a.php", 7); },
-         "00 20 06 12 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 07"},
-        {"06/21", [&] { link.RequestClearBreakpoints(); }, "00 0C 06 21 00 08 00 02 00 04 00 00 00 00"},
-        {"06/42", [&] { link.RequestBreakpointRead(2, "a.php"); },
-         "00 20 06 42 00 1C 00 02 00 04 00 00 00 00 00 02 00 04 00 00 00 02 00 06 00 0A 61 2E 70 68 70 00 00 00"},
-        {"06/50", [&] { link.RequestStep(false, 1); }, "00 0C 06 50 00 08 00 02 00 04 00 00 00 01"},
-        {"06/60", [&] { link.RequestStep(true, 1); }, "00 0C 06 60 00 08 00 02 00 04 00 00 00 01"},
     };
     for (const Case& c : cases) {
         port.writes.clear();

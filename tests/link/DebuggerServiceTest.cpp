@@ -1,0 +1,356 @@
+// The debugger service against a scripted port: the bytes of its requests,
+// the task state and events, and the two chains (watch rows, breakpoint
+// read-back) with replies that come late, twice or never.
+#include "link/services/DebuggerService.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+
+#include "LinkFakes.h"
+
+namespace {
+
+class DebugHost : public FakeHost {
+public:
+    void UpdateButtonStates(int s) override { states.push_back(s); }
+    void SetExecutionLine(int row) override { execLine = row; }
+    void ShowBreakFile(FileEntry& e, int row) override { shown.push_back(e.name + ":" + std::to_string(row)); }
+    int GetEditorRowCount() override { return editorRows; }
+    int GetCaretRow() override { return caret; }
+    bool ToggleBreakpoint(int& row, bool& set) override
+    {
+        row = caret;
+        SetBreakpointMark(row, set = !marks.count(row));
+        return true;
+    }
+    void SetBreakpointMark(int row, bool on) override
+    {
+        if (on) marks.insert(row); else marks.erase(row);
+    }
+    void RemoveAllBreakpointMarks() override { marks.clear(); }
+    void RedrawResourceView() override { ++resourceRedraws; }
+    int GetWatchCount() override { return static_cast<int>(watches.size()); }
+    std::string GetWatchName(int row) override { return watches.at(static_cast<size_t>(row)); }
+    void SetWatchValue(int row, const std::string& t, const std::string& v, const std::string& f) override
+    {
+        values[row] = t + "|" + v + "|" + f;
+    }
+
+    std::vector<int> states;
+    std::vector<std::string> shown, watches;
+    std::set<int> marks;
+    std::map<int, std::string> values;
+    int execLine = 99, editorRows = 40, caret = 0, resourceRedraws = 0;
+};
+
+std::vector<uint8_t> Event(uint8_t group, uint8_t command, const std::vector<uint8_t>& items)
+{
+    std::vector<uint8_t> f = Reply(group, static_cast<uint8_t>(command << 4), items);
+    f[1] = 0x20;
+    return f;
+}
+
+class DebuggerTest : public ::testing::Test {
+protected:
+    FakePort port;
+    DebugHost host;
+    CStdLinkFiles files;
+    CDeviceLink link{port, host, files};
+    CDebuggerService& dbg = link.Debugger();
+
+    void SetUp() override { port.open = true; }
+    void Feed(const std::vector<uint8_t>& bytes)
+    {
+        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
+        link.OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    // Group/command of each frame written since the last call ("W" a window).
+    std::string Sent()
+    {
+        std::string s;
+        for (auto& w : port.writes) {
+            char b[8];
+            std::snprintf(b, sizeof b, "%02X/%02X ", w[4] & 0x0F, w[5]);
+            s += w[1] >> 4 == 1 ? "W " : b;
+        }
+        port.writes.clear();
+        return s;
+    }
+    void AddEntry(const std::string& name, const std::string& data, uint32_t kind = FileEntry::kText)
+    {
+        auto e = std::make_unique<FileEntry>();
+        e->name = name;
+        e->nameLength = static_cast<uint8_t>(name.size() + 1);
+        e->data = data;
+        e->kind = kind;
+        link.Entries().Insert(std::move(e));
+    }
+    void Paused() { Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(2))); Sent(); }
+    static std::vector<uint8_t> Str(const std::string& s, int32_t full)
+    {
+        return ItemBytes(std::vector<uint8_t>(s.begin(), s.end())) + ItemInt(full);
+    }
+};
+
+TEST_F(DebuggerTest, EveryRequestsBytes)
+{
+    host.watches = {"$a[1][2]"};
+    const struct {
+        const char* what;
+        std::function<void()> send;
+        const char* hex;  // from byte 2 on
+    } cases[] = {
+        {"01/51", [&] { dbg.RequestTaskState(); }, "00 0C 01 51 00 08 00 02 00 04 00 00 00 00"},
+        {"02/21 run", [&] { dbg.RunTask(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
+        {"02/21 stop", [&] { dbg.StopTask(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
+        {"06/11", [&] { dbg.Pause(); }, "00 0C 06 11 00 08 00 02 00 04 00 00 00 00"},
+        {"06/50", [&] { dbg.StepIn(); }, "00 0C 06 50 00 08 00 02 00 04 00 00 00 00"},
+        {"06/60", [&] { dbg.StepOver(); }, "00 0C 06 60 00 08 00 02 00 04 00 00 00 00"},
+        {"06/12", [&] { dbg.SendDebug12("a.php", 5); },
+         "00 20 06 12 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 05"},
+        {"06/22", [&] { dbg.SendDebug22("main.php", 1); },
+         "00 24 06 22 00 20 00 02 00 04 00 00 00 00 00 06 00 0C 6D 61 69 6E 2E 70 68 70 00 00 00 00 00 02 00 04 00 00 00 01"},
+        {"06/13", [&] { dbg.SendDebug13("a.php", 9); },
+         "00 20 06 13 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 09"},
+        {"06/21", [&] { dbg.SendDebug21(); }, "00 0C 06 21 00 08 00 02 00 04 00 00 00 00"},
+        {"06/42", [&] { dbg.ReadBreakpoints("a.php"); },
+         "00 20 06 42 00 1C 00 02 00 04 00 00 00 00 00 02 00 04 00 00 00 00 00 06 00 0A 61 2E 70 68 70 00 00 00"},
+        {"06/42 main.php", [&] { Feed(Reply(6, 0x42, ItemInt(0), true)); dbg.ReadBreakpoints("main.php"); },
+         "00 24 06 42 00 20 00 02 00 04 00 00 00 00 00 02 00 04 00 00 00 00 00 06 00 0F 6D 61 69 6E 2E 70 68 70 00 00 00 00"},
+        {"01/60", [&] { Paused(); dbg.OnWatchNext(0, true); },
+         "00 20 01 60 00 1C 00 02 00 04 00 00 00 00 00 06 00 05 24 61 00 00 00 07 00 08 5B 40 41 00 5B 40 42 00"},
+        {"03/50", [&] { Feed(Reply(1, 0x60, Str("x", 100))); },
+         "00 20 03 50 00 1C 00 02 00 04 00 00 00 00 00 06 00 05 24 61 00 00 00 07 00 08 5B 40 41 00 5B 40 42 00"},
+    };
+    for (const auto& c : cases) {
+        port.writes.clear();
+        c.send();
+        ASSERT_GE(port.writes.size(), 1u) << c.what;
+        const std::vector<uint8_t>& f = port.writes[0];
+        EXPECT_EQ(f[0], 0x50) << c.what;
+        EXPECT_EQ(std::vector<uint8_t>(f.begin() + 2, f.end()), Hex(c.hex)) << c.what;
+    }
+    // The long string's read: its window follows, the transfer is the watch string's.
+    ASSERT_EQ(port.writes.size(), 2u);
+    EXPECT_EQ(std::vector<uint8_t>(port.writes[1].begin() + 2, port.writes[1].end()), Hex("00 04 40 00 20 00"));
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
+}
+
+TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
+{
+    Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3) + ItemInt(1)));  // 24 bytes: not a task state
+    EXPECT_TRUE(host.states.empty());
+    EXPECT_TRUE(host.log.empty());
+    Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3)));
+    EXPECT_EQ(host.log.back(), "get task 0 state : 3");
+    EXPECT_EQ(dbg.TaskState(), 3);
+
+    AddEntry("b.php", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12");
+    AddEntry("dot.gif", "GIF89a", FileEntry::kImage);
+    host.openFile = "a.php";
+    host.watches = {"$i"};
+    Sent();
+    Feed(Event(1, 3, ItemInt(0) + ItemInt(12) + ItemText("b.php")));
+    EXPECT_EQ(host.log.back(), "task 0 break b.php 12");
+    EXPECT_EQ(host.shown, std::vector<std::string>{"b.php:11"});
+    EXPECT_EQ(dbg.TaskState(), 2);
+    EXPECT_EQ(Sent(), "01/60 ");  // the watch list is read from row 0 at once
+    // Breaks that name what the list cannot show open nothing.
+    for (auto items : {ItemInt(0) + ItemInt(13) + ItemText("b.php"), ItemInt(0) + ItemInt(0) + ItemText("b.php"),
+                       ItemInt(0) + ItemInt(1) + ItemText("dot.gif"), ItemInt(0) + ItemInt(1) + ItemText("gone.php"),
+                       ItemInt(0) + ItemInt(1) + Hex("00 06 7F F0 62 00 00 00")})
+        Feed(Event(1, 2, items));
+    EXPECT_EQ(host.shown.size(), 1u);
+    Feed(Event(1, 1, ItemInt(0)));
+    EXPECT_EQ(dbg.TaskState(), 1);
+    EXPECT_EQ(host.execLine, -1);
+
+    Feed(Event(2, 5, ItemInt(2048) + ItemInt(1536) + ItemInt(1023)));
+    Feed(Event(3, 3, ItemInt(7) + ItemInt(1) + ItemInt(2) + ItemInt(3)));
+    Feed(Event(3, 3, ItemInt(5) + ItemInt(4) + ItemInt(5) + ItemInt(6)));
+    Feed(Event(2, 9, {}));
+    Feed(Reply(1, 0x52, ItemInt(0) + ItemInt(7) + ItemInt(8) + ItemInt(9)));  // row 3 again, unscaled
+    const auto& rows = link.ResourceRows();
+    EXPECT_EQ((std::vector<int32_t>{rows[3][0], rows[3][1], rows[3][2], rows[11][2], rows[5][0]}),
+              (std::vector<int32_t>{7, 8, 9, 3, 4}));
+    EXPECT_EQ(host.resourceRedraws, 4);
+
+    // Script output and firmware log: text up to the first zero.
+    std::vector<uint8_t> out = Reply(0, 0, {'h', 'i', 0, 'x'});
+    out[1] = 0x30;
+    Feed(out);
+    out[1] = 0x40;
+    Feed(out);
+    EXPECT_EQ(host.output + host.fwlog, "hihi");
+
+    // A run to the line starts the task only on the board's 0.
+    Feed(Reply(6, 0x13, ItemInt(1)));
+    EXPECT_EQ(Sent(), "");
+    Feed(Reply(6, 0x13, ItemInt(0)));
+    EXPECT_EQ(Sent(), "02/21 ");
+}
+
+TEST_F(DebuggerTest, WatchRowsOneAfterTheOther)
+{
+    host.watches = {"$i", "$x[999]", "$s", "$long", "$gone", "$b"};
+    Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3)));
+    EXPECT_EQ(dbg.OnWatchNext(0, true), 0);  // running: nothing is read
+    Paused();
+    EXPECT_EQ(dbg.OnWatchNext(0, true), 1);
+    Feed(Reply(1, 0x60, Hex("00 03 00 08 FF FF FF FF FF FF FF FE")));
+    // $x[999] cannot be asked for: "?" without a request.
+    Feed(Reply(1, 0x60, Str("hello", 5)));
+    Feed(Reply(1, 0x60, Str(std::string(64, 'q'), 100)));
+    auto hexq = [](size_t n) {
+        std::string h;
+        for (size_t i = 0; i < n; ++i) h += "71";
+        return h;
+    };
+    EXPECT_EQ(host.values[3], "STR[100]|" + std::string(64, 'q') + "|" + hexq(64));
+    EXPECT_EQ(Sent(), "01/60 01/60 01/60 03/50 W ");
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
+    std::string whole = std::string(100, 'q');
+    Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(whole.data()), whole.size()));
+    Feed(Reply(3, 0x50, ItemInt(100)));
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
+    Feed(Reply(1, 0x60, ItemInt(2), true));
+    Feed(Reply(1, 0x60, Hex("00 01 00 08 00 00 00 00 00 00 00 01")));
+    EXPECT_EQ(Sent(), "W 01/60 01/60 ");
+    const std::map<int, std::string> expected = {
+        {0, "INT|-2|-2"}, {1, "?|?|?"}, {2, "STR[5]|hello|68656c6c6f"},
+        {3, "STR[100]|" + whole + "|" + hexq(100)}, {4, "?|?|?"}, {5, "BOOL|TRUE|TRUE"}};
+    EXPECT_EQ(host.values, expected);
+    Feed(Reply(1, 0x60, ItemInt(0) + ItemInt(1)));  // nobody asks: dropped
+    EXPECT_EQ(Sent(), "");
+}
+
+TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
+{
+    host.watches = {"$a", "$b"};
+    Paused();
+    dbg.OnWatchNext(0, true);
+    EXPECT_EQ(dbg.OnWatchNext(0, true), 1);  // a restart waits for the outstanding reply
+    EXPECT_EQ(Sent(), "01/60 ");
+    Feed(Reply(1, 0x60, Str("old", 3)));      // the old reply is dropped, row 0 asked again
+    EXPECT_TRUE(host.values.empty());
+    EXPECT_EQ(Sent(), "01/60 ");
+    // A reply that never comes: the chain gives up and can start again.
+    link.OnTimer(CDebuggerService::kTimerWatchWait);
+    Feed(Reply(1, 0x60, Str("late", 4)));
+    EXPECT_TRUE(host.values.empty());
+    EXPECT_EQ(dbg.OnWatchNext(0, true), 1);
+    Feed(Reply(1, 0x60, Str("new", 3)));
+    EXPECT_EQ(host.values[0], "STR[3]|new|6e6577");
+
+    // A long-string read that never ends gives the transfer back; a late
+    // 03/50 reply then touches no one else's transfer.
+    Feed(Reply(1, 0x60, Str("x", 200)));
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
+    link.OnTimer(CDebuggerService::kTimerWatchWait);
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
+    link.Session().SetTransferType(CLinkSession::kTransferCertRead);
+    Feed(Reply(3, 0x50, ItemInt(0), true));
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferCertRead);
+    EXPECT_EQ(dbg.OnWatchNext(0, true), 0);  // busy: nothing starts
+    EXPECT_EQ(dbg.ReadBreakpoints("a.php"), CDebuggerService::ReadStart::kBusy);
+    link.Session().SetTransferType(CLinkSession::kTransferNone);
+
+    // Breakpoints: marks of the open file, the next index each time; a file
+    // opened meanwhile restarts from index 0 once the reply is in.
+    host.openFile = "a.php";
+    host.editorRows = 5;
+    Sent();
+    EXPECT_EQ(dbg.ReadBreakpoints("a.php"), CDebuggerService::ReadStart::kSent);
+    Feed(Reply(6, 0x42, ItemInt(0) + ItemInt(3) + ItemText("a.php")));
+    Feed(Reply(6, 0x42, ItemInt(0) + ItemInt(6) + ItemText("a.php")));  // past the text: no mark
+    Feed(Reply(6, 0x42, ItemInt(0) + ItemInt(1) + ItemText("c.php")));
+    EXPECT_EQ(host.marks, (std::set<int>{2}));
+    host.openFile = "b.php";
+    EXPECT_EQ(dbg.ReadBreakpoints("b.php"), CDebuggerService::ReadStart::kQueued);
+    Feed(Reply(6, 0x42, ItemInt(0) + ItemInt(2) + ItemText("a.php")));
+    Feed(Reply(6, 0x42, ItemInt(0), true));
+    Feed(Reply(6, 0x42, ItemInt(0), true));  // late: dropped
+    std::vector<std::vector<uint8_t>> sent = port.writes;
+    ASSERT_EQ(sent.size(), 5u);
+    EXPECT_EQ(sent[3][23], 3);   // a.php's index 3 was outstanding ...
+    EXPECT_EQ(sent[4][23], 0);   // ... and b.php starts from 0
+    EXPECT_EQ(sent[4][28], 'b');
+    EXPECT_EQ(host.marks, (std::set<int>{2}));
+
+    // A board whose list never ends is asked no further than the cap.
+    port.writes.clear();
+    dbg.ReadBreakpoints("b.php");
+    for (int i = 0; i < 1100 && !port.writes.empty(); ++i) {
+        port.writes.clear();
+        Feed(Reply(6, 0x42, ItemInt(0) + ItemInt(1) + ItemText("b.php")));
+    }
+    EXPECT_TRUE(port.writes.empty());
+    EXPECT_NE(host.log.back().find("does not end"), std::string::npos);
+
+    // A disconnect in the middle of a long string gives its transfer back.
+    Paused();
+    dbg.OnWatchNext(0, true);
+    Feed(Reply(1, 0x60, Str("x", 200)));
+    ASSERT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
+    link.Disconnect();
+    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
+    EXPECT_EQ(dbg.TaskState(), 0);
+}
+
+TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
+{
+    host.openFile = "a.php";
+    host.caret = 4;
+    dbg.SyncBreakpoints(false);
+    dbg.SyncBreakpoints(false);
+    EXPECT_EQ(Sent(), "06/12 06/22 ");
+    host.openFile = std::string(484, 'n');
+    dbg.SyncBreakpoints(false);
+    EXPECT_TRUE(host.marks.empty());  // taken back: the board was not told
+    EXPECT_EQ(Sent(), "");
+    EXPECT_NE(host.log.back().find("too long"), std::string::npos);
+    host.watches = {std::string(480, 'w'), "$ok"};
+    Paused();
+    dbg.OnWatchNext(0, true);
+    EXPECT_EQ(host.values[0], "?|?|?");
+    EXPECT_EQ(Sent(), "01/60 ");
+    host.marks = {1, 2};
+    dbg.SyncBreakpoints(true);
+    EXPECT_TRUE(host.marks.empty());
+    EXPECT_EQ(Sent(), "06/21 ");
+    port.open = false;
+    dbg.SyncBreakpoints(false);
+    EXPECT_EQ(host.messages.back(), LinkStrings::kOpenPortFirst.english);
+}
+
+// Whatever the board sends to these handlers, nothing reads past a frame.
+TEST_F(DebuggerTest, RandomRepliesAndEvents)
+{
+    std::mt19937 rng(7);
+    host.watches = {"$a", "$b[1]"};
+    host.openFile = "a.php";
+    AddEntry("a.php", "x\r\ny");
+    const uint8_t codes[][2] = {{1, 0x51}, {1, 0x52}, {1, 0x60}, {3, 0x50}, {6, 0x13}, {6, 0x42}};
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<uint8_t> payload(rng() % 40);
+        for (auto& b : payload)
+            b = static_cast<uint8_t>(rng() % 4 == 0 ? rng() : rng() % 9);
+        const uint8_t* c = codes[rng() % 6];
+        if (rng() % 3 == 0)
+            Feed(Event(static_cast<uint8_t>(1 + rng() % 3), static_cast<uint8_t>(rng() % 6), payload));
+        else
+            Feed(Reply(c[0], c[1], payload, rng() % 5 == 0));
+        if (i % 50 == 0) {
+            Paused();
+            dbg.OnWatchNext(0, true);
+            dbg.ReadBreakpoints("a.php");
+        }
+    }
+    SUCCEED();
+}
+
+} // namespace
