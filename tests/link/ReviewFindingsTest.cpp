@@ -112,4 +112,30 @@ TEST_F(ReviewTest, ResetModeClosesTheLinkWithoutAQuestion)
     EXPECT_TRUE(host.messages.empty()) << host.messages.front();
 }
 
+// The board leaves and comes back while the login prompt is open: the
+// answer typed for the old challenge must not reach the new connection.
+TEST_F(ReviewTest, LoginAnswerForALostConnectionIsDropped)
+{
+    link.OnTimer(CDeviceLink::kTimerOpenWaitBox);
+    link.OnIdentifyStart();
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(Bytes(16, 0x11))));
+    host.passwords = {"pw"};
+    host.onPassword = [&] {
+        host.onPassword = nullptr;
+        port.checkPort = 1;
+        host.answers = {CLinkDialogs::kIdYes};
+        link.OnDeviceChange(0x8004, 5);
+        port.checkPort = 0;
+        link.OnTimer(CDevicePresenceService::kTimerReconnectDelay);
+        ASSERT_TRUE(link.IsConnected());
+        Feed({static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F)});
+        port.writes.clear();
+    };
+    Feed(Reply(1, 0x23, ItemBytes(Bytes(12, 0x22))));
+    EXPECT_EQ(host.passwordPrompts, 1);
+    for (auto& w : port.writes)
+        EXPECT_FALSE((w[4] & 0x0F) == 5 && w[5] == 0x42) << "stale login response sent";
+}
+
 } // namespace
