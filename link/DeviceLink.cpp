@@ -72,7 +72,8 @@ void CDeviceLink::OnIdentifyStart()
     if (m_session.IsResetMode()) {
         m_session.ShowWaitDialog(false);
         RequestSystemCommand(5, 200);
-        m_session.Disconnect();
+        // The board is told to wipe itself: the link closes whatever the answer.
+        m_session.Disconnect(false);
         m_session.SetReconnectPending(false);
         return;
     }
@@ -95,22 +96,17 @@ void CDeviceLink::RequestFirmwareLog(bool on) { m_session.WriteRequest(BoardRequ
 void CDeviceLink::RequestTaskRun() { m_session.WriteRequest(BoardRequests::TaskRun()); }
 void CDeviceLink::RequestTaskStop() { m_session.WriteRequest(BoardRequests::TaskStop()); }
 
-void CDeviceLink::RequestInfoBlock() { m_session.StartRead(RequestBuilder(3, 3, 0), CLinkSession::kTransferInfoBlock); }
+bool CDeviceLink::RequestInfoBlock() { return m_session.StartRead(RequestBuilder(3, 3, 0), CLinkSession::kTransferInfoBlock); }
 
-void CDeviceLink::RequestErrorLog(bool firmware)
+bool CDeviceLink::RequestErrorLog(bool firmware)
 {
-    m_session.StartRead(RequestBuilder(3, 4, firmware ? 2 : 1), CLinkSession::kTransferErrorLog);
+    return m_session.StartRead(RequestBuilder(3, 4, firmware ? 2 : 1), CLinkSession::kTransferErrorLog);
 }
 
-void CDeviceLink::RequestWatchString(int32_t task, const std::string& name, const std::string& index)
+bool CDeviceLink::RequestWatchString(int32_t task, const std::string& name, const std::string& index)
 {
-    m_session.StartRead(RequestBuilder(3, 5, 0).Int32(task).Text(name).Bytes(index.data(), index.size()),
+    return m_session.StartRead(RequestBuilder(3, 5, 0).Int32(task).Text(name).Bytes(index.data(), index.size()),
                         CLinkSession::kTransferWatchString);
-}
-
-bool CDeviceLink::RequestSettingsWrite()
-{
-    return m_session.StartWrite(RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite);
 }
 
 void CDeviceLink::RequestProductInfo() { m_session.WriteBare(5, 1, 0); }

@@ -123,7 +123,7 @@ public:
     void RequestInitNet1() { m_identity.RequestInitNet1(); }
     void RequestLogin() { m_identity.RequestLogin(); }                                    // 05/41
     void SendLoginResponse(const uint8_t response[20]) { m_identity.SendLoginResponse(response); } // 05/42
-    void RequestFsImage() { m_filesService.RequestFsImage(); }                            // 03/11 + W
+    bool RequestFsImage() { return m_filesService.RequestFsImage(); }                     // 03/11 + W
     bool RequestUploadPrepare() { return m_filesService.RequestUploadPrepare(); }         // 05/51
     bool RequestUploadWrite() { return m_filesService.RequestUploadWrite(); }             // 04/10
     void RequestTaskState(int32_t task = 1);
@@ -134,10 +134,10 @@ public:
     void RequestTaskStop();                                 // 02/21 (1, 1)
     bool RequestSettingsBlock() { return m_settings.RequestSettingsBlock(); } // 03/21 + W
     bool RequestCertBlock() { return m_commands.ReadCertBlock(); }           // 03/24 + W
-    void RequestInfoBlock();                                // 03/30 + W
-    void RequestErrorLog(bool firmware);                    // 03/41, 03/42 + W
-    void RequestWatchString(int32_t task, const std::string& name, const std::string& index);
-    bool RequestSettingsWrite();                            // 04/21, the block as it stands
+    // Reads: false (nothing sent) while a write runs.
+    bool RequestInfoBlock();                                // 03/30 + W
+    bool RequestErrorLog(bool firmware);                    // 03/41, 03/42 + W
+    bool RequestWatchString(int32_t task, const std::string& name, const std::string& index);
     void RequestProductInfo();                              // 05/10
     void RequestSystemCommand(uint8_t sub, int32_t value) { m_commands.SendSystemCommand(sub, value); }
     // 05/24 and the wait for the board to come back.

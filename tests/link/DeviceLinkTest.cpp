@@ -414,7 +414,6 @@ TEST_F(DeviceLinkTest, EveryRequestsBytes)
         {"02/13", [&] { link.RequestFirmwareLog(false); }, "00 0C 02 13 00 08 00 02 00 04 00 00 00 00"},
         {"02/21 run", [&] { link.RequestTaskRun(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
         {"02/21 stop", [&] { link.RequestTaskStop(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
-        {"04/21", [&] { link.RequestSettingsWrite(); }, "00 04 04 21 00 00"},
         {"05/10", [&] { link.RequestProductInfo(); }, "00 04 05 10 00 00"},
         {"05/23", [&] { link.RequestSystemCommand(3, 100); }, "00 0C 05 23 00 08 00 02 00 04 00 00 00 64"},
         {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
