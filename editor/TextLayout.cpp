@@ -227,7 +227,7 @@ void CTextLayout::InvalidateBand(int first, int last, int& top, int& bottom) con
 }
 
 std::vector<TextRun> CTextLayout::SplitRow(int row, int selStart, int selEnd, bool focus, bool currentLine,
-                                           const EditorColours& colours) const
+                                           const EditorColours& colours, int stopX) const
 {
     std::vector<TextRun> runs;
     const CDisplayLines& lines = m_store.Lines();
@@ -271,7 +271,7 @@ std::vector<TextRun> CTextLayout::SplitRow(int row, int selStart, int selEnd, bo
     };
 
     int x = m_gutter - m_hOffset;
-    for (int p = s; p < e;) {
+    for (int p = s; p < e && x < stopX;) {
         TextRun run;
         run.start = p;
         run.x = x;

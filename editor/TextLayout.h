@@ -1,4 +1,5 @@
 #pragma once
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -113,8 +114,9 @@ public:
     // Cuts a row into runs with their colours. selStart/selEnd: the
     // selection [min, max); caretRow with the current-line highlight on
     // paints -1 backgrounds in the current-line colour.
+    // Runs starting at or past stopX (right of the window) are left out.
     std::vector<TextRun> SplitRow(int row, int selStart, int selEnd, bool focus, bool currentLine,
-                                  const EditorColours& colours) const;
+                                  const EditorColours& colours, int stopX = INT_MAX) const;
 
 private:
     int ScrollClamp(int offset, int range, int page) const;

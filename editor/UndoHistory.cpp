@@ -7,6 +7,8 @@ void CUndoHistory::Reset()
     m_savePoint = 0;
     m_groupId = 0;
     m_groupDepth = 0;
+    m_doneBytes = 0;
+    m_trimBlockedGroup = 0;
 }
 
 void CUndoHistory::SetLimits(size_t byteLimit, int countLimit)
@@ -35,8 +37,10 @@ void CUndoHistory::RecordInsert(std::string_view text, int position)
     UndoRecord& c = m_records[m_index];
     if (c.undone) {
         DiscardRedo();
-    } else if (c.kind == UndoRecord::kInsert &&
+    } else if (c.kind == UndoRecord::kInsert && c.group == m_groupId &&
                position == c.position + static_cast<int>(c.text.size())) {
+        // Only within one group: a group's first step must not join the
+        // typing before it, or one Undo would leave half the group.
         c.text.append(text);
         if (!text.empty() && (text[0] == ' ' || text[0] == '\r'))
             Close();
@@ -54,6 +58,8 @@ void CUndoHistory::RecordDelete(std::string_view text, int position)
     int n = static_cast<int>(text.size());
     if (c.undone) {
         DiscardRedo();
+    } else if (c.kind == UndoRecord::kDelete && c.group != m_groupId) {
+        Close();
     } else if (c.kind == UndoRecord::kDelete) {
         if (!text.empty() && (text[0] == ' ' || text[0] == '\r')) {
             Close();
@@ -100,6 +106,7 @@ void CUndoHistory::DiscardRedo()
 
 void CUndoHistory::Close()
 {
+    m_doneBytes += Cost(m_records[m_index]);
     ++m_index;
     if (m_index >= RecordCount() - 1)
         m_records.resize(m_records.size() + 64);
@@ -109,16 +116,17 @@ void CUndoHistory::Close()
 // Drops the oldest half of the byte budget once both limits are passed.
 // Only done records count and go (never the current or undone ones), and a
 // group goes whole or not at all, so undo never replays half a compound edit.
+// The done records' bytes are a running total: a close costs no walk over
+// the history, and a trim refused because the open group reaches back to the
+// oldest records is not tried again until that group ends.
 void CUndoHistory::Trim()
 {
     int n = m_index;
-    if (n <= m_countLimit)
+    if (n <= m_countLimit || m_doneBytes <= m_byteLimit)
         return;
-    size_t bytes = 0;
-    for (int i = 0; i < n; ++i)
-        bytes += Cost(m_records[i]);
-    if (bytes <= m_byteLimit)
+    if (m_trimBlockedGroup != 0 && m_trimBlockedGroup == m_groupId)
         return;
+    m_trimBlockedGroup = 0;
     size_t half = m_byteLimit / 2;
     size_t sum = 0;
     int k = 0;
@@ -137,11 +145,15 @@ void CUndoHistory::Trim()
             // The group is still being written or reaches the current record.
             while (k >= 0 && m_records[k].group == g)
                 --k;
-            if (k < 0)
+            if (k < 0) {
+                m_trimBlockedGroup = g;
                 return;
+            }
         }
     }
     int drop = k + 1;
+    for (int i = 0; i < drop; ++i)
+        m_doneBytes -= Cost(m_records[i]);
     m_records.erase(m_records.begin(), m_records.begin() + drop);
     m_records.resize(m_records.size() + drop);
     m_index -= drop;
@@ -176,8 +188,10 @@ bool CUndoHistory::CanUndo() const
 UndoRecord& CUndoHistory::StartUndo()
 {
     UndoRecord& c = m_records[m_index];
-    if ((c.kind == UndoRecord::kEmpty || c.undone) && m_index > 0)
+    if ((c.kind == UndoRecord::kEmpty || c.undone) && m_index > 0) {
         --m_index;
+        m_doneBytes -= Cost(m_records[m_index]);
+    }
     return m_records[m_index];
 }
 
@@ -186,6 +200,7 @@ bool CUndoHistory::StepBackInGroup(unsigned group)
     if (group == 0 || m_index == 0 || m_records[m_index - 1].group != group)
         return false;
     --m_index;
+    m_doneBytes -= Cost(m_records[m_index]);
     return true;
 }
 

@@ -63,6 +63,8 @@ public:
     int SavePoint() const { return m_savePoint; }
     const UndoRecord& Record(int i) const { return m_records[i]; }
     int RecordCount() const { return static_cast<int>(m_records.size()); }
+    // Bytes the done records (before the index) hold, as trimming counts them.
+    size_t DoneBytes() const { return m_doneBytes; }
 
 private:
     static size_t Cost(const UndoRecord& r);
@@ -79,4 +81,6 @@ private:
     unsigned m_groupCounter = 0;
     size_t m_byteLimit = 102400;
     int m_countLimit = 100;
+    size_t m_doneBytes = 0;
+    unsigned m_trimBlockedGroup = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 CDialog::CDialog(UINT templateId, HWND parent) : m_nIDTemplate(templateId), m_hParentWnd(parent) {}
 
@@ -22,7 +23,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND, UINT, WPARAM, LPARAM) {
 
 HWND CDialog::CreateFromTemplate(HWND owner) {
     const DLGTEMPLATE* tmpl = CResources::LoadDialog(m_nIDTemplate);
-    if (!tmpl) return nullptr;
+    if (!tmpl || m_hWnd) return nullptr;
     m_ended = false;
     HookWindowCreate(this);
     HWND wnd = ::CreateDialogIndirectParamA(CResources::GetModule(), tmpl, owner, &CDialog::DialogProc, 0);
@@ -34,7 +35,55 @@ HWND CDialog::CreateFromTemplate(HWND owner) {
     return wnd;
 }
 
+namespace {
+
+// What a modal loop changes outside its box, undone however the loop ends
+// (an exception included).
+class ModalScope {
+public:
+    explicit ModalScope(HWND owner) : m_previousActive(::GetActiveWindow()) {
+        // A box owned by a modeless dialog must hold off the dialog's owners too
+        // (the main window), or they stay usable under the box.
+        for (HWND w = owner; w; w = ::GetWindow(w, GW_OWNER)) {
+            if (::IsWindowEnabled(w)) {
+                ::EnableWindow(w, FALSE);
+                m_disabled.push_back(w);
+            }
+        }
+        m_owner = owner;
+    }
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+    void SetBox(HWND box) { m_box = box; }
+    ~ModalScope() {
+        for (auto it = m_disabled.rbegin(); it != m_disabled.rend(); ++it)
+            if (::IsWindow(*it)) ::EnableWindow(*it, TRUE);
+        if (m_box && ::GetActiveWindow() == m_box) {
+            // Back to the window that was active before, not simply the owner: in
+            // nested boxes the owner may still be disabled by the outer box, which
+            // would then get no keys.
+            HWND back = m_previousActive;
+            if (!back || back == m_box || !::IsWindow(back) || !::IsWindowEnabled(back)) back = m_owner;
+            if (back && ::IsWindow(back) && ::IsWindowEnabled(back)) ::SetActiveWindow(back);
+        }
+        if (m_box && ::IsWindow(m_box)) {
+            ::SetWindowPos(m_box, nullptr, 0, 0, 0, 0,
+                           SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+            ::DestroyWindow(m_box);
+        }
+    }
+
+private:
+    HWND m_previousActive;
+    HWND m_owner = nullptr;
+    HWND m_box = nullptr;
+    std::vector<HWND> m_disabled;
+};
+
+}  // namespace
+
 INT_PTR CDialog::DoModal() {
+    if (m_hWnd) return -1;  // one window per object
     HWND owner = m_hParentWnd;
     if (!owner) {
         // Callers often pass the active window, which is null while another program
@@ -45,16 +94,16 @@ INT_PTR CDialog::DoModal() {
         if (main && ::IsWindow(main)) owner = ::GetLastActivePopup(main);
     }
     if (owner && (::GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = ::GetAncestor(owner, GA_ROOT);
-    const bool disableOwner = owner && ::IsWindowEnabled(owner);
-    if (disableOwner) ::EnableWindow(owner, FALSE);
+    struct ModalFlag {
+        bool& flag;
+        ~ModalFlag() { flag = false; }
+    } modalFlag{m_modal};
+    ModalScope scope(owner);
     m_modal = true;
     m_result = -1;
     HWND wnd = CreateFromTemplate(owner);
-    if (!wnd) {
-        if (disableOwner) ::EnableWindow(owner, TRUE);
-        m_modal = false;
-        return -1;
-    }
+    if (!wnd) return -1;
+    scope.SetBox(wnd);
     CWinApp::RegisterDialog(wnd);
     if (!m_ended) ::ShowWindow(wnd, SW_SHOW);
     MSG msg;
@@ -69,17 +118,11 @@ INT_PTR CDialog::DoModal() {
         }
         CWinApp::PumpMessage(msg);
     }
-    // Give the activation back to the owner before the dialog disappears.
-    ::SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-    if (disableOwner) ::EnableWindow(owner, TRUE);
-    if (owner && ::GetActiveWindow() == wnd) ::SetActiveWindow(owner);
-    if (::IsWindow(wnd)) ::DestroyWindow(wnd);
-    m_modal = false;
     return m_result;
 }
 
 bool CDialog::Create(UINT templateId, HWND parent) {
+    if (m_hWnd) return false;  // one window per object
     m_nIDTemplate = templateId;
     m_hParentWnd = parent;
     m_modal = false;

@@ -11,11 +11,14 @@ public:
     CDialog(UINT templateId, HWND parent);
 
     // Modal: the owner (the parent's top-level window; without a parent, the
-    // application's main window) is disabled while the dialog runs; the result is
-    // what EndDialog was given, -1 when the dialog could not be created or was
-    // destroyed without it.
+    // application's main window) and the owners above it are disabled while the
+    // dialog runs, and the window active before it is active again after; the
+    // result is what EndDialog was given, -1 when the dialog could not be created
+    // (also while the object holds a window) or was destroyed without it.
     virtual INT_PTR DoModal();
-    // Modeless: the dialog registers with the message loop for keyboard navigation.
+    // Modeless: a top-level dialog registers with the message loop for keyboard
+    // navigation (a child page is navigated by its dialog: give it DS_CONTROL).
+    // False while the object holds a window.
     bool Create(UINT templateId, HWND parent);
     void EndDialog(int result);
     bool IsModalRunning() const { return m_modal && !m_ended; }

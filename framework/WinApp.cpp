@@ -31,19 +31,23 @@ int CWinApp::Run() {
 bool CWinApp::PreTranslate(MSG* msg) {
     // The target window, then its parents up to and including its top-level window.
     for (HWND h = msg->hwnd; h; h = ::GetParent(h)) {
-        if (CWnd* w = CWnd::FromHandlePermanent(h))
-            if (w->PreTranslateMessage(msg)) return true;
+        if (CWnd* w = CWnd::FromHandlePermanent(h)) {
+            // Called from the loops, not from a window procedure: guard it as the
+            // routing procedure guards handlers, or a modal loop unwinds past its clean-up.
+            BOOL taken = FALSE;
+            try {
+                taken = w->PreTranslateMessage(msg);
+            } catch (...) {
+                ::OutputDebugStringA("ZarvoD: exception stopped at PreTranslateMessage\n");
+            }
+            if (taken) return true;
+        }
         if (!(::GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) break;
     }
     if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) {
-        // Newest dialog first: a modal box above the main window gets its keys.
-        for (auto it = s_dialogs.rbegin(); it != s_dialogs.rend(); ++it) {
-            HWND dlg = *it;
-            if (msg->hwnd == dlg || ::IsChild(dlg, msg->hwnd)) {
-                if (::IsDialogMessageA(dlg, msg)) return true;
-                break;
-            }
-        }
+        // The top-level dialog navigates: its child pages are part of it.
+        HWND root = msg->hwnd ? ::GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+        if (root && IsRegisteredDialog(root) && ::IsDialogMessageA(root, msg)) return true;
         if (s_accel && s_accelTarget && ::IsWindowEnabled(s_accelTarget) &&
             (msg->hwnd == s_accelTarget || ::IsChild(s_accelTarget, msg->hwnd)) &&
             ::TranslateAcceleratorA(s_accelTarget, s_accel, msg))
@@ -62,9 +66,14 @@ bool CWinApp::PumpMessage(MSG& msg) {
 }
 
 void CWinApp::RegisterDialog(HWND dialog) {
-    if (dialog && std::find(s_dialogs.begin(), s_dialogs.end(), dialog) == s_dialogs.end()) s_dialogs.push_back(dialog);
+    if (!dialog || (::GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD)) return;  // pages go with their dialog
+    if (std::find(s_dialogs.begin(), s_dialogs.end(), dialog) == s_dialogs.end()) s_dialogs.push_back(dialog);
 }
 
 void CWinApp::UnregisterDialog(HWND dialog) {
     s_dialogs.erase(std::remove(s_dialogs.begin(), s_dialogs.end(), dialog), s_dialogs.end());
+}
+
+bool CWinApp::IsRegisteredDialog(HWND dialog) {
+    return dialog && std::find(s_dialogs.begin(), s_dialogs.end(), dialog) != s_dialogs.end();
 }

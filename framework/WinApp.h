@@ -25,12 +25,15 @@ public:
     // The loop.
     // One message: the PreTranslateMessage chain from the target window up to
     // its top-level window (stopping at the first that takes it), then dialog
-    // navigation of the registered dialogs, then the accelerators; otherwise
+    // navigation when that top-level window is a registered dialog, then the
+    // accelerators; otherwise
     // translated and dispatched. False when it was WM_QUIT.
     static bool PumpMessage(MSG& msg);
     static bool PreTranslate(MSG* msg);
+    // Top-level dialogs only: a child page is navigated by the dialog it sits in.
     static void RegisterDialog(HWND dialog);
     static void UnregisterDialog(HWND dialog);
+    static bool IsRegisteredDialog(HWND dialog);
     static void SetAccelerators(HACCEL accel, HWND target) { s_accel = accel; s_accelTarget = target; }
 
 protected:

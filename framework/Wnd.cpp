@@ -6,6 +6,10 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5A56;  // one subclass id for every attached window
 
+// Code 0 is a menu item or a button's BN_CLICKED; code 1 is an accelerator only
+// without a control (a combo box's or list box's selection change also sends 1).
+bool IsMenuOrAccelerator(UINT code, LPARAM lParam) { return code == 0 || (code == 1 && lParam == 0); }
+
 }  // namespace
 
 // The routing procedure and the creation hook share this state.
@@ -36,9 +40,14 @@ LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam,
     if (message == WM_NCDESTROY) {
         LRESULT r = ::DefSubclassProc(wnd, message, wParam, lParam);
         ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
-        self->m_hWnd = nullptr;
+        // The object may hold another window by now: clear only what is going.
+        if (self->m_hWnd == wnd) self->m_hWnd = nullptr;
         CWinApp::UnregisterDialog(wnd);
-        self->PostNcDestroy();
+        try {
+            self->PostNcDestroy();
+        } catch (...) {
+            ::OutputDebugStringA("ZarvoD: exception stopped after a window's destruction\n");
+        }
         return r;
     }
     const UINT savedMsg = self->m_curMsg;
@@ -53,7 +62,8 @@ LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam,
         result = self->WindowProc(message, wParam, lParam);
     } catch (...) {
         ::OutputDebugStringA("ZarvoD: exception stopped at a window procedure\n");
-        result = 0;
+        // A creation that failed half-way must fail, not leave a window without its set-up.
+        result = message == WM_CREATE ? -1 : message == WM_NCCREATE ? FALSE : 0;
     }
     // The handler may have destroyed the window and with it the object ("delete this"
     // in PostNcDestroy): touch the object only while it is still attached.
@@ -103,6 +113,8 @@ CWnd::~CWnd() {
         HWND wnd = m_hWnd;
         ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
         m_hWnd = nullptr;
+        // Detached, the window no longer unregisters itself at WM_NCDESTROY.
+        CWinApp::UnregisterDialog(wnd);
         if (::IsWindow(wnd)) ::DestroyWindow(wnd);
     }
 }
@@ -180,7 +192,7 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
             if (e->message != message) continue;
             if (message == WM_COMMAND || message == WM_NOTIFY) {
                 if (id < e->idFirst || id > e->idLast) continue;
-                if (e->code == kAnyCommand ? code > 1 : e->code != code) continue;
+                if (e->code == kAnyCommand ? !IsMenuOrAccelerator(code, lParam) : e->code != code) continue;
             }
             *result = e->thunk(this, wParam, lParam);
             return true;

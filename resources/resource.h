@@ -1,6 +1,9 @@
 // Resource ids shared by the .rc files and the code.
 #pragma once
 
+// The code editor's dialogs, menu, cursors and images.
+#include "editor_ids.h"
+
 // Program icon.
 #define IDR_MAINFRAME 128
 
@@ -115,3 +118,5 @@
 #define IDS_WLAN_UNAVAILABLE 200
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
+
+#include "cert_ids.h"

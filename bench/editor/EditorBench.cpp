@@ -1,5 +1,6 @@
 // The editor core on generated PHP/HTML of 1 MB (about 25k lines) and 10 MB.
 #include "editor/CodePageConverter.h"
+#include "editor/EditorCore.h"
 #include "editor/TextEncoding.h"
 #include "editor/TextLayout.h"
 #include "editor/TextMetrics.h"
@@ -231,5 +232,71 @@ void BM_PaintOneLongRow(benchmark::State& state)
 BENCHMARK(BM_PaintOneLongRow)->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+
+// What a WM_PAINT of a full screen costs without GDI: colour up to the last
+// visible row and cut every visible row into runs, 50 rows of 1000 pixels,
+// in the middle of the document.
+struct Screen
+{
+    explicit Screen(size_t mb) : core(&Converter())
+    {
+        const std::string& doc = Document(mb << 20, false);
+        core.SetText(doc.data(), doc.size());
+        core.Layout().SetMetrics(FixedMetrics());
+        core.Layout().SetClientSize(1200, 50 * core.Layout().LineHeight());
+        core.GoToLine(core.Store().Lines().Count() / 2);
+        core.Layout().ScrollIntoView(core.Caret(), 2);
+    }
+    size_t Paint()
+    {
+        int first, last;
+        core.Layout().PaintRows(0, 50 * core.Layout().LineHeight(), first, last);
+        core.Store().ParseUpTo(last);
+        size_t runs = 0;
+        EditorColours colours;
+        for (int row = first; row <= last; ++row)
+            runs += core.Layout().SplitRow(row, core.SelStart(), core.SelEnd(), true, row == core.CaretRow(), colours).size();
+        return runs;
+    }
+    CEditorCore core;
+};
+
+static void BM_PaintScreen(benchmark::State& state)
+{
+    Screen screen(static_cast<size_t>(state.range(0)));
+    screen.Paint(); // the first paint colours the document up to the screen
+    for (auto _ : state)
+        benchmark::DoNotOptimize(screen.Paint());
+}
+BENCHMARK(BM_PaintScreen)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A typed character in the middle of the screen, then the repaint it causes
+// (the edited line on is coloured again up to the last visible row).
+static void BM_KeystrokeToPaint(benchmark::State& state)
+{
+    Screen screen(static_cast<size_t>(state.range(0)));
+    screen.Paint();
+    for (auto _ : state) {
+        screen.core.TypeChar('x');
+        benchmark::DoNotOptimize(screen.Paint());
+    }
+}
+BENCHMARK(BM_KeystrokeToPaint)->Arg(1)->Unit(benchmark::kMicrosecond)->Iterations(500);
+
+// One undo group of many records past both limits (a long Replace All):
+// closing a record must not walk the history.
+static void BM_UndoGroup(benchmark::State& state)
+{
+    for (auto _ : state) {
+        CTextStore store(&Converter());
+        store.BeginUndoGroup();
+        for (int i = 0; i < state.range(0); ++i)
+            store.InsertText("\r\n", store.Length(), true);
+        store.EndUndoGroup();
+        benchmark::DoNotOptimize(store.History().Index());
+    }
+}
+BENCHMARK(BM_UndoGroup)->Arg(80000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 BENCHMARK_MAIN();

@@ -68,3 +68,9 @@ strip 24 '↷' '#1A73E8' 16 step_over.png
 # Program icon: 32 and 16 pixels.
 convert -size 32x32 xc:none -fill '#1A73E8' -draw "roundrectangle 1,1 30,30 6,6" -fill white \
   -font $FONT -pointsize 22 -gravity center -annotate +0+0 'Z' -define icon:auto-resize=32,16 ../zarvod.ico
+
+# Editor gutter marks, 14 x 14: breakpoint and execution line.
+convert -size 14x14 xc:none -fill '#D93025' -stroke '#A01D15' -strokewidth 1 -draw "circle 7,7 7,1" \
+  "${OUT[@]}" breakpoint.png
+convert -size 14x14 xc:none -fill '#F4D03F' -stroke '#A87A00' -strokewidth 1 \
+  -draw "polygon 1,4 7,4 7,1 13,7 7,13 7,10 1,10" "${OUT[@]}" execution_line.png

@@ -278,4 +278,9 @@ TEST_F(LayoutTest, RowsSplitIntoColouredRuns)
     EXPECT_EQ(at(runs, 0).x, 20);
     EXPECT_EQ(at(runs, 4).x, 52);
     EXPECT_EQ(at(runs, 4).width, 32);
+    // Runs right of the window are not cut at all.
+    size_t all = runs.size();
+    runs = layout.SplitRow(0, 0, 0, true, false, colours, 53);
+    EXPECT_LT(runs.size(), all);
+    EXPECT_LT(runs.back().x, 53);
 }

@@ -394,3 +394,79 @@ TEST_F(TextStoreTest, BreakpointMarksSkipCommentsBlanksAndOpeners)
     EXPECT_EQ(store.ToggleBreakpoint(0, added), -1);
     EXPECT_FALSE(store.CanHaveBreakpoint(5));
 }
+
+namespace {
+
+TEST_F(TextStoreTest, AGroupNeverJoinsTheTypingBeforeIt)
+{
+    Load("xy");
+    store.InsertText("a", 0, true);
+    store.InsertText("b", 1, true); // an open typing record "ab"
+    store.BeginUndoGroup();
+    store.InsertText("cd", 2, true); // would extend "ab" without group ids
+    store.DeleteText(4, 2, true);
+    store.EndUndoGroup();
+    ASSERT_EQ(Text(), "abcd");
+    EXPECT_EQ(UndoText(), "abxy"); // the whole group, nothing of the typing
+    EXPECT_EQ(UndoText(), "xy");
+    EXPECT_EQ(RedoText(), "abxy");
+    EXPECT_EQ(RedoText(), "abcd");
+
+    // Deletes too: a group's first delete does not join an open delete record.
+    Load("123456");
+    store.DeleteText(5, 1, true);
+    store.BeginUndoGroup();
+    store.DeleteText(4, 1, true);
+    store.InsertText("X", 4, true);
+    store.EndUndoGroup();
+    EXPECT_EQ(UndoText(), "12345");
+}
+
+// The done records' byte total is kept as edits, undo, redo and trims go,
+// never recounted: it must always equal a recount.
+TEST_F(TextStoreTest, TheHistoryByteTotalStaysExact)
+{
+    auto recount = [&] {
+        size_t bytes = 0;
+        const CUndoHistory& h = store.History();
+        for (int i = 0; i < h.Index(); ++i)
+            bytes += (h.Record(i).kind == UndoRecord::kMove ? 8 : h.Record(i).text.size()) + 16;
+        return bytes;
+    };
+    std::string chunk(700, 'q');
+    for (int round = 0; round < 4; ++round) {
+        store.BeginUndoGroup();
+        for (int i = 0; i < 30; ++i)
+            store.InsertText(chunk, 0, true);
+        store.EndUndoGroup();
+        for (int i = 0; i < 50; ++i)
+            store.InsertText("w ", 0, true);
+        store.DeleteText(0, 3, true);
+        ASSERT_EQ(store.History().DoneBytes(), recount()) << round;
+        for (int i = 0; i < 7; ++i)
+            store.Undo();
+        ASSERT_EQ(store.History().DoneBytes(), recount()) << round;
+        for (int i = 0; i < 3; ++i)
+            store.Redo();
+        ASSERT_EQ(store.History().DoneBytes(), recount()) << round;
+    }
+    // One long group past both limits (a Replace All): nothing can be
+    // trimmed while it is open, and the run stays linear (bench: UndoGroup).
+    // Line ends added at the end: two make one record, and rows stay cheap.
+    Load("");
+    store.BeginUndoGroup();
+    for (int i = 0; i < 80000; ++i)
+        store.InsertText("\r\n", store.Length(), true);
+    store.EndUndoGroup();
+    EXPECT_GT(store.History().Index(), 39990);
+    store.InsertText("x", 0, true);
+    store.InsertText("y", 0, true);
+    EXPECT_EQ(store.History().DoneBytes(), recount());
+    // Once the group ended it could go, and it went whole.
+    store.Undo();
+    store.Undo();
+    EXPECT_EQ(store.Length(), 160000);
+    EXPECT_FALSE(store.CanUndo());
+}
+
+} // namespace

@@ -16,6 +16,7 @@
 namespace {
 
 constexpr UINT kTestDialog = 950;
+constexpr UINT kTestPage = 951;  // a child page with one field
 
 class CTestDialog : public CDialog {
 public:
@@ -93,6 +94,7 @@ TEST(FrameworkWinTest, MessageMapsRouteAndReturnResults) {
     w.SendMessage(WM_COMMAND, MAKEWPARAM(100, 0), 0);
     w.SendMessage(WM_COMMAND, MAKEWPARAM(100, 1), 0);         // accelerator
     w.SendMessage(WM_COMMAND, MAKEWPARAM(100, EN_CHANGE), 0);  // not a command: no call
+    w.SendMessage(WM_COMMAND, MAKEWPARAM(100, CBN_SELCHANGE), reinterpret_cast<LPARAM>(w.m_hWnd));  // nor this
     w.SendMessage(WM_COMMAND, MAKEWPARAM(205, 0), 0);
     w.SendMessage(WM_COMMAND, MAKEWPARAM(211, 0), 0);
     NMHDR hdr{nullptr, 300, static_cast<UINT>(NM_CLICK)};
@@ -112,26 +114,104 @@ TEST(FrameworkWinTest, MessageMapsRouteAndReturnResults) {
         hwnd = dying.m_hWnd;
     }
     EXPECT_FALSE(::IsWindow(hwnd));
+    // A creation handler that throws fails the creation.
+    struct CFailingCreate : CWnd {
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_CREATE) throw std::runtime_error("set-up failed");
+            return CWnd::WindowProc(message, wParam, lParam);
+        }
+    } failing;
+    EXPECT_FALSE(failing.CreateEx(0, nullptr, "fails", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_EQ(failing.m_hWnd, nullptr);
 }
 
-TEST(FrameworkWinTest, DoModalReturnsTheButtonAndDisablesTheOwner) {
+TEST(FrameworkWinTest, ExceptionsOutsideHandlersStopAtTheFramework) {
+    // PreTranslateMessage runs from the loops and PostNcDestroy after the routing:
+    // neither may unwind a modal loop (the owner would stay disabled) or user32.
+    struct CThrowingKeys : CTestDialog {
+        using CTestDialog::CTestDialog;
+        BOOL PreTranslateMessage(MSG* msg) override {
+            if (msg->message == WM_KEYDOWN && msg->wParam == 'X') throw std::runtime_error("key handler failed");
+            return CTestDialog::PreTranslateMessage(msg);
+        }
+    };
     CRecorder owner;
     ASSERT_TRUE(owner.Create());
+    CThrowingKeys dlg(owner.m_hWnd);
+    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+         [&] {
+             PostKey(dlg.GetDlgItem(1002), 'X');
+             After(200, [&] { dlg.EndDialog(1001); });
+         });
+    EXPECT_EQ(dlg.DoModal(), 1001);
+    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+
+    struct CThrowingEnd : CWnd {
+        void PostNcDestroy() override { throw std::runtime_error("clean-up failed"); }
+    } w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "end", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+    EXPECT_TRUE(w.DestroyWindow());
+    EXPECT_EQ(w.m_hWnd, nullptr);
+}
+
+TEST(FrameworkWinTest, ADialogObjectHoldsOneWindowAndLeavesNoRegistrationBehind) {
+    HWND gone = nullptr;
+    {
+        CTestDialog dlg(nullptr);
+        ASSERT_TRUE(dlg.Create(kTestDialog, nullptr));
+        gone = dlg.m_hWnd;
+        EXPECT_FALSE(dlg.Create(kTestDialog, nullptr));
+        EXPECT_EQ(dlg.DoModal(), -1);
+        EXPECT_EQ(dlg.m_hWnd, gone);
+        EXPECT_TRUE(CWinApp::IsRegisteredDialog(gone));
+    }
+    EXPECT_FALSE(::IsWindow(gone));
+    EXPECT_FALSE(CWinApp::IsRegisteredDialog(gone));  // a reused handle must not become a dialog
+}
+
+TEST(FrameworkWinTest, AfterANestedBoxTheOuterBoxIsActiveAndGetsKeys) {
+    // The inner box's owner is the main window, already disabled by the outer box.
+    CRecorder main;
+    ASSERT_TRUE(main.Create());
+    CTestDialog outer(main.m_hWnd);
+    HWND outerWnd = nullptr, activeAfter = nullptr;
+    When([&] { return outer.m_hWnd && ::IsWindowVisible(outer.m_hWnd); },
+         [&] {
+             outerWnd = outer.m_hWnd;
+             CTestDialog inner(main.m_hWnd);
+             When([&] { return inner.m_hWnd && ::IsWindowVisible(inner.m_hWnd); }, [&] { inner.EndDialog(IDCANCEL); });
+             inner.DoModal();
+             activeAfter = ::GetActiveWindow();
+             PostKey(nullptr, VK_ESCAPE);
+             After(1500, [&] { outer.EndDialog(1001); });  // only if the key went nowhere
+         });
+    EXPECT_EQ(outer.DoModal(), IDCANCEL);
+    EXPECT_EQ(activeAfter, outerWnd);
+    EXPECT_TRUE(::IsWindowEnabled(main.m_hWnd));
+}
+
+TEST(FrameworkWinTest, DoModalReturnsTheButtonAndDisablesTheOwners) {
+    // The owner is a modeless dialog (a find dialog) of the main window: both are held off.
+    CRecorder main;
+    ASSERT_TRUE(main.Create());
+    CTestDialog owner(nullptr);
+    ASSERT_TRUE(owner.Create(kTestDialog, main.m_hWnd));
+    owner.ShowWindow(SW_SHOW);
     struct Case {
         int button;
         INT_PTR expected;
     } cases[] = {{IDOK, IDOK}, {IDCANCEL, IDCANCEL}, {1001, 1001}};
     for (const Case& c : cases) {
         CTestDialog dlg(owner.m_hWnd);
-        bool ownerDisabled = false;
+        bool ownersDisabled = false;
         When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
              [&] {
-                 ownerDisabled = !::IsWindowEnabled(owner.m_hWnd);
+                 ownersDisabled = !::IsWindowEnabled(owner.m_hWnd) && !::IsWindowEnabled(main.m_hWnd);
                  ::SendMessageA(dlg.GetDlgItem(c.button), BM_CLICK, 0, 0);
              });
         EXPECT_EQ(dlg.DoModal(), c.expected);
-        EXPECT_TRUE(ownerDisabled);
-        EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
+        EXPECT_TRUE(ownersDisabled);
+        EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd) && ::IsWindowEnabled(main.m_hWnd));
         EXPECT_TRUE(dlg.m_sawCreate) << "WM_CREATE reaches the dialog before WM_INITDIALOG";
         EXPECT_EQ(dlg.m_hWnd, nullptr);
     }
@@ -276,6 +356,24 @@ TEST(FrameworkWinTest, ModelessDialogGetsKeyboardNavigation) {
     EXPECT_EQ(::GetFocus(), dlg.GetDlgItem(1003));  // IsDialogMessage moved the focus
     dlg.EndDialog(IDCANCEL);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST(FrameworkWinTest, APageCreatedAfterItsDialogLeavesTheKeysToTheDialog) {
+    // Enter in the page's field presses the dialog's default button, not the page's.
+    CTestDialog dlg(nullptr);
+    CDialog page(kTestPage, nullptr);
+    bool pageRegistered = true;
+    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
+         [&] {
+             ASSERT_TRUE(page.Create(kTestPage, dlg.m_hWnd));
+             pageRegistered = CWinApp::IsRegisteredDialog(page.m_hWnd);
+             page.ShowWindow(SW_SHOW);
+             ::SetFocus(page.GetDlgItem(2001));
+             PostKey(page.GetDlgItem(2001), VK_RETURN);
+             After(1500, [&] { dlg.EndDialog(1001); });  // only if Enter missed the dialog
+         });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_FALSE(pageRegistered);
 }
 
 TEST(FrameworkWinTest, ResourcesByLanguageWithFallback) {

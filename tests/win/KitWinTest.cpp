@@ -122,12 +122,17 @@ TEST_F(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
     EXPECT_EQ(PaintedCell(b7), 5);  // checked, hover after the release
     b7.SendMessage(WM_MOUSELEAVE);
     EXPECT_EQ(PaintedCell(b7), 4);
-    // A double click: down, up, double-click, up.
+    // A double click: down, up, double-click, up. The parent hears two clicks, as the
+    // button toggled twice.
+    parent.records.clear();
     ::SendMessageA(b7.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageA(b7.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     ::SendMessageA(b7.m_hWnd, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageA(b7.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(b7.IsChecked());
+    int clicks = 0;
+    for (auto& r : parent.records) clicks += r.message == WM_COMMAND && r.wParam == MAKEWPARAM(1, BN_CLICKED);
+    EXPECT_EQ(clicks, 2);
     // A release outside the button does not toggle.
     ::SendMessageA(b7.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ::SendMessageA(b7.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
@@ -202,6 +207,16 @@ TEST_F(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     EXPECT_EQ(lastX, -30);
     EXPECT_EQ(bar.GetLastX(), CSplitter::kNone);
     EXPECT_NE(::GetCapture(), bar.m_hWnd);
+
+    // The capture taken away mid-drag (a box opened): the drag is over.
+    ::SendMessageA(bar.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 50));
+    ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 50));
+    ::SetCapture(parent.m_hWnd);
+    ::ReleaseCapture();
+    EXPECT_EQ(bar.GetLastX(), CSplitter::kNone);
+    ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 70));
+    ::SendMessageA(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 70));
+    EXPECT_EQ(parent.Count(WM_USER_SPLITTER_MOVED), 1);
 }
 
 TEST_F(KitWinTest, SkinListPaintsRowsOnItsGround) {

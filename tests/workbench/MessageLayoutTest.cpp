@@ -45,6 +45,18 @@ TEST(MessageLinesTest, WrapsIn5ByteStepsToAtMost400Pixels) {
     longer.Add(CString('b', 130));
     msgbox::WrapLines(longer, EightPerByte);
     EXPECT_EQ(Lines(longer), (std::vector<std::string>{std::string(50, 'b'), std::string(50, 'b'), std::string(30, 'b')}));
+
+    // 8 KB in one line: the text measured stays a small multiple of the text (re-measuring
+    // the whole rest at every 5-byte step measured gigabytes).
+    long measured = 0;
+    CStringArray big;
+    big.Add(CString('c', 8192));
+    msgbox::WrapLines(big, [&](const CString& s) { measured += s.GetLength(); return EightPerByte(s); });
+    ASSERT_EQ(big.GetSize(), 164);
+    EXPECT_EQ(big[0].GetLength(), 47);  // the steps count from the end: 8192 - 5k
+    EXPECT_EQ(big[1].GetLength(), 50);
+    EXPECT_EQ(big[163].GetLength(), 8192 - 47 - 162 * 50);
+    EXPECT_LT(measured, 16 * 8192);
 }
 
 TEST(MessageLinesTest, WrapNeverCutsACodePage949Character) {

@@ -145,7 +145,8 @@ void CPngButton::OnLButtonDown(UINT flags, CPoint pt) {
     m_hover = 0;
     m_pressed = 1;
     Invalidate(FALSE);
-    CButton::OnLButtonDown(flags, pt);
+    // Sent as a press also for the second click of a double click (see OnLButtonDblClk).
+    DefWindowProc(WM_LBUTTONDOWN, flags, MAKELPARAM(pt.x, pt.y));
     if (::GetCapture() != m_hWnd) SetCapture();
 }
 
@@ -161,9 +162,10 @@ void CPngButton::OnLButtonUp(UINT flags, CPoint pt) {
 }
 
 void CPngButton::OnLButtonDblClk(UINT flags, CPoint pt) {
-    // The second click of a double click is a click of its own.
-    if (m_checkMode) m_checked = !m_checked;
-    CButton::OnLButtonDblClk(flags, pt);
+    // The second click of a double click is a click of its own. An owner-drawn
+    // button's own processing would only send BN_DOUBLECLICKED and take no
+    // capture, so the release would bring no BN_CLICKED: press it instead.
+    OnLButtonDown(flags, pt);
 }
 
 void CPngButton::DrawBackground(HDC dc, int w, int h) {

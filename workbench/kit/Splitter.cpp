@@ -7,6 +7,7 @@ BEGIN_MESSAGE_MAP(CSplitter, CStatic)
     ON_WM_LBUTTONDOWN()
     ON_WM_MOUSEMOVE()
     ON_WM_LBUTTONUP()
+    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
 END_MESSAGE_MAP()
 
 bool CSplitter::Create(HWND parent, const RECT& rc, UINT id) {
@@ -66,4 +67,15 @@ void CSplitter::OnLButtonUp(UINT, CPoint) {
         ::SendMessageA(GetParent(), WM_USER_SPLITTER_MOVED, reinterpret_cast<WPARAM>(this), 0);
         m_lastX = m_lastY = kNone;
     }
+}
+
+LRESULT CSplitter::OnCaptureChanged(WPARAM, LPARAM) {
+    // The mouse went elsewhere (another window took it, a box opened): the drag is
+    // over without a move, and its tracker goes.
+    if (m_dragging) {
+        m_dragging = 0;
+        if (m_lastX != kNone && m_lastY != kNone) DrawTracker(m_lastX, m_lastY);
+        m_lastX = m_lastY = kNone;
+    }
+    return 0;
 }

@@ -26,6 +26,7 @@ protected:
     void OnLButtonDown(UINT flags, CPoint pt);
     void OnMouseMove(UINT flags, CPoint pt);
     void OnLButtonUp(UINT flags, CPoint pt);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
     void DrawTracker(int x, int y);
 
     int m_orientation;

@@ -1,0 +1,32 @@
+// Resource ids of the code editor: find and replace dialogs, the context
+// menu and its commands, drag cursors, gutter images.
+#pragma once
+
+#define IDD_FIND 124
+#define IDD_REPLACE 125
+
+#define IDC_FIND_WRAP 1009
+#define IDC_FIND_TEXT 1111
+#define IDC_FIND_UP 1112
+#define IDC_FIND_MATCH_CASE 1113
+#define IDC_FIND_NEXT 1114
+#define IDC_REPLACE_FIND_NEXT 1115
+#define IDC_REPLACE_ONE 1116
+#define IDC_REPLACE_ALL 1117
+#define IDC_REPLACE_TEXT 1118
+
+#define IDR_EDITOR_MENU 155
+#define IDCUR_DRAG_COPY 156
+#define IDCUR_DRAG_MOVE 157
+#define IDP_BREAKPOINT 168
+#define IDP_EXECUTION_LINE 169
+
+#define ID_EDITOR_SELECT_ALL 32793
+#define ID_EDITOR_TOGGLE_BREAKPOINT 32794
+#define ID_EDITOR_REMOVE_BREAKPOINTS 32795
+#define ID_EDITOR_STEP_INTO 32796
+#define ID_EDITOR_STEP_OVER 32797
+#define ID_EDITOR_COPY 32798
+#define ID_EDITOR_CUT 32799
+#define ID_EDITOR_PASTE 32800
+#define ID_EDITOR_RUN_TO_LINE 32874

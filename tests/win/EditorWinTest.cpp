@@ -1,0 +1,505 @@
+// The editor window hosted in a test window: keys and characters through the
+// message loop, clicks at layout positions, the real clipboard, injected IME
+// compositions, the find and replace dialogs, painted pixels. Run with the
+// ANSI code page 949 (LC_ALL=ko_KR.UTF-8 under Wine).
+#include "WinTestSupport.h"
+
+#include "editor/DlgChange.h"
+#include "editor/DlgSearch.h"
+#include "editor/TextSearch.h"
+#include "editor/WndEditor.h"
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+class FakeIme : public CImeContext {
+public:
+    bool GetComposition(HWND, std::string& text) override {
+        text = composition;
+        return true;
+    }
+    bool GetResult(HWND, std::string& text) override {
+        text = result;
+        return !result.empty();
+    }
+    void Cancel(HWND) override { ++cancels; }
+    std::string composition, result;
+    int cancels = 0;
+};
+
+void SetKey(int vk, bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[vk] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+}
+
+// The first visible message box of this thread other than `except`, or null.
+BOOL CALLBACK FindBox(HWND w, LPARAM p) {
+    if (!::IsWindowVisible(w)) return TRUE;
+    if (auto* box = dynamic_cast<CDlgMessage*>(CWnd::FromHandlePermanent(w))) {
+        *reinterpret_cast<CDlgMessage**>(p) = box;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+CDlgMessage* OpenBox() {
+    CDlgMessage* found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+class EditorWinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::GetACP(), 949u) << "run this suite with LC_ALL=ko_KR.UTF-8";
+        char dir[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, dir);
+        ini = std::string(dir) + "zarvod_editor_test.ini";
+        ::DeleteFileA(ini.c_str());
+        ASSERT_TRUE(host.Create(600, 400));
+        editor.SetIniPath(ini.c_str());
+        ASSERT_TRUE(editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL,
+                                  CRect(0, 0, 560, 340), host.m_hWnd, 100));
+        editor.SetIme(&ime);
+        editor.SetFocus();
+        Pump(30);
+    }
+    void TearDown() override {
+        if (editor.m_hWnd) editor.DestroyWindow();
+        ::DeleteFileA(ini.c_str());
+    }
+    void Load(const std::string& text) {
+        editor.SetText(text.data(), text.size());
+        Pump(20);
+    }
+    std::string Text() const { return editor.GetText(); }
+    // The client point of a text position (middle of its character's left edge).
+    CPoint PointOf(int pos) {
+        int x, y;
+        editor.Core().Layout().PosToXY(pos, x, y);
+        const CTextLayout& l = editor.Core().Layout();
+        return CPoint(x - l.HOffset() + 1, y - l.VOffset() + l.LineHeight() / 2);
+    }
+    void Post(UINT msg, WPARAM w, LPARAM l = 1) {
+        ::PostMessageA(editor.m_hWnd, msg, w, l);
+        Pump(20);
+    }
+
+    std::string ini;
+    CRecorder host;
+    CWndEditor editor;
+    FakeIme ime;
+};
+
+}  // namespace
+
+TEST_F(EditorWinTest, KeysAndCharactersGoThroughTheLoop) {
+    Load("");
+    for (char c : std::string("ab{")) Post(WM_CHAR, static_cast<WPARAM>(c));
+    Post(WM_KEYDOWN, VK_RETURN);
+    Post(WM_CHAR, 'x');
+    EXPECT_EQ(Text(), "ab{\r\n\tx");
+    EXPECT_EQ(host.Count(WM_USER_DOC_MODIFIED), 1);
+    Post(WM_KEYDOWN, VK_HOME);
+    Post(WM_KEYDOWN, VK_BACK);  // the indent's tab
+    Post(WM_KEYDOWN, VK_BACK);  // the line break, CR LF as one
+    EXPECT_EQ(Text(), "ab{x");
+    EXPECT_EQ(editor.GetCaretPos(), 3);
+    // Two WM_CHARs of one syllable make one character.
+    Post(WM_CHAR, 0xC8);
+    Post(WM_CHAR, 0xAD);
+    EXPECT_EQ(Text(), "ab{\xC8\xADx");
+    Post(WM_CHAR, 0x1A);  // Ctrl+Z
+    EXPECT_EQ(Text(), "ab{x");
+    // Tools outside read and place as in an edit control.
+    char buf[8];
+    EXPECT_EQ(::SendMessageA(editor.m_hWnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf)), 4);
+    EXPECT_STREQ(buf, "ab{x");
+    ::SendMessageA(editor.m_hWnd, EM_SETSEL, 1, 2);
+    Post(WM_CHAR, 'B');
+    EXPECT_EQ(Text(), "aB{x");
+    editor.Undo();
+
+    // Down through a short row keeps aiming at the column it started from.
+    Load("abcdef\r\nab\r\nabcdef");
+    editor.SetCaretPos(5, 0);
+    Post(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(editor.GetCaretPos(), 10);
+    Post(WM_KEYDOWN, VK_DOWN);
+    EXPECT_EQ(editor.GetCaretPos(), 17);
+    Load("ab{x");
+
+    editor.SetReadOnly(true);
+    EXPECT_TRUE(editor.GetStyle() & ES_READONLY);
+    Post(WM_CHAR, 'z');
+    Post(WM_KEYDOWN, VK_DELETE);
+    SetKey(VK_CONTROL, true);
+    Post(WM_KEYDOWN, 'M');
+    SetKey(VK_CONTROL, false);
+    EXPECT_EQ(Text(), "ab{x");
+}
+
+TEST_F(EditorWinTest, ClicksLandOnLayoutPositions) {
+    Load("first line\r\n\xB0\xA1 second\r\nthird");
+    CPoint p = PointOf(14);  // inside the syllable's right half would be 13; 14 is after it
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(editor.GetCaretPos(), 14);
+    // A click in the gutter takes the whole line with its line break.
+    CPoint g(5, PointOf(12).y);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(g.x, g.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(g.x, g.y));
+    int s, e;
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, 12);
+    EXPECT_EQ(e, 23);
+}
+
+TEST_F(EditorWinTest, DraggingTextMovesOrCopiesIt) {
+    Load("abc def");
+    editor.SetSelection(0, 3);
+    auto drag = [&](int from, int to, bool ctrl) {
+        CPoint a = PointOf(from), b = PointOf(to);
+        WPARAM keys = MK_LBUTTON | (ctrl ? MK_CONTROL : 0);
+        ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, keys, MAKELPARAM(a.x, a.y));
+        ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, keys, MAKELPARAM(b.x, b.y));
+        ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, keys & ~MK_LBUTTON, MAKELPARAM(b.x, b.y));
+    };
+    drag(1, 7, false);
+    EXPECT_EQ(Text(), " defabc");
+    editor.Undo();
+    EXPECT_EQ(Text(), "abc def");
+    editor.SetSelection(0, 3);
+    drag(1, 7, true);
+    EXPECT_EQ(Text(), "abc defabc");
+    editor.SetReadOnly(true);
+    editor.SetSelection(0, 3);
+    drag(1, 10, false);
+    EXPECT_EQ(Text(), "abc defabc");
+}
+
+TEST_F(EditorWinTest, LosingCaptureEndsADragWithNothingDropped) {
+    // Dragging below the window scrolls on a timer...
+    std::string lines;
+    for (int i = 0; i < 100; ++i) lines += "line\r\n";
+    Load(lines);
+    CPoint in = PointOf(0);
+    const int below = editor.GetClientRect().bottom + 10;
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(in.x, below));
+    EXPECT_TRUE(::KillTimer(editor.m_hWnd, 1));
+    ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(in.x, below));
+    // ...which stops when a modal box takes the capture mid-drag.
+    ::SetCapture(host.m_hWnd);
+    ::ReleaseCapture();
+    EXPECT_FALSE(::KillTimer(editor.m_hWnd, 1));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(in.x, in.y));
+
+    Load("move me somewhere");
+    editor.SetSelection(0, 4);
+    in = PointOf(1);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    EXPECT_EQ(::GetCapture(), editor.m_hWnd);
+    ::SetCapture(host.m_hWnd);
+    ::ReleaseCapture();
+    CPoint out = PointOf(12);
+    ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(out.x, out.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(out.x, out.y));
+    EXPECT_EQ(Text(), "move me somewhere");
+    // The keyboard still types.
+    editor.SetFocus();
+    Post(WM_CHAR, 'X');
+    EXPECT_EQ(Text(), "X me somewhere");
+
+    // A reload mid-drag drops the drag too.
+    editor.SetSelection(0, 1);
+    in = PointOf(0);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(in.x, in.y));
+    Load("new");
+    out = PointOf(3);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(out.x, out.y));
+    EXPECT_EQ(Text(), "new");
+}
+
+TEST_F(EditorWinTest, TheClipboardCarriesKoreanBothWays) {
+    // Typed: as a file its bytes would be taken for UTF-8 (they are valid
+    // UTF-8 too), and so must a paste not be.
+    Load("");
+    Post(WM_CHAR, 0xC8);
+    Post(WM_CHAR, 0xAD);
+    ASSERT_EQ(Text(), "\xC8\xAD");
+    editor.SelectAll();
+    ASSERT_TRUE(editor.Copy());
+    // Another program can open the clipboard afterwards.
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::CloseClipboard();
+    Load("");
+    editor.Paste();
+    EXPECT_EQ(Text(), "\xC8\xAD");
+
+    // Cut deletes after a successful copy; LF pastes as CR LF.
+    Load("a\nb");
+    EXPECT_EQ(Text(), "a\r\nb");
+    editor.SelectAll();
+    editor.Cut();
+    EXPECT_EQ(Text(), "");
+    ASSERT_TRUE(::OpenClipboard(host.m_hWnd));
+    ::EmptyClipboard();
+    HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, 8);
+    memcpy(::GlobalLock(mem), "x\ny", 4);
+    ::GlobalUnlock(mem);
+    ::SetClipboardData(CF_TEXT, mem);
+    ::CloseClipboard();
+    editor.Paste();
+    EXPECT_EQ(Text(), "x\r\ny");
+    editor.SetReadOnly(true);
+    editor.Paste();
+    EXPECT_EQ(Text(), "x\r\ny");
+    // With the clipboard held open elsewhere, Cut copies nothing and deletes nothing.
+    editor.SetReadOnly(false);
+    editor.SelectAll();
+    ASSERT_TRUE(::OpenClipboard(host.m_hWnd));
+    editor.Cut();
+    ::CloseClipboard();
+    EXPECT_EQ(Text(), "x\r\ny");
+}
+
+TEST_F(EditorWinTest, InjectedCompositionsCommitAndCancel) {
+    Load("ab");
+    editor.SetCaretPos(2, 0);
+    ime.composition = "\xB0\xA1";  // the syllable being built
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    ime.composition = "\xB0\xA2";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    EXPECT_EQ(Text(), "ab\xB0\xA2");
+    ::SendMessageA(editor.m_hWnd, WM_IME_CHAR, 0xB0A2, 1);
+    EXPECT_EQ(Text(), "ab\xB0\xA2");
+    EXPECT_EQ(editor.GetCaretPos(), 4);
+    editor.Undo();
+    EXPECT_EQ(Text(), "ab");
+
+    // One message that ends a syllable and starts the next.
+    ime.composition = "\xB0\xA1";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    ime.result = "\xB0\xA1";
+    ime.composition = "\xB3\xAA";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_RESULTSTR | GCS_COMPSTR);
+    EXPECT_EQ(Text(), "ab\xB0\xA1\xB3\xAA");
+    EXPECT_EQ(editor.Core().CompositionStart(), 4);
+    ime.result.clear();
+    editor.Undo();  // the composition goes first, then the finished syllable
+    EXPECT_EQ(Text(), "ab");
+
+    // A click mid-composition removes it and tells the IME.
+    ime.composition = "\xB0\xA1";
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    CPoint p = PointOf(0);
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    EXPECT_EQ(Text(), "ab");
+    EXPECT_GE(ime.cancels, 1);
+    EXPECT_FALSE(editor.CanRedo() && editor.IsReadOnly());
+    // Read-only: nothing is composed.
+    editor.SetReadOnly(true);
+    ::SendMessageA(editor.m_hWnd, WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    EXPECT_EQ(Text(), "ab");
+}
+
+TEST_F(EditorWinTest, FindAndReplaceDialogs) {
+    Load("a a a \xC1\x64");
+    editor.ShowFindDialog();
+    CDlgSearch* find = editor.GetFindDialog();
+    ASSERT_TRUE(find && find->IsWindowVisible());
+    EXPECT_FALSE(::IsWindowEnabled(find->GetDlgItem(IDC_FIND_NEXT)));
+    ::SetDlgItemTextA(find->m_hWnd, IDC_FIND_TEXT, "d");
+    EXPECT_TRUE(::IsWindowEnabled(find->GetDlgItem(IDC_FIND_NEXT)));
+    // "d" is only the trail byte of the syllable: not found. The box says
+    // so, owned by the dialog, with the host window disabled too.
+    bool hostEnabled = true;
+    CString boxText;
+    When([] { return OpenBox() != nullptr; }, [&] {
+        hostEnabled = ::IsWindowEnabled(host.m_hWnd) != FALSE;
+        if (CDlgMessage* box = OpenBox()) {
+            boxText = box->m_text;
+            box->EndDialog(IDOK);
+        }
+    });
+    ::SendMessageA(find->m_hWnd, WM_COMMAND, IDC_FIND_NEXT, 0);
+    EXPECT_FALSE(hostEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(host.m_hWnd));
+    EXPECT_EQ(boxText.str(), CResources::LoadString(IDS_STRING_NOT_FOUND).str());
+    int s, e;
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, e) << "the trail byte 'd' is never a match";
+
+    editor.ShowReplaceDialog();
+    CDlgChange* change = editor.GetReplaceDialog();
+    ASSERT_TRUE(change && change->IsWindowVisible());
+    EXPECT_FALSE(find->IsWindowVisible());
+    ::SetDlgItemTextA(change->m_hWnd, IDC_FIND_TEXT, "A");
+    ::SetDlgItemTextA(change->m_hWnd, IDC_REPLACE_TEXT, "bb");
+    When([] { return OpenBox() != nullptr; }, [&] {
+        if (CDlgMessage* box = OpenBox()) {
+            boxText = box->m_text;
+            box->EndDialog(IDOK);
+        }
+    });
+    ::SendMessageA(change->m_hWnd, WM_COMMAND, IDC_REPLACE_ALL, 0);
+    EXPECT_EQ(Text(), "bb bb bb \xC1\x64");
+    char expect[256];
+    snprintf(expect, sizeof expect, CResources::LoadString(IDS_REPLACED_COUNT), 3, "A", "bb");
+    EXPECT_EQ(boxText.str(), expect);
+    editor.Undo();
+    EXPECT_EQ(Text(), "a a a \xC1\x64");
+
+    // Ctrl+F3 takes the selection as the find text; F3 goes on from the match.
+    editor.SetSelection(2, 3);
+    SetKey(VK_CONTROL, true);
+    Post(WM_KEYDOWN, VK_F3);
+    SetKey(VK_CONTROL, false);
+    EXPECT_EQ(find->m_findText.str(), "a");
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, 4);
+    boxText = "";
+    When([] { return OpenBox() != nullptr; }, [&] {
+        if (CDlgMessage* box = OpenBox()) {
+            boxText = box->m_text;
+            box->EndDialog(IDOK);
+        }
+    });
+    Post(WM_KEYDOWN, VK_F3);  // wrap is off: nothing after the last match
+    Pump(100);
+    EXPECT_EQ(boxText.str(), CResources::LoadString(IDS_STRING_NOT_FOUND).str());
+    editor.GetSelection(s, e);
+    EXPECT_EQ(s, 4);
+
+    // Read-only: Replace All changes nothing and shows nothing.
+    editor.SetReadOnly(true);
+    ::SendMessageA(change->m_hWnd, WM_COMMAND, IDC_REPLACE_ALL, 0);
+    EXPECT_EQ(Text(), "a a a \xC1\x64");
+    EXPECT_EQ(OpenBox(), nullptr);
+    // Close hides; the editor destroys them with itself.
+    ::SendMessageA(change->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(change->IsWindowVisible());
+}
+
+TEST_F(EditorWinTest, GutterMarksAndCurrentLineArePainted) {
+    Load("one\r\ntwo\r\nthree");
+    editor.SetCaretPos(5, 0);  // row 1
+    editor.ToggleBookmark();
+    editor.SetBreakpoint(2, true);
+    editor.UpdateWindow();
+    Pump(50);
+    const CTextLayout& l = editor.Core().Layout();
+    int lh = l.LineHeight();
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 20, lh / 2), 0xC0C0C0u);           // gutter, row 0
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 38, lh / 2), 0xA0A0A0u);           // its rule
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 4, lh + l.CharHeight() / 2), 0xFFFF00u);  // bookmark, row 1
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 400, lh + 2), static_cast<COLORREF>(EditorColours::kCurrentLine));
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 400, 2), ::GetSysColor(COLOR_WINDOW));
+    COLORREF mark = ScreenPixel(editor.m_hWnd, 9, 2 * lh + 7);                // breakpoint image
+    EXPECT_NE(mark, 0xC0C0C0u);
+    // Unsaved changes hide the breakpoint marks.
+    editor.SetModified(true);
+    editor.UpdateWindow();
+    Pump(30);
+    EXPECT_EQ(ScreenPixel(editor.m_hWnd, 9, 2 * lh + 7), 0xC0C0C0u);
+}
+
+TEST_F(EditorWinTest, FontSettingsAreBoundedAndKept) {
+    ::WritePrivateProfileStringA("Font", "lfHeight", "99999", ini.c_str());
+    ::WritePrivateProfileStringA("Font", "lfFaceName", "Courier New", ini.c_str());
+    editor.LoadFontSettings();
+    EXPECT_EQ(editor.GetEditorFont().lfHeight, -14);
+    EXPECT_STREQ(editor.GetEditorFont().lfFaceName, "Courier New");
+    LOGFONTA lf = editor.GetEditorFont();
+    lf.lfHeight = -20;
+    editor.SetEditorFont(lf);
+    editor.DestroyWindow();
+    EXPECT_EQ(::GetPrivateProfileIntA("Font", "lfHeight", 0, ini.c_str()), -20);
+    // Preferences out of range are held in.
+    CWndEditor other;
+    other.SetIniPath(ini.c_str());
+    ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), host.m_hWnd, 101));
+    other.ApplyLayout(0);
+    other.SetTabSize(0);
+    EXPECT_GT(other.Core().Layout().LineHeight(), 0);
+    EXPECT_GT(other.Core().Layout().TabWidth(), 0);
+}
+
+// Not a check: shows the editor for a while so that a screenshot can be taken
+// (run with --gtest_also_run_disabled_tests --gtest_filter=*Showcase*).
+TEST_F(EditorWinTest, DISABLED_Showcase) {
+    const char text[] =
+        "<html>\r\n<body>\r\n<?php\r\n\t// \xC7\xD1\xB1\xDB comment\r\n\t$value = 100;\r\n"
+        "\tif ($value > 10) {\r\n\t\techo \"\xC7\xD1\xB1\xDB $value\";\r\n\t}\r\n?>\r\n</body>\r\n</html>\r\n";
+    Load(text);
+    editor.SetCaretPos(30, 0);
+    editor.ToggleBookmark();
+    editor.SetBreakpoint(4, true);
+    editor.SetExecutionLine(6);
+    editor.SetSelection(60, 75);
+    const char* lang = ::getenv("SHOWCASE_LANG");
+    if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
+    editor.ShowReplaceDialog();
+    Pump(6000);
+    CResources::SetLanguage(CResources::kEnglish);
+}
+
+TEST(EditorResources, DialogsAndMenuInBothLanguagesImagesAndCursorsOnce) {
+    HMODULE m = ::GetModuleHandleA(nullptr);
+    for (WORD lang : {CResources::kEnglish, CResources::kKorean}) {
+        for (UINT id : {IDD_FIND, IDD_REPLACE})
+            EXPECT_TRUE(::FindResourceExA(m, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(id), lang)) << id;
+        EXPECT_TRUE(::FindResourceExA(m, MAKEINTRESOURCEA(4) /* RT_MENU */, MAKEINTRESOURCEA(IDR_EDITOR_MENU), lang));
+    }
+    HRSRC ko = ::FindResourceExA(m, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_FIND), CResources::kKorean);
+    EXPECT_EQ(TemplateCaption(::LockResource(::LoadResource(m, ko))), L"\uCC3E\uAE30");  // "찾기"
+    EXPECT_TRUE(::LoadCursorA(m, MAKEINTRESOURCEA(IDCUR_DRAG_COPY)));
+    EXPECT_TRUE(::LoadCursorA(m, MAKEINTRESOURCEA(IDCUR_DRAG_MOVE)));
+    for (UINT id : {IDP_BREAKPOINT, IDP_EXECUTION_LINE})
+        EXPECT_TRUE(::FindResourceA(m, MAKEINTRESOURCEA(id), "PNG")) << id;
+}
+
+// Not a check: prints what a full repaint and a keystroke-to-paint cost with
+// GDI under Wine on a 1 MiB document (run with --gtest_also_run_disabled_tests
+// --gtest_filter=*PaintTiming*; bench_editor measures the same without GDI).
+TEST_F(EditorWinTest, DISABLED_PaintTiming) {
+    std::string doc;  // typing makes the row the longest: the worst case for the scroll bars
+    while (doc.size() < (1u << 20))
+        doc += "\t$value = pid_read($pid, 12); // \xC7\xD1\xB1\xDB <b>bold</b> \"text\"\r\n";
+    Load(doc);
+    editor.GoToLine(editor.GetLineCount() / 2);
+    editor.UpdateWindow();
+    LARGE_INTEGER f, a, b;
+    ::QueryPerformanceFrequency(&f);
+    const int runs = 50;
+    ::QueryPerformanceCounter(&a);
+    for (int i = 0; i < runs; ++i) {
+        editor.Invalidate(FALSE);
+        editor.UpdateWindow();
+    }
+    ::QueryPerformanceCounter(&b);
+    double paint = (b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart / runs;
+    double type = 0, key = 0;
+    for (int i = 0; i < runs; ++i) {
+        LARGE_INTEGER c;
+        ::QueryPerformanceCounter(&a);
+        editor.SendMessage(WM_CHAR, 'x', 1);
+        ::QueryPerformanceCounter(&c);
+        editor.UpdateWindow();
+        ::QueryPerformanceCounter(&b);
+        type += (c.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart / runs;
+        key += (b.QuadPart - a.QuadPart) * 1000.0 / f.QuadPart / runs;
+    }
+    printf("full repaint %.2f ms, keystroke to paint %.2f ms (of which the keystroke %.2f ms)\n", paint, key, type);
+}
