@@ -120,3 +120,4 @@
 #define IDS_COM_PORT 202
 
 #include "cert_ids.h"
+#include "settings_ids.h"
