@@ -121,3 +121,4 @@
 
 #include "cert_ids.h"
 #include "settings_ids.h"
+#include "files_ids.h"

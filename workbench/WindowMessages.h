@@ -134,10 +134,11 @@ constexpr unsigned int WM_USER_SCAN_DONE = zv_msg::kUser + 157;               //
 constexpr unsigned int WM_USER_CHANGE_FIRMWARE = zv_msg::kUser + 158;         // 0x49E
 
 // Drag and drop, from the drop target to the file list.
-// On drag enter and drag over. wParam the list of dropped paths (CStringList);
-// lParam record {data object, key state, point}. The file list decides the drop effect.
+// On drag enter. wParam the list of dragged paths (CStringArray); lParam an int the
+// window sets, non-zero: the drop is allowed.
 constexpr unsigned int WM_FILEDRAG_OVER = 0x2B11;
-// On drop. wParam the list of dropped paths; lParam the drop point (CPoint). Add the files.
+// On drop. wParam the list of dropped paths; lParam the drop point (CPoint, client).
+// The lists live only for the call.
 constexpr unsigned int WM_FILEDRAG_DROP = 0x2B13;
 // On drag leave. wParam 0, lParam 0. Nothing.
 constexpr unsigned int WM_FILEDRAG_LEAVE = 0x2B14;
