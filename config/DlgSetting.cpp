@@ -131,10 +131,27 @@ void CDlgSetting::OnCertBlockRead(bool present, const uint8_t* records, size_t l
     if (m_hWnd && m_model) Finish(CSettingsDialogModel::kCertRead);
 }
 
+namespace {
+// Ends every modal dialog that this one owns, directly or through another.
+BOOL CALLBACK EndOwnedModal(HWND wnd, LPARAM settings) {
+    for (HWND owner = ::GetWindow(wnd, GW_OWNER); owner; owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner != reinterpret_cast<HWND>(settings)) continue;
+        auto* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(wnd));
+        if (dlg && dlg->IsModalRunning()) dlg->EndDialog(IDCANCEL);
+        break;
+    }
+    return TRUE;
+}
+}  // namespace
+
 void CDlgSetting::CloseForLinkLoss() {
     m_linkLost = true;
     EndWaitBox();
-    if (m_hWnd) EndDialog(IDCANCEL);
+    if (!m_hWnd) return;
+    // A question or a form open over the dialog ends too: its answer would
+    // go to a board that is gone.
+    ::EnumThreadWindows(::GetCurrentThreadId(), &EndOwnedModal, reinterpret_cast<LPARAM>(m_hWnd));
+    EndDialog(IDCANCEL);
 }
 
 void CDlgSetting::EndWaitBox() {

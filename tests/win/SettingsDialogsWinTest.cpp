@@ -309,6 +309,25 @@ TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
     EXPECT_EQ(dlg.m_network.m_hWnd, nullptr);
 }
 
+TEST(SettingsDialogsWinTest, LinkLossWhileThePasswordIsTypedSendsNothing) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    dlg.m_passwordSet = 1;  // no warning first
+    main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        OnDialog(IDD_USER_PW, [&](CDialog* d) {
+            ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "password1");
+            ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "password1");
+            dlg.CloseForLinkLoss();
+        });
+        Click(dlg.m_hWnd, IDC_SET_PASSWORD);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 0);
+    EXPECT_EQ(dlg.m_passwordSet, 1);
+}
+
 TEST(SettingsDialogsWinTest, UserPasswordDialogModes) {
     FakeMain main;
     struct Case {
