@@ -266,7 +266,9 @@ void CDlgSetting::OnTimer(UINT_PTR id) {
 }
 
 LRESULT CDlgSetting::OnSaveResult(WPARAM, LPARAM lParam) {
-    if (m_model->Running() != CSettingsDialogModel::kTime || m_timeDialogOpen) return 1;
+    // Also when the main window answered the set request with 0 although it sent it.
+    const CSettingsDialogModel::Job job = m_model->Running();
+    if ((job != CSettingsDialogModel::kTime && job != CSettingsDialogModel::kNoJob) || m_timeDialogOpen) return 1;
     Finish(CSettingsDialogModel::kTime);
     PostMessage(kShowDeferred, kSaveResult, lParam ? 1 : 0);
     return 1;
