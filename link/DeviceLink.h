@@ -8,6 +8,7 @@
 #include "link/FileEntry.h"
 #include "link/LinkHost.h"
 #include "link/LinkStrings.h"
+#include "link/services/BootLoaderService.h"
 #include "link/services/BoardCommandsService.h"
 #include "link/services/DevicePresenceService.h"
 #include "link/services/FilesService.h"
@@ -33,6 +34,16 @@ public:
     static constexpr int32_t kTransferNone = CLinkSession::kTransferNone;
     static constexpr int32_t kTransferFsImage = CLinkSession::kTransferFsImage;
     static constexpr int32_t kTransferUpload = CLinkSession::kTransferUpload;
+    static constexpr int32_t kTransferSettingsRead = CLinkSession::kTransferSettingsRead;
+    static constexpr int32_t kTransferSettingsWrite = CLinkSession::kTransferSettingsWrite;
+    static constexpr int32_t kTransferCertRead = CLinkSession::kTransferCertRead;
+    static constexpr int32_t kTransferCertWrite = CLinkSession::kTransferCertWrite;
+    static constexpr int32_t kTransferKeyWrite = CLinkSession::kTransferKeyWrite;
+    static constexpr int32_t kTransferErrorLog = CLinkSession::kTransferErrorLog;
+    static constexpr int32_t kTransferInfoBlock = CLinkSession::kTransferInfoBlock;
+    static constexpr int32_t kTransferInitNet0 = CLinkSession::kTransferInitNet0;
+    static constexpr int32_t kTransferInitNet1 = CLinkSession::kTransferInitNet1;
+    static constexpr int32_t kTransferWatchString = CLinkSession::kTransferWatchString;
     enum WaitMode {
         kWaitUpload = CLinkSession::kWaitUpload, kWaitIdentify = CLinkSession::kWaitIdentify,
         kWaitIdentifyAgain = CLinkSession::kWaitIdentifyAgain,
@@ -50,6 +61,7 @@ public:
     CLinkSession& Session() { return m_session; }
     CIdentityService& Identity() { return m_identity; }
     CFilesService& Files() { return m_filesService; }
+    CBootLoaderService& BootLoader() { return m_bootLoader; }
     CSettingsService& Settings() { return m_settings; }
     CBoardCommandsService& Commands() { return m_commands; }
     CDevicePresenceService& Presence() { return m_presence; }
@@ -179,4 +191,5 @@ private:
     CSettingsService m_settings;
     CBoardCommandsService m_commands;
     CDevicePresenceService m_presence;
+    CBootLoaderService m_bootLoader{m_session};
 };

@@ -106,6 +106,26 @@ protected:
     ~CLinkSettings() = default;
 };
 
+// Reports of a firmware upgrade to the dialog that drives it (the main window
+// relays them). Only the success result is answered; the others may reach
+// the dialog later (posted). Hosts without an upgrade dialog keep the defaults.
+class CLinkUpgrade {
+public:
+    // The board came back as its boot loader after the restart into it.
+    virtual void OnIspConnected() {}
+    // The installed firmware's name from the boot loader; read false when
+    // the dump failed (name empty).
+    virtual void OnUpgradeEnvName(bool read, const std::string& name) {}
+    // The boot loader accepted the test header.
+    virtual void OnUpgradeTestOk() {}
+    virtual void OnUpgradeProgress(uint64_t sent, uint64_t total) {}
+    // ok: the board confirmed the image's CRC; the answer true makes it
+    // bootable and starts it. false: the upgrade ended without success.
+    virtual bool OnUpgradeResult(bool ok) { return true; }
+protected:
+    ~CLinkUpgrade() = default;
+};
+
 // Results for the dialogs that work on the board's blocks and password (the
 // Settings dialog and its pages). Each arrives once per request.
 class CLinkBlockResults {
@@ -140,7 +160,7 @@ protected:
 
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
                   public CLinkTimers, public CLinkView, public CLinkSettings,
-                  public CLinkBlockResults, public CLinkPresenceView {
+                  public CLinkBlockResults, public CLinkPresenceView, public CLinkUpgrade {
 public:
     virtual ~CLinkHost() = default;
 };

@@ -67,6 +67,7 @@ private:
     uint32_t m_notifyMessage = 0;
     uint32_t m_notifyLParam = 0;
     std::atomic<uint32_t> m_lastError{0};
+    // Written by the owner, read by the event thread.
     std::atomic<uint32_t> m_currentMask{0};
 #ifdef _WIN32
     uint32_t WaitEvent(void* overlapped);

@@ -160,7 +160,9 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
             return m_lastError = Win32Error(errno);
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            tcflush(m_fd, TCOFLUSH);
+            // The bytes the kernel took are on their way, as those of a
+            // cancelled overlapped write are on Windows: count them, and
+            // leave them queued.
             if (written)
                 *written = done;
             return m_lastError = kErrTimeout;
@@ -205,8 +207,15 @@ void CSerialPort::ThreadProc()
         }
         if (m_stop || (fds[1].revents & POLLIN))
             return;
-        if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            // The device went away (the other end of a pseudo-terminal closed).
+        const bool gone = fds[0].revents & (POLLHUP | POLLERR | POLLNVAL);
+        // A hung-up pseudo-terminal polls readable with nothing to read:
+        // ask for bytes actually queued.
+        int queued = 0;
+        const bool data = (fds[0].revents & POLLIN) && (m_currentMask & kEvRxChar) &&
+                          (!gone || (::ioctl(m_fd, FIONREAD, &queued) == 0 && queued > 0));
+        // The device went away (the other end of a pseudo-terminal closed).
+        // Bytes still queued are read first.
+        if (gone && !data) {
             if (m_owner)
                 m_owner->Post({kGoneMessage, 0, 0});
             return;

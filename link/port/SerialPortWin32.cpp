@@ -198,8 +198,13 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
     }
     if (w == WAIT_TIMEOUT) {
         CancelIo(m_port);
-        // The cancelled request still owns ov until it completes.
+        // The cancelled request still owns ov until it completes, and what
+        // it wrote before the cancel is on the line: callers must not send
+        // those bytes again.
+        count = 0;
         GetOverlappedResult(m_port, &ov, &count, TRUE);
+        if (written)
+            *written = count;
         return m_lastError = ERROR_TIMEOUT;
     }
     return m_lastError = GetLastError();

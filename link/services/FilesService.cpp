@@ -497,6 +497,8 @@ bool CFilesService::BuildUploadImage()
 bool CFilesService::OnUploadStart()
 {
     if (!BuildUploadImage()) {
+        // Nothing was sent: the next image read is no read-back.
+        m_uploadStarted = false;
         m_session.ShowWaitDialog(false);
         return false;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 // A service of the link: one area's requests, reply handlers and state. It
 // registers its replies with the session (CLinkSession::Route) and hears the
@@ -18,4 +19,11 @@ public:
     virtual bool HasUnsavedWork() const { return false; }
     // A timer the session does not own; true when this service took it.
     virtual bool OnTimer(unsigned id) { return false; }
+    // A boot-loader line (with its LF), already out of the receive buffer;
+    // the session logs it afterwards.
+    virtual void OnIspLine(const std::string& line) {}
+    // The board came back as its boot loader while a reconnect was pending.
+    // True when a job of this service waited for exactly that: the session
+    // then shows no boot-loader notice and the board's files stay.
+    virtual bool OnBootLoaderReturned() { return false; }
 };

@@ -19,7 +19,8 @@ constexpr int32_t kMaxChunk = 0xFFFF - 4;
 
 void TransferBuffer::Reset()
 {
-    std::fill(data.begin(), data.end(), 0);
+    // memset, not an element loop: a megabyte per read, even in debug builds.
+    std::memset(data.data(), 0, data.size());
     count = 0;
 }
 
@@ -238,6 +239,10 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
         m_host.SetTimer(kTimerOpenWaitBox, 10);
     } else if (length >= 4 && std::memcmp(chunk, "100 ", 4) == 0) {
         m_ispMode = true;
+        if (m_reconnectPending)
+            for (CLinkService* s : m_services)
+                if (s->OnBootLoaderReturned())
+                    return;
         for (CLinkService* s : m_services)
             s->OnIspModeEntered();
         m_host.OnIspModeEntered();
@@ -305,7 +310,8 @@ void CLinkSession::TakeIspLines()
         m_rxPos = static_cast<size_t>(end + 1 - m_rx.begin());
         ArmWatchdog();
         ++m_dispatchDepth;
-        // The boot loader's replies are handled with the firmware flashing.
+        for (CLinkService* s : m_services)
+            s->OnIspLine(line);
         m_host.LogDebugger(line);
         --m_dispatchDepth;
         if (!m_port.IsOpen() || !m_ispMode)

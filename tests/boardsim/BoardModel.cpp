@@ -31,7 +31,9 @@ static Bytes Sha1(const Bytes& data) {
 }
 
 CBoardModel::CBoardModel(const SimOptions& opt)
-    : opt_(opt), rng_(opt.seed), bootTime_(std::chrono::steady_clock::now()), isp_(opt.isp) {}
+    : opt_(opt), rng_(opt.seed), bootTime_(std::chrono::steady_clock::now()), isp_(opt.isp), boot_(opt) {
+  boot_.SetEnvSource([this] { return settings_; });
+}
 
 bool CBoardModel::Init(std::string& error) {
   if (!opt_.stateDir.empty() && mkdir(opt_.stateDir.c_str(), 0755) != 0 && errno != EEXIST) {
@@ -107,7 +109,7 @@ Bytes CBoardModel::LoginResponse(const Bytes& challenge, const Bytes& mcuId, con
 
 void CBoardModel::StartSession() {
   decoder_.Reset();
-  ispLine_.clear();
+  boot_.StartSession();
   loggedIn_ = false;
   challenge_.clear();
   silent_ = false;
@@ -163,37 +165,17 @@ void CBoardModel::OnBytes(const uint8_t* data, size_t n, std::vector<Burst>& out
 }
 
 void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& out) {
-  for (size_t i = 0; i < n; ++i) {
-    char c = static_cast<char>(data[i]);
-    if (c == '\n') continue;
-    if (c != '\r') {
-      if (ispLine_.size() < 4096) ispLine_ += c;
-      continue;
-    }
-    std::string line;
-    line.swap(ispLine_);
-    Log("RX isp \"" + line + "\"");
-    std::string answer;
-    if (line.size() == 1 && IsSyncByte(static_cast<uint8_t>(line[0]))) {
-      answer = "100 ISP boot loader ready\r\n";
-    } else if (line.empty()) {
-      continue;
-    } else if (line.rfind("jf ", 0) == 0 || line.rfind("rs ", 0) == 0) {
-      // Jump to the firmware or reset: the port goes away and comes back
-      // with the script firmware; the program expects no answer.
-      action_ = BoardAction::kReboot;
-      return;
-    } else {
-      // Flashing is not simulated yet: every command fails the way the boot
-      // loader reports a command it cannot do.
-      answer = "300 Unknown command\r\n";
-    }
-    Log("TX isp \"" + answer.substr(0, answer.size() - 2) + "\"");
+  std::vector<std::string> lines;
+  CSimBootLoader::Exit e = boot_.OnBytes(data, n, lines);
+  for (const std::string& line : lines) {
     Burst b;
     b.raw = true;
-    b.frames.push_back(Bytes(answer.begin(), answer.end()));
+    b.frames.push_back(Bytes(line.begin(), line.end()));
     out.push_back(std::move(b));
   }
+  if (e == CSimBootLoader::Exit::kUnplug) action_ = BoardAction::kUnplug;
+  if (e == CSimBootLoader::Exit::kRunFirmware) action_ = BoardAction::kReboot;
+  if (e == CSimBootLoader::Exit::kStayInBootLoader) action_ = BoardAction::kRebootIsp;
 }
 
 void CBoardModel::OnFrame(Frame& f, std::vector<Burst>& out) {

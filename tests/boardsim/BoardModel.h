@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/boardsim/SimBootLoader.h"
 #include "tests/boardsim/SimCodec.h"
 #include "tests/boardsim/SimImage.h"
 #include "tests/boardsim/SimOptions.h"
@@ -40,7 +41,7 @@ class CBoardModel {
   // An action the board takes after its answers have left (unplug, reboot).
   BoardAction TakeAction();
 
-  void SetLogger(std::function<void(const std::string&)> log) { log_ = std::move(log); }
+  void SetLogger(std::function<void(const std::string&)> log) { log_ = log; boot_.SetLogger(std::move(log)); }
 
   // For tests and --help.
   const Bytes& Image() const { return image_; }
@@ -52,6 +53,7 @@ class CBoardModel {
   bool InIsp() const { return isp_; }
   long Requests() const { return requests_; }
   int TaskState() const { return taskState_; }
+  const CSimBootLoader& BootLoader() const { return boot_; }
 
   // The login response a program must send for this challenge and password.
   static Bytes LoginResponse(const Bytes& challenge, const Bytes& mcuId, const std::string& password);
@@ -92,9 +94,10 @@ class CBoardModel {
   int taskState_ = 1;
   bool fwLog_ = false;
 
+  CSimBootLoader boot_;
+
   // Session state.
   FrameDecoder decoder_;
-  std::string ispLine_;
   bool loggedIn_ = false;
   Bytes challenge_;
   bool silent_ = false;

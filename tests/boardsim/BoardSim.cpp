@@ -37,6 +37,16 @@ Bytes CBoardSim::Image() const {
   return model_ ? model_->Image() : Bytes{};
 }
 
+Bytes CBoardSim::Firmware() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_ ? model_->BootLoader().Firmware() : Bytes{};
+}
+
+long CBoardSim::Flashes() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return model_ ? model_->BootLoader().Flashes() : 0;
+}
+
 bool CBoardSim::Plug(std::string* error) {
   int fd = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0) {
@@ -147,14 +157,6 @@ void CBoardSim::Stop() {
     (void)!write(wake_[1], &c, 1);
     thread_.join();
   }
-  if (master_ >= 0 && !opt_.linkPath.empty()) {
-    char target[256];
-    ssize_t n = readlink(opt_.linkPath.c_str(), target, sizeof target - 1);
-    if (n > 0) {
-      target[n] = 0;
-      if (SlavePath() == target) unlink(opt_.linkPath.c_str());
-    }
-  }
   Unplug();
   for (int& fd : wake_) {
     if (fd >= 0) close(fd);
@@ -187,6 +189,12 @@ void CBoardSim::Run() {
   Clock::time_point rxFree{}, txFree{};
   bool session = false;
   BoardAction pending = BoardAction::kNone;
+  // A restarting board leaves the bus a moment after its answer, as a real
+  // one finishes the USB transfer first (a pulled cable does not wait).
+  // Closing the master at once would lose the answer: the kernel hangs up
+  // the slave and drops what the program has not read yet (natively and
+  // under Wine alike).
+  Clock::time_point leaveAt{};
   Clock::time_point replugAt{};
   bool replugPlanned = false;
   auto log = [this](const std::string& s) {
@@ -255,8 +263,35 @@ void CBoardSim::Run() {
     }
   };
 
+  auto takeInbound = [&](Clock::time_point until) {
+    while (!inbound.empty() && inbound.front().due <= until) {
+      std::vector<Burst> bursts;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        model_->OnBytes(inbound.front().data.data(), inbound.front().data.size(), bursts);
+        BoardAction a = model_->TakeAction();
+        if (a != BoardAction::kNone) {
+          pending = a;
+          leaveAt = Clock::now() + std::chrono::milliseconds(a == BoardAction::kUnplug ? 0 : 100);
+        }
+      }
+      inbound.pop_front();
+      schedule(bursts);
+      if (pending != BoardAction::kNone) inbound.clear();
+    }
+  };
   auto endSession = [&] {
-    if (session) log("port closed by the program");
+    if (session) {
+      // What the program wrote before it closed the port was on the line
+      // (a paced line may not have taken it in yet): the board still acts
+      // on it, e.g. a last command that restarts it.
+      uint8_t buf[4096];
+      ssize_t n;
+      while (plugged_ && pending == BoardAction::kNone && (n = read(master_, buf, sizeof buf)) > 0)
+        inbound.push_back(Segment{Clock::now(), Bytes(buf, buf + n), false});
+      if (pending == BoardAction::kNone) takeInbound(Clock::time_point::max());
+      log("port closed by the program");
+    }
     session = false;
     inbound.clear();
     outbound.clear();
@@ -303,18 +338,7 @@ void CBoardSim::Run() {
     }
 
     // Hand due input to the board.
-    while (!inbound.empty() && inbound.front().due <= now) {
-      std::vector<Burst> bursts;
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        model_->OnBytes(inbound.front().data.data(), inbound.front().data.size(), bursts);
-        BoardAction a = model_->TakeAction();
-        if (a != BoardAction::kNone) pending = a;
-      }
-      inbound.pop_front();
-      schedule(bursts);
-      if (pending != BoardAction::kNone) inbound.clear();
-    }
+    takeInbound(now);
 
     // Write what is due.
     bool wantWrite = false;
@@ -338,7 +362,7 @@ void CBoardSim::Run() {
     }
 
     // An unplug or reboot happens once its answer has left.
-    if (pending != BoardAction::kNone && outbound.empty() && plugged_) {
+    if (pending != BoardAction::kNone && outbound.empty() && plugged_ && Clock::now() >= leaveAt) {
       if (pending == BoardAction::kUnplug) {
         log("unplugged");
         if (opt_.replugMs >= 0) {
@@ -362,10 +386,16 @@ void CBoardSim::Run() {
     if (!inbound.empty()) next = std::min(next, inbound.front().due);
     if (!outbound.empty() && !wantWrite) next = std::min(next, outbound.front().due);
     if (replugPlanned) next = std::min(next, replugAt);
+    if (pending != BoardAction::kNone) next = std::min(next, leaveAt);
     pollfd fds[3] = {{wake_[0], POLLIN, 0}, {notify_, POLLIN, 0}, {master_, 0, 0}};
     nfds_t nfds = 2;
+    // A paced line takes in no more than it can carry soon: the rest waits
+    // in the port, so the program's writes block as on the real line.
+    const Clock::time_point rxSlack = rxFree - std::chrono::milliseconds(20);
+    const bool rxFull = opt_.paceBaud > 0 && rxSlack > now;
+    if (rxFull) next = std::min(next, rxSlack);
     if (plugged_) {
-      fds[2].events = POLLIN | (wantWrite ? POLLOUT : 0);
+      fds[2].events = (rxFull ? 0 : POLLIN) | (wantWrite ? POLLOUT : 0);
       nfds = 3;
     }
     bool hungUp = false;
@@ -390,7 +420,9 @@ void CBoardSim::Run() {
     readNotify();  // before the data: a reopen resets the board first
     if (nfds == 3 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
       uint8_t buf[65536];
-      ssize_t n = read(master_, buf, sizeof buf);
+      // Paced: about 50 ms of line time at once.
+      size_t cap = opt_.paceBaud > 0 ? std::clamp<size_t>(opt_.paceBaud / 200, 64, sizeof buf) : sizeof buf;
+      ssize_t n = read(master_, buf, cap);
       if (n > 0) {
         Clock::time_point t = Clock::now();
         if (!session) startSession();

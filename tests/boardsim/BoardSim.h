@@ -39,6 +39,8 @@ class CBoardSim {
   // Snapshots for tests.
   long Requests() const;
   boardsim::Bytes Image() const;
+  boardsim::Bytes Firmware() const;  // the last image the boot loader flashed
+  long Flashes() const;
   bool Plugged() const { return plugged_; }
 
  private:

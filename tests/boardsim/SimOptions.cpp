@@ -49,6 +49,7 @@ static const FlagOption kFlags[] = {
     {"--empty-fs", &SimOptions::emptyFs, true},  {"--refuse-upload", &SimOptions::refuseUpload, true},
     {"--zero-chunk", &SimOptions::zeroChunkAtEnd, true}, {"--split", &SimOptions::split, true},
     {"--merge", &SimOptions::merge, true},       {"--garbage", &SimOptions::garbage, true},
+    {"--isp-extra-reply", &SimOptions::ispExtraReply, true},
 };
 struct TextOption { const char* name; std::string SimOptions::*field; };
 static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
@@ -64,7 +65,10 @@ static const CountOption kCounts[] = {{"--silent-after", &SimOptions::silentAfte
                                       {"--unplug-after", &SimOptions::unplugAfter, 0},
                                       {"--silent-in-upload", &SimOptions::silentInUpload, 0},
                                       {"--unplug-in-upload", &SimOptions::unplugInUpload, 0},
-                                      {"--pace-baud", &SimOptions::paceBaud, 1}};
+                                      {"--pace-baud", &SimOptions::paceBaud, 1},
+                                      {"--isp-fail-after", &SimOptions::ispFailAfter, 1},
+                                      {"--isp-silent-after", &SimOptions::ispSilentAfter, 1},
+                                      {"--isp-unplug-after", &SimOptions::ispUnplugAfter, 1}};
 
 bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::string& error, bool& help) {
   help = false;
@@ -187,8 +191,7 @@ std::string HelpText() {
       "session (login, transfers and silence are forgotten, the files stay).\n"
       "\n"
       "Board identity (what the program logs with the defaults):\n"
-      "  --isp                 answer as the boot loader: \"100 ISP boot loader ready\";\n"
-      "                        every other boot-loader command gets \"300 Unknown command\"\n"
+      "  --isp                 start in the boot loader (see below)\n"
       "  --password PW         the board requires login (user \"admin\"); every request but\n"
       "                        01/23, 05/41, 05/42 and 05/25 is refused with code 13 until then.\n"
       "                        Without it a login is still answered and checked against\n"
@@ -244,11 +247,18 @@ std::string HelpText() {
       "                        USB removal (once)\n"
       "  --silent-in-upload K  take K data chunks of an upload, then go silent (once)\n"
       "  --unplug-in-upload K  take K data chunks of an upload, then unplug (once)\n"
-      "  --replug-ms MS        after an unplug, come back on a new pseudo-terminal (PATH\n"
-      "                        re-pointed, READY printed again) after MS ms (default 1000;\n"
+      "  --replug-ms MS        after an unplug (PATH removed meanwhile), come back on a new\n"
+      "                        pseudo-terminal (PATH re-pointed, READY printed again)\n"
+      "                        after MS ms (default 1000;\n"
       "                        -1: stay away). Reboot requests come back after 500 ms.\n"
       "  --pace-baud N         behave as a line of N baud both ways: written bytes leave\n"
       "                        at N/10 bytes/s, received bytes are taken in no faster\n"
+      "  --isp-fail-after K    answer \"305 Flash write error\" after K image bytes and\n"
+      "                        drop the rest of the image (once per programming)\n"
+      "  --isp-silent-after K  take K image bytes, then answer nothing until the port is\n"
+      "                        opened again\n"
+      "  --isp-unplug-after K  take K image bytes, then unplug\n"
+      "  --isp-extra-reply     send a second \"201 Send Firmware\" halfway through the image\n"
       "  --seed N              seed of the fault and challenge generator (default 1)\n"
       "  --log FILE            log every frame received and sent, decoded\n"
       "  -h, --help            this text\n"
@@ -273,7 +283,26 @@ std::string HelpText() {
       "    03/21, 03/24, 03/30, 03/41, 03/42, 03/50 with 16; anything else with 38.\n"
       "  - 05/22 and 05/26 reboot, 05/23 reboots into the boot loader, 05/25 clears the\n"
       "    password and reboots (the port goes and comes back after 500 ms); in the boot\n"
-      "    loader \"jf ...\" and \"rs ...\" return to the script firmware the same way.\n";
+      "    loader \"jf ...\" and \"rs ...\" return to the script firmware the same way.\n"
+      "\n"
+      "The boot loader (after --isp or 05/23) reads commands ending in CR and answers\n"
+      "lines ending in CR LF:\n"
+      "  - a sync byte and CR: \"100 ISP boot loader ready\"\n"
+      "  - \"de 0\": the echo \"de 0\", the settings block (03/21's) as dump lines\n"
+      "    (16 bytes each, \"%02X \"), then \"200 Environment done\"\n"
+      "  - \"tf 0\": \"201 Send Firmware\", then takes the image's first min(512, size)\n"
+      "    bytes: \"202 Test OK\" (\"307 \" for a header without a usable size)\n"
+      "  - \"uf fcdb\" unlocks; \"ef dfcb\" erases and locks again; \"pf decf\" (unlocked\n"
+      "    and erased) answers \"201 Send Firmware\" and takes the image: exactly\n"
+      "    16 x (u16 at 4 + u16 at 22) bytes (the record area ends the image). Its CRC\n"
+      "    (u16 at 8, over bytes 16..end) and its start (equal to the test header) are\n"
+      "    checked: \"204 CRC OK\", logged as \"FLASHED <n> bytes crc <crc16>\" and kept\n"
+      "    (--state: DIR/firmware.bin); else \"306 CRC error\" or \"305 ...\"\n"
+      "  - \"bf 400 QUIVER RESTACK\" after a good image: \"200 Command OK\" (bootable)\n"
+      "  - \"jf 10\": replugs with the script firmware when an image was made bootable,\n"
+      "    else in the boot loader again; \"rs 10\" replugs with the script firmware\n"
+      "  - locked or unerased flash: \"304 Flash locked\" / \"305 Flash not erased\";\n"
+      "    anything else \"300 Unknown command\"\n";
   return text;
 }
 

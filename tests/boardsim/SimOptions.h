@@ -57,6 +57,11 @@ struct SimOptions {
   long unplugInUpload = -1;
   int replugMs = 1000;      // < 0: stays unplugged
   long paceBaud = 0;
+  // Boot loader.
+  long ispFailAfter = -1;    // image bytes taken before a failure line
+  long ispSilentAfter = -1;  // image bytes taken before going silent
+  long ispUnplugAfter = -1;  // image bytes taken before an unplug
+  bool ispExtraReply = false;  // a second "201 Send Firmware" halfway through the image
   unsigned seed = 1;
   std::string logPath;
 

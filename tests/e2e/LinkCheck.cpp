@@ -12,11 +12,11 @@ static int Usage()
 {
     std::fprintf(stderr,
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
-                 "                 [--watchdog-ms N] [--deadline S] SCENARIO [ARGS]\n"
+                 "                 [--watchdog-ms N] [--step-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
                  "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
-                 "           unplug-reconnect\n"
-                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR\n");
+                 "           unplug-reconnect | flash FIRMWARE\n"
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n");
     return 2;
 }
 
@@ -38,6 +38,7 @@ int main(int argc, char** argv)
         if (a == "--backup" && value(o.backupFolder)) continue;
         if (a == "--watchdog-ms" && value(v)) { o.watchdogMs = static_cast<unsigned>(std::stoul(v)); continue; }
         if (a == "--deadline" && value(v)) { o.deadlineSeconds = std::stoi(v); continue; }
+        if (a == "--step-ms" && value(v)) { o.stepMs = static_cast<unsigned>(std::stoul(v)); continue; }
         if (a.rfind("--", 0) == 0) return Usage();
         rest.push_back(a);
     }
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
     rest.erase(rest.begin());
 
     std::string result;
-    if (scenario == "pack" || scenario == "unpack") {
+    if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage") {
         result = RunCodecScenario(scenario, rest);
     } else {
         if (o.port.empty())

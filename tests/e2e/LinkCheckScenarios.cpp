@@ -3,6 +3,7 @@
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
+#include "link/codecs/EnvBlock.h"
 #include "link/codecs/PackedFile.h"
 #include "link/codecs/PasswordRecord.h"
 #include "link/codecs/SettingsBlock.h"
@@ -253,6 +254,21 @@ void PrintSettings(const SettingsRecord& r)
     std::fflush(stdout);
 }
 
+// The records of a settings block that the workbench does not edit, whole.
+std::vector<std::vector<uint8_t>> ForeignRecords(const TransferBuffer& block)
+{
+    std::vector<std::vector<uint8_t>> out;
+    EnvBlock::CEnvRecordWalker walker(block.data.data(), static_cast<size_t>(block.count));
+    EnvBlock::EnvRecord r;
+    while (walker.Next(r) == EnvBlock::CEnvRecordWalker::Step::Record) {
+        static const uint8_t known[] = {0x03, 0x04, 0x08, 0x09, 0x0C, 0x0D};
+        if (std::find(std::begin(known), std::end(known), r.type) == std::end(known))
+            out.emplace_back(block.data.begin() + static_cast<std::ptrdiff_t>(r.offset),
+                             block.data.begin() + static_cast<std::ptrdiff_t>(r.offset + r.length));
+    }
+    return out;
+}
+
 // Identification, then the settings block read and parsed.
 std::string ReadSettings(ILinkRunner& r, const CheckOptions& o, bool identify)
 {
@@ -297,6 +313,7 @@ std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const s
     if (!why.empty())
         return why;
     CDeviceLink& link = r.Link();
+    auto foreign = ForeignRecords(link.Session().Block());
     SettingsRecord& record = link.Settings().Record();
     uint8_t rest[22];
     std::memcpy(rest, record.optionRest, sizeof rest);
@@ -317,6 +334,9 @@ std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const s
         return why;
     const SettingsRecord& back = link.Settings().Record();
     PrintSettings(back);
+    std::printf("FOREIGN RECORDS: %zu\n", foreign.size());
+    if (ForeignRecords(link.Session().Block()) != foreign)
+        return "records the workbench does not edit changed";
     bool same = back.FirmwareNameText() == wanted.FirmwareNameText() &&
                 std::memcmp(back.ipv4Address, wanted.ipv4Address, 4) == 0 &&
                 std::memcmp(back.ssid, wanted.ssid, 32) == 0 && back.flags == wanted.flags &&
@@ -474,6 +494,8 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return RebootScenario(r, o);
     if (scenario == "unplug-reconnect")
         return UnplugReconnectScenario(r, o);
+    if (scenario == "flash" && args.size() == 1)
+        return RunFlashScenario(r, o, args[0]);
     return "unknown scenario " + scenario;
 }
 
@@ -483,5 +505,7 @@ std::string RunCodecScenario(const std::string& scenario, const std::vector<std:
         return Pack(args[0], args[1]);
     if (scenario == "unpack" && args.size() == 2)
         return Unpack(args[0], args[1]);
+    if (scenario == "fwimage")
+        return MakeFirmwareFile(args);
     return "usage: " + scenario + " needs two arguments";
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 class CDeviceLink;
+class CLinkUpgrade;
 
 struct CheckOptions {
     std::string port;
@@ -12,6 +13,7 @@ struct CheckOptions {
     bool restore = true;
     std::string backupFolder;
     unsigned watchdogMs = 5000;
+    unsigned stepMs = 0;  // the boot loader's silence limit (0: the link's own)
     int deadlineSeconds = 60;
 };
 
@@ -30,9 +32,15 @@ public:
     virtual int SettingsReads() const = 0;
     virtual const std::vector<int>& SettingsWrites() const = 0;
     virtual const std::vector<int>& PasswordResults() const = 0;
+    // Who hears the link's upgrade reports (nullptr: nobody).
+    virtual void SetUpgradeDialog(CLinkUpgrade* dialog) = 0;
 };
 
 // "" when the scenario passed, else the reason.
 std::string RunLinkScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& scenario,
                             const std::vector<std::string>& args);
+// flash FILE: the firmware image checked, then flashed through the boot loader.
+std::string RunFlashScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& file);
+// fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
+std::string MakeFirmwareFile(const std::vector<std::string>& args);
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);

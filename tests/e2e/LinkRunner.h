@@ -48,6 +48,11 @@ public:
     void OnSettingsRead() override { ++settingsReads; }
     void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
     void OnPasswordDone(bool ok) override { passwordResults.push_back(ok); }
+    void OnIspConnected() override { if (upgrade) upgrade->OnIspConnected(); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override { if (upgrade) upgrade->OnUpgradeEnvName(read, name); }
+    void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
+    bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob(CDeviceLink& link)
     {
@@ -69,6 +74,7 @@ public:
     int pendingStart = -1;
     bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
+    CLinkUpgrade* upgrade = nullptr;
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
     int settingsReads = 0;
     std::vector<int> settingsWrites, passwordResults;
@@ -86,6 +92,7 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return m_gone; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
+    void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
@@ -121,6 +128,7 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
+    void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
     int SettingsReads() const override { return m_host.settingsReads; }

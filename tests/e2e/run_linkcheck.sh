@@ -6,16 +6,18 @@
 # with EXPECT_FAIL linkcheck must fail and the output match that instead).
 # @TMP@ in any argument is a scratch folder; --gen N fills @TMP@/gen with N
 # random files (some in folders) and packs them into @TMP@/set.kbx first;
-# --compare A B checks afterwards that two folders hold the same files.
+# --compare A B checks afterwards that two folders hold the same files;
+# --fw SIZE[:NAME[:broken]] writes a firmware image @TMP@/fw/firmware.bin.
 set -u
 sim=$1 check=$2 expect=$3 expect_fail=$4
 shift 4
-simargs=() checkargs=() into=none gen=0 compare=() settings=
+simargs=() checkargs=() into=none gen=0 compare=() settings= fw=
 while [ $# -gt 0 ]; do
   case "$1" in
     --gen) [ $into = none ] && { gen=$2; shift 2; continue; } ;;
     --compare) [ $into = none ] && { compare=("$2" "$3"); shift 3; continue; } ;;
     --settings-file) [ $into = none ] && { settings=$2; shift 2; continue; } ;;
+    --fw) [ $into = none ] && { fw=$2; shift 2; continue; } ;;
   esac
   case "$1" in
     --sim) into=sim ;;
@@ -37,6 +39,12 @@ fi
 # --settings-file NAME: @TMP@/settings.bin, the simulator's settings block with that firmware name.
 if [ -n "$settings" ]; then
   "$sim" --firmware-name "$settings" --dump-settings "$dir/settings.bin" || { echo "settings file failed"; exit 1; }
+fi
+if [ -n "$fw" ]; then
+  IFS=: read -r size name broken <<<"$fw"
+  mkdir -p "$dir/fw"
+  "$check" fwimage "$dir/fw/firmware.bin" "$size" "${name:-ZX1001}" $broken >/dev/null ||
+    { echo "fwimage failed"; exit 1; }
 fi
 trap 'kill "$simpid" 2>/dev/null; wait "$simpid" 2>/dev/null; rm -rf "$dir"' EXIT
 # Scenario arguments may name files in the scratch folder.

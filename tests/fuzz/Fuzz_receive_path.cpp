@@ -51,16 +51,19 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Port port;
-    Host host;
-    CStdLinkFiles files;
-    CDeviceLink link(port, host, files);
+    // One link for the whole run (its buffers are large): each input starts
+    // a new connection, so state may also carry over as it does in use.
+    static Port port;
+    static Host host;
+    static CStdLinkFiles files;
+    static CDeviceLink link(port, host, files);
+    link.Disconnect();
     link.Connect("fuzz");
     const uint8_t sync = static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F);
     link.ReceiveChunk(&sync, 1);
     link.OnIdentifyStart();
-    // The first byte picks a transfer to be under way, the next ones the
-    // piece sizes; the rest is what the board says.
+    // The first byte picks a transfer to be under way, the next one the
+    // piece size; the rest is what the board says.
     if (size < 2)
         return 0;
     switch (data[0] % 5) {
@@ -73,5 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t piece = data[1] % 64 + 1;
     for (size_t at = 2; at < size; at += piece)
         link.ReceiveChunk(data + at, std::min(piece, size - at));
+    // Timers as they come: watchdog, block-write watch, password wait.
+    for (unsigned id : {20u, 21u, 21u, 10u, 22u, 23u})
+        link.OnTimer(id);
     return 0;
 }

@@ -232,10 +232,15 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     EXPECT_TRUE(link.HasUploadBackup());
     // Too large for the board.
     Feed(Reply(1, 0x11, ItemInt(1000)));
+    link.SetUploadStarted(true);
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     EXPECT_FALSE(link.OnUploadStart());
     EXPECT_EQ(host.messages.back(),
               "Couldn't write because the file size is over \r\nits product's memory capacity.\r\n[1024 / 1000]");
+    // Nothing was sent: the next image read is an ordinary one.
+    ServeImage(Container({{"b.php", "y"}}));
+    EXPECT_NE(link.Entries().Find("b.php"), nullptr);
+    EXPECT_TRUE(link.HasUploadBackup());
 }
 
 TEST_F(UploadTest, RestoreOfferedAndDeclined)

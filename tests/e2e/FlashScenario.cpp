@@ -1,0 +1,231 @@
+// linkcheck flash: the firmware upgrade as the upgrade dialog drives it,
+// against a board in its script firmware or already in its boot loader.
+#include "LinkCheckScenarios.h"
+
+#include "link/DeviceLink.h"
+#include "link/LinkFiles.h"
+#include "link/codecs/Crc16.h"
+#include "link/codecs/FirmwareImage.h"
+#include "link/port/LinkPort.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// The dialog's side: it records what the link reports; the scenario acts on
+// it from its own loop, as the dialog acts on posted messages.
+class FlashDialog : public CLinkUpgrade {
+public:
+    void OnIspConnected() override { events.push_back("connected"); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override
+    {
+        std::printf("FLASH: board firmware name %s\n", read ? ("\"" + name + "\"").c_str() : "not read");
+        boardName = name;
+        events.push_back("name");
+    }
+    void OnUpgradeTestOk() override { events.push_back("test ok"); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t total) override
+    {
+        int percent = FirmwareImage::ProgressPercent(sent, total);
+        if (percent / 10 != lastTenth || sent == total) {
+            lastTenth = percent / 10;
+            std::printf("PROGRESS: %d%% (%llu bytes)\n", percent, static_cast<unsigned long long>(sent));
+            std::fflush(stdout);
+        }
+        this->sent = sent;
+    }
+    bool OnUpgradeResult(bool ok) override
+    {
+        std::printf("FLASH: result %s\n", ok ? "confirmed by the board" : "failed");
+        std::fflush(stdout);
+        ++(ok ? successes : failures);
+        events.push_back(ok ? "ok" : "failed");
+        return true;
+    }
+    std::deque<std::string> events;
+    std::string boardName;
+    uint64_t sent = 0;
+    int lastTenth = -1, successes = 0, failures = 0;
+};
+
+unsigned long LinkId(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return 0;
+#else
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
+#endif
+}
+
+// The board left (restart or jump): wait for it to come back and connect.
+std::string Reconnect(ILinkRunner& r, const CheckOptions& o, unsigned long linkBefore)
+{
+    CDeviceLink& link = r.Link();
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    // First the old device must go (the board leaves the bus a moment after
+    // its answer): connecting to it would talk to a board that is leaving.
+    // The main window waits for the removal and arrival notices instead.
+    ILinkPort& port = link.Session().Port();
+    auto goneBy = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < goneBy && port.CheckPort(o.port) == 0 &&
+           LinkId(o.port) == linkBefore)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (std::chrono::steady_clock::now() < until) {
+        if (port.CheckPort(o.port) == 0 && link.Connect(o.port))
+            return std::string();
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return "the board did not come back";
+}
+
+} // namespace
+
+std::string MakeFirmwareFile(const std::vector<std::string>& args)
+{
+    // fwimage OUT SIZE NAME [broken]: an image whose last 64 bytes are the
+    // record area with a 'C' record naming it.
+    if (args.size() < 3)
+        return "usage: fwimage OUT SIZE NAME [broken]";
+    size_t size = std::stoul(args[1]) / 16 * 16;
+    const std::string& name = args[2];
+    if (size < 128 || name.size() > 30)
+        return "fwimage: SIZE at least 128, NAME at most 30 characters";
+    std::string b(size, '\0');
+    uint32_t x = 12345;
+    for (size_t i = 24; i < size - 64; ++i) {
+        x = x * 1103515245u + 12345u;
+        b[i] = static_cast<char>(x >> 16);
+    }
+    auto put16 = [&b](size_t at, size_t v) {
+        b[at] = static_cast<char>(v & 0xFF);
+        b[at + 1] = static_cast<char>(v >> 8 & 0xFF);
+    };
+    const size_t area = size - 64;
+    put16(4, area / 16);
+    put16(22, 4);
+    b[area] = 'C';
+    put16(area + 2, 20 + 6 + 32);
+    b[area + 20] = 12;
+    put16(area + 22, 6 + 32);
+    std::memcpy(&b[area + 24], name.data(), name.size());
+    put16(8, CalcCrc16(size - 16, b.data() + 16));
+    if (args.size() > 3 && args[3] == "broken")
+        b[20] ^= 0x01;
+    CStdLinkFiles files;
+    if (files.WriteFileSafely(args[0], b) != 0)
+        return "cannot write " + args[0];
+    return std::string();
+}
+
+std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+{
+    // The dialog's checks come first: a broken file never reaches the board.
+    CStdLinkFiles files;
+    std::string bytes;
+    if (files.ReadFile(file, bytes) != 0)
+        return "File could not be opened";
+    const auto* image = reinterpret_cast<const uint8_t*>(bytes.data());
+    FirmwareImage::CheckResult check = FirmwareImage::Check(image, bytes.size());
+    if (!check.ok)
+        return kFirmwareIncorrectText;
+    std::printf("FLASH: file firmware name \"%s\", %zu bytes\n", check.name.c_str(), bytes.size());
+
+    CDeviceLink& link = r.Link();
+    CBootLoaderService& boot = link.BootLoader();
+    if (o.stepMs)
+        boot.SetStepTimeout(o.stepMs);
+    FlashDialog dialog;
+    r.SetUpgradeDialog(&dialog);
+    struct Detach {
+        ILinkRunner& r;
+        ~Detach() { r.SetUpgradeDialog(nullptr); }
+    } detach{r};
+
+    if (!link.Connect(o.port))
+        return "cannot open " + o.port;
+    // As the user would: the upgrade starts once the connection stands
+    // (identified and the files read, or the boot loader's notice seen).
+    bool sawJob = false;
+    std::string why = r.RunUntil([&] {
+        sawJob = sawJob || link.IsJobRunning();
+        return link.IsIspMode() || (sawJob && !link.IsJobRunning());
+    }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    std::printf("FLASH: connected, %s\n", link.IsIspMode() ? "boot loader" : "script firmware");
+
+    const unsigned long linkBefore = LinkId(o.port);
+    if (boot.OnUpgradeRestartIsp()) {
+        boot.OnIspDumpEnv();
+    } else {
+        if (!link.IsConnected())
+            return "not connected";
+        why = r.RunUntil([&] { return !dialog.events.empty(); }, o.deadlineSeconds);
+        if (why != "disconnected" && why != "unplugged")
+            return why.empty() ? "the board did not restart" : why;
+        std::printf("FLASH: the board restarts into its boot loader\n");
+        why = Reconnect(r, o, linkBefore);
+        if (!why.empty())
+            return why;
+    }
+
+    // The dialog's reactions, one event at a time, until the board answered
+    // the image.
+    for (;;) {
+        why = r.RunUntil([&] { return !dialog.events.empty(); }, o.deadlineSeconds);
+        if ((why == "unplugged" || why == "disconnected") && dialog.events.empty()) {
+            // As the main window does when the board's port goes away.
+            std::printf("FLASH: the port went away\n");
+            link.Disconnect();
+        }
+        if (dialog.events.empty())
+            return why.empty() ? "no report" : why;
+        std::string e = dialog.events.front();
+        dialog.events.pop_front();
+        if (e == "name" && !dialog.boardName.empty() && dialog.boardName != check.name)
+            return "The firmware name is mismatch.";
+        if (e == "name" || e == "connected") {
+            boot.OnIspTestFirmware(image, bytes.size());
+        } else if (e == "test ok") {
+            boot.OnStartUpgrade(image, bytes.size());
+        } else if (e == "failed") {
+            if (dialog.sent > 0 && dialog.sent < bytes.size())
+                std::printf("FLASH: stopped with %llu bytes unsent\n",
+                            static_cast<unsigned long long>(bytes.size() - dialog.sent));
+            return "Has failed to change the firmware.";
+        } else if (e == "ok") {
+            break;
+        }
+    }
+    if (dialog.sent != bytes.size())
+        return "the board confirmed before the whole image was sent";
+
+    // Bootable, then the jump: the board comes back with its script firmware.
+    const unsigned long linkAtJump = LinkId(o.port);
+    why = r.RunUntil([] { return false; }, o.deadlineSeconds);
+    if (why != "disconnected" && why != "unplugged")
+        return why.empty() ? "no jump" : "after the image: " + why;
+    why = Reconnect(r, o, linkAtJump);
+    if (!why.empty())
+        return why;
+    // The script firmware answers the sync byte and the identification
+    // starts; the boot loader would only show its notice.
+    why = r.RunUntil([&] { return link.IsJobRunning(); }, 15);
+    if (!why.empty())
+        return "after the jump: " + (link.IsIspMode() ? std::string("the board stayed in its boot loader") : why);
+    std::printf("FLASH: the board runs its script firmware again\n");
+    if (dialog.successes != 1 || dialog.failures != 0)
+        return "results reported: " + std::to_string(dialog.successes) + " ok, " +
+               std::to_string(dialog.failures) + " failed";
+    return std::string();
+}

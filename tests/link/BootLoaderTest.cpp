@@ -1,0 +1,329 @@
+// The boot loader service on a scripted port: the whole road, replies out of
+// turn, failures, short writes and every way an upgrade can end.
+#include "LinkFakes.h"
+
+#include "link/codecs/EnvBlock.h"
+
+#include <cstdio>
+
+namespace {
+
+using Svc = CBootLoaderService;
+
+class UpgradeHost : public FakeHost {
+public:
+    void OnIspConnected() override { events.push_back("connected"); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override
+    {
+        events.push_back("name " + (read ? name : std::string("-")));
+    }
+    void OnUpgradeTestOk() override { events.push_back("test ok"); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t) override { progress.push_back(sent); }
+    bool OnUpgradeResult(bool ok) override
+    {
+        events.push_back(ok ? "result ok" : "result failed");
+        if (duringResult) duringResult();
+        return true;
+    }
+    std::vector<std::string> events;
+    std::vector<uint64_t> progress;
+    std::function<void()> duringResult;
+};
+
+// Takes at most `cap` bytes per write; `zeroWrites` writes take nothing.
+class CappedPort : public FakePort {
+public:
+    uint32_t Write(const void* data, size_t length, size_t* written) override
+    {
+        if (zeroWrites > 0 && open) {
+            --zeroWrites;
+            if (written) *written = 0;
+            return kErrTimeout;
+        }
+        return FakePort::Write(data, std::min(length, cap), written);
+    }
+    size_t cap = SIZE_MAX;
+    int zeroWrites = 0;
+};
+
+class BootLoaderTest : public ::testing::Test {
+public:
+    CappedPort port;
+    UpgradeHost host;
+    CStdLinkFiles files;
+    CDeviceLink link{port, host, files};
+    Svc& boot = link.BootLoader();
+    std::vector<uint8_t> image;
+
+    BootLoaderTest() : image(10000)
+    {
+        for (size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<uint8_t>(i * 7 + i / 256);
+    }
+    void Feed(const std::string& text)
+    {
+        port.input.insert(port.input.end(), text.begin(), text.end());
+        link.OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    std::string Written()
+    {
+        auto w = port.TakeWrites();
+        return std::string(w.begin(), w.end());
+    }
+    void EnterIsp()
+    {
+        link.Connect("COM3");
+        Feed("100 ISP boot loader ready\r\n");
+        Written();
+        host.messages.clear();
+    }
+    void RunStream()
+    {
+        while (host.HasTimer(Svc::kTimerStream))
+            link.OnTimer(Svc::kTimerStream);
+    }
+    // From the start command to the board's "201" for the image.
+    void ToStreaming()
+    {
+        boot.OnStartUpgrade(image.data(), image.size());
+        for (int i = 0; i < 3; ++i)
+            Feed("200 Command OK\r\n");
+        Feed("201 Send Firmware\r\n");
+        Written();
+    }
+    size_t Count(const std::string& event) const
+    {
+        return static_cast<size_t>(std::count(host.events.begin(), host.events.end(), event));
+    }
+};
+
+std::string DumpLines(const std::vector<uint8_t>& block)
+{
+    std::string text;
+    for (size_t i = 0; i < block.size(); ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X ", block[i]);
+        text += hex;
+        if (i % 16 == 15 || i + 1 == block.size())
+            text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(BootLoaderTest, WholeRoadFromTheBootLoader)
+{
+    EnterIsp();
+    EXPECT_EQ(1, boot.OnUpgradeRestartIsp());
+    EXPECT_EQ(1, boot.OnIspDumpEnv());
+    EXPECT_EQ("de 0\r", Written());
+    std::vector<uint8_t> env;
+    EnvBlock::Begin(env);
+    EnvBlock::AppendRecord(env, 0x0C, 0, "ZV-FW-STD", 10);
+    EnvBlock::AppendRecord(env, 0xFF, 0, nullptr, 0);
+    EnvBlock::Finish(env, EnvBlock::kMagicSettings);
+    Feed("de 0\r\n" + DumpLines(env) + "200 OK\r\n");
+    EXPECT_EQ(env, boot.Dump());
+
+    EXPECT_EQ(1, boot.OnIspTestFirmware(image.data(), image.size()));
+    EXPECT_EQ("tf 0\r", Written());
+    Feed("201 Send Firmware\r\n");
+    EXPECT_EQ(std::string(image.begin(), image.begin() + 512), Written());
+    Feed("202 Test OK\r\n");
+    EXPECT_EQ(1000u, host.timers[Svc::kTimerTestOk]);
+    link.OnTimer(Svc::kTimerTestOk);
+
+    EXPECT_EQ(1, boot.OnStartUpgrade(image.data(), image.size()));
+    for (const char* next : {"uf fcdb\r", "ef dfcb\r", "uf fcdb\r", "pf decf\r"}) {
+        EXPECT_EQ(next, Written());
+        Feed("200 Command OK\r\n");
+    }
+    // "200 Command OK" at the program step does nothing; "201" starts the
+    // stream from the message loop, not from inside the receive path.
+    EXPECT_EQ("", Written());
+    Feed("201 Send Firmware\r\n");
+    EXPECT_TRUE(port.writes.empty());
+    RunStream();
+    ASSERT_EQ(3u, port.writes.size());
+    EXPECT_EQ(1808u, port.writes[2].size());
+    EXPECT_EQ((std::vector<uint64_t>{4096, 8192, 10000}), host.progress);
+    EXPECT_EQ(std::string(image.begin(), image.end()), Written());
+
+    Feed("204 CRC OK\r\n");
+    EXPECT_EQ("bf 400 QUIVER RESTACK\r", Written());
+    Feed("200 Command OK\r\n");
+    EXPECT_EQ("jf 10\r", Written());
+    EXPECT_FALSE(port.open);
+    EXPECT_TRUE(link.IsReconnectPending());
+    EXPECT_EQ((std::vector<std::string>{"name ZV-FW-STD", "test ok", "result ok"}), host.events);
+    EXPECT_FALSE(host.HasTimer(Svc::kTimerWatchdog));
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(BootLoaderTest, RepliesOutOfTurnChangeNothing)
+{
+    EnterIsp();
+    boot.OnUpgradeRestartIsp();
+    // Nothing outstanding: no test header, no start, no image, no boot flag.
+    Feed("201 Send Firmware\r\n202 Test OK\r\n200 Command OK\r\n100 again\r\n");
+    EXPECT_EQ("", Written());
+    EXPECT_FALSE(host.HasTimer(Svc::kTimerTestOk));
+    // "201" and "204" at the first unlock do nothing.
+    boot.OnStartUpgrade(image.data(), image.size());
+    Written();
+    Feed("201 Send Firmware\r\n204 CRC OK\r\n");
+    EXPECT_EQ("", Written());
+    EXPECT_EQ(Svc::kStepUnlock, boot.GetStep());
+    // "204" after the image with no upgrade dialog known: back to step 0,
+    // no boot flag.
+    ToStreaming();
+    RunStream();
+    Written();
+    boot.ForgetUpgrade();
+    Feed("204 CRC OK\r\n");
+    EXPECT_EQ(Svc::kStepIdle, boot.GetStep());
+    EXPECT_EQ("", Written());
+    EXPECT_TRUE(host.events.empty());
+}
+
+TEST_F(BootLoaderTest, ReplyDuringStreamingStreamsOnce)
+{
+    EnterIsp();
+    boot.OnUpgradeRestartIsp();
+    ToStreaming();
+    link.OnTimer(Svc::kTimerStream);
+    // The success box pumps messages: a repeated answer arrives inside it.
+    host.duringResult = [&] { Feed("204 CRC OK\r\n"); };
+    Feed("201 Send Firmware\r\n");
+    RunStream();
+    EXPECT_EQ(std::string(image.begin(), image.end()), Written());
+    Feed("204 CRC OK\r\n");
+    EXPECT_EQ(1u, Count("result ok"));
+    EXPECT_EQ("bf 400 QUIVER RESTACK\r", Written());
+}
+
+TEST_F(BootLoaderTest, FailureLineStopsTheStream)
+{
+    EnterIsp();
+    boot.OnUpgradeRestartIsp();
+    ToStreaming();
+    link.OnTimer(Svc::kTimerStream);
+    Written();
+    Feed("305 Flash write error\r\n");
+    EXPECT_FALSE(host.HasTimer(Svc::kTimerStream));
+    link.OnTimer(Svc::kTimerStream);
+    Feed("306 CRC error\r\n");
+    EXPECT_EQ("", Written());
+    EXPECT_EQ((std::vector<std::string>{"result failed"}), host.events);
+
+    // A failing dump reports an unread name.
+    host.events.clear();
+    boot.OnIspDumpEnv();
+    Feed("300 No environment\r\n");
+    EXPECT_EQ((std::vector<std::string>{"name -"}), host.events);
+}
+
+TEST_F(BootLoaderTest, ShortAndEmptyWrites)
+{
+    EnterIsp();
+    boot.OnUpgradeRestartIsp();
+    port.cap = 1000;
+    ToStreaming();
+    RunStream();
+    // The rest of each short write follows from the count actually written.
+    EXPECT_EQ(std::string(image.begin(), image.end()), Written());
+    EXPECT_EQ(10000u, host.progress.back());
+
+    host.events.clear();
+    ToStreaming();
+    port.zeroWrites = 1000;
+    RunStream();
+    EXPECT_EQ((std::vector<std::string>{"result failed"}), host.events);
+    EXPECT_EQ(Svc::kIdleRetries + 1, 1000 - port.zeroWrites);
+}
+
+TEST_F(BootLoaderTest, EveryAbnormalEndReportsFailure)
+{
+    struct Case {
+        const char* what;
+        std::function<void(BootLoaderTest&)> run;
+    } cases[] = {
+        {"silence after unlock", [](BootLoaderTest& t) {
+             t.boot.OnStartUpgrade(t.image.data(), t.image.size());
+             t.link.OnTimer(Svc::kTimerWatchdog);
+         }},
+        {"silence after the test header", [](BootLoaderTest& t) {
+             t.boot.OnIspTestFirmware(t.image.data(), t.image.size());
+             t.Feed("201 Send Firmware\r\n");
+             t.link.OnTimer(Svc::kTimerWatchdog);
+         }},
+        {"silence after the image", [](BootLoaderTest& t) {
+             t.ToStreaming();
+             t.RunStream();
+             t.link.OnTimer(Svc::kTimerWatchdog);
+         }},
+        {"port closed while streaming", [](BootLoaderTest& t) {
+             t.ToStreaming();
+             t.link.OnTimer(Svc::kTimerStream);
+             t.port.open = false;
+             t.link.Disconnect();
+             t.link.OnTimer(Svc::kTimerStream);
+         }},
+        {"port gone before the next block", [](BootLoaderTest& t) {
+             t.ToStreaming();
+             t.port.open = false;
+             t.link.OnTimer(Svc::kTimerStream);
+         }},
+        {"empty image", [](BootLoaderTest& t) { t.boot.OnIspTestFirmware(nullptr, 0); }},
+    };
+    for (auto& c : cases) {
+        BootLoaderTest& t = *this;
+        t.EnterIsp();
+        t.boot.OnUpgradeRestartIsp();
+        t.host.events.clear();
+        c.run(t);
+        EXPECT_EQ((std::vector<std::string>{"result failed"}), t.host.events) << c.what;
+        EXPECT_FALSE(t.host.HasTimer(Svc::kTimerWatchdog)) << c.what;
+        if (t.port.open)
+            t.link.Disconnect();
+        t.port.open = false;
+    }
+}
+
+TEST_F(BootLoaderTest, RestartIntoTheBootLoader)
+{
+    link.Connect("COM3");
+    port.input.push_back(static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F));
+    link.OnSerialEvent(ILinkPort::kEvRxChar);
+    Written();
+    EXPECT_EQ(0, boot.OnUpgradeRestartIsp());
+    auto frame = port.TakeWrites();
+    LinkFrame::Header h = LinkFrame::ParseHeader(frame.data());
+    EXPECT_EQ(5, h.group);
+    EXPECT_EQ(0x23, h.command << 4 | h.sub);
+    EXPECT_EQ((std::vector<uint8_t>{0, 2, 0, 4, 0, 0, 0, 100}), std::vector<uint8_t>(frame.begin() + 8, frame.end()));
+    auto reply = Reply(5, 0x23, ItemInt(0));
+    port.input.insert(port.input.end(), reply.begin(), reply.end());
+    link.OnSerialEvent(ILinkPort::kEvRxChar);
+    EXPECT_FALSE(port.open);
+    EXPECT_TRUE(host.events.empty());
+    // The board returns as its boot loader: the dialog hears it, no notice.
+    link.Connect("COM3");
+    Feed("100 ISP boot loader ready\r\n");
+    EXPECT_EQ((std::vector<std::string>{"connected"}), host.events);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(0, host.ispEntered);
+}
+
+TEST_F(BootLoaderTest, DumpKeepsTheFirst64KiB)
+{
+    EnterIsp();
+    boot.OnIspDumpEnv();
+    std::string lines;
+    for (int i = 0; i < 5000; ++i)
+        lines += "00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF\r\n";
+    Feed(lines + "200 OK\r\n");
+    EXPECT_EQ(Svc::kDumpSize, boot.Dump().size());
+    EXPECT_EQ((std::vector<std::string>{"name "}), host.events);
+}
