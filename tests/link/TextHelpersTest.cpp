@@ -86,26 +86,23 @@ TEST(FormatIPv6, RoundTripsThroughParse)
     }
 }
 
-TEST(HexToAscii, DecodesPrintablePairs)
+TEST(HexToAscii, DecodesPrintablePairsAndFailsOnUnprintableOrTooLong)
 {
-    std::string out;
-    EXPECT_TRUE(HexToAscii("414243", 6, out));
-    EXPECT_EQ(out, "ABC");
-    EXPECT_TRUE(HexToAscii("4142434", 7, out)); // odd last character ignored
-    EXPECT_EQ(out, "ABC");
-    EXPECT_TRUE(HexToAscii("", 0, out));
-    EXPECT_EQ(out, "");
-}
-
-TEST(HexToAscii, FailsOnUnprintableOrTooLong)
-{
+    const struct {
+        const char* hex;
+        bool ok;
+        const char* out;
+    } cases[] = {
+        {"414243", true, "ABC"}, {"4142434", true, "ABC"}, // odd last character ignored
+        {"", true, ""},          {"41420A", false, "?"},
+        {"4G", false, "?"}, // reading stops at G: byte 4
+    };
+    for (const auto& c : cases) {
+        std::string out = "keep";
+        EXPECT_EQ(HexToAscii(c.hex, strlen(c.hex), out), c.ok) << c.hex;
+        EXPECT_EQ(out, c.out) << c.hex;
+    }
     std::string out = "keep";
-    EXPECT_FALSE(HexToAscii("41420A", 6, out));
-    EXPECT_EQ(out, "?");
-    EXPECT_FALSE(HexToAscii("4G", 2, out)); // reading stops at G: byte 4
-    EXPECT_EQ(out, "?");
-
-    out = "keep";
     const std::string longHex(512, '4');
     EXPECT_FALSE(HexToAscii(longHex.data(), longHex.size(), out));
     EXPECT_EQ(out, "keep");

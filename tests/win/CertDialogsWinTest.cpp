@@ -17,42 +17,14 @@
 
 namespace {
 
-struct Lookup {
-    UINT id;
-    CDialog* found;
-};
-
-BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<Lookup*>(lp);
-    auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
-    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h)) {
-        c->found = d;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-CDialog* Showing(UINT templateId) {
-    Lookup ctx{templateId, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShowing, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-// Acts on a dialog once it shows.
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
-    When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] { action(Showing(templateId)); });
-}
-
 // Takes the next message box's text and closes it.
 void OnMessage(std::string* text, std::function<void()> then = {}) {
     OnDialog(IDD_MESSAGE, [text, then](CDialog* d) {
         *text = static_cast<CDlgMessage*>(d)->m_text.str();
         if (then) then();
-        ::SendMessageA(d->GetDlgItem(IDC_MSG_BUTTON1), BM_CLICK, 0, 0);
+        Click(d, IDC_MSG_BUTTON1);
     });
 }
-
-void Click(CDialog* d, int id) { ::SendMessageA(d->GetDlgItem(id), BM_CLICK, 0, 0); }
 
 std::string Text(CDialog* d, int id) { return d->GetDlgItemText(id).str(); }
 

@@ -31,35 +31,6 @@ public:
 };
 const bool oleRegistered = (::testing::AddGlobalTestEnvironment(new OleEnvironment), true);
 
-struct Lookup {
-    UINT id;
-    CDialog* found;
-};
-
-BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<Lookup*>(lp);
-    auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
-    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h)) {
-        c->found = d;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-CDialog* Showing(UINT templateId) {
-    Lookup ctx{templateId, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShowing, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
-    When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] {
-        if (CDialog* d = Showing(templateId)) action(d);
-    });
-}
-
-void Click(CDialog* d, int id) { ::SendMessageA(d->GetDlgItem(id), BM_CLICK, 0, 0); }
-
 // Answers every message box with the button of the column (0 OK / No, 1 Yes),
 // ticking "Apply to all files" when asked; keeps the texts.
 void AnswerMessages(std::vector<std::string>* texts, int column, bool tick = false) {
@@ -203,13 +174,10 @@ TEST_F(FilesWinTest, ClicksOpenFilesAndDoubleClicksWalkFolders) {
     EXPECT_EQ(pane.Model().CurrentFolder(), "");
 
     // Keys: Ctrl+A selects every row, Delete asks the parent.
-    BYTE keys[256] = {}, saved[256] = {};
-    ::GetKeyboardState(saved);
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
+    SetKey(VK_CONTROL, true);
     MSG ctrlA{pane.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&ctrlA));
-    ::SetKeyboardState(saved);
+    SetKey(VK_CONTROL, false);
     EXPECT_EQ(pane.CountSelectedFiles(), 3);
     MSG del{pane.m_hWnd, WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&del));
@@ -517,16 +485,13 @@ TEST_F(ImageWinTest, ShowsPngsThroughATemporaryCopyAndResizesWithUndo) {
     EXPECT_EQ(pane.GetHeight(), 150);
     pane.ApplySize(40, 40);
     EXPECT_EQ(parent.Count(WM_USER_DOC_MODIFIED), 1);
-    BYTE keys[256] = {}, saved[256] = {};
-    ::GetKeyboardState(saved);
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
+    SetKey(VK_CONTROL, true);
     MSG undo{pane.m_hWnd, WM_KEYDOWN, 'Z', 0, 0, {0, 0}};
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(pane.PreTranslateMessage(&undo));
     EXPECT_EQ(pane.GetWidth(), 200);
     MSG redo{pane.m_hWnd, WM_KEYDOWN, 'Y', 0, 0, {0, 0}};
     pane.PreTranslateMessage(&redo);
-    ::SetKeyboardState(saved);
+    SetKey(VK_CONTROL, false);
     EXPECT_EQ(pane.GetWidth(), 300);
     pane.CloseImage();
     EXPECT_FALSE(Exists(folder + "\\lib-logo.png"));

@@ -207,7 +207,7 @@ TEST(FrameworkWinTest, DoModalReturnsTheButtonAndDisablesTheOwners) {
         When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
              [&] {
                  ownersDisabled = !::IsWindowEnabled(owner.m_hWnd) && !::IsWindowEnabled(main.m_hWnd);
-                 ::SendMessageA(dlg.GetDlgItem(c.button), BM_CLICK, 0, 0);
+                 Click(dlg, c.button);
              });
         EXPECT_EQ(dlg.DoModal(), c.expected);
         EXPECT_TRUE(ownersDisabled);
@@ -294,15 +294,15 @@ TEST(FrameworkWinTest, DataExchangeMovesValuesAndRefusesBadNumbers) {
          [&] {
              shown = dlg.GetDlgItemText(1002);
              thirdRadioShown = ::SendMessageA(dlg.GetDlgItem(1006), BM_GETCHECK, 0, 0) == BST_CHECKED;
-             ::SendMessageA(dlg.GetDlgItem(1005), BM_CLICK, 0, 0);
+             Click(dlg, 1005);
              checkShown = static_cast<int>(::SendMessageA(dlg.GetDlgItem(1003), BM_GETCHECK, 0, 0));
              ::SetDlgItemTextA(dlg.m_hWnd, 1002, "12x");
              ::SendMessageA(dlg.GetDlgItem(1003), BM_SETCHECK, BST_UNCHECKED, 0);
-             ::SendMessageA(dlg.GetDlgItem(IDOK), BM_CLICK, 0, 0);  // refused: stays open
+             Click(dlg, IDOK);  // refused: stays open
              After(100, [&] {
                  EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
                  ::SetDlgItemTextA(dlg.m_hWnd, 1002, " -345 ");
-                 ::SendMessageA(dlg.GetDlgItem(IDOK), BM_CLICK, 0, 0);
+                 Click(dlg, IDOK);
              });
          });
     EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -327,7 +327,7 @@ TEST(FrameworkWinTest, EnterAndEscAreSwallowedOnlyWhereAsked) {
         When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
              [&] {
                  PostKey(dlg.GetDlgItem(1002), c.key);
-                 if (c.swallow) After(200, [&] { ::SendMessageA(dlg.GetDlgItem(1001), BM_CLICK, 0, 0); });
+                 if (c.swallow) After(200, [&] { Click(dlg, 1001); });
              });
         EXPECT_EQ(dlg.DoModal(), c.expected) << c.key;
     }

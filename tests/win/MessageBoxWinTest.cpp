@@ -47,7 +47,6 @@ INT_PTR RunBox(CDlgMessage& box, Seen* seen, std::function<void(CDlgMessage&)> a
     return box.DoModal();
 }
 
-void Click(CDlgMessage& box, int id) { ::SendMessageA(box.GetDlgItem(id), BM_CLICK, 0, 0); }
 
 }  // namespace
 
@@ -129,7 +128,7 @@ TEST(MessageBoxWinTest, CheckBoxResultAndSize) {
     CString checkCaption;
     INT_PTR r = RunBox(box, &seen, [&](CDlgMessage& b) {
         checkCaption = b.GetDlgItemText(IDC_MSG_APPLY_ALL);
-        ::SendMessageA(b.GetDlgItem(IDC_MSG_APPLY_ALL), BM_CLICK, 0, 0);
+        Click(b, IDC_MSG_APPLY_ALL);
         Click(b, IDC_MSG_BUTTON2);
     });
     EXPECT_EQ(r, IDYES);

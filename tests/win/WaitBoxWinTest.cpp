@@ -71,7 +71,7 @@ TEST(WaitBoxWinTest, EnterAndEscDoNotCloseItButCancelDoes) {
              PostKey(box.m_hWnd, VK_ESCAPE);
              After(300, [&] {
                  EXPECT_TRUE(::IsWindowVisible(box.m_hWnd));
-                 ::SendMessageA(box.GetDlgItem(IDCANCEL), BM_CLICK, 0, 0);
+                 Click(box, IDCANCEL);
              });
          });
     EXPECT_EQ(box.DoModal(), IDCANCEL);

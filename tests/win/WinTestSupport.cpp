@@ -172,3 +172,43 @@ std::wstring TemplateCaption(const void* dlgTemplate) {
     }
     return std::wstring(reinterpret_cast<const wchar_t*>(p));
 }
+
+namespace {
+
+struct Lookup {
+    UINT id;
+    CDialog* found;
+};
+
+BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
+    auto* c = reinterpret_cast<Lookup*>(lp);
+    auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
+    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h)) {
+        c->found = d;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+CDialog* Showing(UINT templateId) {
+    Lookup ctx{templateId, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShowing, reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
+    When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] {
+        if (CDialog* d = Showing(templateId)) action(d);
+    });
+}
+
+void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void SetKey(int vk, bool down) {
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[vk] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+}

@@ -2,6 +2,7 @@
 // (modal loops never wait for a person), a recording top-level window.
 #pragma once
 
+#include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
 
@@ -37,3 +38,12 @@ COLORREF ScreenPixel(HWND wnd, int x, int y);
 std::string InAnsiCodePage(const wchar_t* text);
 // The caption of a dialog template (DLGTEMPLATEEX) as stored in the resources.
 std::wstring TemplateCaption(const void* dlgTemplate);
+// The visible dialog of this thread made from a template, or null.
+CDialog* Showing(UINT templateId);
+// Acts on a dialog once it shows (from inside whatever loop is running).
+void OnDialog(UINT templateId, std::function<void(CDialog*)> action);
+// Clicks a dialog's button.
+void Click(HWND dialog, int id);
+inline void Click(const CWnd* dialog, int id) { Click(dialog->m_hWnd, id); }
+// Holds a key down (or lets it go) in the thread's keyboard state.
+void SetKey(int vk, bool down);

@@ -130,14 +130,9 @@ TEST(MessageButtonsTest, UnknownTypesAndIconBits) {
             EXPECT_EQ(b.results[i], r.results[i]) << "style " << r.style << " button " << i;
         }
     }
-    EXPECT_EQ(msgbox::IconForStyle(0x00), 0);
-    EXPECT_EQ(msgbox::IconForStyle(0x10), 135);
-    EXPECT_EQ(msgbox::IconForStyle(0x20), 136);
-    EXPECT_EQ(msgbox::IconForStyle(0x30), 134);
-    EXPECT_EQ(msgbox::IconForStyle(0x40), 137);
-    EXPECT_EQ(msgbox::IconForStyle(0x50), 134);
-    EXPECT_EQ(msgbox::IconForStyle(0x70), 134);
-    EXPECT_EQ(msgbox::IconForStyle(0x1044), 137);
+    const unsigned icons[][2] = {{0x00, 0},   {0x10, 135}, {0x20, 136}, {0x30, 134},
+                                 {0x40, 137}, {0x50, 134}, {0x70, 134}, {0x1044, 137}};
+    for (const auto& i : icons) EXPECT_EQ(msgbox::IconForStyle(i[0]), static_cast<int>(i[1])) << i[0];
 }
 
 TEST(MessageSizeTest, SizesAndButtonPlaces) {
