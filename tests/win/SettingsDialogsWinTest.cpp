@@ -21,31 +21,6 @@
 
 namespace {
 
-struct Lookup {
-    UINT id;
-    CDialog* found;
-};
-
-BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
-    auto* c = reinterpret_cast<Lookup*>(lp);
-    auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
-    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h)) {
-        c->found = d;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-CDialog* Showing(UINT templateId) {
-    Lookup ctx{templateId, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindShowing, reinterpret_cast<LPARAM>(&ctx));
-    return ctx.found;
-}
-
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
-    When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] { action(Showing(templateId)); });
-}
-
 // Takes the next message box's text and presses a button (the first: OK, or
 // No of No/Yes).
 void OnMessage(std::string* text, std::function<void()> then = {}, int button = IDC_MSG_BUTTON1) {
@@ -56,7 +31,6 @@ void OnMessage(std::string* text, std::function<void()> then = {}, int button = 
     });
 }
 
-void Click(HWND dlg, int id) { ::SendMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND dlg, int id) { return ::IsWindowEnabled(::GetDlgItem(dlg, id)) != FALSE; }
 std::string Text(HWND dlg, int id) {
     char buf[256] = {};
