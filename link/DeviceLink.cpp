@@ -8,9 +8,11 @@ using LinkFrame::RequestBuilder;
 
 CDeviceLink::CDeviceLink(ILinkPort& port, CLinkHost& host, ILinkFiles& files)
     : m_session(port, host), m_identity(m_session), m_filesService(m_session, m_identity, files),
-      m_settings(m_session), m_commands(m_session), m_presence(m_session, m_commands)
+      m_settings(m_session), m_commands(m_session), m_presence(m_session, m_commands),
+      m_queries(m_session, m_identity.DeviceInfo())
 {
     m_session.RouteReply(5, 2, 3, [this](const LinkReply&) { OnBootLoaderRestart(); });
+    m_queries.SetSettingsReader([this] { return m_settings.RequestSettingsBlock(); });
     // Last: a service's own route always wins over these.
     RoutePendingReplies();
 }
@@ -30,21 +32,11 @@ void CDeviceLink::RoutePendingReplies()
         stub(1, 5, sub, "01/5x task state");
     stub(1, 6, any, "01/6x watch");
     s.RouteReply(2, 2, 1, [this](R) { RequestTaskState(); });
-    stub(3, 3, any, "03/3x information block");
-    stub(3, 4, 1, "03/4x error log");
-    stub(3, 4, 2, "03/4x error log");
     s.RouteReply(3, 5, any, [session](R r) {
         if (r.Refused())
             session->SetTransferType(CLinkSession::kTransferNone);
         else
             session->StubReply("03/5x watch string");
-    });
-    stub(5, 1, any, "05/1x product information");
-    s.RouteReply(5, 3, any, [session](R r) {
-        if (r.Refused())
-            session->Message(LinkStrings::kConfigReadFailed, CLinkDialogs::kStyleWarning);
-        else
-            session->StubReply("05/3x mmap");
     });
     stub(6, 1, 3, "06/13 run to line");
     s.RouteReply(6, 4, 2, [session](R r) {
@@ -95,12 +87,6 @@ void CDeviceLink::RequestFirmwareLog(bool on) { m_session.WriteRequest(BoardRequ
 void CDeviceLink::RequestTaskRun() { m_session.WriteRequest(BoardRequests::TaskRun()); }
 void CDeviceLink::RequestTaskStop() { m_session.WriteRequest(BoardRequests::TaskStop()); }
 
-void CDeviceLink::RequestInfoBlock() { m_session.StartRead(RequestBuilder(3, 3, 0), CLinkSession::kTransferInfoBlock); }
-
-void CDeviceLink::RequestErrorLog(bool firmware)
-{
-    m_session.StartRead(RequestBuilder(3, 4, firmware ? 2 : 1), CLinkSession::kTransferErrorLog);
-}
 
 void CDeviceLink::RequestWatchString(int32_t task, const std::string& name, const std::string& index)
 {
@@ -113,7 +99,6 @@ bool CDeviceLink::RequestSettingsWrite()
     return m_session.StartWrite(RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite);
 }
 
-void CDeviceLink::RequestProductInfo() { m_session.WriteBare(5, 1, 0); }
 
 void CDeviceLink::RequestSetPassword(const uint8_t* record, size_t length)
 {

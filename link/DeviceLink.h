@@ -8,6 +8,7 @@
 #include "link/FileEntry.h"
 #include "link/LinkHost.h"
 #include "link/LinkStrings.h"
+#include "link/services/BoardQueriesService.h"
 #include "link/services/BootLoaderService.h"
 #include "link/services/BoardCommandsService.h"
 #include "link/services/DevicePresenceService.h"
@@ -61,6 +62,7 @@ public:
     CLinkSession& Session() { return m_session; }
     CIdentityService& Identity() { return m_identity; }
     CFilesService& Files() { return m_filesService; }
+    CBoardQueriesService& Queries() { return m_queries; }
     CBootLoaderService& BootLoader() { return m_bootLoader; }
     CSettingsService& Settings() { return m_settings; }
     CBoardCommandsService& Commands() { return m_commands; }
@@ -134,11 +136,10 @@ public:
     void RequestTaskStop();                                 // 02/21 (1, 1)
     bool RequestSettingsBlock() { return m_settings.RequestSettingsBlock(); } // 03/21 + W
     bool RequestCertBlock() { return m_commands.ReadCertBlock(); }           // 03/24 + W
-    void RequestInfoBlock();                                // 03/30 + W
-    void RequestErrorLog(bool firmware);                    // 03/41, 03/42 + W
+    CBoardQueriesService::Start RequestErrorLog(bool firmware) { return m_queries.RequestErrorLog(firmware); }
     void RequestWatchString(int32_t task, const std::string& name, const std::string& index);
     bool RequestSettingsWrite();                            // 04/21, the block as it stands
-    void RequestProductInfo();                              // 05/10
+    CBoardQueriesService::Start RequestProductInfo() { return m_queries.RequestProductInfo(); } // 05/10, 03/30
     void RequestSystemCommand(uint8_t sub, int32_t value) { m_commands.SendSystemCommand(sub, value); }
     // 05/24 and the wait for the board to come back.
     void RequestSetPassword(const uint8_t* record, size_t length);
@@ -191,5 +192,6 @@ private:
     CSettingsService m_settings;
     CBoardCommandsService m_commands;
     CDevicePresenceService m_presence;
+    CBoardQueriesService m_queries;
     CBootLoaderService m_bootLoader{m_session};
 };

@@ -2,8 +2,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct FileEntry;
+struct NetworkInfo;
+struct ScanRecord;
 
 // Everything the link core needs from the user interface, split by role so a
 // reader can hold each part at once. The main window implements all of them;
@@ -106,6 +109,27 @@ protected:
     ~CLinkSettings() = default;
 };
 
+// Finished results of the board queries, for the dialogs that show them.
+// Each comes from a timer after the reply handler has returned, so the host
+// may open a dialog or a message box here. A host without those dialogs
+// keeps the defaults.
+class CLinkReports {
+public:
+    virtual void OnNetworkInfo(const NetworkInfo&) {}
+    // The board's clock, YYYYMMDDhhmmss; ok false: no date to show.
+    virtual void OnRtcDate(bool /*ok*/, const std::string& /*date*/) {}
+    virtual void OnRtcSetResult(bool /*ok*/) {}
+    // The end of every wireless scan: the access points found, or null
+    // when the scan failed.
+    virtual void OnScanDone(const std::vector<ScanRecord>* /*records*/) {}
+    virtual void OnErrorLog(bool /*firmware*/, const std::string& /*text*/) {}
+    // The board's uptime text and the information block's text; the
+    // settings block is read next (OnSettingsRead), then the dialog opens.
+    virtual void OnProductInfo(const std::string& /*uptime*/, const std::string& /*infoBlock*/) {}
+protected:
+    ~CLinkReports() = default;
+};
+
 // Reports of a firmware upgrade to the dialog that drives it (the main window
 // relays them). Only the success result is answered; the others may reach
 // the dialog later (posted). Hosts without an upgrade dialog keep the defaults.
@@ -160,7 +184,8 @@ protected:
 
 class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
                   public CLinkTimers, public CLinkView, public CLinkSettings,
-                  public CLinkBlockResults, public CLinkPresenceView, public CLinkUpgrade {
+                  public CLinkBlockResults, public CLinkPresenceView, public CLinkUpgrade,
+                  public CLinkReports {
 public:
     virtual ~CLinkHost() = default;
 };

@@ -120,6 +120,15 @@ public:
     // ---- transfer engine
     int32_t GetTransferType() const { return m_transferType; }
     void SetTransferType(int32_t type) { m_transferType = type; }
+    // One job at a time: a job starts only while no transfer or query runs.
+    bool IsTransferIdle() const { return m_transferType == kTransferNone; }
+    // A job's end returns the link to idle only when the type is still the
+    // one its request set: a late reply never ends another job's transfer.
+    void EndTransfer(int32_t type)
+    {
+        if (m_transferType == type)
+            m_transferType = kTransferNone;
+    }
     // Sends the request, grants the first window and reads into the
     // buffer of this transfer type (cleared first).
     void StartRead(const LinkFrame::RequestBuilder& request, int32_t type);

@@ -302,6 +302,8 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     if (forced->second.once) opt_.refusals.erase(forced);
   } else if (passwordSet_ && !loggedIn_ && !open) {
     refuse(kCodeNotLoggedIn);
+  } else if (CSimQueries::Handles(key)) {
+    ServeQuery(f, items, burst);
   } else if (OnBlockRequest(f, items, burst)) {
     // handled with the blocks
   } else switch (key) {
@@ -442,6 +444,25 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
     default: refuse(kCodeUnsupported); break;
   }
   if (!burst.frames.empty()) out.push_back(std::move(burst));
+}
+
+void CBoardModel::ServeQuery(const Frame& f, const std::vector<Item>& items, Burst& burst) {
+  std::string why;
+  CSimQueries::Answer a = queries_.OnRequest(RequestKey(f.group, f.Code()), items, why);
+  if (!why.empty()) Log(why);
+  burst.delayMs = a.delayMs;
+  switch (a.kind) {
+    case CSimQueries::Answer::kItems: burst.frames.push_back(Reply(f, a.items)); break;
+    case CSimQueries::Answer::kRefuse: burst.frames.push_back(Refuse(f, a.code)); break;
+    case CSimQueries::Answer::kBlock:
+      read_.active = true;
+      read_.data = std::move(a.block);
+      read_.offset = 0;
+      read_.reqSeq = f.seq;
+      read_.code = f.Code();
+      break;
+    case CSimQueries::Answer::kNothing: break;
+  }
 }
 
 void CBoardModel::OnDataFrame(const Frame& f, std::vector<Burst>& out) {

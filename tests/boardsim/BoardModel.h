@@ -14,6 +14,7 @@
 #include "tests/boardsim/SimCodec.h"
 #include "tests/boardsim/SimImage.h"
 #include "tests/boardsim/SimOptions.h"
+#include "tests/boardsim/SimQueries.h"
 
 namespace boardsim {
 
@@ -21,6 +22,7 @@ namespace boardsim {
 struct Burst {
   std::vector<Bytes> frames;  // whole frames, or raw bytes for sync and boot-loader lines
   bool raw = false;           // sync answer or boot-loader text: never garbled or decorated
+  int delayMs = 0;            // leaves this much later (a late answer)
 };
 
 enum class BoardAction { kNone, kUnplug, kReboot, kRebootIsp };
@@ -64,6 +66,7 @@ class CBoardModel {
   void OnFrame(Frame& f, std::vector<Burst>& out);
   void OnRequest(const Frame& f, std::vector<Burst>& out);
   void OnDataFrame(const Frame& f, std::vector<Burst>& out);
+  void ServeQuery(const Frame& f, const std::vector<Item>& items, Burst& burst);
   void OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& out);
   void FinishUpload(std::vector<Burst>& out);
   void AbortTransfers(const char* why);
@@ -82,6 +85,7 @@ class CBoardModel {
   void PutInt32Reply(const Frame& f, int32_t v, Burst& burst);
 
   SimOptions opt_;
+  CSimQueries queries_{opt_.queries, opt_.wired, opt_.wireless};
   std::function<void(const std::string&)> log_;
   std::mt19937 rng_;
   std::chrono::steady_clock::time_point bootTime_;

@@ -219,7 +219,7 @@ void CBoardSim::Run() {
         }
         data.insert(data.end(), f.begin(), f.end());
       }
-      Clock::time_point due = now;
+      Clock::time_point due = now + std::chrono::milliseconds(b.delayMs);
       if (!b.raw && opt_.merge) {
         Bytes fw = EncodeText(kKindFwLog, 0, "[fw] request served\r\n");
         data.insert(data.end(), fw.begin(), fw.end());

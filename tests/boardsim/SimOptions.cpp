@@ -165,8 +165,8 @@ bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::st
     } else if (a == "--seed") {
       if (!number(n, 0)) return false;
       opt.seed = static_cast<unsigned>(n);
-    } else {
-      return fail("unknown option " + a + " (see --help)");
+    } else if (!ParseQueryOption(args, i, opt.queries, error)) {
+      return error.empty() ? fail("unknown option " + a + " (see --help)") : false;
     }
   }
   if (opt.fsId.size() > 200) {
@@ -262,7 +262,7 @@ std::string HelpText() {
       "  --seed N              seed of the fault and challenge generator (default 1)\n"
       "  --log FILE            log every frame received and sent, decoded\n"
       "  -h, --help            this text\n"
-      "\n"
+      "\n" + std::string(kQueryHelp) + "\n"
       "Refusal codes of this board: 1 not permitted, 2 no such item, 13 not logged in or\n"
       "wrong password, 16 nothing to report, 22 bad data, 28 no space, 38 unsupported.\n"
       "\n"
@@ -280,7 +280,7 @@ std::string HelpText() {
       "  - 01/31 is the SHA-1 of the image; 05/10 the time since start in ms; 01/51 gives\n"
       "    task 0 and state 1, or 3 after 02/21 (1,3); 02/1x, 06/1x, 06/2x, 06/50 and\n"
       "    06/60 answer int32 0; 06/42 is refused with 16 (no breakpoints); 01/60 with 2;\n"
-      "    03/21, 03/24, 03/30, 03/41, 03/42, 03/50 with 16; anything else with 38.\n"
+      "    03/21, 03/24, 03/50 with 16; anything else with 38.\n"
       "  - 05/22 and 05/26 reboot, 05/23 reboots into the boot loader, 05/25 clears the\n"
       "    password and reboots (the port goes and comes back after 500 ms); in the boot\n"
       "    loader \"jf ...\" and \"rs ...\" return to the script firmware the same way.\n"

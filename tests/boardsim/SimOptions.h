@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/boardsim/SimCodec.h"
+#include "tests/boardsim/SimQueries.h"
 
 namespace boardsim {
 
@@ -64,6 +65,8 @@ struct SimOptions {
   bool ispExtraReply = false;  // a second "201 Send Firmware" halfway through the image
   unsigned seed = 1;
   std::string logPath;
+
+  QueryOptions queries;
 
   SimOptions();
 };

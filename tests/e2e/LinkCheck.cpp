@@ -16,6 +16,7 @@ static int Usage()
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
                  "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
                  "           unplug-reconnect | flash FIRMWARE\n"
+                 "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n");
     return 2;
 }

@@ -1,4 +1,5 @@
 #include "LinkCheckScenarios.h"
+#include "QueryScenarios.h"
 
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
@@ -496,6 +497,8 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return UnplugReconnectScenario(r, o);
     if (scenario == "flash" && args.size() == 1)
         return RunFlashScenario(r, o, args[0]);
+    if (IsQueryScenario(scenario))
+        return RunQueryScenario(r, o, scenario, args);
     return "unknown scenario " + scenario;
 }
 

@@ -5,6 +5,7 @@
 
 class CDeviceLink;
 class CLinkUpgrade;
+struct CheckReports;
 
 struct CheckOptions {
     std::string port;
@@ -34,6 +35,8 @@ public:
     virtual const std::vector<int>& PasswordResults() const = 0;
     // Who hears the link's upgrade reports (nullptr: nobody).
     virtual void SetUpgradeDialog(CLinkUpgrade* dialog) = 0;
+    // The board queries' results the host received (null: not kept).
+    virtual CheckReports* Reports() { return nullptr; }
 };
 
 // "" when the scenario passed, else the reason.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "LinkCheckScenarios.h"
+#include "QueryScenarios.h"
 
 class CheckHost : public CLinkHost {
 public:
@@ -53,6 +54,15 @@ public:
     void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
     void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
     bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
+    void OnNetworkInfo(const NetworkInfo& n) override { reports.net.push_back(n); }
+    void OnRtcDate(bool ok, const std::string& date) override { reports.rtc.emplace_back(ok, date); }
+    void OnRtcSetResult(bool ok) override { reports.rtcSet.push_back(ok); }
+    void OnScanDone(const std::vector<ScanRecord>* r) override
+    {
+        reports.scans.emplace_back(r != nullptr, r ? *r : std::vector<ScanRecord>());
+    }
+    void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
+    void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob(CDeviceLink& link)
     {
@@ -75,6 +85,7 @@ public:
     bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
     CLinkUpgrade* upgrade = nullptr;
+    CheckReports reports;
     int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
     int settingsReads = 0;
     std::vector<int> settingsWrites, passwordResults;
@@ -93,6 +104,7 @@ public:
     bool PortGone() const override { return m_gone; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
+    CheckReports* Reports() override { return &m_host.reports; }
     // Runs until done() holds, the link drops, or the deadline passes.
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
@@ -129,6 +141,7 @@ public:
     bool PortGone() const override { return false; }
     int RestoreQuestions() const override { return m_host.restoreQuestions; }
     void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
+    CheckReports* Reports() override { return &m_host.reports; }
     std::string RunUntil(const std::function<bool()>& done, int seconds) override;
     std::string RunAcross(const std::function<bool()>& done, int seconds) override;
     int SettingsReads() const override { return m_host.settingsReads; }

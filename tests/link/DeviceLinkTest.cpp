@@ -415,7 +415,6 @@ TEST_F(DeviceLinkTest, EveryRequestsBytes)
         {"02/21 run", [&] { link.RequestTaskRun(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
         {"02/21 stop", [&] { link.RequestTaskStop(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
         {"04/21", [&] { link.RequestSettingsWrite(); }, "00 04 04 21 00 00"},
-        {"05/10", [&] { link.RequestProductInfo(); }, "00 04 05 10 00 00"},
         {"05/23", [&] { link.RequestSystemCommand(3, 100); }, "00 0C 05 23 00 08 00 02 00 04 00 00 00 64"},
         {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
          "00 18 05 24 00 14 00 02 00 04 00 00 00 C8 00 07 00 0B 01 02 03 04 05 00 00 00"},
@@ -456,7 +455,12 @@ TEST_F(DeviceLinkTest, EveryRequestsBytes)
 TEST_F(DeviceLinkTest, RefusedQueriesAndDisconnectQuestions)
 {
     ConnectAndIdentify();
+    link.ShowWaitDialog(false);
+    link.DeviceInfo().wiredPresent = 1;
+    link.Queries().RequestNetworkInfo();
     Feed(Reply(5, 0x30, ItemInt(38), true));
+    link.OnTimer(CBoardQueriesService::kTimerReports);  // messages wait until the handler is done
+    ASSERT_FALSE(host.messages.empty());
     EXPECT_EQ(host.messages.back(), LinkStrings::kConfigReadFailed.english);
     // Unsaved files: No keeps the port open, Yes closes it.
     Add("x.php", "", FileEntry::kChanged);

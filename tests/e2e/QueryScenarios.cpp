@@ -1,0 +1,188 @@
+#include "QueryScenarios.h"
+
+#include "LinkCheckScenarios.h"
+#include "link/DeviceLink.h"
+
+#include <cstdio>
+
+namespace {
+
+using Start = CBoardQueriesService::Start;
+
+const char* StartText(Start s)
+{
+    switch (s) {
+    case Start::kStarted: return "started";
+    case Start::kNotConnected: return "not connected";
+    case Start::kBusy: return "busy";
+    case Start::kUnsupported: return "not supported";
+    case Start::kBadDate: return "bad date";
+    }
+    return "?";
+}
+
+std::string OneLine(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
+}
+
+// Runs until the host has one more report, or the chain ended without one.
+std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seconds = 0, bool idle = true)
+{
+    CBoardQueriesService& q = r.Link().Queries();
+    CheckReports& rep = *r.Reports();
+    std::string why = r.RunUntil([&] {
+        return rep.Count() > before ||
+               (q.Running() == CBoardQueriesService::Chain::kNone && !q.HasPendingReports());
+    }, seconds > 0 ? seconds : o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    const int32_t type = r.Link().GetTransferType();
+    if (idle && type != 0)
+        return "transfer type left at " + std::to_string(type);
+    return std::string();
+}
+
+std::string NetInfo(ILinkRunner& r, const CheckOptions& o)
+{
+    CheckReports& rep = *r.Reports();
+    Start s = r.Link().Queries().RequestNetworkInfo();
+    if (s != Start::kStarted)
+        return StartText(s);
+    std::string why = Await(r, o, rep.Count());
+    if (!why.empty())
+        return why;
+    if (rep.net.empty())
+        return "network information stopped";
+    const NetworkInfo& n = rep.net.back();
+    std::printf("NET ipv4 %s mask %s gw %s ns %s\n", n.ipv4.c_str(), n.netmask.c_str(), n.gateway.c_str(),
+                n.nameServer.c_str());
+    std::printf("NET ipv6 %s %s gw %s /%d\n", n.ipv6LinkLocal.c_str(), n.ipv6Global.c_str(), n.ipv6Gateway.c_str(),
+                n.prefix6);
+    std::printf("NET dad %d %s %lld\n", n.conflictCount, n.conflictMac.c_str(), static_cast<long long>(n.conflictTime));
+    const WlanStatusRecord& w = n.wlan;
+    std::printf("WLAN %s \"%s\" ch %d signal %s %s/%s/%s\n", w.mode.c_str(), w.ssid.c_str(), w.channel,
+                w.signal.c_str(), w.rsna.c_str(), w.akm.c_str(), w.cipher.c_str());
+    for (auto& a : n.arp)
+        std::printf("ARP %s\n", a.c_str());
+    for (auto& a : n.neighbours)
+        std::printf("NDC %s\n", a.c_str());
+    std::printf("TABLES %zu %zu\n", n.arp.size(), n.neighbours.size());
+    return std::string();
+}
+
+std::string ClockSet(ILinkRunner& r, const CheckOptions& o, const std::string& date)
+{
+    CheckReports& rep = *r.Reports();
+    CBoardQueriesService& q = r.Link().Queries();
+    Start s = q.RequestRtcSet(date);
+    if (s != Start::kStarted)
+        return StartText(s);
+    std::string why = Await(r, o, rep.Count());
+    if (!why.empty())
+        return why;
+    if (rep.rtcSet.empty() || !rep.rtcSet.back())
+        return "clock write failed";
+    s = q.RequestRtcDate();
+    if (s != Start::kStarted)
+        return StartText(s);
+    why = Await(r, o, rep.Count());
+    if (!why.empty())
+        return why;
+    if (rep.rtc.empty() || !rep.rtc.back().first)
+        return "clock read failed";
+    std::printf("RTC %s\n", rep.rtc.back().second.c_str());
+    return rep.rtc.back().second == date ? std::string() : "the clock reads " + rep.rtc.back().second;
+}
+
+std::string Scan(ILinkRunner& r, const CheckOptions& o)
+{
+    CheckReports& rep = *r.Reports();
+    Start s = r.Link().Queries().StartScan();
+    if (s != Start::kStarted)
+        return StartText(s);
+    // Polls once a second, for up to a minute.
+    std::string why = Await(r, o, rep.Count(), 90);
+    if (!why.empty())
+        return why;
+    if (rep.scans.empty())
+        return "no done notice";
+    if (!rep.scans.back().first)
+        return "scan failed";
+    for (const ScanRecord& a : rep.scans.back().second)
+        std::printf("AP %d %d %d %s%s\n", a.channel, a.signal, a.flags, a.ssid.c_str(), a.IsSecured() ? " (secured)" : "");
+    std::printf("APS %zu\n", rep.scans.back().second.size());
+    return std::string();
+}
+
+std::string Logs(ILinkRunner& r, const CheckOptions& o)
+{
+    CheckReports& rep = *r.Reports();
+    for (bool firmware : {false, true}) {
+        Start s = r.Link().RequestErrorLog(firmware);
+        if (s != Start::kStarted)
+            return StartText(s);
+        size_t before = rep.logs.size();
+        std::string why = Await(r, o, rep.Count());
+        if (!why.empty())
+            return why;
+        if (rep.logs.size() == before)
+            return firmware ? "firmware log dropped" : "php log dropped";
+        std::printf("%s %s\n", firmware ? "FWLOG" : "PHPLOG", OneLine(rep.logs.back().second).c_str());
+    }
+    return std::string();
+}
+
+std::string Info(ILinkRunner& r, const CheckOptions& o)
+{
+    CheckReports& rep = *r.Reports();
+    const int reads = r.SettingsReads();
+    Start s = r.Link().RequestProductInfo();
+    if (s != Start::kStarted)
+        return StartText(s);
+    std::string why = Await(r, o, rep.Count(), 0, false);
+    if (!why.empty())
+        return why;
+    if (rep.products.empty())
+        return "product information stopped";
+    // The settings block follows, for the dialog.
+    why = r.RunUntil([&] { return r.SettingsReads() > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds);
+    if (!why.empty())
+        return why;
+    if (r.SettingsReads() == reads)
+        return "no settings read after the product information";
+    std::printf("UPTIME %s\nINFO %s\n", rep.products.back().first.c_str(), rep.products.back().second.c_str());
+    return std::string();
+}
+
+} // namespace
+
+bool IsQueryScenario(const std::string& s)
+{
+    return s == "netinfo" || s == "clock-set" || s == "scan" || s == "logs" || s == "info";
+}
+
+std::string RunQueryScenario(ILinkRunner& r, const CheckOptions& o, const std::string& scenario,
+                             const std::vector<std::string>& args)
+{
+    if (!r.Reports())
+        return "this runner keeps no reports";
+    if (scenario == "clock-set" && args.size() != 1)
+        return "usage: clock-set YYYYMMDDhhmmss";
+    // Connected, identified and the board's files read: the link is idle.
+    std::string why = RunLinkScenario(r, o, "read", {});
+    if (!why.empty())
+        return why;
+    if (scenario == "netinfo")
+        return NetInfo(r, o);
+    if (scenario == "clock-set")
+        return ClockSet(r, o, args[0]);
+    if (scenario == "scan")
+        return Scan(r, o);
+    if (scenario == "logs")
+        return Logs(r, o);
+    return Info(r, o);
+}
