@@ -3,6 +3,8 @@
 #include "config/ComboInit.h"
 #include "config/DlgSettingWLANAdvance.h"
 #include "config/DlgSettingWLANIDPW.h"
+#include "config/DlgSearchAP.h"
+#include "config/DlgSearchCh.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "workbench/DlgMessage.h"
@@ -18,6 +20,7 @@ ON_BN_CLICKED(IDC_WLAN_ADVANCED, OnAdvanced)
 ON_BN_CLICKED(IDC_WLAN_IDPW, OnIdPassword)
 ON_CBN_SELCHANGE(IDC_WLAN_ENABLE, OnWlanChanged)
 ON_CBN_SELCHANGE(IDC_WLAN_DOT1X, OnDot1xChanged)
+ON_BN_CLICKED(IDC_WLAN_SEARCH, OnSearch)
 END_MESSAGE_MAP()
 
 CDlgSettingWLAN::CDlgSettingWLAN(HWND parent) : CDialog(IDD_SETTING_WLAN, parent) {}
@@ -189,4 +192,32 @@ void CDlgSettingWLAN::OnIdPassword() {
     }
     CWlanPageModel::StoreBuffer(record.dot1xIdentity, id);
     if (withPassword) CWlanPageModel::StoreBuffer(record.dot1xPassword, password);
+}
+
+void CDlgSettingWLAN::SelectKey() {
+    HWND key = GetDlgItem(IDC_WLAN_KEY);
+    ::SetFocus(key);
+    ::SendMessageA(key, EM_SETSEL, 0, ::GetWindowTextLengthA(key));
+    ::SendMessageA(key, EM_SCROLLCARET, 0, 0);
+}
+
+void CDlgSettingWLAN::OnSearch() {
+    HWND self = m_hWnd;
+    // The scan runs in the main window, the Settings dialog's parent.
+    HWND main = ::GetParent(::GetAncestor(m_hWnd, GA_ROOT));
+    if (::IsDlgButtonChecked(m_hWnd, IDC_WLAN_INFRA) == BST_CHECKED) {
+        CDlgSearchAP dlg(m_hWnd);
+        dlg.m_hMainWnd = main;
+        if (dlg.DoModal() != IDOK || !::IsWindow(self)) return;
+        SetDlgItemText(IDC_WLAN_SSID, dlg.m_strSSID);
+        if (dlg.m_nSecure) SelectKey();
+        return;
+    }
+    CDlgSearchCh dlg(m_hWnd);
+    dlg.m_hMainWnd = main;
+    if (dlg.DoModal() != IDOK || !::IsWindow(self)) return;
+    // Row 0 is channel 1; entry 0 of the combo is "Automatic".
+    if (dlg.m_nSelect >= 0 && dlg.m_nSelect < 13)
+        ::SendDlgItemMessageA(m_hWnd, IDC_WLAN_CHANNEL, CB_SETCURSEL, static_cast<WPARAM>(dlg.m_nSelect + 1), 0);
+    SelectKey();
 }

@@ -37,6 +37,8 @@ protected:
     void OnDot1xChanged();
     void OnAdvanced();
     void OnIdPassword();
+    void OnSearch();
+    void SelectKey();
     void ReadControls();
     void WriteControls();
     void Warn(const CWlanPageModel::StoreResult& r);

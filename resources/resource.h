@@ -123,3 +123,4 @@
 #include "cert_ids.h"
 #include "settings_ids.h"
 #include "files_ids.h"
+#include "info_ids.h"

@@ -136,6 +136,10 @@ constexpr unsigned int WM_USER_START_SCAN = zv_msg::kUser + 156;              //
 constexpr unsigned int WM_USER_SCAN_DONE = zv_msg::kUser + 157;               // 0x49D
 // file list "Change firmware" -> main window. wParam entry name (char*); lParam 0. Request 05/60.
 constexpr unsigned int WM_USER_CHANGE_FIRMWARE = zv_msg::kUser + 158;         // 0x49E
+// search dialog closing while its scan runs -> main window. wParam the dialog; lParam 0.
+// The main window forgets the requester when it is that dialog (no notice reaches a
+// dialog that is gone); the scan itself may finish.
+constexpr unsigned int WM_USER_CANCEL_SCAN = zv_msg::kUser + 159;             // 0x49F
 
 // Drag and drop, from the drop target to the file list.
 // On drag enter. wParam the list of dragged paths (CStringArray); lParam an int the

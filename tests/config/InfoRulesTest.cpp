@@ -1,0 +1,198 @@
+// The information dialogs' texts, the search lists' rules and the upgrade
+// dialog's states, without windows.
+#include "config/FwInfoText.h"
+#include "config/NetInfoReport.h"
+#include "config/ScanListRules.h"
+#include "config/UpgradeModel.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+namespace {
+
+// Code page 949 bytes as UTF-8 (glibc's converter, not ours).
+std::string FromCp949(const std::string& in) {
+    iconv_t cd = iconv_open("UTF-8", "CP949");
+    std::string out(in.size() * 3 + 4, '\0');
+    char* src = const_cast<char*>(in.data());
+    char* dst = &out[0];
+    size_t left = in.size(), room = out.size();
+    const size_t r = iconv(cd, &src, &left, &dst, &room);
+    iconv_close(cd);
+    EXPECT_NE(r, static_cast<size_t>(-1));
+    out.resize(out.size() - room);
+    return out;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+NetworkInfo Sample() {
+    NetworkInfo n;
+    n.ipv4 = "192.168.0.10";
+    n.netmask = "255.255.255.0";
+    n.gateway = "192.168.0.1";
+    n.nameServer = "8.8.8.8";
+    n.ipv6LinkLocal = "FE80::1";
+    n.ipv6Global = "2001:DB8::5";
+    n.prefix6 = 64;
+    n.ipv6Gateway = "FE80::FE";
+    return n;
+}
+
+} // namespace
+
+TEST(NetInfoReport, NetworkEnglishAndConflictTime) {
+    NetworkInfo n = Sample();
+    n.ipv4.clear();
+    EXPECT_EQ(NetInfoReport::Network(n, false),
+              "IPv4 network information\r\n  Local IP address - \r\n  Subnet mask - 255.255.255.0\r\n"
+              "  Gateway - 192.168.0.1\r\n  Name Server - 8.8.8.8\r\n\r\nIPv6 network information\r\n"
+              "  Link Local - FE80::1\r\n  Global - 2001:DB8::5 / 64\r\n  Gateway - FE80::FE");
+    n.conflictCount = 2;
+    n.conflictMac = "00:11:22:33:44:55";
+    // 1 day 1 h 1 min 1 s; the hours and minutes come from the whole count.
+    for (auto [seconds, time] : {std::pair<int64_t, const char*>{90061, "1days / 01:01:01"},
+                                 {3723, "0days / 01:02:03"}, {59, "0days / 00:00:59"}}) {
+        n.conflictTime = seconds;
+        EXPECT_TRUE(EndsWith(NetInfoReport::Network(n, false),
+                             "FE80::FE\r\n\r\nIP address conflict information\r\n  Number of conflict - 2\r\n"
+                             "  MAC address - 00:11:22:33:44:55\r\n  Time - " + std::string(time)))
+            << seconds;
+    }
+}
+
+TEST(NetInfoReport, KoreanLabelsInCodePage949) {
+    NetworkInfo n = Sample();
+    n.conflictCount = 1;
+    n.conflictTime = 90061;
+    EXPECT_EQ(FromCp949(NetInfoReport::Network(n, true)),
+              "IPv4 네트워크 정보\r\n  제품 IP주소 - 192.168.0.10\r\n  서브넷 마스크 - 255.255.255.0\r\n"
+              "  게이트웨이 IP 주소 - 192.168.0.1\r\n  DNS 서버 IP 주소 - 8.8.8.8\r\n\r\nIPv6 네트워크 정보\r\n"
+              "  Link Local - FE80::1\r\n  Global - 2001:DB8::5 / 64\r\n  게이트웨이 IP 주소 - FE80::FE"
+              "\r\n\r\nIP 주소 충돌 정보\r\n  충돌횟수 - 1\r\n  충돌MAC주소 - \r\n  경과 시간 - 1days / 01:01:01");
+    WlanStatusRecord w{"STA", "Home", "60", "", "", "", 6};
+    EXPECT_EQ(FromCp949(NetInfoReport::Wireless(&w, true)),
+              "  무선랜 모드 : STA\r\n  채널 : 6\r\n  SSID : Home\r\n  신호강도 : -60dbm\r\n  보안 : None\r\n");
+    w.mode.clear();
+    EXPECT_EQ(FromCp949(NetInfoReport::Wireless(&w, true)), "  사용 할 수 없음");
+    const std::vector<std::string> arp{"a"}, ndc{"b"};
+    EXPECT_EQ(FromCp949(NetInfoReport::Neighbours(&arp, &ndc, true)),
+              "IPv4 ARP 캐시 테이블\r\n  a\r\n\r\nIPv6 neighbor discovery 캐시 테이블\r\n  b");
+    EXPECT_EQ(FromCp949(NetInfoReport::NeighbourTabText(true)), "ARP/NDC 테이블");
+}
+
+TEST(NetInfoReport, WirelessSecurityAndModes) {
+    const std::string head = "  Mode : STA\r\n  Channel : 11\r\n  SSID : Net\r\n  Signal strength : -55dbm\r\n";
+    struct Case { const char *mode, *rsna, *akm, *expected; } cases[] = {
+        {"STA", "WPA2", "PSK", "  Security : WPA2 / PSK\r\n"},
+        {"STA", "WPA2", "", "  Security : WPA2 / None\r\n"},
+        {"STA", "WEP", "PSK", "  Security : WEP"},
+        {"STA", "", "PSK", "  Security : None\r\n"},
+    };
+    for (const Case& c : cases) {
+        WlanStatusRecord w{c.mode, "Net", "55", c.rsna, c.akm, "CCMP", 11};
+        EXPECT_EQ(NetInfoReport::Wireless(&w, false), head + c.expected) << c.rsna << "/" << c.akm;
+    }
+    WlanStatusRecord ap{"AP", "Mine", "40", "", "", "", 1};
+    EXPECT_EQ(NetInfoReport::Wireless(&ap, false), "  Mode : AP\r\n  Channel : 1\r\n  SSID : Mine\r\n  Security : None\r\n");
+    EXPECT_EQ(NetInfoReport::Wireless(nullptr, false), "");
+}
+
+TEST(NetInfoReport, NeighbourTables) {
+    const std::vector<std::string> none, arp{"192.168.0.1 00:11:22:33:44:55", "192.168.0.7 aa:bb:cc:dd:ee:ff"};
+    EXPECT_EQ(NetInfoReport::Neighbours(&none, nullptr, false), "IPv4 ARP cache table");
+    EXPECT_EQ(NetInfoReport::Neighbours(&arp, &none, false),
+              "IPv4 ARP cache table\r\n  192.168.0.1 00:11:22:33:44:55\r\n  192.168.0.7 aa:bb:cc:dd:ee:ff"
+              "\r\n\r\nIPv6 neighbor discovery cache table");
+    EXPECT_EQ(NetInfoReport::Neighbours(nullptr, &arp, false), "");
+}
+
+TEST(FwInfoText, SizeVersionMacAndBoundedName) {
+    struct Case { const char *header, *size, *version; } cases[] = {
+        {"000000000010", "", ""},                                    // 12 characters: neither
+        {"0000000000100000000000000000", "64K", ""},                 // 28: the size only
+        {"000000000010000000000000123500", "64K", "1.2.3.b5"},       // 30: both
+        {"0000000000010000000000001230ff", "4K", "1.2.3"},
+        {"00000000ffff0000000000000000zz", "1023K", "0.0.0"},        // not hex: 0
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FwInfoText::Size(c.header), c.size) << c.header;
+        EXPECT_EQ(FwInfoText::Version(c.header), c.version) << c.header;
+    }
+    EXPECT_EQ(FwInfoText::Mac("0011223344ab"), "00:11:22:33:44:ab");
+    EXPECT_EQ(FwInfoText::Mac("00112"), "00:11:2:::");
+    EXPECT_EQ(FwInfoText::Bounded(std::string("ZarvoOS\0\0junk", 13)), "ZarvoOS");
+    EXPECT_EQ(FwInfoText::Bounded(std::string()), "");
+}
+
+TEST(ScanListRules, IconsChannelsRowsScrollAndDots) {
+    using namespace ScanListRules;
+    const std::pair<int, unsigned> icons[] = {{50, kSignal1}, {51, kSignal2}, {60, kSignal2},
+                                              {61, kSignal3}, {70, kSignal3}, {71, kSignal4}, {-52, kSignal1}};
+    for (auto [signal, image] : icons) EXPECT_EQ(SignalImage(signal), image) << signal;
+
+    std::vector<ScanRecord> records(3);
+    records[0].channel = 6, records[0].ssid = "A";
+    records[1].channel = 1, records[1].ssid = "B";
+    records[2].channel = 6, records[2].ssid = "C";
+    EXPECT_EQ(Channel(records, 6).heading, "Channel 6(2)");
+    EXPECT_EQ(Channel(records, 6).ssids, "A,C");
+    EXPECT_EQ(Channel(records, 2).heading, "Channel 2(0)");
+    EXPECT_EQ(Channel(records, 2).ssids, "");
+
+    EXPECT_EQ(RowAt(0, 19, 20, 3), 0);
+    EXPECT_EQ(RowAt(30, 15, 20, 3), 2);
+    EXPECT_EQ(RowAt(0, 60, 20, 3), -1);  // below the last row
+    EXPECT_EQ(RowAt(0, 5, 40, 0), -1);
+
+    // 10 rows of 20 in a 100-pixel list: range 200, page 101, limit 100.
+    EXPECT_EQ(Scroll(1, 0, 0, 20, 101, 200), 20);
+    EXPECT_EQ(Scroll(0, 10, 0, 20, 101, 200), 0);
+    EXPECT_EQ(Scroll(3, 50, 0, 20, 101, 200), 100);
+    EXPECT_EQ(Scroll(5, 0, 70, 20, 101, 200), 70);
+    EXPECT_EQ(Scroll(8, 40, 0, 20, 101, 200), 40);  // SB_ENDSCROLL
+    EXPECT_EQ(Scroll(3, 0, 0, 20, 301, 200), 0);     // all of it shows
+
+    CSearchAnimation dots("Searching AP");
+    std::string seen;
+    for (int i = 0; i < 8; ++i) seen += std::to_string(dots.Next().size() - 12);
+    EXPECT_EQ(seen, "12345612");
+}
+
+TEST(UpgradeModel, StatesProgressAndNames) {
+    CUpgradeModel m;
+    EXPECT_FALSE(m.SendEnabled());
+    m.Choose();
+    EXPECT_TRUE(m.SendEnabled());
+    EXPECT_FALSE(m.Accept(1000, "FW_A", "FW_B"));  // the board runs another firmware
+    EXPECT_TRUE(m.SendEnabled());
+    ASSERT_TRUE(m.Accept(1000, "FW_A", ""));       // unknown: any name passes
+    EXPECT_FALSE(m.OpenEnabled() || m.SendEnabled());
+    EXPECT_TRUE(m.DialogEnabled() && m.Watching());
+    EXPECT_FALSE(m.OnEnvName(true, "FW_B"));       // the boot loader's name still counts
+    EXPECT_TRUE(m.SendEnabled());
+    ASSERT_TRUE(m.Accept(1000, "FW_A", "FW_A"));
+    EXPECT_TRUE(m.OnEnvName(false, ""));
+    EXPECT_FALSE(m.DialogEnabled());
+    m.OnProgress(500);
+    EXPECT_EQ(m.ProgressText(), "50%");
+    EXPECT_EQ(m.BarRight(299), 149);
+    m.OnResult(false);
+    EXPECT_TRUE(m.SendEnabled() && !m.Watching());
+
+    // Images of many megabytes: no overflow, and the bar stays in its box.
+    CUpgradeModel big;
+    big.Choose();
+    ASSERT_TRUE(big.Accept(16u << 20, "X", ""));
+    big.OnIspConnected();
+    big.OnProgress(15u << 20);
+    EXPECT_EQ(big.ProgressText(), "93%");
+    EXPECT_EQ(big.BarRight(299), 280);
+    big.OnProgress(20u << 20);
+    EXPECT_EQ(big.ProgressText(), "100%");
+    EXPECT_EQ(big.BarRight(299), 299);
+    big.OnResult(true);
+    EXPECT_EQ(big.Sent(), big.Total());
+}

@@ -1,0 +1,360 @@
+// The information dialogs, the access-point and channel searches and the
+// firmware upgrade dialog, in-process under a fake main window that records
+// and answers their messages.
+#include "WinTestSupport.h"
+
+#include "config/DlgFWInfo.h"
+#include "config/DlgFWUpgrade.h"
+#include "config/DlgNetInfo.h"
+#include "config/DlgSearchAP.h"
+#include "config/DlgSearchCh.h"
+#include "framework/Resources.h"
+#include "link/codecs/Crc16.h"
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/WindowMessages.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+namespace {
+
+// Takes the next message box's text and closes it.
+void OnMessage(std::string* text, std::function<void()> then = {}) {
+    OnDialog(IDD_MESSAGE, [text, then](CDialog* d) {
+        *text = static_cast<CDlgMessage*>(d)->m_text.str();
+        ::SendMessageA(d->GetDlgItem(IDC_MSG_BUTTON1), BM_CLICK, 0, 0);
+        if (then) then();
+    });
+}
+
+bool Enabled(HWND d, int id) { return ::IsWindowEnabled(::GetDlgItem(d, id)) != FALSE; }
+
+// The main window, and the Settings dialog the searches are opened from.
+struct FakeMain {
+    CRecorder wnd;
+    CDialog settings{IDD_PROGRESS, nullptr};
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)> answer;
+    FakeMain() {
+        CResources::SetLanguage(CResources::kEnglish);
+        wnd.Create();
+        settings.Create(IDD_PROGRESS, wnd.m_hWnd);
+        settings.ShowWindow(SW_SHOW);
+        wnd.answer = [this](UINT m, WPARAM w, LPARAM l, LRESULT* r) { return answer && answer(m, w, l, r); };
+    }
+    ~FakeMain() {
+        settings.DestroyWindow();
+        wnd.DestroyWindow();
+    }
+};
+
+ScanRecord Record(int channel, int signal, int flags, const char* ssid) {
+    ScanRecord r;
+    r.channel = static_cast<uint8_t>(channel);
+    r.signal = signal;
+    r.flags = static_cast<uint8_t>(flags);
+    r.ssid = ssid;
+    return r;
+}
+
+} // namespace
+
+TEST(InfoDialogs, ProductInformationLines) {
+    CRecorder parent;
+    parent.Create();
+    CDlgFWInfo dlg(parent.m_hWnd);
+    dlg.m_strProductName = CString(std::string("Z-100\0\x01garbage", 14));
+    dlg.m_strMAC = "0011223344ab";
+    dlg.m_strFirmwareName = "ZARVO_FW";
+    dlg.m_strFirmwareHeader = "000000000010000000000000123500";
+    std::vector<std::string> lines;
+    After(50, [&] {
+        for (int id : {IDC_FWINFO_PRODUCT, IDC_FWINFO_UPTIME, IDC_FWINFO_MAC, IDC_FWINFO_NAME, IDC_FWINFO_VERSION,
+                       IDC_FWINFO_SIZE})
+            lines.push_back(dlg.GetDlgItemText(id).str());
+        Click(dlg.m_hWnd, IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Product name : Z-100", "System uptime : ", "MAC : 00:11:22:33:44:ab",
+                                               "Firmware name : ZARVO_FW", "Firmware version : 1.2.3.b5",
+                                               "Firmware size : 64K"}));
+    parent.DestroyWindow();
+}
+
+TEST(InfoDialogs, NetworkInformationTabs) {
+    CRecorder parent;
+    parent.Create();
+    CDlgNetInfo dlg(parent.m_hWnd);
+    dlg.m_info.ipv4 = "10.0.0.2";
+    dlg.m_info.wlan.mode = "AP";
+    dlg.m_info.wlan.ssid = "Mine";
+    dlg.m_info.arp = {"10.0.0.1 00:11:22:33:44:55"};
+    dlg.m_hasNeighbourList = false;
+    std::vector<std::string> shown;
+    int tabs = 0;
+    After(50, [&] {
+        HWND tab = dlg.GetDlgItem(IDC_NETINFO_TAB);
+        tabs = static_cast<int>(::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0));
+        for (int i : {0, 1, 2}) {
+            ::SendMessageA(tab, TCM_SETCURSEL, static_cast<WPARAM>(i), 0);
+            NMHDR n{tab, IDC_NETINFO_TAB, static_cast<UINT>(TCN_SELCHANGE)};
+            ::SendMessageA(dlg.m_hWnd, WM_NOTIFY, IDC_NETINFO_TAB, reinterpret_cast<LPARAM>(&n));
+            shown.push_back(dlg.m_page.m_edit.GetWindowText().str());
+        }
+        PostKey(dlg.m_hWnd, VK_RETURN);  // Enter does not close it
+        After(100, [&] { Click(dlg.m_hWnd, IDOK); });
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(tabs, 3);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].rfind("IPv4 network information\r\n  Local IP address - 10.0.0.2\r\n", 0), 0u);
+    EXPECT_EQ(shown[1], "  Mode : AP\r\n  Channel : 0\r\n  SSID : Mine\r\n  Security : None\r\n");
+    EXPECT_EQ(shown[2], "IPv4 ARP cache table\r\n  10.0.0.1 00:11:22:33:44:55");
+    parent.DestroyWindow();
+}
+
+TEST(SearchDialogs, AccessPointsAnimatedThenDrawnAndChosen) {
+    FakeMain main;
+    CDlgSearchAP* asking = nullptr;
+    int starts = 0;
+    main.answer = [&](UINT m, WPARAM w, LPARAM, LRESULT* r) {
+        if (m != WM_USER_START_SCAN) return false;
+        ++starts;
+        asking = reinterpret_cast<CDlgSearchAP*>(w);
+        *r = 1;
+        return true;
+    };
+    const std::vector<ScanRecord> records{Record(6, 75, 3, "Secured"), Record(1, 40, 0, "Open"),
+                                          Record(11, 65, 0, "Middle")};
+    CDlgSearchAP dlg(main.settings.m_hWnd);
+    std::set<std::string> texts;
+    bool cancelUsable = false, selectLocked = false;
+    std::string noChoice;
+    COLORREF selectedPixel = 0, iconPixel = 0;
+    When([&] { return asking != nullptr; }, [&] {
+        cancelUsable = Enabled(dlg.m_hWnd, IDCANCEL);
+        selectLocked = !Enabled(dlg.m_hWnd, IDOK) && !Enabled(dlg.m_hWnd, IDC_SEARCH_AGAIN);
+        After(700, [&] {  // the dots move meanwhile
+            ::SendMessageA(dlg.m_hWnd, WM_USER_SCAN_DONE, reinterpret_cast<WPARAM>(&records), 0);
+            OnMessage(&noChoice, [&] {  // Select without a choice
+                ::SendMessageA(dlg.m_wndList.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 25));
+                ::UpdateWindow(dlg.m_wndList.m_hWnd);
+                selectedPixel = ScreenPixel(dlg.m_wndList.m_hWnd, 100, 30);
+                iconPixel = ScreenPixel(dlg.m_wndList.m_hWnd, 4 + 12, 15);  // row 0's strongest bar
+                Click(dlg.m_hWnd, IDOK);
+            });
+            Click(dlg.m_hWnd, IDOK);
+        });
+    });
+    for (int i = 0; i < 4; ++i) After(150 + i * 200, [&] { texts.insert(dlg.m_strMessage.str()); });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(asking, &dlg);
+    EXPECT_TRUE(cancelUsable);
+    EXPECT_TRUE(selectLocked);
+    EXPECT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts.begin()->rfind("Searching AP", 0), 0u);
+    EXPECT_EQ(noChoice, "Select a AP to save to.");
+    EXPECT_EQ(selectedPixel, RGB(33, 143, 255));
+    EXPECT_NE(iconPixel, RGB(255, 255, 255));
+    EXPECT_EQ(dlg.m_strSSID.str(), "Open");
+    EXPECT_EQ(dlg.m_nSecure, 0);
+    EXPECT_EQ(main.wnd.Count(WM_USER_CANCEL_SCAN), 0);
+}
+
+TEST(SearchDialogs, CancelWhileSearchingAndAFreshSearch) {
+    FakeMain main;
+    main.answer = [&](UINT m, WPARAM, LPARAM, LRESULT* r) {
+        if (m != WM_USER_START_SCAN) return false;
+        *r = 1;
+        return true;
+    };
+    const std::vector<ScanRecord> records{Record(1, 40, 0, "A"), Record(3, 40, 1, "B"), Record(3, 80, 0, "C")};
+    CDlgSearchCh dlg(main.settings.m_hWnd);
+    int kept = -2, afterSearch = -2;
+    When([&] { return main.wnd.Count(WM_USER_START_SCAN) == 1; }, [&] {
+        ::SendMessageA(dlg.m_hWnd, WM_USER_SCAN_DONE, reinterpret_cast<WPARAM>(&records), 0);
+        ::SendMessageA(dlg.m_wndList.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 95));  // channel 3
+        kept = dlg.m_wndList.m_nSelect;
+        Click(dlg.m_hWnd, IDC_SEARCH_AGAIN);
+        afterSearch = dlg.m_wndList.m_nSelect;
+        Click(dlg.m_hWnd, IDCANCEL);  // the scan never ends: Cancel still closes
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(kept, 2);
+    EXPECT_EQ(afterSearch, -1);
+    EXPECT_EQ(main.wnd.Count(WM_USER_START_SCAN), 2);
+    ASSERT_EQ(main.wnd.Count(WM_USER_CANCEL_SCAN), 1);
+
+    // A refused scan: nothing to choose, and Select keeps the dialog open.
+    CDlgSearchCh again(main.settings.m_hWnd);
+    When([&] { return main.wnd.Count(WM_USER_START_SCAN) == 3; }, [&] {
+        ::SendMessageA(again.m_hWnd, WM_USER_SCAN_DONE, 0, 0);
+        ::SendMessageA(again.m_wndList.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 15));
+        Click(again.m_hWnd, IDOK);
+        After(100, [&] { Click(again.m_hWnd, IDCANCEL); });
+    });
+    EXPECT_EQ(again.DoModal(), IDCANCEL);
+    EXPECT_EQ(again.m_nSelect, -1);
+    EXPECT_EQ(main.wnd.Count(WM_USER_CANCEL_SCAN), 1);  // it had its answer
+}
+
+// ---- firmware upgrade
+
+namespace {
+
+// An image as the maker builds them: a record area at 32 with a 'C' record
+// whose type-12 sub-record names the firmware, the CRC of bytes 16.. at 8.
+std::vector<uint8_t> Image(const std::string& name, size_t payload) {
+    std::vector<uint8_t> f(32 + 48 + payload, 0);
+    auto put16 = [&](size_t at, size_t v) { f[at] = static_cast<uint8_t>(v), f[at + 1] = static_cast<uint8_t>(v >> 8); };
+    put16(4, 2);
+    put16(22, 3);
+    const size_t sub = 4 + name.size() + 2;
+    f[32] = 'C';
+    put16(34, 20 + sub);
+    f[52] = 12;
+    put16(54, sub);
+    std::copy(name.begin(), name.end(), f.begin() + 56);
+    for (size_t i = 80; i < f.size(); ++i) f[i] = static_cast<uint8_t>(i * 7);
+    put16(8, CalcCrc16(f.size() - 16, f.data() + 16));
+    return f;
+}
+
+std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
+    char dir[MAX_PATH];
+    ::GetTempPathA(sizeof dir, dir);
+    const std::string path = std::string(dir) + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return path;
+}
+
+struct Upgrade {
+    CRecorder main;
+    LRESULT enterIsp = 1;
+    std::vector<UINT> asked;
+    std::vector<uint8_t> imageAtTest;
+    std::function<void(UINT)> then;
+    CDlgFWUpgrade* dlg = nullptr;
+    Upgrade() {
+        CResources::SetLanguage(CResources::kEnglish);
+        main.Create();
+        main.answer = [this](UINT m, WPARAM, LPARAM l, LRESULT* r) {
+            if (m < WM_USER_UPGRADE_ENTER_ISP || m > WM_USER_UPGRADE_READ_ENV) return false;
+            asked.push_back(m);
+            if (m == WM_USER_UPGRADE_SEND_TEST) imageAtTest = reinterpret_cast<CDlgFWUpgrade*>(l)->GetImage();
+            *r = m == WM_USER_UPGRADE_ENTER_ISP ? enterIsp : 1;
+            if (then) After(10, [this, m] { then(m); });
+            return true;
+        };
+    }
+    ~Upgrade() { main.DestroyWindow(); }
+    void Post(UINT m, WPARAM w, LPARAM l = 0) { ::PostMessageA(dlg->m_hWnd, m, w, l); }
+};
+
+} // namespace
+
+TEST(UpgradeDialog, FromTheBootLoaderToSuccess) {
+    Upgrade u;
+    const std::vector<uint8_t> image = Image("ZARVO_FW", 10000);
+    const std::string path = WriteTemp(image, "zv_upgrade_ok.kbx");
+    CDlgFWUpgrade dlg(u.main.m_hWnd);
+    u.dlg = &dlg;
+    dlg.m_strBoardFwName = CString(std::string("ZARVO_FW\0\0", 10));
+    std::string status, done;
+    bool lockedWhileWaiting = false, disabledInTransfer = false;
+    COLORREF inBar = 0, pastBar = 0;
+    u.then = [&](UINT m) {
+        if (m == WM_USER_UPGRADE_READ_ENV) {
+            lockedWhileWaiting = !Enabled(dlg.m_hWnd, IDC_FWUP_OPEN) && !Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+            ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_ENV_NAME, reinterpret_cast<WPARAM>("ZARVO_FW"), 1);
+        } else if (m == WM_USER_UPGRADE_SEND_TEST) {
+            disabledInTransfer = !::IsWindowEnabled(dlg.m_hWnd);
+            u.Post(WM_USER_UPGRADE_TEST_OK, 1);
+        } else if (m == WM_USER_UPGRADE_START) {
+            ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_PROGRESS, image.size() / 2, 0);
+            ::UpdateWindow(dlg.m_hWnd);
+            status = dlg.m_strStatus.str();
+            inBar = ScreenPixel(dlg.m_hWnd, 100, 50);
+            pastBar = ScreenPixel(dlg.m_hWnd, 200, 50);
+            OnMessage(&done, [&] { After(50, [&] { dlg.EndDialog(IDOK); }); });
+            ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_RESULT, 1, 0);
+        }
+    };
+    After(50, [&] {
+        dlg.SetPath(path.c_str());
+        Click(dlg.m_hWnd, IDC_FWUP_SEND);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(u.asked, (std::vector<UINT>{WM_USER_UPGRADE_ENTER_ISP, WM_USER_UPGRADE_READ_ENV, WM_USER_UPGRADE_SEND_TEST,
+                                          WM_USER_UPGRADE_START}));
+    EXPECT_TRUE(lockedWhileWaiting);
+    EXPECT_TRUE(disabledInTransfer);
+    EXPECT_EQ(u.imageAtTest, image);  // the bytes checked are the bytes sent
+    EXPECT_EQ(status, "50%");
+    EXPECT_EQ(inBar, RGB(130, 130, 130));
+    EXPECT_NE(pastBar, RGB(130, 130, 130));
+    EXPECT_EQ(done, "Firmware has been transmitted.");
+    EXPECT_EQ(dlg.m_strFolder.str() + "\\zv_upgrade_ok.kbx", path);
+}
+
+TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
+    Upgrade u;
+    const std::string good = WriteTemp(Image("ZARVO_FW", 3000), "zv_upgrade_good.kbx");
+    std::vector<uint8_t> broken = Image("ZARVO_FW", 3000);
+    broken[20] ^= 1;
+    const std::string bad = WriteTemp(broken, "zv_upgrade_bad.kbx");
+    CDlgFWUpgrade dlg(u.main.m_hWnd);
+    u.dlg = &dlg;
+    dlg.m_nWatchdogMs = 300;
+    std::vector<std::string> messages(5);
+    bool usableAfterFailure = false, usableAfterSilence = false, usableAfterNoPort = false;
+    u.then = [&](UINT m) {
+        if (m == WM_USER_UPGRADE_SEND_TEST) u.Post(WM_USER_UPGRADE_RESULT, 0);  // a failure line
+    };
+    After(50, [&] {
+        dlg.SetPath(bad.c_str());
+        OnMessage(&messages[0], [&] {
+            dlg.m_strBoardFwName = "OTHER_FW";
+            dlg.SetPath(good.c_str());
+            OnMessage(&messages[1], [&] {
+                dlg.m_strBoardFwName = "";
+                OnMessage(&messages[2], [&] { After(50, [&] {  // once the box has gone
+                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                    // Silence: the board restarts and is never heard of again.
+                    u.then = nullptr;
+                    u.enterIsp = 0;
+                    OnMessage(&messages[3], [&] {
+                        usableAfterSilence = Enabled(dlg.m_hWnd, IDC_FWUP_OPEN) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                        u.enterIsp = CUpgradeModel::kEnterIspNotConnected;
+                        Click(dlg.m_hWnd, IDC_FWUP_SEND);
+                        usableAfterNoPort = Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                        After(400, [&] { dlg.EndDialog(IDCANCEL); });  // no watchdog message follows
+                    });
+                    Click(dlg.m_hWnd, IDC_FWUP_SEND);
+                }); });
+                u.then = [&](UINT m) {
+                    if (m == WM_USER_UPGRADE_READ_ENV) u.Post(WM_USER_UPGRADE_ENV_NAME, 0, 0);
+                    if (m == WM_USER_UPGRADE_SEND_TEST) u.Post(WM_USER_UPGRADE_RESULT, 0);
+                };
+                Click(dlg.m_hWnd, IDC_FWUP_SEND);
+            });
+            Click(dlg.m_hWnd, IDC_FWUP_SEND);
+        });
+        Click(dlg.m_hWnd, IDC_FWUP_SEND);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(messages[0], "File is incorrect.");
+    EXPECT_EQ(messages[1], "The firmware name is mismatch.\r\nCheck the firmware again.");
+    EXPECT_EQ(messages[2], "Has failed to change the firmware.");
+    EXPECT_EQ(messages[3], "Has failed to change the firmware.");
+    EXPECT_TRUE(usableAfterFailure);
+    EXPECT_TRUE(usableAfterSilence);
+    EXPECT_TRUE(usableAfterNoPort);
+    // Nothing went to the board for the broken or mismatched file; three
+    // attempts asked for the boot loader.
+    EXPECT_EQ(std::count(u.asked.begin(), u.asked.end(), WM_USER_UPGRADE_ENTER_ISP), 3);
+    EXPECT_EQ(std::count(u.asked.begin(), u.asked.end(), WM_USER_UPGRADE_SEND_TEST), 1);
+}
