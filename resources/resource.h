@@ -118,6 +118,7 @@
 #define IDS_WLAN_UNAVAILABLE 200
 #define IDS_NO_SEARCH_SUPPORT 201
 #define IDS_COM_PORT 202
+#include "workbench_ids.h"
 #define IDS_LINK_BUSY 250
 
 #include "cert_ids.h"

@@ -1,4 +1,5 @@
 #include "tests/boardsim/BoardModel.h"
+#include "tests/boardsim/SimScript.h"
 
 #include "tests/boardsim/SimBlocks.h"
 
@@ -349,6 +350,9 @@ void CBoardModel::OnRequest(const Frame& f, std::vector<Burst>& out) {
       if (what == 3 || what == 1) {
         taskState_ = what;
         replyInt(0);
+        // A started script prints what index.php echoes (kind-3 output).
+        const std::string printed = what == 3 ? ScriptOutput(image_) : std::string();
+        if (!printed.empty()) send(Out(EncodeText(kKindOutput, NextDataSeq(), printed)));
       } else {
         refuse(kCodeBadData);
       }

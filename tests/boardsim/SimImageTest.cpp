@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tests/boardsim/SimImage.h"
+#include "tests/boardsim/SimScript.h"
 
 using namespace boardsim;
 
@@ -78,4 +79,18 @@ TEST(SimImage, MalformedImagesAreRefusedWhole) {
     EXPECT_FALSE(ParseImage(b, info, &why)) << c.name;
     EXPECT_NE(why.find(c.reason), std::string::npos) << c.name << ": " << why;
   }
+}
+
+TEST(SimScript, PrintsWhatIndexPhpEchoes) {
+  struct Case { const char* script; const char* printed; };
+  const Case cases[] = {
+      {"<?php echo \"a\\r\\n\"; echo 'b\\n'; ?>", "a\r\nb\\n"},
+      {"<?php\necho \"say \\\"hi\\\"\";\n$x = 1; echo $x; ?>", "say \"hi\""},
+      {"<html>no script</html>", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(EchoedText(c.script), c.printed) << c.script;
+  ImageInfo info;
+  info.entries = {{"lib", {}}, {std::string("index.php", 10), Bytes{'e', 'c', 'h', 'o', ' ', '"', 'x', '"'}}};
+  EXPECT_EQ(ScriptOutput(BuildImage(info)), "x");
+  EXPECT_EQ(ScriptOutput(Bytes()), "");
 }

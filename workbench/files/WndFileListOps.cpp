@@ -2,6 +2,7 @@
 // recent files, drops from the desktop and of the pane's own rows, and the
 // pane's sections of Init.ini.
 #include "workbench/files/WndFileList.h"
+#include "workbench/main/IniFile.h"
 
 #include "framework/Resources.h"
 #include "link/codecs/Crc16.h"
@@ -343,9 +344,7 @@ void CWndFileList::DropOwnRows(const std::vector<std::string>& names, CPoint poi
 
 CString CWndFileList::IniPath() {
     if (!s_iniFolderForTests.IsEmpty()) return s_iniFolderForTests + "\\Init.ini";
-    char folder[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathA(nullptr, folder, CSIDL_APPDATA, TRUE);
-    return CString(folder) + "\\ZarvoD\\Init.ini";
+    return CIniFile::Path();
 }
 
 void CWndFileList::SetIniFolderForTests(const char* folder) { s_iniFolderForTests = folder; }
@@ -369,10 +368,13 @@ void CWndFileList::ReadSettings() {
 }
 
 void CWndFileList::WriteSettings() {
-    const CString ini = IniPath();
+    // At shut-down the main window collects every section in a new file that
+    // replaces Init.ini once (started fresh, so stale keys drop); alone, the
+    // pane starts the file afresh itself.
+    const bool session = s_iniFolderForTests.IsEmpty() && CIniFile::IsWriting();
+    const CString ini = session ? CIniFile::WritePath() : IniPath();
     ::CreateDirectoryA(ini.Left(ini.ReverseFind('\\')), nullptr);
-    // First writer at shut-down: a fresh file drops stale keys.
-    ::DeleteFileA(ini);
+    if (!session) ::DeleteFileA(ini);
     CString count;
     count.Format("%d", static_cast<int>(m_recent.Paths().size()));
     ::WritePrivateProfileStringA("RecentFiles", "Count", count, ini);

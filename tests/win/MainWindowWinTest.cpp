@@ -1,0 +1,376 @@
+// The main window in-process: its registry and Init.ini, the menus' grey and
+// check marks (menus cannot be read from another process under Wine), keys,
+// and the relays that must refuse what the board or a stale caller sends.
+#include "WinTestSupport.h"
+
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/DlgProgress.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/app/Registry.h"
+#include "framework/Resources.h"
+#include "workbench/kit/GdiPlus.h"
+#include "workbench/main/ImageReencoder.h"
+#include "workbench/main/IniFile.h"
+#include "workbench/main/ZarvoDDlg.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string TempFolder() {
+    char base[MAX_PATH] = {};
+    ::GetTempPathA(sizeof base, base);
+    std::string folder = std::string(base) + "zarvod_main_test";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The visible message box of this thread, if one is up.
+CDlgMessage* OpenBox() {
+    struct Find {
+        static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
+            if (auto* box = dynamic_cast<CDlgMessage*>(CWnd::FromHandlePermanent(wnd))) {
+                if (::IsWindowVisible(wnd)) *reinterpret_cast<CDlgMessage**>(lp) = box;
+            }
+            return TRUE;
+        }
+    };
+    CDlgMessage* box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), Find::Each, reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
+void Answer(int result) {
+    When([] { return OpenBox() != nullptr; }, [result] { OpenBox()->EndDialog(result); });
+}
+
+FileEntry& AddEntry(CZarvoDDlg& dlg, const char* name, const char* data, uint32_t state) {
+    auto e = std::make_unique<FileEntry>();
+    e->name = name;
+    e->nameLength = static_cast<uint8_t>(e->name.size() + 1);
+    e->data = data;
+    e->state = state;
+    e->kind = FileEntry::KindFor(e->name, e->data.size());
+    return dlg.Link().Entries().Insert(std::move(e));
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CIniFile::SetFolderForTests(TempFolder().c_str());
+        // Every test starts as a first start: no Init.ini, no saved layout.
+        ::DeleteFileA(CIniFile::Path());
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
+        ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
+        dlg.ShowWindow(SW_SHOW);
+        Pump(50);
+    }
+    void TearDown() override {
+        if (dlg.m_hWnd) dlg.DestroyWindow();
+        CIniFile::CommitWrite();
+        CIniFile::SetFolderForTests("");
+    }
+    UINT MenuState(int popup, UINT id) {
+        HMENU sub = ::GetSubMenu(::GetMenu(dlg.m_hWnd), popup);
+        dlg.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), popup);
+        return ::GetMenuState(sub, id, MF_BYCOMMAND);
+    }
+    CZarvoDDlg dlg;
+};
+
+}  // namespace
+
+TEST(Registry, ReadsOnlyFourByteDwords) {
+    CRegistry key;
+    ASSERT_TRUE(key.CreateKey());
+    HKEY raw;
+    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, CRegistry::kKeyPath, 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+    const DWORD seven = 7;
+    const unsigned long long wide = 9;
+    ::RegSetValueExA(raw, "TestDword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
+    ::RegSetValueExA(raw, "TestText", 0, REG_SZ, reinterpret_cast<const BYTE*>("123"), 4);
+    ::RegSetValueExA(raw, "TestBinary", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&seven), 4);
+    ::RegSetValueExA(raw, "TestQword", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&wide), 8);
+    DWORD v = 1;
+    EXPECT_TRUE(key.ReadDword("TestDword", v));
+    EXPECT_EQ(v, 7u);
+    for (const char* name : {"TestText", "TestBinary", "TestQword", "TestMissing"}) {
+        v = 1;
+        EXPECT_FALSE(key.ReadDword(name, v)) << name;
+        EXPECT_EQ(v, 0u) << name;
+    }
+    for (const char* name : {"TestDword", "TestText", "TestBinary", "TestQword"}) ::RegDeleteValueA(raw, name);
+    ::RegCloseKey(raw);
+}
+
+TEST(IniFile, WritersReplaceTheFileOnceAtTheEnd) {
+    CIniFile::SetFolderForTests(TempFolder().c_str());
+    const std::string path = CIniFile::Path().str();
+    ::WritePrivateProfileStringA("Old", "Key", "1", path.c_str());
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    // A file left by a crash lends nothing to the next session.
+    ::WritePrivateProfileStringA("Stale", "Key", "1", (path + ".new").c_str());
+    CIniFile::BeginWrite();
+    CIniFile::WriteInt("New", "Key", 2);
+    // Until the last writer is done the old file stands whole.
+    EXPECT_NE(ReadAll(path).find("[Old]"), std::string::npos);
+    EXPECT_TRUE(CIniFile::CommitWrite());
+    const std::string now = ReadAll(path);
+    EXPECT_EQ(now.find("[Old]"), std::string::npos);
+    EXPECT_EQ(now.find("[Stale]"), std::string::npos);
+    EXPECT_NE(now.find("[New]"), std::string::npos);
+    EXPECT_EQ(::GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(CIniFile::CommitWrite());  // no session open
+    CIniFile::SetFolderForTests("");
+}
+
+TEST_F(MainWindow, StartsDisconnectedWithMenusGreyedByTheRules) {
+    EXPECT_TRUE(::IsWindowEnabled(dlg.GetDlgItem(CZarvoDDlg::kConnect)));
+    for (int id : {CZarvoDDlg::kDisconnect, CZarvoDDlg::kSettings, CZarvoDDlg::kUpload, CZarvoDDlg::kRun,
+                   CZarvoDDlg::kStop, CZarvoDDlg::kStepIn, CZarvoDDlg::kStepOver})
+        EXPECT_FALSE(::IsWindowEnabled(dlg.GetDlgItem(id))) << id;
+    EXPECT_FALSE(::IsWindowVisible(dlg.GetDlgItem(CZarvoDDlg::kPause)));
+    EXPECT_TRUE(MenuState(0, ID_FILE_SAVE_KBX) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(1, ID_EDIT_UNDO) & MF_GRAYED);  // the help text is read-only
+    EXPECT_FALSE(MenuState(1, ID_EDIT_PREFERENCES) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_REBOOT) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_PRODUCT_INFO) & MF_GRAYED);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
+    AddEntry(dlg, "a.php", "x", FileEntry::kInStep);
+    AddEntry(dlg, "b.php", "y", FileEntry::kInStep);
+    EXPECT_FALSE(MenuState(0, ID_FILE_SAVE_KBX) & MF_GRAYED);
+    // A menu command that comes without its popup is refused just the same.
+    dlg.PostMessage(WM_COMMAND, ID_FUNC_REBOOT, 0);
+    Pump(200);
+    EXPECT_EQ(OpenBox(), nullptr);
+    dlg.SendMessage(WM_COMMAND, ID_FUNC_PHP_DEBUG_MODE, 0);
+    EXPECT_FALSE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
+}
+
+TEST_F(MainWindow, KeysCtrlWithoutAltAndEnterOnlyInTheEditor) {
+    HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
+    HWND combo = dlg.GetDlgItem(CZarvoDDlg::kPortCombo);
+    BYTE keys[256] = {};
+    auto press = [&](HWND target, WPARAM key, bool ctrl, bool alt) {
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_MENU] = alt ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        MSG msg{target, WM_KEYDOWN, key, 0, 0, {0, 0}};
+        const BOOL taken = dlg.PreTranslateMessage(&msg);
+        keys[VK_CONTROL] = keys[VK_MENU] = 0;
+        ::SetKeyboardState(keys);
+        return taken != FALSE;
+    };
+    EXPECT_TRUE(press(edit, 'S', true, false));
+    // AltGr (Ctrl+Alt) types a character: not ours.
+    EXPECT_FALSE(press(edit, 'S', true, true));
+    EXPECT_FALSE(press(edit, 'N', true, true));
+    EXPECT_FALSE(press(edit, 'S', false, false));
+    EXPECT_FALSE(press(edit, VK_RETURN, false, false));
+    EXPECT_TRUE(press(combo, VK_RETURN, false, false));
+    EXPECT_TRUE(press(combo, VK_ESCAPE, false, false));
+    EXPECT_TRUE(press(edit, VK_F5, false, false));  // swallowed, and Run is not allowed
+    EXPECT_EQ(OpenBox(), nullptr);
+}
+
+TEST_F(MainWindow, ClosingWithChangedFilesAsksAndNoKeepsTheWindow) {
+    AddEntry(dlg, "new.php", "<?php ?>", FileEntry::kChanged);
+    Answer(IDNO);
+    dlg.SendMessage(WM_CLOSE);
+    EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+    Answer(IDYES);
+    HWND wnd = dlg.m_hWnd;
+    dlg.SendMessage(WM_CLOSE);
+    Pump(50);
+    EXPECT_FALSE(::IsWindow(wnd));
+}
+
+TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {
+    // A splitter message with a pointer that is not one of ours.
+    EXPECT_EQ(dlg.SendMessage(WM_USER_SPLITTER_MOVED, 0x1234, 0), 0);
+    EXPECT_EQ(dlg.SendMessage(WM_USER_SPLITTER_MOVED, 0, 0), 0);
+    // An open-file message for an entry that is not in the list.
+    FileEntry stray;
+    stray.name = "stray.php";
+    EXPECT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&stray), 0), 0);
+    // Deleting needs the board connected.
+    FileEntry& a = AddEntry(dlg, "a.php", "line 1\r\nline 2\r\n", FileEntry::kInStep);
+    a.selected = true;
+    EXPECT_EQ(dlg.SendMessage(WM_USER_DELETE_FILES), 0);
+    EXPECT_EQ(dlg.Link().Entries().Count(), 1u);
+    // A break location from the board: only a text entry of that name with the line inside it.
+    HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
+    char text[64] = {};
+    for (auto bad : {std::make_pair("a.php", 3), std::make_pair("a.php", 0), std::make_pair("../a.php", 1)}) {
+        dlg.ShowBreakFile(bad.first, bad.second);
+        ::GetWindowTextA(edit, text, sizeof text);
+        EXPECT_EQ(std::string(text).find("line 1"), std::string::npos) << bad.first << ":" << bad.second;
+    }
+    dlg.ShowBreakFile("a.php", 2);
+    ::GetWindowTextA(edit, text, sizeof text);
+    EXPECT_EQ(std::string(text), "line 1\r\nline 2\r\n");
+}
+
+TEST_F(MainWindow, ShutDownWritesEverySectionIntoOneNewFile) {
+    const std::string path = CIniFile::Path().str();
+    ::DeleteFileA(path.c_str());
+    dlg.DestroyWindow();
+    EXPECT_EQ(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);  // not before the commit
+    ASSERT_TRUE(CIniFile::CommitWrite());
+    const std::string ini = ReadAll(path);
+    for (const char* section : {"[Preference]", "[Mode]", "[FWPath]", "[Font]"})
+        EXPECT_NE(ini.find(section), std::string::npos) << section;
+    EXPECT_NE(ini.find("LineGap=120"), std::string::npos);
+}
+
+TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
+    // Preferences, "Enter initialization mode", Yes: without a port that shows
+    // "Select a COM port.". A connection that came and went while the
+    // question was open makes the answer stale: nothing happens.
+    for (bool linkChanged : {false, true}) {
+        bool warned = false;
+        When([] { return ::FindWindowA(nullptr, "Preferences") != nullptr; }, [&] {
+            HWND pref = ::FindWindowA(nullptr, "Preferences");
+            ::CheckDlgButton(pref, IDC_PREF_INIT_MODE, BST_CHECKED);
+            ::PostMessageA(pref, WM_COMMAND, IDOK, 0);
+            When([] { return OpenBox() != nullptr; }, [&] {
+                if (linkChanged) dlg.OnLinkDisconnected();
+                OpenBox()->EndDialog(IDYES);
+                When([] { return OpenBox() != nullptr; }, [&] {
+                    warned = true;
+                    OpenBox()->EndDialog(IDOK);
+                });
+            });
+        });
+        dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+        Pump(600);
+        EXPECT_EQ(warned, !linkChanged) << linkChanged;
+    }
+}
+
+TEST(ImageReencoder, ResizesThroughUniqueTemporaryFilesOnly) {
+    DWORD size = 0;
+    const void* png = CResources::LoadData("PNG", MAKEINTRESOURCEA(IDP_STOP), &size);
+    ASSERT_TRUE(png && size > 0);
+    const std::string original(static_cast<const char*>(png), size);
+    const std::string folder = TempFolder() + "\\Temp";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    auto filesIn = [](const std::string& dir) {
+        WIN32_FIND_DATAA fd;
+        HANDLE h = ::FindFirstFileA((dir + "\\*").c_str(), &fd);
+        int n = 0;
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(h, &fd))
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+        if (h != INVALID_HANDLE_VALUE) ::FindClose(h);
+        return n;
+    };
+    const int before = filesIn(folder);
+    // A name from the board that would climb out of the folder names no file.
+    std::string data = original;
+    ASSERT_TRUE(CImageReencoder::Reencode(data, "..\\..\\evil.png", 12, 48, folder));
+    EXPECT_NE(data, original);
+    Gdiplus::Bitmap* shown = nullptr;
+    if (IStream* s = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(data.data()), static_cast<UINT>(data.size()))) {
+        shown = Gdiplus::Bitmap::FromStream(s);
+        s->Release();
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetWidth(), 12u);
+    EXPECT_EQ(shown->GetHeight(), 48u);
+    delete shown;
+    EXPECT_EQ(filesIn(folder), before);
+    EXPECT_EQ(::GetFileAttributesA((TempFolder() + "\\evil.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    // What cannot be decoded or has no encoder keeps its bytes.
+    for (auto bad : {std::make_pair(std::string("not an image"), "a.png"), std::make_pair(original, "a.tga"),
+                     std::make_pair(original, "noext")}) {
+        std::string kept = bad.first;
+        EXPECT_FALSE(CImageReencoder::Reencode(kept, bad.second, 8, 8, folder)) << bad.second;
+        EXPECT_EQ(kept, bad.first);
+    }
+    EXPECT_EQ(filesIn(folder), before);
+}
+
+TEST_F(MainWindow, WaitBoxFollowsTheLinkWhenItChangesItsMind) {
+    auto openBox = []() -> CDlgProgress* {
+        struct Find {
+            static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
+                if (auto* box = dynamic_cast<CDlgProgress*>(CWnd::FromHandlePermanent(wnd)))
+                    if (::IsWindowVisible(wnd)) *reinterpret_cast<CDlgProgress**>(lp) = box;
+                return TRUE;
+            }
+        };
+        CDlgProgress* box = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), Find::Each, reinterpret_cast<LPARAM>(&box));
+        return box;
+    };
+    // Ended before it could open: it never shows.
+    dlg.OpenWaitBox(3);
+    dlg.EndWaitBox();
+    Pump(300);
+    EXPECT_EQ(openBox(), nullptr);
+    // Ended and opened again in one go (a job that follows a job): the second
+    // box runs in the first one's place, then ends.
+    std::vector<int> modes;
+    When([&] { return openBox() != nullptr; }, [&] {
+        modes.push_back(openBox()->m_mode);
+        dlg.EndWaitBox();
+        dlg.OpenWaitBox(4);
+        When([&] { return openBox() != nullptr && openBox()->m_mode == 4; }, [&] {
+            modes.push_back(openBox()->m_mode);
+            dlg.EndWaitBox();
+        });
+    });
+    dlg.OpenWaitBox(3);
+    Pump(1500);
+    EXPECT_EQ(modes, (std::vector<int>{3, 4}));
+    EXPECT_EQ(openBox(), nullptr);
+    EXPECT_TRUE(::IsWindowEnabled(dlg.m_hWnd));
+}
+
+TEST_F(MainWindow, DraggingTheSplittersMovesThePanes) {
+    dlg.MoveWindow(0, 0, 900, 700);
+    Pump(50);
+    HWND vertical = nullptr, horizontal = nullptr;
+    for (HWND w = ::GetWindow(dlg.m_hWnd, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(w) != CZarvoDDlg::kSplitter) continue;
+        RECT r;
+        ::GetWindowRect(w, &r);
+        (r.bottom - r.top > r.right - r.left ? vertical : horizontal) = w;
+    }
+    ASSERT_TRUE(vertical && horizontal);
+    auto drag = [](HWND bar, int dx, int dy) {
+        // The bar moves by the last drag point in its own coordinates.
+        ::SendMessageA(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
+        ::SendMessageA(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(dx, dy));
+        ::SendMessageA(bar, WM_LBUTTONUP, 0, MAKELPARAM(dx, dy));
+    };
+    auto width = [&](int id) {
+        RECT r;
+        ::GetWindowRect(dlg.GetDlgItem(id), &r);
+        return r.right - r.left;
+    };
+    const int list = width(CZarvoDDlg::kFileList);
+    drag(vertical, 100, 0);
+    EXPECT_EQ(width(CZarvoDDlg::kFileList), list + 100);
+    drag(vertical, -400, 0);  // not narrower than the minimum split
+    EXPECT_EQ(width(CZarvoDDlg::kFileList), 195 - 15);
+    RECT before, after;
+    ::GetWindowRect(dlg.GetDlgItem(CZarvoDDlg::kBottom), &before);
+    drag(horizontal, 0, -100);
+    ::GetWindowRect(dlg.GetDlgItem(CZarvoDDlg::kBottom), &after);
+    EXPECT_NEAR(after.top, before.top - 100, 7);  // kept as a percentage of the height
+}

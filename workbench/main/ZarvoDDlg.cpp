@@ -1,0 +1,286 @@
+// Creation, first layout and shut-down of the main window.
+#include "workbench/main/ZarvoDDlg.h"
+
+#include "framework/Resources.h"
+#include "link/port/DeviceNotify.h"
+#include "resources/resource.h"
+#include "workbench/DlgProgress.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/bottom/WndBottom.h"
+#include "workbench/files/WndFileList.h"
+#include "workbench/files/WndImage.h"
+#include "workbench/kit/PngButton.h"
+#include "workbench/kit/Splitter.h"
+#include "workbench/main/IniFile.h"
+
+#include <dbt.h>
+#include <shellapi.h>
+
+namespace {
+
+const char kHelpEnglish[] =
+    "[Zarvo Debugger UI]\r\n - Menu\t\t\t: File, Edit, Function\r\n - COM PORT\t \t: Select a COM port on your "
+    "PC\r\n - Buttons\t\t: Connect, Disconnect, Settings, Upload\r\n - File list\t: List of files which uploaded or "
+    "will be uploaded to Zarvo product\r\n - Edit window\t: Space for editing php files\r\n - Console \t\t: Window "
+    "for printing console messages\r\n\r\n[How to use Zarvo Debugger]\r\n - Connect Zarvo product to your PC with "
+    "USB cable.\r\n - After installing device driver, you can select a COM port for Zarvo product.\r\n - Select the "
+    "COM port and click the [Connect] button.\r\n - When you click the [Connect] button, the other buttons will be "
+    "activated.\r\n - If you want to disconnect the COM port, press the [Disconnect] button.\r\n - If you want to "
+    "upload (write) php files to Zarvo product, click the [Write] button.\r\n - Click the [Settings] button, if you "
+    "want to change products' settings.";
+
+// UTF-8 in the source; shown in the ANSI code page (949 on a Korean system).
+const char kHelpKorean[] =
+    "[Zarvo Debugger 화면구성]\r\n - 메뉴\t\t  : 파일메뉴, 편집메뉴, 기능메뉴\r\n - 포트 선택  : PC의 COM PORT를 "
+    "선택\r\n - 버튼\t\t  : 연결, 연결해제, 설정, 업로드 버튼\r\n - 파일 리스트: Zarvo 장치에 저장된 또는 저장할 "
+    "파일 목록\r\n - 편집기\t  : 파일 편집기\r\n - 콘솔창\t  : 프로그램 하단에 위치한 콘솔메시지 출력 "
+    "창\r\n\r\n[Zarvo Debugger 사용법]\r\n - Zarvo 장치를 PC의 USB포트로 연결하십시오.\r\n - 장치 드라이버가 "
+    "정상적으로 설치되면 COM PORT에서 선택이 가능합니다.\r\n - COM PORT를 선택하고 연결버튼을 누르십시오.\r\n - "
+    "연결 버튼을 누르면 나머지 사용 가능한 버튼이 활성화 됩니다.\r\n - COM PORT 연결을 해제하려면 "
+    "연결해제버튼을 누르십시오.\r\n - PHP파일을 제품에 Writing 하려면 업로드버튼을 누르십시오.\r\n - Zarvo 장치의 "
+    "설정을 변경하려면 설정버튼을 누르십시오.";
+
+std::string Utf8ToAnsi(const char* text) {
+    const int wide = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text, -1, &w[0], wide);
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, w.c_str(), -1, &out[0], n, nullptr, nullptr);
+    out.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
+    return out;
+}
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CZarvoDDlg, CDialog)
+    ON_WM_CREATE()
+    ON_WM_DESTROY()
+    ON_WM_SIZE()
+    ON_WM_PAINT()
+    ON_WM_TIMER()
+    {WM_CLOSE, 0, 0, 0, ZV_THUNK(ZV_SELF->OnClose(); return 0;)},
+    ON_MESSAGE(WM_GETMINMAXINFO, OnGetMinMaxInfo)
+    ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+    ON_MESSAGE(WM_HELP, OnHelp)
+    ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange)
+    ON_MESSAGE(WM_INITMENUPOPUP, OnInitMenuPopup)
+    ON_MESSAGE(WM_CTLCOLORSTATIC, OnCtlColor)
+    ON_MESSAGE(WM_CTLCOLORDLG, OnCtlColor)
+    ON_MESSAGE(WM_USER_SPLITTER_MOVED, OnSplitterMoved)
+    ON_MESSAGE(WM_USER_SERIAL_EVENT, OnSerialEvent)
+    ON_MESSAGE(WM_USER_START_IDENTIFY, OnStartIdentify)
+    ON_MESSAGE(WM_USER_START_UPLOAD, OnStartUpload)
+    ON_MESSAGE(WM_USER_QUERY_FILES_EDITABLE, OnQueryFilesEditable)
+    ON_MESSAGE(WM_USER_OPEN_FILE, OnOpenFile)
+    ON_MESSAGE(WM_USER_DOC_MODIFIED, OnDocumentModified)
+    ON_MESSAGE(WM_USER_GET_BUTTON_BKGND, OnGetButtonBackground)
+    ON_MESSAGE(WM_USER_DELETE_FILES, OnDeleteEntries)
+    ON_MESSAGE(WM_USER_CURRENT_FILE_REMOVED, OnCurrentFileRemoved)
+    ON_MESSAGE(WM_USER_SHOW_FILE_INFO, OnShowFileInfo)
+    ON_MESSAGE(WM_USER_FILES_CHANGED, OnFilesChanged)
+    ON_MESSAGE(WM_USER_NEW_DOCUMENT, OnNewDocument)
+    ON_MESSAGE(WM_USER_TOGGLE_BREAKPOINT, OnBreakpointCommand)
+    ON_MESSAGE(WM_USER_REMOVE_BREAKPOINTS, OnRemoveAllBreakpoints)
+    ON_MESSAGE(WM_USER_STEP_INTO, OnStepIntoMessage)
+    ON_MESSAGE(WM_USER_STEP_OVER, OnStepOverMessage)
+    ON_MESSAGE(kRunWaitBoxMessage, OnRunWaitBox)
+    ON_BN_CLICKED(kConnect, OnConnect)
+    ON_BN_CLICKED(kDisconnect, OnDisconnect)
+    ON_BN_CLICKED(kSettings, OnSettingsButton)
+    ON_BN_CLICKED(kUpload, OnUploadButton)
+    ON_BN_CLICKED(kRun, OnRun)
+    ON_BN_CLICKED(kStop, OnStop)
+    ON_BN_CLICKED(kPause, OnPause)
+    ON_BN_CLICKED(kStepIn, OnStepIn)
+    ON_BN_CLICKED(kStepOver, OnStepOver)
+    ON_CONTROL(CBN_DROPDOWN, kPortCombo, OnPortListDropDown)
+    ON_COMMAND_RANGE(ID_EDIT_COPY, ID_FUNC_ABOUT, OnMenuCommand)
+END_MESSAGE_MAP()
+
+CZarvoDDlg::CZarvoDDlg() : CDialog(IDD_ZARVOD_DIALOG, nullptr), m_link(m_port, *this, m_files) {
+    m_icon = static_cast<HICON>(::LoadImageA(CResources::GetModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
+                                             0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+CZarvoDDlg::~CZarvoDDlg() {
+    for (CPngButton*& b : m_buttons) {
+        delete b;
+        b = nullptr;
+    }
+    delete m_splitH;
+    delete m_splitV;
+    delete m_fileList;
+    delete m_bottom;
+    delete m_image;
+}
+
+int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
+    if (CDialog::OnCreate(cs) < 0) return -1;
+    if (HMENU menu = CResources::LoadMenu(IDR_MAIN_MENU)) ::SetMenu(m_hWnd, menu);
+    m_ground.CreateSolidBrush(RGB(240, 240, 240));
+    m_port.SetOwner(m_hWnd);
+    const CRect none;
+    // Every editor reads Init.ini and writes it the way shut-down writes it.
+    CWndEditor::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
+    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, none, m_hWnd, kEditor);
+    m_bottom = new CWndBottom;
+    m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
+    m_image = new CWndImage;
+    m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kImagePane);
+    m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
+    m_fileList = new CWndFileList;
+    m_fileList->SetEntryList(&m_link.Entries());
+    m_fileList->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFileList);
+    m_portCombo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_SORT |
+                         WS_VSCROLL, none, m_hWnd, kPortCombo);
+    m_frameFont.CreateSimple("Arial", -12, FW_NORMAL);
+    m_portCombo.SetFont(m_frameFont);
+    CreateLogFont();
+    CreateButtons();
+    m_splitH = new CSplitter(1, 0xC0C0C0);
+    m_splitH->Create(m_hWnd, none, kSplitter);
+    m_splitV = new CSplitter(0, 0xC0C0C0);
+    m_splitV->Create(m_hWnd, none, kSplitter);
+    CreateLabels();
+    // OpenSSL 3 sets itself up on first use and cleans up at exit.
+    return 0;
+}
+
+void CZarvoDDlg::CreateButtons() {
+    struct Spec { Button button; UINT id; UINT png; UINT tip; };
+    static const Spec specs[kButtonCount] = {
+        {kBtnConnect, kConnect, IDP_CONNECT, IDS_TIP_CONNECT},
+        {kBtnDisconnect, kDisconnect, IDP_DISCONNECT, IDS_TIP_DISCONNECT},
+        {kBtnSettings, kSettings, IDP_SETTINGS, IDS_TIP_SETTINGS},
+        {kBtnUpload, kUpload, IDP_UPLOAD, IDS_TIP_UPLOAD},
+        {kBtnRun, kRun, IDP_RUN, IDS_TIP_RUN},
+        {kBtnStop, kStop, IDP_STOP, IDS_TIP_STOP},
+        {kBtnStepIn, kStepIn, IDP_STEP_IN, IDS_TIP_STEP_IN},
+        {kBtnStepOver, kStepOver, IDP_STEP_OVER, IDS_TIP_STEP_OVER},
+        {kBtnPause, kPause, IDP_PAUSE, IDS_TIP_PAUSE},
+    };
+    for (const Spec& s : specs) {
+        CPngButton* b = new CPngButton;
+        m_buttons[s.button] = b;
+        const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
+        b->Create("", WS_CHILD | visible | BS_OWNERDRAW, CRect(), m_hWnd, s.id);
+        b->SetImage(nullptr, s.png);
+        const CString tip = CResources::LoadString(s.tip);
+        if (!tip.IsEmpty()) b->SetTooltipText(tip);
+    }
+}
+
+void CZarvoDDlg::CreateLabels() {
+    const CRect none;
+    m_comLabel.Create(CResources::LoadString(IDS_COM_PORT), WS_CHILD | WS_VISIBLE, none, m_hWnd, kComLabel);
+    m_listLabel.Create(CResources::LoadString(IDS_FILE_LIST), WS_CHILD | WS_VISIBLE, none, m_hWnd, kListLabel);
+    m_nameLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_NOPREFIX, none, m_hWnd, kNameLabel);
+    m_sizeLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_RIGHT, none, m_hWnd, kSizeLabel);
+    CStatic* labels[4] = {&m_comLabel, &m_listLabel, &m_nameLabel, &m_sizeLabel};
+    for (CStatic* l : labels) l->SetFont(m_frameFont);
+}
+
+BOOL CZarvoDDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    const CString about = CResources::LoadString(IDS_ABOUTBOX);
+    if (HMENU system = ::GetSystemMenu(m_hWnd, FALSE)) {
+        if (!about.IsEmpty()) {
+            ::AppendMenuA(system, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuA(system, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
+    RestoreWindowLayout();
+    SetHelpText();
+    RegisterDeviceNotices();
+    LoadPreferences();
+    // Start disconnected, every command in the state the rules give.
+    UpdateButtonStates(0);
+    UpdateCommandStates();
+    return TRUE;
+}
+
+void CZarvoDDlg::SetHelpText() {
+    const std::string text = m_language == 1042 ? Utf8ToAnsi(kHelpKorean) : std::string(kHelpEnglish);
+    m_editor.SetText(text.data(), text.size());
+    m_editor.SetReadOnly(true);
+    m_helpShown = true;
+}
+
+void CZarvoDDlg::RegisterDeviceNotices() { m_deviceNotify = RegisterDeviceInterfaceNotices(m_hWnd); }
+
+LRESULT CZarvoDDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
+    // Arrivals and removals of the board's port: the link decides.
+    m_link.OnDeviceChange(static_cast<uint32_t>(wParam), DeviceChangeType(static_cast<uintptr_t>(lParam)));
+    UpdateCommandStates();
+    return TRUE;
+}
+
+void CZarvoDDlg::OnClose() {
+    // New or changed files would be lost: ask as Disconnect does.
+    if (m_link.HasUnsavedFiles() && !AskYesNo(IDS_UNSAVED_CLOSE)) return;
+    if (m_waitBox) return;
+    EndDialog(IDCANCEL);
+}
+
+void CZarvoDDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    // Every section goes to one new file that replaces Init.ini once the
+    // last writer (the editor, destroyed after this) is done.
+    CIniFile::BeginWrite();
+    SaveWindowLayout();
+    for (CPngButton*& b : m_buttons) {
+        if (b && b->m_hWnd) b->DestroyWindow();
+        delete b;
+        b = nullptr;
+    }
+    CSplitter** splitters[2] = {&m_splitH, &m_splitV};
+    for (CSplitter** s : splitters) {
+        if (*s && (*s)->m_hWnd) (*s)->DestroyWindow();
+        delete *s;
+        *s = nullptr;
+    }
+    if (m_fileList) m_fileList->DestroyWindow();
+    if (m_bottom) m_bottom->DestroyWindow();
+    m_port.Close();
+    if (m_image) m_image->DestroyWindow();
+    UnregisterDeviceInterfaceNotices(m_deviceNotify);
+    m_deviceNotify = nullptr;
+    SavePreferences();
+}
+
+void CZarvoDDlg::OnPaint() {
+    if (::IsIconic(m_hWnd)) {
+        CPaintDC dc(m_hWnd);
+        SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()));
+        const CRect rc = GetClientRect();
+        const int x = (rc.Width() - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (rc.Height() - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+        ::DrawIcon(dc, x, y, m_icon);
+        return;
+    }
+    Default();
+}
+
+LRESULT CZarvoDDlg::OnCtlColor(WPARAM dc, LPARAM) {
+    ::SetBkMode(reinterpret_cast<HDC>(dc), TRANSPARENT);
+    return reinterpret_cast<LRESULT>(static_cast<HBRUSH>(m_ground));
+}
+
+LRESULT CZarvoDDlg::OnSysCommand(WPARAM wParam, LPARAM lParam) {
+    if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        OnAbout();
+        return 0;
+    }
+    // The menu bar is not opened from the keyboard.
+    if ((wParam & 0xFFF0) == SC_KEYMENU) return 0;
+    return Default();
+}
+
+LRESULT CZarvoDDlg::OnHelp(WPARAM, LPARAM) {
+    // The manual exists in Korean only.
+    if (m_startLanguage == 1042)
+        ::ShellExecuteA(m_hWnd, "open", "https://docs.tavrel-systems.example/zarvo/manual", nullptr, nullptr, SW_SHOW);
+    return TRUE;
+}

@@ -1,0 +1,232 @@
+// The program's one window: the panes, the buttons and the port list; it
+// owns the board link and is its host. Its code is split by role:
+//   ZarvoDDlg.cpp          creation, first layout, shut-down
+//   ZarvoDDlgLayout.cpp    sizes, splitters, the registry layout
+//   ZarvoDDlgCommands.cpp  buttons, keys, menus (all gated by the rules table)
+//   ZarvoDDlgHost.cpp      the link's host: messages, logs, timers, wait box
+//   ZarvoDDlgRelays.cpp    relays between the panes and the link
+//   ZarvoDDlgPrefs.cpp     preferences and Init.ini
+#pragma once
+
+#include "editor/WndEditor.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "link/DeviceLink.h"
+#include "link/LinkFiles.h"
+#include "link/port/SerialPort.h"
+#include "workbench/bottom/WndProgress.h"
+#include "workbench/main/CommandRules.h"
+#include "workbench/main/Preferences.h"
+
+class CDlgProgress;
+class CPngButton;
+class CSplitter;
+class CWndBottom;
+class CWndFileList;
+class CWndImage;
+
+class CZarvoDDlg : public CDialog, public CLinkHost {
+public:
+    static constexpr UINT kTemplateId = 102;
+    enum ControlId : UINT {
+        kPortCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004,
+        kSplitter = 1005, kEditor = 1006, kFileList = 1007, kBottom = 1008, kFlashBar = 1009,
+        kComLabel = 1010, kListLabel = 1011, kNameLabel = 1016, kSizeLabel = 1017, kImagePane = 1018,
+        kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088, kStepOver = 1089,
+    };
+    enum Button { kBtnConnect, kBtnDisconnect, kBtnSettings, kBtnUpload, kBtnRun, kBtnStop, kBtnStepIn,
+                  kBtnStepOver, kBtnPause, kButtonCount };
+    // Timers of the window itself; the link's own (1, 2, 20) pass through.
+    enum : UINT { kTimerClosePortList = 9 };
+    // Posted to itself: the wait box runs after the link's call has returned.
+    static constexpr UINT kRunWaitBoxMessage = WM_APP + 1;
+
+    CZarvoDDlg();
+    ~CZarvoDDlg() override;
+
+    // ---- state for the rules table, the tests and the end-to-end driver
+    cmdrules::State CommandState();
+    bool IsCommandEnabled(cmdrules::Command c) { return cmdrules::Enabled(c, CommandState()); }
+    CDeviceLink& Link() { return m_link; }
+    int TaskState() const { return m_taskState; }
+    const PreferenceBlock& Preferences() const { return m_prefs; }
+    DWORD CurrentLanguage() const { return m_language; }
+
+    // ---- commands (each re-checks its own rule)
+    void OnConnect();
+    void OnDisconnect();
+    void OnSettingsButton();
+    void OnUploadButton();
+    void OnRun();
+    void OnStop();
+    void OnPause();
+    void OnStepIn();
+    void OnStepOver();
+    void UpdateButtonStates(int taskState);
+    // Connect/Disconnect/Settings/Upload and the port list from the rules.
+    void UpdateCommandStates();
+
+    // ---- CLinkHost
+    std::string LoadText(unsigned id, const char* english) override;
+    int ShowMessage(const std::string& text, unsigned style, bool* applyToAll = nullptr) override;
+    PasswordChoice AskLoginPassword(std::string& password) override;
+    void OpenWaitBox(int mode) override;
+    void EndWaitBox() override;
+    void SetProgressRange(int range) override;
+    void SetProgress(int value) override;
+    void LogDebugger(const std::string& line) override;
+    void AddOutput(const char* text, size_t length) override;
+    void AddFirmwareLog(const char* text, size_t length) override;
+    void SetTimer(unsigned id, unsigned milliseconds) override { CWnd::SetTimer(id, milliseconds); }
+    void KillTimer(unsigned id) override { CWnd::KillTimer(id); }
+    void EnableConnectButtons(bool connected) override;
+    void OnLinkDisconnected() override;
+    void OnIspModeEntered() override;
+    void UpdateFlashUsage(int capacity, int used) override;
+    void RefreshFileList() override;
+    std::string GetOpenFileName() override;
+    bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scrollLine) override;
+    void OpenEntry(FileEntry& entry) override;
+    void OnEntryRemoved(const FileEntry& entry) override;
+    void ResizeImageEntry(FileEntry& entry) override;
+    void OnBoardRestarting() override { m_editor.ClearBreakpointMarks(); }
+    bool IsPhpDebugMode() override { return m_phpDebug != 0; }
+    bool IsFirmwareLogMode() override { return m_firmwareLog != 0; }
+    std::string GetBackupFolder() override { return m_prefs.backupPath; }
+
+    // ---- relays
+    int ComputeFlashUsage();
+    void ShowBreakFile(const std::string& fileName, int line);
+    void SyncBreakpoints(bool removeAll);
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+protected:
+    DECLARE_MESSAGE_MAP()
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    void OnCancel() override {}
+    int OnCreate(LPCREATESTRUCT cs);
+    void OnDestroy();
+    void OnClose();
+    void OnSize(UINT type, int cx, int cy);
+    void OnPaint();
+    void OnTimer(UINT_PTR id);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
+    LRESULT OnSysCommand(WPARAM wParam, LPARAM lParam);
+    LRESULT OnHelp(WPARAM, LPARAM);
+    LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
+    LRESULT OnCtlColor(WPARAM dc, LPARAM);
+
+    // creation (ZarvoDDlg.cpp)
+    void CreateButtons();
+    void CreateLabels();
+    void SetHelpText();
+    void RegisterDeviceNotices();
+
+    // layout (ZarvoDDlgLayout.cpp)
+    void LayoutPanes();
+    LRESULT OnSplitterMoved(WPARAM wParam, LPARAM);
+    void RestoreWindowLayout();
+    void SaveWindowLayout();
+
+    // commands (ZarvoDDlgCommands.cpp)
+    bool HandleKey(const MSG* msg);
+    void OnPortListDropDown();
+    void OnMenuCommand(UINT id);
+    void OnEditCommand(UINT id);
+    void OnFunctionCommand(UINT id);
+    void OnFileCommand(UINT id);
+    void OnRebootProduct();
+    void OnPhpDebugMode();
+    void OnFirmwareDebugMode();
+    void OnLanguage(DWORD language);
+    void OnFont();
+    void OnAbout();
+    void SetButtonEnabled(Button b, bool enabled);
+    bool AskYesNo(UINT stringId);
+    // After a question: the link is the one it was before and the command still allowed.
+    bool StillAllowed(unsigned serial, cmdrules::Command c);
+
+    // host (ZarvoDDlgHost.cpp)
+    LRESULT OnSerialEvent(WPARAM wParam, LPARAM);
+    LRESULT OnStartIdentify(WPARAM, LPARAM);
+    LRESULT OnStartUpload(WPARAM, LPARAM);
+    LRESULT OnRunWaitBox(WPARAM, LPARAM);
+    LRESULT OnQueryFilesEditable(WPARAM, LPARAM);
+
+    // relays (ZarvoDDlgRelays.cpp)
+    LRESULT OnOpenFile(WPARAM wParam, LPARAM lParam);
+    LRESULT OnDocumentModified(WPARAM, LPARAM);
+    LRESULT OnGetButtonBackground(WPARAM wParam, LPARAM);
+    LRESULT OnDeleteEntries(WPARAM, LPARAM);
+    LRESULT OnCurrentFileRemoved(WPARAM, LPARAM);
+    LRESULT OnShowFileInfo(WPARAM wParam, LPARAM lParam);
+    LRESULT OnFilesChanged(WPARAM, LPARAM);
+    LRESULT OnNewDocument(WPARAM wParam, LPARAM);
+    void ShowImagePane(bool image);
+    LRESULT OnBreakpointCommand(WPARAM wParam, LPARAM);
+    LRESULT OnRemoveAllBreakpoints(WPARAM, LPARAM);
+    LRESULT OnStepIntoMessage(WPARAM, LPARAM);
+    LRESULT OnStepOverMessage(WPARAM, LPARAM);
+    bool EditorReadOnlyFor(const FileEntry& entry) const;
+
+    // preferences (ZarvoDDlgPrefs.cpp)
+    void LoadPreferences();
+    void SavePreferences();
+    void ApplyPreferences();
+    void OnPreferences();
+    void CreateLogFont();
+
+    // The link and what it talks through.
+    CSerialPort m_port;
+    CStdLinkFiles m_files;
+    CDeviceLink m_link;
+
+    // Panes and controls.
+    CWndEditor m_editor;
+    CWndFileList* m_fileList = nullptr;
+    CWndImage* m_image = nullptr;  // shown instead of the editor for image entries
+    CWndBottom* m_bottom = nullptr;
+    CWndProgress m_flashBar;
+    CComboBox m_portCombo;
+    CPngButton* m_buttons[kButtonCount] = {};
+    CSplitter* m_splitH = nullptr;
+    CSplitter* m_splitV = nullptr;
+    CStatic m_comLabel, m_listLabel, m_nameLabel, m_sizeLabel;
+    CFont m_frameFont;
+    CBrush m_ground;
+    HICON m_icon = nullptr;
+    void* m_deviceNotify = nullptr;
+
+    // Layout and language.
+    int m_splitterX = 195;
+    int m_splitterY = 70;
+    DWORD m_language = 0;
+    DWORD m_startLanguage = 0;
+
+    // Preferences and modes.
+    PreferenceBlock m_prefs;
+    int m_phpDebug = 1;
+    int m_firmwareLog = 1;
+    CString m_firmwarePath;
+    bool m_initModeRequest = false;
+
+    // Debugger state.
+    int m_taskState = 0;
+    bool m_pauseShown = false;
+
+    // Wait box: wanted by the link, and the one that runs (none: null).
+    CDlgProgress* m_waitBox = nullptr;
+    bool m_waitWanted = false;
+    int m_waitMode = 0;
+    int m_progressRange = 0;
+    int m_progressValue = 0;
+
+    // Help text shown: the editor holds no entry.
+    bool m_helpShown = false;
+    // Counts connects and disconnects: a decision taken after a question
+    // stands only when no connection came or went while it was open.
+    unsigned m_linkSerial = 0;
+};

@@ -1,0 +1,198 @@
+// The link's host: port events, timers, the wait box, messages and logs.
+#include "workbench/main/ZarvoDDlg.h"
+
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/DlgProgress.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/bottom/WndBottom.h"
+#include "workbench/files/WndFileList.h"
+
+// ---- dialogs
+
+std::string CZarvoDDlg::LoadText(unsigned id, const char* english) {
+    const CString text = CResources::LoadString(id);
+    return text.IsEmpty() ? std::string(english ? english : "") : text.str();
+}
+
+int CZarvoDDlg::ShowMessage(const std::string& text, unsigned style, bool* applyToAll) {
+    // Above whatever is active (a wait box, a dialog), else above this window.
+    HWND active = ::GetActiveWindow();
+    HWND parent = active && active != m_hWnd ? active : m_hWnd;
+    CDlgMessage box(text.c_str(), parent, style);
+    box.m_showCheck = applyToAll ? 1 : 0;
+    const int result = static_cast<int>(box.DoModal());
+    if (applyToAll) *applyToAll = box.m_checkResult != 0;
+    return result;
+}
+
+CLinkDialogs::PasswordChoice CZarvoDDlg::AskLoginPassword(std::string& password) {
+    // Hook: the user-password dialog of the board configuration is not built
+    // yet; without it a board that asks for a password cannot be logged in.
+    LogDebugger("login: a password is required; the password dialog is not available");
+    return PasswordChoice::Cancel;
+}
+
+// ---- wait box
+
+void CZarvoDDlg::OpenWaitBox(int mode) {
+    // Not run inside the link's call: the box's loop starts once that call
+    // has returned, so the link never waits inside its own handler.
+    m_waitWanted = true;
+    m_waitMode = mode;
+    m_progressRange = m_progressValue = 0;
+    PostMessage(kRunWaitBoxMessage);
+}
+
+void CZarvoDDlg::EndWaitBox() {
+    m_waitWanted = false;
+    if (m_waitBox) m_waitBox->End(IDOK);
+}
+
+LRESULT CZarvoDDlg::OnRunWaitBox(WPARAM, LPARAM) {
+    if (m_waitBox) return 0;  // the loop below picks up a newer request
+    while (m_waitWanted) {
+        HWND active = ::GetActiveWindow();
+        CDlgProgress box(active && active != m_hWnd ? active : m_hWnd);
+        box.m_owner = m_hWnd;
+        box.m_mode = m_waitMode;
+        m_waitBox = &box;
+        UpdateCommandStates();
+        const INT_PTR result = box.DoModal();
+        m_waitBox = nullptr;
+        if (m_waitWanted && result != IDOK) {
+            // Cancelled by the user (or it could not be shown): the job ends
+            // with the connection.
+            m_waitWanted = false;
+            if (m_link.IsConnected()) m_link.Disconnect();
+        }
+        if (::IsWindow(active) && active != m_hWnd) ::SetActiveWindow(active);
+    }
+    UpdateCommandStates();
+    return 0;
+}
+
+void CZarvoDDlg::SetProgressRange(int range) {
+    m_progressRange = range;
+    if (m_waitBox) m_waitBox->SetProgress(m_progressValue, m_progressRange);
+}
+
+void CZarvoDDlg::SetProgress(int value) {
+    m_progressValue = value;
+    if (m_waitBox) m_waitBox->SetProgress(m_progressValue, m_progressRange);
+}
+
+LRESULT CZarvoDDlg::OnStartIdentify(WPARAM, LPARAM) {
+    // A notice from a box that has gone since is stale.
+    if (m_waitBox && m_link.IsJobRunning() && m_link.IsConnected()) m_link.OnIdentifyStart();
+    return 0;
+}
+
+LRESULT CZarvoDDlg::OnStartUpload(WPARAM, LPARAM) {
+    if (m_waitBox && m_link.IsJobRunning() && m_link.IsConnected()) {
+        m_link.TakeEditorText();
+        m_link.OnUploadStart();
+    }
+    return 0;
+}
+
+// ---- port events and timers
+
+LRESULT CZarvoDDlg::OnSerialEvent(WPARAM wParam, LPARAM) {
+    const int read = m_link.OnSerialEvent(static_cast<uint32_t>(wParam));
+    UpdateCommandStates();
+    return read;
+}
+
+void CZarvoDDlg::OnTimer(UINT_PTR id) {
+    if (id == kTimerClosePortList) {
+        CWnd::KillTimer(id);
+        m_portCombo.SendMessage(CB_SHOWDROPDOWN, FALSE);
+        return;
+    }
+    m_link.OnTimer(static_cast<unsigned>(id));
+}
+
+LRESULT CZarvoDDlg::OnQueryFilesEditable(WPARAM, LPARAM) { return m_link.AreFilesEditable() ? 1 : 0; }
+
+// ---- logs
+
+void CZarvoDDlg::LogDebugger(const std::string& line) {
+    if (m_bottom) m_bottom->AddDebuggerLog(line.c_str());
+}
+
+void CZarvoDDlg::AddOutput(const char* text, size_t length) {
+    if (m_bottom) m_bottom->AddOutput(text, length);
+}
+
+void CZarvoDDlg::AddFirmwareLog(const char* text, size_t length) {
+    if (m_bottom) m_bottom->AddFirmwareLog(text, length);
+}
+
+// ---- view
+
+void CZarvoDDlg::EnableConnectButtons(bool connected) {
+    ++m_linkSerial;
+    UpdateCommandStates();
+}
+
+void CZarvoDDlg::OnLinkDisconnected() {
+    ++m_linkSerial;
+    // The board's task state is unknown until the next connection reports it.
+    m_taskState = 0;
+    m_editor.SetReadOnly(true);
+    m_editor.SetExecutionLine(-1);
+    m_editor.Invalidate();
+    m_flashBar.Invalidate();
+    UpdateCommandStates();
+}
+
+void CZarvoDDlg::OnIspModeEntered() {
+    if (m_fileList) {
+        m_fileList->GoToRoot();
+        m_fileList->SetCurrentFileName("");
+        m_fileList->RebuildView();
+    }
+    m_editor.ResetText();
+    m_editor.SetReadOnly(true);
+    m_nameLabel.SetWindowText("");
+    m_sizeLabel.SetWindowText("");
+    UpdateCommandStates();
+}
+
+void CZarvoDDlg::UpdateFlashUsage(int capacity, int used) {
+    m_flashBar.m_total = capacity > 0 ? static_cast<uint32_t>(capacity) : 0;
+    m_flashBar.m_used = used > 0 ? static_cast<uint32_t>(used) : 0;
+    m_flashBar.Invalidate();
+}
+
+void CZarvoDDlg::RefreshFileList() {
+    if (m_fileList) {
+        if (!m_link.IsIspMode()) m_fileList->EnsureSystemFolders();
+        m_fileList->RebuildView();
+        m_fileList->RecalcLayout();
+    }
+    UpdateCommandStates();
+}
+
+std::string CZarvoDDlg::GetOpenFileName() { return m_fileList ? m_fileList->GetCurrentFileName().str() : std::string(); }
+
+bool CZarvoDDlg::GetEditorText(std::string& text, uint32_t& caret, uint32_t& scrollLine) {
+    caret = m_editor.GetCaret();
+    scrollLine = m_editor.GetFirstVisibleLine();
+    if (m_helpShown || !m_editor.IsModified()) return false;
+    text = m_editor.GetText();
+    return true;
+}
+
+void CZarvoDDlg::OpenEntry(FileEntry& entry) {
+    SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&entry), entry.kind == FileEntry::kImage ? 1 : 0);
+}
+
+void CZarvoDDlg::OnEntryRemoved(const FileEntry& entry) {
+    if (!m_fileList || entry.name != m_fileList->GetCurrentFileName().str()) return;
+    m_fileList->SetCurrentFileName("");
+    m_editor.ResetText();
+    m_editor.SetReadOnly(true);
+}

@@ -1,0 +1,251 @@
+// Relays between the panes and the link: showing entries, document changes,
+// deleting entries, flash usage, labels, breakpoints and steps.
+#include "workbench/main/ZarvoDDlg.h"
+
+#include "framework/Resources.h"
+#include "resources/resource.h"
+#include "workbench/WindowMessages.h"
+#include "workbench/files/WndFileList.h"
+#include "workbench/files/WndImage.h"
+#include "workbench/kit/PngButton.h"
+#include "workbench/main/FlashUsage.h"
+#include "workbench/main/ImageReencoder.h"
+#include "workbench/main/IniFile.h"
+
+#include <cstring>
+
+using cmdrules::Command;
+
+bool CZarvoDDlg::EditorReadOnlyFor(const FileEntry& entry) const {
+    return !m_link.IsConnected() || entry.state == FileEntry::kExternalInStep || m_link.DeviceInfo().uploadsRefused;
+}
+
+LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
+    FileEntry* entry = reinterpret_cast<FileEntry*>(wParam);
+    // Only an entry of the list: a stale pointer is never followed.
+    bool listed = false;
+    for (size_t i = 0; entry && i < m_link.Entries().Count() && !listed; ++i) listed = &m_link.Entries().At(i) == entry;
+    if (!listed) return 0;
+    // The entry open now takes the editor's text, caret and first line first.
+    m_link.TakeEditorText();
+    if (lParam == 1) {
+        if (!m_image || entry->data.empty() ||
+            !m_image->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
+            return 1;
+        ShowImagePane(true);
+        if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
+        OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
+        UpdateCommandStates();
+        return 1;
+    }
+    ShowImagePane(false);
+    m_helpShown = false;
+    m_editor.SetText(entry->data.data(), entry->data.size());
+    m_editor.SetCaret(entry->caret, entry->scrollLine);
+    m_editor.SetReadOnly(EditorReadOnlyFor(*entry));
+    if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
+    OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
+    // Hook: the debugger service asks the board for this file's breakpoints.
+    UpdateCommandStates();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnDocumentModified(WPARAM, LPARAM) {
+    if (m_fileList) {
+        if (FileEntry* e = m_link.Entries().Find(m_fileList->GetCurrentFileName().str())) {
+            e->linked = false;
+            e->state = FileEntry::kChanged;
+            UpdateButtonStates(0);
+        }
+        m_fileList->RebuildView();
+    }
+    m_editor.ClearBreakpointMarks();
+    m_editor.Invalidate();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnGetButtonBackground(WPARAM wParam, LPARAM) {
+    CPngButton* button = reinterpret_cast<CPngButton*>(wParam);
+    bool ours = false;
+    for (CPngButton* b : m_buttons) ours = ours || (b && b == button);
+    if (!ours || !button->m_hWnd) return 0;
+    const CRect rc = button->GetRectInParent();
+    CClientDC screen(m_hWnd);
+    CDC memory;
+    memory.CreateCompatibleDC(screen);
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(screen, rc.Width(), rc.Height());
+    HGDIOBJ old = memory.SelectObject(bitmap);
+    memory.FillSolidRect(CRect(0, 0, rc.Width(), rc.Height()), RGB(240, 240, 240));
+    memory.SelectObject(old);
+    return reinterpret_cast<LRESULT>(bitmap.Detach());
+}
+
+LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
+    if (!IsCommandEnabled(Command::DeleteFiles) || !m_fileList) return 0;
+    const std::string current = m_fileList->GetCurrentFileName().str();
+    CFileEntryList& list = m_link.Entries();
+    // Only rows selected where the user sees them: a selection left behind
+    // in a folder not on screen is not deleted.
+    for (size_t i = list.Count(); i-- > 0;) {
+        FileEntry& e = list.At(i);
+        if (e.kind == FileEntry::kFolder || !e.selected || !m_fileList->IsEntryShown(e)) continue;
+        if (e.name == current) {
+            m_fileList->SetCurrentFileName("");
+            m_editor.ResetText();
+            if (e.kind == FileEntry::kImage && m_image) {
+                m_image->CloseImage();
+                ShowImagePane(false);
+            }
+        }
+        list.Remove(&e);
+    }
+    m_fileList->RebuildView();
+    // The labels name the open file again, or nothing once it is gone.
+    if (FileEntry* open = list.Find(m_fileList->GetCurrentFileName().str()))
+        OnShowFileInfo(reinterpret_cast<WPARAM>(open->name.c_str()), open->DataLength());
+    else {
+        m_nameLabel.SetWindowText("");
+        m_sizeLabel.SetWindowText("");
+    }
+    UpdateButtonStates(0);
+    m_link.DeviceInfo().fsId.clear();
+    ComputeFlashUsage();
+    UpdateCommandStates();
+    return 1;
+}
+
+void CZarvoDDlg::ShowImagePane(bool image) {
+    if (m_image) m_image->ShowWindow(image ? SW_SHOW : SW_HIDE);
+    m_editor.ShowWindow(image ? SW_HIDE : SW_SHOW);
+}
+
+LRESULT CZarvoDDlg::OnNewDocument(WPARAM wParam, LPARAM) {
+    // The open entry keeps what was typed into it; the new document starts
+    // unselected and modified, so it is asked about before it is lost.
+    m_link.TakeEditorText();
+    for (size_t i = 0; i < m_link.Entries().Count(); ++i) m_link.Entries().At(i).selected = false;
+    if (wParam != 1 && wParam != 2) return 1;
+    const char* text = wParam == 1 ? "<?php\r\n\r\n?>" : "";
+    ShowImagePane(false);
+    m_helpShown = false;
+    m_editor.SetText(text, strlen(text));
+    m_editor.SetModified(true);
+    m_editor.SetReadOnly(!m_link.AreFilesEditable());
+    UpdateCommandStates();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnCurrentFileRemoved(WPARAM, LPARAM) {
+    m_editor.ResetText();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnShowFileInfo(WPARAM wParam, LPARAM lParam) {
+    const char* name = reinterpret_cast<const char*>(wParam);
+    m_nameLabel.SetWindowText(name ? name : "");
+    CString size;
+    size.Format("%ubyte", static_cast<unsigned>(lParam));
+    m_sizeLabel.SetWindowText(size);
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnFilesChanged(WPARAM, LPARAM) {
+    ComputeFlashUsage();
+    RefreshFileList();
+    return 1;
+}
+
+int CZarvoDDlg::ComputeFlashUsage() {
+    CFileEntryList& list = m_link.Entries();
+    std::vector<flashusage::Item> items;
+    items.reserve(list.Count());
+    const std::string current = m_fileList ? m_fileList->GetCurrentFileName().str() : std::string();
+    const bool editorChanged = !current.empty() && !m_helpShown && m_editor.IsModified();
+    for (size_t i = 0; i < list.Count(); ++i) {
+        const FileEntry& e = list.At(i);
+        flashusage::Item item{e.nameLength, e.DataLength()};
+        if (editorChanged && e.name == current) item.dataLength = m_editor.GetText().size();
+        if (e.linked && e.state != FileEntry::kChanged) {
+            // The PC file's length counts; the entry itself is left alone.
+            WIN32_FILE_ATTRIBUTE_DATA fa;
+            if (!::GetFileAttributesExA(e.pcPath.c_str(), GetFileExInfoStandard, &fa)) return -1;
+            item.dataLength = (static_cast<uint64_t>(fa.nFileSizeHigh) << 32) | fa.nFileSizeLow;
+        }
+        items.push_back(item);
+    }
+    const uint64_t size = flashusage::PackedSize(items);
+    m_flashBar.m_used = size > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
+    m_flashBar.Invalidate();
+    return size > 0x7FFFFFFFull ? 0x7FFFFFFF : static_cast<int>(size);
+}
+
+void CZarvoDDlg::ShowBreakFile(const std::string& fileName, int line) {
+    // The board names the file and line: only a text entry of exactly that
+    // name with the line inside it is shown; anything else is only logged.
+    FileEntry* e = m_link.Entries().Find(fileName);
+    const int lines = e ? flashusage::LineCount(e->data) : 0;
+    if (!e || e->kind != FileEntry::kText || line < 1 || line > lines) {
+        LogDebugger("break at " + fileName + ":" + std::to_string(line) + " (not in the file list)");
+        return;
+    }
+    const bool shown = m_fileList && m_fileList->GetCurrentFileName().str() == fileName && m_editor.IsWindowVisible();
+    if (!shown) {
+        SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(e), 0);
+        if (m_fileList) m_fileList->SelectFile(fileName.c_str());
+    }
+    m_editor.GoToLine(line - 1);
+    m_editor.SetExecutionLine(line - 1);
+    m_editor.Invalidate();
+}
+
+void CZarvoDDlg::SyncBreakpoints(bool removeAll) {
+    if (!m_link.IsConnected()) {
+        ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
+        return;
+    }
+    if (!IsCommandEnabled(Command::ToggleBreakpoint)) return;
+    if (removeAll) {
+        m_link.RequestClearBreakpoints();
+        m_editor.RemoveAllBreakpoints();
+        return;
+    }
+    int line = 0;
+    bool set = false;
+    if (!m_editor.ToggleBreakpoint(line, set) || !m_fileList) return;
+    m_link.RequestBreakpoint(set ? 0x12 : 0x22, m_fileList->GetCurrentFileName().str(), line + 1);
+}
+
+LRESULT CZarvoDDlg::OnBreakpointCommand(WPARAM wParam, LPARAM) {
+    if (!m_phpDebug) return 1;
+    if (wParam == 1) {
+        if (IsCommandEnabled(Command::RunToLine) && m_fileList)
+            m_link.RequestBreakpoint(0x13, m_fileList->GetCurrentFileName().str(), m_editor.GetCaretLine() + 1);
+    } else if (m_editor.IsWindowVisible()) {
+        SyncBreakpoints(false);
+    }
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnRemoveAllBreakpoints(WPARAM, LPARAM) {
+    if (m_phpDebug && m_editor.IsWindowVisible()) SyncBreakpoints(true);
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnStepIntoMessage(WPARAM, LPARAM) {
+    OnStepIn();
+    return 1;
+}
+
+LRESULT CZarvoDDlg::OnStepOverMessage(WPARAM, LPARAM) {
+    OnStepOver();
+    return 1;
+}
+
+void CZarvoDDlg::ResizeImageEntry(FileEntry& entry) {
+    if (entry.kind != FileEntry::kImage || entry.targetWidth == 0 || entry.targetHeight == 0) return;
+    const std::string folder = (CIniFile::Folder() + "\\Temp").str();
+    ::CreateDirectoryA(CIniFile::Folder(), nullptr);
+    if (!CImageReencoder::Reencode(entry.data, entry.name, entry.targetWidth, entry.targetHeight, folder))
+        LogDebugger("image " + entry.name + " keeps its size: it could not be re-encoded");
+}
