@@ -35,7 +35,8 @@ void CDeviceLink::OnIdentifyStart()
     if (m_session.IsResetMode()) {
         m_session.ShowWaitDialog(false);
         RequestSystemCommand(5, 200);
-        m_session.Disconnect();
+        // The board is told to wipe itself: the link closes whatever the answer.
+        m_session.Disconnect(false);
         m_session.SetReconnectPending(false);
         return;
     }
@@ -48,13 +49,6 @@ void CDeviceLink::OnIdentifyStart()
 
 void CDeviceLink::RequestDebugMode(uint8_t sub, int32_t value) { m_session.WriteRequest(BoardRequests::DebugMode(sub, value)); }
 void CDeviceLink::RequestFirmwareLog(bool on) { m_session.WriteRequest(BoardRequests::FirmwareLog(on)); }
-
-
-bool CDeviceLink::RequestSettingsWrite()
-{
-    return m_session.StartWrite(RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite);
-}
-
 
 void CDeviceLink::RequestSetPassword(const uint8_t* record, size_t length)
 {

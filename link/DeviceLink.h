@@ -127,7 +127,7 @@ public:
     void RequestInitNet1() { m_identity.RequestInitNet1(); }
     void RequestLogin() { m_identity.RequestLogin(); }                                    // 05/41
     void SendLoginResponse(const uint8_t response[20]) { m_identity.SendLoginResponse(response); } // 05/42
-    void RequestFsImage() { m_filesService.RequestFsImage(); }                            // 03/11 + W
+    bool RequestFsImage() { return m_filesService.RequestFsImage(); }                     // 03/11 + W
     bool RequestUploadPrepare() { return m_filesService.RequestUploadPrepare(); }         // 05/51
     bool RequestUploadWrite() { return m_filesService.RequestUploadWrite(); }             // 04/10
     // The debugger's requests as the main window's commands send them (task
@@ -148,7 +148,6 @@ public:
     bool RequestSettingsBlock() { return m_settings.RequestSettingsBlock(); } // 03/21 + W
     bool RequestCertBlock() { return m_commands.ReadCertBlock(); }           // 03/24 + W
     CBoardQueriesService::Start RequestErrorLog(bool firmware) { return m_queries.RequestErrorLog(firmware); }
-    bool RequestSettingsWrite();                            // 04/21, the block as it stands
     CBoardQueriesService::Start RequestProductInfo() { return m_queries.RequestProductInfo(); } // 05/10, 03/30
     void RequestSystemCommand(uint8_t sub, int32_t value) { m_commands.SendSystemCommand(sub, value); }
     // 05/24 and the wait for the board to come back.

@@ -122,6 +122,7 @@
 #define IDS_LINK_BUSY 250
 
 #include "cert_ids.h"
+#include "settings_ids.h"
 #include "files_ids.h"
 #include "info_ids.h"
 

@@ -31,7 +31,8 @@ constexpr unsigned int WM_USER_WRITE_SETTINGS = zv_msg::kUser + 105;          //
 // Build and send the file-system image.
 constexpr unsigned int WM_USER_START_UPLOAD = zv_msg::kUser + 106;            // 0x46A
 // settings dialog -> main window. wParam the settings dialog; lParam 0. Read the certificate
-// block into the dialog (request 03/24); result 1 sent, 0 not connected.
+// block into the dialog (request 03/24); result 1 sent, 0 not connected. The read's end is
+// handed to CDlgSetting::OnCertBlockRead (also when it failed: the dialog waits for it).
 constexpr unsigned int WM_USER_READ_CERT_BLOCK = zv_msg::kUser + 108;         // 0x46C
 // settings dialog -> main window. wParam the "eVnM" block; lParam its length (u16).
 // Write the certificate block (request 04/24).
@@ -86,9 +87,12 @@ constexpr unsigned int WM_USER_START_IDENTIFY = zv_msg::kUser + 132;          //
 // wParam 0, lParam 0. Refresh buttons, flash usage and list.
 constexpr unsigned int WM_USER_FILES_CHANGED = zv_msg::kUser + 133;           // 0x485
 // settings dialog: set, delete -> main window. wParam the settings dialog; lParam a string of
-// 76 hex characters (the 38-byte password record). Request 05/24, then the 3 s reconnect timer.
+// 76 hex characters (the 38-byte password record). Request 05/24, then the 3 s reconnect timer;
+// result 1 sent, 0 nothing sent (not connected: no wait box then).
 constexpr unsigned int WM_USER_SET_PASSWORD = zv_msg::kUser + 134;            // 0x486
-// main window timer 10 -> settings dialog. wParam 0, lParam 0. The dialog ends its wait box.
+// main window timer 10 -> settings dialog. wParam 1 the board came back after the change,
+// 0 the change failed (refused, or no board after about a minute); lParam 0. The dialog ends
+// its wait box and takes the new password state only on 1.
 constexpr unsigned int WM_USER_PASSWORD_DONE = zv_msg::kUser + 135;           // 0x487
 // settings dialog -> main window. wParam the "eVnC" block; lParam its length (u16).
 // Write the key block (request 04/22).
@@ -100,7 +104,7 @@ constexpr unsigned int WM_USER_GET_RTC_DATE = zv_msg::kUser + 142;            //
 // The dialog opens the time-setting dialog.
 constexpr unsigned int WM_USER_RTC_DATE = zv_msg::kUser + 143;                // 0x48F
 // settings dialog -> main window. wParam the settings dialog; lParam date text of 14 digits,
-// year first. Query "mmap/rtc0 ioctl set date %s".
+// year first. Query "mmap/rtc0 ioctl set date %s"; result 1 sent, 0 not.
 constexpr unsigned int WM_USER_SET_RTC_DATE = zv_msg::kUser + 144;            // 0x490
 // main window after the set-date reply -> settings dialog. wParam 0; lParam 1 (string 149 shown).
 constexpr unsigned int WM_USER_SAVE_RESULT = zv_msg::kUser + 145;             // 0x491

@@ -72,8 +72,7 @@ bool CBoardCommandsService::ReadCertBlock()
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return false;
     }
-    m_session.StartRead(RequestBuilder(3, 2, 4), CLinkSession::kTransferCertRead);
-    return true;
+    return m_session.StartRead(RequestBuilder(3, 2, 4), CLinkSession::kTransferCertRead);
 }
 
 void CBoardCommandsService::OnReplyCertBlock(const LinkReply& r)
@@ -110,7 +109,7 @@ bool CBoardCommandsService::StartBlockWrite(const std::vector<uint8_t>& block, W
     image.count = static_cast<int32_t>(block.size());
     m_writing = which;
     m_writeLength = image.count;
-    m_lastSent = -1;
+    m_watch.Start();
     bool sent = which == kKey ? m_session.StartWrite(RequestBuilder(4, 2, 2), CLinkSession::kTransferKeyWrite)
                               : m_session.StartWrite(RequestBuilder(4, 2, 4), CLinkSession::kTransferCertWrite);
     if (!sent) {
@@ -208,10 +207,8 @@ bool CBoardCommandsService::OnTimer(unsigned id)
     if (id == kTimerBlockWrite) {
         if (m_writing == kNone) {
             m_session.Host().KillTimer(kTimerBlockWrite);
-        } else if (m_session.SentCount() == m_lastSent) {
-            EndBlockWrite(false);  // no window for a whole period
-        } else {
-            m_lastSent = m_session.SentCount();
+        } else if (!m_watch.Tick(m_session.SentCount(), m_session.WriteAllSent())) {
+            EndBlockWrite(false);
         }
         return true;
     }
@@ -223,10 +220,12 @@ bool CBoardCommandsService::OnTimer(unsigned id)
     }
     // Only while disconnected: under Wine CheckPort answers 0 for a port we
     // still hold, and a reconnect then would open it twice.
-    if (!m_session.IsConnected() && m_session.Port().CheckPort(m_session.PortName()) == 0) {
+    // Done only once the link is back; a port that will not open yet is
+    // tried again at the next poll (quietly: the end says it once).
+    if (!m_session.IsConnected() && m_session.Port().CheckPort(m_session.PortName()) == 0 &&
+        m_session.Connect(m_session.PortName(), true)) {
         m_passwordChange = false;
         EndPasswordWait(true, nullptr);
-        m_session.Connect(m_session.PortName());
         return true;
     }
     if (++m_passwordPolls >= kPasswordPolls) {

@@ -6,6 +6,7 @@
 
 #include "link/LinkHost.h"
 #include "link/session/LinkService.h"
+#include "link/session/WriteWatch.h"
 
 class CLinkSession;
 struct LinkReply;
@@ -20,7 +21,7 @@ public:
     enum : int32_t { kReboot = 2, kBootLoader = 3, kResetMode = 5, kRebootDebug = 6 };
     static constexpr unsigned kPasswordPollMs = 3000;
     static constexpr int kPasswordPolls = 20;        // about a minute
-    static constexpr unsigned kBlockWriteWatchMs = 5000;  // two quiet periods end a write
+    static constexpr unsigned kBlockWriteWatchMs = CWriteWatch::kPeriodMs;
 
     explicit CBoardCommandsService(CLinkSession& session);
 
@@ -63,7 +64,7 @@ private:
     CLinkSession& m_session;
     Writing m_writing = kNone;
     int32_t m_writeLength = 0;
-    int32_t m_lastSent = -1;
+    CWriteWatch m_watch;
     std::vector<uint8_t> m_pendingCert;
     bool m_passwordChange = false;
     bool m_passwordWait = false;

@@ -125,7 +125,9 @@ void CBootLoaderService::StopAll()
     m_awaitSend = false;
     m_awaitTestOk = false;
     m_waitRestart = false;
+    m_bootFlagDue = false;
     CLinkTimers& timers = m_session.Host();
+    timers.KillTimer(kTimerBootFlag);
     timers.KillTimer(kTimerStream);
     timers.KillTimer(kTimerTestOk);
     Unwatch();
@@ -220,10 +222,14 @@ void CBootLoaderService::OnIspLine(const std::string& line)
             return;
         m_upgrade = false;
         // The dialog's success box runs before the boot flag is written;
-        // the port may be gone when it returns.
-        if (host.OnUpgradeResult(true) && PortOpen() && m_session.IsIspMode()) {
-            m_step = kStepBootFlag;
-            m_session.Port().Write(kBootFlag, std::strlen(kBootFlag));
+        // the port may be gone (or another one open) when it returns, and
+        // lines that came meanwhile wait behind this one: the flag goes from
+        // the message loop, after them, unless one of them failed.
+        m_bootFlagConnection = m_session.ConnectionNumber();
+        if (host.OnUpgradeResult(true) && PortOpen() && m_session.IsIspMode() &&
+            m_bootFlagConnection == m_session.ConnectionNumber()) {
+            m_bootFlagDue = true;
+            host.SetTimer(kTimerBootFlag, 1);
         }
     }
 }
@@ -271,6 +277,15 @@ bool CBootLoaderService::OnTimer(unsigned id)
         Unwatch();
         if (m_upgrade)
             m_session.Host().OnUpgradeTestOk();
+        return true;
+    case kTimerBootFlag:
+        m_session.Host().KillTimer(kTimerBootFlag);
+        if (m_bootFlagDue && PortOpen() && m_session.IsIspMode() &&
+            m_bootFlagConnection == m_session.ConnectionNumber()) {
+            m_step = kStepBootFlag;
+            m_session.Port().Write(kBootFlag, std::strlen(kBootFlag));
+        }
+        m_bootFlagDue = false;
         return true;
     case kTimerWatchdog:
         Unwatch();
@@ -341,7 +356,9 @@ void CBootLoaderService::StreamStep()
         // "204 CRC OK" or a failure line follows once the board has taken
         // in what the port still holds: allow the whole image's line time
         // at 115200 baud on top.
-        Watch(static_cast<unsigned>(m_image.size() * 10 * 1000 / 115200));
+        // 64-bit: a 32-bit size_t overflows here from 430 KB on.
+        const uint64_t lineMs = static_cast<uint64_t>(m_image.size()) * 10 * 1000 / 115200;
+        Watch(static_cast<unsigned>(std::min<uint64_t>(lineMs, 0xFFFFFFFFu - m_stepMs)));
     } else {
         Watch();
     }

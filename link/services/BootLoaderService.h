@@ -19,7 +19,7 @@ class CLinkSession;
 // that arrives meanwhile is handled between two blocks and never inside one.
 class CBootLoaderService : public CLinkService {
 public:
-    enum Timer : unsigned { kTimerTestOk = 40, kTimerStream = 41, kTimerWatchdog = 42 };
+    enum Timer : unsigned { kTimerTestOk = 40, kTimerStream = 41, kTimerWatchdog = 42, kTimerBootFlag = 43 };
     enum Step : int {
         kStepIdle = 0, kStepUnlock = 1, kStepErase = 2, kStepUnlockAgain = 3, kStepProgram = 4,
         kStepBootFlag = 5, kStepDump = 100,
@@ -88,6 +88,8 @@ private:
     bool m_waiting = false;       // an answer is awaited (the watchdog runs)
     bool m_streaming = false;
     bool m_leaving = false;       // "jf" or "rs" sent: the port closes on purpose
+    bool m_bootFlagDue = false;   // the image is in; "bf" goes once queued lines are seen
+    uint32_t m_bootFlagConnection = 0;
     unsigned m_stepMs = kDefaultStepMs;
 
     std::vector<uint8_t> m_image;

@@ -36,25 +36,33 @@ int CDevicePresenceService::OnDeviceChange(uint32_t event, uint32_t deviceType)
     return 0;
 }
 
-bool CDevicePresenceService::TryReconnect()
+CDevicePresenceService::Attempt CDevicePresenceService::TryReconnect(bool lastTry)
 {
     if (!m_session.IsReconnectPending() || m_session.IsConnected())
-        return true;  // nothing (more) to do
+        return Attempt::Done;  // nothing (more) to do
     if (m_session.Port().CheckPort(m_session.PortName()) != 0)
-        return false;
+        return Attempt::Absent;
     if (m_session.IsJobRunning())
         m_session.ShowWaitDialog(false);
-    m_session.Connect(m_session.PortName());
-    return true;
+    // Quiet until the last try: a port that is back may not open at once.
+    if (m_session.Connect(m_session.PortName(), !lastTry) || lastTry)
+        return Attempt::Done;
+    return Attempt::OpenFailed;
 }
 
-void CDevicePresenceService::OnPortArrival()
+void CDevicePresenceService::StartRetries()
 {
     // A board that restarts may take a moment before its port opens.
     m_retries = 0;
     m_session.Host().KillTimer(kTimerArrivalRetry);
-    if (!TryReconnect())
-        m_session.Host().SetTimer(kTimerArrivalRetry, kRetryMs);
+    m_session.Host().SetTimer(kTimerArrivalRetry, kRetryMs);
+}
+
+void CDevicePresenceService::OnPortArrival()
+{
+    m_session.Host().KillTimer(kTimerArrivalRetry);
+    if (TryReconnect(false) != Attempt::Done)
+        StartRetries();
 }
 
 void CDevicePresenceService::OnPortRemoval()
@@ -88,13 +96,17 @@ bool CDevicePresenceService::OnTimer(unsigned id)
 {
     if (id == kTimerReconnectDelay) {
         m_session.Host().KillTimer(kTimerReconnectDelay);
-        // Back already: connect at once; else the wait box waits for the arrival.
-        if (!TryReconnect())
+        // Back already: connect at once; else the wait box waits for the
+        // arrival, or for a port that is there to open.
+        Attempt a = TryReconnect(false);
+        if (a == Attempt::OpenFailed)
+            StartRetries();
+        if (a != Attempt::Done)
             m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentifyAgain);
         return true;
     }
     if (id == kTimerArrivalRetry) {
-        if (TryReconnect() || ++m_retries >= kRetries)
+        if (TryReconnect(m_retries + 1 >= kRetries) == Attempt::Done || ++m_retries >= kRetries)
             m_session.Host().KillTimer(kTimerArrivalRetry);
         return true;
     }

@@ -34,7 +34,10 @@ public:
     bool OnTimer(unsigned id) override;
 
 private:
-    bool TryReconnect();
+    enum class Attempt { Done, Absent, OpenFailed };
+    // Done: connected, or nothing (more) to try.
+    Attempt TryReconnect(bool lastTry);
+    void StartRetries();
 
     CLinkSession& m_session;
     CBoardCommandsService& m_commands;

@@ -132,9 +132,9 @@ bool CFilesService::AreFilesEditable() const
     return m_session.IsConnected() && !m_session.IsJobRunning() && !m_info.uploadsRefused && !m_session.IsIspMode();
 }
 
-void CFilesService::RequestFsImage()
+bool CFilesService::RequestFsImage()
 {
-    m_session.StartRead(LinkFrame::RequestBuilder(3, 1, 1), CLinkSession::kTransferFsImage);
+    return m_session.StartRead(LinkFrame::RequestBuilder(3, 1, 1), CLinkSession::kTransferFsImage);
 }
 
 bool CFilesService::RequestUploadPrepare() { return m_session.WriteBare(5, 5, 1) == 0; }

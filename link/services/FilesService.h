@@ -27,7 +27,7 @@ public:
     int ImageReadCount() const { return m_imageReads; }
 
     // ---- board image
-    void RequestFsImage();  // 03/11 + W
+    bool RequestFsImage();  // 03/11 + W; false while a write runs
     bool LoadFileListFromImage();
     void OnFileSystemLoaded();
     void FreeFileEntries();

@@ -377,7 +377,12 @@ void CIdentityService::ComputeLoginResponse(const std::string& challengeText, co
 void CIdentityService::AskPasswordAndRespond()
 {
     std::string password;
+    const uint32_t connection = m_session.ConnectionNumber();
     CLinkDialogs::PasswordChoice choice = m_session.Host().AskLoginPassword(password);
+    // The link was lost (and perhaps made again) while the prompt was up:
+    // the answer was for a challenge that no longer stands.
+    if (connection != m_session.ConnectionNumber() || !m_session.IsConnected())
+        return;
     if (choice == CLinkDialogs::PasswordChoice::Cancel) {
         if (m_session.IsJobRunning())
             m_session.ShowWaitDialog(false);
@@ -406,6 +411,8 @@ void CIdentityService::OnReplyLoginResult(const LinkReply& r)
         RequestIdPdb();
         return;
     }
+    const uint32_t connection = m_session.ConnectionNumber();
     m_session.Message(LinkStrings::kPasswordMismatch, CLinkDialogs::kStyleWarning);
-    AskPasswordAndRespond();
+    if (connection == m_session.ConnectionNumber() && m_session.IsConnected())
+        AskPasswordAndRespond();
 }

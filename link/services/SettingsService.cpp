@@ -21,10 +21,28 @@ void CSettingsService::Reset()
 void CSettingsService::OnDisconnected()
 {
     Reset();
-    if (m_writing) {
-        m_writing = false;
-        m_session.Host().OnSettingsWritten(false);
-    }
+    if (m_writing)
+        EndWrite(false);
+}
+
+void CSettingsService::EndWrite(bool ok)
+{
+    m_writing = false;
+    m_session.Host().KillTimer(kTimerSettingsWrite);
+    if (m_session.GetTransferType() == CLinkSession::kTransferSettingsWrite)
+        m_session.SetTransferType(CLinkSession::kTransferNone);
+    m_session.Host().OnSettingsWritten(ok);
+}
+
+bool CSettingsService::OnTimer(unsigned id)
+{
+    if (id != kTimerSettingsWrite)
+        return false;
+    if (!m_writing)
+        m_session.Host().KillTimer(kTimerSettingsWrite);
+    else if (!m_watch.Tick(m_session.SentCount(), m_session.WriteAllSent()))
+        EndWrite(false);  // the board stopped pulling, or never answered
+    return true;
 }
 
 bool CSettingsService::RequestSettingsBlock()
@@ -33,8 +51,7 @@ bool CSettingsService::RequestSettingsBlock()
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return false;
     }
-    m_session.StartRead(LinkFrame::RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead);
-    return true;
+    return m_session.StartRead(LinkFrame::RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead);
 }
 
 void CSettingsService::OnReplySettingsBlock(const LinkReply& r)
@@ -81,6 +98,9 @@ bool CSettingsService::WriteSettings(unsigned generation)
         return false;
     }
     m_writing = true;
+    // The reply ends the write; a board that stops pulling windows ends it too.
+    m_watch.Start();
+    m_session.Host().SetTimer(kTimerSettingsWrite, CWriteWatch::kPeriodMs);
     return true;
 }
 
@@ -90,10 +110,9 @@ void CSettingsService::OnReplySettingsWrite(const LinkReply& r)
         m_session.SetTransferType(CLinkSession::kTransferNone);
     if (!m_writing)
         return;
-    m_writing = false;
     FrameItem item;
     // A refusal is a failure whatever its count.
     bool ok = FrameItemReader::First(r.payload, r.length, item) && item.IsInt32() && !r.Refused() &&
               item.Int32() == m_session.Block().count && m_session.SentCount() == m_session.Block().count;
-    m_session.Host().OnSettingsWritten(ok);
+    EndWrite(ok);
 }

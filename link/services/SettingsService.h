@@ -3,6 +3,7 @@
 
 #include "link/codecs/SettingsBlock.h"
 #include "link/session/LinkService.h"
+#include "link/session/WriteWatch.h"
 
 class CLinkSession;
 struct LinkReply;
@@ -13,6 +14,8 @@ struct LinkReply;
 // the workbench does not know reach the board unchanged.
 class CSettingsService : public CLinkService {
 public:
+    enum Timer : unsigned { kTimerSettingsWrite = 24 };
+
     explicit CSettingsService(CLinkSession& session);
 
     SettingsRecord& Record() { return m_record; }
@@ -21,7 +24,7 @@ public:
     // read generation g may write only while it is still g.
     unsigned Generation() const { return m_generation; }
 
-    bool RequestSettingsBlock();  // 03/21 + W; false when not connected
+    bool RequestSettingsBlock();  // 03/21 + W; false when not connected or a write runs
     // Rebuilds the block with the record and sends it (04/21); the result
     // arrives as CLinkBlockResults::OnSettingsWritten. False (with a message
     // where the user needs one) when nothing was sent.
@@ -29,14 +32,17 @@ public:
 
     // CLinkService
     void OnDisconnected() override;
+    bool OnTimer(unsigned id) override;
 
 private:
     void OnReplySettingsBlock(const LinkReply& r);
     void OnReplySettingsWrite(const LinkReply& r);
     void Reset();
+    void EndWrite(bool ok);
 
     CLinkSession& m_session;
     SettingsRecord m_record;
     unsigned m_generation = 1;
     bool m_writing = false;
+    CWriteWatch m_watch;
 };

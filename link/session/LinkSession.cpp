@@ -86,34 +86,33 @@ void CLinkSession::StubReply(const char* what) { m_host.LogDebugger(std::string(
 
 bool CLinkSession::IsConnected() const { return m_port.IsOpen(); }
 
-bool CLinkSession::OpenComPort(const std::string& portName)
+bool CLinkSession::OpenComPort(const std::string& portName, bool quiet)
 {
+    auto fail = [&](const std::string& text, unsigned style) {
+        if (!quiet)
+            Message(text, style);
+        m_port.Close();
+        return false;
+    };
     if (portName.empty()) {
-        Message(LinkStrings::kSelectPort, CLinkDialogs::kStyleWarning);
+        if (!quiet)
+            Message(LinkStrings::kSelectPort, CLinkDialogs::kStyleWarning);
         return false;
     }
-    if (m_port.Open(portName) != 0) {
-        Message(std::string("Unable to open COM port"), CLinkDialogs::kStyleError);
-        m_port.Close();
-        return false;
-    }
-    if (m_port.SetupPort() != 0 || m_port.SetupHandshake() != 0) {
-        Message(std::string("Fail to setup the COM port"), CLinkDialogs::kStyleWarning);
-        m_port.Close();
-        return false;
-    }
-    if (m_port.SetCommMask(ILinkPort::kEvRxChar | ILinkPort::kEvCts | ILinkPort::kEvDsr | ILinkPort::kEvErr) != 0) {
-        Message(std::string("Fail to setup handshaking"), CLinkDialogs::kStyleWarning);
-        m_port.Close();
-        return false;
-    }
+    if (m_port.Open(portName) != 0)
+        return fail("Unable to open COM port", CLinkDialogs::kStyleError);
+    if (m_port.SetupPort() != 0 || m_port.SetupHandshake() != 0)
+        return fail("Fail to setup the COM port", CLinkDialogs::kStyleWarning);
+    if (m_port.SetCommMask(ILinkPort::kEvRxChar | ILinkPort::kEvCts | ILinkPort::kEvDsr | ILinkPort::kEvErr) != 0)
+        return fail("Fail to setup handshaking", CLinkDialogs::kStyleWarning);
     m_portName = portName;
     return true;
 }
 
-bool CLinkSession::Connect(const std::string& portName)
+bool CLinkSession::Connect(const std::string& portName, bool quiet)
 {
-    if (!OpenComPort(portName)) {
+    ++m_connectionNumber;
+    if (!OpenComPort(portName, quiet)) {
         // A reset asked for this board must not reach the next one connected.
         m_resetMode = false;
         return false;
@@ -150,6 +149,7 @@ bool CLinkSession::Disconnect(bool askUnsaved)
     if (askUnsaved && unsaved && !m_reconnectPending &&
         Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
         return false;
+    ++m_connectionNumber;
     if (m_port.IsOpen())
         m_port.Close();
     m_host.KillTimer(kTimerSync);
@@ -165,6 +165,10 @@ bool CLinkSession::Disconnect(bool askUnsaved)
     m_resetMode = false;
     for (CLinkService* s : m_services)
         s->OnDisconnected();
+    // A transfer cut off here must not hold the next connection's.
+    m_transferType = kTransferNone;
+    m_sentCount = 0;
+    m_writeEnded = false;
     return true;
 }
 
@@ -412,18 +416,28 @@ uint32_t CLinkSession::WriteBare(uint8_t group, uint8_t command, uint8_t sub)
 
 void CLinkSession::SendWindow() { SendFrame(LinkFrame::WindowFrame(m_dataSeq.Next())); }
 
-void CLinkSession::StartRead(const LinkFrame::RequestBuilder& request, int32_t type)
+bool CLinkSession::IsWriteRunning() const
 {
+    return m_transferType == kTransferUpload || m_transferType == kTransferSettingsWrite ||
+           m_transferType == kTransferCertWrite || m_transferType == kTransferKeyWrite;
+}
+
+bool CLinkSession::StartRead(const LinkFrame::RequestBuilder& request, int32_t type)
+{
+    if (IsWriteRunning())
+        return false;
     (type == kTransferSettingsRead ? m_block : m_image).Reset();
     m_overflow = false;
     WriteRequest(request);
     SendWindow();
     m_transferType = type;
+    return true;
 }
 
 bool CLinkSession::StartWrite(const LinkFrame::RequestBuilder& request, int32_t type)
 {
     m_sentCount = 0;
+    m_writeEnded = false;
     m_transferType = type;
     return WriteRequest(request) == 0;
 }
@@ -475,6 +489,8 @@ void CLinkSession::SendChunk(TransferBuffer& buffer, uint16_t window, bool progr
     int32_t chunk = std::min<int32_t>({window, remaining, kMaxChunk});
     SendFrame(LinkFrame::DataChunk(m_dataSeq.Next(), buffer.data.data() + m_sentCount, static_cast<size_t>(chunk)));
     m_sentCount += chunk;
+    if (chunk == 0 && remaining == 0)
+        m_writeEnded = true;
     if (progress)
         m_host.SetProgress(m_sentCount);
 }

@@ -81,13 +81,17 @@ public:
     }
 
     // ---- connection
-    bool Connect(const std::string& portName);
-    bool OpenComPort(const std::string& portName);
+    // quiet: a failed open says nothing (a caller that retries says it once).
+    bool Connect(const std::string& portName, bool quiet = false);
+    bool OpenComPort(const std::string& portName, bool quiet = false);
     // Asks about unsaved work first (unless a reconnect is pending or the
     // board is gone: askUnsaved false); false when the user keeps the connection.
     bool Disconnect(bool askUnsaved = true);
     void SendSyncByte();
     bool IsConnected() const;
+    // Changes on every connect and disconnect: a caller that waited for the
+    // user compares it to know its connection is still the one it asked about.
+    uint32_t ConnectionNumber() const { return m_connectionNumber; }
     bool IsIspMode() const { return m_ispMode; }
     void SetIspMode(bool on) { m_ispMode = on; }
     const std::string& PortName() const { return m_portName; }
@@ -130,8 +134,10 @@ public:
             m_transferType = kTransferNone;
     }
     // Sends the request, grants the first window and reads into the
-    // buffer of this transfer type (cleared first).
-    void StartRead(const LinkFrame::RequestBuilder& request, int32_t type);
+    // buffer of this transfer type (cleared first). False (nothing sent)
+    // while a write runs: the read would wipe the buffer being sent.
+    bool StartRead(const LinkFrame::RequestBuilder& request, int32_t type);
+    bool IsWriteRunning() const;
     // Sends the request; the board then pulls the buffer of this type
     // through windows. False when the request could not be written.
     bool StartWrite(const LinkFrame::RequestBuilder& request, int32_t type);
@@ -140,6 +146,8 @@ public:
     TransferBuffer& Block() { return m_block; }
     const TransferBuffer& Block() const { return m_block; }
     int32_t SentCount() const { return m_sentCount; }
+    // The write's last byte and the empty chunk that ends it went out.
+    bool WriteAllSent() const { return m_writeEnded; }
     bool TransferOverflowed() const { return m_overflow; }
 
     // ---- job (the wait box is up while one runs) and its watchdog
@@ -188,6 +196,7 @@ private:
     bool m_jobRunning = false;
     bool m_reconnectPending = false;
     bool m_resetMode = false;
+    uint32_t m_connectionNumber = 0;
 
     // Receive path: bytes not yet taken as frames or lines. Complete frames
     // leave this buffer before they are dispatched.
@@ -203,5 +212,6 @@ private:
     TransferBuffer m_image{kImageBufferSize};
     TransferBuffer m_block{kBlockBufferSize};
     int32_t m_sentCount = 0;
+    bool m_writeEnded = false;
     bool m_overflow = false;
 };

@@ -1,4 +1,5 @@
-// Settings block, board commands and device presence against a scripted port.
+// Settings block, board commands and device presence (and what a board that
+// leaves does to a waiting prompt) against a scripted port.
 #include "link/DeviceLink.h"
 #include "link/codecs/Crc16.h"
 #include "link/codecs/EnvBlock.h"
@@ -272,10 +273,15 @@ TEST_F(BoardServicesTest, PasswordWaitActsOnlyWhenDisconnected)
     EXPECT_EQ(host.messages.size(), 1u);
     link.OnTimer(t);
     port.checkPort = 0;
+    port.failOpen = true;  // back, but not open yet: no success, no message
+    link.OnTimer(t);
+    EXPECT_EQ(host.passwordDone, std::vector<bool>{false});
+    port.failOpen = false;
     port.writes.clear();
     link.OnTimer(t);
     EXPECT_TRUE(link.IsConnected());
     EXPECT_EQ(host.passwordDone, (std::vector<bool>{false, true}));
+    EXPECT_EQ(host.messages.size(), 1u);
     // A board that never comes back: a message after about a minute.
     link.Commands().SetUserPassword("00");
     link.Disconnect();
@@ -334,16 +340,118 @@ TEST_F(BoardServicesTest, RemovalThenASlowBoardComesBack)
     link.OnIdentifyStart();
     EXPECT_TRUE(port.writes.empty());
     EXPECT_EQ(host.messages.size(), 1u);
-    // It arrives but opens only a moment later.
+    // It arrives but opens only a moment later: tried again, quietly.
+    port.checkPort = 0;
+    port.failOpen = true;
     link.OnDeviceChange(0x8000, 5);
     EXPECT_FALSE(link.IsConnected());
     EXPECT_TRUE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
-    port.checkPort = 0;
+    link.OnTimer(CDevicePresenceService::kTimerArrivalRetry);
+    EXPECT_EQ(host.messages.size(), 1u);
+    port.failOpen = false;
     link.OnTimer(CDevicePresenceService::kTimerArrivalRetry);
     EXPECT_TRUE(link.IsConnected());
     EXPECT_FALSE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
     ASSERT_EQ(port.writes.size(), 1u);  // the sync byte
     EXPECT_EQ(port.writes[0].size(), 2u);
+    // One that never opens says so once, at the last try.
+    link.Disconnect();
+    link.SetReconnectPending(true);
+    port.failOpen = true;
+    host.messages.clear();
+    link.OnDeviceChange(0x8000, 5);
+    for (int i = 0; i < CDevicePresenceService::kRetries; ++i)
+        link.OnTimer(CDevicePresenceService::kTimerArrivalRetry);
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Unable to open COM port"});
+    EXPECT_FALSE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
+}
+
+TEST_F(BoardServicesTest, OneTransferAtATime)
+{
+    Bytes key = Block({Record(0x0B, 0, Bytes(258, 0x5A))}, EnvBlock::kMagicKeys);
+    // A read asked for during a write is refused and leaves the write whole.
+    ASSERT_TRUE(link.Commands().WriteKeyBlock(key));
+    EXPECT_FALSE(link.RequestCertBlock());
+    EXPECT_FALSE(link.RequestSettingsBlock());
+    EXPECT_EQ(Pull(), key);
+    // A read cut off by the link going away holds nothing of the next connection.
+    Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(key.size()))));
+    ASSERT_TRUE(link.RequestSettingsBlock());
+    link.Disconnect();
+    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+    SetUp();
+    EXPECT_TRUE(link.Commands().WriteKeyBlock(key));
+}
+
+// The board stores a written block before it answers: once all of it is
+// out, quiet periods are waited through (up to a minute); before that, one
+// quiet period ends the write.
+TEST_F(BoardServicesTest, WritesWaitForTheReplyOnceAllIsOut)
+{
+    using K = CLinkBlockResults::BlockKind;
+    Bytes cert = Block({Record(0x0B, 2, Bytes(40, 0x30))}, EnvBlock::kMagicCert);
+    const unsigned tb = CBoardCommandsService::kTimerBlockWrite, ts = CSettingsService::kTimerSettingsWrite;
+    ASSERT_TRUE(link.Commands().WriteCertBlock(cert));
+    ASSERT_EQ(Pull(), cert);
+    link.OnTimer(tb);
+    link.OnTimer(tb);
+    Feed(Reply(4, 0x24, ItemInt(static_cast<int32_t>(cert.size()))));
+    EXPECT_EQ(host.blocksWritten, (std::vector<std::pair<K, bool>>{{CLinkBlockResults::kCertBlock, true}}));
+    // A settings write the board never pulls fails; one it never answers, a minute on.
+    Bytes block = Block({kName, kEnd});
+    link.RequestSettingsBlock();
+    ServeBlock(block, 0x21, static_cast<int32_t>(block.size()));
+    ASSERT_TRUE(link.Settings().WriteSettings(link.Settings().Generation()));
+    link.OnTimer(ts);
+    link.OnTimer(ts);
+    EXPECT_EQ(host.settingsWritten, std::vector<bool>{false});
+    EXPECT_FALSE(host.HasTimer(ts));
+    ASSERT_TRUE(link.Settings().WriteSettings(link.Settings().Generation()));
+    Pull();
+    for (int i = 0; i < CWriteWatch::kReplyPeriods; ++i)
+        link.OnTimer(ts);
+    EXPECT_EQ(host.settingsWritten, std::vector<bool>{false});
+    link.OnTimer(ts);
+    EXPECT_EQ(host.settingsWritten, (std::vector<bool>{false, false}));
+    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+}
+
+// Reset mode: the board is told to wipe itself; the link closes whatever
+// the answer to a question would be, so none is asked.
+TEST_F(BoardServicesTest, ResetModeClosesTheLinkWithoutAQuestion)
+{
+    Add("a.php", "unsaved", FileEntry::kChanged);
+    link.SetResetMode(true);
+    host.answers = {CLinkDialogs::kIdNo};
+    link.OnIdentifyStart();
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// The board leaves and comes back while the login prompt is open: the
+// answer typed for the old challenge must not reach the new connection.
+TEST_F(BoardServicesTest, LoginAnswerForALostConnectionIsDropped)
+{
+    link.OnTimer(CDeviceLink::kTimerOpenWaitBox);
+    link.OnIdentifyStart();
+    Feed(Reply(1, 0x25, ItemInt(1), true));
+    Feed(Reply(5, 0x41, ItemBytes(Bytes(16, 0x11))));
+    host.passwords = {"pw"};
+    host.onPassword = [&] {
+        host.onPassword = nullptr;
+        port.checkPort = 1;
+        host.answers = {CLinkDialogs::kIdYes};
+        link.OnDeviceChange(0x8004, 5);
+        port.checkPort = 0;
+        link.OnTimer(CDevicePresenceService::kTimerReconnectDelay);
+        ASSERT_TRUE(link.IsConnected());
+        Feed({static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F)});
+        port.writes.clear();
+    };
+    Feed(Reply(1, 0x23, ItemBytes(Bytes(12, 0x22))));
+    EXPECT_EQ(host.passwordPrompts, 1);
+    for (auto& w : port.writes)
+        EXPECT_FALSE((w[4] & 0x0F) == 5 && w[5] == 0x42) << "stale login response sent";
 }
 
 } // namespace

@@ -151,6 +151,8 @@ TEST_F(BootLoaderTest, WholeRoadFromTheBootLoader)
     EXPECT_EQ(std::string(image.begin(), image.end()), Written());
 
     Feed("204 CRC OK\r\n");
+    EXPECT_EQ("", Written());  // from the message loop, after what queued meanwhile
+    link.OnTimer(Svc::kTimerBootFlag);
     EXPECT_EQ("bf 400 QUIVER RESTACK\r", Written());
     Feed("200 Command OK\r\n");
     EXPECT_EQ("jf 10\r", Written());
@@ -200,7 +202,37 @@ TEST_F(BootLoaderTest, ReplyDuringStreamingStreamsOnce)
     EXPECT_EQ(std::string(image.begin(), image.end()), Written());
     Feed("204 CRC OK\r\n");
     EXPECT_EQ(1u, Count("result ok"));
+    link.OnTimer(Svc::kTimerBootFlag);
     EXPECT_EQ("bf 400 QUIVER RESTACK\r", Written());
+}
+
+// The success box pumps messages: what happens inside it keeps the boot
+// flag back.
+TEST_F(BootLoaderTest, BootFlagWaitsForWhatCameDuringTheSuccessBox)
+{
+    struct Case {
+        const char* what;
+        std::function<void(BootLoaderTest&)> during;
+    } cases[] = {
+        {"a failure line", [](BootLoaderTest& t) { t.Feed("305 Flash write error\r\n"); }},
+        {"the board left and came back", [](BootLoaderTest& t) {
+             t.link.Disconnect();
+             t.EnterIsp();
+         }},
+    };
+    for (auto& c : cases) {
+        EnterIsp();
+        boot.OnUpgradeRestartIsp();
+        ToStreaming();
+        RunStream();
+        Written();
+        host.duringResult = [&] { c.during(*this); };
+        Feed("204 CRC OK\r\n");
+        host.duringResult = nullptr;
+        link.OnTimer(Svc::kTimerBootFlag);
+        EXPECT_EQ("", Written()) << c.what;
+        link.Disconnect();
+    }
 }
 
 TEST_F(BootLoaderTest, FailureLineStopsTheStream)

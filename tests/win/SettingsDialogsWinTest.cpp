@@ -1,0 +1,341 @@
+// The Settings dialog, its pages, the time and user-password dialogs,
+// in-process under a fake main window that answers the private messages.
+// Run with the ANSI code page 949 (a *_ko_tests exe).
+#include "WinTestSupport.h"
+
+#include "config/DlgSetting.h"
+#include "config/DlgUserPW.h"
+#include "config/SettingsDialogModel.h"
+#include "framework/Resources.h"
+#include "link/codecs/Sha1.h"
+#include "resources/resource.h"
+#include "workbench/DlgMessage.h"
+#include "workbench/DlgProgress.h"
+#include "workbench/WindowMessages.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Takes the next message box's text and presses a button (the first: OK, or
+// No of No/Yes).
+void OnMessage(std::string* text, std::function<void()> then = {}, int button = IDC_MSG_BUTTON1) {
+    OnDialog(IDD_MESSAGE, [text, then, button](CDialog* d) {
+        *text = static_cast<CDlgMessage*>(d)->m_text.str();
+        ::SendMessageA(d->GetDlgItem(button), BM_CLICK, 0, 0);
+        if (then) then();
+    });
+}
+
+bool Enabled(HWND dlg, int id) { return ::IsWindowEnabled(::GetDlgItem(dlg, id)) != FALSE; }
+std::string Text(HWND dlg, int id) {
+    char buf[256] = {};
+    ::GetDlgItemTextA(dlg, id, buf, sizeof buf);
+    return buf;
+}
+std::string Str(UINT id) { return CResources::LoadString(id).str(); }
+
+SettingsRecord BoardRecord() {
+    SettingsRecord r;
+    r.firmwareName = std::string("fw1\0\0\0", 6);
+    const uint8_t ip[4] = {192, 168, 0, 20}, mask[4] = {255, 255, 255, 0};
+    std::memcpy(r.ipv4Address, ip, 4);
+    std::memcpy(r.ipv4Mask, mask, 4);
+    std::memcpy(r.ssid, "office", 6);
+    std::memcpy(r.sharedKey, "password", 8);
+    r.flags = 1;
+    r.wlanOptions = 1 | (6u << 10);
+    return r;
+}
+
+// The main window's side: records the messages, answers them as told.
+struct FakeMain {
+    CRecorder wnd;
+    SettingsRecord record = BoardRecord();
+    std::function<LRESULT(UINT, WPARAM, LPARAM)> on;
+    std::vector<UINT> asked;
+
+    explicit FakeMain(LANGID lang = CResources::kEnglish) {
+        CResources::SetLanguage(lang);
+        wnd.Create();
+        wnd.answer = [this](UINT m, WPARAM w, LPARAM l, LRESULT* r) {
+            if (m < WM_USER_WRITE_SETTINGS || m > WM_USER_CHANGE_FIRMWARE) return false;
+            asked.push_back(m);
+            *r = on ? on(m, w, l) : 1;
+            return true;
+        };
+    }
+    ~FakeMain() { wnd.DestroyWindow(); }
+    int Count(UINT m) const { return static_cast<int>(std::count(asked.begin(), asked.end(), m)); }
+
+    void Prepare(CDlgSetting& dlg) {
+        dlg.m_pSettings = &record;
+        dlg.m_wired = 1;
+        dlg.m_hasWlan = 1;
+        dlg.m_mcuId = "0123456789abcdef01234567";
+        dlg.m_mac = "0030f9a1b2c3";
+    }
+};
+
+}  // namespace
+
+TEST(SettingsDialogsWinTest, WriteRoadStoresBothPagesOnceAndOffersTheReboot) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    std::string question;
+    bool writeBeforeCertReply = true, writeAfter = false;
+    std::string title;
+    int writesDuringWrite = -1;
+    main.on = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
+        if (m == WM_USER_WRITE_SETTINGS) {
+            // A second click while the board pulls the block sends nothing.
+            Click(dlg.m_hWnd, IDC_SET_WRITE);
+            writesDuringWrite = main.Count(WM_USER_WRITE_SETTINGS);
+            After(30, [&] { ::SendMessageA(dlg.m_hWnd, WM_USER_SETTINGS_WRITTEN, 1, 0); });
+        }
+        return 1;
+    };
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        title = dlg.GetWindowText().str();
+        writeBeforeCertReply = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+        dlg.OnCertBlockRead(false, nullptr, 0);
+        writeAfter = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+        ::SendDlgItemMessageA(dlg.m_network.m_hWnd, IDC_NET_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 0, 0, 9));
+        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "lab");
+        OnMessage(&question, {}, IDC_MSG_BUTTON2);  // Yes
+        Click(dlg.m_hWnd, IDC_SET_WRITE);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);  // closed by itself after the reboot request
+    EXPECT_EQ(title, "Settings - fw1");
+    EXPECT_FALSE(writeBeforeCertReply);
+    EXPECT_TRUE(writeAfter);
+    EXPECT_EQ(writesDuringWrite, 1);
+    EXPECT_EQ(question, Str(IDS_SET_VALUE_OK) + "\r\n\r\n" + Str(IDS_ASK_REBOOT));
+    EXPECT_EQ(main.Count(WM_USER_REBOOT), 1);
+    EXPECT_EQ(main.Count(WM_USER_READ_CERT_BLOCK), 1);
+    const uint8_t ip[4] = {10, 0, 0, 9};
+    EXPECT_EQ(std::memcmp(main.record.ipv4Address, ip, 4), 0);
+    EXPECT_STREQ(reinterpret_cast<char*>(main.record.ssid), "lab");
+    uint8_t psk[32];
+    CalcWpaPsk("password", "lab", psk);
+    EXPECT_EQ(std::memcmp(main.record.preSharedKey, psk, 32), 0);
+    EXPECT_EQ(main.record.wlanOptions, 1u | (6u << 10));  // untouched choices stay
+}
+
+TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
+    FakeMain main(CResources::kKorean);
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    main.record.wlanOptions = 2;  // soft AP
+    std::string tooLong, tooShort, failed, comboItem;
+    main.on = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
+        if (m == WM_USER_WRITE_SETTINGS) After(30, [&] { ::SendMessageA(dlg.m_hWnd, WM_USER_SETTINGS_WRITTEN, 0, 0); });
+        return m == WM_USER_READ_CERT_BLOCK ? 0 : 1;  // not connected: no read runs
+    };
+    std::string title;
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        title = dlg.GetWindowText().str();
+        char item[64] = {};
+        ::SendDlgItemMessageA(dlg.m_wlan.m_hWnd, IDC_WLAN_ENABLE, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
+        comboItem = item;
+        // Seventeen Hangul syllables: 17 characters, 34 bytes in code page 949.
+        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, InAnsiCodePage(std::wstring(17, L'\xAC00').c_str()).c_str());
+        OnMessage(&tooLong, [&] {
+            ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "ap");
+            ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "1234567");
+            OnMessage(&tooShort, [&] {
+                ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "12345678");
+                OnMessage(&failed, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
+                After(20, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
+            });
+            After(20, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
+        });
+        Click(dlg.m_hWnd, IDC_SET_WRITE);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(title, InAnsiCodePage(L"\xD658\xACBD \xC124\xC815 - fw1"));  // "환경 설정"
+    EXPECT_EQ(comboItem, InAnsiCodePage(L"\xC0AC\xC6A9 \xC548 \xD568"));   // "사용 안 함"
+    EXPECT_NE(tooLong.find("32"), std::string::npos);
+    EXPECT_EQ(tooShort, Str(IDS_PASSWORD_TOO_SHORT));
+    EXPECT_EQ(failed, Str(IDS_SET_VALUE_FAILED));
+    EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 1);
+    EXPECT_EQ(main.Count(WM_USER_REBOOT), 0);
+    CResources::SetLanguage(CResources::kEnglish);
+}
+
+TEST(SettingsDialogsWinTest, PasswordStateChangesOnlyWhenTheBoardCameBack) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    LRESULT setAnswer = 0;
+    std::string sent, warning, mismatch;
+    bool waitShown = false;
+    main.on = [&](UINT m, WPARAM, LPARAM l) -> LRESULT {
+        if (m == WM_USER_SET_PASSWORD) sent = reinterpret_cast<const char*>(l);
+        return m == WM_USER_SET_PASSWORD ? setAnswer : m == WM_USER_READ_CERT_BLOCK ? 0 : 1;
+    };
+    auto typePassword = [&](std::function<void()> then) {
+        OnDialog(IDD_USER_PW, [&, then](CDialog* d) {
+            ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "password1");
+            ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "Password1");
+            OnMessage(&mismatch, [d, then] {
+                ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "password1");
+                if (then) then();
+                Click(d->m_hWnd, IDOK);
+            });
+            Click(d->m_hWnd, IDOK);
+        });
+    };
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        // Not connected: nothing sent, no wait box, nothing changes.
+        OnMessage(&warning, [&] {
+            typePassword([&] {
+                After(100, [&] {
+                    EXPECT_EQ(dlg.m_waitBox, nullptr);
+                    setAnswer = 1;
+                    OnMessage(&warning, [&] { typePassword({}); });
+                    Click(dlg.m_hWnd, IDC_SET_PASSWORD);
+                    When([&] { return dlg.m_waitBox != nullptr; }, [&] {
+                        waitShown = ::IsWindowVisible(dlg.m_waitBox->m_hWnd) != FALSE;
+                        ::SendMessageA(dlg.m_hWnd, WM_USER_PASSWORD_DONE, 0, 0);  // failed
+                        EXPECT_EQ(dlg.m_passwordSet, 0);
+                        OnMessage(&warning, [&] { typePassword({}); });
+                        Click(dlg.m_hWnd, IDC_SET_PASSWORD);
+                        When([&] { return dlg.m_waitBox != nullptr; }, [&] {
+                            ::SendMessageA(dlg.m_hWnd, WM_USER_PASSWORD_DONE, 1, 0);
+                            Click(dlg.m_hWnd, IDCANCEL);
+                        });
+                    });
+                });
+            });
+        });
+        Click(dlg.m_hWnd, IDC_SET_PASSWORD);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(warning, Str(IDS_NO_PASSWORD_RESTORE));
+    EXPECT_EQ(mismatch, Str(IDS_PASSWORD_MISMATCH));
+    EXPECT_TRUE(waitShown);
+    EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 3);
+    EXPECT_EQ(sent, "0100d0e5ad06ab96c8da4ef0268fcd83a583c8856783785903b61daae680a719e475907a3d18");
+    EXPECT_EQ(dlg.m_passwordSet, 1);
+    EXPECT_EQ(dlg.m_waitBox, nullptr);
+}
+
+TEST(SettingsDialogsWinTest, TimeDialogOpensOnceAndTheResultIsShownAfterTheReply) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    std::string shown, date, saved;
+    int dialogs = 0;
+    main.on = [&](UINT m, WPARAM, LPARAM l) -> LRESULT {
+        if (m == WM_USER_GET_RTC_DATE)
+            After(20, [&] {
+                ::SendMessageA(dlg.m_hWnd, WM_USER_RTC_DATE, reinterpret_cast<WPARAM>("20150101123030"), 1);
+            });
+        if (m == WM_USER_SET_RTC_DATE) {
+            date = reinterpret_cast<const char*>(l);
+            After(20, [&] { ::SendMessageA(dlg.m_hWnd, WM_USER_SAVE_RESULT, 0, 1); });
+        }
+        return m == WM_USER_READ_CERT_BLOCK ? 0 : 1;
+    };
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        OnDialog(IDD_SETTING_RTC, [&](CDialog* d) {
+            ++dialogs;
+            shown = Text(d->m_hWnd, IDC_RTC_BOARD);
+            EXPECT_FALSE(Enabled(d->m_hWnd, IDC_RTC_DATE));
+            EXPECT_FALSE(Enabled(dlg.m_hWnd, IDC_SET_TIME));
+            // A second answer while the dialog is open opens nothing.
+            ::SendMessageA(dlg.m_hWnd, WM_USER_RTC_DATE, reinterpret_cast<WPARAM>("20160101000000"), 1);
+            OnMessage(&saved, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
+            Click(d->m_hWnd, IDOK);  // PC time
+        });
+        Click(dlg.m_hWnd, IDC_SET_TIME);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(shown, "2015-01-01 / 12-30-30");
+    EXPECT_EQ(date.size(), 14u);
+    EXPECT_EQ(saved, Str(IDS_CERT_SAVED));
+    EXPECT_EQ(main.Count(WM_USER_SET_RTC_DATE), 1);
+}
+
+TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    dlg.m_wired = dlg.m_hasWlan = 0;
+    int tabs = -1;
+    bool write = true;
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        tabs = dlg.m_tab.GetItemCount();
+        dlg.OnCertBlockRead(false, nullptr, 0);
+        write = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+        dlg.CloseForLinkLoss();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(tabs, 0);
+    EXPECT_FALSE(write);
+    EXPECT_EQ(dlg.m_network.m_hWnd, nullptr);
+}
+
+TEST(SettingsDialogsWinTest, LinkLossWhileThePasswordIsTypedSendsNothing) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    dlg.m_passwordSet = 1;  // no warning first
+    main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        OnDialog(IDD_USER_PW, [&](CDialog* d) {
+            ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "password1");
+            ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "password1");
+            dlg.CloseForLinkLoss();
+        });
+        Click(dlg.m_hWnd, IDC_SET_PASSWORD);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 0);
+    EXPECT_EQ(dlg.m_passwordSet, 1);
+}
+
+TEST(SettingsDialogsWinTest, UserPasswordDialogModes) {
+    FakeMain main;
+    struct Case {
+        int mode, given;
+        bool retypeShown, deleteShown;
+    } cases[] = {{CDlgUserPW::kModeSet, 0, true, false},
+                 {CDlgUserPW::kModeSet, 1, true, true},
+                 {CDlgUserPW::kModeLogin, 0, false, false}};
+    for (const Case& c : cases) {
+        CDlgUserPW dlg(main.wnd.m_hWnd);
+        dlg.m_mode = c.mode;
+        dlg.m_passwordGiven = c.given;
+        bool retype = false, del = false;
+        std::string id, ok;
+        OnDialog(IDD_USER_PW, [&](CDialog* d) {
+            retype = ::IsWindowVisible(d->GetDlgItem(IDC_UPW_RETYPE)) != FALSE;
+            del = ::IsWindowVisible(d->GetDlgItem(IDC_UPW_DELETE)) != FALSE;
+            id = Text(d->m_hWnd, IDC_UPW_ID);
+            ok = Text(d->m_hWnd, IDOK);
+            if (del) {
+                Click(d->m_hWnd, IDC_UPW_DELETE);
+            } else {
+                ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "12345678");
+                ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "12345678");
+                Click(d->m_hWnd, IDOK);
+            }
+        });
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_EQ(retype, c.retypeShown) << c.mode;
+        EXPECT_EQ(del, c.deleteShown) << c.mode;
+        EXPECT_EQ(id, "Admin");
+        EXPECT_EQ(ok == Str(IDS_CHANGE), c.mode == CDlgUserPW::kModeSet);
+        EXPECT_EQ(dlg.m_deleteRequested, del ? 1 : 0);
+        EXPECT_EQ(dlg.m_passwordGiven, del ? 0 : 1);
+        EXPECT_EQ(dlg.m_password.str(), del ? "" : "12345678");
+    }
+}
