@@ -336,6 +336,8 @@ void ShowBoardInformation(const Program& p) {
         ::EnumChildWindows(dlg, CollectEdits, reinterpret_cast<LPARAM>(&e));
         return e.found.empty() ? std::string() : Text(e.found[0]);
     });
+    BoardDialog(p, kSettings, "the Settings dialog opens with the board's firmware name", " - ZX1001",
+                [](HWND dlg) { return Text(dlg); });
     // The board's firmware name came with the settings read above: it opens at once.
     BoardDialog(p, kUpgradeFirmware, "the firmware upgrade dialog opens", "Upgrade firmware",
                 [](HWND dlg) { return Text(dlg); });

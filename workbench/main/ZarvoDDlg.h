@@ -19,6 +19,7 @@
 #include "workbench/main/Preferences.h"
 
 class CDlgFWUpgrade;
+class CDlgSetting;
 class CDlgProgress;
 class CPngButton;
 class CSplitter;
@@ -112,6 +113,11 @@ public:
     void OnUpgradeProgress(uint64_t sent, uint64_t total) override;
     bool OnUpgradeResult(bool ok) override;
     void CloseLinkDialogs() override;
+    // ---- the Settings dialog's results (ZarvoDDlgSettings.cpp)
+    void OnSettingsWritten(bool ok) override;
+    void OnRtcDate(bool ok, const std::string& date) override;
+    void OnRtcSetResult(bool ok) override;
+    void OnPasswordDone(bool ok) override;
 
     // ---- relays
     int ComputeFlashUsage();
@@ -218,6 +224,14 @@ protected:
     // Device requests from dialogs: a connected board that runs no job or transfer.
     bool DeviceIdle();
 
+    // the Settings dialog (ZarvoDDlgSettings.cpp)
+    CDlgSetting* SettingsDialog(WPARAM wParam);
+    LRESULT OnWriteSettings(WPARAM wParam, LPARAM);
+    LRESULT OnRebootMessage(WPARAM, LPARAM);
+    LRESULT OnGetRtcDate(WPARAM wParam, LPARAM);
+    LRESULT OnSetRtcDate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSetPassword(WPARAM wParam, LPARAM lParam);
+
     // preferences (ZarvoDDlgPrefs.cpp)
     void LoadPreferences();
     void SavePreferences();
@@ -286,6 +300,10 @@ protected:
     HWND m_scanRequester = nullptr;
     HWND m_certRequester = nullptr;
     bool m_infoShowing = false;
+    bool m_settingsShowing = false;
+    HWND m_settingsDlg = nullptr;
+    int m_passwordSet = 0;
+    std::string m_rtcDate;
     // A block write waiting for its answer: 0 none, 1 waiting, 2 written, 3 failed.
     int m_blockWrite = 0;
 

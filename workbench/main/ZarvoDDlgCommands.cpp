@@ -130,8 +130,9 @@ void CZarvoDDlg::OnDisconnect() {
 
 void CZarvoDDlg::OnSettingsButton() {
     if (!IsCommandEnabled(Command::Settings)) return;
-    // Hook: the settings service of the link reads the settings block and
-    // opens the Settings dialog; neither is built yet.
+    // The block's reply opens the dialog (timer 5).
+    m_fwInfoPending = m_upgradePending = false;
+    m_link.RequestSettingsBlock();
 }
 
 void CZarvoDDlg::OnUploadButton() {

@@ -27,13 +27,6 @@ int CZarvoDDlg::ShowMessage(const std::string& text, unsigned style, bool* apply
     return result;
 }
 
-CLinkDialogs::PasswordChoice CZarvoDDlg::AskLoginPassword(std::string& password) {
-    // Hook: the user-password dialog of the board configuration is not built
-    // yet; without it a board that asks for a password cannot be logged in.
-    LogDebugger("login: a password is required; the password dialog is not available");
-    return PasswordChoice::Cancel;
-}
-
 // ---- wait box
 
 void CZarvoDDlg::OpenWaitBox(int mode) {

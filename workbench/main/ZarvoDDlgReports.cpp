@@ -8,6 +8,7 @@
 #include "config/DlgFWInfo.h"
 #include "config/DlgFWUpgrade.h"
 #include "config/DlgNetInfo.h"
+#include "config/DlgSetting.h"
 #include "config/UpgradeModel.h"
 #include "framework/WinApp.h"
 #include "resources/resource.h"
@@ -130,8 +131,6 @@ void CZarvoDDlg::RunNetInfoDialog() {
     dlg.DoModal();
     m_infoShowing = false;
 }
-
-void CZarvoDDlg::RunSettingsDialog() {}
 
 LRESULT CZarvoDDlg::OnShowErrorLog(WPARAM, LPARAM) {
     if (m_errorLogShowing) return 0;
@@ -306,9 +305,9 @@ void CZarvoDDlg::OnCertBlockRead(bool present, const uint8_t* records, size_t le
     HWND requester = m_certRequester;
     m_certRequester = nullptr;
     if (!requester || !::IsWindow(requester)) return;
-    (void)present;
-    (void)records;
-    (void)length;
+    // Only copied here: the dialog shows nothing while the link's handler runs.
+    if (auto* dlg = dynamic_cast<CDlgSetting*>(CWnd::FromHandlePermanent(requester)))
+        dlg->OnCertBlockRead(present, records, length);
 }
 
 // ---- the board went away
@@ -319,4 +318,7 @@ void CZarvoDDlg::CloseLinkDialogs() {
     m_scanRequester = nullptr;
     m_certRequester = nullptr;
     if (m_blockWrite == 1) m_blockWrite = 3;
+    if (m_settingsDlg && ::IsWindow(m_settingsDlg)) {
+        if (auto* dlg = dynamic_cast<CDlgSetting*>(CWnd::FromHandlePermanent(m_settingsDlg))) dlg->CloseForLinkLoss();
+    }
 }
