@@ -294,7 +294,10 @@ LRESULT CZarvoDDlg::OnWriteCertBlock(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CZarvoDDlg::OnReadCertBlock(WPARAM wParam, LPARAM) {
     CWnd* requester = reinterpret_cast<CWnd*>(wParam);
-    if (!requester || !::IsWindow(requester->m_hWnd) || !DeviceIdle()) return 0;
+    if (!requester || !::IsWindow(requester->m_hWnd)) return 0;
+    // The Settings dialog's first request: from here a removal closes it.
+    SettingsDialog(wParam);
+    if (!DeviceIdle()) return 0;
     m_certRequester = requester->m_hWnd;
     if (m_link.Commands().ReadCertBlock()) return 1;
     m_certRequester = nullptr;
