@@ -106,7 +106,9 @@ int CWndEditor::OnCreate(LPCREATESTRUCT)
         m_cursorCopy = m_cursorArrow;
     if (!m_cursorMove)
         m_cursorMove = m_cursorArrow;
-    m_numberFont.CreateFont(12, 0, 0, 0, 0, FALSE, FALSE, FALSE, HANGUL_CHARSET, OUT_STROKE_PRECIS,
+    // Digits only: a Hangul charset makes a machine without Korean fonts (Wine
+    // in an English locale) pick a face that draws them as boxes.
+    m_numberFont.CreateFont(12, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_STROKE_PRECIS,
                             CLIP_STROKE_PRECIS, DRAFT_QUALITY, 0x32, "Arial");
     m_breakpointImage = CGdiPlusUtil::LoadPng(IDP_BREAKPOINT);
     m_executionImage = CGdiPlusUtil::LoadPng(IDP_EXECUTION_LINE);

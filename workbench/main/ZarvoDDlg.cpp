@@ -150,8 +150,8 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
 }
 
 void CZarvoDDlg::CreateButtons() {
-    struct Spec { Button button; UINT id; UINT png; UINT tip; };
-    static const Spec specs[kButtonCount] = {
+    struct ButtonDef { Button button; UINT id; UINT png; UINT tip; };
+    static const ButtonDef defs[kButtonCount] = {
         {kBtnConnect, kConnect, IDP_CONNECT, IDS_TIP_CONNECT},
         {kBtnDisconnect, kDisconnect, IDP_DISCONNECT, IDS_TIP_DISCONNECT},
         {kBtnSettings, kSettings, IDP_SETTINGS, IDS_TIP_SETTINGS},
@@ -162,7 +162,7 @@ void CZarvoDDlg::CreateButtons() {
         {kBtnStepOver, kStepOver, IDP_STEP_OVER, IDS_TIP_STEP_OVER},
         {kBtnPause, kPause, IDP_PAUSE, IDS_TIP_PAUSE},
     };
-    for (const Spec& s : specs) {
+    for (const ButtonDef& s : defs) {
         CPngButton* b = new CPngButton;
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
