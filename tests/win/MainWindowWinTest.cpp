@@ -8,6 +8,8 @@
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
 #include "workbench/app/Registry.h"
+#include "workbench/bottom/WndBottom.h"
+#include "workbench/kit/SkinListCtrl.h"
 #include "framework/Resources.h"
 #include "workbench/kit/GdiPlus.h"
 #include "workbench/main/ImageReencoder.h"
@@ -74,6 +76,7 @@ protected:
         // Every test starts as a first start: no Init.ini, no saved layout.
         ::DeleteFileA(CIniFile::Path());
         ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
+        PrepareIni(CIniFile::Path());
         ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
         dlg.ShowWindow(SW_SHOW);
         Pump(50);
@@ -83,6 +86,7 @@ protected:
         CIniFile::CommitWrite();
         CIniFile::SetFolderForTests("");
     }
+    virtual void PrepareIni(const CString& /*path*/) {}
     UINT MenuState(int popup, UINT id) {
         HMENU sub = ::GetSubMenu(::GetMenu(dlg.m_hWnd), popup);
         dlg.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), popup);
@@ -212,17 +216,55 @@ TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {
     a.selected = true;
     EXPECT_EQ(dlg.SendMessage(WM_USER_DELETE_FILES), 0);
     EXPECT_EQ(dlg.Link().Entries().Count(), 1u);
-    // A break location from the board: only a text entry of that name with the line inside it.
+}
+
+// The watch rows come from Init.ini when the bottom pane is made.
+class MainWindowWithWatches : public MainWindow {
+protected:
+    void PrepareIni(const CString& ini) override {
+        ::WritePrivateProfileStringA("Watch", "Count", "2", ini);
+        ::WritePrivateProfileStringA("List000", "Name", "$a", ini);
+        ::WritePrivateProfileStringA("List001", "Name", "$m[10][2]", ini);
+    }
+};
+
+TEST_F(MainWindowWithWatches, DebuggerRelaysReachTheWatchListAndShowOnlyListedTextLines) {
+    CLinkHost& host = dlg;
+    ASSERT_EQ(host.GetWatchCount(), 2);
+    EXPECT_EQ(host.GetWatchName(1), "$m[10][2]");
+    host.SetWatchValue(1, "INT", "-2", "-2");
+    CSkinListCtrl* list = reinterpret_cast<CWndBottom*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kBottom)))
+                              ->WatchListCtrl();
+    EXPECT_EQ(list->GetItemText(1, 1).str(), "INT");
+    EXPECT_EQ(list->GetItemText(1, 2).str(), "-2");
+    // The pane's read request reaches the debugger, which sends nothing unconnected.
+    EXPECT_EQ(dlg.SendMessage(WM_USER_WATCH_NEXT, 0, 1), 0);
+
+    // A break location: only a text entry of the list with the row inside it.
+    FileEntry& a = AddEntry(dlg, "a.php", "line 1\r\nline 2\r\n", FileEntry::kInStep);
+    FileEntry stray;
+    stray.name = "a.php";
+    stray.kind = FileEntry::kText;
+    stray.data = a.data;
     HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
     char text[64] = {};
-    for (auto bad : {std::make_pair("a.php", 3), std::make_pair("a.php", 0), std::make_pair("../a.php", 1)}) {
-        dlg.ShowBreakFile(bad.first, bad.second);
+    for (auto bad : {std::make_pair(&a, 2), std::make_pair(&a, -1), std::make_pair(&stray, 0)}) {
+        host.ShowBreakFile(*bad.first, bad.second);
         ::GetWindowTextA(edit, text, sizeof text);
-        EXPECT_EQ(std::string(text).find("line 1"), std::string::npos) << bad.first << ":" << bad.second;
+        EXPECT_EQ(std::string(text).find("line 1"), std::string::npos) << bad.second;
     }
-    dlg.ShowBreakFile("a.php", 2);
+    host.ShowBreakFile(a, 1);
     ::GetWindowTextA(edit, text, sizeof text);
     EXPECT_EQ(std::string(text), "line 1\r\nline 2\r\n");
+    auto* editor = reinterpret_cast<CWndEditor*>(CWnd::FromHandlePermanent(edit));
+    EXPECT_EQ(editor->GetExecutionLine(), 1);
+    EXPECT_EQ(editor->GetCaretLine(), 1);
+    // The board's read-back marks a row; F9 unconnected leaves the marks alone.
+    host.SetBreakpointMark(0, true);
+    Answer(IDOK);
+    dlg.SendMessage(WM_USER_TOGGLE_BREAKPOINT, 0, 0);
+    EXPECT_TRUE(editor->GetBreakpoint(0));
+    EXPECT_FALSE(editor->GetBreakpoint(1));
 }
 
 TEST_F(MainWindow, ShutDownWritesEverySectionIntoOneNewFile) {

@@ -6,6 +6,7 @@
 //   ZarvoDDlgHost.cpp      the link's host: messages, logs, timers, wait box
 //   ZarvoDDlgRelays.cpp    relays between the panes and the link
 //   ZarvoDDlgPrefs.cpp     preferences and Init.ini
+//   ZarvoDDlgDebugger.cpp  debugger relays: editor marks, break location, watches
 #pragma once
 
 #include "editor/WndEditor.h"
@@ -67,7 +68,7 @@ public:
     void OnPause();
     void OnStepIn();
     void OnStepOver();
-    void UpdateButtonStates(int taskState);
+    void UpdateButtonStates(int taskState) override;
     // Connect/Disconnect/Settings/Upload and the port list from the rules.
     void UpdateCommandStates();
 
@@ -121,8 +122,22 @@ public:
 
     // ---- relays
     int ComputeFlashUsage();
-    void ShowBreakFile(const std::string& fileName, int line);
     void SyncBreakpoints(bool removeAll);
+
+    // ---- CLinkDebuggerView, CLinkWatches (ZarvoDDlgDebugger.cpp)
+    void SetExecutionLine(int row) override;
+    void ShowBreakFile(FileEntry& entry, int row) override;
+    int GetEditorRowCount() override { return m_editor.GetLineCount(); }
+    int GetCaretRow() override { return m_editor.GetCaretLine(); }
+    bool ToggleBreakpoint(int& row, bool& set) override { return m_editor.ToggleBreakpoint(row, set); }
+    void SetBreakpointMark(int row, bool on) override { m_editor.SetBreakpoint(row, on); }
+    void RemoveAllBreakpointMarks() override { m_editor.RemoveAllBreakpoints(); }
+    void RedrawEditor() override;
+    void RedrawResourceView() override;
+    int GetWatchCount() override;
+    std::string GetWatchName(int row) override;
+    void SetWatchValue(int row, const std::string& type, const std::string& value,
+                       const std::string& fullValue) override;
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -195,6 +210,7 @@ protected:
     LRESULT OnRemoveAllBreakpoints(WPARAM, LPARAM);
     LRESULT OnStepIntoMessage(WPARAM, LPARAM);
     LRESULT OnStepOverMessage(WPARAM, LPARAM);
+    LRESULT OnWatchNext(WPARAM wParam, LPARAM lParam);
     bool EditorReadOnlyFor(const FileEntry& entry) const;
 
     // board dialogs (ZarvoDDlgReports.cpp)

@@ -1,5 +1,6 @@
 // Relays between the panes and the link: showing entries, document changes,
-// deleting entries, flash usage, labels, breakpoints and steps.
+// deleting entries, flash usage, labels. The debugger's relays are in
+// ZarvoDDlgDebugger.cpp.
 #include "workbench/main/ZarvoDDlg.h"
 
 #include "framework/Resources.h"
@@ -45,7 +46,8 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     m_editor.SetReadOnly(EditorReadOnlyFor(*entry));
     if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
     OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
-    // Hook: the debugger service asks the board for this file's breakpoints.
+    // The board's marks for this file are read back; the editor has none yet.
+    m_link.Debugger().ReadBreakpoints(entry->name);
     UpdateCommandStates();
     return 1;
 }
@@ -178,68 +180,6 @@ int CZarvoDDlg::ComputeFlashUsage() {
     m_flashBar.m_used = size > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
     m_flashBar.Invalidate();
     return size > 0x7FFFFFFFull ? 0x7FFFFFFF : static_cast<int>(size);
-}
-
-void CZarvoDDlg::ShowBreakFile(const std::string& fileName, int line) {
-    // The board names the file and line: only a text entry of exactly that
-    // name with the line inside it is shown; anything else is only logged.
-    FileEntry* e = m_link.Entries().Find(fileName);
-    const int lines = e ? flashusage::LineCount(e->data) : 0;
-    if (!e || e->kind != FileEntry::kText || line < 1 || line > lines) {
-        LogDebugger("break at " + fileName + ":" + std::to_string(line) + " (not in the file list)");
-        return;
-    }
-    const bool shown = m_fileList && m_fileList->GetCurrentFileName().str() == fileName && m_editor.IsWindowVisible();
-    if (!shown) {
-        SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(e), 0);
-        if (m_fileList) m_fileList->SelectFile(fileName.c_str());
-    }
-    m_editor.GoToLine(line - 1);
-    m_editor.SetExecutionLine(line - 1);
-    m_editor.Invalidate();
-}
-
-void CZarvoDDlg::SyncBreakpoints(bool removeAll) {
-    if (!m_link.IsConnected()) {
-        ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
-        return;
-    }
-    if (!IsCommandEnabled(Command::ToggleBreakpoint)) return;
-    if (removeAll) {
-        m_link.RequestClearBreakpoints();
-        m_editor.RemoveAllBreakpoints();
-        return;
-    }
-    int line = 0;
-    bool set = false;
-    if (!m_editor.ToggleBreakpoint(line, set) || !m_fileList) return;
-    m_link.RequestBreakpoint(set ? 0x12 : 0x22, m_fileList->GetCurrentFileName().str(), line + 1);
-}
-
-LRESULT CZarvoDDlg::OnBreakpointCommand(WPARAM wParam, LPARAM) {
-    if (!m_phpDebug) return 1;
-    if (wParam == 1) {
-        if (IsCommandEnabled(Command::RunToLine) && m_fileList)
-            m_link.RequestBreakpoint(0x13, m_fileList->GetCurrentFileName().str(), m_editor.GetCaretLine() + 1);
-    } else if (m_editor.IsWindowVisible()) {
-        SyncBreakpoints(false);
-    }
-    return 1;
-}
-
-LRESULT CZarvoDDlg::OnRemoveAllBreakpoints(WPARAM, LPARAM) {
-    if (m_phpDebug && m_editor.IsWindowVisible()) SyncBreakpoints(true);
-    return 1;
-}
-
-LRESULT CZarvoDDlg::OnStepIntoMessage(WPARAM, LPARAM) {
-    OnStepIn();
-    return 1;
-}
-
-LRESULT CZarvoDDlg::OnStepOverMessage(WPARAM, LPARAM) {
-    OnStepOver();
-    return 1;
 }
 
 void CZarvoDDlg::ResizeImageEntry(FileEntry& entry) {
