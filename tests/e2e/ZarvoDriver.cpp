@@ -30,7 +30,7 @@ enum : int {
     kFileListPane = 1007, kBottom = 1008, kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088,
     kStepOver = 1089, kLeftTab = 1014, kNameLabel = 1016, kPhpDebugMode = 32866, kPreferences = 32839,
     kFirmwareDebugMode = 32865, kProductInfo = 32859, kNetworkInfo = 32860, kUpgradeFirmware = 32821, kFwInfoProduct = 1106,
-    kFwInfoName = 1108,
+    kFwInfoName = 1108, kFwUpgradeSend = 1090,
     kRowHeight = 20, kIndexPhpRow = 3,  // the root view: lib, mmap, www, index.php
 };
 
@@ -339,8 +339,9 @@ void ShowBoardInformation(const Program& p) {
     BoardDialog(p, kSettings, "the Settings dialog opens with the board's firmware name", " - ZX1001",
                 [](HWND dlg) { return Text(dlg); });
     // The board's firmware name came with the settings read above: it opens at once.
-    BoardDialog(p, kUpgradeFirmware, "the firmware upgrade dialog opens", "Upgrade firmware",
-                [](HWND dlg) { return Text(dlg); });
+    // Known by its Send button: the caption is in the user's language.
+    BoardDialog(p, kUpgradeFirmware, "the firmware upgrade dialog opens", "Send",
+                [](HWND dlg) { return ::GetDlgItem(dlg, kFwUpgradeSend) ? std::string("Send") : std::string(); });
 }
 
 int Count(const std::string& s, const char* part) {
