@@ -5,9 +5,7 @@
 // outside the list is written, and no row or mark outside the editor is set.
 #include "tests/fuzz/FuzzTarget.h"
 
-#include "link/DeviceLink.h"
-#include "link/LinkFiles.h"
-#include "link/port/LinkPort.h"
+#include "tests/fuzz/FuzzLink.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,57 +14,10 @@
 
 namespace {
 
-class Port : public ILinkPort {
+class Host : public FuzzHost {
 public:
-    uint32_t Open(const std::string&) override { open = true; return 0; }
-    uint32_t SetupPort() override { return 0; }
-    uint32_t SetupHandshake() override { return 0; }
-    uint32_t SetCommMask(uint32_t) override { return 0; }
-    uint32_t Close() override { open = false; return 0; }
-    bool IsOpen() const override { return open; }
-    uint32_t Write(const void*, size_t length, size_t* written) override
-    {
-        if (written) *written = length;
-        return 0;
-    }
-    uint32_t Read(void* buffer, size_t* count) override
-    {
-        size_t n = std::min(input.size(), kReadMax);
-        std::memcpy(buffer, input.data(), n);
-        input.erase(0, n);
-        if (count) *count = n;
-        return 0;
-    }
-    int CheckPort(const std::string&) override { return 0; }
-    bool open = true;
-    std::string input;
-};
-
-class Host : public CLinkHost {
-public:
-    int ShowMessage(const std::string&, unsigned, bool*) override { return kIdOk; }
-    PasswordChoice AskLoginPassword(std::string&) override { return PasswordChoice::Cancel; }
-    void OpenWaitBox(int) override {}
-    void EndWaitBox() override {}
-    void SetProgressRange(int) override {}
-    void SetProgress(int) override {}
-    void LogDebugger(const std::string&) override {}
-    void AddOutput(const char*, size_t) override {}
-    void AddFirmwareLog(const char*, size_t) override {}
-    void SetTimer(unsigned, unsigned) override {}
-    void KillTimer(unsigned) override {}
-    void EnableConnectButtons(bool) override {}
-    void OnLinkDisconnected() override {}
-    void OnIspModeEntered() override {}
-    void UpdateFlashUsage(int, int) override {}
-    void RefreshFileList() override {}
     std::string GetOpenFileName() override { return "a.php"; }
-    bool GetEditorText(std::string&, uint32_t&, uint32_t&) override { return false; }
-    void OpenEntry(FileEntry&) override {}
-    void OnEntryRemoved(const FileEntry&) override {}
     bool IsPhpDebugMode() override { return true; }
-    bool IsFirmwareLogMode() override { return false; }
-    std::string GetBackupFolder() override { return std::string(); }
     void ShowBreakFile(FileEntry&, int row) override { Check(row >= 0 && row < rows); }
     int GetEditorRowCount() override { return rows; }
     void SetBreakpointMark(int row, bool) override { Check(row >= 0 && row < rows); }
@@ -126,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return 0;
-    Port port;
+    FuzzPort port;
+    port.open = true;
     Host host;
     CStdLinkFiles files;
     CDeviceLink link(port, host, files);

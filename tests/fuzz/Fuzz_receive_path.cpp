@@ -1,51 +1,15 @@
 // The whole receive path: bytes from the board in random pieces, through
 // frame cutting, routing and every service's reply handler.
-#include "link/DeviceLink.h"
-#include "link/LinkFiles.h"
-#include "link/port/LinkPort.h"
+#include "tests/fuzz/FuzzLink.h"
 
 #include <deque>
 
 namespace {
-class Port : public ILinkPort {
-public:
-    uint32_t Open(const std::string&) override { open = true; return 0; }
-    uint32_t SetupPort() override { return 0; }
-    uint32_t SetupHandshake() override { return 0; }
-    uint32_t SetCommMask(uint32_t) override { return 0; }
-    uint32_t Close() override { open = false; return 0; }
-    bool IsOpen() const override { return open; }
-    uint32_t Write(const void*, size_t, size_t* written) override { if (written) *written = 0; return open ? 0 : 6; }
-    uint32_t Read(void*, size_t* count) override { if (count) *count = 0; return 0; }
-    int CheckPort(const std::string&) override { return 0; }
-    bool open = false;
-};
-
-class Host : public CLinkHost {
+class Host : public FuzzHost {
 public:
     int ShowMessage(const std::string&, unsigned, bool*) override { return kIdYes; }
     PasswordChoice AskLoginPassword(std::string& pw) override { pw = "pw"; return PasswordChoice::Ok; }
-    void OpenWaitBox(int) override {}
-    void EndWaitBox() override {}
-    void SetProgressRange(int) override {}
-    void SetProgress(int) override {}
-    void LogDebugger(const std::string&) override {}
-    void AddOutput(const char*, size_t) override {}
-    void AddFirmwareLog(const char*, size_t) override {}
-    void SetTimer(unsigned, unsigned) override {}
-    void KillTimer(unsigned) override {}
-    void EnableConnectButtons(bool) override {}
-    void OnLinkDisconnected() override {}
-    void OnIspModeEntered() override {}
-    void UpdateFlashUsage(int, int) override {}
-    void RefreshFileList() override {}
     std::string GetOpenFileName() override { return "main.php"; }
-    bool GetEditorText(std::string&, uint32_t&, uint32_t&) override { return false; }
-    void OpenEntry(FileEntry&) override {}
-    void OnEntryRemoved(const FileEntry&) override {}
-    bool IsPhpDebugMode() override { return false; }
-    bool IsFirmwareLogMode() override { return false; }
-    std::string GetBackupFolder() override { return ""; }
 };
 } // namespace
 
@@ -53,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // One link for the whole run (its buffers are large): each input starts
     // a new connection, so state may also carry over as it does in use.
-    static Port port;
+    static FuzzPort port;
     static Host host;
     static CStdLinkFiles files;
     static CDeviceLink link(port, host, files);
