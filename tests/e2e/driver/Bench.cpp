@@ -1,0 +1,125 @@
+// The benchmark verbs: start-up of ZarvoD.exe against a plain dialog
+// program started the same way, and connect to the file list filled.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/Driver.h"
+
+namespace e2e {
+namespace {
+
+double Now() {
+    LARGE_INTEGER f, c;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// Milliseconds from CreateProcess to the main window shown; the process is
+// left running (returned in pi).
+double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string line = cmd;
+    const double t0 = Now();
+    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    HWND main = nullptr;
+    while (!main && Now() - t0 < 60000) {
+        main = FindMainWindow(pi.dwProcessId);
+        if (!main) ::Sleep(2);
+    }
+    return main ? Now() - t0 : -1;
+}
+
+void Close(PROCESS_INFORMATION& pi) {
+    if (HWND main = FindMainWindow(pi.dwProcessId)) ::PostMessageA(main, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+}
+
+}  // namespace
+
+int Bench(const char* exe, const char* port, int runs) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    const std::string minimal = std::string("\"") + self + "\" minimal-dialog";
+    const std::string program = std::string("\"") + exe + "\"";
+    std::vector<double> plain, ours, connect;
+    for (int i = 0; i <= runs; ++i) {  // run 0 warms the prefix up
+        PROCESS_INFORMATION pi{};
+        const double a = StartAndWait(minimal, pi);
+        Close(pi);
+        const double b = StartAndWait(program, pi);
+        if (i > 0) {
+            plain.push_back(a);
+            ours.push_back(b);
+        }
+        Program p;
+        p.main = FindMainWindow(pi.dwProcessId);
+        if (p.main) {
+            HWND combo = p.Item(kCombo);
+            ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+            ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(port));
+            ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+            const double t0 = Now();
+            p.Click(kConnect);
+            if (WaitFor([&] { return p.Loaded(); }, 30000) && i > 0) connect.push_back(Now() - t0);
+            p.Click(kDisconnect);
+        }
+        Close(pi);
+    }
+    const double m = Median(plain), z = Median(ours);
+    printf("startup_minimal_dialog_ms %.1f\n", m);
+    printf("startup_zarvod_ms %.1f\n", z);
+    printf("startup_ratio %.2f (goal <= 1.5)\n", m > 0 ? z / m : 0.0);
+    printf("connect_to_list_ms %.1f\n", Median(connect));
+    return 0;
+}
+
+static INT_PTR CALLBACK MinimalProc(HWND wnd, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
+        ::EndDialog(wnd, 0);
+        return TRUE;
+    }
+    return message == WM_INITDIALOG;
+}
+
+// A dialog from an in-memory template with one button of the Connect id, so
+// that the same window search finds it.
+int MinimalDialog() {
+    struct alignas(4) Template {
+        DLGTEMPLATE dlg;
+        WORD menu, cls, title[2];
+        WORD pad;
+        DLGITEMTEMPLATE item;
+        WORD itemClass[2], itemTitle[2], extra;
+    } t{};
+    t.dlg.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
+    t.dlg.cdit = 1;
+    t.dlg.cx = 200;
+    t.dlg.cy = 100;
+    t.title[0] = 'M';
+    t.item.style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
+    t.item.x = 10;
+    t.item.y = 10;
+    t.item.cx = 50;
+    t.item.cy = 14;
+    t.item.id = kConnect;
+    t.itemClass[0] = 0xFFFF;
+    t.itemClass[1] = 0x0080;  // BUTTON
+    return static_cast<int>(::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), &t.dlg, nullptr, MinimalProc, 0));
+}
+
+
+}  // namespace e2e

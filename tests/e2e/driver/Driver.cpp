@@ -1,0 +1,331 @@
+// zarvodriver: drives ZarvoD.exe from another process in the same Wine
+// prefix and display, the way a user would, and checks what shows.
+//   zarvodriver register-port COMn             a PORTS device the port list finds
+//   zarvodriver road NAME EXE PORT [--shots]   one road with its checks ("main": the main road)
+//   zarvodriver bench EXE PORT RUNS            start-up and connect times (bench/)
+//   zarvodriver minimal-dialog                 the plain dialog the start-up is weighed against
+// With --shots it prints "SHOT name" at each step and waits for a line on
+// its input (the caller takes the screenshot meanwhile).
+#include "driver/Driver.h"
+
+#include <dbt.h>
+#include <setupapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+namespace e2e {
+
+bool g_shots = false;
+bool g_replug = false;
+DWORD g_lang = 1033;
+
+namespace {
+
+int g_failures = 0;
+const char kFriendlyPrefix[] = "STMicroelectronics Virtual COM Port";
+
+struct RoadEntry {
+    RoadFn run;
+    AfterFn after;
+};
+
+std::map<std::string, RoadEntry>& Roads() {
+    static std::map<std::string, RoadEntry> roads;
+    return roads;
+}
+
+BOOL CALLBACK CollectClass(HWND wnd, LPARAM lp) {
+    auto* look = reinterpret_cast<std::pair<const char*, std::vector<HWND>>*>(lp);
+    char cls[32] = {};
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    if (_stricmp(cls, look->first) == 0) look->second.push_back(wnd);
+    return TRUE;
+}
+
+}  // namespace
+
+bool RegisterRoad(const char* name, RoadFn run, AfterFn after) {
+    Roads()[name] = RoadEntry{run, after};
+    return true;
+}
+
+void Check(bool ok, const char* what, const std::string& detail) {
+    printf("CHECK %s %s%s%s\n", ok ? "ok  " : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
+    fflush(stdout);
+    if (!ok) ++g_failures;
+}
+
+void Shot(const char* name) {
+    if (!g_shots) return;
+    ::Sleep(400);  // let the windows paint
+    printf("SHOT %s\n", name);
+    fflush(stdout);
+    char line[64];
+    if (!fgets(line, sizeof line, stdin)) g_shots = false;
+}
+
+std::string Text(HWND wnd) {
+    DWORD_PTR n = 0;
+    if (!wnd || !::SendMessageTimeoutA(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) return std::string();
+    std::string s(n + 1, '\0');
+    DWORD_PTR got = 0;
+    ::SendMessageTimeoutA(wnd, WM_GETTEXT, n + 1, reinterpret_cast<LPARAM>(&s[0]), SMTO_ABORTIFHUNG, 5000, &got);
+    s.resize(got);
+    return s;
+}
+
+bool Contains(const std::string& s, const char* part) { return s.find(part) != std::string::npos; }
+
+int Count(const std::string& s, const char* part) {
+    int n = 0;
+    for (size_t at = s.find(part); at != std::string::npos; at = s.find(part, at + 1)) ++n;
+    return n;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls) {
+    std::pair<const char*, std::vector<HWND>> look{cls, {}};
+    ::EnumChildWindows(parent, CollectClass, reinterpret_cast<LPARAM>(&look));
+    return look.second;
+}
+
+bool Program::Loaded() const { return !Enabled(kConnect) && Contains(Log(1), "get id envc hash : ") && Idle(); }
+
+void Program::ClickRow(int row) const {
+    const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
+    ::PostMessageA(Item(kFileListPane), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(Item(kFileListPane), WM_LBUTTONUP, 0, at);
+}
+
+std::string Program::Log(int which) const {
+    const std::vector<HWND> edits = ChildrenOfClass(::GetDlgItem(Item(kBottom), kLeftTab), "Edit");
+    return which < static_cast<int>(edits.size()) ? Text(edits[which]) : std::string();
+}
+
+void Key(WORD vk, bool ctrl) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD k, bool up) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(i);
+    };
+    if (ctrl) add(VK_CONTROL, false);
+    add(vk, false);
+    add(vk, true);
+    if (ctrl) add(VK_CONTROL, true);
+    ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void TypeInto(HWND edit, const char* text) {
+    for (const char* p = text; *p; ++p) ::PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
+}
+
+HWND OtherDialog(const Program& p) {
+    struct Look {
+        HWND main, found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            DWORD a = 0, b = 0;
+            ::GetWindowThreadProcessId(w, &a);
+            ::GetWindowThreadProcessId(l->main, &b);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (a == b && w != l->main && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
+                l->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } look{p.main, nullptr};
+    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+HWND WaitDialog(const Program& p, DWORD ms) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = OtherDialog(p)) != nullptr; }, ms);
+    return dlg;
+}
+
+bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
+    for (HWND b = ::GetWindow(dlg, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
+        // The label comes in the ANSI code page (949 for the Korean interface).
+        std::string label = Text(b);
+        label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+        wchar_t wide[64] = {};
+        ::MultiByteToWideChar(CP_ACP, 0, label.c_str(), -1, wide, 64);
+        if (_stricmp(label.c_str(), english) == 0 || (korean && wcscmp(wide, korean) == 0)) {
+            ::SendMessageA(b, BM_CLICK, 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A sent (not posted) WM_DEVICECHANGE carries its broadcast header intact.
+void DeviceNotice(const Program& p, WPARAM event) {
+    DEV_BROADCAST_DEVICEINTERFACE_A b{};
+    b.dbcc_size = sizeof b;
+    b.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    DWORD_PTR r = 0;
+    ::SendMessageTimeoutA(p.main, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&b), SMTO_NORMAL, 60000, &r);
+}
+
+void ChoosePort(const Program& p, const char* port) {
+    HWND combo = p.Item(kCombo);
+    // Dropping the list down fills it from the device list: under Wine a
+    // CB_SHOWDROPDOWN from another process makes the combo send CBN_DROPDOWN
+    // to its owner, as a click would.
+    ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(port));
+    Check(at != CB_ERR, "port list finds the board's port", port);
+    ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+}
+
+void Connect(const Program& p) {
+    p.Click(kConnect);
+    Check(WaitFor([&] { return p.Loaded(); }, 30000), "connect identifies the board and reads its files");
+    Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect) && p.Enabled(kSettings) && p.Enabled(kUpload),
+          "connected: Disconnect, Settings, Upload enabled; Connect disabled");
+    const std::string log = p.Log(1);
+    Check(Contains(log, "get id pdb (High : ") && Contains(log, "get id mcu : ") && Contains(log, "get id mac : "),
+          "Debugger Log shows the identification");
+}
+
+std::string IniPath() {
+    char base[MAX_PATH] = {};
+    ::SHGetSpecialFolderPathA(nullptr, base, CSIDL_APPDATA, TRUE);
+    return std::string(base) + "\\ZarvoD\\Init.ini";
+}
+
+DWORD ReadDword(const char* name) {
+    HKEY key;
+    DWORD v = 0, size = sizeof v, type = 0;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\TavrelSystems\\zarvod", 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return 0;
+    ::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&v), &size);
+    ::RegCloseKey(key);
+    return v;
+}
+
+HWND FindMainWindow(DWORD pid) {
+    struct Found {
+        DWORD pid;
+        HWND main;
+        static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
+            Found* f = reinterpret_cast<Found*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(wnd, &owner);
+            if (owner == f->pid && ::IsWindowVisible(wnd) && ::GetDlgItem(wnd, kConnect)) {
+                f->main = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } f{pid, nullptr};
+    ::EnumWindows(Found::Each, reinterpret_cast<LPARAM>(&f));
+    return f.main;
+}
+
+namespace {
+
+int RegisterPort(const char* port) {
+    GUID guid;
+    DWORD n = 0;
+    if (!SetupDiClassGuidsFromNameA("PORTS", &guid, 1, &n) || n < 1) return 1;
+    HDEVINFO set = SetupDiGetClassDevsA(&guid, nullptr, nullptr, DIGCF_PRESENT);
+    SP_DEVINFO_DATA dev{};
+    dev.cbSize = sizeof dev;
+    // One device per port name: a second run leaves the first in place.
+    for (DWORD i = 0; set != INVALID_HANDLE_VALUE && SetupDiEnumDeviceInfo(set, i, &dev); ++i) {
+        HKEY key = SetupDiOpenDevRegKey(set, &dev, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+        if (key == INVALID_HANDLE_VALUE) continue;
+        char name[32] = {};
+        DWORD size = sizeof name - 1;
+        const bool same = RegQueryValueExA(key, "PortName", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size) ==
+                              ERROR_SUCCESS && _stricmp(name, port) == 0;
+        RegCloseKey(key);
+        if (same) {
+            printf("port %s is registered\n", port);
+            return 0;
+        }
+    }
+    if (set != INVALID_HANDLE_VALUE) SetupDiDestroyDeviceInfoList(set);
+    set = SetupDiCreateDeviceInfoList(&guid, nullptr);
+    if (set == INVALID_HANDLE_VALUE) return 1;
+    if (!SetupDiCreateDeviceInfoA(set, "PORTS", &guid, nullptr, nullptr, DICD_GENERATE_ID, &dev) ||
+        !SetupDiRegisterDeviceInfo(set, &dev, 0, nullptr, nullptr, nullptr))
+        return 1;
+    const std::string friendly = std::string(kFriendlyPrefix) + " (" + port + ")";
+    SetupDiSetDeviceRegistryPropertyA(set, &dev, SPDRP_FRIENDLYNAME, reinterpret_cast<const BYTE*>(friendly.c_str()),
+                                      static_cast<DWORD>(friendly.size() + 1));
+    HKEY key = SetupDiCreateDevRegKeyA(set, &dev, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr, nullptr);
+    if (key == INVALID_HANDLE_VALUE) return 1;
+    RegSetValueExA(key, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(port), static_cast<DWORD>(strlen(port) + 1));
+    RegCloseKey(key);
+    printf("registered %s\n", friendly.c_str());
+    return 0;
+}
+
+// Starts the program, runs the road on it, closes the window and runs the
+// road's after-exit checks.
+int RunRoad(const char* name, const char* exe, const char* port) {
+    const auto road = Roads().find(name);
+    if (road == Roads().end()) {
+        fprintf(stderr, "zarvodriver: no road named %s\n", name);
+        return 2;
+    }
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string cmd = std::string("\"") + exe + "\"";
+    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        Check(false, "ZarvoD.exe starts", std::to_string(::GetLastError()));
+        return 1;
+    }
+    Program p;
+    WaitFor([&] { return (p.main = FindMainWindow(pi.dwProcessId)) != nullptr; }, 60000);
+    Check(p.main != nullptr, "main window shows");
+    if (!p.main) {
+        ::TerminateProcess(pi.hProcess, 1);
+        return 1;
+    }
+    road->second.run(p, port);
+    ::PostMessageA(p.main, WM_CLOSE, 0, 0);
+    const bool ended = ::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
+    Check(ended, "the program ends when its window closes");
+    if (!ended) ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    if (road->second.after) road->second.after();
+    printf("RESULT: %s (%d failed)\n", g_failures ? "fail" : "ok", g_failures);
+    return g_failures ? 1 : 0;
+}
+
+}  // namespace
+}  // namespace e2e
+
+int main(int argc, char** argv) {
+    using namespace e2e;
+    if (argc >= 3 && strcmp(argv[1], "register-port") == 0) return RegisterPort(argv[2]);
+    if (argc >= 2 && strcmp(argv[1], "minimal-dialog") == 0) return MinimalDialog();
+    if (argc >= 5 && strcmp(argv[1], "bench") == 0) return Bench(argv[2], argv[3], atoi(argv[4]));
+    if (argc >= 5 && strcmp(argv[1], "road") == 0) {
+        for (int i = 5; i < argc; ++i) {
+            if (strcmp(argv[i], "--shots") == 0) g_shots = true;
+            if (strcmp(argv[i], "--replug") == 0) g_replug = true;
+            if (strcmp(argv[i], "--lang") == 0 && i + 1 < argc) g_lang = strtoul(argv[++i], nullptr, 10);
+        }
+        return RunRoad(argv[2], argv[3], argv[4]);
+    }
+    fprintf(stderr, "usage: zarvodriver register-port COMn | road NAME EXE PORT [--shots] [--replug] [--lang ID] |\n"
+                    "                   bench EXE PORT RUNS | minimal-dialog\n");
+    return 2;
+}

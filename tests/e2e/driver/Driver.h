@@ -1,0 +1,108 @@
+// What every road of the UI driver shares: finding ZarvoD.exe's windows in
+// another process of the same Wine prefix and display, acting on them the way
+// a user would, and reporting checks.
+// Wine facts this relies on: BM_CLICK respects a disabled button; WM_GETTEXT
+// and the list and combo box string messages are marshalled between
+// processes; posted key messages carry no Ctrl state (SendInput after
+// SetForegroundWindow does); menus cannot be read from another process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+enum : int {
+    kCombo = 1000, kConnect = 1001, kDisconnect = 1002, kSettings = 1003, kUpload = 1004, kEditorPane = 1006,
+    kFileListPane = 1007, kBottom = 1008, kStop = 1085, kRun = 1086, kPause = 1087, kStepIn = 1088,
+    kStepOver = 1089, kLeftTab = 1014, kNameLabel = 1016, kPhpDebugMode = 32866, kPreferences = 32839,
+    kFirmwareDebugMode = 32865, kProductInfo = 32859, kNetworkInfo = 32860, kUpgradeFirmware = 32821, kFwInfoProduct = 1106,
+    kFwInfoName = 1108, kFwUpgradeSend = 1090,
+    kRowHeight = 20, kIndexPhpRow = 3,  // the root view: lib, mmap, www, index.php
+};
+
+extern bool g_shots;
+extern bool g_replug;  // the main road: the board unplugs itself at a request after the upload
+extern DWORD g_lang;  // 1033 or 1042: what the program was started in
+
+void Check(bool ok, const char* what, const std::string& detail = std::string());
+// With --shots: names a step, and waits while the caller takes the screenshot.
+void Shot(const char* name);
+
+template <class F>
+bool WaitFor(F done, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > ms) return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+std::string Text(HWND wnd);
+bool Contains(const std::string& s, const char* part);
+int Count(const std::string& s, const char* part);
+std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls);  // every descendant, in creation order
+
+class Program {
+public:
+    HWND main = nullptr;
+
+    HWND Item(int id) const { return ::GetDlgItem(main, id); }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != 0; }
+    bool Visible(int id) const { return ::IsWindowVisible(Item(id)) != 0; }
+    void Click(int id) const { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
+    // The editor answers WM_GETTEXT with its document and takes WM_CHAR as typing.
+    HWND Editor() const { return Item(kEditorPane); }
+    // Connected, identified and the board's files read: the wait box is gone.
+    bool Loaded() const;
+    // A press on a row of the self-drawn file list (a row opens on a click).
+    void ClickRow(int row) const;
+    // The logs in the order the bottom pane creates them: output, debugger log, firmware log.
+    std::string Log(int which) const;
+    // No modal box or dialog over the main window.
+    bool Idle() const { return ::IsWindowEnabled(main) != 0; }
+};
+
+void Key(WORD vk, bool ctrl);
+// WM_CHAR posted from another process types into an edit control (no key
+// state is involved, so nothing is lost on the way).
+void TypeInto(HWND edit, const char* text);
+// The program's other visible top-level dialog (a box or a dialog over the main window).
+HWND OtherDialog(const Program& p);
+// Waits for OtherDialog; nullptr after ms.
+HWND WaitDialog(const Program& p, DWORD ms);
+// Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
+bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
+// Wine sends no device notices for a pseudo-terminal: they come from here.
+void DeviceNotice(const Program& p, WPARAM event);
+
+void ChoosePort(const Program& p, const char* port);
+// Connect, then the checks that the board was identified and its files read.
+void Connect(const Program& p);
+
+std::string IniPath();
+DWORD ReadDword(const char* name);
+
+// A road: what the driver does with the running program. after runs once the
+// program has ended (registry and files it left).
+using RoadFn = void (*)(const Program& p, const char* port);
+using AfterFn = void (*)();
+bool RegisterRoad(const char* name, RoadFn run, AfterFn after = nullptr);
+
+}  // namespace e2e
+
+// Registers a road from its own file: ZARVO_ROAD("files", FilesRoad);
+#define ZARVO_ROAD_JOIN2(a, b) a##b
+#define ZARVO_ROAD_JOIN(a, b) ZARVO_ROAD_JOIN2(a, b)
+#define ZARVO_ROAD(...) static const bool ZARVO_ROAD_JOIN(road_, __LINE__) = e2e::RegisterRoad(__VA_ARGS__)
+
+namespace e2e {
+// The benchmark verbs (Bench.cpp).
+int Bench(const char* exe, const char* port, int runs);
+int MinimalDialog();
+// Finds the main window of process pid (its Connect button tells it).
+HWND FindMainWindow(DWORD pid);
+}  // namespace e2e

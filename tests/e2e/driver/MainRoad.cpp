@@ -1,0 +1,184 @@
+// The main road: connect, open a file, edit, upload, run, the output; the
+// preferences and board dialogs; unplug and replug; disconnect; what the
+// program leaves in the registry and Init.ini.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+#include <dbt.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace e2e {
+namespace {
+
+void CheckStartState(const Program& p) {
+    Check(p.Enabled(kConnect) && !p.Enabled(kDisconnect) && !p.Enabled(kSettings) && !p.Enabled(kUpload),
+          "starts disconnected: only Connect enabled");
+    bool debugOff = true;
+    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
+    Check(debugOff && p.Visible(kRun) && !p.Visible(kPause), "debugger buttons disabled, Run shown, Pause hidden");
+    // A button takes its size from its decoded PNG: GDI+ runs in the program itself.
+    RECT r{};
+    ::GetWindowRect(p.Item(kConnect), &r);
+    Check(r.right - r.left > 0 && r.bottom - r.top > 0, "picture buttons sized by their images",
+          std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    const std::string help = Text(p.Editor());
+    TypeInto(p.Editor(), "x");
+    ::Sleep(300);
+    Check(Contains(help, "Zarvo Debugger") && Text(p.Editor()) == help, "help text shown read-only");
+}
+
+void OpenAndEdit(const Program& p) {
+    p.ClickRow(kIndexPhpRow);
+    const bool shown = WaitFor([&] { return Contains(Text(p.Editor()), "Hello from the Zarvo board"); }, 5000);
+    Check(Text(p.Item(kNameLabel)) == "index.php", "the file list shows index.php", Text(p.Item(kNameLabel)));
+    Check(shown, "index.php opens");
+    Shot("opened");
+    // Down to the first echo line (the caret starts on the first line), then type a line before it.
+    for (int i = 0; i < 4; ++i) ::PostMessageA(p.Editor(), WM_KEYDOWN, VK_DOWN, 1);
+    ::PostMessageA(p.Editor(), WM_KEYDOWN, VK_HOME, 1);
+    TypeInto(p.Editor(), "echo \"Edited in the demo\\r\\n\";\r");
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), "echo \"Edited in the demo\\r\\n\";\r\necho \"Hello"); }, 5000),
+          "typing edits the file", Text(p.Editor()).substr(0, 160));
+}
+
+void UploadAndRun(const Program& p) {
+    // PHP debug mode off (a posted menu command): a confirmed upload then starts the script.
+    ::PostMessageA(p.main, WM_COMMAND, kPhpDebugMode, 0);
+    ::Sleep(200);
+    p.Click(kUpload);
+    const bool ran = WaitFor([&] { return Contains(p.Log(0), "Edited in the demo") && p.Idle(); }, 60000);
+    Check(ran, "upload, then the script's output in the Output tab", p.Log(0).substr(0, 120));
+    Check(Contains(p.Log(0), "Hello from the Zarvo board"), "Output keeps the rest of the script's output");
+    Check(p.Enabled(kUpload) && p.Enabled(kDisconnect), "connected after the upload");
+}
+
+void ShowDebuggerLog(const Program& p) {
+    // The third tab, by a click where it sits (tab rectangles cannot be read across processes).
+    HWND tab = ::GetDlgItem(p.Item(kBottom), kLeftTab);
+    if (::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0) < 3) return;
+    ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
+    ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+}
+
+void ShowPreferences(const Program& p) {
+    ::PostMessageA(p.main, WM_COMMAND, kPreferences, 0);
+    HWND dlg = WaitDialog(p, 5000);
+    Check(dlg != nullptr, "Preferences opens from its menu command");
+    if (!dlg) return;
+    Shot("preferences");
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "Preferences closes with Cancel");
+}
+
+// A Function menu command whose dialog shows what the board answered;
+// true when shown shows in it (read by read), then the dialog closes.
+template <class Read>
+void BoardDialog(const Program& p, int command, const char* what, const char* shown, Read read) {
+    ::PostMessageA(p.main, WM_COMMAND, command, 0);
+    HWND dlg = WaitDialog(p, 15000);
+    const std::string text = dlg ? read(dlg) : std::string();
+    Check(dlg && Contains(text, shown), what, text.substr(0, 160));
+    if (!dlg) return;
+    Shot(what);
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000);
+}
+
+void ShowBoardInformation(const Program& p) {
+    BoardDialog(p, kProductInfo, "product information shows the board's names", "ZX-1000 rev B, bootloader 2.1",
+                [](HWND dlg) { return Text(::GetDlgItem(dlg, kFwInfoProduct)) + " | " + Text(::GetDlgItem(dlg, kFwInfoName)); });
+    BoardDialog(p, kNetworkInfo, "network information shows the board's address", "192.168.0.100", [](HWND dlg) {
+        const std::vector<HWND> edits = ChildrenOfClass(dlg, "Edit");
+        return edits.empty() ? std::string() : Text(edits[0]);
+    });
+    BoardDialog(p, kSettings, "the Settings dialog opens with the board's firmware name", " - ZX1001",
+                [](HWND dlg) { return Text(dlg); });
+    // The board's firmware name came with the settings read above: it opens at once.
+    // Known by its Send button: the caption is in the user's language.
+    BoardDialog(p, kUpgradeFirmware, "the firmware upgrade dialog opens", "Send",
+                [](HWND dlg) { return ::GetDlgItem(dlg, kFwUpgradeSend) ? std::string("Send") : std::string(); });
+}
+
+DWORD WINAPI SendRemoval(void* main) {
+    Program q;
+    q.main = static_cast<HWND>(main);
+    DeviceNotice(q, DBT_DEVICEREMOVECOMPLETE);
+    return 0;
+}
+
+// The simulated board unplugs itself at the next request (the demo starts it
+// so) and comes back a moment later.
+void UnplugAndReplug(const Program& p) {
+    const int identified = Count(p.Log(1), "get id envc hash : ");
+    ::PostMessageA(p.main, WM_COMMAND, kFirmwareDebugMode, 0);  // a request: the board goes
+    ::Sleep(500);
+    // Sent from a thread of our own: the question's modal loop holds the send.
+    HANDLE t = ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr);
+    HWND box = WaitDialog(p, 5000);
+    Check(box && p.Enabled(kConnect), "a removal closes the link and asks to connect again");
+    Shot("unplugged");
+    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    if (t) {
+        ::WaitForSingleObject(t, 10000);
+        ::CloseHandle(t);
+    }
+    ::Sleep(1500);  // the board comes back on a new pseudo-terminal
+    DeviceNotice(p, DBT_DEVICEARRIVAL);
+    const bool again = WaitFor([&] { return Count(p.Log(1), "get id envc hash : ") > identified && p.Loaded(); }, 30000);
+    Check(again, "the board's return reconnects when asked");
+}
+
+void DisconnectByKey(const Program& p) {
+    ::SetForegroundWindow(p.main);
+    ::Sleep(200);
+    Key('I', true);
+    if (!WaitFor([&] { return p.Enabled(kConnect); }, 3000)) {
+        Check(false, "Ctrl+I disconnects (SendInput)");
+        p.Click(kDisconnect);
+    } else {
+        Check(true, "Ctrl+I disconnects (SendInput)");
+    }
+    bool debugOff = true;
+    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
+    Check(p.Enabled(kConnect) && !p.Enabled(kUpload) && debugOff, "disconnected: Connect back, the rest disabled");
+}
+
+void MainRoad(const Program& p, const char* port) {
+    CheckStartState(p);
+    Shot("start");
+    ChoosePort(p, port);
+    Connect(p);
+    Shot("connected");
+    OpenAndEdit(p);
+    Shot("edited");
+    UploadAndRun(p);
+    Shot("output");
+    ShowDebuggerLog(p);
+    Shot("debugger-log");
+    ShowPreferences(p);
+    if (g_replug) UnplugAndReplug(p);
+    ShowBoardInformation(p);
+    DisconnectByKey(p);
+    Shot("disconnected");
+}
+
+void CheckExitState() {
+    Check(ReadDword("Width") >= 640 && ReadDword("Height") >= 480, "layout saved in the registry",
+          std::to_string(ReadDword("Width")) + "x" + std::to_string(ReadDword("Height")));
+    Check(ReadDword("Lang") == g_lang, "language saved", std::to_string(ReadDword("Lang")));
+    const std::string ini = IniPath();
+    char value[64] = {};
+    ::GetPrivateProfileStringA("Mode", "Debug", "?", value, sizeof value, ini.c_str());
+    const bool debug = strcmp(value, "0") == 0;
+    ::GetPrivateProfileStringA("Font", "lfFaceName", "?", value, sizeof value, ini.c_str());
+    Check(debug && strcmp(value, "?") != 0, "Init.ini holds the modes and the editor's font");
+    Check(::GetFileAttributesA((ini + ".new").c_str()) == INVALID_FILE_ATTRIBUTES, "no temporary Init.ini left");
+}
+
+}  // namespace
+
+ZARVO_ROAD("main", MainRoad, CheckExitState);
+
+}  // namespace e2e
