@@ -173,6 +173,10 @@ Bytes CSimDebugger::BreakEvent(int command, const std::string& file, int line) c
   return Event(1, static_cast<uint8_t>(command), items);
 }
 
+void CSimDebugger::FwPaused(std::vector<Bytes>& out, int line) const {
+  if (fwLog_) out.push_back(EncodeText(kKindFwLog, 0, "[fw] task 0 paused at line " + std::to_string(line) + "\r\n"));
+}
+
 void CSimDebugger::Stopped(std::vector<Bytes>& out) {
   state_ = 1;
   out.push_back(BreakEvent(1, kScript, std::max(line_ - 1, 0)));
@@ -213,6 +217,7 @@ void CSimDebugger::Run(std::vector<Bytes>& out) {
       for (int32_t v : {4096, 2048, 1024}) PutInt32(res, v);
       out.push_back(Event(2, 2, res));
       out.push_back(BreakEvent(3, kScript, line_));
+      FwPaused(out, line_);
       Log("task stopped at breakpoint line " + std::to_string(line_));
       return;
     }
@@ -279,6 +284,7 @@ bool CSimDebugger::TaskControl(const Frame& req, const std::vector<Item>& items,
       state_ = 2;
       if (line_ < 1) line_ = 1;
       a.after.push_back(BreakEvent(2, kScript, std::min(line_, lines)));
+      FwPaused(a.after, std::min(line_, lines));
     }
     return ok();
   }

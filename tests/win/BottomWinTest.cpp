@@ -263,13 +263,16 @@ TEST_F(BottomWinTest, TabsShowTheirPanesAndTheSplitterIsClamped) {
     choose(pane.WatchTabs(), IDC_BOTTOM_WATCH_TABS, 0);
     EXPECT_TRUE(pane.WatchListCtrl()->IsWindowVisible());
 
-    // Layout at the default split, then a drag past either end.
-    EXPECT_EQ(pane.Splitter()->GetRectInParent().left, 195);
-    EXPECT_EQ(pane.LogTabs()->GetRectInParent().Width(), 195 - 11);
+    // Unplaced, the bar leaves the watch list its columns and its scroll bar
+    // and gives the logs the rest; then a drag past either end.
     const int width = pane.GetClientRect().Width();
+    const int split = pane.GetSplitPos();
+    EXPECT_EQ(width - split - 12 - 4 - ::GetSystemMetrics(SM_CXVSCROLL), 120 + 80 + 240);
+    EXPECT_EQ(pane.Splitter()->GetRectInParent().left, split);
+    EXPECT_EQ(pane.LogTabs()->GetRectInParent().Width(), split - 11);
     for (int dragTo : {20, width - 10}) {
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
-        const int x = dragTo - 195;
+        const int x = dragTo - pane.GetSplitPos();
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, 10));
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
         EXPECT_EQ(pane.GetSplitPos(), dragTo < 195 ? 195 : width - 195);

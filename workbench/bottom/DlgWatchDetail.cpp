@@ -33,7 +33,12 @@ BOOL CDlgWatchDetail::OnInitDialog()
     // built whole and set once.
     m_edit.SetLimitText(0x7FFFFFFE);
     m_edit.SetWindowText(FormatHexDump(m_fullValue.str()).c_str());
-    return TRUE;
+    // The dialog's own focusing would select the whole dump and show its
+    // end: the reader starts at offset 0 with nothing selected.
+    m_edit.SetFocus();
+    m_edit.SetSel(0, 0);
+    m_edit.SendMessage(EM_SCROLLCARET);
+    return FALSE;
 }
 
 void CDlgWatchDetail::OnDestroy()
