@@ -424,14 +424,25 @@ TEST(BottomDialogsWinTest, LongTextsShowWholeAndBothLanguagesHaveTheTemplates) {
     CDlgWatchDetail dlg(parent.m_hWnd);
     dlg.m_fullValue = std::string(20000, '7').c_str();  // 10,000 bytes
     std::string dump;
+    LRESULT lines = 0, top = -1;
+    DWORD from = 1, to = 1;
     When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
          [&] {
-             dump = Text(dlg.GetDlgItem(IDC_WATCH_DUMP));
+             const HWND edit = dlg.GetDlgItem(IDC_WATCH_DUMP);
+             dump = Text(edit);
+             lines = ::SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+             top = ::SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+             ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
              dlg.EndDialog(IDOK);
          });
     dlg.DoModal();
     EXPECT_EQ(dump.size(), 625u * 80u);
     EXPECT_EQ(dump.substr(dump.size() - 80, 8), "00002700");
+    // Shown from its start, nothing selected, one display line per dump line.
+    EXPECT_EQ(lines, 626);
+    EXPECT_EQ(top, 0);
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 0u);
 
     // The error log viewer shows a text past the edit's default limit whole.
     CDlgViewLog log(parent.m_hWnd);
