@@ -56,9 +56,8 @@ void DeleteStatus(const Program& p) {
     p.ClickRow(kStatusRow);
     std::string seen;
     Check(Shows(p, "www/status.php", seen), "www/status.php selected", seen);
+    // No question: the entry leaves the list, and the board keeps the file until the next upload.
     Command(p, kDelete);
-    // A question, should one come, is answered Yes.
-    if (HWND box = WaitDialog(p, 1500)) ClickLabelled(box, "Yes", L"\uC608");
     Check(WaitFor([&] { return (seen = Text(p.Item(kNameLabel))).empty() && p.Idle(); }, 5000),
           "Delete removes the open file (its name leaves the label)", seen);
     Shot("deleted");
