@@ -17,7 +17,8 @@ static int Usage()
                  "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
                  "           unplug-reconnect | flash FIRMWARE | debug | debug-hostile\n"
                  "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
-                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n");
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
+                 "           settings-file SETTINGS.bin (checks a stored block, prints its values)\n");
     return 2;
 }
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv)
     rest.erase(rest.begin());
 
     std::string result;
-    if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage") {
+    if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage" || scenario == "settings-file") {
         result = RunCodecScenario(scenario, rest);
     } else {
         if (o.port.empty())
