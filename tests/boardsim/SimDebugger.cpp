@@ -118,7 +118,8 @@ int ParseDebugOption(const std::vector<std::string>& args, size_t& i, SimDebugOp
 std::string DebugHelpText() {
   return "Debugger (the task runs the lines of index.php; each echo \"...\" sends its text\n"
          "as script output; watches: $i $n $big (INT), $pi (FLOAT), $ok $off (BOOL),\n"
-         "$s, $long (300 bytes, through 03/50), $a[1][2], $m[10][2]; others refused with 2):\n"
+         "$s, $long (300 bytes, through 03/50), $a[1][2], $m[10][2]; others refused with 2;\n"
+         "with the firmware log on, a line at each run and pause):\n"
          "  --task-ends           the task ends after its last line (event 1) instead of\n"
          "                        staying in its final loop\n"
          "  --break-at FILE:LINE  break events name FILE and LINE wherever the task stands\n"
