@@ -261,7 +261,7 @@ TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
     b.SetImage(nullptr, kStrip4);
     b.SetTooltipText("Connect(Ctrl+N)");
     CXInfoTip& tip = b.Tooltip();
-    ASSERT_NE(tip.m_hWnd, nullptr);
+    EXPECT_EQ(tip.m_hWnd, nullptr);  // made by the first mouse message
     ::SetFocus(parent.m_hWnd);
     CRect br = b.GetWindowRect();
     POINT centre{br.left + 10, br.top + 10};
@@ -272,6 +272,7 @@ TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
 
     MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10), 0, centre};
     b.PreTranslateMessage(&move);
+    ASSERT_NE(tip.m_hWnd, nullptr);
     Pump(200);
     EXPECT_FALSE(tip.IsWindowVisible());  // not before the delay
     Pump(600);

@@ -5,7 +5,6 @@
 #include "workbench/kit/KitGeometry.h"
 
 BEGIN_MESSAGE_MAP(CPngButton, CButton)
-    ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_WM_ERASEBKGND()
     ON_WM_SIZE()
@@ -77,12 +76,8 @@ void CPngButton::SetTextColors(COLORREF normal, COLORREF hover, COLORREF pressed
 
 void CPngButton::SetTooltipText(const char* text) {
     if (!text || !*text) return;
-    if (!m_tip.m_hWnd) {
-        m_tip.Create(m_hWnd);
-        m_tip.AddTool(m_hWnd, text);
-    } else {
-        m_tip.AddToolEx(m_hWnd, text);
-    }
+    // The tip's window comes with the first mouse message (PreTranslateMessage).
+    m_tip.AddToolEx(m_hWnd, text);
 }
 
 int CPngButton::CurrentCell() const {
@@ -90,15 +85,13 @@ int CPngButton::CurrentCell() const {
 }
 
 BOOL CPngButton::PreTranslateMessage(MSG* msg) {
+    // Made when first needed: a window per button would slow the start.
+    if (!m_tip.m_hWnd && m_tip.IsTool(m_hWnd) && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+        m_tip.Create(m_hWnd);
     if (m_tip.m_hWnd) m_tip.RelayEvent(msg);
     return CButton::PreTranslateMessage(msg);
 }
 
-int CPngButton::OnCreate(LPCREATESTRUCT cs) {
-    int r = CButton::OnCreate(cs);
-    if (r != -1 && !m_tip.m_hWnd) m_tip.Create(m_hWnd);
-    return r;
-}
 
 void CPngButton::OnDestroy() {
     if (m_tip.m_hWnd) m_tip.DestroyWindow();

@@ -43,7 +43,6 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
-    int OnCreate(LPCREATESTRUCT cs);
     void OnDestroy();
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }
     void OnSize(UINT type, int cx, int cy);

@@ -143,8 +143,7 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_bottom = new CWndBottom;
     m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
     m_bottom->SetResourceRows(m_link.ResourceRows());
-    m_image = new CWndImage;
-    m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kImagePane);
+    // The image pane (nine pictures to decode) waits for the first image opened.
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
     m_fileList = new CWndFileList;
     m_fileList->SetEntryList(&m_link.Entries());
@@ -162,6 +161,15 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     CreateLabels();
     // OpenSSL 3 sets itself up on first use and cleans up at exit.
     return 0;
+}
+
+CWndImage* CZarvoDDlg::ImagePane() {
+    if (!m_image && m_hWnd) {
+        m_image = new CWndImage;
+        m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(), m_hWnd, kImagePane);
+        LayoutPanes();
+    }
+    return m_image;
 }
 
 void CZarvoDDlg::CreateButtons() {

@@ -263,7 +263,8 @@ protected:
     // Panes and controls.
     CWndEditor m_editor;
     CWndFileList* m_fileList = nullptr;
-    CWndImage* m_image = nullptr;  // shown instead of the editor for image entries
+    CWndImage* m_image = nullptr;  // shown instead of the editor for image entries; made on first use
+    CWndImage* ImagePane();
     CWndBottom* m_bottom = nullptr;
     CWndProgress m_flashBar;
     CComboBox m_portCombo;
