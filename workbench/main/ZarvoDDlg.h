@@ -161,6 +161,7 @@ protected:
 
     // creation (ZarvoDDlg.cpp)
     void CreateButtons();
+    static const void* ButtonDefs();  // the buttons' ids, pictures and tips (ZarvoDDlg.cpp)
     void CreateLabels();
     void SetHelpText();
     void RegisterDeviceNotices();
