@@ -47,10 +47,7 @@ BOOL CDlgProgress::OnInitDialog() {
     }
     m_animation = CGdiPlusUtil::LoadPng(IDP_WAIT_ANIMATION);
     SetTimer(kFrameTimer, 70);
-    // The owner starts its work once the box is up: a timer comes only after
-    // the box's first paint, and a longer wait would only delay every connect
-    // and upload.
-    SetTimer(kNoticeTimer, kNoticeDelayMs);
+    SetTimer(kNoticeTimer, 500);
     SetTimer(kDotTimer, 1000);
     CenterWindow();
     if (!m_owner) m_owner = m_hParentWnd ? m_hParentWnd : GetParent();

@@ -1,6 +1,6 @@
 // The wait box: a status text whose dots grow once a second, and a 12-frame
-// animation or a progress bar. Once it is up (painted) it posts the notice
-// of its mode to its owner, which then starts the job and ends the box.
+// animation or a progress bar. Half a second after it opens it posts the
+// notice of its mode to its owner, which then starts the job and ends the box.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -13,7 +13,6 @@ public:
 
     static constexpr UINT_PTR kNoticeTimer = 1;
     static constexpr UINT_PTR kFrameTimer = 2;
-    static constexpr UINT kNoticeDelayMs = USER_TIMER_MINIMUM;
     static constexpr UINT_PTR kDotTimer = 3;
 
     Gdiplus::Bitmap* m_animation = nullptr;

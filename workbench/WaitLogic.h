@@ -10,7 +10,7 @@ struct ModeInfo {
     int textId;          // string-table id of the status text, 0 for none
     bool cancelShown;    // the Cancel button stays visible
     bool boxDisabled;    // the box takes no input; only its owner ends it
-    unsigned notice;     // message posted to the owner once the box is up, 0 for none
+    unsigned notice;     // message posted to the owner 500 ms after opening, 0 for none
     bool asksToEnd;      // once a second the owner is asked whether the box may end
 };
 ModeInfo InfoForMode(int mode);

@@ -27,7 +27,7 @@ constexpr unsigned int WM_USER_GET_BUTTON_BKGND = zv_msg::kUser + 104;        //
 // settings dialog "Write" -> main window. wParam the settings dialog; lParam 0.
 // Write the settings block (request 04/21).
 constexpr unsigned int WM_USER_WRITE_SETTINGS = zv_msg::kUser + 105;          // 0x469
-// post, wait box mode 0, once it is up -> main window. wParam 0, lParam 0.
+// post, wait box mode 0, 500 ms after it opened -> main window. wParam 0, lParam 0.
 // Build and send the file-system image.
 constexpr unsigned int WM_USER_START_UPLOAD = zv_msg::kUser + 106;            // 0x46A
 // settings dialog -> main window. wParam the settings dialog; lParam 0. Read the certificate
@@ -80,7 +80,7 @@ constexpr unsigned int WM_USER_UPGRADE_SEND_TEST = zv_msg::kUser + 129;       //
 constexpr unsigned int WM_USER_SETTINGS_WRITTEN = zv_msg::kUser + 130;        // 0x482
 // settings dialog -> main window. wParam 0, lParam 0. Reboot (system command 05/22, value 200).
 constexpr unsigned int WM_USER_REBOOT = zv_msg::kUser + 131;                  // 0x483
-// post, wait box modes 1 and 2, once they are up -> main window. wParam 0, lParam 0.
+// post, wait box modes 1 and 2, 500 ms after it opened -> main window. wParam 0, lParam 0.
 // Start identification (or the reset-mode request).
 constexpr unsigned int WM_USER_START_IDENTIFY = zv_msg::kUser + 132;          // 0x484
 // file list after add, new, rename, drop, recent-list changes -> main window.
