@@ -93,7 +93,10 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls) {
     return look.second;
 }
 
-bool Program::Loaded() const { return !Enabled(kConnect) && Contains(Log(1), "get id envc hash : ") && Idle(); }
+// The log is read last: a whole log crossing processes every poll keeps the
+// program answering us, and under load its timers (the wait box's notice)
+// then never come.
+bool Program::Loaded() const { return !Enabled(kConnect) && Idle() && Contains(Log(1), "get id envc hash : "); }
 
 void Program::ClickRow(int row) const {
     const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
@@ -347,7 +350,26 @@ int RunRoad(const char* name, const char* exe, const char* port) {
     road->second.run(p, port);
     ::PostMessageA(p.main, WM_CLOSE, 0, 0);
     const bool ended = ::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
-    Check(ended, "the program ends when its window closes");
+    std::string holding;  // what kept it open: its windows, their states and texts
+    if (!ended) {
+        struct Look {
+            DWORD pid;
+            std::string* out;
+            static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+                Look* l = reinterpret_cast<Look*>(lp);
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(w, &owner);
+                char cls[32] = {};
+                ::GetClassNameA(w, cls, sizeof cls);
+                if (owner == l->pid)
+                    *l->out += std::string(" [") + cls + (::IsWindowVisible(w) ? " shown" : " hidden") +
+                               (::IsWindowEnabled(w) ? "" : " disabled") + " \"" + Text(w).substr(0, 40) + "\"]";
+                return TRUE;
+            }
+        } look{pi.dwProcessId, &holding};
+        ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    }
+    Check(ended, "the program ends when its window closes", holding);
     if (!ended) ::TerminateProcess(pi.hProcess, 1);
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);

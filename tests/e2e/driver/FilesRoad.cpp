@@ -129,7 +129,7 @@ void Upload(const Program& p) {
     p.Click(kUpload);
     // In PHP debug mode the board is asked for its task once it has taken
     // the image and it has been read back; the debugger buttons follow.
-    const bool done = WaitFor([&] { return Count(p.Log(1), "get task 0 state : ") > before && p.Idle(); }, 60000);
+    const bool done = WaitFor([&] { return p.Idle() && Count(p.Log(1), "get task 0 state : ") > before; }, 60000);
     Check(done && p.Enabled(kUpload) && p.Enabled(kRun), "the upload ends connected, Run enabled");
     Shot("uploaded");
 }

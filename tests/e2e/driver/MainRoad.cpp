@@ -128,7 +128,7 @@ void UnplugAndReplug(const Program& p) {
     }
     ::Sleep(1500);  // the board comes back on a new pseudo-terminal
     DeviceNotice(p, DBT_DEVICEARRIVAL);
-    const bool again = WaitFor([&] { return Count(p.Log(1), "get id envc hash : ") > identified && p.Loaded(); }, 30000);
+    const bool again = WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > identified; }, 30000);
     Check(again, "the board's return reconnects when asked");
 }
 

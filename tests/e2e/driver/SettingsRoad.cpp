@@ -152,7 +152,7 @@ void RemovalUnderDialog(const Program& p) {
     }
     ::Sleep(1500);  // the board comes back on a new pseudo-terminal
     DeviceNotice(p, DBT_DEVICEARRIVAL);
-    Check(WaitFor([&] { return Count(p.Log(1), "get id envc hash : ") > identified && p.Loaded(); }, 30000),
+    Check(WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > identified; }, 30000),
           "the board's return reconnects");
 }
 
