@@ -60,6 +60,7 @@ TEST_F(KitWinTest, ResourceImagesLoad) {
         EXPECT_TRUE(b && b->GetWidth() > 0) << id;
     }
     EXPECT_EQ(CGdiPlusUtil::LoadPng(4242), nullptr);
+    EXPECT_EQ(CGdiPlusUtil::LoadImageFromResource(nullptr, nullptr), nullptr);
 }
 
 TEST_F(KitWinTest, PngButtonTakesTheCellSizeDrawsItsStatesAndStretches) {
