@@ -168,6 +168,53 @@ bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
     return false;
 }
 
+HWND DialogWith(const Program& p, int id) {
+    struct Look {
+        DWORD pid;
+        HWND main;
+        int id;
+        HWND found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (owner != l->pid || w == l->main || !::IsWindowVisible(w) || strcmp(cls, "#32770") != 0) return TRUE;
+            HWND item = ::GetDlgItem(w, l->id);
+            if (!item || ::GetParent(item) != w) return TRUE;
+            l->found = w;
+            return FALSE;
+        }
+    } look{0, p.main, id, nullptr};
+    ::GetWindowThreadProcessId(p.main, &look.pid);
+    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+HWND WaitDialogWith(const Program& p, int id, DWORD ms) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = DialogWith(p, id)) != nullptr; }, ms);
+    return dlg;
+}
+
+HWND Descendant(HWND root, int id) {
+    struct Look {
+        int id;
+        HWND found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            if (::GetDlgCtrlID(w) != l->id) return TRUE;
+            l->found = w;
+            return FALSE;
+        }
+    } look{id, nullptr};
+    ::EnumChildWindows(root, Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+void Press(HWND dlg, int id) { ::PostMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+
 // A sent (not posted) WM_DEVICECHANGE carries its broadcast header intact.
 void DeviceNotice(const Program& p, WPARAM event) {
     DEV_BROADCAST_DEVICEINTERFACE_A b{};

@@ -76,6 +76,14 @@ HWND OtherDialog(const Program& p);
 HWND WaitDialog(const Program& p, DWORD ms);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
+// The program's visible dialog (not its main window) that holds a control id (its own child): a
+// form or box known by what it holds, whatever language its texts are in.
+HWND DialogWith(const Program& p, int id);
+HWND WaitDialogWith(const Program& p, int id, DWORD ms);
+// A control anywhere under root (pages sit inside a tab control).
+HWND Descendant(HWND root, int id);
+// A posted click: the handler may open a modal dialog, which a sent one would wait for.
+void Press(HWND dlg, int id);
 // Wine sends no device notices for a pseudo-terminal: they come from here.
 void DeviceNotice(const Program& p, WPARAM event);
 
