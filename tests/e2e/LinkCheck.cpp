@@ -19,8 +19,7 @@ static int Usage()
                  "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
                  "           key-blocks KEYS CERT OUT.der\n"
-                 "           settings-file SETTINGS.bin (checks a stored block, prints its values)
-");
+                 "           settings-file SETTINGS.bin (checks a stored block, prints its values)\n");
     return 2;
 }
 
