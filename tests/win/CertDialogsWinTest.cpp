@@ -7,7 +7,6 @@
 #include "config/DlgCertSelect.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
 #include "workbench/WindowMessages.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +16,7 @@
 
 namespace {
 
-// Takes the next message box's text and closes it.
-void OnMessage(std::string* text, std::function<void()> then = {}) {
-    OnDialog(IDD_MESSAGE, [text, then](CDialog* d) {
-        *text = static_cast<CDlgMessage*>(d)->m_text.str();
-        if (then) then();
-        Click(d, IDC_MSG_BUTTON1);
-    });
-}
-
-std::string Text(CDialog* d, int id) { return d->GetDlgItemText(id).str(); }
+std::string Text(CDialog* d, int id) { return ItemText(d->m_hWnd, id); }
 
 // The main window's side: block writes answered, their bytes kept.
 struct FakeMain {
@@ -97,10 +87,10 @@ TEST(CertDialogsWinTest, SelfSignedRoadWritesKeyThenCertificateThenReadsBack) {
             unit = Text(form, IDC_CERT_UNIT);
             form->SetDlgItemText(IDC_CERT_CN, "");
             // The refusal keeps the form open; then a good name goes through.
-            OnMessage(&refusal, [&main, &saved, form] {
+            TakeMessage(&refusal, [&main, &saved, form] {
                 form->SetDlgItemText(IDC_CERT_CN, "board.local");
                 After(50, [&saved, form] {
-                    OnMessage(&saved);
+                    TakeMessage(&saved);
                     Click(form, IDOK);
                 });
             });
@@ -138,7 +128,7 @@ TEST(CertDialogsWinTest, AFailedOrInterruptedKeyWriteStopsBeforeTheCertificate) 
         if (closeSettings) main.duringKeyWrite = [&main] { main.settings.DestroyWindow(); };
         CertBlockCopy board;
         std::string shown;
-        if (!closeSettings) OnMessage(&shown);
+        if (!closeSettings) TakeMessage(&shown);
         EXPECT_EQ(0, CCertFlow(main.settings, board, true, 0).Upload(keys.cert.get(), keys.rsa.get(), keys.dsa.get()));
         Pump(50);
         EXPECT_EQ(1, main.wnd.Count(WM_USER_WRITE_KEY_BLOCK));
@@ -155,9 +145,7 @@ TEST(CertDialogsWinTest, Pkcs12ImportAsksThePassPhraseAndConfirmsTheCertificate)
     PKCS12* p12 = PKCS12_create("secret", "board", keys.rsa.get(), keys.cert.get(), nullptr,
                                 NID_pbe_WithSHA1And3_Key_TripleDES_CBC, NID_pbe_WithSHA1And40BitRC2_CBC, 0, 0, 0);
     ASSERT_NE(nullptr, p12);
-    char dir[MAX_PATH];
-    ::GetTempPathA(sizeof dir, dir);
-    std::string path = std::string(dir) + "zv_cert_test.p12";
+    const std::string path = TempFolder("zarvod_cert_test") + "\\board.p12";
     {
         unsigned char* der = nullptr;
         int n = i2d_PKCS12(p12, &der);
@@ -187,7 +175,7 @@ TEST(CertDialogsWinTest, Pkcs12ImportAsksThePassPhraseAndConfirmsTheCertificate)
                 text = Text(info, IDC_CERT_TEXT);
                 Click(info, IDOK);
             });
-            OnMessage(&shown);
+            TakeMessage(&shown);
             Click(prompt, IDOK);
         });
         flow.ImportSigned(path);
@@ -242,7 +230,7 @@ TEST(CertDialogsWinTest, BoardCertificateIsShownOrExplained) {
     } cases[] = {{&none, "There is no certificate in the product."}, {&damaged, "Certificate error has been occurred."}};
     for (const Case& c : cases) {
         std::string shown;
-        OnMessage(&shown);
+        TakeMessage(&shown);
         CCertFlow(main.settings, *c.copy, true, 0).ShowBoardCertificate();
         EXPECT_EQ(c.message, shown);
     }
@@ -256,7 +244,7 @@ TEST(CertDialogsWinTest, FileChoiceAsksAgainWhileNoFileIsChosen) {
     OnDialog(IDD_CERT_SELECT, [&](CDialog* d) {
         msg1 = Text(d, IDC_CERT_MSG1);
         msg2 = Text(d, IDC_CERT_MSG2);
-        OnMessage(&shown, [d] { After(50, [d] { Click(d, IDCANCEL); }); });
+        TakeMessage(&shown, [d] { After(50, [d] { Click(d, IDCANCEL); }); });
         Click(d, IDOK);
     });
     EXPECT_EQ(IDCANCEL, select.DoModal());

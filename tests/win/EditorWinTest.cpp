@@ -6,7 +6,6 @@
 
 #include "editor/DlgChange.h"
 #include "editor/DlgSearch.h"
-#include "editor/TextSearch.h"
 #include "editor/WndEditor.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
@@ -34,22 +33,11 @@ public:
     int cancels = 0;
 };
 
-// Takes the next message box's text (after `first`) and closes it.
-void TakeBox(CString* text, std::function<void()> first = {}) {
-    OnDialog(IDD_MESSAGE, [=](CDialog* d) {
-        if (first) first();
-        *text = static_cast<CDlgMessage*>(d)->m_text;
-        d->EndDialog(IDOK);
-    });
-}
-
 class EditorWinTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(::GetACP(), 949u) << "run this suite with LC_ALL=ko_KR.UTF-8";
-        char dir[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, dir);
-        ini = std::string(dir) + "zarvod_editor_test.ini";
+        ini = TempFolder("zarvod_editor_test") + "\\Font.ini";
         ::DeleteFileA(ini.c_str());
         ASSERT_TRUE(host.Create(600, 400));
         editor.SetIniPath(ini.c_str());
@@ -310,12 +298,16 @@ TEST_F(EditorWinTest, FindAndReplaceDialogs) {
     // "d" is only the trail byte of the syllable: not found. The box says
     // so, owned by the dialog, with the host window disabled too.
     bool hostEnabled = true;
-    CString boxText;
-    TakeBox(&boxText, [&] { hostEnabled = ::IsWindowEnabled(host.m_hWnd) != FALSE; });
+    std::string boxText;
+    OnDialog(IDD_MESSAGE, [&](CDialog* d) {
+        hostEnabled = ::IsWindowEnabled(host.m_hWnd) != FALSE;
+        boxText = static_cast<CDlgMessage*>(d)->m_text.str();
+        d->EndDialog(IDOK);
+    });
     ::SendMessageA(find->m_hWnd, WM_COMMAND, IDC_FIND_NEXT, 0);
     EXPECT_FALSE(hostEnabled);
     EXPECT_TRUE(::IsWindowEnabled(host.m_hWnd));
-    EXPECT_EQ(boxText.str(), CResources::LoadString(IDS_STRING_NOT_FOUND).str());
+    EXPECT_EQ(boxText, CResources::LoadString(IDS_STRING_NOT_FOUND).str());
     int s, e;
     editor.GetSelection(s, e);
     EXPECT_EQ(s, e) << "the trail byte 'd' is never a match";
@@ -326,12 +318,12 @@ TEST_F(EditorWinTest, FindAndReplaceDialogs) {
     EXPECT_FALSE(find->IsWindowVisible());
     ::SetDlgItemTextA(change->m_hWnd, IDC_FIND_TEXT, "A");
     ::SetDlgItemTextA(change->m_hWnd, IDC_REPLACE_TEXT, "bb");
-    TakeBox(&boxText);
+    TakeMessage(&boxText);
     ::SendMessageA(change->m_hWnd, WM_COMMAND, IDC_REPLACE_ALL, 0);
     EXPECT_EQ(Text(), "bb bb bb \xC1\x64");
     char expect[256];
     snprintf(expect, sizeof expect, CResources::LoadString(IDS_REPLACED_COUNT), 3, "A", "bb");
-    EXPECT_EQ(boxText.str(), expect);
+    EXPECT_EQ(boxText, expect);
     editor.Undo();
     EXPECT_EQ(Text(), "a a a \xC1\x64");
 
@@ -344,10 +336,10 @@ TEST_F(EditorWinTest, FindAndReplaceDialogs) {
     editor.GetSelection(s, e);
     EXPECT_EQ(s, 4);
     boxText = "";
-    TakeBox(&boxText);
+    TakeMessage(&boxText);
     Post(WM_KEYDOWN, VK_F3);  // wrap is off: nothing after the last match
     Pump(100);
-    EXPECT_EQ(boxText.str(), CResources::LoadString(IDS_STRING_NOT_FOUND).str());
+    EXPECT_EQ(boxText, CResources::LoadString(IDS_STRING_NOT_FOUND).str());
     editor.GetSelection(s, e);
     EXPECT_EQ(s, 4);
 
@@ -403,38 +395,4 @@ TEST_F(EditorWinTest, FontSettingsAreBoundedAndKept) {
     other.SetTabSize(0);
     EXPECT_GT(other.Core().Layout().LineHeight(), 0);
     EXPECT_GT(other.Core().Layout().TabWidth(), 0);
-}
-
-// Not a check: shows the editor for a while so that a screenshot can be taken
-// (run with --gtest_also_run_disabled_tests --gtest_filter=*Showcase*).
-TEST_F(EditorWinTest, DISABLED_Showcase) {
-    const char text[] =
-        "<html>\r\n<body>\r\n<?php\r\n\t// \xC7\xD1\xB1\xDB comment\r\n\t$value = 100;\r\n"
-        "\tif ($value > 10) {\r\n\t\techo \"\xC7\xD1\xB1\xDB $value\";\r\n\t}\r\n?>\r\n</body>\r\n</html>\r\n";
-    Load(text);
-    editor.SetCaretPos(30, 0);
-    editor.ToggleBookmark();
-    editor.SetBreakpoint(4, true);
-    editor.SetExecutionLine(6);
-    editor.SetSelection(60, 75);
-    const char* lang = ::getenv("SHOWCASE_LANG");
-    if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
-    editor.ShowReplaceDialog();
-    Pump(6000);
-    CResources::SetLanguage(CResources::kEnglish);
-}
-
-TEST(EditorResources, DialogsAndMenuInBothLanguagesImagesAndCursorsOnce) {
-    HMODULE m = ::GetModuleHandleA(nullptr);
-    for (WORD lang : {CResources::kEnglish, CResources::kKorean}) {
-        for (UINT id : {IDD_FIND, IDD_REPLACE})
-            EXPECT_TRUE(::FindResourceExA(m, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(id), lang)) << id;
-        EXPECT_TRUE(::FindResourceExA(m, MAKEINTRESOURCEA(4) /* RT_MENU */, MAKEINTRESOURCEA(IDR_EDITOR_MENU), lang));
-    }
-    HRSRC ko = ::FindResourceExA(m, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_FIND), CResources::kKorean);
-    EXPECT_EQ(TemplateCaption(::LockResource(::LoadResource(m, ko))), L"\uCC3E\uAE30");  // "찾기"
-    EXPECT_TRUE(::LoadCursorA(m, MAKEINTRESOURCEA(IDCUR_DRAG_COPY)));
-    EXPECT_TRUE(::LoadCursorA(m, MAKEINTRESOURCEA(IDCUR_DRAG_MOVE)));
-    for (UINT id : {IDP_BREAKPOINT, IDP_EXECUTION_LINE})
-        EXPECT_TRUE(::FindResourceA(m, MAKEINTRESOURCEA(id), "PNG")) << id;
 }

@@ -42,14 +42,6 @@ void AnswerMessages(std::vector<std::string>* texts, int column, bool tick = fal
     });
 }
 
-std::string TempDir(const char* leaf) {
-    char base[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, base);
-    std::string dir = std::string(base) + leaf;
-    ::CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
-}
-
 void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -76,7 +68,7 @@ class FilesWinTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CResources::SetLanguage(CResources::kEnglish);
-        dir = TempDir("zv_files");
+        dir = TempFolder("zv_files");
         CWndFileList::SetIniFolderForTests(dir.c_str());
         ::DeleteFileA((dir + "\\Init.ini").c_str());
         ASSERT_TRUE(parent.Create(400, 400));
@@ -425,7 +417,7 @@ class ImageWinTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CResources::SetLanguage(CResources::kEnglish);
-        outer = TempDir("zv_image");
+        outer = TempFolder("zv_image");
         folder = outer + "\\inner";
         ::CreateDirectoryA(folder.c_str(), nullptr);
         CWndImage::SetTempFolderForTests(folder.c_str());

@@ -397,22 +397,6 @@ TEST(FrameworkWinTest, ResourcesByLanguageWithFallback) {
         EXPECT_EQ(hasEn, CResources::LoadStringExact(CResources::kKorean, id, &ko, 949)) << id;
     }
     EXPECT_FALSE(CResources::LoadStringExact(1041, 117, &s));
-    // Every id the windows ask for, in both tables.
-    const UINT used[] = {101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114, 115, 116, 117, 118,
-                         119, 120, 121, 123, 124, 127, 128, 129, 132, 133, 134, 136, 137, 138, 139, 140, 141, 142,
-                         143, 144, 145, 146, 147, 148, 149, 150, 151, 152, 153, 154, 156, 157, 158, 159, 160, 161,
-                         162, 164, 165, 166, 167, 168, 169, 170, 171, 172, 174, 182, 183, 184, 185, 186, 187, 188,
-                         189, 191, 192, 193, 195, 196, 197, 198, 199, 200, 201, 202};
-    for (UINT id : used) {
-        EXPECT_TRUE(CResources::LoadStringExact(CResources::kEnglish, id, &s)) << id;
-        EXPECT_TRUE(CResources::LoadStringExact(CResources::kKorean, id, &s, 949)) << id;
-    }
-    ASSERT_TRUE(CResources::LoadStringExact(CResources::kEnglish, 150, &s));
-    EXPECT_EQ(s, "Has failed to save the certificate.");
-    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 149, &s, 949));
-    EXPECT_EQ(s, "\xC0\xFA\xC0\xE5\xC7\xCF\xBF\xB4\xBD\xC0\xB4\xCF\xB4\xD9.");
-    ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 150, &s, 949));
-    EXPECT_EQ(s, "\xC0\xFA\xC0\xE5\xBF\xA1 \xBD\xC7\xC6\xD0\xC7\xCF\xBF\xB4\xBD\xC0\xB4\xCF\xB4\xD9.");
     ASSERT_TRUE(CResources::LoadStringExact(CResources::kKorean, 187, &s, 949));
     EXPECT_EQ(s, "\xC3\xD1 %d\xB0\xB3\xC0\xC7 [%s] \xB9\xAE\xC0\xDA\xBF\xAD\xC0\xBB [%s]\xB7\xCE "
                  "\xB9\xD9\xB2\xD9\xBE\xFA\xBD\xC0\xB4\xCF\xB4\xD9.");

@@ -11,7 +11,6 @@
 #include "framework/Resources.h"
 #include "link/codecs/Crc16.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
 #include "workbench/WindowMessages.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +19,6 @@
 #include <set>
 
 namespace {
-
-// Takes the next message box's text and closes it.
-void OnMessage(std::string* text, std::function<void()> then = {}) {
-    OnDialog(IDD_MESSAGE, [text, then](CDialog* d) {
-        *text = static_cast<CDlgMessage*>(d)->m_text.str();
-        ::SendMessageA(d->GetDlgItem(IDC_MSG_BUTTON1), BM_CLICK, 0, 0);
-        if (then) then();
-    });
-}
-
-bool Enabled(HWND d, int id) { return ::IsWindowEnabled(::GetDlgItem(d, id)) != FALSE; }
 
 // The main window, and the Settings dialog the searches are opened from.
 struct FakeMain {
@@ -134,11 +122,11 @@ TEST(SearchDialogs, AccessPointsAnimatedThenDrawnAndChosen) {
     std::string noChoice;
     COLORREF selectedPixel = 0, iconPixel = 0;
     When([&] { return asking != nullptr; }, [&] {
-        cancelUsable = Enabled(dlg.m_hWnd, IDCANCEL);
-        selectLocked = !Enabled(dlg.m_hWnd, IDOK) && !Enabled(dlg.m_hWnd, IDC_SEARCH_AGAIN);
+        cancelUsable = ItemEnabled(dlg.m_hWnd, IDCANCEL);
+        selectLocked = !ItemEnabled(dlg.m_hWnd, IDOK) && !ItemEnabled(dlg.m_hWnd, IDC_SEARCH_AGAIN);
         After(700, [&] {  // the dots move meanwhile
             ::SendMessageA(dlg.m_hWnd, WM_USER_SCAN_DONE, reinterpret_cast<WPARAM>(&records), 0);
-            OnMessage(&noChoice, [&] {  // Select without a choice
+            TakeMessage(&noChoice, [&] {  // Select without a choice
                 ::SendMessageA(dlg.m_wndList.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 25));
                 ::UpdateWindow(dlg.m_wndList.m_hWnd);
                 selectedPixel = ScreenPixel(dlg.m_wndList.m_hWnd, 100, 30);
@@ -224,9 +212,7 @@ std::vector<uint8_t> Image(const std::string& name, size_t payload) {
 }
 
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
-    char dir[MAX_PATH];
-    ::GetTempPathA(sizeof dir, dir);
-    const std::string path = std::string(dir) + name;
+    const std::string path = TempFolder("zarvod_upgrade_test") + "\\" + name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return path;
 }
@@ -268,7 +254,7 @@ TEST(UpgradeDialog, FromTheBootLoaderToSuccess) {
     COLORREF inBar = 0, pastBar = 0;
     u.then = [&](UINT m) {
         if (m == WM_USER_UPGRADE_READ_ENV) {
-            lockedWhileWaiting = !Enabled(dlg.m_hWnd, IDC_FWUP_OPEN) && !Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+            lockedWhileWaiting = !ItemEnabled(dlg.m_hWnd, IDC_FWUP_OPEN) && !ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
             ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_ENV_NAME, reinterpret_cast<WPARAM>("ZARVO_FW"), 1);
         } else if (m == WM_USER_UPGRADE_SEND_TEST) {
             disabledInTransfer = !::IsWindowEnabled(dlg.m_hWnd);
@@ -279,7 +265,7 @@ TEST(UpgradeDialog, FromTheBootLoaderToSuccess) {
             status = dlg.m_strStatus.str();
             inBar = ScreenPixel(dlg.m_hWnd, 100, 50);
             pastBar = ScreenPixel(dlg.m_hWnd, 200, 50);
-            OnMessage(&done, [&] { After(50, [&] { dlg.EndDialog(IDOK); }); });
+            TakeMessage(&done, [&] { After(50, [&] { dlg.EndDialog(IDOK); }); });
             ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_RESULT, 1, 0);
         }
     };
@@ -316,21 +302,21 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
     };
     After(50, [&] {
         dlg.SetPath(bad.c_str());
-        OnMessage(&messages[0], [&] {
+        TakeMessage(&messages[0], [&] {
             dlg.m_strBoardFwName = "OTHER_FW";
             dlg.SetPath(good.c_str());
-            OnMessage(&messages[1], [&] {
+            TakeMessage(&messages[1], [&] {
                 dlg.m_strBoardFwName = "";
-                OnMessage(&messages[2], [&] { After(50, [&] {  // once the box has gone
-                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                TakeMessage(&messages[2], [&] { After(50, [&] {  // once the box has gone
+                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
                     // Silence: the board restarts and is never heard of again.
                     u.then = nullptr;
                     u.enterIsp = 0;
-                    OnMessage(&messages[3], [&] {
-                        usableAfterSilence = Enabled(dlg.m_hWnd, IDC_FWUP_OPEN) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                    TakeMessage(&messages[3], [&] {
+                        usableAfterSilence = ItemEnabled(dlg.m_hWnd, IDC_FWUP_OPEN) && ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
                         u.enterIsp = CUpgradeModel::kEnterIspNotConnected;
                         Click(dlg.m_hWnd, IDC_FWUP_SEND);
-                        usableAfterNoPort = Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                        usableAfterNoPort = ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
                         After(400, [&] { dlg.EndDialog(IDCANCEL); });  // no watchdog message follows
                     });
                     Click(dlg.m_hWnd, IDC_FWUP_SEND);

@@ -4,7 +4,6 @@
 #include "WinTestSupport.h"
 
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
 #include "workbench/app/Registry.h"
@@ -25,14 +24,6 @@
 
 namespace {
 
-std::string TempFolder() {
-    char base[MAX_PATH] = {};
-    ::GetTempPathA(sizeof base, base);
-    std::string folder = std::string(base) + "zarvod_main_test";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
@@ -41,22 +32,10 @@ std::string ReadAll(const std::string& path) {
 }
 
 // The visible message box of this thread, if one is up.
-CDlgMessage* OpenBox() {
-    struct Find {
-        static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
-            if (auto* box = dynamic_cast<CDlgMessage*>(CWnd::FromHandlePermanent(wnd))) {
-                if (::IsWindowVisible(wnd)) *reinterpret_cast<CDlgMessage**>(lp) = box;
-            }
-            return TRUE;
-        }
-    };
-    CDlgMessage* box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), Find::Each, reinterpret_cast<LPARAM>(&box));
-    return box;
-}
+CDialog* OpenBox() { return Showing(IDD_MESSAGE); }
 
 void Answer(int result) {
-    When([] { return OpenBox() != nullptr; }, [result] { OpenBox()->EndDialog(result); });
+    OnDialog(IDD_MESSAGE, [result](CDialog* box) { box->EndDialog(result); });
 }
 
 FileEntry& AddEntry(CZarvoDDlg& dlg, const char* name, const char* data, uint32_t state) {
@@ -72,7 +51,7 @@ FileEntry& AddEntry(CZarvoDDlg& dlg, const char* name, const char* data, uint32_
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        CIniFile::SetFolderForTests(TempFolder().c_str());
+        CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
         // Every test starts as a first start: no Init.ini, no saved layout.
         ::DeleteFileA(CIniFile::Path());
         ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
@@ -121,7 +100,7 @@ TEST(Registry, ReadsOnlyFourByteDwords) {
 }
 
 TEST(IniFile, WritersReplaceTheFileOnceAtTheEnd) {
-    CIniFile::SetFolderForTests(TempFolder().c_str());
+    CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
     const std::string path = CIniFile::Path().str();
     ::WritePrivateProfileStringA("Old", "Key", "1", path.c_str());
     ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
@@ -309,7 +288,7 @@ TEST(ImageReencoder, ResizesThroughUniqueTemporaryFilesOnly) {
     const void* png = CResources::LoadData("PNG", MAKEINTRESOURCEA(IDP_STOP), &size);
     ASSERT_TRUE(png && size > 0);
     const std::string original(static_cast<const char*>(png), size);
-    const std::string folder = TempFolder() + "\\Temp";
+    const std::string folder = TempFolder("zarvod_main_test") + "\\Temp";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     auto filesIn = [](const std::string& dir) {
         WIN32_FIND_DATAA fd;
@@ -335,7 +314,7 @@ TEST(ImageReencoder, ResizesThroughUniqueTemporaryFilesOnly) {
     EXPECT_EQ(shown->GetHeight(), 48u);
     delete shown;
     EXPECT_EQ(filesIn(folder), before);
-    EXPECT_EQ(::GetFileAttributesA((TempFolder() + "\\evil.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesA((TempFolder("zarvod_main_test") + "\\evil.png").c_str()), INVALID_FILE_ATTRIBUTES);
     // What cannot be decoded or has no encoder keeps its bytes.
     for (auto bad : {std::make_pair(std::string("not an image"), "a.png"), std::make_pair(original, "a.tga"),
                      std::make_pair(original, "noext")}) {
@@ -347,18 +326,7 @@ TEST(ImageReencoder, ResizesThroughUniqueTemporaryFilesOnly) {
 }
 
 TEST_F(MainWindow, WaitBoxFollowsTheLinkWhenItChangesItsMind) {
-    auto openBox = []() -> CDlgProgress* {
-        struct Find {
-            static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
-                if (auto* box = dynamic_cast<CDlgProgress*>(CWnd::FromHandlePermanent(wnd)))
-                    if (::IsWindowVisible(wnd)) *reinterpret_cast<CDlgProgress**>(lp) = box;
-                return TRUE;
-            }
-        };
-        CDlgProgress* box = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), Find::Each, reinterpret_cast<LPARAM>(&box));
-        return box;
-    };
+    auto openBox = [] { return static_cast<CDlgProgress*>(Showing(IDD_PROGRESS)); };
     // Ended before it could open: it never shows.
     dlg.OpenWaitBox(3);
     dlg.EndWaitBox();

@@ -9,7 +9,6 @@
 #include "framework/Resources.h"
 #include "link/codecs/Sha1.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
 
@@ -21,22 +20,6 @@
 
 namespace {
 
-// Takes the next message box's text and presses a button (the first: OK, or
-// No of No/Yes).
-void OnMessage(std::string* text, std::function<void()> then = {}, int button = IDC_MSG_BUTTON1) {
-    OnDialog(IDD_MESSAGE, [text, then, button](CDialog* d) {
-        *text = static_cast<CDlgMessage*>(d)->m_text.str();
-        ::SendMessageA(d->GetDlgItem(button), BM_CLICK, 0, 0);
-        if (then) then();
-    });
-}
-
-bool Enabled(HWND dlg, int id) { return ::IsWindowEnabled(::GetDlgItem(dlg, id)) != FALSE; }
-std::string Text(HWND dlg, int id) {
-    char buf[256] = {};
-    ::GetDlgItemTextA(dlg, id, buf, sizeof buf);
-    return buf;
-}
 std::string Str(UINT id) { return CResources::LoadString(id).str(); }
 
 SettingsRecord BoardRecord() {
@@ -102,12 +85,12 @@ TEST(SettingsDialogsWinTest, WriteRoadStoresBothPagesOnceAndOffersTheReboot) {
     };
     OnDialog(IDD_SETTING, [&](CDialog*) {
         title = dlg.GetWindowText().str();
-        writeBeforeCertReply = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+        writeBeforeCertReply = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
         dlg.OnCertBlockRead(false, nullptr, 0);
-        writeAfter = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+        writeAfter = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
         ::SendDlgItemMessageA(dlg.m_network.m_hWnd, IDC_NET_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 0, 0, 9));
         ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "lab");
-        OnMessage(&question, {}, IDC_MSG_BUTTON2);  // Yes
+        TakeMessage(&question, {}, IDC_MSG_BUTTON2);  // Yes
         Click(dlg.m_hWnd, IDC_SET_WRITE);
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);  // closed by itself after the reboot request
@@ -145,12 +128,12 @@ TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
         comboItem = item;
         // Seventeen Hangul syllables: 17 characters, 34 bytes in code page 949.
         ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, InAnsiCodePage(std::wstring(17, L'\xAC00').c_str()).c_str());
-        OnMessage(&tooLong, [&] {
+        TakeMessage(&tooLong, [&] {
             ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "ap");
             ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "1234567");
-            OnMessage(&tooShort, [&] {
+            TakeMessage(&tooShort, [&] {
                 ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "12345678");
-                OnMessage(&failed, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
+                TakeMessage(&failed, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
                 After(20, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
             });
             After(20, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
@@ -183,7 +166,7 @@ TEST(SettingsDialogsWinTest, PasswordStateChangesOnlyWhenTheBoardCameBack) {
         OnDialog(IDD_USER_PW, [&, then](CDialog* d) {
             ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "password1");
             ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "Password1");
-            OnMessage(&mismatch, [d, then] {
+            TakeMessage(&mismatch, [d, then] {
                 ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "password1");
                 if (then) then();
                 Click(d->m_hWnd, IDOK);
@@ -193,18 +176,18 @@ TEST(SettingsDialogsWinTest, PasswordStateChangesOnlyWhenTheBoardCameBack) {
     };
     OnDialog(IDD_SETTING, [&](CDialog*) {
         // Not connected: nothing sent, no wait box, nothing changes.
-        OnMessage(&warning, [&] {
+        TakeMessage(&warning, [&] {
             typePassword([&] {
                 After(100, [&] {
                     EXPECT_EQ(dlg.m_waitBox, nullptr);
                     setAnswer = 1;
-                    OnMessage(&warning, [&] { typePassword({}); });
+                    TakeMessage(&warning, [&] { typePassword({}); });
                     Click(dlg.m_hWnd, IDC_SET_PASSWORD);
                     When([&] { return dlg.m_waitBox != nullptr; }, [&] {
                         waitShown = ::IsWindowVisible(dlg.m_waitBox->m_hWnd) != FALSE;
                         ::SendMessageA(dlg.m_hWnd, WM_USER_PASSWORD_DONE, 0, 0);  // failed
                         EXPECT_EQ(dlg.m_passwordSet, 0);
-                        OnMessage(&warning, [&] { typePassword({}); });
+                        TakeMessage(&warning, [&] { typePassword({}); });
                         Click(dlg.m_hWnd, IDC_SET_PASSWORD);
                         When([&] { return dlg.m_waitBox != nullptr; }, [&] {
                             ::SendMessageA(dlg.m_hWnd, WM_USER_PASSWORD_DONE, 1, 0);
@@ -246,12 +229,12 @@ TEST(SettingsDialogsWinTest, TimeDialogOpensOnceAndTheResultIsShownAfterTheReply
     OnDialog(IDD_SETTING, [&](CDialog*) {
         OnDialog(IDD_SETTING_RTC, [&](CDialog* d) {
             ++dialogs;
-            shown = Text(d->m_hWnd, IDC_RTC_BOARD);
-            EXPECT_FALSE(Enabled(d->m_hWnd, IDC_RTC_DATE));
-            EXPECT_FALSE(Enabled(dlg.m_hWnd, IDC_SET_TIME));
+            shown = ItemText(d->m_hWnd, IDC_RTC_BOARD);
+            EXPECT_FALSE(ItemEnabled(d->m_hWnd, IDC_RTC_DATE));
+            EXPECT_FALSE(ItemEnabled(dlg.m_hWnd, IDC_SET_TIME));
             // A second answer while the dialog is open opens nothing.
             ::SendMessageA(dlg.m_hWnd, WM_USER_RTC_DATE, reinterpret_cast<WPARAM>("20160101000000"), 1);
-            OnMessage(&saved, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
+            TakeMessage(&saved, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
             Click(d->m_hWnd, IDOK);  // PC time
         });
         Click(dlg.m_hWnd, IDC_SET_TIME);
@@ -274,9 +257,9 @@ TEST(SettingsDialogsWinTest, BusyLinkIsSaidAndFreesTheButtons) {
         std::string said;
         bool freed = false;
         OnDialog(IDD_SETTING, [&](CDialog*) {
-            OnMessage(&said, [&] {
+            TakeMessage(&said, [&] {
                 After(20, [&] {
-                    freed = Enabled(dlg.m_hWnd, IDC_SET_TIME) && Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+                    freed = ItemEnabled(dlg.m_hWnd, IDC_SET_TIME) && ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
                     Click(dlg.m_hWnd, IDCANCEL);
                 });
             });
@@ -298,7 +281,7 @@ TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
     OnDialog(IDD_SETTING, [&](CDialog*) {
         tabs = dlg.m_tab.GetItemCount();
         dlg.OnCertBlockRead(false, nullptr, 0);
-        write = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+        write = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
         dlg.CloseForLinkLoss();
         // Gone before the question about the lost board is asked.
         shownAfterLoss = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
@@ -323,16 +306,16 @@ TEST(SettingsDialogsWinTest, CertificateWaitsForTheReadBackOfWhatWasWritten) {
         dlg.OnCertBlockRead(false, nullptr, 0);
         OnDialog(IDD_CERT, [&](CDialog* choice) {
             OnDialog(IDD_CERT_MAKE, [&](CDialog* form) {
-                OnMessage(&saved);
+                TakeMessage(&saved);
                 Click(form, IDOK);
             });
             Click(choice, IDOK);
         });
         Click(dlg.m_hWnd, IDC_SET_CERT);
-        whileReading = Enabled(dlg.m_hWnd, IDC_SET_CERT);
+        whileReading = ItemEnabled(dlg.m_hWnd, IDC_SET_CERT);
         const uint8_t records[8] = {};
         dlg.OnCertBlockRead(true, records, sizeof records);
-        afterAnswer = Enabled(dlg.m_hWnd, IDC_SET_CERT);
+        afterAnswer = ItemEnabled(dlg.m_hWnd, IDC_SET_CERT);
         dlg.EndDialog(IDCANCEL);
     });
     dlg.DoModal();
@@ -378,8 +361,8 @@ TEST(SettingsDialogsWinTest, UserPasswordDialogModes) {
         OnDialog(IDD_USER_PW, [&](CDialog* d) {
             retype = ::IsWindowVisible(d->GetDlgItem(IDC_UPW_RETYPE)) != FALSE;
             del = ::IsWindowVisible(d->GetDlgItem(IDC_UPW_DELETE)) != FALSE;
-            id = Text(d->m_hWnd, IDC_UPW_ID);
-            ok = Text(d->m_hWnd, IDOK);
+            id = ItemText(d->m_hWnd, IDC_UPW_ID);
+            ok = ItemText(d->m_hWnd, IDOK);
             if (del) {
                 Click(d->m_hWnd, IDC_UPW_DELETE);
             } else {

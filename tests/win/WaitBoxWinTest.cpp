@@ -1,7 +1,6 @@
 // The wait box: its notices to the owner, its end, its keys, its modes.
 #include "WinTestSupport.h"
 
-#include "framework/Resources.h"
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
 
@@ -133,23 +132,4 @@ TEST(WaitBoxWinTest, EndWorksBeforeTheBoxIsUpAndTheBarStopsTheAnimation) {
     EXPECT_EQ(fullBarInside, 0x828282u);
     EXPECT_EQ(frameRight, 0x4E4E4Eu);
     EXPECT_EQ(outside, 0xF0F0F0u);
-}
-
-// Not a check: the wait box with its animation, then with its bar, for a screenshot.
-TEST(WaitBoxWinTest, DISABLED_Showcase) {
-    CRecorder owner;
-    ASSERT_TRUE(owner.Create(900, 700));
-    const char* lang = ::getenv("SHOWCASE_LANG");
-    if (lang && std::string(lang) == "ko") CResources::SetLanguage(CResources::kKorean);
-    for (int mode : {1, 0}) {  // the animation, then the bar at 35 % and full
-        CDlgProgress box(owner.m_hWnd);
-        box.m_mode = mode;
-        if (mode == 0) {
-            box.SetProgress(350, 1000);
-            After(2000, [&] { box.SetProgress(1000, 1000); });
-        }
-        After(4000, [&] { box.End(IDOK); });
-        box.DoModal();
-    }
-    CResources::SetLanguage(CResources::kEnglish);
 }

@@ -1,5 +1,6 @@
 #include "WinTestSupport.h"
 
+#include "workbench/DlgMessage.h"
 #include "workbench/kit/GdiPlus.h"
 
 #include <gtest/gtest.h>
@@ -211,4 +212,26 @@ void SetKey(int vk, bool down) {
     ::GetKeyboardState(keys);
     keys[vk] = down ? 0x80 : 0;
     ::SetKeyboardState(keys);
+}
+
+void TakeMessage(std::string* text, std::function<void()> then, int button) {
+    OnDialog(IDD_MESSAGE, [text, then, button](CDialog* d) {
+        *text = static_cast<CDlgMessage*>(d)->m_text.str();
+        Click(d, button);
+        if (then) then();
+    });
+}
+
+std::string WindowText(HWND wnd) {
+    std::string s(static_cast<size_t>(::GetWindowTextLengthA(wnd)) + 1, '\0');
+    s.resize(static_cast<size_t>(::GetWindowTextA(wnd, &s[0], static_cast<int>(s.size()))));
+    return s;
+}
+
+std::string TempFolder(const char* leaf) {
+    char base[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, base);
+    const std::string folder = std::string(base) + leaf;
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
 }

@@ -5,8 +5,10 @@
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "framework/Wnd.h"
+#include "resources/resource.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 // Runs the message loop for about ms milliseconds.
@@ -47,3 +49,12 @@ void Click(HWND dialog, int id);
 inline void Click(const CWnd* dialog, int id) { Click(dialog->m_hWnd, id); }
 // Holds a key down (or lets it go) in the thread's keyboard state.
 void SetKey(int vk, bool down);
+// Takes the next message box's text, presses one of its buttons (the first: OK,
+// or No of No/Yes), then runs then.
+void TakeMessage(std::string* text, std::function<void()> then = {}, int button = IDC_MSG_BUTTON1);
+// A window's text, a dialog item's text, whether a dialog item is enabled.
+std::string WindowText(HWND wnd);
+inline std::string ItemText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
+inline bool ItemEnabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+// A folder of the given name in the temporary folder, made if missing (no final backslash).
+std::string TempFolder(const char* leaf);
