@@ -322,7 +322,8 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
             OnMessage(&messages[1], [&] {
                 dlg.m_strBoardFwName = "";
                 OnMessage(&messages[2], [&] { After(50, [&] {  // once the box has gone
-                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && Enabled(dlg.m_hWnd, IDC_FWUP_SEND) &&
+                                         dlg.m_strStatus.str() == "Has failed to change the firmware.";
                     // Silence: the board restarts and is never heard of again.
                     u.then = nullptr;
                     u.enterIsp = 0;

@@ -153,6 +153,38 @@ HWND WaitDialog(const Program& p, DWORD ms) {
     return dlg;
 }
 
+HWND DialogWith(const Program& p, int childId, HWND owner) {
+    struct Look {
+        const Program& p;
+        int id;
+        HWND owner, found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            DWORD a = 0, b = 0;
+            ::GetWindowThreadProcessId(w, &a);
+            ::GetWindowThreadProcessId(l->p.main, &b);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (a == b && w != l->p.main && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 &&
+                ::GetDlgItem(w, l->id) && (!l->owner || ::GetWindow(w, GW_OWNER) == l->owner)) {
+                l->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } look{p, childId, owner, nullptr};
+    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+HWND WaitDialogWith(const Program& p, int childId, HWND owner, DWORD ms) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = DialogWith(p, childId, owner)) != nullptr; }, ms);
+    return dlg;
+}
+
+void PostClick(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
+
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
     for (HWND b = ::GetWindow(dlg, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
         // The label comes in the ANSI code page (949 for the Korean interface).

@@ -74,6 +74,13 @@ void TypeInto(HWND edit, const char* text);
 HWND OtherDialog(const Program& p);
 // Waits for OtherDialog; nullptr after ms.
 HWND WaitDialog(const Program& p, DWORD ms);
+// A visible dialog of the program with a child of id childId, owned by owner
+// when owner is given (a box, a file dialog or a search over another dialog).
+HWND DialogWith(const Program& p, int childId, HWND owner = nullptr);
+HWND WaitDialogWith(const Program& p, int childId, HWND owner, DWORD ms);
+// A click that opens a modal window: posted, since a sent one would return
+// only when that window closes. Respects a disabled button like BM_CLICK.
+void PostClick(HWND button);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
 // Wine sends no device notices for a pseudo-terminal: they come from here.
