@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include "LinkRunner.h"
-#include "link/codecs/Crc16.h"
 #include "tests/boardsim/BoardSim.h"
 
 #include <deque>
@@ -25,25 +24,12 @@ public:
     std::deque<std::string> events;
 };
 
-std::vector<uint8_t> Image(size_t size)
-{
-    // A valid image for the boot loader: the record area ends it.
-    std::vector<uint8_t> b(size, 0x5A);
-    b[4] = static_cast<uint8_t>((size - 16) / 16);
-    b[5] = static_cast<uint8_t>((size - 16) / 16 >> 8);
-    b[22] = 1;
-    b[23] = 0;
-    uint16_t crc = CalcCrc16(size - 16, b.data() + 16);
-    b[8] = static_cast<uint8_t>(crc);
-    b[9] = static_cast<uint8_t>(crc >> 8);
-    return b;
-}
-
 void BM_Flash512KiBAt115200(benchmark::State& state)
 {
     const size_t size = 512 * 1024;
     const double lineSeconds = size / 11520.0;
-    const std::vector<uint8_t> image = Image(size);
+    const std::string bytes = FirmwareImageBytes(size, "ZX1001");
+    const std::vector<uint8_t> image(bytes.begin(), bytes.end());
     for (auto _ : state) {
         boardsim::SimOptions sim;
         sim.paceBaud = 115200;
@@ -59,7 +45,7 @@ void BM_Flash512KiBAt115200(benchmark::State& state)
         CheckRunner runner(o);
         runner.Host().quiet = true;
         Dialog dialog;
-        runner.SetUpgradeDialog(&dialog);
+        runner.Host().upgrade = &dialog;
         CDeviceLink& link = runner.Link();
         CBootLoaderService& boot = link.BootLoader();
         auto next = [&] {
@@ -86,7 +72,7 @@ void BM_Flash512KiBAt115200(benchmark::State& state)
         state.SetIterationTime(seconds);
         state.counters["line_ratio"] = seconds / lineSeconds;
         state.counters["seconds"] = seconds;
-        runner.SetUpgradeDialog(nullptr);
+        runner.Host().upgrade = nullptr;
         link.Disconnect();
         board.Stop();
     }

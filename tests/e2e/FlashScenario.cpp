@@ -1,6 +1,6 @@
 // linkcheck flash: the firmware upgrade as the upgrade dialog drives it,
 // against a board in its script firmware or already in its boot loader.
-#include "LinkCheckScenarios.h"
+#include "LinkRunner.h"
 
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
@@ -14,9 +14,6 @@
 #include <deque>
 #include <thread>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace {
 
@@ -56,17 +53,6 @@ public:
     int lastTenth = -1, successes = 0, failures = 0;
 };
 
-unsigned long LinkId(const std::string& path)
-{
-#ifdef _WIN32
-    (void)path;
-    return 0;
-#else
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
-#endif
-}
-
 // The board left (restart or jump): wait for it to come back and connect.
 std::string Reconnect(ILinkRunner& r, const CheckOptions& o, unsigned long linkBefore)
 {
@@ -90,16 +76,8 @@ std::string Reconnect(ILinkRunner& r, const CheckOptions& o, unsigned long linkB
 
 } // namespace
 
-std::string MakeFirmwareFile(const std::vector<std::string>& args)
+std::string FirmwareImageBytes(size_t size, const std::string& name)
 {
-    // fwimage OUT SIZE NAME [broken]: an image whose last 64 bytes are the
-    // record area with a 'C' record naming it.
-    if (args.size() < 3)
-        return "usage: fwimage OUT SIZE NAME [broken]";
-    size_t size = std::stoul(args[1]) / 16 * 16;
-    const std::string& name = args[2];
-    if (size < 128 || name.size() > 30)
-        return "fwimage: SIZE at least 128, NAME at most 30 characters";
     std::string b(size, '\0');
     uint32_t x = 12345;
     for (size_t i = 24; i < size - 64; ++i) {
@@ -119,6 +97,17 @@ std::string MakeFirmwareFile(const std::vector<std::string>& args)
     put16(area + 22, 6 + 32);
     std::memcpy(&b[area + 24], name.data(), name.size());
     put16(8, CalcCrc16(size - 16, b.data() + 16));
+    return b;
+}
+
+std::string MakeFirmwareFile(const std::vector<std::string>& args)
+{
+    if (args.size() < 3)
+        return "usage: fwimage OUT SIZE NAME [broken]";
+    size_t size = std::stoul(args[1]) / 16 * 16;
+    if (size < 128 || args[2].size() > 30)
+        return "fwimage: SIZE at least 128, NAME at most 30 characters";
+    std::string b = FirmwareImageBytes(size, args[2]);
     if (args.size() > 3 && args[3] == "broken")
         b[20] ^= 0x01;
     CStdLinkFiles files;
@@ -145,10 +134,10 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     if (o.stepMs)
         boot.SetStepTimeout(o.stepMs);
     FlashDialog dialog;
-    r.SetUpgradeDialog(&dialog);
+    r.Host().upgrade = &dialog;
     struct Detach {
         ILinkRunner& r;
-        ~Detach() { r.SetUpgradeDialog(nullptr); }
+        ~Detach() { r.Host().upgrade = nullptr; }
     } detach{r};
 
     if (!link.Connect(o.port))

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "LinkCheckScenarios.h"
+#include "LinkRunner.h"
 
 void CheckDebugHost::ShowBreakFile(FileEntry& entry, int row)
 {
@@ -230,7 +230,7 @@ std::string DebugScenario(ILinkRunner& r, const CheckOptions& o, bool hostile)
     if (!why.empty())
         return why;
     CDeviceLink& link = r.Link();
-    CheckDebugHost& host = r.DebugHost();
+    CheckDebugHost& host = r.Host();
     FileEntry* script = link.Entries().Find("index.php");
     if (!script)
         return "no index.php on the board";

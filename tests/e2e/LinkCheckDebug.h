@@ -2,13 +2,13 @@
 // The editor and watch list as linkcheck's debug scenarios see them: one open
 // file with its display rows and marks, the task state the buttons would
 // show, and the watch rows with the values the link wrote into them.
-#include "link/LinkHost.h"
+#include "tests/fuzz/FuzzLink.h"
 
 #include <set>
 #include <string>
 #include <vector>
 
-class CheckDebugHost : public CLinkHost {
+class CheckDebugHost : public FuzzHost {
 public:
     struct WatchRow {
         std::string name, type, value, full;

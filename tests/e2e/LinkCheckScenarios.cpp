@@ -1,6 +1,4 @@
-#include "LinkCheckScenarios.h"
-#include "LinkCheckDebug.h"
-#include "QueryScenarios.h"
+#include "LinkRunner.h"
 
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
@@ -9,6 +7,7 @@
 #include "link/codecs/PackedFile.h"
 #include "link/codecs/PasswordRecord.h"
 #include "link/codecs/SettingsBlock.h"
+#include "link/codecs/TextHelpers.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,17 +23,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using EntrySet = std::vector<std::pair<std::string, std::string>>;
-
-// Identity of the name itself (a replaced link is a new inode).
-unsigned long LinkId(const std::string& path)
-{
-#ifdef _WIN32
-    return 0;  // COM names: a removal is not seen by this runner
-#else
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
-#endif
-}
 
 void PrintEntries(const EntrySet& set)
 {
@@ -123,7 +111,7 @@ std::string IdentifyAndRead(ILinkRunner& r, const CheckOptions& o)
     std::string why = Identify(r, o);
     if (!why.empty())
         return why;
-    if (r.RestoreQuestions() > 0)
+    if (r.Host().restoreQuestions > 0)
         return std::string();
     why = r.RunUntil([&] { return link.ImageReadCount() > before || !link.IsJobRunning(); }, o.deadlineSeconds);
     if (!why.empty())
@@ -220,22 +208,11 @@ std::string InterruptedUploadScenario(ILinkRunner& r, const CheckOptions& o, con
     }
     if (!why.empty())
         return "reconnect: " + why;
-    if (r.RestoreQuestions() == 0)
+    if (r.Host().restoreQuestions == 0)
         return "no restore offered";
     EntrySet restored = FromList(link);
     PrintEntries(restored);
     return restored == expected ? std::string() : "restored files differ";
-}
-
-std::string Hex(const uint8_t* p, size_t n)
-{
-    std::string s;
-    char b[4];
-    for (size_t i = 0; i < n; ++i) {
-        std::snprintf(b, sizeof b, "%02x", p[i]);
-        s += b;
-    }
-    return s;
 }
 
 void PrintSettings(const SettingsRecord& r)
@@ -249,7 +226,7 @@ void PrintSettings(const SettingsRecord& r)
     std::printf("SETTING ipv4-mask %s\n", ip4(r.ipv4Mask).c_str());
     std::printf("SETTING ipv4-gateway %s\n", ip4(r.ipv4Gateway).c_str());
     std::printf("SETTING ipv4-dns %s\n", ip4(r.ipv4Dns).c_str());
-    std::printf("SETTING ipv6-address %s/%u\n", Hex(r.ipv6Address, 16).c_str(), r.ipv6Prefix);
+    std::printf("SETTING ipv6-address %s/%u\n", FormatIPv6(r.ipv6Address).c_str(), r.ipv6Prefix);
     std::printf("SETTING ssid %s\n", std::string(reinterpret_cast<const char*>(r.ssid), 32).c_str());
     std::printf("SETTING flags %08x\n", r.flags);
     std::printf("SETTING wlan-options %08x\n", r.wlanOptions);
@@ -280,15 +257,15 @@ std::string ReadSettings(ILinkRunner& r, const CheckOptions& o, bool identify)
         if (!why.empty())
             return why;
     }
-    int before = r.SettingsReads();
+    int before = r.Host().settingsReads;
     if (!link.RequestSettingsBlock())
         return "not connected";
     std::string why = r.RunUntil([&] {
-        return r.SettingsReads() > before || link.GetTransferType() == CDeviceLink::kTransferNone;
+        return r.Host().settingsReads > before || link.GetTransferType() == CDeviceLink::kTransferNone;
     }, o.deadlineSeconds);
     if (!why.empty())
         return why;
-    return r.SettingsReads() > before ? std::string() : "settings block not read";
+    return r.Host().settingsReads > before ? std::string() : "settings block not read";
 }
 
 std::string SettingsReadScenario(ILinkRunner& r, const CheckOptions& o)
@@ -321,13 +298,13 @@ std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const s
     std::memcpy(rest, record.optionRest, sizeof rest);
     record = wanted;
     std::memcpy(record.optionRest, rest, sizeof rest);  // read only
-    size_t before = r.SettingsWrites().size();
+    size_t before = r.Host().settingsWrites.size();
     if (!link.Settings().WriteSettings(link.Settings().Generation()))
         return "write not sent";
-    why = r.RunUntil([&] { return r.SettingsWrites().size() > before; }, o.deadlineSeconds);
+    why = r.RunUntil([&] { return r.Host().settingsWrites.size() > before; }, o.deadlineSeconds);
     if (!why.empty())
         return why;
-    bool ok = r.SettingsWrites().back() != 0;
+    bool ok = r.Host().settingsWrites.back() != 0;
     std::printf("WRITTEN: %d\n", ok ? 1 : 0);
     if (!ok)
         return "the board did not take the block";
@@ -355,13 +332,13 @@ std::string SetPasswordScenario(ILinkRunner& r, const CheckOptions& o, const std
     CDeviceLink& link = r.Link();
     uint8_t record[PasswordRecord::kSize];
     PasswordRecord::Make(password, link.DeviceInfo().mcuId, record);
-    size_t before = r.PasswordResults().size();
+    size_t before = r.Host().passwordResults.size();
     if (!link.Commands().SetUserPassword(PasswordRecord::Hex(record)))
         return "not sent";
-    why = r.RunAcross([&] { return r.PasswordResults().size() > before; }, o.deadlineSeconds);
+    why = r.RunAcross([&] { return r.Host().passwordResults.size() > before; }, o.deadlineSeconds);
     if (!why.empty())
         return why;
-    if (!r.PasswordResults().back())
+    if (!r.Host().passwordResults.back())
         return "password change failed";
     std::printf("PASSWORD SET\n");
     // The reconnect it started logs in with the new password.
@@ -371,45 +348,42 @@ std::string SetPasswordScenario(ILinkRunner& r, const CheckOptions& o, const std
     return link.IsLoggedIn() ? std::string() : "no login with the new password";
 }
 
+// Runs until the board's image is read again after the link went down.
+std::string ReadAgainAfterDown(ILinkRunner& r, const CheckOptions& o)
+{
+    CDeviceLink& link = r.Link();
+    int readsAtDown = -1;
+    return r.RunAcross([&] {
+        if (readsAtDown < 0 && !link.IsConnected())
+            readsAtDown = link.ImageReadCount();
+        return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
+    }, o.deadlineSeconds);
+}
+
 // Reboots the board and waits for the reconnect its arrival starts.
 std::string RebootScenario(ILinkRunner& r, const CheckOptions& o)
 {
     std::string why = IdentifyAndRead(r, o);
     if (!why.empty())
         return why;
-    CDeviceLink& link = r.Link();
-    if (!link.Commands().RequestReboot(false))
+    if (!r.Link().Commands().RequestReboot(false))
         return "not sent";
-    int readsAtDown = -1;
-    why = r.RunAcross([&] {
-        if (readsAtDown < 0 && !link.IsConnected())
-            readsAtDown = link.ImageReadCount();
-        return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
-    }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
-    std::printf("REBOOTED\n");
-    return std::string();
+    why = ReadAgainAfterDown(r, o);
+    if (why.empty())
+        std::printf("REBOOTED\n");
+    return why;
 }
 
 // The board is unplugged (the simulator's --unplug-after): the question comes,
 // "Yes" waits for the board and connects again.
 std::string UnplugReconnectScenario(ILinkRunner& r, const CheckOptions& o)
 {
-    CDeviceLink& link = r.Link();
-    if (!link.Connect(o.port))
+    if (!r.Link().Connect(o.port))
         return "cannot open " + o.port;
-    // Done when the board's image is read again after the link went down.
-    int readsAtDown = -1;
-    std::string why = r.RunAcross([&] {
-        if (readsAtDown < 0 && !link.IsConnected())
-            readsAtDown = link.ImageReadCount();
-        return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
-    }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
-    std::printf("RECONNECTED\n");
-    return std::string();
+    std::string why = ReadAgainAfterDown(r, o);
+    if (why.empty())
+        std::printf("RECONNECTED\n");
+    return why;
 }
 
 // Files of a folder into a packed file, names relative with '/'.
@@ -506,6 +480,17 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
 }
 
 std::string ConnectAndRead(ILinkRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
+
+unsigned long LinkId(const std::string& path)
+{
+#ifdef _WIN32
+    (void)path;
+    return 0;  // COM names: a removal is not seen by this runner
+#else
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
+#endif
+}
 
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args)
 {

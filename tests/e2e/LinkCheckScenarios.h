@@ -4,9 +4,7 @@
 #include <vector>
 
 class CDeviceLink;
-class CheckDebugHost;
-class CLinkUpgrade;
-struct CheckReports;
+class CheckHost;
 
 struct CheckOptions {
     std::string port;
@@ -24,21 +22,18 @@ class ILinkRunner {
 public:
     virtual ~ILinkRunner() = default;
     virtual CDeviceLink& Link() = 0;
-    virtual std::string RunUntil(const std::function<bool()>& done, int seconds) = 0;
+    // What the host heard: questions, dialogs' results, reports.
+    virtual CheckHost& Host() = 0;
     virtual bool PortGone() const = 0;
-    virtual int RestoreQuestions() const = 0;
-    virtual CheckDebugHost& DebugHost() = 0;
-    // Like RunUntil, also while the link is down: the port's removal and
-    // arrival reach the link as device notices (the runner watches the port).
-    virtual std::string RunAcross(const std::function<bool()>& done, int seconds) = 0;
-    // What the dialogs heard (CLinkBlockResults).
-    virtual int SettingsReads() const = 0;
-    virtual const std::vector<int>& SettingsWrites() const = 0;
-    virtual const std::vector<int>& PasswordResults() const = 0;
-    // Who hears the link's upgrade reports (nullptr: nobody).
-    virtual void SetUpgradeDialog(CLinkUpgrade* dialog) = 0;
-    // The board queries' results the host received (null: not kept).
-    virtual CheckReports* Reports() { return nullptr; }
+    // Runs until done() holds, the link drops ("disconnected", "unplugged")
+    // or the deadline passes ("timeout"); "" when done() held.
+    std::string RunUntil(const std::function<bool()>& done, int seconds) { return Run(done, seconds, false); }
+    // Also while the link is down: the port's removal and arrival reach the
+    // link as device notices (the runner watches the port).
+    std::string RunAcross(const std::function<bool()>& done, int seconds) { return Run(done, seconds, true); }
+
+protected:
+    virtual std::string Run(const std::function<bool()>& done, int seconds, bool across) = 0;
 };
 
 // "" when the scenario passed, else the reason.
@@ -46,8 +41,15 @@ std::string RunLinkScenario(ILinkRunner& runner, const CheckOptions& options, co
                             const std::vector<std::string>& args);
 // flash FILE: the firmware image checked, then flashed through the boot loader.
 std::string RunFlashScenario(ILinkRunner& runner, const CheckOptions& options, const std::string& file);
+// An image of size bytes (a multiple of 16, at least 128) whose last 64 bytes
+// are the record area with a 'C' record naming it.
+std::string FirmwareImageBytes(size_t size, const std::string& name);
 // fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
 std::string MakeFirmwareFile(const std::vector<std::string>& args);
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);
 // Connects, identifies and reads the board's image; "" when all went well.
 std::string ConnectAndRead(ILinkRunner& runner, const CheckOptions& options);
+// The inode of the port's path (a replaced link is a new board); 0 on Windows.
+unsigned long LinkId(const std::string& path);
+// Line ends shown as \r and \n, so a text prints on one line.
+std::string OneLine(const std::string& text);

@@ -2,18 +2,13 @@
 
 #include <cstdio>
 
-namespace {
 std::string OneLine(const std::string& text)
 {
     std::string out;
-    for (char c : text) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
-    }
+    for (char c : text)
+        out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
     return out;
 }
-} // namespace
 
 int CheckHost::ShowMessage(const std::string& text, unsigned style, bool* applyToAll)
 {
@@ -76,16 +71,6 @@ CheckRunner::CheckRunner(const CheckOptions& o) : m_options(o), m_host(o), m_lin
 {
     m_port.SetOwner(&m_queue);
     m_link.SetWatchdogPeriod(o.watchdogMs);
-}
-
-std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
-{
-    return Run(done, seconds, false);
-}
-
-std::string CheckRunner::RunAcross(const std::function<bool()>& done, int seconds)
-{
-    return Run(done, seconds, true);
 }
 
 std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, bool across)

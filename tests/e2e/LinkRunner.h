@@ -35,16 +35,8 @@ public:
     void AddFirmwareLog(const char* t, size_t n) override;
     void SetTimer(unsigned id, unsigned ms) override { timers[id] = {ms, Clock::now() + std::chrono::milliseconds(ms)}; }
     void KillTimer(unsigned id) override { timers.erase(id); }
-    void EnableConnectButtons(bool) override {}
     void OnLinkDisconnected() override { ++disconnects; }
-    void OnIspModeEntered() override {}
-    void UpdateFlashUsage(int, int) override {}
-    void RefreshFileList() override {}
-    bool GetEditorText(std::string&, uint32_t& caret, uint32_t& scroll) override { caret = scroll = 0; return false; }
-    void OpenEntry(FileEntry&) override {}
-    void OnEntryRemoved(const FileEntry&) override {}
     bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
-    bool IsFirmwareLogMode() override { return false; }
     std::string GetBackupFolder() override { return m_options.backupFolder; }
     void OnSettingsRead() override { ++settingsReads; }
     void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
@@ -100,21 +92,11 @@ class CheckRunner : public ILinkRunner {
 public:
     explicit CheckRunner(const CheckOptions& o);
     CDeviceLink& Link() override { return m_link; }
-    CheckHost& Host() { return m_host; }
-    CheckDebugHost& DebugHost() override { return m_host; }
+    CheckHost& Host() override { return m_host; }
     bool PortGone() const override { return m_gone; }
-    int RestoreQuestions() const override { return m_host.restoreQuestions; }
-    void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
-    CheckReports* Reports() override { return &m_host.reports; }
-    // Runs until done() holds, the link drops, or the deadline passes.
-    std::string RunUntil(const std::function<bool()>& done, int seconds) override;
-    std::string RunAcross(const std::function<bool()>& done, int seconds) override;
-    int SettingsReads() const override { return m_host.settingsReads; }
-    const std::vector<int>& SettingsWrites() const override { return m_host.settingsWrites; }
-    const std::vector<int>& PasswordResults() const override { return m_host.passwordResults; }
 
 private:
-    std::string Run(const std::function<bool()>& done, int seconds, bool across);
+    std::string Run(const std::function<bool()>& done, int seconds, bool across) override;
     const CheckOptions& m_options;
     CSerialEventQueue m_queue;
     CSerialPort m_port;
@@ -138,21 +120,12 @@ public:
     explicit CheckRunner(const CheckOptions& o);
     ~CheckRunner() override;
     CDeviceLink& Link() override { return m_link; }
-    CheckHost& Host() { return m_host; }
-    CheckDebugHost& DebugHost() override { return m_host; }
+    CheckHost& Host() override { return m_host; }
     bool PortGone() const override { return false; }
-    int RestoreQuestions() const override { return m_host.restoreQuestions; }
-    void SetUpgradeDialog(CLinkUpgrade* dialog) override { m_host.upgrade = dialog; }
-    CheckReports* Reports() override { return &m_host.reports; }
-    std::string RunUntil(const std::function<bool()>& done, int seconds) override;
-    std::string RunAcross(const std::function<bool()>& done, int seconds) override;
-    int SettingsReads() const override { return m_host.settingsReads; }
-    const std::vector<int>& SettingsWrites() const override { return m_host.settingsWrites; }
-    const std::vector<int>& PasswordResults() const override { return m_host.passwordResults; }
     void OnWindowMessage(unsigned message, uintptr_t wParam);
 
 private:
-    std::string Run(const std::function<bool()>& done, int seconds, bool across);
+    std::string Run(const std::function<bool()>& done, int seconds, bool across) override;
     CSerialPort m_port;
     CStdLinkFiles m_files;
     WinCheckHost m_host;
@@ -160,3 +133,4 @@ private:
     HWND__* m_window = nullptr;
 };
 #endif
+

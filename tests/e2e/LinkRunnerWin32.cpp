@@ -56,16 +56,6 @@ void CheckRunner::OnWindowMessage(unsigned message, uintptr_t wParam)
         m_link.OnTimer(static_cast<unsigned>(wParam));
 }
 
-std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
-{
-    return Run(done, seconds, false);
-}
-
-std::string CheckRunner::RunAcross(const std::function<bool()>& done, int seconds)
-{
-    return Run(done, seconds, true);
-}
-
 std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, bool across)
 {
     DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds) * 1000;

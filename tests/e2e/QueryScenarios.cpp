@@ -1,6 +1,6 @@
 #include "QueryScenarios.h"
 
-#include "LinkCheckScenarios.h"
+#include "LinkRunner.h"
 #include "link/DeviceLink.h"
 
 #include <cstdio>
@@ -21,19 +21,11 @@ const char* StartText(Start s)
     return "?";
 }
 
-std::string OneLine(const std::string& text)
-{
-    std::string out;
-    for (char c : text)
-        out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
-    return out;
-}
-
 // Runs until the host has one more report, or the chain ended without one.
 std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seconds = 0, bool idle = true)
 {
     CBoardQueriesService& q = r.Link().Queries();
-    CheckReports& rep = *r.Reports();
+    CheckReports& rep = r.Host().reports;
     std::string why = r.RunUntil([&] {
         return rep.Count() > before ||
                (q.Running() == CBoardQueriesService::Chain::kNone && !q.HasPendingReports());
@@ -48,7 +40,7 @@ std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seco
 
 std::string NetInfo(ILinkRunner& r, const CheckOptions& o)
 {
-    CheckReports& rep = *r.Reports();
+    CheckReports& rep = r.Host().reports;
     Start s = r.Link().Queries().RequestNetworkInfo();
     if (s != Start::kStarted)
         return StartText(s);
@@ -76,7 +68,7 @@ std::string NetInfo(ILinkRunner& r, const CheckOptions& o)
 
 std::string ClockSet(ILinkRunner& r, const CheckOptions& o, const std::string& date)
 {
-    CheckReports& rep = *r.Reports();
+    CheckReports& rep = r.Host().reports;
     CBoardQueriesService& q = r.Link().Queries();
     Start s = q.RequestRtcSet(date);
     if (s != Start::kStarted)
@@ -100,7 +92,7 @@ std::string ClockSet(ILinkRunner& r, const CheckOptions& o, const std::string& d
 
 std::string Scan(ILinkRunner& r, const CheckOptions& o)
 {
-    CheckReports& rep = *r.Reports();
+    CheckReports& rep = r.Host().reports;
     Start s = r.Link().Queries().StartScan();
     if (s != Start::kStarted)
         return StartText(s);
@@ -120,7 +112,7 @@ std::string Scan(ILinkRunner& r, const CheckOptions& o)
 
 std::string Logs(ILinkRunner& r, const CheckOptions& o)
 {
-    CheckReports& rep = *r.Reports();
+    CheckReports& rep = r.Host().reports;
     for (bool firmware : {false, true}) {
         Start s = r.Link().RequestErrorLog(firmware);
         if (s != Start::kStarted)
@@ -138,8 +130,8 @@ std::string Logs(ILinkRunner& r, const CheckOptions& o)
 
 std::string Info(ILinkRunner& r, const CheckOptions& o)
 {
-    CheckReports& rep = *r.Reports();
-    const int reads = r.SettingsReads();
+    CheckReports& rep = r.Host().reports;
+    const int reads = r.Host().settingsReads;
     Start s = r.Link().RequestProductInfo();
     if (s != Start::kStarted)
         return StartText(s);
@@ -149,10 +141,10 @@ std::string Info(ILinkRunner& r, const CheckOptions& o)
     if (rep.products.empty())
         return "product information stopped";
     // The settings block follows, for the dialog.
-    why = r.RunUntil([&] { return r.SettingsReads() > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds);
+    why = r.RunUntil([&] { return r.Host().settingsReads > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds);
     if (!why.empty())
         return why;
-    if (r.SettingsReads() == reads)
+    if (r.Host().settingsReads == reads)
         return "no settings read after the product information";
     std::printf("UPTIME %s\nINFO %s\n", rep.products.back().first.c_str(), rep.products.back().second.c_str());
     return std::string();
@@ -168,8 +160,6 @@ bool IsQueryScenario(const std::string& s)
 std::string RunQueryScenario(ILinkRunner& r, const CheckOptions& o, const std::string& scenario,
                              const std::vector<std::string>& args)
 {
-    if (!r.Reports())
-        return "this runner keeps no reports";
     if (scenario == "clock-set" && args.size() != 1)
         return "usage: clock-set YYYYMMDDhhmmss";
     // Connected, identified and the board's files read: the link is idle.

@@ -35,41 +35,19 @@ public:
     int rows = 3, watches = 2;
 };
 
-std::vector<uint8_t> Frame(uint8_t kind, uint8_t group, uint8_t code, std::vector<uint8_t> items)
-{
-    size_t n = items.size();
-    std::vector<uint8_t> f = {0x50, uint8_t(kind << 4), uint8_t((n + 4) >> 8), uint8_t(n + 4), group, code,
-                              uint8_t(n >> 8), uint8_t(n)};
-    f.insert(f.end(), items.begin(), items.end());
-    return f;
-}
-
-std::vector<uint8_t> Int(int32_t v)
-{
-    uint32_t u = static_cast<uint32_t>(v);
-    return {0, 2, 0, 4, uint8_t(u >> 24), uint8_t(u >> 16), uint8_t(u >> 8), uint8_t(u)};
-}
-
-std::vector<uint8_t> Mode(uint8_t m) { return {m}; }
-
-std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 } // namespace
 
 std::vector<std::vector<uint8_t>> FuzzSeeds()
 {
-    const std::vector<uint8_t> file = {0, 6, 0, 10, 'a', '.', 'p', 'h', 'p', 0, 0, 0};
-    const std::vector<uint8_t> str = {0, 7, 0, 6, 'h', 'i', 0, 0};
+    using B = std::vector<uint8_t>;
+    const B file = ItemText("a.php"), str = ItemBytes({'h', 'i'});
+    const B i0 = ItemInt(0), i1 = ItemInt(1), i2 = ItemInt(2), i3 = ItemInt(3);
     return {
-        Mode(0x07) + Frame(0, 1, 0x51, Int(0) + Int(2)) + Frame(2, 1, 0x30, Int(0) + Int(2) + file),
-        Mode(0x03) + Frame(0, 1, 0x60, str + Int(100)) + Frame(1, 0, 0, {'x', 'y'}) + Frame(0, 3, 0x50, Int(2)),
-        Mode(0x05) + Frame(0, 6, 0x42, Int(0) + Int(3) + file) + Frame(0, 6, 0x42, Int(0) + Int(9) + file),
-        Mode(0x01) + Frame(2, 2, 0x20, Int(2048) + Int(1) + Int(2)) + Frame(2, 3, 0x30, Int(7) + Int(1) + Int(2) + Int(3)),
-        Mode(0x02) + Frame(0, 1, 0x52, Int(0) + Int(1) + Int(2) + Int(3)) + Frame(0, 6, 0x13, Int(0)),
+        B{0x07} + Frame(0, 1, 0x51, i0 + i2) + Frame(2, 1, 0x30, i0 + i2 + file),
+        B{0x03} + Frame(0, 1, 0x60, str + ItemInt(100)) + Frame(1, 0, 0, {'x', 'y'}) + Frame(0, 3, 0x50, i2),
+        B{0x05} + Frame(0, 6, 0x42, i0 + i3 + file) + Frame(0, 6, 0x42, i0 + ItemInt(9) + file),
+        B{0x01} + Frame(2, 2, 0x20, ItemInt(2048) + i1 + i2) + Frame(2, 3, 0x30, ItemInt(7) + i1 + i2 + i3),
+        B{0x02} + Frame(0, 1, 0x52, i0 + i1 + i2 + i3) + Frame(0, 6, 0x13, i0),
     };
 }
 

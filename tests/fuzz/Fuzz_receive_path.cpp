@@ -1,5 +1,7 @@
 // The whole receive path: bytes from the board in random pieces, through
 // frame cutting, routing and every service's reply handler.
+#include "tests/fuzz/FuzzTarget.h"
+
 #include "tests/fuzz/FuzzLink.h"
 
 #include <deque>
@@ -44,4 +46,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (unsigned id : {20u, 21u, 21u, 10u, 22u, 23u})
         link.OnTimer(id);
     return 0;
+}
+
+// The identification chain, the login, an image, a block read and a block
+// write pulled through windows.
+std::vector<std::vector<uint8_t>> FuzzSeeds()
+{
+    using B = std::vector<uint8_t>;
+    const B data = Frame(1, 0, 0, B(300, 0x5A));
+    return {
+        B{0, 7} + Frame(0, 1, 0x25, ItemBytes({1, 2})) + Frame(0, 1, 0x11, ItemInt(4096)) +
+            Frame(0, 1, 0x21, ItemBytes({9, 9})) + Frame(0, 1, 0x23, ItemBytes(B(12, 0x22))) +
+            Frame(0, 1, 0x40, ItemText("1")) + Frame(0, 1, 0x33, ItemBytes({1})) +
+            Frame(0, 1, 0x12, ItemInt(1) + ItemInt(2) + ItemInt(3)),
+        B{0, 3} + Frame(0, 0x21, 0x25, ItemInt(1)) + Frame(0, 5, 0x41, ItemBytes(B(16, 1))) +
+            Frame(0, 1, 0x23, ItemBytes(B(12, 2))) + Frame(0, 5, 0x42, ItemInt(0)),
+        B{1, 13} + data + data + Frame(0, 3, 0x11, ItemInt(600)),
+        B{2, 64} + data + Frame(0, 3, 0x21, ItemInt(300)),
+        B{4, 9} + LinkFrame::WindowFrame(0, 64) + LinkFrame::WindowFrame(1, 64) + Frame(0, 4, 0x22, ItemInt(100)),
+    };
 }

@@ -28,34 +28,17 @@ public:
     std::vector<int> scans;
 };
 
-Bytes Text(const std::string& s) { return ItemBytes(Bytes(s.begin(), s.end())); }
-Bytes Data(const std::string& s)
-{
-    size_t n = s.size();
-    Bytes f = {0x50, 0x10, uint8_t((n + 4) >> 8), uint8_t(n + 4), 0, 0, uint8_t(n >> 8), uint8_t(n)};
-    return f + Bytes(s.begin(), s.end());
-}
+Bytes Data(const std::string& s) { return Frame(1, 0, 0, Bytes(s.begin(), s.end())); }
 
-class QueriesTest : public ::testing::Test {
+class QueriesTest : public LinkTest<ReportHost> {
 protected:
-    FakePort port;
-    ReportHost host;
-    CStdLinkFiles files;
-    CDeviceLink link{port, host, files};
     CBoardQueriesService& q = link.Queries();
 
     void SetUp() override
     {
-        ASSERT_TRUE(link.Connect("COM3"));
-        Feed({static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F)});
+        Synced();
         link.ShowWaitDialog(false);
         link.DeviceInfo().wiredPresent = 1;
-        port.writes.clear();
-    }
-    void Feed(const Bytes& bytes)
-    {
-        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
     }
     void Mmap(const Bytes& item, bool refused = false) { Feed(Reply(5, 0x30, item, refused)); }
     // The text of the 05/30 command written last.
@@ -171,13 +154,12 @@ TEST_F(QueriesTest, ChainFailuresReturnToIdle)
     EXPECT_TRUE(host.net.empty());
 }
 
+// A good read and write, and a bad date: e2e.clock_set*.
 TEST_F(QueriesTest, ClockReadsAndWritesOnlyFourteenDigits)
 {
     struct Row { std::function<Start()> start; Bytes reply; const char* result; };
     const Row rows[] = {
-        {[&] { return q.RequestRtcDate(); }, Text("20260102030405"), "20260102030405"},
         {[&] { return q.RequestRtcDate(); }, Text("2026-01-02"), "fail"},
-        {[&] { return q.RequestRtcSet("20261231235959"); }, ItemInt(0), "set"},
         {[&] { return q.RequestRtcSet("20261231235959"); }, ItemInt(22), "set failed"},
         {[&] { return q.RequestRtcSet("20261231235959"); }, Text("0"), "set failed"},
     };
@@ -189,47 +171,22 @@ TEST_F(QueriesTest, ClockReadsAndWritesOnlyFourteenDigits)
         EXPECT_EQ(host.rtc, (std::vector<std::string>{r.result}));
         EXPECT_EQ(link.GetTransferType(), 0);
     }
-    port.writes.clear();
-    EXPECT_EQ(q.RequestRtcSet("2026123123595"), Start::kBadDate);
-    EXPECT_TRUE(port.writes.empty());
     link.Disconnect();
     EXPECT_EQ(q.RequestRtcDate(), Start::kNotConnected);
     EXPECT_EQ(host.messages.back(), LinkStrings::kOpenPortFirst.english);
 }
 
+// A whole scan, a refusal, a queue that is not empty and a board that
+// never ends its scan: e2e.scan*.
 TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
 {
-    // A whole scan: 2 results on channel 1, the rest empty.
-    ASSERT_EQ(q.StartScan(), Start::kStarted);
-    Mmap(Text("STA"));
-    Mmap(ItemInt(0));
-    Mmap(ItemInt(0));
-    link.OnTimer(CBoardQueriesService::kTimerScanPoll);
-    EXPECT_EQ(LastCommand(), "mmap/net1 ioctl scan state");
-    Mmap(ItemInt(0));
-    for (int ch = 1; ch <= 14; ++ch)
-        Mmap(ItemInt(ch == 1 ? 2 : 0));
-    Mmap(Text("1 -40 3 4D79415031"));
-    Mmap(Text("1 -60 0 " + std::string(300, '4')));  // too long: dropped
-    EXPECT_FALSE(host.HasTimer(CBoardQueriesService::kTimerScanPoll));
-    EXPECT_EQ(link.GetTransferType(), 0);
-    Reports();
-    EXPECT_EQ(host.scans, (std::vector<int>{1}));
-
-    // Failures: refusal, non-zero queue size, a silent board, a closed port.
     struct Row { const char* what; std::function<void()> run; };
     const Row rows[] = {
-        {"refused", [&] { Mmap(ItemInt(38), true); }},
-        {"qsize", [&] { Mmap(Text("STA")); Mmap(ItemInt(7)); }},
         {"empty mode", [&] { Mmap(Text("")); }},
         {"state as text", [&] {
             Mmap(Text("STA")); Mmap(ItemInt(0)); Mmap(ItemInt(0));
             link.OnTimer(CBoardQueriesService::kTimerScanPoll);
             Mmap(Text("0"));
-        }},
-        {"silent", [&] {
-            Mmap(Text("STA")); Mmap(ItemInt(0)); Mmap(ItemInt(0));
-            for (int i = 0; i <= CScanChain::kMaxPolls; ++i) link.OnTimer(CBoardQueriesService::kTimerScanPoll);
         }},
         {"write fails", [&] { port.failWrite = 5; Mmap(Text("STA")); port.failWrite = 0; }},
         {"disconnect", [&] { Mmap(Text("STA")); link.Disconnect(); }},
@@ -242,7 +199,7 @@ TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
         EXPECT_EQ(host.scans, (std::vector<int>{-1})) << r.what;
         EXPECT_EQ(link.GetTransferType(), 0) << r.what;
     }
-    EXPECT_EQ(host.messages, (std::vector<std::string>{LinkStrings::kNoSearch.english, "You cannot use the WLAN. "}));
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"You cannot use the WLAN. "}));
     // Not even started (the port is closed): the dialog still hears the end.
     host.scans.clear();
     EXPECT_EQ(q.StartScan(), Start::kNotConnected);
@@ -250,7 +207,8 @@ TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
     EXPECT_EQ(host.scans, (std::vector<int>{-1}));
 }
 
-TEST_F(QueriesTest, LogsAndProductInformation)
+// Both logs and the product information: e2e.logs, e2e.info*.
+TEST_F(QueriesTest, ALogOfAnotherSizeIsDropped)
 {
     ASSERT_EQ(q.RequestErrorLog(true), Start::kStarted);
     Feed(Data("boot\r\n"));
@@ -262,29 +220,6 @@ TEST_F(QueriesTest, LogsAndProductInformation)
     Feed(Reply(3, 0x41, ItemInt(3)));  // late: nothing
     Reports();
     EXPECT_EQ(host.logs, (std::vector<std::string>{"fw:boot\r\n"}));
-
-    struct Row { const char* block; const char* result; };
-    const Row rows[] = {
-        {"41 00 09 00 41 42 43 44 45", "1days / 01:01:01|ABCDE"},
-        {"41 00 00 00 41 42 43 44 45", nullptr},  // L = 0 stops the chain
-    };
-    for (const Row& r : rows) {
-        host.products.clear();
-        ASSERT_EQ(q.RequestProductInfo(), Start::kStarted);
-        Feed(Reply(5, 0x10, Hex("00 03 00 08 00 00 00 00 05 5E 3A BC")));  // 90061500 ms
-        Bytes block = Hex(r.block);
-        Feed(Data(std::string(block.begin(), block.end())));
-        Feed(Reply(3, 0x30, ItemInt(static_cast<int32_t>(block.size()))));
-        Reports();
-        EXPECT_EQ(host.products, r.result ? std::vector<std::string>{r.result} : std::vector<std::string>{});
-        // The settings block follows a complete chain, for the dialog.
-        const Bytes settingsRead = Hex("03 21 00 00");
-        const Bytes& last = port.writes[port.writes.size() - 2];
-        EXPECT_EQ(Bytes(last.begin() + 4, last.end()) == settingsRead, r.result != nullptr);
-        link.Session().EndTransfer(CLinkSession::kTransferSettingsRead);
-        EXPECT_EQ(link.GetTransferType(), 0);
-    }
-    EXPECT_EQ(link.DeviceInfo().productInfo, "1days / 01:01:01");
 }
 
 } // namespace

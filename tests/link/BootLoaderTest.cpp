@@ -46,12 +46,8 @@ public:
     int zeroWrites = 0;
 };
 
-class BootLoaderTest : public ::testing::Test {
+class BootLoaderTest : public LinkTest<UpgradeHost, CappedPort> {
 public:
-    CappedPort port;
-    UpgradeHost host;
-    CStdLinkFiles files;
-    CDeviceLink link{port, host, files};
     Svc& boot = link.BootLoader();
     std::vector<uint8_t> image;
 
@@ -235,27 +231,6 @@ TEST_F(BootLoaderTest, BootFlagWaitsForWhatCameDuringTheSuccessBox)
     }
 }
 
-TEST_F(BootLoaderTest, FailureLineStopsTheStream)
-{
-    EnterIsp();
-    boot.OnUpgradeRestartIsp();
-    ToStreaming();
-    link.OnTimer(Svc::kTimerStream);
-    Written();
-    Feed("305 Flash write error\r\n");
-    EXPECT_FALSE(host.HasTimer(Svc::kTimerStream));
-    link.OnTimer(Svc::kTimerStream);
-    Feed("306 CRC error\r\n");
-    EXPECT_EQ("", Written());
-    EXPECT_EQ((std::vector<std::string>{"result failed"}), host.events);
-
-    // A failing dump reports an unread name.
-    host.events.clear();
-    boot.OnIspDumpEnv();
-    Feed("300 No environment\r\n");
-    EXPECT_EQ((std::vector<std::string>{"name -"}), host.events);
-}
-
 TEST_F(BootLoaderTest, ShortAndEmptyWrites)
 {
     EnterIsp();
@@ -275,6 +250,8 @@ TEST_F(BootLoaderTest, ShortAndEmptyWrites)
     EXPECT_EQ(Svc::kIdleRetries + 1, 1000 - port.zeroWrites);
 }
 
+// Silence after the image and a port gone while streaming: e2e.flash_silent
+// and e2e.flash_unplug.
 TEST_F(BootLoaderTest, EveryAbnormalEndReportsFailure)
 {
     struct Case {
@@ -289,23 +266,6 @@ TEST_F(BootLoaderTest, EveryAbnormalEndReportsFailure)
              t.boot.OnIspTestFirmware(t.image.data(), t.image.size());
              t.Feed("201 Send Firmware\r\n");
              t.link.OnTimer(Svc::kTimerWatchdog);
-         }},
-        {"silence after the image", [](BootLoaderTest& t) {
-             t.ToStreaming();
-             t.RunStream();
-             t.link.OnTimer(Svc::kTimerWatchdog);
-         }},
-        {"port closed while streaming", [](BootLoaderTest& t) {
-             t.ToStreaming();
-             t.link.OnTimer(Svc::kTimerStream);
-             t.port.open = false;
-             t.link.Disconnect();
-             t.link.OnTimer(Svc::kTimerStream);
-         }},
-        {"port gone before the next block", [](BootLoaderTest& t) {
-             t.ToStreaming();
-             t.port.open = false;
-             t.link.OnTimer(Svc::kTimerStream);
          }},
         {"empty image", [](BootLoaderTest& t) { t.boot.OnIspTestFirmware(nullptr, 0); }},
     };
@@ -325,19 +285,14 @@ TEST_F(BootLoaderTest, EveryAbnormalEndReportsFailure)
 
 TEST_F(BootLoaderTest, RestartIntoTheBootLoader)
 {
-    link.Connect("COM3");
-    port.input.push_back(static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F));
-    link.OnSerialEvent(ILinkPort::kEvRxChar);
-    Written();
+    Synced();
     EXPECT_EQ(0, boot.OnUpgradeRestartIsp());
     auto frame = port.TakeWrites();
     LinkFrame::Header h = LinkFrame::ParseHeader(frame.data());
     EXPECT_EQ(5, h.group);
     EXPECT_EQ(0x23, h.command << 4 | h.sub);
     EXPECT_EQ((std::vector<uint8_t>{0, 2, 0, 4, 0, 0, 0, 100}), std::vector<uint8_t>(frame.begin() + 8, frame.end()));
-    auto reply = Reply(5, 0x23, ItemInt(0));
-    port.input.insert(port.input.end(), reply.begin(), reply.end());
-    link.OnSerialEvent(ILinkPort::kEvRxChar);
+    LinkTest::Feed(Reply(5, 0x23, ItemInt(0)));
     EXPECT_FALSE(port.open);
     EXPECT_TRUE(host.events.empty());
     // The board returns as its boot loader: the dialog hears it, no notice.
@@ -348,7 +303,8 @@ TEST_F(BootLoaderTest, RestartIntoTheBootLoader)
     EXPECT_EQ(0, host.ispEntered);
 }
 
-TEST_F(BootLoaderTest, DumpKeepsTheFirst64KiB)
+// A failure line in the stream: e2e.flash_failure_line.
+TEST_F(BootLoaderTest, DumpKeepsTheFirst64KiBAndAFailedOneNoName)
 {
     EnterIsp();
     boot.OnIspDumpEnv();
@@ -358,4 +314,8 @@ TEST_F(BootLoaderTest, DumpKeepsTheFirst64KiB)
     Feed(lines + "200 OK\r\n");
     EXPECT_EQ(Svc::kDumpSize, boot.Dump().size());
     EXPECT_EQ((std::vector<std::string>{"name "}), host.events);
+    host.events.clear();
+    boot.OnIspDumpEnv();
+    Feed("300 No environment\r\n");
+    EXPECT_EQ((std::vector<std::string>{"name -"}), host.events);
 }

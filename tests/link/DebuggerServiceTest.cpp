@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <map>
-#include <random>
 #include <set>
 
 #include "LinkFakes.h"
@@ -49,46 +48,14 @@ public:
 
 std::vector<uint8_t> Event(uint8_t group, uint8_t command, const std::vector<uint8_t>& items)
 {
-    std::vector<uint8_t> f = Reply(group, static_cast<uint8_t>(command << 4), items);
-    f[1] = 0x20;
-    return f;
+    return Frame(2, group, static_cast<uint8_t>(command << 4), items);
 }
 
-class DebuggerTest : public ::testing::Test {
+class DebuggerTest : public LinkTest<DebugHost> {
 protected:
-    FakePort port;
-    DebugHost host;
-    CStdLinkFiles files;
-    CDeviceLink link{port, host, files};
     CDebuggerService& dbg = link.Debugger();
 
     void SetUp() override { port.open = true; }
-    void Feed(const std::vector<uint8_t>& bytes)
-    {
-        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
-    }
-    // Group/command of each frame written since the last call ("W" a window).
-    std::string Sent()
-    {
-        std::string s;
-        for (auto& w : port.writes) {
-            char b[8];
-            std::snprintf(b, sizeof b, "%02X/%02X ", w[4] & 0x0F, w[5]);
-            s += w[1] >> 4 == 1 ? "W " : b;
-        }
-        port.writes.clear();
-        return s;
-    }
-    void AddEntry(const std::string& name, const std::string& data, uint32_t kind = FileEntry::kText)
-    {
-        auto e = std::make_unique<FileEntry>();
-        e->name = name;
-        e->nameLength = static_cast<uint8_t>(name.size() + 1);
-        e->data = data;
-        e->kind = kind;
-        link.Entries().Insert(std::move(e));
-    }
     void Paused() { Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(2))); Sent(); }
     static std::vector<uint8_t> Str(const std::string& s, int32_t full)
     {
@@ -99,11 +66,7 @@ protected:
 TEST_F(DebuggerTest, EveryRequestsBytes)
 {
     host.watches = {"$a[1][2]"};
-    const struct {
-        const char* what;
-        std::function<void()> send;
-        const char* hex;  // from byte 2 on
-    } cases[] = {
+    ExpectRequests({
         {"01/51", [&] { dbg.RequestTaskState(); }, "00 0C 01 51 00 08 00 02 00 04 00 00 00 00"},
         {"02/21 run", [&] { dbg.RunTask(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
         {"02/21 stop", [&] { dbg.StopTask(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
@@ -125,15 +88,7 @@ TEST_F(DebuggerTest, EveryRequestsBytes)
          "00 20 01 60 00 1C 00 02 00 04 00 00 00 00 00 06 00 05 24 61 00 00 00 07 00 08 5B 40 41 00 5B 40 42 00"},
         {"03/50", [&] { Feed(Reply(1, 0x60, Str("x", 100))); },
          "00 20 03 50 00 1C 00 02 00 04 00 00 00 00 00 06 00 05 24 61 00 00 00 07 00 08 5B 40 41 00 5B 40 42 00"},
-    };
-    for (const auto& c : cases) {
-        port.writes.clear();
-        c.send();
-        ASSERT_GE(port.writes.size(), 1u) << c.what;
-        const std::vector<uint8_t>& f = port.writes[0];
-        EXPECT_EQ(f[0], 0x50) << c.what;
-        EXPECT_EQ(std::vector<uint8_t>(f.begin() + 2, f.end()), Hex(c.hex)) << c.what;
-    }
+    });
     // The long string's read: its window follows, the transfer is the watch string's.
     ASSERT_EQ(port.writes.size(), 2u);
     EXPECT_EQ(std::vector<uint8_t>(port.writes[1].begin() + 2, port.writes[1].end()), Hex("00 04 40 00 20 00"));
@@ -149,8 +104,8 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
     EXPECT_EQ(host.log.back(), "get task 0 state : 3");
     EXPECT_EQ(dbg.TaskState(), 3);
 
-    AddEntry("b.php", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12");
-    AddEntry("dot.gif", "GIF89a", FileEntry::kImage);
+    Add("b.php", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12");
+    Add("dot.gif", "GIF89a").kind = FileEntry::kImage;
     host.openFile = "a.php";
     host.watches = {"$i"};
     Sent();
@@ -192,40 +147,6 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
     EXPECT_EQ(Sent(), "");
     Feed(Reply(6, 0x13, ItemInt(0)));
     EXPECT_EQ(Sent(), "02/21 ");
-}
-
-TEST_F(DebuggerTest, WatchRowsOneAfterTheOther)
-{
-    host.watches = {"$i", "$x[999]", "$s", "$long", "$gone", "$b"};
-    Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3)));
-    EXPECT_EQ(dbg.OnWatchNext(0, true), 0);  // running: nothing is read
-    Paused();
-    EXPECT_EQ(dbg.OnWatchNext(0, true), 1);
-    Feed(Reply(1, 0x60, Hex("00 03 00 08 FF FF FF FF FF FF FF FE")));
-    // $x[999] cannot be asked for: "?" without a request.
-    Feed(Reply(1, 0x60, Str("hello", 5)));
-    Feed(Reply(1, 0x60, Str(std::string(64, 'q'), 100)));
-    auto hexq = [](size_t n) {
-        std::string h;
-        for (size_t i = 0; i < n; ++i) h += "71";
-        return h;
-    };
-    EXPECT_EQ(host.values[3], "STR[100]|" + std::string(64, 'q') + "|" + hexq(64));
-    EXPECT_EQ(Sent(), "01/60 01/60 01/60 03/50 W ");
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
-    std::string whole = std::string(100, 'q');
-    Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(whole.data()), whole.size()));
-    Feed(Reply(3, 0x50, ItemInt(100)));
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
-    Feed(Reply(1, 0x60, ItemInt(2), true));
-    Feed(Reply(1, 0x60, Hex("00 01 00 08 00 00 00 00 00 00 00 01")));
-    EXPECT_EQ(Sent(), "W 01/60 01/60 ");
-    const std::map<int, std::string> expected = {
-        {0, "INT|-2|-2"}, {1, "?|?|?"}, {2, "STR[5]|hello|68656c6c6f"},
-        {3, "STR[100]|" + whole + "|" + hexq(100)}, {4, "?|?|?"}, {5, "BOOL|TRUE|TRUE"}};
-    EXPECT_EQ(host.values, expected);
-    Feed(Reply(1, 0x60, ItemInt(0) + ItemInt(1)));  // nobody asks: dropped
-    EXPECT_EQ(Sent(), "");
 }
 
 TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
@@ -281,16 +202,6 @@ TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
     EXPECT_EQ(sent[4][28], 'b');
     EXPECT_EQ(host.marks, (std::set<int>{2}));
 
-    // A board whose list never ends is asked no further than the cap.
-    port.writes.clear();
-    dbg.ReadBreakpoints("b.php");
-    for (int i = 0; i < 1100 && !port.writes.empty(); ++i) {
-        port.writes.clear();
-        Feed(Reply(6, 0x42, ItemInt(0) + ItemInt(1) + ItemText("b.php")));
-    }
-    EXPECT_TRUE(port.writes.empty());
-    EXPECT_NE(host.log.back().find("does not end"), std::string::npos);
-
     // A disconnect in the middle of a long string gives its transfer back.
     Paused();
     dbg.OnWatchNext(0, true);
@@ -325,32 +236,6 @@ TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
     port.open = false;
     dbg.SyncBreakpoints(false);
     EXPECT_EQ(host.messages.back(), LinkStrings::kOpenPortFirst.english);
-}
-
-// Whatever the board sends to these handlers, nothing reads past a frame.
-TEST_F(DebuggerTest, RandomRepliesAndEvents)
-{
-    std::mt19937 rng(7);
-    host.watches = {"$a", "$b[1]"};
-    host.openFile = "a.php";
-    AddEntry("a.php", "x\r\ny");
-    const uint8_t codes[][2] = {{1, 0x51}, {1, 0x52}, {1, 0x60}, {3, 0x50}, {6, 0x13}, {6, 0x42}};
-    for (int i = 0; i < 3000; ++i) {
-        std::vector<uint8_t> payload(rng() % 40);
-        for (auto& b : payload)
-            b = static_cast<uint8_t>(rng() % 4 == 0 ? rng() : rng() % 9);
-        const uint8_t* c = codes[rng() % 6];
-        if (rng() % 3 == 0)
-            Feed(Event(static_cast<uint8_t>(1 + rng() % 3), static_cast<uint8_t>(rng() % 6), payload));
-        else
-            Feed(Reply(c[0], c[1], payload, rng() % 5 == 0));
-        if (i % 50 == 0) {
-            Paused();
-            dbg.OnWatchNext(0, true);
-            dbg.ReadBreakpoints("a.php");
-        }
-    }
-    SUCCEED();
 }
 
 } // namespace

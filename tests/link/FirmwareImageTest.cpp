@@ -1,6 +1,7 @@
 #include "link/codecs/FirmwareImage.h"
 #include "link/codecs/IspTextLine.h"
 #include "link/codecs/Crc16.h"
+#include "link/codecs/EnvBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -107,23 +108,14 @@ TEST(FirmwareImage, SizeCapAndProgress)
 
 namespace {
 
-// An "eVnS" block with the given records (each {type, sub, data}), sealed.
+// A sealed settings block with the given records ({type << 8 | sub, data}).
 Bytes MakeEnv(const std::vector<std::pair<uint16_t, std::string>>& records)
 {
-    Bytes b(16);
-    std::memcpy(b.data(), "eVnS", 4);
-    for (auto& r : records) {
-        size_t length = (r.second.size() + 6 + 3) / 4 * 4;
-        size_t at = b.size();
-        b.resize(at + length);
-        b[at] = static_cast<uint8_t>(r.first >> 8);
-        b[at + 1] = static_cast<uint8_t>(r.first);
-        Put16(b, at + 2, length);
-        std::memcpy(&b[at + 4], r.second.data(), r.second.size());
-        Put16(b, at + length - 2, CalcCrc16(length - 2, &b[at]));
-    }
-    Put16(b, 4, b.size());
-    Put16(b, 6, CalcCrc16(6, b.data()));
+    Bytes b;
+    EnvBlock::Begin(b);
+    for (auto& r : records)
+        EnvBlock::AppendRecord(b, uint8_t(r.first >> 8), uint8_t(r.first), r.second.data(), r.second.size());
+    EnvBlock::Finish(b, EnvBlock::kMagicSettings);
     return b;
 }
 

@@ -3,24 +3,25 @@
 #include "link/DeviceLink.h"
 #include "link/LinkFiles.h"
 #include "link/port/LinkPort.h"
+#include "link/codecs/EnvBlock.h"
 #include "link/codecs/PackedFile.h"
+#include "tests/fuzz/FuzzLink.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
-class FakePort : public ILinkPort {
+// Records writes, takes failures to order; reads hand out `input`.
+class FakePort : public FuzzPort {
 public:
-    uint32_t Open(const std::string& name) override { if (failOpen) return 2; open = true; lastName = name; return 0; }
+    uint32_t Open(const std::string&) override { return failOpen ? 2 : (open = true, 0); }
     uint32_t SetupPort() override { return failSetup; }
-    uint32_t SetupHandshake() override { return 0; }
-    uint32_t SetCommMask(uint32_t mask) override { this->mask = mask; return 0; }
-    uint32_t Close() override { open = false; return 0; }
-    bool IsOpen() const override { return open; }
+    uint32_t SetCommMask(uint32_t m) override { mask = m; return 0; }
     uint32_t Write(const void* data, size_t length, size_t* written) override
     {
         if (written) *written = 0;
@@ -31,15 +32,7 @@ public:
         if (written) *written = length;
         return 0;
     }
-    uint32_t Read(void* buffer, size_t* count) override
-    {
-        size_t n = std::min(input.size(), kReadMax);
-        std::copy(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(n), static_cast<uint8_t*>(buffer));
-        input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(n));
-        if (count) *count = n;
-        ++reads;
-        return 0;
-    }
+    uint32_t Read(void* buffer, size_t* count) override { ++reads; return FuzzPort::Read(buffer, count); }
     int CheckPort(const std::string&) override { return checkPort; }
 
     std::vector<uint8_t> TakeWrites()
@@ -50,15 +43,14 @@ public:
         return all;
     }
 
-    bool open = false, failOpen = false;
+    bool failOpen = false;
     uint32_t failSetup = 0, failWrite = 0, mask = 0;
     int reads = 0, checkPort = 0;
-    std::string lastName;
-    std::deque<uint8_t> input;
     std::vector<std::vector<uint8_t>> writes;
 };
 
-class FakeHost : public CLinkHost {
+// Records what the link shows and answers questions from its queues.
+class FakeHost : public FuzzHost {
 public:
     // The user's language: a text of the string table replaces the English one.
     std::string LoadText(unsigned id, const char* english) override
@@ -66,7 +58,7 @@ public:
         auto it = texts.find(id);
         return it != texts.end() ? it->second : english;
     }
-    int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override
+    int ShowMessage(const std::string& text, unsigned, bool* applyToAll) override
     {
         messages.push_back(text);
         if (onMessage) onMessage();
@@ -85,7 +77,7 @@ public:
         passwords.pop_front();
         return PasswordChoice::Ok;
     }
-    void OpenWaitBox(int mode) override { waitBoxOpen = true; waitMode = mode; ++waitBoxOpened; }
+    void OpenWaitBox(int mode) override { waitBoxOpen = true; waitMode = mode; }
     void EndWaitBox() override { waitBoxOpen = false; }
     void SetProgressRange(int r) override { progressRange = r; }
     void SetProgress(int v) override { progress = v; }
@@ -94,23 +86,18 @@ public:
     void AddFirmwareLog(const char* t, size_t n) override { fwlog.append(t, n); }
     void SetTimer(unsigned id, unsigned ms) override { timers[id] = ms; ++timerStarts[id]; }
     void KillTimer(unsigned id) override { timers.erase(id); }
-    void EnableConnectButtons(bool c) override { connectedButtons = c; }
     void OnLinkDisconnected() override { ++disconnects; }
     void OnIspModeEntered() override { ++ispEntered; }
-    void UpdateFlashUsage(int cap, int used) override { flashCapacity = cap; flashUsed = used; }
-    void RefreshFileList() override { ++refreshes; }
+    void UpdateFlashUsage(int capacity, int) override { flashCapacity = capacity; }
     std::string GetOpenFileName() override { return openFile; }
     bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scroll) override
     {
-        caret = editorCaret; scroll = 0;
-        if (!editorModified) return false;
-        text = editorText;
-        return true;
+        caret = scroll = 0;
+        if (editorModified) text = editorText;
+        return editorModified;
     }
-    void OpenEntry(FileEntry& e) override { opened.push_back(e.name); }
     void OnEntryRemoved(const FileEntry& e) override { removed.push_back(e.name); }
     bool IsPhpDebugMode() override { return phpDebug; }
-    bool IsFirmwareLogMode() override { return fwLogMode; }
     std::string GetBackupFolder() override { return backupFolder; }
 
     void OnSettingsRead() override { ++settingsRead; }
@@ -130,7 +117,7 @@ public:
     std::vector<std::pair<BlockKind, bool>> blocksWritten;
     std::string certRecords;
 
-    std::vector<std::string> messages, log, opened, removed;
+    std::vector<std::string> messages, log, removed;
     std::deque<int> answers;
     std::deque<std::string> passwords;
     std::function<void()> onPassword, onMessage;
@@ -138,30 +125,48 @@ public:
     std::map<unsigned, unsigned> timers;
     std::map<unsigned, std::string> texts;
     std::map<unsigned, int> timerStarts;
-    bool waitBoxOpen = false, connectedButtons = false, phpDebug = false, fwLogMode = false;
-    bool editorModified = false, answerApplyToAll = false;
-    int waitMode = -1, waitBoxOpened = 0, progressRange = 0, progress = 0, disconnects = 0;
-    int ispEntered = 0, refreshes = 0, passwordPrompts = 0, flashCapacity = 0, flashUsed = 0;
-    uint32_t editorCaret = 0;
+    bool waitBoxOpen = false, phpDebug = false, editorModified = false, answerApplyToAll = false;
+    int waitMode = -1, progressRange = 0, progress = 0, disconnects = 0;
+    int ispEntered = 0, passwordPrompts = 0, flashCapacity = 0;
 };
 
-// Reply frames as the board builds them.
-std::vector<uint8_t> Reply(uint8_t group, uint8_t code, const std::vector<uint8_t>& items, bool refused = false);
-std::vector<uint8_t> ItemInt(int32_t v);
-std::vector<uint8_t> ItemBytes(const std::vector<uint8_t>& bytes);
-std::vector<uint8_t> ItemText(const std::string& text);
+inline std::vector<uint8_t> Reply(uint8_t group, uint8_t code, const std::vector<uint8_t>& items, bool refused = false)
+{
+    return Frame(0, uint8_t(group | (refused ? 0x20 : 0)), code, items);
+}
 std::vector<uint8_t> Hex(const std::string& hex);
-std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b);
+// A text as the board's queries answer it: type 7, no terminating zero.
+inline std::vector<uint8_t> Text(const std::string& s) { return ItemBytes(std::vector<uint8_t>(s.begin(), s.end())); }
+
+// A sealed block of the given records.
+inline std::vector<uint8_t> Block(std::initializer_list<std::vector<uint8_t>> records,
+                                  uint32_t magic = EnvBlock::kMagicSettings)
+{
+    std::vector<uint8_t> b;
+    EnvBlock::Begin(b);
+    for (auto& r : records)
+        b.insert(b.end(), r.begin(), r.end());
+    EnvBlock::Finish(b, magic);
+    return b;
+}
+
+// A request and its frame's bytes from byte 2 on (after the sequence number).
+struct RequestCase {
+    const char* what;
+    std::function<void()> send;
+    const char* hex;
+};
 
 using NamedFiles = std::vector<std::pair<std::string, std::string>>;
 // A packed container of the given files (name, data), built by the link's codec.
 std::string Container(const NamedFiles& files, uint8_t headerWords = 0, uint16_t fsValue = 0x0102);
 
 // A link on the scripted port, reporting to the recording host.
-class LinkFixture : public ::testing::Test {
-protected:
-    FakePort port;
-    FakeHost host;
+template <class Host = FakeHost, class Port = FakePort>
+class LinkTest : public ::testing::Test {
+public:
+    Port port;
+    Host host;
     CStdLinkFiles files;
     CDeviceLink link{port, host, files};
 
@@ -169,6 +174,40 @@ protected:
     {
         port.input.insert(port.input.end(), bytes.begin(), bytes.end());
         link.OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    uint8_t SyncAnswer() const { return static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F); }
+    // Connected and the sync byte answered; nothing written yet.
+    void Synced()
+    {
+        ASSERT_TRUE(link.Connect("COM3"));
+        Feed({SyncAnswer()});
+        port.writes.clear();
+    }
+    // Group/command of each frame written since the last call: "01/25 ",
+    // "W " a window, "D " a data chunk.
+    std::string Sent()
+    {
+        std::string s;
+        for (auto& w : port.writes) {
+            char b[8];
+            std::snprintf(b, sizeof b, "%02X/%02X ", w[4] & 0x0F, w[5]);
+            s += w[1] >> 4 == 1 ? (w[4] & 0x40 ? "W " : "D ") : b;
+        }
+        port.writes.clear();
+        return s;
+    }
+    // Each case's first frame is a request with exactly those bytes.
+    void ExpectRequests(const std::vector<RequestCase>& cases)
+    {
+        for (const RequestCase& c : cases) {
+            port.writes.clear();
+            c.send();
+            ASSERT_GE(port.writes.size(), 1u) << c.what;
+            const std::vector<uint8_t>& f = port.writes[0];
+            EXPECT_EQ(f[0], 0x50) << c.what;
+            EXPECT_EQ(f[1] >> 4, 0) << c.what;
+            EXPECT_EQ(std::vector<uint8_t>(f.begin() + 2, f.end()), Hex(c.hex)) << c.what;
+        }
     }
     FileEntry& Add(const std::string& name, const std::string& data, uint32_t state = FileEntry::kAddedInternal,
                    bool selected = false)
@@ -182,3 +221,4 @@ protected:
         return link.Entries().Insert(std::move(e));
     }
 };
+using LinkFixture = LinkTest<>;

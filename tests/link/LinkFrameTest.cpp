@@ -9,13 +9,7 @@ using namespace LinkFrame;
 
 TEST(LinkFrame, RequestsMatchTheDocumentedBytes)
 {
-    // System command 05/25 with the int32 200.
-    EXPECT_EQ(RequestBuilder(5, 2, 5).Int32(200).Build(3),
-              Hex("50 03 00 0C 05 25 00 08 00 02 00 04 00 00 00 C8"));
-    // 01/40 with "init_net0": 9 characters, a NUL and 2 pad bytes, field 0x0E.
-    std::vector<uint8_t> initNet = Hex("50 00 00 14 01 40 00 10 00 06 00 0E") +
-                                   std::vector<uint8_t>{'i', 'n', 'i', 't', '_', 'n', 'e', 't', '0', 0, 0, 0};
-    EXPECT_EQ(RequestBuilder(1, 4, 0).Text("init_net0").Build(0), initNet);
+    // Integer and text items: every request's bytes in DeviceLinkTest.
     // Login response: one 20-byte type-7 item.
     std::vector<uint8_t> r(20, 0xAB);
     EXPECT_EQ(RequestBuilder(5, 4, 2).Bytes(r.data(), r.size()).Build(1),
@@ -25,24 +19,6 @@ TEST(LinkFrame, RequestsMatchTheDocumentedBytes)
     EXPECT_EQ(DataChunk(13, nullptr, 0), Hex("50 1D 00 04 00 00 00 00"));
     uint8_t d[3] = {1, 2, 3};
     EXPECT_EQ(DataChunk(0, d, 3), Hex("50 10 00 07 00 00 00 03 01 02 03"));
-}
-
-// The padded size plus the pad count; the text items that carry the padded
-// size alone (05/30, 06/12) are pinned with every request's bytes.
-TEST(LinkFrame, TextItemPadding)
-{
-    EXPECT_EQ(TextLengthField(6), 10);   // "admin" and its NUL
-    EXPECT_EQ(TextLengthField(20), 20);  // a digest
-    EXPECT_EQ(TextLengthField(4), 4);    // 3 characters and a NUL
-    EXPECT_EQ(TextLengthField(5), 11);   // 4 characters and a NUL
-}
-
-TEST(LinkFrame, CountersRunZeroToFifteen)
-{
-    SequenceCounter c;
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(c.Next(), i);
-    EXPECT_EQ(c.Next(), 0);  // the 17th
 }
 
 TEST(FrameItemReader, ReadsEveryTypeAndStopsAtLyingLengths)

@@ -66,13 +66,7 @@ TEST(HmacSha1, Rfc2202Cases)
 {
     EXPECT_EQ(HmacHex(std::string(20, '\x0b'), "Hi There"), "b617318655057264e28bc0b6fb378c8ef146be00");
     EXPECT_EQ(HmacHex("Jefe", "what do ya want for nothing?"), "effcdf6ae5eb2fa2d27416d5f184df9c259a7c79");
-    EXPECT_EQ(HmacHex(std::string(20, '\xaa'), std::string(50, '\xdd')),
-              "125d7342b9ac11cd91a39af48aa17b4f63f175d3");
-    std::string key4;
-    for (int i = 1; i <= 25; ++i)
-        key4 += char(i);
-    EXPECT_EQ(HmacHex(key4, std::string(50, '\xcd')), "4c9007f4026250c6bc8414f9bf50c86c2d7235da");
-    EXPECT_EQ(HmacHex(std::string(20, '\x0c'), "Test With Truncation"), "4c1a03424b55e07fe7f27be1d58bb9324a9a5a04");
+    // The other key and data sizes: DigestCrossCheck against OpenSSL.
     EXPECT_EQ(HmacHex(std::string(80, '\xaa'), "Test Using Larger Than Block-Size Key - Hash Key First"),
               "aa4ae5e15272d00e95705637ce8a3b55ed402112");
     EXPECT_EQ(HmacHex(std::string(80, '\xaa'),
