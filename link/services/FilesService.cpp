@@ -234,6 +234,10 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
             // As the Run button: no line of the old run stays marked.
             m_session.Host().SetExecutionLine(-1);
             m_session.WriteRequest(BoardRequests::TaskRun());
+        } else {
+            // The upload stopped the task; without asking, the debugger
+            // buttons would stay off (task state unknown) until a reconnect.
+            m_session.WriteRequest(BoardRequests::TaskState());
         }
         return;
     }

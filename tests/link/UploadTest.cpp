@@ -173,6 +173,10 @@ TEST_F(UploadTest, UploadRoadWithFullWindowsAndTheClosingEmptyChunk)
     Feed(Reply(1, 0x21, ItemBytes({3, 4})));
     std::string back(reinterpret_cast<const char*>(link.ImageBuffer().data()), 16384);
     ServeImage(back);
+    // In PHP debug mode nothing runs: the task state is asked for, so the debugger buttons come back.
+    ASSERT_FALSE(port.writes.empty());
+    EXPECT_EQ(port.writes.back()[4], 1);
+    EXPECT_EQ(port.writes.back()[5], 0x51);
     EXPECT_EQ(list.Find("big.bin")->state, FileEntry::kInStep);
     EXPECT_FALSE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));

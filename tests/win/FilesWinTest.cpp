@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -249,8 +250,12 @@ TEST_F(FilesWinTest, NewAndRenameThroughTheNameDialog) {
     DoubleClickRow(0);
     ClickRow(3);  // main.php, the one selected file
     std::string shown;
+    bool overOwner = false;
     OnDialog(IDD_FILE_NAME, [&](CDialog* d) {
         shown = d->GetDlgItemText(IDC_FILENAME_EDIT).str();
+        const CRect dlg = d->GetWindowRect(), owner = parent.GetWindowRect();
+        overOwner = std::abs(dlg.left + dlg.right - owner.left - owner.right) <= 2 &&
+                    std::abs(dlg.top + dlg.bottom - owner.top - owner.bottom) <= 2;
         d->SetDlgItemText(IDC_FILENAME_EDIT, "st:art");
         AnswerMessages(&texts, 0);
         Click(d, IDOK);
@@ -261,6 +266,7 @@ TEST_F(FilesWinTest, NewAndRenameThroughTheNameDialog) {
     });
     pane.SendMessage(WM_COMMAND, ID_FILELIST_RENAME);
     EXPECT_EQ(shown, "main");
+    EXPECT_TRUE(overOwner);  // centred over the window, not at its corner
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[1], CResources::LoadString(IDS_FILENAME_INVALID).str());
     EXPECT_EQ(list.Find("main.php"), nullptr);

@@ -216,12 +216,19 @@ bool CWndFileList::ChooseFiles(std::vector<std::string>& paths, std::string& fol
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = "All Files(*.*)\0*.*\0";
+    // In the user's language; "|" separates the filter's parts in the string table.
+    std::string filter = CResources::LoadString(IDS_ADD_FILES_FILTER).str();
+    if (filter.empty()) filter = "All Files(*.*)|*.*|";
+    for (char& c : filter)
+        if (c == '|') c = '\0';
+    filter.push_back('\0');
+    const CString title = CResources::LoadString(IDS_ADD_FILES_TITLE);
+    ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrInitialDir = m_lastAddFolder.IsEmpty() ? nullptr : m_lastAddFolder.c_str();
     // As the title: as a default extension it would be glued to typed names.
-    ofn.lpstrTitle = "Select Files";
+    ofn.lpstrTitle = title.IsEmpty() ? nullptr : title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
     if (!::GetOpenFileNameA(&ofn)) return false;
     // One file: its full path. Several: the folder, then each name.
