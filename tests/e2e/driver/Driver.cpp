@@ -185,6 +185,19 @@ HWND WaitDialogWith(const Program& p, int childId, HWND owner, DWORD ms) {
 
 void PostClick(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 
+std::string RoadPath(const char* name) {
+    const char* dir = getenv("ZARVOD_ROAD_DIR");
+    return std::string(dir ? dir : ".") + "\\" + name;
+}
+
+HWND FileNameBox(HWND fileDialog) {
+    // A combo box in the explorer style, an edit in the old one.
+    enum : int { kNameCombo = 0x47C, kNameEdit = 0x480 };
+    if (!fileDialog) return nullptr;
+    HWND box = ::GetDlgItem(fileDialog, kNameCombo);
+    return box ? box : ::GetDlgItem(fileDialog, kNameEdit);
+}
+
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
     for (HWND b = ::GetWindow(dlg, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
         // The label comes in the ANSI code page (949 for the Korean interface).

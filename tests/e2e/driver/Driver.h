@@ -81,6 +81,11 @@ HWND WaitDialogWith(const Program& p, int childId, HWND owner, DWORD ms);
 // A click that opens a modal window: posted, since a sent one would return
 // only when that window closes. Respects a disabled button like BM_CLICK.
 void PostClick(HWND button);
+// A file the road's script left for the driver (%ZARVOD_ROAD_DIR%), as a Windows path.
+std::string RoadPath(const char* name);
+// The file-name box of a common open-file dialog (a combo box or an edit,
+// as the dialog's template has it); a full path set there and OK open it.
+HWND FileNameBox(HWND fileDialog);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
 // Wine sends no device notices for a pseudo-terminal: they come from here.

@@ -8,17 +8,10 @@
 
 #include <dbt.h>
 
-#include <cstdlib>
-
 namespace e2e {
 namespace {
 
-enum : int { kOpen = 1001, kSend = 1090, kBoxButton = 1006, kFileNameCombo = 0x47C, kFileNameEdit = 0x480 };
-
-std::string RoadPath(const char* name) {
-    const char* dir = getenv("ZARVOD_ROAD_DIR");
-    return std::string(dir ? dir : ".") + "\\" + name;
-}
+enum : int { kOpen = 1001, kSend = 1090, kBoxButton = 1006 };
 
 // What the simulator logged so far (it flushes every line).
 std::string SimLog() {
@@ -56,9 +49,7 @@ void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
     HWND files = nullptr, box = nullptr;
     WaitFor([&] {
         files = DialogWith(p, IDOK, dlg);
-        box = files ? ::GetDlgItem(files, kFileNameCombo) : nullptr;
-        if (files && !box) box = ::GetDlgItem(files, kFileNameEdit);
-        return box != nullptr;
+        return (box = FileNameBox(files)) != nullptr;
     }, 10000);
     Check(box != nullptr, "Open shows the open-file dialog");
     if (!box) return;
