@@ -200,7 +200,9 @@ int CCertFlow::Upload(X509* cert, EVP_PKEY* rsa, EVP_PKEY* dsa) {
         written = ::SendMessageA(target, WM_USER_WRITE_CERT_BLOCK, reinterpret_cast<WPARAM>(blocks.certBlock.data()),
                                  static_cast<LPARAM>(blocks.certBlock.size())) != 0;
     if (!::IsWindow(settings)) return 0;
-    if (written) ::SendMessageA(target, WM_USER_READ_CERT_BLOCK, reinterpret_cast<WPARAM>(&m_settings), 0);
+    if (written)
+        m_readBackStarted =
+            ::SendMessageA(target, WM_USER_READ_CERT_BLOCK, reinterpret_cast<WPARAM>(&m_settings), 0) != 0;
     if (!::IsWindow(settings)) return 0;
     Warn(written ? IDS_CERT_SAVED : IDS_CERT_SAVE_FAILED);
     if (::IsWindow(settings)) m_settings.EnableWindow(TRUE);

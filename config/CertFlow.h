@@ -32,6 +32,8 @@ public:
     static std::string DottedAddress(uint32_t ipv4Address);
 
     ILinkFiles* m_files;
+    // The board's certificate block was asked for again after a write.
+    bool m_readBackStarted = false;
 
 private:
     bool SettingsAlive() const;

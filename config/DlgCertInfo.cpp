@@ -20,5 +20,8 @@ BOOL CDlgCertInfo::OnInitDialog() {
     ::SendMessageA(edit, EM_LIMITTEXT, 0x7FFFFFFE, 0);
     ::SetWindowTextA(edit, Utf8ToAnsi(CCertText::Format(m_cert)).c_str());
     if (m_mode != kAsk) ::ShowWindow(GetDlgItem(IDC_CERT_QUESTION), SW_HIDE);
-    return TRUE;
+    // The focus on OK: given to the edit, the dialog would select the whole
+    // text and show its end rather than the issuer.
+    ::SetFocus(GetDlgItem(IDOK));
+    return FALSE;
 }

@@ -128,6 +128,7 @@ void CDlgSetting::OnCertBlockRead(bool present, const uint8_t* records, size_t l
         m_certBlock.records.clear();
         m_certBlock.length = -1;
     }
+    ++m_certReads;
     if (m_hWnd && m_model) Finish(CSettingsDialogModel::kCertRead);
 }
 
@@ -322,6 +323,11 @@ void CDlgSetting::OnCertificate() {
     uint32_t ipv4 = 0;
     if (m_pSettings) std::memcpy(&ipv4, m_pSettings->ipv4Address, 4);
     CCertFlow flow(*this, m_certBlock, m_keyBlockPresent != 0, ipv4);
+    const unsigned reads = m_certReads;
     flow.Run();
-    if (::IsWindow(self)) Finish(CSettingsDialogModel::kCertificate);
+    if (!::IsWindow(self)) return;
+    Finish(CSettingsDialogModel::kCertificate);
+    // Until the read-back of what was written comes, the copy of the board's
+    // certificate is the old one: the button waits for it.
+    if (flow.m_readBackStarted && m_certReads == reads) Start(CSettingsDialogModel::kCertRead);
 }

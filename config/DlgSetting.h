@@ -84,4 +84,5 @@ protected:
     int m_pendingPasswordGiven = 0;
     bool m_timeDialogOpen = false;
     bool m_linkLost = false;
+    unsigned m_certReads = 0;  // answers to the certificate block reads so far
 };

@@ -4,6 +4,8 @@
 
 #include "tests/boardsim/SimBlocks.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace boardsim {
@@ -116,6 +118,15 @@ void CBoardModel::FinishBlockWrite(std::vector<Burst>& out) {
     (code == 0x21 ? settings_ : code == 0x22 ? keys_ : cert_) = data;
     Log("block stored: 04/" + std::to_string(code >> 4) + std::to_string(code & 15) + ", " +
         std::to_string(data.size()) + " bytes");
+    // Every block written is kept, numbered, for whoever checks the board
+    // afterwards (never served again).
+    if (!opt_.stateDir.empty()) {
+      const std::string base =
+          opt_.stateDir + (code == 0x21 ? "/settings-" : code == 0x22 ? "/keys-" : "/cert-");
+      std::string path;
+      for (int n = 1; path.empty() || access(path.c_str(), F_OK) == 0; ++n) path = base + std::to_string(n) + ".blk";
+      if (!WriteFileAtomic(path, data)) Log("cannot keep the block in " + path);
+    }
     PutInt32Reply(req, static_cast<int32_t>(data.size()), burst);
   }
   out.push_back(std::move(burst));

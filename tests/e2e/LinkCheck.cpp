@@ -17,7 +17,8 @@ static int Usage()
                  "           settings-read | settings-write SETTINGS.bin | set-password PW | reboot\n"
                  "           unplug-reconnect | flash FIRMWARE | debug | debug-hostile\n"
                  "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
-                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n");
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
+                 "           key-blocks KEYS CERT OUT.der\n");
     return 2;
 }
 
@@ -51,6 +52,8 @@ int main(int argc, char** argv)
     std::string result;
     if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage") {
         result = RunCodecScenario(scenario, rest);
+    } else if (scenario == "key-blocks") {
+        result = CheckKeyBlocks(rest);
     } else {
         if (o.port.empty())
             return Usage();

@@ -47,6 +47,8 @@ std::string FirmwareImageBytes(size_t size, const std::string& name);
 // fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
 std::string MakeFirmwareFile(const std::vector<std::string>& args);
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args);
+// key-blocks KEYS CERT OUT.der: the key and certificate blocks a board keeps (KeyBlockCheck.cpp).
+std::string CheckKeyBlocks(const std::vector<std::string>& args);
 // Connects, identifies and reads the board's image; "" when all went well.
 std::string ConnectAndRead(ILinkRunner& runner, const CheckOptions& options);
 // The inode of the port's path (a replaced link is a new board); 0 on Windows.

@@ -217,9 +217,12 @@ TEST(CertDialogsWinTest, BoardCertificateIsShownOrExplained) {
 
     bool questionShown = true;
     std::string text;
+    DWORD selection = 1;
     OnDialog(IDD_CERT_INFO, [&](CDialog* info) {
         questionShown = ::IsWindowVisible(info->GetDlgItem(IDC_CERT_QUESTION)) != FALSE;
         text = Text(info, IDC_CERT_TEXT);
+        // Opened at the issuer, nothing selected.
+        selection = static_cast<DWORD>(::SendMessageA(info->GetDlgItem(IDC_CERT_TEXT), EM_GETSEL, 0, 0));
         Click(info, IDOK);
     });
     bool readChecked = false;
@@ -230,6 +233,7 @@ TEST(CertDialogsWinTest, BoardCertificateIsShownOrExplained) {
     CCertFlow(main.settings, good, true, 0).Run();
     EXPECT_TRUE(readChecked);
     EXPECT_FALSE(questionShown);
+    EXPECT_EQ(0u, selection);
     EXPECT_NE(std::string::npos, text.find("commonName                = 10.0.0.9")) << text;
 
     struct Case {

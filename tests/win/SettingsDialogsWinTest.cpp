@@ -283,6 +283,38 @@ TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
     EXPECT_EQ(dlg.m_network.m_hWnd, nullptr);
 }
 
+// A certificate written is read back; until that answer comes the
+// Certificate button would offer the old copy of the board's certificate.
+TEST(SettingsDialogsWinTest, CertificateWaitsForTheReadBackOfWhatWasWritten) {
+    FakeMain main;
+    CDlgSetting dlg(main.wnd.m_hWnd);
+    main.Prepare(dlg);
+    dlg.m_keyBlockPresent = 1;
+    std::string saved;
+    bool whileReading = true, afterAnswer = false;
+    OnDialog(IDD_SETTING, [&](CDialog*) {
+        dlg.OnCertBlockRead(false, nullptr, 0);
+        OnDialog(IDD_CERT, [&](CDialog* choice) {
+            OnDialog(IDD_CERT_MAKE, [&](CDialog* form) {
+                OnMessage(&saved);
+                Click(form, IDOK);
+            });
+            Click(choice, IDOK);
+        });
+        Click(dlg.m_hWnd, IDC_SET_CERT);
+        whileReading = Enabled(dlg.m_hWnd, IDC_SET_CERT);
+        const uint8_t records[8] = {};
+        dlg.OnCertBlockRead(true, records, sizeof records);
+        afterAnswer = Enabled(dlg.m_hWnd, IDC_SET_CERT);
+        dlg.EndDialog(IDCANCEL);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(saved, Str(IDS_CERT_SAVED));
+    EXPECT_EQ(main.Count(WM_USER_READ_CERT_BLOCK), 2);
+    EXPECT_FALSE(whileReading);
+    EXPECT_TRUE(afterAnswer);
+}
+
 TEST(SettingsDialogsWinTest, LinkLossWhileThePasswordIsTypedSendsNothing) {
     FakeMain main;
     CDlgSetting dlg(main.wnd.m_hWnd);

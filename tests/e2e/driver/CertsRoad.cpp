@@ -1,0 +1,212 @@
+// The certificate road: in Settings, a self-signed certificate with its keys
+// is made, written to the board, read back from it and shown; then a
+// CA-signed one is imported from a PKCS#12 file (pass phrase asked) and
+// written in its place. The board's stored blocks are checked afterwards by
+// roads/certs.sh.
+#include "driver/Driver.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace e2e {
+namespace {
+
+enum : int {
+    kSetCert = 1038, kCertSelf = 1048, kCertCa = 1049, kCertRead = 1050, kCertText = 1059, kCertOrg = 1069,
+    kCertCn = 1071, kCertOpen = 1001, kCertPath = 1073, kCertQuestion = 1060, kUserId = 1062, kPassPhrase = 1064,
+    kMessageButton = 1006,
+    kFileName = 0x47C,  // the file dialog's name box (Wine's, as Windows' explorer-style one)
+};
+
+const char kCommonName[] = "zarvo-road.example";
+const char kImportedName[] = "imported-road.example";  // roads/certs.sh makes its PKCS#12 file
+// The organisation typed: a Korean one goes through code page 949 to UTF-8.
+const wchar_t* Organisation() { return g_lang == 1042 ? L"\uC790\uB974\uBCF4 \uC5F0\uAD6C\uC18C" : L"Zarvo Road Test"; }
+
+// A visible dialog of the program owned by owner (a modal one opened over it);
+// with child, only one that has that control.
+HWND OwnedDialog(HWND owner, int child, DWORD ms) {
+    struct Look {
+        HWND owner, found;
+        int child;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (::GetWindow(w, GW_OWNER) == l->owner && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 &&
+                (!l->child || ::GetDlgItem(w, l->child))) {
+                l->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } look{owner, nullptr, child};
+    WaitFor([&] {
+        look.found = nullptr;
+        ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+        return look.found != nullptr;
+    }, ms);
+    return look.found;
+}
+
+// Posted: the buttons that open a modal dialog would hold a sent click.
+void Press(HWND dlg, int id) { ::PostMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
+
+bool Gone(HWND dlg) {
+    return WaitFor([&] { return !::IsWindow(dlg) || !::IsWindowVisible(dlg); }, 10000);
+}
+
+// Replaces an edit's text the way typing over a selection does. Text beyond
+// ASCII is set whole: Wine's ANSI edits take a posted WM_CHAR (or
+// WM_IME_CHAR) byte by byte and never join a lead byte of code page 949 to
+// its trail byte, so each Hangul syllable would arrive as two "?".
+void Retype(HWND edit, const wchar_t* text) {
+    bool ascii = true;
+    for (const wchar_t* c = text; *c; ++c) ascii = ascii && *c < 0x80;
+    if (!ascii) {
+        ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        return;
+    }
+    ::PostMessageA(edit, EM_SETSEL, 0, -1);
+    for (const wchar_t* c = text; *c; ++c) ::PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(*c), 1);
+}
+
+std::wstring Wide(const std::string& ansi) {
+    std::wstring w(ansi.size() + 1, L'\0');
+    w.resize(::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &w[0], static_cast<int>(w.size())));
+    if (!w.empty()) w.pop_back();
+    return w;
+}
+
+// Certificate, then the choice dialog with one way chosen; the choice dialog's
+// handle (closed with OK).
+HWND ChooseWay(HWND settings, int way, const char* what) {
+    WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(settings, kSetCert)) != 0; }, 20000);
+    Press(settings, kSetCert);
+    HWND choice = OwnedDialog(settings, kCertSelf, 10000);
+    Check(choice != nullptr, what);
+    if (!choice) return nullptr;
+    if (way == kCertCa) {
+        Press(choice, kCertCa);
+        WaitFor([&] { return ::SendMessageA(::GetDlgItem(choice, kCertCa), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
+    }
+    return choice;
+}
+
+// The program's box after a write: its only button closes it.
+bool SavedBox(HWND settings, const char* what, DWORD ms) {
+    HWND box = OwnedDialog(settings, kMessageButton, ms);
+    Check(box != nullptr, what);
+    if (!box) return false;
+    Shot(what);
+    Press(box, kMessageButton);
+    return Gone(box);
+}
+
+// Read from the board and shown: the certificate's text.
+std::string ReadBack(HWND settings) {
+    HWND choice = ChooseWay(settings, kCertRead, "Certificate opens the choice again");
+    if (!choice) return {};
+    const HWND read = ::GetDlgItem(choice, kCertRead);
+    Check(::IsWindowEnabled(read) && ::SendMessageA(read, BM_GETCHECK, 0, 0) == BST_CHECKED,
+          "with a certificate on the board, reading it is offered and chosen");
+    Press(choice, IDOK);
+    HWND info = OwnedDialog(settings, kCertText, 20000);
+    const std::string text = info ? Text(::GetDlgItem(info, kCertText)) : std::string();
+    Check(info && !::IsWindowVisible(::GetDlgItem(info, kCertQuestion)), "the board's certificate is shown, nothing asked");
+    if (info) {
+        Shot("certificate-read-back");
+        Press(info, IDOK);
+        Gone(info);
+    }
+    return text;
+}
+
+void MakeSelfSigned(HWND settings) {
+    HWND choice = ChooseWay(settings, kCertSelf, "Certificate opens the choice of ways");
+    if (!choice) return;
+    Check(::SendMessageA(::GetDlgItem(choice, kCertSelf), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+              !::IsWindowEnabled(::GetDlgItem(choice, kCertRead)),
+          "no certificate on the board yet: self-signed chosen, reading it disabled");
+    Shot("certificate-choice");
+    Press(choice, IDOK);
+    HWND form = OwnedDialog(settings, kCertCn, 10000);
+    Check(form != nullptr, "the self-signed form opens");
+    if (!form) return;
+    const std::string preset = Text(::GetDlgItem(form, kCertCn));
+    Check(Count(preset, ".") == 3, "the common name starts as the board's address", preset);
+    Retype(::GetDlgItem(form, kCertCn), L"zarvo-road.example");
+    Retype(::GetDlgItem(form, kCertOrg), Organisation());
+    WaitFor([&] { return Text(::GetDlgItem(form, kCertCn)) == kCommonName; }, 5000);
+    Shot("certificate-form");
+    Press(form, IDOK);
+    // RSA and DSA keys are made, then both blocks are written.
+    SavedBox(settings, "the keys are made and both blocks written", 90000);
+}
+
+void ImportSigned(HWND settings, const std::string& file) {
+    HWND choice = ChooseWay(settings, kCertCa, "Certificate opens the choice for an import");
+    if (!choice) return;
+    Press(choice, IDOK);
+    HWND select = OwnedDialog(settings, kCertOpen, 10000);
+    Check(select != nullptr, "the file choice opens");
+    if (!select) return;
+    Press(select, kCertOpen);
+    HWND open = OwnedDialog(select, kFileName, 15000);
+    Check(open != nullptr, "Open shows the file dialog");
+    if (!open) return;
+    ::SendMessageA(::GetDlgItem(open, kFileName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+    Press(open, IDOK);
+    Check(Gone(open) && WaitFor([&] { return Text(::GetDlgItem(select, kCertPath)) == file; }, 5000),
+          "the chosen file shows in the file choice", Text(::GetDlgItem(select, kCertPath)));
+    Shot("certificate-file");
+    Press(select, IDOK);
+    HWND prompt = OwnedDialog(settings, kPassPhrase, 10000);
+    Check(prompt != nullptr && !::IsWindowVisible(::GetDlgItem(prompt, kUserId)), "a PKCS#12 file asks its pass phrase only");
+    if (!prompt) return;
+    Retype(::GetDlgItem(prompt, kPassPhrase), L"road-secret");
+    Shot("pass-phrase");
+    WaitFor([&] { return Text(::GetDlgItem(prompt, kPassPhrase)).size() == 11; }, 5000);
+    Press(prompt, IDOK);
+    HWND info = OwnedDialog(settings, kCertText, 20000);
+    const std::string text = info ? Text(::GetDlgItem(info, kCertText)) : std::string();
+    const bool shown = info && Contains(text, kImportedName) && ::IsWindowVisible(::GetDlgItem(info, kCertQuestion));
+    Check(shown, "the imported certificate is shown with the question", shown ? std::string() : text.substr(0, 200));
+    if (!info) return;
+    Shot("certificate-import");
+    Press(info, IDOK);
+    SavedBox(settings, "the imported certificate and key written", 30000);
+}
+
+void CertsRoad(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
+    ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
+    HWND settings = OwnedDialog(p.main, kSetCert, 15000);
+    Check(settings != nullptr, "Settings opens");
+    if (!settings) return;
+    Shot("settings");
+    MakeSelfSigned(settings);
+
+    const std::string shown = ReadBack(settings);
+    const bool subject = Contains(shown, "commonName") && Contains(shown, kCommonName) &&
+                         Wide(shown).find(Organisation()) != std::wstring::npos;
+    Check(subject, "the certificate read back from the board has the subject typed",
+          subject ? std::string() : shown.substr(0, 400));
+    Check(Contains(shown, "Korea, Republic of") && Contains(shown, "Public-Key: (1024 bit)"),
+          "it shows the country's name and the key's length");
+
+    const char* dir = std::getenv("ZARVOD_ROAD_DIR");
+    if (dir && *dir) ImportSigned(settings, std::string(dir) + "\\road.p12");
+
+    ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+    Check(WaitFor([&] { return !::IsWindow(settings) && p.Idle(); }, 10000), "Settings closes");
+    p.Click(kDisconnect);
+    Check(WaitFor([&] { return p.Enabled(kConnect); }, 10000), "disconnects");
+}
+
+}  // namespace
+
+ZARVO_ROAD("certs", CertsRoad);
+
+}  // namespace e2e
