@@ -56,6 +56,13 @@ LRESULT CDlgSetting::AskParent(UINT message, WPARAM wParam, LPARAM lParam) {
     return parent ? ::SendMessageA(parent, message, wParam, lParam) : 0;
 }
 
+bool CDlgSetting::EndIfNotSent(LRESULT answer, CSettingsDialogModel::Job job) {
+    if (answer != 0 && answer != kAnswerLinkBusy) return false;
+    Finish(job);
+    if (answer == kAnswerLinkBusy) ShowMessage(m_hWnd, IDS_LINK_BUSY, MB_ICONEXCLAMATION);
+    return true;
+}
+
 BOOL CDlgSetting::OnInitDialog() {
     CDialog::OnInitDialog();
     m_model.reset(new CSettingsDialogModel(m_wired != 0, m_hasWlan != 0, m_firmwareHeader.str()));
@@ -153,6 +160,12 @@ void CDlgSetting::CloseForLinkLoss() {
     // go to a board that is gone.
     ::EnumThreadWindows(::GetCurrentThreadId(), &EndOwnedModal, reinterpret_cast<LPARAM>(m_hWnd));
     EndDialog(IDCANCEL);
+    // Off the screen at once: the main window's question about the lost board
+    // comes next, and the ended dialog would stay up behind it, looking
+    // usable, until that question is answered (our modal loop ends it only
+    // when it gets control back).
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
 void CDlgSetting::EndWaitBox() {
@@ -187,7 +200,7 @@ void CDlgSetting::OnWrite() {
     if (!::IsWindow(self)) return;
     Start(CSettingsDialogModel::kWrite);
     const LRESULT sent = AskParent(WM_USER_WRITE_SETTINGS, reinterpret_cast<WPARAM>(this), 0);
-    if (::IsWindow(self) && !sent) Finish(CSettingsDialogModel::kWrite);
+    if (::IsWindow(self)) EndIfNotSent(sent, CSettingsDialogModel::kWrite);
 }
 
 LRESULT CDlgSetting::OnSettingsWritten(WPARAM wParam, LPARAM) {
@@ -223,7 +236,9 @@ void CDlgSetting::OnTime() {
     HWND self = m_hWnd;
     const LRESULT has = AskParent(WM_USER_GET_RTC_DATE, reinterpret_cast<WPARAM>(this), 0);
     if (!::IsWindow(self)) return;
-    if (!has) {
+    if (has == kAnswerLinkBusy) {
+        EndIfNotSent(has, CSettingsDialogModel::kTime);
+    } else if (!has) {
         Finish(CSettingsDialogModel::kTime);
         ShowMessage(m_hWnd, IDS_NO_RTC, MB_ICONEXCLAMATION);
     }
@@ -263,7 +278,7 @@ void CDlgSetting::OnTimer(UINT_PTR id) {
     }
     const std::string date = dlg.m_result.str();
     const LRESULT sent = AskParent(WM_USER_SET_RTC_DATE, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(date.c_str()));
-    if (::IsWindow(self) && !sent) Finish(CSettingsDialogModel::kTime);
+    if (::IsWindow(self)) EndIfNotSent(sent, CSettingsDialogModel::kTime);
 }
 
 LRESULT CDlgSetting::OnSaveResult(WPARAM, LPARAM lParam) {
@@ -294,11 +309,7 @@ void CDlgSetting::OnPassword() {
     // Not connected: nothing was sent (the main window said so), nothing to wait for.
     const LRESULT sent = AskParent(WM_USER_SET_PASSWORD, reinterpret_cast<WPARAM>(this),
                                    reinterpret_cast<LPARAM>(request.c_str()));
-    if (!::IsWindow(self)) return;
-    if (!sent) {
-        Finish(CSettingsDialogModel::kPassword);
-        return;
-    }
+    if (!::IsWindow(self) || EndIfNotSent(sent, CSettingsDialogModel::kPassword)) return;
     if (m_model->Running() != CSettingsDialogModel::kPassword) return;  // answered already
     m_waitBox = new CDlgProgress(m_hWnd);
     m_waitBox->m_mode = 4;

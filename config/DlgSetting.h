@@ -78,6 +78,8 @@ protected:
     void Finish(CSettingsDialogModel::Job job);
     void UpdateButtons();
     LRESULT AskParent(UINT message, WPARAM wParam, LPARAM lParam);
+    // True when nothing went to the board (0, or a busy link, which is said); the job ends.
+    bool EndIfNotSent(LRESULT answer, CSettingsDialogModel::Job job);
     void EndWaitBox();
 
     std::unique_ptr<CSettingsDialogModel> m_model;

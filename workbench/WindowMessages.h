@@ -140,6 +140,10 @@ constexpr unsigned int WM_USER_CHANGE_FIRMWARE = zv_msg::kUser + 158;         //
 // The main window forgets the requester when it is that dialog (no notice reaches a
 // dialog that is gone); the scan itself may finish.
 constexpr unsigned int WM_USER_CANCEL_SCAN = zv_msg::kUser + 159;             // 0x49F
+// The main window's answer to a settings dialog's write, clock or password request
+// while the link runs another job (the reconnect after a password change, say):
+// nothing was sent, and the board is not to blame.
+constexpr int kAnswerLinkBusy = -1;
 
 // Drag and drop, from the drop target to the file list.
 // On drag enter. wParam the list of dragged paths (CStringArray); lParam an int the

@@ -116,6 +116,9 @@ void CBoardModel::FinishBlockWrite(std::vector<Burst>& out) {
     burst.frames.push_back(Refuse(req, kBadData));
   } else {
     (code == 0x21 ? settings_ : code == 0x22 ? keys_ : cert_) = data;
+    // Kept beside the image so that a test can read what the board stored.
+    if (code == 0x21 && !opt_.stateDir.empty() && !WriteFileAtomic(opt_.stateDir + "/settings.bin", data))
+      Log("cannot keep the settings block in " + opt_.stateDir);
     Log("block stored: 04/" + std::to_string(code >> 4) + std::to_string(code & 15) + ", " +
         std::to_string(data.size()) + " bytes");
     // Every block written is kept, numbered, for whoever checks the board

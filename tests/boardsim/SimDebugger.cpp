@@ -118,7 +118,8 @@ int ParseDebugOption(const std::vector<std::string>& args, size_t& i, SimDebugOp
 std::string DebugHelpText() {
   return "Debugger (the task runs the lines of index.php; each echo \"...\" sends its text\n"
          "as script output; watches: $i $n $big (INT), $pi (FLOAT), $ok $off (BOOL),\n"
-         "$s, $long (300 bytes, through 03/50), $a[1][2], $m[10][2]; others refused with 2):\n"
+         "$s, $long (300 bytes, through 03/50), $a[1][2], $m[10][2]; others refused with 2;\n"
+         "with the firmware log on, a line at each run and pause):\n"
          "  --task-ends           the task ends after its last line (event 1) instead of\n"
          "                        staying in its final loop\n"
          "  --break-at FILE:LINE  break events name FILE and LINE wherever the task stands\n"
@@ -173,6 +174,10 @@ Bytes CSimDebugger::BreakEvent(int command, const std::string& file, int line) c
   return Event(1, static_cast<uint8_t>(command), items);
 }
 
+void CSimDebugger::FwPaused(std::vector<Bytes>& out, int line) const {
+  if (fwLog_) out.push_back(EncodeText(kKindFwLog, 0, "[fw] task 0 paused at line " + std::to_string(line) + "\r\n"));
+}
+
 void CSimDebugger::Stopped(std::vector<Bytes>& out) {
   state_ = 1;
   out.push_back(BreakEvent(1, kScript, std::max(line_ - 1, 0)));
@@ -213,6 +218,7 @@ void CSimDebugger::Run(std::vector<Bytes>& out) {
       for (int32_t v : {4096, 2048, 1024}) PutInt32(res, v);
       out.push_back(Event(2, 2, res));
       out.push_back(BreakEvent(3, kScript, line_));
+      FwPaused(out, line_);
       Log("task stopped at breakpoint line " + std::to_string(line_));
       return;
     }
@@ -279,6 +285,7 @@ bool CSimDebugger::TaskControl(const Frame& req, const std::vector<Item>& items,
       state_ = 2;
       if (line_ < 1) line_ = 1;
       a.after.push_back(BreakEvent(2, kScript, std::min(line_, lines)));
+      FwPaused(a.after, std::min(line_, lines));
     }
     return ok();
   }

@@ -1,6 +1,7 @@
 // The simulated board's script task and its debugger: run, stop, pause and
 // steps over the lines of index.php, breakpoints kept per file, run to a
-// line, typed watch variables and the long strings read through 03/50.
+// line, typed watch variables and the long strings read through 03/50; the
+// firmware log, while it is on, tells of each run and pause.
 // Break events and the script's output follow the replies as the board
 // sends them; hostile variants lie about item lengths, never end the
 // breakpoint list, answer a watch late or break in a file that is not there.
@@ -72,6 +73,7 @@ class CSimDebugger {
   // Runs line_ and moves on; false when the script has ended.
   bool Execute(std::vector<Bytes>& out);
   void Stopped(std::vector<Bytes>& out);
+  void FwPaused(std::vector<Bytes>& out, int line) const;  // the firmware log's line, when it is on
   Bytes BreakEvent(int command, const std::string& file, int line) const;
   void Log(const std::string& s) const { if (log_) log_(s); }
 

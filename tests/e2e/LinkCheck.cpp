@@ -18,7 +18,8 @@ static int Usage()
                  "           unplug-reconnect | flash FIRMWARE | debug | debug-hostile\n"
                  "           netinfo | clock-set YYYYMMDDhhmmss | scan | logs | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
-                 "           key-blocks KEYS CERT OUT.der\n");
+                 "           key-blocks KEYS CERT OUT.der\n"
+                 "           settings-file SETTINGS.bin (checks a stored block, prints its values)\n");
     return 2;
 }
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
     rest.erase(rest.begin());
 
     std::string result;
-    if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage") {
+    if (scenario == "pack" || scenario == "unpack" || scenario == "fwimage" || scenario == "settings-file") {
         result = RunCodecScenario(scenario, rest);
     } else if (scenario == "key-blocks") {
         result = CheckKeyBlocks(rest);

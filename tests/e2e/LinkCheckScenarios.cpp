@@ -481,6 +481,28 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
 
 std::string ConnectAndRead(ILinkRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
 
+// A settings block as a board stored it: the header and every record's CRC
+// checked by the program's own parser, then its values.
+std::string SettingsFile(const std::string& file)
+{
+    CStdLinkFiles files;
+    std::string bytes;
+    if (files.ReadFile(file, bytes) != 0)
+        return "cannot read " + file;
+    const auto* block = reinterpret_cast<const uint8_t*>(bytes.data());
+    SettingsRecord record;
+    if (SettingsBlock::Parse(block, bytes.size(), record) != SettingsBlock::Result::Parsed)
+        return "not a sound settings block: " + file;
+    int records = 0;
+    EnvBlock::CEnvRecordWalker walker(block, bytes.size());
+    EnvBlock::EnvRecord r;
+    while (walker.Next(r) == EnvBlock::CEnvRecordWalker::Step::Record)
+        ++records;
+    std::printf("RECORDS %d, every CRC valid\n", records);
+    PrintSettings(record);
+    return std::string();
+}
+
 unsigned long LinkId(const std::string& path)
 {
 #ifdef _WIN32
@@ -494,6 +516,8 @@ unsigned long LinkId(const std::string& path)
 
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args)
 {
+    if (scenario == "settings-file" && args.size() == 1)
+        return SettingsFile(args[0]);
     if (scenario == "pack" && args.size() == 2)
         return Pack(args[0], args[1]);
     if (scenario == "unpack" && args.size() == 2)

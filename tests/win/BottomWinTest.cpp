@@ -263,13 +263,16 @@ TEST_F(BottomWinTest, TabsShowTheirPanesAndTheSplitterIsClamped) {
     choose(pane.WatchTabs(), IDC_BOTTOM_WATCH_TABS, 0);
     EXPECT_TRUE(pane.WatchListCtrl()->IsWindowVisible());
 
-    // Layout at the default split, then a drag past either end.
-    EXPECT_EQ(pane.Splitter()->GetRectInParent().left, 195);
-    EXPECT_EQ(pane.LogTabs()->GetRectInParent().Width(), 195 - 11);
+    // Unplaced, the bar leaves the watch list its columns and its scroll bar
+    // and gives the logs the rest; then a drag past either end.
     const int width = pane.GetClientRect().Width();
+    const int split = pane.GetSplitPos();
+    EXPECT_EQ(width - split - 12 - 4 - ::GetSystemMetrics(SM_CXVSCROLL), 120 + 80 + 240);
+    EXPECT_EQ(pane.Splitter()->GetRectInParent().left, split);
+    EXPECT_EQ(pane.LogTabs()->GetRectInParent().Width(), split - 11);
     for (int dragTo : {20, width - 10}) {
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
-        const int x = dragTo - 195;
+        const int x = dragTo - pane.GetSplitPos();
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x, 10));
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
         EXPECT_EQ(pane.GetSplitPos(), dragTo < 195 ? 195 : width - 195);
@@ -421,14 +424,25 @@ TEST(BottomDialogsWinTest, LongTextsShowWholeAndBothLanguagesHaveTheTemplates) {
     CDlgWatchDetail dlg(parent.m_hWnd);
     dlg.m_fullValue = std::string(20000, '7').c_str();  // 10,000 bytes
     std::string dump;
+    LRESULT lines = 0, top = -1;
+    DWORD from = 1, to = 1;
     When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
          [&] {
-             dump = Text(dlg.GetDlgItem(IDC_WATCH_DUMP));
+             const HWND edit = dlg.GetDlgItem(IDC_WATCH_DUMP);
+             dump = Text(edit);
+             lines = ::SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
+             top = ::SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0);
+             ::SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
              dlg.EndDialog(IDOK);
          });
     dlg.DoModal();
     EXPECT_EQ(dump.size(), 625u * 80u);
     EXPECT_EQ(dump.substr(dump.size() - 80, 8), "00002700");
+    // Shown from its start, nothing selected, one display line per dump line.
+    EXPECT_EQ(lines, 626);
+    EXPECT_EQ(top, 0);
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 0u);
 
     // The error log viewer shows a text past the edit's default limit whole.
     CDlgViewLog log(parent.m_hWnd);

@@ -264,22 +264,49 @@ TEST(SettingsDialogsWinTest, TimeDialogOpensOnceAndTheResultIsShownAfterTheReply
     EXPECT_EQ(main.Count(WM_USER_SET_RTC_DATE), 1);
 }
 
+// A busy link is said as such, never as a board without a clock, and no job is left waiting.
+TEST(SettingsDialogsWinTest, BusyLinkIsSaidAndFreesTheButtons) {
+    for (int button : {IDC_SET_TIME, IDC_SET_WRITE}) {
+        FakeMain main;
+        CDlgSetting dlg(main.wnd.m_hWnd);
+        main.Prepare(dlg);
+        main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : kAnswerLinkBusy; };
+        std::string said;
+        bool freed = false;
+        OnDialog(IDD_SETTING, [&](CDialog*) {
+            OnMessage(&said, [&] {
+                After(20, [&] {
+                    freed = Enabled(dlg.m_hWnd, IDC_SET_TIME) && Enabled(dlg.m_hWnd, IDC_SET_WRITE);
+                    Click(dlg.m_hWnd, IDCANCEL);
+                });
+            });
+            Click(dlg.m_hWnd, button);
+        });
+        dlg.DoModal();
+        EXPECT_EQ(said, Str(IDS_LINK_BUSY)) << button;
+        EXPECT_TRUE(freed) << button;
+    }
+}
+
 TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
     FakeMain main;
     CDlgSetting dlg(main.wnd.m_hWnd);
     main.Prepare(dlg);
     dlg.m_wired = dlg.m_hasWlan = 0;
     int tabs = -1;
-    bool write = true;
+    bool write = true, shownAfterLoss = true;
     OnDialog(IDD_SETTING, [&](CDialog*) {
         tabs = dlg.m_tab.GetItemCount();
         dlg.OnCertBlockRead(false, nullptr, 0);
         write = Enabled(dlg.m_hWnd, IDC_SET_WRITE);
         dlg.CloseForLinkLoss();
+        // Gone before the question about the lost board is asked.
+        shownAfterLoss = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(tabs, 0);
     EXPECT_FALSE(write);
+    EXPECT_FALSE(shownAfterLoss);
     EXPECT_EQ(dlg.m_network.m_hWnd, nullptr);
 }
 

@@ -14,6 +14,7 @@ void CDlgAddWatch::DoDataExchange(CDataExchange* dx)
 BOOL CDlgAddWatch::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    CenterWindow();  // over the main window, as the other dialogs open
     m_edit.SetLimitText(static_cast<int>(CWatchList::kMaxName));
     if (m_mode == 1) {
         SetWindowText(CResources::LoadString(IDS_EDIT_WATCH_TITLE));

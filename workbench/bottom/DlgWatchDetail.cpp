@@ -28,12 +28,18 @@ int CDlgWatchDetail::OnCreate(LPCREATESTRUCT cs)
 BOOL CDlgWatchDetail::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    CenterWindow();  // over the main window, as the other dialogs open
     m_edit.SetFont(m_font);
     // The dump of a long string is far past the edit's default limit; it is
     // built whole and set once.
     m_edit.SetLimitText(0x7FFFFFFE);
     m_edit.SetWindowText(FormatHexDump(m_fullValue.str()).c_str());
-    return TRUE;
+    // The dialog's own focusing would select the whole dump and show its
+    // end: the reader starts at offset 0 with nothing selected.
+    m_edit.SetFocus();
+    m_edit.SetSel(0, 0);
+    m_edit.SendMessage(EM_SCROLLCARET);
+    return FALSE;
 }
 
 void CDlgWatchDetail::OnDestroy()

@@ -185,6 +185,13 @@ void CWndBottom::OnSize(UINT, int w, int h)
     }
     if (w < 10 || h < 10 || !m_logTabs)
         return;
+    if (!m_splitChosen) {
+        // The list's own frame: the tab's margins, its border and a scroll bar.
+        int columns = 4 + 12 + ::GetSystemMetrics(SM_CXVSCROLL);
+        for (int c = 0; c < 3; ++c)
+            columns += static_cast<int>(m_list->SendMessage(LVM_GETCOLUMNWIDTH, c));
+        m_split = w - columns > kMinSide ? w - columns : kMinSide;
+    }
     if (m_split > w - kMinSide)
         m_split = w - kMinSide;
     m_logTabs->MoveWindow(10, 2, Positive(m_split - 11), Positive(h - 4));
@@ -214,6 +221,7 @@ LRESULT CWndBottom::OnSplitterMoved(WPARAM splitter, LPARAM)
     ScreenToClient(&p);
     const int width = GetClientRect().Width();
     m_split = p.x;
+    m_splitChosen = true;
     if (m_split < kMinSide)
         m_split = kMinSide;
     else if (m_split > width - kMinSide)

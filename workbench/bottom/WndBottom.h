@@ -39,7 +39,10 @@ public:
     // The bar's x in the pane ("BottomX"): set before creation and before
     // WM_SIZE, read at exit.
     int GetSplitPos() const { return m_split; }
-    void SetSplitPos(int split) { m_split = split; }
+    void SetSplitPos(int split) {
+        m_split = split;
+        m_splitChosen = true;
+    }
 
     // Watch rows, for the link. GetWatchName also remembers which row the
     // link asked for: SetWatchValue stores a value only in that row, and
@@ -105,6 +108,9 @@ protected:
     CFont m_tabFont;
     std::unique_ptr<CSplitter> m_splitter;
     int m_split = kMinSide;
+    // Until a stored position or a drag places the bar, the watch list keeps
+    // the width of its columns and the logs take the rest.
+    bool m_splitChosen = false;
     CWatchList m_watches;
     std::unique_ptr<CTabCtrl> m_logTabs;
     std::unique_ptr<CTabCtrl> m_watchTabs;

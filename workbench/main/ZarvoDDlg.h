@@ -239,6 +239,7 @@ protected:
     bool WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t length);
     // Device requests from dialogs: a connected board that runs no job or transfer.
     bool DeviceIdle();
+    LRESULT NotIdleAnswer();
 
     // the Settings dialog (ZarvoDDlgSettings.cpp)
     CDlgSetting* SettingsDialog(WPARAM wParam);

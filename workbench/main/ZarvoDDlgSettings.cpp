@@ -49,9 +49,13 @@ void CZarvoDDlg::RunSettingsDialog() {
     m_passwordSet = dlg.m_passwordSet;
 }
 
+// A request the link cannot take now: busy is not the board's failure (nor "no clock").
+LRESULT CZarvoDDlg::NotIdleAnswer() { return m_link.IsConnected() && !m_link.IsIspMode() ? kAnswerLinkBusy : 0; }
+
 LRESULT CZarvoDDlg::OnWriteSettings(WPARAM wParam, LPARAM) {
     CDlgSetting* dlg = SettingsDialog(wParam);
-    if (!dlg || !DeviceIdle()) return 0;
+    if (!dlg) return 0;
+    if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Settings().WriteSettings(dlg->m_settingsGeneration) ? 1 : 0;
 }
 
@@ -67,7 +71,8 @@ LRESULT CZarvoDDlg::OnRebootMessage(WPARAM, LPARAM) {
 }
 
 LRESULT CZarvoDDlg::OnGetRtcDate(WPARAM wParam, LPARAM) {
-    if (!SettingsDialog(wParam) || !DeviceIdle()) return 0;
+    if (!SettingsDialog(wParam)) return 0;
+    if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Queries().RequestRtcDate() == CBoardQueriesService::Start::kStarted ? 1 : 0;
 }
 
@@ -79,7 +84,8 @@ void CZarvoDDlg::OnRtcDate(bool ok, const std::string& date) {
 
 LRESULT CZarvoDDlg::OnSetRtcDate(WPARAM wParam, LPARAM lParam) {
     const char* date = reinterpret_cast<const char*>(lParam);
-    if (!SettingsDialog(wParam) || !date || !DeviceIdle()) return 0;
+    if (!SettingsDialog(wParam) || !date) return 0;
+    if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Queries().RequestRtcSet(date) == CBoardQueriesService::Start::kStarted ? 1 : 0;
 }
 
@@ -94,7 +100,7 @@ LRESULT CZarvoDDlg::OnSetPassword(WPARAM wParam, LPARAM lParam) {
         ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
         return 0;
     }
-    if (!DeviceIdle()) return 0;
+    if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Commands().SetUserPassword(hex) ? 1 : 0;
 }
 

@@ -33,7 +33,7 @@ void ApSearchRoad(const Program& p, const char* port) {
     ChoosePort(p, port);
     Connect(p);
     ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
-    HWND settings = WaitDialogWith(p, kSetTab, nullptr, 15000);
+    HWND settings = WaitDialogWith(p, kSetTab, 15000);
     // The certificate read that opens the dialog is a job: a scan waits for it.
     Check(settings && WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(settings, kSetWrite)) != 0; }, 20000),
           "the Settings dialog opens and reads the board's blocks");
@@ -51,8 +51,8 @@ void ApSearchRoad(const Program& p, const char* port) {
           "the page holds the board's infrastructure settings", Text(::GetDlgItem(page, kWlanSsid)));
     Shot("wireless-page");
 
-    PostClick(::GetDlgItem(page, kWlanSearch));
-    HWND search = WaitDialogWith(p, kSearchAgain, settings, 5000);
+    Press(page, kWlanSearch);
+    HWND search = WaitOwnedDialog(p, settings, kSearchAgain, 5000);
     Check(search != nullptr, "Search opens the access-point search");
     if (!search) return;
     Shot("searching");
@@ -61,16 +61,16 @@ void ApSearchRoad(const Program& p, const char* port) {
     Shot("networks");
 
     // Select with nothing chosen says so and keeps the dialog.
-    PostClick(::GetDlgItem(search, IDOK));
-    HWND box = WaitDialogWith(p, kBoxButton, search, 5000);
+    Press(search, IDOK);
+    HWND box = WaitOwnedDialog(p, search, kBoxButton, 5000);
     Check(box != nullptr, "Select without a network asks for one");
-    if (box) PostClick(::GetDlgItem(box, kBoxButton));
-    WaitFor([&] { return DialogWith(p, kBoxButton, search) == nullptr; }, 5000);
+    if (box) Press(box, kBoxButton);
+    WaitFor([&] { return OwnedDialog(p, search, kBoxButton) == nullptr; }, 5000);
 
     ClickListRow(::GetDlgItem(search, 0), 1);
     ::Sleep(300);
     Shot("network-chosen");
-    PostClick(::GetDlgItem(search, IDOK));
+    Press(search, IDOK);
     Check(WaitFor([&] { return !::IsWindow(search); }, 5000), "Select closes the search");
     const std::string ssid = Text(::GetDlgItem(page, kWlanSsid));
     Check(ssid == kNetworks[1], "the chosen network's SSID is in the wireless page", ssid);
@@ -83,7 +83,7 @@ void ApSearchRoad(const Program& p, const char* port) {
 // Each tab's report, reached by arrow keys as in the Settings dialog.
 void NetworkInfoTabs(const Program& p) {
     ::PostMessageA(p.main, WM_COMMAND, kNetworkInfo, 0);
-    HWND dlg = WaitDialogWith(p, kNetInfoTab, nullptr, 15000);
+    HWND dlg = WaitDialogWith(p, kNetInfoTab, 15000);
     Check(dlg != nullptr, "network information opens");
     if (!dlg) return;
     HWND tab = ::GetDlgItem(dlg, kNetInfoTab);

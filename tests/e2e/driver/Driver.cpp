@@ -153,11 +153,12 @@ HWND WaitDialog(const Program& p, DWORD ms) {
     return dlg;
 }
 
-HWND DialogWith(const Program& p, int childId, HWND owner) {
+HWND OwnedDialog(const Program& p, HWND owner, int id) {
     struct Look {
         const Program& p;
+        HWND owner;
         int id;
-        HWND owner, found;
+        HWND found;
         static BOOL CALLBACK Each(HWND w, LPARAM lp) {
             Look* l = reinterpret_cast<Look*>(lp);
             DWORD a = 0, b = 0;
@@ -165,25 +166,23 @@ HWND DialogWith(const Program& p, int childId, HWND owner) {
             ::GetWindowThreadProcessId(l->p.main, &b);
             char cls[16] = {};
             ::GetClassNameA(w, cls, sizeof cls);
-            if (a == b && w != l->p.main && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 &&
-                ::GetDlgItem(w, l->id) && (!l->owner || ::GetWindow(w, GW_OWNER) == l->owner)) {
+            if (a == b && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && ::GetWindow(w, GW_OWNER) == l->owner &&
+                ::GetDlgItem(w, l->id)) {
                 l->found = w;
                 return FALSE;
             }
             return TRUE;
         }
-    } look{p, childId, owner, nullptr};
-    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    } look{p, owner, id, nullptr};
+    if (owner) ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
     return look.found;
 }
 
-HWND WaitDialogWith(const Program& p, int childId, HWND owner, DWORD ms) {
+HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms) {
     HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = DialogWith(p, childId, owner)) != nullptr; }, ms);
+    WaitFor([&] { return (dlg = OwnedDialog(p, owner, id)) != nullptr; }, ms);
     return dlg;
 }
-
-void PostClick(HWND button) { ::PostMessageA(button, BM_CLICK, 0, 0); }
 
 std::string RoadPath(const char* name) {
     const char* dir = getenv("ZARVOD_ROAD_DIR");
@@ -212,6 +211,53 @@ bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
     }
     return false;
 }
+
+HWND DialogWith(const Program& p, int id) {
+    struct Look {
+        DWORD pid;
+        HWND main;
+        int id;
+        HWND found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (owner != l->pid || w == l->main || !::IsWindowVisible(w) || strcmp(cls, "#32770") != 0) return TRUE;
+            HWND item = ::GetDlgItem(w, l->id);
+            if (!item || ::GetParent(item) != w) return TRUE;
+            l->found = w;
+            return FALSE;
+        }
+    } look{0, p.main, id, nullptr};
+    ::GetWindowThreadProcessId(p.main, &look.pid);
+    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+HWND WaitDialogWith(const Program& p, int id, DWORD ms) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = DialogWith(p, id)) != nullptr; }, ms);
+    return dlg;
+}
+
+HWND Descendant(HWND root, int id) {
+    struct Look {
+        int id;
+        HWND found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            if (::GetDlgCtrlID(w) != l->id) return TRUE;
+            l->found = w;
+            return FALSE;
+        }
+    } look{id, nullptr};
+    ::EnumChildWindows(root, Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+void Press(HWND dlg, int id) { ::PostMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
 // A sent (not posted) WM_DEVICECHANGE carries its broadcast header intact.
 void DeviceNotice(const Program& p, WPARAM event) {

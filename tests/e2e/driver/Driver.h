@@ -74,13 +74,10 @@ void TypeInto(HWND edit, const char* text);
 HWND OtherDialog(const Program& p);
 // Waits for OtherDialog; nullptr after ms.
 HWND WaitDialog(const Program& p, DWORD ms);
-// A visible dialog of the program with a child of id childId, owned by owner
-// when owner is given (a box, a file dialog or a search over another dialog).
-HWND DialogWith(const Program& p, int childId, HWND owner = nullptr);
-HWND WaitDialogWith(const Program& p, int childId, HWND owner, DWORD ms);
-// A click that opens a modal window: posted, since a sent one would return
-// only when that window closes. Respects a disabled button like BM_CLICK.
-void PostClick(HWND button);
+// A visible dialog of the program over owner (a box, a file dialog or a
+// search opened from it) that holds a control id.
+HWND OwnedDialog(const Program& p, HWND owner, int id);
+HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms);
 // A file the road's script left for the driver (%ZARVOD_ROAD_DIR%), as a Windows path.
 std::string RoadPath(const char* name);
 // The file-name box of a common open-file dialog (a combo box or an edit,
@@ -88,6 +85,14 @@ std::string RoadPath(const char* name);
 HWND FileNameBox(HWND fileDialog);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
+// The program's visible dialog (not its main window) that holds a control id (its own child): a
+// form or box known by what it holds, whatever language its texts are in.
+HWND DialogWith(const Program& p, int id);
+HWND WaitDialogWith(const Program& p, int id, DWORD ms);
+// A control anywhere under root (pages sit inside a tab control).
+HWND Descendant(HWND root, int id);
+// A posted click: the handler may open a modal dialog, which a sent one would wait for.
+void Press(HWND dlg, int id);
 // Wine sends no device notices for a pseudo-terminal: they come from here.
 void DeviceNotice(const Program& p, WPARAM event);
 

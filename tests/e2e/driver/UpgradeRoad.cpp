@@ -36,7 +36,7 @@ HWND OpenUpgradeDialog(const Program& p, const char* port) {
     Connect(p);
     // The board's firmware name comes with a settings read first.
     ::PostMessageA(p.main, WM_COMMAND, kUpgradeFirmware, 0);
-    HWND dlg = WaitDialogWith(p, kSend, nullptr, 15000);
+    HWND dlg = WaitDialogWith(p, kSend, 15000);
     Check(dlg && ::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) && !::IsWindowEnabled(::GetDlgItem(dlg, kSend)),
           "the upgrade dialog opens with Send disabled until a file is chosen");
     return dlg;
@@ -45,10 +45,10 @@ HWND OpenUpgradeDialog(const Program& p, const char* port) {
 // Open, then the common open-file dialog: the full path into its file-name
 // box and OK, as a user typing it would.
 void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
-    PostClick(::GetDlgItem(dlg, kOpen));
+    Press(dlg, kOpen);
     HWND files = nullptr, box = nullptr;
     WaitFor([&] {
-        files = DialogWith(p, IDOK, dlg);
+        files = OwnedDialog(p, dlg, IDOK);
         return (box = FileNameBox(files)) != nullptr;
     }, 10000);
     Check(box != nullptr, "Open shows the open-file dialog");
@@ -56,7 +56,7 @@ void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
     const std::string path = RoadPath(name);
     ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     if (shot) Shot("open-file");
-    PostClick(::GetDlgItem(files, IDOK));
+    Press(files, IDOK);
     Check(WaitFor([&] { return !::IsWindow(files) && ::IsWindowEnabled(::GetDlgItem(dlg, kSend)); }, 10000),
           "the chosen file enables Send", name);
 }
@@ -65,10 +65,10 @@ void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
 // sends no device notices: its port's return is told from here until the
 // dialog hears the boot loader (it locks itself) or a box shows.
 void SendAndFollowTheBoard(const Program& p, HWND dlg) {
-    PostClick(::GetDlgItem(dlg, kSend));
+    Press(dlg, kSend);
     bool locked = false;
     for (int i = 0; i < 20 && !locked; ++i) {
-        locked = WaitFor([&] { return !::IsWindowEnabled(dlg) || DialogWith(p, kBoxButton, dlg); }, 1500);
+        locked = WaitFor([&] { return !::IsWindowEnabled(dlg) || OwnedDialog(p, dlg, kBoxButton); }, 1500);
         if (!locked) DeviceNotice(p, DBT_DEVICEARRIVAL);
     }
     Check(locked && !::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) && !::IsWindowEnabled(::GetDlgItem(dlg, kSend)),
@@ -77,15 +77,15 @@ void SendAndFollowTheBoard(const Program& p, HWND dlg) {
 }
 
 HWND WaitResultBox(const Program& p, HWND dlg) {
-    HWND box = WaitDialogWith(p, kBoxButton, dlg, 90000);
+    HWND box = WaitOwnedDialog(p, dlg, kBoxButton, 90000);
     Check(box != nullptr, "the upgrade ends with a result box");
     return box;
 }
 
 void CloseBox(const Program& p, HWND dlg, HWND box) {
     if (!box) return;
-    PostClick(::GetDlgItem(box, kBoxButton));
-    WaitFor([&] { return DialogWith(p, kBoxButton, dlg) == nullptr; }, 5000);
+    Press(box, kBoxButton);
+    WaitFor([&] { return OwnedDialog(p, dlg, kBoxButton) == nullptr; }, 5000);
 }
 
 void UpgradeRoad(const Program& p, const char* port) {
@@ -94,8 +94,8 @@ void UpgradeRoad(const Program& p, const char* port) {
     Shot("upgrade-dialog");
 
     ChooseFile(p, dlg, "broken.kbx", true);
-    PostClick(::GetDlgItem(dlg, kSend));
-    HWND box = WaitDialogWith(p, kBoxButton, dlg, 10000);
+    Press(dlg, kSend);
+    HWND box = WaitOwnedDialog(p, dlg, kBoxButton, 10000);
     Check(box != nullptr, "a file with a broken CRC is refused");
     Shot("broken-refused");
     const std::string log = SimLog();

@@ -1,0 +1,156 @@
+// The password road: a user password set in Settings (the board restarts
+// and the reconnect asks for it), asked for at the next connect (a wrong one
+// refused, the right one let in), then deleted (no more asking).
+#include "driver/Driver.h"
+
+#include <dbt.h>
+
+#include <cstring>
+
+namespace e2e {
+namespace {
+
+enum : int {
+    kSetTab = 1044, kSetPassword = 1046, kMsgButton1 = 1006,
+    kPwEdit = 1075, kPwRetype = 1076, kPwDelete = 1077,
+};
+const char kPassword[] = "road-pw-77";
+
+HWND OpenSettings(const Program& p) {
+    p.Click(kSettings);
+    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
+    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) != 0; }, 10000);
+    return dlg;
+}
+
+bool Gone(HWND w) { return !w || !::IsWindow(w) || !::IsWindowVisible(w); }
+
+// The login prompt: the password form without its retype field.
+HWND WaitLoginPrompt(const Program& p, DWORD ms) {
+    HWND dlg = nullptr;
+    WaitFor([&] {
+        dlg = DialogWith(p, kPwEdit);
+        return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype));
+    }, ms);
+    return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype)) ? dlg : nullptr;
+}
+
+void AnswerPrompt(HWND prompt, const char* password) {
+    TypeInto(::GetDlgItem(prompt, kPwEdit), password);
+    WaitFor([&] { return Text(::GetDlgItem(prompt, kPwEdit)).size() == strlen(password); }, 3000);
+    Press(prompt, IDOK);
+}
+
+// The board restarts after taking a password change. Windows tells its
+// removal at once (Wine does not: the notice comes from here, as soon as the
+// port is gone, which the program shows by enabling Connect); its return is
+// the password wait's own business.
+void BoardRestarts(const Program& p) {
+    const bool gone = WaitFor([&] {
+        DeviceNotice(p, DBT_DEVICEREMOVECOMPLETE);
+        return p.Enabled(kConnect);
+    }, 5000);
+    Check(gone, "the board restarts: the link closes");
+}
+
+// Password in Settings; the board restarts with it and the reconnect asks.
+void SetPassword(const Program& p, HWND dlg) {
+    Press(dlg, kSetPassword);
+    // No password yet: first the warning that it cannot be recovered.
+    HWND box = WaitDialogWith(p, kMsgButton1, 10000);
+    Check(box != nullptr, "a first password is preceded by the no-recovery warning");
+    if (box) ClickLabelled(box, "OK", L"\uD655\uC778");
+    HWND form = WaitDialogWith(p, kPwEdit, 10000);
+    Check(form && ::IsWindowVisible(::GetDlgItem(form, kPwRetype)) && !::IsWindowVisible(::GetDlgItem(form, kPwDelete)),
+          "the password form asks twice and offers no Delete");
+    if (!form) return;
+    TypeInto(::GetDlgItem(form, kPwEdit), kPassword);
+    TypeInto(::GetDlgItem(form, kPwRetype), kPassword);
+    WaitFor([&] { return Text(::GetDlgItem(form, kPwRetype)).size() == strlen(kPassword); }, 3000);
+    Shot("password-form");
+    const int identified = Count(p.Log(1), "get id envc hash : ");
+    Press(form, IDOK);
+    BoardRestarts(p);
+    HWND prompt = WaitLoginPrompt(p, 30000);
+    Check(prompt != nullptr, "the board restarts with the password and the reconnect asks for it");
+    if (!prompt) return;
+    Shot("login-after-set");
+    AnswerPrompt(prompt, kPassword);
+    Check(WaitFor([&] { return Gone(prompt) && Count(p.Log(1), "get id envc hash : ") > identified && ::IsWindowEnabled(dlg) &&
+                               ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)); }, 30000),
+          "the new password lets the reconnect in; Settings is usable again");
+}
+
+void Disconnect(const Program& p) {
+    p.Click(kDisconnect);
+    WaitFor([&] { return p.Enabled(kConnect); }, 5000);
+}
+
+// A connect asks; a wrong password is refused with a message and asked again.
+void LoginWrongThenRight(const Program& p) {
+    Disconnect(p);
+    Press(p.main, kConnect);
+    HWND prompt = WaitLoginPrompt(p, 20000);
+    Check(prompt != nullptr, "the next connect asks for the password");
+    if (!prompt) return;
+    AnswerPrompt(prompt, "not-the-password");
+    HWND box = WaitDialogWith(p, kMsgButton1, 15000);
+    Check(box != nullptr, "a wrong password is refused with a message");
+    Shot("wrong-password");
+    if (box) ClickLabelled(box, "OK", L"\uD655\uC778");
+    prompt = WaitLoginPrompt(p, 15000);
+    Check(prompt != nullptr, "and the password is asked again");
+    if (!prompt) return;
+    AnswerPrompt(prompt, kPassword);
+    Check(WaitFor([&] { return p.Loaded(); }, 30000), "the right password connects");
+}
+
+// Delete in Settings: the board restarts without a password and nothing asks.
+void DeletePassword(const Program& p) {
+    HWND dlg = OpenSettings(p);
+    if (!dlg) return;
+    Press(dlg, kSetPassword);
+    HWND form = WaitDialogWith(p, kPwEdit, 10000);
+    Check(form && ::IsWindowVisible(::GetDlgItem(form, kPwDelete)),
+          "with a password set the form opens at once and offers Delete");
+    if (!form) return;
+    Press(form, kPwDelete);
+    BoardRestarts(p);
+    bool asked = false;
+    const bool back = WaitFor([&] {
+        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        return Gone(form) && ::IsWindowEnabled(dlg) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) &&
+               !DialogWith(p, kMsgButton1);
+    }, 30000);
+    Check(back && !asked, "Delete: the board restarts and reconnects without asking");
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
+
+    Disconnect(p);
+    p.Click(kConnect);
+    asked = false;
+    WaitFor([&] {
+        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        return p.Loaded();
+    }, 30000);
+    Check(p.Loaded() && !asked, "the next connect does not ask");
+}
+
+void PasswordRoad(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
+    HWND dlg = OpenSettings(p);
+    Check(dlg != nullptr, "Settings opens");
+    if (!dlg) return;
+    SetPassword(p, dlg);
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
+    LoginWrongThenRight(p);
+    DeletePassword(p);
+}
+
+}  // namespace
+
+ZARVO_ROAD("password", PasswordRoad);
+
+}  // namespace e2e

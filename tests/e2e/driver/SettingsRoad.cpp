@@ -1,0 +1,186 @@
+// The settings road: the board's address and SSID changed in the Settings
+// dialog and written (the board's stored block is checked afterwards by
+// roads/settings.sh), its clock set from the PC and read back, and the
+// dialog under a reply that comes after it closed and under a removal.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+#include <dbt.h>
+
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+enum : int {
+    kSetTab = 1044, kSetWrite = 1004, kSetTime = 1047, kSetPassword = 1046,
+    kNetStatic = 1027, kNetIp = 1016, kWlanSsid = 1035,
+    kRtcBoard = 1084, kMsgButton1 = 1006,
+};
+
+// A message box, known by its first button; how many buttons it shows tells a question from a notice.
+int Buttons(HWND box) {
+    int n = 0;
+    for (int id = kMsgButton1; id < kMsgButton1 + 3; ++id) n += ::IsWindowVisible(::GetDlgItem(box, id)) ? 1 : 0;
+    return n;
+}
+
+HWND OpenSettings(const Program& p) {
+    p.Click(kSettings);
+    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
+    // The certificate read at open holds the buttons until its reply.
+    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetWrite)) != 0; }, 10000);
+    return dlg;
+}
+
+void CloseSettings(const Program& p, HWND dlg) {
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
+}
+
+// Selects a whole field and types over it, as a user would.
+void Retype(HWND edit, const char* text) {
+    ::PostMessageA(edit, EM_SETSEL, 0, -1);
+    TypeInto(edit, text);
+}
+
+void ChangeAndWrite(const Program& p, HWND dlg) {
+    ::PostMessageA(Descendant(dlg, kNetStatic), BM_CLICK, 0, 0);
+    HWND ip = Descendant(dlg, kNetIp);
+    const std::vector<HWND> fields = ChildrenOfClass(ip, "Edit");
+    Check(fields.size() == 4, "the address control has its four fields", std::to_string(fields.size()));
+    if (fields.size() != 4) return;
+    const char* octets[] = {"192", "168", "0", "77"};
+    for (int i = 0; i < 4; ++i) Retype(fields[i], octets[i]);
+    auto typed = [&] { return Text(fields[0]) + "." + Text(fields[1]) + "." + Text(fields[2]) + "." + Text(fields[3]); };
+    const bool done = WaitFor([&] { return ::IsWindowEnabled(ip) && typed() == "192.168.0.77"; }, 3000);
+    Check(done, "static address chosen and typed", typed());
+    Shot("settings-network");
+
+    // The second tab by a click where it sits (tab rectangles cannot be read across processes).
+    HWND tab = ::GetDlgItem(dlg, kSetTab);
+    HWND ssid = Descendant(dlg, kWlanSsid);
+    for (int x : {90, 120, 70}) {
+        ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
+        ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+        if (WaitFor([&] { return ::IsWindowVisible(ssid) != 0; }, 1500)) break;
+    }
+    Check(::IsWindowVisible(ssid) && Text(ssid) == "zarvo-lab", "the Wireless LAN page shows the board's SSID",
+          Text(ssid));
+    Retype(ssid, "zarvo-road");
+    WaitFor([&] { return Text(ssid) == "zarvo-road"; }, 3000);
+    Shot("settings-wlan");
+
+    Press(dlg, kSetWrite);
+    HWND box = WaitDialogWith(p, kMsgButton1, 20000);
+    Check(box && Buttons(box) == 2, "Write: the board took the settings, and the dialog offers a reboot");
+    if (!box) return;
+    Shot("settings-written");
+    ClickLabelled(box, "No", L"\uC544\uB2C8\uC624");
+    Check(WaitFor([&] { return !::IsWindow(box); }, 5000) && ::IsWindowVisible(dlg),
+          "No keeps the Settings dialog open");
+}
+
+std::string Today() {
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    char s[16];
+    snprintf(s, sizeof s, "%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay);
+    return s;
+}
+
+void SetClock(const Program& p, HWND dlg) {
+    Press(dlg, kSetTime);
+    HWND rtc = WaitDialogWith(p, kRtcBoard, 15000);
+    Check(rtc && Text(::GetDlgItem(rtc, kRtcBoard)) == "2026-01-02 / 03-04-05", "Time shows the board's clock",
+          rtc ? Text(::GetDlgItem(rtc, kRtcBoard)) : std::string());
+    if (!rtc) return;
+    Shot("time");
+    Press(rtc, IDOK);  // PC time is chosen
+    HWND box = WaitDialogWith(p, kMsgButton1, 15000);
+    Check(box && !::IsWindow(rtc), "the PC's time is written to the board");
+    if (box) ClickLabelled(box, "OK", L"\uD655\uC778");
+    WaitFor([&] { return box == nullptr || !::IsWindow(box); }, 5000);
+
+    // Read back: the board keeps what it was given.
+    Press(dlg, kSetTime);
+    rtc = WaitDialogWith(p, kRtcBoard, 15000);
+    const std::string shown = rtc ? Text(::GetDlgItem(rtc, kRtcBoard)) : std::string();
+    Check(shown.rfind(Today(), 0) == 0, "the board's clock now holds the PC's date", shown);
+    if (rtc) ::PostMessageA(rtc, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !::IsWindow(rtc) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetTime)); }, 5000);
+}
+
+// Time pressed and the dialog closed before the board answers: the answer
+// finds no dialog and opens nothing.
+void LateClockReply(const Program& p) {
+    HWND dlg = OpenSettings(p);
+    if (!dlg) return;
+    Press(dlg, kSetTime);
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    ::Sleep(1500);
+    Check(!::IsWindow(dlg) && !DialogWith(p, kRtcBoard) && p.Idle(),
+          "a clock answer after the dialog closed opens nothing");
+}
+
+DWORD WINAPI SendRemoval(void* main) {
+    Program q;
+    q.main = static_cast<HWND>(main);
+    DeviceNotice(q, DBT_DEVICEREMOVECOMPLETE);
+    return 0;
+}
+
+// The board goes (roads/settings.sh unplugs it at this Time request) while
+// Settings waits for its clock: the dialog closes with the link, the program
+// offers to connect again, and the board's return reconnects.
+void RemovalUnderDialog(const Program& p) {
+    HWND dlg = OpenSettings(p);
+    if (!dlg) return;
+    Press(dlg, kSetTime);
+    ::Sleep(500);
+    Check(!DialogWith(p, kRtcBoard), "the board unplugged at the clock request");
+    const int identified = Count(p.Log(1), "get id envc hash : ");
+    // Sent from a thread of our own: the question it raises holds the send.
+    HANDLE t = ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr);
+    HWND box = WaitDialogWith(p, kMsgButton1, 10000);
+    Check(box && !::IsWindowVisible(dlg) && p.Enabled(kConnect), "a removal closes Settings and the link, and asks");
+    Shot("removed");
+    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    if (t) {
+        ::WaitForSingleObject(t, 10000);
+        ::CloseHandle(t);
+    }
+    ::Sleep(1500);  // the board comes back on a new pseudo-terminal
+    DeviceNotice(p, DBT_DEVICEARRIVAL);
+    Check(WaitFor([&] { return Count(p.Log(1), "get id envc hash : ") > identified && p.Loaded(); }, 30000),
+          "the board's return reconnects");
+}
+
+void SettingsRoad(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
+    HWND dlg = OpenSettings(p);
+    Check(dlg && Contains(Text(dlg), " - ZX1001"), "Settings opens with the board's name", Text(dlg));
+    if (!dlg) return;
+    ChangeAndWrite(p, dlg);
+    SetClock(p, dlg);
+    CloseSettings(p, dlg);
+    LateClockReply(p);
+    RemovalUnderDialog(p);
+    // Still a working Settings: the clock reads again.
+    dlg = OpenSettings(p);
+    Check(dlg != nullptr, "Settings opens again after the board came back");
+    if (!dlg) return;
+    Press(dlg, kSetTime);
+    HWND rtc = WaitDialogWith(p, kRtcBoard, 15000);
+    Check(rtc != nullptr, "and reads the board's clock");
+    if (rtc) ::PostMessageA(rtc, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !::IsWindow(rtc) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetTime)); }, 5000);
+    CloseSettings(p, dlg);
+}
+
+}  // namespace
+
+ZARVO_ROAD("settings", SettingsRoad);
+
+}  // namespace e2e

@@ -1,0 +1,216 @@
+// The watch road: the script runs in PHP debug mode with the firmware log on;
+// its output and the board's firmware log show in their tabs; watches added
+// through the add-watch box take their values at a pause, one of each type
+// the board answers; the long string opens in the hex dump.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace e2e {
+namespace {
+
+enum : int {
+    kWatchTabs = 1015, kWatchList = 1013, kWatchName = 1119, kWatchDump = 1121,
+    kWatchAdd = 32780, kLogOutput = 0, kLogFirmware = 2,
+};
+
+// What the user types, and the row the list then shows.
+struct Watch {
+    const char* typed;
+    const char* name;
+    const char* type;
+    const char* value;
+};
+const Watch kWatches[] = {
+    {"$i", "$i", "INT", "42"},
+    {"$n", "$n", "INT", "-2"},
+    {"$big", "$big", "INT", "1099511627776"},
+    {"  pi ", "$pi", "FLOAT", "3.1415926535898"},  // trimmed, "$" put in front
+    {"$ok", "$ok", "BOOL", "TRUE"},
+    {"$off", "$off", "BOOL", "FALSE"},
+    {"$s", "$s", "STR[5]", "hello"},
+    {"$long", "$long", "STR[300]", "abcdefghijklmnopqrstuvwxyz"},  // the start of 300 bytes
+    {"$m[10][2]", "$m[10][2]", "INT", "102"},
+    {"$nosuch", "$nosuch", "?", "?"},
+};
+constexpr int kLongRow = 7;
+constexpr int kWatchCount = sizeof kWatches / sizeof kWatches[0];
+const Watch kAddedAtPause = {"$a[1][2]", "$a[1][2]", "INT", "12"};
+
+// The list lives in the program's process: its item texts and rectangles
+// are read through a buffer in that process (list messages carry pointers,
+// which nothing marshals between processes).
+class RemoteList {
+public:
+    explicit RemoteList(HWND list) : list_(list) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(list, &pid);
+        process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_) buffer_ = ::VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteList() {
+        if (buffer_) ::VirtualFreeEx(process_, buffer_, 0, MEM_RELEASE);
+        if (process_) ::CloseHandle(process_);
+    }
+    bool Ok() const { return buffer_ != nullptr; }
+    int Rows() const { return static_cast<int>(::SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+
+    std::string Cell(int row, int column) const {
+        if (!buffer_) return std::string();
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = static_cast<char*>(buffer_) + sizeof item;
+        item.cchTextMax = kSize - sizeof item;
+        if (!::WriteProcessMemory(process_, buffer_, &item, sizeof item, nullptr)) return std::string();
+        const int n = static_cast<int>(::SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(buffer_)));
+        std::string text(n > 0 ? n : 0, '\0');
+        if (n > 0) ::ReadProcessMemory(process_, item.pszText, &text[0], n, nullptr);
+        return text;
+    }
+
+    RECT RowRect(int row) const {
+        RECT r{LVIR_BOUNDS, 0, 0, 0};
+        if (buffer_ && ::WriteProcessMemory(process_, buffer_, &r, sizeof r, nullptr) &&
+            ::SendMessageA(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(buffer_)))
+            ::ReadProcessMemory(process_, buffer_, &r, sizeof r, nullptr);
+        else
+            r = RECT{};
+        return r;
+    }
+
+private:
+    static constexpr SIZE_T kSize = 4096;
+    HWND list_;
+    HANDLE process_ = nullptr;
+    void* buffer_ = nullptr;
+};
+
+HWND WatchList(const Program& p) { return ::GetDlgItem(::GetDlgItem(p.Item(kBottom), kWatchTabs), kWatchList); }
+
+// The add-watch box, as from the list's context menu (menus cannot be
+// opened from another process: its command is posted).
+bool AddWatch(const Program& p, const RemoteList& list, const Watch& w) {
+    const int before = list.Rows();
+    ::PostMessageA(p.Item(kBottom), WM_COMMAND, kWatchAdd, 0);
+    HWND dlg = WaitDialog(p, 5000);
+    HWND edit = dlg ? ::GetDlgItem(dlg, kWatchName) : nullptr;
+    if (!edit) return false;
+    TypeInto(edit, w.typed);
+    WaitFor([&] { return Text(edit) == w.typed; }, 3000);
+    if (before == 0) Shot("add-watch");
+    ::SendMessageA(::GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    return WaitFor([&] { return OtherDialog(p) == nullptr && list.Rows() == before + 1; }, 5000) &&
+           list.Cell(before, 0) == w.name;
+}
+
+std::string RowText(const RemoteList& list, int row) {
+    return list.Cell(row, 0) + " " + list.Cell(row, 1) + " " + list.Cell(row, 2).substr(0, 40);
+}
+
+bool RowShows(const RemoteList& list, int row, const Watch& w) {
+    const std::string value = list.Cell(row, 2);
+    return list.Cell(row, 0) == w.name && list.Cell(row, 1) == w.type &&
+           (row == kLongRow ? value.size() == 300 && value.compare(0, 26, w.value) == 0 : value == w.value);
+}
+
+void ShowLogTab(const Program& p, int x) {
+    HWND tab = ::GetDlgItem(p.Item(kBottom), kLeftTab);
+    ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
+    ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+}
+
+// The 300 bytes "abc...z" over and over, 16 to a line.
+void CheckHexDump(const Program& p, const RemoteList& list) {
+    const RECT r = list.RowRect(kLongRow);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::PostMessageA(WatchList(p), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(WatchList(p), WM_LBUTTONUP, 0, at);
+    ::PostMessageA(WatchList(p), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ::PostMessageA(WatchList(p), WM_LBUTTONUP, 0, at);
+    HWND dlg = WaitDialog(p, 5000);
+    HWND dump = dlg ? ::GetDlgItem(dlg, kWatchDump) : nullptr;
+    Check(dump != nullptr, "a double click on the long string opens its hex dump");
+    if (!dump) return;
+    const std::string text = Text(dump);
+    const char first[] = "00000000 | 61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 6e 6f 70  | abcdefghijklmnop\r\n";
+    // Bytes 288..299: "cdefghijklmn", then four empty byte columns.
+    const char last[] = "00000120 | 63 64 65 66 67 68 69 6a 6b 6c 6d 6e              | cdefghijklmn\r\n";
+    Check(Count(text, "\r\n") == 19 && text.compare(0, sizeof first - 1, first) == 0 &&
+              text.size() >= sizeof last - 1 && text.compare(text.size() - (sizeof last - 1), std::string::npos, last) == 0,
+          "the hex dump shows the 300 bytes in 19 lines", text.substr(0, 90) + " ... " +
+              text.substr(text.size() > 90 ? text.size() - 90 : 0));
+    Shot("hex-dump");
+    ::SendMessageA(::GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
+    Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "the hex dump closes with OK");
+}
+
+void WatchRoad(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
+    RemoteList list(WatchList(p));
+    Check(list.Ok(), "the watch list can be read");
+    if (!list.Ok()) return;
+
+    // Both debug modes are on in a fresh prefix: the board was told to send
+    // its firmware log after the image read, and Run runs under the debugger.
+    bool added = true;
+    for (const Watch& w : kWatches) added = AddWatch(p, list, w) && added;
+    Check(added && list.Rows() == kWatchCount, "the add-watch box adds a row per name");
+    Check(list.Cell(0, 1).empty() && list.Cell(0, 2).empty(), "rows stay empty while the script is stopped",
+          RowText(list, 0));
+    Shot("watches-added");
+
+    Check(WaitFor([&] { return p.Enabled(kRun); }, 5000), "Run enabled in the PHP debug mode");
+    p.Click(kRun);
+    Check(WaitFor([&] { return Contains(p.Log(kLogOutput), "Served by index.php"); }, 15000),
+          "the script's output shows in the Output tab", p.Log(kLogOutput).substr(0, 120));
+    Check(WaitFor([&] { return Contains(p.Log(kLogFirmware), "[fw] task 0 running"); }, 5000),
+          "the board's firmware log shows in the FW Log tab", p.Log(kLogFirmware).substr(0, 120));
+    Check(WaitFor([&] { return p.Visible(kPause) && p.Enabled(kPause); }, 5000), "Pause offered while it runs");
+    Shot("running");
+
+    p.Click(kPause);
+    const bool read = WaitFor([&] { return list.Cell(kWatchCount - 1, 1) == "?"; }, 15000);
+    Check(read, "a pause reads every watch", RowText(list, kWatchCount - 1));
+    for (int row = 0; row < kWatchCount; ++row) {
+        const std::string what = std::string("the pause shows ") + kWatches[row].name + " as " + kWatches[row].type;
+        Check(RowShows(list, row, kWatches[row]), what.c_str(), RowText(list, row));
+    }
+    Check(WaitFor([&] { return Contains(p.Log(kLogFirmware), "[fw] task 0 paused"); }, 5000),
+          "the pause shows in the FW Log tab", p.Log(kLogFirmware).substr(0, 160));
+    Shot("paused-watches");
+
+    // A watch added at a pause is read at once, with the others.
+    const bool readAtOnce = AddWatch(p, list, kAddedAtPause) &&
+                            WaitFor([&] { return RowShows(list, kWatchCount, kAddedAtPause); }, 10000);
+    Check(readAtOnce, "a watch added at the pause takes its value", RowText(list, kWatchCount));
+
+    CheckHexDump(p, list);
+    ShowLogTab(p, 70);  // "FW Log", the second tab
+    Shot("firmware-log");
+    ShowLogTab(p, 20);
+    p.Click(kStop);
+    Check(WaitFor([&] { return p.Visible(kRun) && !p.Enabled(kStop); }, 10000), "Stop ends the paused script");
+}
+
+// The rows outlive the program in Init.ini.
+void CheckSavedWatches() {
+    const std::string ini = IniPath();
+    const int count = static_cast<int>(::GetPrivateProfileIntA("Watch", "Count", -1, ini.c_str()));
+    char last[64] = {}, pi[64] = {};
+    char section[16];
+    snprintf(section, sizeof section, "List%03d", kWatchCount);
+    ::GetPrivateProfileStringA(section, "Name", "", last, sizeof last, ini.c_str());
+    ::GetPrivateProfileStringA("List003", "Name", "", pi, sizeof pi, ini.c_str());
+    Check(count == kWatchCount + 1 && strcmp(last, kAddedAtPause.name) == 0 && strcmp(pi, "$pi") == 0,
+          "Init.ini keeps the watch names", std::to_string(count) + " " + last + " " + pi);
+}
+
+}  // namespace
+
+ZARVO_ROAD("watch", WatchRoad, CheckSavedWatches);
+
+}  // namespace e2e

@@ -1,0 +1,18 @@
+# The settings road's board: the default one, unplugging itself at the last
+# clock request (25 requests before it: identifying 14, then the road's own
+# settings reads, write and clock requests) and coming back 1.5 s later.
+road_sim=(--unplug-after 25 --replug-ms 1500)
+# Afterwards the block it stored
+# must be sound (header and every record CRC, by the program's own parser)
+# and hold the address and SSID typed in the Settings dialog; its clock must
+# have been set from the PC's.
+road_check() {
+  local block=$work/state/settings.bin out
+  out=$("$packer" settings-file "$block" 2>&1)
+  check "the board stored a sound settings block" grep -q "every CRC valid" <<<"$out"
+  check "the stored block holds the typed address" grep -qx "SETTING ipv4-address 192.168.0.77" <<<"$out"
+  check "the stored block holds the typed SSID" grep -qx "SETTING ssid zarvo-road" <<<"$out"
+  check "the stored block keeps the board's name" grep -qx "SETTING firmware ZX1001" <<<"$out"
+  check "the board's clock was set to today's date" grep -q "set date $(date +%Y%m%d)" "$work/sim.log"
+  [ "$rc" = 0 ] || echo "$out"
+}
