@@ -110,8 +110,6 @@ int CWndEditor::OnCreate(LPCREATESTRUCT)
     // in an English locale) pick a face that draws them as boxes.
     m_numberFont.CreateFont(12, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_STROKE_PRECIS,
                             CLIP_STROKE_PRECIS, DRAFT_QUALITY, 0x32, "Arial");
-    m_breakpointImage = CGdiPlusUtil::LoadPng(IDP_BREAKPOINT);
-    m_executionImage = CGdiPlusUtil::LoadPng(IDP_EXECUTION_LINE);
     ResetText();
     LoadFontSettings();
     SetEditorFont(m_logFont);

@@ -225,6 +225,7 @@ private:
     HGDIOBJ m_oldRowBitmap = nullptr;
     CSize m_rowSize;
     Gdiplus::Bitmap* m_breakpointImage = nullptr;
+    bool m_markImagesLoaded = false;
     Gdiplus::Bitmap* m_executionImage = nullptr;
     HCURSOR m_cursorBeam = nullptr;
     HCURSOR m_cursorArrow = nullptr;

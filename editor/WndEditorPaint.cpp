@@ -3,6 +3,7 @@
 #include "editor/WndEditor.h"
 
 #include "resources/resource.h"
+#include "workbench/kit/GdiPlusUtil.h"
 
 #include <shlobj.h>
 
@@ -380,6 +381,12 @@ void CWndEditor::DrawRow(CDC& dc, int row, int width)
     Fill(dc, 0, 0, g - 1, lh, kGutterBack);
     Fill(dc, g - 2, 0, g - 1, lh, kGutterRule);
     if ((!store.IsModified() && store.Lines().Breakpoint(row)) || row == m_executionLine) {
+        if (!m_markImagesLoaded) {
+            // With the first mark drawn, not at start.
+            m_markImagesLoaded = true;
+            m_breakpointImage = CGdiPlusUtil::LoadPng(IDP_BREAKPOINT);
+            m_executionImage = CGdiPlusUtil::LoadPng(IDP_EXECUTION_LINE);
+        }
         Gdiplus::Graphics gr(dc);
         if (!store.IsModified() && store.Lines().Breakpoint(row) && m_breakpointImage)
             gr.DrawImage(m_breakpointImage, 2, 0, m_breakpointImage->GetWidth(), m_breakpointImage->GetHeight());

@@ -150,6 +150,12 @@ bool CBoardSim::Start(std::string* error) {
   return true;
 }
 
+void CBoardSim::UnplugNow() {
+  unplugAsked_ = true;
+  char c = 1;
+  (void)!write(wake_[1], &c, 1);
+}
+
 void CBoardSim::Stop() {
   if (thread_.joinable()) {
     stopping_ = true;
@@ -337,6 +343,22 @@ void CBoardSim::Run() {
       }
     }
 
+    // A pulled cable: nothing more is taken in or sent.
+    if (unplugAsked_.exchange(false) && plugged_) {
+      log("unplugged on request");
+      inbound.clear();
+      outbound.clear();
+      pending = BoardAction::kNone;
+      if (opt_.replugMs >= 0) {
+        replugPlanned = true;
+        replugAt = now + std::chrono::milliseconds(opt_.replugMs);
+      }
+      readNotify();
+      Unplug();
+      endSession();
+      opens = 0;
+    }
+
     // Hand due input to the board.
     takeInbound(now);
 
@@ -416,7 +438,12 @@ void CBoardSim::Run() {
     timespec ts{static_cast<time_t>(waitNs / 1000000000), static_cast<long>(waitNs % 1000000000)};
     int r = ppoll(fds, nfds, &ts, nullptr);
     if (r < 0 && errno != EINTR) break;
-    if (fds[0].revents & POLLIN) continue;  // stop requested; the loop test ends it
+    if (fds[0].revents & POLLIN) {  // a stop (the loop test ends it) or an unplug
+      char drain[16];
+      while (read(wake_[0], drain, sizeof drain) > 0) {
+      }
+      continue;
+    }
     readNotify();  // before the data: a reopen resets the board first
     if (nfds == 3 && (fds[2].revents & (POLLIN | POLLHUP | POLLERR))) {
       uint8_t buf[65536];

@@ -32,6 +32,9 @@ class CBoardSim {
 
   bool Start(std::string* error = nullptr);
   void Stop();
+  // Pulls the cable now, whatever is on the line (the answer under way is
+  // lost), and comes back after the replug delay; safe from any thread.
+  void UnplugNow();
 
   // The current slave device; empty while the board is unplugged.
   std::string SlavePath() const;
@@ -60,6 +63,7 @@ class CBoardSim {
   int watch_ = -1;
   std::atomic<bool> plugged_{false};
   std::atomic<bool> stopping_{false};
+  std::atomic<bool> unplugAsked_{false};
   std::thread thread_;
   FILE* log_ = nullptr;
 };

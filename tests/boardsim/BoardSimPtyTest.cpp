@@ -1,6 +1,7 @@
 // The program's own promises beyond what the end-to-end runs rely on: the
-// READY line names what the link points to, and SIGTERM ends it cleanly and
-// takes the link away.
+// READY line names what the link points to, SIGUSR1 unplugs it and it comes
+// back with a new READY line, and SIGTERM ends it cleanly and takes the link
+// away.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -9,7 +10,16 @@
 
 #include <string>
 
-TEST(BoardSimProgram, ReadyLineAndCleanExitOnSigterm) {
+namespace {
+std::string ReadLine(int fd) {
+  std::string line;
+  char c;
+  while (read(fd, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+}  // namespace
+
+TEST(BoardSimProgram, ReadyLineUnplugOnSigusr1AndCleanExitOnSigterm) {
   char dir[] = "/tmp/boardsimXXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
   std::string link = std::string(dir) + "/port";
@@ -18,17 +28,23 @@ TEST(BoardSimProgram, ReadyLineAndCleanExitOnSigterm) {
   pid_t pid = fork();
   if (pid == 0) {
     dup2(out[1], 1);
-    execl(BOARDSIM_EXE, "boardsim", "--link", link.c_str(), static_cast<char*>(nullptr));
+    execl(BOARDSIM_EXE, "boardsim", "--link", link.c_str(), "--replug-ms", "300", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
-  char line[256] = {0};
-  size_t got = 0;
-  while (got < sizeof line - 1 && read(out[0], line + got, 1) == 1 && line[got] != '\n') ++got;
-  line[got] = 0;
+  std::string line = ReadLine(out[0]);
   char target[256] = {0};
   EXPECT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
-  EXPECT_EQ(std::string(line), std::string("READY ") + target);
+  EXPECT_EQ(line, std::string("READY ") + target);
+
+  kill(pid, SIGUSR1);
+  bool gone = false;
+  for (int i = 0; i < 200 && !gone; ++i, usleep(1000)) gone = access(link.c_str(), F_OK) != 0;
+  EXPECT_TRUE(gone);  // before the replug delay is over
+  line = ReadLine(out[0]);
+  char again[256] = {0};
+  EXPECT_GT(readlink(link.c_str(), again, sizeof again - 1), 0);
+  EXPECT_EQ(line, std::string("READY ") + again);
 
   kill(pid, SIGTERM);
   int status = 0;

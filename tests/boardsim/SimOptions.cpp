@@ -257,6 +257,7 @@ std::string HelpText() {
       "                        pseudo-terminal (PATH re-pointed, READY printed again)\n"
       "                        after MS ms (default 1000;\n"
       "                        -1: stay away). Reboot requests come back after 500 ms.\n"
+      "                        SIGUSR1 unplugs at once, whatever is on the line.\n"
       "  --pace-baud N         behave as a line of N baud both ways: written bytes leave\n"
       "                        at N/10 bytes/s, received bytes are taken in no faster\n"
       "  --isp-fail-after K    answer \"305 Flash write error\" after K image bytes and\n"

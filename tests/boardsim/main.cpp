@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   sigemptyset(&set);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGUSR1);  // unplug now (the replug delay still holds)
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   int sig = 0;
-  sigwait(&set, &sig);
+  while (sigwait(&set, &sig) == 0 && sig == SIGUSR1) sim.UnplugNow();
   sim.Stop();
   return 0;
 }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 constexpr UINT kStrip4 = 900, kStrip7 = 901, kStrip8 = 902;
@@ -51,21 +53,29 @@ void Click(HWND w, int x, int y) {
 
 }  // namespace
 
-TEST_F(KitWinTest, ResourceImagesLoad) {
+TEST_F(KitWinTest, ResourceImagesLoadDirectlyOrPrefetched) {
     struct Img {
         UINT id;
         UINT w, h;
     } imgs[] = {{IDP_ICON_WARNING, 40, 40}, {IDP_ICON_ERROR, 40, 40},     {IDP_ICON_QUESTION, 40, 40},
                 {IDP_ICON_INFORMATION, 40, 40}, {IDP_WAIT_ANIMATION, 480, 40}, {IDP_CONNECT, 40, 160},
                 {IDP_STOP, 24, 96},           {kStrip4, 80, 96}};
-    for (const Img& i : imgs) {
-        Gdiplus::Bitmap* b = CGdiPlusUtil::LoadPng(i.id);
-        ASSERT_NE(b, nullptr) << i.id;
-        EXPECT_EQ(b->GetWidth(), i.w) << i.id;
-        EXPECT_EQ(b->GetHeight(), i.h) << i.id;
-        delete b;
+    for (bool prefetched : {false, true}) {
+        // The worker also meets a missing picture and one nobody takes.
+        const UINT ids[] = {IDP_CONNECT, 4242, kStrip4, IDP_STOP, kStrip7};
+        if (prefetched) CGdiPlusUtil::Prefetch(ids, 5);
+        for (const Img& i : imgs) {
+            // A prefetched picture is taken once; a second load decodes anew.
+            for (int n = 0; n < 2; ++n) {
+                std::unique_ptr<Gdiplus::Bitmap> b(CGdiPlusUtil::LoadPng(i.id));
+                ASSERT_NE(b, nullptr) << i.id;
+                EXPECT_EQ(b->GetWidth(), i.w) << i.id;
+                EXPECT_EQ(b->GetHeight(), i.h) << i.id;
+            }
+        }
+        EXPECT_EQ(CGdiPlusUtil::LoadPng(4242), nullptr);
+        CGdiPlusUtil::EndPrefetch();
     }
-    EXPECT_EQ(CGdiPlusUtil::LoadPng(4242), nullptr);
     EXPECT_EQ(CGdiPlusUtil::LoadImageFromResource(nullptr, nullptr), nullptr);
 }
 
@@ -261,7 +271,7 @@ TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
     b.SetImage(nullptr, kStrip4);
     b.SetTooltipText("Connect(Ctrl+N)");
     CXInfoTip& tip = b.Tooltip();
-    ASSERT_NE(tip.m_hWnd, nullptr);
+    EXPECT_EQ(tip.m_hWnd, nullptr);  // made by the first mouse message
     ::SetFocus(parent.m_hWnd);
     CRect br = b.GetWindowRect();
     POINT centre{br.left + 10, br.top + 10};
@@ -272,6 +282,7 @@ TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
 
     MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10), 0, centre};
     b.PreTranslateMessage(&move);
+    ASSERT_NE(tip.m_hWnd, nullptr);
     Pump(200);
     EXPECT_FALSE(tip.IsWindowVisible());  // not before the delay
     Pump(600);

@@ -9,6 +9,7 @@
 #include "workbench/app/LanguageChoice.h"
 #include "workbench/app/Registry.h"
 #include "workbench/kit/GdiPlus.h"
+#include "workbench/kit/GdiPlusUtil.h"
 #include "workbench/main/IniFile.h"
 #include "workbench/main/ZarvoDDlg.h"
 
@@ -100,6 +101,7 @@ BOOL CZarvoDApp::InitInstance() {
 
 int CZarvoDApp::ExitInstance() {
     // Last: no bitmap of the window or its panes outlives GDI+.
+    CGdiPlusUtil::EndPrefetch();
     if (m_gdiplus) Gdiplus::GdiplusShutdown(m_gdiplusToken);
     m_gdiplus = false;
     if (m_ole) ::OleUninitialize();

@@ -111,9 +111,7 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(), *m_watchTabs, IDC_WATCH_LIST);
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
 
-    m_resource.reset(new CWndResource);
-    m_resource->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(), *m_watchTabs, 0);
-    m_resource->SetRows(m_resourceRows);
+    // The resource view (its gauge pictures and task list) waits for its tab.
 
     LoadWatchList();
     return 0;
@@ -201,7 +199,8 @@ void CWndBottom::OnSize(UINT, int w, int h)
     m_splitter->MoveWindow(m_split, 0, 4, h);
     ::RedrawWindow(*m_splitter, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     m_list->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
-    m_resource->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
+    if (m_resource)
+        m_resource->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
 }
 
 void CWndBottom::OnPaint()
@@ -243,9 +242,16 @@ void CWndBottom::OnWatchTabChange(NMHDR*, LRESULT* result)
 {
     if (m_watchTabs->GetCurSel() == 0) {
         m_list->ShowWindow(SW_SHOW);
-        m_resource->ShowWindow(SW_HIDE);
+        if (m_resource)
+            m_resource->ShowWindow(SW_HIDE);
         m_list->SetFocus();
     } else {
+        if (!m_resource) {
+            m_resource.reset(new CWndResource);
+            m_resource->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(), *m_watchTabs, 0);
+            m_resource->SetRows(m_resourceRows);
+            SendMessage(WM_SIZE, 0, 0);
+        }
         m_list->ShowWindow(SW_HIDE);
         m_resource->ShowWindow(SW_SHOW);
         m_resource->SetFocus();

@@ -67,12 +67,6 @@ int CWndFileList::OnCreate(LPCREATESTRUCT cs) {
     if (CWnd::OnCreate(cs) < 0) return -1;
     m_font.CreateSimple("Arial", -12, 0);
     m_boldFont.CreateSimple("Arial", -12, FW_BOLD);
-    m_iconState1 = CGdiPlusUtil::LoadPng(IDP_FILE_STATE1);
-    m_iconState2 = CGdiPlusUtil::LoadPng(IDP_FILE_STATE2);
-    m_iconLinked = CGdiPlusUtil::LoadPng(IDP_FILE_LINKED);
-    m_iconCurrent = CGdiPlusUtil::LoadPng(IDP_FILE_CURRENT);
-    m_iconState4 = CGdiPlusUtil::LoadPng(IDP_FILE_STATE4);
-    m_iconFolder = CGdiPlusUtil::LoadPng(IDP_FILE_FOLDER);
     m_drag.Register(m_hWnd);
     ReadSettings();
     return 0;
@@ -154,9 +148,21 @@ void CWndFileList::DrawIcon(HDC dc, Gdiplus::Bitmap* icon, int x, int rowTop) {
     g.DrawImage(icon, x, rowTop + (kRow - h) / 2, w, h);
 }
 
+void CWndFileList::LoadIcons() {
+    // With the first row drawn, not at start: the list starts empty.
+    m_iconsLoaded = true;
+    m_iconState1 = CGdiPlusUtil::LoadPng(IDP_FILE_STATE1);
+    m_iconState2 = CGdiPlusUtil::LoadPng(IDP_FILE_STATE2);
+    m_iconLinked = CGdiPlusUtil::LoadPng(IDP_FILE_LINKED);
+    m_iconCurrent = CGdiPlusUtil::LoadPng(IDP_FILE_CURRENT);
+    m_iconState4 = CGdiPlusUtil::LoadPng(IDP_FILE_STATE4);
+    m_iconFolder = CGdiPlusUtil::LoadPng(IDP_FILE_FOLDER);
+}
+
 void CWndFileList::DrawRow(CDC& dc, int row, int y, const CRect& client) {
     const FileEntry* e = m_model.Row(row);
     if (!e) return;
+    if (!m_iconsLoaded) LoadIcons();
     const bool folder = e->kind == FileEntry::kFolder;
     const bool rootFolder = folder && !m_model.IsUpRow(row);
     const bool current = !folder && !m_model.CurrentFile().empty() && e->name == m_model.CurrentFile();

@@ -134,6 +134,8 @@ protected:
     Gdiplus::Bitmap* m_iconCurrent = nullptr;
     Gdiplus::Bitmap* m_iconState4 = nullptr;
     Gdiplus::Bitmap* m_iconFolder = nullptr;
+    bool m_iconsLoaded = false;
+    void LoadIcons();
     CDrag m_drag;
     int m_addAction = 0;
     CRecentFiles m_recent;

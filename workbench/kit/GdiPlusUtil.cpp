@@ -2,6 +2,8 @@
 
 #include "framework/Resources.h"
 
+#include <objbase.h>
+
 Gdiplus::Bitmap* CGdiPlusUtil::LoadImageFromResource(HRSRC resource, HMODULE module) {
     if (!resource) return nullptr;
     DWORD size = ::SizeofResource(module, resource);
@@ -43,7 +45,74 @@ Gdiplus::Bitmap* CGdiPlusUtil::LoadImageFromResource(HRSRC resource, HMODULE mod
     return result;
 }
 
+namespace {
+
+// One batch at a time; the worker fills each slot and signals its event.
+struct PrefetchSlot {
+    UINT id = 0;
+    Gdiplus::Bitmap* bitmap = nullptr;
+    bool taken = false;
+};
+constexpr int kMaxPrefetch = 16;
+PrefetchSlot g_slots[kMaxPrefetch];
+HANDLE g_done[kMaxPrefetch] = {};
+int g_slotCount = 0;
+HANDLE g_worker = nullptr;
+
+DWORD WINAPI PrefetchWorker(void*) {
+    // GDI+ decodes through COM objects of its own.
+    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    for (int i = 0; i < g_slotCount; ++i) {
+        g_slots[i].bitmap =
+            CGdiPlusUtil::LoadImageFromResource(CResources::Find("PNG", MAKEINTRESOURCEA(g_slots[i].id)),
+                                                CResources::GetModule());
+        ::SetEvent(g_done[i]);
+    }
+    if (com) ::CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+void CGdiPlusUtil::Prefetch(const UINT* ids, int count) {
+    if (g_worker || count <= 0) return;
+    g_slotCount = count < kMaxPrefetch ? count : kMaxPrefetch;
+    for (int i = 0; i < g_slotCount; ++i) {
+        g_slots[i] = PrefetchSlot{ids[i], nullptr, false};
+        g_done[i] = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (!g_done[i]) {
+            g_slotCount = i;
+            break;
+        }
+    }
+    g_worker = g_slotCount > 0 ? ::CreateThread(nullptr, 0, PrefetchWorker, nullptr, 0, nullptr) : nullptr;
+    if (!g_worker) EndPrefetch();
+}
+
+void CGdiPlusUtil::EndPrefetch() {
+    if (g_worker) {
+        ::WaitForSingleObject(g_worker, INFINITE);
+        ::CloseHandle(g_worker);
+        g_worker = nullptr;
+    }
+    for (int i = 0; i < g_slotCount; ++i) {
+        if (!g_slots[i].taken) delete g_slots[i].bitmap;
+        g_slots[i] = PrefetchSlot{};
+        if (g_done[i]) ::CloseHandle(g_done[i]);
+        g_done[i] = nullptr;
+    }
+    g_slotCount = 0;
+}
+
 Gdiplus::Bitmap* CGdiPlusUtil::LoadPng(UINT id, HMODULE module) {
+    // Only the UI thread calls this while a batch is out, so the slots need no lock.
+    for (int i = 0; !module && g_worker && i < g_slotCount; ++i) {
+        if (g_slots[i].id != id || g_slots[i].taken) continue;
+        ::WaitForSingleObject(g_done[i], INFINITE);
+        g_slots[i].taken = true;
+        if (g_slots[i].bitmap) return g_slots[i].bitmap;
+        break;  // the worker failed: try here
+    }
     if (!module) {
         HRSRC r = CResources::Find("PNG", MAKEINTRESOURCEA(id));
         return LoadImageFromResource(r, CResources::GetModule());

@@ -11,4 +11,11 @@ public:
     static Gdiplus::Bitmap* LoadImageFromResource(HRSRC resource, HMODULE module);
     // The "PNG" resource of the id (module null: the program's own).
     static Gdiplus::Bitmap* LoadPng(UINT id, HMODULE module = nullptr);
+
+    // Decodes the program's own "PNG" resources of ids on a worker thread, so
+    // that the window being built meanwhile finds them ready: LoadPng of such
+    // an id (module null) waits for it and takes it, once. EndPrefetch waits
+    // for the worker and frees what nobody took (before GDI+ shuts down).
+    static void Prefetch(const UINT* ids, int count);
+    static void EndPrefetch();
 };

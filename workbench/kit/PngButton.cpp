@@ -5,7 +5,6 @@
 #include "workbench/kit/KitGeometry.h"
 
 BEGIN_MESSAGE_MAP(CPngButton, CButton)
-    ON_WM_CREATE()
     ON_WM_DESTROY()
     ON_WM_ERASEBKGND()
     ON_WM_SIZE()
@@ -20,6 +19,7 @@ END_MESSAGE_MAP()
 
 CPngButton::~CPngButton() {
     if (m_bkOld) m_bkDC.SelectObject(m_bkOld);
+    if (m_stripPixels) ::DeleteObject(m_stripPixels);
     delete m_strip;
     delete m_icon;
     delete m_background;
@@ -28,6 +28,7 @@ CPngButton::~CPngButton() {
 void CPngButton::SetImage(HMODULE module, UINT id) {
     delete m_strip;
     m_strip = CGdiPlusUtil::LoadPng(id, module);
+    MakeStripPixels();
     if (!m_strip) return;
     int textWidth = 0;
     CString text = GetWindowText();
@@ -44,6 +45,41 @@ void CPngButton::SetImage(HMODULE module, UINT id) {
     m_checkMode = m_cellCount >= 7;
     m_checked = 0;
     if (m_hWnd) SetWindowPos(nullptr, 0, 0, m_cellWidth, m_cellHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPngButton::MakeStripPixels() {
+    if (m_stripPixels) ::DeleteObject(m_stripPixels);
+    m_stripPixels = nullptr;
+    if (!m_strip) return;
+    const int w = static_cast<int>(m_strip->GetWidth()), h = static_cast<int>(m_strip->GetHeight());
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down, as GDI+ hands the rows out
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib || !bits) {
+        if (dib) ::DeleteObject(dib);
+        return;
+    }
+    Gdiplus::BitmapData data{};
+    Gdiplus::Rect all(0, 0, w, h);
+    // Into the section directly, converted to the premultiplied form GDI blends.
+    data.Width = static_cast<UINT>(w);
+    data.Height = static_cast<UINT>(h);
+    data.Stride = w * 4;
+    data.PixelFormat = PixelFormat32bppPARGB;
+    data.Scan0 = bits;
+    if (m_strip->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf, PixelFormat32bppPARGB,
+                          &data) != Gdiplus::Ok) {
+        ::DeleteObject(dib);
+        return;
+    }
+    m_strip->UnlockBits(&data);
+    m_stripPixels = dib;
 }
 
 void CPngButton::EnableButton(BOOL enable) {
@@ -77,12 +113,8 @@ void CPngButton::SetTextColors(COLORREF normal, COLORREF hover, COLORREF pressed
 
 void CPngButton::SetTooltipText(const char* text) {
     if (!text || !*text) return;
-    if (!m_tip.m_hWnd) {
-        m_tip.Create(m_hWnd);
-        m_tip.AddTool(m_hWnd, text);
-    } else {
-        m_tip.AddToolEx(m_hWnd, text);
-    }
+    // The tip's window comes with the first mouse message (PreTranslateMessage).
+    m_tip.AddToolEx(m_hWnd, text);
 }
 
 int CPngButton::CurrentCell() const {
@@ -90,15 +122,13 @@ int CPngButton::CurrentCell() const {
 }
 
 BOOL CPngButton::PreTranslateMessage(MSG* msg) {
+    // Made when first needed: a window per button would slow the start.
+    if (!m_tip.m_hWnd && m_tip.IsTool(m_hWnd) && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST)
+        m_tip.Create(m_hWnd);
     if (m_tip.m_hWnd) m_tip.RelayEvent(msg);
     return CButton::PreTranslateMessage(msg);
 }
 
-int CPngButton::OnCreate(LPCREATESTRUCT cs) {
-    int r = CButton::OnCreate(cs);
-    if (r != -1 && !m_tip.m_hWnd) m_tip.Create(m_hWnd);
-    return r;
-}
 
 void CPngButton::OnDestroy() {
     if (m_tip.m_hWnd) m_tip.DestroyWindow();
@@ -215,11 +245,28 @@ void CPngButton::DrawItem(LPDRAWITEMSTRUCT dis) {
 
     const int cell = CurrentCell();
     DrawBackground(mem, w, h);
-    {
+    if (m_strip && m_stripPixels) {
+        const int iw = static_cast<int>(m_strip->GetWidth());
+        const int srcY = cell * m_cellHeight;
+        const kit::StretchPlan plan = kit::PlanStretch(iw, w);
+        CDC src;
+        src.CreateCompatibleDC(mem);
+        HGDIOBJ old = src.SelectObject(m_stripPixels);
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ::GdiAlphaBlend(mem, plan.leftX, 0, iw, m_cellHeight, src, 0, srcY, iw, m_cellHeight, blend);
+        if (plan.stretched) {
+            ::GdiAlphaBlend(mem, plan.rightX, 0, iw, m_cellHeight, src, 0, srcY, iw, m_cellHeight, blend);
+            if (plan.stretchRight > plan.stretchLeft)
+                ::GdiAlphaBlend(mem, plan.stretchLeft, 0, plan.stretchRight - plan.stretchLeft, m_cellHeight, src,
+                                plan.srcColumn, srcY, 1, m_cellHeight, blend);
+        }
+        src.SelectObject(old);
+    }
+    if (m_icon || (m_strip && !m_stripPixels)) {
         Gdiplus::Graphics g(mem.GetSafeHdc());
         g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
         g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        if (m_strip) {
+        if (m_strip && !m_stripPixels) {
             const int iw = static_cast<int>(m_strip->GetWidth());
             const int srcY = cell * m_cellHeight;
             kit::StretchPlan plan = kit::PlanStretch(iw, w);

@@ -28,6 +28,7 @@ public:
     void Show(const char* text, const POINT* point = nullptr);
     void SetIcon(HICON icon);
     void Hide() { if (m_hWnd) ShowWindow(SW_HIDE); }
+    bool IsTool(HWND wnd) const { return wnd && m_tools.count(wnd) != 0; }
     UINT GetShowDelay() const { return m_delay; }
     const CString& GetText() const { return m_text; }
     // The tip's size for a text (frame included).
@@ -40,7 +41,6 @@ protected:
     void OnDestroy();
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }
 
-    bool IsTool(HWND wnd) const { return wnd && m_tools.count(wnd) != 0; }
     // Tips show only while a window of this program has the focus, and never over the
     // input-method menu window.
     static bool MayShow();

@@ -9,6 +9,7 @@
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
+#include "workbench/kit/GdiPlusUtil.h"
 #include "workbench/kit/PngButton.h"
 #include "workbench/kit/Splitter.h"
 #include "workbench/main/IniFile.h"
@@ -50,6 +51,10 @@ std::string Utf8ToAnsi(const char* text) {
     out.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
     return out;
 }
+}  // namespace
+
+namespace {
+struct ButtonDef { int button; UINT id; UINT png; UINT tip; };
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CZarvoDDlg, CDialog)
@@ -132,6 +137,13 @@ CZarvoDDlg::~CZarvoDDlg() {
 
 int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     if (CDialog::OnCreate(cs) < 0) return -1;
+    {
+        // The buttons' pictures decode on a worker while the panes are made.
+        const ButtonDef* defs = static_cast<const ButtonDef*>(ButtonDefs());
+        UINT pictures[kButtonCount];
+        for (int i = 0; i < kButtonCount; ++i) pictures[i] = defs[i].png;
+        CGdiPlusUtil::Prefetch(pictures, kButtonCount);
+    }
     if (HMENU menu = CResources::LoadMenu(IDR_MAIN_MENU)) ::SetMenu(m_hWnd, menu);
     m_ground.CreateSolidBrush(RGB(240, 240, 240));
     m_port.SetOwner(m_hWnd);
@@ -143,8 +155,7 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_bottom = new CWndBottom;
     m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
     m_bottom->SetResourceRows(m_link.ResourceRows());
-    m_image = new CWndImage;
-    m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kImagePane);
+    // The image pane (nine pictures to decode) waits for the first image opened.
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
     m_fileList = new CWndFileList;
     m_fileList->SetEntryList(&m_link.Entries());
@@ -155,6 +166,7 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_portCombo.SetFont(m_frameFont);
     CreateLogFont();
     CreateButtons();
+    CGdiPlusUtil::EndPrefetch();
     m_splitH = new CSplitter(1, 0xC0C0C0);
     m_splitH->Create(m_hWnd, none, kSplitter);
     m_splitV = new CSplitter(0, 0xC0C0C0);
@@ -164,8 +176,16 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     return 0;
 }
 
-void CZarvoDDlg::CreateButtons() {
-    struct ButtonDef { Button button; UINT id; UINT png; UINT tip; };
+CWndImage* CZarvoDDlg::ImagePane() {
+    if (!m_image && m_hWnd) {
+        m_image = new CWndImage;
+        m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(), m_hWnd, kImagePane);
+        LayoutPanes();
+    }
+    return m_image;
+}
+
+const void* CZarvoDDlg::ButtonDefs() {
     static const ButtonDef defs[kButtonCount] = {
         {kBtnConnect, kConnect, IDP_CONNECT, IDS_TIP_CONNECT},
         {kBtnDisconnect, kDisconnect, IDP_DISCONNECT, IDS_TIP_DISCONNECT},
@@ -177,7 +197,13 @@ void CZarvoDDlg::CreateButtons() {
         {kBtnStepOver, kStepOver, IDP_STEP_OVER, IDS_TIP_STEP_OVER},
         {kBtnPause, kPause, IDP_PAUSE, IDS_TIP_PAUSE},
     };
-    for (const ButtonDef& s : defs) {
+    return defs;
+}
+
+void CZarvoDDlg::CreateButtons() {
+    const ButtonDef* defs = static_cast<const ButtonDef*>(ButtonDefs());
+    for (int i = 0; i < kButtonCount; ++i) {
+        const ButtonDef& s = defs[i];
         CPngButton* b = new CPngButton;
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;

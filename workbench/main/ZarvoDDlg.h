@@ -161,6 +161,7 @@ protected:
 
     // creation (ZarvoDDlg.cpp)
     void CreateButtons();
+    static const void* ButtonDefs();  // the buttons' ids, pictures and tips (ZarvoDDlg.cpp)
     void CreateLabels();
     void SetHelpText();
     void RegisterDeviceNotices();
@@ -264,7 +265,8 @@ protected:
     // Panes and controls.
     CWndEditor m_editor;
     CWndFileList* m_fileList = nullptr;
-    CWndImage* m_image = nullptr;  // shown instead of the editor for image entries
+    CWndImage* m_image = nullptr;  // shown instead of the editor for image entries; made on first use
+    CWndImage* ImagePane();
     CWndBottom* m_bottom = nullptr;
     CWndProgress m_flashBar;
     CComboBox m_portCombo;

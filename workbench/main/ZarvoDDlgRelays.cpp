@@ -30,8 +30,8 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     // The entry open now takes the editor's text, caret and first line first.
     m_link.TakeEditorText();
     if (lParam == 1) {
-        if (!m_image || entry->data.empty() ||
-            !m_image->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
+        CWndImage* pane = entry->data.empty() ? nullptr : ImagePane();
+        if (!pane || !pane->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
             return 1;
         ShowImagePane(true);
         if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());

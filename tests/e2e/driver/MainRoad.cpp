@@ -108,12 +108,14 @@ DWORD WINAPI SendRemoval(void* main) {
     return 0;
 }
 
-// The simulated board unplugs itself at the next request (the demo starts it
-// so) and comes back a moment later.
+// The demo pulls the board's cable when asked (UNPLUG, answered by a line once
+// the port is gone); the board comes back a moment later.
 void UnplugAndReplug(const Program& p) {
     const int identified = Count(p.Log(1), "get id envc hash : ");
-    ::PostMessageA(p.main, WM_COMMAND, kFirmwareDebugMode, 0);  // a request: the board goes
-    ::Sleep(500);
+    printf("UNPLUG\n");
+    fflush(stdout);
+    char line[64];
+    if (!fgets(line, sizeof line, stdin)) Check(false, "the demo unplugs the board when asked");
     // Sent from a thread of our own: the question's modal loop holds the send.
     HANDLE t = ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr);
     HWND box = WaitDialog(p, 5000);

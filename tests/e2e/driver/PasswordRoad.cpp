@@ -81,9 +81,12 @@ void SetPassword(const Program& p, HWND dlg) {
           "the new password lets the reconnect in; Settings is usable again");
 }
 
+// Waits for the window to be free first: under load a closing dialog can
+// still hold it, and the click would then go nowhere.
 void Disconnect(const Program& p) {
+    WaitFor([&] { return p.Idle() && p.Enabled(kDisconnect); }, 15000);
     p.Click(kDisconnect);
-    WaitFor([&] { return p.Enabled(kConnect); }, 5000);
+    WaitFor([&] { return p.Enabled(kConnect); }, 15000);
 }
 
 // A connect asks; a wrong password is refused with a message and asked again.
@@ -124,16 +127,17 @@ void DeletePassword(const Program& p) {
     }, 30000);
     Check(back && !asked, "Delete: the board restarts and reconnects without asking");
     ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
+    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 15000);
 
     Disconnect(p);
+    Check(p.Enabled(kConnect), "disconnected again");
     p.Click(kConnect);
     asked = false;
     WaitFor([&] {
         asked = asked || WaitLoginPrompt(p, 0) != nullptr;
         return p.Loaded();
     }, 30000);
-    Check(p.Loaded() && !asked, "the next connect does not ask");
+    Check(p.Loaded() && !asked, "the next connect does not ask", asked ? "asked" : p.Loaded() ? "" : "not connected");
 }
 
 void PasswordRoad(const Program& p, const char* port) {
