@@ -66,7 +66,16 @@ LRESULT CDlgFWUpgrade::Ask(UINT message, WPARAM wParam, LPARAM lParam) {
 void CDlgFWUpgrade::Abandon(bool report) {
     m_model.Reset();
     ApplyState();
-    if (report) ShowMessage(m_hWnd, IDS_FIRMWARE_CHANGE_FAILED, MB_ICONEXCLAMATION);
+    if (report) ShowFailure();
+}
+
+void CDlgFWUpgrade::ShowFailure() {
+    // The progress box says so too: a percentage left there reads as a
+    // transfer still going on behind usable buttons.
+    m_strStatus = CResources::LoadString(IDS_FIRMWARE_CHANGE_FAILED);
+    InvalidateRect(&kProgressBox, FALSE);
+    UpdateWindow();
+    ShowMessage(m_hWnd, IDS_FIRMWARE_CHANGE_FAILED, MB_ICONEXCLAMATION);
 }
 
 void CDlgFWUpgrade::SetPath(const char* path) {
@@ -213,7 +222,7 @@ LRESULT CDlgFWUpgrade::OnResult(WPARAM wParam, LPARAM) {
         UpdateWindow();
         ShowMessage(m_hWnd, IDS_FIRMWARE_TRANSMITTED, MB_ICONINFORMATION);
     } else {
-        ShowMessage(m_hWnd, IDS_FIRMWARE_CHANGE_FAILED, MB_ICONEXCLAMATION);
+        ShowFailure();
     }
     return 1;
 }

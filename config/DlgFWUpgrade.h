@@ -55,6 +55,7 @@ protected:
     void ApplyState();
     // An attempt that ended without the board's answer: usable again.
     void Abandon(bool report);
+    void ShowFailure();
     bool ReadImage(const char* path);
 
     CUpgradeModel m_model;

@@ -92,7 +92,10 @@ std::string Wireless(const WlanStatusRecord* w, bool korean) {
     Line(out, l.mode, w->mode, "\r\n");
     Line(out, l.channel, Int(w->channel), "\r\n");
     Line(out, "  SSID : ", w->ssid, "\r\n");
-    if (w->mode != "AP") Line(out, l.signal, w->signal, "dbm\r\n");
+    // The label carries the minus of a magnitude; a board that reports the
+    // signed level ("-52") must not read "--52dbm".
+    if (w->mode != "AP")
+        Line(out, l.signal, w->signal.compare(0, 1, "-") == 0 ? w->signal.substr(1) : w->signal, "dbm\r\n");
     if (w->rsna.empty()) {
         out += l.securityNone;
     } else {

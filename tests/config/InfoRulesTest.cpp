@@ -92,7 +92,8 @@ TEST(NetInfoReport, WirelessSecurityAndModes) {
         {"STA", "", "PSK", "  Security : None\r\n"},
     };
     for (const Case& c : cases) {
-        WlanStatusRecord w{c.mode, "Net", "55", c.rsna, c.akm, "CCMP", 11};
+        // The signed level reads as the magnitude does.
+        WlanStatusRecord w{c.mode, "Net", c.rsna[0] == 'W' ? "55" : "-55", c.rsna, c.akm, "CCMP", 11};
         EXPECT_EQ(NetInfoReport::Wireless(&w, false), head + c.expected) << c.rsna << "/" << c.akm;
     }
     WlanStatusRecord ap{"AP", "Mine", "40", "", "", "", 1};

@@ -308,7 +308,8 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
             TakeMessage(&messages[1], [&] {
                 dlg.m_strBoardFwName = "";
                 TakeMessage(&messages[2], [&] { After(50, [&] {  // once the box has gone
-                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
+                    usableAfterFailure = ::IsWindowEnabled(dlg.m_hWnd) && ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND) &&
+                                         dlg.m_strStatus.str() == "Has failed to change the firmware.";
                     // Silence: the board restarts and is never heard of again.
                     u.then = nullptr;
                     u.enterIsp = 0;

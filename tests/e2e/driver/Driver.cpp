@@ -156,6 +156,50 @@ HWND WaitDialog(const Program& p, DWORD ms) {
     return dlg;
 }
 
+HWND OwnedDialog(const Program& p, HWND owner, int id) {
+    struct Look {
+        const Program& p;
+        HWND owner;
+        int id;
+        HWND found;
+        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
+            Look* l = reinterpret_cast<Look*>(lp);
+            DWORD a = 0, b = 0;
+            ::GetWindowThreadProcessId(w, &a);
+            ::GetWindowThreadProcessId(l->p.main, &b);
+            char cls[16] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            if (a == b && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && ::GetWindow(w, GW_OWNER) == l->owner &&
+                ::GetDlgItem(w, l->id)) {
+                l->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    } look{p, owner, id, nullptr};
+    if (owner) ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms) {
+    HWND dlg = nullptr;
+    WaitFor([&] { return (dlg = OwnedDialog(p, owner, id)) != nullptr; }, ms);
+    return dlg;
+}
+
+std::string RoadPath(const char* name) {
+    const char* dir = getenv("ZARVOD_ROAD_DIR");
+    return std::string(dir ? dir : ".") + "\\" + name;
+}
+
+HWND FileNameBox(HWND fileDialog) {
+    // A combo box in the explorer style, an edit in the old one.
+    enum : int { kNameCombo = 0x47C, kNameEdit = 0x480 };
+    if (!fileDialog) return nullptr;
+    HWND box = ::GetDlgItem(fileDialog, kNameCombo);
+    return box ? box : ::GetDlgItem(fileDialog, kNameEdit);
+}
+
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
     for (HWND b = ::GetWindow(dlg, GW_CHILD); b; b = ::GetWindow(b, GW_HWNDNEXT)) {
         // The label comes in the ANSI code page (949 for the Korean interface).

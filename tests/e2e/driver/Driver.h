@@ -74,6 +74,15 @@ void TypeInto(HWND edit, const char* text);
 HWND OtherDialog(const Program& p);
 // Waits for OtherDialog; nullptr after ms.
 HWND WaitDialog(const Program& p, DWORD ms);
+// A visible dialog of the program over owner (a box, a file dialog or a
+// search opened from it) that holds a control id.
+HWND OwnedDialog(const Program& p, HWND owner, int id);
+HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms);
+// A file the road's script left for the driver (%ZARVOD_ROAD_DIR%), as a Windows path.
+std::string RoadPath(const char* name);
+// The file-name box of a common open-file dialog (a combo box or an edit,
+// as the dialog's template has it); a full path set there and OK open it.
+HWND FileNameBox(HWND fileDialog);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
 // The program's visible dialog (not its main window) that holds a control id (its own child): a

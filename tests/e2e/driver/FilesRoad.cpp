@@ -3,7 +3,6 @@
 // dialog, upload. roads/files.sh checks what the board then keeps.
 #include "driver/Driver.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace e2e {
@@ -16,8 +15,6 @@ enum : int {
     kWwwRow = 2, kFirstNewRow = 4,
     // Inside www: "..", index.html, logo.png, status.php.
     kUpRow = 0, kHtmlRow = 1, kLogoRow = 2, kStatusRow = 3,
-    // The open-file dialog's file name: a combo box in the explorer style, an edit in the old one.
-    kOpenNameCombo = 0x47c, kOpenNameEdit = 0x480,
 };
 
 const char kTyped[] = "echo \"Made on the road\";";
@@ -99,12 +96,10 @@ void NewAndRename(const Program& p) {
 // The system open-file dialog, driven as a user would: the full path typed
 // as the file name, then Open.
 void AddPcFile(const Program& p) {
-    const char* dir = std::getenv("ZARVOD_ROAD_DIR");
-    const std::string path = std::string(dir ? dir : "") + "\\table.bin";
+    const std::string path = RoadPath("table.bin");
     Command(p, kAdd);
     HWND dlg = WaitDialog(p, 20000);
-    HWND name = dlg ? ::GetDlgItem(dlg, kOpenNameCombo) : nullptr;
-    if (dlg && !name) name = ::GetDlgItem(dlg, kOpenNameEdit);
+    HWND name = FileNameBox(dlg);
     Check(name != nullptr, "Add opens the open-file dialog");
     if (!name) return;
     ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));

@@ -1,0 +1,118 @@
+// The wireless board's road: the access-point search (Settings, its
+// wireless page, a scan the board runs, a network picked in the self-drawn
+// list, its SSID in the page), then network information with its three tabs.
+#include "driver/Driver.h"
+
+#include <commctrl.h>
+
+namespace e2e {
+namespace {
+
+enum : int {
+    kSetWrite = 1004, kSetTab = 1044, kWlanInfra = 1032, kWlanSsid = 1035, kWlanSearch = 1122, kSearchAgain = 1114,
+    kBoxButton = 1006, kNetInfoTab = 1109,
+};
+
+// The simulator's scan, in the order the board reports it.
+const char* const kNetworks[] = {"MyAP1", "Cafe", "Lab 2.4"};
+
+// The page of the tab control that holds child (the pages are dialogs of their own).
+HWND PageWith(HWND tab, int child) {
+    for (HWND page : ChildrenOfClass(tab, "#32770"))
+        if (::GetDlgItem(page, child)) return page;
+    return nullptr;
+}
+
+void ClickListRow(HWND list, int row) {
+    const LPARAM at = MAKELPARAM(60, row * kRowHeight + kRowHeight / 2);
+    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+void ApSearchRoad(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
+    ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
+    HWND settings = WaitDialogWith(p, kSetTab, 15000);
+    // The certificate read that opens the dialog is a job: a scan waits for it.
+    Check(settings && WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(settings, kSetWrite)) != 0; }, 20000),
+          "the Settings dialog opens and reads the board's blocks");
+    if (!settings) return;
+    // Arrow keys move between tabs as a click would (a tab's place cannot be
+    // read from another process).
+    HWND tab = ::GetDlgItem(settings, kSetTab);
+    HWND page = PageWith(tab, kWlanSearch);
+    ::PostMessageA(tab, WM_KEYDOWN, VK_RIGHT, 1);
+    ::PostMessageA(tab, WM_KEYUP, VK_RIGHT, 1);
+    Check(page && WaitFor([&] { return ::IsWindowVisible(page) != 0; }, 5000), "the wireless page shows");
+    if (!page) return;
+    Check(::SendMessageA(::GetDlgItem(page, kWlanInfra), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+              Text(::GetDlgItem(page, kWlanSsid)) == "zarvo-lab",
+          "the page holds the board's infrastructure settings", Text(::GetDlgItem(page, kWlanSsid)));
+    Shot("wireless-page");
+
+    Press(page, kWlanSearch);
+    HWND search = WaitOwnedDialog(p, settings, kSearchAgain, 5000);
+    Check(search != nullptr, "Search opens the access-point search");
+    if (!search) return;
+    Shot("searching");
+    const bool found = WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(search, IDOK)) != 0; }, 60000);
+    Check(found, "the board's scan ends and the list shows its networks");
+    Shot("networks");
+
+    // Select with nothing chosen says so and keeps the dialog.
+    Press(search, IDOK);
+    HWND box = WaitOwnedDialog(p, search, kBoxButton, 5000);
+    Check(box != nullptr, "Select without a network asks for one");
+    if (box) Press(box, kBoxButton);
+    WaitFor([&] { return OwnedDialog(p, search, kBoxButton) == nullptr; }, 5000);
+
+    ClickListRow(::GetDlgItem(search, 0), 1);
+    ::Sleep(300);
+    Shot("network-chosen");
+    Press(search, IDOK);
+    Check(WaitFor([&] { return !::IsWindow(search); }, 5000), "Select closes the search");
+    const std::string ssid = Text(::GetDlgItem(page, kWlanSsid));
+    Check(ssid == kNetworks[1], "the chosen network's SSID is in the wireless page", ssid);
+    Shot("ssid-chosen");
+    // Closed unsaved: the board keeps its settings.
+    ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+    Check(WaitFor([&] { return !::IsWindow(settings) && p.Idle(); }, 5000), "the Settings dialog closes");
+}
+
+// Each tab's report, reached by arrow keys as in the Settings dialog.
+void NetworkInfoTabs(const Program& p) {
+    ::PostMessageA(p.main, WM_COMMAND, kNetworkInfo, 0);
+    HWND dlg = WaitDialogWith(p, kNetInfoTab, 15000);
+    Check(dlg != nullptr, "network information opens");
+    if (!dlg) return;
+    HWND tab = ::GetDlgItem(dlg, kNetInfoTab);
+    const std::vector<HWND> edits = ChildrenOfClass(dlg, "Edit");
+    HWND report = edits.empty() ? nullptr : edits[0];
+    Check(::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0) == 3, "network information has three tabs");
+    // What the board answered, whatever the language of the labels.
+    const char* const shown[] = {"192.168.0.100", "MyAP1", "192.168.0.7"};
+    const char* const names[] = {"network-tab", "wireless-tab", "neighbour-tab"};
+    for (int i = 0; i < 3; ++i) {
+        if (i) {
+            ::PostMessageA(tab, WM_KEYDOWN, VK_RIGHT, 1);
+            ::PostMessageA(tab, WM_KEYUP, VK_RIGHT, 1);
+        }
+        const bool ok = WaitFor([&] { return Contains(Text(report), shown[i]); }, 5000);
+        Check(ok, names[i], Text(report).substr(0, 120));
+        Shot(names[i]);
+    }
+    ::PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+    Check(WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000), "network information closes");
+}
+
+void WirelessRoad(const Program& p, const char* port) {
+    ApSearchRoad(p, port);
+    NetworkInfoTabs(p);
+}
+
+}  // namespace
+
+ZARVO_ROAD("apsearch", WirelessRoad);
+
+}  // namespace e2e

@@ -1,0 +1,148 @@
+// The firmware upgrade with files the road built, chosen in the common
+// open-file dialog. "upgrade": a copy with a broken CRC is refused before
+// anything reaches the board, then the good file goes through the boot
+// loader and the board runs its firmware again. "upgradefail": the boot
+// loader answers the image with a failure line; the failure shows and the
+// dialog is usable again.
+#include "driver/Driver.h"
+
+#include <dbt.h>
+
+namespace e2e {
+namespace {
+
+enum : int { kOpen = 1001, kSend = 1090, kBoxButton = 1006 };
+
+// What the simulator logged so far (it flushes every line).
+std::string SimLog() {
+    std::string text;
+    HANDLE f = ::CreateFileA(RoadPath("..\\sim.log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return text;
+    char buf[4096];
+    DWORD got = 0;
+    while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
+    ::CloseHandle(f);
+    return text;
+}
+
+bool Usable(HWND dlg) {
+    return ::IsWindowEnabled(dlg) && ::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) &&
+           ::IsWindowEnabled(::GetDlgItem(dlg, kSend));
+}
+
+HWND OpenUpgradeDialog(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
+    // The board's firmware name comes with a settings read first.
+    ::PostMessageA(p.main, WM_COMMAND, kUpgradeFirmware, 0);
+    HWND dlg = WaitDialogWith(p, kSend, 15000);
+    Check(dlg && ::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) && !::IsWindowEnabled(::GetDlgItem(dlg, kSend)),
+          "the upgrade dialog opens with Send disabled until a file is chosen");
+    return dlg;
+}
+
+// Open, then the common open-file dialog: the full path into its file-name
+// box and OK, as a user typing it would.
+void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
+    Press(dlg, kOpen);
+    HWND files = nullptr, box = nullptr;
+    WaitFor([&] {
+        files = OwnedDialog(p, dlg, IDOK);
+        return (box = FileNameBox(files)) != nullptr;
+    }, 10000);
+    Check(box != nullptr, "Open shows the open-file dialog");
+    if (!box) return;
+    const std::string path = RoadPath(name);
+    ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    if (shot) Shot("open-file");
+    Press(files, IDOK);
+    Check(WaitFor([&] { return !::IsWindow(files) && ::IsWindowEnabled(::GetDlgItem(dlg, kSend)); }, 10000),
+          "the chosen file enables Send", name);
+}
+
+// Send with a good file: the board restarts into its boot loader. Wine
+// sends no device notices: its port's return is told from here until the
+// dialog hears the boot loader (it locks itself) or a box shows.
+void SendAndFollowTheBoard(const Program& p, HWND dlg) {
+    Press(dlg, kSend);
+    bool locked = false;
+    for (int i = 0; i < 20 && !locked; ++i) {
+        locked = WaitFor([&] { return !::IsWindowEnabled(dlg) || OwnedDialog(p, dlg, kBoxButton); }, 1500);
+        if (!locked) DeviceNotice(p, DBT_DEVICEARRIVAL);
+    }
+    Check(locked && !::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) && !::IsWindowEnabled(::GetDlgItem(dlg, kSend)),
+          "the board's boot loader answers and the dialog locks Open and Send");
+    Shot("sending");
+}
+
+HWND WaitResultBox(const Program& p, HWND dlg) {
+    HWND box = WaitOwnedDialog(p, dlg, kBoxButton, 90000);
+    Check(box != nullptr, "the upgrade ends with a result box");
+    return box;
+}
+
+void CloseBox(const Program& p, HWND dlg, HWND box) {
+    if (!box) return;
+    Press(box, kBoxButton);
+    WaitFor([&] { return OwnedDialog(p, dlg, kBoxButton) == nullptr; }, 5000);
+}
+
+void UpgradeRoad(const Program& p, const char* port) {
+    HWND dlg = OpenUpgradeDialog(p, port);
+    if (!dlg) return;
+    Shot("upgrade-dialog");
+
+    ChooseFile(p, dlg, "broken.kbx", true);
+    Press(dlg, kSend);
+    HWND box = WaitOwnedDialog(p, dlg, kBoxButton, 10000);
+    Check(box != nullptr, "a file with a broken CRC is refused");
+    Shot("broken-refused");
+    const std::string log = SimLog();
+    Check(!log.empty() && !Contains(log, "RX 05/23") && !Contains(log, "RX isp"),
+          "nothing of the broken file reached the board");
+    CloseBox(p, dlg, box);
+    Check(Usable(dlg), "after the refusal the dialog is usable");
+
+    ChooseFile(p, dlg, "firmware.kbx", false);
+    SendAndFollowTheBoard(p, dlg);
+    box = WaitResultBox(p, dlg);
+    Shot("flashed");
+    Check(Contains(SimLog(), "FLASHED") && !Contains(SimLog(), "CRC error"), "the board flashed the image");
+    CloseBox(p, dlg, box);
+    Check(WaitFor([&] { return Usable(dlg); }, 5000), "after the upgrade the dialog is usable again");
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    Check(WaitFor([&] { return !::IsWindow(dlg); }, 5000), "the upgrade dialog closes");
+
+    // The boot flag made the image bootable and the board jumped to it: its
+    // port comes back and the program connects again.
+    bool back = false;
+    for (int i = 0; i < 20 && !back; ++i) {
+        DeviceNotice(p, DBT_DEVICEARRIVAL);
+        back = WaitFor([&] { return p.Loaded(); }, 1500);
+    }
+    Check(back, "the board runs its script firmware again and the program reconnects");
+    Shot("reconnected");
+}
+
+void UpgradeFailRoad(const Program& p, const char* port) {
+    HWND dlg = OpenUpgradeDialog(p, port);
+    if (!dlg) return;
+    ChooseFile(p, dlg, "firmware.kbx", false);
+    SendAndFollowTheBoard(p, dlg);
+    HWND box = WaitResultBox(p, dlg);
+    Shot("failed");
+    Check(Contains(SimLog(), "TX isp \"305 "), "the boot loader reported a failure");
+    CloseBox(p, dlg, box);
+    Check(WaitFor([&] { return Usable(dlg); }, 5000), "after the failure the dialog is usable again");
+    Shot("usable-again");
+    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    Check(WaitFor([&] { return !::IsWindow(dlg); }, 5000), "the upgrade dialog closes");
+}
+
+}  // namespace
+
+ZARVO_ROAD("upgrade", UpgradeRoad);
+ZARVO_ROAD("upgradefail", UpgradeFailRoad);
+
+}  // namespace e2e
