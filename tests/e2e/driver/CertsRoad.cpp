@@ -155,7 +155,7 @@ void ImportSigned(HWND settings, const std::string& file) {
     HWND open = OwnedDialog(select, kFileName, 15000);
     Check(open != nullptr, "Open shows the file dialog");
     if (!open) return;
-    ::SendMessageA(::GetDlgItem(open, kFileName), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+    ::SendMessageA(FileNameBox(open), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
     Press(open, IDOK);
     Check(Gone(open) && WaitFor([&] { return Text(::GetDlgItem(select, kCertPath)) == file; }, 5000),
           "the chosen file shows in the file choice", Text(::GetDlgItem(select, kCertPath)));
@@ -196,8 +196,7 @@ void CertsRoad(const Program& p, const char* port) {
     Check(Contains(shown, "Korea, Republic of") && Contains(shown, "Public-Key: (1024 bit)"),
           "it shows the country's name and the key's length");
 
-    const char* dir = std::getenv("ZARVOD_ROAD_DIR");
-    if (dir && *dir) ImportSigned(settings, std::string(dir) + "\\road.p12");
+    ImportSigned(settings, RoadPath("road.p12"));
 
     ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
     Check(WaitFor([&] { return !::IsWindow(settings) && p.Idle(); }, 10000), "Settings closes");
