@@ -93,9 +93,10 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls) {
     return look.second;
 }
 
-// The log is read last: a whole log crossing processes every poll keeps the
-// program answering us, and under load its timers (the wait box's notice)
-// then never come.
+// The log is read last: a whole log crossing processes is the costly question.
+// Right after Connect is pressed this can still be true of the connection
+// before (the wait box is not up yet): callers that reconnect count the
+// identifications.
 bool Program::Loaded() const { return !Enabled(kConnect) && Idle() && Contains(Log(1), "get id envc hash : "); }
 
 void Program::ClickRow(int row) const {
@@ -284,8 +285,10 @@ void ChoosePort(const Program& p, const char* port) {
 }
 
 void Connect(const Program& p) {
+    const int before = Count(p.Log(1), "get id envc hash : ");
     p.Click(kConnect);
-    Check(WaitFor([&] { return p.Loaded(); }, 30000), "connect identifies the board and reads its files");
+    Check(WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > before; }, 30000),
+          "connect identifies the board and reads its files");
     Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect) && p.Enabled(kSettings) && p.Enabled(kUpload),
           "connected: Disconnect, Settings, Upload enabled; Connect disabled");
     const std::string log = p.Log(1);

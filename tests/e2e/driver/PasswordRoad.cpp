@@ -104,8 +104,10 @@ void LoginWrongThenRight(const Program& p) {
     prompt = WaitLoginPrompt(p, 15000);
     Check(prompt != nullptr, "and the password is asked again");
     if (!prompt) return;
+    const int identified = Count(p.Log(1), "get id envc hash : ");
     AnswerPrompt(prompt, kPassword);
-    Check(WaitFor([&] { return p.Loaded(); }, 30000), "the right password connects");
+    Check(WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > identified; }, 30000),
+          "the right password connects");
 }
 
 // Delete in Settings: the board restarts without a password and nothing asks.
@@ -132,6 +134,19 @@ void DeletePassword(const Program& p) {
     Check(back && !asked, "Delete: the board restarts and reconnects without asking");
     ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 15000);
+
+    Disconnect(p);
+    Check(p.Enabled(kConnect), "disconnected again");
+    const int before = Count(p.Log(1), "get id envc hash : ");
+    Press(p.main, kConnect);
+    asked = false;
+    // Counted, not only "loaded": right after the click the window is still
+    // free and the old identification is in the log, before the wait box.
+    const bool connected = WaitFor([&] {
+        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > before;
+    }, 30000);
+    Check(connected && !asked, "the next connect does not ask", asked ? "asked" : connected ? "" : "not connected");
 }
 
 void PasswordRoad(const Program& p, const char* port) {
