@@ -116,10 +116,25 @@ void UpgradeRoad(const Program& p, const char* port) {
 
     // The boot flag made the image bootable and the board jumped to it: its
     // port comes back and the program connects again.
+    // Windows tells the port's removal and return as the board restarts;
+    // under Wine they come from here, each once the board has done it (a
+    // notice sent early finds the old port still there).
+    auto after = [](const char* first, const char* then) {
+        const std::string log = SimLog();
+        const size_t at = log.find(first);
+        return at != std::string::npos && log.find(then, at) != std::string::npos;
+    };
+    if (WaitFor([&] { return after("jump to the script firmware", "rebooting"); }, 15000)) {
+        DeviceNotice(p, DBT_DEVICEREMOVECOMPLETE);
+        // Connected again already to the port that went: the program asks.
+        if (HWND ask = WaitDialog(p, 1000)) ClickLabelled(ask, "Yes", L"\uC608");
+    }
+    WaitFor([&] { return after("jump to the script firmware", "plugged in again"); }, 15000);
+    const int before = Count(p.Log(1), "get id envc hash : ");
     bool back = false;
     for (int i = 0; i < 20 && !back; ++i) {
         DeviceNotice(p, DBT_DEVICEARRIVAL);
-        back = WaitFor([&] { return p.Loaded(); }, 1500);
+        back = WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > before; }, 1500);
     }
     Check(back, "the board runs its script firmware again and the program reconnects");
     Shot("reconnected");
