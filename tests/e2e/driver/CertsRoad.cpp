@@ -23,34 +23,13 @@ const char kImportedName[] = "imported-road.example";  // roads/certs.sh makes i
 // The organisation typed: a Korean one goes through code page 949 to UTF-8.
 const wchar_t* Organisation() { return g_lang == 1042 ? L"\uC790\uB974\uBCF4 \uC5F0\uAD6C\uC18C" : L"Zarvo Road Test"; }
 
-// A visible dialog of the program owned by owner (a modal one opened over it);
-// with child, only one that has that control.
+// A visible dialog of the program owned by owner (a modal one opened over it)
+// that has that control.
 HWND OwnedDialog(HWND owner, int child, DWORD ms) {
-    struct Look {
-        HWND owner, found;
-        int child;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            char cls[16] = {};
-            ::GetClassNameA(w, cls, sizeof cls);
-            if (::GetWindow(w, GW_OWNER) == l->owner && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 &&
-                (!l->child || ::GetDlgItem(w, l->child))) {
-                l->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    } look{owner, nullptr, child};
-    WaitFor([&] {
-        look.found = nullptr;
-        ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
-        return look.found != nullptr;
-    }, ms);
-    return look.found;
+    Program in;  // the owner's process: the main window or one of its dialogs
+    in.main = owner;
+    return WaitOwnedDialog(in, owner, child, ms);
 }
-
-// Posted: the buttons that open a modal dialog would hold a sent click.
-void Press(HWND dlg, int id) { ::PostMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 
 bool Gone(HWND dlg) {
     return WaitFor([&] { return !::IsWindow(dlg) || !::IsWindowVisible(dlg); }, 10000);

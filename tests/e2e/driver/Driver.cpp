@@ -130,25 +130,42 @@ void TypeInto(HWND edit, const char* text) {
     for (const char* p = text; *p; ++p) ::PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
-HWND OtherDialog(const Program& p) {
+namespace {
+
+// The top-level windows of process pid, in z-order.
+std::vector<HWND> TopWindows(DWORD pid) {
     struct Look {
-        HWND main, found;
+        DWORD pid;
+        std::vector<HWND> found;
         static BOOL CALLBACK Each(HWND w, LPARAM lp) {
             Look* l = reinterpret_cast<Look*>(lp);
-            DWORD a = 0, b = 0;
-            ::GetWindowThreadProcessId(w, &a);
-            ::GetWindowThreadProcessId(l->main, &b);
-            char cls[16] = {};
-            ::GetClassNameA(w, cls, sizeof cls);
-            if (a == b && w != l->main && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
-                l->found = w;
-                return FALSE;
-            }
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            if (owner == l->pid) l->found.push_back(w);
             return TRUE;
         }
-    } look{p.main, nullptr};
+    } look{pid, {}};
     ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
     return look.found;
+}
+
+// The first visible dialog of the program other than its main window that passes also.
+template <class Also>
+HWND FirstDialog(const Program& p, Also also) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(p.main, &pid);
+    for (HWND w : TopWindows(pid)) {
+        char cls[16] = {};
+        ::GetClassNameA(w, cls, sizeof cls);
+        if (w != p.main && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && also(w)) return w;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+HWND OtherDialog(const Program& p) {
+    return FirstDialog(p, [](HWND) { return true; });
 }
 
 HWND WaitDialog(const Program& p, DWORD ms) {
@@ -158,28 +175,8 @@ HWND WaitDialog(const Program& p, DWORD ms) {
 }
 
 HWND OwnedDialog(const Program& p, HWND owner, int id) {
-    struct Look {
-        const Program& p;
-        HWND owner;
-        int id;
-        HWND found;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            DWORD a = 0, b = 0;
-            ::GetWindowThreadProcessId(w, &a);
-            ::GetWindowThreadProcessId(l->p.main, &b);
-            char cls[16] = {};
-            ::GetClassNameA(w, cls, sizeof cls);
-            if (a == b && ::IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && ::GetWindow(w, GW_OWNER) == l->owner &&
-                ::GetDlgItem(w, l->id)) {
-                l->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    } look{p, owner, id, nullptr};
-    if (owner) ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
-    return look.found;
+    if (!owner) return nullptr;
+    return FirstDialog(p, [&](HWND w) { return ::GetWindow(w, GW_OWNER) == owner && ::GetDlgItem(w, id); });
 }
 
 HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms) {
@@ -217,27 +214,10 @@ bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
 }
 
 HWND DialogWith(const Program& p, int id) {
-    struct Look {
-        DWORD pid;
-        HWND main;
-        int id;
-        HWND found;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            char cls[16] = {};
-            ::GetClassNameA(w, cls, sizeof cls);
-            if (owner != l->pid || w == l->main || !::IsWindowVisible(w) || strcmp(cls, "#32770") != 0) return TRUE;
-            HWND item = ::GetDlgItem(w, l->id);
-            if (!item || ::GetParent(item) != w) return TRUE;
-            l->found = w;
-            return FALSE;
-        }
-    } look{0, p.main, id, nullptr};
-    ::GetWindowThreadProcessId(p.main, &look.pid);
-    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
-    return look.found;
+    return FirstDialog(p, [&](HWND w) {
+        HWND item = ::GetDlgItem(w, id);
+        return item && ::GetParent(item) == w;
+    });
 }
 
 HWND WaitDialogWith(const Program& p, int id, DWORD ms) {
@@ -272,6 +252,30 @@ void DeviceNotice(const Program& p, WPARAM event) {
     ::SendMessageTimeoutA(p.main, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&b), SMTO_NORMAL, 60000, &r);
 }
 
+namespace {
+DWORD WINAPI SendRemoval(void* main) {
+    Program q;
+    q.main = static_cast<HWND>(main);
+    DeviceNotice(q, DBT_DEVICEREMOVECOMPLETE);
+    return 0;
+}
+}  // namespace
+
+HANDLE SendRemovalAsync(const Program& p) { return ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr); }
+
+bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified) {
+    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    if (sender) {
+        ::WaitForSingleObject(sender, 10000);
+        ::CloseHandle(sender);
+    }
+    ::Sleep(1500);  // the board comes back on a new pseudo-terminal
+    DeviceNotice(p, DBT_DEVICEARRIVAL);
+    return WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, 30000);
+}
+
+int Identifications(const Program& p) { return Count(p.Log(1), "get id envc hash : "); }
+
 void ChoosePort(const Program& p, const char* port) {
     HWND combo = p.Item(kCombo);
     // Dropping the list down fills it from the device list: under Wine a
@@ -285,9 +289,9 @@ void ChoosePort(const Program& p, const char* port) {
 }
 
 void Connect(const Program& p) {
-    const int before = Count(p.Log(1), "get id envc hash : ");
+    const int before = Identifications(p);
     p.Click(kConnect);
-    Check(WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > before; }, 30000),
+    Check(WaitFor([&] { return p.Loaded() && Identifications(p) > before; }, 30000),
           "connect identifies the board and reads its files");
     Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect) && p.Enabled(kSettings) && p.Enabled(kUpload),
           "connected: Disconnect, Settings, Upload enabled; Connect disabled");
@@ -313,22 +317,9 @@ DWORD ReadDword(const char* name) {
 }
 
 HWND FindMainWindow(DWORD pid) {
-    struct Found {
-        DWORD pid;
-        HWND main;
-        static BOOL CALLBACK Each(HWND wnd, LPARAM lp) {
-            Found* f = reinterpret_cast<Found*>(lp);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(wnd, &owner);
-            if (owner == f->pid && ::IsWindowVisible(wnd) && ::GetDlgItem(wnd, kConnect)) {
-                f->main = wnd;
-                return FALSE;
-            }
-            return TRUE;
-        }
-    } f{pid, nullptr};
-    ::EnumWindows(Found::Each, reinterpret_cast<LPARAM>(&f));
-    return f.main;
+    for (HWND w : TopWindows(pid))
+        if (::IsWindowVisible(w) && ::GetDlgItem(w, kConnect)) return w;
+    return nullptr;
 }
 
 namespace {
@@ -401,22 +392,12 @@ int RunRoad(const char* name, const char* exe, const char* port) {
     const bool ended = ::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
     std::string holding;  // what kept it open: its windows, their states and texts
     if (!ended) {
-        struct Look {
-            DWORD pid;
-            std::string* out;
-            static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-                Look* l = reinterpret_cast<Look*>(lp);
-                DWORD owner = 0;
-                ::GetWindowThreadProcessId(w, &owner);
-                char cls[32] = {};
-                ::GetClassNameA(w, cls, sizeof cls);
-                if (owner == l->pid)
-                    *l->out += std::string(" [") + cls + (::IsWindowVisible(w) ? " shown" : " hidden") +
-                               (::IsWindowEnabled(w) ? "" : " disabled") + " \"" + Text(w).substr(0, 40) + "\"]";
-                return TRUE;
-            }
-        } look{pi.dwProcessId, &holding};
-        ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
+        for (HWND w : TopWindows(pi.dwProcessId)) {
+            char cls[32] = {};
+            ::GetClassNameA(w, cls, sizeof cls);
+            holding += std::string(" [") + cls + (::IsWindowVisible(w) ? " shown" : " hidden") +
+                       (::IsWindowEnabled(w) ? "" : " disabled") + " \"" + Text(w).substr(0, 40) + "\"]";
+        }
     }
     Check(ended, "the program ends when its window closes", holding);
     if (!ended) ::TerminateProcess(pi.hProcess, 1);

@@ -96,6 +96,15 @@ void Press(HWND dlg, int id);
 // Wine sends no device notices for a pseudo-terminal: they come from here.
 void DeviceNotice(const Program& p, WPARAM event);
 
+// The board's removal told from a thread of our own (the question it raises
+// holds the send); the thread is joined by YesThenReconnect.
+HANDLE SendRemovalAsync(const Program& p);
+// Answers the reconnect question (box) Yes, tells the board's return and
+// waits for a new identification after identified.
+bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified);
+// How many identifications the Debugger Log holds.
+int Identifications(const Program& p);
+
 void ChoosePort(const Program& p, const char* port);
 // Connect, then the checks that the board was identified and its files read.
 void Connect(const Program& p);

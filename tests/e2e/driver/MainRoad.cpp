@@ -101,34 +101,19 @@ void ShowBoardInformation(const Program& p) {
                 [](HWND dlg) { return ::GetDlgItem(dlg, kFwUpgradeSend) ? std::string("Send") : std::string(); });
 }
 
-DWORD WINAPI SendRemoval(void* main) {
-    Program q;
-    q.main = static_cast<HWND>(main);
-    DeviceNotice(q, DBT_DEVICEREMOVECOMPLETE);
-    return 0;
-}
-
 // The demo pulls the board's cable when asked (UNPLUG, answered by a line once
 // the port is gone); the board comes back a moment later.
 void UnplugAndReplug(const Program& p) {
-    const int identified = Count(p.Log(1), "get id envc hash : ");
+    const int identified = Identifications(p);
     printf("UNPLUG\n");
     fflush(stdout);
     char line[64];
     if (!fgets(line, sizeof line, stdin)) Check(false, "the demo unplugs the board when asked");
-    // Sent from a thread of our own: the question's modal loop holds the send.
-    HANDLE t = ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr);
+    HANDLE sender = SendRemovalAsync(p);
     HWND box = WaitDialog(p, 5000);
     Check(box && p.Enabled(kConnect), "a removal closes the link and asks to connect again");
     Shot("unplugged");
-    if (box) ClickLabelled(box, "Yes", L"\uC608");
-    if (t) {
-        ::WaitForSingleObject(t, 10000);
-        ::CloseHandle(t);
-    }
-    ::Sleep(1500);  // the board comes back on a new pseudo-terminal
-    DeviceNotice(p, DBT_DEVICEARRIVAL);
-    const bool again = WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > identified; }, 30000);
+    const bool again = YesThenReconnect(p, box, sender, identified);
     Check(again, "the board's return reconnects when asked");
 }
 

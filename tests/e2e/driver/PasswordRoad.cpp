@@ -68,7 +68,7 @@ void SetPassword(const Program& p, HWND dlg) {
     TypeInto(::GetDlgItem(form, kPwRetype), kPassword);
     WaitFor([&] { return Text(::GetDlgItem(form, kPwRetype)).size() == strlen(kPassword); }, 3000);
     Shot("password-form");
-    const int identified = Count(p.Log(1), "get id envc hash : ");
+    const int identified = Identifications(p);
     Press(form, IDOK);
     BoardRestarts(p);
     HWND prompt = WaitLoginPrompt(p, 30000);
@@ -76,7 +76,7 @@ void SetPassword(const Program& p, HWND dlg) {
     if (!prompt) return;
     Shot("login-after-set");
     AnswerPrompt(prompt, kPassword);
-    Check(WaitFor([&] { return Gone(prompt) && ::IsWindowEnabled(dlg) && Count(p.Log(1), "get id envc hash : ") > identified &&
+    Check(WaitFor([&] { return Gone(prompt) && ::IsWindowEnabled(dlg) && Identifications(p) > identified &&
                                ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)); }, 30000),
           "the new password lets the reconnect in; Settings is usable again");
 }
@@ -104,9 +104,9 @@ void LoginWrongThenRight(const Program& p) {
     prompt = WaitLoginPrompt(p, 15000);
     Check(prompt != nullptr, "and the password is asked again");
     if (!prompt) return;
-    const int identified = Count(p.Log(1), "get id envc hash : ");
+    const int identified = Identifications(p);
     AnswerPrompt(prompt, kPassword);
-    Check(WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > identified; }, 30000),
+    Check(WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, 30000),
           "the right password connects");
 }
 
@@ -119,7 +119,7 @@ void DeletePassword(const Program& p) {
     Check(form && ::IsWindowVisible(::GetDlgItem(form, kPwDelete)),
           "with a password set the form opens at once and offers Delete");
     if (!form) return;
-    const int identified = Count(p.Log(1), "get id envc hash : ");
+    const int identified = Identifications(p);
     Press(form, kPwDelete);
     BoardRestarts(p);
     bool asked = false;
@@ -128,7 +128,7 @@ void DeletePassword(const Program& p) {
     const bool back = WaitFor([&] {
         asked = asked || WaitLoginPrompt(p, 0) != nullptr;
         return Gone(form) && ::IsWindowEnabled(dlg) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) &&
-               Count(p.Log(1), "get id envc hash : ") > identified &&
+               Identifications(p) > identified &&
                !DialogWith(p, kMsgButton1);
     }, 30000);
     Check(back && !asked, "Delete: the board restarts and reconnects without asking");
@@ -137,14 +137,14 @@ void DeletePassword(const Program& p) {
 
     Disconnect(p);
     Check(p.Enabled(kConnect), "disconnected again");
-    const int before = Count(p.Log(1), "get id envc hash : ");
+    const int before = Identifications(p);
     Press(p.main, kConnect);
     asked = false;
     // Counted, not only "loaded": right after the click the window is still
     // free and the old identification is in the log, before the wait box.
     const bool connected = WaitFor([&] {
         asked = asked || WaitLoginPrompt(p, 0) != nullptr;
-        return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > before;
+        return p.Loaded() && Identifications(p) > before;
     }, 30000);
     Check(connected && !asked, "the next connect does not ask", asked ? "asked" : connected ? "" : "not connected");
 }

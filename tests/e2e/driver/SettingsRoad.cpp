@@ -123,13 +123,6 @@ void LateClockReply(const Program& p) {
           "a clock answer after the dialog closed opens nothing");
 }
 
-DWORD WINAPI SendRemoval(void* main) {
-    Program q;
-    q.main = static_cast<HWND>(main);
-    DeviceNotice(q, DBT_DEVICEREMOVECOMPLETE);
-    return 0;
-}
-
 // The board goes (roads/settings.sh unplugs it at this Time request) while
 // Settings waits for its clock: the dialog closes with the link, the program
 // offers to connect again, and the board's return reconnects.
@@ -139,20 +132,12 @@ void RemovalUnderDialog(const Program& p) {
     Press(dlg, kSetTime);
     ::Sleep(500);
     Check(!DialogWith(p, kRtcBoard), "the board unplugged at the clock request");
-    const int identified = Count(p.Log(1), "get id envc hash : ");
-    // Sent from a thread of our own: the question it raises holds the send.
-    HANDLE t = ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr);
+    const int identified = Identifications(p);
+    HANDLE sender = SendRemovalAsync(p);
     HWND box = WaitDialogWith(p, kMsgButton1, 10000);
     Check(box && !::IsWindowVisible(dlg) && p.Enabled(kConnect), "a removal closes Settings and the link, and asks");
     Shot("removed");
-    if (box) ClickLabelled(box, "Yes", L"\uC608");
-    if (t) {
-        ::WaitForSingleObject(t, 10000);
-        ::CloseHandle(t);
-    }
-    ::Sleep(1500);  // the board comes back on a new pseudo-terminal
-    DeviceNotice(p, DBT_DEVICEARRIVAL);
-    Check(WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > identified; }, 30000),
+    Check(YesThenReconnect(p, box, sender, identified),
           "the board's return reconnects");
 }
 

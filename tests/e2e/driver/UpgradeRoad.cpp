@@ -130,11 +130,11 @@ void UpgradeRoad(const Program& p, const char* port) {
         if (HWND ask = WaitDialog(p, 1000)) ClickLabelled(ask, "Yes", L"\uC608");
     }
     WaitFor([&] { return after("jump to the script firmware", "plugged in again"); }, 15000);
-    const int before = Count(p.Log(1), "get id envc hash : ");
+    const int before = Identifications(p);
     bool back = false;
     for (int i = 0; i < 20 && !back; ++i) {
         DeviceNotice(p, DBT_DEVICEARRIVAL);
-        back = WaitFor([&] { return p.Loaded() && Count(p.Log(1), "get id envc hash : ") > before; }, 1500);
+        back = WaitFor([&] { return p.Loaded() && Identifications(p) > before; }, 1500);
     }
     Check(back, "the board runs its script firmware again and the program reconnects");
     Shot("reconnected");
