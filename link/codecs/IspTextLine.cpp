@@ -1,5 +1,7 @@
 #include "link/codecs/IspTextLine.h"
 
+#include "link/codecs/TextHelpers.h"
+
 #include "link/codecs/EnvBlock.h"
 
 #include <algorithm>
@@ -28,14 +30,6 @@ namespace {
 
 const size_t kMaxName = 1023;
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 bool StartsWith(const std::string& line, const char* prefix)
@@ -58,8 +52,8 @@ bool AppendDumpLine(const std::string& line, std::vector<uint8_t>& dump, size_t 
     const size_t end = line.size() - 2;
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i < end; i += 3) {
-        int hi = HexDigit(line[i]);
-        int lo = i + 1 < line.size() ? HexDigit(line[i + 1]) : -1;
+        int hi = HexValue(line[i]);
+        int lo = i + 1 < line.size() ? HexValue(line[i + 1]) : -1;
         // A line with anything but hex pairs is some other text of the
         // boot loader, not half a dump line.
         if (hi < 0 || lo < 0)

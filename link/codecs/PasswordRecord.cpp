@@ -1,5 +1,7 @@
 #include "link/codecs/PasswordRecord.h"
 
+#include "link/codecs/TextHelpers.h"
+
 #include "link/codecs/Crc16.h"
 #include "link/codecs/Sha1.h"
 
@@ -7,14 +9,6 @@
 
 namespace PasswordRecord {
 namespace {
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 void PutLe16(uint8_t* p, uint16_t v)
 {
     p[0] = static_cast<uint8_t>(v);
@@ -26,7 +20,7 @@ void LoginSalt(const std::string& mcuIdHex, uint8_t salt[20])
 {
     std::memset(salt, 0, 20);
     for (size_t n = 0; n < 20 && 2 * n + 1 < mcuIdHex.size(); ++n) {
-        int hi = HexDigit(mcuIdHex[2 * n]), lo = HexDigit(mcuIdHex[2 * n + 1]);
+        int hi = HexValue(mcuIdHex[2 * n]), lo = HexValue(mcuIdHex[2 * n + 1]);
         if (hi < 0 || lo < 0)
             break;
         salt[n] = static_cast<uint8_t>(hi << 4 | lo);

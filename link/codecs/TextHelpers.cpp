@@ -4,8 +4,6 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-
 int HexValue(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -13,6 +11,8 @@ int HexValue(char c)
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+namespace {
 
 // Reads ':'-separated groups of one side of an address. Every group must hold
 // at least one digit and fit 16 bits; the board cannot store anything else.

@@ -9,6 +9,9 @@ bool ParseIPv6(const std::string& text, uint8_t addr[16]);
 // becomes "::". This is the form the board's pages show, not RFC 5952's.
 std::string FormatIPv6(const uint8_t addr[16]);
 
+// The value of one hex digit, -1 for any other character.
+int HexValue(char c);
+
 // Decodes hex pairs into printable ASCII (wireless names in scan results).
 // Fails with out = "?" on a byte outside 32..126, and leaves out untouched
 // when there are more than 255 pairs.

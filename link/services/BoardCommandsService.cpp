@@ -1,6 +1,8 @@
 // Restarts, key and certificate blocks, the user password, the firmware file.
 #include "link/services/BoardCommandsService.h"
 
+#include "link/codecs/TextHelpers.h"
+
 #include "link/codecs/EnvBlock.h"
 #include "link/codecs/FrameItemReader.h"
 #include "link/port/LinkPort.h"
@@ -14,13 +16,6 @@ namespace {
 // The largest certificate block the dialog's 64 KiB copy takes (records + header).
 constexpr int32_t kMaxCertBlock = 65552;
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 } // namespace
 
 CBoardCommandsService::CBoardCommandsService(CLinkSession& session) : m_session(session)
@@ -172,7 +167,7 @@ bool CBoardCommandsService::SetUserPassword(const std::string& hexRecord)
     }
     std::vector<uint8_t> record;
     for (size_t i = 0; i + 1 < hexRecord.size() && record.size() < 64; i += 2) {
-        int hi = HexDigit(hexRecord[i]), lo = HexDigit(hexRecord[i + 1]);
+        int hi = HexValue(hexRecord[i]), lo = HexValue(hexRecord[i + 1]);
         if (hi < 0 || lo < 0)
             break;
         record.push_back(static_cast<uint8_t>(hi << 4 | lo));

@@ -1,6 +1,8 @@
 // Identification chain and the challenge-response login.
 #include "link/services/IdentityService.h"
 
+#include "link/codecs/TextHelpers.h"
+
 #include "link/session/LinkSession.h"
 
 #include "link/codecs/FrameItemReader.h"
@@ -28,20 +30,12 @@ bool FirstBytesAsHex(const uint8_t* p, size_t n, std::string& hex)
     return true;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Whole hex pairs from the start of text into out; stops at the first bad pair.
 size_t ReadHexPairs(const std::string& text, uint8_t* out, size_t max)
 {
     size_t n = 0;
     while (n < max && 2 * n + 1 < text.size()) {
-        int hi = HexDigit(text[2 * n]), lo = HexDigit(text[2 * n + 1]);
+        int hi = HexValue(text[2 * n]), lo = HexValue(text[2 * n + 1]);
         if (hi < 0 || lo < 0)
             break;
         out[n++] = static_cast<uint8_t>(hi << 4 | lo);
