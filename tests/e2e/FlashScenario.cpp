@@ -2,8 +2,6 @@
 // against a board in its script firmware or already in its boot loader.
 #include "LinkRunner.h"
 
-#include "link/DeviceLink.h"
-#include "link/LinkFiles.h"
 #include "link/codecs/Crc16.h"
 #include "link/codecs/FirmwareImage.h"
 #include "link/port/LinkPort.h"
@@ -13,7 +11,6 @@
 #include <cstring>
 #include <deque>
 #include <thread>
-
 
 namespace {
 
@@ -54,13 +51,12 @@ public:
 };
 
 // The board left (restart or jump): wait for it to come back and connect.
-std::string Reconnect(ILinkRunner& r, const CheckOptions& o, unsigned long linkBefore)
+std::string Reconnect(CheckRunner& r, const CheckOptions& o, unsigned long linkBefore)
 {
     CDeviceLink& link = r.Link();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     // First the old device must go (the board leaves the bus a moment after
     // its answer): connecting to it would talk to a board that is leaving.
-    // The main window waits for the removal and arrival notices instead.
     ILinkPort& port = link.Session().Port();
     auto goneBy = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < goneBy && port.CheckPort(o.port) == 0 &&
@@ -116,7 +112,7 @@ std::string MakeFirmwareFile(const std::vector<std::string>& args)
     return std::string();
 }
 
-std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     // The dialog's checks come first: a broken file never reaches the board.
     CStdLinkFiles files;
@@ -136,7 +132,7 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     FlashDialog dialog;
     r.Host().upgrade = &dialog;
     struct Detach {
-        ILinkRunner& r;
+        CheckRunner& r;
         ~Detach() { r.Host().upgrade = nullptr; }
     } detach{r};
 
@@ -145,15 +141,14 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     // As the user would: the upgrade starts once the connection stands
     // (identified and the files read, or the boot loader's notice seen).
     bool sawJob = false;
-    std::string why = r.RunUntil([&] {
+    STEP(r.RunUntil([&] {
         sawJob = sawJob || link.IsJobRunning();
         return link.IsIspMode() || (sawJob && !link.IsJobRunning());
-    }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    }, o.deadlineSeconds));
     std::printf("FLASH: connected, %s\n", link.IsIspMode() ? "boot loader" : "script firmware");
 
     const unsigned long linkBefore = LinkId(o.port);
+    std::string why;
     if (boot.OnUpgradeRestartIsp()) {
         boot.OnIspDumpEnv();
     } else {
@@ -163,9 +158,7 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
         if (why != "disconnected" && why != "unplugged")
             return why.empty() ? "the board did not restart" : why;
         std::printf("FLASH: the board restarts into its boot loader\n");
-        why = Reconnect(r, o, linkBefore);
-        if (!why.empty())
-            return why;
+        STEP(Reconnect(r, o, linkBefore));
     }
 
     // The dialog's reactions, one event at a time, until the board answered
@@ -204,9 +197,7 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     why = r.RunUntil([] { return false; }, o.deadlineSeconds);
     if (why != "disconnected" && why != "unplugged")
         return why.empty() ? "no jump" : "after the image: " + why;
-    why = Reconnect(r, o, linkAtJump);
-    if (!why.empty())
-        return why;
+    STEP(Reconnect(r, o, linkAtJump));
     // The script firmware answers the sync byte and the identification
     // starts; the boot loader would only show its notice.
     why = r.RunUntil([&] { return link.IsJobRunning(); }, 15);

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "LinkCheckScenarios.h"
+#include "LinkRunner.h"
 
 namespace {
 
