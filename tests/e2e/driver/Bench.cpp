@@ -66,12 +66,7 @@ int Bench(const char* exe, const char* port, int runs) {
         Program p;
         p.main = FindMainWindow(pi.dwProcessId);
         if (p.main) {
-            HWND combo = p.Item(kCombo);
-            ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
-            ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
-            const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(port));
-            ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+            SelectPort(p, port);
             // As a user would, click once the program is idle: the repaint
             // left by the closed port list belongs to choosing the port.
             ::WaitForInputIdle(pi.hProcess, 2000);
@@ -126,6 +121,5 @@ int MinimalDialog() {
     t.itemClass[1] = 0x0080;  // BUTTON
     return static_cast<int>(::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), &t.dlg, nullptr, MinimalProc, 0));
 }
-
 
 }  // namespace e2e

@@ -1,11 +1,6 @@
 // zarvodriver: drives ZarvoD.exe from another process in the same Wine
-// prefix and display, the way a user would, and checks what shows.
-//   zarvodriver register-port COMn             a PORTS device the port list finds
-//   zarvodriver road NAME EXE PORT [--shots]   one road with its checks ("main": the main road)
-//   zarvodriver bench EXE PORT RUNS            start-up and connect times (bench/)
-//   zarvodriver minimal-dialog                 the plain dialog the start-up is weighed against
-// With --shots it prints "SHOT name" at each step and waits for a line on
-// its input (the caller takes the screenshot meanwhile).
+// prefix and display, the way a user would, and checks what shows. With
+// --shots it prints "SHOT name" at each step and waits for a line on its input.
 #include "driver/Driver.h"
 
 #include <dbt.h>
@@ -94,16 +89,9 @@ std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls) {
 }
 
 // The log is read last: a whole log crossing processes is the costly question.
-// Right after Connect is pressed this can still be true of the connection
-// before (the wait box is not up yet): callers that reconnect count the
-// identifications.
 bool Program::Loaded() const { return !Enabled(kConnect) && Idle() && Contains(Log(1), "get id envc hash : "); }
 
-void Program::ClickRow(int row) const {
-    const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
-    ::PostMessageA(Item(kFileListPane), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageA(Item(kFileListPane), WM_LBUTTONUP, 0, at);
-}
+void Program::ClickRow(int row) const { PostClick(Item(kFileListPane), 20, row * kRowHeight + kRowHeight / 2); }
 
 std::string Program::Log(int which) const {
     const std::vector<HWND> edits = ChildrenOfClass(::GetDlgItem(Item(kBottom), kLeftTab), "Edit");
@@ -126,8 +114,23 @@ void Key(WORD vk, bool ctrl) {
     ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
+void PostClick(HWND w, int x, int y, bool twice) {
+    const LPARAM at = MAKELPARAM(x, y);
+    ::PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(w, WM_LBUTTONUP, 0, at);
+    if (twice) {
+        ::PostMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ::PostMessageA(w, WM_LBUTTONUP, 0, at);
+    }
+}
+
 void TypeInto(HWND edit, const char* text) {
     for (const char* p = text; *p; ++p) ::PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
+}
+
+void Retype(HWND edit, const char* text) {
+    ::PostMessageA(edit, EM_SETSEL, 0, -1);
+    TypeInto(edit, text);
 }
 
 namespace {
@@ -147,6 +150,13 @@ std::vector<HWND> TopWindows(DWORD pid) {
     } look{pid, {}};
     ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
     return look.found;
+}
+
+template <class Find>
+HWND WaitWindow(Find find, DWORD ms) {
+    HWND w = nullptr;
+    WaitFor([&] { return (w = find()) != nullptr; }, ms);
+    return w;
 }
 
 // The first visible dialog of the program other than its main window that passes also.
@@ -169,9 +179,7 @@ HWND OtherDialog(const Program& p) {
 }
 
 HWND WaitDialog(const Program& p, DWORD ms) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = OtherDialog(p)) != nullptr; }, ms);
-    return dlg;
+    return WaitWindow([&] { return OtherDialog(p); }, ms);
 }
 
 HWND OwnedDialog(const Program& p, HWND owner, int id) {
@@ -180,9 +188,7 @@ HWND OwnedDialog(const Program& p, HWND owner, int id) {
 }
 
 HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = OwnedDialog(p, owner, id)) != nullptr; }, ms);
-    return dlg;
+    return WaitWindow([&] { return OwnedDialog(p, owner, id); }, ms);
 }
 
 std::string RoadPath(const char* name) {
@@ -221,8 +227,21 @@ HWND DialogWith(const Program& p, int id) {
 }
 
 HWND WaitDialogWith(const Program& p, int id, DWORD ms) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = DialogWith(p, id)) != nullptr; }, ms);
+    return WaitWindow([&] { return DialogWith(p, id); }, ms);
+}
+
+bool Close(const Program& p, HWND dlg, int id, DWORD ms) {
+    ::PostMessageA(dlg, WM_COMMAND, id, 0);
+    return WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, ms);
+}
+
+bool Gone(HWND w) { return !w || !::IsWindow(w) || !::IsWindowVisible(w); }
+
+HWND OpenSettings(const Program& p) {
+    ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
+    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
+    // The certificate read at open holds the buttons until its reply.
+    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetWrite)) != 0; }, 20000);
     return dlg;
 }
 
@@ -271,28 +290,31 @@ bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified)
     }
     ::Sleep(1500);  // the board comes back on a new pseudo-terminal
     DeviceNotice(p, DBT_DEVICEARRIVAL);
-    return WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, 30000);
+    return LoadedAgain(p, identified);
 }
 
 int Identifications(const Program& p) { return Count(p.Log(1), "get id envc hash : "); }
 
-void ChoosePort(const Program& p, const char* port) {
+bool LoadedAgain(const Program& p, int identified, DWORD ms) {
+    return WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, ms);
+}
+
+bool SelectPort(const Program& p, const char* port) {
     HWND combo = p.Item(kCombo);
-    // Dropping the list down fills it from the device list: under Wine a
-    // CB_SHOWDROPDOWN from another process makes the combo send CBN_DROPDOWN
-    // to its owner, as a click would.
+    // Under Wine a CB_SHOWDROPDOWN from another process makes the combo send
+    // CBN_DROPDOWN to its owner, which fills the list, as a click would.
     ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
     ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
     const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(port));
-    Check(at != CB_ERR, "port list finds the board's port", port);
     ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+    return at != CB_ERR;
 }
 
-void Connect(const Program& p) {
+void Connect(const Program& p, const char* port) {
+    Check(SelectPort(p, port), "port list finds the board's port", port);
     const int before = Identifications(p);
     p.Click(kConnect);
-    Check(WaitFor([&] { return p.Loaded() && Identifications(p) > before; }, 30000),
-          "connect identifies the board and reads its files");
+    Check(LoadedAgain(p, before), "connect identifies the board and reads its files");
     Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect) && p.Enabled(kSettings) && p.Enabled(kUpload),
           "connected: Disconnect, Settings, Upload enabled; Connect disabled");
     const std::string log = p.Log(1);

@@ -23,10 +23,12 @@ HWND Pane(const Program& p) { return p.Item(kFileListPane); }
 
 void Command(const Program& p, int id) { ::PostMessageA(Pane(p), WM_COMMAND, id, 0); }
 
+// Into a folder, or up out of it.
 void DoubleClickRow(const Program& p, int row) {
     const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
     ::PostMessageA(Pane(p), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     ::PostMessageA(Pane(p), WM_LBUTTONUP, 0, at);
+    ::Sleep(300);
 }
 
 // The name label shows name (what it showed last goes into seen).
@@ -36,7 +38,6 @@ bool Shows(const Program& p, const char* name, std::string& seen) {
 
 void OpenFromFolder(const Program& p) {
     DoubleClickRow(p, kWwwRow);
-    ::Sleep(300);
     p.ClickRow(kHtmlRow);
     const bool page = WaitFor([&] { return Contains(Text(p.Editor()), "<html"); }, 5000);
     std::string seen;
@@ -59,7 +60,6 @@ void DeleteStatus(const Program& p) {
           "Delete removes the open file (its name leaves the label)", seen);
     Shot("deleted");
     DoubleClickRow(p, kUpRow);
-    ::Sleep(300);
 }
 
 // The file-name dialog of New or Rename: the name typed over what it shows, then OK.
@@ -130,8 +130,7 @@ void Upload(const Program& p) {
 }
 
 void FilesRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     OpenFromFolder(p);
     DeleteStatus(p);
     NewAndRename(p);

@@ -10,20 +10,8 @@
 namespace e2e {
 namespace {
 
-enum : int {
-    kSetTab = 1044, kSetPassword = 1046, kMsgButton1 = 1006,
-    kPwEdit = 1075, kPwRetype = 1076, kPwDelete = 1077,
-};
+enum : int { kSetPassword = 1046, kPwEdit = 1075, kPwRetype = 1076, kPwDelete = 1077 };
 const char kPassword[] = "road-pw-77";
-
-HWND OpenSettings(const Program& p) {
-    p.Click(kSettings);
-    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
-    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) != 0; }, 10000);
-    return dlg;
-}
-
-bool Gone(HWND w) { return !w || !::IsWindow(w) || !::IsWindowVisible(w); }
 
 // The login prompt: the password form without its retype field.
 HWND WaitLoginPrompt(const Program& p, DWORD ms) {
@@ -41,10 +29,8 @@ void AnswerPrompt(HWND prompt, const char* password) {
     Press(prompt, IDOK);
 }
 
-// The board restarts after taking a password change. Windows tells its
-// removal at once (Wine does not: the notice comes from here, as soon as the
-// port is gone, which the program shows by enabling Connect); its return is
-// the password wait's own business.
+// The board restarts after a password change: its removal is told from here
+// (Windows would at once) until Connect shows the port gone.
 void BoardRestarts(const Program& p) {
     const bool gone = WaitFor([&] {
         DeviceNotice(p, DBT_DEVICEREMOVECOMPLETE);
@@ -106,8 +92,7 @@ void LoginWrongThenRight(const Program& p) {
     if (!prompt) return;
     const int identified = Identifications(p);
     AnswerPrompt(prompt, kPassword);
-    Check(WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, 30000),
-          "the right password connects");
+    Check(LoadedAgain(p, identified), "the right password connects");
 }
 
 // Delete in Settings: the board restarts without a password and nothing asks.
@@ -132,16 +117,13 @@ void DeletePassword(const Program& p) {
                !DialogWith(p, kMsgButton1);
     }, 30000);
     Check(back && !asked, "Delete: the board restarts and reconnects without asking");
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 15000);
+    Close(p, dlg, IDCANCEL, 15000);
 
     Disconnect(p);
     Check(p.Enabled(kConnect), "disconnected again");
     const int before = Identifications(p);
     Press(p.main, kConnect);
     asked = false;
-    // Counted, not only "loaded": right after the click the window is still
-    // free and the old identification is in the log, before the wait box.
     const bool connected = WaitFor([&] {
         asked = asked || WaitLoginPrompt(p, 0) != nullptr;
         return p.Loaded() && Identifications(p) > before;
@@ -150,14 +132,12 @@ void DeletePassword(const Program& p) {
 }
 
 void PasswordRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     HWND dlg = OpenSettings(p);
     Check(dlg != nullptr, "Settings opens");
     if (!dlg) return;
     SetPassword(p, dlg);
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
+    Close(p, dlg);
     LoginWrongThenRight(p);
     DeletePassword(p);
 }
