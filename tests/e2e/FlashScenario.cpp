@@ -147,19 +147,11 @@ std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::s
     }, o.deadlineSeconds));
     std::printf("FLASH: connected, %s\n", link.IsIspMode() ? "boot loader" : "script firmware");
 
-    const unsigned long linkBefore = LinkId(o.port);
+    // The restart from the script firmware is the upgrade road's.
+    if (!boot.OnUpgradeRestartIsp())
+        return "the board is not in its boot loader";
+    boot.OnIspDumpEnv();
     std::string why;
-    if (boot.OnUpgradeRestartIsp()) {
-        boot.OnIspDumpEnv();
-    } else {
-        if (!link.IsConnected())
-            return "not connected";
-        why = r.RunUntil([&] { return !dialog.events.empty(); }, o.deadlineSeconds);
-        if (why != "disconnected" && why != "unplugged")
-            return why.empty() ? "the board did not restart" : why;
-        std::printf("FLASH: the board restarts into its boot loader\n");
-        STEP(Reconnect(r, o, linkBefore));
-    }
 
     // The dialog's reactions, one event at a time, until the board answered
     // the image.

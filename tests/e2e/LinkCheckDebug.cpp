@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-void CheckDebugHost::ShowBreakFile(FileEntry& entry, int row)
+void CheckHost::ShowBreakFile(FileEntry& entry, int row)
 {
     OpenText(entry.name, entry.data);
     caretRow = executionRow = row;
@@ -14,7 +14,7 @@ void CheckDebugHost::ShowBreakFile(FileEntry& entry, int row)
     std::fflush(stdout);
 }
 
-bool CheckDebugHost::ToggleBreakpoint(int& row, bool& set)
+bool CheckHost::ToggleBreakpoint(int& row, bool& set)
 {
     if (caretRow < 0 || caretRow >= editorRows)
         return false;
@@ -24,7 +24,7 @@ bool CheckDebugHost::ToggleBreakpoint(int& row, bool& set)
     return true;
 }
 
-void CheckDebugHost::SetBreakpointMark(int row, bool on)
+void CheckHost::SetBreakpointMark(int row, bool on)
 {
     if (on)
         marks.insert(row);
@@ -32,16 +32,15 @@ void CheckDebugHost::SetBreakpointMark(int row, bool on)
         marks.erase(row);
 }
 
-void CheckDebugHost::SetWatchValue(int row, const std::string& type, const std::string& value, const std::string& full)
+void CheckHost::SetWatchValue(int row, const std::string& type, const std::string& value, const std::string&)
 {
     WatchRow& w = watches.at(static_cast<size_t>(row));
     w.type = type;
     w.value = value;
-    w.full = full;
     w.set = true;
 }
 
-void CheckDebugHost::OpenText(const std::string& name, const std::string& text)
+void CheckHost::OpenText(const std::string& name, const std::string& text)
 {
     if (openFile == name)
         return;
@@ -50,7 +49,7 @@ void CheckDebugHost::OpenText(const std::string& name, const std::string& text)
     marks.clear();
 }
 
-void CheckDebugHost::SetWatches(const std::vector<std::string>& names)
+void CheckHost::SetWatches(const std::vector<std::string>& names)
 {
     watches.assign(names.size(), WatchRow());
     for (size_t i = 0; i < names.size(); ++i)
@@ -62,7 +61,7 @@ namespace {
 struct Step {
     CheckRunner& r;
     const CheckOptions& o;
-    CheckDebugHost& host;
+    CheckHost& host;
     CDebuggerService& dbg;
 
     std::string Until(const char* what, const std::function<bool()>& done)
@@ -121,7 +120,7 @@ struct Step {
 
 std::string Friendly(Step& s)
 {
-    CheckDebugHost& host = s.host;
+    CheckHost& host = s.host;
     CDebuggerService& dbg = s.dbg;
     // The breakpoint at line 2 through the editor's F9, one at line 3 set and
     // cleared again; the board's list read back holds line 2 alone.
@@ -172,7 +171,7 @@ std::string Friendly(Step& s)
 
 std::string Hostile(Step& s)
 {
-    CheckDebugHost& host = s.host;
+    CheckHost& host = s.host;
     // A list that never ends is cut; lying items mark nothing.
     STEP(s.Breakpoints("index.php"));
     if (!host.marks.empty())
@@ -193,7 +192,7 @@ std::string DebugScenario(CheckRunner& r, const CheckOptions& o, bool hostile)
 {
     STEP(ConnectAndRead(r, o));
     CDeviceLink& link = r.Link();
-    CheckDebugHost& host = r.Host();
+    CheckHost& host = r.Host();
     FileEntry* script = link.Entries().Find("index.php");
     if (!script)
         return "no index.php on the board";

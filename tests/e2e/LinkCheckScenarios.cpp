@@ -387,7 +387,7 @@ std::string RunLinkScenario(CheckRunner& r, const CheckOptions& o, const std::st
     if (scenario == "flash" && args.size() == 1)
         return RunFlashScenario(r, o, args[0]);
     if (IsQueryScenario(scenario))
-        return RunQueryScenario(r, o, scenario, args);
+        return RunQueryScenario(r, o, scenario);
     return "unknown scenario " + scenario;
 }
 

@@ -18,7 +18,6 @@ int CheckHost::ShowMessage(const std::string& text, unsigned style, bool* applyT
         std::printf("MESSAGE: %s\n", OneLine(text).c_str());
         std::fflush(stdout);
     }
-    messages.push_back(text);
     if (applyToAll)
         *applyToAll = false;
     if ((style & 0x0F) != 4)  // not a Yes/No question

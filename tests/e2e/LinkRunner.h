@@ -39,26 +39,50 @@ struct CheckOptions {
 // What the host's reports role received, in order.
 struct CheckReports {
     std::vector<NetworkInfo> net;
-    std::vector<std::pair<bool, std::string>> rtc;
-    std::vector<bool> rtcSet;
     std::vector<std::pair<bool, std::vector<ScanRecord>>> scans;
     std::vector<std::pair<bool, std::string>> logs;
     std::vector<std::pair<std::string, std::string>> products;
     size_t Count() const
     {
-        return net.size() + rtc.size() + rtcSet.size() + scans.size() + logs.size() + products.size();
+        return net.size() + scans.size() + logs.size() + products.size();
     }
 };
 
-// The editor and watch list as the debug scenarios see them: one open file
-// with its rows and marks, the task state the buttons would show, the watch rows.
-class CheckDebugHost : public FuzzHost {
+// The host of linkcheck's link: it answers questions as options say, records
+// reports, and keeps the editor and watch list as the debug scenarios see
+// them (one open file with its rows and marks, the task state, the watch rows).
+class CheckHost : public FuzzHost {
 public:
-    struct WatchRow {
-        std::string name, type, value, full;
-        bool set = false;
-    };
+    using Clock = std::chrono::steady_clock;
+    explicit CheckHost(const CheckOptions& o) : m_options(o) {}
 
+    int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override;
+    PasswordChoice AskLoginPassword(std::string& password) override;
+    void OpenWaitBox(int mode) override { pendingStart = mode; }
+    void EndWaitBox() override { pendingStart = -1; }
+    void LogDebugger(const std::string& line) override;
+    void AddOutput(const char* t, size_t n) override;
+    void AddFirmwareLog(const char* t, size_t n) override;
+    void SetTimer(unsigned id, unsigned ms) override { timers[id] = {ms, Clock::now() + std::chrono::milliseconds(ms)}; }
+    void KillTimer(unsigned id) override { timers.erase(id); }
+    bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
+    std::string GetBackupFolder() override { return m_options.backupFolder; }
+    void OnSettingsRead() override { ++settingsReads; }
+    void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
+    void OnIspConnected() override { if (upgrade) upgrade->OnIspConnected(); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override { if (upgrade) upgrade->OnUpgradeEnvName(read, name); }
+    void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
+    bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
+    void OnNetworkInfo(const NetworkInfo& n) override { reports.net.push_back(n); }
+    void OnScanDone(const std::vector<ScanRecord>* r) override
+    {
+        reports.scans.emplace_back(r != nullptr, r ? *r : std::vector<ScanRecord>());
+    }
+    void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
+    void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
+
+    // The debugger's editor and watch list.
     std::string GetOpenFileName() override { return openFile; }
     void UpdateButtonStates(int state) override { taskState = state; }
     void SetExecutionLine(int row) override { executionRow = row; }
@@ -71,69 +95,30 @@ public:
     int GetWatchCount() override { return static_cast<int>(watches.size()); }
     std::string GetWatchName(int row) override { return watches.at(static_cast<size_t>(row)).name; }
     void SetWatchValue(int row, const std::string& type, const std::string& value, const std::string& full) override;
-
     // The editor shows this entry's text (its rows counted as the editor does).
     void OpenText(const std::string& name, const std::string& text);
     // New rows with these names; every value column empty.
     void SetWatches(const std::vector<std::string>& names);
 
-    std::string openFile;
-    int editorRows = 0, caretRow = 0, executionRow = -1, taskState = 0, breaks = 0;
-    std::set<int> marks;
-    std::vector<WatchRow> watches;
-    std::string output;
-};
-
-class CheckHost : public CheckDebugHost {
-public:
-    using Clock = std::chrono::steady_clock;
-    explicit CheckHost(const CheckOptions& o) : m_options(o) {}
-
-    int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override;
-    PasswordChoice AskLoginPassword(std::string& password) override;
-    void OpenWaitBox(int mode) override { waitBoxOpen = true; pendingStart = mode; }
-    void EndWaitBox() override { waitBoxOpen = false; pendingStart = -1; }
-    void SetProgressRange(int r) override { progressRange = r; }
-    void SetProgress(int v) override { progress = v; }
-    void LogDebugger(const std::string& line) override;
-    void AddOutput(const char* t, size_t n) override;
-    void AddFirmwareLog(const char* t, size_t n) override;
-    void SetTimer(unsigned id, unsigned ms) override { timers[id] = {ms, Clock::now() + std::chrono::milliseconds(ms)}; }
-    void KillTimer(unsigned id) override { timers.erase(id); }
-    void OnLinkDisconnected() override { ++disconnects; }
-    bool IsPhpDebugMode() override { return true; }  // an upload must not start the script
-    std::string GetBackupFolder() override { return m_options.backupFolder; }
-    void OnSettingsRead() override { ++settingsReads; }
-    void OnSettingsWritten(bool ok) override { settingsWrites.push_back(ok); }
-    void OnIspConnected() override { if (upgrade) upgrade->OnIspConnected(); }
-    void OnUpgradeEnvName(bool read, const std::string& name) override { if (upgrade) upgrade->OnUpgradeEnvName(read, name); }
-    void OnUpgradeTestOk() override { if (upgrade) upgrade->OnUpgradeTestOk(); }
-    void OnUpgradeProgress(uint64_t sent, uint64_t total) override { if (upgrade) upgrade->OnUpgradeProgress(sent, total); }
-    bool OnUpgradeResult(bool ok) override { return upgrade ? upgrade->OnUpgradeResult(ok) : true; }
-    void OnNetworkInfo(const NetworkInfo& n) override { reports.net.push_back(n); }
-    void OnRtcDate(bool ok, const std::string& date) override { reports.rtc.emplace_back(ok, date); }
-    void OnRtcSetResult(bool ok) override { reports.rtcSet.push_back(ok); }
-    void OnScanDone(const std::vector<ScanRecord>* r) override
-    {
-        reports.scans.emplace_back(r != nullptr, r ? *r : std::vector<ScanRecord>());
-    }
-    void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
-    void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
-
     struct TimerState {
         unsigned period;
         Clock::time_point due;
     };
+    struct WatchRow {
+        std::string name, type, value;
+        bool set = false;
+    };
     std::map<unsigned, TimerState> timers;
-    std::vector<std::string> messages;
     int pendingStart = -1;
-    bool waitBoxOpen = false;
     bool quiet = false;  // no printing (benchmarks)
     CLinkUpgrade* upgrade = nullptr;
     CheckReports reports;
-    int passwordPrompts = 0, restoreQuestions = 0, disconnects = 0, progressRange = 0, progress = 0;
-    int settingsReads = 0;
+    int passwordPrompts = 0, restoreQuestions = 0, settingsReads = 0;
     std::vector<int> settingsWrites;
+    std::string openFile, output;
+    int editorRows = 0, caretRow = 0, executionRow = -1, taskState = 0, breaks = 0;
+    std::set<int> marks;
+    std::vector<WatchRow> watches;
 
 private:
     const CheckOptions& m_options;
@@ -178,8 +163,7 @@ std::string RunFlashScenario(CheckRunner& runner, const CheckOptions& options, c
 // "debug-hostile": a board whose debugger answers lie; the link must stay.
 std::string DebugScenario(CheckRunner& r, const CheckOptions& o, bool hostile);
 bool IsQueryScenario(const std::string& scenario);
-std::string RunQueryScenario(CheckRunner& runner, const CheckOptions& options, const std::string& scenario,
-                             const std::vector<std::string>& args);
+std::string RunQueryScenario(CheckRunner& runner, const CheckOptions& options, const std::string& scenario);
 // An image of size bytes (a multiple of 16, at least 128) whose last 64 bytes
 // are the record area with a 'C' record naming it.
 std::string FirmwareImageBytes(size_t size, const std::string& name);

@@ -60,20 +60,6 @@ std::string NetInfo(CheckRunner& r, const CheckOptions& o)
     return std::string();
 }
 
-std::string ClockSet(CheckRunner& r, const CheckOptions& o, const std::string& date)
-{
-    CheckReports& rep = r.Host().reports;
-    CBoardQueriesService& q = r.Link().Queries();
-    STEP(Query(r, o, q.RequestRtcSet(date)));
-    if (rep.rtcSet.empty() || !rep.rtcSet.back())
-        return "clock write failed";
-    STEP(Query(r, o, q.RequestRtcDate()));
-    if (rep.rtc.empty() || !rep.rtc.back().first)
-        return "clock read failed";
-    std::printf("RTC %s\n", rep.rtc.back().second.c_str());
-    return rep.rtc.back().second == date ? std::string() : "the clock reads " + rep.rtc.back().second;
-}
-
 std::string Scan(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
@@ -121,20 +107,15 @@ std::string Info(CheckRunner& r, const CheckOptions& o)
 
 bool IsQueryScenario(const std::string& s)
 {
-    return s == "netinfo" || s == "clock-set" || s == "scan" || s == "logs" || s == "info";
+    return s == "netinfo" || s == "scan" || s == "logs" || s == "info";
 }
 
-std::string RunQueryScenario(CheckRunner& r, const CheckOptions& o, const std::string& scenario,
-                             const std::vector<std::string>& args)
+std::string RunQueryScenario(CheckRunner& r, const CheckOptions& o, const std::string& scenario)
 {
-    if (scenario == "clock-set" && args.size() != 1)
-        return "usage: clock-set YYYYMMDDhhmmss";
     // Connected, identified and the board's files read: the link is idle.
     STEP(ConnectAndRead(r, o));
     if (scenario == "netinfo")
         return NetInfo(r, o);
-    if (scenario == "clock-set")
-        return ClockSet(r, o, args[0]);
     if (scenario == "scan")
         return Scan(r, o);
     if (scenario == "logs")
