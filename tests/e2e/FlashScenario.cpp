@@ -1,5 +1,4 @@
-// linkcheck flash: the firmware upgrade as the upgrade dialog drives it,
-// against a board in its script firmware or already in its boot loader.
+// linkcheck flash: the firmware upgrade as the upgrade dialog drives it, against a boot loader.
 #include "LinkRunner.h"
 
 #include "link/codecs/Crc16.h"
@@ -14,8 +13,7 @@
 
 namespace {
 
-// The dialog's side: it records what the link reports; the scenario acts on
-// it from its own loop, as the dialog acts on posted messages.
+// Records what the link reports; the scenario acts on it as the dialog on posted messages.
 class FlashDialog : public CLinkUpgrade {
 public:
     void OnIspConnected() override { events.push_back("connected"); }

@@ -77,8 +77,7 @@ std::string LoadPacked(const std::string& path, EntrySet& set)
     return std::string();
 }
 
-// Connect, sync and run the identification chain (with the login when the
-// board asks for it) to its end.
+// Connect, sync and the identification chain (with a login) to its end.
 std::string Identify(CheckRunner& r, const CheckOptions& o)
 {
     CDeviceLink& link = r.Link();
@@ -108,8 +107,7 @@ std::string IdentifyAndRead(CheckRunner& r, const CheckOptions& o)
     return link.ImageReadCount() > before ? std::string() : "image read failed";
 }
 
-// Replaces the entries by the packed file's and uploads them. "" when the
-// board confirmed the upload and its image was read back.
+// Uploads the packed file's entries; "" once the board's image was read back.
 std::string Upload(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     CDeviceLink& link = r.Link();
@@ -209,8 +207,7 @@ void PrintSettings(const SettingsRecord& r)
     std::fflush(stdout);
 }
 
-// A settings block file, its header and every record's CRC checked by the
-// program's own parser.
+// A settings block file, checked by the program's own parser (header, every CRC).
 std::string LoadSettings(const std::string& file, std::string& bytes, SettingsRecord& record)
 {
     CStdLinkFiles files;
@@ -252,8 +249,7 @@ std::string ReadSettings(CheckRunner& r, const CheckOptions& o, bool identify)
     return r.Host().settingsReads > before ? std::string() : "settings block not read";
 }
 
-// Takes the values of the settings block in file into the record as the
-// dialog would (everything it edits), writes, and reads back.
+// Writes the values of the block in file as the dialog would, and reads back.
 std::string SettingsWriteScenario(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     std::string bytes;
@@ -288,8 +284,7 @@ std::string SettingsWriteScenario(CheckRunner& r, const CheckOptions& o, const s
     return same ? std::string() : "read back differs";
 }
 
-// Reboots the board and waits until its image is read again after the
-// reconnect its arrival starts.
+// Reboots the board; its arrival starts a reconnect that reads the image again.
 std::string RebootScenario(CheckRunner& r, const CheckOptions& o)
 {
     STEP(IdentifyAndRead(r, o));

@@ -48,9 +48,8 @@ struct CheckReports {
     }
 };
 
-// The host of linkcheck's link: it answers questions as options say, records
-// reports, and keeps the editor and watch list as the debug scenarios see
-// them (one open file with its rows and marks, the task state, the watch rows).
+// Answers questions as the options say, records reports, and keeps the
+// editor (one file) and watch list as the debug scenarios see them.
 class CheckHost : public FuzzHost {
 public:
     using Clock = std::chrono::steady_clock;
@@ -164,8 +163,7 @@ std::string RunFlashScenario(CheckRunner& runner, const CheckOptions& options, c
 std::string DebugScenario(CheckRunner& r, const CheckOptions& o, bool hostile);
 bool IsQueryScenario(const std::string& scenario);
 std::string RunQueryScenario(CheckRunner& runner, const CheckOptions& options, const std::string& scenario);
-// An image of size bytes (a multiple of 16, at least 128) whose last 64 bytes
-// are the record area with a 'C' record naming it.
+// An image of size bytes whose last 64 bytes hold a 'C' record naming it.
 std::string FirmwareImageBytes(size_t size, const std::string& name);
 // fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
 std::string MakeFirmwareFile(const std::vector<std::string>& args);

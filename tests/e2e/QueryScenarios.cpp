@@ -18,8 +18,7 @@ const char* StartText(Start s)
     return "?";
 }
 
-// Starts a query and runs until the host has one more report, or the chain
-// ended without one.
+// Starts a query and runs until one more report came or the chain ended without.
 std::string Query(CheckRunner& r, const CheckOptions& o, Start s, int seconds = 0, bool idle = true)
 {
     if (s != Start::kStarted)

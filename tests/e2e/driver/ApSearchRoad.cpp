@@ -45,8 +45,7 @@ void ApSearchRoad(const Program& p, const char* port) {
 
     Press(page, kWlanSearch);
     HWND search = WaitOwnedDialog(p, settings, kSearchAgain, 5000);
-    Check(search != nullptr, "Search opens the access-point search");
-    if (!search) return;
+    if (!Check(search != nullptr, "Search opens the access-point search")) return;
     Shot("searching");
     const bool found = WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(search, IDOK)) != 0; }, 60000);
     Check(found, "the board's scan ends and the list shows its networks");
@@ -75,8 +74,7 @@ void ApSearchRoad(const Program& p, const char* port) {
 void NetworkInfoTabs(const Program& p) {
     ::PostMessageA(p.main, WM_COMMAND, kNetworkInfo, 0);
     HWND dlg = WaitDialogWith(p, kNetInfoTab, 15000);
-    Check(dlg != nullptr, "network information opens");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "network information opens")) return;
     HWND tab = ::GetDlgItem(dlg, kNetInfoTab);
     const std::vector<HWND> edits = ChildrenOfClass(dlg, "Edit");
     HWND report = edits.empty() ? nullptr : edits[0];

@@ -23,8 +23,8 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// Milliseconds from CreateProcess to the main window shown; the process is
-// left running (returned in pi).
+}  // namespace
+
 double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -38,6 +38,8 @@ double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi) {
     }
     return main ? Now() - t0 : -1;
 }
+
+namespace {
 
 void Close(PROCESS_INFORMATION& pi) {
     if (HWND main = FindMainWindow(pi.dwProcessId)) ::PostMessageA(main, WM_CLOSE, 0, 0);
@@ -96,8 +98,7 @@ static INT_PTR CALLBACK MinimalProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     return message == WM_INITDIALOG;
 }
 
-// A dialog from an in-memory template with one button of the Connect id, so
-// that the same window search finds it.
+// One button of the Connect id, so that the same window search finds it.
 int MinimalDialog() {
     struct alignas(4) Template {
         DLGTEMPLATE dlg;

@@ -19,8 +19,7 @@ const char kImportedName[] = "imported-road.example";  // roads/certs.sh makes i
 // The organisation typed: a Korean one goes through code page 949 to UTF-8.
 const wchar_t* Organisation() { return g_lang == 1042 ? L"\uC790\uB974\uBCF4 \uC5F0\uAD6C\uC18C" : L"Zarvo Road Test"; }
 
-// A visible dialog of the program owned by owner (a modal one opened over it)
-// that has that control.
+// A visible dialog of the program over owner that has that control.
 HWND OwnedDialog(HWND owner, int child, DWORD ms) {
     Program in;  // the owner's process: the main window or one of its dialogs
     in.main = owner;
@@ -48,14 +47,12 @@ std::wstring Wide(const std::string& ansi) {
     return w;
 }
 
-// Certificate, then the choice dialog with one way chosen; the choice dialog's
-// handle (closed with OK).
+// Certificate, then the choice dialog with one way chosen (closed with OK).
 HWND ChooseWay(HWND settings, int way, const char* what) {
     WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(settings, kSetCert)) != 0; }, 20000);
     Press(settings, kSetCert);
     HWND choice = OwnedDialog(settings, kCertSelf, 10000);
-    Check(choice != nullptr, what);
-    if (!choice) return nullptr;
+    if (!Check(choice != nullptr, what)) return nullptr;
     if (way == kCertCa) {
         Press(choice, kCertCa);
         WaitFor([&] { return ::SendMessageA(::GetDlgItem(choice, kCertCa), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
@@ -66,8 +63,7 @@ HWND ChooseWay(HWND settings, int way, const char* what) {
 // The program's box after a write: its only button closes it.
 bool SavedBox(HWND settings, const char* what, DWORD ms) {
     HWND box = OwnedDialog(settings, kMsgButton1, ms);
-    Check(box != nullptr, what);
-    if (!box) return false;
+    if (!Check(box != nullptr, what)) return false;
     Shot(what);
     Press(box, kMsgButton1);
     return WaitGone(box);
@@ -101,8 +97,7 @@ void MakeSelfSigned(HWND settings) {
     Shot("certificate-choice");
     Press(choice, IDOK);
     HWND form = OwnedDialog(settings, kCertCn, 10000);
-    Check(form != nullptr, "the self-signed form opens");
-    if (!form) return;
+    if (!Check(form != nullptr, "the self-signed form opens")) return;
     const std::string preset = Text(::GetDlgItem(form, kCertCn));
     Check(Count(preset, ".") == 3, "the common name starts as the board's address", preset);
     Retype(::GetDlgItem(form, kCertCn), kCommonName);
@@ -119,12 +114,10 @@ void ImportSigned(HWND settings, const std::string& file) {
     if (!choice) return;
     Press(choice, IDOK);
     HWND select = OwnedDialog(settings, kCertOpen, 10000);
-    Check(select != nullptr, "the file choice opens");
-    if (!select) return;
+    if (!Check(select != nullptr, "the file choice opens")) return;
     Press(select, kCertOpen);
     HWND open = OwnedDialog(select, kFileName, 15000);
-    Check(open != nullptr, "Open shows the file dialog");
-    if (!open) return;
+    if (!Check(open != nullptr, "Open shows the file dialog")) return;
     ::SendMessageA(FileNameBox(open), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
     Press(open, IDOK);
     Check(WaitGone(open) && WaitFor([&] { return Text(::GetDlgItem(select, kCertPath)) == file; }, 5000),
@@ -152,8 +145,7 @@ void CertsRoad(const Program& p, const char* port) {
     Connect(p, port);
     ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
     HWND settings = OwnedDialog(p.main, kSetCert, 15000);
-    Check(settings != nullptr, "Settings opens");
-    if (!settings) return;
+    if (!Check(settings != nullptr, "Settings opens")) return;
     Shot("settings");
     MakeSelfSigned(settings);
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 
 namespace e2e {
@@ -34,12 +35,34 @@ std::map<std::string, RoadEntry>& Roads() {
     return roads;
 }
 
-BOOL CALLBACK CollectClass(HWND wnd, LPARAM lp) {
-    auto* look = reinterpret_cast<std::pair<const char*, std::vector<HWND>>*>(lp);
-    char cls[32] = {};
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    if (_stricmp(cls, look->first) == 0) look->second.push_back(wnd);
+struct Look {
+    std::function<bool(HWND)> keep;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK Collect(HWND w, LPARAM lp) {
+    Look* look = reinterpret_cast<Look*>(lp);
+    if (look->keep(w)) look->found.push_back(w);
     return TRUE;
+}
+
+// The windows under parent (the top-level ones, in z-order, without one) that keep passes.
+std::vector<HWND> Windows(HWND parent, std::function<bool(HWND)> keep) {
+    Look look{std::move(keep), {}};
+    if (parent)
+        ::EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&look));
+    else
+        ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+// The top-level windows of process pid.
+std::vector<HWND> TopWindows(DWORD pid) {
+    return Windows(nullptr, [pid](HWND w) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(w, &owner);
+        return owner == pid;
+    });
 }
 
 }  // namespace
@@ -49,10 +72,11 @@ bool RegisterRoad(const char* name, RoadFn run, AfterFn after) {
     return true;
 }
 
-void Check(bool ok, const char* what, const std::string& detail) {
+bool Check(bool ok, const char* what, const std::string& detail) {
     printf("CHECK %s %s%s%s\n", ok ? "ok  " : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
     fflush(stdout);
     if (!ok) ++g_failures;
+    return ok;
 }
 
 void Shot(const char* name) {
@@ -83,9 +107,11 @@ int Count(const std::string& s, const char* part) {
 }
 
 std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls) {
-    std::pair<const char*, std::vector<HWND>> look{cls, {}};
-    ::EnumChildWindows(parent, CollectClass, reinterpret_cast<LPARAM>(&look));
-    return look.second;
+    return Windows(parent, [cls](HWND w) {
+        char name[32] = {};
+        ::GetClassNameA(w, name, sizeof name);
+        return _stricmp(name, cls) == 0;
+    });
 }
 
 // The log is read last: a whole log crossing processes is the costly question.
@@ -134,23 +160,6 @@ void Retype(HWND edit, const char* text) {
 }
 
 namespace {
-
-// The top-level windows of process pid, in z-order.
-std::vector<HWND> TopWindows(DWORD pid) {
-    struct Look {
-        DWORD pid;
-        std::vector<HWND> found;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner == l->pid) l->found.push_back(w);
-            return TRUE;
-        }
-    } look{pid, {}};
-    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
-    return look.found;
-}
 
 template <class Find>
 HWND WaitWindow(Find find, DWORD ms) {
@@ -246,18 +255,8 @@ HWND OpenSettings(const Program& p) {
 }
 
 HWND Descendant(HWND root, int id) {
-    struct Look {
-        int id;
-        HWND found;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            if (::GetDlgCtrlID(w) != l->id) return TRUE;
-            l->found = w;
-            return FALSE;
-        }
-    } look{id, nullptr};
-    ::EnumChildWindows(root, Look::Each, reinterpret_cast<LPARAM>(&look));
-    return look.found;
+    const std::vector<HWND> found = Windows(root, [id](HWND w) { return ::GetDlgCtrlID(w) == id; });
+    return found.empty() ? nullptr : found[0];
 }
 
 void Press(HWND dlg, int id) { ::PostMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
@@ -384,27 +383,17 @@ int RegisterPort(const char* port) {
     return 0;
 }
 
-// Starts the program, runs the road on it, closes the window and runs the
-// road's after-exit checks.
 int RunRoad(const char* name, const char* exe, const char* port) {
     const auto road = Roads().find(name);
     if (road == Roads().end()) {
         fprintf(stderr, "zarvodriver: no road named %s\n", name);
         return 2;
     }
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string cmd = std::string("\"") + exe + "\"";
-    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        Check(false, "ZarvoD.exe starts", std::to_string(::GetLastError()));
-        return 1;
-    }
     Program p;
-    WaitFor([&] { return (p.main = FindMainWindow(pi.dwProcessId)) != nullptr; }, 60000);
-    Check(p.main != nullptr, "main window shows");
-    if (!p.main) {
-        ::TerminateProcess(pi.hProcess, 1);
+    if (StartAndWait(std::string("\"") + exe + "\"", pi) >= 0) p.main = FindMainWindow(pi.dwProcessId);
+    if (!Check(p.main != nullptr, "main window shows")) {
+        if (pi.hProcess) ::TerminateProcess(pi.hProcess, 1);
         return 1;
     }
     road->second.run(p, port);

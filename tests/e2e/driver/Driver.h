@@ -1,10 +1,7 @@
-// What every road of the UI driver shares: finding ZarvoD.exe's windows in
-// another process of the same Wine prefix and display, acting on them the way
-// a user would, and reporting checks.
-// Wine facts this relies on: BM_CLICK respects a disabled button; WM_GETTEXT
-// and the list and combo box string messages are marshalled between
-// processes; posted key messages carry no Ctrl state (SendInput after
-// SetForegroundWindow does); menus cannot be read from another process.
+// What every road of the UI driver shares. Wine facts it relies on: BM_CLICK
+// respects a disabled button; WM_GETTEXT and the list and combo box string
+// messages are marshalled between processes; posted key messages carry no Ctrl
+// state (SendInput after SetForegroundWindow does); menus cannot be read.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +25,8 @@ extern bool g_shots;
 extern bool g_replug;  // the main road: the board unplugs itself at a request after the upload
 extern DWORD g_lang;  // 1033 or 1042: what the program was started in
 
-void Check(bool ok, const char* what, const std::string& detail = std::string());
+// Prints a CHECK line; returns ok.
+bool Check(bool ok, const char* what, const std::string& detail = std::string());
 // With --shots: names a step, and waits while the caller takes the screenshot.
 void Shot(const char* name);
 
@@ -77,12 +75,10 @@ void Retype(HWND edit, const char* text);
 // The program's other visible top-level dialog (a box or a dialog over the main window).
 HWND OtherDialog(const Program& p);
 HWND WaitDialog(const Program& p, DWORD ms);
-// A visible dialog of the program over owner (a box, a file dialog or a
-// search opened from it) that holds a control id.
+// A visible dialog of the program over owner that holds a control id.
 HWND OwnedDialog(const Program& p, HWND owner, int id);
 HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms);
-// The program's visible dialog (not its main window) that holds a control id
-// as its own child, whatever language its texts are in.
+// The program's visible dialog that holds a control id as its own child.
 HWND DialogWith(const Program& p, int id);
 HWND WaitDialogWith(const Program& p, int id, DWORD ms);
 // Closes dlg with a command (Cancel) and waits until it is gone and the main window free.
@@ -112,19 +108,16 @@ HANDLE SendRemovalAsync(const Program& p);
 bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified);
 // How many identifications the Debugger Log holds.
 int Identifications(const Program& p);
-// Loaded after one more identification than identified: the last one is
-// still in the log before a reconnect's wait box shows.
+// Loaded after one more identification than identified (the old one stays in the log).
 bool LoadedAgain(const Program& p, int identified, DWORD ms = 30000);
 
-// The board's port chosen in the list, Connect, then the checks that the
-// board was identified and its files read.
+// The port chosen, Connect, and the checks that the board was identified and its files read.
 void Connect(const Program& p, const char* port);
 
 std::string IniPath();
 DWORD ReadDword(const char* name);
 
-// A road: what the driver does with the running program. after runs once the
-// program has ended (registry and files it left).
+// A road: what the driver does with the running program; after runs once it has ended.
 using RoadFn = void (*)(const Program& p, const char* port);
 using AfterFn = void (*)();
 bool RegisterRoad(const char* name, RoadFn run, AfterFn after = nullptr);
@@ -132,6 +125,8 @@ bool RegisterRoad(const char* name, RoadFn run, AfterFn after = nullptr);
 // The benchmark verbs (Bench.cpp).
 int Bench(const char* exe, const char* port, int runs);
 int MinimalDialog();
+// Milliseconds from CreateProcess to the main window shown (-1: none); the process runs on.
+double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi);
 // Finds the main window of process pid (its Connect button tells it).
 HWND FindMainWindow(DWORD pid);
 // Fills the port list as a click would and selects port; false when it is not listed.

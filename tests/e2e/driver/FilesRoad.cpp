@@ -93,15 +93,13 @@ void NewAndRename(const Program& p) {
     Shot("renamed");
 }
 
-// The system open-file dialog, driven as a user would: the full path typed
-// as the file name, then Open.
+// The open-file dialog: the full path typed as the file name, then Open.
 void AddPcFile(const Program& p) {
     const std::string path = RoadPath("table.bin");
     Command(p, kAdd);
     HWND dlg = WaitDialog(p, 20000);
     HWND name = FileNameBox(dlg);
-    Check(name != nullptr, "Add opens the open-file dialog");
-    if (!name) return;
+    if (!Check(name != nullptr, "Add opens the open-file dialog")) return;
     ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     Shot("add-dialog");
     ::SendMessageA(::GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);

@@ -67,14 +67,12 @@ void ShowDebuggerLog(const Program& p) {
 void ShowPreferences(const Program& p) {
     ::PostMessageA(p.main, WM_COMMAND, kPreferences, 0);
     HWND dlg = WaitDialog(p, 5000);
-    Check(dlg != nullptr, "Preferences opens from its menu command");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "Preferences opens from its menu command")) return;
     Shot("preferences");
     Check(Close(p, dlg), "Preferences closes with Cancel");
 }
 
-// A Function menu command whose dialog shows what the board answered;
-// true when shown shows in it (read by read), then the dialog closes.
+// A menu command whose dialog shows what the board answered: shown in what read reads.
 template <class Read>
 void BoardDialog(const Program& p, int command, const char* what, const char* shown, Read read) {
     ::PostMessageA(p.main, WM_COMMAND, command, 0);

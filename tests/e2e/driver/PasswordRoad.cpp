@@ -14,13 +14,15 @@ enum : int { kSetPassword = 1046, kPwEdit = 1075, kPwRetype = 1076, kPwDelete = 
 const char kPassword[] = "road-pw-77";
 
 // The login prompt: the password form without its retype field.
+HWND LoginPrompt(const Program& p) {
+    HWND dlg = DialogWith(p, kPwEdit);
+    return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype)) ? dlg : nullptr;
+}
+
 HWND WaitLoginPrompt(const Program& p, DWORD ms) {
     HWND dlg = nullptr;
-    WaitFor([&] {
-        dlg = DialogWith(p, kPwEdit);
-        return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype));
-    }, ms);
-    return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype)) ? dlg : nullptr;
+    WaitFor([&] { return (dlg = LoginPrompt(p)) != nullptr; }, ms);
+    return dlg;
 }
 
 void AnswerPrompt(HWND prompt, const char* password) {
@@ -58,8 +60,7 @@ void SetPassword(const Program& p, HWND dlg) {
     Press(form, IDOK);
     BoardRestarts(p);
     HWND prompt = WaitLoginPrompt(p, 30000);
-    Check(prompt != nullptr, "the board restarts with the password and the reconnect asks for it");
-    if (!prompt) return;
+    if (!Check(prompt != nullptr, "the board restarts with the password and the reconnect asks for it")) return;
     Shot("login-after-set");
     AnswerPrompt(prompt, kPassword);
     Check(WaitFor([&] { return Gone(prompt) && ::IsWindowEnabled(dlg) && Identifications(p) > identified &&
@@ -80,16 +81,14 @@ void LoginWrongThenRight(const Program& p) {
     Disconnect(p);
     Press(p.main, kConnect);
     HWND prompt = WaitLoginPrompt(p, 20000);
-    Check(prompt != nullptr, "the next connect asks for the password");
-    if (!prompt) return;
+    if (!Check(prompt != nullptr, "the next connect asks for the password")) return;
     AnswerPrompt(prompt, "not-the-password");
     HWND box = WaitDialogWith(p, kMsgButton1, 15000);
     Check(box != nullptr, "a wrong password is refused with a message");
     Shot("wrong-password");
     if (box) ClickLabelled(box, "OK", L"\uD655\uC778");
     prompt = WaitLoginPrompt(p, 15000);
-    Check(prompt != nullptr, "and the password is asked again");
-    if (!prompt) return;
+    if (!Check(prompt != nullptr, "and the password is asked again")) return;
     const int identified = Identifications(p);
     AnswerPrompt(prompt, kPassword);
     Check(LoadedAgain(p, identified), "the right password connects");
@@ -111,7 +110,7 @@ void DeletePassword(const Program& p) {
     // Back means identified again, not only the form gone: the reconnect
     // follows the board's restart a moment later.
     const bool back = WaitFor([&] {
-        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        asked = asked || LoginPrompt(p) != nullptr;
         return Gone(form) && ::IsWindowEnabled(dlg) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) &&
                Identifications(p) > identified &&
                !DialogWith(p, kMsgButton1);
@@ -125,7 +124,7 @@ void DeletePassword(const Program& p) {
     Press(p.main, kConnect);
     asked = false;
     const bool connected = WaitFor([&] {
-        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        asked = asked || LoginPrompt(p) != nullptr;
         return p.Loaded() && Identifications(p) > before;
     }, 30000);
     Check(connected && !asked, "the next connect does not ask", asked ? "asked" : connected ? "" : "not connected");
@@ -134,8 +133,7 @@ void DeletePassword(const Program& p) {
 void PasswordRoad(const Program& p, const char* port) {
     Connect(p, port);
     HWND dlg = OpenSettings(p);
-    Check(dlg != nullptr, "Settings opens");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "Settings opens")) return;
     SetPassword(p, dlg);
     Close(p, dlg);
     LoginWrongThenRight(p);

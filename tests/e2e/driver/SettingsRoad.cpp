@@ -1,7 +1,6 @@
-// The settings road: the board's address and SSID changed in the Settings
-// dialog and written (the board's stored block is checked afterwards by
-// roads/settings.sh), its clock set from the PC and read back, and the
-// dialog under a reply that comes after it closed and under a removal.
+// The settings road: the board's address and SSID changed and written, its
+// clock set from the PC and read back, and the dialog under a reply that comes
+// after it closed and under a removal.
 #include "driver/Driver.h"
 
 #include <commctrl.h>
@@ -94,8 +93,7 @@ void SetClock(const Program& p, HWND dlg) {
     Check(shown.rfind(Today(), 0) == 0, "the board's clock now holds the PC's date", shown);
 }
 
-// Time pressed and the dialog closed before the board answers: the answer
-// finds no dialog and opens nothing.
+// Time pressed and the dialog closed before the board answers.
 void LateClockReply(const Program& p) {
     HWND dlg = OpenSettings(p);
     if (!dlg) return;
@@ -134,8 +132,7 @@ void SettingsRoad(const Program& p, const char* port) {
     RemovalUnderDialog(p);
     // Still a working Settings: the clock reads again.
     dlg = OpenSettings(p);
-    Check(dlg != nullptr, "Settings opens again after the board came back");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "Settings opens again after the board came back")) return;
     Check(!ReadClock(p, dlg).empty(), "and reads the board's clock");
     Close(p, dlg);
 }

@@ -6,6 +6,9 @@
 
 #include <dbt.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace e2e {
 namespace {
 
@@ -13,15 +16,8 @@ enum : int { kOpen = 1001, kSend = 1090, kBoxButton = kMsgButton1 };
 
 // What the simulator logged so far (it flushes every line).
 std::string SimLog() {
-    std::string text;
-    HANDLE f = ::CreateFileA(RoadPath("..\\sim.log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return text;
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
-    ::CloseHandle(f);
-    return text;
+    std::ifstream in(RoadPath("..\\sim.log"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Usable(HWND dlg) {
@@ -46,8 +42,7 @@ void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
         files = OwnedDialog(p, dlg, IDOK);
         return (box = FileNameBox(files)) != nullptr;
     }, 10000);
-    Check(box != nullptr, "Open shows the open-file dialog");
-    if (!box) return;
+    if (!Check(box != nullptr, "Open shows the open-file dialog")) return;
     const std::string path = RoadPath(name);
     ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     if (shot) Shot("open-file");

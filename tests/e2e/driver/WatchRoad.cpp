@@ -89,8 +89,7 @@ private:
 
 HWND WatchList(const Program& p) { return ::GetDlgItem(::GetDlgItem(p.Item(kBottom), kWatchTabs), kWatchList); }
 
-// The add-watch box, as from the list's context menu (menus cannot be
-// opened from another process: its command is posted).
+// The add-watch box, by the posted command of the list's context menu.
 bool AddWatch(const Program& p, const RemoteList& list, const Watch& w) {
     const int before = list.Rows();
     ::PostMessageA(p.Item(kBottom), WM_COMMAND, kWatchAdd, 0);
@@ -121,8 +120,7 @@ void CheckHexDump(const Program& p, const RemoteList& list) {
     PostClick(WatchList(p), (r.left + r.right) / 2, (r.top + r.bottom) / 2, true);
     HWND dlg = WaitDialog(p, 5000);
     HWND dump = dlg ? ::GetDlgItem(dlg, kWatchDump) : nullptr;
-    Check(dump != nullptr, "a double click on the long string opens its hex dump");
-    if (!dump) return;
+    if (!Check(dump != nullptr, "a double click on the long string opens its hex dump")) return;
     const std::string text = Text(dump);
     const char first[] = "00000000 | 61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 6e 6f 70  | abcdefghijklmnop\r\n";
     // Bytes 288..299: "cdefghijklmn", then four empty byte columns.
