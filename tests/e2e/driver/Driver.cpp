@@ -309,8 +309,14 @@ bool SelectPort(const Program& p, const char* port) {
     return at != CB_ERR;
 }
 
+void ChoosePort(const Program& p, const char* port) { Check(SelectPort(p, port), "port list finds the board's port", port); }
+
 void Connect(const Program& p, const char* port) {
-    Check(SelectPort(p, port), "port list finds the board's port", port);
+    ChoosePort(p, port);
+    Connect(p);
+}
+
+void Connect(const Program& p) {
     const int before = Identifications(p);
     p.Click(kConnect);
     Check(LoadedAgain(p, before), "connect identifies the board and reads its files");

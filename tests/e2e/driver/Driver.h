@@ -111,7 +111,10 @@ int Identifications(const Program& p);
 // Loaded after one more identification than identified (the old one stays in the log).
 bool LoadedAgain(const Program& p, int identified, DWORD ms = 30000);
 
-// The port chosen, Connect, and the checks that the board was identified and its files read.
+void ChoosePort(const Program& p, const char* port);
+// Connect, and the checks that the board was identified and its files read.
+void Connect(const Program& p);
+// Both.
 void Connect(const Program& p, const char* port);
 
 std::string IniPath();
