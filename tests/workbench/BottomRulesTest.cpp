@@ -62,45 +62,44 @@ TEST(LogTrimTest, PendingTextKeepsItsEnd)
     EXPECT_EQ(pending.substr(pending.size() - 3), "end");
 }
 
-TEST(GaugeTest, FillPieces)
+// A fill plan as "piece x+width ...": pieces F(ill) and O(ver), l(eft) m(iddle) r(ight).
+std::string Plan(int left, int right, uint32_t used, uint32_t total, bool overFull)
 {
     gauge::FillImages img;
-    img.fillLeft = 6;
-    img.fillRight = 6;
-    img.overLeft = 6;
-    img.overRight = 6;
-    using gauge::Piece;
+    img.fillLeft = img.fillRight = img.overLeft = img.overRight = 6;
+    static const char* names[] = {"Fl", "Fm", "Fr", "Ol", "Om", "Or"};
+    std::string out;
+    for (const gauge::Part& p : gauge::PlanFill(left, right, used, total, img, overFull))
+        out += std::string(out.empty() ? "" : " ") + names[static_cast<int>(p.piece)] + std::to_string(p.x) + "+" +
+               std::to_string(p.width);
+    return out;
+}
+
+TEST(GaugeTest, FillPieces)
+{
     struct Case {
         uint32_t used, total;
         bool overFull;
-        std::vector<gauge::Part> parts;
+        const char* plan;
     } cases[] = {
-        {0, 1000, true, {}},
-        {500, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 94}}},
-        {1000, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 6}}},
-        {1, 1u << 20, true, {{Piece::FillLeft, 2, 5}}},
-        {1001, 1000, true, {{Piece::OverLeft, 2, 6}, {Piece::OverMiddle, 8, 188}, {Piece::OverRight, 196, 6}}},
+        {0, 1000, true, ""},
+        {500, 1000, true, "Fl2+6 Fm8+94"},
+        {1000, 1000, true, "Fl2+6 Fm8+188 Fr196+6"},
+        {1, 1u << 20, true, "Fl2+5"},
+        {1001, 1000, true, "Ol2+6 Om8+188 Or196+6"},
         // Over full is tested first: the fill would be narrow from a wrapped product.
-        {0xFFFFFFFFu, 0x10u, true, {{Piece::OverLeft, 2, 6}, {Piece::OverMiddle, 8, 188}, {Piece::OverRight, 196, 6}}},
+        {0xFFFFFFFFu, 0x10u, true, "Ol2+6 Om8+188 Or196+6"},
         // Without over-full images the fill is simply full.
-        {2000, 1000, false, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 6}}},
+        {2000, 1000, false, "Fl2+6 Fm8+188 Fr196+6"},
         // Board values past 2^31: no overflow, no negative width.
-        {0x00800000u, 0xFFFFFFFFu, true, {{Piece::FillLeft, 2, 5}}},
-        {0xFFFFFFFEu, 0xFFFFFFFFu, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 5}}},
+        {0x00800000u, 0xFFFFFFFFu, true, "Fl2+5"},
+        {0xFFFFFFFEu, 0xFFFFFFFFu, true, "Fl2+6 Fm8+188 Fr196+5"},
     };
-    for (const Case& c : cases) {
-        const auto parts = gauge::PlanFill(2, 202, c.used, c.total, img, c.overFull);
-        SCOPED_TRACE(std::to_string(c.used) + "/" + std::to_string(c.total));
-        ASSERT_EQ(parts.size(), c.parts.size());
-        for (size_t i = 0; i < parts.size(); ++i) {
-            EXPECT_EQ(parts[i].piece, c.parts[i].piece) << i;
-            EXPECT_EQ(parts[i].x, c.parts[i].x) << i;
-            EXPECT_EQ(parts[i].width, c.parts[i].width) << i;
-        }
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(Plan(2, 202, c.used, c.total, c.overFull), c.plan) << c.used << "/" << c.total;
     // A track narrower than 5 pixels holds the narrow fill.
-    EXPECT_EQ(gauge::PlanFill(0, 3, 1, 100, img, true).at(0).width, 3);
-    EXPECT_TRUE(gauge::PlanFill(5, 5, 1, 1, img, true).empty());
+    EXPECT_EQ(Plan(0, 3, 1, 100, true), "Fl0+3");
+    EXPECT_EQ(Plan(5, 5, 1, 1, true), "");
 }
 
 TEST(GaugeTest, Texts)

@@ -16,109 +16,75 @@ using cmdrules::State;
 
 namespace {
 
-State Connected() {
+State Connected(int task = 0, bool debug = true) {
     State s;
     s.connected = true;
-    s.phpDebug = true;
+    s.phpDebug = debug;
+    s.taskState = task;
     s.editorReadOnly = false;
     return s;
 }
 
-std::set<Command> EnabledOf(const State& s, std::initializer_list<Command> among) {
-    std::set<Command> out;
-    for (Command c : among)
-        if (cmdrules::Enabled(c, s)) out.insert(c);
-    return out;
+template <typename Change>
+State With(Change change, State s = Connected()) {
+    change(s);
+    return s;
 }
-
-const std::initializer_list<Command> kDevice = {
-    Command::Connect, Command::PortList, Command::Disconnect, Command::Settings, Command::Upload,
-    Command::ProductInfo, Command::NetworkInfo, Command::PhpErrorLog, Command::FirmwareErrorLog,
-    Command::UpgradeFirmware, Command::Reboot, Command::DeleteFiles};
-const std::initializer_list<Command> kDebugger = {Command::Run, Command::Stop, Command::Pause, Command::StepIn,
-                                                  Command::StepOver};
 
 }  // namespace
 
-TEST(CommandRules, DeviceCommandsByConnectionJobAndBootLoader) {
-    using Set = std::set<Command>;
-    State off, on = Connected(), job = Connected(), transfer = Connected(), isp = Connected(), refused = Connected();
-    job.jobRunning = true;
-    transfer.transferBusy = true;
-    isp.isp = true;
-    refused.uploadsRefused = true;
+TEST(CommandRules, StateCombinations) {
+    using C = Command;
+    const std::vector<C> device = {C::Connect,     C::PortList,         C::Disconnect,      C::Settings,
+                                   C::Upload,      C::ProductInfo,      C::NetworkInfo,     C::PhpErrorLog,
+                                   C::FirmwareErrorLog, C::UpgradeFirmware, C::Reboot,      C::DeleteFiles};
+    const std::vector<C> debugger = {C::Run, C::Stop, C::Pause, C::StepIn, C::StepOver, C::StepOverKey};
+    const std::vector<C> edits = {C::Undo, C::Redo, C::Cut, C::Copy, C::Paste, C::Change, C::Find};
     const struct {
         const char* name;
         State state;
-        Set enabled;
+        const std::vector<C>& among;
+        std::set<C> enabled;
+        int pauseShown;  // -1: not asked
     } cases[] = {
-        {"off", off, {Command::Connect, Command::PortList}},
+        {"disconnected", State(), device, {C::Connect, C::PortList}, -1},
         // A job or a transfer under way: nothing may reach the board but a disconnect.
-        {"job", job, {Command::Disconnect}},
-        {"transfer", transfer, {Command::Disconnect}},
+        {"job", With([](State& s) { s.jobRunning = true; }), device, {C::Disconnect}, -1},
+        {"transfer", With([](State& s) { s.transferBusy = true; }), device, {C::Disconnect}, -1},
         // The boot loader: the firmware upgrade and the reboot stay, the rest goes.
-        {"isp", isp, {Command::Disconnect, Command::UpgradeFirmware, Command::Reboot}},
+        {"isp", With([](State& s) { s.isp = true; }), device, {C::Disconnect, C::UpgradeFirmware, C::Reboot}, -1},
+        // Refused uploads: Upload's handler says why; deleting is simply off.
+        {"refused", With([](State& s) { s.uploadsRefused = true; }), {C::Upload, C::DeleteFiles}, {C::Upload}, -1},
+        {"task 0", Connected(0), debugger, {}, 0},
+        {"task 1", Connected(1), debugger, {C::Run, C::StepIn, C::StepOver, C::StepOverKey}, 0},
+        {"task 5", Connected(5), debugger, {C::Run, C::Stop, C::StepIn, C::StepOver}, 0},
+        {"task 3", Connected(3), debugger, {C::Stop, C::Pause}, 1},
+        {"unknown task", With([](State& s) { s.pauseShown = true; }, Connected(9)), debugger, {}, 1},
+        // Debug mode off: all five buttons off, whichever of Run and Pause showed stays, and
+        // F10 still steps over in states 1 and 2.
+        {"no debug, task 3", With([](State& s) { s.pauseShown = true; }, Connected(3, false)), debugger, {}, 1},
+        {"no debug, task 2", Connected(2, false), debugger, {C::StepOverKey}, 0},
+        {"no debug, not connected", With([](State& s) { s.connected = false; }, Connected(1, false)), debugger, {}, -1},
+        {"read-only editor", With([](State& s) {
+             s.canUndo = s.canRedo = s.editorSelection = s.clipboardText = s.editorHasText = s.editorReadOnly = true;
+         }),
+         edits, {C::Copy, C::Find}, -1},
+        // One entry is not worth packing; the boot loader cannot take a packed file.
+        {"one entry in isp", With([](State& s) { s.entryCount = 1, s.isp = true; }), {C::SaveKbx, C::OpenKbx}, {}, -1},
     };
-    for (const auto& c : cases) EXPECT_EQ(EnabledOf(c.state, kDevice), c.enabled) << c.name;
-    EXPECT_EQ(EnabledOf(on, kDevice).size(), kDevice.size() - 2);
-    EXPECT_TRUE(cmdrules::Enabled(Command::Upload, refused));  // its handler says why it refuses
-    EXPECT_FALSE(cmdrules::Enabled(Command::DeleteFiles, refused));
-}
-
-TEST(CommandRules, DebuggerButtonsByTaskStateAndMode) {
-    struct Case {
-        int task;
-        bool debug;
-        bool pauseBefore;
-        std::set<Command> enabled;
-        bool pauseShown;
-    };
-    const Case cases[] = {
-        {0, true, false, {}, false},
-        {1, true, true, {Command::Run, Command::StepIn, Command::StepOver}, false},
-        {5, true, false, {Command::Run, Command::Stop, Command::StepIn, Command::StepOver}, false},
-        {3, true, false, {Command::Stop, Command::Pause}, true},
-        // Debug mode off: all five off, and whichever of Run and Pause showed stays.
-        {3, false, true, {}, true},
-        {1, false, true, {}, true},
-        {9, true, true, {}, true},
-    };
-    for (const Case& c : cases) {
-        State s = Connected();
-        s.taskState = c.task;
-        s.phpDebug = c.debug;
-        s.pauseShown = c.pauseBefore;
-        EXPECT_EQ(EnabledOf(s, kDebugger), c.enabled) << c.task << " " << c.debug;
-        EXPECT_EQ(cmdrules::Decide(Command::Pause, s).visible, c.pauseShown) << c.task << " " << c.debug;
-        EXPECT_EQ(cmdrules::Decide(Command::Run, s).visible, !c.pauseShown) << c.task << " " << c.debug;
+    for (const auto& c : cases) {
+        std::set<C> enabled;
+        for (C command : c.among)
+            if (cmdrules::Enabled(command, c.state)) enabled.insert(command);
+        EXPECT_EQ(enabled, c.enabled) << c.name;
+        if (c.pauseShown >= 0) {
+            EXPECT_EQ(cmdrules::Decide(C::Pause, c.state).visible, c.pauseShown == 1) << c.name;
+            EXPECT_EQ(cmdrules::Decide(C::Run, c.state).visible, c.pauseShown == 0) << c.name;
+        }
     }
-    // F10 steps over without debug mode, in states 1 and 2 only; not while disconnected.
-    State s = Connected();
-    s.phpDebug = false;
-    for (int task : {0, 1, 2, 3}) {
-        s.taskState = task;
-        EXPECT_EQ(cmdrules::Enabled(Command::StepOverKey, s), task == 1 || task == 2) << task;
-    }
-    s.connected = false;
-    s.taskState = 1;
-    EXPECT_FALSE(cmdrules::Enabled(Command::StepOverKey, s));
-}
-
-TEST(CommandRules, EditAndFileMenus) {
-    State s = Connected();
-    s.canUndo = s.canRedo = s.editorSelection = s.clipboardText = s.editorHasText = true;
-    s.editorReadOnly = true;  // the help text, a board that refuses uploads
-    const std::initializer_list<Command> edits = {Command::Undo, Command::Redo, Command::Cut, Command::Copy,
-                                                  Command::Paste, Command::Change, Command::Find};
-    EXPECT_EQ(EnabledOf(s, edits), (std::set<Command>{Command::Copy, Command::Find}));
-
-    s.entryCount = 1;  // a packed file of one entry is not worth saving
-    EXPECT_FALSE(cmdrules::Enabled(Command::SaveKbx, s));
-    s.isp = true;
-    EXPECT_FALSE(cmdrules::Enabled(Command::OpenKbx, s));
-    State marks;
-    marks.language = 1031;  // neither language is ticked for one we have no resources for
-    EXPECT_FALSE(cmdrules::Decide(Command::LanguageKorean, marks).checked || cmdrules::Decide(Command::LanguageEnglish, marks).checked);
+    State german;
+    german.language = 1031;  // neither language is ticked for one we have no resources for
+    EXPECT_FALSE(cmdrules::Decide(C::LanguageKorean, german).checked || cmdrules::Decide(C::LanguageEnglish, german).checked);
 }
 
 TEST(MainLayout, SplitsAndReleases) {
