@@ -55,7 +55,7 @@ TEST(CodePage949, CharacterLengthStopsAtTheRowEnd)
 
 // The same pinned bytes must come out of iconv natively and out of
 // WideCharToMultiByte under Wine.
-TEST(CodePageConverter, AgreesWithIconvOnCodePage949)
+TEST(CodePageConverter, AgreesWithIconvOnCodePage949AndReportsUnmappable)
 {
     auto c = Cp949();
     std::string out;
@@ -68,12 +68,7 @@ TEST(CodePageConverter, AgreesWithIconvOnCodePage949)
 
     EXPECT_TRUE(c->FromUtf16(u"", 0, out));
     EXPECT_EQ(out, "");
-}
 
-TEST(CodePageConverter, UnmappableCharactersAreReported)
-{
-    auto c = Cp949();
-    std::string out;
     // U+0151 and U+1F600 (a surrogate pair) have no form in code page 949.
     const char16_t text[] = u"a\u0151b\U0001F600c";
     EXPECT_FALSE(c->FromUtf16(text, 6, out));
@@ -96,10 +91,8 @@ TEST(TextEncoding, DetectsEachSignatureAndLineEndMode)
     EXPECT_EQ(detect(std::string("a\0b\n", 4)), kEncodingNul);
     // Only the first length - 1 bytes are searched for a NUL.
     EXPECT_EQ(detect(std::string("ab\0", 3)), kEncodingAnsi | kLineEndCrLf);
-}
 
-TEST(TextEncoding, Utf8TestNeedsWholeSequencesAndOneOfThem)
-{
+    // UTF-8 needs whole sequences, and at least one of them.
     EXPECT_FALSE(IsUtf8Text("ascii only", 10));
     EXPECT_FALSE(IsUtf8Text("caf\xc3", 4));       // cut at the end
     EXPECT_FALSE(IsUtf8Text("\xe4\xb8x", 3));     // bad continuation

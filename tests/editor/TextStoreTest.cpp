@@ -119,38 +119,24 @@ TEST_F(TextStoreTest, ModifiedNoticeOnFirstChangeOnly)
     EXPECT_EQ(host.modifiedNotices, 2);
 }
 
-TEST_F(TextStoreTest, TypingMergesUntilBlankOrCr)
+TEST_F(TextStoreTest, TypingBackspaceAndDeleteMergeIntoRuns)
 {
-    Type("ab cd");
-    EXPECT_EQ(store.Undo(), 3);
-    EXPECT_EQ(Text(), "ab ");
+    Type("ab cd\rx"); // a blank ends a run, Enter closes the one it ends
+    EXPECT_EQ(UndoText(), "ab cd\r\n");
+    EXPECT_EQ(UndoText(), "ab ");
     EXPECT_EQ(store.Undo(), 0);
     EXPECT_FALSE(store.CanUndo());
     EXPECT_EQ(store.Redo(), 3);
-    EXPECT_EQ(store.Redo(), 5);
-    EXPECT_EQ(Text(), "ab cd");
+    EXPECT_EQ(store.Redo(), 7);
 
-    store.ResetText();
-    caret = 0;
-    Type("ab cd\rx");
-    EXPECT_EQ(store.History().Record(1).text, "cd\r\n"); // Enter closes the run
-    EXPECT_EQ(store.History().Record(2).text, "x");
-    EXPECT_EQ(UndoText(), "ab cd\r\n");
-}
-
-TEST_F(TextStoreTest, BackspaceAndDeleteMerge)
-{
     Load("abc def");
     caret = 3;
     Backspace(3);
     ASSERT_EQ(Text(), " def");
-    EXPECT_EQ(store.Undo(), 3); // one record
+    EXPECT_EQ(store.Undo(), 3);
     EXPECT_EQ(Text(), "abc def");
-
-    caret = 4;
     for (int i = 0; i < 3; ++i)
-        store.DeleteText(caret, 1, true); // the Delete key
-    EXPECT_EQ(Text(), "abc ");
+        store.DeleteText(4, 1, true); // the Delete key
     EXPECT_EQ(UndoText(), "abc def");
 }
 
@@ -255,24 +241,6 @@ TEST_F(TextStoreTest, TrimmingDuringRedoIgnoresUndoneRecords)
     while (store.CanRedo())
         store.Redo();
     EXPECT_EQ(store.Length(), 200200);
-}
-
-TEST_F(TextStoreTest, TrimmingNeverSplitsAGroup)
-{
-    std::string chunk(1000, 'z');
-    store.BeginUndoGroup();
-    for (int i = 0; i < 60; ++i)
-        store.InsertText(chunk, 0, true); // records 0..59, one group
-    store.EndUndoGroup();
-    for (int i = 0; i < 45; ++i)
-        store.InsertText(chunk, 0, true);
-    // The cut (just past 51,200 bytes) fell inside the group: it went whole.
-    EXPECT_EQ(store.History().Index(), 44);
-    for (int i = 0; i <= store.History().Index(); ++i)
-        EXPECT_EQ(store.History().Record(i).group, 0u);
-    while (store.CanUndo())
-        store.Undo();
-    EXPECT_EQ(store.Length(), 60000);
 }
 
 TEST_F(TextStoreTest, MovesUndoAndRedo)
