@@ -83,6 +83,7 @@ TEST(GaugeTest, FillPieces)
         const char* plan;
     } cases[] = {
         {0, 1000, true, ""},
+        {100, 0, true, ""},  // no total: the track alone
         {500, 1000, true, "Fl2+6 Fm8+94"},
         {1000, 1000, true, "Fl2+6 Fm8+188 Fr196+6"},
         {1, 1u << 20, true, "Fl2+5"},

@@ -278,6 +278,8 @@ TEST(RecentFilesTest, TenWithTheirOwnCommandsAndNoneBeyond) {
     EXPECT_EQ(*recent.ForCommand(32810), "p2");
     EXPECT_EQ(recent.ForCommand(32811), nullptr);
     EXPECT_EQ(recent.ForCommand(32817), nullptr);  // Delete's id
+    recent.Load(std::vector<std::string>(17, "q"));
+    EXPECT_EQ(recent.Paths().size(), 10u);
 }
 
 TEST(ImageRulesTest, SizeHistoryUndoRedoAndCapacity) {
