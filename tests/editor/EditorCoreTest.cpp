@@ -109,7 +109,7 @@ TEST_F(EditorCoreTest, ReplaceFindsThenReplacesAndSelectsTheNext)
     EXPECT_EQ(core.SelStart(), 6);
 }
 
-TEST_F(EditorCoreTest, PositionsFromOutsideAreClamped)
+TEST_F(EditorCoreTest, PositionsFromOutsideAreClampedAndStrayBytesAreOneStep)
 {
     Load("ab\r\n" + kHaeng + "c");
     struct
@@ -123,10 +123,9 @@ TEST_F(EditorCoreTest, PositionsFromOutsideAreClamped)
     EXPECT_EQ(core.SelEnd(), 7);
     core.GoToLine(1000);
     EXPECT_EQ(core.Caret(), 4);
-}
+    EXPECT_FALSE(core.DropSelection(99, false));
 
-TEST_F(EditorCoreTest, TwoByteRuleOnStrayBytes)
-{
+    // The two-byte rule on stray bytes.
     Load("a\xB0\r\nb");
     core.MoveCaret(1, false);
     EXPECT_TRUE(core.Delete());
@@ -227,7 +226,6 @@ TEST_F(EditorCoreTest, DropChecksTheCurrentText)
     EXPECT_TRUE(core.DropSelection(7, false));
     EXPECT_EQ(Text(), " defabc");
     EXPECT_EQ(core.SelStart(), 4);
-    EXPECT_FALSE(core.DropSelection(99, false));
     core.Undo();
     EXPECT_EQ(Text(), "abc def");
 }
