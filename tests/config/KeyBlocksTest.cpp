@@ -119,12 +119,6 @@ TEST(KeyBlocks, FindCertificateBoundsEveryRecord) {
     ByteVector other = Record(0x0B, 7, Bytes(8, 1));
     ByteVector badCrc = cert;
     badCrc[10] ^= 1;
-    auto withLength = [&](int length) {
-        ByteVector r = cert;
-        r[2] = uint8_t(length);
-        r[3] = uint8_t(length >> 8);
-        return r;
-    };
     struct Case {
         const char* name;
         ByteVector area;
@@ -133,10 +127,10 @@ TEST(KeyBlocks, FindCertificateBoundsEveryRecord) {
         {"found after another", Cat({other, cert}), int(cert.size()) - 6},
         {"none", other, 0},
         {"zero length", Cat({Bytes(4, 0), cert}), 0},
+        // The walk's own bounds are the record walker's (its tests); here only
+        // which of its refusals are a damaged certificate.
         {"passes the end", ByteVector(cert.begin(), cert.end() - 4), -1},
         {"bad crc", badCrc, -1},
-        {"length 1", withLength(1), -1},
-        {"length 5", withLength(5), -1},
         {"short head", ByteVector{0x0B, 0x02, 0x10}, 0},
         {"empty", {}, 0},
     };

@@ -1,8 +1,5 @@
-// The debugger's side of the link on any frames: task-state, watch, long
-// string, run-to-line and breakpoint replies, break and resource events, in
-// whatever state the first byte picks (task paused or not, a watch read or a
-// breakpoint read under way). Nothing may be read out of bounds, no watch row
-// outside the list is written, and no row or mark outside the editor is set.
+// The debugger's side of the link on any frames, in the state the first byte picks:
+// no read out of bounds, no watch row, editor row or mark outside its list is set.
 #include "tests/fuzz/FuzzTarget.h"
 
 #include "tests/fuzz/FuzzLink.h"

@@ -1,6 +1,5 @@
-// Board answers to the 05/30 query chains: every item of the payload, in
-// turn, answers the network-information and scan chains, and is read as a
-// scan result.
+// Board answers to the 05/30 query chains: each item answers the network and
+// scan chains in turn, and is read as a scan result.
 #include "tests/fuzz/FuzzTarget.h"
 
 #include "link/codecs/FrameItemReader.h"

@@ -1,5 +1,4 @@
-// The bottom pane's portable rules: log trimming, gauge fills, the hex dump
-// and the watch list model.
+// The bottom pane's portable rules, without windows.
 #include "workbench/bottom/GaugeRules.h"
 #include "workbench/bottom/HexDump.h"
 #include "workbench/bottom/LogTrim.h"

@@ -1,6 +1,4 @@
-// The main window's portable rules: which command goes in which state, the
-// layout and its registry values, the preferences read from Init.ini, the
-// flash-usage figure and the start-up language.
+// The main window's portable rules, without windows.
 #include "workbench/app/LanguageChoice.h"
 #include "workbench/main/CommandRules.h"
 #include "workbench/main/FlashUsage.h"
