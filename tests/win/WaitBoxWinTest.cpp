@@ -35,29 +35,6 @@ TEST(WaitBoxWinTest, StartNoticeOfEachModeAndEndOnRequest) {
     }
 }
 
-TEST(WaitBoxWinTest, ModesWithoutANoticeShowTheirTextAndAreDisabled) {
-    for (int mode : {3, 4}) {
-        CRecorder owner;
-        ASSERT_TRUE(owner.Create());
-        CDlgProgress box(owner.m_hWnd);
-        box.m_mode = mode;
-        bool enabled = true, cancelVisible = true;
-        CString status;
-        After(1300, [&] {
-            enabled = box.IsWindowEnabled() != FALSE;
-            cancelVisible = ::IsWindowVisible(box.GetDlgItem(IDCANCEL)) != FALSE;
-            status = box.m_status;
-            box.End(IDABORT);
-        });
-        EXPECT_EQ(box.DoModal(), IDABORT);
-        EXPECT_FALSE(enabled);
-        EXPECT_FALSE(cancelVisible);
-        EXPECT_EQ(owner.Count(WM_USER_START_UPLOAD) + owner.Count(WM_USER_START_IDENTIFY), 0);
-        // One second in: the text of the mode and one dot more.
-        EXPECT_EQ(status, mode == 3 ? "Connecting to product...." : "It is setting the password..");
-    }
-}
-
 TEST(WaitBoxWinTest, EnterAndEscDoNotCloseItButCancelDoes) {
     CRecorder owner;
     ASSERT_TRUE(owner.Create());
