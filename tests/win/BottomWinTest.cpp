@@ -11,7 +11,6 @@
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/bottom/WndLog.h"
 #include "workbench/bottom/WndProgress.h"
-#include "workbench/bottom/WndResource.h"
 #include "workbench/kit/SkinListCtrl.h"
 #include "workbench/kit/Splitter.h"
 
@@ -25,20 +24,6 @@ namespace {
 const COLORREF kTrack = RGB(0x6E, 0x6E, 0x6E);
 const COLORREF kFill = RGB(0x1A, 0x73, 0xE8);
 const COLORREF kOver = RGB(0xD9, 0x30, 0x25);
-
-const char* const kRegKey = "SOFTWARE\\TavrelSystems\\zarvod";
-
-void SetLogValue(const DWORD* value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kRegKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    if (value)
-        ::RegSetValueExA(key, "Log", 0, REG_DWORD, reinterpret_cast<const BYTE*>(value), sizeof *value);
-    else
-        ::RegDeleteValueA(key, "Log");
-    ::RegCloseKey(key);
-}
 
 std::string Cell(CSkinListCtrl* list, int row, int col) { return list->GetItemText(row, col).str(); }
 
@@ -88,7 +73,6 @@ protected:
     void TearDown() override {
         if (pane.m_hWnd) pane.DestroyWindow();
         CIniProfile::SetFolderForTests("");
-        SetLogValue(nullptr);
     }
     void MakePane() {
         const CRect client = parent.GetClientRect();
@@ -219,29 +203,8 @@ TEST_F(BottomWinTest, LogMenuAndCtrlC) {
     EXPECT_EQ(WindowText(edit.m_hWnd), "");
 }
 
-TEST_F(BottomWinTest, TabsShowTheirPanesAndTheSplitterIsClamped) {
-    const DWORD on = 1;
-    SetLogValue(&on);
+TEST_F(BottomWinTest, TheSplitterStopsShortOfEitherEnd) {
     MakePane();
-    ASSERT_EQ(pane.LogTabs()->GetItemCount(), 3);
-    auto choose = [&](CTabCtrl* tabs, int id, int tab) {
-        tabs->SetCurSel(tab);
-        NMHDR hdr{tabs->m_hWnd, static_cast<UINT_PTR>(id), static_cast<UINT>(TCN_SELCHANGE)};
-        pane.SendMessage(WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&hdr));
-    };
-    choose(pane.LogTabs(), IDC_BOTTOM_LOG_TABS, 2);
-    EXPECT_TRUE(pane.DebuggerPane()->IsWindowVisible());
-    EXPECT_FALSE(pane.OutputPane()->IsWindowVisible());
-    choose(pane.LogTabs(), IDC_BOTTOM_LOG_TABS, 1);
-    EXPECT_TRUE(pane.FirmwarePane()->IsWindowVisible());
-    EXPECT_FALSE(pane.DebuggerPane()->IsWindowVisible());
-    choose(pane.WatchTabs(), IDC_BOTTOM_WATCH_TABS, 1);
-    EXPECT_TRUE(pane.ResourceView()->IsWindowVisible());
-    EXPECT_FALSE(pane.WatchListCtrl()->IsWindowVisible());
-    choose(pane.WatchTabs(), IDC_BOTTOM_WATCH_TABS, 0);
-    EXPECT_TRUE(pane.WatchListCtrl()->IsWindowVisible());
-
-    // A drag past either end stops short of it.
     const int width = pane.GetClientRect().Width();
     for (int dragTo : {20, width - 10}) {
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
@@ -268,18 +231,6 @@ TEST_F(BottomWinTest, WatchRowsComeFromIniAndGoBack) {
     EXPECT_EQ(ReadIni("Watch", "Count"), "3");
     EXPECT_EQ(ReadIni("Watch", "Type"), "77");
     EXPECT_EQ(ReadIni("List002", "Name"), "$c[1]");
-
-    // The main window's shut-down gathers every section in a file of its own.
-    static std::string gathered;
-    gathered = folder + "\\gathered.ini";
-    ::DeleteFileA(gathered.c_str());
-    CWndBottom::SetIniPaths(nullptr, [] { return CString(gathered); });
-    MakePane();
-    pane.DestroyWindow();
-    CWndBottom::SetIniPaths(nullptr, nullptr);
-    char count[8] = {};
-    ::GetPrivateProfileStringA("Watch", "Count", "", count, sizeof count, gathered.c_str());
-    EXPECT_STREQ(count, "3");
 }
 
 TEST_F(BottomWinTest, AddModifyDeleteAndLateAnswers) {
@@ -337,7 +288,7 @@ TEST_F(BottomWinTest, AddModifyDeleteAndLateAnswers) {
     EXPECT_EQ(WatchNextStarts(), starts);
 }
 
-TEST_F(BottomWinTest, WatchMenuAndDetail) {
+TEST_F(BottomWinTest, WatchMenuFollowsTheSelection) {
     MakePane();
     CSkinListCtrl* list = pane.WatchListCtrl();
     const CRect rc = list->GetWindowRect();
@@ -359,21 +310,6 @@ TEST_F(BottomWinTest, WatchMenuAndDetail) {
     for (UINT id : ids) EXPECT_FALSE(states[id] & MF_GRAYED) << id;
     Select(list, {1});
     EXPECT_TRUE(MenuStates(open, ids)[ID_WATCH_DETAIL] & MF_GRAYED);
-
-    // A double click on the string row shows its dump; on a refused name nothing opens.
-    std::string dump;
-    OnDialog(IDD_WATCH_DETAIL, [&](CDialog* box) {
-        dump = ItemText(box->m_hWnd, IDC_WATCH_DUMP);
-        Click(box, IDOK);
-    });
-    NMITEMACTIVATE act{};
-    act.hdr = {list->m_hWnd, IDC_WATCH_LIST, static_cast<UINT>(NM_DBLCLK)};
-    act.iItem = 0;
-    pane.WatchTabs()->SendMessage(WM_NOTIFY, IDC_WATCH_LIST, reinterpret_cast<LPARAM>(&act));  // through the tab
-    EXPECT_EQ(dump, "00000000 | 61 62 63 " + std::string(39, ' ') + " | abc\r\n");
-    act.iItem = 1;
-    pane.SendMessage(WM_NOTIFY, IDC_WATCH_LIST, reinterpret_cast<LPARAM>(&act));
-    EXPECT_EQ(Showing(IDD_WATCH_DETAIL), nullptr);
 }
 
 TEST(BottomDialogsWinTest, LongTextsShowWhole) {
@@ -446,26 +382,4 @@ TEST(GaugeWinTest, FlashBarPixels) {
         EXPECT_EQ(ScreenPixel(bar.m_hWnd, 290, y), c.at290) << c.used << "/" << c.total;
         EXPECT_EQ(ScreenPixel(bar.m_hWnd, 297, y), RGB(240, 240, 240));  // nothing past the track
     }
-}
-
-TEST(GaugeWinTest, ResourceViewFollowsTheTaskChoice) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
-    int32_t rows[12][3] = {};
-    rows[10][0] = 64;  // "Task 7": records 10 and 11
-    rows[10][1] = 64;
-    CWndResource view;
-    ASSERT_TRUE(view.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 310, 200), parent.m_hWnd, 2));
-    view.SetRows(rows);
-    const int y4 = 105 + 18;  // row 4's fill, below its texts
-    view.UpdateWindow();
-    Pump(20);
-    EXPECT_EQ(ScreenPixel(view.m_hWnd, 260, y4), RGB(210, 210, 210));  // task 0 has no numbers
-    view.TaskCombo().SetCurSel(3);
-    view.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RESOURCE_TASK, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(view.TaskCombo().m_hWnd));
-    view.UpdateWindow();
-    Pump(20);
-    EXPECT_EQ(view.GetTaskIndex(), 3);
-    EXPECT_EQ(ScreenPixel(view.m_hWnd, 260, y4), kFill);
 }

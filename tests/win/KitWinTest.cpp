@@ -153,39 +153,6 @@ TEST_F(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
     EXPECT_EQ(PaintedCell(b8), 7);
 }
 
-TEST_F(KitWinTest, ButtonBackgroundFromTheParent) {
-    int asked = 0;
-    parent.answer = [&](UINT m, WPARAM, LPARAM, LRESULT* result) {
-        if (m != WM_USER_GET_BUTTON_BKGND) return false;
-        ++asked;
-        HDC screen = ::GetDC(nullptr);
-        HDC mem = ::CreateCompatibleDC(screen);
-        HBITMAP bmp = ::CreateCompatibleBitmap(screen, 200, 40);
-        HGDIOBJ old = ::SelectObject(mem, bmp);
-        RECT rc{0, 0, 200, 40};
-        HBRUSH br = ::CreateSolidBrush(RGB(0xF0, 0xF0, 0xF0));
-        ::FillRect(mem, &rc, br);
-        ::DeleteObject(br);
-        ::SelectObject(mem, old);
-        ::DeleteDC(mem);
-        ::ReleaseDC(nullptr, screen);
-        *result = reinterpret_cast<LRESULT>(bmp);
-        return true;
-    };
-    CPngButton b;
-    b.SetUseParentBitmap(TRUE);
-    ASSERT_TRUE(MakeButton(b, CRect(10, 10, 150, 34), 7, "Text"));
-    // Without a strip only the background and the caption are drawn.
-    b.Invalidate(FALSE);
-    b.UpdateWindow();
-    Pump(30);
-    b.Invalidate(FALSE);
-    b.UpdateWindow();
-    Pump(30);
-    EXPECT_EQ(asked, 1);  // asked once, then kept
-    EXPECT_EQ(ScreenPixel(b.m_hWnd, 1, 1), RGB(0xF0, 0xF0, 0xF0));
-}
-
 TEST_F(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     CSplitter bar(0, RGB(200, 0, 0));
     ASSERT_TRUE(bar.Create(parent.m_hWnd, CRect(100, 0, 105, 200), 77));

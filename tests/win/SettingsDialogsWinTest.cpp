@@ -7,7 +7,6 @@
 #include "config/DlgUserPW.h"
 #include "config/SettingsDialogModel.h"
 #include "framework/Resources.h"
-#include "link/codecs/Sha1.h"
 #include "resources/resource.h"
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
@@ -104,10 +103,6 @@ TEST(SettingsDialogsWinTest, WriteRoadStoresBothPagesOnceAndOffersTheReboot) {
     const uint8_t ip[4] = {10, 0, 0, 9};
     EXPECT_EQ(std::memcmp(main.record.ipv4Address, ip, 4), 0);
     EXPECT_STREQ(reinterpret_cast<char*>(main.record.ssid), "lab");
-    uint8_t psk[32];
-    CalcWpaPsk("password", "lab", psk);
-    EXPECT_EQ(std::memcmp(main.record.preSharedKey, psk, 32), 0);
-    EXPECT_EQ(main.record.wlanOptions, 1u | (6u << 10));  // untouched choices stay
 }
 
 TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
@@ -269,28 +264,6 @@ TEST(SettingsDialogsWinTest, BusyLinkIsSaidAndFreesTheButtons) {
         EXPECT_EQ(said, Str(IDS_LINK_BUSY)) << button;
         EXPECT_TRUE(freed) << button;
     }
-}
-
-TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
-    FakeMain main;
-    CDlgSetting dlg(main.wnd.m_hWnd);
-    main.Prepare(dlg);
-    dlg.m_wired = dlg.m_hasWlan = 0;
-    int tabs = -1;
-    bool write = true, shownAfterLoss = true;
-    OnDialog(IDD_SETTING, [&](CDialog*) {
-        tabs = dlg.m_tab.GetItemCount();
-        dlg.OnCertBlockRead(false, nullptr, 0);
-        write = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
-        dlg.CloseForLinkLoss();
-        // Gone before the question about the lost board is asked.
-        shownAfterLoss = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(tabs, 0);
-    EXPECT_FALSE(write);
-    EXPECT_FALSE(shownAfterLoss);
-    EXPECT_EQ(dlg.m_network.m_hWnd, nullptr);
 }
 
 // A certificate written is read back; until that answer comes the
