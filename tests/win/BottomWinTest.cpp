@@ -205,7 +205,9 @@ TEST_F(BottomWinTest, LogMenuAndCtrlC) {
 
 TEST_F(BottomWinTest, TheSplitterStopsShortOfEitherEnd) {
     MakePane();
+    // Unplaced, the bar leaves the watch list its columns and its scroll bar.
     const int width = pane.GetClientRect().Width();
+    EXPECT_EQ(width - pane.GetSplitPos() - 12 - 4 - ::GetSystemMetrics(SM_CXVSCROLL), 120 + 80 + 240);
     for (int dragTo : {20, width - 10}) {
         ::SendMessageA(pane.Splitter()->m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
         const int x = dragTo - pane.GetSplitPos();

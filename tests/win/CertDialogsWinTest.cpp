@@ -162,7 +162,7 @@ TEST(CertDialogsWinTest, Pkcs12ImportRefusesAWrongPassPhrase) {
     ::DeleteFileA(path.c_str());
 }
 
-TEST(CertDialogsWinTest, AMissingOrDamagedBoardCertificateIsExplained) {
+TEST(CertDialogsWinTest, BoardCertificateIsShownAtItsTopOrExplained) {
     FakeMain main;
     CertKeys keys = MadeKeys();
     CertUploadBlocks blocks;
@@ -174,6 +174,14 @@ TEST(CertDialogsWinTest, AMissingOrDamagedBoardCertificateIsExplained) {
     CertBlockCopy damaged = good;
     damaged.records[20] ^= 0xFF;
     CertBlockCopy none;
+    DWORD selection = 1;
+    OnDialog(IDD_CERT_INFO, [&](CDialog* info) {
+        selection = static_cast<DWORD>(::SendMessageA(info->GetDlgItem(IDC_CERT_TEXT), EM_GETSEL, 0, 0));
+        Click(info, IDOK);
+    });
+    CCertFlow(main.settings, good, true, 0).ShowBoardCertificate();
+    EXPECT_EQ(0u, selection);  // at its top, nothing selected
+
     struct Case {
         CertBlockCopy* copy;
         const char* message;

@@ -298,21 +298,25 @@ TEST(SettingsDialogsWinTest, CertificateWaitsForTheReadBackOfWhatWasWritten) {
     EXPECT_TRUE(afterAnswer);
 }
 
+// The board's loss takes the dialog off the screen at once, with the form open over it.
 TEST(SettingsDialogsWinTest, LinkLossWhileThePasswordIsTypedSendsNothing) {
     FakeMain main;
     CDlgSetting dlg(main.wnd.m_hWnd);
     main.Prepare(dlg);
     dlg.m_passwordSet = 1;  // no warning first
     main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
+    bool shownAfterLoss = true;
     OnDialog(IDD_SETTING, [&](CDialog*) {
         OnDialog(IDD_USER_PW, [&](CDialog* d) {
             ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "password1");
             ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "password1");
             dlg.CloseForLinkLoss();
+            shownAfterLoss = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
         });
         Click(dlg.m_hWnd, IDC_SET_PASSWORD);
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_FALSE(shownAfterLoss);
     EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 0);
     EXPECT_EQ(dlg.m_passwordSet, 1);
 }
