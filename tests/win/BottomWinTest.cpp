@@ -16,7 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 
 namespace {
@@ -80,12 +79,6 @@ protected:
         pane.SendMessage(WM_SIZE, 0, 0);
         Pump(30);
     }
-    void WriteIni(const std::string& text) { std::ofstream(folder + "\\Init.ini") << text; }
-    std::string ReadIni(const char* section, const char* key) {
-        char buf[300] = {};
-        ::GetPrivateProfileStringA(section, key, "<none>", buf, sizeof buf, (folder + "\\Init.ini").c_str());
-        return buf;
-    }
     int WatchNextStarts() const {
         int n = 0;
         for (const auto& r : parent.records) n += r.message == WM_USER_WATCH_NEXT && r.wParam == 0 && r.lParam == 1;
@@ -104,44 +97,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(BottomWinTest, LogsQueueFlushAndStayBoundedAfterABurst) {
-    MakePane();
-    ASSERT_EQ(pane.LogTabs()->GetItemCount(), 2);  // no "Log" value: no debugger tab
-    HWND output = pane.OutputPane()->Edit().m_hWnd;
-    HWND firmware = pane.FirmwarePane()->Edit().m_hWnd;
-    HWND debugger = pane.DebuggerPane()->Edit().m_hWnd;
-
-    // Small texts within one tick come together, in order, with no breaks added.
-    for (const char* t : {"a", "b", "c\r\n"}) pane.AddOutput(t, strlen(t));
-    pane.AddFirmwareLog("fw", 2);
-    EXPECT_EQ(WindowText(output), "");
-    Pump(120);
-    EXPECT_EQ(WindowText(output), "abc\r\n");
-    EXPECT_EQ(WindowText(firmware), "fw");
-
-    // A 40 KB burst in frame-sized pieces: the pane ends with the last characters sent and stays bounded.
-    std::string burst;
-    for (int i = 0; burst.size() < 40000; ++i) burst += "output line " + std::to_string(i) + "\r\n";
-    burst += "LAST";
-    for (size_t at = 0; at < burst.size(); at += 1000) pane.AddOutput(burst.data() + at, std::min<size_t>(1000, burst.size() - at));
-    Pump(120);
-    std::string shown = WindowText(output);
-    EXPECT_LE(shown.size(), 8192u);
-    EXPECT_GT(shown.size(), 4000u);
-    EXPECT_EQ(shown.substr(shown.size() - 4), "LAST");
-    EXPECT_EQ(shown.substr(0, 12), "output line ");  // cut at a line start
-
-    // The debugger log takes lines at once, hidden or not, without their breaks.
-    pane.AddDebuggerLog("get id\r\n mcu");
-    pane.AddDebuggerLog("");
-    pane.AddDebuggerLog("second");
-    EXPECT_EQ(WindowText(debugger), "get id mcu\r\nsecond");
-    for (int i = 0; i < 2000; ++i) pane.AddDebuggerLog(("trace " + std::to_string(i)).c_str());
-    shown = WindowText(debugger);
-    EXPECT_LE(shown.size(), 8192u);
-    EXPECT_EQ(shown.substr(shown.size() - 10), "trace 1999");
-}
 
 TEST_F(BottomWinTest, WithAutoScrollOffTheSelectionStaysOnItsText) {
     MakePane();
@@ -216,23 +171,6 @@ TEST_F(BottomWinTest, TheSplitterStopsShortOfEitherEnd) {
         EXPECT_EQ(pane.GetSplitPos(), dragTo < 195 ? 195 : width - 195);
         EXPECT_EQ(pane.Splitter()->GetRectInParent().left, pane.GetSplitPos());
     }
-}
-
-TEST_F(BottomWinTest, WatchRowsComeFromIniAndGoBack) {
-    WriteIni("[Watch]\r\nCount=3\r\nName=150\r\nType=60\r\nValue=200\r\n[List000]\r\nName=$a\r\n[List002]\r\nName=$c[1]\r\n");
-    MakePane();
-    CSkinListCtrl* list = pane.WatchListCtrl();
-    ASSERT_EQ(pane.GetWatchCount(), 3);
-    EXPECT_EQ(Cell(list, 1, 0), "");
-    EXPECT_EQ(Cell(list, 2, 0), "$c[1]");
-    EXPECT_EQ(list->SendMessage(LVM_GETCOLUMNWIDTH, 0), 150);
-    EXPECT_EQ(list->SendMessage(LVM_GETCOLUMNWIDTH, 2), 200);
-
-    list->SendMessage(LVM_SETCOLUMNWIDTH, 1, 77);
-    pane.DestroyWindow();
-    EXPECT_EQ(ReadIni("Watch", "Count"), "3");
-    EXPECT_EQ(ReadIni("Watch", "Type"), "77");
-    EXPECT_EQ(ReadIni("List002", "Name"), "$c[1]");
 }
 
 TEST_F(BottomWinTest, AddModifyDeleteAndLateAnswers) {

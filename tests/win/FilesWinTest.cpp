@@ -32,12 +32,10 @@ public:
 };
 const bool oleRegistered = (::testing::AddGlobalTestEnvironment(new OleEnvironment), true);
 
-// Answers every message box with the button of the column (0 OK / No, 1 Yes),
-// ticking "Apply to all files" when asked; keeps the texts.
-void AnswerMessages(std::vector<std::string>* texts, int column, bool tick = false) {
+// Answers the next message box with the button of the column (0 OK / No, 1 Yes); keeps its text.
+void AnswerMessages(std::vector<std::string>* texts, int column) {
     OnDialog(IDD_MESSAGE, [=](CDialog* d) {
         texts->push_back(static_cast<CDlgMessage*>(d)->m_text.str());
-        if (tick) ::SendMessageA(d->GetDlgItem(IDC_MSG_APPLY_ALL), BM_SETCHECK, BST_CHECKED, 0);
         Click(d, column == 0 ? IDC_MSG_BUTTON1 : IDC_MSG_BUTTON2);
     });
 }
@@ -192,25 +190,6 @@ TEST_F(FilesWinTest, ScrollRangeFollowsTheRowsAndFreedEntriesAreNeverDrawn) {
     EXPECT_EQ(pane.CountSelectedFiles(), 0);
 }
 
-TEST_F(FilesWinTest, ContextMenuHoldsTheRecentFiles) {
-    ClickRow(3);
-    pane.Recent().Add("C:\\one.php");
-    pane.Recent().Add("C:\\two.php");
-    CMenu menu;
-    ASSERT_TRUE(pane.BuildContextMenu(menu));
-    EXPECT_FALSE(::GetMenuState(menu, ID_FILELIST_RENAME, MF_BYCOMMAND) & MF_GRAYED);
-    HMENU add = nullptr;
-    for (int i = 0; i < menu.GetMenuItemCount(); ++i)
-        if (HMENU sub = menu.GetSubMenu(i)) add = sub;
-    ASSERT_NE(add, nullptr);
-    ASSERT_EQ(::GetMenuItemCount(add), 5);
-    char text[64] = {};
-    ::GetMenuStringA(add, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "C:\\two.php");
-    EXPECT_EQ(::GetMenuItemID(add, 1), static_cast<UINT>(ID_FILELIST_RECENT_FIRST + 1));
-    EXPECT_EQ(::GetMenuItemID(add, 3), static_cast<UINT>(ID_FILELIST_ADD));
-}
-
 TEST_F(FilesWinTest, NewAndRenameThroughTheNameDialog) {
     DoubleClickRow(0);  // into "lib"
     std::vector<std::string> texts;
@@ -277,17 +256,6 @@ TEST_F(FilesWinTest, AddAndDropsSettleClashesAgainstTheWholeList) {
     EXPECT_EQ(list.Find("noext"), nullptr);
     EXPECT_EQ(pane.Recent().Paths(), (std::vector<std::string>{b + "\\two.txt", a + "\\one.php"}));
     EXPECT_EQ(pane.GetLastAddFolder(), b.c_str());
-
-    // A drop that clashes twice: Yes with the tick replaces both with one question.
-    pane.SetAddFileAction(0);
-    const std::string c = dir + "\\c";
-    ::CreateDirectoryA(c.c_str(), nullptr);
-    for (const char* n : {"one.php", "main.php"}) WriteFile(c + "\\" + n, "y");
-    AnswerMessages(&texts, 1, true);
-    Drop({c + "\\one.php", c, c + "\\main.php"});
-    EXPECT_EQ(texts.size(), 2u);
-    for (const char* n : {"one.php", "main.php"}) EXPECT_EQ(list.Find(n)->pcPath, c + "\\" + n) << n;
-    EXPECT_EQ(list.Find("c"), nullptr);  // the folder is skipped
 
     CStringArray paths;
     paths.Add("x.php");
@@ -386,11 +354,13 @@ TEST_F(FilesWinTest, ARowDraggedOntoAFolderMovesAndTheDragEndsWithIt) {
     EXPECT_FALSE(pane.IsOwnDragActive());
     ASSERT_NE(list.Find("lib/main.php"), nullptr);
     EXPECT_EQ(list.Find("lib/main.php")->state, FileEntry::kChanged);
-    // A later drop from elsewhere is taken as files, not as rows.
-    const std::string path = dir + "\\later.php";
+    // A later drop from elsewhere is taken as files, not as rows; a folder in it is skipped.
+    const std::string path = dir + "\\later.php", folder = dir + "\\sub";
     WriteFile(path, "z");
-    Drop({path}, CPoint(50, 10));
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    Drop({path, folder}, CPoint(50, 10));
     EXPECT_NE(list.Find("later.php"), nullptr);
+    EXPECT_EQ(list.Find("sub"), nullptr);
 }
 
 // ---- the image pane

@@ -401,34 +401,6 @@ TEST(FrameworkWinTest, ResourcesByLanguageWithFallback) {
     CResources::SetLanguage(CResources::kEnglish);
 }
 
-TEST(FrameworkWinTest, PreTranslateRunsFromTheTargetUpAndStopsAtTheFirstTaker) {
-    struct CChainWnd : CWnd {
-        std::vector<int>* log = nullptr;
-        int tag = 0;
-        bool take = false;
-        BOOL PreTranslateMessage(MSG* msg) override {
-            if (msg->message == WM_KEYDOWN) log->push_back(tag);
-            return take;
-        }
-    };
-    std::vector<int> log;
-    CChainWnd top, child, grandchild;
-    top.log = child.log = grandchild.log = &log;
-    top.tag = 1;
-    child.tag = 2;
-    grandchild.tag = 3;
-    ASSERT_TRUE(top.CreateEx(0, nullptr, "top", WS_POPUP, CRect(0, 0, 50, 50), nullptr, 0));
-    ASSERT_TRUE(child.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 40, 40), top.m_hWnd, 1));
-    ASSERT_TRUE(grandchild.CreateEx(0, nullptr, "", WS_CHILD, CRect(0, 0, 30, 30), child.m_hWnd, 2));
-    MSG msg{grandchild.m_hWnd, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
-    EXPECT_FALSE(CWinApp::PreTranslate(&msg));
-    EXPECT_EQ(log, (std::vector<int>{3, 2, 1}));
-    log.clear();
-    child.take = true;
-    EXPECT_TRUE(CWinApp::PreTranslate(&msg));
-    EXPECT_EQ(log, (std::vector<int>{3, 2}));
-}
-
 TEST(FrameworkWinTest, AbsentMenuAndLongListTexts) {
     CMenu menu;
     EXPECT_FALSE(menu.LoadMenu(4242));  // absent: no menu, no crash

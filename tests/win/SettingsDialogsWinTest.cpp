@@ -65,46 +65,6 @@ struct FakeMain {
 
 }  // namespace
 
-TEST(SettingsDialogsWinTest, WriteRoadStoresBothPagesOnceAndOffersTheReboot) {
-    FakeMain main;
-    CDlgSetting dlg(main.wnd.m_hWnd);
-    main.Prepare(dlg);
-    std::string question;
-    bool writeBeforeCertReply = true, writeAfter = false;
-    std::string title;
-    int writesDuringWrite = -1;
-    main.on = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
-        if (m == WM_USER_WRITE_SETTINGS) {
-            // A second click while the board pulls the block sends nothing.
-            Click(dlg.m_hWnd, IDC_SET_WRITE);
-            writesDuringWrite = main.Count(WM_USER_WRITE_SETTINGS);
-            After(30, [&] { ::SendMessageA(dlg.m_hWnd, WM_USER_SETTINGS_WRITTEN, 1, 0); });
-        }
-        return 1;
-    };
-    OnDialog(IDD_SETTING, [&](CDialog*) {
-        title = dlg.GetWindowText().str();
-        writeBeforeCertReply = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
-        dlg.OnCertBlockRead(false, nullptr, 0);
-        writeAfter = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
-        ::SendDlgItemMessageA(dlg.m_network.m_hWnd, IDC_NET_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 0, 0, 9));
-        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "lab");
-        TakeMessage(&question, {}, IDC_MSG_BUTTON2);  // Yes
-        Click(dlg.m_hWnd, IDC_SET_WRITE);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);  // closed by itself after the reboot request
-    EXPECT_EQ(title, "Settings - fw1");
-    EXPECT_FALSE(writeBeforeCertReply);
-    EXPECT_TRUE(writeAfter);
-    EXPECT_EQ(writesDuringWrite, 1);
-    EXPECT_EQ(question, Str(IDS_SET_VALUE_OK) + "\r\n\r\n" + Str(IDS_ASK_REBOOT));
-    EXPECT_EQ(main.Count(WM_USER_REBOOT), 1);
-    EXPECT_EQ(main.Count(WM_USER_READ_CERT_BLOCK), 1);
-    const uint8_t ip[4] = {10, 0, 0, 9};
-    EXPECT_EQ(std::memcmp(main.record.ipv4Address, ip, 4), 0);
-    EXPECT_STREQ(reinterpret_cast<char*>(main.record.ssid), "lab");
-}
-
 TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
     FakeMain main(CResources::kKorean);
     CDlgSetting dlg(main.wnd.m_hWnd);
