@@ -23,8 +23,6 @@ public:
     explicit CTestDialog(HWND parent, bool swallowKeys = false)
         : CDialog(kTestDialog, parent), m_swallow(swallowKeys) {}
     bool m_swallow;
-    bool m_sawCreate = false;
-    bool m_sawInit = false;
     int m_number = 7;
     int m_check = 1;
     int m_radio = 2;
@@ -38,14 +36,6 @@ public:
 
 protected:
     DECLARE_MESSAGE_MAP()
-    int OnCreate(LPCREATESTRUCT cs) {
-        m_sawCreate = !m_sawInit;
-        return CDialog::OnCreate(cs);
-    }
-    BOOL OnInitDialog() override {
-        m_sawInit = true;
-        return CDialog::OnInitDialog();
-    }
     void DoDataExchange(CDataExchange* dx) override {
         DDX_Control(dx, 1002, m_edit);
         DDX_Text(dx, 1002, m_number);
@@ -56,7 +46,6 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CTestDialog, CDialog)
-    ON_WM_CREATE()
     ON_BN_CLICKED(1001, OnThird)
 END_MESSAGE_MAP()
 
@@ -188,29 +177,6 @@ TEST(FrameworkWinTest, AfterANestedBoxTheOuterBoxIsActiveAndGetsKeys) {
     EXPECT_EQ(outer.DoModal(), IDCANCEL);
     EXPECT_EQ(activeAfter, outerWnd);
     EXPECT_TRUE(::IsWindowEnabled(main.m_hWnd));
-}
-
-TEST(FrameworkWinTest, DoModalReturnsTheButtonAndDisablesTheOwners) {
-    // The owner is a modeless dialog (a find dialog) of the main window: both are held off.
-    CRecorder main;
-    ASSERT_TRUE(main.Create());
-    CTestDialog owner(nullptr);
-    ASSERT_TRUE(owner.Create(kTestDialog, main.m_hWnd));
-    owner.ShowWindow(SW_SHOW);
-    for (int button : {IDOK, 1001}) {
-        CTestDialog dlg(owner.m_hWnd);
-        bool ownersDisabled = false;
-        When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
-             [&] {
-                 ownersDisabled = !::IsWindowEnabled(owner.m_hWnd) && !::IsWindowEnabled(main.m_hWnd);
-                 Click(dlg, button);
-             });
-        EXPECT_EQ(dlg.DoModal(), button);
-        EXPECT_TRUE(ownersDisabled);
-        EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd) && ::IsWindowEnabled(main.m_hWnd));
-        EXPECT_TRUE(dlg.m_sawCreate) << "WM_CREATE reaches the dialog before WM_INITDIALOG";
-        EXPECT_EQ(dlg.m_hWnd, nullptr);
-    }
 }
 
 TEST(FrameworkWinTest, DoModalEndsWhenItsWindowIsDestroyedFromOutside) {
