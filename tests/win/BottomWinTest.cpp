@@ -1,5 +1,5 @@
-// The bottom pane, its log panes, watch list and dialogs, the flash-usage bar
-// and the resource view as real windows over a recording parent.
+// The bottom pane, its log panes, watch list and dialogs as real windows over
+// a recording parent.
 #include "WinTestSupport.h"
 
 #include "framework/Resources.h"
@@ -10,7 +10,6 @@
 #include "workbench/bottom/IniProfile.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/bottom/WndLog.h"
-#include "workbench/bottom/WndProgress.h"
 #include "workbench/kit/SkinListCtrl.h"
 #include "workbench/kit/Splitter.h"
 
@@ -19,10 +18,6 @@
 #include <map>
 
 namespace {
-
-const COLORREF kTrack = RGB(0x6E, 0x6E, 0x6E);
-const COLORREF kFill = RGB(0x1A, 0x73, 0xE8);
-const COLORREF kOver = RGB(0xD9, 0x30, 0x25);
 
 std::string Cell(CSkinListCtrl* list, int row, int col) { return list->GetItemText(row, col).str(); }
 
@@ -289,37 +284,4 @@ TEST(BottomDialogsWinTest, LongTextsShowWhole) {
          });
     log.DoModal();
     EXPECT_EQ(shown, 40000u);
-}
-
-TEST(GaugeWinTest, FlashBarPixels) {
-    CRecorder parent;
-    ASSERT_TRUE(parent.Create());
-    CWndProgress bar;
-    ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 310, 47), parent.m_hWnd, 1));
-    ASSERT_EQ(bar.GetBarWidth(), 294);  // track from 2 to 294
-    auto paint = [&](uint32_t used, uint32_t total) {
-        bar.m_used = used;
-        bar.m_total = total;
-        bar.Invalidate();
-        bar.UpdateWindow();
-        Pump(20);
-    };
-    const int y = 25;  // below the texts
-    struct Case {
-        uint32_t used, total;
-        COLORREF at5, at100, at200, at290;
-    } cases[] = {
-        {0, 1000, kTrack, kTrack, kTrack, kTrack},
-        {500, 1000, kFill, kFill, kTrack, kTrack},
-        {1000, 1000, kFill, kFill, kFill, kFill},
-        {1001, 1000, kOver, kOver, kOver, kOver},
-    };
-    for (const Case& c : cases) {
-        paint(c.used, c.total);
-        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 5, y), c.at5) << c.used << "/" << c.total;
-        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 100, y), c.at100) << c.used << "/" << c.total;
-        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 200, y), c.at200) << c.used << "/" << c.total;
-        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 290, y), c.at290) << c.used << "/" << c.total;
-        EXPECT_EQ(ScreenPixel(bar.m_hWnd, 297, y), RGB(240, 240, 240));  // nothing past the track
-    }
 }

@@ -6,7 +6,6 @@
 #include "workbench/kit/GdiPlusUtil.h"
 #include "workbench/kit/PngButton.h"
 #include "workbench/kit/Splitter.h"
-#include "workbench/kit/XInfoTip.h"
 
 #include <gtest/gtest.h>
 
@@ -190,37 +189,4 @@ TEST_F(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 70));
     ::SendMessageA(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 70));
     EXPECT_EQ(parent.Count(WM_USER_SPLITTER_MOVED), 1);
-}
-
-TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
-    CPngButton b;
-    ASSERT_TRUE(MakeButton(b, CRect(20, 20, 100, 44), 3));
-    b.SetImage(nullptr, kStrip4);
-    b.SetTooltipText("Connect(Ctrl+N)");
-    CXInfoTip& tip = b.Tooltip();
-    EXPECT_EQ(tip.m_hWnd, nullptr);  // made by the first mouse message
-    ::SetFocus(parent.m_hWnd);
-    CRect br = b.GetWindowRect();
-    POINT centre{br.left + 10, br.top + 10};
-    ::SetCursorPos(centre.x, centre.y);
-    POINT actual;
-    ::GetCursorPos(&actual);
-    if (actual.x != centre.x || actual.y != centre.y) GTEST_SKIP() << "the pointer cannot be moved here";
-
-    MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10), 0, centre};
-    b.PreTranslateMessage(&move);
-    ASSERT_NE(tip.m_hWnd, nullptr);
-    Pump(200);
-    EXPECT_FALSE(tip.IsWindowVisible());  // not before the delay
-    Pump(600);
-    ASSERT_TRUE(tip.IsWindowVisible());
-    EXPECT_EQ(tip.GetText(), "Connect(Ctrl+N)");
-    EXPECT_EQ(tip.GetWindowRect().left, centre.x);  // where the placement rules put it
-    // Painted: a black frame around a white body.
-    EXPECT_EQ(ScreenPixel(tip.m_hWnd, 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(ScreenPixel(tip.m_hWnd, 2, 2), RGB(255, 255, 255));
-
-    MSG down{b.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10), 0, centre};
-    b.PreTranslateMessage(&down);
-    EXPECT_FALSE(tip.IsWindowVisible());
 }

@@ -1,4 +1,4 @@
-// The Settings dialog, its pages, the time and user-password dialogs,
+// The Settings dialog, its pages, the time and password dialogs,
 // in-process under a fake main window that answers the private messages.
 // Run with the ANSI code page 949 (a *_ko_tests exe).
 #include "WinTestSupport.h"
