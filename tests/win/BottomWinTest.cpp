@@ -93,6 +93,28 @@ protected:
 
 }  // namespace
 
+TEST_F(BottomWinTest, LogsQueueUntilTheTickAndTheDebuggerLogJoinsItsLines) {
+    MakePane();
+    HWND output = pane.OutputPane()->Edit().m_hWnd;
+    HWND debugger = pane.DebuggerPane()->Edit().m_hWnd;
+    // Small texts within one tick come together, in order, with no breaks added.
+    for (const char* t : {"a", "b", "c\r\n"}) pane.AddOutput(t, strlen(t));
+    pane.AddFirmwareLog("fw", 2);
+    EXPECT_EQ(WindowText(output), "");
+    Pump(120);
+    EXPECT_EQ(WindowText(output), "abc\r\n");
+    EXPECT_EQ(WindowText(pane.FirmwarePane()->Edit().m_hWnd), "fw");
+    // The debugger log takes lines at once, hidden or not, without their breaks, and stays bounded.
+    pane.AddDebuggerLog("get id\r\n mcu");
+    pane.AddDebuggerLog("");
+    pane.AddDebuggerLog("second");
+    EXPECT_EQ(WindowText(debugger), "get id mcu\r\nsecond");
+    for (int i = 0; i < 2000; ++i) pane.AddDebuggerLog(("trace " + std::to_string(i)).c_str());
+    const std::string shown = WindowText(debugger);
+    EXPECT_LE(shown.size(), 8192u);
+    EXPECT_EQ(shown.substr(shown.size() - 10), "trace 1999");
+}
+
 TEST_F(BottomWinTest, WithAutoScrollOffTheSelectionStaysOnItsText) {
     MakePane();
     pane.SetAutoScroll(false);
