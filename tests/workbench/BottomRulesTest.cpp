@@ -25,7 +25,7 @@ std::string Lines(int count, const char* body)
 
 TEST(LogTrimTest, CutPlaces)
 {
-    // A line start near the cut wins (the Win32 suite pushes a 40 KB burst through a pane).
+    // A line start near the cut wins.
     const std::string lines = std::string(3000, 'a') + "\r\n" + std::string(5000, 'b');
     EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 6000, &Lead949).bytes, 3002u);
     EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 9000, &Lead949).bytes, 0u);  // it fits

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 TEST(WaitBoxTest, ModesTable) {
-    // The only check of each mode's text and state: the Win32 suite opens the boxes
-    // with notices only. An unknown mode can always be closed.
+    // Each mode's text and state; an unknown mode can always be closed.
     struct Row {
         int mode, text;
         bool cancel, disabled;
