@@ -140,6 +140,7 @@ TEST(ScanRecord, OversizeOrUndecodableSsidIsDropped)
     EXPECT_FALSE(ScanRecord::Parse(control.item, r));
 }
 
+// An oversize text is cut: e2e.info_oversize.
 TEST(InfoBlock, WalkIsBounded)
 {
     struct Row { const char* hex; InfoBlock::Result result; const char* text; };
@@ -158,7 +159,6 @@ TEST(InfoBlock, WalkIsBounded)
         EXPECT_EQ(InfoBlock::Find(b.data(), b.size(), text), row.result) << row.hex;
         EXPECT_EQ(text, row.text) << row.hex;
     }
-    // An oversize text is cut: e2e.info_oversize.
 }
 
 TEST(Uptime, DaysThenClock)
