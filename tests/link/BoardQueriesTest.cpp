@@ -56,11 +56,9 @@ TEST_F(QueriesTest, RequestBytes)
     // Block reads: the request and one window frame of 8192.
     struct Row { const char* what; std::function<void()> start; const char* hex; };
     const Row rows[] = {
-        {"02/12", [&] { link.RequestDebugMode(2); }, "50 00 00 0C 02 12 00 08 00 02 00 04 00 00 00 01"},
-        {"02/13", [&] { link.RequestFirmwareLog(true); }, "50 01 00 0C 02 13 00 08 00 02 00 04 00 00 00 01"},
-        {"03/41", [&] { q.RequestErrorLog(false); }, "50 02 00 04 03 41 00 00 50 10 00 04 40 00 20 00"},
-        {"03/42", [&] { q.RequestErrorLog(true); }, "50 03 00 04 03 42 00 00 50 11 00 04 40 00 20 00"},
-        {"05/10", [&] { q.RequestProductInfo(); }, "50 04 00 04 05 10 00 00"},
+        {"03/41", [&] { q.RequestErrorLog(false); }, "50 00 00 04 03 41 00 00 50 10 00 04 40 00 20 00"},
+        {"03/42", [&] { q.RequestErrorLog(true); }, "50 01 00 04 03 42 00 00 50 11 00 04 40 00 20 00"},
+        {"05/10", [&] { q.RequestProductInfo(); }, "50 02 00 04 05 10 00 00"},
     };
     for (const Row& r : rows) {
         link.Session().SetTransferType(0);
@@ -71,7 +69,7 @@ TEST_F(QueriesTest, RequestBytes)
     }
     // The information block follows the uptime reply.
     Feed(Reply(5, 0x10, Hex("00 03 00 08 00 00 00 00 05 5E 3A BC")));
-    EXPECT_EQ(port.TakeWrites(), Hex("50 05 00 04 03 30 00 00 50 12 00 04 40 00 20 00"));
+    EXPECT_EQ(port.TakeWrites(), Hex("50 03 00 04 03 30 00 00 50 12 00 04 40 00 20 00"));
     EXPECT_EQ(q.RequestRtcSet("20261231235959"), Start::kBusy);  // the block read holds the link
 }
 

@@ -311,6 +311,7 @@ TEST_F(DeviceLinkTest, EveryRequestsBytes)
         {"01/33", [&] { link.RequestEnvcHash(); }, "00 04 01 33 00 00"},
         {"01/40", [&] { link.RequestInitNet1(); }, "00 14 01 40 00 10 00 06 00 0E 69 6E 69 74 5F 6E 65 74 31 00 00 00"},
         {"02/11", [&] { link.RequestDebugMode(1); }, "00 0C 02 11 00 08 00 02 00 04 00 00 00 01"},
+        {"02/12", [&] { link.RequestDebugMode(2); }, "00 0C 02 12 00 08 00 02 00 04 00 00 00 01"},
         {"02/13", [&] { link.RequestFirmwareLog(false); }, "00 0C 02 13 00 08 00 02 00 04 00 00 00 00"},
         {"05/23", [&] { link.RequestSystemCommand(3, 100); }, "00 0C 05 23 00 08 00 02 00 04 00 00 00 64"},
         {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
