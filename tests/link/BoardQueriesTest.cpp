@@ -137,9 +137,13 @@ TEST_F(QueriesTest, ChainFailuresReturnToIdle)
     EXPECT_TRUE(host.net.empty());
 }
 
-// A good read and write, and a bad date typed: e2e.clock_set*.
+// A good read and write: the settings road. Here the answers that are no
+// date, and a date typed that is none.
 TEST_F(QueriesTest, ClockReadsAndWritesOnlyFourteenDigits)
 {
+    port.writes.clear();
+    EXPECT_EQ(q.RequestRtcSet("2026123123595"), Start::kBadDate);
+    EXPECT_TRUE(port.writes.empty());
     struct Row { std::function<Start()> start; Bytes reply; const char* result; };
     const Row rows[] = {
         {[&] { return q.RequestRtcDate(); }, Text("2026-01-02"), "fail"},

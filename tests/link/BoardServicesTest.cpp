@@ -247,7 +247,7 @@ TEST_F(BoardServicesTest, RemovalThenASlowBoardComesBack)
     link.OnDeviceChange(0x8004, 5);
     EXPECT_TRUE(link.IsConnected());
     port.checkPort = 1;
-    host.answers = {CLinkDialogs::kIdYes};  // the question: e2e.unplug_reconnect
+    host.answers = {CLinkDialogs::kIdYes};  // the question: the settings road
     link.OnDeviceChange(0x8004, 5);
     EXPECT_FALSE(link.IsConnected());
     EXPECT_FALSE(host.waitBoxOpen);
