@@ -157,6 +157,7 @@ TEST_F(BoardServicesTest, KeyThenCertificateStopsAtAFailedKey)
     // Refused key block: the certificate is never sent.
     ASSERT_TRUE(link.Commands().WriteKeyThenCert(key, cert));
     EXPECT_EQ(port.writes[0][5], 0x22);
+    EXPECT_FALSE(link.Commands().WriteCertBlock(cert));  // one at a time
     EXPECT_EQ(Pull(), key);
     port.writes.clear();
     Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(key.size())), true));
