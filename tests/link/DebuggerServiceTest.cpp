@@ -99,30 +99,21 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
 {
     Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3) + ItemInt(1)));  // 24 bytes: not a task state
     EXPECT_TRUE(host.states.empty());
-    EXPECT_TRUE(host.log.empty());
     Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3)));
-    EXPECT_EQ(host.log.back(), "get task 0 state : 3");
     EXPECT_EQ(dbg.TaskState(), 3);
 
     Add("b.php", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12");
     Add("dot.gif", "GIF89a").kind = FileEntry::kImage;
     host.openFile = "a.php";
-    host.watches = {"$i"};
-    Sent();
     Feed(Event(1, 3, ItemInt(0) + ItemInt(12) + ItemText("b.php")));
-    EXPECT_EQ(host.log.back(), "task 0 break b.php 12");
     EXPECT_EQ(host.shown, std::vector<std::string>{"b.php:11"});
     EXPECT_EQ(dbg.TaskState(), 2);
-    EXPECT_EQ(Sent(), "01/60 ");  // the watch list is read from row 0 at once
     // Breaks that name what the list cannot show open nothing.
     for (auto items : {ItemInt(0) + ItemInt(13) + ItemText("b.php"), ItemInt(0) + ItemInt(0) + ItemText("b.php"),
                        ItemInt(0) + ItemInt(1) + ItemText("dot.gif"), ItemInt(0) + ItemInt(1) + ItemText("gone.php"),
                        ItemInt(0) + ItemInt(1) + Hex("00 06 7F F0 62 00 00 00")})
         Feed(Event(1, 2, items));
     EXPECT_EQ(host.shown.size(), 1u);
-    Feed(Event(1, 1, ItemInt(0)));
-    EXPECT_EQ(dbg.TaskState(), 1);
-    EXPECT_EQ(host.execLine, -1);
 
     Feed(Event(2, 5, ItemInt(2048) + ItemInt(1536) + ItemInt(1023)));
     Feed(Event(3, 3, ItemInt(7) + ItemInt(1) + ItemInt(2) + ItemInt(3)));
@@ -149,16 +140,12 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
     EXPECT_EQ(Sent(), "02/21 ");
 }
 
+// A refresh while a row is asked for drops that reply: e2e.debug (its watches).
 TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
 {
     host.watches = {"$a", "$b"};
     Paused();
     dbg.OnWatchNext(0, true);
-    EXPECT_EQ(dbg.OnWatchNext(0, true), 1);  // a restart waits for the outstanding reply
-    EXPECT_EQ(Sent(), "01/60 ");
-    Feed(Reply(1, 0x60, Str("old", 3)));      // the old reply is dropped, row 0 asked again
-    EXPECT_TRUE(host.values.empty());
-    EXPECT_EQ(Sent(), "01/60 ");
     // A reply that never comes: the chain gives up and can start again.
     link.OnTimer(CDebuggerService::kTimerWatchWait);
     Feed(Reply(1, 0x60, Str("late", 4)));
@@ -212,6 +199,8 @@ TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
     EXPECT_EQ(dbg.TaskState(), 0);
 }
 
+// Setting, clearing and removing all marks, and watch names the board cannot
+// take: e2e.debug.
 TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
 {
     host.openFile = "a.php";
@@ -224,15 +213,6 @@ TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
     EXPECT_TRUE(host.marks.empty());  // taken back: the board was not told
     EXPECT_EQ(Sent(), "");
     EXPECT_NE(host.log.back().find("too long"), std::string::npos);
-    host.watches = {std::string(480, 'w'), "$ok"};
-    Paused();
-    dbg.OnWatchNext(0, true);
-    EXPECT_EQ(host.values[0], "?|?|?");
-    EXPECT_EQ(Sent(), "01/60 ");
-    host.marks = {1, 2};
-    dbg.SyncBreakpoints(true);
-    EXPECT_TRUE(host.marks.empty());
-    EXPECT_EQ(Sent(), "06/21 ");
     port.open = false;
     dbg.SyncBreakpoints(false);
     EXPECT_EQ(host.messages.back(), LinkStrings::kOpenPortFirst.english);

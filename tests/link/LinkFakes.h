@@ -79,8 +79,6 @@ public:
     }
     void OpenWaitBox(int mode) override { waitBoxOpen = true; waitMode = mode; }
     void EndWaitBox() override { waitBoxOpen = false; }
-    void SetProgressRange(int r) override { progressRange = r; }
-    void SetProgress(int v) override { progress = v; }
     void LogDebugger(const std::string& line) override { log.push_back(line); }
     void AddOutput(const char* t, size_t n) override { output.append(t, n); }
     void AddFirmwareLog(const char* t, size_t n) override { fwlog.append(t, n); }
@@ -88,7 +86,6 @@ public:
     void KillTimer(unsigned id) override { timers.erase(id); }
     void OnLinkDisconnected() override { ++disconnects; }
     void OnIspModeEntered() override { ++ispEntered; }
-    void UpdateFlashUsage(int capacity, int) override { flashCapacity = capacity; }
     std::string GetOpenFileName() override { return openFile; }
     bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scroll) override
     {
@@ -126,8 +123,7 @@ public:
     std::map<unsigned, std::string> texts;
     std::map<unsigned, int> timerStarts;
     bool waitBoxOpen = false, phpDebug = false, editorModified = false, answerApplyToAll = false;
-    int waitMode = -1, progressRange = 0, progress = 0, disconnects = 0;
-    int ispEntered = 0, passwordPrompts = 0, flashCapacity = 0;
+    int waitMode = -1, disconnects = 0, ispEntered = 0, passwordPrompts = 0;
 };
 
 inline std::vector<uint8_t> Reply(uint8_t group, uint8_t code, const std::vector<uint8_t>& items, bool refused = false)

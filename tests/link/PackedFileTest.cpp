@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "LinkFakes.h"
 
 namespace {
@@ -36,18 +35,13 @@ void PutCrc(std::string& c, size_t at)
     c[at + 7] = static_cast<char>(crc >> 8);
 }
 
-TEST(PackedFile, EmptyContainerLayout)
+TEST(PackedFile, LayoutAndPadding)
 {
-    std::string c = Container({}, 0, 0);
-    ASSERT_EQ(c.size(), 1024u);
+    std::string empty = Container({}, 0, 0);
+    ASSERT_EQ(empty.size(), 1024u);
     // "eFzS", 1 KiB, CRC-16/AUG-CCITT of those six bytes (0xEFBB), little-endian.
-    EXPECT_EQ(Bytes(c.substr(0, 16)), Hex("65 46 7A 53 01 00 BB EF 00 00 00 00 00 00 00 00"));
-    EXPECT_EQ(c.substr(1016), c.substr(0, 8));
-    EXPECT_EQ(c.substr(16, 1000), std::string(1000, '\0'));
-}
-
-TEST(PackedFile, OneEntryLayoutAndPadding)
-{
+    EXPECT_EQ(Bytes(empty.substr(0, 16)), Hex("65 46 7A 53 01 00 BB EF 00 00 00 00 00 00 00 00"));
+    EXPECT_EQ(empty.substr(16, 1000), std::string(1000, '\0'));
     std::string c = Container({{"a.php", "abc"}}, 4, 0x1234);
     ASSERT_EQ(c.size(), 1024u);
     EXPECT_EQ(Bytes(c.substr(8, 3)), Hex("34 12 04"));  // fs value, header words

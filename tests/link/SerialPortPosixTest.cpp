@@ -34,7 +34,9 @@ public:
 
 using namespace std::chrono_literals;
 
-TEST(SerialPortPosix, ExchangesBytesAndPostsOneEventPerArrival)
+// Raw bytes both ways and a removal heard as one: every e2e scenario runs
+// on this port, e2e.*_unplug on a pseudo-terminal that goes away.
+TEST(SerialPortPosix, PostsOneEventPerArrival)
 {
     PtyPair pty;
     ASSERT_FALSE(pty.path.empty());
@@ -60,34 +62,6 @@ TEST(SerialPortPosix, ExchangesBytesAndPostsOneEventPerArrival)
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), n), "hello");
     EXPECT_EQ(port.Read(buf, &n), 0u);
     EXPECT_EQ(n, 0u);  // never waits
-
-    // All 256 byte values pass raw, both ways.
-    std::string all;
-    for (int i = 0; i < 256; ++i)
-        all += static_cast<char>(i);
-    size_t written = 0;
-    EXPECT_EQ(port.Write(all.data(), all.size(), &written), 0u);
-    EXPECT_EQ(written, 256u);
-    std::string got;
-    char tmp[512];
-    while (got.size() < 256) {
-        ssize_t r = ::read(pty.master, tmp, sizeof tmp);
-        ASSERT_GT(r, 0);
-        got.append(tmp, static_cast<size_t>(r));
-    }
-    EXPECT_EQ(got, all);
-
-    // The other end closes: the owner hears that the device is gone.
-    pty.CloseMaster();
-    bool gone = false;
-    while (queue.Wait(e, 2000ms))
-        if (e.message == CSerialPort::kGoneMessage) {
-            gone = true;
-            break;
-        } else {
-            port.Read(buf, &n);
-        }
-    EXPECT_TRUE(gone);
     EXPECT_EQ(port.Close(), 0u);
     EXPECT_FALSE(port.IsOpen());
 }

@@ -105,12 +105,7 @@ TEST_F(UploadTest, ABadImageLeavesTheListAlone)
     // A count that differs from what arrived.
     ServeImage(Container({{"new.php", "n"}}), 8192, 4096);
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
-}
-
-TEST_F(UploadTest, OnlyCodeSixteenMeansNoFileSystem)
-{
-    Identified();
-    ServeImage(Container({{"keep.php", "1"}}));
+    // Only a refusal with code 16 means "no file system".
     link.RequestFsImage();
     Feed(Reply(3, 0x11, ItemInt(13), true));
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
@@ -138,37 +133,21 @@ TEST_F(UploadTest, ReadSideGrantsOneWindowPerChunkAndNeverPassesItsBuffer)
     EXPECT_EQ(link.ImageReadCount(), 0);
 }
 
-TEST_F(UploadTest, UploadRoadWithFullWindowsAndTheClosingEmptyChunk)
+// The road itself: e2e.upload*. An image of whole windows still ends with
+// an empty chunk, and only the confirmed read-back drops the backup's mark.
+TEST_F(UploadTest, WholeWindowsEndWithAnEmptyChunk)
 {
     Identified();
-    auto& list = link.Entries();
     Add("big.bin", std::string(16384 - 28 - 24, 'z'), FileEntry::kChanged);  // the image is exactly 16 KiB
     link.SetUploadStarted(true);
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());
-    EXPECT_EQ(link.ImageCount(), 16384);
+    StartUpload();
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
-    EXPECT_EQ(ReadAll(tmp / "backup/3a0024000851363033363238.kbx").size(), 16384u);
-    ASSERT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(port.writes[0][5], 0x51);
-    port.writes.clear();
-    Feed(Reply(5, 0x51, ItemInt(0)));
-    ASSERT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(port.writes[0][4], 4);
-    EXPECT_EQ(port.writes[0][5], 0x10);
-    EXPECT_EQ(host.progressRange, 16384);
-    port.writes.clear();
     for (int i = 0; i < 3; ++i)
         Feed(LinkFrame::WindowFrame(0, 8192));
     ASSERT_EQ(port.writes.size(), 3u);
     EXPECT_EQ(port.writes[0].size(), 8200u);
-    EXPECT_EQ(port.writes[2].size(), 8u);  // the end of the data
-    EXPECT_EQ(host.progress, 16384);
-    port.writes.clear();
+    EXPECT_EQ(port.writes[2].size(), 8u);
     Feed(Reply(4, 0x10, ItemInt(16384)));
-    ASSERT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(port.writes[0][5], 0x31);
-    // 01/31, then 01/21, then the image read back.
     Feed(Reply(1, 0x31, ItemBytes({1, 2})));
     Feed(Reply(1, 0x21, ItemBytes({3, 4})));
     std::string back(reinterpret_cast<const char*>(link.ImageBuffer().data()), 16384);
@@ -177,32 +156,21 @@ TEST_F(UploadTest, UploadRoadWithFullWindowsAndTheClosingEmptyChunk)
     ASSERT_FALSE(port.writes.empty());
     EXPECT_EQ(port.writes.back()[4], 1);
     EXPECT_EQ(port.writes.back()[5], 0x51);
-    EXPECT_EQ(list.Find("big.bin")->state, FileEntry::kInStep);
+    EXPECT_EQ(link.Entries().Find("big.bin")->state, FileEntry::kInStep);
     EXPECT_FALSE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
-    EXPECT_FALSE(host.waitBoxOpen);
 }
 
 TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
 {
     Identified();
     Add("a.php", "x");
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());
-    // A refused 05/51 is still answered with the write; the count decides.
-    port.writes.clear();
-    Feed(Reply(5, 0x51, ItemInt(1), true));
-    ASSERT_EQ(port.writes.size(), 1u);
-    EXPECT_EQ(port.writes[0][5], 0x10);
-    Feed(Reply(4, 0x10, ItemInt(0)));
-    EXPECT_EQ(host.messages.back(), LinkStrings::kUploadRefused.english);
-    EXPECT_FALSE(host.waitBoxOpen);
-    EXPECT_TRUE(link.HasUploadBackup());
     // A count that does not match what was sent.
     StartUpload();
     Feed(LinkFrame::WindowFrame(0, 8192));
     Feed(Reply(4, 0x10, ItemInt(512)));
     EXPECT_NE(host.messages.back().find("upload has failed"), std::string::npos);
+    EXPECT_FALSE(host.waitBoxOpen);
     EXPECT_TRUE(link.HasUploadBackup());
     // Too large for the board.
     Feed(Reply(1, 0x11, ItemInt(1000)));
@@ -223,10 +191,8 @@ TEST_F(UploadTest, RestoreOfferedAndDeclined)
     Add("mine.php", "precious");
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
     ASSERT_TRUE(link.OnUploadStart());
-    // The next identification ends at the backup; Yes restores the files
-    // (e2e.upload_silent). The backup replaces a list that may be another
-    // board's: with unsaved files it asks first, and No keeps the list and
-    // the mark.
+    // The next identification offers the backup (Yes restores: e2e.upload_silent);
+    // over unsaved files it asks first, and No keeps the list and the mark.
     link.FreeFileEntries();
     Add("other.php", "theirs", FileEntry::kChanged);
     host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdNo};
@@ -239,7 +205,7 @@ TEST_F(UploadTest, RestoreOfferedAndDeclined)
     EXPECT_EQ(host.removed, std::vector<std::string>{"other.php"});
     EXPECT_TRUE(link.HasUploadBackup());
     // No, then Yes (sure): the mark goes, the image stays, the board is read
-    // as a job of its own once the wait box is up.
+    // as a job of its own.
     port.writes.clear();
     host.answers = {CLinkDialogs::kIdNo, CLinkDialogs::kIdYes};
     Feed(Reply(1, 0x33, ItemInt(16), true));
