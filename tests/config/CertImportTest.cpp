@@ -64,7 +64,7 @@ TEST_F(CertImportTest, EachFormatOfCertificate) {
     }
 }
 
-TEST_F(CertImportTest, KeyBesideTheCertificateOrInAFileOfItsOwn) {
+TEST_F(CertImportTest, KeyBesideTheCertificateOrInAFileOfItsOwnAndOnlyItsOwn) {
     ScriptedPrompt none;
     CertFormat format;
     CertKeys keys;
@@ -87,13 +87,8 @@ TEST_F(CertImportTest, KeyBesideTheCertificateOrInAFileOfItsOwn) {
     ScriptedPrompt cancel;
     EXPECT_EQ(KeyReadResult::Cancelled, CCertImport::ReadKeyFile(dir().Read("kdes.pem"), cancel, key));
     EXPECT_EQ(KeyReadResult::NoKey, CCertImport::ReadKeyFile("not a key", none, key));
-}
 
-TEST_F(CertImportTest, OnlyTheCertificatesOwnRsaKeyIsUsable) {
-    ScriptedPrompt none;
-    CertFormat format;
-    CertKeys keys;
-    ASSERT_EQ(CertReadResult::Ok, CCertImport::ReadCertificate(dir().Read("c.pem"), none, format, keys));
+    // Only the certificate's own RSA key is usable.
     ossl::PKeyPtr ec, other;
     ASSERT_EQ(KeyReadResult::Ok, CCertImport::ReadKeyFile(dir().Read("ec.pem"), none, ec));
     ASSERT_EQ(KeyReadResult::Ok, CCertImport::ReadKeyFile(dir().Read("other.pem"), none, other));

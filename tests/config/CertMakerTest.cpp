@@ -68,10 +68,8 @@ TEST(CertMaker, CertificateVerifiesPrintsAndHasKeysTheBlocksHold) {
     EXPECT_EQ(V_ASN1_IA5STRING, EntryType(subject, NID_pkcs9_emailAddress));
 
     std::string text = CCertText::Format(cert);
-    EXPECT_NE(std::string::npos, text.find("Issuer :\r\n    countryName               = KR - Korea, Republic of\r\n"));
     EXPECT_NE(std::string::npos, text.find("Subject :\r\n    countryName               = KR - Korea, Republic of\r\n"));
-    EXPECT_NE(std::string::npos, text.find("Algorithm : sha1WithRSAEncryption\r\n\r\n"));
-    EXPECT_NE(std::string::npos, text.find("    Public Key Algorithm: rsaEncryption\r\n"));
+    EXPECT_NE(std::string::npos, text.find("    Public Key Algorithm: rsaEncryption\r\n"));  // OpenSSL's own print
     EXPECT_EQ(std::string::npos, text.find("\n\n"));  // every line break is CR LF
 }
 

@@ -2,18 +2,34 @@
 
 #include "config/CertImport.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 // A scratch folder for files made with the openssl command line.
 class ScratchDir {
 public:
-    ScratchDir();
-    ~ScratchDir();
+    ScratchDir() {
+        char tmpl[] = "/tmp/zvcertXXXXXX";
+        m_dir = mkdtemp(tmpl);
+    }
+    ~ScratchDir() { std::system(("rm -rf '" + m_dir + "'").c_str()); }
     // Runs "openssl <args>" in the folder; true when it succeeded.
-    bool OpenSsl(const std::string& args) const;
-    std::string Read(const std::string& name) const;
-    void Write(const std::string& name, const std::string& bytes) const;
+    bool OpenSsl(const std::string& args) const {
+        return std::system(("cd '" + m_dir + "' && openssl " + args + " >/dev/null 2>&1").c_str()) == 0;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(m_dir + "/" + name, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(m_dir + "/" + name, std::ios::binary) << bytes;
+    }
 
 private:
     std::string m_dir;

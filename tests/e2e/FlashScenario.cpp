@@ -1,9 +1,6 @@
-// linkcheck flash: the firmware upgrade as the upgrade dialog drives it,
-// against a board in its script firmware or already in its boot loader.
+// linkcheck flash: the firmware upgrade as the upgrade dialog drives it, against a boot loader.
 #include "LinkRunner.h"
 
-#include "link/DeviceLink.h"
-#include "link/LinkFiles.h"
 #include "link/codecs/Crc16.h"
 #include "link/codecs/FirmwareImage.h"
 #include "link/port/LinkPort.h"
@@ -14,11 +11,9 @@
 #include <deque>
 #include <thread>
 
-
 namespace {
 
-// The dialog's side: it records what the link reports; the scenario acts on
-// it from its own loop, as the dialog acts on posted messages.
+// Records what the link reports; the scenario acts on it as the dialog on posted messages.
 class FlashDialog : public CLinkUpgrade {
 public:
     void OnIspConnected() override { events.push_back("connected"); }
@@ -54,13 +49,12 @@ public:
 };
 
 // The board left (restart or jump): wait for it to come back and connect.
-std::string Reconnect(ILinkRunner& r, const CheckOptions& o, unsigned long linkBefore)
+std::string Reconnect(CheckRunner& r, const CheckOptions& o, unsigned long linkBefore)
 {
     CDeviceLink& link = r.Link();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     // First the old device must go (the board leaves the bus a moment after
     // its answer): connecting to it would talk to a board that is leaving.
-    // The main window waits for the removal and arrival notices instead.
     ILinkPort& port = link.Session().Port();
     auto goneBy = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (std::chrono::steady_clock::now() < goneBy && port.CheckPort(o.port) == 0 &&
@@ -116,7 +110,7 @@ std::string MakeFirmwareFile(const std::vector<std::string>& args)
     return std::string();
 }
 
-std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     // The dialog's checks come first: a broken file never reaches the board.
     CStdLinkFiles files;
@@ -136,7 +130,7 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     FlashDialog dialog;
     r.Host().upgrade = &dialog;
     struct Detach {
-        ILinkRunner& r;
+        CheckRunner& r;
         ~Detach() { r.Host().upgrade = nullptr; }
     } detach{r};
 
@@ -145,28 +139,17 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     // As the user would: the upgrade starts once the connection stands
     // (identified and the files read, or the boot loader's notice seen).
     bool sawJob = false;
-    std::string why = r.RunUntil([&] {
+    STEP(r.RunUntil([&] {
         sawJob = sawJob || link.IsJobRunning();
         return link.IsIspMode() || (sawJob && !link.IsJobRunning());
-    }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    }, o.deadlineSeconds));
     std::printf("FLASH: connected, %s\n", link.IsIspMode() ? "boot loader" : "script firmware");
 
-    const unsigned long linkBefore = LinkId(o.port);
-    if (boot.OnUpgradeRestartIsp()) {
-        boot.OnIspDumpEnv();
-    } else {
-        if (!link.IsConnected())
-            return "not connected";
-        why = r.RunUntil([&] { return !dialog.events.empty(); }, o.deadlineSeconds);
-        if (why != "disconnected" && why != "unplugged")
-            return why.empty() ? "the board did not restart" : why;
-        std::printf("FLASH: the board restarts into its boot loader\n");
-        why = Reconnect(r, o, linkBefore);
-        if (!why.empty())
-            return why;
-    }
+    // The restart from the script firmware is the upgrade road's.
+    if (!boot.OnUpgradeRestartIsp())
+        return "the board is not in its boot loader";
+    boot.OnIspDumpEnv();
+    std::string why;
 
     // The dialog's reactions, one event at a time, until the board answered
     // the image.
@@ -204,9 +187,7 @@ std::string RunFlashScenario(ILinkRunner& r, const CheckOptions& o, const std::s
     why = r.RunUntil([] { return false; }, o.deadlineSeconds);
     if (why != "disconnected" && why != "unplugged")
         return why.empty() ? "no jump" : "after the image: " + why;
-    why = Reconnect(r, o, linkAtJump);
-    if (!why.empty())
-        return why;
+    STEP(Reconnect(r, o, linkAtJump));
     // The script firmware answers the sync byte and the identification
     // starts; the boot loader would only show its notice.
     why = r.RunUntil([&] { return link.IsJobRunning(); }, 15);

@@ -1,8 +1,7 @@
-// key-blocks KEYS CERT OUT.der: what a board keeps after a certificate was
-// written, read with the program's own parsers: both blocks well-formed, the
-// certificate self-signed by the RSA key whose primes the key block holds,
-// the DSA host key's numbers consistent. The certificate goes to OUT.der for
-// the openssl command line; its subject is printed as "SUBJECT <text>".
+// key-blocks KEYS CERT OUT.der: the blocks a board keeps, read with the
+// program's own parsers and checked with OpenSSL (the RSA primes give the
+// certificate's modulus, the DSA numbers are a key); the certificate goes to
+// OUT.der for the openssl command line.
 #include "config/KeyBlocks.h"
 #include "config/OpenSslLib.h"
 #include "link/codecs/EnvBlock.h"
@@ -17,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "LinkCheckScenarios.h"
+#include "LinkRunner.h"
 
 namespace {
 

@@ -1,11 +1,8 @@
 #include "LinkRunner.h"
 
 #include "link/codecs/Crc16.h"
-#include "link/DeviceLink.h"
-#include "link/LinkFiles.h"
 #include "link/codecs/EnvBlock.h"
 #include "link/codecs/PackedFile.h"
-#include "link/codecs/PasswordRecord.h"
 #include "link/codecs/SettingsBlock.h"
 #include "link/codecs/TextHelpers.h"
 
@@ -15,8 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
-
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -82,20 +77,17 @@ std::string LoadPacked(const std::string& path, EntrySet& set)
     return std::string();
 }
 
-// Connect, sync and run the identification chain (with the login when the
-// board asks for it) to its end.
-std::string Identify(ILinkRunner& r, const CheckOptions& o)
+// Connect, sync and the identification chain (with a login) to its end.
+std::string Identify(CheckRunner& r, const CheckOptions& o)
 {
     CDeviceLink& link = r.Link();
     if (!link.Connect(o.port))
         return "cannot open " + o.port;
     bool sawJob = false;
-    std::string why = r.RunUntil([&] {
+    STEP(r.RunUntil([&] {
         sawJob = sawJob || link.IsJobRunning();
         return link.IsIdentified() || link.IsIspMode() || (sawJob && !link.IsJobRunning());
-    }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    }, o.deadlineSeconds));
     if (link.IsIspMode())
         return "isp mode";
     if (!link.IsIdentified())
@@ -104,24 +96,19 @@ std::string Identify(ILinkRunner& r, const CheckOptions& o)
 }
 
 // Identification, then the board image read that follows it.
-std::string IdentifyAndRead(ILinkRunner& r, const CheckOptions& o)
+std::string IdentifyAndRead(CheckRunner& r, const CheckOptions& o)
 {
     CDeviceLink& link = r.Link();
     int before = link.ImageReadCount();
-    std::string why = Identify(r, o);
-    if (!why.empty())
-        return why;
+    STEP(Identify(r, o));
     if (r.Host().restoreQuestions > 0)
         return std::string();
-    why = r.RunUntil([&] { return link.ImageReadCount() > before || !link.IsJobRunning(); }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    STEP(r.RunUntil([&] { return link.ImageReadCount() > before || !link.IsJobRunning(); }, o.deadlineSeconds));
     return link.ImageReadCount() > before ? std::string() : "image read failed";
 }
 
-// Replaces the entries by the packed file's and uploads them. "" when the
-// board confirmed the upload and its image was read back.
-std::string Upload(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+// Uploads the packed file's entries; "" once the board's image was read back.
+std::string Upload(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     CDeviceLink& link = r.Link();
     link.FreeFileEntries();
@@ -130,38 +117,28 @@ std::string Upload(ILinkRunner& r, const CheckOptions& o, const std::string& fil
     int before = link.ImageReadCount();
     link.SetUploadStarted(true);
     link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    std::string why = r.RunUntil([&] { return !link.IsJobRunning(); }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    STEP(r.RunUntil([&] { return !link.IsJobRunning(); }, o.deadlineSeconds));
     return link.ImageReadCount() > before ? std::string() : "upload failed";
 }
 
-std::string ReadScenario(ILinkRunner& r, const CheckOptions& o)
+std::string ReadScenario(CheckRunner& r, const CheckOptions& o)
 {
-    std::string why = IdentifyAndRead(r, o);
-    if (!why.empty())
-        return why;
+    STEP(IdentifyAndRead(r, o));
     EntrySet set;
-    why = ImageEntries(r.Link(), set);
+    std::string why = ImageEntries(r.Link(), set);
     PrintEntries(set);
     return why;
 }
 
-std::string UploadScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+std::string UploadScenario(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
-    EntrySet expected;
-    std::string why = LoadPacked(file, expected);
-    if (why.empty())
-        why = IdentifyAndRead(r, o);
-    if (why.empty())
-        why = Upload(r, o, file);
-    if (!why.empty())
-        return why;
-    EntrySet back;
-    why = ImageEntries(r.Link(), back);
+    EntrySet expected, back;
+    STEP(LoadPacked(file, expected));
+    STEP(IdentifyAndRead(r, o));
+    STEP(Upload(r, o, file));
+    std::string why = ImageEntries(r.Link(), back);
     PrintEntries(back);
-    if (!why.empty())
-        return why;
+    STEP(why);
     // Folder rows are written but not read back from a packed file.
     back.erase(std::remove_if(back.begin(), back.end(), [](auto& e) { return e.second.empty(); }), back.end());
     return back == expected ? std::string() : "read back differs";
@@ -169,19 +146,16 @@ std::string UploadScenario(ILinkRunner& r, const CheckOptions& o, const std::str
 
 // An upload that the board cuts off (silence, unplug): the backup must stay,
 // and the next connection must offer it and restore the same files.
-std::string InterruptedUploadScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
+std::string InterruptedUploadScenario(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     CDeviceLink& link = r.Link();
     if (o.backupFolder.empty())
         return "needs --backup";
     EntrySet expected;
-    std::string why = LoadPacked(file, expected);
-    if (why.empty())
-        why = IdentifyAndRead(r, o);
-    if (!why.empty())
-        return why;
+    STEP(LoadPacked(file, expected));
+    STEP(IdentifyAndRead(r, o));
     unsigned long linkBefore = LinkId(o.port);
-    why = Upload(r, o, file);
+    std::string why = Upload(r, o, file);
     std::printf("UPLOAD: %s\n", why.empty() ? "confirmed" : why.c_str());
     if (why.empty())
         return "the upload was not interrupted";
@@ -233,6 +207,18 @@ void PrintSettings(const SettingsRecord& r)
     std::fflush(stdout);
 }
 
+// A settings block file, checked by the program's own parser (header, every CRC).
+std::string LoadSettings(const std::string& file, std::string& bytes, SettingsRecord& record)
+{
+    CStdLinkFiles files;
+    if (files.ReadFile(file, bytes) != 0)
+        return "cannot read " + file;
+    if (SettingsBlock::Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record) !=
+        SettingsBlock::Result::Parsed)
+        return "not a sound settings block: " + file;
+    return std::string();
+}
+
 // The records of a settings block that the workbench does not edit, whole.
 std::vector<std::vector<uint8_t>> ForeignRecords(const TransferBuffer& block)
 {
@@ -249,48 +235,27 @@ std::vector<std::vector<uint8_t>> ForeignRecords(const TransferBuffer& block)
 }
 
 // Identification, then the settings block read and parsed.
-std::string ReadSettings(ILinkRunner& r, const CheckOptions& o, bool identify)
+std::string ReadSettings(CheckRunner& r, const CheckOptions& o, bool identify)
 {
     CDeviceLink& link = r.Link();
-    if (identify) {
-        std::string why = IdentifyAndRead(r, o);
-        if (!why.empty())
-            return why;
-    }
+    if (identify)
+        STEP(IdentifyAndRead(r, o));
     int before = r.Host().settingsReads;
     if (!link.RequestSettingsBlock())
         return "not connected";
-    std::string why = r.RunUntil([&] {
+    STEP(r.RunUntil([&] {
         return r.Host().settingsReads > before || link.GetTransferType() == CDeviceLink::kTransferNone;
-    }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    }, o.deadlineSeconds));
     return r.Host().settingsReads > before ? std::string() : "settings block not read";
 }
 
-std::string SettingsReadScenario(ILinkRunner& r, const CheckOptions& o)
+// Writes the values of the block in file as the dialog would, and reads back.
+std::string SettingsWriteScenario(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
-    std::string why = ReadSettings(r, o, true);
-    if (why.empty())
-        PrintSettings(r.Link().Settings().Record());
-    return why;
-}
-
-// Takes the values of the settings block in file into the record as the
-// dialog would (everything it edits), writes, and reads back.
-std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const std::string& file)
-{
-    CStdLinkFiles files;
     std::string bytes;
-    if (files.ReadFile(file, bytes) != 0)
-        return "cannot read " + file;
     SettingsRecord wanted;
-    if (SettingsBlock::Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), wanted) !=
-        SettingsBlock::Result::Parsed)
-        return "not a settings block: " + file;
-    std::string why = ReadSettings(r, o, true);
-    if (!why.empty())
-        return why;
+    STEP(LoadSettings(file, bytes, wanted));
+    STEP(ReadSettings(r, o, true));
     CDeviceLink& link = r.Link();
     auto foreign = ForeignRecords(link.Session().Block());
     SettingsRecord& record = link.Settings().Record();
@@ -301,16 +266,12 @@ std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const s
     size_t before = r.Host().settingsWrites.size();
     if (!link.Settings().WriteSettings(link.Settings().Generation()))
         return "write not sent";
-    why = r.RunUntil([&] { return r.Host().settingsWrites.size() > before; }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    STEP(r.RunUntil([&] { return r.Host().settingsWrites.size() > before; }, o.deadlineSeconds));
     bool ok = r.Host().settingsWrites.back() != 0;
     std::printf("WRITTEN: %d\n", ok ? 1 : 0);
     if (!ok)
         return "the board did not take the block";
-    why = ReadSettings(r, o, false);
-    if (!why.empty())
-        return why;
+    STEP(ReadSettings(r, o, false));
     const SettingsRecord& back = link.Settings().Record();
     PrintSettings(back);
     std::printf("FOREIGN RECORDS: %zu\n", foreign.size());
@@ -323,67 +284,21 @@ std::string SettingsWriteScenario(ILinkRunner& r, const CheckOptions& o, const s
     return same ? std::string() : "read back differs";
 }
 
-// Sets the user password, waits for the board's restart and logs in with it.
-std::string SetPasswordScenario(ILinkRunner& r, const CheckOptions& o, const std::string& password)
+// Reboots the board; its arrival starts a reconnect that reads the image again.
+std::string RebootScenario(CheckRunner& r, const CheckOptions& o)
 {
-    std::string why = IdentifyAndRead(r, o);
-    if (!why.empty())
-        return why;
+    STEP(IdentifyAndRead(r, o));
     CDeviceLink& link = r.Link();
-    uint8_t record[PasswordRecord::kSize];
-    PasswordRecord::Make(password, link.DeviceInfo().mcuId, record);
-    size_t before = r.Host().passwordResults.size();
-    if (!link.Commands().SetUserPassword(PasswordRecord::Hex(record)))
+    if (!link.Commands().RequestReboot(false))
         return "not sent";
-    why = r.RunAcross([&] { return r.Host().passwordResults.size() > before; }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
-    if (!r.Host().passwordResults.back())
-        return "password change failed";
-    std::printf("PASSWORD SET\n");
-    // The reconnect it started logs in with the new password.
-    why = r.RunAcross([&] { return link.IsIdentified() || !link.IsConnected(); }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
-    return link.IsLoggedIn() ? std::string() : "no login with the new password";
-}
-
-// Runs until the board's image is read again after the link went down.
-std::string ReadAgainAfterDown(ILinkRunner& r, const CheckOptions& o)
-{
-    CDeviceLink& link = r.Link();
     int readsAtDown = -1;
-    return r.RunAcross([&] {
+    STEP(r.RunAcross([&] {
         if (readsAtDown < 0 && !link.IsConnected())
             readsAtDown = link.ImageReadCount();
         return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
-    }, o.deadlineSeconds);
-}
-
-// Reboots the board and waits for the reconnect its arrival starts.
-std::string RebootScenario(ILinkRunner& r, const CheckOptions& o)
-{
-    std::string why = IdentifyAndRead(r, o);
-    if (!why.empty())
-        return why;
-    if (!r.Link().Commands().RequestReboot(false))
-        return "not sent";
-    why = ReadAgainAfterDown(r, o);
-    if (why.empty())
-        std::printf("REBOOTED\n");
-    return why;
-}
-
-// The board is unplugged (the simulator's --unplug-after): the question comes,
-// "Yes" waits for the board and connects again.
-std::string UnplugReconnectScenario(ILinkRunner& r, const CheckOptions& o)
-{
-    if (!r.Link().Connect(o.port))
-        return "cannot open " + o.port;
-    std::string why = ReadAgainAfterDown(r, o);
-    if (why.empty())
-        std::printf("RECONNECTED\n");
-    return why;
+    }, o.deadlineSeconds));
+    std::printf("REBOOTED\n");
+    return std::string();
 }
 
 // Files of a folder into a packed file, names relative with '/'.
@@ -426,9 +341,7 @@ std::string Pack(const std::string& dir, const std::string& out)
 std::string Unpack(const std::string& file, const std::string& dir)
 {
     EntrySet set;
-    std::string why = LoadPacked(file, set);
-    if (!why.empty())
-        return why;
+    STEP(LoadPacked(file, set));
     CStdLinkFiles files;
     for (auto& e : set) {
         fs::path rel = fs::path(e.first);
@@ -449,7 +362,7 @@ std::string Unpack(const std::string& file, const std::string& dir)
 
 } // namespace
 
-std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::string& scenario,
+std::string RunLinkScenario(CheckRunner& r, const CheckOptions& o, const std::string& scenario,
                             const std::vector<std::string>& args)
 {
     if (scenario == "identify")
@@ -462,56 +375,33 @@ std::string RunLinkScenario(ILinkRunner& r, const CheckOptions& o, const std::st
         return InterruptedUploadScenario(r, o, args[0]);
     if (scenario == "debug" || scenario == "debug-hostile")
         return DebugScenario(r, o, scenario == "debug-hostile");
-    if (scenario == "settings-read")
-        return SettingsReadScenario(r, o);
     if (scenario == "settings-write" && args.size() == 1)
         return SettingsWriteScenario(r, o, args[0]);
-    if (scenario == "set-password" && args.size() == 1)
-        return SetPasswordScenario(r, o, args[0]);
     if (scenario == "reboot")
         return RebootScenario(r, o);
-    if (scenario == "unplug-reconnect")
-        return UnplugReconnectScenario(r, o);
     if (scenario == "flash" && args.size() == 1)
         return RunFlashScenario(r, o, args[0]);
     if (IsQueryScenario(scenario))
-        return RunQueryScenario(r, o, scenario, args);
+        return RunQueryScenario(r, o, scenario);
     return "unknown scenario " + scenario;
 }
 
-std::string ConnectAndRead(ILinkRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
+std::string ConnectAndRead(CheckRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
 
-// A settings block as a board stored it: the header and every record's CRC
-// checked by the program's own parser, then its values.
+// A settings block as a board stored it, then its values.
 std::string SettingsFile(const std::string& file)
 {
-    CStdLinkFiles files;
     std::string bytes;
-    if (files.ReadFile(file, bytes) != 0)
-        return "cannot read " + file;
-    const auto* block = reinterpret_cast<const uint8_t*>(bytes.data());
     SettingsRecord record;
-    if (SettingsBlock::Parse(block, bytes.size(), record) != SettingsBlock::Result::Parsed)
-        return "not a sound settings block: " + file;
+    STEP(LoadSettings(file, bytes, record));
     int records = 0;
-    EnvBlock::CEnvRecordWalker walker(block, bytes.size());
+    EnvBlock::CEnvRecordWalker walker(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     EnvBlock::EnvRecord r;
     while (walker.Next(r) == EnvBlock::CEnvRecordWalker::Step::Record)
         ++records;
     std::printf("RECORDS %d, every CRC valid\n", records);
     PrintSettings(record);
     return std::string();
-}
-
-unsigned long LinkId(const std::string& path)
-{
-#ifdef _WIN32
-    (void)path;
-    return 0;  // COM names: a removal is not seen by this runner
-#else
-    struct stat st;
-    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
-#endif
 }
 
 std::string RunCodecScenario(const std::string& scenario, const std::vector<std::string>& args)

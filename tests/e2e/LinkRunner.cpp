@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include <sys/stat.h>
+
 std::string OneLine(const std::string& text)
 {
     std::string out;
@@ -16,7 +18,6 @@ int CheckHost::ShowMessage(const std::string& text, unsigned style, bool* applyT
         std::printf("MESSAGE: %s\n", OneLine(text).c_str());
         std::fflush(stdout);
     }
-    messages.push_back(text);
     if (applyToAll)
         *applyToAll = false;
     if ((style & 0x0F) != 4)  // not a Yes/No question
@@ -66,7 +67,6 @@ void CheckHost::AddFirmwareLog(const char* t, size_t n)
         std::printf("FWLOG: %.*s\n", static_cast<int>(n), t);
 }
 
-#ifndef _WIN32
 CheckRunner::CheckRunner(const CheckOptions& o) : m_options(o), m_host(o), m_link(m_port, m_host, m_files)
 {
     m_port.SetOwner(&m_queue);
@@ -85,7 +85,7 @@ std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, boo
             return m_gone ? "unplugged" : "disconnected";
         if (Clock::now() > deadline)
             return "timeout";
-        if (m_host.StartPendingJob(m_link))
+        if (StartPendingJob())
             continue;
         // Only a closed port is probed: opening the board's terminal (root
         // passes its exclusive lock) would end the board's session.
@@ -133,4 +133,20 @@ std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, boo
     }
     return std::string();
 }
-#endif
+
+bool CheckRunner::StartPendingJob()
+{
+    const int mode = m_host.pendingStart;
+    m_host.pendingStart = -1;
+    if (mode == CDeviceLink::kWaitUpload)
+        m_link.OnUploadStart();
+    else if (mode >= 0)
+        m_link.OnIdentifyStart();
+    return mode >= 0;
+}
+
+unsigned long LinkId(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<unsigned long>(st.st_ino) : 0;
+}

@@ -1,7 +1,4 @@
-#include "QueryScenarios.h"
-
 #include "LinkRunner.h"
-#include "link/DeviceLink.h"
 
 #include <cstdio>
 
@@ -21,32 +18,28 @@ const char* StartText(Start s)
     return "?";
 }
 
-// Runs until the host has one more report, or the chain ended without one.
-std::string Await(ILinkRunner& r, const CheckOptions& o, size_t before, int seconds = 0, bool idle = true)
+// Starts a query and runs until one more report came or the chain ended without.
+std::string Query(CheckRunner& r, const CheckOptions& o, Start s, int seconds = 0, bool idle = true)
 {
+    if (s != Start::kStarted)
+        return StartText(s);
     CBoardQueriesService& q = r.Link().Queries();
     CheckReports& rep = r.Host().reports;
-    std::string why = r.RunUntil([&] {
+    const size_t before = rep.Count();
+    STEP(r.RunUntil([&] {
         return rep.Count() > before ||
                (q.Running() == CBoardQueriesService::Chain::kNone && !q.HasPendingReports());
-    }, seconds > 0 ? seconds : o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    }, seconds > 0 ? seconds : o.deadlineSeconds));
     const int32_t type = r.Link().GetTransferType();
     if (idle && type != 0)
         return "transfer type left at " + std::to_string(type);
     return std::string();
 }
 
-std::string NetInfo(ILinkRunner& r, const CheckOptions& o)
+std::string NetInfo(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
-    Start s = r.Link().Queries().RequestNetworkInfo();
-    if (s != Start::kStarted)
-        return StartText(s);
-    std::string why = Await(r, o, rep.Count());
-    if (!why.empty())
-        return why;
+    STEP(Query(r, o, r.Link().Queries().RequestNetworkInfo()));
     if (rep.net.empty())
         return "network information stopped";
     const NetworkInfo& n = rep.net.back();
@@ -66,40 +59,11 @@ std::string NetInfo(ILinkRunner& r, const CheckOptions& o)
     return std::string();
 }
 
-std::string ClockSet(ILinkRunner& r, const CheckOptions& o, const std::string& date)
+std::string Scan(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
-    CBoardQueriesService& q = r.Link().Queries();
-    Start s = q.RequestRtcSet(date);
-    if (s != Start::kStarted)
-        return StartText(s);
-    std::string why = Await(r, o, rep.Count());
-    if (!why.empty())
-        return why;
-    if (rep.rtcSet.empty() || !rep.rtcSet.back())
-        return "clock write failed";
-    s = q.RequestRtcDate();
-    if (s != Start::kStarted)
-        return StartText(s);
-    why = Await(r, o, rep.Count());
-    if (!why.empty())
-        return why;
-    if (rep.rtc.empty() || !rep.rtc.back().first)
-        return "clock read failed";
-    std::printf("RTC %s\n", rep.rtc.back().second.c_str());
-    return rep.rtc.back().second == date ? std::string() : "the clock reads " + rep.rtc.back().second;
-}
-
-std::string Scan(ILinkRunner& r, const CheckOptions& o)
-{
-    CheckReports& rep = r.Host().reports;
-    Start s = r.Link().Queries().StartScan();
-    if (s != Start::kStarted)
-        return StartText(s);
     // Polls once a second, for up to a minute.
-    std::string why = Await(r, o, rep.Count(), 90);
-    if (!why.empty())
-        return why;
+    STEP(Query(r, o, r.Link().Queries().StartScan(), 90));
     if (rep.scans.empty())
         return "no done notice";
     if (!rep.scans.back().first)
@@ -110,17 +74,12 @@ std::string Scan(ILinkRunner& r, const CheckOptions& o)
     return std::string();
 }
 
-std::string Logs(ILinkRunner& r, const CheckOptions& o)
+std::string Logs(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
     for (bool firmware : {false, true}) {
-        Start s = r.Link().RequestErrorLog(firmware);
-        if (s != Start::kStarted)
-            return StartText(s);
         size_t before = rep.logs.size();
-        std::string why = Await(r, o, rep.Count());
-        if (!why.empty())
-            return why;
+        STEP(Query(r, o, r.Link().RequestErrorLog(firmware)));
         if (rep.logs.size() == before)
             return firmware ? "firmware log dropped" : "php log dropped";
         std::printf("%s %s\n", firmware ? "FWLOG" : "PHPLOG", OneLine(rep.logs.back().second).c_str());
@@ -128,22 +87,15 @@ std::string Logs(ILinkRunner& r, const CheckOptions& o)
     return std::string();
 }
 
-std::string Info(ILinkRunner& r, const CheckOptions& o)
+std::string Info(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
     const int reads = r.Host().settingsReads;
-    Start s = r.Link().RequestProductInfo();
-    if (s != Start::kStarted)
-        return StartText(s);
-    std::string why = Await(r, o, rep.Count(), 0, false);
-    if (!why.empty())
-        return why;
+    STEP(Query(r, o, r.Link().RequestProductInfo(), 0, false));
     if (rep.products.empty())
         return "product information stopped";
     // The settings block follows, for the dialog.
-    why = r.RunUntil([&] { return r.Host().settingsReads > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds);
-    if (!why.empty())
-        return why;
+    STEP(r.RunUntil([&] { return r.Host().settingsReads > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds));
     if (r.Host().settingsReads == reads)
         return "no settings read after the product information";
     std::printf("UPTIME %s\nINFO %s\n", rep.products.back().first.c_str(), rep.products.back().second.c_str());
@@ -154,22 +106,15 @@ std::string Info(ILinkRunner& r, const CheckOptions& o)
 
 bool IsQueryScenario(const std::string& s)
 {
-    return s == "netinfo" || s == "clock-set" || s == "scan" || s == "logs" || s == "info";
+    return s == "netinfo" || s == "scan" || s == "logs" || s == "info";
 }
 
-std::string RunQueryScenario(ILinkRunner& r, const CheckOptions& o, const std::string& scenario,
-                             const std::vector<std::string>& args)
+std::string RunQueryScenario(CheckRunner& r, const CheckOptions& o, const std::string& scenario)
 {
-    if (scenario == "clock-set" && args.size() != 1)
-        return "usage: clock-set YYYYMMDDhhmmss";
     // Connected, identified and the board's files read: the link is idle.
-    std::string why = RunLinkScenario(r, o, "read", {});
-    if (!why.empty())
-        return why;
+    STEP(ConnectAndRead(r, o));
     if (scenario == "netinfo")
         return NetInfo(r, o);
-    if (scenario == "clock-set")
-        return ClockSet(r, o, args[0]);
     if (scenario == "scan")
         return Scan(r, o);
     if (scenario == "logs")

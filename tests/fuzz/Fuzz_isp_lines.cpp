@@ -1,8 +1,5 @@
-// The boot loader's side of the link on any input: the receive path cuts it
-// into lines (bounded), the boot loader service acts on them in whatever
-// state the first byte picks. Nothing may be read out of bounds, the dump
-// stays within 64 KiB, the image goes out at most once and success is
-// reported at most once.
+// The boot loader's side of the link on any lines, in the state the first byte picks:
+// no read out of bounds, the dump within 64 KiB, the image sent and success said at most once.
 #include "tests/fuzz/FuzzTarget.h"
 
 #include "tests/fuzz/FuzzLink.h"

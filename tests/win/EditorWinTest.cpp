@@ -138,29 +138,6 @@ TEST_F(EditorWinTest, ClicksLandOnLayoutPositions) {
     EXPECT_EQ(e, 23);
 }
 
-TEST_F(EditorWinTest, DraggingTextMovesOrCopiesIt) {
-    Load("abc def");
-    editor.SetSelection(0, 3);
-    auto drag = [&](int from, int to, bool ctrl) {
-        CPoint a = PointOf(from), b = PointOf(to);
-        WPARAM keys = MK_LBUTTON | (ctrl ? MK_CONTROL : 0);
-        ::SendMessageA(editor.m_hWnd, WM_LBUTTONDOWN, keys, MAKELPARAM(a.x, a.y));
-        ::SendMessageA(editor.m_hWnd, WM_MOUSEMOVE, keys, MAKELPARAM(b.x, b.y));
-        ::SendMessageA(editor.m_hWnd, WM_LBUTTONUP, keys & ~MK_LBUTTON, MAKELPARAM(b.x, b.y));
-    };
-    drag(1, 7, false);
-    EXPECT_EQ(Text(), " defabc");
-    editor.Undo();
-    EXPECT_EQ(Text(), "abc def");
-    editor.SetSelection(0, 3);
-    drag(1, 7, true);
-    EXPECT_EQ(Text(), "abc defabc");
-    editor.SetReadOnly(true);
-    editor.SetSelection(0, 3);
-    drag(1, 10, false);
-    EXPECT_EQ(Text(), "abc defabc");
-}
-
 TEST_F(EditorWinTest, LosingCaptureEndsADragWithNothingDropped) {
     // Dragging below the window scrolls on a timer...
     std::string lines;
@@ -374,25 +351,4 @@ TEST_F(EditorWinTest, GutterMarksAndCurrentLineArePainted) {
     editor.UpdateWindow();
     Pump(30);
     EXPECT_EQ(ScreenPixel(editor.m_hWnd, 9, 2 * lh + 7), 0xC0C0C0u);
-}
-
-TEST_F(EditorWinTest, FontSettingsAreBoundedAndKept) {
-    ::WritePrivateProfileStringA("Font", "lfHeight", "99999", ini.c_str());
-    ::WritePrivateProfileStringA("Font", "lfFaceName", "Courier New", ini.c_str());
-    editor.LoadFontSettings();
-    EXPECT_EQ(editor.GetEditorFont().lfHeight, -14);
-    EXPECT_STREQ(editor.GetEditorFont().lfFaceName, "Courier New");
-    LOGFONTA lf = editor.GetEditorFont();
-    lf.lfHeight = -20;
-    editor.SetEditorFont(lf);
-    editor.DestroyWindow();
-    EXPECT_EQ(::GetPrivateProfileIntA("Font", "lfHeight", 0, ini.c_str()), -20);
-    // Preferences out of range are held in.
-    CWndEditor other;
-    other.SetIniPath(ini.c_str());
-    ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 200, 100), host.m_hWnd, 101));
-    other.ApplyLayout(0);
-    other.SetTabSize(0);
-    EXPECT_GT(other.Core().Layout().LineHeight(), 0);
-    EXPECT_GT(other.Core().Layout().TabWidth(), 0);
 }

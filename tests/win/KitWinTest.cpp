@@ -4,11 +4,8 @@
 #include "resources/resource.h"
 #include "workbench/WindowMessages.h"
 #include "workbench/kit/GdiPlusUtil.h"
-#include "workbench/kit/Memdc.h"
 #include "workbench/kit/PngButton.h"
-#include "workbench/kit/SkinListCtrl.h"
 #include "workbench/kit/Splitter.h"
-#include "workbench/kit/XInfoTip.h"
 
 #include <gtest/gtest.h>
 
@@ -57,9 +54,7 @@ TEST_F(KitWinTest, ResourceImagesLoadDirectlyOrPrefetched) {
     struct Img {
         UINT id;
         UINT w, h;
-    } imgs[] = {{IDP_ICON_WARNING, 40, 40}, {IDP_ICON_ERROR, 40, 40},     {IDP_ICON_QUESTION, 40, 40},
-                {IDP_ICON_INFORMATION, 40, 40}, {IDP_WAIT_ANIMATION, 480, 40}, {IDP_CONNECT, 40, 160},
-                {IDP_STOP, 24, 96},           {kStrip4, 80, 96}};
+    } imgs[] = {{IDP_CONNECT, 40, 160}, {IDP_ICON_ERROR, 40, 40}, {kStrip4, 80, 96}};
     for (bool prefetched : {false, true}) {
         // The worker also meets a missing picture and one nobody takes.
         const UINT ids[] = {IDP_CONNECT, 4242, kStrip4, IDP_STOP, kStrip7};
@@ -157,39 +152,6 @@ TEST_F(KitWinTest, CheckButtonsToggleOncePerClickAndTwicePerDoubleClick) {
     EXPECT_EQ(PaintedCell(b8), 7);
 }
 
-TEST_F(KitWinTest, ButtonBackgroundFromTheParent) {
-    int asked = 0;
-    parent.answer = [&](UINT m, WPARAM, LPARAM, LRESULT* result) {
-        if (m != WM_USER_GET_BUTTON_BKGND) return false;
-        ++asked;
-        HDC screen = ::GetDC(nullptr);
-        HDC mem = ::CreateCompatibleDC(screen);
-        HBITMAP bmp = ::CreateCompatibleBitmap(screen, 200, 40);
-        HGDIOBJ old = ::SelectObject(mem, bmp);
-        RECT rc{0, 0, 200, 40};
-        HBRUSH br = ::CreateSolidBrush(RGB(0xF0, 0xF0, 0xF0));
-        ::FillRect(mem, &rc, br);
-        ::DeleteObject(br);
-        ::SelectObject(mem, old);
-        ::DeleteDC(mem);
-        ::ReleaseDC(nullptr, screen);
-        *result = reinterpret_cast<LRESULT>(bmp);
-        return true;
-    };
-    CPngButton b;
-    b.SetUseParentBitmap(TRUE);
-    ASSERT_TRUE(MakeButton(b, CRect(10, 10, 150, 34), 7, "Text"));
-    // Without a strip only the background and the caption are drawn.
-    b.Invalidate(FALSE);
-    b.UpdateWindow();
-    Pump(30);
-    b.Invalidate(FALSE);
-    b.UpdateWindow();
-    Pump(30);
-    EXPECT_EQ(asked, 1);  // asked once, then kept
-    EXPECT_EQ(ScreenPixel(b.m_hWnd, 1, 1), RGB(0xF0, 0xF0, 0xF0));
-}
-
 TEST_F(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     CSplitter bar(0, RGB(200, 0, 0));
     ASSERT_TRUE(bar.Create(parent.m_hWnd, CRect(100, 0, 105, 200), 77));
@@ -227,98 +189,4 @@ TEST_F(KitWinTest, SplitterDragSendsItsMessageAndAClickDoesNot) {
     ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 70));
     ::SendMessageA(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 70));
     EXPECT_EQ(parent.Count(WM_USER_SPLITTER_MOVED), 1);
-}
-
-TEST_F(KitWinTest, SkinListPaintsRowsOnItsGround) {
-    CSkinListCtrl list;
-    ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDRAWFIXED, CRect(0, 0, 300, 200),
-                            parent.m_hWnd, 9));
-    list.InsertColumn(0, "Name", LVCFMT_LEFT, 100);
-    list.InsertItem(0, "a");
-    list.InsertItem(1, "b");
-    RECT r0{LVIR_BOUNDS, 0, 0, 0}, r1{LVIR_BOUNDS, 0, 0, 0};
-    list.SendMessage(LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r0));
-    list.SendMessage(LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r1));
-    EXPECT_EQ(r1.top - r0.top, CSkinListCtrl::kRowHeight);
-    list.Invalidate();
-    list.UpdateWindow();
-    Pump(30);
-    EXPECT_EQ(ScreenPixel(list.m_hWnd, 250, 150), CSkinListCtrl::kGround);
-}
-
-TEST_F(KitWinTest, MemdcCopiesItsPictureOnce) {
-    HDC screen = ::GetDC(nullptr);
-    CDC target;
-    target.CreateCompatibleDC(screen);
-    CBitmap bmp;
-    bmp.CreateCompatibleBitmap(screen, 50, 50);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ old = target.SelectObject(bmp);
-    target.FillSolidRect(CRect(0, 0, 50, 50), RGB(1, 2, 3));
-    {
-        CMemdc mem(target, CRect(10, 10, 30, 30));
-        mem.FillSolidRect(CRect(10, 10, 20, 30), RGB(0, 128, 0));
-        EXPECT_EQ(target.GetPixel(15, 15), RGB(1, 2, 3));  // nothing reaches the target yet
-    }
-    EXPECT_EQ(target.GetPixel(15, 15), RGB(0, 128, 0));
-    EXPECT_EQ(target.GetPixel(5, 5), RGB(1, 2, 3));
-    target.SelectObject(old);
-}
-
-TEST_F(KitWinTest, TooltipShowsAfterTheMouseRestsAndHidesOnAClick) {
-    CPngButton b;
-    ASSERT_TRUE(MakeButton(b, CRect(20, 20, 100, 44), 3));
-    b.SetImage(nullptr, kStrip4);
-    b.SetTooltipText("Connect(Ctrl+N)");
-    CXInfoTip& tip = b.Tooltip();
-    EXPECT_EQ(tip.m_hWnd, nullptr);  // made by the first mouse message
-    ::SetFocus(parent.m_hWnd);
-    CRect br = b.GetWindowRect();
-    POINT centre{br.left + 10, br.top + 10};
-    ::SetCursorPos(centre.x, centre.y);
-    POINT actual;
-    ::GetCursorPos(&actual);
-    if (actual.x != centre.x || actual.y != centre.y) GTEST_SKIP() << "the pointer cannot be moved here";
-
-    MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10), 0, centre};
-    b.PreTranslateMessage(&move);
-    ASSERT_NE(tip.m_hWnd, nullptr);
-    Pump(200);
-    EXPECT_FALSE(tip.IsWindowVisible());  // not before the delay
-    Pump(600);
-    ASSERT_TRUE(tip.IsWindowVisible());
-    EXPECT_EQ(tip.GetText(), "Connect(Ctrl+N)");
-    CRect tr = tip.GetWindowRect();
-    CSize size = tip.MeasureTip("Connect(Ctrl+N)");
-    EXPECT_EQ(tr.Width(), size.cx);
-    EXPECT_EQ(tr.left, centre.x);
-    EXPECT_EQ(tr.top, centre.y + size.cy + 3);
-    // Painted: a black frame around a white body.
-    EXPECT_EQ(ScreenPixel(tip.m_hWnd, 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(ScreenPixel(tip.m_hWnd, 2, 2), RGB(255, 255, 255));
-
-    MSG down{b.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10), 0, centre};
-    b.PreTranslateMessage(&down);
-    EXPECT_FALSE(tip.IsWindowVisible());
-
-    // Near the bottom right of the screen: above and to the left.
-    int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
-    b.MoveWindow(0, 0, 80, 24);
-    parent.MoveWindow(sw - 60, sh - 40, 200, 100);
-    Pump(50);
-    br = b.GetWindowRect();
-    POINT corner{br.left + 5, br.top + 5};
-    ::SetCursorPos(corner.x, corner.y);
-    MSG move2{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5), 0, corner};
-    b.PreTranslateMessage(&move2);
-    Pump(800);
-    ASSERT_TRUE(tip.IsWindowVisible());
-    tr = tip.GetWindowRect();
-    EXPECT_EQ(tr.right, corner.x);
-    EXPECT_EQ(tr.bottom, corner.y - 3);
-    // Moving away hides it.
-    ::SetCursorPos(5, 5);
-    MSG away{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(0, 0), 0, {5, 5}};
-    b.PreTranslateMessage(&away);
-    EXPECT_FALSE(tip.IsWindowVisible());
 }

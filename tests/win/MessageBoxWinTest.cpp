@@ -1,10 +1,9 @@
-// The message box as a real dialog: buttons, captions, places, results, sizes, keys.
+// The message box as a real dialog: buttons, captions, results, sizes, keys.
 #include "WinTestSupport.h"
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "workbench/DlgMessage.h"
-#include "workbench/MessageLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +46,6 @@ INT_PTR RunBox(CDlgMessage& box, Seen* seen, std::function<void(CDlgMessage&)> a
     return box.DoModal();
 }
 
-
 }  // namespace
 
 TEST(MessageBoxWinTest, EveryTypeShowsItsButtonsAndReturnsTheirResults) {
@@ -80,13 +78,6 @@ TEST(MessageBoxWinTest, EveryTypeShowsItsButtonsAndReturnsTheirResults) {
                     EXPECT_EQ(seen.captions[i], r.captions[i]) << "style " << r.style;
                 }
             }
-            // The places the layout rules give, for the buttons' own size.
-            const int w = seen.rects[0].Width(), h = seen.rects[0].Height();
-            msgbox::ButtonLayout l = msgbox::LayoutButtons(r.count, seen.client.Width(), seen.client.bottom, w, h);
-            for (int i = 0; i < r.count; ++i) {
-                EXPECT_EQ(seen.rects[i].left, l.buttons[i].x) << "style " << r.style << " button " << i;
-                EXPECT_EQ(seen.rects[i].top, l.buttons[i].y);
-            }
             // Buttons stay inside the box and never overlap.
             for (int i = 0; i < r.count; ++i) {
                 EXPECT_GE(seen.rects[i].left, 0);
@@ -118,10 +109,9 @@ TEST(MessageBoxWinTest, ShortTextGivesTheMinimumBoxAndLongTextWraps) {
     EXPECT_GT(l.window.Width(), 400);
     EXPECT_GT(l.window.Height(), s.window.Height());
     EXPECT_FALSE(l.checkVisible);
-    EXPECT_EQ(longBox.IconId(), IDP_ICON_WARNING);
 }
 
-TEST(MessageBoxWinTest, CheckBoxResultAndSize) {
+TEST(MessageBoxWinTest, CheckBoxResult) {
     CDlgMessage box("The filename already exists.\r\nDo you want to overwrite it?", nullptr, MB_YESNO | MB_ICONQUESTION);
     box.m_showCheck = 1;
     Seen seen;
@@ -135,12 +125,6 @@ TEST(MessageBoxWinTest, CheckBoxResultAndSize) {
     EXPECT_EQ(box.m_checkResult, BST_CHECKED);
     EXPECT_TRUE(seen.checkVisible);
     EXPECT_EQ(checkCaption, "Apply to all files");
-
-    CDlgMessage plain("The filename already exists.\r\nDo you want to overwrite it?", nullptr, MB_YESNO | MB_ICONQUESTION);
-    Seen p;
-    RunBox(plain, &p, [](CDlgMessage& b) { Click(b, IDC_MSG_BUTTON1); });
-    EXPECT_EQ(seen.window.Height() - p.window.Height(), 25);
-    EXPECT_EQ(plain.m_checkResult, 0);
 }
 
 TEST(MessageBoxWinTest, AltF4IsIgnoredAndEscCancelsWhateverTheButtons) {
@@ -173,5 +157,4 @@ TEST(MessageBoxWinTest, StyleFlagsAndTheOwner) {
     EXPECT_TRUE(seen.exStyle & WS_EX_TOPMOST);
     EXPECT_FALSE(ownerEnabled);
     EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
-    EXPECT_EQ(box.IconId(), IDP_ICON_INFORMATION);
 }

@@ -1,4 +1,4 @@
-// The Settings dialog, its pages, the time and user-password dialogs,
+// The Settings dialog, its pages, the time and password dialogs,
 // in-process under a fake main window that answers the private messages.
 // Run with the ANSI code page 949 (a *_ko_tests exe).
 #include "WinTestSupport.h"
@@ -7,7 +7,6 @@
 #include "config/DlgUserPW.h"
 #include "config/SettingsDialogModel.h"
 #include "framework/Resources.h"
-#include "link/codecs/Sha1.h"
 #include "resources/resource.h"
 #include "workbench/DlgProgress.h"
 #include "workbench/WindowMessages.h"
@@ -65,50 +64,6 @@ struct FakeMain {
 };
 
 }  // namespace
-
-TEST(SettingsDialogsWinTest, WriteRoadStoresBothPagesOnceAndOffersTheReboot) {
-    FakeMain main;
-    CDlgSetting dlg(main.wnd.m_hWnd);
-    main.Prepare(dlg);
-    std::string question;
-    bool writeBeforeCertReply = true, writeAfter = false;
-    std::string title;
-    int writesDuringWrite = -1;
-    main.on = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
-        if (m == WM_USER_WRITE_SETTINGS) {
-            // A second click while the board pulls the block sends nothing.
-            Click(dlg.m_hWnd, IDC_SET_WRITE);
-            writesDuringWrite = main.Count(WM_USER_WRITE_SETTINGS);
-            After(30, [&] { ::SendMessageA(dlg.m_hWnd, WM_USER_SETTINGS_WRITTEN, 1, 0); });
-        }
-        return 1;
-    };
-    OnDialog(IDD_SETTING, [&](CDialog*) {
-        title = dlg.GetWindowText().str();
-        writeBeforeCertReply = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
-        dlg.OnCertBlockRead(false, nullptr, 0);
-        writeAfter = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
-        ::SendDlgItemMessageA(dlg.m_network.m_hWnd, IDC_NET_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 0, 0, 9));
-        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "lab");
-        TakeMessage(&question, {}, IDC_MSG_BUTTON2);  // Yes
-        Click(dlg.m_hWnd, IDC_SET_WRITE);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);  // closed by itself after the reboot request
-    EXPECT_EQ(title, "Settings - fw1");
-    EXPECT_FALSE(writeBeforeCertReply);
-    EXPECT_TRUE(writeAfter);
-    EXPECT_EQ(writesDuringWrite, 1);
-    EXPECT_EQ(question, Str(IDS_SET_VALUE_OK) + "\r\n\r\n" + Str(IDS_ASK_REBOOT));
-    EXPECT_EQ(main.Count(WM_USER_REBOOT), 1);
-    EXPECT_EQ(main.Count(WM_USER_READ_CERT_BLOCK), 1);
-    const uint8_t ip[4] = {10, 0, 0, 9};
-    EXPECT_EQ(std::memcmp(main.record.ipv4Address, ip, 4), 0);
-    EXPECT_STREQ(reinterpret_cast<char*>(main.record.ssid), "lab");
-    uint8_t psk[32];
-    CalcWpaPsk("password", "lab", psk);
-    EXPECT_EQ(std::memcmp(main.record.preSharedKey, psk, 32), 0);
-    EXPECT_EQ(main.record.wlanOptions, 1u | (6u << 10));  // untouched choices stay
-}
 
 TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
     FakeMain main(CResources::kKorean);
@@ -271,28 +226,6 @@ TEST(SettingsDialogsWinTest, BusyLinkIsSaidAndFreesTheButtons) {
     }
 }
 
-TEST(SettingsDialogsWinTest, NoInterfaceMeansNoPageAndTheLinkLossCloses) {
-    FakeMain main;
-    CDlgSetting dlg(main.wnd.m_hWnd);
-    main.Prepare(dlg);
-    dlg.m_wired = dlg.m_hasWlan = 0;
-    int tabs = -1;
-    bool write = true, shownAfterLoss = true;
-    OnDialog(IDD_SETTING, [&](CDialog*) {
-        tabs = dlg.m_tab.GetItemCount();
-        dlg.OnCertBlockRead(false, nullptr, 0);
-        write = ItemEnabled(dlg.m_hWnd, IDC_SET_WRITE);
-        dlg.CloseForLinkLoss();
-        // Gone before the question about the lost board is asked.
-        shownAfterLoss = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(tabs, 0);
-    EXPECT_FALSE(write);
-    EXPECT_FALSE(shownAfterLoss);
-    EXPECT_EQ(dlg.m_network.m_hWnd, nullptr);
-}
-
 // A certificate written is read back; until that answer comes the
 // Certificate button would offer the old copy of the board's certificate.
 TEST(SettingsDialogsWinTest, CertificateWaitsForTheReadBackOfWhatWasWritten) {
@@ -325,59 +258,25 @@ TEST(SettingsDialogsWinTest, CertificateWaitsForTheReadBackOfWhatWasWritten) {
     EXPECT_TRUE(afterAnswer);
 }
 
+// The board's loss takes the dialog off the screen at once, with the form open over it.
 TEST(SettingsDialogsWinTest, LinkLossWhileThePasswordIsTypedSendsNothing) {
     FakeMain main;
     CDlgSetting dlg(main.wnd.m_hWnd);
     main.Prepare(dlg);
     dlg.m_passwordSet = 1;  // no warning first
     main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
+    bool shownAfterLoss = true;
     OnDialog(IDD_SETTING, [&](CDialog*) {
         OnDialog(IDD_USER_PW, [&](CDialog* d) {
             ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "password1");
             ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "password1");
             dlg.CloseForLinkLoss();
+            shownAfterLoss = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
         });
         Click(dlg.m_hWnd, IDC_SET_PASSWORD);
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_FALSE(shownAfterLoss);
     EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 0);
     EXPECT_EQ(dlg.m_passwordSet, 1);
-}
-
-TEST(SettingsDialogsWinTest, UserPasswordDialogModes) {
-    FakeMain main;
-    struct Case {
-        int mode, given;
-        bool retypeShown, deleteShown;
-    } cases[] = {{CDlgUserPW::kModeSet, 0, true, false},
-                 {CDlgUserPW::kModeSet, 1, true, true},
-                 {CDlgUserPW::kModeLogin, 0, false, false}};
-    for (const Case& c : cases) {
-        CDlgUserPW dlg(main.wnd.m_hWnd);
-        dlg.m_mode = c.mode;
-        dlg.m_passwordGiven = c.given;
-        bool retype = false, del = false;
-        std::string id, ok;
-        OnDialog(IDD_USER_PW, [&](CDialog* d) {
-            retype = ::IsWindowVisible(d->GetDlgItem(IDC_UPW_RETYPE)) != FALSE;
-            del = ::IsWindowVisible(d->GetDlgItem(IDC_UPW_DELETE)) != FALSE;
-            id = ItemText(d->m_hWnd, IDC_UPW_ID);
-            ok = ItemText(d->m_hWnd, IDOK);
-            if (del) {
-                Click(d->m_hWnd, IDC_UPW_DELETE);
-            } else {
-                ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_PASSWORD, "12345678");
-                ::SetDlgItemTextA(d->m_hWnd, IDC_UPW_RETYPE, "12345678");
-                Click(d->m_hWnd, IDOK);
-            }
-        });
-        EXPECT_EQ(dlg.DoModal(), IDOK);
-        EXPECT_EQ(retype, c.retypeShown) << c.mode;
-        EXPECT_EQ(del, c.deleteShown) << c.mode;
-        EXPECT_EQ(id, "Admin");
-        EXPECT_EQ(ok == Str(IDS_CHANGE), c.mode == CDlgUserPW::kModeSet);
-        EXPECT_EQ(dlg.m_deleteRequested, del ? 1 : 0);
-        EXPECT_EQ(dlg.m_passwordGiven, del ? 0 : 1);
-        EXPECT_EQ(dlg.m_password.str(), del ? "" : "12345678");
-    }
 }

@@ -35,29 +35,6 @@ TEST(WaitBoxWinTest, StartNoticeOfEachModeAndEndOnRequest) {
     }
 }
 
-TEST(WaitBoxWinTest, ModesWithoutANoticeShowTheirTextAndAreDisabled) {
-    for (int mode : {3, 4}) {
-        CRecorder owner;
-        ASSERT_TRUE(owner.Create());
-        CDlgProgress box(owner.m_hWnd);
-        box.m_mode = mode;
-        bool enabled = true, cancelVisible = true;
-        CString status;
-        After(1300, [&] {
-            enabled = box.IsWindowEnabled() != FALSE;
-            cancelVisible = ::IsWindowVisible(box.GetDlgItem(IDCANCEL)) != FALSE;
-            status = box.m_status;
-            box.End(IDABORT);
-        });
-        EXPECT_EQ(box.DoModal(), IDABORT);
-        EXPECT_FALSE(enabled);
-        EXPECT_FALSE(cancelVisible);
-        EXPECT_EQ(owner.Count(WM_USER_START_UPLOAD) + owner.Count(WM_USER_START_IDENTIFY), 0);
-        // One second in: the text of the mode and one dot more.
-        EXPECT_EQ(status, mode == 3 ? "Connecting to product...." : "It is setting the password..");
-    }
-}
-
 TEST(WaitBoxWinTest, EnterAndEscDoNotCloseItButCancelDoes) {
     CRecorder owner;
     ASSERT_TRUE(owner.Create());
@@ -103,7 +80,6 @@ TEST(WaitBoxWinTest, EndWorksBeforeTheBoxIsUpAndTheBarStopsTheAnimation) {
     CDlgProgress box(owner.m_hWnd);
     box.m_mode = 0;
     int frameBefore = -1, frameAfter = -2;
-    COLORREF fullBarInside = 0, frameRight = 0, outside = 0;
     owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
         if (m == WM_USER_START_UPLOAD) {
             box.SetProgress(0, 1000);
@@ -112,15 +88,7 @@ TEST(WaitBoxWinTest, EndWorksBeforeTheBoxIsUpAndTheBarStopsTheAnimation) {
                 box.SetProgress(500, 1000);
                 After(300, [&] {
                     frameAfter = box.m_frame;
-                    box.SetProgress(1000, 1000);
-                    After(300, [&] {
-                        // A full bar fills the frame's inside and leaves its right side drawn.
-                        const int w = box.GetClientRect().Width();
-                        fullBarInside = ScreenPixel(box.m_hWnd, w - 22, 68);
-                        frameRight = ScreenPixel(box.m_hWnd, w - 21, 68);
-                        outside = ScreenPixel(box.m_hWnd, w - 20, 68);
-                        box.End(IDOK);
-                    });
+                    box.End(IDOK);
                 });
             });
         }
@@ -129,7 +97,4 @@ TEST(WaitBoxWinTest, EndWorksBeforeTheBoxIsUpAndTheBarStopsTheAnimation) {
     EXPECT_EQ(box.DoModal(), IDOK);
     EXPECT_EQ(frameBefore, frameAfter);
     EXPECT_GT(box.m_barWidth, 0);
-    EXPECT_EQ(fullBarInside, 0x828282u);
-    EXPECT_EQ(frameRight, 0x4E4E4Eu);
-    EXPECT_EQ(outside, 0xF0F0F0u);
 }

@@ -157,23 +157,6 @@ std::string InAnsiCodePage(const wchar_t* text) {
     return buf;
 }
 
-std::wstring TemplateCaption(const void* dlgTemplate) {
-    const WORD* p = static_cast<const WORD*>(dlgTemplate);
-    if (!p || p[1] != 0xFFFF) return L"";  // not an extended template
-    p += 13;  // version, signature, help id, styles, item count, position and size
-    for (int field = 0; field < 2; ++field) {  // menu, then window class
-        if (*p == 0) {
-            ++p;
-        } else if (*p == 0xFFFF) {
-            p += 2;
-        } else {
-            while (*p) ++p;
-            ++p;
-        }
-    }
-    return std::wstring(reinterpret_cast<const wchar_t*>(p));
-}
-
 namespace {
 
 struct Lookup {

@@ -38,8 +38,6 @@ void PostKey(HWND target, UINT key, bool alt = false);
 COLORREF ScreenPixel(HWND wnd, int x, int y);
 // A UTF-16 text as this process's ANSI code page shows it (Korean needs code page 949).
 std::string InAnsiCodePage(const wchar_t* text);
-// The caption of a dialog template (DLGTEMPLATEEX) as stored in the resources.
-std::wstring TemplateCaption(const void* dlgTemplate);
 // The visible dialog of this thread made from a template, or null.
 CDialog* Showing(UINT templateId);
 // Acts on a dialog once it shows (from inside whatever loop is running).

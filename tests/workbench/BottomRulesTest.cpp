@@ -1,5 +1,4 @@
-// The bottom pane's portable rules: log trimming, gauge fills, the hex dump
-// and the watch list model.
+// The bottom pane's portable rules, without windows.
 #include "workbench/bottom/GaugeRules.h"
 #include "workbench/bottom/HexDump.h"
 #include "workbench/bottom/LogTrim.h"
@@ -26,7 +25,7 @@ std::string Lines(int count, const char* body)
 
 TEST(LogTrimTest, CutPlaces)
 {
-    // A line start near the cut wins (the Win32 suite pushes a 40 KB burst through a pane).
+    // A line start near the cut wins.
     const std::string lines = std::string(3000, 'a') + "\r\n" + std::string(5000, 'b');
     EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 6000, &Lead949).bytes, 3002u);
     EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 9000, &Lead949).bytes, 0u);  // it fits
@@ -62,55 +61,53 @@ TEST(LogTrimTest, PendingTextKeepsItsEnd)
     EXPECT_EQ(pending.substr(pending.size() - 3), "end");
 }
 
-TEST(GaugeTest, FillPieces)
+// A fill plan as "piece x+width ...": pieces F(ill) and O(ver), l(eft) m(iddle) r(ight).
+std::string Plan(int left, int right, uint32_t used, uint32_t total, bool overFull)
 {
     gauge::FillImages img;
-    img.fillLeft = 6;
-    img.fillRight = 6;
-    img.overLeft = 6;
-    img.overRight = 6;
-    using gauge::Piece;
+    img.fillLeft = img.fillRight = img.overLeft = img.overRight = 6;
+    static const char* names[] = {"Fl", "Fm", "Fr", "Ol", "Om", "Or"};
+    std::string out;
+    for (const gauge::Part& p : gauge::PlanFill(left, right, used, total, img, overFull))
+        out += std::string(out.empty() ? "" : " ") + names[static_cast<int>(p.piece)] + std::to_string(p.x) + "+" +
+               std::to_string(p.width);
+    return out;
+}
+
+TEST(GaugeTest, FillPieces)
+{
     struct Case {
         uint32_t used, total;
         bool overFull;
-        std::vector<gauge::Part> parts;
+        const char* plan;
     } cases[] = {
-        {0, 1000, true, {}},
-        {10, 0, true, {}},
-        {500, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 94}}},
-        {1000, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 6}}},
-        {990, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 4}}},
-        {1, 1u << 20, true, {{Piece::FillLeft, 2, 5}}},
-        {40, 1000, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 2}}},
-        {1001, 1000, true, {{Piece::OverLeft, 2, 6}, {Piece::OverMiddle, 8, 188}, {Piece::OverRight, 196, 6}}},
+        {0, 1000, true, ""},
+        {100, 0, true, ""},  // no total: the track alone
+        {500, 1000, true, "Fl2+6 Fm8+94"},
+        {1000, 1000, true, "Fl2+6 Fm8+188 Fr196+6"},
+        {1, 1u << 20, true, "Fl2+5"},
+        {1001, 1000, true, "Ol2+6 Om8+188 Or196+6"},
         // Over full is tested first: the fill would be narrow from a wrapped product.
-        {0xFFFFFFFFu, 0x10u, true, {{Piece::OverLeft, 2, 6}, {Piece::OverMiddle, 8, 188}, {Piece::OverRight, 196, 6}}},
+        {0xFFFFFFFFu, 0x10u, true, "Ol2+6 Om8+188 Or196+6"},
         // Without over-full images the fill is simply full.
-        {2000, 1000, false, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 6}}},
+        {2000, 1000, false, "Fl2+6 Fm8+188 Fr196+6"},
         // Board values past 2^31: no overflow, no negative width.
-        {0x00800000u, 0xFFFFFFFFu, true, {{Piece::FillLeft, 2, 5}}},
-        {0xFFFFFFFEu, 0xFFFFFFFFu, true, {{Piece::FillLeft, 2, 6}, {Piece::FillMiddle, 8, 188}, {Piece::FillRight, 196, 5}}},
+        {0x00800000u, 0xFFFFFFFFu, true, "Fl2+5"},
+        {0xFFFFFFFEu, 0xFFFFFFFFu, true, "Fl2+6 Fm8+188 Fr196+5"},
     };
-    for (const Case& c : cases) {
-        const auto parts = gauge::PlanFill(2, 202, c.used, c.total, img, c.overFull);
-        ASSERT_EQ(parts.size(), c.parts.size()) << c.used << "/" << c.total;
-        for (size_t i = 0; i < parts.size(); ++i) {
-            EXPECT_EQ(parts[i].piece, c.parts[i].piece) << c.used << "/" << c.total << " #" << i;
-            EXPECT_EQ(parts[i].x, c.parts[i].x) << c.used << "/" << c.total << " #" << i;
-            EXPECT_EQ(parts[i].width, c.parts[i].width) << c.used << "/" << c.total << " #" << i;
-        }
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(Plan(2, 202, c.used, c.total, c.overFull), c.plan) << c.used << "/" << c.total;
     // A track narrower than 5 pixels holds the narrow fill.
-    EXPECT_EQ(gauge::PlanFill(0, 3, 1, 100, img, true).at(0).width, 3);
-    EXPECT_TRUE(gauge::PlanFill(5, 5, 1, 1, img, true).empty());
+    EXPECT_EQ(Plan(0, 3, 1, 100, true), "Fl0+3");
+    EXPECT_EQ(Plan(5, 5, 1, 1, true), "");
 }
 
 TEST(GaugeTest, Texts)
 {
-    EXPECT_EQ(gauge::FlashUsedText(1), "0KB");
+    // Board figures as unsigned, and never a negative free space.
     EXPECT_EQ(gauge::FlashUsedText(0xFFFFFFFFu), "4194303KB");
     EXPECT_EQ(gauge::FlashFreeText(2000, 1000), "0KB");
-    EXPECT_EQ(gauge::ResourceUsedText(3, 0x80000000u), "2147483648KB");  // "System Memory" in KB, unsigned
+    EXPECT_EQ(gauge::ResourceUsedText(3, 0x80000000u), "2147483648KB");  // "System Memory" in KB
     EXPECT_EQ(gauge::ResourceFreeText(1, 70, 64), "0");
     EXPECT_EQ(gauge::ResourceRecordOfRow(5, 3), 11);  // "Task 7"
 }
@@ -174,6 +171,9 @@ TEST(WatchListTest, NamesTypedByTheUser)
     std::string name;
     EXPECT_TRUE(CWatchList::AcceptName(std::string(254, 'v'), name));  // 255 with the "$"
     EXPECT_FALSE(CWatchList::AcceptName(std::string(255, 'v'), name));
+    // Only strings open a detail view.
+    EXPECT_TRUE(CWatchList::HasDetail("STR[100]"));
+    EXPECT_FALSE(CWatchList::HasDetail("ARRAY"));
 }
 
 TEST(WatchListTest, IniValuesAreBounded)
@@ -214,9 +214,8 @@ TEST(WatchListTest, ValuesStayWithTheirRows)
     list.AskName(2);
     EXPECT_TRUE(list.SetValue(2, "STR[3]", "abc", "616263"));
     EXPECT_EQ(list.FullValue(2), "616263");
-    EXPECT_EQ(list.FullValue(0), "");
-    EXPECT_EQ(list.FullValue(7), "");
-    EXPECT_EQ(list.FullValue(-1), "");
+    for (int row : {0, 7, -1})
+        EXPECT_EQ(list.FullValue(row), "") << row;
 
     // A row removed in front of the row asked for: its late answer goes nowhere.
     EXPECT_EQ(list.AskName(1), "$b");
@@ -242,11 +241,4 @@ TEST(WatchListTest, ValuesStayWithTheirRows)
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.Name(0), "$d");
     EXPECT_EQ(list.FullValue(0), "TRUE");
-}
-
-TEST(WatchListTest, OnlyStringsHaveADetail)
-{
-    for (const char* plain : {"", "?", "BOOL", "ARRAY", "INT", "FLOAT"})
-        EXPECT_FALSE(CWatchList::HasDetail(plain)) << plain;
-    EXPECT_TRUE(CWatchList::HasDetail("STR[100]"));
 }

@@ -1,6 +1,4 @@
-// The main window's portable rules: which command goes in which state, the
-// layout and its registry values, the preferences read from Init.ini, the
-// flash-usage figure and the start-up language.
+// The main window's portable rules, without windows.
 #include "workbench/app/LanguageChoice.h"
 #include "workbench/main/CommandRules.h"
 #include "workbench/main/FlashUsage.h"
@@ -16,129 +14,75 @@ using cmdrules::State;
 
 namespace {
 
-State Connected() {
+State Connected(int task = 0, bool debug = true) {
     State s;
     s.connected = true;
-    s.phpDebug = true;
+    s.phpDebug = debug;
+    s.taskState = task;
     s.editorReadOnly = false;
     return s;
 }
 
-std::set<Command> EnabledOf(const State& s, std::initializer_list<Command> among) {
-    std::set<Command> out;
-    for (Command c : among)
-        if (cmdrules::Enabled(c, s)) out.insert(c);
-    return out;
+template <typename Change>
+State With(Change change, State s = Connected()) {
+    change(s);
+    return s;
 }
-
-const std::initializer_list<Command> kDevice = {
-    Command::Connect, Command::PortList, Command::Disconnect, Command::Settings, Command::Upload,
-    Command::ProductInfo, Command::NetworkInfo, Command::PhpErrorLog, Command::FirmwareErrorLog,
-    Command::UpgradeFirmware, Command::Reboot, Command::DeleteFiles};
-const std::initializer_list<Command> kDebugger = {Command::Run, Command::Stop, Command::Pause, Command::StepIn,
-                                                  Command::StepOver};
 
 }  // namespace
 
-TEST(CommandRules, DeviceCommandsByConnectionJobAndBootLoader) {
-    State off;
-    EXPECT_EQ(EnabledOf(off, kDevice), (std::set<Command>{Command::Connect, Command::PortList}));
-
-    State on = Connected();
-    EXPECT_EQ(EnabledOf(on, kDevice),
-              (std::set<Command>{Command::Disconnect, Command::Settings, Command::Upload, Command::ProductInfo,
-                                 Command::NetworkInfo, Command::PhpErrorLog, Command::FirmwareErrorLog,
-                                 Command::UpgradeFirmware, Command::Reboot, Command::DeleteFiles}));
-
-    // A job or a transfer under way: nothing may reach the board but a disconnect.
-    for (bool job : {true, false}) {
-        State busy = Connected();
-        busy.jobRunning = job;
-        busy.transferBusy = !job;
-        EXPECT_EQ(EnabledOf(busy, kDevice), (std::set<Command>{Command::Disconnect})) << job;
-    }
-
-    // The boot loader: the firmware upgrade and the reboot stay, the rest goes.
-    State isp = Connected();
-    isp.isp = true;
-    EXPECT_EQ(EnabledOf(isp, kDevice), (std::set<Command>{Command::Disconnect, Command::UpgradeFirmware, Command::Reboot}));
-
-    State refused = Connected();
-    refused.uploadsRefused = true;
-    EXPECT_TRUE(cmdrules::Enabled(Command::Upload, refused));  // its handler says why it refuses
-    EXPECT_FALSE(cmdrules::Enabled(Command::DeleteFiles, refused));
-}
-
-TEST(CommandRules, DebuggerButtonsByTaskStateAndMode) {
-    struct Case {
-        int task;
-        bool debug;
-        bool pauseBefore;
-        std::set<Command> enabled;
-        bool pauseShown;
+TEST(CommandRules, StateCombinations) {
+    using C = Command;
+    const std::vector<C> device = {C::Connect,     C::PortList,         C::Disconnect,      C::Settings,
+                                   C::Upload,      C::ProductInfo,      C::NetworkInfo,     C::PhpErrorLog,
+                                   C::FirmwareErrorLog, C::UpgradeFirmware, C::Reboot,      C::DeleteFiles};
+    const std::vector<C> debugger = {C::Run, C::Stop, C::Pause, C::StepIn, C::StepOver, C::StepOverKey};
+    const std::vector<C> edits = {C::Undo, C::Redo, C::Cut, C::Copy, C::Paste, C::Change, C::Find};
+    const struct {
+        const char* name;
+        State state;
+        const std::vector<C>& among;
+        std::set<C> enabled;
+        int pauseShown;  // -1: not asked
+    } cases[] = {
+        {"disconnected", State(), device, {C::Connect, C::PortList}, -1},
+        // A job or a transfer under way: nothing may reach the board but a disconnect.
+        {"job", With([](State& s) { s.jobRunning = true; }), device, {C::Disconnect}, -1},
+        {"transfer", With([](State& s) { s.transferBusy = true; }), device, {C::Disconnect}, -1},
+        // The boot loader: the firmware upgrade and the reboot stay, the rest goes.
+        {"isp", With([](State& s) { s.isp = true; }), device, {C::Disconnect, C::UpgradeFirmware, C::Reboot}, -1},
+        // Refused uploads: Upload's handler says why; deleting is simply off.
+        {"refused", With([](State& s) { s.uploadsRefused = true; }), {C::Upload, C::DeleteFiles}, {C::Upload}, -1},
+        {"task 0", Connected(0), debugger, {}, 0},
+        {"task 1", Connected(1), debugger, {C::Run, C::StepIn, C::StepOver, C::StepOverKey}, 0},
+        {"task 5", Connected(5), debugger, {C::Run, C::Stop, C::StepIn, C::StepOver}, 0},
+        {"task 3", Connected(3), debugger, {C::Stop, C::Pause}, 1},
+        {"unknown task", With([](State& s) { s.pauseShown = true; }, Connected(9)), debugger, {}, 1},
+        // Debug mode off: all five buttons off, whichever of Run and Pause showed stays, and
+        // F10 still steps over in states 1 and 2.
+        {"no debug, task 3", With([](State& s) { s.pauseShown = true; }, Connected(3, false)), debugger, {}, 1},
+        {"no debug, task 2", Connected(2, false), debugger, {C::StepOverKey}, 0},
+        {"no debug, not connected", With([](State& s) { s.connected = false; }, Connected(1, false)), debugger, {}, -1},
+        {"read-only editor", With([](State& s) {
+             s.canUndo = s.canRedo = s.editorSelection = s.clipboardText = s.editorHasText = s.editorReadOnly = true;
+         }),
+         edits, {C::Copy, C::Find}, -1},
+        // One entry is not worth packing; the boot loader cannot take a packed file.
+        {"one entry in isp", With([](State& s) { s.entryCount = 1, s.isp = true; }), {C::SaveKbx, C::OpenKbx}, {}, -1},
     };
-    const Case cases[] = {
-        {0, true, false, {}, false},
-        {1, true, true, {Command::Run, Command::StepIn, Command::StepOver}, false},
-        {2, true, true, {Command::Run, Command::Stop, Command::StepIn, Command::StepOver}, false},
-        {5, true, false, {Command::Run, Command::Stop, Command::StepIn, Command::StepOver}, false},
-        {3, true, false, {Command::Stop, Command::Pause}, true},
-        // Debug mode off: all five off, and whichever of Run and Pause showed stays.
-        {3, false, true, {}, true},
-        {1, false, true, {}, true},
-        {9, true, true, {}, true},
-    };
-    for (const Case& c : cases) {
-        State s = Connected();
-        s.taskState = c.task;
-        s.phpDebug = c.debug;
-        s.pauseShown = c.pauseBefore;
-        EXPECT_EQ(EnabledOf(s, kDebugger), c.enabled) << c.task << " " << c.debug;
-        EXPECT_EQ(cmdrules::PauseShown(s), c.pauseShown) << c.task << " " << c.debug;
-        EXPECT_EQ(cmdrules::Decide(Command::Pause, s).visible, c.pauseShown);
-        EXPECT_EQ(cmdrules::Decide(Command::Run, s).visible, !c.pauseShown);
+    for (const auto& c : cases) {
+        std::set<C> enabled;
+        for (C command : c.among)
+            if (cmdrules::Enabled(command, c.state)) enabled.insert(command);
+        EXPECT_EQ(enabled, c.enabled) << c.name;
+        if (c.pauseShown >= 0) {
+            EXPECT_EQ(cmdrules::Decide(C::Pause, c.state).visible, c.pauseShown == 1) << c.name;
+            EXPECT_EQ(cmdrules::Decide(C::Run, c.state).visible, c.pauseShown == 0) << c.name;
+        }
     }
-    // F10 steps over without debug mode, in states 1 and 2 only; not while disconnected.
-    State s = Connected();
-    s.phpDebug = false;
-    for (int task : {0, 1, 2, 3}) {
-        s.taskState = task;
-        EXPECT_EQ(cmdrules::Enabled(Command::StepOverKey, s), task == 1 || task == 2) << task;
-    }
-    s.connected = false;
-    s.taskState = 1;
-    EXPECT_FALSE(cmdrules::Enabled(Command::StepOverKey, s));
-    EXPECT_FALSE(cmdrules::Enabled(Command::Run, s));
-}
-
-TEST(CommandRules, EditAndFileMenus) {
-    State s = Connected();
-    s.canUndo = s.canRedo = s.editorSelection = s.clipboardText = s.editorHasText = true;
-    const std::initializer_list<Command> edits = {Command::Undo, Command::Redo, Command::Cut, Command::Copy,
-                                                  Command::Paste, Command::Change, Command::Find};
-    EXPECT_EQ(EnabledOf(s, edits).size(), 7u);
-    s.editorReadOnly = true;  // the help text, a board that refuses uploads
-    EXPECT_EQ(EnabledOf(s, edits), (std::set<Command>{Command::Copy, Command::Find}));
-
-    s.entryCount = 1;
-    EXPECT_FALSE(cmdrules::Enabled(Command::SaveKbx, s));
-    s.entryCount = 2;
-    EXPECT_TRUE(cmdrules::Enabled(Command::SaveKbx, s));
-    EXPECT_FALSE(cmdrules::Enabled(Command::SaveSelected, s));
-    s.selectedFiles = 1;
-    EXPECT_TRUE(cmdrules::Enabled(Command::SaveSelected, s));
-    s.isp = true;
-    EXPECT_FALSE(cmdrules::Enabled(Command::OpenKbx, s));
-
-    State marks;
-    marks.language = 1042;
-    marks.phpDebug = true;
-    EXPECT_TRUE(cmdrules::Decide(Command::LanguageKorean, marks).checked);
-    EXPECT_FALSE(cmdrules::Decide(Command::LanguageEnglish, marks).checked);
-    EXPECT_TRUE(cmdrules::Decide(Command::PhpDebugMode, marks).checked);
-    EXPECT_FALSE(cmdrules::Decide(Command::FirmwareDebugMode, marks).checked);
-    marks.language = 1031;
-    EXPECT_FALSE(cmdrules::Decide(Command::LanguageKorean, marks).checked || cmdrules::Decide(Command::LanguageEnglish, marks).checked);
+    State german;
+    german.language = 1031;  // neither language is ticked for one we have no resources for
+    EXPECT_FALSE(cmdrules::Decide(C::LanguageKorean, german).checked || cmdrules::Decide(C::LanguageEnglish, german).checked);
 }
 
 TEST(MainLayout, SplitsAndReleases) {
@@ -146,25 +90,23 @@ TEST(MainLayout, SplitsAndReleases) {
     const mainlayout::ButtonSize main[4] = {};
     EXPECT_FALSE(mainlayout::Compute(9, 500, 195, 70, d, main).valid);
     // 300 high with 70 %: 210 would leave 90 below, so the bottom keeps 190.
-    mainlayout::Layout l = mainlayout::Compute(800, 300, 195, 70, d, main);
-    EXPECT_EQ(l.hSplitter.y, 110);
+    EXPECT_EQ(mainlayout::Compute(800, 300, 195, 70, d, main).hSplitter.y, 110);
     EXPECT_EQ(mainlayout::Compute(800, 300, 195, 30, d, main).hSplitter.y, 90);
-    EXPECT_EQ(l.listLabel.y, 72);
-    // Main buttons 40 pixels high push the file-list column down by 10.
+    // Main buttons 40 pixels high push the file-list column down; the list still meets the bar.
     const mainlayout::ButtonSize tall[4] = {{40, 40}, {40, 40}, {40, 40}, {40, 40}};
-    l = mainlayout::Compute(800, 600, 195, 70, d, tall);
-    EXPECT_EQ(l.listLabel.y, 82);
+    const mainlayout::Layout l = mainlayout::Compute(800, 600, 195, 70, d, tall);
+    EXPECT_EQ(l.listLabel.y, mainlayout::Compute(800, 600, 195, 70, d, main).listLabel.y + 10);
     EXPECT_EQ(l.fileList.y + l.fileList.h, l.flashBar.y - 1);
     // A narrow window pulls the vertical split in.
     EXPECT_EQ(mainlayout::Compute(300, 600, 250, 70, d, main).splitterX, 105);
 
-    EXPECT_EQ(mainlayout::HorizontalRelease(70, 600, 436, 440), 72);  // 160 above the bottom
-    EXPECT_EQ(mainlayout::HorizontalRelease(70, 600, 20, 24), 30);
-    EXPECT_EQ(mainlayout::HorizontalRelease(70, 600, 580, 584), 72);
-    EXPECT_EQ(mainlayout::HorizontalRelease(55, 0, 10, 14), 55);  // no client: no division
-    EXPECT_EQ(mainlayout::VerticalRelease(800, 100), 195);
-    EXPECT_EQ(mainlayout::VerticalRelease(800, 700), 605);
-    EXPECT_EQ(mainlayout::VerticalRelease(800, 300), 300);
+    // {saved %, height, top, bottom, new %}
+    const int releases[][5] = {{70, 600, 436, 440, 72}, {70, 600, 20, 24, 30}, {70, 600, 580, 584, 72},
+                               {55, 0, 10, 14, 55}};  // no client: no division
+    for (const auto& r : releases)
+        EXPECT_EQ(mainlayout::HorizontalRelease(r[0], r[1], r[2], r[3]), r[4]) << r[2];
+    const int vertical[][2] = {{100, 195}, {700, 605}, {300, 300}};
+    for (const auto& v : vertical) EXPECT_EQ(mainlayout::VerticalRelease(800, v[0]), v[1]) << v[0];
 }
 
 TEST(MainLayout, RegistryValuesAppliedOnlyWhenSane) {
@@ -175,19 +117,16 @@ TEST(MainLayout, RegistryValuesAppliedOnlyWhenSane) {
     EXPECT_EQ(a.splitterY, 70);
 
     mainlayout::Saved s{100, 50, 900, 700, 84, 300, 196};
-    a = mainlayout::ApplySaved(s, 1280, 1024);
-    EXPECT_TRUE(a.place);
-    EXPECT_EQ(a.splitterY, 84);
-    EXPECT_EQ(a.splitterX, 300);
-    EXPECT_TRUE(a.bottom);
+    EXPECT_TRUE(mainlayout::ApplySaved(s, 1280, 1024).place);
     const mainlayout::Saved bad[] = {
-        {1280, 50, 900, 700, 0, 0, 0},               // off the virtual screen
-        {0xFFFFFFCE, 50, 900, 700, 0, 0, 0},         // negative
-        {0, 0, 639, 700, 0, 0, 0},                   // below the minimum
+        {1280, 50, 900, 700, 0, 0, 0},        // off the virtual screen
+        {0xFFFFFFCE, 50, 900, 700, 0, 0, 0},  // negative
+        {0, 0, 639, 700, 0, 0, 0},            // below the minimum
         {0, 0, 900, 479, 0, 0, 0},
-        {0, 0, 0x7FFFFFFF, 700, 0, 0, 0},            // absurd
+        {0, 0, 0x7FFFFFFF, 700, 0, 0, 0},     // absurd
     };
     for (const auto& b : bad) EXPECT_FALSE(mainlayout::ApplySaved(b, 1280, 1024).place) << b.startX << " " << b.width;
+    // Splitters out of range fall back to the defaults, one by one.
     s.splitterY = 85;
     s.splitterX = 900;  // not below the saved width
     s.bottomX = 195;
@@ -223,10 +162,7 @@ TEST(Preferences, NumbersFromInitIniAreBroughtIntoRange) {
     }
     EXPECT_EQ(prefs::ClampFontHeight(0), -14);
     EXPECT_EQ(prefs::ClampFontHeight(-2000), -14);
-    EXPECT_EQ(prefs::ClampFontHeight(-16), -16);
     EXPECT_EQ(prefs::LogFontHeight(-30), -20);
-    EXPECT_EQ(prefs::LogFontHeight(-12), -12);
-    EXPECT_EQ(prefs::IndexOf(prefs::kLineGaps, 130), -1);
 }
 
 TEST(FlashUsage, PackedSizeInSixtyFourBits) {
@@ -236,10 +172,8 @@ TEST(FlashUsage, PackedSizeInSixtyFourBits) {
     EXPECT_EQ(flashusage::PackedSize({{4, 1024 - 28 - 8 - 4 + 1}}), 2048u);
     // A PC file past 4 GiB does not wrap around to a small figure.
     EXPECT_GT(flashusage::PackedSize({{4, 5000000000ull}}), 5000000000ull);
-    EXPECT_EQ(flashusage::LineCount(""), 0);
-    EXPECT_EQ(flashusage::LineCount("a"), 1);
-    EXPECT_EQ(flashusage::LineCount("a\r\nb\r\n"), 2);
-    EXPECT_EQ(flashusage::LineCount("a\nb\rc"), 3);
+    for (auto [text, lines] : {std::pair<const char*, int>{"", 0}, {"a", 1}, {"a\r\nb\r\n", 2}, {"a\nb\rc", 3}})
+        EXPECT_EQ(flashusage::LineCount(text), lines) << text;
 }
 
 TEST(LanguageChoice, RegistryThenSystemThenEnglish) {

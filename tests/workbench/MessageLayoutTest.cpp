@@ -17,11 +17,16 @@ std::vector<std::string> Lines(const CStringArray& a) {
     return v;
 }
 
+std::vector<std::string> Wrapped(const CString& text, int (*measure)(const CString&) = EightPerByte) {
+    CStringArray lines;
+    lines.Add(text);
+    msgbox::WrapLines(lines, measure);
+    return Lines(lines);
+}
+
 }  // namespace
 
 TEST(MessageLinesTest, SplitDropsBlankLinesAndKeepsTheLastPiece) {
-    EXPECT_EQ(Lines(msgbox::SplitLines("It is in the ISP mode.\r\nIt doesn't run the PHP code in the ISP mode.")),
-              (std::vector<std::string>{"It is in the ISP mode.", "It doesn't run the PHP code in the ISP mode."}));
     EXPECT_EQ(Lines(msgbox::SplitLines("First.\r\n\r\nSecond.")), (std::vector<std::string>{"First.", "Second."}));
     // A trailing LF leaves an empty last line, which still counts in the height.
     EXPECT_EQ(Lines(msgbox::SplitLines("Text\n")), (std::vector<std::string>{"Text", ""}));
@@ -29,117 +34,76 @@ TEST(MessageLinesTest, SplitDropsBlankLinesAndKeepsTheLastPiece) {
 }
 
 TEST(MessageLinesTest, WrapsIn5ByteStepsToAtMost400Pixels) {
-    CStringArray lines;
-    lines.Add(CString('a', 75));  // 600 pixels
-    lines.Add("short");
-    msgbox::WrapLines(lines, EightPerByte);
-    ASSERT_EQ(lines.GetSize(), 3);
-    EXPECT_EQ(lines[0].GetLength(), 50);
-    EXPECT_EQ(lines[1].GetLength(), 25);
-    EXPECT_EQ(lines[2], "short");
-    EXPECT_EQ(msgbox::TextWidth(lines, EightPerByte), 400);
-
     // An overflow piece that is itself too wide is wrapped in its turn.
-    CStringArray longer;
-    longer.Add(CString('b', 130));
-    msgbox::WrapLines(longer, EightPerByte);
-    EXPECT_EQ(Lines(longer), (std::vector<std::string>{std::string(50, 'b'), std::string(50, 'b'), std::string(30, 'b')}));
+    EXPECT_EQ(Wrapped(CString('b', 130)),
+              (std::vector<std::string>{std::string(50, 'b'), std::string(50, 'b'), std::string(30, 'b')}));
+    // One glyph wider than the box: the line stays (no empty lines, no endless loop).
+    EXPECT_EQ(Wrapped("\xB0\xA1", [](const CString& s) { return s.IsEmpty() ? 0 : 500; }),
+              std::vector<std::string>{"\xB0\xA1"});
 
     // 8 KB in one line: the text measured stays a small multiple of the text (re-measuring
     // the whole rest at every 5-byte step measured gigabytes).
-    long measured = 0;
-    CStringArray big;
-    big.Add(CString('c', 8192));
-    msgbox::WrapLines(big, [&](const CString& s) { measured += s.GetLength(); return EightPerByte(s); });
-    ASSERT_EQ(big.GetSize(), 164);
-    EXPECT_EQ(big[0].GetLength(), 47);  // the steps count from the end: 8192 - 5k
-    EXPECT_EQ(big[1].GetLength(), 50);
-    EXPECT_EQ(big[163].GetLength(), 8192 - 47 - 162 * 50);
+    static long measured = 0;
+    const std::vector<std::string> big =
+        Wrapped(CString('c', 8192), [](const CString& s) { measured += s.GetLength(); return EightPerByte(s); });
+    ASSERT_EQ(big.size(), 164u);
+    EXPECT_EQ(big[0].size(), 47u);  // the steps count from the end: 8192 - 5k
+    EXPECT_EQ(big[1].size(), 50u);
     EXPECT_LT(measured, 16 * 8192);
 }
 
 TEST(MessageLinesTest, WrapNeverCutsACodePage949Character) {
-    // 'a' then 40 x "가" (B0 A1): the 5-byte steps would land inside characters.
-    CString text("a");
-    for (int i = 0; i < 40; ++i) text += "\xB0\xA1";
-    CStringArray lines;
-    lines.Add(text);
-    msgbox::WrapLines(lines, EightPerByte);
-    ASSERT_GE(lines.GetSize(), 2);
-    CString joined;
-    for (int i = 0; i < lines.GetSize(); ++i) {
-        EXPECT_LE(EightPerByte(lines[i]), msgbox::kWrapWidth);
-        joined += lines[i];
-#ifndef _WIN32
-        // Every line must be valid code page 949 on its own (checked with iconv, not our own decoder).
-        iconv_t cd = iconv_open("UTF-8", "CP949");
-        ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
-        std::string in = lines[i].str();
-        char out[512];
-        char* ip = &in[0];
-        char* op = out;
-        size_t il = in.size(), ol = sizeof out;
-        EXPECT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<size_t>(-1)) << "line " << i << " is cut";
-        EXPECT_EQ(il, 0u);
-        iconv_close(cd);
-#endif
-    }
-    EXPECT_EQ(joined, text);  // nothing lost or doubled
-    // Each step backs off to the character boundary: 81, 75, 69, 63, 57, 51 (408 px), 45.
-    EXPECT_EQ(lines[0].GetLength(), 45);
-
-    // Mixed text: ASCII and Korean ("한글" C7 D1 B1 DB).
-    CString mixed;
+    // 'a' then 40 x "가" (B0 A1): the 5-byte steps would land inside characters; then
+    // mixed ASCII and Korean ("한글" C7 D1 B1 DB).
+    CString korean("a"), mixed;
+    for (int i = 0; i < 40; ++i) korean += "\xB0\xA1";
     for (int i = 0; i < 30; ++i) mixed += "x\xC7\xD1\xB1\xDB";
-    CStringArray m;
-    m.Add(mixed);
-    msgbox::WrapLines(m, EightPerByte);
-    for (int i = 0; i < m.GetSize(); ++i)
-        EXPECT_EQ(msgbox::Cp949BoundaryAtOrBefore(m[i], m[i].GetLength()), m[i].GetLength());
-}
-
-TEST(MessageLinesTest, ALineThatCannotShrinkStopsWrapping) {
-    // One glyph wider than the box: the line stays (no empty lines, no endless loop).
-    CStringArray lines;
-    lines.Add("\xB0\xA1");
-    lines.Add("W");
-    msgbox::WrapLines(lines, [](const CString& s) { return s.IsEmpty() ? 0 : 500; });
-    EXPECT_EQ(Lines(lines), (std::vector<std::string>{"\xB0\xA1", "W"}));
+    for (const CString& text : {korean, mixed}) {
+        const std::vector<std::string> lines = Wrapped(text);
+        ASSERT_GE(lines.size(), 2u);
+        std::string joined;
+        for (const std::string& line : lines) {
+            EXPECT_LE(8 * static_cast<int>(line.size()), msgbox::kWrapWidth);
+            joined += line;
+#ifndef _WIN32
+            // Every line is whole code page 949 on its own (iconv, not our own decoder).
+            iconv_t cd = iconv_open("UTF-8", "CP949");
+            ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+            std::string in = line;
+            char out[512];
+            char *ip = &in[0], *op = out;
+            size_t il = in.size(), ol = sizeof out;
+            EXPECT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<size_t>(-1)) << line;
+            iconv_close(cd);
+#endif
+        }
+        EXPECT_EQ(joined, text.str());  // nothing lost or doubled
+    }
+    // Each step backs off to the character boundary: 81, 75, 69, 63, 57, 51 (408 px), 45.
+    EXPECT_EQ(Wrapped(korean)[0].size(), 45u);
 }
 
 TEST(MessageButtonsTest, UnknownTypesAndIconBits) {
-    struct Row {
-        unsigned style;
-        int count;
-        int captions[3];
-        int results[3];
-    };
-    // IDOK 1, IDYES 6, IDNO 7. The seven real types are checked with real boxes by the
-    // Win32 suite (captions and results per button); here only what it cannot open.
-    const Row rows[] = {
-        {0x07, 1, {113, 0, 0}, {1, 0, 0}},
-        {0x0F, 1, {113, 0, 0}, {1, 0, 0}},
-        {0x34, 2, {114, 115, 0}, {7, 6, 0}},  // the icon bits do not change the buttons
-    };
-    for (const Row& r : rows) {
-        msgbox::ButtonSet b = msgbox::ButtonsForStyle(r.style);
-        EXPECT_EQ(b.count, r.count) << "style " << r.style;
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_EQ(b.captionIds[i], r.captions[i]) << "style " << r.style << " button " << i;
-            EXPECT_EQ(b.results[i], r.results[i]) << "style " << r.style << " button " << i;
-        }
+    // The seven real types are checked with real boxes by the Win32 suite; here only
+    // what it cannot open. IDOK 1, IDYES 6, IDNO 7.
+    for (unsigned style : {0x07u, 0x0Fu}) {
+        const msgbox::ButtonSet b = msgbox::ButtonsForStyle(style);
+        EXPECT_EQ(b.count, 1) << style;
+        EXPECT_EQ(b.results[0], 1) << style;
     }
-    const unsigned icons[][2] = {{0x00, 0},   {0x10, 135}, {0x20, 136}, {0x30, 134},
-                                 {0x40, 137}, {0x50, 134}, {0x70, 134}, {0x1044, 137}};
+    const msgbox::ButtonSet yesNo = msgbox::ButtonsForStyle(0x34);  // the icon bits do not change the buttons
+    EXPECT_EQ(yesNo.count, 2);
+    EXPECT_EQ(yesNo.results[1], 6);
+    // Undefined icon values fall back as 0x30 does; bits outside the icon mask are ignored.
+    const unsigned icons[][2] = {{0x00, 0}, {0x50, 134}, {0x70, 134}, {0x1044, 137}};
     for (const auto& i : icons) EXPECT_EQ(msgbox::IconForStyle(i[0]), static_cast<int>(i[1])) << i[0];
 }
 
-TEST(MessageSizeTest, ThreeWideButtonsWidenTheBox) {
-    // The places of the buttons in a real box are checked by the Win32 suite; three
-    // buttons of 70 pixels need more than the 194-pixel client of a 200-pixel box.
-    EXPECT_EQ(msgbox::MinClientWidthForButtons(3, 70), 234);
-    EXPECT_EQ(msgbox::MinClientWidthForButtons(0, 60), 0);
-    msgbox::ButtonLayout wide = msgbox::LayoutButtons(3, 234, 100, 70, 23);
+TEST(MessageSizeTest, ThreeWideButtonsFitTheWidenedBox) {
+    // Three buttons of 70 pixels need more than the 194-pixel client of a 200-pixel box.
+    const int width = msgbox::MinClientWidthForButtons(3, 70);
+    EXPECT_GT(width, 194);
+    msgbox::ButtonLayout wide = msgbox::LayoutButtons(3, width, 100, 70, 23);
     EXPECT_EQ(wide.buttons[2].x, 8);
-    EXPECT_EQ(wide.buttons[0].x + 70, 234 - 8);
+    EXPECT_EQ(wide.buttons[0].x + 70, width - 8);
 }

@@ -8,10 +8,7 @@
 namespace e2e {
 namespace {
 
-enum : int {
-    kSetWrite = 1004, kSetTab = 1044, kWlanInfra = 1032, kWlanSsid = 1035, kWlanSearch = 1122, kSearchAgain = 1114,
-    kBoxButton = 1006, kNetInfoTab = 1109,
-};
+enum : int { kWlanInfra = 1032, kWlanSsid = 1035, kWlanSearch = 1122, kSearchAgain = 1114, kNetInfoTab = 1109 };
 
 // The simulator's scan, in the order the board reports it.
 const char* const kNetworks[] = {"MyAP1", "Cafe", "Lab 2.4"};
@@ -23,27 +20,22 @@ HWND PageWith(HWND tab, int child) {
     return nullptr;
 }
 
-void ClickListRow(HWND list, int row) {
-    const LPARAM at = MAKELPARAM(60, row * kRowHeight + kRowHeight / 2);
-    ::PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageA(list, WM_LBUTTONUP, 0, at);
+// Arrow keys move between tabs as a click would (a tab's place cannot be read from another process).
+void NextTab(HWND tab) {
+    ::PostMessageA(tab, WM_KEYDOWN, VK_RIGHT, 1);
+    ::PostMessageA(tab, WM_KEYUP, VK_RIGHT, 1);
 }
 
 void ApSearchRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
-    ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
-    HWND settings = WaitDialogWith(p, kSetTab, 15000);
+    Connect(p, port);
     // The certificate read that opens the dialog is a job: a scan waits for it.
-    Check(settings && WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(settings, kSetWrite)) != 0; }, 20000),
+    HWND settings = OpenSettings(p);
+    Check(settings && ::IsWindowEnabled(::GetDlgItem(settings, kSetWrite)),
           "the Settings dialog opens and reads the board's blocks");
     if (!settings) return;
-    // Arrow keys move between tabs as a click would (a tab's place cannot be
-    // read from another process).
     HWND tab = ::GetDlgItem(settings, kSetTab);
     HWND page = PageWith(tab, kWlanSearch);
-    ::PostMessageA(tab, WM_KEYDOWN, VK_RIGHT, 1);
-    ::PostMessageA(tab, WM_KEYUP, VK_RIGHT, 1);
+    NextTab(tab);
     Check(page && WaitFor([&] { return ::IsWindowVisible(page) != 0; }, 5000), "the wireless page shows");
     if (!page) return;
     Check(::SendMessageA(::GetDlgItem(page, kWlanInfra), BM_GETCHECK, 0, 0) == BST_CHECKED &&
@@ -53,8 +45,7 @@ void ApSearchRoad(const Program& p, const char* port) {
 
     Press(page, kWlanSearch);
     HWND search = WaitOwnedDialog(p, settings, kSearchAgain, 5000);
-    Check(search != nullptr, "Search opens the access-point search");
-    if (!search) return;
+    if (!Check(search != nullptr, "Search opens the access-point search")) return;
     Shot("searching");
     const bool found = WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(search, IDOK)) != 0; }, 60000);
     Check(found, "the board's scan ends and the list shows its networks");
@@ -62,12 +53,12 @@ void ApSearchRoad(const Program& p, const char* port) {
 
     // Select with nothing chosen says so and keeps the dialog.
     Press(search, IDOK);
-    HWND box = WaitOwnedDialog(p, search, kBoxButton, 5000);
+    HWND box = WaitOwnedDialog(p, search, kMsgButton1, 5000);
     Check(box != nullptr, "Select without a network asks for one");
-    if (box) Press(box, kBoxButton);
-    WaitFor([&] { return OwnedDialog(p, search, kBoxButton) == nullptr; }, 5000);
+    if (box) Press(box, kMsgButton1);
+    WaitFor([&] { return OwnedDialog(p, search, kMsgButton1) == nullptr; }, 5000);
 
-    ClickListRow(::GetDlgItem(search, 0), 1);
+    PostClick(::GetDlgItem(search, 0), 60, kRowHeight + kRowHeight / 2);  // the second network
     ::Sleep(300);
     Shot("network-chosen");
     Press(search, IDOK);
@@ -76,16 +67,14 @@ void ApSearchRoad(const Program& p, const char* port) {
     Check(ssid == kNetworks[1], "the chosen network's SSID is in the wireless page", ssid);
     Shot("ssid-chosen");
     // Closed unsaved: the board keeps its settings.
-    ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
-    Check(WaitFor([&] { return !::IsWindow(settings) && p.Idle(); }, 5000), "the Settings dialog closes");
+    Check(Close(p, settings), "the Settings dialog closes");
 }
 
-// Each tab's report, reached by arrow keys as in the Settings dialog.
+// Each tab's report.
 void NetworkInfoTabs(const Program& p) {
     ::PostMessageA(p.main, WM_COMMAND, kNetworkInfo, 0);
     HWND dlg = WaitDialogWith(p, kNetInfoTab, 15000);
-    Check(dlg != nullptr, "network information opens");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "network information opens")) return;
     HWND tab = ::GetDlgItem(dlg, kNetInfoTab);
     const std::vector<HWND> edits = ChildrenOfClass(dlg, "Edit");
     HWND report = edits.empty() ? nullptr : edits[0];
@@ -94,16 +83,12 @@ void NetworkInfoTabs(const Program& p) {
     const char* const shown[] = {"192.168.0.100", "MyAP1", "192.168.0.7"};
     const char* const names[] = {"network-tab", "wireless-tab", "neighbour-tab"};
     for (int i = 0; i < 3; ++i) {
-        if (i) {
-            ::PostMessageA(tab, WM_KEYDOWN, VK_RIGHT, 1);
-            ::PostMessageA(tab, WM_KEYUP, VK_RIGHT, 1);
-        }
+        if (i) NextTab(tab);
         const bool ok = WaitFor([&] { return Contains(Text(report), shown[i]); }, 5000);
         Check(ok, names[i], Text(report).substr(0, 120));
         Shot(names[i]);
     }
-    ::PostMessageA(dlg, WM_COMMAND, IDOK, 0);
-    Check(WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000), "network information closes");
+    Check(Close(p, dlg, IDOK), "network information closes");
 }
 
 void WirelessRoad(const Program& p, const char* port) {

@@ -26,8 +26,8 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// Milliseconds from CreateProcess to the main window shown; the process is
-// left running (returned in pi).
+}  // namespace
+
 double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
@@ -41,6 +41,8 @@ double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi) {
     }
     return main ? Now() - t0 : -1;
 }
+
+namespace {
 
 void Close(PROCESS_INFORMATION& pi) {
     if (HWND main = FindMainWindow(pi.dwProcessId)) ::PostMessageA(main, WM_CLOSE, 0, 0);
@@ -69,12 +71,7 @@ int Bench(const char* exe, const char* port, int runs) {
         Program p;
         p.main = FindMainWindow(pi.dwProcessId);
         if (p.main) {
-            HWND combo = p.Item(kCombo);
-            ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
-            ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
-            const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                              reinterpret_cast<LPARAM>(port));
-            ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+            SelectPort(p, port);
             // As a user would, click once the program is idle: the repaint
             // left by the closed port list belongs to choosing the port.
             ::WaitForInputIdle(pi.hProcess, 2000);
@@ -115,8 +112,7 @@ static INT_PTR CALLBACK MinimalProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     return message == WM_INITDIALOG;
 }
 
-// A dialog from an in-memory template with one button of the Connect id, so
-// that the same window search finds it.
+// One button of the Connect id, so that the same window search finds it.
 int MinimalDialog() {
     struct alignas(4) Template {
         DLGTEMPLATE dlg;
@@ -140,6 +136,5 @@ int MinimalDialog() {
     t.itemClass[1] = 0x0080;  // BUTTON
     return static_cast<int>(::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), &t.dlg, nullptr, MinimalProc, 0));
 }
-
 
 }  // namespace e2e

@@ -1,11 +1,8 @@
 // The certificate road: in Settings, a self-signed certificate with its keys
-// is made, written to the board, read back from it and shown; then a
-// CA-signed one is imported from a PKCS#12 file (pass phrase asked) and
-// written in its place. The board's stored blocks are checked afterwards by
-// roads/certs.sh.
+// made, written, read back and shown; then a CA-signed one imported from a
+// PKCS#12 file and written in its place (roads/certs.sh checks the blocks).
 #include "driver/Driver.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace e2e {
@@ -14,7 +11,6 @@ namespace {
 enum : int {
     kSetCert = 1038, kCertSelf = 1048, kCertCa = 1049, kCertRead = 1050, kCertText = 1059, kCertOrg = 1069,
     kCertCn = 1071, kCertOpen = 1001, kCertPath = 1073, kCertQuestion = 1060, kUserId = 1062, kPassPhrase = 1064,
-    kMessageButton = 1006,
     kFileName = 0x47C,  // the file dialog's name box (Wine's, as Windows' explorer-style one)
 };
 
@@ -23,31 +19,25 @@ const char kImportedName[] = "imported-road.example";  // roads/certs.sh makes i
 // The organisation typed: a Korean one goes through code page 949 to UTF-8.
 const wchar_t* Organisation() { return g_lang == 1042 ? L"\uC790\uB974\uBCF4 \uC5F0\uAD6C\uC18C" : L"Zarvo Road Test"; }
 
-// A visible dialog of the program owned by owner (a modal one opened over it)
-// that has that control.
+// A visible dialog of the program over owner that has that control.
 HWND OwnedDialog(HWND owner, int child, DWORD ms) {
     Program in;  // the owner's process: the main window or one of its dialogs
     in.main = owner;
     return WaitOwnedDialog(in, owner, child, ms);
 }
 
-bool Gone(HWND dlg) {
-    return WaitFor([&] { return !::IsWindow(dlg) || !::IsWindowVisible(dlg); }, 10000);
+bool WaitGone(HWND dlg) {
+    return WaitFor([&] { return Gone(dlg); }, 10000);
 }
 
-// Replaces an edit's text the way typing over a selection does. Text beyond
-// ASCII is set whole: Wine's ANSI edits take a posted WM_CHAR (or
-// WM_IME_CHAR) byte by byte and never join a lead byte of code page 949 to
-// its trail byte, so each Hangul syllable would arrive as two "?".
-void Retype(HWND edit, const wchar_t* text) {
-    bool ascii = true;
-    for (const wchar_t* c = text; *c; ++c) ascii = ascii && *c < 0x80;
-    if (!ascii) {
-        ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        return;
-    }
-    ::PostMessageA(edit, EM_SETSEL, 0, -1);
-    for (const wchar_t* c = text; *c; ++c) ::PostMessageA(edit, WM_CHAR, static_cast<WPARAM>(*c), 1);
+// The Korean one is set whole: Wine's ANSI edits take a posted WM_CHAR byte
+// by byte and never join a lead byte of code page 949 to its trail byte, so
+// each Hangul syllable would arrive as two "?".
+void TypeOrganisation(HWND edit) {
+    if (g_lang == 1042)
+        ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Organisation()));
+    else
+        Retype(edit, "Zarvo Road Test");
 }
 
 std::wstring Wide(const std::string& ansi) {
@@ -57,14 +47,12 @@ std::wstring Wide(const std::string& ansi) {
     return w;
 }
 
-// Certificate, then the choice dialog with one way chosen; the choice dialog's
-// handle (closed with OK).
+// Certificate, then the choice dialog with one way chosen (closed with OK).
 HWND ChooseWay(HWND settings, int way, const char* what) {
     WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(settings, kSetCert)) != 0; }, 20000);
     Press(settings, kSetCert);
     HWND choice = OwnedDialog(settings, kCertSelf, 10000);
-    Check(choice != nullptr, what);
-    if (!choice) return nullptr;
+    if (!Check(choice != nullptr, what)) return nullptr;
     if (way == kCertCa) {
         Press(choice, kCertCa);
         WaitFor([&] { return ::SendMessageA(::GetDlgItem(choice, kCertCa), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000);
@@ -74,12 +62,11 @@ HWND ChooseWay(HWND settings, int way, const char* what) {
 
 // The program's box after a write: its only button closes it.
 bool SavedBox(HWND settings, const char* what, DWORD ms) {
-    HWND box = OwnedDialog(settings, kMessageButton, ms);
-    Check(box != nullptr, what);
-    if (!box) return false;
+    HWND box = OwnedDialog(settings, kMsgButton1, ms);
+    if (!Check(box != nullptr, what)) return false;
     Shot(what);
-    Press(box, kMessageButton);
-    return Gone(box);
+    Press(box, kMsgButton1);
+    return WaitGone(box);
 }
 
 // Read from the board and shown: the certificate's text.
@@ -96,7 +83,7 @@ std::string ReadBack(HWND settings) {
     if (info) {
         Shot("certificate-read-back");
         Press(info, IDOK);
-        Gone(info);
+        WaitGone(info);
     }
     return text;
 }
@@ -110,12 +97,11 @@ void MakeSelfSigned(HWND settings) {
     Shot("certificate-choice");
     Press(choice, IDOK);
     HWND form = OwnedDialog(settings, kCertCn, 10000);
-    Check(form != nullptr, "the self-signed form opens");
-    if (!form) return;
+    if (!Check(form != nullptr, "the self-signed form opens")) return;
     const std::string preset = Text(::GetDlgItem(form, kCertCn));
     Check(Count(preset, ".") == 3, "the common name starts as the board's address", preset);
-    Retype(::GetDlgItem(form, kCertCn), L"zarvo-road.example");
-    Retype(::GetDlgItem(form, kCertOrg), Organisation());
+    Retype(::GetDlgItem(form, kCertCn), kCommonName);
+    TypeOrganisation(::GetDlgItem(form, kCertOrg));
     WaitFor([&] { return Text(::GetDlgItem(form, kCertCn)) == kCommonName; }, 5000);
     Shot("certificate-form");
     Press(form, IDOK);
@@ -128,22 +114,20 @@ void ImportSigned(HWND settings, const std::string& file) {
     if (!choice) return;
     Press(choice, IDOK);
     HWND select = OwnedDialog(settings, kCertOpen, 10000);
-    Check(select != nullptr, "the file choice opens");
-    if (!select) return;
+    if (!Check(select != nullptr, "the file choice opens")) return;
     Press(select, kCertOpen);
     HWND open = OwnedDialog(select, kFileName, 15000);
-    Check(open != nullptr, "Open shows the file dialog");
-    if (!open) return;
+    if (!Check(open != nullptr, "Open shows the file dialog")) return;
     ::SendMessageA(FileNameBox(open), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
     Press(open, IDOK);
-    Check(Gone(open) && WaitFor([&] { return Text(::GetDlgItem(select, kCertPath)) == file; }, 5000),
+    Check(WaitGone(open) && WaitFor([&] { return Text(::GetDlgItem(select, kCertPath)) == file; }, 5000),
           "the chosen file shows in the file choice", Text(::GetDlgItem(select, kCertPath)));
     Shot("certificate-file");
     Press(select, IDOK);
     HWND prompt = OwnedDialog(settings, kPassPhrase, 10000);
     Check(prompt != nullptr && !::IsWindowVisible(::GetDlgItem(prompt, kUserId)), "a PKCS#12 file asks its pass phrase only");
     if (!prompt) return;
-    Retype(::GetDlgItem(prompt, kPassPhrase), L"road-secret");
+    Retype(::GetDlgItem(prompt, kPassPhrase), "road-secret");
     Shot("pass-phrase");
     WaitFor([&] { return Text(::GetDlgItem(prompt, kPassPhrase)).size() == 11; }, 5000);
     Press(prompt, IDOK);
@@ -158,12 +142,10 @@ void ImportSigned(HWND settings, const std::string& file) {
 }
 
 void CertsRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
     HWND settings = OwnedDialog(p.main, kSetCert, 15000);
-    Check(settings != nullptr, "Settings opens");
-    if (!settings) return;
+    if (!Check(settings != nullptr, "Settings opens")) return;
     Shot("settings");
     MakeSelfSigned(settings);
 
@@ -177,8 +159,7 @@ void CertsRoad(const Program& p, const char* port) {
 
     ImportSigned(settings, RoadPath("road.p12"));
 
-    ::PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
-    Check(WaitFor([&] { return !::IsWindow(settings) && p.Idle(); }, 10000), "Settings closes");
+    Check(Close(p, settings, IDCANCEL, 10000), "Settings closes");
     p.Click(kDisconnect);
     Check(WaitFor([&] { return p.Enabled(kConnect); }, 10000), "disconnects");
 }

@@ -1,11 +1,6 @@
 // zarvodriver: drives ZarvoD.exe from another process in the same Wine
-// prefix and display, the way a user would, and checks what shows.
-//   zarvodriver register-port COMn             a PORTS device the port list finds
-//   zarvodriver road NAME EXE PORT [--shots]   one road with its checks ("main": the main road)
-//   zarvodriver bench EXE PORT RUNS            start-up and connect times (bench/)
-//   zarvodriver minimal-dialog                 the plain dialog the start-up is weighed against
-// With --shots it prints "SHOT name" at each step and waits for a line on
-// its input (the caller takes the screenshot meanwhile).
+// prefix and display, the way a user would, and checks what shows. With
+// --shots it prints "SHOT name" at each step and waits for a line on its input.
 #include "driver/Driver.h"
 
 #include <dbt.h>
@@ -16,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 
 namespace e2e {
@@ -39,12 +35,34 @@ std::map<std::string, RoadEntry>& Roads() {
     return roads;
 }
 
-BOOL CALLBACK CollectClass(HWND wnd, LPARAM lp) {
-    auto* look = reinterpret_cast<std::pair<const char*, std::vector<HWND>>*>(lp);
-    char cls[32] = {};
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    if (_stricmp(cls, look->first) == 0) look->second.push_back(wnd);
+struct Look {
+    std::function<bool(HWND)> keep;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK Collect(HWND w, LPARAM lp) {
+    Look* look = reinterpret_cast<Look*>(lp);
+    if (look->keep(w)) look->found.push_back(w);
     return TRUE;
+}
+
+// The windows under parent (the top-level ones, in z-order, without one) that keep passes.
+std::vector<HWND> Windows(HWND parent, std::function<bool(HWND)> keep) {
+    Look look{std::move(keep), {}};
+    if (parent)
+        ::EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&look));
+    else
+        ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+// The top-level windows of process pid.
+std::vector<HWND> TopWindows(DWORD pid) {
+    return Windows(nullptr, [pid](HWND w) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(w, &owner);
+        return owner == pid;
+    });
 }
 
 }  // namespace
@@ -54,10 +72,11 @@ bool RegisterRoad(const char* name, RoadFn run, AfterFn after) {
     return true;
 }
 
-void Check(bool ok, const char* what, const std::string& detail) {
+bool Check(bool ok, const char* what, const std::string& detail) {
     printf("CHECK %s %s%s%s\n", ok ? "ok  " : "FAIL", what, detail.empty() ? "" : ": ", detail.c_str());
     fflush(stdout);
     if (!ok) ++g_failures;
+    return ok;
 }
 
 void Shot(const char* name) {
@@ -88,22 +107,17 @@ int Count(const std::string& s, const char* part) {
 }
 
 std::vector<HWND> ChildrenOfClass(HWND parent, const char* cls) {
-    std::pair<const char*, std::vector<HWND>> look{cls, {}};
-    ::EnumChildWindows(parent, CollectClass, reinterpret_cast<LPARAM>(&look));
-    return look.second;
+    return Windows(parent, [cls](HWND w) {
+        char name[32] = {};
+        ::GetClassNameA(w, name, sizeof name);
+        return _stricmp(name, cls) == 0;
+    });
 }
 
 // The log is read last: a whole log crossing processes is the costly question.
-// Right after Connect is pressed this can still be true of the connection
-// before (the wait box is not up yet): callers that reconnect count the
-// identifications.
 bool Program::Loaded() const { return !Enabled(kConnect) && Idle() && Contains(Log(1), "get id envc hash : "); }
 
-void Program::ClickRow(int row) const {
-    const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
-    ::PostMessageA(Item(kFileListPane), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageA(Item(kFileListPane), WM_LBUTTONUP, 0, at);
-}
+void Program::ClickRow(int row) const { PostClick(Item(kFileListPane), 20, row * kRowHeight + kRowHeight / 2); }
 
 std::string Program::Log(int which) const {
     const std::vector<HWND> edits = ChildrenOfClass(::GetDlgItem(Item(kBottom), kLeftTab), "Edit");
@@ -126,27 +140,32 @@ void Key(WORD vk, bool ctrl) {
     ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
+void PostClick(HWND w, int x, int y, bool twice) {
+    const LPARAM at = MAKELPARAM(x, y);
+    ::PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(w, WM_LBUTTONUP, 0, at);
+    if (twice) {
+        ::PostMessageA(w, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        ::PostMessageA(w, WM_LBUTTONUP, 0, at);
+    }
+}
+
 void TypeInto(HWND edit, const char* text) {
     for (const char* p = text; *p; ++p) ::PostMessageA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1);
 }
 
+void Retype(HWND edit, const char* text) {
+    ::PostMessageA(edit, EM_SETSEL, 0, -1);
+    TypeInto(edit, text);
+}
+
 namespace {
 
-// The top-level windows of process pid, in z-order.
-std::vector<HWND> TopWindows(DWORD pid) {
-    struct Look {
-        DWORD pid;
-        std::vector<HWND> found;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner == l->pid) l->found.push_back(w);
-            return TRUE;
-        }
-    } look{pid, {}};
-    ::EnumWindows(Look::Each, reinterpret_cast<LPARAM>(&look));
-    return look.found;
+template <class Find>
+HWND WaitWindow(Find find, DWORD ms) {
+    HWND w = nullptr;
+    WaitFor([&] { return (w = find()) != nullptr; }, ms);
+    return w;
 }
 
 // The first visible dialog of the program other than its main window that passes also.
@@ -169,9 +188,7 @@ HWND OtherDialog(const Program& p) {
 }
 
 HWND WaitDialog(const Program& p, DWORD ms) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = OtherDialog(p)) != nullptr; }, ms);
-    return dlg;
+    return WaitWindow([&] { return OtherDialog(p); }, ms);
 }
 
 HWND OwnedDialog(const Program& p, HWND owner, int id) {
@@ -180,9 +197,7 @@ HWND OwnedDialog(const Program& p, HWND owner, int id) {
 }
 
 HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = OwnedDialog(p, owner, id)) != nullptr; }, ms);
-    return dlg;
+    return WaitWindow([&] { return OwnedDialog(p, owner, id); }, ms);
 }
 
 std::string RoadPath(const char* name) {
@@ -221,24 +236,27 @@ HWND DialogWith(const Program& p, int id) {
 }
 
 HWND WaitDialogWith(const Program& p, int id, DWORD ms) {
-    HWND dlg = nullptr;
-    WaitFor([&] { return (dlg = DialogWith(p, id)) != nullptr; }, ms);
+    return WaitWindow([&] { return DialogWith(p, id); }, ms);
+}
+
+bool Close(const Program& p, HWND dlg, int id, DWORD ms) {
+    ::PostMessageA(dlg, WM_COMMAND, id, 0);
+    return WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, ms);
+}
+
+bool Gone(HWND w) { return !w || !::IsWindow(w) || !::IsWindowVisible(w); }
+
+HWND OpenSettings(const Program& p) {
+    ::PostMessageA(p.main, WM_COMMAND, kSettings, 0);
+    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
+    // The certificate read at open holds the buttons until its reply.
+    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetWrite)) != 0; }, 20000);
     return dlg;
 }
 
 HWND Descendant(HWND root, int id) {
-    struct Look {
-        int id;
-        HWND found;
-        static BOOL CALLBACK Each(HWND w, LPARAM lp) {
-            Look* l = reinterpret_cast<Look*>(lp);
-            if (::GetDlgCtrlID(w) != l->id) return TRUE;
-            l->found = w;
-            return FALSE;
-        }
-    } look{id, nullptr};
-    ::EnumChildWindows(root, Look::Each, reinterpret_cast<LPARAM>(&look));
-    return look.found;
+    const std::vector<HWND> found = Windows(root, [id](HWND w) { return ::GetDlgCtrlID(w) == id; });
+    return found.empty() ? nullptr : found[0];
 }
 
 void Press(HWND dlg, int id) { ::PostMessageA(::GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
@@ -271,28 +289,37 @@ bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified)
     }
     ::Sleep(1500);  // the board comes back on a new pseudo-terminal
     DeviceNotice(p, DBT_DEVICEARRIVAL);
-    return WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, 30000);
+    return LoadedAgain(p, identified);
 }
 
 int Identifications(const Program& p) { return Count(p.Log(1), "get id envc hash : "); }
 
-void ChoosePort(const Program& p, const char* port) {
+bool LoadedAgain(const Program& p, int identified, DWORD ms) {
+    return WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, ms);
+}
+
+bool SelectPort(const Program& p, const char* port) {
     HWND combo = p.Item(kCombo);
-    // Dropping the list down fills it from the device list: under Wine a
-    // CB_SHOWDROPDOWN from another process makes the combo send CBN_DROPDOWN
-    // to its owner, as a click would.
+    // Under Wine a CB_SHOWDROPDOWN from another process makes the combo send
+    // CBN_DROPDOWN to its owner, which fills the list, as a click would.
     ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
     ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
     const LRESULT at = ::SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(port));
-    Check(at != CB_ERR, "port list finds the board's port", port);
     ::SendMessageA(combo, CB_SETCURSEL, at == CB_ERR ? 0 : static_cast<WPARAM>(at), 0);
+    return at != CB_ERR;
+}
+
+void ChoosePort(const Program& p, const char* port) { Check(SelectPort(p, port), "port list finds the board's port", port); }
+
+void Connect(const Program& p, const char* port) {
+    ChoosePort(p, port);
+    Connect(p);
 }
 
 void Connect(const Program& p) {
     const int before = Identifications(p);
     p.Click(kConnect);
-    Check(WaitFor([&] { return p.Loaded() && Identifications(p) > before; }, 30000),
-          "connect identifies the board and reads its files");
+    Check(LoadedAgain(p, before), "connect identifies the board and reads its files");
     Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect) && p.Enabled(kSettings) && p.Enabled(kUpload),
           "connected: Disconnect, Settings, Upload enabled; Connect disabled");
     const std::string log = p.Log(1);
@@ -362,27 +389,17 @@ int RegisterPort(const char* port) {
     return 0;
 }
 
-// Starts the program, runs the road on it, closes the window and runs the
-// road's after-exit checks.
 int RunRoad(const char* name, const char* exe, const char* port) {
     const auto road = Roads().find(name);
     if (road == Roads().end()) {
         fprintf(stderr, "zarvodriver: no road named %s\n", name);
         return 2;
     }
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string cmd = std::string("\"") + exe + "\"";
-    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        Check(false, "ZarvoD.exe starts", std::to_string(::GetLastError()));
-        return 1;
-    }
     Program p;
-    WaitFor([&] { return (p.main = FindMainWindow(pi.dwProcessId)) != nullptr; }, 60000);
-    Check(p.main != nullptr, "main window shows");
-    if (!p.main) {
-        ::TerminateProcess(pi.hProcess, 1);
+    if (StartAndWait(std::string("\"") + exe + "\"", pi) >= 0) p.main = FindMainWindow(pi.dwProcessId);
+    if (!Check(p.main != nullptr, "main window shows")) {
+        if (pi.hProcess) ::TerminateProcess(pi.hProcess, 1);
         return 1;
     }
     road->second.run(p, port);

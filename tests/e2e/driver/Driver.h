@@ -1,10 +1,7 @@
-// What every road of the UI driver shares: finding ZarvoD.exe's windows in
-// another process of the same Wine prefix and display, acting on them the way
-// a user would, and reporting checks.
-// Wine facts this relies on: BM_CLICK respects a disabled button; WM_GETTEXT
-// and the list and combo box string messages are marshalled between
-// processes; posted key messages carry no Ctrl state (SendInput after
-// SetForegroundWindow does); menus cannot be read from another process.
+// What every road of the UI driver shares. Wine facts it relies on: BM_CLICK
+// respects a disabled button; WM_GETTEXT and the list and combo box string
+// messages are marshalled between processes; posted key messages carry no Ctrl
+// state (SendInput after SetForegroundWindow does); menus cannot be read.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +17,7 @@ enum : int {
     kStepOver = 1089, kLeftTab = 1014, kNameLabel = 1016, kPhpDebugMode = 32866, kPreferences = 32839,
     kFirmwareDebugMode = 32865, kProductInfo = 32859, kNetworkInfo = 32860, kUpgradeFirmware = 32821, kFwInfoProduct = 1106,
     kFwInfoName = 1108, kFwUpgradeSend = 1090,
+    kSetWrite = 1004, kSetTab = 1044, kMsgButton1 = 1006,  // the Settings dialog; a message box's first button
     kRowHeight = 20, kIndexPhpRow = 3,  // the root view: lib, mmap, www, index.php
 };
 
@@ -27,7 +25,8 @@ extern bool g_shots;
 extern bool g_replug;  // the main road: the board unplugs itself at a request after the upload
 extern DWORD g_lang;  // 1033 or 1042: what the program was started in
 
-void Check(bool ok, const char* what, const std::string& detail = std::string());
+// Prints a CHECK line; returns ok.
+bool Check(bool ok, const char* what, const std::string& detail = std::string());
 // With --shots: names a step, and waits while the caller takes the screenshot.
 void Shot(const char* name);
 
@@ -67,28 +66,33 @@ public:
 };
 
 void Key(WORD vk, bool ctrl);
-// WM_CHAR posted from another process types into an edit control (no key
-// state is involved, so nothing is lost on the way).
+// A posted mouse press at x, y of w (twice: a double click).
+void PostClick(HWND w, int x, int y, bool twice = false);
+// WM_CHAR posted from another process types into an edit control.
 void TypeInto(HWND edit, const char* text);
+// Types over the whole text of an edit, as a user would.
+void Retype(HWND edit, const char* text);
 // The program's other visible top-level dialog (a box or a dialog over the main window).
 HWND OtherDialog(const Program& p);
-// Waits for OtherDialog; nullptr after ms.
 HWND WaitDialog(const Program& p, DWORD ms);
-// A visible dialog of the program over owner (a box, a file dialog or a
-// search opened from it) that holds a control id.
+// A visible dialog of the program over owner that holds a control id.
 HWND OwnedDialog(const Program& p, HWND owner, int id);
 HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms);
+// The program's visible dialog that holds a control id as its own child.
+HWND DialogWith(const Program& p, int id);
+HWND WaitDialogWith(const Program& p, int id, DWORD ms);
+// Closes dlg with a command (Cancel) and waits until it is gone and the main window free.
+bool Close(const Program& p, HWND dlg, int id = IDCANCEL, DWORD ms = 5000);
+// Gone or hidden.
+bool Gone(HWND w);
+// Settings, once its opening read of the board's blocks let its buttons go.
+HWND OpenSettings(const Program& p);
 // A file the road's script left for the driver (%ZARVOD_ROAD_DIR%), as a Windows path.
 std::string RoadPath(const char* name);
-// The file-name box of a common open-file dialog (a combo box or an edit,
-// as the dialog's template has it); a full path set there and OK open it.
+// The file-name box of a common open-file dialog; a full path set there and OK open it.
 HWND FileNameBox(HWND fileDialog);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
-// The program's visible dialog (not its main window) that holds a control id (its own child): a
-// form or box known by what it holds, whatever language its texts are in.
-HWND DialogWith(const Program& p, int id);
-HWND WaitDialogWith(const Program& p, int id, DWORD ms);
 // A control anywhere under root (pages sit inside a tab control).
 HWND Descendant(HWND root, int id);
 // A posted click: the handler may open a modal dialog, which a sent one would wait for.
@@ -104,19 +108,32 @@ HANDLE SendRemovalAsync(const Program& p);
 bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified);
 // How many identifications the Debugger Log holds.
 int Identifications(const Program& p);
+// Loaded after one more identification than identified (the old one stays in the log).
+bool LoadedAgain(const Program& p, int identified, DWORD ms = 30000);
 
 void ChoosePort(const Program& p, const char* port);
-// Connect, then the checks that the board was identified and its files read.
+// Connect, and the checks that the board was identified and its files read.
 void Connect(const Program& p);
+// Both.
+void Connect(const Program& p, const char* port);
 
 std::string IniPath();
 DWORD ReadDword(const char* name);
 
-// A road: what the driver does with the running program. after runs once the
-// program has ended (registry and files it left).
+// A road: what the driver does with the running program; after runs once it has ended.
 using RoadFn = void (*)(const Program& p, const char* port);
 using AfterFn = void (*)();
 bool RegisterRoad(const char* name, RoadFn run, AfterFn after = nullptr);
+
+// The benchmark verbs (Bench.cpp).
+int Bench(const char* exe, const char* port, int runs);
+int MinimalDialog();
+// Milliseconds from CreateProcess to the main window shown (-1: none); the process runs on.
+double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi);
+// Finds the main window of process pid (its Connect button tells it).
+HWND FindMainWindow(DWORD pid);
+// Fills the port list as a click would and selects port; false when it is not listed.
+bool SelectPort(const Program& p, const char* port);
 
 }  // namespace e2e
 
@@ -124,11 +141,3 @@ bool RegisterRoad(const char* name, RoadFn run, AfterFn after = nullptr);
 #define ZARVO_ROAD_JOIN2(a, b) a##b
 #define ZARVO_ROAD_JOIN(a, b) ZARVO_ROAD_JOIN2(a, b)
 #define ZARVO_ROAD(...) static const bool ZARVO_ROAD_JOIN(road_, __LINE__) = e2e::RegisterRoad(__VA_ARGS__)
-
-namespace e2e {
-// The benchmark verbs (Bench.cpp).
-int Bench(const char* exe, const char* port, int runs);
-int MinimalDialog();
-// Finds the main window of process pid (its Connect button tells it).
-HWND FindMainWindow(DWORD pid);
-}  // namespace e2e

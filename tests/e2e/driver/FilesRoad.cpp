@@ -23,10 +23,12 @@ HWND Pane(const Program& p) { return p.Item(kFileListPane); }
 
 void Command(const Program& p, int id) { ::PostMessageA(Pane(p), WM_COMMAND, id, 0); }
 
+// Into a folder, or up out of it.
 void DoubleClickRow(const Program& p, int row) {
     const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
     ::PostMessageA(Pane(p), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     ::PostMessageA(Pane(p), WM_LBUTTONUP, 0, at);
+    ::Sleep(300);
 }
 
 // The name label shows name (what it showed last goes into seen).
@@ -36,7 +38,6 @@ bool Shows(const Program& p, const char* name, std::string& seen) {
 
 void OpenFromFolder(const Program& p) {
     DoubleClickRow(p, kWwwRow);
-    ::Sleep(300);
     p.ClickRow(kHtmlRow);
     const bool page = WaitFor([&] { return Contains(Text(p.Editor()), "<html"); }, 5000);
     std::string seen;
@@ -59,7 +60,6 @@ void DeleteStatus(const Program& p) {
           "Delete removes the open file (its name leaves the label)", seen);
     Shot("deleted");
     DoubleClickRow(p, kUpRow);
-    ::Sleep(300);
 }
 
 // The file-name dialog of New or Rename: the name typed over what it shows, then OK.
@@ -93,15 +93,13 @@ void NewAndRename(const Program& p) {
     Shot("renamed");
 }
 
-// The system open-file dialog, driven as a user would: the full path typed
-// as the file name, then Open.
+// The open-file dialog: the full path typed as the file name, then Open.
 void AddPcFile(const Program& p) {
     const std::string path = RoadPath("table.bin");
     Command(p, kAdd);
     HWND dlg = WaitDialog(p, 20000);
     HWND name = FileNameBox(dlg);
-    Check(name != nullptr, "Add opens the open-file dialog");
-    if (!name) return;
+    if (!Check(name != nullptr, "Add opens the open-file dialog")) return;
     ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     Shot("add-dialog");
     ::SendMessageA(::GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
@@ -130,8 +128,7 @@ void Upload(const Program& p) {
 }
 
 void FilesRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     OpenFromFolder(p);
     DeleteStatus(p);
     NewAndRename(p);

@@ -12,12 +12,16 @@
 namespace e2e {
 namespace {
 
+bool DebuggerOff(const Program& p) {
+    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver})
+        if (p.Enabled(id)) return false;
+    return true;
+}
+
 void CheckStartState(const Program& p) {
     Check(p.Enabled(kConnect) && !p.Enabled(kDisconnect) && !p.Enabled(kSettings) && !p.Enabled(kUpload),
           "starts disconnected: only Connect enabled");
-    bool debugOff = true;
-    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
-    Check(debugOff && p.Visible(kRun) && !p.Visible(kPause), "debugger buttons disabled, Run shown, Pause hidden");
+    Check(DebuggerOff(p) && p.Visible(kRun) && !p.Visible(kPause), "debugger buttons disabled, Run shown, Pause hidden");
     // A button takes its size from its decoded PNG: GDI+ runs in the program itself.
     RECT r{};
     ::GetWindowRect(p.Item(kConnect), &r);
@@ -57,23 +61,18 @@ void UploadAndRun(const Program& p) {
 void ShowDebuggerLog(const Program& p) {
     // The third tab, by a click where it sits (tab rectangles cannot be read across processes).
     HWND tab = ::GetDlgItem(p.Item(kBottom), kLeftTab);
-    if (::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0) < 3) return;
-    ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, 10));
-    ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+    if (::SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0) >= 3) PostClick(tab, 150, 10);
 }
 
 void ShowPreferences(const Program& p) {
     ::PostMessageA(p.main, WM_COMMAND, kPreferences, 0);
     HWND dlg = WaitDialog(p, 5000);
-    Check(dlg != nullptr, "Preferences opens from its menu command");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "Preferences opens from its menu command")) return;
     Shot("preferences");
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "Preferences closes with Cancel");
+    Check(Close(p, dlg), "Preferences closes with Cancel");
 }
 
-// A Function menu command whose dialog shows what the board answered;
-// true when shown shows in it (read by read), then the dialog closes.
+// A menu command whose dialog shows what the board answered: shown in what read reads.
 template <class Read>
 void BoardDialog(const Program& p, int command, const char* what, const char* shown, Read read) {
     ::PostMessageA(p.main, WM_COMMAND, command, 0);
@@ -82,8 +81,7 @@ void BoardDialog(const Program& p, int command, const char* what, const char* sh
     Check(dlg && Contains(text, shown), what, text.substr(0, 160));
     if (!dlg) return;
     Shot(what);
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000);
+    Close(p, dlg);
 }
 
 void ShowBoardInformation(const Program& p) {
@@ -95,14 +93,12 @@ void ShowBoardInformation(const Program& p) {
     });
     BoardDialog(p, kSettings, "the Settings dialog opens with the board's firmware name", " - ZX1001",
                 [](HWND dlg) { return Text(dlg); });
-    // The board's firmware name came with the settings read above: it opens at once.
     // Known by its Send button: the caption is in the user's language.
     BoardDialog(p, kUpgradeFirmware, "the firmware upgrade dialog opens", "Send",
                 [](HWND dlg) { return ::GetDlgItem(dlg, kFwUpgradeSend) ? std::string("Send") : std::string(); });
 }
 
-// The demo pulls the board's cable when asked (UNPLUG, answered by a line once
-// the port is gone); the board comes back a moment later.
+// The demo pulls the board's cable when asked (UNPLUG, answered once the port is gone).
 void UnplugAndReplug(const Program& p) {
     const int identified = Identifications(p);
     printf("UNPLUG\n");
@@ -113,8 +109,7 @@ void UnplugAndReplug(const Program& p) {
     HWND box = WaitDialog(p, 5000);
     Check(box && p.Enabled(kConnect), "a removal closes the link and asks to connect again");
     Shot("unplugged");
-    const bool again = YesThenReconnect(p, box, sender, identified);
-    Check(again, "the board's return reconnects when asked");
+    Check(YesThenReconnect(p, box, sender, identified), "the board's return reconnects when asked");
 }
 
 void DisconnectByKey(const Program& p) {
@@ -127,16 +122,13 @@ void DisconnectByKey(const Program& p) {
     } else {
         Check(true, "Ctrl+I disconnects (SendInput)");
     }
-    bool debugOff = true;
-    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) debugOff = debugOff && !p.Enabled(id);
-    Check(p.Enabled(kConnect) && !p.Enabled(kUpload) && debugOff, "disconnected: Connect back, the rest disabled");
+    Check(p.Enabled(kConnect) && !p.Enabled(kUpload) && DebuggerOff(p), "disconnected: Connect back, the rest disabled");
 }
 
 void MainRoad(const Program& p, const char* port) {
     CheckStartState(p);
     Shot("start");
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     Shot("connected");
     OpenAndEdit(p);
     Shot("edited");

@@ -10,29 +10,19 @@
 namespace e2e {
 namespace {
 
-enum : int {
-    kSetTab = 1044, kSetPassword = 1046, kMsgButton1 = 1006,
-    kPwEdit = 1075, kPwRetype = 1076, kPwDelete = 1077,
-};
+enum : int { kSetPassword = 1046, kPwEdit = 1075, kPwRetype = 1076, kPwDelete = 1077 };
 const char kPassword[] = "road-pw-77";
 
-HWND OpenSettings(const Program& p) {
-    p.Click(kSettings);
-    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
-    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) != 0; }, 10000);
-    return dlg;
+// The login prompt: the password form without its retype field.
+HWND LoginPrompt(const Program& p) {
+    HWND dlg = DialogWith(p, kPwEdit);
+    return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype)) ? dlg : nullptr;
 }
 
-bool Gone(HWND w) { return !w || !::IsWindow(w) || !::IsWindowVisible(w); }
-
-// The login prompt: the password form without its retype field.
 HWND WaitLoginPrompt(const Program& p, DWORD ms) {
     HWND dlg = nullptr;
-    WaitFor([&] {
-        dlg = DialogWith(p, kPwEdit);
-        return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype));
-    }, ms);
-    return dlg && !::IsWindowVisible(::GetDlgItem(dlg, kPwRetype)) ? dlg : nullptr;
+    WaitFor([&] { return (dlg = LoginPrompt(p)) != nullptr; }, ms);
+    return dlg;
 }
 
 void AnswerPrompt(HWND prompt, const char* password) {
@@ -41,10 +31,8 @@ void AnswerPrompt(HWND prompt, const char* password) {
     Press(prompt, IDOK);
 }
 
-// The board restarts after taking a password change. Windows tells its
-// removal at once (Wine does not: the notice comes from here, as soon as the
-// port is gone, which the program shows by enabling Connect); its return is
-// the password wait's own business.
+// The board restarts after a password change: its removal is told from here
+// (Windows would at once) until Connect shows the port gone.
 void BoardRestarts(const Program& p) {
     const bool gone = WaitFor([&] {
         DeviceNotice(p, DBT_DEVICEREMOVECOMPLETE);
@@ -72,8 +60,7 @@ void SetPassword(const Program& p, HWND dlg) {
     Press(form, IDOK);
     BoardRestarts(p);
     HWND prompt = WaitLoginPrompt(p, 30000);
-    Check(prompt != nullptr, "the board restarts with the password and the reconnect asks for it");
-    if (!prompt) return;
+    if (!Check(prompt != nullptr, "the board restarts with the password and the reconnect asks for it")) return;
     Shot("login-after-set");
     AnswerPrompt(prompt, kPassword);
     Check(WaitFor([&] { return Gone(prompt) && ::IsWindowEnabled(dlg) && Identifications(p) > identified &&
@@ -94,20 +81,17 @@ void LoginWrongThenRight(const Program& p) {
     Disconnect(p);
     Press(p.main, kConnect);
     HWND prompt = WaitLoginPrompt(p, 20000);
-    Check(prompt != nullptr, "the next connect asks for the password");
-    if (!prompt) return;
+    if (!Check(prompt != nullptr, "the next connect asks for the password")) return;
     AnswerPrompt(prompt, "not-the-password");
     HWND box = WaitDialogWith(p, kMsgButton1, 15000);
     Check(box != nullptr, "a wrong password is refused with a message");
     Shot("wrong-password");
     if (box) ClickLabelled(box, "OK", L"\uD655\uC778");
     prompt = WaitLoginPrompt(p, 15000);
-    Check(prompt != nullptr, "and the password is asked again");
-    if (!prompt) return;
+    if (!Check(prompt != nullptr, "and the password is asked again")) return;
     const int identified = Identifications(p);
     AnswerPrompt(prompt, kPassword);
-    Check(WaitFor([&] { return p.Loaded() && Identifications(p) > identified; }, 30000),
-          "the right password connects");
+    Check(LoadedAgain(p, identified), "the right password connects");
 }
 
 // Delete in Settings: the board restarts without a password and nothing asks.
@@ -126,38 +110,32 @@ void DeletePassword(const Program& p) {
     // Back means identified again, not only the form gone: the reconnect
     // follows the board's restart a moment later.
     const bool back = WaitFor([&] {
-        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        asked = asked || LoginPrompt(p) != nullptr;
         return Gone(form) && ::IsWindowEnabled(dlg) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetPassword)) &&
                Identifications(p) > identified &&
                !DialogWith(p, kMsgButton1);
     }, 30000);
     Check(back && !asked, "Delete: the board restarts and reconnects without asking");
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 15000);
+    Close(p, dlg, IDCANCEL, 15000);
 
     Disconnect(p);
     Check(p.Enabled(kConnect), "disconnected again");
     const int before = Identifications(p);
     Press(p.main, kConnect);
     asked = false;
-    // Counted, not only "loaded": right after the click the window is still
-    // free and the old identification is in the log, before the wait box.
     const bool connected = WaitFor([&] {
-        asked = asked || WaitLoginPrompt(p, 0) != nullptr;
+        asked = asked || LoginPrompt(p) != nullptr;
         return p.Loaded() && Identifications(p) > before;
     }, 30000);
     Check(connected && !asked, "the next connect does not ask", asked ? "asked" : connected ? "" : "not connected");
 }
 
 void PasswordRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     HWND dlg = OpenSettings(p);
-    Check(dlg != nullptr, "Settings opens");
-    if (!dlg) return;
+    if (!Check(dlg != nullptr, "Settings opens")) return;
     SetPassword(p, dlg);
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
+    Close(p, dlg);
     LoginWrongThenRight(p);
     DeletePassword(p);
 }

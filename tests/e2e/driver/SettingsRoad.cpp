@@ -1,7 +1,6 @@
-// The settings road: the board's address and SSID changed in the Settings
-// dialog and written (the board's stored block is checked afterwards by
-// roads/settings.sh), its clock set from the PC and read back, and the
-// dialog under a reply that comes after it closed and under a removal.
+// The settings road: the board's address and SSID changed and written, its
+// clock set from the PC and read back, and the dialog under a reply that comes
+// after it closed and under a removal.
 #include "driver/Driver.h"
 
 #include <commctrl.h>
@@ -12,11 +11,7 @@
 namespace e2e {
 namespace {
 
-enum : int {
-    kSetTab = 1044, kSetWrite = 1004, kSetTime = 1047, kSetPassword = 1046,
-    kNetStatic = 1027, kNetIp = 1016, kWlanSsid = 1035,
-    kRtcBoard = 1084, kMsgButton1 = 1006,
-};
+enum : int { kSetTime = 1047, kNetStatic = 1027, kNetIp = 1016, kWlanSsid = 1035, kRtcBoard = 1084 };
 
 // A message box, known by its first button; how many buttons it shows tells a question from a notice.
 int Buttons(HWND box) {
@@ -25,24 +20,6 @@ int Buttons(HWND box) {
     return n;
 }
 
-HWND OpenSettings(const Program& p) {
-    p.Click(kSettings);
-    HWND dlg = WaitDialogWith(p, kSetTab, 15000);
-    // The certificate read at open holds the buttons until its reply.
-    if (dlg) WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(dlg, kSetWrite)) != 0; }, 10000);
-    return dlg;
-}
-
-void CloseSettings(const Program& p, HWND dlg) {
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(dlg) && p.Idle(); }, 5000);
-}
-
-// Selects a whole field and types over it, as a user would.
-void Retype(HWND edit, const char* text) {
-    ::PostMessageA(edit, EM_SETSEL, 0, -1);
-    TypeInto(edit, text);
-}
 
 void ChangeAndWrite(const Program& p, HWND dlg) {
     ::PostMessageA(Descendant(dlg, kNetStatic), BM_CLICK, 0, 0);
@@ -61,8 +38,7 @@ void ChangeAndWrite(const Program& p, HWND dlg) {
     HWND tab = ::GetDlgItem(dlg, kSetTab);
     HWND ssid = Descendant(dlg, kWlanSsid);
     for (int x : {90, 120, 70}) {
-        ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
-        ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+        PostClick(tab, x, 10);
         if (WaitFor([&] { return ::IsWindowVisible(ssid) != 0; }, 1500)) break;
     }
     Check(::IsWindowVisible(ssid) && Text(ssid) == "zarvo-lab", "the Wireless LAN page shows the board's SSID",
@@ -89,6 +65,16 @@ std::string Today() {
     return s;
 }
 
+// Time: the board's clock as the dialog shows it ("" when none opened), closed with Cancel.
+std::string ReadClock(const Program& p, HWND dlg) {
+    Press(dlg, kSetTime);
+    HWND rtc = WaitDialogWith(p, kRtcBoard, 15000);
+    const std::string shown = rtc ? Text(::GetDlgItem(rtc, kRtcBoard)) : std::string();
+    if (rtc) ::PostMessageA(rtc, WM_COMMAND, IDCANCEL, 0);
+    WaitFor([&] { return !::IsWindow(rtc) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetTime)); }, 5000);
+    return shown;
+}
+
 void SetClock(const Program& p, HWND dlg) {
     Press(dlg, kSetTime);
     HWND rtc = WaitDialogWith(p, kRtcBoard, 15000);
@@ -103,16 +89,11 @@ void SetClock(const Program& p, HWND dlg) {
     WaitFor([&] { return box == nullptr || !::IsWindow(box); }, 5000);
 
     // Read back: the board keeps what it was given.
-    Press(dlg, kSetTime);
-    rtc = WaitDialogWith(p, kRtcBoard, 15000);
-    const std::string shown = rtc ? Text(::GetDlgItem(rtc, kRtcBoard)) : std::string();
+    const std::string shown = ReadClock(p, dlg);
     Check(shown.rfind(Today(), 0) == 0, "the board's clock now holds the PC's date", shown);
-    if (rtc) ::PostMessageA(rtc, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(rtc) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetTime)); }, 5000);
 }
 
-// Time pressed and the dialog closed before the board answers: the answer
-// finds no dialog and opens nothing.
+// Time pressed and the dialog closed before the board answers.
 void LateClockReply(const Program& p) {
     HWND dlg = OpenSettings(p);
     if (!dlg) return;
@@ -124,8 +105,7 @@ void LateClockReply(const Program& p) {
 }
 
 // The board goes (roads/settings.sh unplugs it at this Time request) while
-// Settings waits for its clock: the dialog closes with the link, the program
-// offers to connect again, and the board's return reconnects.
+// Settings waits for its clock: the dialog closes with the link and the program asks.
 void RemovalUnderDialog(const Program& p) {
     HWND dlg = OpenSettings(p);
     if (!dlg) return;
@@ -137,31 +117,24 @@ void RemovalUnderDialog(const Program& p) {
     HWND box = WaitDialogWith(p, kMsgButton1, 10000);
     Check(box && !::IsWindowVisible(dlg) && p.Enabled(kConnect), "a removal closes Settings and the link, and asks");
     Shot("removed");
-    Check(YesThenReconnect(p, box, sender, identified),
-          "the board's return reconnects");
+    Check(YesThenReconnect(p, box, sender, identified), "the board's return reconnects");
 }
 
 void SettingsRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     HWND dlg = OpenSettings(p);
     Check(dlg && Contains(Text(dlg), " - ZX1001"), "Settings opens with the board's name", Text(dlg));
     if (!dlg) return;
     ChangeAndWrite(p, dlg);
     SetClock(p, dlg);
-    CloseSettings(p, dlg);
+    Close(p, dlg);
     LateClockReply(p);
     RemovalUnderDialog(p);
     // Still a working Settings: the clock reads again.
     dlg = OpenSettings(p);
-    Check(dlg != nullptr, "Settings opens again after the board came back");
-    if (!dlg) return;
-    Press(dlg, kSetTime);
-    HWND rtc = WaitDialogWith(p, kRtcBoard, 15000);
-    Check(rtc != nullptr, "and reads the board's clock");
-    if (rtc) ::PostMessageA(rtc, WM_COMMAND, IDCANCEL, 0);
-    WaitFor([&] { return !::IsWindow(rtc) && ::IsWindowEnabled(::GetDlgItem(dlg, kSetTime)); }, 5000);
-    CloseSettings(p, dlg);
+    if (!Check(dlg != nullptr, "Settings opens again after the board came back")) return;
+    Check(!ReadClock(p, dlg).empty(), "and reads the board's clock");
+    Close(p, dlg);
 }
 
 }  // namespace

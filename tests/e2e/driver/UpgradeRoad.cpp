@@ -1,29 +1,23 @@
-// The firmware upgrade with files the road built, chosen in the common
-// open-file dialog. "upgrade": a copy with a broken CRC is refused before
-// anything reaches the board, then the good file goes through the boot
-// loader and the board runs its firmware again. "upgradefail": the boot
-// loader answers the image with a failure line; the failure shows and the
-// dialog is usable again.
+// The firmware upgrade with files the road built, chosen in the open-file
+// dialog. "upgrade": a broken copy is refused before anything reaches the
+// board, then the good file is flashed and the board runs it. "upgradefail":
+// the boot loader fails the image; the dialog is usable again.
 #include "driver/Driver.h"
 
 #include <dbt.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace e2e {
 namespace {
 
-enum : int { kOpen = 1001, kSend = 1090, kBoxButton = 1006 };
+enum : int { kOpen = 1001, kSend = 1090, kBoxButton = kMsgButton1 };
 
 // What the simulator logged so far (it flushes every line).
 std::string SimLog() {
-    std::string text;
-    HANDLE f = ::CreateFileA(RoadPath("..\\sim.log").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return text;
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(f, buf, sizeof buf, &got, nullptr) && got) text.append(buf, got);
-    ::CloseHandle(f);
-    return text;
+    std::ifstream in(RoadPath("..\\sim.log"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool Usable(HWND dlg) {
@@ -32,9 +26,7 @@ bool Usable(HWND dlg) {
 }
 
 HWND OpenUpgradeDialog(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
-    // The board's firmware name comes with a settings read first.
+    Connect(p, port);
     ::PostMessageA(p.main, WM_COMMAND, kUpgradeFirmware, 0);
     HWND dlg = WaitDialogWith(p, kSend, 15000);
     Check(dlg && ::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) && !::IsWindowEnabled(::GetDlgItem(dlg, kSend)),
@@ -42,8 +34,7 @@ HWND OpenUpgradeDialog(const Program& p, const char* port) {
     return dlg;
 }
 
-// Open, then the common open-file dialog: the full path into its file-name
-// box and OK, as a user typing it would.
+// Open, then the full path into the open-file dialog's name box and OK.
 void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
     Press(dlg, kOpen);
     HWND files = nullptr, box = nullptr;
@@ -51,8 +42,7 @@ void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
         files = OwnedDialog(p, dlg, IDOK);
         return (box = FileNameBox(files)) != nullptr;
     }, 10000);
-    Check(box != nullptr, "Open shows the open-file dialog");
-    if (!box) return;
+    if (!Check(box != nullptr, "Open shows the open-file dialog")) return;
     const std::string path = RoadPath(name);
     ::SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     if (shot) Shot("open-file");
@@ -61,9 +51,8 @@ void ChooseFile(const Program& p, HWND dlg, const char* name, bool shot) {
           "the chosen file enables Send", name);
 }
 
-// Send with a good file: the board restarts into its boot loader. Wine
-// sends no device notices: its port's return is told from here until the
-// dialog hears the boot loader (it locks itself) or a box shows.
+// Send with a good file: the board restarts into its boot loader, whose
+// port's return is told from here until the dialog locks itself or a box shows.
 void SendAndFollowTheBoard(const Program& p, HWND dlg) {
     Press(dlg, kSend);
     bool locked = false;
@@ -114,11 +103,9 @@ void UpgradeRoad(const Program& p, const char* port) {
     ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
     Check(WaitFor([&] { return !::IsWindow(dlg); }, 5000), "the upgrade dialog closes");
 
-    // The boot flag made the image bootable and the board jumped to it: its
-    // port comes back and the program connects again.
-    // Windows tells the port's removal and return as the board restarts;
-    // under Wine they come from here, each once the board has done it (a
-    // notice sent early finds the old port still there).
+    // The board jumped to the image and its port comes back: the program
+    // connects again. The notices come from here, each once the board has
+    // done it (one sent early finds the old port still there).
     auto after = [](const char* first, const char* then) {
         const std::string log = SimLog();
         const size_t at = log.find(first);
@@ -134,7 +121,7 @@ void UpgradeRoad(const Program& p, const char* port) {
     bool back = false;
     for (int i = 0; i < 20 && !back; ++i) {
         DeviceNotice(p, DBT_DEVICEARRIVAL);
-        back = WaitFor([&] { return p.Loaded() && Identifications(p) > before; }, 1500);
+        back = LoadedAgain(p, before, 1500);
     }
     Check(back, "the board runs its script firmware again and the program reconnects");
     Shot("reconnected");

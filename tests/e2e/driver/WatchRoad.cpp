@@ -40,9 +40,8 @@ constexpr int kLongRow = 7;
 constexpr int kWatchCount = sizeof kWatches / sizeof kWatches[0];
 const Watch kAddedAtPause = {"$a[1][2]", "$a[1][2]", "INT", "12"};
 
-// The list lives in the program's process: its item texts and rectangles
-// are read through a buffer in that process (list messages carry pointers,
-// which nothing marshals between processes).
+// The list's item texts and rectangles are read through a buffer in the
+// program's process: nothing marshals the pointers list messages carry.
 class RemoteList {
 public:
     explicit RemoteList(HWND list) : list_(list) {
@@ -90,8 +89,7 @@ private:
 
 HWND WatchList(const Program& p) { return ::GetDlgItem(::GetDlgItem(p.Item(kBottom), kWatchTabs), kWatchList); }
 
-// The add-watch box, as from the list's context menu (menus cannot be
-// opened from another process: its command is posted).
+// The add-watch box, by the posted command of the list's context menu.
 bool AddWatch(const Program& p, const RemoteList& list, const Watch& w) {
     const int before = list.Rows();
     ::PostMessageA(p.Item(kBottom), WM_COMMAND, kWatchAdd, 0);
@@ -116,24 +114,13 @@ bool RowShows(const RemoteList& list, int row, const Watch& w) {
            (row == kLongRow ? value.size() == 300 && value.compare(0, 26, w.value) == 0 : value == w.value);
 }
 
-void ShowLogTab(const Program& p, int x) {
-    HWND tab = ::GetDlgItem(p.Item(kBottom), kLeftTab);
-    ::PostMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
-    ::PostMessageA(tab, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
-}
-
 // The 300 bytes "abc...z" over and over, 16 to a line.
 void CheckHexDump(const Program& p, const RemoteList& list) {
     const RECT r = list.RowRect(kLongRow);
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ::PostMessageA(WatchList(p), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageA(WatchList(p), WM_LBUTTONUP, 0, at);
-    ::PostMessageA(WatchList(p), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    ::PostMessageA(WatchList(p), WM_LBUTTONUP, 0, at);
+    PostClick(WatchList(p), (r.left + r.right) / 2, (r.top + r.bottom) / 2, true);
     HWND dlg = WaitDialog(p, 5000);
     HWND dump = dlg ? ::GetDlgItem(dlg, kWatchDump) : nullptr;
-    Check(dump != nullptr, "a double click on the long string opens its hex dump");
-    if (!dump) return;
+    if (!Check(dump != nullptr, "a double click on the long string opens its hex dump")) return;
     const std::string text = Text(dump);
     const char first[] = "00000000 | 61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 6e 6f 70  | abcdefghijklmnop\r\n";
     // Bytes 288..299: "cdefghijklmn", then four empty byte columns.
@@ -143,13 +130,11 @@ void CheckHexDump(const Program& p, const RemoteList& list) {
           "the hex dump shows the 300 bytes in 19 lines", text.substr(0, 90) + " ... " +
               text.substr(text.size() > 90 ? text.size() - 90 : 0));
     Shot("hex-dump");
-    ::SendMessageA(::GetDlgItem(dlg, IDOK), BM_CLICK, 0, 0);
-    Check(WaitFor([&] { return OtherDialog(p) == nullptr && p.Idle(); }, 5000), "the hex dump closes with OK");
+    Check(Close(p, dlg, IDOK), "the hex dump closes with OK");
 }
 
 void WatchRoad(const Program& p, const char* port) {
-    ChoosePort(p, port);
-    Connect(p);
+    Connect(p, port);
     RemoteList list(WatchList(p));
     Check(list.Ok(), "the watch list can be read");
     if (!list.Ok()) return;
@@ -189,9 +174,10 @@ void WatchRoad(const Program& p, const char* port) {
     Check(readAtOnce, "a watch added at the pause takes its value", RowText(list, kWatchCount));
 
     CheckHexDump(p, list);
-    ShowLogTab(p, 70);  // "FW Log", the second tab
+    HWND logTabs = ::GetDlgItem(p.Item(kBottom), kLeftTab);
+    PostClick(logTabs, 70, 10);  // "FW Log", the second tab
     Shot("firmware-log");
-    ShowLogTab(p, 20);
+    PostClick(logTabs, 20, 10);
     p.Click(kStop);
     Check(WaitFor([&] { return p.Visible(kRun) && !p.Enabled(kStop); }, 10000), "Stop ends the paused script");
 }

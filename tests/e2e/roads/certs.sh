@@ -1,8 +1,5 @@
-# The certificate road (driver/CertsRoad.cpp): a self-signed certificate made
-# in Settings, written and read back, then a CA-signed one imported from a
-# PKCS#12 file. The board keeps each key and certificate block written
-# (state/keys-N.blk, cert-N.blk): both pairs are read with the program's own
-# parsers (linkcheck key-blocks) and the certificates with openssl.
+# The certificate road (driver/CertsRoad.cpp): the board keeps each key and
+# certificate block written (state/keys-N.blk, cert-N.blk).
 
 # A small CA and a certificate it signed, with its key, in a PKCS#12 file
 # under the old RC2-40 encryption.
@@ -18,8 +15,7 @@ road_prepare() {
       -passout pass:road-secret -out "$d/road.p12"
 }
 
-# The Nth key and certificate blocks read: the report in $work/blocks-N.txt,
-# the certificate in $work/cert-N.der.
+# The Nth blocks read: the report in $work/blocks-N.txt, the certificate in $work/cert-N.der.
 blocks() {
   "$packer" key-blocks "$work/state/keys-$1.blk" "$work/state/cert-$1.blk" "$work/cert-$1.der" \
     >"$work/blocks-$1.txt" 2>&1

@@ -1,6 +1,6 @@
-# The file list's road (driver/FilesRoad.cpp): on the demo's board, the
-# driver deletes www/status.php, makes notes.php and renames it memo.php,
-# adds the PC file table.bin, and uploads.
+# The file list's road (driver/FilesRoad.cpp), on a board that splits its
+# replies and sends junk between them (the Win32 port's reads must join the pieces).
+road_sim=(--split --garbage)
 
 road_prepare() {
   # Every byte value, NULs and line ends included, so nothing on the way may

@@ -1,6 +1,4 @@
-# The password road's board: the default one, without a password. What it
-# logged afterwards shows the key stored, a wrong login refused, a right one
-# accepted and the password deleted.
+# The password road (driver/PasswordRoad.cpp) on the default board, without a password.
 road_check() {
   check "the board stored the new password's key" grep -q "password key stored" "$work/sim.log"
   check "the board refused the wrong password" grep -q "login refused" "$work/sim.log"

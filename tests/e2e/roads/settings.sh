@@ -1,11 +1,7 @@
-# The settings road's board: the default one, unplugging itself at the last
-# clock request (25 requests before it: identifying 14, then the road's own
-# settings reads, write and clock requests) and coming back 1.5 s later.
+# The settings road's board unplugs itself at the last clock request (25
+# requests before it: identifying 14, then the road's settings reads, write
+# and clock requests) and comes back 1.5 s later.
 road_sim=(--unplug-after 25 --replug-ms 1500)
-# Afterwards the block it stored
-# must be sound (header and every record CRC, by the program's own parser)
-# and hold the address and SSID typed in the Settings dialog; its clock must
-# have been set from the PC's.
 road_check() {
   local block=$work/state/settings.bin out
   out=$("$packer" settings-file "$block" 2>&1)

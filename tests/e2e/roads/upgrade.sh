@@ -1,5 +1,4 @@
-# The firmware upgrade of a file built here, after a copy with a broken CRC
-# was refused; the board keeps what it flashed in $work/state.
+# The firmware upgrade (driver/UpgradeRoad.cpp); the board keeps what it flashed in $work/state.
 road_prepare() {
   "$packer" fwimage "$work/road/firmware.kbx" 65536 ZX1001 >/dev/null &&
     "$packer" fwimage "$work/road/broken.kbx" 65536 ZX1001 broken >/dev/null

@@ -1,5 +1,4 @@
-# The firmware upgrade on a board whose boot loader fails the image part way
-# ("305 Flash write error"): nothing is flashed.
+# A boot loader that fails the image part way ("305 Flash write error").
 road_sim=(--isp-fail-after 20000)
 road_prepare() {
   "$packer" fwimage "$work/road/firmware.kbx" 65536 ZX1001 >/dev/null
