@@ -71,7 +71,6 @@ private:
     std::atomic<uint32_t> m_currentMask{0};
 #ifdef _WIN32
     uint32_t WaitEvent(void* overlapped);
-    void PostAndAwaitRead(unsigned long events, unsigned long errors);
     static unsigned long __stdcall ThreadEntry(void* self);
 
     void* m_port = nullptr;         // HANDLE
@@ -80,9 +79,6 @@ private:
     void* m_thread = nullptr;       // HANDLE
     void* m_ioEvent = nullptr;      // HANDLE
     void* m_waitEvent = nullptr;    // HANDLE
-    // Set by every Read: after posting received bytes the thread waits for
-    // it (for a while) before it waits for the port again.
-    void* m_readEvent = nullptr;    // HANDLE
 #else
     int m_fd = -1;
     int m_wakePipe[2] = {-1, -1};

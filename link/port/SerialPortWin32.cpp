@@ -9,9 +9,6 @@
 namespace {
 const DWORD kModemLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 const DWORD kWriteTimeoutMs = 1000;
-// How long the event thread waits for the owner to read bytes it was told of
-// (an owner that ignores a notice only slows its own later notices).
-const DWORD kReadWaitMs = 200;
 
 // Reads the port's state, lets change() edit it and writes it back.
 template <class Change>
@@ -95,8 +92,7 @@ uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
     if (uint32_t e = OpenHandle(PortPath(portName)))
         return e;
     m_waitEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    m_readEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!m_waitEvent || !m_readEvent) {
+    if (!m_waitEvent) {
         uint32_t e = GetLastError();
         Close();
         return m_lastError = e;
@@ -221,15 +217,6 @@ uint32_t CSerialPort::Read(void* buffer, size_t* count)
         *count = 0;
     if (!m_port)
         return m_lastError = ERROR_INVALID_HANDLE;
-    // Whatever this read takes, the event thread may wait for the port again.
-    struct ReadDone {
-        void* event;
-        ~ReadDone()
-        {
-            if (event)
-                SetEvent(event);
-        }
-    } done{m_readEvent};
     // Wine reports EV_RXCHAR now and then with nothing queued, and an
     // overlapped read of an empty pseudo-terminal then stays pending despite
     // the time-outs: read only what is there.
@@ -319,7 +306,8 @@ void CSerialPort::ThreadProc()
             COMSTAT status = {};
             if (!m_stop && m_owner && ClearCommError(m_port, &errors, &status) && status.cbInQue > 0 &&
                 (m_currentMask & EV_RXCHAR))
-                PostAndAwaitRead(EV_RXCHAR, 0);
+                PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(EV_RXCHAR, 0),
+                             m_notifyLParam);
             if (m_stop) {
                 // StopThread's SetCommMask came before this wait was armed
                 // and completed nothing: end the wait here, or it is never woken.
@@ -377,32 +365,16 @@ void CSerialPort::ThreadProc()
         DWORD events = m_receivedMask & m_currentMask;
         m_receivedMask = 0;
         DWORD errors = 0;
-        COMSTAT status = {};
-        // Bytes the owner has read since (told of when the wait was armed)
-        // need no second notice.
-        if (ClearCommError(m_port, &errors, &status) && status.cbInQue == 0)
-            events &= ~static_cast<DWORD>(EV_RXCHAR);
+        ClearCommError(m_port, &errors, nullptr);
         if (events && m_owner)
-            PostAndAwaitRead(events, errors & 0xFFFF);
+            PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(events, errors & 0xFFFF),
+                         m_notifyLParam);
     }
-}
-
-void CSerialPort::PostAndAwaitRead(unsigned long events, unsigned long errors)
-{
-    ResetEvent(m_readEvent);  // reads before this notice do not answer it
-    PostMessageA(reinterpret_cast<HWND>(m_owner), m_notifyMessage, MAKEWPARAM(events, errors), m_notifyLParam);
-    // Waiting for the port again at once would only tell of the same bytes
-    // again until the owner has read them: under Wine the wait ends at once
-    // while bytes are queued, and the thread would flood the owner with
-    // notices. Errors end the owner's handling without a read.
-    if ((events & EV_RXCHAR) && !(events & EV_ERR) && errors == 0 && !m_stop)
-        WaitForSingleObject(m_readEvent, kReadWaitMs);
 }
 
 void CSerialPort::StopThread()
 {
     m_stop = true;
-    SetEvent(m_readEvent);                 // ends a wait for the owner's read
     ::SetCommMask(m_port, m_currentMask);  // completes the pending wait
     WaitForSingleObject(m_thread, INFINITE);
     m_stop = false;
@@ -413,12 +385,13 @@ void CSerialPort::StopThread()
 uint32_t CSerialPort::Close()
 {
     // The thread reads the owner and the message: stop it before they go.
-    if (m_thread)
+    if (m_thread) {
         StopThread();
-    for (void** event : {&m_waitEvent, &m_readEvent}) {
-        if (*event)
-            CloseHandle(*event);
-        *event = nullptr;
+        CloseHandle(m_waitEvent);
+        m_waitEvent = nullptr;
+    } else if (m_waitEvent) {
+        CloseHandle(m_waitEvent);
+        m_waitEvent = nullptr;
     }
     m_owner = nullptr;
     m_notifyMessage = 0;
