@@ -289,7 +289,9 @@ unsigned long __stdcall CSerialPort::ThreadEntry(void* self)
 // a millisecond or so; the alternatives are slower there: a read with
 // the "return on the first byte" time-outs (MAXDWORD, MAXDWORD, n) waits for
 // the whole buffer, and one with an interval time-out adds that interval to
-// every reply.
+// every reply. Until the owner has read them, queued bytes are posted again
+// on every turn; holding the thread until the read costs more (each event
+// set or waited for is a round trip to the Wine server) than those notices.
 void CSerialPort::ThreadProc()
 {
     int refusedWaits = 0;  // waits refused in a row for modem-line events
