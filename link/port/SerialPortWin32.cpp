@@ -284,6 +284,14 @@ unsigned long __stdcall CSerialPort::ThreadEntry(void* self)
     return 0;
 }
 
+// Waits for port events and posts them. Under Wine 8 a wait armed while
+// bytes are queued ends at once, so a re-armed wait tells of a reply within
+// a millisecond or so; the alternatives are slower there: a read with
+// the "return on the first byte" time-outs (MAXDWORD, MAXDWORD, n) waits for
+// the whole buffer, and one with an interval time-out adds that interval to
+// every reply. Until the owner has read them, queued bytes are posted again
+// on every turn; holding the thread until the read costs more (each event
+// set or waited for is a round trip to the Wine server) than those notices.
 void CSerialPort::ThreadProc()
 {
     int refusedWaits = 0;  // waits refused in a row for modem-line events
@@ -333,7 +341,9 @@ void CSerialPort::ThreadProc()
         }
         if (e == ERROR_OPERATION_ABORTED && !m_stop) {
             // Wine ends a pending wait now and then when the port is read
-            // on the other thread; the port is still there: wait again
+            // on the other thread, and on a pseudo-terminal every wait ends
+            // so about 1 ms after it is armed (its polling thread cannot read
+            // the modem lines there); the port is still there: wait again
             // (bytes that came meanwhile are posted when the wait is re-armed).
             continue;
         }

@@ -10,6 +10,9 @@
 namespace e2e {
 namespace {
 
+// The wait box asks for the exchange this long after it is created.
+const double kNoticeMs = 500;
+
 double Now() {
     LARGE_INTEGER f, c;
     ::QueryPerformanceFrequency(&f);
@@ -55,7 +58,7 @@ int Bench(const char* exe, const char* port, int runs) {
     ::GetModuleFileNameA(nullptr, self, sizeof self);
     const std::string minimal = std::string("\"") + self + "\" minimal-dialog";
     const std::string program = std::string("\"") + exe + "\"";
-    std::vector<double> plain, ours, connect;
+    std::vector<double> plain, ours, connect, afterNotice;
     for (int i = 0; i <= runs; ++i) {  // run 0 warms the prefix up
         PROCESS_INFORMATION pi{};
         const double a = StartAndWait(minimal, pi);
@@ -75,9 +78,19 @@ int Bench(const char* exe, const char* port, int runs) {
             const double t0 = Now();
             p.Click(kConnect);
             // Polled finely: the shared 50 ms wait would round every run up.
+            // The wait box's notice comes half a second after the box is up:
+            // what follows it is the exchange and the filling of the list.
             bool loaded = false;
-            while (!(loaded = p.Loaded()) && Now() - t0 < 30000) ::Sleep(5);
-            if (loaded && i > 0) connect.push_back(Now() - t0);
+            double box = 0;
+            while (!(loaded = p.Loaded()) && Now() - t0 < 30000) {
+                if (box == 0 && OtherDialog(p)) box = Now() - t0;
+                ::Sleep(box == 0 ? 1 : 5);
+            }
+            const double total = Now() - t0;
+            if (loaded && i > 0) {
+                connect.push_back(total);
+                if (box > 0) afterNotice.push_back(total - box - kNoticeMs);
+            }
             p.Click(kDisconnect);
         }
         Close(pi);
@@ -87,6 +100,7 @@ int Bench(const char* exe, const char* port, int runs) {
     printf("startup_zarvod_ms %.1f\n", z);
     printf("startup_ratio %.2f (goal <= 1.5)\n", m > 0 ? z / m : 0.0);
     printf("connect_to_list_ms %.1f\n", Median(connect));
+    printf("connect_after_notice_ms %.1f (from the wait box shown + %.0f ms)\n", Median(afterNotice), kNoticeMs);
     return 0;
 }
 
