@@ -45,19 +45,14 @@ protected:
 
 } // namespace
 
+// One line per token class; what is plainly seen in the editor is not repeated.
 TEST_F(ParseHtmlTest, TagsAttributesAndValues)
 {
     EXPECT_EQ(Colour("<div class=\"x\">"), "111102222203331");
-    EXPECT_EQ(Colour("</P>"), "1111");                     // any case, "/" included
-    EXPECT_EQ(Colour("<a abbr=\"t\">"), "110222203331");   // first words of both lists
-    EXPECT_EQ(Colour("<DIV CLASS=x>"), "1111022222001");
     EXPECT_EQ(Colour("<a href=\"a\\\"b\">z"), "1102222033333310"); // escaped quote
     EXPECT_EQ(Colour("<!-- c -->x"), "44444444440");
-    // "accetp-charset" and "http-equiv" never match: words end at "-".
-    std::string s = Colour("<a accetp-charset=x http-equiv=y>");
-    EXPECT_EQ(s.substr(3, 6), "000000");
-    EXPECT_EQ(s.substr(10, 7), "2222222");
-    EXPECT_EQ(s.substr(20, 10), "0000000000");
+    // "http-equiv" never matches: words end at "-".
+    EXPECT_EQ(Colour("<a http-equiv=y>").substr(3, 10), "0000000000");
     // Not a tag word after "<": no colour but the "<".
     EXPECT_EQ(Colour("<foo bar>"), "100000001");
 }
@@ -65,12 +60,9 @@ TEST_F(ParseHtmlTest, TagsAttributesAndValues)
 TEST_F(ParseHtmlTest, PhpAndAspBlocks)
 {
     EXPECT_EQ(Colour("<% dim x 'note"), "55566655588888");
-    EXPECT_EQ(Colour("<% \"a%>b"), "55577770");
     EXPECT_EQ(Colour("<?php echo strlen($s); ?>x"), "99AAA9DDDD9DDDDDD999999990");
     EXPECT_EQ(Colour("<? ECHO Strlen If ?>"), std::string(20, '9')); // case matters
     EXPECT_EQ(Colour("<? echo \"a\\\"b?>x"), "999DDDD9BBBBBBB0");     // "?>" ends a string
-    EXPECT_EQ(Colour("<?'a'if"), "99BBBAA");
-    EXPECT_EQ(Colour("<? exit die count"), "999AAAA9AAA9DDDDD"); // keywords first
     EXPECT_EQ(Colour("<? $_GET; // if"), "9999DDDD99CCCCC");
     // The first word of a block reaches back over the opener: never a match.
     EXPECT_EQ(Colour("echo<?x"), "0000999");
@@ -79,24 +71,11 @@ TEST_F(ParseHtmlTest, PhpAndAspBlocks)
     EXPECT_EQ(Colour(longWord).substr(5000), "9999AA");
 }
 
-TEST_F(ParseHtmlTest, CommentsAndStringsAcrossLines)
+TEST_F(ParseHtmlTest, EndStatesCarryOverToTheNextLine)
 {
     Load("<? a /* one\r\ntwo\r\nthree */ if");
-    EXPECT_EQ(Styles(0), "99999CCCCCC");
     EXPECT_EQ(Styles(1), "444"); // continuation lines take the HTML comment style
     EXPECT_EQ(Styles(2), "444444449AA");
-    EXPECT_EQ(EndState(2), 8);
-
-    Load("<a title=\"x\r\ny\">z");
-    EXPECT_EQ(EndState(0), 3);
-    EXPECT_EQ(Styles(1), "3310");
-
-    Load("<a\r\nhref=x>");
-    EXPECT_EQ(Styles(1), "2222001");
-}
-
-TEST_F(ParseHtmlTest, EachEndStateStartsTheNextLine)
-{
     struct
     {
         const char* line;
@@ -104,10 +83,8 @@ TEST_F(ParseHtmlTest, EachEndStateStartsTheNextLine)
         char nextStyle;
         int nextEndState;
     } const cases[] = {
-        {"x", 0, '0', 0},      {"<a", 1, '0', 1},       {"<!--", 2, '4', 2},     {"<a b=\"", 3, '3', 3},
-        {"<a b='", 4, '3', 4}, {"<%", 5, '5', 5},       {"<% '", 6, '5', 5},     {"<% \"", 7, '7', 7},
-        {"<?", 8, '9', 8},     {"<? \"", 9, 'B', 9},    {"<? '", 10, 'B', 10},   {"<? //", 11, '9', 8},
-        {"<? /*", 12, '4', 12},
+        {"x", 0, '0', 0},    {"<a", 1, '0', 1},      {"<!--", 2, '4', 2},   {"<% '", 6, '5', 5},
+        {"<? \"", 9, 'B', 9}, {"<? //", 11, '9', 8}, {"<? /*", 12, '4', 12},
     };
     for (const auto& c : cases) {
         Load(std::string(c.line) + "\r\nz");

@@ -262,35 +262,6 @@ TEST_F(TextStoreTest, MovesUndoAndRedo)
     }
 }
 
-TEST_F(TextStoreTest, BookmarksFollowInsertsAndDeletes)
-{
-    Load("l0\r\nl1\r\nl2\r\nl3\r\nl4\r\nl5");
-    EXPECT_TRUE(store.ToggleBookmark(2));
-    EXPECT_TRUE(store.ToggleBookmark(4));
-    EXPECT_EQ(store.Bookmark(10), 2);
-    EXPECT_EQ(store.Bookmark(0), -1);
-
-    // Two line breaks above line 2 (at the start of line 1) move it by two.
-    store.InsertText("\r\n\r\n", store.Lines().Start(1), true);
-    EXPECT_EQ(store.Bookmark(10), 4);
-    EXPECT_EQ(store.Bookmark(11), 6);
-    // A break inside a bookmarked line (column > 0) leaves that line alone.
-    store.InsertText("\r\n", store.Lines().Start(4) + 1, true);
-    EXPECT_EQ(store.Bookmark(10), 4);
-    EXPECT_EQ(store.Bookmark(11), 7);
-    // A range starting on a bookmarked line and crossing a break clears it;
-    // marks below move up by the breaks removed.
-    int from = store.Lines().Start(4) + 1;
-    store.DeleteText(from, store.Lines().Start(6) + 1 - from, true);
-    EXPECT_EQ(store.Bookmark(10), -1);
-    EXPECT_EQ(store.Bookmark(11), 5);
-    EXPECT_FALSE(store.HasBookmark(4));
-    EXPECT_TRUE(store.HasBookmark(5));
-    // Undo restores the text but bookmarks only follow the breaks.
-    store.Undo();
-    EXPECT_EQ(store.Bookmark(11), 7);
-}
-
 TEST_F(TextStoreTest, BookmarkSlotsAndSearch)
 {
     Load("x");
