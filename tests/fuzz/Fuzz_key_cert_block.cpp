@@ -1,9 +1,11 @@
 // Key and certificate blocks: header check, record walk, record CRCs, and
-// copying the records whole into a new block as the key block build does.
+// the certificate lookup and key block build over a board's records.
 #include "tests/fuzz/FuzzTarget.h"
 
+#include "config/KeyBlocks.h"
 #include "link/codecs/EnvBlock.h"
 
+#include <cstdlib>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -25,6 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
         EnvBlock::Finish(copy, magic);
     }
+    ByteVector der, block;
+    const int n = CKeyBlocks::FindCertificate(data, static_cast<int>(size), der);
+    if (n > 0 && der.size() != static_cast<size_t>(n))
+        std::abort();
+    RsaPrimes rsa{ByteVector(128, 1), ByteVector(128, 2)};
+    std::string error;
+    if (CKeyBlocks::BuildKeyBlock(rsa, nullptr, data, static_cast<int>(size), block, error) &&
+        (block.size() > 0xFFFF || block.size() < 16 + 264))
+        std::abort();
     return 0;
 }
 
