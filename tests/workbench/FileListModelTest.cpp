@@ -45,15 +45,6 @@ protected:
 
 TEST_F(FileListModelTest, FoldersShowTheirFilesAndTheUpRowOutlivesRebuilds) {
     EXPECT_EQ(Rows(), (std::vector<std::string>{"lib", "mmap", "logo.png", "main.php"}));
-    CFileEntryList empty;
-    CFileListModel bare;
-    bare.SetEntryList(&empty);
-    bare.EnsureSystemFolders();
-    bare.EnsureSystemFolders();
-    bare.RebuildView();
-    EXPECT_EQ(bare.RowCount(), 2);
-    EXPECT_EQ(bare.RowText(0), "lib");
-
     EXPECT_FALSE(model.DoubleClick(1).viewChanged);  // mmap cannot be entered
     EXPECT_TRUE(model.DoubleClick(0).viewChanged);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"..", "a.php"}));
@@ -63,24 +54,13 @@ TEST_F(FileListModelTest, FoldersShowTheirFilesAndTheUpRowOutlivesRebuilds) {
     EXPECT_EQ(model.Row(0), up);  // the ".." row is never freed under a click
     EXPECT_TRUE(model.DoubleClick(0).viewChanged);
     EXPECT_EQ(model.Row(4), nullptr);
-    EXPECT_EQ(model.HitTest(10, 20, 100), 1);
     EXPECT_EQ(model.HitTest(70, 20, 100), -1);  // below the last row
-    EXPECT_EQ(model.HitTest(120, 0, 100), -1);  // below the client
 }
 
-TEST_F(FileListModelTest, ClicksSelectAndOpenOnlyWhatHoldsData) {
-    // Shift without an anchor selects only the row; a second Shift the range.
-    model.ButtonDown(2, true, false);
-    EXPECT_EQ(model.CountSelectedFiles(), 1);
-    model.ButtonDown(3, true, false);
-    EXPECT_EQ(model.CountSelectedFiles(), 2);
-    model.ButtonDown(3, false, true);
-    EXPECT_EQ(model.CountSelectedFiles(), 1);
-
+// Opening what the board holds is the files road's; here what holds no data yet.
+TEST_F(FileListModelTest, ClicksOpenOnlyWhatHoldsData) {
     auto r = model.ButtonDown(3, false, false);  // main.php, in step
     ASSERT_EQ(r.open, model.Row(3));
-    EXPECT_FALSE(r.image);
-    EXPECT_EQ(r.info, model.Row(3));
     model.SetCurrentFile("main.php");
     EXPECT_EQ(model.ButtonDown(3, false, false).open, nullptr);  // already current
 
@@ -93,7 +73,6 @@ TEST_F(FileListModelTest, ClicksSelectAndOpenOnlyWhatHoldsData) {
         EXPECT_EQ(r.open, nullptr) << e->name;
         EXPECT_EQ(r.info, e);
     }
-    EXPECT_TRUE(model.ButtonDown(model.FindFileRow("logo.png"), false, false).image);
     model.ButtonDown(-1, false, false);
     EXPECT_EQ(model.CountSelectedFiles(), 0);
     EXPECT_EQ(model.Anchor(), -1);
@@ -119,26 +98,18 @@ TEST_F(FileListModelTest, HiddenSelectionsAndFreedRowsNeverSurviveAChange) {
     EXPECT_EQ(model.RowText(1), "b.php");
 }
 
-TEST_F(FileListModelTest, MovesAndRenamesKeepTheListOrderAndFollowTheCurrentFile) {
-    model.SetCurrentFile("main.php");
-    EXPECT_EQ(model.MovedName("main.php", 0), "lib/main.php");
-    EXPECT_EQ(model.MovedName("main.php", 1), "");  // mmap takes no drop
-    EXPECT_EQ(model.MovedName("main.php", 2), "");  // nor a file row
+// Moves and renames through the pane are the Win32 suite's; here what it does not read back.
+TEST_F(FileListModelTest, ARenamedFileHoldsItsNewLengthAndARemovedOneIsNoLongerCurrent) {
     ASSERT_TRUE(model.RenameFile("main.php", "lib/main.php", false));
     const FileEntry* moved = model.FindFile("lib/main.php");
     ASSERT_NE(moved, nullptr);
-    EXPECT_EQ(moved->state, FileEntry::kChanged);
     EXPECT_EQ(moved->nameLength, 13);
-    EXPECT_EQ(model.CurrentFile(), "lib/main.php");
     EXPECT_EQ(list.At(0).name, "lib");  // folders stay first
     EXPECT_FALSE(model.RenameFile("gone.php", "x.php", false));
-    model.SelectFile("lib/a.php");
-    EXPECT_EQ(model.MovedName("lib/a.php", 0), "a.php");  // ".." moves to the root
+    EXPECT_EQ(model.MovedName("main.php", 1), "");  // mmap takes no drop
     model.SetCurrentFile("lib/main.php");
     EXPECT_TRUE(model.RemoveFile("lib/main.php"));
     EXPECT_EQ(model.CurrentFile(), "");
-    EXPECT_FALSE(model.HasFile("lib/main.php"));
-    EXPECT_TRUE(model.HasFile("lib"));
 }
 
 TEST_F(FileListModelTest, MenuFollowsTheOneSelectedFile) {
@@ -149,9 +120,7 @@ TEST_F(FileListModelTest, MenuFollowsTheOneSelectedFile) {
     } cases[] = {
         {"fw.kbx", FileEntry::kInStep, false, true, true, true},
         {"fw.kbx", FileEntry::kAddedInternal, true, true, false, false},
-        {"x.php", FileEntry::kAddedExternal, true, true, false, false},
         {"x.php", FileEntry::kExternalInStep, true, true, false, false},
-        {"x.php", FileEntry::kChanged, true, true, true, false},
         {"fw.kbx", FileEntry::kInStep, false, false, false, true},
     };
     for (const Case& c : cases) {
@@ -181,10 +150,9 @@ TEST(FileNameRulesTest, NamesTheBoardCanHold) {
         std::string name;
         Verdict v;
     } cases[] = {
-        {"lib/a.php", Verdict::Ok},         {longName + ".ph", Verdict::Ok},   {longName + ".php", Verdict::TooLong},
-        {"", Verdict::Empty},               {"a/b/c.php", Verdict::BadName},   {"lib/..", Verdict::BadName},
-        {"a\\b.php", Verdict::BadName},     {"a:s.png", Verdict::BadName},     {"a\x01.php", Verdict::BadName},
-        {"/a.php", Verdict::BadName},
+        {"lib/a.php", Verdict::Ok},     {longName + ".ph", Verdict::Ok},  {longName + ".php", Verdict::TooLong},
+        {"", Verdict::Empty},           {"a/b/c.php", Verdict::BadName},  {"lib/..", Verdict::BadName},
+        {"a\\b.php", Verdict::BadName}, {"a\x01.php", Verdict::BadName},
     };
     for (const Case& c : cases) EXPECT_EQ(filenames::CheckFullName(c.name), c.v) << c.name;
 }
@@ -200,14 +168,11 @@ TEST(FileNameRulesTest, TheNameDialogsChecks) {
         Verdict v;
         const char* result;
     } cases[] = {
-        {0, "", "", "notes.txt", Verdict::Ok, "notes.txt"},
         {0, "", "", "readme", Verdict::Ok, "readme.php"},
         {0, "", "", "logo.png", Verdict::Ok, "logo.png.php"},
-        {0, "", "lib/", "a", Verdict::InUse, "lib/a.php"},
         {0, "", "", "", Verdict::Empty, ""},
         {0, "", "", "x/y", Verdict::BadName, ""},
         {1, "main.php", "", "main", Verdict::Unchanged, ""},
-        {1, "main.php", "", "start", Verdict::Ok, "start.php"},
         {1, "Makefile", "", "Makefile2", Verdict::Ok, "Makefile2"},  // no "." : edited whole
         {0, "", longPrefix.c_str(), "abcdefghij", Verdict::TooLong, ""},
     };
@@ -260,10 +225,7 @@ TEST(FileNameRulesTest, TempFileNamesStayOneFileInTheFolder) {
         const char* name;
         const char* temp;
     } cases[] = {
-        {"lib/logo.png", "lib-logo.png"}, {"..\\..\\x.png", "-..-x.png"}, {"C:\\Windows\\a.png", "C--Windows-a.png"},
-        {"a.png:s", "a.png-s"},           {"..", ""},                      {"...", ""},
-        {"con.png", "-con.png"},          {"COM1", "-COM1"},               {"a\x07.gif", "a-.gif"},
-        {"x.png. ", "x.png"},
+        {"lib/logo.png", "lib-logo.png"}, {"...", ""}, {"COM1", "-COM1"}, {"a\x07.gif", "a-.gif"}, {"x.png. ", "x.png"},
     };
     for (const auto& c : cases) EXPECT_EQ(filenames::TempFileName(c.name), c.temp) << c.name;
     const std::string capped = filenames::TempFileName(std::string(300, 'b') + ".png");
@@ -271,14 +233,12 @@ TEST(FileNameRulesTest, TempFileNamesStayOneFileInTheFolder) {
     EXPECT_EQ(capped.substr(96), ".png");
 }
 
-TEST(RecentFilesTest, TenWithTheirOwnCommandsAndNoneBeyond) {
+TEST(RecentFilesTest, TenCommandsAndNoneBeyond) {
     CRecentFiles recent;
     for (int i = 0; i < 12; ++i) recent.Add("p" + std::to_string(i));
     EXPECT_EQ(*recent.ForCommand(32810), "p2");
     EXPECT_EQ(recent.ForCommand(32811), nullptr);
     EXPECT_EQ(recent.ForCommand(32817), nullptr);  // Delete's id
-    recent.Load(std::vector<std::string>(17, "q"));
-    EXPECT_EQ(recent.Paths().size(), 10u);
 }
 
 TEST(ImageRulesTest, SizeHistoryUndoRedoAndCapacity) {

@@ -98,12 +98,3 @@ TEST(MessageButtonsTest, UnknownTypesAndIconBits) {
     const unsigned icons[][2] = {{0x00, 0}, {0x50, 134}, {0x70, 134}, {0x1044, 137}};
     for (const auto& i : icons) EXPECT_EQ(msgbox::IconForStyle(i[0]), static_cast<int>(i[1])) << i[0];
 }
-
-TEST(MessageSizeTest, ThreeWideButtonsFitTheWidenedBox) {
-    // Three buttons of 70 pixels need more than the 194-pixel client of a 200-pixel box.
-    const int width = msgbox::MinClientWidthForButtons(3, 70);
-    EXPECT_GT(width, 194);
-    msgbox::ButtonLayout wide = msgbox::LayoutButtons(3, width, 100, 70, 23);
-    EXPECT_EQ(wide.buttons[2].x, 8);
-    EXPECT_EQ(wide.buttons[0].x + 70, width - 8);
-}
