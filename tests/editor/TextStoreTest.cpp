@@ -247,7 +247,6 @@ TEST_F(TextStoreTest, MovesUndoAndRedo)
         {6, 2, 1, false, 1, "0671234589", 8}, // "67" before "1"
         {2, 2, 3, true, 3, "012233456789", 3}, // a copy is an insert
         // Dropped inside its own range: nothing moves, nothing is recorded.
-        {2, 4, 4, false, -1, "0123456789", -1},
         {2, 4, 6, false, -1, "0123456789", -1},
     };
     for (const Case& c : cases) {

@@ -29,7 +29,8 @@ TEST(LogTrimTest, CutPlaces)
     const std::string lines = std::string(3000, 'a') + "\r\n" + std::string(5000, 'b');
     EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 6000, &Lead949).bytes, 3002u);
     EXPECT_EQ(CLogTrim::FrontCut(lines, lines.size(), 9000, &Lead949).bytes, 0u);  // it fits
-    // No line break near the cut: never between a lead and a trail byte nor between CR and LF.
+    // No line break near the cut: never between a lead and a trail byte (the Korean
+    // Win32 suite on a long line) nor between CR and LF.
     const std::string korean = "\xC7\xD1";  // one two-byte character
     struct Case {
         std::string text;
@@ -38,7 +39,6 @@ TEST(LogTrimTest, CutPlaces)
     } cases[] = {
         {std::string(5000, 'a'), 4000, 1000},
         {"a" + korean + korean + std::string(5000, 'b'), 5003, 3},  // would fall inside the first character
-        {"a" + korean + korean + std::string(5000, 'b'), 5004, 1},
         {"aaaa\r\n" + std::string(5000, 'b'), 5001, 6},  // between CR and LF
     };
     for (const Case& c : cases) {
