@@ -33,7 +33,8 @@ int main(int argc, char** argv)
                 d.resize(rng() % (d.size() + 1));
             } else if (kind == 4) {  // a piece repeated
                 const size_t n = 1 + rng() % std::min<size_t>(64, d.size() - at);
-                const std::vector<uint8_t> piece(d.begin() + static_cast<long>(at), d.begin() + static_cast<long>(at + n));
+                const auto from = d.begin() + static_cast<long>(at);
+                const std::vector<uint8_t> piece(from, from + static_cast<long>(n));
                 d.insert(d.begin() + static_cast<long>(at), piece.begin(), piece.end());
             }
         }
