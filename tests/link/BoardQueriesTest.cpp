@@ -1,6 +1,7 @@
 // The board-queries service: chains, the transfer they hold, late replies.
 #include "LinkFakes.h"
 
+#include "link/services/MmapCommand.h"
 #include "link/services/NetworkInfo.h"
 
 namespace {
@@ -37,13 +38,6 @@ protected:
         link.DeviceInfo().wiredPresent = 1;
     }
     void Mmap(const Bytes& item, bool refused = false) { Feed(Reply(5, 0x30, item, refused)); }
-    // The text of the 05/30 command written last.
-    std::string LastCommand()
-    {
-        if (port.writes.empty()) return "";
-        const Bytes& f = port.writes.back();
-        return f.size() > 12 ? std::string(reinterpret_cast<const char*>(&f[12])) : "";
-    }
     void Reports() { link.OnTimer(CBoardQueriesService::kTimerReports); }
 };
 
@@ -53,8 +47,7 @@ TEST_F(QueriesTest, RequestBytes)
     struct Row { const char* what; std::function<void()> start; const char* hex; };
     const Row rows[] = {
         {"03/41", [&] { q.RequestErrorLog(false); }, "50 00 00 04 03 41 00 00 50 10 00 04 40 00 20 00"},
-        {"03/42", [&] { q.RequestErrorLog(true); }, "50 01 00 04 03 42 00 00 50 11 00 04 40 00 20 00"},
-        {"05/10", [&] { q.RequestProductInfo(); }, "50 02 00 04 05 10 00 00"},
+        {"05/10", [&] { q.RequestProductInfo(); }, "50 01 00 04 05 10 00 00"},
     };
     for (const Row& r : rows) {
         link.Session().SetTransferType(0);
@@ -65,7 +58,7 @@ TEST_F(QueriesTest, RequestBytes)
     }
     // The information block follows the uptime reply.
     Feed(Reply(5, 0x10, Hex("00 03 00 08 00 00 00 00 05 5E 3A BC")));
-    EXPECT_EQ(port.TakeWrites(), Hex("50 03 00 04 03 30 00 00 50 12 00 04 40 00 20 00"));
+    EXPECT_EQ(port.TakeWrites(), Hex("50 02 00 04 03 30 00 00 50 11 00 04 40 00 20 00"));
     EXPECT_EQ(q.RequestRtcSet("20261231235959"), Start::kBusy);  // the block read holds the link
 }
 
@@ -77,7 +70,8 @@ TEST_F(QueriesTest, ARestartDropsTheReplyOutAndABusyLinkRefuses)
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kStarted);
     port.writes.clear();
     Mmap(Text("10.9.9.9"));
-    EXPECT_EQ(LastCommand(), "mmap/net0 ioctl get ipaddr");
+    ASSERT_FALSE(port.writes.empty());
+    EXPECT_EQ(port.writes.back(), MmapCommand::Network(MmapCommand::kIpAddr, true).Frame(port.writes.back()[1] & 0x0F));
     link.OnTimer(CBoardQueriesService::kTimerGuard);
     link.Session().SetTransferType(CLinkSession::kTransferCertRead);
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kBusy);

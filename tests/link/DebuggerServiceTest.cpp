@@ -70,8 +70,6 @@ TEST_F(DebuggerTest, EveryRequestsBytes)
         {"06/11", [&] { dbg.Pause(); }, "00 0C 06 11 00 08 00 02 00 04 00 00 00 00"},
         {"06/12", [&] { dbg.SendDebug12("a.php", 5); },
          "00 20 06 12 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 05"},
-        {"06/22", [&] { dbg.SendDebug22("main.php", 1); },
-         "00 24 06 22 00 20 00 02 00 04 00 00 00 00 00 06 00 0C 6D 61 69 6E 2E 70 68 70 00 00 00 00 00 02 00 04 00 00 00 01"},
         {"06/42", [&] { dbg.ReadBreakpoints("a.php"); },
          "00 20 06 42 00 1C 00 02 00 04 00 00 00 00 00 02 00 04 00 00 00 00 00 06 00 0A 61 2E 70 68 70 00 00 00"},
         {"06/42 main.php", [&] { Feed(Reply(6, 0x42, ItemInt(0), true)); dbg.ReadBreakpoints("main.php"); },
@@ -167,15 +165,6 @@ TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
     EXPECT_EQ(sent[4][23], 0);   // ... and b.php starts from 0
     EXPECT_EQ(sent[4][28], 'b');
     EXPECT_EQ(host.marks, (std::set<int>{2}));
-
-    // A disconnect in the middle of a long string gives its transfer back.
-    Paused();
-    dbg.OnWatchNext(0, true);
-    Feed(Reply(1, 0x60, Str("x", 200)));
-    ASSERT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
-    link.Disconnect();
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
-    EXPECT_EQ(dbg.TaskState(), 0);
 }
 
 // Names the board cannot take (the marks themselves: e2e.debug).

@@ -14,8 +14,7 @@ protected:
     // Connects, answers the sync byte and starts identification.
     void ConnectAndIdentify()
     {
-        ASSERT_TRUE(link.Connect("COM3"));
-        Feed({SyncAnswer()});
+        Synced();
         ASSERT_TRUE(host.HasTimer(CDeviceLink::kTimerOpenWaitBox));
         link.OnTimer(CDeviceLink::kTimerOpenWaitBox);
         ASSERT_TRUE(host.waitBoxOpen);
@@ -219,7 +218,6 @@ TEST_F(DeviceLinkTest, LoginResponseInputs)
     EXPECT_EQ(0, memcmp(a, b, 20));
 }
 
-// Script output and the firmware log: DebuggerTest.TaskStateBreakAndResourceEvents.
 TEST_F(DeviceLinkTest, UnknownFramesAreIgnored)
 {
     ConnectAndIdentify();
@@ -240,7 +238,6 @@ TEST_F(DeviceLinkTest, RequestBytesOfEachItemShape)
         {"01/11", [&] { link.RequestSysEzfs(); }, "00 04 01 11 00 00"},
         {"01/40", [&] { link.RequestInitNet1(); }, "00 14 01 40 00 10 00 06 00 0E 69 6E 69 74 5F 6E 65 74 31 00 00 00"},
         {"02/11", [&] { link.RequestDebugMode(1); }, "00 0C 02 11 00 08 00 02 00 04 00 00 00 01"},
-        {"05/23", [&] { link.RequestSystemCommand(3, 100); }, "00 0C 05 23 00 08 00 02 00 04 00 00 00 64"},
         {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
          "00 18 05 24 00 14 00 02 00 04 00 00 00 C8 00 07 00 0B 01 02 03 04 05 00 00 00"},
         {"05/41", [&] { link.RequestLogin(); }, "00 10 05 41 00 0C 00 06 00 0A 61 64 6D 69 6E 00 00 00"},
