@@ -8,4 +8,3 @@ TEST(Crc16, CatalogueCheckValues)
     EXPECT_EQ(CalcCrc16(9, "123456789"), 0xE5CC);
     EXPECT_EQ(CalcCrc16(0, ""), 0x1D0F);
 }
-

@@ -53,4 +53,3 @@ TEST(HexToAscii, DecodesPrintablePairsAndFailsOnUnprintableOrTooLong)
     EXPECT_TRUE(HexToAscii(longHex.data(), 510, out));
     EXPECT_EQ(out.size(), 255u);
 }
-
