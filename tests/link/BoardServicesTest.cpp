@@ -220,6 +220,20 @@ TEST_F(BoardServicesTest, PasswordWaitAndArrivalRetryWaitForAnOpenPort)
     EXPECT_FALSE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
 }
 
+TEST_F(BoardServicesTest, RebootReplies)
+{
+    Add("a.php", "unsaved", FileEntry::kChanged);
+    Feed(Reply(5, 0x22, ItemInt(1), true));
+    EXPECT_TRUE(link.IsConnected());
+    EXPECT_EQ(host.messages.back(), "The product refused to restart.");
+    host.messages.clear();
+    Feed(Reply(5, 0x26, ItemInt(200)));
+    EXPECT_FALSE(link.IsConnected());
+    EXPECT_TRUE(link.IsReconnectPending());
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_TRUE(host.messages.empty());  // no unsaved-files question
+}
+
 TEST_F(BoardServicesTest, OneTransferAtATime)
 {
     Bytes key = Block({Record(0x0B, 0, Bytes(258, 0x5A))}, EnvBlock::kMagicKeys);
