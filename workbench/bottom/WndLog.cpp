@@ -122,6 +122,9 @@ void CWndLog::Show(const std::string& text)
     }
     if (edit.m_autoScroll) {
         edit.SendMessage(EM_LINESCROLL, 0, edit.SendMessage(EM_GETLINECOUNT));
+        // Back to the lines' start: Wine keeps the sideways offset a long
+        // line once needed, and the newest lines would show cut at the left.
+        edit.SendMessage(WM_HSCROLL, SB_LEFT, 0);
     } else {
         edit.SetSel(static_cast<int>(start), static_cast<int>(end));
         edit.SendMessage(EM_SCROLLCARET);

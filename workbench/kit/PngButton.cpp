@@ -245,7 +245,7 @@ void CPngButton::DrawItem(LPDRAWITEMSTRUCT dis) {
 
     const int cell = CurrentCell();
     DrawBackground(mem, w, h);
-    if (m_strip && m_stripPixels) {
+    if (m_strip && m_stripPixels) {  // without them (GDI out of memory) no picture
         const int iw = static_cast<int>(m_strip->GetWidth());
         const int srcY = cell * m_cellHeight;
         const kit::StretchPlan plan = kit::PlanStretch(iw, w);
@@ -262,30 +262,14 @@ void CPngButton::DrawItem(LPDRAWITEMSTRUCT dis) {
         }
         src.SelectObject(old);
     }
-    if (m_icon || (m_strip && !m_stripPixels)) {
+    if (m_icon) {
         Gdiplus::Graphics g(mem.GetSafeHdc());
         g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
         g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        if (m_strip && !m_stripPixels) {
-            const int iw = static_cast<int>(m_strip->GetWidth());
-            const int srcY = cell * m_cellHeight;
-            kit::StretchPlan plan = kit::PlanStretch(iw, w);
-            g.DrawImage(m_strip, Gdiplus::Rect(plan.leftX, 0, iw, m_cellHeight), 0, srcY, iw, m_cellHeight,
-                        Gdiplus::UnitPixel);
-            if (plan.stretched) {
-                g.DrawImage(m_strip, Gdiplus::Rect(plan.rightX, 0, iw, m_cellHeight), 0, srcY, iw, m_cellHeight,
-                            Gdiplus::UnitPixel);
-                if (plan.stretchRight > plan.stretchLeft)
-                    g.DrawImage(m_strip, Gdiplus::Rect(plan.stretchLeft, 0, plan.stretchRight - plan.stretchLeft, m_cellHeight),
-                                plan.srcColumn, srcY, 1, m_cellHeight, Gdiplus::UnitPixel);
-            }
-        }
-        if (m_icon) {
-            const int iw = static_cast<int>(m_icon->GetWidth()), ih = static_cast<int>(m_icon->GetHeight());
-            const int x = m_iconX > 0 ? m_iconX : (w - iw) / 2;
-            const int y = m_iconY > 0 ? m_iconY : (h - ih) / 2;
-            g.DrawImage(m_icon, x, y, iw, ih);
-        }
+        const int iw = static_cast<int>(m_icon->GetWidth()), ih = static_cast<int>(m_icon->GetHeight());
+        const int x = m_iconX > 0 ? m_iconX : (w - iw) / 2;
+        const int y = m_iconY > 0 ? m_iconY : (h - ih) / 2;
+        g.DrawImage(m_icon, x, y, iw, ih);
     }
     CString text = GetWindowText();
     if (!text.IsEmpty()) {

@@ -53,9 +53,10 @@ std::string Utf8ToAnsi(const char* text) {
 }
 }  // namespace
 
-namespace {
-struct ButtonDef { int button; UINT id; UINT png; UINT tip; };
-}  // namespace
+struct CZarvoDDlg::ButtonDef {
+    Button button;
+    UINT id, png, tip;
+};
 
 BEGIN_MESSAGE_MAP(CZarvoDDlg, CDialog)
     ON_WM_CREATE()
@@ -139,7 +140,7 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     if (CDialog::OnCreate(cs) < 0) return -1;
     {
         // The buttons' pictures decode on a worker while the panes are made.
-        const ButtonDef* defs = static_cast<const ButtonDef*>(ButtonDefs());
+        const ButtonDef* defs = ButtonDefs();
         UINT pictures[kButtonCount];
         for (int i = 0; i < kButtonCount; ++i) pictures[i] = defs[i].png;
         CGdiPlusUtil::Prefetch(pictures, kButtonCount);
@@ -185,7 +186,7 @@ CWndImage* CZarvoDDlg::ImagePane() {
     return m_image;
 }
 
-const void* CZarvoDDlg::ButtonDefs() {
+const CZarvoDDlg::ButtonDef* CZarvoDDlg::ButtonDefs() {
     static const ButtonDef defs[kButtonCount] = {
         {kBtnConnect, kConnect, IDP_CONNECT, IDS_TIP_CONNECT},
         {kBtnDisconnect, kDisconnect, IDP_DISCONNECT, IDS_TIP_DISCONNECT},
@@ -201,7 +202,7 @@ const void* CZarvoDDlg::ButtonDefs() {
 }
 
 void CZarvoDDlg::CreateButtons() {
-    const ButtonDef* defs = static_cast<const ButtonDef*>(ButtonDefs());
+    const ButtonDef* defs = ButtonDefs();
     for (int i = 0; i < kButtonCount; ++i) {
         const ButtonDef& s = defs[i];
         CPngButton* b = new CPngButton;

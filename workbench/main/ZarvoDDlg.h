@@ -161,7 +161,8 @@ protected:
 
     // creation (ZarvoDDlg.cpp)
     void CreateButtons();
-    static const void* ButtonDefs();  // the buttons' ids, pictures and tips (ZarvoDDlg.cpp)
+    struct ButtonDef;
+    static const ButtonDef* ButtonDefs();  // the buttons' ids, pictures and tips
     void CreateLabels();
     void SetHelpText();
     void RegisterDeviceNotices();
