@@ -3,8 +3,6 @@
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 CDialog::CDialog(UINT templateId, HWND parent) : m_nIDTemplate(templateId), m_hParentWnd(parent) {}
@@ -177,58 +175,4 @@ void CDataExchange::Fail(int id) {
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (!control.m_hWnd) control.SubclassDlgItem(static_cast<UINT>(id), dx->m_pDlgWnd->m_hWnd);
-}
-
-void DDX_Check(CDataExchange* dx, int id, int& value) {
-    HWND item = dx->Item(id);
-    if (!item || dx->m_failed) return;
-    if (dx->m_bSaveAndValidate)
-        value = static_cast<int>(::SendMessageA(item, BM_GETCHECK, 0, 0));
-    else
-        ::SendMessageA(item, BM_SETCHECK, static_cast<WPARAM>(value), 0);
-}
-
-void DDX_Radio(CDataExchange* dx, int id, int& value) {
-    HWND item = dx->Item(id);
-    if (!item || dx->m_failed) return;
-    if (dx->m_bSaveAndValidate) value = -1;
-    int index = 0;
-    // The group runs from the first button to the next control with WS_GROUP.
-    for (HWND h = item; h; h = ::GetWindow(h, GW_HWNDNEXT), ++index) {
-        if (h != item && (::GetWindowLongA(h, GWL_STYLE) & WS_GROUP)) break;
-        if (dx->m_bSaveAndValidate) {
-            if (::SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED) value = index;
-        } else {
-            ::SendMessageA(h, BM_SETCHECK, index == value ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-    }
-}
-
-void DDX_Text(CDataExchange* dx, int id, CString& value) {
-    if (dx->m_failed) return;
-    if (dx->m_bSaveAndValidate)
-        value = dx->m_pDlgWnd->GetDlgItemText(id);
-    else
-        ::SetDlgItemTextA(dx->m_pDlgWnd->m_hWnd, id, value);
-}
-
-void DDX_Text(CDataExchange* dx, int id, int& value) {
-    if (dx->m_failed) return;
-    if (!dx->m_bSaveAndValidate) {
-        CString s;
-        s.Format("%d", value);
-        ::SetDlgItemTextA(dx->m_pDlgWnd->m_hWnd, id, s);
-        return;
-    }
-    CString s = dx->m_pDlgWnd->GetDlgItemText(id);
-    s.Trim();
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(s, &end, 10);
-    if (s.IsEmpty() || *end != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX) {
-        // The caller's message names the field; the value stays as it was.
-        dx->Fail(id);
-        return;
-    }
-    value = static_cast<int>(v);
 }

@@ -62,8 +62,3 @@ public:
 };
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
-void DDX_Check(CDataExchange* dx, int id, int& value);
-// The first radio button of a group; value is the index of the checked one, -1 for none.
-void DDX_Radio(CDataExchange* dx, int id, int& value);
-void DDX_Text(CDataExchange* dx, int id, CString& value);
-void DDX_Text(CDataExchange* dx, int id, int& value);

@@ -24,16 +24,7 @@ public:
         events.push_back("name");
     }
     void OnUpgradeTestOk() override { events.push_back("test ok"); }
-    void OnUpgradeProgress(uint64_t sent, uint64_t total) override
-    {
-        int percent = FirmwareImage::ProgressPercent(sent, total);
-        if (percent / 10 != lastTenth || sent == total) {
-            lastTenth = percent / 10;
-            std::printf("PROGRESS: %d%% (%llu bytes)\n", percent, static_cast<unsigned long long>(sent));
-            std::fflush(stdout);
-        }
-        this->sent = sent;
-    }
+    void OnUpgradeProgress(uint64_t sent, uint64_t) override { this->sent = sent; }
     bool OnUpgradeResult(bool ok) override
     {
         std::printf("FLASH: result %s\n", ok ? "confirmed by the board" : "failed");
@@ -45,7 +36,7 @@ public:
     std::deque<std::string> events;
     std::string boardName;
     uint64_t sent = 0;
-    int lastTenth = -1, successes = 0, failures = 0;
+    int successes = 0, failures = 0;
 };
 
 // The board left (restart or jump): wait for it to come back and connect.

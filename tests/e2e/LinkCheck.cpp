@@ -14,8 +14,8 @@ static int Usage()
                  "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--step-ms N] [--deadline S] SCENARIO [ARGS]\n"
                  "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
-                 "           settings-write SETTINGS.bin | reboot | flash FIRMWARE | debug | debug-hostile\n"
-                 "           netinfo | scan | logs | info\n"
+                 "           settings-write SETTINGS.bin | flash FIRMWARE | debug | debug-hostile\n"
+                 "           netinfo | scan | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
                  "           key-blocks KEYS CERT OUT.der\n"
                  "           settings-file SETTINGS.bin (checks a stored block, prints its values)\n");

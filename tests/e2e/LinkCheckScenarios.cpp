@@ -95,8 +95,9 @@ std::string Identify(CheckRunner& r, const CheckOptions& o)
     return std::string();
 }
 
-// Identification, then the board image read that follows it.
-std::string IdentifyAndRead(CheckRunner& r, const CheckOptions& o)
+} // namespace
+
+std::string ConnectAndRead(CheckRunner& r, const CheckOptions& o)
 {
     CDeviceLink& link = r.Link();
     int before = link.ImageReadCount();
@@ -106,6 +107,8 @@ std::string IdentifyAndRead(CheckRunner& r, const CheckOptions& o)
     STEP(r.RunUntil([&] { return link.ImageReadCount() > before || !link.IsJobRunning(); }, o.deadlineSeconds));
     return link.ImageReadCount() > before ? std::string() : "image read failed";
 }
+
+namespace {
 
 // Uploads the packed file's entries; "" once the board's image was read back.
 std::string Upload(CheckRunner& r, const CheckOptions& o, const std::string& file)
@@ -123,7 +126,7 @@ std::string Upload(CheckRunner& r, const CheckOptions& o, const std::string& fil
 
 std::string ReadScenario(CheckRunner& r, const CheckOptions& o)
 {
-    STEP(IdentifyAndRead(r, o));
+    STEP(ConnectAndRead(r, o));
     EntrySet set;
     std::string why = ImageEntries(r.Link(), set);
     PrintEntries(set);
@@ -134,7 +137,7 @@ std::string UploadScenario(CheckRunner& r, const CheckOptions& o, const std::str
 {
     EntrySet expected, back;
     STEP(LoadPacked(file, expected));
-    STEP(IdentifyAndRead(r, o));
+    STEP(ConnectAndRead(r, o));
     STEP(Upload(r, o, file));
     std::string why = ImageEntries(r.Link(), back);
     PrintEntries(back);
@@ -153,7 +156,7 @@ std::string InterruptedUploadScenario(CheckRunner& r, const CheckOptions& o, con
         return "needs --backup";
     EntrySet expected;
     STEP(LoadPacked(file, expected));
-    STEP(IdentifyAndRead(r, o));
+    STEP(ConnectAndRead(r, o));
     unsigned long linkBefore = LinkId(o.port);
     std::string why = Upload(r, o, file);
     std::printf("UPLOAD: %s\n", why.empty() ? "confirmed" : why.c_str());
@@ -239,7 +242,7 @@ std::string ReadSettings(CheckRunner& r, const CheckOptions& o, bool identify)
 {
     CDeviceLink& link = r.Link();
     if (identify)
-        STEP(IdentifyAndRead(r, o));
+        STEP(ConnectAndRead(r, o));
     int before = r.Host().settingsReads;
     if (!link.RequestSettingsBlock())
         return "not connected";
@@ -282,23 +285,6 @@ std::string SettingsWriteScenario(CheckRunner& r, const CheckOptions& o, const s
                 std::memcmp(back.ssid, wanted.ssid, 32) == 0 && back.flags == wanted.flags &&
                 back.wlanOptions == wanted.wlanOptions;
     return same ? std::string() : "read back differs";
-}
-
-// Reboots the board; its arrival starts a reconnect that reads the image again.
-std::string RebootScenario(CheckRunner& r, const CheckOptions& o)
-{
-    STEP(IdentifyAndRead(r, o));
-    CDeviceLink& link = r.Link();
-    if (!link.Commands().RequestReboot(false))
-        return "not sent";
-    int readsAtDown = -1;
-    STEP(r.RunAcross([&] {
-        if (readsAtDown < 0 && !link.IsConnected())
-            readsAtDown = link.ImageReadCount();
-        return readsAtDown >= 0 && link.ImageReadCount() > readsAtDown;
-    }, o.deadlineSeconds));
-    std::printf("REBOOTED\n");
-    return std::string();
 }
 
 // Files of a folder into a packed file, names relative with '/'.
@@ -377,16 +363,12 @@ std::string RunLinkScenario(CheckRunner& r, const CheckOptions& o, const std::st
         return DebugScenario(r, o, scenario == "debug-hostile");
     if (scenario == "settings-write" && args.size() == 1)
         return SettingsWriteScenario(r, o, args[0]);
-    if (scenario == "reboot")
-        return RebootScenario(r, o);
     if (scenario == "flash" && args.size() == 1)
         return RunFlashScenario(r, o, args[0]);
     if (IsQueryScenario(scenario))
         return RunQueryScenario(r, o, scenario);
     return "unknown scenario " + scenario;
 }
-
-std::string ConnectAndRead(CheckRunner& r, const CheckOptions& o) { return IdentifyAndRead(r, o); }
 
 // A settings block as a board stored it, then its values.
 std::string SettingsFile(const std::string& file)

@@ -73,32 +73,18 @@ CheckRunner::CheckRunner(const CheckOptions& o) : m_options(o), m_host(o), m_lin
     m_link.SetWatchdogPeriod(o.watchdogMs);
 }
 
-std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, bool across)
+std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
 {
     using Clock = CheckHost::Clock;
     auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    // The device notices of a desktop: the port's path going and coming.
-    int present = 1;
-    auto nextPoll = Clock::now();
     while (!done()) {
-        if (!across && !m_link.IsConnected())
+        if (!m_link.IsConnected())
             return m_gone ? "unplugged" : "disconnected";
         if (Clock::now() > deadline)
             return "timeout";
         if (StartPendingJob())
             continue;
-        // Only a closed port is probed: opening the board's terminal (root
-        // passes its exclusive lock) would end the board's session.
-        if (across && !m_link.IsConnected() && Clock::now() >= nextPoll) {
-            nextPoll = Clock::now() + std::chrono::milliseconds(100);
-            int now = m_port.CheckPort(m_options.port) == 1 ? 0 : 1;
-            if (now != present) {
-                present = now;
-                m_link.OnDeviceChange(now ? 0x8000 : 0x8004, 5);
-                continue;
-            }
-        }
-        auto next = across && !m_link.IsConnected() ? std::min(deadline, nextPoll) : deadline;
+        auto next = deadline;
         unsigned dueId = 0;
         for (auto& t : m_host.timers)
             if (t.second.due < next) {
@@ -114,11 +100,6 @@ std::string CheckRunner::Run(const std::function<bool()>& done, int seconds, boo
                 m_link.OnSerialEvent(e.wParam);
             } else if (e.message == CSerialPort::kGoneMessage) {
                 m_gone = true;
-                if (across) {
-                    // The removal notice decides; the port is closed either way.
-                    present = 0;
-                    m_link.OnDeviceChange(0x8004, 5);
-                }
                 m_port.Close();
             }
             continue;

@@ -40,11 +40,10 @@ struct CheckOptions {
 struct CheckReports {
     std::vector<NetworkInfo> net;
     std::vector<std::pair<bool, std::vector<ScanRecord>>> scans;
-    std::vector<std::pair<bool, std::string>> logs;
     std::vector<std::pair<std::string, std::string>> products;
     size_t Count() const
     {
-        return net.size() + scans.size() + logs.size() + products.size();
+        return net.size() + scans.size() + products.size();
     }
 };
 
@@ -78,7 +77,6 @@ public:
     {
         reports.scans.emplace_back(r != nullptr, r ? *r : std::vector<ScanRecord>());
     }
-    void OnErrorLog(bool, const std::string& text) override { reports.logs.emplace_back(true, text); }
     void OnProductInfo(const std::string& up, const std::string& info) override { reports.products.emplace_back(up, info); }
 
     // The debugger's editor and watch list.
@@ -133,13 +131,9 @@ public:
     bool PortGone() const { return m_gone; }
     // Runs until done() holds, the link drops ("disconnected", "unplugged")
     // or the deadline passes ("timeout"); "" when done() held.
-    std::string RunUntil(const std::function<bool()>& done, int seconds) { return Run(done, seconds, false); }
-    // Also while the link is down: the port's removal and arrival reach the
-    // link as device notices (the runner watches the port).
-    std::string RunAcross(const std::function<bool()>& done, int seconds) { return Run(done, seconds, true); }
+    std::string RunUntil(const std::function<bool()>& done, int seconds);
 
 private:
-    std::string Run(const std::function<bool()>& done, int seconds, bool across);
     // Runs the job the wait box announced, as its start notice does; false when none.
     bool StartPendingJob();
     const CheckOptions& m_options;

@@ -6,23 +6,11 @@ namespace {
 
 using Start = CBoardQueriesService::Start;
 
-const char* StartText(Start s)
-{
-    switch (s) {
-    case Start::kStarted: return "started";
-    case Start::kNotConnected: return "not connected";
-    case Start::kBusy: return "busy";
-    case Start::kUnsupported: return "not supported";
-    case Start::kBadDate: return "bad date";
-    }
-    return "?";
-}
-
 // Starts a query and runs until one more report came or the chain ended without.
 std::string Query(CheckRunner& r, const CheckOptions& o, Start s, int seconds = 0, bool idle = true)
 {
     if (s != Start::kStarted)
-        return StartText(s);
+        return "not started (" + std::to_string(static_cast<int>(s)) + ")";
     CBoardQueriesService& q = r.Link().Queries();
     CheckReports& rep = r.Host().reports;
     const size_t before = rep.Count();
@@ -74,19 +62,6 @@ std::string Scan(CheckRunner& r, const CheckOptions& o)
     return std::string();
 }
 
-std::string Logs(CheckRunner& r, const CheckOptions& o)
-{
-    CheckReports& rep = r.Host().reports;
-    for (bool firmware : {false, true}) {
-        size_t before = rep.logs.size();
-        STEP(Query(r, o, r.Link().RequestErrorLog(firmware)));
-        if (rep.logs.size() == before)
-            return firmware ? "firmware log dropped" : "php log dropped";
-        std::printf("%s %s\n", firmware ? "FWLOG" : "PHPLOG", OneLine(rep.logs.back().second).c_str());
-    }
-    return std::string();
-}
-
 std::string Info(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
@@ -106,7 +81,7 @@ std::string Info(CheckRunner& r, const CheckOptions& o)
 
 bool IsQueryScenario(const std::string& s)
 {
-    return s == "netinfo" || s == "scan" || s == "logs" || s == "info";
+    return s == "netinfo" || s == "scan" || s == "info";
 }
 
 std::string RunQueryScenario(CheckRunner& r, const CheckOptions& o, const std::string& scenario)
@@ -117,7 +92,5 @@ std::string RunQueryScenario(CheckRunner& r, const CheckOptions& o, const std::s
         return NetInfo(r, o);
     if (scenario == "scan")
         return Scan(r, o);
-    if (scenario == "logs")
-        return Logs(r, o);
     return Info(r, o);
 }

@@ -1,9 +1,8 @@
-// The board-queries service on a scripted port: chains, the transfer type
-// they hold, late replies, and results reaching the host only from a timer.
+// The board-queries service: chains, the transfer they hold, late replies.
 #include "LinkFakes.h"
 
+#include "link/services/MmapCommand.h"
 #include "link/services/NetworkInfo.h"
-#include "link/services/ScanRecord.h"
 
 namespace {
 
@@ -20,12 +19,10 @@ public:
     std::function<void()> whileShown;
     void OnRtcDate(bool ok, const std::string& date) override { rtc.push_back(ok ? date : "fail"); }
     void OnRtcSetResult(bool ok) override { rtc.push_back(ok ? "set" : "set failed"); }
-    void OnScanDone(const std::vector<ScanRecord>* r) override { scans.push_back(r ? int(r->size()) : -1); }
     void OnErrorLog(bool fw, const std::string& text) override { logs.push_back((fw ? "fw:" : "php:") + text); }
     void OnProductInfo(const std::string& up, const std::string& info) override { products.push_back(up + "|" + info); }
     std::vector<NetworkInfo> net;
     std::vector<std::string> rtc, logs, products;
-    std::vector<int> scans;
 };
 
 Bytes Data(const std::string& s) { return Frame(1, 0, 0, Bytes(s.begin(), s.end())); }
@@ -41,13 +38,6 @@ protected:
         link.DeviceInfo().wiredPresent = 1;
     }
     void Mmap(const Bytes& item, bool refused = false) { Feed(Reply(5, 0x30, item, refused)); }
-    // The text of the 05/30 command written last.
-    std::string LastCommand()
-    {
-        if (port.writes.empty()) return "";
-        const Bytes& f = port.writes.back();
-        return f.size() > 12 ? std::string(reinterpret_cast<const char*>(&f[12])) : "";
-    }
     void Reports() { link.OnTimer(CBoardQueriesService::kTimerReports); }
 };
 
@@ -57,8 +47,7 @@ TEST_F(QueriesTest, RequestBytes)
     struct Row { const char* what; std::function<void()> start; const char* hex; };
     const Row rows[] = {
         {"03/41", [&] { q.RequestErrorLog(false); }, "50 00 00 04 03 41 00 00 50 10 00 04 40 00 20 00"},
-        {"03/42", [&] { q.RequestErrorLog(true); }, "50 01 00 04 03 42 00 00 50 11 00 04 40 00 20 00"},
-        {"05/10", [&] { q.RequestProductInfo(); }, "50 02 00 04 05 10 00 00"},
+        {"05/10", [&] { q.RequestProductInfo(); }, "50 01 00 04 05 10 00 00"},
     };
     for (const Row& r : rows) {
         link.Session().SetTransferType(0);
@@ -69,13 +58,11 @@ TEST_F(QueriesTest, RequestBytes)
     }
     // The information block follows the uptime reply.
     Feed(Reply(5, 0x10, Hex("00 03 00 08 00 00 00 00 05 5E 3A BC")));
-    EXPECT_EQ(port.TakeWrites(), Hex("50 03 00 04 03 30 00 00 50 12 00 04 40 00 20 00"));
+    EXPECT_EQ(port.TakeWrites(), Hex("50 02 00 04 03 30 00 00 50 11 00 04 40 00 20 00"));
     EXPECT_EQ(q.RequestRtcSet("20261231235959"), Start::kBusy);  // the block read holds the link
 }
 
-// The chain's walk, its report and late replies: e2e.netinfo*. Asked again
-// with a reply out, the reply is dropped and the chain restarts; another
-// job's transfer makes a start busy, and that job's replies stay its own.
+// A restart drops the reply out; another job's transfer and replies stay its own.
 TEST_F(QueriesTest, ARestartDropsTheReplyOutAndABusyLinkRefuses)
 {
     ASSERT_EQ(q.RequestNetworkInfo(), Start::kStarted);
@@ -83,7 +70,8 @@ TEST_F(QueriesTest, ARestartDropsTheReplyOutAndABusyLinkRefuses)
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kStarted);
     port.writes.clear();
     Mmap(Text("10.9.9.9"));
-    EXPECT_EQ(LastCommand(), "mmap/net0 ioctl get ipaddr");
+    ASSERT_FALSE(port.writes.empty());
+    EXPECT_EQ(port.writes.back(), MmapCommand::Network(MmapCommand::kIpAddr, true).Frame(port.writes.back()[1] & 0x0F));
     link.OnTimer(CBoardQueriesService::kTimerGuard);
     link.Session().SetTransferType(CLinkSession::kTransferCertRead);
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kBusy);
@@ -137,61 +125,17 @@ TEST_F(QueriesTest, ChainFailuresReturnToIdle)
     EXPECT_TRUE(host.net.empty());
 }
 
-// A good read and write: the settings road. Here the answers that are no
-// date, and a date typed that is none.
+// A date typed that is none, and an answer that is no date.
 TEST_F(QueriesTest, ClockReadsAndWritesOnlyFourteenDigits)
 {
     port.writes.clear();
     EXPECT_EQ(q.RequestRtcSet("2026123123595"), Start::kBadDate);
     EXPECT_TRUE(port.writes.empty());
-    struct Row { std::function<Start()> start; Bytes reply; const char* result; };
-    const Row rows[] = {
-        {[&] { return q.RequestRtcDate(); }, Text("2026-01-02"), "fail"},
-        {[&] { return q.RequestRtcSet("20261231235959"); }, ItemInt(22), "set failed"},
-        {[&] { return q.RequestRtcSet("20261231235959"); }, Text("0"), "set failed"},
-    };
-    for (const Row& r : rows) {
-        host.rtc.clear();
-        ASSERT_EQ(r.start(), Start::kStarted);
-        Mmap(r.reply);
-        Reports();
-        EXPECT_EQ(host.rtc, (std::vector<std::string>{r.result}));
-        EXPECT_EQ(link.GetTransferType(), 0);
-    }
-    link.Disconnect();
-    EXPECT_EQ(q.RequestRtcDate(), Start::kNotConnected);
-    EXPECT_EQ(host.messages.back(), LinkStrings::kOpenPortFirst.english);
-}
-
-// A whole scan, a refusal, a queue that is not empty and a board that
-// never ends its scan: e2e.scan*.
-TEST_F(QueriesTest, EveryScanEndsWithItsDoneNotice)
-{
-    struct Row { const char* what; std::function<void()> run; };
-    const Row rows[] = {
-        {"empty mode", [&] { Mmap(Text("")); }},
-        {"state as text", [&] {
-            Mmap(Text("STA")); Mmap(ItemInt(0)); Mmap(ItemInt(0));
-            link.OnTimer(CBoardQueriesService::kTimerScanPoll);
-            Mmap(Text("0"));
-        }},
-        {"write fails", [&] { port.failWrite = 5; Mmap(Text("STA")); port.failWrite = 0; }},
-        {"disconnect", [&] { Mmap(Text("STA")); link.Disconnect(); }},
-    };
-    for (const Row& r : rows) {
-        host.scans.clear();
-        ASSERT_EQ(q.StartScan(), Start::kStarted) << r.what;
-        r.run();
-        Reports();
-        EXPECT_EQ(host.scans, (std::vector<int>{-1})) << r.what;
-        EXPECT_EQ(link.GetTransferType(), 0) << r.what;
-    }
-    EXPECT_EQ(host.messages, (std::vector<std::string>{"You cannot use the WLAN. "}));
-    // Not even started (the port is closed): the dialog still hears the end.
-    host.scans.clear();
-    EXPECT_EQ(q.StartScan(), Start::kNotConnected);
+    ASSERT_EQ(q.RequestRtcDate(), Start::kStarted);
+    Mmap(Text("2026-01-02"));
     Reports();
-    EXPECT_EQ(host.scans, (std::vector<int>{-1}));
+    EXPECT_EQ(host.rtc, (std::vector<std::string>{"fail"}));
+    EXPECT_EQ(link.GetTransferType(), 0);
 }
 
 // Both logs and the product information: e2e.logs, e2e.info*.

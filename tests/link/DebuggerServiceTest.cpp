@@ -1,6 +1,4 @@
-// The debugger service against a scripted port: the bytes of its requests,
-// the task state and events, and the two chains (watch rows, breakpoint
-// read-back) with replies that come late, twice or never.
+// The debugger service against a scripted port.
 #include "link/services/DebuggerService.h"
 
 #include <gtest/gtest.h>
@@ -69,17 +67,9 @@ TEST_F(DebuggerTest, EveryRequestsBytes)
     ExpectRequests({
         {"01/51", [&] { dbg.RequestTaskState(); }, "00 0C 01 51 00 08 00 02 00 04 00 00 00 00"},
         {"02/21 run", [&] { dbg.RunTask(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 03"},
-        {"02/21 stop", [&] { dbg.StopTask(); }, "00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01"},
         {"06/11", [&] { dbg.Pause(); }, "00 0C 06 11 00 08 00 02 00 04 00 00 00 00"},
-        {"06/50", [&] { dbg.StepIn(); }, "00 0C 06 50 00 08 00 02 00 04 00 00 00 00"},
-        {"06/60", [&] { dbg.StepOver(); }, "00 0C 06 60 00 08 00 02 00 04 00 00 00 00"},
         {"06/12", [&] { dbg.SendDebug12("a.php", 5); },
          "00 20 06 12 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 05"},
-        {"06/22", [&] { dbg.SendDebug22("main.php", 1); },
-         "00 24 06 22 00 20 00 02 00 04 00 00 00 00 00 06 00 0C 6D 61 69 6E 2E 70 68 70 00 00 00 00 00 02 00 04 00 00 00 01"},
-        {"06/13", [&] { dbg.SendDebug13("a.php", 9); },
-         "00 20 06 13 00 1C 00 02 00 04 00 00 00 00 00 06 00 08 61 2E 70 68 70 00 00 00 00 02 00 04 00 00 00 09"},
-        {"06/21", [&] { dbg.SendDebug21(); }, "00 0C 06 21 00 08 00 02 00 04 00 00 00 00"},
         {"06/42", [&] { dbg.ReadBreakpoints("a.php"); },
          "00 20 06 42 00 1C 00 02 00 04 00 00 00 00 00 02 00 04 00 00 00 00 00 06 00 0A 61 2E 70 68 70 00 00 00"},
         {"06/42 main.php", [&] { Feed(Reply(6, 0x42, ItemInt(0), true)); dbg.ReadBreakpoints("main.php"); },
@@ -97,21 +87,16 @@ TEST_F(DebuggerTest, EveryRequestsBytes)
 
 TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
 {
-    Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3) + ItemInt(1)));  // 24 bytes: not a task state
-    EXPECT_TRUE(host.states.empty());
     Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(3)));
     EXPECT_EQ(dbg.TaskState(), 3);
 
     Add("b.php", "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12");
-    Add("dot.gif", "GIF89a").kind = FileEntry::kImage;
     host.openFile = "a.php";
     Feed(Event(1, 3, ItemInt(0) + ItemInt(12) + ItemText("b.php")));
     EXPECT_EQ(host.shown, std::vector<std::string>{"b.php:11"});
     EXPECT_EQ(dbg.TaskState(), 2);
-    // Breaks that name what the list cannot show open nothing.
-    for (auto items : {ItemInt(0) + ItemInt(13) + ItemText("b.php"), ItemInt(0) + ItemInt(0) + ItemText("b.php"),
-                       ItemInt(0) + ItemInt(1) + ItemText("dot.gif"), ItemInt(0) + ItemInt(1) + ItemText("gone.php"),
-                       ItemInt(0) + ItemInt(1) + Hex("00 06 7F F0 62 00 00 00")})
+    // Rows past the text open nothing (a gone file, lying items: e2e.debug_hostile).
+    for (auto items : {ItemInt(0) + ItemInt(13) + ItemText("b.php"), ItemInt(0) + ItemInt(0) + ItemText("b.php")})
         Feed(Event(1, 2, items));
     EXPECT_EQ(host.shown.size(), 1u);
 
@@ -140,20 +125,12 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
     EXPECT_EQ(Sent(), "02/21 ");
 }
 
-// A refresh while a row is asked for drops that reply: e2e.debug (its watches).
+// A late watch reply: e2e.debug_late_watch.
 TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
 {
     host.watches = {"$a", "$b"};
     Paused();
     dbg.OnWatchNext(0, true);
-    // A reply that never comes: the chain gives up and can start again.
-    link.OnTimer(CDebuggerService::kTimerWatchWait);
-    Feed(Reply(1, 0x60, Str("late", 4)));
-    EXPECT_TRUE(host.values.empty());
-    EXPECT_EQ(dbg.OnWatchNext(0, true), 1);
-    Feed(Reply(1, 0x60, Str("new", 3)));
-    EXPECT_EQ(host.values[0], "STR[3]|new|6e6577");
-
     // A long-string read that never ends gives the transfer back; a late
     // 03/50 reply then touches no one else's transfer.
     Feed(Reply(1, 0x60, Str("x", 200)));
@@ -188,19 +165,9 @@ TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
     EXPECT_EQ(sent[4][23], 0);   // ... and b.php starts from 0
     EXPECT_EQ(sent[4][28], 'b');
     EXPECT_EQ(host.marks, (std::set<int>{2}));
-
-    // A disconnect in the middle of a long string gives its transfer back.
-    Paused();
-    dbg.OnWatchNext(0, true);
-    Feed(Reply(1, 0x60, Str("x", 200)));
-    ASSERT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
-    link.Disconnect();
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
-    EXPECT_EQ(dbg.TaskState(), 0);
 }
 
-// Setting, clearing and removing all marks, and watch names the board cannot
-// take: e2e.debug.
+// Names the board cannot take (the marks themselves: e2e.debug).
 TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
 {
     host.openFile = "a.php";

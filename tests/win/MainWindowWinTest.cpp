@@ -1,6 +1,6 @@
-// The main window in-process: its registry and Init.ini, the menus' grey and
-// check marks (menus cannot be read from another process under Wine), keys,
-// and the relays that must refuse what the board or a stale caller sends.
+// The main window in-process: menu commands and check marks (menus cannot be
+// read from another process under Wine), keys, and the relays that must refuse
+// what the board or a stale caller sends.
 #include "WinTestSupport.h"
 
 #include "resources/resource.h"
@@ -16,18 +16,8 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The visible message box of this thread, if one is up.
 CDialog* OpenBox() { return Showing(IDD_MESSAGE); }
@@ -74,64 +64,11 @@ protected:
 
 }  // namespace
 
-TEST(Registry, ReadsOnlyFourByteDwords) {
-    CRegistry key;
-    ASSERT_TRUE(key.CreateKey());
-    HKEY raw;
-    ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, CRegistry::kKeyPath, 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
-    const DWORD seven = 7;
-    const unsigned long long wide = 9;
-    ::RegSetValueExA(raw, "TestDword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&seven), 4);
-    ::RegSetValueExA(raw, "TestText", 0, REG_SZ, reinterpret_cast<const BYTE*>("123"), 4);
-    ::RegSetValueExA(raw, "TestBinary", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&seven), 4);
-    ::RegSetValueExA(raw, "TestQword", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&wide), 8);
-    DWORD v = 1;
-    EXPECT_TRUE(key.ReadDword("TestDword", v));
-    EXPECT_EQ(v, 7u);
-    for (const char* name : {"TestText", "TestBinary", "TestQword", "TestMissing"}) {
-        v = 1;
-        EXPECT_FALSE(key.ReadDword(name, v)) << name;
-        EXPECT_EQ(v, 0u) << name;
-    }
-    for (const char* name : {"TestDword", "TestText", "TestBinary", "TestQword"}) ::RegDeleteValueA(raw, name);
-    ::RegCloseKey(raw);
-}
-
-TEST(IniFile, WritersReplaceTheFileOnceAtTheEnd) {
-    CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
-    const std::string path = CIniFile::Path().str();
-    ::WritePrivateProfileStringA("Old", "Key", "1", path.c_str());
-    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
-    // A file left by a crash lends nothing to the next session.
-    ::WritePrivateProfileStringA("Stale", "Key", "1", (path + ".new").c_str());
-    CIniFile::BeginWrite();
-    CIniFile::WriteInt("New", "Key", 2);
-    // Until the last writer is done the old file stands whole.
-    EXPECT_NE(ReadAll(path).find("[Old]"), std::string::npos);
-    EXPECT_TRUE(CIniFile::CommitWrite());
-    const std::string now = ReadAll(path);
-    EXPECT_EQ(now.find("[Old]"), std::string::npos);
-    EXPECT_EQ(now.find("[Stale]"), std::string::npos);
-    EXPECT_NE(now.find("[New]"), std::string::npos);
-    EXPECT_EQ(::GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(CIniFile::CommitWrite());  // no session open
-    CIniFile::SetFolderForTests("");
-}
-
-TEST_F(MainWindow, StartsDisconnectedWithMenusGreyedByTheRules) {
-    EXPECT_TRUE(MenuState(0, ID_FILE_SAVE_KBX) & MF_GRAYED);
-    EXPECT_TRUE(MenuState(1, ID_EDIT_UNDO) & MF_GRAYED);  // the help text is read-only
-    EXPECT_FALSE(MenuState(1, ID_EDIT_PREFERENCES) & MF_GRAYED);
-    EXPECT_TRUE(MenuState(2, ID_FUNC_REBOOT) & MF_GRAYED);
-    EXPECT_TRUE(MenuState(2, ID_FUNC_PRODUCT_INFO) & MF_GRAYED);
-    EXPECT_TRUE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
-    AddEntry(dlg, "a.php", "x", FileEntry::kInStep);
-    AddEntry(dlg, "b.php", "y", FileEntry::kInStep);
-    EXPECT_FALSE(MenuState(0, ID_FILE_SAVE_KBX) & MF_GRAYED);
-    // A menu command that comes without its popup is refused just the same.
+TEST_F(MainWindow, AMenuCommandWithoutItsPopupIsRefusedJustTheSame) {
     dlg.PostMessage(WM_COMMAND, ID_FUNC_REBOOT, 0);
     Pump(200);
     EXPECT_EQ(OpenBox(), nullptr);
+    EXPECT_TRUE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
     dlg.SendMessage(WM_COMMAND, ID_FUNC_PHP_DEBUG_MODE, 0);
     EXPECT_FALSE(MenuState(2, ID_FUNC_PHP_DEBUG_MODE) & MF_CHECKED);
 }
@@ -235,9 +172,7 @@ TEST_F(MainWindowWithWatches, DebuggerRelaysReachTheWatchListAndShowOnlyListedTe
 }
 
 TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
-    // Preferences, "Enter initialization mode", Yes: without a port that shows
-    // "Select a COM port.". A connection that came and went while the
-    // question was open makes the answer stale: nothing happens.
+    // Initialization mode's Yes warns of the missing port, unless the link changed meanwhile.
     for (bool linkChanged : {false, true}) {
         bool warned = false;
         When([] { return ::FindWindowA(nullptr, "Preferences") != nullptr; }, [&] {
@@ -362,16 +297,13 @@ TEST_F(MainWindow, DraggingTheSplittersMovesThePanes) {
 }
 
 TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
-    // The upgrade dialog's first request without a port: the reason is shown
-    // and -1 tells the dialog not to wait. Requests from other windows than
-    // the running upgrade dialog are refused.
+    // Requests from other windows than the running upgrade dialog are refused.
     CDialog stranger(IDD_FW_UPGRADE, dlg.m_hWnd);
     ASSERT_TRUE(stranger.Create(IDD_FW_UPGRADE, dlg.m_hWnd));
     EXPECT_EQ(dlg.SendMessage(WM_USER_UPGRADE_ENTER_ISP, reinterpret_cast<WPARAM>(&stranger), 0), 0);
     EXPECT_EQ(dlg.SendMessage(WM_USER_UPGRADE_START, 0, reinterpret_cast<LPARAM>(&stranger)), 0);
 
-    // A search the board cannot run hears so at once (no records), and a
-    // cancelled one is forgotten.
+    // A search the board cannot run hears so at once, with no records.
     int done = 0;
     WPARAM records = 1;
     CWnd requester;

@@ -1,4 +1,4 @@
-// The message box as a real dialog: buttons, captions, results, sizes, keys.
+// The message box as a real dialog: buttons, captions, results, keys.
 #include "WinTestSupport.h"
 
 #include "framework/Resources.h"
@@ -13,11 +13,8 @@ struct Seen {
     bool visible[3] = {};
     CString captions[3];
     CRect rects[3];
-    CRect window;
     CRect client;
-    int lines = 0;
     bool checkVisible = false;
-    LONG exStyle = 0;
 };
 
 // Opens the box, records what it shows, then runs act (which must end it).
@@ -35,11 +32,8 @@ INT_PTR RunBox(CDlgMessage& box, Seen* seen, std::function<void(CDlgMessage&)> a
                      ::GetWindowRect(ids[i], &seen->rects[i]);
                      ::MapWindowPoints(HWND_DESKTOP, box.m_hWnd, reinterpret_cast<POINT*>(&seen->rects[i]), 2);
                  }
-                 seen->window = box.GetWindowRect();
                  seen->client = box.GetClientRect();
-                 seen->lines = box.m_lines.GetSize();
                  seen->checkVisible = ::IsWindowVisible(box.GetDlgItem(IDC_MSG_APPLY_ALL)) != FALSE;
-                 seen->exStyle = box.GetExStyle();
              }
              act(box);
          });
@@ -91,26 +85,6 @@ TEST(MessageBoxWinTest, EveryTypeShowsItsButtonsAndReturnsTheirResults) {
     }
 }
 
-TEST(MessageBoxWinTest, ShortTextGivesTheMinimumBoxAndLongTextWraps) {
-    CDlgMessage shortBox("Done.", nullptr, MB_OK);
-    Seen s;
-    RunBox(shortBox, &s, [](CDlgMessage& b) { Click(b, IDC_MSG_BUTTON1); });
-    EXPECT_EQ(s.window.Width(), 200);
-    EXPECT_EQ(s.lines, 1);
-    EXPECT_EQ(s.rects[0].left, (s.client.Width() - s.rects[0].Width()) / 2);  // centred
-
-    CString longText;
-    for (int i = 0; i < 12; ++i) longText += "This sentence makes the line far too long. ";
-    CDlgMessage longBox(longText + "\r\nSecond line.", nullptr, MB_ICONWARNING);
-    Seen l;
-    RunBox(longBox, &l, [](CDlgMessage& b) { Click(b, IDC_MSG_BUTTON1); });
-    EXPECT_GT(l.lines, 3);
-    EXPECT_LE(l.window.Width(), 400 + 110);
-    EXPECT_GT(l.window.Width(), 400);
-    EXPECT_GT(l.window.Height(), s.window.Height());
-    EXPECT_FALSE(l.checkVisible);
-}
-
 TEST(MessageBoxWinTest, CheckBoxResult) {
     CDlgMessage box("The filename already exists.\r\nDo you want to overwrite it?", nullptr, MB_YESNO | MB_ICONQUESTION);
     box.m_showCheck = 1;
@@ -142,19 +116,4 @@ TEST(MessageBoxWinTest, AltF4IsIgnoredAndEscCancelsWhateverTheButtons) {
         CDlgMessage esc("Esc.", nullptr, style);
         EXPECT_EQ(RunBox(esc, nullptr, [](CDlgMessage& b) { PostKey(b.GetDlgItem(IDC_MSG_BUTTON1), VK_ESCAPE); }), IDCANCEL);
     }
-}
-
-TEST(MessageBoxWinTest, StyleFlagsAndTheOwner) {
-    CRecorder owner;
-    ASSERT_TRUE(owner.Create());
-    CDlgMessage box("On top.", owner.m_hWnd, MB_OK | MB_TOPMOST | MB_SETFOREGROUND | MB_ICONINFORMATION);
-    Seen seen;
-    bool ownerEnabled = true;
-    RunBox(box, &seen, [&](CDlgMessage& b) {
-        ownerEnabled = ::IsWindowEnabled(owner.m_hWnd) != FALSE;
-        Click(b, IDC_MSG_BUTTON1);
-    });
-    EXPECT_TRUE(seen.exStyle & WS_EX_TOPMOST);
-    EXPECT_FALSE(ownerEnabled);
-    EXPECT_TRUE(::IsWindowEnabled(owner.m_hWnd));
 }

@@ -70,7 +70,7 @@ TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
     CDlgSetting dlg(main.wnd.m_hWnd);
     main.Prepare(dlg);
     main.record.wlanOptions = 2;  // soft AP
-    std::string tooLong, tooShort, failed, comboItem;
+    std::string tooShort, failed, comboItem;
     main.on = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
         if (m == WM_USER_WRITE_SETTINGS) After(30, [&] { ::SendMessageA(dlg.m_hWnd, WM_USER_SETTINGS_WRITTEN, 0, 0); });
         return m == WM_USER_READ_CERT_BLOCK ? 0 : 1;  // not connected: no read runs
@@ -81,16 +81,11 @@ TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
         char item[64] = {};
         ::SendDlgItemMessageA(dlg.m_wlan.m_hWnd, IDC_WLAN_ENABLE, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(item));
         comboItem = item;
-        // Seventeen Hangul syllables: 17 characters, 34 bytes in code page 949.
-        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, InAnsiCodePage(std::wstring(17, L'\xAC00').c_str()).c_str());
-        TakeMessage(&tooLong, [&] {
-            ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "ap");
-            ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "1234567");
-            TakeMessage(&tooShort, [&] {
-                ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "12345678");
-                TakeMessage(&failed, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
-                After(20, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
-            });
+        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_SSID, "ap");
+        ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "1234567");
+        TakeMessage(&tooShort, [&] {
+            ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, "12345678");
+            TakeMessage(&failed, [&] { After(50, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
             After(20, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
         });
         Click(dlg.m_hWnd, IDC_SET_WRITE);
@@ -98,7 +93,6 @@ TEST(SettingsDialogsWinTest, RefusedValuesSendNothingAndAFailedWriteIsSaid) {
     dlg.DoModal();
     EXPECT_EQ(title, InAnsiCodePage(L"\xD658\xACBD \xC124\xC815 - fw1"));  // "환경 설정"
     EXPECT_EQ(comboItem, InAnsiCodePage(L"\xC0AC\xC6A9 \xC548 \xD568"));   // "사용 안 함"
-    EXPECT_NE(tooLong.find("32"), std::string::npos);
     EXPECT_EQ(tooShort, Str(IDS_PASSWORD_TOO_SHORT));
     EXPECT_EQ(failed, Str(IDS_SET_VALUE_FAILED));
     EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 1);
@@ -111,10 +105,9 @@ TEST(SettingsDialogsWinTest, PasswordStateChangesOnlyWhenTheBoardCameBack) {
     CDlgSetting dlg(main.wnd.m_hWnd);
     main.Prepare(dlg);
     LRESULT setAnswer = 0;
-    std::string sent, warning, mismatch;
+    std::string warning, mismatch;
     bool waitShown = false;
-    main.on = [&](UINT m, WPARAM, LPARAM l) -> LRESULT {
-        if (m == WM_USER_SET_PASSWORD) sent = reinterpret_cast<const char*>(l);
+    main.on = [&](UINT m, WPARAM, LPARAM) -> LRESULT {
         return m == WM_USER_SET_PASSWORD ? setAnswer : m == WM_USER_READ_CERT_BLOCK ? 0 : 1;
     };
     auto typePassword = [&](std::function<void()> then) {
@@ -159,7 +152,6 @@ TEST(SettingsDialogsWinTest, PasswordStateChangesOnlyWhenTheBoardCameBack) {
     EXPECT_EQ(mismatch, Str(IDS_PASSWORD_MISMATCH));
     EXPECT_TRUE(waitShown);
     EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 3);
-    EXPECT_EQ(sent, "0100d0e5ad06ab96c8da4ef0268fcd83a583c8856783785903b61daae680a719e475907a3d18");
     EXPECT_EQ(dlg.m_passwordSet, 1);
     EXPECT_EQ(dlg.m_waitBox, nullptr);
 }

@@ -230,7 +230,7 @@ void CDrag::OnDragLeave(HWND wnd) {
     ::SendMessageA(wnd, WM_FILEDRAG_LEAVE, 0, 0);
 }
 
-DWORD CDrag::DragFiles(const std::vector<std::string>& names, IDropSource* source) {
+DWORD CDrag::DragFiles(const std::vector<std::string>& names) {
     const std::vector<uint8_t> block = dropfiles::Build(names);
     if (block.empty()) return DROPEFFECT_NONE;
     HGLOBAL files = GlobalFromBytes(block.data(), block.size());
@@ -244,7 +244,7 @@ DWORD CDrag::DragFiles(const std::vector<std::string>& names, IDropSource* sourc
     CFileDataObject* data = new CFileDataObject(files, mark);
     CDropSource buttons;
     DWORD effect = DROPEFFECT_NONE;
-    const HRESULT hr = ::DoDragDrop(data, source ? source : &buttons, static_cast<DWORD>(m_allowedEffect), &effect);
+    const HRESULT hr = ::DoDragDrop(data, &buttons, static_cast<DWORD>(m_allowedEffect), &effect);
     data->Release();
     return hr == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
 }

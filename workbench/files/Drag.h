@@ -33,9 +33,9 @@ public:
     virtual void OnDragLeave(HWND wnd);
 
     // Starts a drag of the names and returns when it has ended (its effect,
-    // 0 when nothing was dropped or no drag could start). The source follows
-    // the mouse buttons unless another is given (tests drive the cursor).
-    DWORD DragFiles(const std::vector<std::string>& names, IDropSource* source = nullptr);
+    // 0 when nothing was dropped or no drag could start); it follows the
+    // mouse buttons.
+    DWORD DragFiles(const std::vector<std::string>& names);
 
     // The format that marks the pane's own drags.
     static CLIPFORMAT OwnFormat();

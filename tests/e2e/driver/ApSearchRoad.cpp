@@ -8,7 +8,7 @@
 namespace e2e {
 namespace {
 
-enum : int { kWlanInfra = 1032, kWlanSsid = 1035, kWlanSearch = 1122, kSearchAgain = 1114, kNetInfoTab = 1109 };
+enum : int { kWlanSsid = 1035, kWlanSearch = 1122, kSearchAgain = 1114, kNetInfoTab = 1109 };
 
 // The simulator's scan, in the order the board reports it.
 const char* const kNetworks[] = {"MyAP1", "Cafe", "Lab 2.4"};
@@ -30,17 +30,14 @@ void ApSearchRoad(const Program& p, const char* port) {
     Connect(p, port);
     // The certificate read that opens the dialog is a job: a scan waits for it.
     HWND settings = OpenSettings(p);
-    Check(settings && ::IsWindowEnabled(::GetDlgItem(settings, kSetWrite)),
-          "the Settings dialog opens and reads the board's blocks");
-    if (!settings) return;
+    if (!Check(settings && ::IsWindowEnabled(::GetDlgItem(settings, kSetWrite)),
+               "the Settings dialog opens and reads the board's blocks"))
+        return;
     HWND tab = ::GetDlgItem(settings, kSetTab);
     HWND page = PageWith(tab, kWlanSearch);
     NextTab(tab);
     Check(page && WaitFor([&] { return ::IsWindowVisible(page) != 0; }, 5000), "the wireless page shows");
     if (!page) return;
-    Check(::SendMessageA(::GetDlgItem(page, kWlanInfra), BM_GETCHECK, 0, 0) == BST_CHECKED &&
-              Text(::GetDlgItem(page, kWlanSsid)) == "zarvo-lab",
-          "the page holds the board's infrastructure settings", Text(::GetDlgItem(page, kWlanSsid)));
     Shot("wireless-page");
 
     Press(page, kWlanSearch);

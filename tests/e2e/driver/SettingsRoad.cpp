@@ -13,14 +13,6 @@ namespace {
 
 enum : int { kSetTime = 1047, kNetStatic = 1027, kNetIp = 1016, kWlanSsid = 1035, kRtcBoard = 1084 };
 
-// A message box, known by its first button; how many buttons it shows tells a question from a notice.
-int Buttons(HWND box) {
-    int n = 0;
-    for (int id = kMsgButton1; id < kMsgButton1 + 3; ++id) n += ::IsWindowVisible(::GetDlgItem(box, id)) ? 1 : 0;
-    return n;
-}
-
-
 void ChangeAndWrite(const Program& p, HWND dlg) {
     ::PostMessageA(Descendant(dlg, kNetStatic), BM_CLICK, 0, 0);
     HWND ip = Descendant(dlg, kNetIp);
@@ -49,10 +41,11 @@ void ChangeAndWrite(const Program& p, HWND dlg) {
 
     Press(dlg, kSetWrite);
     HWND box = WaitDialogWith(p, kMsgButton1, 20000);
-    Check(box && Buttons(box) == 2, "Write: the board took the settings, and the dialog offers a reboot");
-    if (!box) return;
-    Shot("settings-written");
-    ClickLabelled(box, "No", L"\uC544\uB2C8\uC624");
+    if (box) Shot("settings-written");
+    // Only the reboot question has a No.
+    if (!Check(box && ClickLabelled(box, "No", L"\uC544\uB2C8\uC624"),
+               "Write: the board took the settings, and the dialog offers a reboot"))
+        return;
     Check(WaitFor([&] { return !::IsWindow(box); }, 5000) && ::IsWindowVisible(dlg),
           "No keeps the Settings dialog open");
 }

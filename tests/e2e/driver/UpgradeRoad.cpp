@@ -100,8 +100,7 @@ void UpgradeRoad(const Program& p, const char* port) {
     Check(Contains(SimLog(), "FLASHED") && !Contains(SimLog(), "CRC error"), "the board flashed the image");
     CloseBox(p, dlg, box);
     Check(WaitFor([&] { return Usable(dlg); }, 5000), "after the upgrade the dialog is usable again");
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    Check(WaitFor([&] { return !::IsWindow(dlg); }, 5000), "the upgrade dialog closes");
+    Check(Close(p, dlg), "the upgrade dialog closes");
 
     // The board jumped to the image and its port comes back: the program
     // connects again. The notices come from here, each once the board has
@@ -138,8 +137,7 @@ void UpgradeFailRoad(const Program& p, const char* port) {
     CloseBox(p, dlg, box);
     Check(WaitFor([&] { return Usable(dlg); }, 5000), "after the failure the dialog is usable again");
     Shot("usable-again");
-    ::PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
-    Check(WaitFor([&] { return !::IsWindow(dlg); }, 5000), "the upgrade dialog closes");
+    Check(Close(p, dlg), "the upgrade dialog closes");
 }
 
 }  // namespace
