@@ -142,10 +142,11 @@ TEST(WlanPageModelTest, StoreRefusesWhatDoesNotFitAndShortSoftApKeys)
         std::string ssid, key;
         unsigned message;
     } cases[] = {
-        // A soft AP's short keys and long Korean SSIDs: the Win32 suite, through the dialog.
+        // A soft AP's short keys: the Win32 suite, through the dialog.
         {2, "ap", "", 0},
         {1, "ap", "1234567", 0},
         {1, std::string(33, 'S'), "", IDS_TEXT_TOO_LONG},
+        {1, std::string(34, '\xB0'), "", IDS_TEXT_TOO_LONG},  // seventeen Korean characters
         {1, "ap", std::string(64, 'k'), IDS_TEXT_TOO_LONG},
     };
     for (const Case& c : cases) {

@@ -121,9 +121,9 @@ TEST_F(LayoutTest, PixelsAndPositionsWithTabsAndTwoByteCharacters)
         EXPECT_EQ(x, c[1]) << c[0];
         EXPECT_EQ(y, c[2]) << c[0];
     }
-    // Clicks round at half a character (the tab spans 48..72, half at 60);
-    // past the row end: the row end; outside the text: its ends.
-    const int clicks[][3] = {{60, 5, 1}, {61, 5, 2}, {999, 5, 3}, {-5, -5, 0}, {40, 999, 10}};
+    // Clicks round at half a character (the tab spans 48..72, half at 60; the
+    // two-byte character's middle is 48); past the row end: the row end.
+    const int clicks[][3] = {{60, 5, 1}, {61, 5, 2}, {999, 5, 3}, {48, 20, 5}, {49, 20, 7}, {-5, -5, 0}, {40, 999, 10}};
     for (const auto& c : clicks)
         EXPECT_EQ(layout.XYToPos(c[0], c[1]), c[2]) << c[0] << "," << c[1];
 }

@@ -140,12 +140,15 @@ public:
 
 }  // namespace
 
-// Blank and bare names, deletes and the detail item: the Win32 suite's watch tests.
+// Blank and bare names and deletes: the Win32 suite's watch tests.
 TEST(WatchListTest, NamesAreBoundedWithTheirDollar)
 {
     std::string name;
     EXPECT_TRUE(CWatchList::AcceptName(std::string(254, 'v'), name));  // 255 with the "$"
     EXPECT_FALSE(CWatchList::AcceptName(std::string(255, 'v'), name));
+    // Only strings open a detail view.
+    EXPECT_TRUE(CWatchList::HasDetail("STR[100]"));
+    EXPECT_FALSE(CWatchList::HasDetail("ARRAY"));
 }
 
 TEST(WatchListTest, IniValuesAreBounded)

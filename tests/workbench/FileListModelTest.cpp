@@ -233,22 +233,27 @@ TEST(FileNameRulesTest, TempFileNamesStayOneFileInTheFolder) {
     EXPECT_EQ(capped.substr(96), ".png");
 }
 
-TEST(RecentFilesTest, TenCommandsAndNoneBeyond) {
+TEST(RecentFilesTest, TenWithTheirOwnCommandsAndNoneBeyond) {
     CRecentFiles recent;
     for (int i = 0; i < 12; ++i) recent.Add("p" + std::to_string(i));
     EXPECT_EQ(*recent.ForCommand(32810), "p2");
     EXPECT_EQ(recent.ForCommand(32811), nullptr);
     EXPECT_EQ(recent.ForCommand(32817), nullptr);  // Delete's id
+    recent.Load(std::vector<std::string>(17, "q"));
+    EXPECT_EQ(recent.Paths().size(), 10u);
 }
 
-// One resize and its undo: the Win32 image suite.
-TEST(ImageRulesTest, SizeHistoryRedoAndCapacity) {
+TEST(ImageRulesTest, SizeHistoryUndoRedoAndCapacity) {
     CImageSizeHistory h;
     int w = 0, ht = 0;
     EXPECT_FALSE(h.Undo(w, ht));
     h.Reset(200, 100);
     for (int i = 1; i <= 3; ++i) h.Push(200 + i, 100 + i);
-    for (int i = 0; i < 3; ++i) h.Undo(w, ht);
+    for (int i = 2; i >= 0; --i) {
+        ASSERT_TRUE(h.Undo(w, ht));
+        EXPECT_EQ(w, 200 + i);
+    }
+    EXPECT_FALSE(h.Undo(w, ht));
     EXPECT_TRUE(h.Redo(w, ht));
     EXPECT_EQ(w, 201);
     h.Push(50, 25);  // drops 202 and 203
@@ -268,6 +273,7 @@ TEST(ImageRulesTest, ResizeNumbersAndScrollLimit) {
     EXPECT_EQ(v, 16384);
     for (const char* bad : {"16385", "0", "-5", "1e3", "999999999999"})
         EXPECT_FALSE(imagerules::ParseSide(bad, v)) << bad;
+    EXPECT_EQ(imagerules::KeepRatio(50, 200, 100), 25);
     EXPECT_EQ(imagerules::KeepRatio(5, 0, 100), 0);  // no division by a zero side
     // Range 0..600, page 201: the limit is 400.
     EXPECT_EQ(imagerules::ScrollPosition(1, 395, 0, 600, 201, 0, 20), 400);
