@@ -8,8 +8,8 @@
 #include "config/DlgCertSelect.h"
 #include "config/DlgSettingWLANIDPW.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/WindowMessages.h"
 
 #include <algorithm>
 #include <cstdio>

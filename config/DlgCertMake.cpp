@@ -3,7 +3,7 @@
 #include "config/AnsiText.h"
 #include "config/CountryTable.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 namespace {
 const int kBits[] = {1024, 1536, 2048};

@@ -2,7 +2,7 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 #include <commdlg.h>
 

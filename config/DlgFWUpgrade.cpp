@@ -3,9 +3,9 @@
 #include "framework/Resources.h"
 #include "link/codecs/FirmwareImage.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
-#include "workbench/WindowMessages.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/WindowMessages.h"
+#include "ui/kit/Memdc.h"
 
 #include <commdlg.h>
 

@@ -1,7 +1,7 @@
 #include "config/DlgScanSearch.h"
 
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 #include <vector>
 

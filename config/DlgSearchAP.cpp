@@ -1,7 +1,7 @@
 #include "config/DlgSearchAP.h"
 
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 CDlgSearchAP::CDlgSearchAP(HWND parent) : CDlgScanSearch(IDD_SEARCH_AP, parent, m_wndList, "Searching AP") {}
 

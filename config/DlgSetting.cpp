@@ -5,9 +5,9 @@
 #include "config/DlgUserPW.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
-#include "workbench/DlgProgress.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/boxes/DlgProgress.h"
+#include "ui/WindowMessages.h"
 
 #include <commctrl.h>
 

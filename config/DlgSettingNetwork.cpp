@@ -2,7 +2,7 @@
 
 #include "config/ComboInit.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 #include <commctrl.h>
 

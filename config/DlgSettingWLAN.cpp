@@ -7,7 +7,7 @@
 #include "config/DlgSearchCh.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include "config/UserDialogsModel.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 BEGIN_MESSAGE_MAP(CDlgUserPW, CDialog)
 ON_BN_CLICKED(IDC_UPW_DELETE, OnDelete)

@@ -1,7 +1,7 @@
 #include "config/WndAPList.h"
 
 #include "config/ScanListRules.h"
-#include "workbench/kit/GdiPlusUtil.h"
+#include "ui/kit/GdiPlusUtil.h"
 
 BEGIN_MESSAGE_MAP(CWndAPList, CWndScanList)
     ON_WM_CREATE()

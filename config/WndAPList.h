@@ -3,7 +3,7 @@
 #pragma once
 
 #include "config/WndScanList.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 class CWndAPList : public CWndScanList {
 public:

@@ -1,7 +1,7 @@
 #include "config/WndScanList.h"
 
 #include "config/ScanListRules.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/Memdc.h"
 
 namespace {
 constexpr COLORREF kSelected = 0xFF8F21;  // RGB(33, 143, 255)

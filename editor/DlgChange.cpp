@@ -3,7 +3,7 @@
 #include "editor/DlgSearch.h"
 #include "editor/WndEditor.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 CDlgChange::CDlgChange(CWndEditor* owner) : CDialog(IDD_REPLACE, owner ? owner->m_hWnd : nullptr), m_owner(owner) {}
 

@@ -3,7 +3,7 @@
 #include "editor/TextSearch.h"
 #include "editor/WndEditor.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 unsigned ReadSearchFlags(HWND dialog)
 {

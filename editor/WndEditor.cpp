@@ -8,8 +8,8 @@
 #include "editor/DlgSearch.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
-#include "workbench/kit/GdiPlusUtil.h"
+#include "ui/WindowMessages.h"
+#include "ui/kit/GdiPlusUtil.h"
 
 #include <algorithm>
 #include <cstring>

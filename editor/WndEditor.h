@@ -7,7 +7,7 @@
 #include "editor/ImeContext.h"
 #include "editor/TextMetrics.h"
 #include "framework/Wnd.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 #include <cstdint>
 #include <memory>

@@ -7,7 +7,7 @@
 #include "editor/TextSearch.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 // ---- Find and replace -------------------------------------------------------
 

@@ -3,7 +3,7 @@
 #include "editor/WndEditor.h"
 
 #include "resources/resource.h"
-#include "workbench/kit/GdiPlusUtil.h"
+#include "ui/kit/GdiPlusUtil.h"
 
 #include <shlobj.h>
 

@@ -1,6 +1,6 @@
 // Message-box wrapping of one long line (a board's error text, a path list), with a
 // width function that costs what measuring costs: a walk over the bytes.
-#include "workbench/MessageLayout.h"
+#include "ui/boxes/MessageLayout.h"
 
 #include <benchmark/benchmark.h>
 

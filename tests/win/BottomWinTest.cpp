@@ -4,14 +4,14 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/bottom/DlgViewLog.h"
 #include "workbench/bottom/DlgWatchDetail.h"
 #include "workbench/bottom/IniProfile.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/bottom/WndLog.h"
-#include "workbench/kit/SkinListCtrl.h"
-#include "workbench/kit/Splitter.h"
+#include "ui/kit/SkinListCtrl.h"
+#include "ui/kit/Splitter.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "config/DlgCertSelect.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include "editor/WndEditor.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/WindowMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/WindowMessages.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
 

@@ -8,7 +8,7 @@
 #include "framework/Resources.h"
 #include "link/codecs/Crc16.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 #include <gtest/gtest.h>
 

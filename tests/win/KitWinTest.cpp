@@ -2,10 +2,10 @@
 #include "WinTestSupport.h"
 
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
-#include "workbench/kit/GdiPlusUtil.h"
-#include "workbench/kit/PngButton.h"
-#include "workbench/kit/Splitter.h"
+#include "ui/WindowMessages.h"
+#include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/PngButton.h"
+#include "ui/kit/Splitter.h"
 
 #include <gtest/gtest.h>
 

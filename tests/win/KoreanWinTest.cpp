@@ -3,7 +3,7 @@
 #include "WinTestSupport.h"
 
 #include "framework/Resources.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 #include "workbench/bottom/WndLog.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include "config/SettingsDialogModel.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgProgress.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgProgress.h"
+#include "ui/WindowMessages.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

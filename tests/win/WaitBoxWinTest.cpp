@@ -1,8 +1,8 @@
 // The wait box: its notices to the owner, its end, its keys, its modes.
 #include "WinTestSupport.h"
 
-#include "workbench/DlgProgress.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgProgress.h"
+#include "ui/WindowMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "WinTestSupport.h"
 
-#include "workbench/DlgMessage.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/kit/GdiPlus.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 #include "workbench/app/LanguageChoice.h"
 #include "workbench/app/Registry.h"
-#include "workbench/kit/GdiPlus.h"
-#include "workbench/kit/GdiPlusUtil.h"
+#include "ui/kit/GdiPlus.h"
+#include "ui/kit/GdiPlusUtil.h"
 #include "workbench/main/IniFile.h"
 #include "workbench/main/ZarvoDDlg.h"
 

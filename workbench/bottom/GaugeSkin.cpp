@@ -1,7 +1,7 @@
 #include "workbench/bottom/GaugeSkin.h"
 
 #include "resources/resource.h"
-#include "workbench/kit/GdiPlusUtil.h"
+#include "ui/kit/GdiPlusUtil.h"
 
 void CGaugeSkin::Load(bool withOverFull)
 {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "workbench/bottom/GaugeRules.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 class CGaugeSkin {
 public:

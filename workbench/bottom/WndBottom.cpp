@@ -2,16 +2,16 @@
 
 #include "framework/Menu.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/bottom/DlgAddWatch.h"
 #include "workbench/bottom/DlgWatchDetail.h"
 #include "workbench/bottom/IniProfile.h"
 #include "workbench/bottom/LogTrim.h"
 #include "workbench/bottom/WndLog.h"
 #include "workbench/bottom/WndResource.h"
-#include "workbench/kit/Memdc.h"
-#include "workbench/kit/SkinListCtrl.h"
-#include "workbench/kit/Splitter.h"
+#include "ui/kit/Memdc.h"
+#include "ui/kit/SkinListCtrl.h"
+#include "ui/kit/Splitter.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "workbench/bottom/WndProgress.h"
 
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/Memdc.h"
 
 BEGIN_MESSAGE_MAP(CWndProgress, CWnd)
     ON_WM_CREATE()

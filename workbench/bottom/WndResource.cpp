@@ -1,7 +1,7 @@
 #include "workbench/bottom/WndResource.h"
 
 #include "resources/resource.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/Memdc.h"
 
 BEGIN_MESSAGE_MAP(CWndResource, CWnd)
     ON_WM_CREATE()

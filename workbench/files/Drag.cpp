@@ -2,7 +2,7 @@
 
 #include "framework/Types.h"
 
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/files/DropFiles.h"
 
 #include <shellapi.h>

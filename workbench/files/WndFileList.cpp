@@ -2,10 +2,10 @@
 #include "workbench/files/WndFileList.h"
 
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/files/ImageRules.h"
-#include "workbench/kit/GdiPlusUtil.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/Memdc.h"
 
 #include <shellapi.h>
 

@@ -10,7 +10,7 @@
 #include "workbench/files/Drag.h"
 #include "workbench/files/FileListModel.h"
 #include "workbench/files/RecentFiles.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 #include <string>
 #include <vector>

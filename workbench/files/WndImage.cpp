@@ -3,10 +3,10 @@
 #include "framework/Menu.h"
 #include "link/codecs/Crc16.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/files/DlgResize.h"
 #include "workbench/files/FileNameRules.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/Memdc.h"
 
 #include <shlobj.h>
 

@@ -5,7 +5,7 @@
 
 #include "framework/Wnd.h"
 #include "workbench/files/ImageRules.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 #include <vector>
 

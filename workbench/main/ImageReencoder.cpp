@@ -1,6 +1,6 @@
 #include "workbench/main/ImageReencoder.h"
 
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,10 +6,10 @@
 #include "framework/Menu.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
-#include "workbench/kit/PngButton.h"
+#include "ui/kit/PngButton.h"
 
 #include <commdlg.h>
 #include <shlobj.h>

@@ -4,7 +4,7 @@
 // each gated by the rules table.
 #include "workbench/main/ZarvoDDlg.h"
 
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/main/FlashUsage.h"

@@ -3,9 +3,9 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/DlgMessage.h"
-#include "workbench/DlgProgress.h"
-#include "workbench/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/boxes/DlgProgress.h"
+#include "ui/WindowMessages.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
 

@@ -5,8 +5,8 @@
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
-#include "workbench/kit/PngButton.h"
-#include "workbench/kit/Splitter.h"
+#include "ui/kit/PngButton.h"
+#include "ui/kit/Splitter.h"
 #include "workbench/main/MainLayout.h"
 
 namespace {

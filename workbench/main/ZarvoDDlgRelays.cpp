@@ -5,10 +5,10 @@
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
-#include "workbench/kit/PngButton.h"
+#include "ui/kit/PngButton.h"
 #include "workbench/main/FlashUsage.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"

@@ -13,7 +13,7 @@
 #include "framework/WinApp.h"
 #include "resources/resource.h"
 #include "workbench/bottom/DlgViewLog.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 using cmdrules::Command;
 

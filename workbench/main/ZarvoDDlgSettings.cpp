@@ -6,7 +6,7 @@
 #include "config/DlgSetting.h"
 #include "config/DlgUserPW.h"
 #include "resources/resource.h"
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 CLinkDialogs::PasswordChoice CZarvoDDlg::AskLoginPassword(std::string& password) {
     HWND active = ::GetActiveWindow();

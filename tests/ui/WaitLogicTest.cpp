@@ -1,4 +1,4 @@
-#include "workbench/WaitLogic.h"
+#include "ui/boxes/WaitLogic.h"
 
 #include <gtest/gtest.h>
 

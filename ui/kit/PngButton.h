@@ -4,8 +4,8 @@
 #pragma once
 
 #include "framework/Controls.h"
-#include "workbench/kit/GdiPlus.h"
-#include "workbench/kit/XInfoTip.h"
+#include "ui/kit/GdiPlus.h"
+#include "ui/kit/XInfoTip.h"
 
 class CPngButton : public CButton {
 public:

@@ -1,6 +1,6 @@
-#include "workbench/kit/XInfoTip.h"
+#include "ui/kit/XInfoTip.h"
 
-#include "workbench/kit/KitGeometry.h"
+#include "ui/kit/KitGeometry.h"
 
 BEGIN_MESSAGE_MAP(CXInfoTip, CWnd)
     ON_WM_PAINT()

@@ -1,11 +1,11 @@
-#include "workbench/DlgProgress.h"
+#include "ui/boxes/DlgProgress.h"
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/WaitLogic.h"
-#include "workbench/WindowMessages.h"
-#include "workbench/kit/GdiPlusUtil.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/boxes/WaitLogic.h"
+#include "ui/WindowMessages.h"
+#include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/Memdc.h"
 
 BEGIN_MESSAGE_MAP(CDlgProgress, CDialog)
     ON_WM_CREATE()

@@ -1,4 +1,4 @@
-#include "workbench/MessageLayout.h"
+#include "ui/boxes/MessageLayout.h"
 
 #include <algorithm>
 #include <vector>

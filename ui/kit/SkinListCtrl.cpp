@@ -1,6 +1,6 @@
-#include "workbench/kit/SkinListCtrl.h"
+#include "ui/kit/SkinListCtrl.h"
 
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/Memdc.h"
 
 BEGIN_MESSAGE_MAP(CSkinListCtrl, CListCtrl)
     ON_WM_ERASEBKGND()

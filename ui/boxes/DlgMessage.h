@@ -6,7 +6,7 @@
 
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 class CDlgMessage : public CDialog {
 public:

@@ -1,4 +1,4 @@
-#include "workbench/kit/GdiPlusUtil.h"
+#include "ui/kit/GdiPlusUtil.h"
 
 #include "framework/Resources.h"
 

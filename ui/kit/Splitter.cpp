@@ -1,6 +1,6 @@
-#include "workbench/kit/Splitter.h"
+#include "ui/kit/Splitter.h"
 
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 BEGIN_MESSAGE_MAP(CSplitter, CStatic)
     ON_WM_PAINT()

@@ -1,4 +1,4 @@
-#include "workbench/kit/Memdc.h"
+#include "ui/kit/Memdc.h"
 
 CMemdc::CMemdc(HDC target, const RECT& rc) : m_target(target), m_rect(rc) {
     CreateCompatibleDC(target);

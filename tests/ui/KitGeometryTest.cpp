@@ -1,4 +1,4 @@
-#include "workbench/kit/KitGeometry.h"
+#include "ui/kit/KitGeometry.h"
 
 #include <gtest/gtest.h>
 

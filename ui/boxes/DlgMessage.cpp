@@ -1,10 +1,10 @@
-#include "workbench/DlgMessage.h"
+#include "ui/boxes/DlgMessage.h"
 
 #include "framework/Resources.h"
 #include "resources/resource.h"
-#include "workbench/MessageLayout.h"
-#include "workbench/kit/GdiPlusUtil.h"
-#include "workbench/kit/Memdc.h"
+#include "ui/boxes/MessageLayout.h"
+#include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/Memdc.h"
 
 BEGIN_MESSAGE_MAP(CDlgMessage, CDialog)
     ON_WM_CREATE()

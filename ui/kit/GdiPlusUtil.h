@@ -1,7 +1,7 @@
 // PNG images from the program's resources, as GDI+ bitmaps.
 #pragma once
 
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 class CGdiPlusUtil {
 public:

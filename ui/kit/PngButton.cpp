@@ -1,8 +1,8 @@
-#include "workbench/kit/PngButton.h"
+#include "ui/kit/PngButton.h"
 
-#include "workbench/WindowMessages.h"
-#include "workbench/kit/GdiPlusUtil.h"
-#include "workbench/kit/KitGeometry.h"
+#include "ui/WindowMessages.h"
+#include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/KitGeometry.h"
 
 BEGIN_MESSAGE_MAP(CPngButton, CButton)
     ON_WM_DESTROY()

@@ -1,6 +1,6 @@
-#include "workbench/WaitLogic.h"
+#include "ui/boxes/WaitLogic.h"
 
-#include "workbench/WindowMessages.h"
+#include "ui/WindowMessages.h"
 
 namespace waitbox {
 

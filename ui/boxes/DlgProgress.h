@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/Dialog.h"
-#include "workbench/kit/GdiPlus.h"
+#include "ui/kit/GdiPlus.h"
 
 class CDlgProgress : public CDialog {
 public:
