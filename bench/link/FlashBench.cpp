@@ -55,7 +55,7 @@ void BM_Flash512KiBAt115200(benchmark::State& state)
                 dialog.events.pop_front();
             return e;
         };
-        if (!link.Connect(o.port) || !runner.RunUntil([&] { return link.IsIspMode(); }, 30).empty() ||
+        if (!link.Session().Connect(o.port) || !runner.RunUntil([&] { return link.Session().IsIspMode(); }, 30).empty() ||
             boot.OnUpgradeRestartIsp() != 1 || boot.OnIspTestFirmware(image.data(), size) != 1 ||
             next() != "test ok") {
             state.SkipWithError("no boot loader");
@@ -73,7 +73,7 @@ void BM_Flash512KiBAt115200(benchmark::State& state)
         state.counters["line_ratio"] = seconds / lineSeconds;
         state.counters["seconds"] = seconds;
         runner.Host().upgrade = nullptr;
-        link.Disconnect();
+        link.Session().Disconnect();
         board.Stop();
     }
 }

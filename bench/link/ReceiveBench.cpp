@@ -35,16 +35,16 @@ void BM_OutputFloodBehindAPrompt(benchmark::State& state)
         PromptHost host;
         CStdLinkFiles files;
         CDeviceLink link(port, host, files);
-        link.Connect("bench");
-        const uint8_t sync = static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F);
-        link.ReceiveChunk(&sync, 1);
-        link.ReceiveChunk(login.data(), login.size());
-        link.ReceiveChunk(challenge.data(), challenge.size());
+        link.Session().Connect("bench");
+        const uint8_t sync = static_cast<uint8_t>((link.Session().GetSyncByte() - 0x20) ^ 0x3F);
+        link.Session().ReceiveChunk(&sync, 1);
+        link.Session().ReceiveChunk(login.data(), login.size());
+        link.Session().ReceiveChunk(challenge.data(), challenge.size());
         host.onPrompt = [&] {
             for (int i = 0; i < 1024; ++i)
-                link.ReceiveChunk(output.data(), output.size());
+                link.Session().ReceiveChunk(output.data(), output.size());
         };
-        link.ReceiveChunk(mcu.data(), mcu.size());
+        link.Session().ReceiveChunk(mcu.data(), mcu.size());
         benchmark::DoNotOptimize(host.output);
     }
 }

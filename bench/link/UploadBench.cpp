@@ -37,32 +37,32 @@ void BM_Upload1MiBAt115200(benchmark::State& state)
         CheckRunner runner(o);
         runner.Host().quiet = true;
         CDeviceLink& link = runner.Link();
-        if (!link.Connect(o.port) ||
-            !runner.RunUntil([&] { return link.ImageReadCount() > 0; }, 120).empty()) {
+        if (!link.Session().Connect(o.port) ||
+            !runner.RunUntil([&] { return link.Files().ImageReadCount() > 0; }, 120).empty()) {
             state.SkipWithError("identification failed");
             return;
         }
         // One file that makes the image exactly 1 MiB.
-        link.FreeFileEntries();
+        link.Files().FreeFileEntries();
         auto e = std::make_unique<FileEntry>();
         e->name = "big.bin";
         e->nameLength = 8;
         e->data.assign(1048576 - 16 - 4 - 8 - 8 - 8, '\x5a');
         e->state = FileEntry::kChanged;
-        link.Entries().Insert(std::move(e));
+        link.Files().Entries().Insert(std::move(e));
 
         auto start = std::chrono::steady_clock::now();
         double cpu0 = ThreadCpuSeconds();
         bool sawUpload = false;
-        link.SetUploadStarted(true);
-        link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+        link.Files().SetUploadStarted(true);
+        link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
         std::string why = runner.RunUntil([&] {
-            sawUpload = sawUpload || link.GetTransferType() == CDeviceLink::kTransferUpload;
-            return (sawUpload && link.GetTransferType() != CDeviceLink::kTransferUpload) || !link.IsJobRunning();
+            sawUpload = sawUpload || link.Session().GetTransferType() == CLinkSession::kTransferUpload;
+            return (sawUpload && link.Session().GetTransferType() != CLinkSession::kTransferUpload) || !link.Session().IsJobRunning();
         }, 300);
         double cpu = ThreadCpuSeconds() - cpu0;
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!why.empty() || link.SentCount() != 1048576) {
+        if (!why.empty() || link.Session().SentCount() != 1048576) {
             state.SkipWithError(("upload failed: " + why).c_str());
             return;
         }
@@ -71,7 +71,7 @@ void BM_Upload1MiBAt115200(benchmark::State& state)
         state.counters["line_ratio"] = seconds / lineSeconds;
         state.counters["cpu_ms_per_chunk"] = cpu * 1000.0 / chunks;
         state.counters["seconds"] = seconds;
-        link.Disconnect();
+        link.Session().Disconnect();
         board.Stop();
     }
 }

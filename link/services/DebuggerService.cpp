@@ -3,6 +3,7 @@
 
 #include "link/FileEntry.h"
 #include "link/codecs/FrameItemReader.h"
+#include "link/services/BoardRequests.h"
 #include "link/services/DebugCodec.h"
 #include "link/session/LinkSession.h"
 
@@ -53,6 +54,8 @@ void CDebuggerService::StopTask() { m_session.WriteRequest(RequestBuilder(2, 2, 
 void CDebuggerService::Pause() { m_session.WriteRequest(RequestBuilder(6, 1, 1).Int32(0)); }
 void CDebuggerService::StepIn() { m_session.WriteRequest(RequestBuilder(6, 5, 0).Int32(0)); }
 void CDebuggerService::StepOver() { m_session.WriteRequest(RequestBuilder(6, 6, 0).Int32(0)); }
+void CDebuggerService::SetDebugMode(uint8_t sub, int32_t value) { m_session.WriteRequest(BoardRequests::DebugMode(sub, value)); }
+void CDebuggerService::SetFirmwareLog(bool on) { m_session.WriteRequest(BoardRequests::FirmwareLog(on)); }
 
 void CDebuggerService::OnReplyTaskState(const LinkReply& r)
 {

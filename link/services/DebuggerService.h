@@ -45,6 +45,8 @@ public:
     void Pause();              // 06/11
     void StepIn();             // 06/50
     void StepOver();           // 06/60
+    void SetDebugMode(uint8_t sub, int32_t value = 1);  // 02/11, 02/12
+    void SetFirmwareLog(bool on);                       // 02/13
 
     // ---- breakpoints. false when the file name does not fit a request
     // (then it is logged and nothing is sent).

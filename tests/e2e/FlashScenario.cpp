@@ -52,7 +52,7 @@ std::string Reconnect(CheckRunner& r, const CheckOptions& o, unsigned long linkB
            LinkId(o.port) == linkBefore)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     while (std::chrono::steady_clock::now() < until) {
-        if (port.CheckPort(o.port) == 0 && link.Connect(o.port))
+        if (port.CheckPort(o.port) == 0 && link.Session().Connect(o.port))
             return std::string();
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
@@ -125,16 +125,16 @@ std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::s
         ~Detach() { r.Host().upgrade = nullptr; }
     } detach{r};
 
-    if (!link.Connect(o.port))
+    if (!link.Session().Connect(o.port))
         return "cannot open " + o.port;
     // As the user would: the upgrade starts once the connection stands
     // (identified and the files read, or the boot loader's notice seen).
     bool sawJob = false;
     STEP(r.RunUntil([&] {
-        sawJob = sawJob || link.IsJobRunning();
-        return link.IsIspMode() || (sawJob && !link.IsJobRunning());
+        sawJob = sawJob || link.Session().IsJobRunning();
+        return link.Session().IsIspMode() || (sawJob && !link.Session().IsJobRunning());
     }, o.deadlineSeconds));
-    std::printf("FLASH: connected, %s\n", link.IsIspMode() ? "boot loader" : "script firmware");
+    std::printf("FLASH: connected, %s\n", link.Session().IsIspMode() ? "boot loader" : "script firmware");
 
     // The restart from the script firmware is the upgrade road's.
     if (!boot.OnUpgradeRestartIsp())
@@ -149,7 +149,7 @@ std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::s
         if ((why == "unplugged" || why == "disconnected") && dialog.events.empty()) {
             // As the main window does when the board's port goes away.
             std::printf("FLASH: the port went away\n");
-            link.Disconnect();
+            link.Session().Disconnect();
         }
         if (dialog.events.empty())
             return why.empty() ? "no report" : why;
@@ -181,9 +181,9 @@ std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::s
     STEP(Reconnect(r, o, linkAtJump));
     // The script firmware answers the sync byte and the identification
     // starts; the boot loader would only show its notice.
-    why = r.RunUntil([&] { return link.IsJobRunning(); }, 15);
+    why = r.RunUntil([&] { return link.Session().IsJobRunning(); }, 15);
     if (!why.empty())
-        return "after the jump: " + (link.IsIspMode() ? std::string("the board stayed in its boot loader") : why);
+        return "after the jump: " + (link.Session().IsIspMode() ? std::string("the board stayed in its boot loader") : why);
     std::printf("FLASH: the board runs its script firmware again\n");
     if (dialog.successes != 1 || dialog.failures != 0)
         return "results reported: " + std::to_string(dialog.successes) + " ok, " +

@@ -193,7 +193,7 @@ std::string DebugScenario(CheckRunner& r, const CheckOptions& o, bool hostile)
     STEP(ConnectAndRead(r, o));
     CDeviceLink& link = r.Link();
     CheckHost& host = r.Host();
-    FileEntry* script = link.Entries().Find("index.php");
+    FileEntry* script = link.Files().Entries().Find("index.php");
     if (!script)
         return "no index.php on the board";
     host.OpenText(script->name, script->data);

@@ -40,8 +40,8 @@ EntrySet FromParsed(const std::vector<PackedFile::Entry>& parsed, bool withEmpty
 EntrySet FromList(CDeviceLink& link)
 {
     EntrySet set;
-    for (size_t i = 0; i < link.Entries().Count(); ++i)
-        set.emplace_back(link.Entries().At(i).name, link.Entries().At(i).data);
+    for (size_t i = 0; i < link.Files().Entries().Count(); ++i)
+        set.emplace_back(link.Files().Entries().At(i).name, link.Files().Entries().At(i).data);
     std::sort(set.begin(), set.end());
     return set;
 }
@@ -51,11 +51,11 @@ std::string ImageEntries(CDeviceLink& link, EntrySet& set)
 {
     std::vector<PackedFile::Entry> parsed;
     PackedFile::ImageInfo info;
-    if (link.ImageCount() == 0) {
+    if (link.Session().Image().count == 0) {
         set.clear();
         return std::string();
     }
-    PackedFile::Error e = PackedFile::ParseImage(link.ImageBuffer().data(), static_cast<size_t>(link.ImageCount()),
+    PackedFile::Error e = PackedFile::ParseImage(link.Session().Image().data.data(), static_cast<size_t>(link.Session().Image().count),
                                                  parsed, info);
     if (e != PackedFile::Error::None)
         return std::string("bad image: ") + PackedFile::ErrorText(e);
@@ -81,16 +81,16 @@ std::string LoadPacked(const std::string& path, EntrySet& set)
 std::string Identify(CheckRunner& r, const CheckOptions& o)
 {
     CDeviceLink& link = r.Link();
-    if (!link.Connect(o.port))
+    if (!link.Session().Connect(o.port))
         return "cannot open " + o.port;
     bool sawJob = false;
     STEP(r.RunUntil([&] {
-        sawJob = sawJob || link.IsJobRunning();
-        return link.IsIdentified() || link.IsIspMode() || (sawJob && !link.IsJobRunning());
+        sawJob = sawJob || link.Session().IsJobRunning();
+        return link.Identity().IsIdentified() || link.Session().IsIspMode() || (sawJob && !link.Session().IsJobRunning());
     }, o.deadlineSeconds));
-    if (link.IsIspMode())
+    if (link.Session().IsIspMode())
         return "isp mode";
-    if (!link.IsIdentified())
+    if (!link.Identity().IsIdentified())
         return "identification did not finish";
     return std::string();
 }
@@ -100,12 +100,12 @@ std::string Identify(CheckRunner& r, const CheckOptions& o)
 std::string ConnectAndRead(CheckRunner& r, const CheckOptions& o)
 {
     CDeviceLink& link = r.Link();
-    int before = link.ImageReadCount();
+    int before = link.Files().ImageReadCount();
     STEP(Identify(r, o));
     if (r.Host().restoreQuestions > 0)
         return std::string();
-    STEP(r.RunUntil([&] { return link.ImageReadCount() > before || !link.IsJobRunning(); }, o.deadlineSeconds));
-    return link.ImageReadCount() > before ? std::string() : "image read failed";
+    STEP(r.RunUntil([&] { return link.Files().ImageReadCount() > before || !link.Session().IsJobRunning(); }, o.deadlineSeconds));
+    return link.Files().ImageReadCount() > before ? std::string() : "image read failed";
 }
 
 namespace {
@@ -114,14 +114,14 @@ namespace {
 std::string Upload(CheckRunner& r, const CheckOptions& o, const std::string& file)
 {
     CDeviceLink& link = r.Link();
-    link.FreeFileEntries();
-    if (!link.ReadPackedFile(file))
+    link.Files().FreeFileEntries();
+    if (!link.Files().ReadPackedFile(file))
         return "cannot read " + file;
-    int before = link.ImageReadCount();
-    link.SetUploadStarted(true);
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    STEP(r.RunUntil([&] { return !link.IsJobRunning(); }, o.deadlineSeconds));
-    return link.ImageReadCount() > before ? std::string() : "upload failed";
+    int before = link.Files().ImageReadCount();
+    link.Files().SetUploadStarted(true);
+    link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
+    STEP(r.RunUntil([&] { return !link.Session().IsJobRunning(); }, o.deadlineSeconds));
+    return link.Files().ImageReadCount() > before ? std::string() : "upload failed";
 }
 
 std::string ReadScenario(CheckRunner& r, const CheckOptions& o)
@@ -162,10 +162,10 @@ std::string InterruptedUploadScenario(CheckRunner& r, const CheckOptions& o, con
     std::printf("UPLOAD: %s\n", why.empty() ? "confirmed" : why.c_str());
     if (why.empty())
         return "the upload was not interrupted";
-    if (!link.HasUploadBackup())
+    if (!link.Files().HasUploadBackup())
         return "no backup after the interrupted upload";
-    if (link.IsConnected())
-        link.Disconnect();
+    if (link.Session().IsConnected())
+        link.Session().Disconnect();
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     if (r.PortGone()) {
         // A removed board comes back as a new device under the same name
@@ -175,8 +175,8 @@ std::string InterruptedUploadScenario(CheckRunner& r, const CheckOptions& o, con
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     while (std::chrono::steady_clock::now() < until) {
-        if (link.IsConnected())
-            link.Disconnect();
+        if (link.Session().IsConnected())
+            link.Session().Disconnect();
         // As a user would: the board notices a closed port only after a moment.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         why = Identify(r, o);
@@ -244,10 +244,10 @@ std::string ReadSettings(CheckRunner& r, const CheckOptions& o, bool identify)
     if (identify)
         STEP(ConnectAndRead(r, o));
     int before = r.Host().settingsReads;
-    if (!link.RequestSettingsBlock())
+    if (!link.Settings().RequestSettingsBlock())
         return "not connected";
     STEP(r.RunUntil([&] {
-        return r.Host().settingsReads > before || link.GetTransferType() == CDeviceLink::kTransferNone;
+        return r.Host().settingsReads > before || link.Session().GetTransferType() == CLinkSession::kTransferNone;
     }, o.deadlineSeconds));
     return r.Host().settingsReads > before ? std::string() : "settings block not read";
 }

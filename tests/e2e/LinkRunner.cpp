@@ -70,7 +70,7 @@ void CheckHost::AddFirmwareLog(const char* t, size_t n)
 CheckRunner::CheckRunner(const CheckOptions& o) : m_options(o), m_host(o), m_link(m_port, m_host, m_files)
 {
     m_port.SetOwner(&m_queue);
-    m_link.SetWatchdogPeriod(o.watchdogMs);
+    m_link.Session().SetWatchdogPeriod(o.watchdogMs);
 }
 
 std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
@@ -78,7 +78,7 @@ std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds
     using Clock = CheckHost::Clock;
     auto deadline = Clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
-        if (!m_link.IsConnected())
+        if (!m_link.Session().IsConnected())
             return m_gone ? "unplugged" : "disconnected";
         if (Clock::now() > deadline)
             return "timeout";
@@ -97,7 +97,7 @@ std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds
         SerialEvent e;
         if (m_queue.Wait(e, wait)) {
             if (e.message == CSerialPort::kNotifyMessage) {
-                m_link.OnSerialEvent(e.wParam);
+                m_link.Session().OnSerialEvent(e.wParam);
             } else if (e.message == CSerialPort::kGoneMessage) {
                 m_gone = true;
                 m_port.Close();
@@ -108,7 +108,7 @@ std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds
             auto it = m_host.timers.find(dueId);
             if (it != m_host.timers.end()) {
                 it->second.due = Clock::now() + std::chrono::milliseconds(it->second.period);
-                m_link.OnTimer(dueId);
+                m_link.Session().OnTimer(dueId);
             }
         }
     }
@@ -119,8 +119,8 @@ bool CheckRunner::StartPendingJob()
 {
     const int mode = m_host.pendingStart;
     m_host.pendingStart = -1;
-    if (mode == CDeviceLink::kWaitUpload)
-        m_link.OnUploadStart();
+    if (mode == CLinkSession::kWaitUpload)
+        m_link.Files().OnUploadStart();
     else if (mode >= 0)
         m_link.OnIdentifyStart();
     return mode >= 0;

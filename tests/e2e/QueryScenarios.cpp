@@ -18,7 +18,7 @@ std::string Query(CheckRunner& r, const CheckOptions& o, Start s, int seconds = 
         return rep.Count() > before ||
                (q.Running() == CBoardQueriesService::Chain::kNone && !q.HasPendingReports());
     }, seconds > 0 ? seconds : o.deadlineSeconds));
-    const int32_t type = r.Link().GetTransferType();
+    const int32_t type = r.Link().Session().GetTransferType();
     if (idle && type != 0)
         return "transfer type left at " + std::to_string(type);
     return std::string();
@@ -66,11 +66,11 @@ std::string Info(CheckRunner& r, const CheckOptions& o)
 {
     CheckReports& rep = r.Host().reports;
     const int reads = r.Host().settingsReads;
-    STEP(Query(r, o, r.Link().RequestProductInfo(), 0, false));
+    STEP(Query(r, o, r.Link().Queries().RequestProductInfo(), 0, false));
     if (rep.products.empty())
         return "product information stopped";
     // The settings block follows, for the dialog.
-    STEP(r.RunUntil([&] { return r.Host().settingsReads > reads || r.Link().GetTransferType() == 0; }, o.deadlineSeconds));
+    STEP(r.RunUntil([&] { return r.Host().settingsReads > reads || r.Link().Session().GetTransferType() == 0; }, o.deadlineSeconds));
     if (r.Host().settingsReads == reads)
         return "no settings read after the product information";
     std::printf("UPTIME %s\nINFO %s\n", rep.products.back().first.c_str(), rep.products.back().second.c_str());

@@ -57,21 +57,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto entry = std::make_unique<FileEntry>();
     entry->name = "a.php";
     entry->data = "1\r\n2\r\n3";
-    link.Entries().Insert(std::move(entry));
+    link.Files().Entries().Insert(std::move(entry));
     const uint8_t mode = data[0];
     CDebuggerService& dbg = link.Debugger();
     if (mode & 1) {
         const std::vector<uint8_t> paused = Frame(0, 1, 0x51, ItemInt(0) + ItemInt(2));
         port.input.assign(paused.begin(), paused.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
+        link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
         dbg.OnWatchNext(0, true);
     }
     if (mode & 4)
         dbg.ReadBreakpoints("a.php");
     host.watches = (mode >> 4) & 3;
     port.input.assign(reinterpret_cast<const char*>(data + 1), size - 1);
-    link.OnSerialEvent(ILinkPort::kEvRxChar);
+    link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
     if (mode & 2)
-        link.OnTimer(CDebuggerService::kTimerWatchWait);
+        link.Session().OnTimer(CDebuggerService::kTimerWatchWait);
     return 0;
 }

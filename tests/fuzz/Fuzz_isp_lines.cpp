@@ -34,9 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CStdLinkFiles files;
     CDeviceLink link(port, host, files);
     CBootLoaderService& boot = link.BootLoader();
-    link.Connect("COM1");
+    link.Session().Connect("COM1");
     port.input = "100 ISP\r\n";
-    link.OnSerialEvent(ILinkPort::kEvRxChar);
+    link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
 
     static const std::vector<uint8_t> image(9000, 0x42);
     boot.OnUpgradeRestartIsp();
@@ -52,11 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     while (at < size && port.open) {
         size_t n = std::min(chunk, size - at);
         port.input.assign(reinterpret_cast<const char*>(data + at), n);
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
+        link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
         at += n;
         for (unsigned id : {CBootLoaderService::kTimerStream, CBootLoaderService::kTimerTestOk})
             if (host.timers & (1ull << id))
-                link.OnTimer(id);
+                link.Session().OnTimer(id);
         chunk = 1 + (chunk * 7 + n) % 97;
     }
     if (boot.Dump().size() > CBootLoaderService::kDumpSize || boot.SentBytes() > image.size() ||

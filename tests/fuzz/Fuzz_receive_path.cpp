@@ -23,28 +23,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Host host;
     static CStdLinkFiles files;
     static CDeviceLink link(port, host, files);
-    link.Disconnect();
-    link.Connect("fuzz");
-    const uint8_t sync = static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F);
-    link.ReceiveChunk(&sync, 1);
+    link.Session().Disconnect();
+    link.Session().Connect("fuzz");
+    const uint8_t sync = static_cast<uint8_t>((link.Session().GetSyncByte() - 0x20) ^ 0x3F);
+    link.Session().ReceiveChunk(&sync, 1);
     link.OnIdentifyStart();
     // The first byte picks a transfer to be under way, the next one the
     // piece size; the rest is what the board says.
     if (size < 2)
         return 0;
     switch (data[0] % 5) {
-    case 1: link.RequestFsImage(); break;
-    case 2: link.RequestSettingsBlock(); break;
-    case 3: link.RequestCertBlock(); break;
+    case 1: link.Files().RequestFsImage(); break;
+    case 2: link.Settings().RequestSettingsBlock(); break;
+    case 3: link.Commands().ReadCertBlock(); break;
     case 4: link.Commands().WriteKeyBlock(std::vector<uint8_t>(100, 1)); break;
     default: break;
     }
     size_t piece = data[1] % 64 + 1;
     for (size_t at = 2; at < size; at += piece)
-        link.ReceiveChunk(data + at, std::min(piece, size - at));
+        link.Session().ReceiveChunk(data + at, std::min(piece, size - at));
     // Timers as they come: watchdog, block-write watch, password wait.
     for (unsigned id : {20u, 21u, 21u, 10u, 22u, 23u})
-        link.OnTimer(id);
+        link.Session().OnTimer(id);
     return 0;
 }
 

@@ -34,11 +34,11 @@ protected:
     void SetUp() override
     {
         Synced();
-        link.ShowWaitDialog(false);
-        link.DeviceInfo().wiredPresent = 1;
+        link.Session().ShowWaitDialog(false);
+        link.Identity().DeviceInfo().wiredPresent = 1;
     }
     void Mmap(const Bytes& item, bool refused = false) { Feed(Reply(5, 0x30, item, refused)); }
-    void Reports() { link.OnTimer(CBoardQueriesService::kTimerReports); }
+    void Reports() { link.Session().OnTimer(CBoardQueriesService::kTimerReports); }
 };
 
 TEST_F(QueriesTest, RequestBytes)
@@ -66,26 +66,26 @@ TEST_F(QueriesTest, RequestBytes)
 TEST_F(QueriesTest, ARestartDropsTheReplyOutAndABusyLinkRefuses)
 {
     ASSERT_EQ(q.RequestNetworkInfo(), Start::kStarted);
-    EXPECT_EQ(link.GetTransferType(), 10);
+    EXPECT_EQ(link.Session().GetTransferType(), 10);
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kStarted);
     port.writes.clear();
     Mmap(Text("10.9.9.9"));
     ASSERT_FALSE(port.writes.empty());
     EXPECT_EQ(port.writes.back(), MmapCommand::Network(MmapCommand::kIpAddr, true).Frame(port.writes.back()[1] & 0x0F));
-    link.OnTimer(CBoardQueriesService::kTimerGuard);
+    link.Session().OnTimer(CBoardQueriesService::kTimerGuard);
     link.Session().SetTransferType(CLinkSession::kTransferCertRead);
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kBusy);
     EXPECT_EQ(host.messages.back(), "The product is busy with another job.\r\nTry again when it has finished.");
     Mmap(ItemInt(1));
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferCertRead);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferCertRead);
 }
 
 TEST_F(QueriesTest, ReplyAndTimerWhileAReportIsShown)
 {
-    link.DeviceInfo().wiredPresent = 0;
-    link.DeviceInfo().wirelessPresent = 0;
+    link.Identity().DeviceInfo().wiredPresent = 0;
+    link.Identity().DeviceInfo().wirelessPresent = 0;
     EXPECT_EQ(q.RequestNetworkInfo(), Start::kUnsupported);
-    link.DeviceInfo().wiredPresent = 1;
+    link.Identity().DeviceInfo().wiredPresent = 1;
     ASSERT_EQ(q.RequestNetworkInfo(), Start::kStarted);
     for (const Bytes& a : {Text("a"), Text("b"), Text("c"), Text("d"), ItemInt(0), Text("e"), Text("f"), Text("g")})
         Mmap(a);
@@ -103,7 +103,7 @@ TEST_F(QueriesTest, ReplyAndTimerWhileAReportIsShown)
     EXPECT_EQ(host.rtc, (std::vector<std::string>{"20260102030405"}));
     Reports();
     EXPECT_EQ(host.net.size(), 1u);
-    EXPECT_EQ(link.GetTransferType(), 0);
+    EXPECT_EQ(link.Session().GetTransferType(), 0);
 }
 
 TEST_F(QueriesTest, ChainFailuresReturnToIdle)
@@ -111,14 +111,14 @@ TEST_F(QueriesTest, ChainFailuresReturnToIdle)
     // Wrong item type, a refusal, no answer at all (lying items: e2e.netinfo_lying).
     ASSERT_EQ(q.RequestNetworkInfo(), Start::kStarted);
     Mmap(ItemInt(3));
-    EXPECT_EQ(link.GetTransferType(), 0);
+    EXPECT_EQ(link.Session().GetTransferType(), 0);
     ASSERT_EQ(q.RequestRtcDate(), Start::kStarted);
     Mmap(ItemInt(38), true);
-    EXPECT_EQ(link.GetTransferType(), 0);
+    EXPECT_EQ(link.Session().GetTransferType(), 0);
     ASSERT_EQ(q.RequestNetworkInfo(), Start::kStarted);
     EXPECT_TRUE(host.HasTimer(CBoardQueriesService::kTimerGuard));
-    link.OnTimer(CBoardQueriesService::kTimerGuard);
-    EXPECT_EQ(link.GetTransferType(), 0);
+    link.Session().OnTimer(CBoardQueriesService::kTimerGuard);
+    EXPECT_EQ(link.Session().GetTransferType(), 0);
     Reports();
     EXPECT_EQ(host.messages, (std::vector<std::string>{LinkStrings::kConfigReadFailed.english}));
     EXPECT_EQ(host.rtc, (std::vector<std::string>{"fail"}));
@@ -135,7 +135,7 @@ TEST_F(QueriesTest, ClockReadsAndWritesOnlyFourteenDigits)
     Mmap(Text("2026-01-02"));
     Reports();
     EXPECT_EQ(host.rtc, (std::vector<std::string>{"fail"}));
-    EXPECT_EQ(link.GetTransferType(), 0);
+    EXPECT_EQ(link.Session().GetTransferType(), 0);
 }
 
 // Both logs and the product information: e2e.logs, e2e.info*.
@@ -147,7 +147,7 @@ TEST_F(QueriesTest, ALogOfAnotherSizeIsDropped)
     ASSERT_EQ(q.RequestErrorLog(false), Start::kStarted);
     Feed(Data("abc"));
     Feed(Reply(3, 0x41, ItemInt(4)));  // announced size differs: dropped
-    EXPECT_EQ(link.GetTransferType(), 0);
+    EXPECT_EQ(link.Session().GetTransferType(), 0);
     Feed(Reply(3, 0x41, ItemInt(3)));  // late: nothing
     Reports();
     EXPECT_EQ(host.logs, (std::vector<std::string>{"fw:boot\r\n"}));

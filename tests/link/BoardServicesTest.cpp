@@ -99,21 +99,21 @@ TEST_F(BoardServicesTest, SettingsThatMustNotPass)
 {
     Bytes block = Block({kName, Record(3, 0, {10, 0, 0, 1}), kEnd});
     const int32_t n = static_cast<int32_t>(block.size());
-    ASSERT_TRUE(link.RequestSettingsBlock());
+    ASSERT_TRUE(link.Settings().RequestSettingsBlock());
     ServeBlock(block, 0x21, n + 1);
     EXPECT_EQ(host.messages.back(), LinkStrings::kConfigReadFailed.english);
     EXPECT_EQ(host.settingsRead, 0);
-    EXPECT_TRUE(link.IsConnected());
-    link.RequestSettingsBlock();
+    EXPECT_TRUE(link.Session().IsConnected());
+    link.Settings().RequestSettingsBlock();
     ServeBlock(block, 0x21, n);
     unsigned generation = link.Settings().Generation();
-    link.RequestSettingsBlock();
+    link.Settings().RequestSettingsBlock();
     ServeBlock(block, 0x21, n);
     EXPECT_EQ(host.settingsRead, 2);
     port.writes.clear();
     EXPECT_FALSE(link.Settings().WriteSettings(generation));
     EXPECT_TRUE(port.writes.empty());
-    link.Disconnect();
+    link.Session().Disconnect();
     EXPECT_EQ(link.Settings().Record().FirmwareNameText(), "");
 }
 
@@ -138,7 +138,7 @@ TEST_F(BoardServicesTest, CertificateReplyTrustsOnlyWhatArrived)
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         host.certRecords = "?";
-        ASSERT_TRUE(link.RequestCertBlock());
+        ASSERT_TRUE(link.Commands().ReadCertBlock());
         ServeBlock(c.data, 0x24, c.v, c.refused);
         EXPECT_EQ(host.certRecords, c.expect);
     }
@@ -172,13 +172,13 @@ TEST_F(BoardServicesTest, KeyThenCertificateStopsAtAFailedKey)
     // A board that stops pulling, and a link that goes away, end with failure.
     host.blocksWritten.clear();
     ASSERT_TRUE(link.Commands().WriteCertBlock(cert));
-    link.OnTimer(CBoardCommandsService::kTimerBlockWrite);
-    link.OnTimer(CBoardCommandsService::kTimerBlockWrite);
+    link.Session().OnTimer(CBoardCommandsService::kTimerBlockWrite);
+    link.Session().OnTimer(CBoardCommandsService::kTimerBlockWrite);
     ASSERT_TRUE(link.Commands().WriteKeyBlock(key));
-    link.Disconnect();
+    link.Session().Disconnect();
     EXPECT_EQ(host.blocksWritten, (std::vector<std::pair<K, bool>>{{CLinkBlockResults::kCertBlock, false},
                                                                      {CLinkBlockResults::kKeyBlock, false}}));
-    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferNone);
 }
 
 // A port that is back but not open yet is no success; the arrival retries it.
@@ -187,35 +187,35 @@ TEST_F(BoardServicesTest, PasswordWaitAndArrivalRetryWaitForAnOpenPort)
     const unsigned t = CBoardCommandsService::kTimerPasswordWait;
     link.Commands().SetUserPassword("00");
     port.checkPort = 1;
-    link.OnDeviceChange(0x8004, 5);
-    EXPECT_FALSE(link.IsConnected());
+    link.Presence().OnDeviceChange(0x8004, 5);
+    EXPECT_FALSE(link.Session().IsConnected());
     port.checkPort = 0;
     port.failOpen = true;
-    link.OnTimer(t);
+    link.Session().OnTimer(t);
     EXPECT_TRUE(host.passwordDone.empty());
     port.failOpen = false;
-    link.OnTimer(t);
-    EXPECT_TRUE(link.IsConnected());
+    link.Session().OnTimer(t);
+    EXPECT_TRUE(link.Session().IsConnected());
     EXPECT_EQ(host.passwordDone, std::vector<bool>{true});
     EXPECT_TRUE(host.messages.empty());
     // An arrival that opens only a moment later is tried again, quietly; one
     // that never opens says so once, at the last try.
-    link.Disconnect();
-    link.SetReconnectPending(true);
+    link.Session().Disconnect();
+    link.Session().SetReconnectPending(true);
     port.failOpen = true;
-    link.OnDeviceChange(0x8000, 5);
+    link.Presence().OnDeviceChange(0x8000, 5);
     EXPECT_TRUE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
     EXPECT_TRUE(host.messages.empty());
     port.failOpen = false;
-    link.OnTimer(CDevicePresenceService::kTimerArrivalRetry);
-    EXPECT_TRUE(link.IsConnected());
+    link.Session().OnTimer(CDevicePresenceService::kTimerArrivalRetry);
+    EXPECT_TRUE(link.Session().IsConnected());
     EXPECT_FALSE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
-    link.Disconnect();
-    link.SetReconnectPending(true);
+    link.Session().Disconnect();
+    link.Session().SetReconnectPending(true);
     port.failOpen = true;
-    link.OnDeviceChange(0x8000, 5);
+    link.Presence().OnDeviceChange(0x8000, 5);
     for (int i = 0; i < CDevicePresenceService::kRetries; ++i)
-        link.OnTimer(CDevicePresenceService::kTimerArrivalRetry);
+        link.Session().OnTimer(CDevicePresenceService::kTimerArrivalRetry);
     EXPECT_EQ(host.messages, std::vector<std::string>{"Unable to open COM port"});
     EXPECT_FALSE(host.HasTimer(CDevicePresenceService::kTimerArrivalRetry));
 }
@@ -224,12 +224,12 @@ TEST_F(BoardServicesTest, RebootReplies)
 {
     Add("a.php", "unsaved", FileEntry::kChanged);
     Feed(Reply(5, 0x22, ItemInt(1), true));
-    EXPECT_TRUE(link.IsConnected());
+    EXPECT_TRUE(link.Session().IsConnected());
     EXPECT_EQ(host.messages.back(), "The product refused to restart.");
     host.messages.clear();
     Feed(Reply(5, 0x26, ItemInt(200)));
-    EXPECT_FALSE(link.IsConnected());
-    EXPECT_TRUE(link.IsReconnectPending());
+    EXPECT_FALSE(link.Session().IsConnected());
+    EXPECT_TRUE(link.Session().IsReconnectPending());
     EXPECT_EQ(host.restarts, 1);
     EXPECT_TRUE(host.messages.empty());  // no unsaved-files question
 }
@@ -239,14 +239,14 @@ TEST_F(BoardServicesTest, OneTransferAtATime)
     Bytes key = Block({Record(0x0B, 0, Bytes(258, 0x5A))}, EnvBlock::kMagicKeys);
     // A read asked for during a write is refused and leaves the write whole.
     ASSERT_TRUE(link.Commands().WriteKeyBlock(key));
-    EXPECT_FALSE(link.RequestCertBlock());
-    EXPECT_FALSE(link.RequestSettingsBlock());
+    EXPECT_FALSE(link.Commands().ReadCertBlock());
+    EXPECT_FALSE(link.Settings().RequestSettingsBlock());
     EXPECT_EQ(Pull(), key);
     // A read cut off by the link going away holds nothing of the next connection.
     Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(key.size()))));
-    ASSERT_TRUE(link.RequestSettingsBlock());
-    link.Disconnect();
-    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+    ASSERT_TRUE(link.Settings().RequestSettingsBlock());
+    link.Session().Disconnect();
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferNone);
     Synced();
     EXPECT_TRUE(link.Commands().WriteKeyBlock(key));
 }
@@ -259,44 +259,44 @@ TEST_F(BoardServicesTest, WritesWaitForTheReplyOnceAllIsOut)
     const unsigned tb = CBoardCommandsService::kTimerBlockWrite, ts = CSettingsService::kTimerSettingsWrite;
     ASSERT_TRUE(link.Commands().WriteCertBlock(cert));
     ASSERT_EQ(Pull(), cert);
-    link.OnTimer(tb);
-    link.OnTimer(tb);
+    link.Session().OnTimer(tb);
+    link.Session().OnTimer(tb);
     Feed(Reply(4, 0x24, ItemInt(static_cast<int32_t>(cert.size()))));
     EXPECT_EQ(host.blocksWritten, (std::vector<std::pair<K, bool>>{{CLinkBlockResults::kCertBlock, true}}));
     // A settings write the board never pulls fails; one it never answers, a minute on.
     Bytes block = Block({kName, kEnd});
-    link.RequestSettingsBlock();
+    link.Settings().RequestSettingsBlock();
     ServeBlock(block, 0x21, static_cast<int32_t>(block.size()));
     ASSERT_TRUE(link.Settings().WriteSettings(link.Settings().Generation()));
-    link.OnTimer(ts);
-    link.OnTimer(ts);
+    link.Session().OnTimer(ts);
+    link.Session().OnTimer(ts);
     EXPECT_EQ(host.settingsWritten, std::vector<bool>{false});
     EXPECT_FALSE(host.HasTimer(ts));
     ASSERT_TRUE(link.Settings().WriteSettings(link.Settings().Generation()));
     Pull();
     for (int i = 0; i < CWriteWatch::kReplyPeriods; ++i)
-        link.OnTimer(ts);
+        link.Session().OnTimer(ts);
     EXPECT_EQ(host.settingsWritten, std::vector<bool>{false});
-    link.OnTimer(ts);
+    link.Session().OnTimer(ts);
     EXPECT_EQ(host.settingsWritten, (std::vector<bool>{false, false}));
-    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferNone);
 }
 
 // The link closes whatever the answer would be, so no question is asked.
 TEST_F(BoardServicesTest, ResetModeClosesTheLinkWithoutAQuestion)
 {
     Add("a.php", "unsaved", FileEntry::kChanged);
-    link.SetResetMode(true);
+    link.Session().SetResetMode(true);
     host.answers = {CLinkDialogs::kIdNo};
     link.OnIdentifyStart();
-    EXPECT_FALSE(link.IsConnected());
+    EXPECT_FALSE(link.Session().IsConnected());
     EXPECT_TRUE(host.messages.empty());
 }
 
 // The answer typed for a lost connection's challenge must not reach the next one.
 TEST_F(BoardServicesTest, LoginAnswerForALostConnectionIsDropped)
 {
-    link.OnTimer(CDeviceLink::kTimerOpenWaitBox);
+    link.Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
     link.OnIdentifyStart();
     Feed(Reply(1, 0x25, ItemInt(1), true));
     Feed(Reply(5, 0x41, ItemBytes(Bytes(16, 0x11))));
@@ -305,10 +305,10 @@ TEST_F(BoardServicesTest, LoginAnswerForALostConnectionIsDropped)
         host.onPassword = nullptr;
         port.checkPort = 1;
         host.answers = {CLinkDialogs::kIdYes};
-        link.OnDeviceChange(0x8004, 5);
+        link.Presence().OnDeviceChange(0x8004, 5);
         port.checkPort = 0;
-        link.OnTimer(CDevicePresenceService::kTimerReconnectDelay);
-        ASSERT_TRUE(link.IsConnected());
+        link.Session().OnTimer(CDevicePresenceService::kTimerReconnectDelay);
+        ASSERT_TRUE(link.Session().IsConnected());
         Feed({SyncAnswer()});
         port.writes.clear();
     };

@@ -55,7 +55,7 @@ public:
     void Feed(const std::string& text)
     {
         port.input.insert(port.input.end(), text.begin(), text.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
+        link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
     }
     std::string Written()
     {
@@ -64,7 +64,7 @@ public:
     }
     void EnterIsp()
     {
-        link.Connect("COM3");
+        link.Session().Connect("COM3");
         Feed("100 ISP boot loader ready\r\n");
         Written();
         host.messages.clear();
@@ -72,7 +72,7 @@ public:
     void RunStream()
     {
         while (host.HasTimer(Svc::kTimerStream))
-            link.OnTimer(Svc::kTimerStream);
+            link.Session().OnTimer(Svc::kTimerStream);
     }
     // From the start command to the board's "201" for the image.
     void ToStreaming()
@@ -96,7 +96,7 @@ TEST_F(BootLoaderTest, RepliesStartTheirWorkFromTheMessageLoop)
     Feed("201 Send Firmware\r\n");
     Feed("202 Test OK\r\n");
     EXPECT_EQ(1000u, host.timers[Svc::kTimerTestOk]);
-    link.OnTimer(Svc::kTimerTestOk);
+    link.Session().OnTimer(Svc::kTimerTestOk);
     boot.OnStartUpgrade(image.data(), image.size());
     for (int i = 0; i < 4; ++i)  // the last "200", at the program step, does nothing
         Feed("200 Command OK\r\n");
@@ -109,11 +109,11 @@ TEST_F(BootLoaderTest, RepliesStartTheirWorkFromTheMessageLoop)
     Written();  // the image and progress: ShortAndEmptyWrites
     Feed("204 CRC OK\r\n");
     EXPECT_EQ("", Written());
-    link.OnTimer(Svc::kTimerBootFlag);
+    link.Session().OnTimer(Svc::kTimerBootFlag);
     EXPECT_EQ("bf 400 QUIVER RESTACK\r", Written());
     Feed("200 Command OK\r\n");
     EXPECT_EQ("jf 10\r", Written());
-    EXPECT_TRUE(link.IsReconnectPending());
+    EXPECT_TRUE(link.Session().IsReconnectPending());
     EXPECT_EQ((std::vector<std::string>{"test ok", "result ok"}), host.events);
     EXPECT_FALSE(host.HasTimer(Svc::kTimerWatchdog));
     EXPECT_TRUE(host.messages.empty());
@@ -150,7 +150,7 @@ TEST_F(BootLoaderTest, ReplyDuringStreamingStreamsOnce)
     EnterIsp();
     boot.OnUpgradeRestartIsp();
     ToStreaming();
-    link.OnTimer(Svc::kTimerStream);
+    link.Session().OnTimer(Svc::kTimerStream);
     // The success box pumps messages: a repeated answer arrives inside it.
     host.duringResult = [&] { Feed("204 CRC OK\r\n"); };
     Feed("201 Send Firmware\r\n");
@@ -158,7 +158,7 @@ TEST_F(BootLoaderTest, ReplyDuringStreamingStreamsOnce)
     EXPECT_EQ(std::string(image.begin(), image.end()), Written());
     Feed("204 CRC OK\r\n");
     EXPECT_EQ(1, std::count(host.events.begin(), host.events.end(), "result ok"));
-    link.OnTimer(Svc::kTimerBootFlag);
+    link.Session().OnTimer(Svc::kTimerBootFlag);
     EXPECT_EQ("bf 400 QUIVER RESTACK\r", Written());
 }
 
@@ -171,7 +171,7 @@ TEST_F(BootLoaderTest, BootFlagWaitsForWhatCameDuringTheSuccessBox)
     } cases[] = {
         {"a failure line", [](BootLoaderTest& t) { t.Feed("305 Flash write error\r\n"); }},
         {"the board left and came back", [](BootLoaderTest& t) {
-             t.link.Disconnect();
+             t.link.Session().Disconnect();
              t.EnterIsp();
          }},
     };
@@ -184,9 +184,9 @@ TEST_F(BootLoaderTest, BootFlagWaitsForWhatCameDuringTheSuccessBox)
         host.duringResult = [&] { c.during(*this); };
         Feed("204 CRC OK\r\n");
         host.duringResult = nullptr;
-        link.OnTimer(Svc::kTimerBootFlag);
+        link.Session().OnTimer(Svc::kTimerBootFlag);
         EXPECT_EQ("", Written()) << c.what;
-        link.Disconnect();
+        link.Session().Disconnect();
     }
 }
 
@@ -218,12 +218,12 @@ TEST_F(BootLoaderTest, EveryAbnormalEndReportsFailure)
     } cases[] = {
         {"silence after unlock", [](BootLoaderTest& t) {
              t.boot.OnStartUpgrade(t.image.data(), t.image.size());
-             t.link.OnTimer(Svc::kTimerWatchdog);
+             t.link.Session().OnTimer(Svc::kTimerWatchdog);
          }},
         {"silence after the test header", [](BootLoaderTest& t) {
              t.boot.OnIspTestFirmware(t.image.data(), t.image.size());
              t.Feed("201 Send Firmware\r\n");
-             t.link.OnTimer(Svc::kTimerWatchdog);
+             t.link.Session().OnTimer(Svc::kTimerWatchdog);
          }},
         {"empty image", [](BootLoaderTest& t) { t.boot.OnIspTestFirmware(nullptr, 0); }},
     };
@@ -236,7 +236,7 @@ TEST_F(BootLoaderTest, EveryAbnormalEndReportsFailure)
         EXPECT_EQ((std::vector<std::string>{"result failed"}), t.host.events) << c.what;
         EXPECT_FALSE(t.host.HasTimer(Svc::kTimerWatchdog)) << c.what;
         if (t.port.open)
-            t.link.Disconnect();
+            t.link.Session().Disconnect();
         t.port.open = false;
     }
 }

@@ -82,7 +82,7 @@ TEST_F(DebuggerTest, EveryRequestsBytes)
     // The long string's read: its window follows, the transfer is the watch string's.
     ASSERT_EQ(port.writes.size(), 2u);
     EXPECT_EQ(std::vector<uint8_t>(port.writes[1].begin() + 2, port.writes[1].end()), Hex("00 04 40 00 20 00"));
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferWatchString);
 }
 
 TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
@@ -105,7 +105,7 @@ TEST_F(DebuggerTest, TaskStateBreakAndResourceEvents)
     Feed(Event(3, 3, ItemInt(5) + ItemInt(4) + ItemInt(5) + ItemInt(6)));
     Feed(Event(2, 9, {}));
     Feed(Reply(1, 0x52, ItemInt(0) + ItemInt(7) + ItemInt(8) + ItemInt(9)));  // row 3 again, unscaled
-    const auto& rows = link.ResourceRows();
+    const auto& rows = link.Identity().ResourceRows();
     EXPECT_EQ((std::vector<int32_t>{rows[3][0], rows[3][1], rows[3][2], rows[11][2], rows[5][0]}),
               (std::vector<int32_t>{7, 8, 9, 3, 4}));
     EXPECT_EQ(host.resourceRedraws, 4);
@@ -134,12 +134,12 @@ TEST_F(DebuggerTest, ChainsKeepOneRequestOutstanding)
     // A long-string read that never ends gives the transfer back; a late
     // 03/50 reply then touches no one else's transfer.
     Feed(Reply(1, 0x60, Str("x", 200)));
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferWatchString);
-    link.OnTimer(CDebuggerService::kTimerWatchWait);
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferNone);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferWatchString);
+    link.Session().OnTimer(CDebuggerService::kTimerWatchWait);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferNone);
     link.Session().SetTransferType(CLinkSession::kTransferCertRead);
     Feed(Reply(3, 0x50, ItemInt(0), true));
-    EXPECT_EQ(link.GetTransferType(), CLinkSession::kTransferCertRead);
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferCertRead);
     EXPECT_EQ(dbg.OnWatchNext(0, true), 0);  // busy: nothing starts
     EXPECT_EQ(dbg.ReadBreakpoints("a.php"), CDebuggerService::ReadStart::kBusy);
     link.Session().SetTransferType(CLinkSession::kTransferNone);

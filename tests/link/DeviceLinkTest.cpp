@@ -15,8 +15,8 @@ protected:
     void ConnectAndIdentify()
     {
         Synced();
-        ASSERT_TRUE(host.HasTimer(CDeviceLink::kTimerOpenWaitBox));
-        link.OnTimer(CDeviceLink::kTimerOpenWaitBox);
+        ASSERT_TRUE(host.HasTimer(CLinkSession::kTimerOpenWaitBox));
+        link.Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
         ASSERT_TRUE(host.waitBoxOpen);
         port.writes.clear();
         link.OnIdentifyStart();
@@ -34,15 +34,15 @@ protected:
 TEST_F(DeviceLinkTest, OpenFailuresLeaveNothingBehind)
 {
     port.failSetup = 87;
-    EXPECT_FALSE(link.Connect("COM3"));
+    EXPECT_FALSE(link.Session().Connect("COM3"));
     EXPECT_EQ(host.messages.back(), "Fail to setup the COM port");
     EXPECT_FALSE(port.IsOpen());
     port.failSetup = 0;
     // A reset asked for one board must not wipe the next one connected after
     // the port failed to open.
-    link.SetResetMode(true);
+    link.Session().SetResetMode(true);
     port.failOpen = true;
-    EXPECT_FALSE(link.Connect("COM3"));
+    EXPECT_FALSE(link.Session().Connect("COM3"));
     port.failOpen = false;
     ConnectAndIdentify();
     EXPECT_EQ(port.mask, 0x99u);
@@ -71,11 +71,11 @@ TEST_F(DeviceLinkTest, IdentificationChainOrder)
         EXPECT_EQ(Sent(), step.second);
     }
     EXPECT_EQ(host.log[0], "get id pdb (High : 3, Low : 7)");
-    EXPECT_EQ(link.DeviceInfo().fsCapacity, 16);
+    EXPECT_EQ(link.Identity().DeviceInfo().fsCapacity, 16);
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_TRUE(link.IsIdentified());
-    EXPECT_EQ(link.DeviceInfo().wiredPresent, 1);
-    EXPECT_EQ(link.DeviceInfo().wirelessPresent, 0);
+    EXPECT_TRUE(link.Identity().IsIdentified());
+    EXPECT_EQ(link.Identity().DeviceInfo().wiredPresent, 1);
+    EXPECT_EQ(link.Identity().DeviceInfo().wirelessPresent, 0);
 }
 
 TEST_F(DeviceLinkTest, ResourceRowsStopAtTheFirstBadItem)
@@ -83,17 +83,17 @@ TEST_F(DeviceLinkTest, ResourceRowsStopAtTheFirstBadItem)
     ConnectAndIdentify();
     Sent();
     Feed(Reply(1, 0x12, ItemInt(1) + ItemInt(2) + ItemBytes({1, 2, 3, 4})));
-    EXPECT_EQ(link.ResourceRows()[0][0], 1);
-    EXPECT_EQ(link.ResourceRows()[0][1], 2);
+    EXPECT_EQ(link.Identity().ResourceRows()[0][0], 1);
+    EXPECT_EQ(link.Identity().ResourceRows()[0][1], 2);
     EXPECT_TRUE(Sent().empty());
     Feed(Reply(1, 0x12, ItemInt(4) + ItemInt(5) + ItemInt(6)));
     EXPECT_EQ(Sent(), "01/13 ");
     Feed(Reply(1, 0x13, ItemInt(7) + ItemInt(8) + ItemInt(9)));
     EXPECT_EQ(Sent(), "01/15 ");
     Feed(Reply(1, 0x15, ItemInt(2048) + ItemInt(-1) + ItemInt(1023)));
-    EXPECT_EQ(link.ResourceRows()[2][0], 2);
-    EXPECT_EQ(link.ResourceRows()[2][1], 4194303);  // unsigned division
-    EXPECT_EQ(link.ResourceRows()[2][2], 0);
+    EXPECT_EQ(link.Identity().ResourceRows()[2][0], 2);
+    EXPECT_EQ(link.Identity().ResourceRows()[2][1], 4194303);  // unsigned division
+    EXPECT_EQ(link.Identity().ResourceRows()[2][2], 0);
 }
 
 TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)
@@ -105,7 +105,7 @@ TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)
     Feed(Hex("00 FF 50 F1 7F 00 12 50 00 00 0C 01 25 00 20 00 07 00 02 01 02 00 00"));
     EXPECT_EQ(Sent(), "01/11 ");
     Feed(Hex("50 00 00 0C 01 21 00 00 00 07 00 07 09 00 00 00"));
-    EXPECT_EQ(link.DeviceInfo().fsId, "09");
+    EXPECT_EQ(link.Identity().DeviceInfo().fsId, "09");
     // Item length past the end of its frame.
     Feed(Hex("50 00 00 0C 01 23 00 08 00 07 01 00 01 02 03 04"));
     // Negative item length.
@@ -114,23 +114,23 @@ TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)
     std::vector<uint8_t> big = Hex("50 00 FF FF 01 25 FF FB");
     big.resize(8 + 4000, 0x11);
     Feed(big);
-    EXPECT_EQ(link.DeviceInfo().mcuId, "");
+    EXPECT_EQ(link.Identity().DeviceInfo().mcuId, "");
     // A sound reply still gets through once the giant frame is dropped.
     Feed(std::vector<uint8_t>(0xFFFF + 4 - 4008, 0));
     Sent();
     Feed(Reply(1, 0x23, ItemBytes({0xAA})));
-    EXPECT_EQ(link.DeviceInfo().mcuId, "aa");
+    EXPECT_EQ(link.Identity().DeviceInfo().mcuId, "aa");
 }
 
 TEST_F(DeviceLinkTest, ChunkOfExactly4095BytesReadsAgain)
 {
     ConnectAndIdentify();
-    link.RequestFsImage();
+    link.Files().RequestFsImage();
     std::vector<uint8_t> data(4095 + 100 - 8, 1);
     port.reads = 0;
     Feed(Hex("50 10 10 5F 00 00 10 5B") + data);
     EXPECT_EQ(port.reads, 2);  // 4095 bytes, then the 100 left
-    EXPECT_EQ(link.ImageCount(), 4095 + 100 - 8);
+    EXPECT_EQ(link.Session().Image().count, 4095 + 100 - 8);
 }
 
 TEST_F(DeviceLinkTest, NestedReceiveQueuesInsteadOfOverwriting)
@@ -153,7 +153,7 @@ TEST_F(DeviceLinkTest, NestedReceiveQueuesInsteadOfOverwriting)
     EXPECT_EQ(host.passwordPrompts, 1);
     // The response went out, then the queued frame was handled after it.
     EXPECT_EQ(Sent().substr(0, 6), "05/42 ");
-    EXPECT_EQ(link.DeviceInfo().macAddress, "42");
+    EXPECT_EQ(link.Identity().DeviceInfo().macAddress, "42");
 }
 
 // Script output that piles up behind a prompt is capped; replies are kept.
@@ -174,7 +174,7 @@ TEST_F(DeviceLinkTest, OutputQueuedBehindAPromptIsCapped)
     Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 2))));
     EXPECT_LE(host.output.size(), 1024u * 1024u);
     EXPECT_GE(host.output.size(), 1000u * 1024u);
-    EXPECT_EQ(link.DeviceInfo().macAddress, "42");
+    EXPECT_EQ(link.Identity().DeviceInfo().macAddress, "42");
     EXPECT_NE(std::find_if(host.log.begin(), host.log.end(),
                            [](const std::string& l) { return l.find("dropped") != std::string::npos; }),
               host.log.end());
@@ -191,8 +191,8 @@ TEST_F(DeviceLinkTest, LoginRetriesOnAWrongPasswordAndCancelDisconnects)
     EXPECT_EQ(host.passwordPrompts, 2);
     EXPECT_EQ(Sent(), "05/42 ");
     Feed(Reply(5, 0x42, ItemInt(0)));
-    EXPECT_TRUE(link.IsLoggedIn());
-    EXPECT_FALSE(link.IsLoginPending());
+    EXPECT_TRUE(link.Identity().IsLoggedIn());
+    EXPECT_FALSE(link.Identity().IsLoginPending());
     EXPECT_EQ(Sent(), "01/25 ");
 
     // Cancel at the prompt ends the wait box and the connection.
@@ -200,21 +200,21 @@ TEST_F(DeviceLinkTest, LoginRetriesOnAWrongPasswordAndCancelDisconnects)
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(host.waitBoxOpen);
     // That board's identity must not salt the next board's login.
-    EXPECT_FALSE(link.DeviceInfo().mcuId.empty());
-    ASSERT_TRUE(link.Connect("COM4"));
-    EXPECT_TRUE(link.DeviceInfo().mcuId.empty());
+    EXPECT_FALSE(link.Identity().DeviceInfo().mcuId.empty());
+    ASSERT_TRUE(link.Session().Connect("COM4"));
+    EXPECT_TRUE(link.Identity().DeviceInfo().mcuId.empty());
 }
 
 TEST_F(DeviceLinkTest, LoginResponseInputs)
 {
     uint8_t a[20], b[20];
     // Text after the first blank; a short challenge reads as zeros.
-    CDeviceLink::ComputeLoginResponse("chap 0102", "", "", a);
-    CDeviceLink::ComputeLoginResponse("01020000000000000000000000000000", "00", "", b);
+    CIdentityService::ComputeLoginResponse("chap 0102", "", "", a);
+    CIdentityService::ComputeLoginResponse("01020000000000000000000000000000", "00", "", b);
     EXPECT_EQ(0, memcmp(a, b, 20));
     // The password counts to 32 characters.
-    CDeviceLink::ComputeLoginResponse("", "", std::string(32, 'x'), a);
-    CDeviceLink::ComputeLoginResponse("", "", std::string(40, 'x'), b);
+    CIdentityService::ComputeLoginResponse("", "", std::string(32, 'x'), a);
+    CIdentityService::ComputeLoginResponse("", "", std::string(40, 'x'), b);
     EXPECT_EQ(0, memcmp(a, b, 20));
 }
 
@@ -227,7 +227,7 @@ TEST_F(DeviceLinkTest, UnknownFramesAreIgnored)
     // A window frame while nothing is written is ignored.
     Feed(Hex("50 10 00 04 40 00 20 00"));
     EXPECT_TRUE(Sent().empty());
-    EXPECT_TRUE(link.IsJobRunning());
+    EXPECT_TRUE(link.Session().IsJobRunning());
 }
 
 // A request of each item shape, its bytes after the sequence byte.
@@ -235,19 +235,19 @@ TEST_F(DeviceLinkTest, RequestBytesOfEachItemShape)
 {
     port.open = true;
     const std::vector<RequestCase> cases = {
-        {"01/11", [&] { link.RequestSysEzfs(); }, "00 04 01 11 00 00"},
-        {"01/40", [&] { link.RequestInitNet1(); }, "00 14 01 40 00 10 00 06 00 0E 69 6E 69 74 5F 6E 65 74 31 00 00 00"},
-        {"02/11", [&] { link.RequestDebugMode(1); }, "00 0C 02 11 00 08 00 02 00 04 00 00 00 01"},
-        {"05/24", [&] { uint8_t r[5] = {1, 2, 3, 4, 5}; link.RequestSetPassword(r, 5); },
+        {"01/11", [&] { link.Identity().RequestSysEzfs(); }, "00 04 01 11 00 00"},
+        {"01/40", [&] { link.Identity().RequestInitNet1(); }, "00 14 01 40 00 10 00 06 00 0E 69 6E 69 74 5F 6E 65 74 31 00 00 00"},
+        {"02/11", [&] { link.Debugger().SetDebugMode(1); }, "00 0C 02 11 00 08 00 02 00 04 00 00 00 01"},
+        {"05/24", [&] { link.Commands().SetUserPassword("0102030405"); },
          "00 18 05 24 00 14 00 02 00 04 00 00 00 C8 00 07 00 0B 01 02 03 04 05 00 00 00"},
-        {"05/41", [&] { link.RequestLogin(); }, "00 10 05 41 00 0C 00 06 00 0A 61 64 6D 69 6E 00 00 00"},
-        {"05/60", [&] { link.RequestChangeFirmwareFile("fw1.kbx"); },
+        {"05/41", [&] { link.Identity().RequestLogin(); }, "00 10 05 41 00 0C 00 06 00 0A 61 64 6D 69 6E 00 00 00"},
+        {"05/60", [&] { link.Commands().ChangeFirmwareFile("fw1.kbx"); },
          "00 18 05 60 00 14 00 06 00 08 66 77 31 2E 6B 62 78 00 00 06 00 04 00 00 00 00"},
     };
     ExpectRequests(cases);
     // A block read: the request and its window, one number of each counter.
     port.writes.clear();
-    link.RequestSettingsBlock();
+    link.Settings().RequestSettingsBlock();
     ASSERT_EQ(port.writes.size(), 2u);
     EXPECT_EQ(std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].end()), Hex("00 04 03 21 00 00"));
     EXPECT_EQ(port.writes[1][1] >> 4, 1);
@@ -261,11 +261,11 @@ TEST_F(DeviceLinkTest, DisconnectAsksAboutUnsavedFiles)
     ConnectAndIdentify();
     Add("x.php", "", FileEntry::kChanged);
     host.answers = {CLinkDialogs::kIdNo};
-    EXPECT_FALSE(link.Disconnect());
+    EXPECT_FALSE(link.Session().Disconnect());
     EXPECT_TRUE(port.IsOpen());
     EXPECT_EQ(host.messages.back(), LinkStrings::kUnsavedFiles.english);
     host.answers = {CLinkDialogs::kIdYes};
-    EXPECT_TRUE(link.Disconnect());
+    EXPECT_TRUE(link.Session().Disconnect());
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(host.waitBoxOpen);
     EXPECT_EQ(host.disconnects, 1);
@@ -275,15 +275,15 @@ TEST_F(DeviceLinkTest, DisconnectAsksAboutUnsavedFiles)
 TEST_F(DeviceLinkTest, WatchdogIsNotFedByOutputAndLogs)
 {
     ConnectAndIdentify();
-    int armed = host.timerStarts[CDeviceLink::kTimerWatchdog];
+    int armed = host.timerStarts[CLinkSession::kTimerWatchdog];
     std::vector<uint8_t> out = {0x50, 0x30, 0, 6, 0, 0, 0, 2, 'h', 'i'};
     std::vector<uint8_t> fw = {0x50, 0x40, 0, 6, 0, 0, 0, 2, 'o', 'k'};
     for (int i = 0; i < 5; ++i)
         Feed(out + fw);
-    EXPECT_EQ(host.timerStarts[CDeviceLink::kTimerWatchdog], armed);
+    EXPECT_EQ(host.timerStarts[CLinkSession::kTimerWatchdog], armed);
     EXPECT_EQ(host.output, "hihihihihi");
     Feed(Reply(1, 0x25, ItemBytes({1, 2})));
-    EXPECT_GT(host.timerStarts[CDeviceLink::kTimerWatchdog], armed);
+    EXPECT_GT(host.timerStarts[CLinkSession::kTimerWatchdog], armed);
 }
 
 // The watchdog waits for the board, not for the user at the password prompt.
@@ -291,11 +291,11 @@ TEST_F(DeviceLinkTest, WatchdogSparesAJobThatWaitsForTheUser)
 {
     ConnectAndIdentify();
     host.passwords = {"pw"};
-    host.onPassword = [&] { link.OnTimer(CDeviceLink::kTimerWatchdog); };
+    host.onPassword = [&] { link.Session().OnTimer(CLinkSession::kTimerWatchdog); };
     LogIn();
-    EXPECT_TRUE(link.IsJobRunning());
+    EXPECT_TRUE(link.Session().IsJobRunning());
     EXPECT_TRUE(host.waitBoxOpen);
-    EXPECT_TRUE(host.HasTimer(CDeviceLink::kTimerWatchdog));
+    EXPECT_TRUE(host.HasTimer(CLinkSession::kTimerWatchdog));
     EXPECT_TRUE(host.messages.empty());
 }
 

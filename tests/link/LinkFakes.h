@@ -165,13 +165,13 @@ public:
     void Feed(const std::vector<uint8_t>& bytes)
     {
         port.input.insert(port.input.end(), bytes.begin(), bytes.end());
-        link.OnSerialEvent(ILinkPort::kEvRxChar);
+        link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
     }
-    uint8_t SyncAnswer() const { return static_cast<uint8_t>((link.GetSyncByte() - 0x20) ^ 0x3F); }
+    uint8_t SyncAnswer() const { return static_cast<uint8_t>((link.Session().GetSyncByte() - 0x20) ^ 0x3F); }
     // Connected and the sync byte answered; nothing written yet.
     void Synced()
     {
-        ASSERT_TRUE(link.Connect("COM3"));
+        ASSERT_TRUE(link.Session().Connect("COM3"));
         Feed({SyncAnswer()});
         port.writes.clear();
     }
@@ -210,7 +210,7 @@ public:
         e->data = data;
         e->state = state;
         e->selected = selected;
-        return link.Entries().Insert(std::move(e));
+        return link.Files().Entries().Insert(std::move(e));
     }
 };
 using LinkFixture = LinkTest<>;

@@ -36,7 +36,7 @@ TEST(LoginCrossCheck, ResponseAgreesWithOpenSsl)
         uint8_t expected[20];
         SHA1(ck, sizeof ck, expected);
         uint8_t got[20];
-        CDeviceLink::ComputeLoginResponse(challenge, mcu, password, got);
+        CIdentityService::ComputeLoginResponse(challenge, mcu, password, got);
         EXPECT_EQ(0, std::memcmp(got, expected, 20)) << "round " << round;
     }
 }
@@ -61,7 +61,7 @@ TEST(LoginCrossCheck, PasswordRecordKeyIsTheLoginKey)
     std::memcpy(ck + 16, record + 4, 32);
     uint8_t expected[20], got[20];
     SHA1(ck, sizeof ck, expected);
-    CDeviceLink::ComputeLoginResponse(challenge, mcu, password, got);
+    CIdentityService::ComputeLoginResponse(challenge, mcu, password, got);
     EXPECT_EQ(0, std::memcmp(got, expected, 20));
     PasswordRecord::MakeDelete(record);
     EXPECT_EQ(PasswordRecord::Hex(record).substr(0, 72), std::string(72, '0'));

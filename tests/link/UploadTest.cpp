@@ -47,15 +47,15 @@ protected:
     // The upload job up to the board's "ready": the next frames are windows.
     void StartUpload()
     {
-        link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-        ASSERT_TRUE(link.OnUploadStart());
+        link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
+        ASSERT_TRUE(link.Files().OnUploadStart());
         Feed(Reply(5, 0x51, ItemInt(0)));
         port.writes.clear();
     }
     // Serves an image as the board does: one chunk per granted window.
     void ServeImage(const std::string& image, size_t chunk = 8192, int32_t reported = -1)
     {
-        link.RequestFsImage();
+        link.Files().RequestFsImage();
         port.writes.clear();
         for (size_t at = 0; at < image.size(); at += chunk) {
             size_t n = std::min(chunk, image.size() - at);
@@ -66,14 +66,14 @@ protected:
     std::vector<std::string> Names()
     {
         std::vector<std::string> n;
-        for (size_t i = 0; i < link.Entries().Count(); ++i)
-            n.push_back(link.Entries().At(i).name);
+        for (size_t i = 0; i < link.Files().Entries().Count(); ++i)
+            n.push_back(link.Files().Entries().At(i).name);
         return n;
     }
     // Identity as identification would leave it.
     void Identified(int32_t capacity = 1 << 20)
     {
-        link.DeviceInfo().mcuId = "3a0024000851363033363238";
+        link.Identity().DeviceInfo().mcuId = "3a0024000851363033363238";
         Feed(Reply(1, 0x11, ItemInt(capacity)));
         port.writes.clear();
     }
@@ -91,24 +91,24 @@ TEST_F(UploadTest, ABadImageLeavesTheListAlone)
     EXPECT_EQ(host.messages.back(), LinkStrings::kInitialSettingFailed.english);
     // An entry running past the count.
     std::string cut = Container({{"new.php", std::string(3000, 'n')}});
-    link.RequestFsImage();
+    link.Files().RequestFsImage();
     Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(cut.data()), 2000));
     Feed(Reply(3, 0x11, ItemInt(2000)));
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
     // Only a refusal with code 16 means "no file system".
-    link.RequestFsImage();
+    link.Files().RequestFsImage();
     Feed(Reply(3, 0x11, ItemInt(13), true));
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
-    link.RequestFsImage();
+    link.Files().RequestFsImage();
     Feed(Reply(3, 0x11, ItemInt(16), true));
     EXPECT_TRUE(Names().empty());
-    EXPECT_EQ(link.ImageCount(), 0);
+    EXPECT_EQ(link.Session().Image().count, 0);
 }
 
 TEST_F(UploadTest, ReadSideGrantsOneWindowPerChunkAndNeverPassesItsBuffer)
 {
     Identified();
-    link.RequestFsImage();
+    link.Files().RequestFsImage();
     port.writes.clear();
     Feed(LinkFrame::DataChunk(0, nullptr, 0));  // N = 0: nothing, no window
     EXPECT_TRUE(port.writes.empty());
@@ -117,10 +117,10 @@ TEST_F(UploadTest, ReadSideGrantsOneWindowPerChunkAndNeverPassesItsBuffer)
         Feed(LinkFrame::DataChunk(0, chunk.data(), chunk.size()));
     EXPECT_EQ(port.writes.size(), 129u);
     EXPECT_EQ(port.writes.back(), LinkFrame::WindowFrame(port.writes.back()[1] & 0x0F));
-    EXPECT_EQ(link.ImageCount(), 1 << 20);
-    EXPECT_TRUE(link.TransferOverflowed());
+    EXPECT_EQ(link.Session().Image().count, 1 << 20);
+    EXPECT_TRUE(link.Session().TransferOverflowed());
     Feed(Reply(3, 0x11, ItemInt(129 * 8192)));
-    EXPECT_EQ(link.ImageReadCount(), 0);
+    EXPECT_EQ(link.Files().ImageReadCount(), 0);
 }
 
 // Whole windows still end with an empty chunk; only the read-back drops the mark.
@@ -128,7 +128,7 @@ TEST_F(UploadTest, WholeWindowsEndWithAnEmptyChunk)
 {
     Identified();
     Add("big.bin", std::string(16384 - 28 - 24, 'z'), FileEntry::kChanged);  // the image is exactly 16 KiB
-    link.SetUploadStarted(true);
+    link.Files().SetUploadStarted(true);
     StartUpload();
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
     for (int i = 0; i < 3; ++i)
@@ -139,13 +139,13 @@ TEST_F(UploadTest, WholeWindowsEndWithAnEmptyChunk)
     Feed(Reply(4, 0x10, ItemInt(16384)));
     Feed(Reply(1, 0x31, ItemBytes({1, 2})));
     Feed(Reply(1, 0x21, ItemBytes({3, 4})));
-    std::string back(reinterpret_cast<const char*>(link.ImageBuffer().data()), 16384);
+    std::string back(reinterpret_cast<const char*>(link.Session().Image().data.data()), 16384);
     ServeImage(back);
     // In PHP debug mode nothing runs: the task state is asked for, so the debugger buttons come back.
     ASSERT_FALSE(port.writes.empty());
     EXPECT_EQ(port.writes.back()[4], 1);
     EXPECT_EQ(port.writes.back()[5], 0x51);
-    EXPECT_EQ(link.Entries().Find("big.bin")->state, FileEntry::kInStep);
+    EXPECT_EQ(link.Files().Entries().Find("big.bin")->state, FileEntry::kInStep);
     EXPECT_FALSE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
 }
@@ -160,18 +160,18 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     Feed(Reply(4, 0x10, ItemInt(512)));
     EXPECT_NE(host.messages.back().find("upload has failed"), std::string::npos);
     EXPECT_FALSE(host.waitBoxOpen);
-    EXPECT_TRUE(link.HasUploadBackup());
+    EXPECT_TRUE(link.Files().HasUploadBackup());
     // Too large for the board.
     Feed(Reply(1, 0x11, ItemInt(1000)));
-    link.SetUploadStarted(true);
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    EXPECT_FALSE(link.OnUploadStart());
+    link.Files().SetUploadStarted(true);
+    link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
+    EXPECT_FALSE(link.Files().OnUploadStart());
     EXPECT_EQ(host.messages.back(),
               "Couldn't write because the file size is over \r\nits product's memory capacity.\r\n[1024 / 1000]");
     // Nothing was sent: the next image read is an ordinary one.
     ServeImage(Container({{"b.php", "y"}}));
-    EXPECT_NE(link.Entries().Find("b.php"), nullptr);
-    EXPECT_TRUE(link.HasUploadBackup());
+    EXPECT_NE(link.Files().Entries().Find("b.php"), nullptr);
+    EXPECT_TRUE(link.Files().HasUploadBackup());
 }
 
 // After an upload only the uploaded image confirms it.
@@ -179,7 +179,7 @@ TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
 {
     Identified();
     Add("a.php", "x");
-    link.SetUploadStarted(true);
+    link.Files().SetUploadStarted(true);
     StartUpload();
     Feed(LinkFrame::WindowFrame(0, 8192));
     Feed(LinkFrame::WindowFrame(0, 8192));
@@ -187,9 +187,9 @@ TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
     Feed(Reply(1, 0x31, ItemBytes({1})));
     Feed(Reply(1, 0x21, ItemBytes({2})));
     Feed(Reply(3, 0x11, ItemInt(16), true));  // "no file system"
-    EXPECT_TRUE(link.HasUploadBackup());
+    EXPECT_TRUE(link.Files().HasUploadBackup());
     EXPECT_NE(host.messages.back().find("upload has failed"), std::string::npos);
-    EXPECT_EQ(link.Entries().Find("a.php")->state, FileEntry::kAddedInternal);
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->state, FileEntry::kAddedInternal);
     EXPECT_FALSE(host.waitBoxOpen);
 }
 
@@ -201,16 +201,16 @@ TEST_F(UploadTest, AListSwappedDuringAClashQuestion)
     Add("a.php", "old");
     Add("b.php", "old");
     std::string image = Container({{"a.php", "board"}});
-    link.RequestFsImage();
+    link.Files().RequestFsImage();
     Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()), image.size()));
     host.answers = {CLinkDialogs::kIdYes, CLinkDialogs::kIdYes};
     host.onMessage = [&] {
         host.onMessage = nullptr;
         Feed(Reply(3, 0x11, ItemInt(static_cast<int32_t>(image.size()))));
     };
-    EXPECT_TRUE(link.ReadPackedFile(path));
-    EXPECT_EQ(link.Entries().Find("a.php")->data, "new a");
-    EXPECT_EQ(link.Entries().Find("b.php")->data, "new b");
+    EXPECT_TRUE(link.Files().ReadPackedFile(path));
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->data, "new a");
+    EXPECT_EQ(link.Files().Entries().Find("b.php")->data, "new b");
 }
 
 TEST_F(UploadTest, FilesOverTheSizeLimitAreRefusedBeforeTheyAreRead)
@@ -218,14 +218,14 @@ TEST_F(UploadTest, FilesOverTheSizeLimitAreRefusedBeforeTheyAreRead)
     std::string path = tmp / "huge.kbx";
     { std::ofstream f(path, std::ios::binary); }
     fs::resize_file(path, 3ull << 30);  // sparse
-    EXPECT_FALSE(link.ReadPackedFile(path));
+    EXPECT_FALSE(link.Files().ReadPackedFile(path));
     EXPECT_EQ(host.messages.back(), "The file is too large (over 1 MiB).");
     FileEntry& e = Add("a.php", "x", FileEntry::kInStep);
     e.linked = true;
     e.pcPath = path;
-    EXPECT_FALSE(link.WritePackedFile(tmp / "out.kbx"));
+    EXPECT_FALSE(link.Files().WritePackedFile(tmp / "out.kbx"));
     EXPECT_EQ(host.messages.back(), "The file is too large (over 1 MiB).\r\na.php");
-    EXPECT_EQ(link.Entries().Find("a.php")->data, "x");
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->data, "x");
 }
 
 TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
@@ -238,23 +238,23 @@ TEST_F(UploadTest, PackedFileReadIsCheckedWholeAndAsksAboutClashes)
     std::string bad = c;
     bad[bad.find("new c")] = 'N';
     files.WriteFileSafely(path, bad);
-    EXPECT_FALSE(link.ReadPackedFile(path));
+    EXPECT_FALSE(link.Files().ReadPackedFile(path));
     EXPECT_EQ(host.messages.back(), "Error[File CRC]");
     EXPECT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->data, "old");
     // "No" for all remaining clashes; the question in the user's language.
     files.WriteFileSafely(path, c);
     host.texts[118] = "[118]";
     host.answers = {CLinkDialogs::kIdNo};
     host.answerApplyToAll = true;
-    EXPECT_TRUE(link.ReadPackedFile(path));
+    EXPECT_TRUE(link.Files().ReadPackedFile(path));
     EXPECT_EQ(host.messages.size(), 2u);
     EXPECT_EQ(host.messages.back(), "[118]\r\n\r\na.php");
     host.texts.clear();
-    EXPECT_EQ(link.Entries().Find("a.php")->data, "old");
-    EXPECT_EQ(link.Entries().Find("b.php")->data, "old");
-    EXPECT_EQ(link.Entries().Find("c.php")->data, "new c");
-    EXPECT_FALSE(link.ReadPackedFile(tmp / "missing.kbx"));
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->data, "old");
+    EXPECT_EQ(link.Files().Entries().Find("b.php")->data, "old");
+    EXPECT_EQ(link.Files().Entries().Find("c.php")->data, "new c");
+    EXPECT_FALSE(link.Files().ReadPackedFile(tmp / "missing.kbx"));
     EXPECT_EQ(host.messages.back(), "File could not be opened");
 }
 
@@ -267,10 +267,10 @@ TEST_F(UploadTest, WritingKeepsTheOldFileUntilTheNewOneIsWhole)
     std::string path = tmp / "out.kbx";
     files.WriteFileSafely(path, "old contents");
     host.answers = {CLinkDialogs::kIdNo};
-    EXPECT_FALSE(link.WritePackedFile(path));
+    EXPECT_FALSE(link.Files().WritePackedFile(path));
     EXPECT_EQ(ReadAll(path), "old contents");
     host.answers = {CLinkDialogs::kIdYes};
-    EXPECT_TRUE(link.WritePackedFile(path));
+    EXPECT_TRUE(link.Files().WritePackedFile(path));
     EXPECT_EQ(host.messages.back(), "Successfully saved.");
     std::vector<PackedFile::Entry> back;
     std::string saved = ReadAll(path);
@@ -281,7 +281,7 @@ TEST_F(UploadTest, WritingKeepsTheOldFileUntilTheNewOneIsWhole)
     EXPECT_EQ(static_cast<uint8_t>(saved[10]), 4);
     // Into a folder that does not exist: an error, and no "saved".
     size_t shown = host.messages.size();
-    EXPECT_FALSE(link.WritePackedFile(tmp / "nowhere/out.kbx"));
+    EXPECT_FALSE(link.Files().WritePackedFile(tmp / "nowhere/out.kbx"));
     EXPECT_EQ(host.messages.size(), shown + 1);
     EXPECT_NE(host.messages.back(), "Successfully saved.");
 }
@@ -294,7 +294,7 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
     for (const char* n : {"www/ok.txt", "..", "x/..", "a\\..\\b.txt", "c:evil.txt", "bad\x01name", "fine.php",
                           "con.php", "www/Com3.txt", "lib/nul", "LPT1.log", "aux .ini", "conin$", "console.php"})
         Add(n, "d", FileEntry::kAddedInternal, true);
-    EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 3);
+    EXPECT_EQ(link.Files().SaveSelectedFiles(tmp / "out"), 3);
     std::vector<std::string> made;
     for (auto& f : fs::recursive_directory_iterator(tmp.path))
         made.push_back(fs::relative(f.path(), tmp.path).string());
@@ -302,8 +302,8 @@ TEST_F(UploadTest, SavedNamesNeverLeaveTheFolder)
     fs::path out("out");
     EXPECT_EQ(made, (std::vector<std::string>{out.string(), (out / "console.php").string(), (out / "fine.php").string(),
                                               (out / "ok.txt").string()}));
-    EXPECT_TRUE(link.Entries().Find("fine.php")->linked);
-    EXPECT_EQ(link.Entries().Find("fine.php")->pcPath, (tmp.path / "out" / "fine.php").string());
+    EXPECT_TRUE(link.Files().Entries().Find("fine.php")->linked);
+    EXPECT_EQ(link.Files().Entries().Find("fine.php")->pcPath, (tmp.path / "out" / "fine.php").string());
 }
 
 
@@ -319,13 +319,13 @@ TEST_F(UploadTest, SameImageMeansTheListCameFromIt)
     ServeImage(Container({{"a.php", "a"}}));
     ASSERT_EQ(Names(), std::vector<std::string>{"a.php"});
     // Read once, the list and its unsaved edits survive the next reconnect.
-    link.Entries().Find("a.php")->data = "edited";
-    link.Entries().Find("a.php")->state = FileEntry::kChanged;
+    link.Files().Entries().Find("a.php")->data = "edited";
+    link.Files().Entries().Find("a.php")->state = FileEntry::kChanged;
     Feed(Reply(1, 0x21, ItemBytes({7, 7})));
     ServeImage(Container({{"a.php", "a"}}));
-    EXPECT_EQ(link.Entries().Find("a.php")->data, "edited");
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->data, "edited");
     // A list emptied here is not the board's either.
-    link.FreeFileEntries();
+    link.Files().FreeFileEntries();
     Feed(Reply(1, 0x21, ItemBytes({7, 7})));
     ServeImage(Container({{"a.php", "a"}}));
     EXPECT_EQ(Names(), std::vector<std::string>{"a.php"});
@@ -344,23 +344,23 @@ TEST_F(UploadTest, AHugeWindowStillGetsAWellFormedChunk)
     const std::vector<uint8_t>& f = port.writes[0];
     EXPECT_EQ(LinkFrame::GetU16(&f[2]), f.size() - 4);
     EXPECT_EQ(LinkFrame::GetU16(&f[6]), f.size() - 8);
-    EXPECT_EQ(link.SentCount(), static_cast<int32_t>(f.size() - 8));
+    EXPECT_EQ(link.Session().SentCount(), static_cast<int32_t>(f.size() - 8));
 }
 
 // A late "ready" after the watchdog gave the job up writes nothing.
 TEST_F(UploadTest, ALateReadyAfterTheWatchdogWritesNothing)
 {
     Identified();
-    link.SetUploadStarted(true);
-    link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
-    ASSERT_TRUE(link.OnUploadStart());
-    link.OnTimer(CDeviceLink::kTimerWatchdog);
-    EXPECT_FALSE(link.IsJobRunning());
+    link.Files().SetUploadStarted(true);
+    link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
+    ASSERT_TRUE(link.Files().OnUploadStart());
+    link.Session().OnTimer(CLinkSession::kTimerWatchdog);
+    EXPECT_FALSE(link.Session().IsJobRunning());
     port.writes.clear();
     Feed(Reply(5, 0x51, ItemInt(0)));
     EXPECT_TRUE(port.writes.empty());
-    EXPECT_EQ(link.GetTransferType(), CDeviceLink::kTransferNone);
-    EXPECT_TRUE(link.HasUploadBackup());
+    EXPECT_EQ(link.Session().GetTransferType(), CLinkSession::kTransferNone);
+    EXPECT_TRUE(link.Files().HasUploadBackup());
 }
 
 // A save that overwrote another entry's file must not relink that entry.
@@ -371,14 +371,14 @@ TEST_F(UploadTest, AnOverwrittenSaveDoesNotRelinkAnotherEntry)
     Add("lib/a.php", "lib's", FileEntry::kInStep, true);
     Add("www/a.php", "www's", FileEntry::kInStep, true);
     host.answers = {CLinkDialogs::kIdYes};  // overwrite out/a.php
-    EXPECT_EQ(link.SaveSelectedFiles(tmp / "out"), 2);
+    EXPECT_EQ(link.Files().SaveSelectedFiles(tmp / "out"), 2);
     EXPECT_EQ(ReadAll(tmp / "out/a.php"), "www's");
-    EXPECT_FALSE(link.Entries().Find("lib/a.php")->linked);
-    EXPECT_TRUE(link.Entries().Find("www/a.php")->linked);
-    ASSERT_TRUE(link.BuildUploadImage());
+    EXPECT_FALSE(link.Files().Entries().Find("lib/a.php")->linked);
+    EXPECT_TRUE(link.Files().Entries().Find("www/a.php")->linked);
+    ASSERT_TRUE(link.Files().BuildUploadImage());
     std::vector<PackedFile::Entry> back;
     PackedFile::ImageInfo info;
-    ASSERT_EQ(PackedFile::ParseImage(link.ImageBuffer().data(), static_cast<size_t>(link.ImageCount()), back, info),
+    ASSERT_EQ(PackedFile::ParseImage(link.Session().Image().data.data(), static_cast<size_t>(link.Session().Image().count), back, info),
               PackedFile::Error::None);
     for (auto& e : back)
         EXPECT_EQ(e.data, e.name == "lib/a.php" ? "lib's" : "www's") << e.name;

@@ -33,7 +33,7 @@ FileEntry& AddEntry(CZarvoDDlg& dlg, const char* name, const char* data, uint32_
     e->data = data;
     e->state = state;
     e->kind = FileEntry::KindFor(e->name, e->data.size());
-    return dlg.Link().Entries().Insert(std::move(e));
+    return dlg.Link().Files().Entries().Insert(std::move(e));
 }
 
 class MainWindow : public ::testing::Test {
@@ -124,7 +124,7 @@ TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {
     FileEntry& a = AddEntry(dlg, "a.php", "line 1\r\nline 2\r\n", FileEntry::kInStep);
     a.selected = true;
     EXPECT_EQ(dlg.SendMessage(WM_USER_DELETE_FILES), 0);
-    EXPECT_EQ(dlg.Link().Entries().Count(), 1u);
+    EXPECT_EQ(dlg.Link().Files().Entries().Count(), 1u);
 }
 
 // The watch rows come from Init.ini when the bottom pane is made.

@@ -155,11 +155,11 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, none, m_hWnd, kEditor);
     m_bottom = new CWndBottom;
     m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
-    m_bottom->SetResourceRows(m_link.ResourceRows());
+    m_bottom->SetResourceRows(m_link.Identity().ResourceRows());
     // The image pane (nine pictures to decode) waits for the first image opened.
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
     m_fileList = new CWndFileList;
-    m_fileList->SetEntryList(&m_link.Entries());
+    m_fileList->SetEntryList(&m_link.Files().Entries());
     m_fileList->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFileList);
     m_portCombo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_SORT |
                          WS_VSCROLL, none, m_hWnd, kPortCombo);
@@ -257,14 +257,14 @@ void CZarvoDDlg::RegisterDeviceNotices() { m_deviceNotify = RegisterDeviceInterf
 
 LRESULT CZarvoDDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
     // Arrivals and removals of the board's port: the link decides.
-    m_link.OnDeviceChange(static_cast<uint32_t>(wParam), DeviceChangeType(static_cast<uintptr_t>(lParam)));
+    m_link.Presence().OnDeviceChange(static_cast<uint32_t>(wParam), DeviceChangeType(static_cast<uintptr_t>(lParam)));
     UpdateCommandStates();
     return TRUE;
 }
 
 void CZarvoDDlg::OnClose() {
     // New or changed files would be lost: ask as Disconnect does.
-    if (m_link.HasUnsavedFiles() && !AskYesNo(IDS_UNSAVED_CLOSE)) return;
+    if (m_link.Files().HasUnsavedFiles() && !AskYesNo(IDS_UNSAVED_CLOSE)) return;
     if (m_waitBox) return;
     EndDialog(IDCANCEL);
 }

@@ -51,11 +51,11 @@ bool KeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
 
 cmdrules::State CZarvoDDlg::CommandState() {
     cmdrules::State s;
-    s.connected = m_link.IsConnected();
-    s.isp = m_link.IsIspMode();
-    s.jobRunning = m_link.IsJobRunning() || m_waitBox != nullptr;
-    s.transferBusy = m_link.GetTransferType() != CDeviceLink::kTransferNone;
-    s.uploadsRefused = m_link.DeviceInfo().uploadsRefused != 0;
+    s.connected = m_link.Session().IsConnected();
+    s.isp = m_link.Session().IsIspMode();
+    s.jobRunning = m_link.Session().IsJobRunning() || m_waitBox != nullptr;
+    s.transferBusy = m_link.Session().GetTransferType() != CLinkSession::kTransferNone;
+    s.uploadsRefused = m_link.Identity().DeviceInfo().uploadsRefused != 0;
     s.taskState = m_taskState;
     s.phpDebug = m_phpDebug != 0;
     s.firmwareLog = m_firmwareLog != 0;
@@ -69,7 +69,7 @@ cmdrules::State CZarvoDDlg::CommandState() {
     s.clipboardText = ::IsClipboardFormatAvailable(CF_TEXT) != 0;
     s.findReady = m_editor.IsFindReady();
     s.selectedFiles = m_fileList ? m_fileList->CountSelectedFiles() : 0;
-    s.entryCount = static_cast<int>(m_link.Entries().Count());
+    s.entryCount = static_cast<int>(m_link.Files().Entries().Count());
     s.language = m_language;
     return s;
 }
@@ -120,24 +120,24 @@ void CZarvoDDlg::OnConnect() {
     if (!IsCommandEnabled(Command::Connect)) return;
     const int sel = m_portCombo.GetCurSel();
     const std::string port = sel >= 0 ? m_portCombo.GetLBText(sel).str() : std::string();
-    m_link.Connect(port);
+    m_link.Session().Connect(port);
 }
 
 void CZarvoDDlg::OnDisconnect() {
     if (!IsCommandEnabled(Command::Disconnect)) return;
-    m_link.Disconnect();
+    m_link.Session().Disconnect();
 }
 
 void CZarvoDDlg::OnSettingsButton() {
     if (!IsCommandEnabled(Command::Settings)) return;
     // The block's reply opens the dialog (timer 5).
     m_fwInfoPending = m_upgradePending = false;
-    m_link.RequestSettingsBlock();
+    m_link.Settings().RequestSettingsBlock();
 }
 
 void CZarvoDDlg::OnUploadButton() {
     if (!IsCommandEnabled(Command::Upload)) return;
-    if (m_link.DeviceInfo().uploadsRefused) {
+    if (m_link.Identity().DeviceInfo().uploadsRefused) {
         ShowMessage(LoadText(IDS_UPLOAD_REFUSED, "It can't upload files to the product."), CLinkDialogs::kStyleWarning);
         return;
     }
@@ -147,35 +147,35 @@ void CZarvoDDlg::OnUploadButton() {
         const unsigned serial = m_linkSerial;
         if (!AskYesNo(task == cmdrules::kTaskRunning ? IDS_RUNNING_SAVE_FILE : IDS_DEBUGGING_SAVE_FILE)) return;
         if (!StillAllowed(serial, Command::Upload)) return;
-        m_link.RequestTaskStop();
+        m_link.Debugger().StopTask();
     }
-    m_link.SetUploadStarted(true);
-    m_link.ShowWaitDialog(true, CDeviceLink::kWaitUpload);
+    m_link.Files().SetUploadStarted(true);
+    m_link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
 }
 
 void CZarvoDDlg::OnRun() {
     if (!IsCommandEnabled(Command::Run)) return;
-    m_link.RequestTaskRun();
+    m_link.Debugger().RunTask();
 }
 
 void CZarvoDDlg::OnStop() {
     if (!IsCommandEnabled(Command::Stop)) return;
-    m_link.RequestTaskStop();
+    m_link.Debugger().StopTask();
 }
 
 void CZarvoDDlg::OnPause() {
     if (!IsCommandEnabled(Command::Pause)) return;
-    m_link.RequestPause(0);
+    m_link.Debugger().Pause();
 }
 
 void CZarvoDDlg::OnStepIn() {
     if (!IsCommandEnabled(Command::StepIn)) return;
-    m_link.RequestStep(false, 0);
+    m_link.Debugger().StepIn();
 }
 
 void CZarvoDDlg::OnStepOver() {
     if (!IsCommandEnabled(Command::StepOver)) return;
-    m_link.RequestStep(true, 0);
+    m_link.Debugger().StepOver();
 }
 
 // ---- keys
@@ -189,7 +189,7 @@ bool CZarvoDDlg::HandleKey(const MSG* msg) {
     const WPARAM key = msg->wParam;
     if (msg->message == WM_SYSKEYDOWN) {
         if (key != VK_F10) return false;
-        if (IsCommandEnabled(Command::StepOverKey)) m_link.RequestStep(true, 0);
+        if (IsCommandEnabled(Command::StepOverKey)) m_link.Debugger().StepOver();
         return true;
     }
     const bool inEditor = m_editor.m_hWnd && (msg->hwnd == m_editor.m_hWnd || ::IsChild(m_editor, msg->hwnd));
@@ -301,11 +301,11 @@ void CZarvoDDlg::OnFunctionCommand(UINT id) {
 void CZarvoDDlg::OnRebootProduct() {
     const unsigned serial = m_linkSerial;
     if (!AskYesNo(IDS_ASK_REBOOT) || !StillAllowed(serial, Command::Reboot)) return;
-    if (m_link.IsIspMode()) {
+    if (m_link.Session().IsIspMode()) {
         m_link.BootLoader().SendIspReset();
         return;
     }
-    m_link.RequestSystemCommand(m_phpDebug ? 6 : 2, 200);
+    m_link.Commands().SendSystemCommand(m_phpDebug ? 6 : 2, 200);
 }
 
 void CZarvoDDlg::OnPhpDebugMode() {
@@ -316,7 +316,7 @@ void CZarvoDDlg::OnPhpDebugMode() {
 void CZarvoDDlg::OnFirmwareDebugMode() {
     m_firmwareLog = m_firmwareLog ? 0 : 1;
     // The board hears of it now when it can; otherwise after the next image read.
-    if (cmdrules::Enabled(Command::ProductInfo, CommandState())) m_link.RequestFirmwareLog(m_firmwareLog != 0);
+    if (cmdrules::Enabled(Command::ProductInfo, CommandState())) m_link.Debugger().SetFirmwareLog(m_firmwareLog != 0);
 }
 
 void CZarvoDDlg::OnLanguage(DWORD language) {
@@ -359,7 +359,7 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
         const bool ok = ::SHGetPathFromIDListA(chosen, path) != 0;
         ::CoTaskMemFree(chosen);
         // The list may have changed while the browser ran.
-        if (ok && IsCommandEnabled(Command::SaveSelected)) m_link.SaveSelectedFiles(path);
+        if (ok && IsCommandEnabled(Command::SaveSelected)) m_link.Files().SaveSelectedFiles(path);
         return;
     }
     OPENFILENAMEA ofn{};
@@ -372,11 +372,11 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
     if (id == ID_FILE_OPEN_KBX) {
         ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
         if (!::GetOpenFileNameA(&ofn) || !IsCommandEnabled(Command::OpenKbx)) return;
-        if (m_link.ReadPackedFile(path)) RefreshFileList();
+        if (m_link.Files().ReadPackedFile(path)) RefreshFileList();
     } else {
         ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
         if (!::GetSaveFileNameA(&ofn) || !IsCommandEnabled(Command::SaveKbx)) return;
-        m_link.TakeEditorText();
-        m_link.WritePackedFile(path);
+        m_link.Files().TakeEditorText();
+        m_link.Files().WritePackedFile(path);
     }
 }

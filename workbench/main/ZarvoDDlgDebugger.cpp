@@ -26,7 +26,7 @@ void CZarvoDDlg::ShowBreakFile(FileEntry& entry, int row) {
     // Only a text entry of the list with the row inside it is shown; the
     // open one counts the editor's rows (it may hold unsaved edits).
     const std::string name = entry.name;
-    FileEntry* listed = m_link.Entries().Find(name);
+    FileEntry* listed = m_link.Files().Entries().Find(name);
     const bool shown = m_fileList && m_fileList->GetCurrentFileName().str() == name && m_editor.IsWindowVisible();
     const int rows = !listed ? 0 : shown ? m_editor.GetLineCount() : flashusage::LineCount(listed->data);
     if (listed != &entry || entry.kind != FileEntry::kText || row < 0 || row >= rows) {
@@ -43,7 +43,7 @@ void CZarvoDDlg::ShowBreakFile(FileEntry& entry, int row) {
 
 void CZarvoDDlg::SyncBreakpoints(bool removeAll) {
     // Without a connection the service says so; otherwise the rule decides.
-    if (m_link.IsConnected() && !IsCommandEnabled(removeAll ? Command::RemoveBreakpoints : Command::ToggleBreakpoint))
+    if (m_link.Session().IsConnected() && !IsCommandEnabled(removeAll ? Command::RemoveBreakpoints : Command::ToggleBreakpoint))
         return;
     m_link.Debugger().SyncBreakpoints(removeAll);
 }

@@ -58,7 +58,7 @@ LRESULT CZarvoDDlg::OnRunWaitBox(WPARAM, LPARAM) {
             // Cancelled by the user (or it could not be shown): the job ends
             // with the connection.
             m_waitWanted = false;
-            if (m_link.IsConnected()) m_link.Disconnect();
+            if (m_link.Session().IsConnected()) m_link.Session().Disconnect();
         }
         if (::IsWindow(active) && active != m_hWnd) ::SetActiveWindow(active);
     }
@@ -78,14 +78,14 @@ void CZarvoDDlg::SetProgress(int value) {
 
 LRESULT CZarvoDDlg::OnStartIdentify(WPARAM, LPARAM) {
     // A notice from a box that has gone since is stale.
-    if (m_waitBox && m_link.IsJobRunning() && m_link.IsConnected()) m_link.OnIdentifyStart();
+    if (m_waitBox && m_link.Session().IsJobRunning() && m_link.Session().IsConnected()) m_link.OnIdentifyStart();
     return 0;
 }
 
 LRESULT CZarvoDDlg::OnStartUpload(WPARAM, LPARAM) {
-    if (m_waitBox && m_link.IsJobRunning() && m_link.IsConnected()) {
-        m_link.TakeEditorText();
-        m_link.OnUploadStart();
+    if (m_waitBox && m_link.Session().IsJobRunning() && m_link.Session().IsConnected()) {
+        m_link.Files().TakeEditorText();
+        m_link.Files().OnUploadStart();
     }
     return 0;
 }
@@ -93,7 +93,7 @@ LRESULT CZarvoDDlg::OnStartUpload(WPARAM, LPARAM) {
 // ---- port events and timers
 
 LRESULT CZarvoDDlg::OnSerialEvent(WPARAM wParam, LPARAM) {
-    const int read = m_link.OnSerialEvent(static_cast<uint32_t>(wParam));
+    const int read = m_link.Session().OnSerialEvent(static_cast<uint32_t>(wParam));
     UpdateCommandStates();
     return read;
 }
@@ -108,10 +108,10 @@ void CZarvoDDlg::OnTimer(UINT_PTR id) {
         OnBoardDialogTimer(static_cast<UINT>(id));
         return;
     }
-    m_link.OnTimer(static_cast<unsigned>(id));
+    m_link.Session().OnTimer(static_cast<unsigned>(id));
 }
 
-LRESULT CZarvoDDlg::OnQueryFilesEditable(WPARAM, LPARAM) { return m_link.AreFilesEditable() ? 1 : 0; }
+LRESULT CZarvoDDlg::OnQueryFilesEditable(WPARAM, LPARAM) { return m_link.Files().AreFilesEditable() ? 1 : 0; }
 
 // ---- logs
 
@@ -166,7 +166,7 @@ void CZarvoDDlg::UpdateFlashUsage(int capacity, int used) {
 
 void CZarvoDDlg::RefreshFileList() {
     if (m_fileList) {
-        if (!m_link.IsIspMode()) m_fileList->EnsureSystemFolders();
+        if (!m_link.Session().IsIspMode()) m_fileList->EnsureSystemFolders();
         m_fileList->RebuildView();
         m_fileList->RecalcLayout();
     }

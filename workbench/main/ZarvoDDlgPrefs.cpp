@@ -87,20 +87,20 @@ void CZarvoDDlg::OnPreferences() {
     ApplyPreferences();
     if (!dlg.m_initMode) return;
     if (!AskYesNo(IDS_RESET_MODE_WARNING) || serial != m_linkSerial) return;
-    if (!m_link.IsConnected()) {
+    if (!m_link.Session().IsConnected()) {
         if (m_portCombo.GetCount() < 1 || m_portCombo.GetCurSel() < 0) {
             ShowMessage(LoadText(IDS_SELECT_COM_PORT, "Select a COM port."), CLinkDialogs::kStyleWarning);
             return;
         }
-        m_link.SetResetMode(true);
+        m_link.Session().SetResetMode(true);
         OnConnect();
-    } else if (!m_link.IsIspMode()) {
+    } else if (!m_link.Session().IsIspMode()) {
         if (!IsCommandEnabled(cmdrules::Command::ProductInfo)) return;
-        m_link.RequestSystemCommand(5, 200);
-        m_link.Disconnect();
+        m_link.Commands().SendSystemCommand(5, 200);
+        m_link.Session().Disconnect();
     } else {
         // The boot loader restarts the board; the reset follows the reconnect.
-        m_link.SetResetMode(true);
+        m_link.Session().SetResetMode(true);
         m_link.BootLoader().SendIspReset();
     }
 }

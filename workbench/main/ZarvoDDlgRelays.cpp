@@ -18,17 +18,17 @@
 using cmdrules::Command;
 
 bool CZarvoDDlg::EditorReadOnlyFor(const FileEntry& entry) const {
-    return !m_link.IsConnected() || entry.state == FileEntry::kExternalInStep || m_link.DeviceInfo().uploadsRefused;
+    return !m_link.Session().IsConnected() || entry.state == FileEntry::kExternalInStep || m_link.Identity().DeviceInfo().uploadsRefused;
 }
 
 LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     FileEntry* entry = reinterpret_cast<FileEntry*>(wParam);
     // Only an entry of the list: a stale pointer is never followed.
     bool listed = false;
-    for (size_t i = 0; entry && i < m_link.Entries().Count() && !listed; ++i) listed = &m_link.Entries().At(i) == entry;
+    for (size_t i = 0; entry && i < m_link.Files().Entries().Count() && !listed; ++i) listed = &m_link.Files().Entries().At(i) == entry;
     if (!listed) return 0;
     // The entry open now takes the editor's text, caret and first line first.
-    m_link.TakeEditorText();
+    m_link.Files().TakeEditorText();
     if (lParam == 1) {
         CWndImage* pane = entry->data.empty() ? nullptr : ImagePane();
         if (!pane || !pane->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
@@ -54,7 +54,7 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CZarvoDDlg::OnDocumentModified(WPARAM, LPARAM) {
     if (m_fileList) {
-        if (FileEntry* e = m_link.Entries().Find(m_fileList->GetCurrentFileName().str())) {
+        if (FileEntry* e = m_link.Files().Entries().Find(m_fileList->GetCurrentFileName().str())) {
             e->linked = false;
             e->state = FileEntry::kChanged;
             UpdateButtonStates(0);
@@ -86,7 +86,7 @@ LRESULT CZarvoDDlg::OnGetButtonBackground(WPARAM wParam, LPARAM) {
 LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
     if (!IsCommandEnabled(Command::DeleteFiles) || !m_fileList) return 0;
     const std::string current = m_fileList->GetCurrentFileName().str();
-    CFileEntryList& list = m_link.Entries();
+    CFileEntryList& list = m_link.Files().Entries();
     // Only rows selected where the user sees them: a selection left behind
     // in a folder not on screen is not deleted.
     for (size_t i = list.Count(); i-- > 0;) {
@@ -111,7 +111,7 @@ LRESULT CZarvoDDlg::OnDeleteEntries(WPARAM, LPARAM) {
         m_sizeLabel.SetWindowText("");
     }
     UpdateButtonStates(0);
-    m_link.DeviceInfo().fsId.clear();
+    m_link.Identity().DeviceInfo().fsId.clear();
     ComputeFlashUsage();
     UpdateCommandStates();
     return 1;
@@ -125,15 +125,15 @@ void CZarvoDDlg::ShowImagePane(bool image) {
 LRESULT CZarvoDDlg::OnNewDocument(WPARAM wParam, LPARAM) {
     // The open entry keeps what was typed into it; the new document starts
     // unselected and modified, so it is asked about before it is lost.
-    m_link.TakeEditorText();
-    for (size_t i = 0; i < m_link.Entries().Count(); ++i) m_link.Entries().At(i).selected = false;
+    m_link.Files().TakeEditorText();
+    for (size_t i = 0; i < m_link.Files().Entries().Count(); ++i) m_link.Files().Entries().At(i).selected = false;
     if (wParam != 1 && wParam != 2) return 1;
     const char* text = wParam == 1 ? "<?php\r\n\r\n?>" : "";
     ShowImagePane(false);
     m_helpShown = false;
     m_editor.SetText(text, strlen(text));
     m_editor.SetModified(true);
-    m_editor.SetReadOnly(!m_link.AreFilesEditable());
+    m_editor.SetReadOnly(!m_link.Files().AreFilesEditable());
     UpdateCommandStates();
     return 1;
 }
@@ -159,7 +159,7 @@ LRESULT CZarvoDDlg::OnFilesChanged(WPARAM, LPARAM) {
 }
 
 int CZarvoDDlg::ComputeFlashUsage() {
-    CFileEntryList& list = m_link.Entries();
+    CFileEntryList& list = m_link.Files().Entries();
     std::vector<flashusage::Item> items;
     items.reserve(list.Count());
     const std::string current = m_fileList ? m_fileList->GetCurrentFileName().str() : std::string();

@@ -18,8 +18,8 @@
 using cmdrules::Command;
 
 bool CZarvoDDlg::DeviceIdle() {
-    return m_link.IsConnected() && !m_link.IsIspMode() && !m_link.IsJobRunning() &&
-           m_link.GetTransferType() == CDeviceLink::kTransferNone;
+    return m_link.Session().IsConnected() && !m_link.Session().IsIspMode() && !m_link.Session().IsJobRunning() &&
+           m_link.Session().GetTransferType() == CLinkSession::kTransferNone;
 }
 
 // ---- commands
@@ -33,7 +33,7 @@ void CZarvoDDlg::OnProductInfoCommand() {
 
 void CZarvoDDlg::OnNetworkInfoCommand() {
     if (!IsCommandEnabled(Command::NetworkInfo)) return;
-    if (!m_link.DeviceInfo().wiredPresent && !m_link.DeviceInfo().wirelessPresent) {
+    if (!m_link.Identity().DeviceInfo().wiredPresent && !m_link.Identity().DeviceInfo().wirelessPresent) {
         ShowMessage(LoadText(IDS_NOT_SUPPORTED, "It doesn't support."), CLinkDialogs::kStyleWarning);
         return;
     }
@@ -48,11 +48,11 @@ void CZarvoDDlg::OnErrorLogCommand(bool firmware) {
 
 void CZarvoDDlg::OnUpgradeFirmware() {
     if (!IsCommandEnabled(Command::UpgradeFirmware) || m_upgradeDlg) return;
-    if (m_link.Settings().Record().FirmwareNameText().empty() && !m_link.IsIspMode()) {
+    if (m_link.Settings().Record().FirmwareNameText().empty() && !m_link.Session().IsIspMode()) {
         // The board's firmware name comes with the settings block: read it first.
         m_fwInfoPending = false;
         m_upgradePending = true;
-        if (!m_link.RequestSettingsBlock()) m_upgradePending = false;
+        if (!m_link.Settings().RequestSettingsBlock()) m_upgradePending = false;
         return;
     }
     RunUpgradeDialog();
@@ -101,14 +101,14 @@ void CZarvoDDlg::OnBoardDialogTimer(UINT id) {
     case kTimerNetInfoDlg: RunNetInfoDialog(); break;
     case kTimerUpgradeDlg:
         m_upgradePending = false;
-        if (m_link.IsConnected() && !m_upgradeDlg) RunUpgradeDialog();
+        if (m_link.Session().IsConnected() && !m_upgradeDlg) RunUpgradeDialog();
         break;
     default: break;
     }
 }
 
 void CZarvoDDlg::RunFwInfoDialog() {
-    const CDeviceInfo& info = m_link.DeviceInfo();
+    const CDeviceInfo& info = m_link.Identity().DeviceInfo();
     CDlgFWInfo dlg(m_hWnd);
     dlg.m_strMAC = info.macAddress;
     dlg.m_strFirmwareName = info.infoBlock;
@@ -124,7 +124,7 @@ void CZarvoDDlg::RunNetInfoDialog() {
     CDlgNetInfo dlg(m_hWnd);
     dlg.m_info = m_netInfo;
     // The wireless record and the tables are read only from a wireless board.
-    const bool wlan = m_link.DeviceInfo().wirelessPresent;
+    const bool wlan = m_link.Identity().DeviceInfo().wirelessPresent;
     dlg.m_hasWlanStatus = dlg.m_hasArpList = dlg.m_hasNeighbourList = wlan;
     dlg.m_langId = static_cast<LANGID>(m_language);
     m_infoShowing = true;
@@ -147,7 +147,7 @@ LRESULT CZarvoDDlg::OnShowErrorLog(WPARAM, LPARAM) {
 void CZarvoDDlg::RunUpgradeDialog() {
     CDlgFWUpgrade dlg(m_hWnd);
     dlg.m_strFolder = m_firmwarePath;
-    if (!m_link.IsIspMode()) dlg.m_strBoardFwName = m_link.Settings().Record().FirmwareNameText();
+    if (!m_link.Session().IsIspMode()) dlg.m_strBoardFwName = m_link.Settings().Record().FirmwareNameText();
     // Its window is known once it exists: each of its requests names it.
     m_upgradeDlg = reinterpret_cast<HWND>(-1);
     dlg.DoModal();
@@ -166,11 +166,11 @@ CDlgFWUpgrade* CZarvoDDlg::UpgradeDialog(HWND wnd) {
 LRESULT CZarvoDDlg::OnUpgradeEnterIsp(WPARAM wParam, LPARAM) {
     CDlgFWUpgrade* dlg = reinterpret_cast<CDlgFWUpgrade*>(wParam);
     if (!dlg || !UpgradeDialog(dlg->m_hWnd)) return 0;
-    if (!m_link.IsConnected()) {
+    if (!m_link.Session().IsConnected()) {
         ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
         return CUpgradeModel::kEnterIspNotConnected;
     }
-    if (m_link.IsJobRunning()) return 0;
+    if (m_link.Session().IsJobRunning()) return 0;
     return m_link.BootLoader().OnUpgradeRestartIsp();
 }
 
@@ -266,7 +266,7 @@ bool CZarvoDDlg::WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t 
     // disconnect or the link's own write watchdog ends the wait.
     const unsigned serial = m_linkSerial;
     MSG msg;
-    while (m_blockWrite == 1 && serial == m_linkSerial && m_link.IsConnected() && ::IsWindow(m_hWnd)) {
+    while (m_blockWrite == 1 && serial == m_linkSerial && m_link.Session().IsConnected() && ::IsWindow(m_hWnd)) {
         if (!::GetMessageA(&msg, nullptr, 0, 0)) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;

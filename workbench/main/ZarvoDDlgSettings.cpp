@@ -30,8 +30,8 @@ CDlgSetting* CZarvoDDlg::SettingsDialog(WPARAM wParam) {
 }
 
 void CZarvoDDlg::RunSettingsDialog() {
-    if (m_settingsShowing || !m_link.IsConnected()) return;
-    const CDeviceInfo& info = m_link.DeviceInfo();
+    if (m_settingsShowing || !m_link.Session().IsConnected()) return;
+    const CDeviceInfo& info = m_link.Identity().DeviceInfo();
     CDlgSetting dlg(m_hWnd);
     dlg.m_pSettings = &m_link.Settings().Record();
     dlg.m_settingsGeneration = m_link.Settings().Generation();
@@ -50,7 +50,7 @@ void CZarvoDDlg::RunSettingsDialog() {
 }
 
 // A request the link cannot take now: busy is not the board's failure (nor "no clock").
-LRESULT CZarvoDDlg::NotIdleAnswer() { return m_link.IsConnected() && !m_link.IsIspMode() ? kAnswerLinkBusy : 0; }
+LRESULT CZarvoDDlg::NotIdleAnswer() { return m_link.Session().IsConnected() && !m_link.Session().IsIspMode() ? kAnswerLinkBusy : 0; }
 
 LRESULT CZarvoDDlg::OnWriteSettings(WPARAM wParam, LPARAM) {
     CDlgSetting* dlg = SettingsDialog(wParam);
@@ -96,7 +96,7 @@ void CZarvoDDlg::OnRtcSetResult(bool ok) {
 LRESULT CZarvoDDlg::OnSetPassword(WPARAM wParam, LPARAM lParam) {
     const char* hex = reinterpret_cast<const char*>(lParam);
     if (!SettingsDialog(wParam) || !hex) return 0;
-    if (!m_link.IsConnected()) {
+    if (!m_link.Session().IsConnected()) {
         ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
         return 0;
     }
