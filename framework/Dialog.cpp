@@ -116,6 +116,7 @@ INT_PTR CDialog::DoModal() {
     HWND wnd = CreateFromTemplate(owner);
     if (!wnd) return -1;
     scope.SetBox(wnd);
+    CenterOnOwner();
     CWinApp::RegisterDialog(wnd);
     if (!m_ended) ::ShowWindow(wnd, SW_SHOW);
     MSG msg;
@@ -140,6 +141,8 @@ bool CDialog::Create(UINT templateId, HWND parent) {
     m_modal = false;
     HWND wnd = CreateFromTemplate(parent);
     if (!wnd) return false;
+    // Without an owner it is a main window: it places itself.
+    if (parent) CenterOnOwner();
     CWinApp::RegisterDialog(wnd);
     return true;
 }
@@ -155,6 +158,13 @@ void CDialog::EndDialog(int result) {
         m_ended = true;
         ::DestroyWindow(m_hWnd);
     }
+}
+
+void CDialog::CenterOnOwner() {
+    // Once OnInitDialog has sized it. DS_CENTER centres on the work area under
+    // Wine, and a template without it opens at the owner's client corner (the
+    // top-left of the screen for a box owned by a maximised window).
+    if (m_hWnd && !(GetStyle() & WS_CHILD)) CenterWindow();
 }
 
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
