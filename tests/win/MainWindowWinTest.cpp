@@ -168,14 +168,24 @@ TEST_F(MainWindow, APictureTheViewerRefusesLeavesTheOpenFileAsItWas) {
         const char* name;
         FileEntry* before;  // open when the picture is asked for
         FileEntry* picture;
-    } cases[] = {{"broken over text", &text, &broken}, {"empty over text", &text, &empty},
-                 {"broken over a picture", &good, &broken}};
+        bool listFreedMeanwhile;  // the board's list goes while the refusal is read
+    } cases[] = {{"broken over text", &text, &broken, false}, {"empty over text", &text, &empty, false},
+                 {"broken over a picture", &good, &broken, false}, {"list freed meanwhile", &text, &broken, true}};
     for (const auto& c : cases) {
         const bool image = c.before->kind == FileEntry::kImage;
         ASSERT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(c.before), image ? 1 : 0), 1) << c.name;
         std::string said;
-        TakeMessage(&said);
+        TakeMessage(&said, [this, &c] {
+            if (!c.listFreedMeanwhile) return;
+            dlg.Link().Files().FreeFileEntries();
+            dlg.RefreshFileList();
+        });
         EXPECT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(c.picture), 1), 0) << c.name;
+        if (c.listFreedMeanwhile) {
+            EXPECT_FALSE(said.empty());
+            EXPECT_EQ(editor->GetText(), "<?php a ?>");
+            break;
+        }
         EXPECT_FALSE(said.empty()) << c.name;
         EXPECT_EQ(dlg.GetOpenFileName(), c.before->name) << c.name;
         EXPECT_EQ(::IsWindowVisible(editorWnd) != FALSE, !image) << c.name;
@@ -191,6 +201,23 @@ TEST_F(MainWindow, APictureTheViewerRefusesLeavesTheOpenFileAsItWas) {
         dlg.SendMessage(WM_USER_DOC_MODIFIED);
         EXPECT_EQ(c.picture->state, FileEntry::kInStep) << c.name;
         c.before->state = FileEntry::kInStep;
+    }
+}
+
+// A board that answers as its boot loader: the list and the editor go only
+// when the user let the changed files go.
+TEST_F(MainWindow, ABootLoaderAnswerKeepsTheFilesTheUserKept) {
+    for (bool kept : {true, false}) {
+        FileEntry& e = AddEntry(dlg, "a.php", "<?php a ?>", FileEntry::kChanged);
+        ASSERT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&e), 0), 1);
+        dlg.Link().Files().OnIspModeEntered(kept);
+        dlg.OnIspModeEntered(kept);
+        auto* editor = reinterpret_cast<CWndEditor*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kEditor)));
+        EXPECT_EQ(editor->GetText(), kept ? "<?php a ?>" : "") << kept;
+        EXPECT_EQ(dlg.GetOpenFileName(), kept ? "a.php" : "") << kept;
+        EXPECT_EQ(dlg.Link().Files().Entries().Count(), kept ? 1u : 0u) << kept;
+        dlg.Link().Files().FreeFileEntries();
+        dlg.OnIspModeEntered(false);
     }
 }
 
