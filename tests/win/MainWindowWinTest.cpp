@@ -221,6 +221,25 @@ TEST_F(MainWindow, ABootLoaderAnswerKeepsTheFilesTheUserKept) {
     }
 }
 
+// The board stops answering during a job: once its message is read, the keys
+// reach the editor again (Ctrl+S would otherwise do nothing until a click).
+TEST_F(MainWindow, AfterTheNoAnswerMessageTheEditorHasTheKeyboardAgain) {
+    HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
+    ::SetFocus(edit);
+    ASSERT_EQ(::GetFocus(), edit);
+    std::string said;
+    When([] { return Showing(IDD_PROGRESS) != nullptr; }, [&] {
+        TakeMessage(&said);
+        dlg.SendMessage(WM_TIMER, CLinkSession::kTimerWatchdog);
+    });
+    dlg.Link().Session().ShowWaitDialog(true, CLinkSession::kWaitIdentify);
+    Pump(1200);
+    EXPECT_EQ(said.substr(0, 28), "The product does not answer.");
+    EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
+    EXPECT_EQ(::GetActiveWindow(), dlg.m_hWnd);
+    EXPECT_EQ(::GetFocus(), edit);
+}
+
 TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {
     // A splitter message with a pointer that is not one of ours.
     EXPECT_EQ(dlg.SendMessage(WM_USER_SPLITTER_MOVED, 0x1234, 0), 0);
