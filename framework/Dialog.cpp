@@ -39,7 +39,7 @@ namespace {
 // (an exception included).
 class ModalScope {
 public:
-    explicit ModalScope(HWND owner) : m_previousActive(::GetActiveWindow()) {
+    explicit ModalScope(HWND owner) : m_previousActive(::GetActiveWindow()), m_previousFocus(::GetFocus()) {
         // A box owned by a modeless dialog must hold off the dialog's owners too
         // (the main window), or they stay usable under the box.
         for (HWND w = owner; w; w = ::GetWindow(w, GW_OWNER)) {
@@ -56,14 +56,25 @@ public:
     ~ModalScope() {
         for (auto it = m_disabled.rbegin(); it != m_disabled.rend(); ++it)
             if (::IsWindow(*it)) ::EnableWindow(*it, TRUE);
-        if (m_box && ::GetActiveWindow() == m_box) {
+        const HWND active = ::GetActiveWindow();
+        // Also when nothing is active: a box shown over this one after it had
+        // ended (its owner then still disabled) leaves the activation nowhere.
+        if (m_box && (active == m_box || !active)) {
             // Back to the window that was active before, not simply the owner: in
             // nested boxes the owner may still be disabled by the outer box, which
             // would then get no keys.
             HWND back = m_previousActive;
-            if (!back || back == m_box || !::IsWindow(back) || !::IsWindowEnabled(back)) back = m_owner;
-            if (back && ::IsWindow(back) && ::IsWindowEnabled(back)) ::SetActiveWindow(back);
+            if (!Usable(back) || back == m_box) back = m_owner;
+            // An owner that is a disabled box (a wait box) hands on to its own owner.
+            while (back && !Usable(back)) back = ::GetWindow(back, GW_OWNER);
+            if (back) ::SetActiveWindow(back);
         }
+        // Activation gives a window its own focus: the control that had the
+        // keyboard before the box gets it back, if it is still there to take it.
+        const HWND now = ::GetActiveWindow();
+        if (now && now != m_box && Usable(m_previousFocus) && ::IsWindowVisible(m_previousFocus) &&
+            ::GetAncestor(m_previousFocus, GA_ROOT) == now && ::GetFocus() != m_previousFocus)
+            ::SetFocus(m_previousFocus);
         if (m_box && ::IsWindow(m_box)) {
             ::SetWindowPos(m_box, nullptr, 0, 0, 0, 0,
                            SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
@@ -72,7 +83,10 @@ public:
     }
 
 private:
+    static bool Usable(HWND w) { return w && ::IsWindow(w) && ::IsWindowEnabled(w); }
+
     HWND m_previousActive;
+    HWND m_previousFocus;
     HWND m_owner = nullptr;
     HWND m_box = nullptr;
     std::vector<HWND> m_disabled;
@@ -102,6 +116,7 @@ INT_PTR CDialog::DoModal() {
     HWND wnd = CreateFromTemplate(owner);
     if (!wnd) return -1;
     scope.SetBox(wnd);
+    CenterOnOwner();
     CWinApp::RegisterDialog(wnd);
     if (!m_ended) ::ShowWindow(wnd, SW_SHOW);
     MSG msg;
@@ -126,6 +141,8 @@ bool CDialog::Create(UINT templateId, HWND parent) {
     m_modal = false;
     HWND wnd = CreateFromTemplate(parent);
     if (!wnd) return false;
+    // Without an owner it is a main window: it places itself.
+    if (parent) CenterOnOwner();
     CWinApp::RegisterDialog(wnd);
     return true;
 }
@@ -141,6 +158,13 @@ void CDialog::EndDialog(int result) {
         m_ended = true;
         ::DestroyWindow(m_hWnd);
     }
+}
+
+void CDialog::CenterOnOwner() {
+    // Once OnInitDialog has sized it. DS_CENTER centres on the work area under
+    // Wine, and a template without it opens at the owner's client corner (the
+    // top-left of the screen for a box owned by a maximised window).
+    if (m_hWnd && !(GetStyle() & WS_CHILD)) CenterWindow();
 }
 
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }

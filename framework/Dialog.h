@@ -43,6 +43,8 @@ protected:
     void HandleCancel() { OnCancel(); }
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     HWND CreateFromTemplate(HWND owner);
+    // Every top-level dialog opens centred over its owner.
+    void CenterOnOwner();
 
     bool m_modal = false;
     bool m_ended = false;

@@ -75,8 +75,9 @@ public:
     // its execution line, resource view and flash bar redrawn.
     virtual void OnLinkDisconnected() = 0;
     // The board answered as its boot loader: file list folder back to the
-    // root, editor emptied, captions emptied.
-    virtual void OnIspModeEntered() = 0;
+    // root, editor emptied, captions emptied; with filesKept (the user kept
+    // unsaved files) the list and the editor stay as they are.
+    virtual void OnIspModeEntered(bool filesKept) = 0;
     virtual void UpdateFlashUsage(int capacity, int used) = 0;
     // The file-list pane rebuilds its rows from the entry list and redraws.
     virtual void RefreshFileList() = 0;

@@ -56,3 +56,6 @@
 
 // System menu item of the about box.
 #define IDM_ABOUTBOX 0x0010
+
+// Messages of the main window's own.
+#define IDS_IMAGE_NOT_SHOWN 3300

@@ -57,7 +57,7 @@ public:
 
     // CLinkService
     void OnDisconnected() override;
-    void OnIspModeEntered() override { OnDisconnected(); }
+    void OnIspModeEntered(bool) override { OnDisconnected(); }
     bool OnTimer(unsigned id) override;
 
 private:

@@ -101,7 +101,11 @@ void CFilesService::OnConnecting()
 
 void CFilesService::OnDisconnected() { m_sameImage = false; }
 
-void CFilesService::OnIspModeEntered() { FreeFileEntries(); }
+void CFilesService::OnIspModeEntered(bool keepWork)
+{
+    if (!keepWork)
+        FreeFileEntries();
+}
 
 void CFilesService::OnJobAbandoned()
 {
@@ -241,7 +245,11 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
         }
         return;
     }
+    const uint32_t connection = m_session.ConnectionNumber();
     bool ok = LoadFileListFromImage();
+    // The board went while the user was asked about unsaved files.
+    if (connection != m_session.ConnectionNumber())
+        return;
     m_session.WriteRequest(BoardRequests::FirmwareLog(m_session.Host().IsFirmwareLogMode()));
     m_session.ShowWaitDialog(false);
     if (!ok) {
@@ -251,6 +259,17 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
     m_session.WriteRequest(BoardRequests::DebugMode(1));
     m_session.WriteRequest(BoardRequests::DebugMode(2));
     m_session.WriteRequest(BoardRequests::TaskState());
+}
+
+bool CFilesService::AskToReplaceUnsaved()
+{
+    const uint32_t connection = m_session.ConnectionNumber();
+    // The question is the user's, not the board's: the wait box goes first.
+    m_session.ShowWaitDialog(false);
+    const bool yes =
+        m_session.Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) == CLinkDialogs::kIdYes;
+    // A board that went (or came again) meanwhile replaces nothing.
+    return yes && connection == m_session.ConnectionNumber();
 }
 
 bool CFilesService::LoadFileListFromImage()
@@ -264,20 +283,28 @@ bool CFilesService::LoadFileListFromImage()
                 m_session.Host().OpenEntry(*e);
         return true;
     }
+    // Into a new list first: a bad image leaves the old list as it was.
+    std::vector<PackedFile::Entry> parsed;
+    if (m_session.Image().count != 0) {
+        PackedFile::ImageInfo info;
+        if (PackedFile::ParseImage(m_session.Image().data.data(), static_cast<size_t>(m_session.Image().count), parsed,
+                                   info) != PackedFile::Error::None)
+            return false;
+        m_info.uploadsRefused = info.flags != 0;
+        m_info.fsValue = info.fsValue;
+    }
+    // The list is not this image's (another board, a packed file): its
+    // changed files go only when the user agrees.
+    if (HasUnsavedFiles() && !AskToReplaceUnsaved()) {
+        m_session.Host().RefreshFileList();
+        return true;
+    }
     if (m_session.Image().count == 0) {
         m_entries.Clear();
         m_listFsId = m_info.fsId;
         m_session.Host().RefreshFileList();
         return true;
     }
-    // Into a new list first: a bad image leaves the old list as it was.
-    std::vector<PackedFile::Entry> parsed;
-    PackedFile::ImageInfo info;
-    if (PackedFile::ParseImage(m_session.Image().data.data(), static_cast<size_t>(m_session.Image().count), parsed, info) !=
-        PackedFile::Error::None)
-        return false;
-    m_info.uploadsRefused = info.flags != 0;
-    m_info.fsValue = info.fsValue;
     CFileEntryList list;
     for (PackedFile::Entry& e : parsed)
         list.Insert(MakeEntry(e, FileEntry::kInStep));

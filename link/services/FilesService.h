@@ -61,7 +61,7 @@ public:
     // CLinkService
     void OnConnecting() override;
     void OnDisconnected() override;
-    void OnIspModeEntered() override;
+    void OnIspModeEntered(bool keepWork) override;
     void OnJobAbandoned() override;
     bool HasUnsavedWork() const override { return HasUnsavedFiles(); }
 
@@ -74,6 +74,9 @@ private:
     void OnReplyFsImage(const LinkReply& r);
     void OnReplyUploadPrepare(const LinkReply& r);
     void OnReplyUploadWrite(const LinkReply& r);
+    // Asks (wait box down) whether changed files may go; false on No or
+    // when the connection changed meanwhile.
+    bool AskToReplaceUnsaved();
     int Message(const std::string& text, unsigned style);
     // Removes every entry, telling the pane of each.
     void ClearEntries();

@@ -95,7 +95,7 @@ void CIdentityService::OnDisconnected()
     m_session.Host().UpdateFlashUsage(0, 0);
 }
 
-void CIdentityService::OnIspModeEntered() { m_info.fsId.clear(); }
+void CIdentityService::OnIspModeEntered(bool) { m_info.fsId.clear(); }
 
 // ---- requests
 

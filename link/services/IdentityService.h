@@ -64,7 +64,7 @@ public:
     // CLinkService
     void OnConnecting() override;
     void OnDisconnected() override;
-    void OnIspModeEntered() override;
+    void OnIspModeEntered(bool keepWork) override;
 
 private:
     void OnReplyIdPdb(const LinkReply& r);

@@ -11,8 +11,9 @@ public:
     virtual void OnConnecting() {}
     // The port closed (the host has been told).
     virtual void OnDisconnected() {}
-    // The board answered the sync as its boot loader.
-    virtual void OnIspModeEntered() {}
+    // The board answered the sync as its boot loader. keepWork: the user
+    // chose to keep the unsaved work (the board has no files to show).
+    virtual void OnIspModeEntered(bool keepWork) {}
     // The watchdog gave up the running job.
     virtual void OnJobAbandoned() {}
     // Work the user would lose if the link closed now.

@@ -201,7 +201,18 @@ void CLinkSession::ReceiveChunk(const uint8_t* data, size_t length)
         return;
     if (m_syncWait) {
         m_syncWait = false;
+        // Bytes that came while the answer waited for the user (the
+        // question about unsaved files) are taken once it is given.
+        ++m_receiveDepth;
         OnSyncAnswer(data, length);
+        --m_receiveDepth;
+        if (m_receiveDepth == 0 && m_rxPos < m_rx.size()) {
+            ++m_receiveDepth;
+            m_dropNoted = false;
+            ProcessPending();
+            CompactReceiveBuffer();
+            --m_receiveDepth;
+        }
         return;
     }
     m_rx.insert(m_rx.end(), data, data + length);
@@ -247,9 +258,19 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
             for (CLinkService* s : m_services)
                 if (s->OnBootLoaderReturned())
                     return;
+        // The boot loader has no files to show: changed ones go only when
+        // the user agrees, as at Disconnect.
+        bool keepWork = false;
+        if (std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) { return s->HasUnsavedWork(); })) {
+            const uint32_t connection = m_connectionNumber;
+            keepWork = Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes;
+            // Gone or connected again meanwhile: that connection decides.
+            if (connection != m_connectionNumber || !m_port.IsOpen() || !m_ispMode)
+                return;
+        }
         for (CLinkService* s : m_services)
-            s->OnIspModeEntered();
-        m_host.OnIspModeEntered();
+            s->OnIspModeEntered(keepWork);
+        m_host.OnIspModeEntered(keepWork);
         Message(LinkStrings::kIspMode, CLinkDialogs::kStyleWarning);
     } else {
         m_ispMode = false;

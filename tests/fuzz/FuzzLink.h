@@ -86,7 +86,7 @@ public:
     void KillTimer(unsigned) override {}
     void EnableConnectButtons(bool) override {}
     void OnLinkDisconnected() override {}
-    void OnIspModeEntered() override {}
+    void OnIspModeEntered(bool) override {}
     void UpdateFlashUsage(int, int) override {}
     void RefreshFileList() override {}
     std::string GetOpenFileName() override { return std::string(); }

@@ -84,6 +84,7 @@ public:
     void SetTimer(unsigned id, unsigned ms) override { timers[id] = ms; ++timerStarts[id]; }
     void KillTimer(unsigned id) override { timers.erase(id); }
     void OnLinkDisconnected() override { ++disconnects; }
+    void OnIspModeEntered(bool filesKept) override { ispNotices.push_back(filesKept); }
     std::string GetOpenFileName() override { return openFile; }
     bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scroll) override
     {
@@ -106,7 +107,7 @@ public:
 
     bool HasTimer(unsigned id) const { return timers.count(id) != 0; }
     int settingsRead = 0, restarts = 0;
-    std::vector<bool> settingsWritten, passwordDone;
+    std::vector<bool> settingsWritten, passwordDone, ispNotices;
     std::vector<std::pair<BlockKind, bool>> blocksWritten;
     std::string certRecords;
 

@@ -71,6 +71,10 @@ protected:
                 return true;
             }
             if (m == WM_USER_SHOW_FILE_INFO) info = reinterpret_cast<const char*>(w);
+            if (m == WM_USER_OPEN_FILE) {
+                *r = opened;  // as the main window answers: 0 when it refused the entry
+                return true;
+            }
             return false;
         };
         Add("main.php", FileEntry::kInStep, "<?php ?>");
@@ -113,6 +117,7 @@ protected:
     CFileEntryList list;
     TestFileList pane;
     LRESULT editable = 1;
+    LRESULT opened = 1;
     std::string info;
 };
 
@@ -139,6 +144,15 @@ TEST_F(FilesWinTest, ClicksOpenFilesAndKeysReachThePane) {
     MSG del{pane.m_hWnd, WM_KEYDOWN, VK_DELETE, 0, 0, {0, 0}};
     EXPECT_TRUE(pane.PreTranslateMessage(&del));
     EXPECT_EQ(parent.Count(WM_USER_DELETE_FILES), 1);
+}
+
+TEST_F(FilesWinTest, AFileTheParentRefusesDoesNotBecomeTheOpenOne) {
+    ClickRow(3);
+    ASSERT_EQ(pane.GetCurrentFileName(), "main.php");
+    opened = 0;  // a picture the viewer cannot show
+    ClickRow(pane.FindFileRow("logo.png"));
+    EXPECT_EQ(parent.Count(WM_USER_OPEN_FILE), 2);
+    EXPECT_EQ(pane.GetCurrentFileName(), "main.php");
 }
 
 TEST_F(FilesWinTest, FreedEntriesAreNeverDrawnNorClicked) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -289,4 +290,63 @@ TEST(FrameworkWinTest, BothStringTablesMatchAndOtherLanguagesFallBackToEnglish) 
     dlg.DoModal();
     EXPECT_EQ(shown, "Test dialog");
     CResources::SetLanguage(CResources::kEnglish);
+}
+
+// Every dialog opens centred over its owner, wherever the owner stands and
+// whatever its template says (DS_CENTER alone centres on the work area under
+// Wine; a template without it would open at the owner's client corner), also
+// when the owner is another box, and modeless ones too.
+TEST(FrameworkWinTest, DialogsOpenCentredOverTheirOwner) {
+    CResources::SetLanguage(CResources::kEnglish);
+    CRecorder main;
+    ASSERT_TRUE(main.Create(500, 360));
+    main.SetWindowPos(nullptr, 700, 500, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    auto centre = [](HWND w) {
+        RECT r;
+        ::GetWindowRect(w, &r);
+        return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    auto same = [](CPoint a, CPoint b) { return std::abs(a.x - b.x) <= 1 && std::abs(a.y - b.y) <= 1; };
+    const struct {
+        const char* name;
+        UINT templateId;
+        bool overBox;  // owned by a box that is itself over the main window
+        bool modeless;
+    } cases[] = {{"plain template", kTestDialog, false, false},
+                 {"DS_CENTER template", IDD_ABOUTBOX, false, false},
+                 {"over another box", kTestDialog, true, false},
+                 {"modeless DS_CENTER", IDD_FIND, false, true}};
+    for (const auto& c : cases) {
+        CPoint seen(-1, -1), want(-2, -2);
+        if (c.modeless) {
+            CDialog dlg(c.templateId, main.m_hWnd);
+            ASSERT_TRUE(dlg.Create(c.templateId, main.m_hWnd)) << c.name;
+            EXPECT_TRUE(same(centre(dlg.m_hWnd), centre(main.m_hWnd))) << c.name;
+            dlg.DestroyWindow();
+            continue;
+        }
+        CTestDialog outer(main.m_hWnd);
+        auto open = [&](HWND owner) {
+            CDialog dlg(c.templateId, owner);
+            When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }, [&] {
+                seen = centre(dlg.m_hWnd);
+                want = centre(owner);
+                dlg.EndDialog(IDCANCEL);
+            });
+            dlg.DoModal();
+        };
+        if (c.overBox) {
+            When([&] { return outer.m_hWnd && ::IsWindowVisible(outer.m_hWnd); }, [&] {
+                // The outer box stands elsewhere: the inner one follows it.
+                outer.SetWindowPos(nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                open(outer.m_hWnd);
+                outer.EndDialog(IDCANCEL);
+            });
+            outer.DoModal();
+        } else {
+            open(main.m_hWnd);
+        }
+        EXPECT_TRUE(same(seen, want)) << c.name << " at " << seen.x << "," << seen.y << " not " << want.x << ","
+                                      << want.y;
+    }
 }

@@ -3,6 +3,8 @@
 
 #include "resources/resource.h"
 #include "ui/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/boxes/DlgProgress.h"
 #include "ui/kit/GdiPlusUtil.h"
 #include "ui/kit/PngButton.h"
 #include "ui/kit/Splitter.h"
@@ -151,4 +153,62 @@ TEST_F(KitWinTest, SplitterDragEndsWhenTheCaptureIsTakenAway) {
     ::SendMessageA(bar.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(2, 70));
     ::SendMessageA(bar.m_hWnd, WM_LBUTTONUP, 0, MAKELPARAM(2, 70));
     EXPECT_EQ(parent.Count(WM_USER_SPLITTER_MOVED), 0);
+}
+
+// A tip never stays on a button that can no longer be pressed, nor over a box:
+// a message or wait box hides it as it opens, any other box within one check.
+TEST_F(KitWinTest, ATipHidesWhenItsButtonIsDisabledOrABoxOpens) {
+    CPngButton b;
+    ASSERT_TRUE(MakeButton(b, CRect(10, 10, 90, 40), 1001));
+    b.SetTooltipText("Connect(Ctrl+N)");
+    auto tipShown = [&] { return b.Tooltip().m_hWnd && ::IsWindowVisible(b.Tooltip().m_hWnd); };
+    int x = 20;
+    auto restOnButton = [&] {
+        b.EnableButton(TRUE);
+        POINT pt{x += 5, 15};  // a new resting point each time: the same one shows nothing again
+        ::ClientToScreen(b.m_hWnd, &pt);
+        ::SetCursorPos(pt.x, pt.y);
+        ::SetFocus(parent.m_hWnd);
+        MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, 15), 0, pt};
+        b.PreTranslateMessage(&move);
+        Pump(800);
+        return tipShown();
+    };
+    enum Road { kDisabled, kMessageBox, kWaitBox, kOtherBox };
+    const struct {
+        const char* name;
+        Road road;
+    } cases[] = {{"button disabled", kDisabled}, {"message box", kMessageBox}, {"wait box", kWaitBox},
+                 {"another box", kOtherBox}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(restOnButton()) << c.name;
+        bool shownOverBox = true;
+        if (c.road == kDisabled) {
+            b.EnableButton(FALSE);
+            EXPECT_FALSE(tipShown()) << c.name;
+            Pump(600);  // and it does not come back while the cursor rests there
+            EXPECT_FALSE(tipShown()) << c.name;
+            continue;
+        }
+        std::unique_ptr<CDialog> box;
+        if (c.road == kMessageBox) {
+            box = std::make_unique<CDlgMessage>("Do you want to reboot the product?", parent.m_hWnd, MB_YESNO);
+        } else if (c.road == kWaitBox) {
+            auto wait = std::make_unique<CDlgProgress>(parent.m_hWnd);
+            wait->m_mode = 3;
+            box = std::move(wait);
+        } else {
+            box = std::make_unique<CDialog>(950, parent.m_hWnd);  // the suite's own test dialog
+        }
+        CDialog* running = box.get();
+        const int wait = c.road == kOtherBox ? 700 : 0;
+        When([running] { return running->m_hWnd && ::IsWindowVisible(running->m_hWnd); }, [&, running, wait] {
+            After(wait, [&, running] {
+                shownOverBox = tipShown();
+                running->EndDialog(IDCANCEL);
+            });
+        });
+        box->DoModal();
+        EXPECT_FALSE(shownOverBox) << c.name;
+    }
 }

@@ -12,9 +12,13 @@
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
 #include "workbench/main/ZarvoDDlg.h"
+#include "workbench/files/WndImage.h"
+#include "editor/WndEditor.h"
 
 #include <gtest/gtest.h>
 #include <shlwapi.h>
+
+#include <memory>
 
 
 namespace {
@@ -110,6 +114,130 @@ TEST_F(MainWindow, ClosingWithChangedFilesAsksAndNoKeepsTheWindow) {
     dlg.SendMessage(WM_CLOSE);
     Pump(50);
     EXPECT_FALSE(::IsWindow(wnd));
+}
+
+// A running job keeps the window whatever the answer: it is asked about first,
+// and again after the question (a job may start while it is up).
+TEST_F(MainWindow, ClosingDuringAJobKeepsTheWindowBeforeAndAfterTheQuestion) {
+    auto waitBox = [] { return static_cast<CDlgProgress*>(Showing(IDD_PROGRESS)); };
+    AddEntry(dlg, "new.php", "<?php ?>", FileEntry::kChanged);
+    const struct {
+        const char* name;
+        bool jobFirst;  // else the job starts while the question is up
+        int questions;
+    } cases[] = {{"job starts meanwhile", false, 1}, {"job running", true, 0}};
+    for (const auto& c : cases) {
+        // Shared with the answerer, which may outlive the case when no question comes.
+        auto asked = std::make_shared<int>(0);
+        auto armed = std::make_shared<bool>(true);
+        const bool startJob = !c.jobFirst;
+        if (c.jobFirst) dlg.OpenWaitBox(3);
+        OnDialog(IDD_MESSAGE, [this, asked, armed, startJob](CDialog* box) {
+            if (!*armed) return;
+            ++*asked;
+            box->EndDialog(IDYES);
+            if (startJob) dlg.OpenWaitBox(3);
+        });
+        dlg.SendMessage(WM_CLOSE);
+        EXPECT_EQ(*asked, c.questions) << c.name;
+        EXPECT_TRUE(::IsWindow(dlg.m_hWnd)) << c.name;
+        *armed = false;
+        When([&] { return waitBox() != nullptr; }, [&] { dlg.EndWaitBox(); });
+        Pump(400);
+        ASSERT_TRUE(::IsWindow(dlg.m_hWnd)) << c.name;
+        EXPECT_EQ(waitBox(), nullptr) << c.name;
+    }
+}
+
+// A picture the viewer refuses is said so and changes nothing: the open file,
+// the editor (its text, what typing there changes) or the picture shown.
+TEST_F(MainWindow, APictureTheViewerRefusesLeavesTheOpenFileAsItWas) {
+    DWORD size = 0;
+    const void* png = CResources::LoadData("PNG", MAKEINTRESOURCEA(IDP_STOP), &size);
+    ASSERT_TRUE(png && size > 0);
+    FileEntry& text = AddEntry(dlg, "a.php", "<?php a ?>", FileEntry::kInStep);
+    FileEntry& good = AddEntry(dlg, "ok.png", "", FileEntry::kInStep);
+    good.data.assign(static_cast<const char*>(png), size);
+    FileEntry& broken = AddEntry(dlg, "bad.png", "not a picture", FileEntry::kInStep);
+    FileEntry& empty = AddEntry(dlg, "empty.png", "", FileEntry::kInStep);
+    empty.kind = FileEntry::kImage;
+    HWND editorWnd = dlg.GetDlgItem(CZarvoDDlg::kEditor);
+    auto* editor = reinterpret_cast<CWndEditor*>(CWnd::FromHandlePermanent(editorWnd));
+    ASSERT_TRUE(editor);
+    const struct {
+        const char* name;
+        FileEntry* before;  // open when the picture is asked for
+        FileEntry* picture;
+        bool listFreedMeanwhile;  // the board's list goes while the refusal is read
+    } cases[] = {{"broken over text", &text, &broken, false}, {"empty over text", &text, &empty, false},
+                 {"broken over a picture", &good, &broken, false}, {"list freed meanwhile", &text, &broken, true}};
+    for (const auto& c : cases) {
+        const bool image = c.before->kind == FileEntry::kImage;
+        ASSERT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(c.before), image ? 1 : 0), 1) << c.name;
+        std::string said;
+        TakeMessage(&said, [this, &c] {
+            if (!c.listFreedMeanwhile) return;
+            dlg.Link().Files().FreeFileEntries();
+            dlg.RefreshFileList();
+        });
+        EXPECT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(c.picture), 1), 0) << c.name;
+        if (c.listFreedMeanwhile) {
+            EXPECT_FALSE(said.empty());
+            EXPECT_EQ(editor->GetText(), "<?php a ?>");
+            break;
+        }
+        EXPECT_FALSE(said.empty()) << c.name;
+        EXPECT_EQ(dlg.GetOpenFileName(), c.before->name) << c.name;
+        EXPECT_EQ(::IsWindowVisible(editorWnd) != FALSE, !image) << c.name;
+        HWND paneWnd = dlg.GetDlgItem(CZarvoDDlg::kImagePane);  // made on first use
+        EXPECT_EQ(paneWnd && ::IsWindowVisible(paneWnd), image) << c.name;
+        if (image) {
+            auto* pane = reinterpret_cast<CWndImage*>(CWnd::FromHandlePermanent(paneWnd));
+            EXPECT_TRUE(pane && pane->HasImage()) << c.name;
+        } else {
+            EXPECT_EQ(editor->GetText(), "<?php a ?>") << c.name;
+        }
+        // What typing there changes is the file open, never the picture.
+        dlg.SendMessage(WM_USER_DOC_MODIFIED);
+        EXPECT_EQ(c.picture->state, FileEntry::kInStep) << c.name;
+        c.before->state = FileEntry::kInStep;
+    }
+}
+
+// A board that answers as its boot loader: the list and the editor go only
+// when the user let the changed files go.
+TEST_F(MainWindow, ABootLoaderAnswerKeepsTheFilesTheUserKept) {
+    for (bool kept : {true, false}) {
+        FileEntry& e = AddEntry(dlg, "a.php", "<?php a ?>", FileEntry::kChanged);
+        ASSERT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&e), 0), 1);
+        dlg.Link().Files().OnIspModeEntered(kept);
+        dlg.OnIspModeEntered(kept);
+        auto* editor = reinterpret_cast<CWndEditor*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kEditor)));
+        EXPECT_EQ(editor->GetText(), kept ? "<?php a ?>" : "") << kept;
+        EXPECT_EQ(dlg.GetOpenFileName(), kept ? "a.php" : "") << kept;
+        EXPECT_EQ(dlg.Link().Files().Entries().Count(), kept ? 1u : 0u) << kept;
+        dlg.Link().Files().FreeFileEntries();
+        dlg.OnIspModeEntered(false);
+    }
+}
+
+// The board stops answering during a job: once its message is read, the keys
+// reach the editor again (Ctrl+S would otherwise do nothing until a click).
+TEST_F(MainWindow, AfterTheNoAnswerMessageTheEditorHasTheKeyboardAgain) {
+    HWND edit = dlg.GetDlgItem(CZarvoDDlg::kEditor);
+    ::SetFocus(edit);
+    ASSERT_EQ(::GetFocus(), edit);
+    std::string said;
+    When([] { return Showing(IDD_PROGRESS) != nullptr; }, [&] {
+        TakeMessage(&said);
+        dlg.SendMessage(WM_TIMER, CLinkSession::kTimerWatchdog);
+    });
+    dlg.Link().Session().ShowWaitDialog(true, CLinkSession::kWaitIdentify);
+    Pump(1200);
+    EXPECT_EQ(said.substr(0, 28), "The product does not answer.");
+    EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
+    EXPECT_EQ(::GetActiveWindow(), dlg.m_hWnd);
+    EXPECT_EQ(::GetFocus(), edit);
 }
 
 TEST_F(MainWindow, RelaysRefuseWhatTheyCannotTrust) {

@@ -1,6 +1,7 @@
 // The wait box: its notices to the owner, its end, its keys, its modes.
 #include "WinTestSupport.h"
 
+#include "ui/boxes/DlgMessage.h"
 #include "ui/boxes/DlgProgress.h"
 #include "ui/WindowMessages.h"
 
@@ -74,4 +75,52 @@ TEST(WaitBoxWinTest, EndWorksBeforeTheBoxIsUp) {
     early.m_mode = 1;
     early.End(IDCANCEL);  // the watchdog fired before DoModal ran
     EXPECT_EQ(early.DoModal(), IDCANCEL);
+}
+
+// After every box the keyboard is back where it was: the window that had the
+// focus gets it again, also when a message box came up over a wait box that
+// had already been ended (the watchdog's "does not answer"), and the main
+// window gets it when that window went away meanwhile.
+TEST(WaitBoxWinTest, TheFocusGoesBackToTheWindowThatHadIt) {
+    enum Road { kMessage, kWait, kMessageOverEndedWait, kFocusedWindowGone };
+    const struct {
+        const char* name;
+        Road road;
+    } cases[] = {{"message box", kMessage},
+                 {"wait box", kWait},
+                 {"message over an ended wait box", kMessageOverEndedWait},
+                 {"focused window gone meanwhile", kFocusedWindowGone}};
+    for (const auto& c : cases) {
+        CRecorder main;
+        ASSERT_TRUE(main.Create());
+        HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, main.m_hWnd, nullptr,
+                                      nullptr, nullptr);
+        ::SetFocus(edit);
+        ASSERT_EQ(::GetFocus(), edit) << c.name;
+        // Each box as the main window opens it: over the active window.
+        auto message = [](HWND parent) {
+            CDlgMessage box("The product does not answer.", parent, MB_ICONWARNING);
+            When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); }, [&] { Click(box, IDC_MSG_BUTTON1); });
+            box.DoModal();
+        };
+        if (c.road == kMessage || c.road == kFocusedWindowGone) {
+            if (c.road == kFocusedWindowGone) After(100, [edit] { ::DestroyWindow(edit); });
+            CDlgMessage box("Saved.", main.m_hWnd, MB_OK);
+            When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd) && (c.road == kMessage || !::IsWindow(edit)); },
+                 [&] { Click(box, IDC_MSG_BUTTON1); });
+            box.DoModal();
+        } else {
+            CDlgProgress wait(main.m_hWnd);
+            wait.m_mode = 1;
+            When([&] { return wait.m_hWnd && ::IsWindowVisible(wait.m_hWnd); }, [&] {
+                wait.End(IDOK);
+                if (c.road == kMessageOverEndedWait) message(::GetActiveWindow());
+            });
+            wait.DoModal();
+        }
+        Pump(50);
+        EXPECT_EQ(::GetActiveWindow(), main.m_hWnd) << c.name;
+        EXPECT_EQ(::GetFocus(), c.road == kFocusedWindowGone ? main.m_hWnd : edit) << c.name;
+        main.DestroyWindow();
+    }
 }

@@ -55,12 +55,15 @@ TEST(CommandRules, StateCombinations) {
         {"refused", With([](State& s) { s.uploadsRefused = true; }), {C::Upload, C::DeleteFiles}, {C::Upload}, -1},
         {"task 0", Connected(0), debugger, {}, 0},
         {"task 1", Connected(1), debugger, {C::Run, C::StepIn, C::StepOver, C::StepOverKey}, 0},
-        {"task 5", Connected(5), debugger, {C::Run, C::Stop, C::StepIn, C::StepOver}, 0},
+        // 4 and 5 are halted like 2: F10 follows the Step Over button.
+        {"task 4", Connected(4), debugger, {C::Run, C::Stop, C::StepIn, C::StepOver, C::StepOverKey}, 0},
+        {"task 5", Connected(5), debugger, {C::Run, C::Stop, C::StepIn, C::StepOver, C::StepOverKey}, 0},
         {"unknown task", With([](State& s) { s.pauseShown = true; }, Connected(9)), debugger, {}, 1},
         // Debug mode off: all five buttons off, whichever of Run and Pause showed stays, and
         // F10 still steps over in states 1 and 2.
         {"no debug, task 3", With([](State& s) { s.pauseShown = true; }, Connected(3, false)), debugger, {}, 1},
         {"no debug, task 2", Connected(2, false), debugger, {C::StepOverKey}, 0},
+        {"no debug, task 5", Connected(5, false), debugger, {C::StepOverKey}, 0},
         {"no debug, not connected", With([](State& s) { s.connected = false; }, Connected(1, false)), debugger, {}, -1},
         {"read-only editor", With([](State& s) {
              s.canUndo = s.canRedo = s.editorSelection = s.clipboardText = s.editorHasText = s.editorReadOnly = true;

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "ui/boxes/MessageLayout.h"
 #include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/XInfoTip.h"
 #include "ui/kit/Memdc.h"
 
 BEGIN_MESSAGE_MAP(CDlgMessage, CDialog)
@@ -76,6 +77,8 @@ int CDlgMessage::LineHeight() {
 
 BOOL CDlgMessage::OnInitDialog() {
     CDialog::OnInitDialog();
+    // No button tip stays over the box.
+    CXInfoTip::HideAll();
     SetButtons();
     m_check.SetFont(m_font);
 

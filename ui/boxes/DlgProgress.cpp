@@ -3,6 +3,7 @@
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "ui/boxes/WaitLogic.h"
+#include "ui/kit/XInfoTip.h"
 #include "ui/WindowMessages.h"
 #include "ui/kit/GdiPlusUtil.h"
 #include "ui/kit/Memdc.h"
@@ -28,6 +29,8 @@ int CDlgProgress::OnCreate(LPCREATESTRUCT cs) {
 
 BOOL CDlgProgress::OnInitDialog() {
     CDialog::OnInitDialog();
+    // No button tip stays over the box.
+    CXInfoTip::HideAll();
     const waitbox::ModeInfo info = waitbox::InfoForMode(m_mode);
     m_status = info.textId ? CResources::LoadString(static_cast<UINT>(info.textId)) : CString();
     if (!info.cancelShown) {

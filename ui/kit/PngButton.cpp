@@ -143,6 +143,8 @@ void CPngButton::OnSize(UINT type, int cx, int cy) {
 
 void CPngButton::OnEnable(BOOL enable) {
     m_enabled = enable ? 1 : 0;
+    // A button that cannot be pressed explains nothing.
+    if (!enable) m_tip.Hide();
     CButton::OnEnable(enable);
 }
 

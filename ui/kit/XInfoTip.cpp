@@ -2,6 +2,8 @@
 
 #include "ui/kit/KitGeometry.h"
 
+#include <set>
+
 BEGIN_MESSAGE_MAP(CXInfoTip, CWnd)
     ON_WM_PAINT()
     ON_WM_TIMER()
@@ -9,7 +11,31 @@ BEGIN_MESSAGE_MAP(CXInfoTip, CWnd)
     ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
+namespace {
+// Every tip of the program (UI thread only), for HideAll.
+std::set<CXInfoTip*>& Tips() {
+    static std::set<CXInfoTip*> tips;
+    return tips;
+}
+}  // namespace
+
+CXInfoTip::CXInfoTip() { Tips().insert(this); }
+
+void CXInfoTip::HideAll() {
+    for (CXInfoTip* tip : Tips()) {
+        if (!tip->m_hWnd) continue;
+        tip->KillTimer(kShowTimer);
+        tip->KillTimer(kWatchTimer);
+        tip->Hide();
+    }
+}
+
+bool CXInfoTip::Usable(HWND tool) {
+    return tool && ::IsWindowEnabled(tool) && ::IsWindowVisible(tool) && ::IsWindowEnabled(::GetAncestor(tool, GA_ROOT));
+}
+
 CXInfoTip::~CXInfoTip() {
+    Tips().erase(this);
     m_tools.clear();
     if (m_hWnd) DestroyWindow();
 }
@@ -103,7 +129,8 @@ void CXInfoTip::OnTimer(UINT_PTR id) {
         KillTimer(kShowTimer);
         POINT pt;
         ::GetCursorPos(&pt);
-        if (!IsTool(::WindowFromPoint(pt))) return;
+        const HWND tool = ::WindowFromPoint(pt);
+        if (!IsTool(tool) || !Usable(tool)) return;
         CSize size = MeasureTip(m_text);
         HRGN rgn = ::CreateRectRgn(0, 0, size.cx, size.cy);
         // The window owns the region once it is set.
@@ -127,7 +154,10 @@ void CXInfoTip::OnTimer(UINT_PTR id) {
     } else if (id == kWatchTimer) {
         POINT pt;
         ::GetCursorPos(&pt);
-        if (pt.x != m_point.x || pt.y != m_point.y) {
+        // A resting cursor keeps the tip only while its tool can be used: a
+        // box opened over it (or a disabled button) would keep it for minutes.
+        const HWND tool = ::WindowFromPoint(pt);
+        if (pt.x != m_point.x || pt.y != m_point.y || !IsTool(tool) || !Usable(tool)) {
             KillTimer(kWatchTimer);
             Hide();
         }

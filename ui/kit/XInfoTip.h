@@ -14,8 +14,10 @@ struct TipToolInfo {
 
 class CXInfoTip : public CWnd {
 public:
-    CXInfoTip() = default;
+    CXInfoTip();
     ~CXInfoTip() override;
+    // Hides every tip of the program: a box is opening over them.
+    static void HideAll();
 
     static constexpr UINT_PTR kShowTimer = 100;
     static constexpr UINT_PTR kWatchTimer = 101;
@@ -44,6 +46,9 @@ protected:
     // Tips show only while a window of this program has the focus, and never over the
     // input-method menu window.
     static bool MayShow();
+    // The tool under the cursor can still be used: enabled, visible, and its
+    // window not held off by a modal box.
+    static bool Usable(HWND tool);
 
     HRGN m_rgn = nullptr;
     UINT m_delay = 500;

@@ -213,8 +213,9 @@ void CWndFileList::OnLButtonDown(UINT flags, CPoint point) {
     const std::string infoName = r.info ? r.info->name : std::string();
     const uint32_t infoLength = r.info ? r.info->DataLength() : 0;
     if (r.open) {
-        ::SendMessageA(GetParent(), WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(r.open), r.image ? 1 : 0);
-        m_model.SetCurrentFile(openName);
+        // 0: the parent refused it (a picture it cannot show); what was open stays.
+        if (::SendMessageA(GetParent(), WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(r.open), r.image ? 1 : 0))
+            m_model.SetCurrentFile(openName);
     }
     if (r.info)
         ::SendMessageA(GetParent(), WM_USER_SHOW_FILE_INFO, reinterpret_cast<WPARAM>(infoName.c_str()), infoLength);

@@ -73,8 +73,9 @@ Decision Decide(Command c, const State& s) {
     case Command::Pause:
     case Command::StepIn:
     case Command::StepOver: return DebuggerButton(c, s);
-    case Command::StepOverKey:
-        return Is(DeviceReady(s) && (s.taskState == kTaskStopped || s.taskState == kTaskPaused));
+    // The key follows the button's states (4 and 5 are halted like 2), but
+    // not its debug-mode gate.
+    case Command::StepOverKey: return Is(DeviceReady(s) && (s.taskState == kTaskStopped || Halted(s.taskState)));
     case Command::ToggleBreakpoint:
     case Command::RemoveBreakpoints: return Is(s.phpDebug && s.editorVisible && !s.jobRunning);
     case Command::RunToLine: return Is(Debugging(s) && s.editorVisible);

@@ -263,9 +263,14 @@ LRESULT CZarvoDDlg::OnDeviceChange(WPARAM wParam, LPARAM lParam) {
 }
 
 void CZarvoDDlg::OnClose() {
+    // A running job keeps the window: asking about the files first would
+    // ask a question whose answer is then ignored.
+    auto jobRunning = [this] { return m_waitBox || m_waitWanted || m_link.Session().IsJobRunning(); };
+    if (jobRunning()) return;
     // New or changed files would be lost: ask as Disconnect does.
     if (m_link.Files().HasUnsavedFiles() && !AskYesNo(IDS_UNSAVED_CLOSE)) return;
-    if (m_waitBox) return;
+    // A job may have started while the question was up.
+    if (jobRunning()) return;
     EndDialog(IDCANCEL);
 }
 

@@ -87,7 +87,7 @@ public:
     void KillTimer(unsigned id) override { CWnd::KillTimer(id); }
     void EnableConnectButtons(bool connected) override;
     void OnLinkDisconnected() override;
-    void OnIspModeEntered() override;
+    void OnIspModeEntered(bool filesKept) override;
     void UpdateFlashUsage(int capacity, int used) override;
     void RefreshFileList() override;
     std::string GetOpenFileName() override;
@@ -200,6 +200,8 @@ protected:
 
     // relays (ZarvoDDlgRelays.cpp)
     LRESULT OnOpenFile(WPARAM wParam, LPARAM lParam);
+    // Says that a picture cannot be shown; the open file stays. Result 0.
+    LRESULT RefuseImage();
     LRESULT OnDocumentModified(WPARAM, LPARAM);
     LRESULT OnGetButtonBackground(WPARAM wParam, LPARAM);
     LRESULT OnDeleteEntries(WPARAM, LPARAM);

@@ -145,7 +145,13 @@ void CZarvoDDlg::OnLinkDisconnected() {
     UpdateCommandStates();
 }
 
-void CZarvoDDlg::OnIspModeEntered() {
+void CZarvoDDlg::OnIspModeEntered(bool filesKept) {
+    if (filesKept) {
+        // The kept list is not the boot loader's: it stays as it is, and so
+        // does the editor with its text.
+        UpdateCommandStates();
+        return;
+    }
     if (m_fileList) {
         m_fileList->GoToRoot();
         m_fileList->SetCurrentFileName("");

@@ -8,12 +8,14 @@
 #include "ui/WindowMessages.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
+#include "ui/kit/GdiPlus.h"
 #include "ui/kit/PngButton.h"
 #include "workbench/main/FlashUsage.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
 
 #include <cstring>
+#include <objbase.h>
 
 using cmdrules::Command;
 
@@ -21,18 +23,55 @@ bool CZarvoDDlg::EditorReadOnlyFor(const FileEntry& entry) const {
     return !m_link.Session().IsConnected() || entry.state == FileEntry::kExternalInStep || m_link.Identity().DeviceInfo().uploadsRefused;
 }
 
+namespace {
+
+// Whether GDI+ reads the bytes as a picture, from memory: the viewer and its
+// temporary file stay as they are.
+bool Decodes(const std::string& bytes) {
+    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) return false;
+    if (void* p = ::GlobalLock(memory)) {
+        std::memcpy(p, bytes.data(), bytes.size());
+        ::GlobalUnlock(memory);
+    }
+    IStream* stream = nullptr;
+    if (::CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
+        ::GlobalFree(memory);
+        return false;
+    }
+    Gdiplus::Image* image = Gdiplus::Image::FromStream(stream);
+    const bool ok = image && image->GetLastStatus() == Gdiplus::Ok && image->GetWidth() > 0 && image->GetHeight() > 0;
+    delete image;
+    stream->Release();
+    return ok;
+}
+
+}  // namespace
+
 LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     FileEntry* entry = reinterpret_cast<FileEntry*>(wParam);
     // Only an entry of the list: a stale pointer is never followed.
     bool listed = false;
     for (size_t i = 0; entry && i < m_link.Files().Entries().Count() && !listed; ++i) listed = &m_link.Files().Entries().At(i) == entry;
     if (!listed) return 0;
+    // A picture the viewer cannot read changes nothing: the file open stays
+    // open (typing in the editor would otherwise go to the picture).
+    if (lParam == 1 && !Decodes(entry->data)) return RefuseImage();
     // The entry open now takes the editor's text, caret and first line first.
     m_link.Files().TakeEditorText();
     if (lParam == 1) {
-        CWndImage* pane = entry->data.empty() ? nullptr : ImagePane();
-        if (!pane || !pane->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
-            return 1;
+        CWndImage* pane = ImagePane();
+        if (!pane) return RefuseImage();
+        const bool pictureShown = m_image && m_image->IsWindowVisible() && pane->HasImage();
+        if (!pane->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str())) {
+            // Read from memory but not through the viewer's file: the
+            // picture shown before comes back.
+            const FileEntry* shown = m_fileList ? m_link.Files().Entries().Find(m_fileList->GetCurrentFileName().str()) : nullptr;
+            if (pictureShown && shown && shown->kind == FileEntry::kImage)
+                pane->OpenImage(shown->data.data(), shown->data.size(), shown->name.c_str());
+            return RefuseImage();
+        }
         ShowImagePane(true);
         if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
         OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
@@ -50,6 +89,12 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     m_link.Debugger().ReadBreakpoints(entry->name);
     UpdateCommandStates();
     return 1;
+}
+
+LRESULT CZarvoDDlg::RefuseImage() {
+    // Said last: nothing above holds on to an entry the box's loop could free.
+    ShowMessage(LoadText(IDS_IMAGE_NOT_SHOWN, "The image can't be shown."), CLinkDialogs::kStyleWarning);
+    return 0;
 }
 
 LRESULT CZarvoDDlg::OnDocumentModified(WPARAM, LPARAM) {
