@@ -262,3 +262,39 @@ TEST(BottomDialogsWinTest, LongTextsShowWhole) {
     log.DoModal();
     EXPECT_EQ(shown, 40000u);
 }
+
+TEST_F(BottomWinTest, HostileColumnWidthsInInitIniAreBoundedToThePane) {
+    const std::string ini = folder + "\\Init.ini";
+    struct Row {
+        const char* name;
+        const char* type;
+        const char* value;
+    } rows[] = {
+        {"120", "999999999", "0"},  // a 4000-pixel column and a hidden one
+        {"-1", "3", "5000"},
+    };
+    for (const Row& r : rows) {
+        ::WritePrivateProfileStringA("Watch", "Count", "1", ini.c_str());
+        ::WritePrivateProfileStringA("Watch", "Name", r.name, ini.c_str());
+        ::WritePrivateProfileStringA("Watch", "Type", r.type, ini.c_str());
+        ::WritePrivateProfileStringA("Watch", "Value", r.value, ini.c_str());
+        ::WritePrivateProfileStringA("List000", "Name", "$a", ini.c_str());
+        MakePane();
+        CSkinListCtrl* list = pane.WatchListCtrl();
+        const int room = list->GetClientRect().Width();
+        int total = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int w = static_cast<int>(list->SendMessage(LVM_GETCOLUMNWIDTH, c));
+            EXPECT_GE(w, 20) << "column " << c << " of " << r.type;
+            EXPECT_LE(w, room) << "column " << c << " of " << r.type;
+            total += w;
+        }
+        pane.DestroyWindow();  // writes the widths back
+        for (const char* key : {"Name", "Type", "Value"}) {
+            const int stored = static_cast<int>(::GetPrivateProfileIntA("Watch", key, -1, ini.c_str()));
+            EXPECT_GE(stored, 20) << key;
+            EXPECT_LE(stored, room) << key;
+        }
+        EXPECT_GT(total, 0);
+    }
+}

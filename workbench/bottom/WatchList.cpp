@@ -87,16 +87,21 @@ bool CWatchList::HasDetail(const std::string& type)
 
 bool CWatchList::AcceptName(const std::string& typed, std::string& name)
 {
+    return CheckName(typed, name) == NameVerdict::Accepted;
+}
+
+CWatchList::NameVerdict CWatchList::CheckName(const std::string& typed, std::string& name)
+{
     const char* blanks = " \t\r\n";
     const size_t first = typed.find_first_not_of(blanks);
     if (first == std::string::npos)
-        return false;
+        return NameVerdict::Empty;
     name = typed.substr(first, typed.find_last_not_of(blanks) - first + 1);
     if (name == "$")
-        return false;
+        return NameVerdict::Empty;
     if (name[0] != '$')
         name.insert(0, "$");
-    return name.size() <= kMaxName;
+    return name.size() <= kMaxName ? NameVerdict::Accepted : NameVerdict::TooLong;
 }
 
 CWatchList::MenuState CWatchList::Menu(bool hasSelection, const std::string& selectedType) const
@@ -135,6 +140,15 @@ bool CWatchList::Load(CProfileStore& ini, int widths[3])
     for (int i = 0; i < count; ++i)
         Add(ini.GetString(RowSection(i).c_str(), "Name", "", kMaxName));
     return true;
+}
+
+int CWatchList::BoundColumnWidth(int width, int fallback, int room)
+{
+    if (room < kMinColumnWidth)
+        room = kMinColumnWidth;
+    if (width >= kMinColumnWidth && width <= room)
+        return width;
+    return fallback < room ? fallback : room;
 }
 
 void CWatchList::Save(CProfileStore& ini, const int widths[3]) const
