@@ -5,6 +5,7 @@
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "ui/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
 #include "workbench/bottom/DlgViewLog.h"
 #include "workbench/bottom/DlgWatchDetail.h"
 #include "workbench/bottom/IniProfile.h"
@@ -297,4 +298,25 @@ TEST_F(BottomWinTest, HostileColumnWidthsInInitIniAreBoundedToThePane) {
         }
         EXPECT_GT(total, 0);
     }
+}
+
+// The refusal's message box runs a loop: the Add box may go meanwhile (its
+// owner closed). Nothing is added and nothing touches the gone box.
+TEST_F(BottomWinTest, TheAddBoxMayCloseUnderItsTooLongMessage) {
+    MakePane();
+    std::string told;
+    OnDialog(IDD_ADD_WATCH, [&](CDialog* box) {
+        box->SetDlgItemText(IDC_WATCH_NAME, ("$" + std::string(300, 'n')).c_str());
+        OnDialog(IDD_MESSAGE, [&, box](CDialog* message) {
+            told = static_cast<CDlgMessage*>(message)->m_text.str();
+            box->DestroyWindow();  // takes its owned message box with it
+        });
+        Click(box, IDOK);
+    });
+    pane.SendMessage(WM_COMMAND, ID_WATCH_ADD);
+    Pump(50);
+    EXPECT_EQ(told.substr(0, 30), "The variable name is too long.");
+    EXPECT_EQ(pane.GetWatchCount(), 0);
+    EXPECT_EQ(Showing(IDD_ADD_WATCH), nullptr);
+    EXPECT_EQ(Showing(IDD_MESSAGE), nullptr);
 }
