@@ -9,6 +9,7 @@
 #include "ui/boxes/DlgProgress.h"
 #include "workbench/app/Registry.h"
 #include "workbench/bottom/WndProgress.h"
+#include "workbench/bottom/WndResource.h"
 #include "workbench/main/IniFile.h"
 #include "workbench/main/ZarvoDDlg.h"
 
@@ -326,10 +327,48 @@ TEST_F(MainWindowLayout, ItsControlsStayApartAndTheFlashBarTextsDoNotTouch) {
     for (const Row& r : rows) {
         bar->m_total = r.total;
         bar->m_used = r.used;
-        const gauge::FlashTexts t = bar->TextSpans();
-        const int gap = gauge::kFlashTextGap;
+        const gauge::BarTexts t = bar->TextSpans();
+        const int gap = gauge::kBarTextGap;
         EXPECT_LE(t.used.right + gap, t.title.left) << "used " << r.used << ": the left figure touches the title";
         EXPECT_LE(t.title.right + gap, t.free.left) << "used " << r.used << ": the title touches the right figure";
-        if (r.titleWhole) EXPECT_FALSE(t.titleCut) << "used " << r.used << ": the title is cut";
+        if (r.titleWhole) {
+            EXPECT_FALSE(t.titleCut) << "used " << r.used << ": the title is cut";
+        }
+    }
+}
+
+// The resource view at the narrowest the bottom pane lets it be, with the
+// board's counts (rows 0-2 and the task rows are plain counts, wide numbers).
+TEST_F(Layout, TheResourceViewKeepsItsNamesOffItsNumbers) {
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create(400, 300));
+    int32_t rows[12][3] = {};
+    for (auto& r : rows) {
+        r[0] = 1048576;
+        r[1] = 65536;  // "65536" and "983040"
+    }
+    rows[3][0] = 1024;  // "System Memory" in KB
+    rows[3][1] = 64;
+    struct Width {
+        int client;  // the view's width
+    } widths[] = {{183}, {260}, {465}};  // narrowest pane, a narrow one, the first-start one
+    for (const Width& w : widths) {
+        CWndResource view;
+        ASSERT_TRUE(view.Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, w.client, 160), owner.m_hWnd, 1));
+        view.SetRows(rows);
+        for (int task = 0; task < gauge::kTaskItems; ++task) {
+            view.TaskCombo().SetCurSel(task);
+            view.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_RESOURCE_TASK, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(view.TaskCombo().m_hWnd));
+            for (int row = 0; row < gauge::kResourceRows; ++row) {
+                const gauge::BarTexts t = view.TextSpans(row);
+                if (t.title.Width() == 0) continue;  // left out: no room at all
+                EXPECT_LE(t.used.right + gauge::kBarTextGap, t.title.left)
+                    << "width " << w.client << ", task " << task << ", row " << row << ": the count touches the name";
+                EXPECT_LE(t.title.right + gauge::kBarTextGap, t.free.left)
+                    << "width " << w.client << ", task " << task << ", row " << row << ": the name touches the count";
+            }
+        }
+        view.DestroyWindow();
     }
 }

@@ -109,9 +109,9 @@ TEST(GaugeTest, Texts)
 
 // The flash bar's texts over [10, 190): never touching, the title whole
 // where the figures leave it room.
-TEST(GaugeTest, FlashTextsKeepApart)
+TEST(GaugeTest, BarTextsKeepApart)
 {
-    const int gap = gauge::kFlashTextGap;
+    const int gap = gauge::kBarTextGap;
     struct Row {
         int used, title, free;  // text widths
         int titleLeft, titleRight;
@@ -124,7 +124,7 @@ TEST(GaugeTest, FlashTextsKeepApart)
         {90, 60, 90, 106, 106, true},   // no room at all: left out
     };
     for (const Row& r : rows) {
-        const gauge::FlashTexts t = gauge::PlaceFlashTexts(10, 190, r.used, r.title, r.free);
+        const gauge::BarTexts t = gauge::PlaceBarTexts(10, 190, r.used, r.title, r.free);
         EXPECT_EQ(t.used.left, 10);
         EXPECT_EQ(t.used.right, 10 + r.used);
         EXPECT_EQ(t.free.right, 190);
@@ -132,10 +132,12 @@ TEST(GaugeTest, FlashTextsKeepApart)
         EXPECT_EQ(t.title.left, r.titleLeft) << r.used << "/" << r.title << "/" << r.free;
         EXPECT_EQ(t.title.right, r.titleRight) << r.used << "/" << r.title << "/" << r.free;
         EXPECT_EQ(t.titleCut, r.cut) << r.used << "/" << r.title << "/" << r.free;
-        if (r.used > 0 && t.title.Width() > 0)
+        if (r.used > 0 && t.title.Width() > 0) {
             EXPECT_GE(t.title.left, t.used.right + gap);
-        if (r.free > 0 && t.title.Width() > 0)
+        }
+        if (r.free > 0 && t.title.Width() > 0) {
             EXPECT_LE(t.title.right + gap, t.free.left);
+        }
     }
 }
 

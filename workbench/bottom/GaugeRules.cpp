@@ -99,17 +99,17 @@ std::string ResourceFreeText(int record, uint32_t used, uint32_t total)
 
 namespace gauge {
 
-FlashTexts PlaceFlashTexts(int left, int right, int usedWidth, int titleWidth, int freeWidth)
+BarTexts PlaceBarTexts(int left, int right, int usedWidth, int titleWidth, int freeWidth)
 {
-    FlashTexts t;
+    BarTexts t;
     t.used = {left, left + usedWidth};
     t.free = {right - freeWidth, right};
     t.title.left = left + (right - left - titleWidth) / 2;
     t.title.right = t.title.left + titleWidth;
     // Centred on the bar when it clears both figures; otherwise centred in
     // the room between them, and cut to it.
-    const int roomLeft = usedWidth > 0 ? t.used.right + kFlashTextGap : left;
-    const int roomRight = freeWidth > 0 ? t.free.left - kFlashTextGap : right;
+    const int roomLeft = usedWidth > 0 ? t.used.right + kBarTextGap : left;
+    const int roomRight = freeWidth > 0 ? t.free.left - kBarTextGap : right;
     if (t.title.left >= roomLeft && t.title.right <= roomRight)
         return t;
     const int room = roomRight - roomLeft;

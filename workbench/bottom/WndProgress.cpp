@@ -28,7 +28,7 @@ namespace {
 const char kTitle[] = "Flash Memory";
 }
 
-gauge::FlashTexts CWndProgress::TextSpans() const
+gauge::BarTexts CWndProgress::TextSpans() const
 {
     const CRect client = GetClientRect();
     const std::string used = m_total != 0 ? gauge::FlashUsedText(m_used) : std::string();
@@ -36,8 +36,8 @@ gauge::FlashTexts CWndProgress::TextSpans() const
     CClientDC dc(m_hWnd);
     HGDIOBJ old = dc.SelectObject(m_font);
     auto width = [&](const std::string& s) { return s.empty() ? 0 : dc.MeasureText(s.c_str(), static_cast<int>(s.size())).cx; };
-    const gauge::FlashTexts t =
-        gauge::PlaceFlashTexts(client.left + 10, client.right - 10, width(used), width(kTitle), width(free));
+    const gauge::BarTexts t =
+        gauge::PlaceBarTexts(client.left + 10, client.right - 10, width(used), width(kTitle), width(free));
     dc.SelectObject(old);
     return t;
 }
@@ -58,7 +58,7 @@ void CWndProgress::OnPaint()
     HGDIOBJ old = dc.SelectObject(m_font);
     // Each text in its own span, so the title never runs into the figures
     // on a narrow bar or with wide numbers.
-    const gauge::FlashTexts spans = TextSpans();
+    const gauge::BarTexts spans = TextSpans();
     const UINT format = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
     auto draw = [&](const std::string& s, const gauge::TextSpan& span, UINT align) {
         CRect text(span.left, client.top + 10, span.right, client.bottom);

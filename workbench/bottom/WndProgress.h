@@ -24,7 +24,7 @@ public:
     int GetBarWidth() const { return m_barWidth; }
     // Where the texts go for the current numbers, measured in the bar's font
     // (client coordinates; with total 0 only the title counts).
-    gauge::FlashTexts TextSpans() const;
+    gauge::BarTexts TextSpans() const;
 
 protected:
     DECLARE_MESSAGE_MAP()
