@@ -209,13 +209,14 @@ TEST(WatchListTest, ColumnWidthsFromTheFileStayInsideThePane)
 TEST(WatchListTest, IniValuesAreBounded)
 {
     CMapProfile ini;
-    ini.keys = {{"Watch/Count", "2"}, {"Watch/Type", "95"}, {"Watch/Value", "-3"},
+    ini.keys = {{"Watch/Count", "2"}, {"Watch/Name", "0"}, {"Watch/Type", "95"}, {"Watch/Value", "-3"},
                 {"List001/Name", "$" + std::string(300, 'c')}};
     CWatchList list;
     int widths[3] = {120, 80, 240};
     ASSERT_TRUE(list.Load(ini, widths));
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Name(1).size(), CWatchList::kMaxName);
+    EXPECT_EQ(widths[0], 120);  // a hidden column keeps the default, even if never laid out
     EXPECT_EQ(widths[1], 95);
     EXPECT_EQ(widths[2], 240);  // a negative width keeps the default
 

@@ -133,9 +133,10 @@ bool CWatchList::Load(CProfileStore& ini, int widths[3])
     count = count < 0 ? 0 : (count > kMaxRows ? kMaxRows : count);
     const char* const keys[3] = {"Name", "Type", "Value"};
     for (int i = 0; i < 3; ++i) {
-        // A negative width would ask the list to size the column itself.
+        // A negative width would ask the list to size the column itself, and
+        // a narrow one hide it; the pane bounds the rest at its first layout.
         const int w = ini.GetInt("Watch", keys[i], widths[i]);
-        widths[i] = w < 0 ? widths[i] : (w > 4000 ? 4000 : w);
+        widths[i] = w < kMinColumnWidth ? widths[i] : (w > 4000 ? 4000 : w);
     }
     for (int i = 0; i < count; ++i)
         Add(ini.GetString(RowSection(i).c_str(), "Name", "", kMaxName));
