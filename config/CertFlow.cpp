@@ -61,8 +61,11 @@ void CCertFlow::WarnText(const std::string& text) {
 }
 
 bool CCertFlow::ReadFile(const std::string& path, std::string& bytes) {
-    if (m_files->ReadFile(path, bytes) != 0) {
-        Warn(IDS_FILE_OPEN_FAILED);
+    const uint32_t err = m_files->ReadFile(path, bytes);
+    if (err != 0) {
+        // The reader opens the file before it looks at its size: a big file
+        // did open, and saying so would send the user looking for the wrong fault.
+        Warn(err == ILinkFiles::kErrTooLarge ? IDS_CERT_FILE_TOO_LARGE : IDS_FILE_OPEN_FAILED);
         return false;
     }
     return true;

@@ -28,3 +28,6 @@
 #define IDC_CERT_EMAIL 1072
 #define IDC_CERT_PATH 1073
 #define IDC_CERT_MSG2 1074
+
+// Strings.
+#define IDS_CERT_FILE_TOO_LARGE 3601

@@ -13,12 +13,31 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX=${WINEPREFIX:-$WINDOWS_DIR/wineprefix}
 
+# Debian's Wine 8 looks for its own fonts in "<data dir>\../fonts", a name its
+# file layer refuses (the "../" keeps its forward slash: STATUS_OBJECT_NAME_INVALID),
+# so none of /usr/share/wine/fonts loads. Without Marlett the title bars,
+# scroll bars and spin buttons draw its letters ("0 1 r") instead of their
+# symbols. Wine loads every font in the prefix's C:\windows\Fonts: a copy
+# there does load. Only Marlett: the dialogs keep the fonts they had.
+install_wine_fonts() {
+  local src dst="$WINEPREFIX/drive_c/windows/Fonts"
+  for src in /usr/share/wine/fonts /usr/lib/wine/fonts /usr/local/share/wine/fonts; do
+    if [ -f "$src/marlett.ttf" ]; then
+      mkdir -p "$dst"
+      [ -f "$dst/marlett.ttf" ] || cp "$src/marlett.ttf" "$dst/"
+      return 0
+    fi
+  done
+  return 0
+}
+
 ensure_wineprefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     xvfb-run -a wineboot -i >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
   fi
+  install_wine_fonts
   # No window manager runs under Xvfb, and Wine's X11 driver waits two seconds
   # for one each time a managed window loses activation or is hidden; unmanaged
   # windows (Wine draws their frames itself) skip that wait.

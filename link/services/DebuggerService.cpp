@@ -241,9 +241,13 @@ void CDebuggerService::OnDebugEvent2(const LinkReply& r)
     if (command >= 2 && command <= 5) {
         int32_t v[3] = {0, 0, 0};
         int set = DebugCodec::ReadFixedInts(r.payload, r.length, v, 3);
+        // Only "System Memory" (command 5, row 3) is in kilobytes, the one row
+        // the view marks "KB"; rows 0-2 keep the board's counts, as the 01/12-
+        // 01/15 replies give them, so a row reads the same whichever way it came.
+        const int divisor = command == 5 ? 1024 : 1;
         for (int i = 0; i < 3; ++i)
             if (set & (1 << i))
-                m_rows[command - 2][i] = v[i] / 1024;  // kilobytes, toward zero
+                m_rows[command - 2][i] = v[i] / divisor;  // toward zero
     }
     m_session.Host().RedrawResourceView();
 }

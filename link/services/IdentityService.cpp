@@ -91,6 +91,7 @@ void CIdentityService::OnConnecting()
 void CIdentityService::OnDisconnected()
 {
     std::memset(m_resourceRows, 0, sizeof m_resourceRows);
+    m_session.Host().RedrawResourceView();
     m_flashCapacity = 0;
     m_session.Host().UpdateFlashUsage(0, 0);
 }
@@ -307,7 +308,7 @@ void CIdentityService::OnReplyIdEzfsHash(const LinkReply& r)
     RequestIdEzfs();
 }
 
-bool CIdentityService::ReadResourceRow(const uint8_t* p, size_t n, int row, bool kib)
+bool CIdentityService::ReadResourceRow(const uint8_t* p, size_t n, int row)
 {
     if (n < 24)
         return false;
@@ -316,8 +317,7 @@ bool CIdentityService::ReadResourceRow(const uint8_t* p, size_t n, int row, bool
         FrameItem item;
         if (!reader.Next(item) || item.type != LinkFrame::kItemInt32 || item.field != 4)
             return false;
-        uint32_t v = static_cast<uint32_t>(item.Int32());
-        m_resourceRows[row][i] = static_cast<int32_t>(kib ? v / 1024 : v);
+        m_resourceRows[row][i] = item.Int32();
     }
     return true;
 }
@@ -326,7 +326,7 @@ void CIdentityService::OnReplySys12(const LinkReply& r)
 {
     const uint8_t* p = r.payload;
     size_t n = r.length;
-    if (ReadResourceRow(p, n, 0, false))
+    if (ReadResourceRow(p, n, 0))
         RequestSys13();
 }
 
@@ -334,11 +334,13 @@ void CIdentityService::OnReplySys13(const LinkReply& r)
 {
     const uint8_t* p = r.payload;
     size_t n = r.length;
-    if (ReadResourceRow(p, n, 1, false))
+    if (ReadResourceRow(p, n, 1))
         RequestSys15();
 }
 
-void CIdentityService::OnReplySys15(const LinkReply& r) { ReadResourceRow(r.payload, r.length, 2, true); }
+// Unscaled like rows 0 and 1 and like the debugger's events for this row:
+// only "System Memory" is shown in kilobytes.
+void CIdentityService::OnReplySys15(const LinkReply& r) { ReadResourceRow(r.payload, r.length, 2); }
 
 // ---- login
 

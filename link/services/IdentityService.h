@@ -82,7 +82,7 @@ private:
     void OnReplyLoginChallenge(const LinkReply& r);
     void OnReplyLoginResult(const LinkReply& r);
     void AskPasswordAndRespond();
-    bool ReadResourceRow(const uint8_t* p, size_t n, int row, bool kib);
+    bool ReadResourceRow(const uint8_t* p, size_t n, int row);
 
     CLinkSession& m_session;
     CIdentityEvents* m_events = nullptr;

@@ -186,3 +186,33 @@ TEST_F(DebuggerTest, BreakpointMarksAndNamesTooLong)
 }
 
 } // namespace
+
+// Rows 0-2 are plain counts whichever way they come (only "System Memory"
+// is in kilobytes), and the view is redrawn when a disconnect zeroes them.
+TEST_F(DebuggerTest, ResourceRowsKeepOneUnitOnEitherRoadAndClearOnDisconnect)
+{
+    struct Row {
+        const char* road;
+        std::vector<uint8_t> frame;
+        int row;
+        std::vector<int32_t> expected;
+    } rows[] = {
+        {"event 2", Event(2, 2, ItemInt(4096) + ItemInt(3000) + ItemInt(1096)), 0, {4096, 3000, 1096}},
+        {"event 3", Event(2, 3, ItemInt(8192) + ItemInt(100) + ItemInt(8092)), 1, {8192, 100, 8092}},
+        {"event 4", Event(2, 4, ItemInt(2048) + ItemInt(1536) + ItemInt(512)), 2, {2048, 1536, 512}},
+        {"event 5", Event(2, 5, ItemInt(2048) + ItemInt(1536) + ItemInt(-1023)), 3, {2, 1, 0}},
+        {"01/12", Reply(1, 0x12, ItemInt(4096) + ItemInt(3000) + ItemInt(1096)), 0, {4096, 3000, 1096}},
+        {"01/13", Reply(1, 0x13, ItemInt(8192) + ItemInt(100) + ItemInt(8092)), 1, {8192, 100, 8092}},
+        {"01/15", Reply(1, 0x15, ItemInt(2048) + ItemInt(1536) + ItemInt(512)), 2, {2048, 1536, 512}},
+    };
+    const auto& shown = link.Identity().ResourceRows();
+    for (const Row& r : rows) {
+        Feed(r.frame);
+        EXPECT_EQ((std::vector<int32_t>{shown[r.row][0], shown[r.row][1], shown[r.row][2]}), r.expected) << r.road;
+    }
+    const int redraws = host.resourceRedraws;
+    link.Session().Disconnect(false);
+    for (int row = 0; row < 12; ++row)
+        EXPECT_EQ(shown[row][0] | shown[row][1] | shown[row][2], 0) << row;
+    EXPECT_EQ(host.resourceRedraws, redraws + 1) << "the view shows the zeroed rows at once";
+}

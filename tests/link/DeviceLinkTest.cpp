@@ -91,9 +91,10 @@ TEST_F(DeviceLinkTest, ResourceRowsStopAtTheFirstBadItem)
     Feed(Reply(1, 0x13, ItemInt(7) + ItemInt(8) + ItemInt(9)));
     EXPECT_EQ(Sent(), "01/15 ");
     Feed(Reply(1, 0x15, ItemInt(2048) + ItemInt(-1) + ItemInt(1023)));
-    EXPECT_EQ(link.Identity().ResourceRows()[2][0], 2);
-    EXPECT_EQ(link.Identity().ResourceRows()[2][1], 4194303);  // unsigned division
-    EXPECT_EQ(link.Identity().ResourceRows()[2][2], 0);
+    // Row 2 as the board gives it, like rows 0 and 1 (only "System Memory" is in KB).
+    EXPECT_EQ(link.Identity().ResourceRows()[2][0], 2048);
+    EXPECT_EQ(link.Identity().ResourceRows()[2][1], -1);
+    EXPECT_EQ(link.Identity().ResourceRows()[2][2], 1023);
 }
 
 TEST_F(DeviceLinkTest, LyingLengthsAreDroppedAndTheLinkRecovers)

@@ -5,6 +5,7 @@
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "ui/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
 #include "workbench/bottom/DlgViewLog.h"
 #include "workbench/bottom/DlgWatchDetail.h"
 #include "workbench/bottom/IniProfile.h"
@@ -261,4 +262,61 @@ TEST(BottomDialogsWinTest, LongTextsShowWhole) {
          });
     log.DoModal();
     EXPECT_EQ(shown, 40000u);
+}
+
+TEST_F(BottomWinTest, HostileColumnWidthsInInitIniAreBoundedToThePane) {
+    const std::string ini = folder + "\\Init.ini";
+    struct Row {
+        const char* name;
+        const char* type;
+        const char* value;
+    } rows[] = {
+        {"120", "999999999", "0"},  // a 4000-pixel column and a hidden one
+        {"-1", "3", "5000"},
+    };
+    for (const Row& r : rows) {
+        ::WritePrivateProfileStringA("Watch", "Count", "1", ini.c_str());
+        ::WritePrivateProfileStringA("Watch", "Name", r.name, ini.c_str());
+        ::WritePrivateProfileStringA("Watch", "Type", r.type, ini.c_str());
+        ::WritePrivateProfileStringA("Watch", "Value", r.value, ini.c_str());
+        ::WritePrivateProfileStringA("List000", "Name", "$a", ini.c_str());
+        MakePane();
+        CSkinListCtrl* list = pane.WatchListCtrl();
+        const int room = list->GetClientRect().Width();
+        int total = 0;
+        for (int c = 0; c < 3; ++c) {
+            const int w = static_cast<int>(list->SendMessage(LVM_GETCOLUMNWIDTH, c));
+            EXPECT_GE(w, 20) << "column " << c << " of " << r.type;
+            EXPECT_LE(w, room) << "column " << c << " of " << r.type;
+            total += w;
+        }
+        pane.DestroyWindow();  // writes the widths back
+        for (const char* key : {"Name", "Type", "Value"}) {
+            const int stored = static_cast<int>(::GetPrivateProfileIntA("Watch", key, -1, ini.c_str()));
+            EXPECT_GE(stored, 20) << key;
+            EXPECT_LE(stored, room) << key;
+        }
+        EXPECT_GT(total, 0);
+    }
+}
+
+// The refusal's message box runs a loop: the Add box may go meanwhile (its
+// owner closed). Nothing is added and nothing touches the gone box.
+TEST_F(BottomWinTest, TheAddBoxMayCloseUnderItsTooLongMessage) {
+    MakePane();
+    std::string told;
+    OnDialog(IDD_ADD_WATCH, [&](CDialog* box) {
+        box->SetDlgItemText(IDC_WATCH_NAME, ("$" + std::string(300, 'n')).c_str());
+        OnDialog(IDD_MESSAGE, [&, box](CDialog* message) {
+            told = static_cast<CDlgMessage*>(message)->m_text.str();
+            box->DestroyWindow();  // takes its owned message box with it
+        });
+        Click(box, IDOK);
+    });
+    pane.SendMessage(WM_COMMAND, ID_WATCH_ADD);
+    Pump(50);
+    EXPECT_EQ(told.substr(0, 30), "The variable name is too long.");
+    EXPECT_EQ(pane.GetWatchCount(), 0);
+    EXPECT_EQ(Showing(IDD_ADD_WATCH), nullptr);
+    EXPECT_EQ(Showing(IDD_MESSAGE), nullptr);
 }

@@ -122,3 +122,34 @@ TEST(CertDialogsWinTest, FileChoiceAsksAgainWhileNoFileIsChosen) {
     EXPECT_EQ("Select a RSA key.", msg2);
     EXPECT_EQ("Select a RSA key.", shown);
 }
+
+TEST(CertDialogsWinTest, ACertificateFileThatCannotBeReadSaysWhy) {
+    const std::string folder = TempFolder("zarvod_cert_files");
+    const std::string big = folder + "\\big.pem";
+    {
+        // Opens fine; only its size is wrong.
+        HANDLE f = ::CreateFileA(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        ::SetFilePointer(f, 10 * 1024 * 1024, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(f);
+        ::CloseHandle(f);
+    }
+    struct Row {
+        std::string path;
+        const char* shown;
+    } rows[] = {
+        {big, "The file is too large (over 1 MiB)."},
+        {folder + "\\missing.pem", "Has failed to open the file."},
+    };
+    for (const Row& r : rows) {
+        FakeMain main;
+        CertBlockCopy board;
+        std::string shown;
+        TakeMessage(&shown);
+        CCertFlow(main.settings, board, true, 0).ImportSigned(r.path);
+        Pump(50);
+        EXPECT_EQ(shown, r.shown) << r.path;
+        EXPECT_EQ(0, main.wnd.Count(WM_USER_WRITE_KEY_BLOCK));
+    }
+    ::DeleteFileA(big.c_str());
+}

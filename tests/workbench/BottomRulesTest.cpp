@@ -107,6 +107,40 @@ TEST(GaugeTest, Texts)
     EXPECT_EQ(gauge::ResourceRecordOfRow(5, 3), 11);  // "Task 7"
 }
 
+// The flash bar's texts over [10, 190): never touching, the title whole
+// where the figures leave it room.
+TEST(GaugeTest, BarTextsKeepApart)
+{
+    const int gap = gauge::kBarTextGap;
+    struct Row {
+        int used, title, free;  // text widths
+        int titleLeft, titleRight;
+        bool cut;
+    } rows[] = {
+        {20, 60, 38, 70, 130, false},   // centred on the bar: it clears both figures
+        {0, 60, 0, 70, 130, false},     // no figures (total 0)
+        {62, 60, 38, 82, 142, false},   // pushed off centre, still whole
+        {50, 76, 50, 66, 134, true},    // cut to the room between the figures
+        {90, 60, 90, 106, 106, true},   // no room at all: left out
+    };
+    for (const Row& r : rows) {
+        const gauge::BarTexts t = gauge::PlaceBarTexts(10, 190, r.used, r.title, r.free);
+        EXPECT_EQ(t.used.left, 10);
+        EXPECT_EQ(t.used.right, 10 + r.used);
+        EXPECT_EQ(t.free.right, 190);
+        EXPECT_EQ(t.free.left, 190 - r.free);
+        EXPECT_EQ(t.title.left, r.titleLeft) << r.used << "/" << r.title << "/" << r.free;
+        EXPECT_EQ(t.title.right, r.titleRight) << r.used << "/" << r.title << "/" << r.free;
+        EXPECT_EQ(t.titleCut, r.cut) << r.used << "/" << r.title << "/" << r.free;
+        if (r.used > 0 && t.title.Width() > 0) {
+            EXPECT_GE(t.title.left, t.used.right + gap);
+        }
+        if (r.free > 0 && t.title.Width() > 0) {
+            EXPECT_LE(t.title.right + gap, t.free.left);
+        }
+    }
+}
+
 TEST(HexDumpTest, Lines)
 {
     EXPECT_EQ(FormatHexDump(""), "");
@@ -151,16 +185,38 @@ TEST(WatchListTest, NamesAreBoundedWithTheirDollar)
     EXPECT_FALSE(CWatchList::HasDetail("ARRAY"));
 }
 
+TEST(WatchListTest, ColumnWidthsFromTheFileStayInsideThePane)
+{
+    struct Row {
+        int width, fallback, room, expected;
+    } rows[] = {
+        {150, 120, 600, 150},       // a width the user chose stays
+        {20, 80, 600, 20},          // the narrowest that still shows
+        {0, 240, 600, 240},         // hidden: its default
+        {-5, 80, 600, 80},
+        {19, 80, 600, 80},
+        {999999999, 80, 600, 80},   // wider than the pane: its default
+        {601, 80, 600, 80},
+        {600, 80, 600, 600},
+        {700, 240, 200, 200},       // a default wider than the pane is cut to it
+        {0, 240, 5, CWatchList::kMinColumnWidth},  // a pane too small for anything
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(CWatchList::BoundColumnWidth(r.width, r.fallback, r.room), r.expected)
+            << r.width << " in " << r.room;
+}
+
 TEST(WatchListTest, IniValuesAreBounded)
 {
     CMapProfile ini;
-    ini.keys = {{"Watch/Count", "2"}, {"Watch/Type", "95"}, {"Watch/Value", "-3"},
+    ini.keys = {{"Watch/Count", "2"}, {"Watch/Name", "0"}, {"Watch/Type", "95"}, {"Watch/Value", "-3"},
                 {"List001/Name", "$" + std::string(300, 'c')}};
     CWatchList list;
     int widths[3] = {120, 80, 240};
     ASSERT_TRUE(list.Load(ini, widths));
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Name(1).size(), CWatchList::kMaxName);
+    EXPECT_EQ(widths[0], 120);  // a hidden column keeps the default, even if never laid out
     EXPECT_EQ(widths[1], 95);
     EXPECT_EQ(widths[2], 240);  // a negative width keeps the default
 

@@ -11,6 +11,7 @@ public:
     CString m_name;  // in: the current name (mode 1); out: the accepted name
     int m_mode = 0;  // 0 add, 1 edit
     CEdit m_edit;
+    static constexpr int kTypedLimit = 4096;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

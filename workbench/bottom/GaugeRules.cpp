@@ -96,3 +96,33 @@ std::string ResourceFreeText(int record, uint32_t used, uint32_t total)
 }
 
 }  // namespace gauge
+
+namespace gauge {
+
+BarTexts PlaceBarTexts(int left, int right, int usedWidth, int titleWidth, int freeWidth)
+{
+    BarTexts t;
+    t.used = {left, left + usedWidth};
+    t.free = {right - freeWidth, right};
+    t.title.left = left + (right - left - titleWidth) / 2;
+    t.title.right = t.title.left + titleWidth;
+    // Centred on the bar when it clears both figures; otherwise centred in
+    // the room between them, and cut to it.
+    const int roomLeft = usedWidth > 0 ? t.used.right + kBarTextGap : left;
+    const int roomRight = freeWidth > 0 ? t.free.left - kBarTextGap : right;
+    if (t.title.left >= roomLeft && t.title.right <= roomRight)
+        return t;
+    const int room = roomRight - roomLeft;
+    if (room <= 0) {
+        t.title = {roomLeft, roomLeft};
+        t.titleCut = titleWidth > 0;
+        return t;
+    }
+    const int width = titleWidth < room ? titleWidth : room;
+    t.title.left = roomLeft + (room - width) / 2;
+    t.title.right = t.title.left + width;
+    t.titleCut = width < titleWidth;
+    return t;
+}
+
+}  // namespace gauge

@@ -39,6 +39,23 @@ int FillWidth(int trackWidth, uint32_t used, uint32_t total);
 std::string FlashUsedText(uint32_t used);
 std::string FlashFreeText(uint32_t used, uint32_t total);
 
+// Where a gauge's three texts go, as [left, right) spans: the used figure
+// at the left end, the free figure at the right end, the name centred on the
+// bar when it clears both figures by kBarTextGap, else centred between them
+// and cut (with an ellipsis) to the room there; no room at all leaves it out
+// (an empty span). A figure of width 0 is absent.
+constexpr int kBarTextGap = 6;
+struct TextSpan {
+    int left = 0;
+    int right = 0;
+    int Width() const { return right - left; }
+};
+struct BarTexts {
+    TextSpan used, title, free;  // title: the bar's name
+    bool titleCut = false;
+};
+BarTexts PlaceBarTexts(int left, int right, int usedWidth, int titleWidth, int freeWidth);
+
 // The resource view: records 0-3 always, then the two records of the task
 // chosen in the combo (item k: records 4 + 2k and 5 + 2k).
 constexpr int kResourceRecords = 12;

@@ -87,16 +87,21 @@ bool CWatchList::HasDetail(const std::string& type)
 
 bool CWatchList::AcceptName(const std::string& typed, std::string& name)
 {
+    return CheckName(typed, name) == NameVerdict::Accepted;
+}
+
+CWatchList::NameVerdict CWatchList::CheckName(const std::string& typed, std::string& name)
+{
     const char* blanks = " \t\r\n";
     const size_t first = typed.find_first_not_of(blanks);
     if (first == std::string::npos)
-        return false;
+        return NameVerdict::Empty;
     name = typed.substr(first, typed.find_last_not_of(blanks) - first + 1);
     if (name == "$")
-        return false;
+        return NameVerdict::Empty;
     if (name[0] != '$')
         name.insert(0, "$");
-    return name.size() <= kMaxName;
+    return name.size() <= kMaxName ? NameVerdict::Accepted : NameVerdict::TooLong;
 }
 
 CWatchList::MenuState CWatchList::Menu(bool hasSelection, const std::string& selectedType) const
@@ -128,13 +133,23 @@ bool CWatchList::Load(CProfileStore& ini, int widths[3])
     count = count < 0 ? 0 : (count > kMaxRows ? kMaxRows : count);
     const char* const keys[3] = {"Name", "Type", "Value"};
     for (int i = 0; i < 3; ++i) {
-        // A negative width would ask the list to size the column itself.
+        // A negative width would ask the list to size the column itself, and
+        // a narrow one hide it; the pane bounds the rest at its first layout.
         const int w = ini.GetInt("Watch", keys[i], widths[i]);
-        widths[i] = w < 0 ? widths[i] : (w > 4000 ? 4000 : w);
+        widths[i] = w < kMinColumnWidth ? widths[i] : (w > 4000 ? 4000 : w);
     }
     for (int i = 0; i < count; ++i)
         Add(ini.GetString(RowSection(i).c_str(), "Name", "", kMaxName));
     return true;
+}
+
+int CWatchList::BoundColumnWidth(int width, int fallback, int room)
+{
+    if (room < kMinColumnWidth)
+        room = kMinColumnWidth;
+    if (width >= kMinColumnWidth && width <= room)
+        return width;
+    return fallback < room ? fallback : room;
 }
 
 void CWatchList::Save(CProfileStore& ini, const int widths[3]) const

@@ -53,6 +53,10 @@ public:
     // A typed name: blanks around it removed, "$" put in front when missing.
     // Refused (false): nothing left, "$" alone, or longer than kMaxName.
     static bool AcceptName(const std::string& typed, std::string& name);
+    // The same, telling an empty name (the dialog just stays) from a long one
+    // (the board takes 255 bytes, whatever the characters: the user is told).
+    enum class NameVerdict { Accepted, Empty, TooLong };
+    static NameVerdict CheckName(const std::string& typed, std::string& name);
 
     // Which commands of the list's context menu are available.
     struct MenuState {
@@ -67,6 +71,11 @@ public:
     // widths[i] < 0: that width could not be read and is not written.
     void Save(CProfileStore& ini, const int widths[3]) const;
     static std::string RowSection(int row);
+    // A stored column width the list may use in room pixels: a hidden or
+    // narrow column (below kMinColumnWidth) or one wider than the room gets
+    // its default back, itself no wider than the room.
+    static constexpr int kMinColumnWidth = 20;
+    static int BoundColumnWidth(int width, int fallback, int room);
 
 private:
     std::vector<Row> m_rows;

@@ -110,6 +110,10 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     m_list.reset(new CSkinListCtrl);
     m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(), *m_watchTabs, IDC_WATCH_LIST);
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    // The list's own default font (Tahoma under Wine) has no Hangul and would
+    // draw Korean names as boxes; the pane's font asks for the default
+    // charset, which follows the system code page.
+    m_list->SetFont(m_tabFont);
 
     // The resource view (its gauge pictures and task list) waits for its tab.
 
@@ -141,6 +145,7 @@ void CWndBottom::OnDestroy()
 void CWndBottom::LoadWatchList()
 {
     int widths[3] = {kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]};
+    m_columnsBounded = false;  // checked at the first layout
     CIniProfile ini(CIniProfile::InitIniPath(false));
     m_watches.Load(ini, widths);
     for (int i = 0; i < 3; ++i)
@@ -183,9 +188,22 @@ void CWndBottom::OnSize(UINT, int w, int h)
     }
     if (w < 10 || h < 10 || !m_logTabs)
         return;
+    // The list's own frame: the tab's margins, its border and a scroll bar.
+    const int listFrame = 4 + 12 + ::GetSystemMetrics(SM_CXVSCROLL);
+    if (!m_columnsBounded) {
+        // Widths from Init.ini are checked once, against the first real size:
+        // a hostile one would hide a column or push the others out of the
+        // pane, and be written back at exit.
+        m_columnsBounded = true;
+        for (int c = 0; c < 3; ++c) {
+            const int now = static_cast<int>(m_list->SendMessage(LVM_GETCOLUMNWIDTH, c));
+            const int bounded = CWatchList::BoundColumnWidth(now, kColumnWidths[c], w - kMinSide - listFrame);
+            if (bounded != now)
+                m_list->SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), bounded);
+        }
+    }
     if (!m_splitChosen) {
-        // The list's own frame: the tab's margins, its border and a scroll bar.
-        int columns = 4 + 12 + ::GetSystemMetrics(SM_CXVSCROLL);
+        int columns = listFrame;
         for (int c = 0; c < 3; ++c)
             columns += static_cast<int>(m_list->SendMessage(LVM_GETCOLUMNWIDTH, c));
         m_split = w - columns > kMinSide ? w - columns : kMinSide;

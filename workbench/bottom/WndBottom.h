@@ -111,6 +111,7 @@ protected:
     // Until a stored position or a drag places the bar, the watch list keeps
     // the width of its columns and the logs take the rest.
     bool m_splitChosen = false;
+    bool m_columnsBounded = false;
     CWatchList m_watches;
     std::unique_ptr<CTabCtrl> m_logTabs;
     std::unique_ptr<CTabCtrl> m_watchTabs;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/Wnd.h"
+#include "workbench/bottom/GaugeRules.h"
 #include "workbench/bottom/GaugeSkin.h"
 
 #include <cstdint>
@@ -21,6 +22,9 @@ public:
     static constexpr int kTrackTop = 9;
     static constexpr int kFillTop = 10;
     int GetBarWidth() const { return m_barWidth; }
+    // Where the texts go for the current numbers, measured in the bar's font
+    // (client coordinates; with total 0 only the title counts).
+    gauge::BarTexts TextSpans() const;
 
 protected:
     DECLARE_MESSAGE_MAP()

@@ -41,6 +41,26 @@ void CWndResource::OnTaskChange()
     Invalidate();
 }
 
+gauge::BarTexts CWndResource::TextSpans(int row) const
+{
+    const int record = gauge::ResourceRecordOfRow(row, m_task);
+    const int x = row < 4 ? kGlobalX : kTaskX;
+    const uint32_t total = m_rows ? static_cast<uint32_t>(m_rows[record][0]) : 0;
+    const uint32_t used = m_rows ? static_cast<uint32_t>(m_rows[record][1]) : 0;
+    const std::string left = total != 0 ? gauge::ResourceUsedText(record, used) : std::string();
+    const std::string right = total != 0 ? gauge::ResourceFreeText(record, used, total) : std::string();
+    const std::string name = gauge::ResourceRecordName(record);
+    CClientDC dc(m_hWnd);
+    HGDIOBJ old = dc.SelectObject(m_font);
+    auto width = [&](const std::string& s) {
+        return s.empty() ? 0 : dc.MeasureText(s.c_str(), static_cast<int>(s.size())).cx;
+    };
+    const gauge::BarTexts t =
+        gauge::PlaceBarTexts(x + 6, kGlobalX + m_barWidth - 6, width(left), width(name), width(right));
+    dc.SelectObject(old);
+    return t;
+}
+
 void CWndResource::OnPaint()
 {
     CPaintDC paint(m_hWnd);
@@ -59,10 +79,17 @@ void CWndResource::OnPaint()
         const int y = kRowTop + kRowStep * row;
         const uint32_t total = m_rows ? static_cast<uint32_t>(m_rows[record][0]) : 0;
         const uint32_t used = m_rows ? static_cast<uint32_t>(m_rows[record][1]) : 0;
-        CRect text(x + 6, y, right - 6, y + 20);
+        // Each text in its own span: on a narrow pane or with long counts the
+        // name is cut between the numbers instead of running into them.
+        const gauge::BarTexts spans = TextSpans(row);
+        auto draw = [&](const std::string& s, const gauge::TextSpan& span, UINT align) {
+            CRect text(span.left, y, span.right, y + 20);
+            if (!s.empty() && span.Width() > 0)
+                dc.DrawText(s.c_str(), -1, &text, format | align);
+        };
         if (total == 0) {
             dc.SetTextColor(RGB(96, 96, 96));
-            dc.DrawText(gauge::ResourceRecordName(record), -1, &text, format | DT_CENTER);
+            draw(gauge::ResourceRecordName(record), spans.title, DT_CENTER);
             dc.SetTextColor(RGB(230, 230, 230));
             continue;
         }
@@ -71,9 +98,9 @@ void CWndResource::OnPaint()
             m_skin.DrawTrack(g, x, right, y);
             m_skin.DrawFill(g, gauge::PlanFill(x, right, used, total, m_skin.Widths(), false), y + 1);
         }
-        dc.DrawText(gauge::ResourceUsedText(record, used).c_str(), -1, &text, format | DT_LEFT);
-        dc.DrawText(gauge::ResourceRecordName(record), -1, &text, format | DT_CENTER);
-        dc.DrawText(gauge::ResourceFreeText(record, used, total).c_str(), -1, &text, format | DT_RIGHT);
+        draw(gauge::ResourceUsedText(record, used), spans.used, DT_LEFT);
+        draw(gauge::ResourceRecordName(record), spans.title, DT_CENTER);
+        draw(gauge::ResourceFreeText(record, used, total), spans.free, DT_RIGHT);
     }
     dc.SelectObject(old);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "framework/Controls.h"
+#include "workbench/bottom/GaugeRules.h"
 #include "workbench/bottom/GaugeSkin.h"
 
 #include <cstdint>
@@ -19,6 +20,9 @@ public:
     void SetRows(const int32_t (*rows)[3]) { m_rows = rows; if (m_hWnd) Invalidate(); }
     int GetTaskIndex() const { return m_task; }
     CComboBox& TaskCombo() { return m_combo; }
+    // Where row 0..5's texts go for the current numbers, measured in the
+    // view's font (client coordinates; with total 0 only the name counts).
+    gauge::BarTexts TextSpans(int row) const;
 
     static constexpr int kRowTop = 5;
     static constexpr int kRowStep = 25;
