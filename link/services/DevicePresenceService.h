@@ -29,6 +29,10 @@ public:
     int OnDeviceChange(uint32_t event, uint32_t deviceType);
     void OnPortArrival();
     void OnPortRemoval();
+    // The open port failed (a write or read error, a hang-up, an event
+    // thread that ended): the board is gone as surely as after a removal
+    // notice, which Wine never sends for some ports.
+    void OnPortLost();
 
     // CLinkService
     bool OnTimer(unsigned id) override;
@@ -38,6 +42,7 @@ private:
     // Done: connected, or nothing (more) to try.
     Attempt TryReconnect(bool lastTry);
     void StartRetries();
+    void LoseBoard();
 
     CLinkSession& m_session;
     CBoardCommandsService& m_commands;

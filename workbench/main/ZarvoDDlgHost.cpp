@@ -98,6 +98,14 @@ LRESULT CZarvoDDlg::OnSerialEvent(WPARAM wParam, LPARAM) {
     return read;
 }
 
+LRESULT CZarvoDDlg::OnPortGone(WPARAM, LPARAM lParam) {
+    // A notice of a port closed since then is late, and one of an earlier
+    // open is not about this board.
+    if (m_port.IsGoneNotice(static_cast<uint32_t>(lParam))) m_link.Presence().OnPortLost();
+    UpdateCommandStates();
+    return 0;
+}
+
 void CZarvoDDlg::OnTimer(UINT_PTR id) {
     if (id == kTimerClosePortList) {
         CWnd::KillTimer(id);
