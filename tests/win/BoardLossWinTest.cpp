@@ -5,6 +5,7 @@
 #include "WinTestSupport.h"
 
 #include "config/DlgFWInfo.h"
+#include "config/DlgFWUpgrade.h"
 #include "config/DlgNetInfo.h"
 #include "config/DlgSetting.h"
 #include "framework/Resources.h"
@@ -79,6 +80,7 @@ TEST_F(BoardLoss, TheDialogOpenOnTheLostBoardClosesAfterEitherAnswer) {
         {"network information", IDD_NET_INFO, [](HWND p) { return std::unique_ptr<CDialog>(new CDlgNetInfo(p)); }},
         {"product information", IDD_FW_INFO, [](HWND p) { return std::unique_ptr<CDialog>(new CDlgFWInfo(p)); }},
         {"log viewer", IDD_VIEW_LOG, [](HWND p) { return std::unique_ptr<CDialog>(new CDlgViewLog(p)); }},
+        {"firmware upgrade", IDD_FW_UPGRADE, [](HWND p) { return std::unique_ptr<CDialog>(new CDlgFWUpgrade(p)); }},
         {"settings", IDD_SETTING, [](HWND p) {
              static SettingsRecord record;
              auto* dlg = new CDlgSetting(p);
@@ -159,18 +161,27 @@ TEST_F(BoardLoss, TheDialogOpenOnTheLostBoardClosesAfterEitherAnswer) {
     }
 }
 
-// With nothing of the board's open, the question goes over the main window and nothing closes.
+// With nothing of the board's open, the question goes over the main window
+// (or the tool window in use) and nothing closes.
 TEST_F(BoardLoss, WithoutADialogNothingCloses) {
-    HWND owner = nullptr;
-    When([] { return BoxWithText(kLost) != nullptr; }, [&] {
-        CDlgMessage* q = BoxWithText(kLost);
-        owner = ::GetWindow(q->m_hWnd, GW_OWNER);
-        q->EndDialog(IDNO);
-    });
-    ::SetActiveWindow(main.m_hWnd);
-    EXPECT_EQ(main.AskAboutLostBoard(kLost), IDNO);
-    EXPECT_EQ(owner, main.m_hWnd);
-    EXPECT_TRUE(::IsWindowVisible(main.m_hWnd));
+    CDialog find(IDD_FIND, main.m_hWnd);  // modeless, as the editor's Find
+    ASSERT_TRUE(find.Create(IDD_FIND, main.m_hWnd));
+    for (HWND active : {main.m_hWnd, find.m_hWnd}) {
+        HWND owner = nullptr;
+        When([] { return BoxWithText(kLost) != nullptr; }, [&] {
+            CDlgMessage* q = BoxWithText(kLost);
+            owner = ::GetWindow(q->m_hWnd, GW_OWNER);
+            q->EndDialog(IDNO);
+        });
+        find.ShowWindow(SW_SHOW);
+        ::SetActiveWindow(active);
+        EXPECT_EQ(main.AskAboutLostBoard(kLost), IDNO);
+        EXPECT_EQ(owner, active);
+        Pump(30);
+        EXPECT_TRUE(::IsWindowVisible(main.m_hWnd));
+        EXPECT_TRUE(::IsWindowVisible(find.m_hWnd));
+    }
+    find.DestroyWindow();
 }
 
 // Every request the Settings dialog makes says why nothing happens when no port is open.

@@ -374,6 +374,9 @@ void CZarvoDDlg::CloseBoardWindow(HWND w) {
     HWND board = w;
     for (HWND owner; (owner = ::GetWindow(board, GW_OWNER)) != nullptr && owner != m_hWnd;) board = owner;
     if (board == m_hWnd || ::GetWindow(board, GW_OWNER) != m_hWnd) return;
+    // A modeless tool window of ours (the editor's Find) works on no board.
+    auto* boardDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(board));
+    if (boardDlg && !boardDlg->IsModalRunning()) return;
     ::EnumThreadWindows(::GetCurrentThreadId(), &CloseOwnedBy, reinterpret_cast<LPARAM>(board));
     ::SendMessageA(board, WM_CLOSE, 0, 0);
     // The dialog manager only posts its Cancel for WM_CLOSE (and not at all
