@@ -117,6 +117,18 @@ bool CDevicePresenceService::OnTimer(unsigned id)
             StartRetries();
         if (a != Attempt::Done)
             m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentifyAgain);
+        // Wine tells of no arrival of a port: while the box waits, the port
+        // is looked at (an arrival notice that comes first wins).
+        if (a == Attempt::Absent)
+            m_session.Host().SetTimer(kTimerPortPoll, kPortPollMs);
+        return true;
+    }
+    if (id == kTimerPortPoll) {
+        Attempt a = m_session.IsJobRunning() ? TryReconnect(false) : Attempt::Done;
+        if (a == Attempt::OpenFailed)
+            StartRetries();
+        if (a != Attempt::Absent)
+            m_session.Host().KillTimer(kTimerPortPoll);
         return true;
     }
     if (id == kTimerArrivalRetry) {

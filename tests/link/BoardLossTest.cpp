@@ -199,4 +199,32 @@ TEST_F(BoardLossTest, ADeadPortIsARemovalTable)
     EXPECT_TRUE(host.messages.empty());
 }
 
+// Wine tells of no arrival either: while the wait box waits for the board
+// after a Yes, the port is looked at until it opens again.
+TEST_F(BoardLossTest, AfterYesTheReturnOfThePortIsWatchedWhileTheWaitBoxIsUp)
+{
+    using Presence = CDevicePresenceService;
+    for (bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "wait box ended" : "board back");
+        if (!link.Session().IsConnected())
+            Synced();
+        port.checkPort = 1;
+        host.answers = {CLinkDialogs::kIdYes};
+        link.Presence().OnPortLost();
+        link.Session().OnTimer(Presence::kTimerReconnectDelay);
+        EXPECT_TRUE(host.waitBoxOpen);
+        ASSERT_TRUE(host.HasTimer(Presence::kTimerPortPoll));
+        link.Session().OnTimer(Presence::kTimerPortPoll);
+        EXPECT_FALSE(link.Session().IsConnected());
+        EXPECT_TRUE(host.HasTimer(Presence::kTimerPortPoll));
+        if (cancelled)
+            link.Session().ShowWaitDialog(false);
+        port.checkPort = 0;
+        link.Session().OnTimer(Presence::kTimerPortPoll);
+        EXPECT_EQ(link.Session().IsConnected(), !cancelled);
+        EXPECT_FALSE(host.HasTimer(Presence::kTimerPortPoll));
+        link.Session().SetReconnectPending(false);
+    }
+}
+
 } // namespace

@@ -235,3 +235,17 @@ TEST_F(BoardLoss, SettingsRequestsWithoutAPortSaySo) {
         EXPECT_EQ(answers[i], cases[i].answer) << cases[i].what;
     }
 }
+
+// Cancel on the wait box that waits for a lost board gives the board up: no
+// job is left running and its return reconnects nothing.
+TEST_F(BoardLoss, CancelOnTheWaitForTheBoardGivesItUp) {
+    CLinkSession& session = main.Link().Session();
+    session.SetReconnectPending(true);
+    session.ShowWaitDialog(true, CLinkSession::kWaitIdentifyAgain);
+    OnDialog(IDD_PROGRESS, [](CDialog* box) { Click(box, IDCANCEL); });
+    When([&] { return !session.IsJobRunning(); }, [] {});
+    Pump(300);
+    EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
+    EXPECT_FALSE(session.IsJobRunning());
+    EXPECT_FALSE(session.IsReconnectPending());
+}

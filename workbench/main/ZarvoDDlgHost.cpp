@@ -58,7 +58,13 @@ LRESULT CZarvoDDlg::OnRunWaitBox(WPARAM, LPARAM) {
             // Cancelled by the user (or it could not be shown): the job ends
             // with the connection.
             m_waitWanted = false;
-            if (m_link.Session().IsConnected()) m_link.Session().Disconnect();
+            if (m_link.Session().IsConnected()) {
+                m_link.Session().Disconnect();
+            } else {
+                // The box waited for a lost board to come back: the user gives it up.
+                m_link.Session().SetReconnectPending(false);
+                m_link.Session().CloseJob();
+            }
         }
         if (::IsWindow(active) && active != m_hWnd) ::SetActiveWindow(active);
     }
