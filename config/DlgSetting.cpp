@@ -73,19 +73,21 @@ BOOL CDlgSetting::OnInitDialog() {
     RECT client{};
     ::GetClientRect(m_tab.m_hWnd, &client);
     const int w = client.right - 6, h = client.bottom - 25;
+    // A Write that the board refuses, or Cancel, leaves the board's record as read.
+    if (m_pSettings) m_edit = *m_pSettings;
     if (m_pSettings && (m_wired || m_hasWlan)) {
         m_tab.InsertItem(0, CResources::LoadString(IDS_NETWORK));
-        m_network.m_pSettings = m_pSettings;
+        m_network.m_pSettings = &m_edit;
         m_network.m_wired = m_wired;
         m_network.Create(IDD_SETTING_NETWORK, m_tab.m_hWnd);
         m_network.SetWindowPos(nullptr, 2, 22, w, h, SWP_NOZORDER | SWP_SHOWWINDOW);
-        m_network.m_wlanOn = (m_pSettings->flags & 1) ? 1 : 0;
+        m_network.m_wlanOn = (m_edit.flags & 1) ? 1 : 0;
         m_network.Fill();
         m_shown = &m_network;
     }
     if (m_pSettings && m_hasWlan) {
         m_tab.InsertItem(1, CResources::LoadString(IDS_WIRELESS_LAN));
-        m_wlan.m_pSettings = m_pSettings;
+        m_wlan.m_pSettings = &m_edit;
         m_wlan.Create(IDD_SETTING_WLAN, m_tab.m_hWnd);
         m_wlan.SetWindowPos(nullptr, 2, 22, w, h, SWP_NOZORDER);
         m_wlan.m_mac = m_mac;
@@ -169,6 +171,11 @@ void CDlgSetting::CloseForLinkLoss() {
                    SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
 }
 
+void CDlgSetting::OnLinkLost() {
+    m_linkLost = true;
+    EndWaitBox();
+}
+
 void CDlgSetting::EndWaitBox() {
     if (!m_waitBox) return;
     CDlgProgress* box = m_waitBox;
@@ -239,6 +246,8 @@ void CDlgSetting::OnTime() {
     if (!::IsWindow(self)) return;
     if (has == kAnswerLinkBusy) {
         EndIfNotSent(has, CSettingsDialogModel::kTime);
+    } else if (has == kAnswerNotConnected) {
+        Finish(CSettingsDialogModel::kTime);
     } else if (!has) {
         Finish(CSettingsDialogModel::kTime);
         ShowMessage(m_hWnd, IDS_NO_RTC, MB_ICONEXCLAMATION);

@@ -29,7 +29,9 @@ public:
     enum Timer : UINT_PTR { kTimerOpenTime = 2, kTimerCloseAfterReboot = 3 };
 
     // ---- handed in by the main window
-    SettingsRecord* m_pSettings = nullptr;  // edited in place, 802.1X buffers included
+    // The board's settings as read (802.1X buffers included). The pages
+    // edit a copy; the record changes only when the board took a write.
+    SettingsRecord* m_pSettings = nullptr;
     // The settings service's generation of that record: a Write is taken only
     // while the record is still the one this dialog shows.
     unsigned m_settingsGeneration = 0;
@@ -54,6 +56,11 @@ public:
     void OnCertBlockRead(bool present, const uint8_t* records, size_t length);
     // The board went away: whatever runs inside the dialog ends and it closes.
     void CloseForLinkLoss();
+    // The board went away: the dialog's job ends and nothing more is said
+    // about it (the main window closes the dialog once it has asked about the board).
+    void OnLinkLost();
+    // What the pages stored, to be written.
+    const SettingsRecord& EditedRecord() const { return m_edit; }
     const CSettingsDialogModel* Model() const { return m_model.get(); }
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -83,6 +90,7 @@ protected:
     void EndWaitBox();
 
     std::unique_ptr<CSettingsDialogModel> m_model;
+    SettingsRecord m_edit;  // the pages' copy of *m_pSettings
     int m_pendingPasswordGiven = 0;
     bool m_timeDialogOpen = false;
     bool m_linkLost = false;

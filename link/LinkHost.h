@@ -218,8 +218,13 @@ class CLinkPresenceView {
 public:
     // The board restarts (reboot reply): the editor drops its breakpoint marks.
     virtual void OnBoardRestarting() {}
-    // The board was removed: every dialog that works on the link closes.
+    // The board was removed: every dialog's job that waits on the link ends
+    // now (the dialogs close after the question below).
     virtual void CloseLinkDialogs() {}
+    // The removal question (Yes/No), asked over the window that was active
+    // when the board went; after the answer that window closes when it is
+    // one of the board's dialogs. Returns the button.
+    virtual int AskAboutLostBoard(const std::string& text) = 0;
 protected:
     ~CLinkPresenceView() = default;
 };
@@ -231,4 +236,6 @@ class CLinkHost : public CLinkDialogs, public CLinkWaitBox, public CLinkLogs,
                   public CLinkReports {
 public:
     virtual ~CLinkHost() = default;
+    // Hosts without windows of their own just ask.
+    int AskAboutLostBoard(const std::string& text) override { return ShowMessage(text, kStyleQuestion); }
 };

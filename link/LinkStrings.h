@@ -17,6 +17,8 @@ constexpr LinkString kPasswordMismatch{154, "Please check your password.[passwor
 constexpr LinkString kInitialSettingFailed{161, "Has failed initial setting.\r\nConnect to the product again."};
 constexpr LinkString kIspMode{165, "It is in the ISP mode.\r\nIt doesn't run the PHP code in the ISP mode."};
 constexpr LinkString kUnsavedFiles{191, "The modified file(s) have not been saved.\r\nDo you still want to close it?"};
+constexpr LinkString kRunningSaveFile{183, "It is running.\r\nDo you want to save this file to the product?"};
+constexpr LinkString kDebuggingSaveFile{184, "Debugging implementing.\r\nDo you want to save this file to the product?"};
 constexpr LinkString kConfigReadFailed{192, "Has failed to get the configuration values."};
 constexpr LinkString kNoSearch{201, "The firmware does not support search function."};
 } // namespace LinkStrings

@@ -144,6 +144,9 @@ constexpr unsigned int WM_USER_CANCEL_SCAN = zv_msg::kUser + 159;             //
 // while the link runs another job (the reconnect after a password change, say):
 // nothing was sent, and the board is not to blame.
 constexpr int kAnswerLinkBusy = -1;
+// The main window's answer to a settings dialog's clock request without a port: nothing
+// was sent and the main window said so ("Open a COM port and try again.").
+constexpr int kAnswerNotConnected = -2;
 
 // Drag and drop, from the drop target to the file list.
 // On drag enter. wParam the list of dragged paths (CStringArray); lParam an int the

@@ -30,8 +30,11 @@ using SerialOwner = CSerialEventQueue*;
 class CSerialPort : public ILinkPort {
 public:
     static constexpr uint32_t kNotifyMessage = 0x464;   // WM_USER + 100
-    // POSIX only: posted when the device hangs up (a USB removal).
-    static constexpr uint32_t kGoneMessage = 0x465;
+    // Posted once per open when the port fails under us: a write or read
+    // error, a hang-up, an event thread that ends with an error (a USB
+    // removal; under Wine the only sign of one). lParam: the open's number,
+    // so that a late notice of an earlier open is told apart (IsGoneNotice).
+    static constexpr uint32_t kGoneMessage = 0x8050;  // WM_APP + 0x50
 
     CSerialPort();
     ~CSerialPort() override;
@@ -52,6 +55,8 @@ public:
     uint32_t Read(void* buffer, size_t* count = nullptr) override;
     int CheckPort(const std::string& portName) override;
     uint32_t GetLastErrorCode() const { return m_lastError; }
+    // A gone notice (its lParam) about the port open now.
+    bool IsGoneNotice(uint32_t lParam) const { return IsOpen() && lParam == m_openNumber; }
     uint32_t GetEventMask() const { return m_currentMask; }
 
     // "COM3" stays "COM3"; longer names get the "\\.\" prefix (Win32).
@@ -61,6 +66,8 @@ private:
     uint32_t OpenHandle(const std::string& path);
     void StopThread();
     void ThreadProc();
+    // Either thread: posts the gone notice, once per open.
+    void ReportGone();
 
     SerialOwner m_defaultOwner = nullptr;
     SerialOwner m_owner = nullptr;
@@ -69,8 +76,14 @@ private:
     std::atomic<uint32_t> m_lastError{0};
     // Written by the owner, read by the event thread.
     std::atomic<uint32_t> m_currentMask{0};
+    // Set before the event thread starts, read by both threads.
+    uint32_t m_openNumber = 0;
+    std::atomic<bool> m_goneReported{false};
 #ifdef _WIN32
     uint32_t WaitEvent(void* overlapped);
+    void ThreadLoop();
+    // A failed call's error, reported as the port's end when it is one.
+    uint32_t Failed(uint32_t error);
     static unsigned long __stdcall ThreadEntry(void* self);
 
     void* m_port = nullptr;         // HANDLE

@@ -94,6 +94,8 @@ uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
     m_owner = owner;
     m_notifyMessage = kNotifyMessage;
     m_notifyLParam = 0;
+    ++m_openNumber;
+    m_goneReported = false;
     m_stop = false;
     m_readPending = false;
     m_thread = std::thread([this] { ThreadProc(); });
@@ -156,8 +158,12 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
             done += static_cast<size_t>(n);
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return m_lastError = Win32Error(errno);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            // EIO: the other end hung up.
+            m_lastError = Win32Error(errno);
+            ReportGone();
+            return m_lastError;
+        }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             // The bytes the kernel took are on their way, as those of a
@@ -189,8 +195,13 @@ uint32_t CSerialPort::Read(void* buffer, size_t* count)
         m_readPending = false;
     }
     m_armed.notify_one();
-    if (n < 0)
-        return errno == EAGAIN || errno == EINTR ? 0 : (m_lastError = Win32Error(errno));
+    if (n < 0) {
+        if (errno == EAGAIN || errno == EINTR)
+            return 0;
+        m_lastError = Win32Error(errno);
+        ReportGone();
+        return m_lastError;
+    }
     if (count)
         *count = static_cast<size_t>(n);
     return 0;
@@ -203,6 +214,9 @@ void CSerialPort::ThreadProc()
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
+            // Nothing would be heard of the port any more.
+            if (!m_stop)
+                ReportGone();
             return;
         }
         if (m_stop || (fds[1].revents & POLLIN))
@@ -216,8 +230,7 @@ void CSerialPort::ThreadProc()
         // The device went away (the other end of a pseudo-terminal closed).
         // Bytes still queued are read first.
         if (gone && !data) {
-            if (m_owner)
-                m_owner->Post({kGoneMessage, 0, 0});
+            ReportGone();
             return;
         }
         if (!(fds[0].revents & POLLIN) || !(m_currentMask & kEvRxChar))
@@ -229,6 +242,12 @@ void CSerialPort::ThreadProc()
         // One event per arrival: wait until the owner has read.
         m_armed.wait(lock, [this] { return !m_readPending || m_stop; });
     }
+}
+
+void CSerialPort::ReportGone()
+{
+    if (m_owner && !m_goneReported.exchange(true))
+        m_owner->Post({kGoneMessage, 0, m_openNumber});
 }
 
 void CSerialPort::StopThread()

@@ -100,6 +100,8 @@ uint32_t CSerialPort::Open(const std::string& portName, SerialOwner owner)
     m_owner = owner;
     m_notifyMessage = kNotifyMessage;
     m_notifyLParam = 0;
+    ++m_openNumber;
+    m_goneReported = false;
     if (!m_thread) {
         m_thread = CreateThread(nullptr, 0, ThreadEntry, this, 0, nullptr);
         if (!m_thread) {
@@ -187,11 +189,11 @@ uint32_t CSerialPort::Write(const void* data, size_t length, size_t* written)
     }
     DWORD e = GetLastError();
     if (e != ERROR_IO_PENDING)
-        return m_lastError = e;
+        return m_lastError = Failed(e);
     DWORD w = WaitForSingleObject(m_ioEvent, kWriteTimeoutMs);
     if (w == WAIT_OBJECT_0) {
         if (!GetOverlappedResult(m_port, &ov, &count, FALSE))
-            return m_lastError = GetLastError();
+            return m_lastError = Failed(GetLastError());
         if (written)
             *written = count;
         return count < length ? (m_lastError = ERROR_TIMEOUT) : 0u;
@@ -232,11 +234,11 @@ uint32_t CSerialPort::Read(void* buffer, size_t* count)
     if (!ReadFile(m_port, buffer, static_cast<DWORD>(kReadMax), &n, &ov)) {
         DWORD e = GetLastError();
         if (e != ERROR_IO_PENDING)
-            return m_lastError = e;
+            return m_lastError = Failed(e);
         if (WaitForSingleObject(m_ioEvent, kWriteTimeoutMs) != WAIT_OBJECT_0)
             CancelIo(m_port);
         if (!GetOverlappedResult(m_port, &ov, &n, TRUE) && GetLastError() != ERROR_OPERATION_ABORTED)
-            return m_lastError = GetLastError();
+            return m_lastError = Failed(GetLastError());
     }
     if (count)
         *count = n;
@@ -278,6 +280,23 @@ uint32_t CSerialPort::WaitEvent(void* overlapped)
     return 0;
 }
 
+uint32_t CSerialPort::Failed(uint32_t error)
+{
+    // A cancelled request is ours; anything else means the device failed.
+    // Wine 8 gives no device notice when a pseudo-terminal's other end
+    // closes: reads fail with ERROR_BROKEN_PIPE (109) from then on, and the
+    // event thread's pending wait ends with ERROR_NOT_READY (21).
+    if (error != ERROR_OPERATION_ABORTED && error != ERROR_TIMEOUT)
+        ReportGone();
+    return error;
+}
+
+void CSerialPort::ReportGone()
+{
+    if (m_owner && !m_goneReported.exchange(true))
+        PostMessageA(reinterpret_cast<HWND>(m_owner), kGoneMessage, 0, static_cast<LPARAM>(m_openNumber));
+}
+
 unsigned long __stdcall CSerialPort::ThreadEntry(void* self)
 {
     static_cast<CSerialPort*>(self)->ThreadProc();
@@ -293,6 +312,14 @@ unsigned long __stdcall CSerialPort::ThreadEntry(void* self)
 // on every turn; holding the thread until the read costs more (each event
 // set or waited for is a round trip to the Wine server) than those notices.
 void CSerialPort::ThreadProc()
+{
+    ThreadLoop();
+    // Ended by anything but Close: nothing more will be heard of the port.
+    if (!m_stop)
+        ReportGone();
+}
+
+void CSerialPort::ThreadLoop()
 {
     int refusedWaits = 0;  // waits refused in a row for modem-line events
     while (!m_stop) {

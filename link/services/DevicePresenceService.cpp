@@ -70,6 +70,19 @@ void CDevicePresenceService::OnPortRemoval()
     if (m_session.PortName().empty() || !m_session.IsConnected() ||
         m_session.Port().CheckPort(m_session.PortName()) != 1)
         return;
+    LoseBoard();
+}
+
+void CDevicePresenceService::OnPortLost()
+{
+    // A notice of a port closed since (a removal notice came first) is late.
+    if (!m_session.IsConnected())
+        return;
+    LoseBoard();
+}
+
+void CDevicePresenceService::LoseBoard()
+{
     if (m_session.IsJobRunning())
         m_session.ShowWaitDialog(false);
     m_session.Port().Close();
@@ -83,10 +96,11 @@ void CDevicePresenceService::OnPortRemoval()
     }
     m_session.SetReconnectPending(false);
     // Closed whole before the question: the board is gone, whatever the
-    // answer, and no dialog may go on working on it.
-    m_session.Disconnect(false);
+    // answer, and no dialog's job may go on waiting for it (the dialogs
+    // learn it first, so the ends of their jobs are not reported to them).
     m_session.Host().CloseLinkDialogs();
-    if (m_session.Message(std::string(kReconnectQuestion), CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+    m_session.Disconnect(false);
+    if (m_session.Host().AskAboutLostBoard(std::string(kReconnectQuestion)) != CLinkDialogs::kIdYes)
         return;
     m_session.SetReconnectPending(true);
     m_session.Host().SetTimer(kTimerReconnectDelay, kReconnectDelayMs);
@@ -103,6 +117,18 @@ bool CDevicePresenceService::OnTimer(unsigned id)
             StartRetries();
         if (a != Attempt::Done)
             m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentifyAgain);
+        // Wine tells of no arrival of a port: while the box waits, the port
+        // is looked at (an arrival notice that comes first wins).
+        if (a == Attempt::Absent)
+            m_session.Host().SetTimer(kTimerPortPoll, kPortPollMs);
+        return true;
+    }
+    if (id == kTimerPortPoll) {
+        Attempt a = m_session.IsJobRunning() ? TryReconnect(false) : Attempt::Done;
+        if (a == Attempt::OpenFailed)
+            StartRetries();
+        if (a != Attempt::Absent)
+            m_session.Host().KillTimer(kTimerPortPoll);
         return true;
     }
     if (id == kTimerArrivalRetry) {

@@ -4,6 +4,8 @@
 #include "link/codecs/FrameItemReader.h"
 #include "link/session/LinkSession.h"
 
+#include <algorithm>
+
 CSettingsService::CSettingsService(CLinkSession& session) : m_session(session)
 {
     using R = const LinkReply&;
@@ -31,6 +33,16 @@ void CSettingsService::EndWrite(bool ok)
     m_session.Host().KillTimer(kTimerSettingsWrite);
     if (m_session.GetTransferType() == CLinkSession::kTransferSettingsWrite)
         m_session.SetTransferType(CLinkSession::kTransferNone);
+    if (ok) {
+        m_record = m_pending;
+    } else {
+        // The board keeps what it had: so does the block the next write starts from.
+        TransferBuffer& block = m_session.Block();
+        if (m_blockAsRead.size() == static_cast<size_t>(block.count))
+            std::copy(m_blockAsRead.begin(), m_blockAsRead.end(), block.data.begin());
+    }
+    m_pending = SettingsRecord();
+    m_blockAsRead.clear();
     m_session.Host().OnSettingsWritten(ok);
 }
 
@@ -79,22 +91,46 @@ void CSettingsService::OnReplySettingsBlock(const LinkReply& r)
         m_session.Host().OnSettingsRead();
 }
 
-bool CSettingsService::WriteSettings(unsigned generation)
+bool CSettingsService::WriteSettings(unsigned generation, const SettingsRecord& edited, int taskState)
 {
     if (!m_session.IsConnected()) {
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return false;
     }
+    if (taskState < 2 || taskState > 5)
+        return SendEdited(generation, edited);
+    // The question runs a message loop: nothing the caller handed in is
+    // trusted past it, and the board may be gone or busy once it is answered.
+    const SettingsRecord copy = edited;
+    const uint32_t connection = m_session.ConnectionNumber();
+    const LinkString& question = taskState == 3 ? LinkStrings::kRunningSaveFile : LinkStrings::kDebuggingSaveFile;
+    if (m_session.Message(question, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+        return false;
+    if (connection != m_session.ConnectionNumber() || !m_session.IsConnected())
+        return false;
+    return SendEdited(generation, copy);
+}
+
+bool CSettingsService::SendEdited(unsigned generation, const SettingsRecord& edited)
+{
     TransferBuffer& block = m_session.Block();
+    std::vector<uint8_t> asRead(block.data.begin(), block.data.begin() + block.count);
     // A record reset or read again since the dialog read it is not the
     // dialog's: writing it would send another block's values.
     if (generation != m_generation || m_session.GetTransferType() != CLinkSession::kTransferNone ||
-        !SettingsBlock::Build(block.data.data(), static_cast<size_t>(block.count), m_record)) {
+        !SettingsBlock::Build(block.data.data(), static_cast<size_t>(block.count), edited)) {
+        std::copy(asRead.begin(), asRead.end(), block.data.begin());
         m_session.Message(std::string("Failed to change the values."), CLinkDialogs::kStyleWarning);
         return false;
     }
+    m_pending = edited;
+    m_blockAsRead = std::move(asRead);
     if (!m_session.StartWrite(LinkFrame::RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite)) {
         m_session.SetTransferType(CLinkSession::kTransferNone);
+        TransferBuffer& b = m_session.Block();
+        std::copy(m_blockAsRead.begin(), m_blockAsRead.end(), b.data.begin());
+        m_pending = SettingsRecord();
+        m_blockAsRead.clear();
         return false;
     }
     m_writing = true;

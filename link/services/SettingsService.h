@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "link/codecs/SettingsBlock.h"
 #include "link/session/LinkService.h"
@@ -25,10 +26,15 @@ public:
     unsigned Generation() const { return m_generation; }
 
     bool RequestSettingsBlock();  // 03/21 + W; false when not connected or a write runs
-    // Rebuilds the block with the record and sends it (04/21); the result
-    // arrives as CLinkBlockResults::OnSettingsWritten. False (with a message
-    // where the user needs one) when nothing was sent.
-    bool WriteSettings(unsigned generation);
+    // Rebuilds the block with an edited copy of the record and sends it
+    // (04/21); the result arrives as CLinkBlockResults::OnSettingsWritten,
+    // and the record takes the copy only when the board confirmed it. A
+    // task that runs or is debugged (taskState 2-5, 3 running) is asked about
+    // first; any answer but Yes sends nothing. False (with a message where
+    // the user needs one) when nothing was sent.
+    bool WriteSettings(unsigned generation, const SettingsRecord& edited, int taskState);
+    // The record as it stands, with no question.
+    bool WriteSettings(unsigned generation) { return WriteSettings(generation, m_record, 1); }
 
     // CLinkService
     void OnDisconnected() override;
@@ -39,9 +45,13 @@ private:
     void OnReplySettingsWrite(const LinkReply& r);
     void Reset();
     void EndWrite(bool ok);
+    bool SendEdited(unsigned generation, const SettingsRecord& edited);
 
     CLinkSession& m_session;
     SettingsRecord m_record;
+    // While a write runs: what it sends, and the block as it was before.
+    SettingsRecord m_pending;
+    std::vector<uint8_t> m_blockAsRead;
     unsigned m_generation = 1;
     bool m_writing = false;
     CWriteWatch m_watch;

@@ -11,9 +11,9 @@
 static int Usage()
 {
     std::fprintf(stderr,
-                 "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--backup DIR]\n"
+                 "usage: linkcheck --port PATH [--password PW] [--restore yes|no] [--reconnect yes|no] [--backup DIR]\n"
                  "                 [--watchdog-ms N] [--step-ms N] [--deadline S] SCENARIO [ARGS]\n"
-                 "scenarios: identify | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
+                 "scenarios: identify | lost-board | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
                  "           settings-write SETTINGS.bin | flash FIRMWARE | debug | debug-hostile\n"
                  "           netinfo | scan | info\n"
                  "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
@@ -37,6 +37,7 @@ int main(int argc, char** argv)
         if (a == "--port" && value(o.port)) continue;
         if (a == "--password" && value(o.password)) { o.hasPassword = true; continue; }
         if (a == "--restore" && value(v)) { o.restore = v == "yes"; continue; }
+        if (a == "--reconnect" && value(v)) { o.reconnect = v == "yes"; continue; }
         if (a == "--backup" && value(o.backupFolder)) continue;
         if (a == "--watchdog-ms" && value(v)) { o.watchdogMs = static_cast<unsigned>(std::stoul(v)); continue; }
         if (a == "--deadline" && value(v)) { o.deadlineSeconds = std::stoi(v); continue; }

@@ -88,6 +88,9 @@ std::string Identify(CheckRunner& r, const CheckOptions& o)
         sawJob = sawJob || link.Session().IsJobRunning();
         return link.Identity().IsIdentified() || link.Session().IsIspMode() || (sawJob && !link.Session().IsJobRunning());
     }, o.deadlineSeconds));
+    // A lost board ends the wait box too.
+    if (!link.Session().IsConnected())
+        return r.PortGone() ? "unplugged" : "disconnected";
     if (link.Session().IsIspMode())
         return "isp mode";
     if (!link.Identity().IsIdentified())
@@ -346,6 +349,31 @@ std::string Unpack(const std::string& file, const std::string& dir)
     return std::string();
 }
 
+// The board goes away in the middle of the identification without a
+// device notice (its port hangs up): the removal question comes, Yes
+// reconnects once the board's port is back, and it is identified again.
+std::string LostBoardScenario(CheckRunner& r, const CheckOptions& o)
+{
+    CDeviceLink& link = r.Link();
+    const std::string why = Identify(r, o);
+    if (why != "unplugged")
+        return "the board was not lost: " + (why.empty() ? std::string("identified") : why);
+    if (r.Host().lostQuestions != 1)
+        return "asked " + std::to_string(r.Host().lostQuestions) + " times";
+    if (!link.Session().IsReconnectPending())
+        return "no reconnect pending";
+    const uint32_t lost = link.Session().ConnectionNumber();
+    // No device notices here: a port that opens again stands for the arrival.
+    STEP(r.RunUntil([&] {
+        CLinkSession& s = link.Session();
+        if (!s.IsConnected() && s.IsReconnectPending() && s.Port().CheckPort(o.port) == 0)
+            link.Presence().OnPortArrival();
+        return s.IsConnected() && s.ConnectionNumber() != lost && link.Identity().IsIdentified();
+    }, o.deadlineSeconds, true));
+    std::printf("RECONNECTED\n");
+    return std::string();
+}
+
 } // namespace
 
 std::string RunLinkScenario(CheckRunner& r, const CheckOptions& o, const std::string& scenario,
@@ -355,6 +383,8 @@ std::string RunLinkScenario(CheckRunner& r, const CheckOptions& o, const std::st
         return Identify(r, o);
     if (scenario == "read")
         return ReadScenario(r, o);
+    if (scenario == "lost-board")
+        return LostBoardScenario(r, o);
     if (scenario == "upload" && args.size() == 1)
         return UploadScenario(r, o, args[0]);
     if (scenario == "upload-interrupted" && args.size() == 1)

@@ -1,5 +1,6 @@
 #include "LinkRunner.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <sys/stat.h>
@@ -22,6 +23,10 @@ int CheckHost::ShowMessage(const std::string& text, unsigned style, bool* applyT
         *applyToAll = false;
     if ((style & 0x0F) != 4)  // not a Yes/No question
         return kIdOk;
+    if (text == "It is disconnected from the product.\r\nDo you want to connect to it again?") {
+        ++lostQuestions;
+        return m_options.reconnect ? kIdYes : kIdNo;
+    }
     if (text == "Do you want to restore the backup file?") {
         ++restoreQuestions;
         return m_options.restore ? kIdYes : kIdNo;
@@ -73,18 +78,20 @@ CheckRunner::CheckRunner(const CheckOptions& o) : m_options(o), m_host(o), m_lin
     m_link.Session().SetWatchdogPeriod(o.watchdogMs);
 }
 
-std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds)
+std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds, bool offline)
 {
     using Clock = CheckHost::Clock;
     auto deadline = Clock::now() + std::chrono::seconds(seconds);
     while (!done()) {
-        if (!m_link.Session().IsConnected())
+        const bool connected = m_link.Session().IsConnected();
+        if (!connected && !offline)
             return m_gone ? "unplugged" : "disconnected";
         if (Clock::now() > deadline)
             return "timeout";
-        if (StartPendingJob())
+        if (connected && StartPendingJob())
             continue;
-        auto next = deadline;
+        // Offline, done() is asked again now and then (it may watch the port).
+        auto next = connected ? deadline : std::min(deadline, Clock::now() + std::chrono::milliseconds(50));
         unsigned dueId = 0;
         for (auto& t : m_host.timers)
             if (t.second.due < next) {
@@ -98,9 +105,13 @@ std::string CheckRunner::RunUntil(const std::function<bool()>& done, int seconds
         if (m_queue.Wait(e, wait)) {
             if (e.message == CSerialPort::kNotifyMessage) {
                 m_link.Session().OnSerialEvent(e.wParam);
-            } else if (e.message == CSerialPort::kGoneMessage) {
+            } else if (e.message == CSerialPort::kGoneMessage && m_port.IsGoneNotice(e.lParam)) {
+                // As the main window does: a dead port is a removal.
                 m_gone = true;
-                m_port.Close();
+                m_link.Presence().OnPortLost();
+                // Told before done() is asked: the loss also ends the job it may wait for.
+                if (!offline && !m_link.Session().IsConnected())
+                    return "unplugged";
             }
             continue;
         }

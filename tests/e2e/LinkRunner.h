@@ -34,6 +34,7 @@ struct CheckOptions {
     unsigned watchdogMs = 5000;
     unsigned stepMs = 0;  // the boot loader's silence limit (0: the link's own)
     int deadlineSeconds = 60;
+    bool reconnect = false;  // the answer to the lost board's question
 };
 
 // What the host's reports role received, in order.
@@ -110,7 +111,7 @@ public:
     bool quiet = false;  // no printing (benchmarks)
     CLinkUpgrade* upgrade = nullptr;
     CheckReports reports;
-    int passwordPrompts = 0, restoreQuestions = 0, settingsReads = 0;
+    int passwordPrompts = 0, restoreQuestions = 0, settingsReads = 0, lostQuestions = 0;
     std::vector<int> settingsWrites;
     std::string openFile, output;
     int editorRows = 0, caretRow = 0, executionRow = -1, taskState = 0, breaks = 0;
@@ -130,8 +131,9 @@ public:
     CheckHost& Host() { return m_host; }
     bool PortGone() const { return m_gone; }
     // Runs until done() holds, the link drops ("disconnected", "unplugged")
-    // or the deadline passes ("timeout"); "" when done() held.
-    std::string RunUntil(const std::function<bool()>& done, int seconds);
+    // or the deadline passes ("timeout"); "" when done() held. offline: a
+    // closed link goes on running its timers (a reconnect waits).
+    std::string RunUntil(const std::function<bool()>& done, int seconds, bool offline = false);
 
 private:
     // Runs the job the wait box announced, as its start notice does; false when none.

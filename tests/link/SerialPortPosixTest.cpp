@@ -86,6 +86,41 @@ TEST(SerialPortPosix, AWriteNobodyTakesTimesOut)
     EXPECT_EQ(written, arrived);
 }
 
+// The other end going away is told once per open, by the event thread or by
+// the first write that fails, whichever comes first; a notice of an earlier
+// open is told apart from one of the port open now.
+TEST(SerialPortPosix, AHangUpOrAFailedWriteIsToldOncePerOpen)
+{
+    for (bool writeFirst : {false, true}) {
+        SCOPED_TRACE(writeFirst ? "write first" : "hang-up first");
+        PtyPair pty;
+        CSerialEventQueue queue;
+        CSerialPort port;
+        ASSERT_EQ(port.Open(pty.path, &queue), 0u);
+        pty.CloseMaster();
+        if (writeFirst) {
+            EXPECT_NE(port.Write("ab", 2), 0u);
+        }
+        SerialEvent e;
+        ASSERT_TRUE(queue.Wait(e, 2000ms));
+        EXPECT_EQ(e.message, CSerialPort::kGoneMessage);
+        EXPECT_TRUE(port.IsGoneNotice(e.lParam));
+        EXPECT_NE(port.Write("ab", 2), 0u);
+        uint8_t buf[ILinkPort::kReadMax + 1];
+        port.Read(buf);
+        EXPECT_FALSE(queue.Wait(e, 100ms));
+        const uint32_t old = e.lParam;
+        port.Close();
+        EXPECT_FALSE(port.IsGoneNotice(old));
+        PtyPair next;
+        ASSERT_EQ(port.Open(next.path, &queue), 0u);
+        EXPECT_FALSE(port.IsGoneNotice(old));
+        EXPECT_EQ(port.Write("ab", 2), 0u);
+        EXPECT_FALSE(queue.Wait(e, 50ms));
+        port.Close();
+    }
+}
+
 // Closing, reopening and changing the mask while the event thread posts
 // (run under ThreadSanitizer by scripts/fuzz).
 TEST(SerialPortPosix, CloseAndMaskChangesWhileTheThreadPosts)

@@ -436,7 +436,12 @@ TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
     WPARAM records = 1;
     CWnd requester;
     ASSERT_TRUE(requester.Create(CWnd::OwnClassName(), "", WS_CHILD, CRect(0, 0, 1, 1), dlg.m_hWnd, 0));
+    // Each request without a port says so first.
+    std::string said;
+    auto say = [&] { said.clear(); TakeMessage(&said); };
+    say();
     EXPECT_EQ(dlg.SendMessage(WM_USER_START_SCAN, reinterpret_cast<WPARAM>(&requester), 0), 0);
+    EXPECT_EQ(said, "Open a COM port and try again.");
     MSG msg;
     while (::PeekMessageA(&msg, requester.m_hWnd, WM_USER_SCAN_DONE, WM_USER_SCAN_DONE, PM_REMOVE)) {
         ++done;
@@ -447,8 +452,12 @@ TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
 
     // Block writes and reads need a board: refused without waiting.
     const uint8_t block[4] = {'e', 'V', 'n', 'C'};
+    say();
     EXPECT_EQ(dlg.SendMessage(WM_USER_WRITE_KEY_BLOCK, reinterpret_cast<WPARAM>(block), 4), 0);
+    EXPECT_EQ(said, "Open a COM port and try again.");
+    say();
     EXPECT_EQ(dlg.SendMessage(WM_USER_READ_CERT_BLOCK, reinterpret_cast<WPARAM>(&requester), 0), 0);
+    EXPECT_EQ(said, "Open a COM port and try again.");
     stranger.DestroyWindow();
     requester.DestroyWindow();
 }

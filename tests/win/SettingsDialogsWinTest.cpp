@@ -272,3 +272,59 @@ TEST(SettingsDialogsWinTest, LinkLossWhileThePasswordIsTypedSendsNothing) {
     EXPECT_EQ(main.Count(WM_USER_SET_PASSWORD), 0);
     EXPECT_EQ(dlg.m_passwordSet, 1);
 }
+
+// The pages and the advanced dialog edit the dialog's copy: a refused Write
+// and Cancel leave the board's record as read, and a Write hands the main
+// window the copy while the record waits for the board's answer.
+TEST(SettingsDialogsWinTest, PagesEditACopyAndCancelLeavesTheRecordAsRead) {
+    for (bool writeFirst : {false, true}) {
+        SCOPED_TRACE(writeFirst ? "written" : "refused, then Cancel");
+        FakeMain main;
+        CDlgSetting dlg(main.wnd.m_hWnd);
+        main.Prepare(dlg);
+        main.record.wlanOptions = 2;  // soft AP: a short key is refused
+        const SettingsRecord asRead = main.record;
+        uint8_t handedIp[4] = {}, recordIpAtWrite[4] = {};
+        uint32_t handedFlags = 0;
+        std::string refused;
+        main.on = [&](UINT m, WPARAM w, LPARAM) -> LRESULT {
+            if (m == WM_USER_WRITE_SETTINGS) {
+                const SettingsRecord& edited = reinterpret_cast<CDlgSetting*>(w)->EditedRecord();
+                std::memcpy(handedIp, edited.ipv4Address, 4);
+                std::memcpy(recordIpAtWrite, main.record.ipv4Address, 4);
+                handedFlags = edited.flags;
+            }
+            return m == WM_USER_READ_CERT_BLOCK ? 0 : 1;
+        };
+        OnDialog(IDD_SETTING, [&](CDialog*) {
+            ::SendDlgItemMessageA(dlg.m_network.m_hWnd, IDC_NET_IP, IPM_SETADDRESS, 0, MAKEIPADDRESS(10, 1, 2, 3));
+            ::SetDlgItemTextA(dlg.m_wlan.m_hWnd, IDC_WLAN_KEY, writeFirst ? "12345678" : "1234567");
+            OnDialog(IDD_WLAN_ADVANCE, [&](CDialog* adv) {
+                ::CheckDlgButton(adv->m_hWnd, IDC_ADV_PREAMBLE, BST_CHECKED);
+                Click(adv->m_hWnd, IDOK);
+                if (writeFirst) {
+                    After(30, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
+                    After(120, [&] { Click(dlg.m_hWnd, IDCANCEL); });
+                    return;
+                }
+                TakeMessage(&refused, [&] { After(30, [&] { Click(dlg.m_hWnd, IDCANCEL); }); });
+                After(30, [&] { Click(dlg.m_hWnd, IDC_SET_WRITE); });
+            });
+            Click(dlg.m_wlan.m_hWnd, IDC_WLAN_ADVANCED);
+        });
+        dlg.DoModal();
+        EXPECT_EQ(std::memcmp(main.record.ipv4Address, asRead.ipv4Address, 4), 0);
+        EXPECT_EQ(main.record.flags, asRead.flags);
+        EXPECT_EQ(std::memcmp(main.record.sharedKey, asRead.sharedKey, sizeof asRead.sharedKey), 0);
+        if (writeFirst) {
+            EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 1);
+            const uint8_t ip[4] = {10, 1, 2, 3};
+            EXPECT_EQ(std::memcmp(handedIp, ip, 4), 0);
+            EXPECT_EQ(std::memcmp(recordIpAtWrite, asRead.ipv4Address, 4), 0);
+            EXPECT_EQ(handedFlags & (1u << 7), 1u << 7);  // the short preamble
+        } else {
+            EXPECT_EQ(refused, Str(IDS_PASSWORD_TOO_SHORT));
+            EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 0);
+        }
+    }
+}

@@ -114,6 +114,7 @@ public:
     void OnUpgradeProgress(uint64_t sent, uint64_t total) override;
     bool OnUpgradeResult(bool ok) override;
     void CloseLinkDialogs() override;
+    int AskAboutLostBoard(const std::string& text) override;
     // ---- the Settings dialog's results (ZarvoDDlgSettings.cpp)
     void OnSettingsWritten(bool ok) override;
     void OnRtcDate(bool ok, const std::string& date) override;
@@ -193,6 +194,7 @@ protected:
 
     // host (ZarvoDDlgHost.cpp)
     LRESULT OnSerialEvent(WPARAM wParam, LPARAM);
+    LRESULT OnPortGone(WPARAM, LPARAM lParam);
     LRESULT OnStartIdentify(WPARAM, LPARAM);
     LRESULT OnStartUpload(WPARAM, LPARAM);
     LRESULT OnRunWaitBox(WPARAM, LPARAM);
@@ -243,6 +245,11 @@ protected:
     bool WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t length);
     // Device requests from dialogs: a connected board that runs no job or transfer.
     bool DeviceIdle();
+    // A dialog's request without a port: says so ("Open a COM port and try again.").
+    bool RefuseWithoutPort();
+    // The board dialog that w belongs to (w or an owner of it, owned by this
+    // window) closes, with every box and form open over it.
+    void CloseBoardWindow(HWND w);
     LRESULT NotIdleAnswer();
 
     // the Settings dialog (ZarvoDDlgSettings.cpp)

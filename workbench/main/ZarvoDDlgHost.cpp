@@ -58,7 +58,13 @@ LRESULT CZarvoDDlg::OnRunWaitBox(WPARAM, LPARAM) {
             // Cancelled by the user (or it could not be shown): the job ends
             // with the connection.
             m_waitWanted = false;
-            if (m_link.Session().IsConnected()) m_link.Session().Disconnect();
+            if (m_link.Session().IsConnected()) {
+                m_link.Session().Disconnect();
+            } else {
+                // The box waited for a lost board to come back: the user gives it up.
+                m_link.Session().SetReconnectPending(false);
+                m_link.Session().CloseJob();
+            }
         }
         if (::IsWindow(active) && active != m_hWnd) ::SetActiveWindow(active);
     }
@@ -96,6 +102,14 @@ LRESULT CZarvoDDlg::OnSerialEvent(WPARAM wParam, LPARAM) {
     const int read = m_link.Session().OnSerialEvent(static_cast<uint32_t>(wParam));
     UpdateCommandStates();
     return read;
+}
+
+LRESULT CZarvoDDlg::OnPortGone(WPARAM, LPARAM lParam) {
+    // A notice of a port closed since then is late, and one of an earlier
+    // open is not about this board.
+    if (m_port.IsGoneNotice(static_cast<uint32_t>(lParam))) m_link.Presence().OnPortLost();
+    UpdateCommandStates();
+    return 0;
 }
 
 void CZarvoDDlg::OnTimer(UINT_PTR id) {

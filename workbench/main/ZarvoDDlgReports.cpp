@@ -14,6 +14,8 @@
 #include "resources/resource.h"
 #include "workbench/bottom/DlgViewLog.h"
 #include "ui/WindowMessages.h"
+#include "ui/boxes/DlgMessage.h"
+#include "ui/boxes/DlgProgress.h"
 
 using cmdrules::Command;
 
@@ -234,12 +236,13 @@ LRESULT CZarvoDDlg::OnStartScan(WPARAM wParam, LPARAM) {
     if (!requester || !::IsWindow(requester->m_hWnd)) return 0;
     // A second search replaces the first requester.
     m_scanRequester = requester->m_hWnd;
-    const bool started = DeviceIdle() && m_link.Queries().StartScan() == CBoardQueriesService::Start::kStarted;
+    const bool started = !RefuseWithoutPort() && ::IsWindow(m_scanRequester) && DeviceIdle() &&
+                         m_link.Queries().StartScan() == CBoardQueriesService::Start::kStarted;
     if (!started) {
         // Refused: the dialog hears it at once so it does not wait forever.
         HWND wnd = m_scanRequester;
         m_scanRequester = nullptr;
-        ::PostMessageA(wnd, WM_USER_SCAN_DONE, 0, 0);
+        if (::IsWindow(wnd)) ::PostMessageA(wnd, WM_USER_SCAN_DONE, 0, 0);
     }
     return started ? 1 : 0;
 }
@@ -253,7 +256,7 @@ LRESULT CZarvoDDlg::OnCancelScan(WPARAM wParam, LPARAM) {
 // ---- certificate blocks
 
 bool CZarvoDDlg::WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t length) {
-    if (!block || length == 0 || m_blockWrite == 1 || !DeviceIdle()) return false;
+    if (!block || length == 0 || m_blockWrite == 1 || RefuseWithoutPort() || !DeviceIdle()) return false;
     const std::vector<uint8_t> bytes(block, block + length);
     m_blockWrite = 1;
     const bool started =
@@ -297,7 +300,7 @@ LRESULT CZarvoDDlg::OnReadCertBlock(WPARAM wParam, LPARAM) {
     if (!requester || !::IsWindow(requester->m_hWnd)) return 0;
     // The Settings dialog's first request: from here a removal closes it.
     SettingsDialog(wParam);
-    if (!DeviceIdle()) return 0;
+    if (RefuseWithoutPort() || !DeviceIdle()) return 0;
     m_certRequester = requester->m_hWnd;
     if (m_link.Commands().ReadCertBlock()) return 1;
     m_certRequester = nullptr;
@@ -321,7 +324,63 @@ void CZarvoDDlg::CloseLinkDialogs() {
     m_scanRequester = nullptr;
     m_certRequester = nullptr;
     if (m_blockWrite == 1) m_blockWrite = 3;
+    // The Settings dialog's own jobs end now; the dialog closes after the question.
     if (m_settingsDlg && ::IsWindow(m_settingsDlg)) {
-        if (auto* dlg = dynamic_cast<CDlgSetting*>(CWnd::FromHandlePermanent(m_settingsDlg))) dlg->CloseForLinkLoss();
+        if (auto* dlg = dynamic_cast<CDlgSetting*>(CWnd::FromHandlePermanent(m_settingsDlg))) dlg->OnLinkLost();
     }
+    // Reports of the lost board still on their way do not reach the upgrade
+    // dialog any more (its next request names its window again).
+    if (m_upgradeDlg) m_upgradeDlg = reinterpret_cast<HWND>(-1);
+}
+
+int CZarvoDDlg::AskAboutLostBoard(const std::string& text) {
+    HWND w = ::GetActiveWindow();
+    if (m_waitBox && w == m_waitBox->m_hWnd) {
+        // Ended with the board, but its loop runs only after this question:
+        // off the screen now, and the question goes over the window below it.
+        ::SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        w = ::GetWindow(w, GW_OWNER);
+    }
+    if (w == m_hWnd || !::IsWindow(w)) w = nullptr;
+    const HWND self = m_hWnd;
+    CDlgMessage box(text.c_str(), w ? w : m_hWnd, CLinkDialogs::kStyleQuestion);
+    const int answer = static_cast<int>(box.DoModal());
+    // Whatever was open on the lost board closes, whatever the answer.
+    if (w && ::IsWindow(self)) CloseBoardWindow(w);
+    return answer;
+}
+
+namespace {
+// Ends the modal dialogs and closes the other dialog windows that the board
+// dialog owns, directly or through one another.
+BOOL CALLBACK CloseOwnedBy(HWND wnd, LPARAM board) {
+    for (HWND owner = ::GetWindow(wnd, GW_OWNER); owner; owner = ::GetWindow(owner, GW_OWNER)) {
+        if (owner != reinterpret_cast<HWND>(board)) continue;
+        if (auto* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(wnd))) {
+            if (dlg->IsModalRunning()) dlg->EndDialog(IDCANCEL);
+        } else {
+            char cls[16] = {};
+            ::GetClassNameA(wnd, cls, sizeof cls);
+            if (std::string(cls) == "#32770") ::PostMessageA(wnd, WM_CLOSE, 0, 0);  // a common dialog
+        }
+        break;
+    }
+    return TRUE;
+}
+}  // namespace
+
+void CZarvoDDlg::CloseBoardWindow(HWND w) {
+    if (!w || !::IsWindow(w)) return;
+    HWND board = w;
+    for (HWND owner; (owner = ::GetWindow(board, GW_OWNER)) != nullptr && owner != m_hWnd;) board = owner;
+    if (board == m_hWnd || ::GetWindow(board, GW_OWNER) != m_hWnd) return;
+    // A modeless tool window of ours (the editor's Find) works on no board.
+    auto* boardDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(board));
+    if (boardDlg && !boardDlg->IsModalRunning()) return;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CloseOwnedBy, reinterpret_cast<LPARAM>(board));
+    ::SendMessageA(board, WM_CLOSE, 0, 0);
+    // The dialog manager only posts its Cancel for WM_CLOSE (and not at all
+    // while Cancel is disabled): a dialog of ours ends here.
+    if (auto* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(board)))
+        if (dlg->IsModalRunning()) dlg->EndDialog(IDCANCEL);
 }

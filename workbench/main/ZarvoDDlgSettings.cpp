@@ -1,5 +1,5 @@
-// The Settings dialog and the login prompt: the dialog edits the link's
-// settings record in place and asks the main window for every board job;
+// The Settings dialog and the login prompt: the dialog edits a copy of the
+// link's settings record and asks the main window for every board job;
 // each answer goes back to the dialog's window, if it still exists.
 #include "workbench/main/ZarvoDDlg.h"
 
@@ -52,11 +52,24 @@ void CZarvoDDlg::RunSettingsDialog() {
 // A request the link cannot take now: busy is not the board's failure (nor "no clock").
 LRESULT CZarvoDDlg::NotIdleAnswer() { return m_link.Session().IsConnected() && !m_link.Session().IsIspMode() ? kAnswerLinkBusy : 0; }
 
+bool CZarvoDDlg::RefuseWithoutPort() {
+    if (m_link.Session().IsConnected()) return false;
+    ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
+    return true;
+}
+
 LRESULT CZarvoDDlg::OnWriteSettings(WPARAM wParam, LPARAM) {
+    // Without a port the answer is the same whoever asks.
+    if (RefuseWithoutPort()) return 0;
     CDlgSetting* dlg = SettingsDialog(wParam);
     if (!dlg) return 0;
     if (!DeviceIdle()) return NotIdleAnswer();
-    return m_link.Settings().WriteSettings(dlg->m_settingsGeneration) ? 1 : 0;
+    // The dialog's copy; the link's record takes it once the board confirmed.
+    // Copied before the question about a running task: the dialog may go
+    // while it is open.
+    const SettingsRecord edited = dlg->EditedRecord();
+    const unsigned generation = dlg->m_settingsGeneration;
+    return m_link.Settings().WriteSettings(generation, edited, m_taskState) ? 1 : 0;
 }
 
 void CZarvoDDlg::OnSettingsWritten(bool ok) {
@@ -65,12 +78,14 @@ void CZarvoDDlg::OnSettingsWritten(bool ok) {
 }
 
 LRESULT CZarvoDDlg::OnRebootMessage(WPARAM, LPARAM) {
-    if (!m_settingsShowing || !DeviceIdle()) return 0;
+    if (RefuseWithoutPort() || !m_settingsShowing || !DeviceIdle()) return 0;
     m_link.Commands().RequestReboot(false);
     return 1;
 }
 
 LRESULT CZarvoDDlg::OnGetRtcDate(WPARAM wParam, LPARAM) {
+    // Not "no clock": the dialog says nothing more.
+    if (RefuseWithoutPort()) return kAnswerNotConnected;
     if (!SettingsDialog(wParam)) return 0;
     if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Queries().RequestRtcDate() == CBoardQueriesService::Start::kStarted ? 1 : 0;
@@ -84,7 +99,7 @@ void CZarvoDDlg::OnRtcDate(bool ok, const std::string& date) {
 
 LRESULT CZarvoDDlg::OnSetRtcDate(WPARAM wParam, LPARAM lParam) {
     const char* date = reinterpret_cast<const char*>(lParam);
-    if (!SettingsDialog(wParam) || !date) return 0;
+    if (RefuseWithoutPort() || !SettingsDialog(wParam) || !date) return 0;
     if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Queries().RequestRtcSet(date) == CBoardQueriesService::Start::kStarted ? 1 : 0;
 }
@@ -95,11 +110,7 @@ void CZarvoDDlg::OnRtcSetResult(bool ok) {
 
 LRESULT CZarvoDDlg::OnSetPassword(WPARAM wParam, LPARAM lParam) {
     const char* hex = reinterpret_cast<const char*>(lParam);
-    if (!SettingsDialog(wParam) || !hex) return 0;
-    if (!m_link.Session().IsConnected()) {
-        ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
-        return 0;
-    }
+    if (RefuseWithoutPort() || !SettingsDialog(wParam) || !hex) return 0;
     if (!DeviceIdle()) return NotIdleAnswer();
     return m_link.Commands().SetUserPassword(hex) ? 1 : 0;
 }

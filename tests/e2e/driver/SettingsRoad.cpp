@@ -98,7 +98,8 @@ void LateClockReply(const Program& p) {
 }
 
 // The board goes (roads/settings.sh unplugs it at this Time request) while
-// Settings waits for its clock: the dialog closes with the link and the program asks.
+// Settings waits for its clock: the link closes, the program asks over
+// Settings, and Settings closes after the answer.
 void RemovalUnderDialog(const Program& p) {
     HWND dlg = OpenSettings(p);
     if (!dlg) return;
@@ -108,9 +109,11 @@ void RemovalUnderDialog(const Program& p) {
     const int identified = Identifications(p);
     HANDLE sender = SendRemovalAsync(p);
     HWND box = WaitDialogWith(p, kMsgButton1, 10000);
-    Check(box && !::IsWindowVisible(dlg) && p.Enabled(kConnect), "a removal closes Settings and the link, and asks");
+    Check(box && ::GetWindow(box, GW_OWNER) == dlg && p.Enabled(kConnect),
+          "a removal closes the link and asks over Settings");
     Shot("removed");
     Check(YesThenReconnect(p, box, sender, identified), "the board's return reconnects");
+    Check(!::IsWindow(dlg), "Settings closed after the answer");
 }
 
 void SettingsRoad(const Program& p, const char* port) {

@@ -1,0 +1,230 @@
+// The settings write from an edited copy, and a board that goes away without
+// a device notice (a dead port), against a scripted port.
+#include "link/DeviceLink.h"
+#include "link/codecs/EnvBlock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "LinkFakes.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Record(uint8_t type, uint8_t sub, const Bytes& data)
+{
+    Bytes b;
+    EnvBlock::Begin(b);
+    EnvBlock::AppendRecord(b, type, sub, data.data(), data.size());
+    return Bytes(b.begin() + 16, b.end());
+}
+
+const char* const kLostQuestion = "It is disconnected from the product.\r\nDo you want to connect to it again?";
+
+class BoardLossTest : public LinkFixture {
+protected:
+    void SetUp() override { Synced(); }
+    Bytes ReadBlock()
+    {
+        Bytes block = Block({Record(3, 0, {10, 0, 0, 1}), Record(9, 1, Bytes{'o', 'f', 'f', 'i', 'c', 'e'}),
+                             Bytes{0xFF, 0, 0, 0}});
+        EXPECT_TRUE(link.Settings().RequestSettingsBlock());
+        Feed(LinkFrame::DataChunk(0, block.data(), block.size()));
+        Feed(Reply(3, 0x21, ItemInt(static_cast<int32_t>(block.size()))));
+        port.writes.clear();
+        return block;
+    }
+    // The board pulls the block being written and answers with this count.
+    Bytes PullAndAnswer(int32_t count)
+    {
+        Bytes got;
+        for (;;) {
+            port.writes.clear();
+            Feed(LinkFrame::WindowFrame(0, 100));
+            if (port.writes.empty() || port.writes[0].size() == 8)
+                break;
+            got.insert(got.end(), port.writes[0].begin() + 8, port.writes[0].end());
+        }
+        Feed(Reply(4, 0x21, ItemInt(count)));
+        return got;
+    }
+    SettingsRecord Edited(uint8_t lastByte)
+    {
+        SettingsRecord r = link.Settings().Record();
+        r.ipv4Address[3] = lastByte;
+        return r;
+    }
+};
+
+// The record is the board's until the board says it holds the new values.
+TEST_F(BoardLossTest, SettingsWriteSendsTheCopyAndKeepsTheRecordUntilConfirmed)
+{
+    const Bytes asRead = ReadBlock();
+    const unsigned generation = link.Settings().Generation();
+    ASSERT_TRUE(link.Settings().WriteSettings(generation, Edited(9), 1));
+    EXPECT_EQ(link.Settings().Record().ipv4Address[3], 1);
+    Bytes sent = PullAndAnswer(static_cast<int32_t>(asRead.size()) + 1);  // refused: another size
+    ASSERT_EQ(sent.size(), asRead.size());
+    EXPECT_NE(sent, asRead);
+    EXPECT_EQ(host.settingsWritten, std::vector<bool>{false});
+    EXPECT_EQ(link.Settings().Record().ipv4Address[3], 1);
+    // The failed write left the block as read: the record writes it back unchanged.
+    ASSERT_TRUE(link.Settings().WriteSettings(generation));
+    EXPECT_EQ(PullAndAnswer(static_cast<int32_t>(asRead.size())), asRead);
+    ASSERT_TRUE(link.Settings().WriteSettings(generation, Edited(9), 1));
+    EXPECT_EQ(PullAndAnswer(static_cast<int32_t>(asRead.size())), sent);
+    EXPECT_EQ(host.settingsWritten, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(link.Settings().Record().ipv4Address[3], 9);
+    EXPECT_EQ(link.Settings().Generation(), generation);  // the dialog may write again
+}
+
+// A task that runs or is debugged is asked about; without a port nothing is asked.
+TEST_F(BoardLossTest, SettingsWriteQuestionTable)
+{
+    const std::string running = "It is running.\r\nDo you want to save this file to the product?";
+    const std::string debugging = "Debugging implementing.\r\nDo you want to save this file to the product?";
+    const std::string noPort = LinkStrings::kOpenPortFirst.english;
+    struct Case {
+        const char* what;
+        int task;
+        int answer;
+        bool connected;
+        bool lostMeanwhile;
+        std::vector<std::string> said;
+        bool sent;
+    } cases[] = {
+        {"stopped", 1, 0, true, false, {}, true},
+        {"not known yet", 0, 0, true, false, {}, true},
+        {"running, yes", 3, CLinkDialogs::kIdYes, true, false, {running}, true},
+        {"running, no", 3, CLinkDialogs::kIdNo, true, false, {running}, false},
+        {"paused, yes", 2, CLinkDialogs::kIdYes, true, false, {debugging}, true},
+        {"paused, box closed", 2, CLinkDialogs::kIdCancel, true, false, {debugging}, false},
+        {"running, board lost while asked", 3, CLinkDialogs::kIdYes, true, true, {running}, false},
+        {"running, no port", 3, CLinkDialogs::kIdYes, false, false, {noPort}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!link.Session().IsConnected())
+            Synced();
+        const Bytes block = ReadBlock();
+        const unsigned generation = link.Settings().Generation();
+        if (!c.connected)
+            link.Session().Disconnect();
+        host.messages.clear();
+        host.answers.clear();
+        if (c.answer)
+            host.answers.push_back(c.answer);
+        host.onMessage = [&] {
+            host.onMessage = nullptr;
+            if (c.lostMeanwhile) {
+                link.Session().Disconnect();
+                Synced();
+            }
+        };
+        port.writes.clear();
+        const bool sent = link.Settings().WriteSettings(generation, Edited(7), c.task);
+        host.onMessage = nullptr;
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(host.messages, c.said);
+        EXPECT_EQ(Sent().find("04/21") != std::string::npos, c.sent);
+        if (sent)
+            PullAndAnswer(static_cast<int32_t>(block.size()));
+        EXPECT_EQ(link.Settings().Record().ipv4Address[3], sent ? 7 : c.connected && !c.lostMeanwhile ? 1 : 0);
+    }
+}
+
+// A port that fails is a removal: asked about once, whatever else arrives.
+TEST_F(BoardLossTest, ADeadPortIsARemovalTable)
+{
+    using Presence = CDevicePresenceService;
+    struct Case {
+        const char* what;
+        std::function<void()> lose;
+        int answer;
+        bool passwordChange;
+        std::function<void()> meanwhile;  // while the question is up
+        size_t questions;
+        bool pending;
+    } cases[] = {
+        {"lost, yes", [&] { link.Presence().OnPortLost(); }, CLinkDialogs::kIdYes, false, nullptr, 1, true},
+        {"lost, no", [&] { link.Presence().OnPortLost(); }, CLinkDialogs::kIdNo, false, nullptr, 1, false},
+        // Under Wine the closed device's name still leads somewhere.
+        {"lost, port name still there", [&] { port.checkPort = 0; link.Presence().OnPortLost(); },
+         CLinkDialogs::kIdNo, false, nullptr, 1, false},
+        {"lost after a password change", [&] { link.Presence().OnPortLost(); }, 0, true, nullptr, 0, false},
+        {"lost twice", [&] { link.Presence().OnPortLost(); }, CLinkDialogs::kIdYes, false,
+         [&] { link.Presence().OnPortLost(); }, 1, true},
+        {"lost, then the device notice", [&] { link.Presence().OnPortLost(); }, CLinkDialogs::kIdYes, false,
+         [&] { port.checkPort = 1; link.Presence().OnDeviceChange(Presence::kDbtDeviceRemoveComplete, 5); }, 1, true},
+        {"device notice, then lost", [&] {
+             port.checkPort = 1;
+             link.Presence().OnDeviceChange(Presence::kDbtDeviceRemoveComplete, 5);
+         }, CLinkDialogs::kIdNo, false, [&] { link.Presence().OnPortLost(); }, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!link.Session().IsConnected())
+            Synced();
+        host.timers.clear();
+        host.messages.clear();
+        host.answers.clear();
+        port.checkPort = 1;
+        link.Session().SetReconnectPending(false);
+        if (c.passwordChange)
+            link.Commands().SetUserPassword("00");
+        if (c.answer)
+            host.answers.push_back(c.answer);
+        host.onMessage = [&] {
+            host.onMessage = nullptr;
+            if (c.meanwhile)
+                c.meanwhile();
+        };
+        c.lose();
+        host.onMessage = nullptr;
+        EXPECT_FALSE(link.Session().IsConnected());
+        EXPECT_EQ(host.messages.size(), c.questions);
+        if (!host.messages.empty()) {
+            EXPECT_EQ(host.messages[0], kLostQuestion);
+        }
+        EXPECT_EQ(link.Session().IsReconnectPending(), c.pending);
+        EXPECT_EQ(host.HasTimer(Presence::kTimerReconnectDelay), c.pending);
+        EXPECT_FALSE(link.Commands().IsPasswordChangePending());
+    }
+    // Not connected: a late notice changes nothing.
+    host.messages.clear();
+    link.Presence().OnPortLost();
+    EXPECT_TRUE(host.messages.empty());
+}
+
+// Wine tells of no arrival either: while the wait box waits for the board
+// after a Yes, the port is looked at until it opens again.
+TEST_F(BoardLossTest, AfterYesTheReturnOfThePortIsWatchedWhileTheWaitBoxIsUp)
+{
+    using Presence = CDevicePresenceService;
+    for (bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "wait box ended" : "board back");
+        if (!link.Session().IsConnected())
+            Synced();
+        port.checkPort = 1;
+        host.answers = {CLinkDialogs::kIdYes};
+        link.Presence().OnPortLost();
+        link.Session().OnTimer(Presence::kTimerReconnectDelay);
+        EXPECT_TRUE(host.waitBoxOpen);
+        ASSERT_TRUE(host.HasTimer(Presence::kTimerPortPoll));
+        link.Session().OnTimer(Presence::kTimerPortPoll);
+        EXPECT_FALSE(link.Session().IsConnected());
+        EXPECT_TRUE(host.HasTimer(Presence::kTimerPortPoll));
+        if (cancelled)
+            link.Session().ShowWaitDialog(false);
+        port.checkPort = 0;
+        link.Session().OnTimer(Presence::kTimerPortPoll);
+        EXPECT_EQ(link.Session().IsConnected(), !cancelled);
+        EXPECT_FALSE(host.HasTimer(Presence::kTimerPortPoll));
+        link.Session().SetReconnectPending(false);
+    }
+}
+
+} // namespace
