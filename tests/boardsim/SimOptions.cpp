@@ -49,7 +49,7 @@ static const FlagOption kFlags[] = {
     {"--empty-fs", &SimOptions::emptyFs, true},  {"--refuse-upload", &SimOptions::refuseUpload, true},
     {"--zero-chunk", &SimOptions::zeroChunkAtEnd, true}, {"--split", &SimOptions::split, true},
     {"--merge", &SimOptions::merge, true},       {"--garbage", &SimOptions::garbage, true},
-    {"--isp-extra-reply", &SimOptions::ispExtraReply, true},
+    {"--isp-extra-reply", &SimOptions::ispExtraReply, true}, {"--isp-split", &SimOptions::ispSplit, true},
 };
 struct TextOption { const char* name; std::string SimOptions::*field; };
 static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
@@ -266,6 +266,9 @@ std::string HelpText() {
       "                        opened again\n"
       "  --isp-unplug-after K  take K image bytes, then unplug\n"
       "  --isp-extra-reply     send a second \"201 Send Firmware\" halfway through the image\n"
+      "  --isp-split           write every boot-loader line in two pieces: its first two\n"
+      "                        bytes, and the rest 30 ms later (the answer to the sync\n"
+      "                        byte too)\n"
       "  --seed N              seed of the fault and challenge generator (default 1)\n"
       "  --log FILE            log every frame received and sent, decoded\n"
       "  -h, --help            this text\n"
