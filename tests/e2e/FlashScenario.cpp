@@ -181,8 +181,11 @@ std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::s
         return "the board confirmed before the whole image was sent";
 
     // Bootable, then the jump: the board comes back with its script firmware.
+    // A report now is the boot flag's failure.
     const unsigned long linkAtJump = LinkId(o.port);
-    why = r.RunUntil([] { return false; }, o.deadlineSeconds);
+    why = r.RunUntil([&] { return !dialog.events.empty(); }, o.deadlineSeconds);
+    if (!dialog.events.empty())
+        return "Has failed to change the firmware. (the boot flag: " + dialog.events.front() + ")";
     if (why != "disconnected" && why != "unplugged")
         return why.empty() ? "no jump" : "after the image: " + why;
     STEP(Reconnect(r, o, linkAtJump));
