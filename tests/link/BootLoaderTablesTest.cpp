@@ -179,6 +179,39 @@ TEST(BootLoaderSilence, EveryLineEndsWithinItsGuard)
     }
 }
 
+// "jf" and "rs" wait for no answer: the board leaves and its return is awaited.
+TEST(BootLoaderSilence, LinesThatAwaitNoAnswerLeaveNothingRunning)
+{
+    struct Row {
+        const char* what;
+        std::function<void(Rig&)> send;
+        const char* line;
+    } rows[] = {
+        {"rs 10", [](Rig& r) { r.boot.SendIspReset(); }, "rs 10\r"},
+        {"jf 10", [](Rig& r) {
+             r.boot.OnUpgradeRestartIsp();
+             r.boot.OnStartUpgrade(r.image.data(), r.image.size());
+             r.Feed("200 Command OK\r\n200 Command OK\r\n200 Command OK\r\n201 Send Firmware\r\n");
+             r.Stream();
+             r.Feed("204 CRC OK\r\n");
+             r.Tick(Svc::kTimerBootFlag);
+             r.Feed("200 Command OK\r\n");
+         }, "jf 10\r"},
+    };
+    for (const Row& row : rows) {
+        Rig r;
+        r.Connect(true);
+        row.send(r);
+        const std::string written = r.Written();
+        EXPECT_EQ(row.line, written.substr(written.size() - std::string(row.line).size())) << row.what;
+        EXPECT_FALSE(r.port.open) << row.what;
+        EXPECT_TRUE(r.link.Session().IsReconnectPending()) << row.what;
+        EXPECT_FALSE(r.boot.IsUpgradeKnown()) << row.what;
+        EXPECT_TRUE(r.boot.IsIdle()) << row.what;
+        EXPECT_TRUE(r.host.timers.empty()) << row.what;
+    }
+}
+
 // ---- stray replies
 
 namespace {
