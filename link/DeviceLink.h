@@ -52,7 +52,7 @@ public:
     void OnIdentifyStart();
 
 private:
-    void OnBootLoaderRestart();
+    void OnBootLoaderRestart(const LinkReply& r);
 
     CLinkSession m_session;
     CIdentityService m_identity;

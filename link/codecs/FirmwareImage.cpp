@@ -24,22 +24,27 @@ std::string NameOf(const uint8_t* sub, size_t length)
     return std::string(reinterpret_cast<const char*>(text), n);
 }
 
-// Walks [begin, end) as records; calls take(record, length) for each whole
-// one until it returns true. Lengths under 4 (they would not advance) and
-// records longer than what is left end the walk.
+enum class Walked { kDone, kFound, kBroken };
+
+// Walks [begin, end) as records; calls take(record, length) for each one
+// until it says found or broken. A length under 4 would not advance: the
+// rest is no record (padding). A record longer than what is left is broken.
 template <class Take>
-bool Walk(const uint8_t* begin, const uint8_t* end, Take take)
+Walked Walk(const uint8_t* begin, const uint8_t* end, Take take)
 {
     const uint8_t* p = begin;
     while (end - p >= 4) {
         size_t length = U16(p + 2);
-        if (length < 4 || length > static_cast<size_t>(end - p))
-            return false;
-        if (take(p, length))
-            return true;
+        if (length < 4)
+            return Walked::kDone;
+        if (length > static_cast<size_t>(end - p))
+            return Walked::kBroken;
+        Walked w = take(p, length);
+        if (w != Walked::kDone)
+            return w;
         p += length;
     }
-    return false;
+    return Walked::kDone;
 }
 
 } // namespace
@@ -51,20 +56,28 @@ CheckResult Check(const uint8_t* data, size_t size)
         return r;
     if (CalcCrc16(size - 16, data + 16) != U16(data + 8))
         return r;
-    r.ok = true;
 
-    const size_t areaStart = std::min<size_t>(size_t(U16(data + 4)) * 16, size);
-    const size_t areaEnd = std::min<size_t>(areaStart + size_t(U16(data + 22)) * 16, size);
-    Walk(data + areaStart, data + areaEnd, [&](const uint8_t* record, size_t length) {
+    // The header's area must lie inside the file: a file cut short or with a
+    // lying length would otherwise be flashed and refused by the board.
+    const size_t areaStart = size_t(U16(data + 4)) * 16;
+    const size_t areaLength = size_t(U16(data + 22)) * 16;
+    if (areaStart > size || areaLength > size - areaStart)
+        return r;
+    std::string name;
+    const Walked w = Walk(data + areaStart, data + areaStart + areaLength, [&](const uint8_t* record, size_t length) {
         if (record[0] != 'C' || length <= 20)
-            return false;
+            return Walked::kDone;
         return Walk(record + 20, record + length, [&](const uint8_t* sub, size_t subLength) {
             if (sub[0] != 12)
-                return false;
-            r.name = NameOf(sub, subLength);
-            return true;
+                return Walked::kDone;
+            name = NameOf(sub, subLength);
+            return Walked::kFound;
         });
     });
+    if (w == Walked::kBroken)
+        return r;
+    r.ok = true;
+    r.name = name;
     return r;
 }
 

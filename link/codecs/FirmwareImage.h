@@ -23,9 +23,10 @@ struct CheckResult {
     std::string name;  // empty when the image carries none
 };
 
-// ok false means "File is incorrect.": too short or too long, or a CRC that
-// does not match. Record lengths and positions are bounded by the file; a
-// record area that does not hold together just yields no name.
+// ok false means "File is incorrect.": too short or too long, a CRC that
+// does not match, a record area that reaches past the end of the file, or a
+// record or name record met on the way to the name that reaches past what
+// holds it. Without a name record the name is empty.
 CheckResult Check(const uint8_t* data, size_t size);
 
 // The upgrade dialog's progress: percent and the bar's right edge for a bar

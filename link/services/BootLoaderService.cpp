@@ -87,7 +87,17 @@ void CBootLoaderService::ForgetUpgrade()
     m_waitRestart = false;
     m_awaitTestOk = false;
     m_session.Host().KillTimer(kTimerTestOk);
-    Unwatch();
+    // The dialog said yes to the boot flag: that goes on without it, and the
+    // board's answer to it stays watched.
+    if (m_step != kStepBootFlag && !m_bootFlagDue)
+        Unwatch();
+}
+
+void CBootLoaderService::OnRestartRefused()
+{
+    // The board stays in its script firmware: nothing comes back to wait for.
+    if (m_waitRestart)
+        Fail("the board refused to restart into its boot loader");
 }
 
 void CBootLoaderService::SendIspReset()
@@ -122,6 +132,7 @@ void CBootLoaderService::Unwatch()
 void CBootLoaderService::StopAll()
 {
     m_streaming = false;
+    m_imageSent = false;
     m_awaitSend = false;
     m_awaitTestOk = false;
     m_waitRestart = false;
@@ -207,6 +218,8 @@ void CBootLoaderService::OnIspLine(const std::string& line)
             break;
         case kStepBootFlag:
             Unwatch();
+            // Done: the board starts the new firmware.
+            m_upgrade = false;
             m_session.Port().Write(kJumpFirmware, std::strlen(kJumpFirmware));
             CloseForReconnect();
             break;
@@ -216,20 +229,28 @@ void CBootLoaderService::OnIspLine(const std::string& line)
         // Only the answer to a programmed image is a success.
         if (m_step != kStepProgram)
             return;
+        // The board can only have checked an image whose last block went
+        // out: an earlier answer confirms nothing.
+        if (!m_imageSent) {
+            Fail("the CRC answer came before the whole image was sent");
+            return;
+        }
         m_step = kStepIdle;
         StopAll();
         if (!m_upgrade)
             return;
-        m_upgrade = false;
-        // The dialog's success box runs before the boot flag is written;
-        // the port may be gone (or another one open) when it returns, and
-        // lines that came meanwhile wait behind this one: the flag goes from
-        // the message loop, after them, unless one of them failed.
+        // The dialog's success box runs before the boot flag is written, and
+        // only its yes writes it; the port may be gone (or another one open)
+        // when it returns, and lines that came meanwhile wait behind this
+        // one: the flag goes from the message loop, after them, unless one of
+        // them failed. The dialog hears how the boot flag ends.
         m_bootFlagConnection = m_session.ConnectionNumber();
-        if (host.OnUpgradeResult(true) && PortOpen() && m_session.IsIspMode() &&
+        if (host.OnUpgradeResult(true) && m_upgrade && PortOpen() && m_session.IsIspMode() &&
             m_bootFlagConnection == m_session.ConnectionNumber()) {
             m_bootFlagDue = true;
             host.SetTimer(kTimerBootFlag, 1);
+        } else {
+            m_upgrade = false;
         }
     }
 }
@@ -282,13 +303,17 @@ bool CBootLoaderService::OnTimer(unsigned id)
         m_session.Host().KillTimer(kTimerBootFlag);
         if (m_bootFlagDue && PortOpen() && m_session.IsIspMode() &&
             m_bootFlagConnection == m_session.ConnectionNumber()) {
-            m_step = kStepBootFlag;
-            m_session.Port().Write(kBootFlag, std::strlen(kBootFlag));
+            m_bootFlagDue = false;
+            WriteLine(kBootFlag, kStepBootFlag);
+        } else {
+            m_bootFlagDue = false;
+            m_upgrade = false;
         }
-        m_bootFlagDue = false;
         return true;
     case kTimerWatchdog:
         Unwatch();
+        // A late answer must not take the attempt on after it was given up.
+        m_step = kStepIdle;
         Fail("the boot loader does not answer");
         return true;
     default:
@@ -353,6 +378,7 @@ void CBootLoaderService::StreamStep()
     const bool done = m_offset == m_image.size();
     if (done) {
         m_streaming = false;
+        m_imageSent = true;
         // "204 CRC OK" or a failure line follows once the board has taken
         // in what the port still holds: allow the whole image's line time
         // at 115200 baud on top.

@@ -46,6 +46,8 @@ public:
     int OnStartUpgrade(const uint8_t* image, size_t size);
     // The dialog closed: nothing more is reported to it.
     void ForgetUpgrade();
+    // The board refused 05/23: the link stays and the dialog hears at once.
+    void OnRestartRefused();
     // "rs 10": the board restarts; the port closes with a reconnect pending.
     void SendIspReset();
     void SetStepTimeout(unsigned milliseconds) { m_stepMs = milliseconds; }
@@ -53,6 +55,13 @@ public:
     // ---- state
     bool IsUpgradeKnown() const { return m_upgrade; }
     bool IsStreaming() const { return m_streaming; }
+    // Nothing of an attempt is outstanding: no answer awaited, no image
+    // going out, no boot flag due, the step back at 0.
+    bool IsIdle() const
+    {
+        return m_step == kStepIdle && !m_waiting && !m_streaming && !m_awaitSend && !m_awaitTestOk &&
+               !m_waitRestart && !m_bootFlagDue;
+    }
     int GetStep() const { return m_step; }
     uint64_t SentBytes() const { return m_offset; }
     const std::vector<uint8_t>& Dump() const { return m_dump; }
@@ -87,6 +96,7 @@ private:
     bool m_awaitTestOk = false;   // the test header went out
     bool m_waiting = false;       // an answer is awaited (the watchdog runs)
     bool m_streaming = false;
+    bool m_imageSent = false;     // the image's last block went out
     bool m_leaving = false;       // "jf" or "rs" sent: the port closes on purpose
     bool m_bootFlagDue = false;   // the image is in; "bf" goes once queued lines are seen
     uint32_t m_bootFlagConnection = 0;

@@ -112,6 +112,7 @@ bool CLinkSession::OpenComPort(const std::string& portName, bool quiet)
 bool CLinkSession::Connect(const std::string& portName, bool quiet)
 {
     ++m_connectionNumber;
+    m_syncLine.clear();
     if (!OpenComPort(portName, quiet)) {
         // A reset asked for this board must not reach the next one connected.
         m_resetMode = false;
@@ -155,6 +156,7 @@ bool CLinkSession::Disconnect(bool askUnsaved)
     m_host.KillTimer(kTimerSync);
     m_host.KillTimer(kTimerOpenWaitBox);
     m_syncWait = false;
+    m_syncLine.clear();
     m_rx.clear();
     m_rxPos = m_limitPos = 0;
     // The wait box would otherwise stay up over a closed port.
@@ -249,10 +251,23 @@ void CLinkSession::ProcessPending()
 
 void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
 {
-    if (chunk[0] == ((m_syncByte - 0x20) ^ 0x3F)) {
+    static const std::string kReadyLine = "100 ";
+    if (m_syncLine.empty() && chunk[0] == ((m_syncByte - 0x20) ^ 0x3F)) {
         m_ispMode = false;
         m_host.SetTimer(kTimerOpenWaitBox, 10);
-    } else if (length >= 4 && std::memcmp(chunk, "100 ", 4) == 0) {
+        return;
+    }
+    // The boot loader answers with a line, which may come in pieces: its
+    // first bytes are collected before they are judged. ('1' is never the
+    // script firmware's answer: the sync bytes that would give it are not used.)
+    m_syncLine.append(reinterpret_cast<const char*>(chunk), std::min(length, kReadyLine.size() - m_syncLine.size()));
+    if (m_syncLine.size() < kReadyLine.size() && kReadyLine.compare(0, m_syncLine.size(), m_syncLine) == 0) {
+        m_syncWait = true;
+        return;
+    }
+    const bool ready = m_syncLine == kReadyLine;
+    m_syncLine.clear();
+    if (ready) {
         m_ispMode = true;
         if (m_reconnectPending)
             for (CLinkService* s : m_services)

@@ -192,6 +192,7 @@ private:
     std::string m_portName;
     uint8_t m_syncByte = 0;
     bool m_syncWait = false;
+    std::string m_syncLine;  // the boot loader's answer so far, while incomplete
     bool m_ispMode = false;
     bool m_jobRunning = false;
     bool m_reconnectPending = false;

@@ -169,10 +169,18 @@ void CBoardModel::OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& 
   std::vector<std::string> lines;
   CSimBootLoader::Exit e = boot_.OnBytes(data, n, lines);
   for (const std::string& line : lines) {
+    // Split: the program reads the line's head before the rest is there.
+    const size_t head = opt_.ispSplit && line.size() > 2 ? 2 : line.size();
     Burst b;
     b.raw = true;
-    b.frames.push_back(Bytes(line.begin(), line.end()));
+    b.frames.push_back(Bytes(line.begin(), line.begin() + static_cast<long>(head)));
     out.push_back(std::move(b));
+    if (head == line.size()) continue;
+    Burst rest;
+    rest.raw = true;
+    rest.delayMs = 30;
+    rest.frames.push_back(Bytes(line.begin() + static_cast<long>(head), line.end()));
+    out.push_back(std::move(rest));
   }
   if (e == CSimBootLoader::Exit::kUnplug) action_ = BoardAction::kUnplug;
   if (e == CSimBootLoader::Exit::kRunFirmware) action_ = BoardAction::kReboot;

@@ -131,6 +131,11 @@ void CSimBootLoader::OnLine(const std::string& line, std::vector<std::string>& o
   } else if (is("bf 400 QUIVER RESTACK")) {
     if (!verified_) return Answer("300 No verified image", out);
     bootable_ = true;
+    if (opt_.ispSilentAfterBootFlag) {
+      Log("boot flag taken; silent from here on");
+      mode_ = Mode::kSilent;
+      return;
+    }
     Answer("200 Command OK", out);
   } else if (line.rfind("jf ", 0) == 0 || line.rfind("rs ", 0) == 0) {
     // The port goes away; the board comes back with the script firmware,
@@ -170,6 +175,15 @@ void CSimBootLoader::OnProgramByte(uint8_t b, std::vector<std::string>& out) {
     } else {
       exit_ = Exit::kUnplug;
     }
+    return;
+  }
+  if (!extraSent_ && expected_ && got < expected_ && got == static_cast<size_t>(opt_.ispEarlyCrc)) {
+    // A lying boot loader: the answer the program may only trust at the end.
+    extraSent_ = true;
+    Answer("204 CRC OK", out);
+    drain_ = expected_ - got;
+    mode_ = Mode::kDrain;
+    Log("answered early; dropping the rest of the image: " + std::to_string(drain_) + " bytes");
     return;
   }
   if (opt_.ispExtraReply && !extraSent_ && expected_ && got == expected_ / 2) {

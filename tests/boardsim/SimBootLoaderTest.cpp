@@ -120,4 +120,19 @@ TEST(SimBootLoader, Faults) {
   EXPECT_EQ("", silent.Send("uf fcdb\r"));
   silent.boot.StartSession();
   EXPECT_EQ("200 Command OK\r\n", silent.Send("uf fcdb\r"));
+
+  // Early "204": the rest of the image goes unanswered and unflashed.
+  o = SimOptions();
+  o.ispEarlyCrc = 1000;
+  Loader early(o);
+  EXPECT_EQ("204 CRC OK\r\n", early.Flash(image));
+  EXPECT_EQ(0, early.boot.Flashes());
+  EXPECT_EQ("300 No verified image\r\n", early.Send("bf 400 QUIVER RESTACK\r"));
+
+  o = SimOptions();
+  o.ispSilentAfterBootFlag = true;
+  Loader quiet(o);
+  EXPECT_EQ("204 CRC OK\r\n", quiet.Flash(image));
+  EXPECT_EQ("", quiet.Send("bf 400 QUIVER RESTACK\r"));
+  EXPECT_EQ("", quiet.Send("jf 10\r"));
 }

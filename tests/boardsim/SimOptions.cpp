@@ -49,7 +49,8 @@ static const FlagOption kFlags[] = {
     {"--empty-fs", &SimOptions::emptyFs, true},  {"--refuse-upload", &SimOptions::refuseUpload, true},
     {"--zero-chunk", &SimOptions::zeroChunkAtEnd, true}, {"--split", &SimOptions::split, true},
     {"--merge", &SimOptions::merge, true},       {"--garbage", &SimOptions::garbage, true},
-    {"--isp-extra-reply", &SimOptions::ispExtraReply, true},
+    {"--isp-extra-reply", &SimOptions::ispExtraReply, true}, {"--isp-split", &SimOptions::ispSplit, true},
+    {"--isp-silent-after-bf", &SimOptions::ispSilentAfterBootFlag, true},
 };
 struct TextOption { const char* name; std::string SimOptions::*field; };
 static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
@@ -68,7 +69,8 @@ static const CountOption kCounts[] = {{"--silent-after", &SimOptions::silentAfte
                                       {"--pace-baud", &SimOptions::paceBaud, 1},
                                       {"--isp-fail-after", &SimOptions::ispFailAfter, 1},
                                       {"--isp-silent-after", &SimOptions::ispSilentAfter, 1},
-                                      {"--isp-unplug-after", &SimOptions::ispUnplugAfter, 1}};
+                                      {"--isp-unplug-after", &SimOptions::ispUnplugAfter, 1},
+                                      {"--isp-early-crc", &SimOptions::ispEarlyCrc, 1}};
 
 bool ParseOptions(const std::vector<std::string>& args, SimOptions& opt, std::string& error, bool& help) {
   help = false;
@@ -266,6 +268,13 @@ std::string HelpText() {
       "                        opened again\n"
       "  --isp-unplug-after K  take K image bytes, then unplug\n"
       "  --isp-extra-reply     send a second \"201 Send Firmware\" halfway through the image\n"
+      "  --isp-split           write every boot-loader line in two pieces: its first two\n"
+      "                        bytes, and the rest 30 ms later (the answer to the sync\n"
+      "                        byte too)\n"
+      "  --isp-early-crc K     answer \"204 CRC OK\" after K image bytes, before the image\n"
+      "                        is in, and take the rest without a word\n"
+      "  --isp-silent-after-bf take the boot flag, then answer nothing until the port is\n"
+      "                        opened again\n"
       "  --seed N              seed of the fault and challenge generator (default 1)\n"
       "  --log FILE            log every frame received and sent, decoded\n"
       "  -h, --help            this text\n"

@@ -64,6 +64,9 @@ struct SimOptions {
   long ispSilentAfter = -1;  // image bytes taken before going silent
   long ispUnplugAfter = -1;  // image bytes taken before an unplug
   bool ispExtraReply = false;  // a second "201 Send Firmware" halfway through the image
+  bool ispSplit = false;       // every boot-loader line in two writes, the second 30 ms later
+  long ispEarlyCrc = -1;       // image bytes taken before a premature "204 CRC OK"
+  bool ispSilentAfterBootFlag = false;  // takes the boot flag, then answers nothing
   unsigned seed = 1;
   std::string logPath;
   SimDebugOptions debug;

@@ -88,13 +88,20 @@ std::string FirmwareImageBytes(size_t size, const std::string& name)
 std::string MakeFirmwareFile(const std::vector<std::string>& args)
 {
     if (args.size() < 3)
-        return "usage: fwimage OUT SIZE NAME [broken]";
+        return "usage: fwimage OUT SIZE NAME [broken|cut]";
     size_t size = std::stoul(args[1]) / 16 * 16;
     if (size < 128 || args[2].size() > 30)
         return "fwimage: SIZE at least 128, NAME at most 30 characters";
     std::string b = FirmwareImageBytes(size, args[2]);
     if (args.size() > 3 && args[3] == "broken")
         b[20] ^= 0x01;
+    if (args.size() > 3 && args[3] == "cut") {
+        // The record area runs 16 bytes past the end; the CRC still matches.
+        b[22] = 5;
+        const uint16_t crc = CalcCrc16(size - 16, reinterpret_cast<const uint8_t*>(b.data()) + 16);
+        b[8] = static_cast<char>(crc & 0xFF);
+        b[9] = static_cast<char>(crc >> 8);
+    }
     CStdLinkFiles files;
     if (files.WriteFileSafely(args[0], b) != 0)
         return "cannot write " + args[0];
@@ -174,8 +181,11 @@ std::string RunFlashScenario(CheckRunner& r, const CheckOptions& o, const std::s
         return "the board confirmed before the whole image was sent";
 
     // Bootable, then the jump: the board comes back with its script firmware.
+    // A report now is the boot flag's failure.
     const unsigned long linkAtJump = LinkId(o.port);
-    why = r.RunUntil([] { return false; }, o.deadlineSeconds);
+    why = r.RunUntil([&] { return !dialog.events.empty(); }, o.deadlineSeconds);
+    if (!dialog.events.empty())
+        return "Has failed to change the firmware. (the boot flag: " + dialog.events.front() + ")";
     if (why != "disconnected" && why != "unplugged")
         return why.empty() ? "no jump" : "after the image: " + why;
     STEP(Reconnect(r, o, linkAtJump));

@@ -16,7 +16,7 @@ static int Usage()
                  "scenarios: identify | lost-board | read | upload FILE.kbx | upload-interrupted FILE.kbx\n"
                  "           settings-write SETTINGS.bin | flash FIRMWARE | debug | debug-hostile\n"
                  "           netinfo | scan | info\n"
-                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken]\n"
+                 "           pack DIR OUT.kbx | unpack FILE.kbx DIR | fwimage OUT SIZE NAME [broken|cut]\n"
                  "           key-blocks KEYS CERT OUT.der\n"
                  "           settings-file SETTINGS.bin (checks a stored block, prints its values)\n");
     return 2;

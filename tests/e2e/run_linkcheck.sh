@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # run_linkcheck.sh BOARDSIM LINKCHECK EXPECT EXPECT_FAIL [--gen N] [--compare A B]
-#                  [--settings-file NAME] [--fw SIZE[:NAME[:broken]]] --sim SIMARGS... --check CHECKARGS...
+#                  [--settings-file NAME] [--fw SIZE[:NAME[:broken|cut]]] --sim SIMARGS... --check CHECKARGS...
 # Starts the simulator on a fresh link path, runs linkcheck against it and
 # checks its exit status and output (EXPECT: extended regex that must match;
 # with EXPECT_FAIL linkcheck must fail and the output match that instead).

@@ -1,5 +1,6 @@
 // The firmware image check on any file: it must answer without reading
-// outside the file, and a name it finds is bounded and has no zero byte.
+// outside the file, a name it finds is bounded and has no zero byte, and a
+// file it accepts has its record area inside it.
 #include "tests/fuzz/FuzzTarget.h"
 
 #include "link/codecs/FirmwareImage.h"
@@ -23,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (r.name.size() > FirmwareImage::kMaxNameLength || r.name.find('\0') != std::string::npos)
         std::abort();
     if (!r.ok && !r.name.empty())
+        std::abort();
+    // An accepted file's record area lies inside it.
+    if (r.ok && (size_t(file[4] | file[5] << 8) + size_t(file[22] | file[23] << 8)) * 16 > size)
         std::abort();
     return 0;
 }

@@ -1,5 +1,6 @@
 // The boot loader's side of the link on any lines, in the state the first byte picks:
-// no read out of bounds, the dump within 64 KiB, the image sent and success said at most once.
+// no read out of bounds, the dump within 64 KiB, the image sent and success said at most
+// once and only after its last byte went out, and after the board's silence nothing left.
 #include "tests/fuzz/FuzzTarget.h"
 
 #include "tests/fuzz/FuzzLink.h"
@@ -17,10 +18,14 @@ public:
     bool OnUpgradeResult(bool ok) override
     {
         successes += ok;
+        if (ok && boot && boot->SentBytes() != imageSize)
+            std::abort();
         return true;
     }
     uint64_t timers = 0;
     int successes = 0;
+    const CBootLoaderService* boot = nullptr;
+    size_t imageSize = 0;
 };
 
 } // namespace
@@ -39,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
 
     static const std::vector<uint8_t> image(9000, 0x42);
+    host.boot = &boot;
+    host.imageSize = image.size();
     boot.OnUpgradeRestartIsp();
     switch (data[0] % 4) {
     case 0: boot.OnIspDumpEnv(); break;
@@ -54,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         port.input.assign(reinterpret_cast<const char*>(data + at), n);
         link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
         at += n;
-        for (unsigned id : {CBootLoaderService::kTimerStream, CBootLoaderService::kTimerTestOk})
+        for (unsigned id : {CBootLoaderService::kTimerStream, CBootLoaderService::kTimerTestOk,
+                            CBootLoaderService::kTimerBootFlag})
             if (host.timers & (1ull << id))
                 link.Session().OnTimer(id);
         chunk = 1 + (chunk * 7 + n) % 97;
@@ -62,6 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (boot.Dump().size() > CBootLoaderService::kDumpSize || boot.SentBytes() > image.size() ||
         host.successes > 1)
         std::abort();
+    // The board says no more: its guard ends whatever was under way.
+    const uint64_t mine = 0xFull << CBootLoaderService::kTimerTestOk;
+    if (host.timers & (1ull << CBootLoaderService::kTimerWatchdog)) {
+        link.Session().OnTimer(CBootLoaderService::kTimerWatchdog);
+        if (!boot.IsIdle() || (host.timers & mine))
+            std::abort();
+    }
     return 0;
 }
 

@@ -19,8 +19,9 @@ public:
     {
         events.push_back(ok ? "result ok" : "result failed");
         if (duringResult) duringResult();
-        return true;
+        return answer;
     }
+    bool answer = true;  // the dialog's answer to a success
     std::vector<std::string> events;
     std::vector<uint64_t> progress;
     std::function<void()> duringResult;
@@ -66,6 +67,7 @@ public:
     {
         link.Session().Connect("COM3");
         Feed("100 ISP boot loader ready\r\n");
+        link.Session().OnTimer(CLinkSession::kTimerSync);  // answered: it stops
         Written();
         host.messages.clear();
     }
@@ -248,4 +250,157 @@ TEST_F(BootLoaderTest, AFailedDumpHasNoName)
     boot.OnIspDumpEnv();
     Feed("300 No environment\r\n");
     EXPECT_EQ((std::vector<std::string>{"name -"}), host.events);
+}
+
+// "204 CRC OK" confirms the image only once its last block went out; the
+// boot flag follows only the dialog's yes to that confirmation.
+TEST_F(BootLoaderTest, CrcOkCountsOnlyAfterTheLastBlock)
+{
+    struct Case {
+        const char* what;
+        std::function<void(BootLoaderTest&)> before;  // up to the "204"
+        const char* result;
+        bool bootFlag;
+    } cases[] = {
+        {"before the board asked for the image", [](BootLoaderTest& t) {
+             t.boot.OnStartUpgrade(t.image.data(), t.image.size());
+             for (int i = 0; i < 3; ++i)
+                 t.Feed("200 Command OK\r\n");
+         }, "result failed", false},
+        {"after the first block", [](BootLoaderTest& t) {
+             t.ToStreaming();
+             t.link.Session().OnTimer(Svc::kTimerStream);
+         }, "result failed", false},
+        {"after the last block", [](BootLoaderTest& t) {
+             t.ToStreaming();
+             t.RunStream();
+         }, "result ok", true},
+        {"after the last block, the dialog does not answer yes", [](BootLoaderTest& t) {
+             t.host.answer = false;
+             t.ToStreaming();
+             t.RunStream();
+         }, "result ok", false},
+        {"a second attempt before its image", [](BootLoaderTest& t) {
+             t.ToStreaming();
+             t.RunStream();
+             t.Feed("305 Flash write error\r\n");
+             t.boot.OnUpgradeRestartIsp();
+             t.boot.OnStartUpgrade(t.image.data(), t.image.size());
+             for (int i = 0; i < 3; ++i)
+                 t.Feed("200 Command OK\r\n");
+             t.host.events.clear();
+         }, "result failed", false},
+    };
+    for (auto& c : cases) {
+        EnterIsp();
+        boot.OnUpgradeRestartIsp();
+        host.events.clear();
+        host.answer = true;
+        c.before(*this);
+        Written();
+        Feed("204 CRC OK\r\n");
+        EXPECT_EQ((std::vector<std::string>{c.result}), host.events) << c.what;
+        // Nothing more of the image goes out after a failure.
+        Feed("201 Send Firmware\r\n");
+        RunStream();
+        link.Session().OnTimer(Svc::kTimerBootFlag);
+        EXPECT_EQ(c.bootFlag ? "bf 400 QUIVER RESTACK\r" : "", Written()) << c.what;
+        link.Session().Disconnect();
+    }
+}
+
+// A board silent after the boot flag ends the attempt within its guard, also
+// when the dialog was closed after its success box.
+TEST_F(BootLoaderTest, TheBootFlagIsWatched)
+{
+    struct Case {
+        const char* what;
+        bool closeDialog;
+        std::vector<std::string> events;
+    } cases[] = {
+        {"the dialog open", false, {"result ok", "result failed"}},
+        {"the dialog closed", true, {"result ok"}},
+    };
+    for (auto& c : cases) {
+        EnterIsp();
+        boot.OnUpgradeRestartIsp();
+        host.events.clear();
+        ToStreaming();
+        RunStream();
+        Written();
+        Feed("204 CRC OK\r\n");
+        link.Session().OnTimer(Svc::kTimerBootFlag);
+        ASSERT_EQ("bf 400 QUIVER RESTACK\r", Written()) << c.what;
+        if (c.closeDialog)
+            boot.ForgetUpgrade();
+        ASSERT_TRUE(host.HasTimer(Svc::kTimerWatchdog)) << c.what;
+        link.Session().OnTimer(Svc::kTimerWatchdog);
+        EXPECT_EQ(c.events, host.events) << c.what;
+        EXPECT_EQ(Svc::kStepIdle, boot.GetStep()) << c.what;
+        EXPECT_TRUE(host.timers.empty()) << c.what;
+        // A late answer does not jump into a firmware nobody confirmed.
+        Feed("200 Command OK\r\n");
+        EXPECT_EQ("", Written()) << c.what;
+        EXPECT_TRUE(port.open) << c.what;
+        link.Session().Disconnect();
+    }
+}
+
+// The restart into the boot loader: a refusal keeps the link and ends the
+// attempt at once; an acceptance closes the port for the board's return.
+TEST_F(BootLoaderTest, RestartIntoTheBootLoaderRefusedOrAccepted)
+{
+    for (bool refused : {true, false}) {
+        link.Session().Connect("COM3");
+        Feed(std::string(1, static_cast<char>(SyncAnswer())));
+        link.Session().OnTimer(CLinkSession::kTimerSync);
+        host.events.clear();
+        EXPECT_EQ(0, boot.OnUpgradeRestartIsp());
+        auto reply = Reply(5, 0x23, ItemInt(refused ? 16 : 0), refused);
+        Feed(std::string(reply.begin(), reply.end()));
+        EXPECT_EQ(refused, port.open) << refused;
+        EXPECT_EQ(!refused, link.Session().IsReconnectPending()) << refused;
+        EXPECT_EQ(!refused, link.Session().IsIspMode()) << refused;
+        EXPECT_EQ(refused ? std::vector<std::string>{"result failed"} : std::vector<std::string>{}, host.events)
+            << refused;
+        // The board's return is awaited only after an acceptance.
+        EXPECT_EQ(!refused, host.HasTimer(Svc::kTimerWatchdog)) << refused;
+        link.Session().Disconnect();
+        link.Session().SetReconnectPending(false);
+        link.Session().SetIspMode(false);
+        host.timers.clear();
+    }
+}
+
+// The boot loader's answer to the sync byte may come in pieces.
+TEST_F(BootLoaderTest, SyncAnswerInPieces)
+{
+    struct Case {
+        std::vector<std::string> reads;
+        bool isp;
+    } cases[] = {
+        {{"10", "0 ISP boot loader ready\r\n"}, true},
+        {{"1", "0", "0", " ISP boot loader ready\r\n"}, true},
+        {{"100", " ISP\r\n"}, true},
+        {{"100 ISP boot loader ready\r\n"}, true},
+        {{"10", "x"}, false},
+        {{"1", "01 \r\n"}, false},
+    };
+    for (auto& c : cases) {
+        std::string all;
+        for (auto& r : c.reads)
+            all += r;
+        link.Session().Connect("COM3");
+        host.messages.clear();
+        for (auto& r : c.reads)
+            Feed(r);
+        EXPECT_EQ(c.isp, link.Session().IsIspMode()) << all;
+        EXPECT_EQ(c.isp, port.open) << all;
+        EXPECT_EQ(std::vector<std::string>{c.isp ? LinkStrings::kIspMode.english
+                                                 : LinkStrings::kInitialSettingFailed.english},
+                  host.messages)
+            << all;
+        link.Session().Disconnect();
+        link.Session().SetIspMode(false);
+    }
 }

@@ -60,10 +60,19 @@ TEST(FirmwareImage, Answers)
         {"CRC broken at byte 20", [](Bytes& b, size_t) { b[20] ^= 1; }, false, false, ""},
         {"23 bytes", [](Bytes& b, size_t) { b.resize(23); }, false, false, ""},
         {"zero-length record", [](Bytes& b, size_t a) { Put16(b, a + 2, 0); }, true, true, ""},
-        {"record area past the file", [](Bytes& b, size_t) { Put16(b, 4, 0xFFFF); }, true, true, ""},
-        {"record area longer than the file", [](Bytes& b, size_t) { Put16(b, 22, 0xFFFF); }, true, true,
-         "ZV-FW-STD"},
-        {"record longer than the area", [](Bytes& b, size_t a) { Put16(b, a + 2, 65); }, true, true, ""},
+        // Whatever reaches past the file or past what holds it is a broken
+        // file, refused before anything goes to the board.
+        {"record area past the file", [](Bytes& b, size_t) { Put16(b, 4, 0xFFFF); }, true, false, ""},
+        {"record area longer than the file", [](Bytes& b, size_t) { Put16(b, 22, 0xFFFF); }, true, false, ""},
+        {"record area one unit too long", [](Bytes& b, size_t) { Put16(b, 22, 5); }, true, false, ""},
+        {"empty record area past the file", [](Bytes& b, size_t) { Put16(b, 4, 65); Put16(b, 22, 0); }, true,
+         false, ""},
+        {"record longer than the area", [](Bytes& b, size_t a) { Put16(b, a + 2, 65); }, true, false, ""},
+        {"name record longer than its record", [](Bytes& b, size_t a) { Put16(b, a + 22, 60); }, true, false, ""},
+        {"empty record area at the file's end", [](Bytes& b, size_t) { Put16(b, 4, 64); Put16(b, 22, 0); }, true,
+         true, ""},
+        {"record area ending before the file does", [](Bytes& b, size_t) { b.resize(b.size() + 40, 0xAB); }, true,
+         true, "ZV-FW-STD"},
         {"name record of 6 bytes", [](Bytes& b, size_t a) { Put16(b, a + 22, 6); }, true, true, ""},
         {"no type 12", [](Bytes& b, size_t a) { b[a + 20] = 13; }, true, true, ""},
     };

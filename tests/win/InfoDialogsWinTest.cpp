@@ -195,3 +195,35 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
     EXPECT_EQ(std::count(u.asked.begin(), u.asked.end(), WM_USER_UPGRADE_SEND_TEST), 1);
     EXPECT_EQ(u.imageAtTest, Image("ZARVO_FW", 3000));  // the bytes checked are the bytes sent
 }
+
+// The main window sends the success and writes the boot flag on the answer:
+// the answer comes once the success box is closed, the dialog usable again.
+TEST(UpgradeDialog, ASuccessIsAnsweredAfterItsBox) {
+    Upgrade u;
+    const std::string good = WriteTemp(Image("ZARVO_FW", 3000), "zv_upgrade_ok.kbx");
+    CDlgFWUpgrade dlg(u.main.m_hWnd);
+    u.dlg = &dlg;
+    std::string shown;
+    LRESULT answer = 0;
+    bool boxGoneFirst = false, usable = false;
+    u.then = [&](UINT m) {
+        if (m == WM_USER_UPGRADE_READ_ENV) u.Post(WM_USER_UPGRADE_ENV_NAME, 0, 0);
+        if (m == WM_USER_UPGRADE_SEND_TEST) u.Post(WM_USER_UPGRADE_TEST_OK, 1);
+        if (m != WM_USER_UPGRADE_START) return;
+        TakeMessage(&shown);
+        answer = ::SendMessageA(dlg.m_hWnd, WM_USER_UPGRADE_RESULT, 1, 0);
+        boxGoneFirst = !shown.empty() && Showing(IDD_MESSAGE) == nullptr;
+        usable = ::IsWindowEnabled(dlg.m_hWnd) && ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
+        dlg.EndDialog(IDCANCEL);
+    };
+    After(50, [&] {
+        dlg.SetPath(good.c_str());
+        Click(dlg.m_hWnd, IDC_FWUP_SEND);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(shown, "Firmware has been transmitted.");
+    EXPECT_EQ(answer, 1);
+    EXPECT_TRUE(boxGoneFirst);
+    EXPECT_TRUE(usable);
+    EXPECT_EQ(dlg.m_strStatus.str(), "Firmware has been transmitted.");
+}

@@ -424,6 +424,13 @@ TEST_F(MainWindow, DraggingTheSplittersMovesThePanes) {
     EXPECT_NEAR(after.top, before.top - 100, 7);  // kept as a percentage of the height
 }
 
+TEST_F(MainWindow, AConfirmedImageIsMadeBootableOnlyOnTheDialogsAnswer) {
+    // No upgrade dialog runs: nobody said yes, so the boot loader gets no boot flag.
+    EXPECT_FALSE(dlg.OnUpgradeResult(true));
+    EXPECT_FALSE(dlg.OnUpgradeResult(false));
+    EXPECT_EQ(OpenBox(), nullptr);
+}
+
 TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
     // Requests from other windows than the running upgrade dialog are refused.
     CDialog stranger(IDD_FW_UPGRADE, dlg.m_hWnd);

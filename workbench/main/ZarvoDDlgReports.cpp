@@ -221,12 +221,16 @@ void CZarvoDDlg::OnUpgradeProgress(uint64_t sent, uint64_t) {
 }
 
 bool CZarvoDDlg::OnUpgradeResult(bool ok) {
-    // The dialog shows a box on every result, which must not run inside the
-    // link's handler; it answers yes to a confirmed image in every case, and
-    // an image whose CRC the board confirmed is made bootable even when the
-    // dialog was closed meanwhile.
-    PostToUpgrade(m_upgradeDlg, WM_USER_UPGRADE_RESULT, ok ? 1 : 0, 0);
-    return true;
+    if (!ok) {
+        PostToUpgrade(m_upgradeDlg, WM_USER_UPGRADE_RESULT, 0, 0);
+        return false;
+    }
+    // A confirmed image: the dialog's success box runs before the boot flag,
+    // and only its answer writes the flag; with no dialog there is no answer.
+    // (The link queues what the board sends while the box is up.)
+    const HWND wnd = m_upgradeDlg;
+    if (!wnd || wnd == reinterpret_cast<HWND>(-1) || !::IsWindow(wnd)) return false;
+    return ::SendMessageA(wnd, WM_USER_UPGRADE_RESULT, 1, 0) != 0;
 }
 
 // ---- wireless searches

@@ -1,7 +1,8 @@
 // The firmware upgrade with files the road built, chosen in the open-file
 // dialog. "upgrade": a broken copy is refused before anything reaches the
 // board, then the good file is flashed and the board runs it. "upgradefail":
-// the boot loader fails the image; the dialog is usable again.
+// the boot loader fails the image; the dialog is usable again. "upgraderefused":
+// the board refuses to restart into its boot loader.
 #include "driver/Driver.h"
 
 #include <dbt.h>
@@ -140,9 +141,27 @@ void UpgradeFailRoad(const Program& p, const char* port) {
     Check(Close(p, dlg), "the upgrade dialog closes");
 }
 
+// The board refuses to restart into its boot loader: the dialog hears it at
+// once (well before its own watchdog would give up) and the link stays.
+void UpgradeRefusedRoad(const Program& p, const char* port) {
+    HWND dlg = OpenUpgradeDialog(p, port);
+    if (!dlg) return;
+    ChooseFile(p, dlg, "firmware.kbx", false);
+    Press(dlg, kSend);
+    HWND box = WaitOwnedDialog(p, dlg, kBoxButton, 10000);
+    Check(box != nullptr, "the refused restart ends the attempt at once with a result box");
+    Shot("refused");
+    Check(Contains(SimLog(), "RX 05/23"), "the board was asked to restart into its boot loader");
+    CloseBox(p, dlg, box);
+    Check(WaitFor([&] { return Usable(dlg); }, 5000), "after the refusal the dialog is usable again");
+    Check(Close(p, dlg), "the upgrade dialog closes");
+    Check(!p.Enabled(kConnect) && p.Enabled(kDisconnect), "the link to the board stays");
+}
+
 }  // namespace
 
 ZARVO_ROAD("upgrade", UpgradeRoad);
 ZARVO_ROAD("upgradefail", UpgradeFailRoad);
+ZARVO_ROAD("upgraderefused", UpgradeRefusedRoad);
 
 }  // namespace e2e
