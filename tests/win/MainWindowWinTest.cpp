@@ -11,6 +11,7 @@
 #include "ui/kit/GdiPlus.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
+#include "workbench/files/WndImage.h"
 #include "workbench/main/ZarvoDDlg.h"
 
 #include <gtest/gtest.h>
@@ -323,4 +324,63 @@ TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
     EXPECT_EQ(dlg.SendMessage(WM_USER_READ_CERT_BLOCK, reinterpret_cast<WPARAM>(&requester), 0), 0);
     stranger.DestroyWindow();
     requester.DestroyWindow();
+}
+
+TEST_F(MainWindow, ChangeFirmwareWithoutABoardSaysSoAndSendsNothing) {
+    AddEntry(dlg, "fw2.kbx", "packed", FileEntry::kInStep);
+    // Not connected: the user hears it, whatever name comes (even none).
+    for (WPARAM name : {reinterpret_cast<WPARAM>("fw2.kbx"), WPARAM(0)}) {
+        std::string text;
+        TakeMessage(&text);
+        EXPECT_EQ(dlg.SendMessage(WM_USER_CHANGE_FIRMWARE, name, 0), 0);
+        EXPECT_EQ(text, "Open a COM port and try again.");
+    }
+}
+
+// The size chosen in the viewer goes into the entry when it is left, comes
+// back when it is shown again, and the upload re-encodes the picture at it.
+TEST_F(MainWindow, AResizedPictureKeepsItsSizeUntilTheUploadReencodesIt) {
+    DWORD size = 0;
+    const void* png = CResources::LoadData("PNG", MAKEINTRESOURCEA(IDP_STOP), &size);
+    ASSERT_TRUE(png && size > 0);
+    FileEntry& pic = AddEntry(dlg, "pic.png", "", FileEntry::kInStep);
+    pic.data.assign(static_cast<const char*>(png), size);
+    pic.kind = FileEntry::kImage;
+    FileEntry& page = AddEntry(dlg, "a.php", "<?php ?>", FileEntry::kInStep);
+    auto open = [&](FileEntry& e) {
+        dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&e), e.kind == FileEntry::kImage);
+    };
+    open(pic);
+    auto* pane = dynamic_cast<CWndImage*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kImagePane)));
+    ASSERT_NE(pane, nullptr);
+    ASSERT_TRUE(pane->HasImage());
+    const int w = pane->GetWidth() * 2, h = pane->GetHeight() + 3;
+    pane->ApplySize(w, h);
+    EXPECT_EQ(pic.state, FileEntry::kChanged);
+    open(page);
+    EXPECT_EQ(pic.targetWidth, static_cast<uint32_t>(w));
+    EXPECT_EQ(pic.targetHeight, static_cast<uint32_t>(h));
+    open(pic);
+    EXPECT_EQ(pane->GetWidth(), w);
+    EXPECT_EQ(pane->GetHeight(), h);
+    // Leaving it again without a new size keeps the saved one.
+    open(page);
+    open(pic);
+    EXPECT_EQ(pane->GetWidth(), w);
+
+    // The upload's image: without a board it is refused for its size, but
+    // the picture has been re-encoded and the viewer forgot its mark.
+    std::string text;
+    TakeMessage(&text);
+    EXPECT_FALSE(dlg.Link().Files().BuildUploadImage());
+    EXPECT_FALSE(pane->IsModified());
+    Gdiplus::Bitmap* stored = nullptr;
+    if (IStream* st = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(pic.data.data()), static_cast<UINT>(pic.data.size()))) {
+        stored = Gdiplus::Bitmap::FromStream(st);
+        st->Release();
+    }
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->GetWidth(), static_cast<UINT>(w));
+    EXPECT_EQ(stored->GetHeight(), static_cast<UINT>(h));
+    delete stored;
 }

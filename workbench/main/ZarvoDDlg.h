@@ -94,6 +94,7 @@ public:
     bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scrollLine) override;
     void OpenEntry(FileEntry& entry) override;
     void OnEntryRemoved(const FileEntry& entry) override;
+    void SaveViewerTargetSize(FileEntry& entry) override;
     void ResizeImageEntry(FileEntry& entry) override;
     void OnBoardRestarting() override { m_editor.ClearBreakpointMarks(); }
     bool IsPhpDebugMode() override { return m_phpDebug != 0; }
@@ -235,6 +236,7 @@ protected:
     LRESULT OnWriteKeyBlock(WPARAM wParam, LPARAM lParam);
     LRESULT OnWriteCertBlock(WPARAM wParam, LPARAM lParam);
     LRESULT OnReadCertBlock(WPARAM wParam, LPARAM);
+    LRESULT OnChangeFirmware(WPARAM wParam, LPARAM);
     // The upgrade dialog behind its window, when it is the one running.
     CDlgFWUpgrade* UpgradeDialog(HWND wnd);
     // A block write: waits in a message loop for the board's answer.

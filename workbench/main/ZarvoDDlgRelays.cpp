@@ -33,6 +33,9 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
         CWndImage* pane = entry->data.empty() ? nullptr : ImagePane();
         if (!pane || !pane->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str()))
             return 1;
+        // A size chosen before and not yet uploaded is shown again.
+        if (entry->state == FileEntry::kChanged && entry->targetWidth && entry->targetHeight)
+            pane->RestoreSize(static_cast<int>(entry->targetWidth), static_cast<int>(entry->targetHeight));
         ShowImagePane(true);
         if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
         OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
@@ -182,10 +185,24 @@ int CZarvoDDlg::ComputeFlashUsage() {
     return size > 0x7FFFFFFFull ? 0x7FFFFFFF : static_cast<int>(size);
 }
 
+void CZarvoDDlg::SaveViewerTargetSize(FileEntry& entry) {
+    // Only the entry the viewer shows, and only a size the user chose.
+    if (!m_image || !m_image->HasImage() || !m_image->IsModified() || !m_fileList ||
+        m_fileList->GetCurrentFileName().str() != entry.name)
+        return;
+    entry.targetWidth = static_cast<uint32_t>(m_image->GetWidth());
+    entry.targetHeight = static_cast<uint32_t>(m_image->GetHeight());
+    m_image->ForgetResize();
+}
+
 void CZarvoDDlg::ResizeImageEntry(FileEntry& entry) {
     if (entry.kind != FileEntry::kImage || entry.targetWidth == 0 || entry.targetHeight == 0) return;
     const std::string folder = (CIniFile::Folder() + "\\Temp").str();
     ::CreateDirectoryA(CIniFile::Folder(), nullptr);
-    if (!CImageReencoder::Reencode(entry.data, entry.name, entry.targetWidth, entry.targetHeight, folder))
+    if (!CImageReencoder::Reencode(entry.data, entry.name, entry.targetWidth, entry.targetHeight, folder)) {
         LogDebugger("image " + entry.name + " keeps its size: it could not be re-encoded");
+        return;
+    }
+    // The data has that size now: encoding it again would only lose more.
+    entry.targetWidth = entry.targetHeight = 0;
 }
