@@ -13,6 +13,7 @@
 #include "workbench/files/DlgSelectEditor.h"
 #include "workbench/files/FileNameRules.h"
 
+#include <algorithm>
 #include <commdlg.h>
 #include <cstring>
 #include <shlobj.h>
@@ -66,8 +67,16 @@ bool CWndFileList::BuildContextMenu(CMenu& menu) {
     }
     if (!add || m_recent.Empty()) return true;
     UINT at = 0;
-    for (const std::string& path : m_recent.Paths())
-        ::InsertMenuA(add, at, MF_BYPOSITION | MF_STRING, CRecentFiles::kFirstCommand + at, path.c_str()), ++at;
+    for (const std::string& path : m_recent.Paths()) {
+        // Shortened as text of the ANSI code page's characters, never its bytes.
+        std::wstring wide(path.size() + 1, L'\0');
+        wide.resize(static_cast<size_t>(
+            std::max(0, ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0],
+                                              static_cast<int>(wide.size())))));
+        ::InsertMenuW(add, at, MF_BYPOSITION | MF_STRING, CRecentFiles::kFirstCommand + at,
+                      CRecentFiles::MenuText(wide).c_str());
+        ++at;
+    }
     ::InsertMenuA(add, at, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
     return true;
 }
