@@ -15,7 +15,10 @@
 #include "workbench/main/ZarvoDDlg.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <shlwapi.h>
+
+#include <set>
 
 
 namespace {
@@ -383,4 +386,43 @@ TEST_F(MainWindow, AResizedPictureKeepsItsSizeUntilTheUploadReencodesIt) {
     EXPECT_EQ(stored->GetWidth(), static_cast<UINT>(w));
     EXPECT_EQ(stored->GetHeight(), static_cast<UINT>(h));
     delete stored;
+}
+
+// New starts a document and leaves the rows the user had selected as they were.
+TEST_F(MainWindow, NewKeepsTheOtherRowsSelected) {
+    FileEntry& a = AddEntry(dlg, "a.php", "<?php ?>", FileEntry::kInStep);
+    FileEntry& b = AddEntry(dlg, "b.txt", "b", FileEntry::kInStep);
+    a.selected = true;
+    for (WPARAM kind : {WPARAM(1), WPARAM(2), WPARAM(0)}) {
+        EXPECT_EQ(dlg.SendMessage(WM_USER_NEW_DOCUMENT, kind, 0), 1);
+        EXPECT_TRUE(a.selected) << kind;
+        EXPECT_FALSE(b.selected) << kind;
+    }
+}
+
+std::set<HWND> g_askedBackground;
+LRESULT CALLBACK BackgroundSpy(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_USER_GET_BUTTON_BKGND && wParam) g_askedBackground.insert(reinterpret_cast<CWnd*>(wParam)->m_hWnd);
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+// The picture buttons ask the main window for their background, one bitmap
+// each, and draw it: no grey of their own under their pictures.
+TEST(MainWindowButtons, TakeTheirBackgroundFromTheMainWindow) {
+    CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
+    ::DeleteFileA(CIniFile::Path());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
+    CZarvoDDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
+    g_askedBackground.clear();
+    ASSERT_TRUE(::SetWindowSubclass(dlg.m_hWnd, BackgroundSpy, 1, 0));
+    dlg.ShowWindow(SW_SHOW);
+    ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(100);
+    for (int id : {CZarvoDDlg::kConnect, CZarvoDDlg::kDisconnect, CZarvoDDlg::kSettings, CZarvoDDlg::kUpload})
+        EXPECT_EQ(g_askedBackground.count(dlg.GetDlgItem(id)), 1u) << id;
+    ::RemoveWindowSubclass(dlg.m_hWnd, BackgroundSpy, 1);
+    dlg.DestroyWindow();
+    CIniFile::CommitWrite();
+    CIniFile::SetFolderForTests("");
 }

@@ -210,6 +210,9 @@ void CZarvoDDlg::CreateButtons() {
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
         b->Create("", WS_CHILD | visible | BS_OWNERDRAW, CRect(), m_hWnd, s.id);
+        // Its background is the window's, asked once: the parent's pixels
+        // copied at the first paint may not be drawn yet.
+        b->SetUseParentBitmap(TRUE);
         b->SetImage(nullptr, s.png);
         const CString tip = CResources::LoadString(s.tip);
         if (!tip.IsEmpty()) b->SetTooltipText(tip);

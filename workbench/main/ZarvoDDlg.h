@@ -95,6 +95,7 @@ public:
     void OpenEntry(FileEntry& entry) override;
     void OnEntryRemoved(const FileEntry& entry) override;
     void SaveViewerTargetSize(FileEntry& entry) override;
+    void ClearEditor() override;
     void ResizeImageEntry(FileEntry& entry) override;
     void OnBoardRestarting() override { m_editor.ClearBreakpointMarks(); }
     bool IsPhpDebugMode() override { return m_phpDebug != 0; }

@@ -127,9 +127,9 @@ void CZarvoDDlg::ShowImagePane(bool image) {
 
 LRESULT CZarvoDDlg::OnNewDocument(WPARAM wParam, LPARAM) {
     // The open entry keeps what was typed into it; the new document starts
-    // unselected and modified, so it is asked about before it is lost.
+    // modified, so it is asked about before it is lost. The rows selected
+    // stay selected: New adds a row, it does not choose others.
     m_link.Files().TakeEditorText();
-    for (size_t i = 0; i < m_link.Files().Entries().Count(); ++i) m_link.Files().Entries().At(i).selected = false;
     if (wParam != 1 && wParam != 2) return 1;
     const char* text = wParam == 1 ? "<?php\r\n\r\n?>" : "";
     ShowImagePane(false);
