@@ -11,6 +11,8 @@
 #include "ui/kit/GdiPlus.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
+#include "link/codecs/PackedFile.h"
+#include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
 #include "workbench/main/ZarvoDDlg.h"
 
@@ -425,4 +427,104 @@ TEST(MainWindowButtons, TakeTheirBackgroundFromTheMainWindow) {
     dlg.DestroyWindow();
     CIniFile::CommitWrite();
     CIniFile::SetFolderForTests("");
+}
+
+namespace {
+
+struct FindFileDialog { HWND owner, found; };
+BOOL CALLBACK IsFileDialog(HWND w, LPARAM p) {
+    auto* f = reinterpret_cast<FindFileDialog*>(p);
+    char cls[16] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == f->owner &&
+        (::GetDlgItem(w, 0x47C) || ::GetDlgItem(w, 0x480))) {
+        f->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The common file dialog this thread shows over owner (not one of our dialogs).
+HWND FileDialogOver(HWND owner) {
+    FindFileDialog f{owner, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), IsFileDialog, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+// Types names into the file dialog once it shows, then presses its OK.
+void AnswerFileDialog(HWND owner, const std::string& names) {
+    When([owner] { return FileDialogOver(owner) != nullptr; }, [owner, names] {
+        HWND d = FileDialogOver(owner);
+        HWND box = ::GetDlgItem(d, 0x47C) ? ::GetDlgItem(d, 0x47C) : ::GetDlgItem(d, 0x480);
+        ::SetWindowTextA(box, names.c_str());
+        ::PostMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+}
+
+void WritePacked(const std::string& path, const char* name, const char* data) {
+    FileEntry e;
+    e.name = name;
+    e.nameLength = static_cast<uint8_t>(e.name.size() + 1);
+    e.data = data;
+    std::string out;
+    ASSERT_EQ(PackedFile::Build({&e}, 0, 4, out), PackedFile::Error::None);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+}
+
+}  // namespace
+
+// "Open a kbx file": several files at once, from the folder the file list
+// remembers, only packed files; the folder chosen is remembered after.
+TEST_F(MainWindow, OpenKbxTakesSeveralPackedFilesFromTheRememberedFolder) {
+    const std::string folder = TempFolder("zarvod_kbx_open");
+    WritePacked(folder + "\\a.kbx", "from_a.php", "a");
+    WritePacked(folder + "\\b.kbx", "from_b.php", "b");
+    WritePacked(folder + "\\c.txt", "from_c.php", "c");  // a container, but not by its name
+    auto* pane = dynamic_cast<CWndFileList*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kFileList)));
+    ASSERT_NE(pane, nullptr);
+    pane->SetLastAddFolder(folder.c_str());
+    // Names alone: they are found only in the folder the dialog starts in.
+    AnswerFileDialog(dlg.m_hWnd, "\"a.kbx\" \"b.kbx\" \"c.txt\"");
+    dlg.SendMessage(WM_COMMAND, ID_FILE_OPEN_KBX, 0);
+    CFileEntryList& list = dlg.Link().Files().Entries();
+    EXPECT_NE(list.Find("from_a.php"), nullptr);
+    EXPECT_NE(list.Find("from_b.php"), nullptr);
+    EXPECT_EQ(list.Find("from_c.php"), nullptr);
+    EXPECT_EQ(pane->GetLastAddFolder().str(), folder);
+    EXPECT_GE(pane->FindFileRow("from_b.php"), 0);  // the pane was rebuilt
+}
+
+// "Save a kbx file" over a file that exists asks once, in the program's words.
+TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
+    const std::string path = TempFolder("zarvod_kbx_open") + "\\saved.kbx";
+    WritePacked(path, "old.php", "old");
+    AddEntry(dlg, "a.php", "<?php ?>", FileEntry::kInStep);
+    AddEntry(dlg, "b.php", "<?php ?>", FileEntry::kInStep);
+    std::vector<std::string> texts;
+    static std::string text;
+    // Our question: Yes (its second button), then the success message.
+    TakeMessage(&text, [&texts] { texts.push_back(text); TakeMessage(&text, [&texts] { texts.push_back(text); }); },
+                IDC_MSG_BUTTON2);
+    AnswerFileDialog(dlg.m_hWnd, path);
+    // A question of the file dialog's own would come first: it is counted and answered.
+    int systemQuestions = 0;
+    When([&] {
+        HWND box = ::GetForegroundWindow();
+        char cls[16] = {};
+        ::GetClassNameA(box, cls, sizeof cls);
+        if (std::string(cls) == "#32770" && !CWnd::FromHandlePermanent(box) && ::GetDlgItem(box, IDYES)) {
+            ++systemQuestions;
+            ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+            return true;
+        }
+        return false;
+    }, [] {});
+    dlg.SendMessage(WM_COMMAND, ID_FILE_SAVE_KBX, 0);
+    EXPECT_EQ(systemQuestions, 0);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "The filename already exists.\r\nDo you want to overwrite it?");
+    EXPECT_EQ(texts[1], "Successfully saved.");
 }

@@ -182,6 +182,7 @@ protected:
     void OnEditCommand(UINT id);
     void OnFunctionCommand(UINT id);
     void OnFileCommand(UINT id);
+    void OnFileOpenPacked();
     void OnRebootProduct();
     void OnPhpDebugMode();
     void OnFirmwareDebugMode();
@@ -294,6 +295,8 @@ protected:
     int m_phpDebug = 1;
     int m_firmwareLog = 1;
     CString m_firmwarePath;
+    // The folder "Save selected file(s)" last wrote to in this run.
+    std::string m_saveFolder;
     bool m_initModeRequest = false;
 
     // Debugger state.
