@@ -95,6 +95,8 @@ public:
     // re-encoded to its target size. Windows without an image viewer keep
     // the defaults.
     virtual void SaveViewerTargetSize(FileEntry& entry) {}
+    // The board has no files: the editor shows none either.
+    virtual void ClearEditor() {}
     virtual void ResizeImageEntry(FileEntry& entry) {}
 protected:
     ~CLinkView() = default;

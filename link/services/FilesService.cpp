@@ -300,6 +300,7 @@ bool CFilesService::LoadFileListFromImage()
         return true;
     }
     if (m_session.Image().count == 0) {
+        m_session.Host().ClearEditor();
         m_entries.Clear();
         m_listFsId = m_info.fsId;
         m_session.Host().RefreshFileList();

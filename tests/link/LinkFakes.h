@@ -97,6 +97,7 @@ public:
 
     void OnSettingsRead() override { ++settingsRead; }
     void OnBoardRestarting() override { ++restarts; }
+    void ClearEditor() override { ++editorClears; }
     void OnSettingsWritten(bool ok) override { settingsWritten.push_back(ok); }
     void OnCertBlockRead(bool present, const uint8_t* records, size_t length) override
     {
@@ -106,7 +107,7 @@ public:
     void OnPasswordDone(bool ok) override { passwordDone.push_back(ok); }
 
     bool HasTimer(unsigned id) const { return timers.count(id) != 0; }
-    int settingsRead = 0, restarts = 0;
+    int settingsRead = 0, restarts = 0, editorClears = 0;
     std::vector<bool> settingsWritten, passwordDone, ispNotices;
     std::vector<std::pair<BlockKind, bool>> blocksWritten;
     std::string certRecords;

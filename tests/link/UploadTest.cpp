@@ -100,8 +100,10 @@ TEST_F(UploadTest, ABadImageLeavesTheListAlone)
     Feed(Reply(3, 0x11, ItemInt(13), true));
     EXPECT_EQ(Names(), std::vector<std::string>{"keep.php"});
     link.Files().RequestFsImage();
+    EXPECT_EQ(host.editorClears, 0);
     Feed(Reply(3, 0x11, ItemInt(16), true));
     EXPECT_TRUE(Names().empty());
+    EXPECT_EQ(host.editorClears, 1);  // the open file's text goes with the list
     EXPECT_EQ(link.Session().Image().count, 0);
 }
 

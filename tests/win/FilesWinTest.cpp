@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "ui/boxes/DlgMessage.h"
 #include "ui/WindowMessages.h"
+#include "workbench/files/DlgResize.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
 
@@ -391,4 +392,41 @@ TEST_F(ImageWinTest, HostileNamesWriteNothingOutsideTheFolder) {
     }
     EXPECT_FALSE(pane.OpenImage(png.data(), png.size(), ".."));
     EXPECT_EQ(pane.GetWidth(), 0);
+}
+
+// The resize dialog with the ratio kept: the other side follows every
+// number, and a size OK refuses is explained, the dialog staying open.
+TEST(ResizeDialog, KeepsTheRatioForEveryNumberAndSaysWhyASizeIsRefused) {
+    CRecorder parent;
+    ASSERT_TRUE(parent.Create());
+    CDlgResize dlg(parent.m_hWnd, 2000, 1000);
+    struct Step { int edit; const char* typed; int other; const char* follows; };
+    const Step steps[] = {
+        {IDC_RESIZE_WIDTH, "20100", IDC_RESIZE_HEIGHT, "10050"},  // past the largest side
+        {IDC_RESIZE_WIDTH, "1", IDC_RESIZE_HEIGHT, "1"},          // never 0
+        {IDC_RESIZE_HEIGHT, "3", IDC_RESIZE_WIDTH, "6"},
+        {IDC_RESIZE_WIDTH, "20100", IDC_RESIZE_HEIGHT, "10050"},
+    };
+    std::vector<std::string> seen;
+    std::string refused;
+    OnDialog(IDD_RESIZE, [&](CDialog* d) {
+        for (const Step& s : steps) {
+            ::SetDlgItemTextA(d->m_hWnd, s.edit, s.typed);
+            seen.push_back(ItemText(d->m_hWnd, s.other));
+        }
+        TakeMessage(&refused, [&, d] {
+            // Still open; a size that fits goes through.
+            After(50, [d] {
+                ::SetDlgItemTextA(d->m_hWnd, IDC_RESIZE_HEIGHT, "50");
+                Click(d, IDOK);
+            });
+        });
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], steps[i].follows) << steps[i].typed;
+    EXPECT_EQ(refused, "Enter a width and a height from 1 to 16384 pixels.");
+    EXPECT_EQ(dlg.m_width, 100);
+    EXPECT_EQ(dlg.m_height, 50);
+    parent.DestroyWindow();
 }

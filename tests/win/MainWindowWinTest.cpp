@@ -11,14 +11,18 @@
 #include "ui/kit/GdiPlus.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
-#include "workbench/main/ZarvoDDlg.h"
+#include "link/codecs/PackedFile.h"
+#include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
+#include "workbench/main/ZarvoDDlg.h"
 #include "editor/WndEditor.h"
 
 #include <gtest/gtest.h>
+#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <memory>
+#include <set>
 
 
 namespace {
@@ -467,4 +471,202 @@ TEST_F(MainWindow, BoardDialogRelaysWithoutABoard) {
     EXPECT_EQ(said, "Open a COM port and try again.");
     stranger.DestroyWindow();
     requester.DestroyWindow();
+}
+
+TEST_F(MainWindow, ChangeFirmwareWithoutABoardSaysSoAndSendsNothing) {
+    AddEntry(dlg, "fw2.kbx", "packed", FileEntry::kInStep);
+    // Not connected: the user hears it, whatever name comes (even none).
+    for (WPARAM name : {reinterpret_cast<WPARAM>("fw2.kbx"), WPARAM(0)}) {
+        std::string text;
+        TakeMessage(&text);
+        EXPECT_EQ(dlg.SendMessage(WM_USER_CHANGE_FIRMWARE, name, 0), 0);
+        EXPECT_EQ(text, "Open a COM port and try again.");
+    }
+}
+
+// The size chosen in the viewer goes into the entry when it is left, comes
+// back when it is shown again, and the upload re-encodes the picture at it.
+TEST_F(MainWindow, AResizedPictureKeepsItsSizeUntilTheUploadReencodesIt) {
+    DWORD size = 0;
+    const void* png = CResources::LoadData("PNG", MAKEINTRESOURCEA(IDP_STOP), &size);
+    ASSERT_TRUE(png && size > 0);
+    FileEntry& pic = AddEntry(dlg, "pic.png", "", FileEntry::kInStep);
+    pic.data.assign(static_cast<const char*>(png), size);
+    pic.kind = FileEntry::kImage;
+    FileEntry& page = AddEntry(dlg, "a.php", "<?php ?>", FileEntry::kInStep);
+    auto open = [&](FileEntry& e) {
+        dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&e), e.kind == FileEntry::kImage);
+    };
+    open(pic);
+    auto* pane = dynamic_cast<CWndImage*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kImagePane)));
+    ASSERT_NE(pane, nullptr);
+    ASSERT_TRUE(pane->HasImage());
+    const int w = pane->GetWidth() * 2, h = pane->GetHeight() + 3;
+    pane->ApplySize(w, h);
+    EXPECT_EQ(pic.state, FileEntry::kChanged);
+    open(page);
+    EXPECT_EQ(pic.targetWidth, static_cast<uint32_t>(w));
+    EXPECT_EQ(pic.targetHeight, static_cast<uint32_t>(h));
+    open(pic);
+    EXPECT_EQ(pane->GetWidth(), w);
+    EXPECT_EQ(pane->GetHeight(), h);
+    // Leaving it again without a new size keeps the saved one.
+    open(page);
+    open(pic);
+    EXPECT_EQ(pane->GetWidth(), w);
+
+    // The upload's image: without a board it is refused for its size, but
+    // the picture has been re-encoded and the viewer forgot its mark.
+    std::string text;
+    TakeMessage(&text);
+    EXPECT_FALSE(dlg.Link().Files().BuildUploadImage());
+    EXPECT_FALSE(pane->IsModified());
+    Gdiplus::Bitmap* stored = nullptr;
+    if (IStream* st = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(pic.data.data()), static_cast<UINT>(pic.data.size()))) {
+        stored = Gdiplus::Bitmap::FromStream(st);
+        st->Release();
+    }
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->GetWidth(), static_cast<UINT>(w));
+    EXPECT_EQ(stored->GetHeight(), static_cast<UINT>(h));
+    delete stored;
+}
+
+// New starts a document and leaves the rows the user had selected as they were.
+TEST_F(MainWindow, NewKeepsTheOtherRowsSelected) {
+    FileEntry& a = AddEntry(dlg, "a.php", "<?php ?>", FileEntry::kInStep);
+    FileEntry& b = AddEntry(dlg, "b.txt", "b", FileEntry::kInStep);
+    a.selected = true;
+    for (WPARAM kind : {WPARAM(1), WPARAM(2), WPARAM(0)}) {
+        EXPECT_EQ(dlg.SendMessage(WM_USER_NEW_DOCUMENT, kind, 0), 1);
+        EXPECT_TRUE(a.selected) << kind;
+        EXPECT_FALSE(b.selected) << kind;
+    }
+}
+
+std::set<HWND> g_askedBackground;
+LRESULT CALLBACK BackgroundSpy(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_USER_GET_BUTTON_BKGND && wParam) g_askedBackground.insert(reinterpret_cast<CWnd*>(wParam)->m_hWnd);
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+// The picture buttons ask the main window for their background, one bitmap
+// each, and draw it: no grey of their own under their pictures.
+TEST(MainWindowButtons, TakeTheirBackgroundFromTheMainWindow) {
+    CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
+    ::DeleteFileA(CIniFile::Path());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
+    CZarvoDDlg dlg;
+    ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
+    g_askedBackground.clear();
+    ASSERT_TRUE(::SetWindowSubclass(dlg.m_hWnd, BackgroundSpy, 1, 0));
+    dlg.ShowWindow(SW_SHOW);
+    ::RedrawWindow(dlg.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(100);
+    for (int id : {CZarvoDDlg::kConnect, CZarvoDDlg::kDisconnect, CZarvoDDlg::kSettings, CZarvoDDlg::kUpload})
+        EXPECT_EQ(g_askedBackground.count(dlg.GetDlgItem(id)), 1u) << id;
+    ::RemoveWindowSubclass(dlg.m_hWnd, BackgroundSpy, 1);
+    dlg.DestroyWindow();
+    CIniFile::CommitWrite();
+    CIniFile::SetFolderForTests("");
+}
+
+namespace {
+
+struct FindFileDialog { HWND owner, found; };
+BOOL CALLBACK IsFileDialog(HWND w, LPARAM p) {
+    auto* f = reinterpret_cast<FindFileDialog*>(p);
+    char cls[16] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == f->owner &&
+        (::GetDlgItem(w, 0x47C) || ::GetDlgItem(w, 0x480))) {
+        f->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The common file dialog this thread shows over owner (not one of our dialogs).
+HWND FileDialogOver(HWND owner) {
+    FindFileDialog f{owner, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), IsFileDialog, reinterpret_cast<LPARAM>(&f));
+    return f.found;
+}
+
+// Types names into the file dialog once it shows, then presses its OK.
+void AnswerFileDialog(HWND owner, const std::string& names) {
+    When([owner] { return FileDialogOver(owner) != nullptr; }, [owner, names] {
+        HWND d = FileDialogOver(owner);
+        HWND box = ::GetDlgItem(d, 0x47C) ? ::GetDlgItem(d, 0x47C) : ::GetDlgItem(d, 0x480);
+        ::SetWindowTextA(box, names.c_str());
+        ::PostMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+}
+
+void WritePacked(const std::string& path, const char* name, const char* data) {
+    FileEntry e;
+    e.name = name;
+    e.nameLength = static_cast<uint8_t>(e.name.size() + 1);
+    e.data = data;
+    std::string out;
+    ASSERT_EQ(PackedFile::Build({&e}, 0, 4, out), PackedFile::Error::None);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+}
+
+}  // namespace
+
+// "Open a kbx file": several files at once, from the folder the file list
+// remembers, only packed files; the folder chosen is remembered after.
+TEST_F(MainWindow, OpenKbxTakesSeveralPackedFilesFromTheRememberedFolder) {
+    const std::string folder = TempFolder("zarvod_kbx_open");
+    WritePacked(folder + "\\a.kbx", "from_a.php", "a");
+    WritePacked(folder + "\\b.kbx", "from_b.php", "b");
+    WritePacked(folder + "\\c.txt", "from_c.php", "c");  // a container, but not by its name
+    auto* pane = dynamic_cast<CWndFileList*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kFileList)));
+    ASSERT_NE(pane, nullptr);
+    pane->SetLastAddFolder(folder.c_str());
+    // Names alone: they are found only in the folder the dialog starts in.
+    AnswerFileDialog(dlg.m_hWnd, "\"a.kbx\" \"b.kbx\" \"c.txt\"");
+    dlg.SendMessage(WM_COMMAND, ID_FILE_OPEN_KBX, 0);
+    CFileEntryList& list = dlg.Link().Files().Entries();
+    EXPECT_NE(list.Find("from_a.php"), nullptr);
+    EXPECT_NE(list.Find("from_b.php"), nullptr);
+    EXPECT_EQ(list.Find("from_c.php"), nullptr);
+    EXPECT_EQ(pane->GetLastAddFolder().str(), folder);
+    EXPECT_GE(pane->FindFileRow("from_b.php"), 0);  // the pane was rebuilt
+}
+
+// "Save a kbx file" over a file that exists asks once, in the program's words.
+TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
+    const std::string path = TempFolder("zarvod_kbx_open") + "\\saved.kbx";
+    WritePacked(path, "old.php", "old");
+    AddEntry(dlg, "a.php", "<?php ?>", FileEntry::kInStep);
+    AddEntry(dlg, "b.php", "<?php ?>", FileEntry::kInStep);
+    std::vector<std::string> texts;
+    static std::string text;
+    // Our question: Yes (its second button), then the success message.
+    TakeMessage(&text, [&texts] { texts.push_back(text); TakeMessage(&text, [&texts] { texts.push_back(text); }); },
+                IDC_MSG_BUTTON2);
+    AnswerFileDialog(dlg.m_hWnd, path);
+    // A question of the file dialog's own would come first: it is counted and answered.
+    int systemQuestions = 0;
+    When([&] {
+        HWND box = ::GetForegroundWindow();
+        char cls[16] = {};
+        ::GetClassNameA(box, cls, sizeof cls);
+        if (std::string(cls) == "#32770" && !CWnd::FromHandlePermanent(box) && ::GetDlgItem(box, IDYES)) {
+            ++systemQuestions;
+            ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+            return true;
+        }
+        return false;
+    }, [] {});
+    dlg.SendMessage(WM_COMMAND, ID_FILE_SAVE_KBX, 0);
+    EXPECT_EQ(systemQuestions, 0);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "The filename already exists.\r\nDo you want to overwrite it?");
+    EXPECT_EQ(texts[1], "Successfully saved.");
 }

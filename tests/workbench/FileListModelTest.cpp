@@ -243,6 +243,25 @@ TEST(RecentFilesTest, TenWithTheirOwnCommandsAndNoneBeyond) {
     EXPECT_EQ(recent.Paths().size(), 10u);
 }
 
+// A recent path as the Add submenu shows it: a long one keeps its start and
+// its file name around an ellipsis, so the menu stays narrower than the screen.
+TEST(RecentFilesTest, LongPathsAreShownShortened) {
+    const std::wstring deep = L"C:\\" + std::wstring(300, L'd') + L"\\project\\main.php";
+    struct Row { std::wstring path, shown; };
+    const Row rows[] = {
+        {L"C:\\work\\a.php", L"C:\\work\\a.php"},
+        {deep, L"C:\\...\\project\\main.php"},
+        {L"C:\\a\\" + std::wstring(200, L'x') + L".php", L"C:\\...\\" + std::wstring(53, L'x') + L".php"},
+        {L"\\\\server\\share\\" + std::wstring(100, L's') + L"\\f.txt", L"\\\\server\\...\\f.txt"},
+        {L"C:\\R&D\\a.php", L"C:\\R&&D\\a.php"},  // not a mnemonic
+    };
+    for (const Row& r : rows) {
+        const std::wstring shown = CRecentFiles::MenuText(r.path);
+        EXPECT_EQ(shown, r.shown) << r.path.size();
+        EXPECT_LE(shown.size(), CRecentFiles::kMenuChars + 1);  // an & counts twice
+    }
+}
+
 TEST(ImageRulesTest, SizeHistoryUndoRedoAndCapacity) {
     CImageSizeHistory h;
     int w = 0, ht = 0;
@@ -277,6 +296,24 @@ TEST(ImageRulesTest, ResizeNumbersAndScrollLimit) {
     EXPECT_EQ(imagerules::KeepRatio(5, 0, 100), 0);  // no division by a zero side
     // Range 0..600, page 201: the limit is 400.
     EXPECT_EQ(imagerules::ScrollPosition(1, 395, 0, 600, 201, 0, 20), 400);
+}
+
+// With the ratio kept, the other side follows every number typed, even one
+// that OK then refuses: the user sees what the size would be, and why not.
+TEST(ImageRulesTest, TheRatioFollowsEveryNumber) {
+    struct Row { const char* typed; int from, to, follows; };
+    const Row rows[] = {
+        {"50", 200, 100, 25},      {"100", 100, 200, 200},   {"1", 200, 100, 1},  // never below 1
+        {"1", 2000, 1, 1},         {"20100", 2000, 1000, 10050},  // past the largest side still follows
+        {"99999", 1, 65535, 999999999}, {"0", 200, 100, 0}, {"7", 0, 100, 0},
+    };
+    for (const Row& r : rows) {
+        int v = -1;
+        ASSERT_TRUE(imagerules::ParseNumber(r.typed, v)) << r.typed;
+        EXPECT_EQ(imagerules::KeepRatio(v, r.from, r.to), r.follows) << r.typed << " " << r.from << "x" << r.to;
+    }
+    int v = 0;
+    for (const char* bad : {"", "-5", "1e3", "12a", "1234567890"}) EXPECT_FALSE(imagerules::ParseNumber(bad, v)) << bad;
 }
 
 TEST(DropFilesTest, BlockOfNames) {

@@ -1,6 +1,7 @@
 #include "workbench/files/DlgResize.h"
 
 #include "resources/resource.h"
+#include "ui/boxes/DlgMessage.h"
 #include "workbench/files/ImageRules.h"
 
 BEGIN_MESSAGE_MAP(CDlgResize, CDialog)
@@ -35,10 +36,11 @@ void CDlgResize::Follow(int changed, int other, int from, int to) {
         m_guard = 0;
         return;
     }
+    // Every number typed moves the other side, even one OK will refuse:
+    // a side left behind would give another ratio.
     int value = 0;
-    if (!imagerules::ParseSide(GetDlgItemText(changed).str(), value)) return;
+    if (!imagerules::ParseNumber(GetDlgItemText(changed).str(), value)) return;
     const int follow = imagerules::KeepRatio(value, from, to);
-    if (follow < 1) return;
     m_guard = 1;
     ::SetDlgItemInt(m_hWnd, other, static_cast<UINT>(follow), TRUE);
 }
@@ -46,14 +48,13 @@ void CDlgResize::Follow(int changed, int other, int from, int to) {
 void CDlgResize::OnOK() {
     int width = 0, height = 0;
     // A refused OK keeps the members: the size and the ratio stay usable.
-    if (!imagerules::ParseSide(GetDlgItemText(IDC_RESIZE_WIDTH).str(), width)) {
-        ::SetFocus(GetDlgItem(IDC_RESIZE_WIDTH));
-        ::SendDlgItemMessageA(m_hWnd, IDC_RESIZE_WIDTH, EM_SETSEL, 0, -1);
-        return;
-    }
-    if (!imagerules::ParseSide(GetDlgItemText(IDC_RESIZE_HEIGHT).str(), height)) {
-        ::SetFocus(GetDlgItem(IDC_RESIZE_HEIGHT));
-        ::SendDlgItemMessageA(m_hWnd, IDC_RESIZE_HEIGHT, EM_SETSEL, 0, -1);
+    // The user hears why, and the side to mend is selected.
+    for (auto side : {std::make_pair(IDC_RESIZE_WIDTH, &width), std::make_pair(IDC_RESIZE_HEIGHT, &height)}) {
+        if (imagerules::ParseSide(GetDlgItemText(side.first).str(), *side.second)) continue;
+        ShowMessage(m_hWnd, IDS_RESIZE_RANGE, MB_OK | MB_ICONEXCLAMATION);
+        if (!::IsWindow(m_hWnd)) return;
+        ::SetFocus(GetDlgItem(side.first));
+        ::SendDlgItemMessageA(m_hWnd, side.first, EM_SETSEL, 0, -1);
         return;
     }
     m_width = width;

@@ -54,9 +54,22 @@ bool ParseSide(const std::string& text, int& value) {
     return true;
 }
 
+bool ParseNumber(const std::string& text, int& value) {
+    if (text.empty() || text.size() > 9) return false;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+    }
+    value = v;
+    return true;
+}
+
 int KeepRatio(int value, int from, int to) {
-    if (from <= 0) return 0;
-    return static_cast<int>(static_cast<double>(value) / from * to);
+    if (from <= 0 || value <= 0 || to <= 0) return 0;
+    const double follow = static_cast<double>(value) / from * to;
+    if (follow >= 999999999.0) return 999999999;
+    return std::max(1, static_cast<int>(follow));
 }
 
 bool CanAnimate(unsigned frames, unsigned delays) { return frames >= 2 && delays >= frames; }

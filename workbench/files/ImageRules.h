@@ -32,8 +32,12 @@ namespace imagerules {
 constexpr int kMaxSide = 16384;
 // A side typed into the resize dialog: digits only, 1 to 16384.
 bool ParseSide(const std::string& text, int& value);
-// The other side at the opening ratio: value * to / from, truncated; 0 when
-// the base is 0.
+// A number typed into the resize dialog: digits only, at most nine; any
+// value, so that the ratio can follow what OK will refuse.
+bool ParseNumber(const std::string& text, int& value);
+// The other side at the opening ratio: value * to / from, truncated, but
+// never below 1 for a value of 1 or more (nor above nine digits); 0 when the
+// value or the base is 0.
 int KeepRatio(int value, int from, int to);
 // Animate only with two frames or more and a delay for each.
 bool CanAnimate(unsigned frames, unsigned delays);

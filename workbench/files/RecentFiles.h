@@ -9,6 +9,8 @@ class CRecentFiles {
 public:
     static constexpr size_t kMax = 10;
     static constexpr unsigned kFirstCommand = 32801;
+    // The longest path the Add submenu shows whole.
+    static constexpr size_t kMenuChars = 64;
 
     const std::vector<std::string>& Paths() const { return m_paths; }
     bool Empty() const { return m_paths.empty(); }
@@ -19,6 +21,10 @@ public:
     void Clear() { m_paths.clear(); }
     // The path of a recent-file command, null for any other id.
     const std::string* ForCommand(unsigned id) const;
+    // A path as a menu item: a long one keeps its root and as many of its
+    // last parts as fit around "...", an & is doubled. In characters (UTF-16),
+    // so that a cut never splits a double-byte character.
+    static std::wstring MenuText(const std::wstring& path);
 
 private:
     std::vector<std::string> m_paths;

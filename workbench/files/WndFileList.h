@@ -15,6 +15,13 @@
 #include <string>
 #include <vector>
 
+// The system open-file dialog for one file or several: filter with "|"
+// between its parts, a start folder (empty: the system's choice). The chosen
+// full paths, and the folder the dialog reports (its path up to its last
+// backslash). False on Cancel.
+bool OpenFilesDialog(HWND owner, const std::string& filter, const char* title, const char* startFolder,
+                     std::vector<std::string>& paths, std::string& folder);
+
 class CWndFileList : public CWnd {
 public:
     enum : UINT { kTimerDragScroll = 1 };
@@ -52,6 +59,8 @@ public:
     // The view row under a client point, -1 for none.
     int HitTest(CPoint point) const;
     const CString& GetLastAddFolder() const { return m_lastAddFolder; }
+    // The main window's packed-file dialog starts here and leaves its folder.
+    void SetLastAddFolder(const char* folder) { m_lastAddFolder = folder ? folder : ""; }
 
     // The context menu as it would show now (recent paths inserted, items
     // enabled by the rules); the caller owns it.

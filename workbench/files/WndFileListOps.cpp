@@ -13,6 +13,7 @@
 #include "workbench/files/DlgSelectEditor.h"
 #include "workbench/files/FileNameRules.h"
 
+#include <algorithm>
 #include <commdlg.h>
 #include <cstring>
 #include <shlobj.h>
@@ -66,8 +67,16 @@ bool CWndFileList::BuildContextMenu(CMenu& menu) {
     }
     if (!add || m_recent.Empty()) return true;
     UINT at = 0;
-    for (const std::string& path : m_recent.Paths())
-        ::InsertMenuA(add, at, MF_BYPOSITION | MF_STRING, CRecentFiles::kFirstCommand + at, path.c_str()), ++at;
+    for (const std::string& path : m_recent.Paths()) {
+        // Shortened as text of the ANSI code page's characters, never its bytes.
+        std::wstring wide(path.size() + 1, L'\0');
+        wide.resize(static_cast<size_t>(
+            std::max(0, ::MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0],
+                                              static_cast<int>(wide.size())))));
+        ::InsertMenuW(add, at, MF_BYPOSITION | MF_STRING, CRecentFiles::kFirstCommand + at,
+                      CRecentFiles::MenuText(wide).c_str());
+        ++at;
+    }
     ::InsertMenuA(add, at, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
     return true;
 }
@@ -211,24 +220,21 @@ void CWndFileList::OnRename() {
 
 // ---- Add and the recent files
 
-bool CWndFileList::ChooseFiles(std::vector<std::string>& paths, std::string& folder) {
+bool OpenFilesDialog(HWND owner, const std::string& filterText, const char* title, const char* startFolder,
+                     std::vector<std::string>& paths, std::string& folder) {
     std::vector<char> buffer(26101, '\0');
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = m_hWnd;
-    // In the user's language; "|" separates the filter's parts in the string table.
-    std::string filter = CResources::LoadString(IDS_ADD_FILES_FILTER).str();
-    if (filter.empty()) filter = "All Files(*.*)|*.*|";
+    ofn.hwndOwner = owner;
+    std::string filter = filterText;
     for (char& c : filter)
         if (c == '|') c = '\0';
     filter.push_back('\0');
-    const CString title = CResources::LoadString(IDS_ADD_FILES_TITLE);
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrInitialDir = m_lastAddFolder.IsEmpty() ? nullptr : m_lastAddFolder.c_str();
-    // As the title: as a default extension it would be glued to typed names.
-    ofn.lpstrTitle = title.IsEmpty() ? nullptr : title.c_str();
+    ofn.lpstrInitialDir = startFolder && *startFolder ? startFolder : nullptr;
+    ofn.lpstrTitle = title && *title ? title : nullptr;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
     if (!::GetOpenFileNameA(&ofn)) return false;
     // One file: its full path. Several: the folder, then each name.
@@ -243,6 +249,15 @@ bool CWndFileList::ChooseFiles(std::vector<std::string>& paths, std::string& fol
     const size_t cut = reported.rfind('\\');
     folder = cut == std::string::npos ? std::string() : reported.substr(0, cut);
     return true;
+}
+
+bool CWndFileList::ChooseFiles(std::vector<std::string>& paths, std::string& folder) {
+    // In the user's language; "|" separates the filter's parts in the string table.
+    std::string filter = CResources::LoadString(IDS_ADD_FILES_FILTER).str();
+    if (filter.empty()) filter = "All Files(*.*)|*.*|";
+    // As the title: as a default extension it would be glued to typed names.
+    const CString title = CResources::LoadString(IDS_ADD_FILES_TITLE);
+    return OpenFilesDialog(m_hWnd, filter, title.c_str(), m_lastAddFolder.c_str(), paths, folder);
 }
 
 void CWndFileList::OnAddFiles() {

@@ -225,6 +225,16 @@ void CWndImage::OnResize() {
     ApplySize(dlg.m_width, dlg.m_height);
 }
 
+void CWndImage::RestoreSize(int width, int height) {
+    if (!m_image || !m_resizable || width < 1 || height < 1) return;
+    m_history.Push(width, height);
+    m_width = width;
+    m_height = height;
+    m_modified = 1;
+    SetScrollRanges();
+    Invalidate();
+}
+
 void CWndImage::ApplySize(int width, int height) {
     if (!m_resizable || !m_image || width < 1 || height < 1) return;
     m_history.Push(width, height);

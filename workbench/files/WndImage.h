@@ -37,6 +37,11 @@ public:
 
     // Resize (command 32877); the dialog's result as if OK was pressed with it.
     void ApplySize(int width, int height);
+    // An entry's size chosen before, shown again: a new step of the history,
+    // marked as resized, without telling the parent (its entry knows).
+    void RestoreSize(int width, int height);
+    // The size went into the entry: the next resize marks it changed again.
+    void ForgetResize() { m_modified = 0; }
     BOOL PreTranslateMessage(MSG* msg) override;
 
     // Where temporary copies go: CSIDL_APPDATA\ZarvoD (tests point it elsewhere).

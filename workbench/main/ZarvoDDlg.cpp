@@ -102,6 +102,7 @@ BEGIN_MESSAGE_MAP(CZarvoDDlg, CDialog)
     ON_MESSAGE(WM_USER_WRITE_KEY_BLOCK, OnWriteKeyBlock)
     ON_MESSAGE(WM_USER_WRITE_CERT_BLOCK, OnWriteCertBlock)
     ON_MESSAGE(WM_USER_READ_CERT_BLOCK, OnReadCertBlock)
+    ON_MESSAGE(WM_USER_CHANGE_FIRMWARE, OnChangeFirmware)
     ON_MESSAGE(WM_USER_WRITE_SETTINGS, OnWriteSettings)
     ON_MESSAGE(WM_USER_REBOOT, OnRebootMessage)
     ON_MESSAGE(WM_USER_GET_RTC_DATE, OnGetRtcDate)
@@ -210,6 +211,9 @@ void CZarvoDDlg::CreateButtons() {
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
         b->Create("", WS_CHILD | visible | BS_OWNERDRAW, CRect(), m_hWnd, s.id);
+        // Its background is the window's, asked once: the parent's pixels
+        // copied at the first paint may not be drawn yet.
+        b->SetUseParentBitmap(TRUE);
         b->SetImage(nullptr, s.png);
         const CString tip = CResources::LoadString(s.tip);
         if (!tip.IsEmpty()) b->SetTooltipText(tip);

@@ -94,6 +94,8 @@ public:
     bool GetEditorText(std::string& text, uint32_t& caret, uint32_t& scrollLine) override;
     void OpenEntry(FileEntry& entry) override;
     void OnEntryRemoved(const FileEntry& entry) override;
+    void SaveViewerTargetSize(FileEntry& entry) override;
+    void ClearEditor() override;
     void ResizeImageEntry(FileEntry& entry) override;
     void OnBoardRestarting() override { m_editor.ClearBreakpointMarks(); }
     bool IsPhpDebugMode() override { return m_phpDebug != 0; }
@@ -181,6 +183,7 @@ protected:
     void OnEditCommand(UINT id);
     void OnFunctionCommand(UINT id);
     void OnFileCommand(UINT id);
+    void OnFileOpenPacked();
     void OnRebootProduct();
     void OnPhpDebugMode();
     void OnFirmwareDebugMode();
@@ -239,6 +242,7 @@ protected:
     LRESULT OnWriteKeyBlock(WPARAM wParam, LPARAM lParam);
     LRESULT OnWriteCertBlock(WPARAM wParam, LPARAM lParam);
     LRESULT OnReadCertBlock(WPARAM wParam, LPARAM);
+    LRESULT OnChangeFirmware(WPARAM wParam, LPARAM);
     // The upgrade dialog behind its window, when it is the one running.
     CDlgFWUpgrade* UpgradeDialog(HWND wnd);
     // A block write: waits in a message loop for the board's answer.
@@ -300,6 +304,8 @@ protected:
     int m_phpDebug = 1;
     int m_firmwareLog = 1;
     CString m_firmwarePath;
+    // The folder "Save selected file(s)" last wrote to in this run.
+    std::string m_saveFolder;
     bool m_initModeRequest = false;
 
     // Debugger state.

@@ -5,6 +5,7 @@
 
 #include "framework/Menu.h"
 #include "framework/Resources.h"
+#include "link/codecs/Crc16.h"
 #include "resources/resource.h"
 #include "ui/boxes/DlgMessage.h"
 #include "workbench/bottom/WndBottom.h"
@@ -346,7 +347,19 @@ void CZarvoDDlg::OnAbout() {
 
 // ---- file menu
 
+namespace {
+// The folder browser opens at the folder given as its data.
+int CALLBACK StartInFolder(HWND wnd, UINT msg, LPARAM, LPARAM data) {
+    if (msg == BFFM_INITIALIZED && data) ::SendMessageA(wnd, BFFM_SETSELECTIONA, TRUE, data);
+    return 0;
+}
+}  // namespace
+
 void CZarvoDDlg::OnFileCommand(UINT id) {
+    if (id == ID_FILE_OPEN_KBX) {
+        OnFileOpenPacked();
+        return;
+    }
     char path[MAX_PATH] = {};
     if (id == ID_FILE_SAVE_SELECTED) {
         BROWSEINFOA bi{};
@@ -354,10 +367,15 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
         const CString title = CResources::LoadString(IDS_SELECT_SAVE_FOLDER);
         bi.lpszTitle = title;
         bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
+        // Where the last save of this run went.
+        const std::string start = m_saveFolder;
+        bi.lpfn = StartInFolder;
+        bi.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
         LPITEMIDLIST chosen = ::SHBrowseForFolderA(&bi);
         if (!chosen) return;
         const bool ok = ::SHGetPathFromIDListA(chosen, path) != 0;
         ::CoTaskMemFree(chosen);
+        if (ok) m_saveFolder = path;
         // The list may have changed while the browser ran.
         if (ok && IsCommandEnabled(Command::SaveSelected)) m_link.Files().SaveSelectedFiles(path);
         return;
@@ -365,18 +383,29 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFilter = "kbx files (*.kbx)\0*.kbx\0";
+    ofn.lpstrFilter = "KBX File(*.kbx)\0*.kbx\0";
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
-    ofn.lpstrDefExt = "kbx";
-    if (id == ID_FILE_OPEN_KBX) {
-        ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-        if (!::GetOpenFileNameA(&ofn) || !IsCommandEnabled(Command::OpenKbx)) return;
-        if (m_link.Files().ReadPackedFile(path)) RefreshFileList();
-    } else {
-        ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-        if (!::GetSaveFileNameA(&ofn) || !IsCommandEnabled(Command::SaveKbx)) return;
-        m_link.Files().TakeEditorText();
-        m_link.Files().WritePackedFile(path);
+    ofn.lpstrDefExt = "KBX";
+    // No overwrite prompt of the dialog's own: the writer asks, once.
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (!::GetSaveFileNameA(&ofn) || !IsCommandEnabled(Command::SaveKbx)) return;
+    m_link.Files().TakeEditorText();
+    m_link.Files().WritePackedFile(path);
+}
+
+void CZarvoDDlg::OnFileOpenPacked() {
+    std::vector<std::string> paths;
+    std::string folder;
+    const std::string start = m_fileList ? m_fileList->GetLastAddFolder().str() : std::string();
+    if (!OpenFilesDialog(m_hWnd, "KBX File(*.kbx)|*.kbx|", nullptr, start.c_str(), paths, folder)) return;
+    if (m_fileList) m_fileList->SetLastAddFolder(folder.c_str());
+    for (const std::string& path : paths) {
+        // Each file's questions run a message loop: the command must still be allowed after it.
+        if (!IsCommandEnabled(Command::OpenKbx)) break;
+        if (IsPackedFile(path)) m_link.Files().ReadPackedFile(path);
     }
+    RefreshFileList();
+    ComputeFlashUsage();
+    UpdateButtonStates(m_taskState);
 }

@@ -8,6 +8,7 @@
 #include "ui/WindowMessages.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
+#include "workbench/files/WndImage.h"
 
 // ---- dialogs
 
@@ -205,6 +206,14 @@ bool CZarvoDDlg::GetEditorText(std::string& text, uint32_t& caret, uint32_t& scr
 
 void CZarvoDDlg::OpenEntry(FileEntry& entry) {
     SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&entry), entry.kind == FileEntry::kImage ? 1 : 0);
+}
+
+void CZarvoDDlg::ClearEditor() {
+    // No entry is open any more: a picture on show goes as well.
+    if (m_fileList) m_fileList->SetCurrentFileName("");
+    if (m_image) m_image->CloseImage();
+    ShowImagePane(false);
+    m_editor.ResetText();
 }
 
 void CZarvoDDlg::OnEntryRemoved(const FileEntry& entry) {

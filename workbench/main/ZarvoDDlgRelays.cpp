@@ -72,6 +72,9 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
                 pane->OpenImage(shown->data.data(), shown->data.size(), shown->name.c_str());
             return RefuseImage();
         }
+        // A size chosen before and not yet uploaded is shown again.
+        if (entry->state == FileEntry::kChanged && entry->targetWidth && entry->targetHeight)
+            pane->RestoreSize(static_cast<int>(entry->targetWidth), static_cast<int>(entry->targetHeight));
         ShowImagePane(true);
         if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
         OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
@@ -169,9 +172,9 @@ void CZarvoDDlg::ShowImagePane(bool image) {
 
 LRESULT CZarvoDDlg::OnNewDocument(WPARAM wParam, LPARAM) {
     // The open entry keeps what was typed into it; the new document starts
-    // unselected and modified, so it is asked about before it is lost.
+    // modified, so it is asked about before it is lost. The rows selected
+    // stay selected: New adds a row, it does not choose others.
     m_link.Files().TakeEditorText();
-    for (size_t i = 0; i < m_link.Files().Entries().Count(); ++i) m_link.Files().Entries().At(i).selected = false;
     if (wParam != 1 && wParam != 2) return 1;
     const char* text = wParam == 1 ? "<?php\r\n\r\n?>" : "";
     ShowImagePane(false);
@@ -227,10 +230,24 @@ int CZarvoDDlg::ComputeFlashUsage() {
     return size > 0x7FFFFFFFull ? 0x7FFFFFFF : static_cast<int>(size);
 }
 
+void CZarvoDDlg::SaveViewerTargetSize(FileEntry& entry) {
+    // Only the entry the viewer shows, and only a size the user chose.
+    if (!m_image || !m_image->HasImage() || !m_image->IsModified() || !m_fileList ||
+        m_fileList->GetCurrentFileName().str() != entry.name)
+        return;
+    entry.targetWidth = static_cast<uint32_t>(m_image->GetWidth());
+    entry.targetHeight = static_cast<uint32_t>(m_image->GetHeight());
+    m_image->ForgetResize();
+}
+
 void CZarvoDDlg::ResizeImageEntry(FileEntry& entry) {
     if (entry.kind != FileEntry::kImage || entry.targetWidth == 0 || entry.targetHeight == 0) return;
     const std::string folder = (CIniFile::Folder() + "\\Temp").str();
     ::CreateDirectoryA(CIniFile::Folder(), nullptr);
-    if (!CImageReencoder::Reencode(entry.data, entry.name, entry.targetWidth, entry.targetHeight, folder))
+    if (!CImageReencoder::Reencode(entry.data, entry.name, entry.targetWidth, entry.targetHeight, folder)) {
         LogDebugger("image " + entry.name + " keeps its size: it could not be re-encoded");
+        return;
+    }
+    // The data has that size now: encoding it again would only lose more.
+    entry.targetWidth = entry.targetHeight = 0;
 }

@@ -11,6 +11,8 @@
 #include "config/DlgSetting.h"
 #include "config/UpgradeModel.h"
 #include "framework/WinApp.h"
+#include "link/LinkStrings.h"
+#include "link/codecs/Crc16.h"
 #include "resources/resource.h"
 #include "workbench/bottom/DlgViewLog.h"
 #include "ui/WindowMessages.h"
@@ -309,6 +311,24 @@ LRESULT CZarvoDDlg::OnReadCertBlock(WPARAM wParam, LPARAM) {
     if (m_link.Commands().ReadCertBlock()) return 1;
     m_certRequester = nullptr;
     return 0;
+}
+
+LRESULT CZarvoDDlg::OnChangeFirmware(WPARAM wParam, LPARAM) {
+    const char* name = reinterpret_cast<const char*>(wParam);
+    if (!m_link.Session().IsConnected()) {
+        m_link.Session().Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
+        return 0;
+    }
+    // Only a packed file the list holds, and only when the board takes
+    // requests: the command may come by another road than the menu.
+    const FileEntry* entry = name ? m_link.Files().Entries().Find(name) : nullptr;
+    if (!entry || entry->kind == FileEntry::kFolder || entry->state == FileEntry::kAddedInternal ||
+        !IsPackedFile(entry->name) || !IsCommandEnabled(Command::ChangeFirmware))
+        return 0;
+    // The board answers 05/60 but starts the file only at its next restart:
+    // there is nothing to wait for.
+    m_link.Commands().ChangeFirmwareFile(entry->name);
+    return 1;
 }
 
 void CZarvoDDlg::OnCertBlockRead(bool present, const uint8_t* records, size_t length) {
