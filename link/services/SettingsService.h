@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "link/codecs/SettingsBlock.h"
 #include "link/session/LinkService.h"
@@ -24,7 +25,11 @@ public:
     // read generation g may write only while it is still g.
     unsigned Generation() const { return m_generation; }
 
-    bool RequestSettingsBlock();  // 03/21 + W; false when not connected or a write runs
+    // 03/21 + W; false when not connected or a write runs. It ends in
+    // CLinkBlockResults::OnSettingsRead, or in a message and OnSettingsReadFailed.
+    bool RequestSettingsBlock();
+    bool IsReading() const { return m_reading; }
+    bool IsWriting() const { return m_writing; }
     // Rebuilds the block with the record and sends it (04/21); the result
     // arrives as CLinkBlockResults::OnSettingsWritten. False (with a message
     // where the user needs one) when nothing was sent.
@@ -33,16 +38,19 @@ public:
     // CLinkService
     void OnDisconnected() override;
     bool OnTimer(unsigned id) override;
+    void OnTransferGivenUp(int32_t type) override;
 
 private:
     void OnReplySettingsBlock(const LinkReply& r);
     void OnReplySettingsWrite(const LinkReply& r);
     void Reset();
     void EndWrite(bool ok);
+    void ReadFailed(const std::string& why);
 
     CLinkSession& m_session;
     SettingsRecord m_record;
     unsigned m_generation = 1;
     bool m_writing = false;
+    bool m_reading = false;
     CWriteWatch m_watch;
 };
