@@ -56,3 +56,6 @@
 
 // System menu item of the about box.
 #define IDM_ABOUTBOX 0x0010
+
+// Why the firmware upgrade did not start (the settings block it needs was not read).
+#define IDS_UPGRADE_NEEDS_SETTINGS 3000
