@@ -230,8 +230,9 @@ void CBoardCommandsService::OnTransferGivenUp(int32_t type)
 {
     if (type != CLinkSession::kTransferCertRead || !m_certReading)
         return;
-    m_session.Message(std::string(CLinkSession::kNoAnswerText), CLinkDialogs::kStyleWarning);
+    // Ended before the message: a late reply while it is up finds no read.
     EndCertRead(false);
+    m_session.Message(std::string(CLinkSession::kNoAnswerText), CLinkDialogs::kStyleWarning);
 }
 
 bool CBoardCommandsService::OnTimer(unsigned id)

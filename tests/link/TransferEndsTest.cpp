@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "LinkTables.h"
 
 namespace {
@@ -68,6 +70,35 @@ TEST_F(TransferEnds, EverySettingsReadEndsInADialogOrAMessage)
             EXPECT_TRUE(host.messages.empty());
             EXPECT_EQ(host.settingsRead, 1);
         }
+        ExpectIdle(c.what);
+    }
+}
+
+// The board wakes up while the user reads that it did not answer: its late
+// reply finds no read and tells no one a second time.
+TEST_F(TransferEnds, ALateReplyDuringTheNoAnswerMessageIsDropped)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> start;
+        Bytes late;
+    } cases[] = {
+        {"settings", [&] { link.Settings().RequestSettingsBlock(); }, Reply(3, 0x21, ItemInt(0))},
+        {"certificate", [&] { link.Commands().ReadCertBlock(); }, Reply(3, 0x24, ItemInt(16), true)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host.told.clear();
+        host.certRecords = "?";
+        host.settingsRead = 0;
+        c.start();
+        host.onMessage = [&] {
+            host.onMessage = nullptr;
+            Feed(c.late);
+        };
+        Advance(CLinkSession::kReadGuardMs);
+        EXPECT_EQ(host.settingsRead, 0);
+        EXPECT_EQ(host.told.size() + (host.certRecords == "<none>" ? 1 : 0), 1u);
         ExpectIdle(c.what);
     }
 }
