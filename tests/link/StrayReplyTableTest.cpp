@@ -84,7 +84,21 @@ void ReadSettings(T& t)
     t.host.settingsRead = 0;
 }
 
+// The identification's own replies, in the order the chain asks for them.
+void AnswerIdentification(T& t)
+{
+    t.Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) +
+           Reply(1, 0x21, ItemBytes({0xAB, 1})) + Reply(1, 0x22, ItemBytes({0x5A})) +
+           Reply(1, 0x23, ItemBytes(Bytes(12, 0x22))) + Reply(1, 0x24, ItemBytes(Bytes(6, 1))) +
+           Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x33, ItemBytes({0xDE})));
+    t.Feed(Reply(3, 0x11, ItemInt(16), true));
+}
+
 const StrayJob kJobs[] = {
+    {"identification", [](T& t) { t.Identify(); },
+     {"01/25", "01/25 refused", "01/11", "01/21", "01/23", "01/33", "01/40", "05/41", "05/42", "03/11"},
+     AnswerIdentification,
+     [](T& t) { return t.link.Identity().IsIdentified() && !t.link.Session().IsJobRunning(); }},
     {"settings read", [](T& t) { t.link.Settings().RequestSettingsBlock(); }, {"03/21", "03/21 refused", "data"},
      [](T& t) { Serve(t, kSettings, 3, 0x21); }, [](T& t) { return t.host.settingsRead == 1; }},
     {"certificate read", [](T& t) { t.link.Commands().ReadCertBlock(); }, {"03/24", "data"},
