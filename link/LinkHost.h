@@ -202,6 +202,9 @@ public:
     // The settings block was read and parsed (CDeviceLink::Settings()
     // holds it): the main window opens the dialog that asked for it.
     virtual void OnSettingsRead() {}
+    // The settings block read ended without a block (the user has been told
+    // why): whatever waited for it does not open.
+    virtual void OnSettingsReadFailed() {}
     // 04/21 answered: the board holds the block (ok) or not.
     virtual void OnSettingsWritten(bool ok) {}
     // 03/24 answered: the certificate records (the block without its

@@ -59,3 +59,5 @@
 
 // Messages of the main window's own.
 #define IDS_IMAGE_NOT_SHOWN 3300
+// Why the firmware upgrade did not start (the settings block it needs was not read).
+#define IDS_UPGRADE_NEEDS_SETTINGS 3000

@@ -32,6 +32,8 @@ CBoardCommandsService::CBoardCommandsService(CLinkSession& session) : m_session(
 
 void CBoardCommandsService::SendSystemCommand(uint8_t sub, int32_t value)
 {
+    if (sub == kReboot || sub == kRebootDebug)
+        m_rebootAsked = true;
     m_session.WriteRequest(RequestBuilder(5, 2, sub).Int32(value));
 }
 
@@ -47,6 +49,12 @@ bool CBoardCommandsService::RequestReboot(bool phpDebug)
 
 void CBoardCommandsService::OnReplyReboot(const LinkReply& r)
 {
+    // Only a restart this link asked for closes it.
+    if (!m_rebootAsked) {
+        m_session.Host().LogDebugger("restart reply dropped: no restart was asked for");
+        return;
+    }
+    m_rebootAsked = false;
     if (r.Refused()) {
         // The board stays as it is: so does the link.
         m_session.Message(std::string("The product refused to restart."), CLinkDialogs::kStyleWarning);
@@ -67,15 +75,36 @@ bool CBoardCommandsService::ReadCertBlock()
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return false;
     }
-    return m_session.StartRead(RequestBuilder(3, 2, 4), CLinkSession::kTransferCertRead);
+    if (!m_session.IsTransferIdle() ||
+        !m_session.StartRead(RequestBuilder(3, 2, 4), CLinkSession::kTransferCertRead))
+        return false;
+    m_certReading = true;
+    m_session.GuardRead(CLinkSession::kTransferCertRead);
+    return true;
+}
+
+void CBoardCommandsService::EndCertRead(bool told)
+{
+    m_certReading = false;
+    if (!told)
+        m_session.Host().OnCertBlockRead(false, nullptr, 0);
 }
 
 void CBoardCommandsService::OnReplyCertBlock(const LinkReply& r)
 {
-    m_session.SetTransferType(CLinkSession::kTransferNone);
-    FrameItem item;
-    if (!FrameItemReader::First(r.payload, r.length, item) || !item.IsInt32())
+    // Only the read this service started ends here.
+    if (!m_certReading || m_session.GetTransferType() != CLinkSession::kTransferCertRead) {
+        m_session.Host().LogDebugger("certificate block: late reply dropped");
         return;
+    }
+    m_session.EndTransfer(CLinkSession::kTransferCertRead);
+    EndCertRead(true);
+    FrameItem item;
+    if (!FrameItemReader::First(r.payload, r.length, item) || !item.IsInt32()) {
+        // The dialog waits for an answer: no block is one.
+        m_session.Host().OnCertBlockRead(false, nullptr, 0);
+        return;
+    }
     const TransferBuffer& image = m_session.Image();
     int32_t v = item.Int32();
     // Only what arrived counts, never the board's word for it.
@@ -197,12 +226,23 @@ void CBoardCommandsService::EndPasswordWait(bool ok, const char* message)
     m_session.Host().OnPasswordDone(ok);
 }
 
+void CBoardCommandsService::OnTransferGivenUp(int32_t type)
+{
+    if (type != CLinkSession::kTransferCertRead || !m_certReading)
+        return;
+    // Ended before the message: a late reply while it is up finds no read.
+    EndCertRead(false);
+    m_session.Message(std::string(CLinkSession::kNoAnswerText), CLinkDialogs::kStyleWarning);
+}
+
 bool CBoardCommandsService::OnTimer(unsigned id)
 {
     if (id == kTimerBlockWrite) {
         if (m_writing == kNone) {
             m_session.Host().KillTimer(kTimerBlockWrite);
         } else if (!m_watch.Tick(m_session.SentCount(), m_session.WriteAllSent())) {
+            m_session.AbandonTransfer(m_writing == kKey ? CLinkSession::kTransferKeyWrite
+                                                        : CLinkSession::kTransferCertWrite);
             EndBlockWrite(false);
         }
         return true;
@@ -232,6 +272,9 @@ bool CBoardCommandsService::OnTimer(unsigned id)
 
 void CBoardCommandsService::OnDisconnected()
 {
+    m_rebootAsked = false;
+    if (m_certReading)
+        EndCertRead(false);
     // A write cut off by the link going away failed.
     if (m_writing != kNone) {
         m_pendingCert.clear();

@@ -29,8 +29,10 @@ public:
     // Reboot (2, 200), or into PHP debug mode (6, 200).
     bool RequestReboot(bool phpDebug);
 
-    // 03/24: the result arrives as OnCertBlockRead. False when not connected.
+    // 03/24: the result arrives as OnCertBlockRead, once, whatever the board
+    // does. False when not connected or another transfer runs.
     bool ReadCertBlock();
+    bool IsCertReadRunning() const { return m_certReading; }
     // 04/22 or 04/24 with an EnvBlock; each ends in OnBlockWritten. The pair
     // sends the certificate only after the key block was taken. False (and
     // nothing sent) when not connected or another transfer runs.
@@ -50,6 +52,7 @@ public:
     // CLinkService
     void OnDisconnected() override;
     bool OnTimer(unsigned id) override;
+    void OnTransferGivenUp(int32_t type) override;
 
 private:
     enum Writing { kNone, kKey, kCert };
@@ -59,12 +62,16 @@ private:
     void OnReplySetPassword(const LinkReply& r);
     bool StartBlockWrite(const std::vector<uint8_t>& block, Writing which);
     void EndBlockWrite(bool ok);
+    // told: the dialog has its answer already.
+    void EndCertRead(bool told);
     void EndPasswordWait(bool ok, const char* message);
 
     CLinkSession& m_session;
     Writing m_writing = kNone;
     int32_t m_writeLength = 0;
     CWriteWatch m_watch;
+    bool m_certReading = false;
+    bool m_rebootAsked = false;
     std::vector<uint8_t> m_pendingCert;
     bool m_passwordChange = false;
     bool m_passwordWait = false;

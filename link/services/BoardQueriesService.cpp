@@ -231,7 +231,15 @@ void CBoardQueriesService::OnGuard()
         return;
     m_session.Host().LogDebugger("board query: no answer, given up");
     m_pending = Chain::kNone;
+    const Chain chain = m_chain;
+    if (m_transfer != 0)
+        m_session.AbandonTransfer(m_transfer);
     OnDisconnected();
+    // The clock and the scan tell their dialogs; the others asked the user.
+    if (chain != Chain::kRtcGet && chain != Chain::kRtcSet && chain != Chain::kScan)
+        Defer([this]() {
+            m_session.Host().ShowMessage(CLinkSession::kNoAnswerText, CLinkDialogs::kStyleWarning);
+        });
 }
 
 bool CBoardQueriesService::OnTimer(unsigned id)

@@ -142,6 +142,7 @@ WatchReply DecodeWatchReply(const uint8_t* payload, size_t length, WatchValue& o
         if (reader.Next(next) && next.IsInt32())
             full = next.Int32();
         out.type = "STR[" + std::to_string(full) + "]";
+        out.boardLength = full;
         out.value = item.Text();
         out.full = HexOf(item.data, item.length);
         return full > kShortStringMax ? WatchReply::kLongString : WatchReply::kShown;

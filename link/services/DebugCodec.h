@@ -41,6 +41,8 @@ bool SplitWatchName(const std::string& name, WatchRequest& out);
 // One row of the watch list as the board described it.
 struct WatchValue {
     std::string type, value, full;
+    // A string's length on the board (its reply's second item).
+    int32_t boardLength = 0;
 };
 enum class WatchReply {
     kShown,       // out holds the row's texts

@@ -302,8 +302,19 @@ bool CDebuggerService::OnTimer(unsigned id)
         m_session.Host().KillTimer(id);
         if (m_watchWaiting == Waiting::kNone)
             return true;
-        if (m_watchWaiting == Waiting::kString)
-            m_session.EndTransfer(CLinkSession::kTransferWatchString);
+        if (m_watchWaiting == Waiting::kString) {
+            // Data still coming: the string is long, not lost.
+            if (m_session.GetTransferType() == CLinkSession::kTransferWatchString &&
+                m_session.Image().count != m_watchGuardCount) {
+                WaitForWatch(Waiting::kString);
+                return true;
+            }
+            m_session.AbandonTransfer(CLinkSession::kTransferWatchString);
+        } else if (m_watchRow < m_session.Host().GetWatchCount()) {
+            // The row says it has no value rather than keep an old one.
+            DebugCodec::WatchValue u = DebugCodec::UnknownValue();
+            m_session.Host().SetWatchValue(m_watchRow, u.type, u.value, u.full);
+        }
         m_watchWaiting = Waiting::kNone;
         Log("watch: no answer from the board");
         if (m_watchRestart) {

@@ -105,6 +105,10 @@ private:
     int32_t m_watchTask = 0;
     Waiting m_watchWaiting = Waiting::kNone;
     bool m_watchRestart = false;
+    // The long string being read: its length on the board, and the bytes in
+    // when the wait was armed (a read that moves is not given up).
+    int32_t m_watchLength = 0;
+    int32_t m_watchGuardCount = 0;
 
     std::string m_bpFile;
     int32_t m_bpIndex = 0;

@@ -39,6 +39,7 @@ int CDebuggerService::OnWatchNext(int32_t task, bool start)
 void CDebuggerService::WaitForWatch(Waiting kind)
 {
     m_watchWaiting = kind;
+    m_watchGuardCount = m_session.Image().count;
     m_session.Host().SetTimer(kTimerWatchWait, kReplyWaitMs);
 }
 
@@ -104,6 +105,7 @@ void CDebuggerService::OnReplyWatch(const LinkReply& r)
     case DebugCodec::WatchReply::kLongString:
         // The first bytes at once; the 03/5x reply completes the row.
         SetRow(host, m_watchRow, v);
+        m_watchLength = v.boardLength;
         if (RequestWatchString())
             return;
         break;
@@ -131,13 +133,17 @@ void CDebuggerService::OnReplyWatchString(const LinkReply& r)
     m_session.EndTransfer(CLinkSession::kTransferWatchString);
     if (!TakeWatchReply(Waiting::kString))
         return;
-    if (r.Refused())
-        return;  // the chain stops at this row
+    // The row keeps the first bytes unless the whole string came, as long
+    // as the board announced it; a refusal ends this row, not the chain.
     FrameItem item;
-    if (FrameItemReader::First(r.payload, r.length, item) && item.IsInt32()) {
-        const TransferBuffer& got = m_session.Image();
+    const TransferBuffer& got = m_session.Image();
+    if (!r.Refused() && FrameItemReader::First(r.payload, r.length, item) && item.IsInt32() &&
+        !m_session.TransferOverflowed() && item.Int32() == got.count && got.count == m_watchLength) {
         SetRow(m_session.Host(), m_watchRow,
                DebugCodec::LongStringValue(got.data.data(), static_cast<size_t>(got.count)));
+    } else {
+        Log("watch " + m_session.Host().GetWatchName(m_watchRow) + ": " + std::to_string(got.count) + " of " +
+            std::to_string(m_watchLength) + " bytes came" + (r.Refused() ? " (refused)" : ""));
     }
     NextWatchRow();
 }

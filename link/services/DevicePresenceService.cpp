@@ -106,6 +106,17 @@ void CDevicePresenceService::LoseBoard()
     m_session.Host().SetTimer(kTimerReconnectDelay, kReconnectDelayMs);
 }
 
+void CDevicePresenceService::OnJobAbandoned()
+{
+    // The wait for the board to come back gave up: a much later arrival
+    // must not connect by itself, and a disconnect asks about unsaved work.
+    if (m_session.IsReconnectPending() && !m_session.IsConnected()) {
+        m_session.SetReconnectPending(false);
+        m_session.Host().KillTimer(kTimerArrivalRetry);
+        m_session.Host().KillTimer(kTimerReconnectDelay);
+    }
+}
+
 bool CDevicePresenceService::OnTimer(unsigned id)
 {
     if (id == kTimerReconnectDelay) {

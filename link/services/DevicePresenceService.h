@@ -38,6 +38,7 @@ public:
 
     // CLinkService
     bool OnTimer(unsigned id) override;
+    void OnJobAbandoned() override;
 
 private:
     enum class Attempt { Done, Absent, OpenFailed };

@@ -208,6 +208,11 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
     const uint8_t* p = r.payload;
     size_t n = r.length;
     bool refused = r.Refused();
+    // Only the image read this service started ends here.
+    if (m_session.GetTransferType() != CLinkSession::kTransferFsImage) {
+        m_session.Host().LogDebugger("file-system image: late reply dropped");
+        return;
+    }
     m_session.SetTransferType(CLinkSession::kTransferNone);
     FrameItem item;
     if (!FrameItemReader::First(p, n, item) || !item.IsInt32())

@@ -47,15 +47,25 @@ size_t ReadHexPairs(const std::string& text, uint8_t* out, size_t max)
 CIdentityService::CIdentityService(CLinkSession& session) : m_session(session)
 {
     using R = const LinkReply&;
-    m_session.RouteReply(1, 1, 1, [this](R r) { OnReplySysEzfs(r); });
+    // Each reply is taken only while the chain has a request outstanding: a
+    // stray one would restart the chain in the middle of another job.
+    auto take = [this](uint16_t code, void (CIdentityService::*handler)(const LinkReply&)) {
+        return [this, code, handler](R r) {
+            if (Take(code))
+                (this->*handler)(r);
+        };
+    };
+    m_session.RouteReply(1, 1, 1, take(0x0111, &CIdentityService::OnReplySysEzfs));
     m_session.RouteReply(1, 1, 2, [this](R r) { OnReplySys12(r); });
     m_session.RouteReply(1, 1, 3, [this](R r) { OnReplySys13(r); });
     m_session.RouteReply(1, 1, 5, [this](R r) { OnReplySys15(r); });
-    m_session.RouteReply(1, 2, 1, [this](R r) { OnReplyIdEzfs(r); });
-    m_session.RouteReply(1, 2, 2, [this](R r) { OnReplyIdFib(r); });
-    m_session.RouteReply(1, 2, 3, [this](R r) { OnReplyIdMcu(r); });
-    m_session.RouteReply(1, 2, 4, [this](R r) { OnReplyIdMac(r); });
+    m_session.RouteReply(1, 2, 1, take(0x0121, &CIdentityService::OnReplyIdEzfs));
+    m_session.RouteReply(1, 2, 2, take(0x0122, &CIdentityService::OnReplyIdFib));
+    m_session.RouteReply(1, 2, 3, take(0x0123, &CIdentityService::OnReplyIdMcu));
+    m_session.RouteReply(1, 2, 4, take(0x0124, &CIdentityService::OnReplyIdMac));
     m_session.RouteReply(1, 2, 5, [this](R r) {
+        if (!Take(0x0125))
+            return;
         // Refused: the board wants a login first.
         if (r.Refused()) {
             m_loginPending = true;
@@ -64,16 +74,39 @@ CIdentityService::CIdentityService(CLinkSession& session) : m_session(session)
             OnReplyIdPdb(r);
         }
     });
-    m_session.RouteReply(1, 3, 1, [this](R r) { OnReplyIdEzfsHash(r); });
-    m_session.RouteReply(1, 3, 3, [this](R r) { OnReplyEnvcHash(r); });
+    m_session.RouteReply(1, 3, 1, take(0x0131, &CIdentityService::OnReplyIdEzfsHash));
+    m_session.RouteReply(1, 3, 3, take(0x0133, &CIdentityService::OnReplyEnvcHash));
     m_session.RouteReply(1, 4, CLinkSession::kAny, [this](R r) { OnReplyInitNet(r); });
-    m_session.RouteReply(5, 4, 1, [this](R r) { OnReplyLoginChallenge(r); });
-    m_session.RouteReply(5, 4, 2, [this](R r) { OnReplyLoginResult(r); });
+    m_session.RouteReply(5, 4, 1, take(0x0541, &CIdentityService::OnReplyLoginChallenge));
+    m_session.RouteReply(5, 4, 2, take(0x0542, &CIdentityService::OnReplyLoginResult));
     m_session.AddService(*this);
+}
+
+bool CIdentityService::Take(uint16_t code)
+{
+    // Out of order is taken while the chain runs (the board answers what it
+    // answers), and so is anything during the identification job; with
+    // nothing asked, a reply would start the chain behind another job.
+    if (m_awaiting == 0 && (m_identified || !m_session.IsJobRunning())) {
+        char line[48];
+        std::snprintf(line, sizeof line, "identification: reply %02X/%02X dropped", code >> 8, code & 0xFF);
+        m_session.Host().LogDebugger(line);
+        return false;
+    }
+    m_awaiting = 0;
+    return true;
+}
+
+uint32_t CIdentityService::Ask(uint16_t code)
+{
+    m_awaiting = code;
+    return m_session.WriteBare(static_cast<uint8_t>(code >> 8), static_cast<uint8_t>(code >> 4 & 0x0F),
+                               static_cast<uint8_t>(code & 0x0F));
 }
 
 void CIdentityService::OnConnecting()
 {
+    m_awaiting = 0;
     m_loginPending = false;
     m_loggedIn = false;
     m_identified = false;
@@ -90,6 +123,7 @@ void CIdentityService::OnConnecting()
 
 void CIdentityService::OnDisconnected()
 {
+    m_awaiting = 0;
     std::memset(m_resourceRows, 0, sizeof m_resourceRows);
     m_session.Host().RedrawResourceView();
     m_flashCapacity = 0;
@@ -104,7 +138,7 @@ using LinkFrame::RequestBuilder;
 
 bool CIdentityService::RequestIdPdb()
 {
-    if (m_session.WriteBare(1, 2, 5) != 0) {
+    if (Ask(0x0125) != 0) {
         m_session.ShowWaitDialog(false);
         m_session.SetReconnectPending(false);
         m_session.FailInitialSetting(false);
@@ -113,37 +147,44 @@ bool CIdentityService::RequestIdPdb()
     return true;
 }
 
-void CIdentityService::RequestSysEzfs() { m_session.WriteBare(1, 1, 1); }
+void CIdentityService::RequestSysEzfs() { Ask(0x0111); }
 void CIdentityService::RequestSys13() { m_session.WriteBare(1, 1, 3); }
 void CIdentityService::RequestSys15() { m_session.WriteBare(1, 1, 5); }
-void CIdentityService::RequestIdEzfs() { m_session.WriteBare(1, 2, 1); }
-void CIdentityService::RequestIdFib() { m_session.WriteBare(1, 2, 2); }
-void CIdentityService::RequestIdMcu() { m_session.WriteBare(1, 2, 3); }
-void CIdentityService::RequestIdMac() { m_session.WriteBare(1, 2, 4); }
-void CIdentityService::RequestIdEzfsHash() { m_session.WriteBare(1, 3, 1); }
+void CIdentityService::RequestIdEzfs() { Ask(0x0121); }
+void CIdentityService::RequestIdFib() { Ask(0x0122); }
+void CIdentityService::RequestIdMcu() { Ask(0x0123); }
+void CIdentityService::RequestIdMac() { Ask(0x0124); }
+void CIdentityService::RequestIdEzfsHash() { Ask(0x0131); }
 
 void CIdentityService::RequestEnvcHash()
 {
     m_info.envcHash.clear();
-    m_session.WriteBare(1, 3, 3);
+    Ask(0x0133);
 }
 
 void CIdentityService::RequestInitNet0()
 {
+    m_awaiting = 0x0140;
     m_session.SetTransferType(CLinkSession::kTransferInitNet0);
     m_session.WriteRequest(RequestBuilder(1, 4, 0).Text("init_net0"));
 }
 
 void CIdentityService::RequestInitNet1()
 {
+    m_awaiting = 0x0140;
     m_session.SetTransferType(CLinkSession::kTransferInitNet1);
     m_session.WriteRequest(RequestBuilder(1, 4, 0).Text("init_net1"));
 }
 
-void CIdentityService::RequestLogin() { m_session.WriteRequest(RequestBuilder(5, 4, 1).Text("admin")); }
+void CIdentityService::RequestLogin()
+{
+    m_awaiting = 0x0541;
+    m_session.WriteRequest(RequestBuilder(5, 4, 1).Text("admin"));
+}
 
 void CIdentityService::SendLoginResponse(const uint8_t response[20])
 {
+    m_awaiting = 0x0542;
     m_session.WriteRequest(RequestBuilder(5, 4, 2).Bytes(response, 20));
 }
 
@@ -256,10 +297,12 @@ void CIdentityService::OnReplyInitNet(const LinkReply& r)
     else
         return;
     if (m_session.GetTransferType() == CLinkSession::kTransferInitNet0) {
+        m_awaiting = 0;
         m_session.SetTransferType(CLinkSession::kTransferNone);
         m_info.wiredPresent = value != 0;
         RequestInitNet1();
     } else if (m_session.GetTransferType() == CLinkSession::kTransferInitNet1) {
+        m_awaiting = 0;
         m_session.SetTransferType(CLinkSession::kTransferNone);
         m_info.wirelessPresent = value != 0;
         RequestEnvcHash();

@@ -63,10 +63,15 @@ public:
 
     // CLinkService
     void OnConnecting() override;
+    void OnJobAbandoned() override { m_awaiting = 0; }
     void OnDisconnected() override;
     void OnIspModeEntered(bool keepWork) override;
 
 private:
+    // The chain awaits a reply (and now no longer): false drops it.
+    bool Take(uint16_t code);
+    // Sends a bare request and awaits its reply.
+    uint32_t Ask(uint16_t code);
     void OnReplyIdPdb(const LinkReply& r);
     void OnReplySysEzfs(const LinkReply& r);
     void OnReplySys12(const LinkReply& r);
@@ -89,6 +94,8 @@ private:
     CDeviceInfo m_info;
     int32_t m_resourceRows[12][3] = {};
     int32_t m_flashCapacity = 0;
+    // The reply awaited, group << 8 | command << 4 | sub (0: none).
+    uint16_t m_awaiting = 0;
     bool m_loginPending = false;
     bool m_loggedIn = false;
     bool m_identified = false;

@@ -88,7 +88,7 @@ Outcome CScanChain::OnReply(const FrameItem& item, MmapCommand& next)
     case S::kScanCount:
         if (!number)
             return Finish(Failure::kBoard);
-        m_counts[m_channel - 1] = static_cast<uint8_t>(item.Int32());
+        m_counts[m_channel - 1] = std::clamp<int32_t>(item.Int32(), 0, kMaxChannelResults);
         if (m_channel < kChannels) {
             ++m_channel;
             next = Ask(S::kScanCount, m_channel);

@@ -16,6 +16,9 @@ public:
     static constexpr int kChannels = 14;
     // State polls (one a second) before a scan that never ends is given up.
     static constexpr int kMaxPolls = 60;
+    // Results asked for per channel at most: a count the board gets wrong
+    // must not ask for millions.
+    static constexpr int32_t kMaxChannelResults = 1024;
 
     enum class Outcome {
         kNext,          // send `next`
@@ -48,7 +51,7 @@ private:
     Outcome Finish(Failure why);
 
     std::vector<ScanRecord> m_records;
-    uint8_t m_counts[kChannels] = {};
+    int32_t m_counts[kChannels] = {};
     int32_t m_step = 0;
     bool m_awaiting = false;
     int m_channel = 1, m_entry = 0, m_polls = 0;

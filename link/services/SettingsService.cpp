@@ -25,6 +25,17 @@ void CSettingsService::OnDisconnected()
     Reset();
     if (m_writing)
         EndWrite(false);
+    if (m_reading) {
+        // Cut off: no block, and whatever waited for it hears so.
+        m_reading = false;
+        m_session.Host().OnSettingsReadFailed();
+    }
+}
+
+void CSettingsService::ReadFailed(const std::string& why)
+{
+    m_session.Message(why, CLinkDialogs::kStyleWarning);
+    m_session.Host().OnSettingsReadFailed();
 }
 
 void CSettingsService::EndWrite(bool ok)
@@ -46,14 +57,25 @@ void CSettingsService::EndWrite(bool ok)
     m_session.Host().OnSettingsWritten(ok);
 }
 
+void CSettingsService::OnTransferGivenUp(int32_t type)
+{
+    if (type != CLinkSession::kTransferSettingsRead || !m_reading)
+        return;
+    m_reading = false;
+    ReadFailed(CLinkSession::kNoAnswerText);
+}
+
 bool CSettingsService::OnTimer(unsigned id)
 {
     if (id != kTimerSettingsWrite)
         return false;
     if (!m_writing)
         m_session.Host().KillTimer(kTimerSettingsWrite);
-    else if (!m_watch.Tick(m_session.SentCount(), m_session.WriteAllSent()))
-        EndWrite(false);  // the board stopped pulling, or never answered
+    else if (!m_watch.Tick(m_session.SentCount(), m_session.WriteAllSent())) {
+        // The board stopped pulling, or never answered.
+        m_session.AbandonTransfer(CLinkSession::kTransferSettingsWrite);
+        EndWrite(false);
+    }
     return true;
 }
 
@@ -63,32 +85,50 @@ bool CSettingsService::RequestSettingsBlock()
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return false;
     }
-    return m_session.StartRead(LinkFrame::RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead);
+    if (!m_session.StartRead(LinkFrame::RequestBuilder(3, 2, 1), CLinkSession::kTransferSettingsRead))
+        return false;
+    m_reading = true;
+    m_session.GuardRead(CLinkSession::kTransferSettingsRead);
+    return true;
 }
 
 void CSettingsService::OnReplySettingsBlock(const LinkReply& r)
 {
-    m_session.SetTransferType(CLinkSession::kTransferNone);
-    FrameItem item;
-    if (!FrameItemReader::First(r.payload, r.length, item) || !item.IsInt32())
+    // Only the read this service started ends here: a stray reply must not
+    // end another job's transfer.
+    if (!m_reading || m_session.GetTransferType() != CLinkSession::kTransferSettingsRead) {
+        m_session.Host().LogDebugger("settings block: late reply dropped");
         return;
+    }
+    m_reading = false;
+    m_session.EndTransfer(CLinkSession::kTransferSettingsRead);
+    const std::string failed = m_session.Host().LoadText(LinkStrings::kConfigReadFailed.id,
+                                                         LinkStrings::kConfigReadFailed.english);
+    FrameItem item;
+    if (!FrameItemReader::First(r.payload, r.length, item) || !item.IsInt32()) {
+        // Said, not swallowed: the user asked for the settings.
+        ReadFailed(failed);
+        return;
+    }
     TransferBuffer& block = m_session.Block();
     int32_t v = item.Int32();
     bool nothing = r.Refused() && v == LinkFrame::kNothingToReport;
     if (!nothing && (r.Refused() || m_session.TransferOverflowed() || v != block.count)) {
-        // Said, not swallowed: the user asked for the settings.
-        m_session.Message(LinkStrings::kConfigReadFailed, CLinkDialogs::kStyleWarning);
+        ReadFailed(failed);
         return;
     }
     SettingsBlock::Result result =
         SettingsBlock::Parse(block.data.data(), static_cast<size_t>(block.count), m_record);
     ++m_generation;
     if (result == SettingsBlock::Result::NoValues) {
-        m_session.Message(std::string("There's no configuration value."), CLinkDialogs::kStyleWarning);
+        ReadFailed("There's no configuration value.");
         return;
     }
-    if (result == SettingsBlock::Result::Parsed)
-        m_session.Host().OnSettingsRead();
+    if (result != SettingsBlock::Result::Parsed) {
+        ReadFailed(failed);
+        return;
+    }
+    m_session.Host().OnSettingsRead();
 }
 
 bool CSettingsService::WriteSettings(unsigned generation, const SettingsRecord& edited, int taskState)

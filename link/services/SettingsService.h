@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "link/codecs/SettingsBlock.h"
@@ -25,7 +26,11 @@ public:
     // read generation g may write only while it is still g.
     unsigned Generation() const { return m_generation; }
 
-    bool RequestSettingsBlock();  // 03/21 + W; false when not connected or a write runs
+    // 03/21 + W; false when not connected or a write runs. It ends in
+    // CLinkBlockResults::OnSettingsRead, or in a message and OnSettingsReadFailed.
+    bool RequestSettingsBlock();
+    bool IsReading() const { return m_reading; }
+    bool IsWriting() const { return m_writing; }
     // Rebuilds the block with an edited copy of the record and sends it
     // (04/21); the result arrives as CLinkBlockResults::OnSettingsWritten,
     // and the record takes the copy only when the board confirmed it. A
@@ -39,6 +44,7 @@ public:
     // CLinkService
     void OnDisconnected() override;
     bool OnTimer(unsigned id) override;
+    void OnTransferGivenUp(int32_t type) override;
 
 private:
     void OnReplySettingsBlock(const LinkReply& r);
@@ -46,6 +52,7 @@ private:
     void Reset();
     void EndWrite(bool ok);
     bool SendEdited(unsigned generation, const SettingsRecord& edited);
+    void ReadFailed(const std::string& why);
 
     CLinkSession& m_session;
     SettingsRecord m_record;
@@ -54,5 +61,6 @@ private:
     std::vector<uint8_t> m_blockAsRead;
     unsigned m_generation = 1;
     bool m_writing = false;
+    bool m_reading = false;
     CWriteWatch m_watch;
 };

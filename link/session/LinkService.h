@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 // A service of the link: one area's requests, reply handlers and state. It
@@ -16,6 +17,9 @@ public:
     virtual void OnIspModeEntered(bool keepWork) {}
     // The watchdog gave up the running job.
     virtual void OnJobAbandoned() {}
+    // A guarded read (CLinkSession::GuardRead) of this type went silent and
+    // was given up.
+    virtual void OnTransferGivenUp(int32_t type) {}
     // Work the user would lose if the link closed now.
     virtual bool HasUnsavedWork() const { return false; }
     // A timer the session does not own; true when this service took it.

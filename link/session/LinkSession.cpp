@@ -7,9 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
+// Silence after which a request is given up (text of our own).
+const char* const CLinkSession::kNoAnswerText = "The product does not answer.\r\nCheck the connection and try again.";
+
 namespace {
-// Wait-box silence after which a job is given up (text of our own).
-const char* const kNoAnswerText = "The product does not answer.\r\nCheck the connection and try again.";
 const size_t kLineBufferSize = 8192;
 // What may queue while a handler waits for the user.
 const size_t kQueueLimit = 1024 * 1024;
@@ -169,6 +170,8 @@ bool CLinkSession::Disconnect(bool askUnsaved)
         s->OnDisconnected();
     // A transfer cut off here must not hold the next connection's.
     m_transferType = kTransferNone;
+    m_guardedType = kTransferNone;
+    m_host.KillTimer(kTimerReadGuard);
     m_sentCount = 0;
     m_writeEnded = false;
     return true;
@@ -478,6 +481,56 @@ bool CLinkSession::StartWrite(const LinkFrame::RequestBuilder& request, int32_t 
     return WriteRequest(request) == 0;
 }
 
+void CLinkSession::EndTransfer(int32_t type)
+{
+    if (m_transferType == type)
+        m_transferType = kTransferNone;
+    if (m_guardedType == type) {
+        m_guardedType = kTransferNone;
+        m_host.KillTimer(kTimerReadGuard);
+    }
+}
+
+void CLinkSession::GuardRead(int32_t type)
+{
+    m_guardedType = type;
+    m_guardCount = (type == kTransferSettingsRead ? m_block : m_image).count;
+    m_host.SetTimer(kTimerReadGuard, kReadGuardMs);
+}
+
+void CLinkSession::OnReadGuard()
+{
+    m_host.KillTimer(kTimerReadGuard);
+    const int32_t type = m_guardedType;
+    if (type == kTransferNone || m_transferType != type)
+        return;
+    if ((type == kTransferSettingsRead ? m_block : m_image).count != m_guardCount) {
+        GuardRead(type);  // data still comes: slow, not silent
+        return;
+    }
+    AbandonTransfer(type);
+    for (CLinkService* s : m_services)
+        s->OnTransferGivenUp(type);
+}
+
+void CLinkSession::AbandonTransfer(int32_t type)
+{
+    const bool write = type == kTransferUpload || type == kTransferSettingsWrite || type == kTransferCertWrite ||
+                       type == kTransferKeyWrite;
+    EndTransfer(type);
+    // A frame cut off by the stall would swallow the start of the next one.
+    // Inside a handler the outer receive call owns the buffer: only what
+    // it has not reached yet goes.
+    if (m_receiveDepth == 0) {
+        m_rx.clear();
+        m_rxPos = m_limitPos = 0;
+    }
+    if (write && m_port.IsOpen() && !m_writeEnded) {
+        SendFrame(LinkFrame::DataChunk(m_dataSeq.Next(), nullptr, 0));
+        m_writeEnded = true;
+    }
+}
+
 void CLinkSession::DispatchDataFrame(const LinkFrame::Header& h, const uint8_t* payload)
 {
     if (h.window) {
@@ -514,7 +567,10 @@ void CLinkSession::DispatchDataFrame(const LinkFrame::Header& h, const uint8_t* 
             m_overflow = true;
         break;
     default:
-        break;
+        // No read runs (it was given up, or never asked for): granting a
+        // window would keep the board sending, and its data would land in
+        // the next read. Without one it stops.
+        return;
     }
     SendWindow();
 }
@@ -548,6 +604,9 @@ void CLinkSession::OnTimer(unsigned id)
         break;
     case kTimerWatchdog:
         OnWatchdog();
+        break;
+    case kTimerReadGuard:
+        OnReadGuard();
         break;
     default:
         for (CLinkService* s : m_services)
@@ -586,7 +645,7 @@ void CLinkSession::OnWatchdog()
         ArmWatchdog();
         return;
     }
-    m_transferType = kTransferNone;
+    AbandonTransfer(m_transferType);
     for (CLinkService* s : m_services)
         s->OnJobAbandoned();
     ShowWaitDialog(false);

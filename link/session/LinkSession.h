@@ -45,7 +45,7 @@ public:
     // Window timers the session starts through the host. Services use ids of
     // their own and receive every id the session does not know.
     enum Timer : unsigned {
-        kTimerSync = 1, kTimerOpenWaitBox = 2, kTimerWatchdog = 20,
+        kTimerSync = 1, kTimerOpenWaitBox = 2, kTimerWatchdog = 20, kTimerReadGuard = 44,
     };
     // Which transfer or query is under way (0 = none): one at a time.
     enum TransferType : int32_t {
@@ -59,6 +59,10 @@ public:
     static constexpr size_t kImageBufferSize = 1024 * 1024;
     static constexpr size_t kBlockBufferSize = 64 * 1024;
     static constexpr unsigned kDefaultWatchdogMs = 15000;
+    // Silence after which a read outside a job is given up.
+    static constexpr unsigned kReadGuardMs = 15000;
+    // What the user is told when the board leaves a request unanswered.
+    static const char* const kNoAnswerText;
     // Wildcard for a route's command or sub.
     static constexpr int kAny = -1;
 
@@ -128,11 +132,17 @@ public:
     bool IsTransferIdle() const { return m_transferType == kTransferNone; }
     // A job's end returns the link to idle only when the type is still the
     // one its request set: a late reply never ends another job's transfer.
-    void EndTransfer(int32_t type)
-    {
-        if (m_transferType == type)
-            m_transferType = kTransferNone;
-    }
+    void EndTransfer(int32_t type);
+    // A transfer the board stopped serving is given up: its type goes back
+    // to idle (when it is still this one) and the link is brought back in
+    // step. Bytes of a frame cut off are dropped, and a write the board may
+    // still hold open is ended with the empty chunk, so that the board's
+    // next request starts clean.
+    void AbandonTransfer(int32_t type);
+    // Guards a read outside a job: after kReadGuardMs in which no data came
+    // it is abandoned and every service hears OnTransferGivenUp(type). Its
+    // end (EndTransfer) stops the guard.
+    void GuardRead(int32_t type);
     // Sends the request, grants the first window and reads into the
     // buffer of this transfer type (cleared first). False (nothing sent)
     // while a write runs: the read would wipe the buffer being sent.
@@ -179,6 +189,7 @@ private:
     void SendChunk(TransferBuffer& buffer, uint16_t window, bool progress);
     void ArmWatchdog();
     void OnWatchdog();
+    void OnReadGuard();
 
     ILinkPort& m_port;
     CLinkHost& m_host;
@@ -210,6 +221,8 @@ private:
     unsigned m_watchdogMs = kDefaultWatchdogMs;
 
     int32_t m_transferType = kTransferNone;
+    int32_t m_guardedType = kTransferNone;
+    int32_t m_guardCount = 0;
     TransferBuffer m_image{kImageBufferSize};
     TransferBuffer m_block{kBlockBufferSize};
     int32_t m_sentCount = 0;

@@ -42,8 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     size_t piece = data[1] % 64 + 1;
     for (size_t at = 2; at < size; at += piece)
         link.Session().ReceiveChunk(data + at, std::min(piece, size - at));
-    // Timers as they come: watchdog, block-write watch, password wait.
-    for (unsigned id : {20u, 21u, 21u, 10u, 22u, 23u})
+    // Timers as they come: watchdog, block-write watch, password wait,
+    // settings-write watch, read guard, query guard, watch wait; then what
+    // the board says after a give-up.
+    for (unsigned id : {20u, 21u, 21u, 10u, 22u, 23u, 24u, 24u, 44u, 32u, 35u})
+        link.Session().OnTimer(id);
+    for (size_t at = 2; at < size; at += piece * 2)
+        link.Session().ReceiveChunk(data + at, std::min(piece, size - at));
+    for (unsigned id : {44u, 31u})
         link.Session().OnTimer(id);
     return 0;
 }

@@ -120,7 +120,9 @@ TEST_F(QueriesTest, ChainFailuresReturnToIdle)
     link.Session().OnTimer(CBoardQueriesService::kTimerGuard);
     EXPECT_EQ(link.Session().GetTransferType(), 0);
     Reports();
-    EXPECT_EQ(host.messages, (std::vector<std::string>{LinkStrings::kConfigReadFailed.english}));
+    // The refusal said so; the query nobody answered says so too.
+    EXPECT_EQ(host.messages, (std::vector<std::string>{LinkStrings::kConfigReadFailed.english,
+                                                       CLinkSession::kNoAnswerText}));
     EXPECT_EQ(host.rtc, (std::vector<std::string>{"fail"}));
     EXPECT_TRUE(host.net.empty());
 }

@@ -223,10 +223,13 @@ TEST_F(BoardServicesTest, PasswordWaitAndArrivalRetryWaitForAnOpenPort)
 TEST_F(BoardServicesTest, RebootReplies)
 {
     Add("a.php", "unsaved", FileEntry::kChanged);
+    // Only restarts that were asked for count (strays: the stray-reply table).
+    link.Commands().RequestReboot(false);
     Feed(Reply(5, 0x22, ItemInt(1), true));
     EXPECT_TRUE(link.Session().IsConnected());
     EXPECT_EQ(host.messages.back(), "The product refused to restart.");
     host.messages.clear();
+    link.Commands().RequestReboot(true);
     Feed(Reply(5, 0x26, ItemInt(200)));
     EXPECT_FALSE(link.Session().IsConnected());
     EXPECT_TRUE(link.Session().IsReconnectPending());

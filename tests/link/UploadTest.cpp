@@ -74,6 +74,7 @@ protected:
     void Identified(int32_t capacity = 1 << 20)
     {
         link.Identity().DeviceInfo().mcuId = "3a0024000851363033363238";
+        link.Identity().RequestSysEzfs();
         Feed(Reply(1, 0x11, ItemInt(capacity)));
         port.writes.clear();
     }

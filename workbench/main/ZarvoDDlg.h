@@ -44,6 +44,7 @@ public:
     // Dialogs opened after a board reply (the reply handler has returned).
     enum : UINT { kTimerSettingsDlg = 5, kTimerFwInfoDlg = 6, kTimerNetInfoDlg = 7, kTimerUpgradeDlg = 8 };
     static constexpr UINT kShowErrorLogMessage = WM_APP + 2;
+    static constexpr UINT kUpgradeRefusedMessage = WM_APP + 30;
     // Posted to itself: the wait box runs after the link's call has returned.
     static constexpr UINT kRunWaitBoxMessage = WM_APP + 1;
 
@@ -108,6 +109,7 @@ public:
     void OnErrorLog(bool firmware, const std::string& text) override;
     void OnProductInfo(const std::string& uptime, const std::string& infoBlock) override;
     void OnSettingsRead() override;
+    void OnSettingsReadFailed() override;
     void OnCertBlockRead(bool present, const uint8_t* records, size_t length) override;
     void OnBlockWritten(BlockKind kind, bool ok) override;
     void OnIspConnected() override;
@@ -233,6 +235,7 @@ protected:
     void RunSettingsDialog();
     void OnBoardDialogTimer(UINT id);
     LRESULT OnShowErrorLog(WPARAM, LPARAM);
+    LRESULT OnUpgradeRefused(WPARAM, LPARAM);
     LRESULT OnUpgradeEnterIsp(WPARAM wParam, LPARAM);
     LRESULT OnUpgradeReadEnv(WPARAM wParam, LPARAM);
     LRESULT OnUpgradeSendTest(WPARAM, LPARAM lParam);

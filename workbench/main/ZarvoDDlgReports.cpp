@@ -81,6 +81,21 @@ void CZarvoDDlg::OnSettingsRead() {
     else CWnd::SetTimer(kTimerSettingsDlg, 10);
 }
 
+void CZarvoDDlg::OnSettingsReadFailed() {
+    // The link has said why; the upgrade, which needed the block, says it
+    // cannot start, once the link's handler has returned.
+    const bool upgrade = m_upgradePending;
+    m_fwInfoPending = m_upgradePending = false;
+    if (upgrade) PostMessage(kUpgradeRefusedMessage);
+}
+
+LRESULT CZarvoDDlg::OnUpgradeRefused(WPARAM, LPARAM) {
+    ShowMessage(LoadText(IDS_UPGRADE_NEEDS_SETTINGS,
+                         "The firmware upgrade cannot start: it needs the product's settings, which could not be read."),
+                CLinkDialogs::kStyleWarning);
+    return 0;
+}
+
 void CZarvoDDlg::OnErrorLog(bool, const std::string& text) {
     m_errorLog = text;
     PostMessage(kShowErrorLogMessage);

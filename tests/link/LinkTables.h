@@ -1,0 +1,238 @@
+#pragma once
+// Shared fixture of the table tests that walk every request and every job:
+// a host whose timers run on a simulated clock, and the checks of an idle
+// link. Rows of other services' tables (the boot loader's) use the same
+// shapes: a SilenceRow per request, a StrayJob per job.
+#include "LinkFakes.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// A recording host whose timers fall due on a clock the test moves, and
+// which keeps what every requester is told.
+class ClockHost : public FakeHost {
+public:
+    void SetTimer(unsigned id, unsigned ms) override
+    {
+        FakeHost::SetTimer(id, ms);
+        due[id] = now + ms;
+    }
+    void KillTimer(unsigned id) override
+    {
+        FakeHost::KillTimer(id);
+        due.erase(id);
+    }
+    void OpenWaitBox(int mode) override
+    {
+        FakeHost::OpenWaitBox(mode);
+        ++waitBoxes;
+    }
+    void SetProgressRange(int) override {}
+    int GetWatchCount() override { return static_cast<int>(watches.size()); }
+    std::string GetWatchName(int row) override { return watches.at(static_cast<size_t>(row)); }
+    void SetWatchValue(int row, const std::string& t, const std::string& v, const std::string& f) override
+    {
+        values[row] = t + "|" + v + "|" + f;
+    }
+    void UpdateButtonStates(int s) override { taskStates.push_back(s); }
+    int GetEditorRowCount() override { return 40; }
+    void SetBreakpointMark(int row, bool on) override { marks[row] = on; }
+    void OnNetworkInfo(const NetworkInfo&) override { told.push_back("netinfo"); }
+    void OnRtcDate(bool ok, const std::string&) override { told.push_back(ok ? "rtc" : "rtc failed"); }
+    void OnRtcSetResult(bool ok) override { told.push_back(ok ? "rtc set" : "rtc set failed"); }
+    void OnScanDone(const std::vector<ScanRecord>* r) override { told.push_back(r ? "scan" : "scan failed"); }
+    void OnErrorLog(bool, const std::string&) override { told.push_back("error log"); }
+    void OnProductInfo(const std::string&, const std::string&) override { told.push_back("product info"); }
+    void OnSettingsReadFailed() override { told.push_back("settings failed"); }
+    bool OnUpgradeResult(bool ok) override
+    {
+        told.push_back(ok ? "upgrade ok" : "upgrade failed");
+        return false;
+    }
+
+    uint64_t now = 0;
+    std::map<unsigned, uint64_t> due;
+    std::vector<std::string> watches, told;
+    std::map<int, std::string> values;
+    std::map<int, bool> marks;
+    std::vector<int> taskStates;
+    int waitBoxes = 0;
+};
+
+// A link on a synced port (the sync resend and the wait-box timers done).
+class TableLink : public LinkTest<ClockHost> {
+public:
+    void SetUp() override
+    {
+        Synced();
+        link.Session().OnTimer(CLinkSession::kTimerSync);
+        host.KillTimer(CLinkSession::kTimerOpenWaitBox);
+        host.messages.clear();
+        host.log.clear();
+    }
+
+    // Moves the clock, firing each timer as it falls due (window timers
+    // repeat until killed).
+    void Advance(uint64_t ms)
+    {
+        const uint64_t end = host.now + ms;
+        for (;;) {
+            unsigned id = 0;
+            uint64_t when = end + 1;
+            for (auto& d : host.due)
+                if (d.second < when) {
+                    when = d.second;
+                    id = d.first;
+                }
+            if (when > end)
+                break;
+            host.now = when;
+            host.due[id] = when + host.timers[id];
+            link.Session().OnTimer(id);
+        }
+        host.now = end;
+    }
+
+    // The identification wait box up, its first request sent.
+    void Identify()
+    {
+        link.Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
+        link.OnIdentifyStart();
+    }
+    // The identification answered up to (not including) the reply to the
+    // request `until` ("01/11", ...; "" answers it all, up to the image read).
+    void IdentifyUntil(const std::string& until, int32_t capacity = 0)
+    {
+        Identify();
+        const std::pair<const char*, std::vector<uint8_t>> steps[] = {
+            {"01/25", Reply(1, 0x25, ItemBytes({3, 7, 9}))},
+            {"01/11", capacity ? Reply(1, 0x11, ItemInt(capacity)) : Reply(1, 0x11, ItemInt(16), true)},
+            {"01/21", Reply(1, 0x21, ItemBytes({0xAB, 0x01}))},
+            {"01/22", Reply(1, 0x22, ItemBytes({0x5A}))},
+            {"01/23", Reply(1, 0x23, ItemBytes(Hex("00112233445566778899AABB")))},
+            {"01/24", Reply(1, 0x24, ItemBytes(Hex("0002A5010203")))},
+            {"01/40", Reply(1, 0x40, ItemInt(0))},
+            {"01/33", Reply(1, 0x33, ItemBytes({0xDE, 0xAD}))},
+        };
+        for (auto& s : steps) {
+            if (until == s.first)
+                return;
+            Feed(s.second);
+        }
+    }
+    // Identified with this flash capacity, an empty file system read: the
+    // wait box is down and the board's task is stopped.
+    void Identified(int32_t capacity)
+    {
+        IdentifyUntil("", capacity);
+        Feed(Reply(3, 0x11, ItemInt(16), true));
+        Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(1)));
+        port.writes.clear();
+    }
+    // The board's task paused, with these watch rows.
+    void PausedWith(std::vector<std::string> watches)
+    {
+        host.watches = std::move(watches);
+        Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(2)));
+    }
+
+    // Nothing of a job is left: no transfer type, no job, no pending flag,
+    // no service waiting for a reply, no timer.
+    void ExpectIdle(const std::string& what)
+    {
+        SCOPED_TRACE(what);
+        CLinkSession& s = link.Session();
+        EXPECT_EQ(s.GetTransferType(), CLinkSession::kTransferNone);
+        EXPECT_FALSE(s.IsJobRunning());
+        EXPECT_FALSE(host.waitBoxOpen);
+        EXPECT_FALSE(s.IsReconnectPending());
+        EXPECT_FALSE(link.Settings().IsReading());
+        EXPECT_FALSE(link.Settings().IsWriting());
+        EXPECT_FALSE(link.Commands().IsBlockWriteRunning());
+        EXPECT_FALSE(link.Commands().IsCertReadRunning());
+        EXPECT_FALSE(link.Commands().IsPasswordChangePending());
+        EXPECT_EQ(link.Queries().Running(), CBoardQueriesService::Chain::kNone);
+        EXPECT_FALSE(link.Queries().HasPendingReports());
+        EXPECT_FALSE(link.Debugger().IsReadingWatches());
+        EXPECT_FALSE(link.Debugger().IsReadingBreakpoints());
+        std::string running;
+        for (auto& t : host.timers)
+            running += std::to_string(t.first) + " ";
+        EXPECT_EQ(running, "") << "timers still running";
+    }
+};
+
+// One request a board leaves unanswered: `start` sends it (and whatever
+// leads to it); within guardMs the job must end, `told` must hold and the
+// link must be idle.
+struct SilenceRow {
+    const char* what;
+    std::function<void(TableLink&)> start;
+    unsigned guardMs;
+    std::function<bool(TableLink&)> told;
+};
+
+inline void PrintTo(const SilenceRow& row, std::ostream* os) { *os << row.what; }
+
+inline void RunSilenceRow(TableLink& t, const SilenceRow& row)
+{
+    SCOPED_TRACE(row.what);
+    row.start(t);
+    ASSERT_FALSE(t.port.writes.empty()) << "nothing was sent";
+    t.port.writes.clear();
+    // A result goes to the host from a short timer after the guard.
+    t.Advance(row.guardMs + 100);
+    EXPECT_TRUE(row.told(t)) << "the requester was not told";
+    t.ExpectIdle(row.what);
+}
+
+// One job that replies and events of other kinds must leave alone: `start`
+// begins it, `own` names the strays that belong to it (never fed), and
+// `finish` ends it as the board would; `done` checks its result.
+struct StrayJob {
+    const char* what;
+    std::function<void(TableLink&)> start;
+    std::vector<std::string> own;
+    std::function<void(TableLink&)> finish;
+    std::function<bool(TableLink&)> done;
+};
+
+inline void PrintTo(const StrayJob& job, std::ostream* os) { *os << job.what; }
+
+// What a stray must not change: the job's state as the link keeps it.
+inline std::string JobState(TableLink& t)
+{
+    CLinkSession& s = t.link.Session();
+    std::string state = "type " + std::to_string(s.GetTransferType()) + (s.IsJobRunning() ? " job" : "") +
+                        (s.IsConnected() ? " connected" : "") + " sent " + std::to_string(s.SentCount()) +
+                        " image " + std::to_string(s.Image().count) + " block " + std::to_string(s.Block().count);
+    state += t.link.Settings().IsReading() ? " settings-read" : "";
+    state += t.link.Settings().IsWriting() ? " settings-write" : "";
+    state += t.link.Commands().IsCertReadRunning() ? " cert-read" : "";
+    state += t.link.Commands().IsBlockWriteRunning() ? " block-write" : "";
+    state += " chain " + std::to_string(static_cast<int>(t.link.Queries().Running()));
+    state += t.link.Debugger().IsReadingWatches() ? " watches" : "";
+    state += t.link.Debugger().IsReadingBreakpoints() ? " breakpoints" : "";
+    state += t.link.Identity().IsLoginPending() ? " login" : "";
+    state += " watch row " + std::to_string(t.link.Debugger().WatchRow());
+    return state;
+}
+
+inline bool Told(TableLink& t, const std::string& what)
+{
+    for (auto& s : t.host.told)
+        if (s == what)
+            return true;
+    return false;
+}
+inline bool Shown(TableLink& t, const std::string& part)
+{
+    for (auto& m : t.host.messages)
+        if (m.find(part) != std::string::npos)
+            return true;
+    return false;
+}
