@@ -14,14 +14,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Record(uint8_t type, uint8_t sub, const Bytes& data)
-{
-    Bytes b;
-    EnvBlock::Begin(b);
-    EnvBlock::AppendRecord(b, type, sub, data.data(), data.size());
-    return Bytes(b.begin() + 16, b.end());
-}
-
 const char* const kLostQuestion = "It is disconnected from the product.\r\nDo you want to connect to it again?";
 
 class BoardLossTest : public LinkFixture {
@@ -29,7 +21,7 @@ protected:
     void SetUp() override { Synced(); }
     Bytes ReadBlock()
     {
-        Bytes block = Block({Record(3, 0, {10, 0, 0, 1}), Record(9, 1, Bytes{'o', 'f', 'f', 'i', 'c', 'e'}),
+        Bytes block = Block({RecordBytes(3, 0, {10, 0, 0, 1}), RecordBytes(9, 1, Bytes{'o', 'f', 'f', 'i', 'c', 'e'}),
                              Bytes{0xFF, 0, 0, 0}});
         EXPECT_TRUE(link.Settings().RequestSettingsBlock());
         Feed(LinkFrame::DataChunk(0, block.data(), block.size()));

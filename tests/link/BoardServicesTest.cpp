@@ -14,22 +14,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes Record(uint8_t type, uint8_t sub, const Bytes& data)
-{
-    Bytes b;
-    EnvBlock::Begin(b);
-    EnvBlock::AppendRecord(b, type, sub, data.data(), data.size());
-    return Bytes(b.begin() + 16, b.end());
-}
-
 const Bytes kName = Hex("0c 00 0c 00 5a 58 31 30 30 31 a6 2f");
 const Bytes kEnd = {0xFF, 0, 0, 0};
 
 TEST(SettingsBlockTest, ParsesAndRebuildsOnlyWhatItOwns)
 {
-    Bytes unknown = Record(0x20, 1, {9, 8, 7, 6, 5});
-    Bytes block = Block({kName, Record(3, 0, {192, 168, 0, 7}), Record(9, 1, Bytes{'n', 'e', 't', 'w', 'r', 'k'}),
-                         unknown, Record(0x0D, 1, Bytes(32, 0x11)), kEnd});
+    Bytes unknown = RecordBytes(0x20, 1, {9, 8, 7, 6, 5});
+    Bytes block = Block({kName, RecordBytes(3, 0, {192, 168, 0, 7}), RecordBytes(9, 1, Bytes{'n', 'e', 't', 'w', 'r', 'k'}),
+                         unknown, RecordBytes(0x0D, 1, Bytes(32, 0x11)), kEnd});
     SettingsRecord s;
     ASSERT_EQ(SettingsBlock::Parse(block.data(), block.size(), s), SettingsBlock::Result::Parsed);
     EXPECT_EQ(s.FirmwareNameText(), "ZX1001");
@@ -97,7 +89,7 @@ protected:
 // A count that differs, a stale record (a write cut off: e2e.settings_write_unplug).
 TEST_F(BoardServicesTest, SettingsThatMustNotPass)
 {
-    Bytes block = Block({kName, Record(3, 0, {10, 0, 0, 1}), kEnd});
+    Bytes block = Block({kName, RecordBytes(3, 0, {10, 0, 0, 1}), kEnd});
     const int32_t n = static_cast<int32_t>(block.size());
     ASSERT_TRUE(link.Settings().RequestSettingsBlock());
     ServeBlock(block, 0x21, n + 1);
@@ -119,7 +111,7 @@ TEST_F(BoardServicesTest, SettingsThatMustNotPass)
 
 TEST_F(BoardServicesTest, CertificateReplyTrustsOnlyWhatArrived)
 {
-    Bytes cert = Block({Record(0x0B, 2, Bytes(40, 0x30))}, EnvBlock::kMagicCert);
+    Bytes cert = Block({RecordBytes(0x0B, 2, Bytes(40, 0x30))}, EnvBlock::kMagicCert);
     int32_t n = static_cast<int32_t>(cert.size());
     struct Case {
         const char* what;
@@ -146,8 +138,8 @@ TEST_F(BoardServicesTest, CertificateReplyTrustsOnlyWhatArrived)
 
 TEST_F(BoardServicesTest, KeyThenCertificateStopsAtAFailedKey)
 {
-    Bytes key = Block({Record(0x0B, 0, Bytes(258, 1))}, EnvBlock::kMagicKeys);
-    Bytes cert = Block({Record(0x0B, 2, Bytes(10, 2))}, EnvBlock::kMagicCert);
+    Bytes key = Block({RecordBytes(0x0B, 0, Bytes(258, 1))}, EnvBlock::kMagicKeys);
+    Bytes cert = Block({RecordBytes(0x0B, 2, Bytes(10, 2))}, EnvBlock::kMagicCert);
     using K = CLinkBlockResults::BlockKind;
     // Refused key block: the certificate is never sent.
     ASSERT_TRUE(link.Commands().WriteKeyThenCert(key, cert));
@@ -239,7 +231,7 @@ TEST_F(BoardServicesTest, RebootReplies)
 
 TEST_F(BoardServicesTest, OneTransferAtATime)
 {
-    Bytes key = Block({Record(0x0B, 0, Bytes(258, 0x5A))}, EnvBlock::kMagicKeys);
+    Bytes key = Block({RecordBytes(0x0B, 0, Bytes(258, 0x5A))}, EnvBlock::kMagicKeys);
     // A read asked for during a write is refused and leaves the write whole.
     ASSERT_TRUE(link.Commands().WriteKeyBlock(key));
     EXPECT_FALSE(link.Commands().ReadCertBlock());
@@ -258,7 +250,7 @@ TEST_F(BoardServicesTest, OneTransferAtATime)
 TEST_F(BoardServicesTest, WritesWaitForTheReplyOnceAllIsOut)
 {
     using K = CLinkBlockResults::BlockKind;
-    Bytes cert = Block({Record(0x0B, 2, Bytes(40, 0x30))}, EnvBlock::kMagicCert);
+    Bytes cert = Block({RecordBytes(0x0B, 2, Bytes(40, 0x30))}, EnvBlock::kMagicCert);
     const unsigned tb = CBoardCommandsService::kTimerBlockWrite, ts = CSettingsService::kTimerSettingsWrite;
     ASSERT_TRUE(link.Commands().WriteCertBlock(cert));
     ASSERT_EQ(Pull(), cert);

@@ -12,21 +12,6 @@ namespace {
 
 using Svc = CBootLoaderService;
 
-class UpgradeHost : public FakeHost {
-public:
-    void OnIspConnected() override { events.push_back("connected"); }
-    void OnUpgradeEnvName(bool read, const std::string& name) override
-    {
-        events.push_back("name " + (read ? name : std::string("-")));
-    }
-    void OnUpgradeTestOk() override { events.push_back("test ok"); }
-    bool OnUpgradeResult(bool ok) override
-    {
-        events.push_back(ok ? "result ok" : "result failed");
-        return true;
-    }
-    std::vector<std::string> events;
-};
 
 // One link on a scripted port per run: the rows start from nothing.
 struct Rig {

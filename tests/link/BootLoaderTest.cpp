@@ -6,26 +6,6 @@ namespace {
 
 using Svc = CBootLoaderService;
 
-class UpgradeHost : public FakeHost {
-public:
-    void OnIspConnected() override { events.push_back("connected"); }
-    void OnUpgradeEnvName(bool read, const std::string& name) override
-    {
-        events.push_back("name " + (read ? name : std::string("-")));
-    }
-    void OnUpgradeTestOk() override { events.push_back("test ok"); }
-    void OnUpgradeProgress(uint64_t sent, uint64_t) override { progress.push_back(sent); }
-    bool OnUpgradeResult(bool ok) override
-    {
-        events.push_back(ok ? "result ok" : "result failed");
-        if (duringResult) duringResult();
-        return answer;
-    }
-    bool answer = true;  // the dialog's answer to a success
-    std::vector<std::string> events;
-    std::vector<uint64_t> progress;
-    std::function<void()> duringResult;
-};
 
 // Takes at most `cap` bytes per write; `zeroWrites` writes take nothing.
 class CappedPort : public FakePort {

@@ -216,3 +216,34 @@ public:
     }
 };
 using LinkFixture = LinkTest<>;
+
+// A host that records what the boot loader tells the upgrade dialog.
+class UpgradeHost : public FakeHost {
+public:
+    void OnIspConnected() override { events.push_back("connected"); }
+    void OnUpgradeEnvName(bool read, const std::string& name) override
+    {
+        events.push_back("name " + (read ? name : std::string("-")));
+    }
+    void OnUpgradeTestOk() override { events.push_back("test ok"); }
+    void OnUpgradeProgress(uint64_t sent, uint64_t) override { progress.push_back(sent); }
+    bool OnUpgradeResult(bool ok) override
+    {
+        events.push_back(ok ? "result ok" : "result failed");
+        if (duringResult) duringResult();
+        return answer;
+    }
+    bool answer = true;  // the dialog's answer to a success
+    std::vector<std::string> events;
+    std::vector<uint64_t> progress;
+    std::function<void()> duringResult;
+};
+
+// One EnvBlock record's bytes, without the block header.
+inline std::vector<uint8_t> RecordBytes(uint8_t type, uint8_t sub, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> b;
+    EnvBlock::Begin(b);
+    EnvBlock::AppendRecord(b, type, sub, data.data(), data.size());
+    return std::vector<uint8_t>(b.begin() + 16, b.end());
+}

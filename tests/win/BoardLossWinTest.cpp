@@ -2,7 +2,7 @@
 // window that was active, and the dialog closes after either answer, with
 // whatever box was open over it. And the Settings dialog's requests without
 // a port. The main window runs in-process, with no board.
-#include "WinTestSupport.h"
+#include "FreshMainWindow.h"
 
 #include "config/DlgFWInfo.h"
 #include "config/DlgFWUpgrade.h"
@@ -51,18 +51,10 @@ CDlgMessage* BoxWithText(const std::string& text) {
 class BoardLoss : public ::testing::Test {
 protected:
     void SetUp() override {
-        CIniFile::SetFolderForTests(TempFolder("zarvod_loss_test").c_str());
-        ::DeleteFileA(CIniFile::Path());
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
-        ASSERT_TRUE(main.Create(IDD_ZARVOD_DIALOG, nullptr));
-        main.ShowWindow(SW_SHOW);
-        Pump(50);
+        PrepareFirstStart("zarvod_loss_test");
+        ASSERT_TRUE(ShowMainWindow(main));
     }
-    void TearDown() override {
-        if (main.m_hWnd) main.DestroyWindow();
-        CIniFile::CommitWrite();
-        CIniFile::SetFolderForTests("");
-    }
+    void TearDown() override { CloseMainWindow(main); }
     CZarvoDDlg main;
 };
 

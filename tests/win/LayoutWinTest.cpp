@@ -2,7 +2,7 @@
 // of the run's code page (English, or Korean under code page 949): no two
 // visible controls overlap, every text fits its control in the dialog's own
 // font, and the dialogs open inside their owner.
-#include "WinTestSupport.h"
+#include "FreshMainWindow.h"
 
 #include "config/DlgSettingRTC.h"
 #include "framework/Resources.h"
@@ -229,17 +229,11 @@ class MainWindowLayout : public Layout {
 protected:
     void SetUp() override {
         Layout::SetUp();
-        CIniFile::SetFolderForTests(TempFolder("zarvod_layout_test").c_str());
-        ::DeleteFileA(CIniFile::Path());
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
-        ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
-        dlg.ShowWindow(SW_SHOW);
-        Pump(50);
+        PrepareFirstStart("zarvod_layout_test");
+        ASSERT_TRUE(ShowMainWindow(dlg));
     }
     void TearDown() override {
-        if (dlg.m_hWnd) dlg.DestroyWindow();
-        CIniFile::CommitWrite();
-        CIniFile::SetFolderForTests("");
+        CloseMainWindow(dlg);
         Layout::TearDown();
     }
     CZarvoDDlg dlg;

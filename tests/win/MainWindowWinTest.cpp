@@ -1,7 +1,7 @@
 // The main window in-process: menu commands and check marks (menus cannot be
 // read from another process under Wine), keys, and the relays that must refuse
 // what the board or a stale caller sends.
-#include "WinTestSupport.h"
+#include "FreshMainWindow.h"
 
 #include "resources/resource.h"
 #include "ui/boxes/DlgProgress.h"
@@ -47,20 +47,11 @@ FileEntry& AddEntry(CZarvoDDlg& dlg, const char* name, const char* data, uint32_
 class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
-        // Every test starts as a first start: no Init.ini, no saved layout.
-        ::DeleteFileA(CIniFile::Path());
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
+        PrepareFirstStart("zarvod_main_test");
         PrepareIni(CIniFile::Path());
-        ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
-        dlg.ShowWindow(SW_SHOW);
-        Pump(50);
+        ASSERT_TRUE(ShowMainWindow(dlg));
     }
-    void TearDown() override {
-        if (dlg.m_hWnd) dlg.DestroyWindow();
-        CIniFile::CommitWrite();
-        CIniFile::SetFolderForTests("");
-    }
+    void TearDown() override { CloseMainWindow(dlg); }
     virtual void PrepareIni(const CString& /*path*/) {}
     UINT MenuState(int popup, UINT id) {
         HMENU sub = ::GetSubMenu(::GetMenu(dlg.m_hWnd), popup);
