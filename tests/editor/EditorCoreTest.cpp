@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -174,6 +176,50 @@ TEST_F(EditorCoreTest, CompositionStaysOutOfTheHistory)
     EXPECT_EQ(Text(), ga);
     core.Undo();
     EXPECT_EQ(Text(), "ab");
+}
+
+// Overwrite mode: each overwritten character is one undo step, whichever
+// road it came by (a key, a repeated key, a committed IME syllable), so an
+// odd number of undos never leaves a character deleted and not put back.
+TEST_F(EditorCoreTest, OverwriteTypingIsOneUndoStepPerCharacter)
+{
+    const std::string ga = "\xB0\xA1";
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        int caret;
+        std::function<void(CEditorCore&)> type;
+        std::vector<std::string> states; // after typing, then after each undo
+    } cases[] = {
+        {"keys", "abcd\r\n", 0, [](CEditorCore& c) { c.TypeChar('x'); c.TypeChar('y'); c.TypeChar('z'); },
+         {"xyzd\r\n", "xycd\r\n", "xbcd\r\n", "abcd\r\n"}},
+        {"a repeated key", "abcd\r\n", 1, [](CEditorCore& c) { c.TypeChar('q', 3); },
+         {"aqqq\r\n", "aqqd\r\n", "aqcd\r\n", "abcd\r\n"}},
+        {"a two-byte character, then the line end", "ab" + ga + "\r\n", 2,
+         [](CEditorCore& c) { c.TypeChar('x'); c.TypeChar('y'); },
+         {"abxy\r\n", "abx\r\n", "ab" + ga + "\r\n"}},
+        {"IME syllables", "abcd\r\n", 0,
+         [&](CEditorCore& c) { c.Compose(ga); c.CommitComposition(ga); c.CommitComposition(ga); },
+         {ga + ga + "cd\r\n", ga + "bcd\r\n", "abcd\r\n"}},
+    };
+    for (const Case& c : cases) {
+        Load(c.text);
+        core.SetOverwrite(true);
+        core.MoveCaret(c.caret, false);
+        c.type(core);
+        EXPECT_EQ(Text(), c.states[0]) << c.name;
+        for (size_t i = 1; i < c.states.size(); ++i) {
+            core.Undo();
+            EXPECT_EQ(Text(), c.states[i]) << c.name << ": undo " << i;
+        }
+        EXPECT_FALSE(core.Store().CanUndo()) << c.name;
+        for (size_t i = c.states.size() - 1; i-- > 0;) {
+            core.Redo();
+            EXPECT_EQ(Text(), c.states[i]) << c.name << ": redo to " << i;
+        }
+        EXPECT_FALSE(core.Store().CanRedo()) << c.name;
+    }
 }
 
 } // namespace
