@@ -147,10 +147,17 @@ bool CEditorCore::TypeChar(char c, int repeat)
         m_store.BeginUndoGroup();
     bool deleted = DeleteSelection();
     for (int i = 0; i < std::clamp(repeat, 1, 1024); ++i) {
-        if (m_overwrite && !deleted && c != '\r' && m_caret < Length() && Text()[m_caret] != '\r')
+        // An overwritten character is one step: its delete and the insert
+        // share a group, or one undo would leave it deleted.
+        bool over = m_overwrite && !deleted && c != '\r' && m_caret < Length() && Text()[m_caret] != '\r';
+        if (over) {
+            m_store.BeginUndoGroup();
             m_store.DeleteText(m_caret, NextCharPos(m_caret) - m_caret, true);
+        }
         if (m_store.InsertText(text, m_caret, true))
             m_caret += static_cast<int>(text.size());
+        if (over)
+            m_store.EndUndoGroup();
     }
     if (group)
         m_store.EndUndoGroup();
@@ -426,6 +433,12 @@ bool CEditorCore::Compose(std::string_view composition)
         m_caret = m_compStart;
     } else if (!composition.empty() && m_overwrite && !deleted && m_caret < Length() &&
                Text()[m_caret] != '\r') {
+        // The overwritten character and the syllable committed over it are
+        // one step: the group closes with the commit.
+        if (!m_imeGroup) {
+            m_store.BeginUndoGroup();
+            m_imeGroup = true;
+        }
         m_store.DeleteText(m_caret, NextCharPos(m_caret) - m_caret, true);
     }
     m_compStart = -1;

@@ -295,29 +295,23 @@ int CEditorCore::ReplaceAll(unsigned flags, std::string_view replacement, std::s
     const bool matchCase = (flags & kSearchMatchCase) != 0;
     const bool up = (flags & kSearchUp) != 0;
     const int n = static_cast<int>(text.size());
+    replacement = replacement.substr(0, replacement.find('\0'));
+    std::string own;
+    if (!HasOnlyCrLf(replacement)) {
+        own = NormalizeLineEnds(replacement);
+        replacement = own;
+    }
     const int r = static_cast<int>(replacement.size());
     bool selected = SelectionMatches(text, matchCase);
     int from = up ? (selected ? SelEnd() : HasSelection() ? SelStart() : m_caret) : (selected ? SelStart() : 0);
-    int count = 0, last = -1;
-    m_store.BeginUndoGroup();
-    for (;;) {
-        int p = up ? FindBackward949(Text(), Length(), text, from, matchCase)
-                   : FindForward949(Text(), Length(), text, from, matchCase);
-        if (p < 0 || !m_store.DeleteText(p, n, true))
-            break;
-        if (r > 0 && !m_store.InsertText(replacement, p, true)) {
-            ++count;
-            last = p;
-            break;
-        }
-        ++count;
-        last = p + r;
-        // Resume behind (or, upwards, before) the replacement: what the run
-        // inserted is never searched again.
-        from = up ? p : p + r;
-    }
-    m_store.EndUndoGroup();
-    if (last >= 0)
-        MoveCaret(last, false);
+    // All matches first, in the text as it stands, then one pass: what the
+    // run inserts is never searched, and nothing is moved once per match.
+    std::vector<int> starts = up ? FindAllBackward949(Text(), Length(), text, from, matchCase)
+                                 : FindAllForward949(Text(), Length(), text, from, matchCase);
+    if (starts.empty() || !m_store.ReplaceRanges(starts, n, replacement, true))
+        return 0;
+    const int count = static_cast<int>(starts.size());
+    // The caret after the last replacement made: upwards the first one.
+    MoveCaret(up ? starts.front() + r : starts.back() + (count - 1) * (r - n) + r, false);
     return count;
 }

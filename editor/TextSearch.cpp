@@ -16,6 +16,12 @@ unsigned char Fold(unsigned char c)
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
+// Whether replacing the n bytes at pos would part a CR LF pair.
+bool PartsLineEnd(const char* text, int pos, int n)
+{
+    return (pos > 0 && text[pos - 1] == '\r' && text[pos] == '\n') || (text[pos + n - 1] == '\r' && text[pos + n] == '\n');
+}
+
 } // namespace
 
 int CharStartAt949(const char* text, int pos)
@@ -86,4 +92,42 @@ int FindBackward949(const char* text, int length, std::string_view needle, int l
         lineEnd = ls - 1;
     }
     return -1;
+}
+
+std::vector<int> FindAllForward949(const char* text, int length, std::string_view needle, int from, bool matchCase)
+{
+    std::vector<int> found;
+    const int n = static_cast<int>(needle.size());
+    if (n == 0 || from < 0 || from > length)
+        return found;
+    for (int p = CharStartAt949(text, from); p <= length - n;) {
+        if (p >= from && MatchAt949(text, length, p, needle, matchCase) && !PartsLineEnd(text, p, n)) {
+            found.push_back(p);
+            p += n; // a match covers whole characters
+        } else {
+            p += CharLength949(text, p, length);
+        }
+    }
+    return found;
+}
+
+std::vector<int> FindAllBackward949(const char* text, int length, std::string_view needle, int limit, bool matchCase)
+{
+    std::vector<int> found;
+    const int n = static_cast<int>(needle.size());
+    if (n == 0 || limit > length)
+        return found;
+    // Every match ending in time, then the ones a walk from the end takes.
+    for (int p = 0; p <= limit - n; p += CharLength949(text, p, length))
+        if (MatchAt949(text, length, p, needle, matchCase) && !PartsLineEnd(text, p, n))
+            found.push_back(p);
+    size_t kept = found.size();
+    int bound = limit;
+    for (size_t i = found.size(); i-- > 0;)
+        if (found[i] + n <= bound) {
+            bound = found[i];
+            found[--kept] = found[i];
+        }
+    found.erase(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(kept));
+    return found;
 }

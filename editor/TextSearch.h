@@ -1,5 +1,6 @@
 #pragma once
 #include <string_view>
+#include <vector>
 
 // Search flags of the find and replace dialogs.
 enum : unsigned
@@ -21,5 +22,12 @@ int FindForward949(const char* text, int length, std::string_view needle, int fr
 // The last match that starts at a character start and ends at or before
 // limit; -1 when none.
 int FindBackward949(const char* text, int length, std::string_view needle, int limit, bool matchCase);
+// Every match Replace All replaces, ascending, in one walk over the text:
+// forward, those that FindForward949 finds from `from` and again from each
+// match's end; backward, those that FindBackward949 finds from `limit` and
+// again from each match's start. A match that would part a CR LF is passed
+// over: replacing it would leave a lone line-end byte.
+std::vector<int> FindAllForward949(const char* text, int length, std::string_view needle, int from, bool matchCase);
+std::vector<int> FindAllBackward949(const char* text, int length, std::string_view needle, int limit, bool matchCase);
 // The start of the character holding pos (pos itself when it is one).
 int CharStartAt949(const char* text, int pos);

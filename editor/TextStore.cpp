@@ -148,6 +148,98 @@ LoadResult CTextStore::SetText(const char* data, size_t length)
     return result;
 }
 
+bool CTextStore::ReplaceRanges(const std::vector<int>& starts, int length, std::string_view with, bool undo)
+{
+    if (m_readOnly || starts.empty() || length <= 0 || !HasOnlyCrLf(with))
+        return false;
+    const char* text = m_text.c_str();
+    int end = 0;
+    for (int p : starts) {
+        if (p < end || p > Length() - length)
+            return false;
+        end = p + length;
+        // A lone CR or LF left behind would break the rows' CR LF rule.
+        if ((p > 0 && text[p - 1] == '\r' && text[p] == '\n') || (text[end - 1] == '\r' && text[end] == '\n'))
+            return false;
+    }
+    std::function<void()> record;
+    if (undo)
+        record = [&] {
+            std::string matched;
+            matched.reserve(starts.size() * static_cast<size_t>(length));
+            for (int p : starts)
+                matched.append(text + p, static_cast<size_t>(length));
+            m_undo.RecordReplace(starts, length, std::move(matched), std::string(with));
+        };
+    return Splice(starts, length, with, static_cast<int>(with.size()), false, record);
+}
+
+// The one pass under Replace All, its undo and its redo: the oldLength bytes
+// at each start become the next piece (each: piece i of `pieces`; else all of
+// it every time). The ranges are checked by the caller. `record` runs once
+// the memory is there, so a refused pass leaves no trace in the history.
+bool CTextStore::Splice(const std::vector<int>& starts, int oldLength, std::string_view pieces, int newLength, bool each,
+                        const std::function<void()>& record)
+{
+    const long long k = static_cast<long long>(starts.size());
+    const long long newSize = Length() + k * (newLength - oldLength);
+    if (m_readOnly || k == 0 || newSize > INT_MAX - 1 ||
+        static_cast<long long>(pieces.size()) < (each ? k : 1) * newLength)
+        return false;
+    std::string out;
+    try {
+        out.reserve(static_cast<size_t>(newSize));
+        if (record)
+            record();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const int firstRow = m_lines.PosToLine(starts.front());
+    const int delta = static_cast<int>(newSize - Length());
+
+    // Bookmarks move as the delete and the insert of each range in turn
+    // would move them; the line of a range is the line ends already written.
+    std::vector<int*> marks;
+    for (int& b : m_bookmarks)
+        if (b >= 0)
+            marks.push_back(&b);
+    int line = 0;
+    size_t from = 0;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const size_t p = static_cast<size_t>(starts[i]);
+        std::string_view gap(m_text.data() + from, p - from);
+        std::string_view old(m_text.data() + p, static_cast<size_t>(oldLength));
+        std::string_view piece = pieces.substr(each ? i * static_cast<size_t>(newLength) : 0,
+                                               static_cast<size_t>(newLength));
+        line += static_cast<int>(std::count(gap.begin(), gap.end(), '\r'));
+        out.append(gap);
+        int removed = static_cast<int>(std::count(old.begin(), old.end(), '\r'));
+        int added = static_cast<int>(std::count(piece.begin(), piece.end(), '\r'));
+        if (!marks.empty() && (removed > 0 || added > 0)) {
+            int below = line + (out.empty() || out.back() == '\n' ? 0 : 1);
+            for (int* b : marks) {
+                if (removed > 0 && *b >= line)
+                    *b = *b < line + removed ? -1 : *b - removed;
+                if (added > 0 && *b >= below)
+                    *b += added;
+            }
+        }
+        out.append(piece);
+        line += added;
+        from = p + static_cast<size_t>(oldLength);
+    }
+    out.append(m_text, from, std::string::npos);
+
+    NoticeModified();
+    m_text.swap(out);
+    m_lines.UpdateLines(m_text.c_str(), -1, -1);
+    m_parser.InvalidateFrom(firstRow);
+    if (m_host)
+        m_host->OnTextChanged(starts.front(), delta);
+    m_modified = true;
+    return true;
+}
+
 int CTextStore::MoveText(int source, int length, int drop, bool copy)
 {
     if (m_readOnly || length <= 0 || source < 0 || source > Length() - length || drop < 0 || drop > Length())
@@ -194,6 +286,15 @@ int CTextStore::ApplyUndo(const UndoRecord& r)
         }
         return p + m;
     }
+    case UndoRecord::kReplace: {
+        // Where the replacements stand now, each back to its own match.
+        const int n = r.moved, w = static_cast<int>(r.with.size());
+        std::vector<int> now(r.starts.size());
+        for (size_t i = 0; i < now.size(); ++i)
+            now[i] = r.starts[i] + static_cast<int>(i) * (w - n);
+        Splice(now, w, r.text, n, true, {});
+        return r.position + n;
+    }
     default:
         return -1;
     }
@@ -219,6 +320,11 @@ int CTextStore::ApplyRedo(const UndoRecord& r)
             d -= m;
         }
         return d + m;
+    }
+    case UndoRecord::kReplace: {
+        const int n = r.moved, w = static_cast<int>(r.with.size());
+        Splice(r.starts, n, r.with, w, false, {});
+        return r.starts.back() + static_cast<int>(r.starts.size() - 1) * (w - n) + w;
     }
     default:
         return -1;

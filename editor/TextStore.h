@@ -4,8 +4,10 @@
 #include "editor/TextEncoding.h"
 #include "editor/UndoHistory.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class CCodePageConverter;
 
@@ -65,6 +67,14 @@ public:
     // before a NUL, or with '?' for what did not convert, is what is loaded.
     LoadResult SetText(const char* data, size_t length);
 
+    // Replace All in one pass: the `length` bytes at each of `starts`
+    // (ascending, apart, none parting a CR LF) become `with` (CR LF line
+    // ends only). Text, rows and bookmarks change once, bookmarks as the
+    // deletes and inserts one by one would move them, and the history gets
+    // one record whose undo and redo are one pass too. False when nothing
+    // changed (read-only, bad ranges, no memory).
+    bool ReplaceRanges(const std::vector<int>& starts, int length, std::string_view with, bool undo);
+
     // Drag and drop: moves (or copies) length bytes from source to drop, a
     // position in the text before the move. Returns where the bytes now
     // start, or -1 when nothing was done (a move onto itself does nothing).
@@ -117,6 +127,8 @@ public:
 private:
     void Changed(int position, int delta);
     void NoticeModified();
+    bool Splice(const std::vector<int>& starts, int oldLength, std::string_view pieces, int newLength, bool each,
+                const std::function<void()>& record);
     int ApplyUndo(const UndoRecord& r);
     int ApplyRedo(const UndoRecord& r);
     void AfterUndoRedo();

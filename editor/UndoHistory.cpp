@@ -19,6 +19,8 @@ void CUndoHistory::SetLimits(size_t byteLimit, int countLimit)
 
 size_t CUndoHistory::Cost(const UndoRecord& r)
 {
+    if (r.kind == UndoRecord::kReplace)
+        return r.text.size() + r.with.size() + r.starts.size() * sizeof(int) + 16;
     return (r.kind == UndoRecord::kMove ? 8 : r.text.size()) + 16;
 }
 
@@ -93,6 +95,22 @@ void CUndoHistory::RecordMove(int source, int drop, int length)
     UndoRecord& r = NewRecord(UndoRecord::kMove, source);
     r.drop = drop;
     r.moved = length;
+}
+
+void CUndoHistory::RecordReplace(std::vector<int> starts, int length, std::string matched, std::string with)
+{
+    if (starts.empty())
+        return;
+    UndoRecord& c = m_records[m_index];
+    if (c.undone)
+        DiscardRedo();
+    else if (c.kind != UndoRecord::kEmpty)
+        Close();
+    UndoRecord& r = NewRecord(UndoRecord::kReplace, starts.front());
+    r.moved = length;
+    r.starts = std::move(starts);
+    r.text = std::move(matched);
+    r.with = std::move(with);
 }
 
 void CUndoHistory::DiscardRedo()

@@ -4,7 +4,9 @@
 #include <string_view>
 #include <vector>
 
-// One edit step. Moves keep their drop position and length instead of text.
+// One edit step. Moves keep their drop position and length instead of text;
+// a Replace All keeps where its matches stood, their bytes and what replaced
+// them.
 struct UndoRecord
 {
     enum Kind : unsigned char
@@ -13,14 +15,17 @@ struct UndoRecord
         kInsert = 1,
         kDelete = 2,
         kMove = 3,
+        kReplace = 4,
     };
     unsigned char kind = kEmpty;
     unsigned char undone = 0;
     int position = 0;    // insert/delete: where; move: source before the move
-    std::string text;    // inserted or removed bytes
+    std::string text;    // inserted or removed bytes; replace: every match's, in order
     int drop = 0;        // move: drop position in the text before the move
-    int moved = 0;       // move: moved length
+    int moved = 0;       // move: moved length; replace: the length of one match
     unsigned group = 0;  // 0 = no group
+    std::vector<int> starts; // replace: the matches' positions before it, ascending
+    std::string with;        // replace: the replacement
 };
 
 // The undo table: records before the index are done and closed, the record
@@ -37,6 +42,7 @@ public:
     void RecordInsert(std::string_view text, int position);
     void RecordDelete(std::string_view text, int position);
     void RecordMove(int source, int drop, int length);
+    void RecordReplace(std::vector<int> starts, int length, std::string matched, std::string with);
 
     void BeginGroup();
     void EndGroup();

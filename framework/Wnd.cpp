@@ -2,6 +2,8 @@
 
 #include "framework/WinApp.h"
 
+#include <unordered_map>
+
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5A56;  // one subclass id for every attached window
@@ -9,6 +11,20 @@ constexpr UINT_PTR kSubclassId = 0x5A56;  // one subclass id for every attached 
 // Code 0 is a menu item or a button's BN_CLICKED; code 1 is an accelerator only
 // without a control (a combo box's or list box's selection change also sends 1).
 bool IsMenuOrAccelerator(UINT code, LPARAM lParam) { return code == 0 || (code == 1 && lParam == 0); }
+
+// Which object each attached window belongs to. The subclass keeps it too,
+// but in a window property, and under Wine every read of a property is a
+// round trip to the server: asked on every message (the routing checks that
+// the object survived its handler, the loops look up each target and its
+// parents), those reads were a good part of what the start-up spends. Only
+// the thread that owns the windows touches this, as only it runs their
+// procedures and loops.
+std::unordered_map<HWND, CWnd*>& Attached() {
+    static std::unordered_map<HWND, CWnd*> attached;
+    return attached;
+}
+
+void Detach(HWND wnd) { Attached().erase(wnd); }
 
 }  // namespace
 
@@ -30,6 +46,7 @@ int WndRouting::s_hookDepth = 0;
 bool WndRouting::Attach(CWnd* self, HWND wnd) {
     if (!::SetWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(self)))
         return false;
+    Attached()[wnd] = self;
     self->m_hWnd = wnd;
     return true;
 }
@@ -40,6 +57,7 @@ LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam,
     if (message == WM_NCDESTROY) {
         LRESULT r = ::DefSubclassProc(wnd, message, wParam, lParam);
         ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
+        Detach(wnd);
         // The object may hold another window by now: clear only what is going.
         if (self->m_hWnd == wnd) self->m_hWnd = nullptr;
         CWinApp::UnregisterDialog(wnd);
@@ -67,8 +85,7 @@ LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam,
     }
     // The handler may have destroyed the window and with it the object ("delete this"
     // in PostNcDestroy): touch the object only while it is still attached.
-    DWORD_PTR still = 0;
-    if (::GetWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId, &still) && still == ref) {
+    if (CWnd::FromHandlePermanent(wnd) == self) {
         self->m_curMsg = savedMsg;
         self->m_curWParam = savedW;
         self->m_curLParam = savedL;
@@ -112,6 +129,7 @@ CWnd::~CWnd() {
     if (m_hWnd) {
         HWND wnd = m_hWnd;
         ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
+        Detach(wnd);
         m_hWnd = nullptr;
         // Detached, the window no longer unregisters itself at WM_NCDESTROY.
         CWinApp::UnregisterDialog(wnd);
@@ -120,9 +138,9 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND wnd) {
-    DWORD_PTR ref = 0;
-    if (!wnd || !::GetWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId, &ref)) return nullptr;
-    return reinterpret_cast<CWnd*>(ref);
+    if (!wnd) return nullptr;
+    const auto it = Attached().find(wnd);
+    return it == Attached().end() ? nullptr : it->second;
 }
 
 const char* CWnd::OwnClassName() {
@@ -165,7 +183,10 @@ bool CWnd::SubclassWindow(HWND wnd) {
 
 HWND CWnd::UnsubclassWindow() {
     HWND wnd = m_hWnd;
-    if (wnd) ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
+    if (wnd) {
+        ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
+        Detach(wnd);
+    }
     m_hWnd = nullptr;
     return wnd;
 }

@@ -4,10 +4,12 @@
 #include "editor/TextEncoding.h"
 #include "editor/TextLayout.h"
 #include "editor/TextMetrics.h"
+#include "editor/TextSearch.h"
 #include "editor/TextStore.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -209,5 +211,67 @@ static void BM_UndoGroup(benchmark::State& state)
     }
 }
 BENCHMARK(BM_UndoGroup)->Arg(80000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// 1 MB of script with "$hit" in it `matches` times, evenly spread; or all
+// of it on one long line.
+static std::string ReplaceDocument(int matches, bool oneLine)
+{
+    const size_t size = size_t(1) << 20;
+    std::string filler;
+    for (size_t i = 0; filler.size() < size; ++i) {
+        // ASCII lines only, so a cut never parts a two-byte character.
+        std::string line = kTemplate[i % (sizeof kTemplate / sizeof kTemplate[0])];
+        if (std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            filler += line + (oneLine ? " " : "\r\n");
+    }
+    const size_t gap = size / static_cast<size_t>(matches) - 4;
+    std::string doc;
+    doc.reserve(size + 64);
+    for (int i = 0; i < matches; ++i) {
+        doc.append(filler, (static_cast<size_t>(i) * 7919) % (filler.size() - gap), gap);
+        doc += "$hit";
+    }
+    return doc;
+}
+
+// Replace All over 1 MB with a given number of matches, one iteration
+// replacing "$hit" by "$miss" and the next back again. The goal is under
+// 100 ms at 100,000 matches, and time growing with the matches, not with
+// their product with the document. Arg 1: 1 = one long line.
+static void BM_ReplaceAll(benchmark::State& state)
+{
+    const int matches = static_cast<int>(state.range(0));
+    const std::string doc = ReplaceDocument(matches, state.range(1) != 0);
+    CEditorCore core(&Converter());
+    core.SetText(doc.data(), doc.size());
+    bool back = false;
+    int replaced = 0;
+    for (auto _ : state) {
+        replaced = back ? core.ReplaceAll(kSearchMatchCase, "$hit", "$miss")
+                        : core.ReplaceAll(kSearchMatchCase, "$miss", "$hit");
+        back = !back;
+    }
+    if (replaced != matches)
+        state.SkipWithError("wrong number of matches");
+    state.counters["matches"] = replaced;
+    state.counters["lines"] = core.Store().Lines().Count();
+}
+BENCHMARK(BM_ReplaceAll)
+    ->ArgsProduct({{12500, 25000, 50000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+// Undo and redo of that Replace All: one pass each too.
+static void BM_ReplaceAllUndoRedo(benchmark::State& state)
+{
+    const std::string doc = ReplaceDocument(static_cast<int>(state.range(0)), false);
+    CEditorCore core(&Converter());
+    core.SetText(doc.data(), doc.size());
+    core.ReplaceAll(kSearchMatchCase, "$miss", "$hit");
+    for (auto _ : state) {
+        core.Undo();
+        core.Redo();
+    }
+}
+BENCHMARK(BM_ReplaceAllUndoRedo)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -210,6 +210,49 @@ TEST(FrameworkWinTest, AWindowThatDeletesItselfIsNotTouchedAfterwards) {
     EXPECT_EQ(touched, 0u);
 }
 
+// Which object a window belongs to is known for exactly as long as the two
+// are attached, however they part.
+TEST(FrameworkWinTest, AWindowIsFoundOnlyWhileAttached) {
+    struct CClosing : CWnd {
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND && LOWORD(wParam) == 100) {
+                ::DestroyWindow(m_hWnd);
+                return 0;
+            }
+            return CWnd::WindowProc(message, wParam, lParam);
+        }
+    };
+    struct Case {
+        const char* name;
+        void (*part)(CWnd& w, HWND h);
+        bool windowStays;
+    } cases[] = {
+        {"destroyed from outside", [](CWnd&, HWND h) { ::DestroyWindow(h); }, false},
+        {"destroyed by its own handler", [](CWnd&, HWND h) { ::SendMessageA(h, WM_COMMAND, 100, 0); }, false},
+        {"unsubclassed", [](CWnd& w, HWND) { w.UnsubclassWindow(); }, true},
+    };
+    for (const Case& c : cases) {
+        CClosing w;
+        ASSERT_TRUE(w.CreateEx(0, nullptr, "w", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0)) << c.name;
+        HWND h = w.m_hWnd;
+        EXPECT_EQ(CWnd::FromHandlePermanent(h), &w) << c.name;
+        c.part(w, h);
+        EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr) << c.name;
+        EXPECT_EQ(w.m_hWnd, nullptr) << c.name;
+        EXPECT_EQ(::IsWindow(h) != FALSE, c.windowStays) << c.name;
+        if (c.windowStays) ::DestroyWindow(h);
+    }
+    // An object that dies first takes its window with it.
+    HWND h = nullptr;
+    {
+        CClosing w;
+        ASSERT_TRUE(w.CreateEx(0, nullptr, "w", WS_POPUP, CRect(0, 0, 10, 10), nullptr, 0));
+        h = w.m_hWnd;
+    }
+    EXPECT_FALSE(::IsWindow(h));
+    EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
+}
+
 TEST(FrameworkWinTest, ABoxWithoutAParentBelongsToTheMainWindow) {
     // Callers pass the active window, null while another program is in front.
     CWinApp app;

@@ -53,7 +53,7 @@ struct PrefetchSlot {
     Gdiplus::Bitmap* bitmap = nullptr;
     bool taken = false;
 };
-constexpr int kMaxPrefetch = 16;
+constexpr int kMaxPrefetch = 24;
 PrefetchSlot g_slots[kMaxPrefetch];
 HANDLE g_done[kMaxPrefetch] = {};
 int g_slotCount = 0;

@@ -53,6 +53,9 @@ std::string Utf8ToAnsi(const char* text) {
 }
 }  // namespace
 
+// The flash bar's gauge skin (CGaugeSkin loads these nine).
+constexpr int kGaugePictures = 9;
+
 struct CZarvoDDlg::ButtonDef {
     Button button;
     UINT id, png, tip;
@@ -142,11 +145,16 @@ CZarvoDDlg::~CZarvoDDlg() {
 int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     if (CDialog::OnCreate(cs) < 0) return -1;
     {
-        // The buttons' pictures decode on a worker while the panes are made.
+        // The flash bar's and the buttons' pictures decode on a worker while
+        // the panes are made, in the order they are asked for.
         const ButtonDef* defs = ButtonDefs();
-        UINT pictures[kButtonCount];
-        for (int i = 0; i < kButtonCount; ++i) pictures[i] = defs[i].png;
-        CGdiPlusUtil::Prefetch(pictures, kButtonCount);
+        UINT pictures[kGaugePictures + kButtonCount] = {IDP_GAUGE_TRACK_LEFT, IDP_GAUGE_TRACK_MIDDLE,
+                                                         IDP_GAUGE_TRACK_RIGHT, IDP_GAUGE_FILL_LEFT,
+                                                         IDP_GAUGE_FILL_MIDDLE, IDP_GAUGE_FILL_RIGHT,
+                                                         IDP_GAUGE_OVER_LEFT,  IDP_GAUGE_OVER_MIDDLE,
+                                                         IDP_GAUGE_OVER_RIGHT};
+        for (int i = 0; i < kButtonCount; ++i) pictures[kGaugePictures + i] = defs[i].png;
+        CGdiPlusUtil::Prefetch(pictures, kGaugePictures + kButtonCount);
     }
     if (HMENU menu = CResources::LoadMenu(IDR_MAIN_MENU)) ::SetMenu(m_hWnd, menu);
     m_ground.CreateSolidBrush(RGB(240, 240, 240));

@@ -324,6 +324,9 @@ protected:
 
     // Help text shown: the editor holds no entry.
     bool m_helpShown = false;
+    // The first layout is the one from the registry: sizes before it (the
+    // template's, while the hidden window is built) are not laid out.
+    bool m_layoutRestored = false;
     // Board dialogs: which dialog the next settings read opens, what the
     // reports left for them, and the windows that wait for a result (only
     // windows: a dialog can go while a message loop runs).

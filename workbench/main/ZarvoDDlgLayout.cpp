@@ -29,7 +29,7 @@ void Place(CWnd* w, const mainlayout::Box& b, bool redraw = false) {
 
 void CZarvoDDlg::OnSize(UINT type, int cx, int cy) {
     Default();
-    LayoutPanes();
+    if (m_layoutRestored) LayoutPanes();
 }
 
 void CZarvoDDlg::LayoutPanes() {
@@ -99,6 +99,7 @@ LRESULT CZarvoDDlg::OnSplitterMoved(WPARAM wParam, LPARAM) {
 }
 
 void CZarvoDDlg::RestoreWindowLayout() {
+    m_layoutRestored = true;
     CRegistry key;
     if (!key.Open()) {
         LayoutPanes();
