@@ -1,6 +1,6 @@
 // Every request the link can send to a board that never answers: the job
 // ends within its guard, its requester hears of it, and nothing is left
-// behind. (The boot loader's lines have a table of their own.)
+// behind; the boot loader's lines as well, the upgrade dialog their requester.
 #include <gtest/gtest.h>
 
 #include "LinkTables.h"
@@ -39,6 +39,38 @@ void ReadSettings(T& t)
     t.Feed(LinkFrame::DataChunk(0, b.data(), b.size()));
     t.Feed(Reply(3, 0x21, ItemInt(static_cast<int32_t>(b.size()))));
     t.port.writes.clear();
+}
+
+const unsigned kStep = CBootLoaderService::kDefaultStepMs;
+const unsigned kBootGuard = CBootLoaderService::kTimerWatchdog;
+
+// The upgrade dialog asks for the boot loader: 1 when the board runs it,
+// 0 when the board was asked to restart into it.
+void Restart(T& t, int acted) { EXPECT_EQ(acted, t.link.BootLoader().OnUpgradeRestartIsp()); }
+
+// The upgrade started, with the first `answered` of "uf", "ef", "uf"
+// answered: the next line is the one awaited.
+void Upgrade(T& t, int answered)
+{
+    Restart(t, 1);
+    t.link.BootLoader().OnStartUpgrade(t.image.data(), t.image.size());
+    for (int i = 0; i < answered; ++i)
+        t.Line("200 Command OK\r\n");
+}
+
+// The upgrade dialog heard exactly these reports.
+std::function<bool(T&)> Reported(std::vector<std::string> events)
+{
+    return [events](T& t) { return t.host.events == events; };
+}
+
+// The line went out last and the port closed for the board's return.
+std::function<bool(T&)> Left(std::string line)
+{
+    return [line](T& t) {
+        return t.sent.size() >= line.size() && t.sent.compare(t.sent.size() - line.size(), line.size(), line) == 0 &&
+               !t.port.open;
+    };
 }
 
 const SilenceRow kRows[] = {
@@ -172,9 +204,84 @@ const SilenceRow kRows[] = {
     {"05/22 reboot", [](T& t) { t.link.Commands().RequestReboot(false); }, kJob, NothingAwaited},
     {"05/26 reboot into debug mode", [](T& t) { t.link.Commands().RequestReboot(true); }, kJob, NothingAwaited},
     {"05/60 firmware file", [](T& t) { t.link.Commands().ChangeFirmwareFile("fw.bin"); }, kJob, NothingAwaited},
+    // The restart into the boot loader, from the script firmware.
+    {"05/23 restart into the boot loader", [](T& t) { Restart(t, 0); }, kStep, Reported({"result failed"}), false,
+     kBootGuard},
+    {"05/23 accepted, the board never comes back",
+     [](T& t) {
+         Restart(t, 0);
+         t.Feed(Reply(5, 0x23, ItemInt(0)));
+     },
+     kStep, Reported({"result failed"}), false, kBootGuard, true},
+    // The boot loader's lines.
+    {"de 0",
+     [](T& t) {
+         Restart(t, 1);
+         t.link.BootLoader().OnIspDumpEnv();
+     },
+     kStep, Reported({"result failed"}), true, kBootGuard},
+    {"de 0, part of the dump",
+     [](T& t) {
+         Restart(t, 1);
+         t.link.BootLoader().OnIspDumpEnv();
+         t.Line("de 0\r\n65 56 6E 53\r\n");
+     },
+     kStep, Reported({"result failed"}), true, kBootGuard},
+    {"tf 0",
+     [](T& t) {
+         Restart(t, 1);
+         t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size());
+     },
+     kStep, Reported({"result failed"}), true, kBootGuard},
+    {"the test header",
+     [](T& t) {
+         Restart(t, 1);
+         t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size());
+         t.Line("201 Send Firmware\r\n");
+     },
+     kStep, Reported({"result failed"}), true, kBootGuard},
+    {"uf", [](T& t) { Upgrade(t, 0); }, kStep, Reported({"result failed"}), true, kBootGuard},
+    {"ef", [](T& t) { Upgrade(t, 1); }, kStep, Reported({"result failed"}), true, kBootGuard},
+    {"uf again", [](T& t) { Upgrade(t, 2); }, kStep, Reported({"result failed"}), true, kBootGuard},
+    {"pf", [](T& t) { Upgrade(t, 3); }, kStep, Reported({"result failed"}), true, kBootGuard},
+    // The image's line time at 115200 baud on top of the step's guard.
+    {"the image",
+     [](T& t) {
+         Upgrade(t, 3);
+         t.Line("201 Send Firmware\r\n");
+         t.Stream();
+     },
+     kStep + 10000 * 10 * 1000 / 115200, Reported({"result failed"}), true, kBootGuard},
+    {"bf",
+     [](T& t) {
+         Upgrade(t, 3);
+         t.Line("201 Send Firmware\r\n");
+         t.Stream();
+         t.Line("204 CRC OK\r\n");
+         t.Tick(CBootLoaderService::kTimerBootFlag);
+     },
+     kStep, Reported({"result ok", "result failed"}), true, kBootGuard},
+    // Lines that await no answer: the board leaves and its return is awaited.
+    {"rs 10", [](T& t) { t.link.BootLoader().SendIspReset(); }, kJob, Left("rs 10\r"), true, 0, true},
+    {"jf 10",
+     [](T& t) {
+         Upgrade(t, 3);
+         t.Line("201 Send Firmware\r\n");
+         t.Stream();
+         t.Line("204 CRC OK\r\n");
+         t.Tick(CBootLoaderService::kTimerBootFlag);
+         t.Line("200 Command OK\r\n");
+     },
+     kJob, Left("jf 10\r"), true, 0, true},
 };
 
-class SilenceTable : public TableLink, public ::testing::WithParamInterface<SilenceRow> {};
+class SilenceTable : public TableLink, public ::testing::WithParamInterface<SilenceRow> {
+    void SetUp() override
+    {
+        bootLoader = GetParam().bootLoader;
+        TableLink::SetUp();
+    }
+};
 
 TEST_P(SilenceTable, EndsTellsAndLeavesTheLinkIdle) { RunSilenceRow(*this, GetParam()); }
 
