@@ -79,22 +79,21 @@ public:
         port.writes.clear();
         host.messages.clear();
         host.log.clear();
+        for (size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<uint8_t>(i * 13 + 5);
     }
     bool bootLoader = false;
     std::string sent;  // what a silence row's start wrote
     // The firmware image the boot loader's rows send.
-    std::vector<uint8_t> image = TestImage();
-    static std::vector<uint8_t> TestImage()
-    {
-        std::vector<uint8_t> image(10000);
-        for (size_t i = 0; i < image.size(); ++i)
-            image[i] = static_cast<uint8_t>(i * 13 + 5);
-        return image;
-    }
+    std::vector<uint8_t> image = std::vector<uint8_t>(10000);
 
     using LinkTest::Feed;
     // A line (or any bytes) from the board.
-    void Line(const std::string& text) { Feed(std::vector<uint8_t>(text.begin(), text.end())); }
+    void Line(const std::string& text)
+    {
+        if (!text.empty())
+            Feed(std::vector<uint8_t>(text.begin(), text.end()));
+    }
     void Tick(unsigned id)
     {
         if (host.HasTimer(id))
@@ -275,14 +274,10 @@ inline std::string JobState(TableLink& t)
     state += t.link.Identity().IsLoginPending() ? " login" : "";
     state += " watch row " + std::to_string(t.link.Debugger().WatchRow());
     const CBootLoaderService& b = t.link.BootLoader();
-    state += " boot step " + std::to_string(b.GetStep()) + " sent " + std::to_string(b.SentBytes());
-    state += b.IsIdle() ? " boot-idle" : "";
-    state += b.IsUpgradeKnown() ? " upgrade" : "";
-    state += b.IsStreaming() ? " streaming" : "";
-    state += t.host.HasTimer(CBootLoaderService::kTimerWatchdog) ? " boot-watchdog" : "";
-    state += t.port.open ? " open" : "";
-    state += s.IsReconnectPending() ? " reconnect" : "";
-    return state;
+    state += " boot step " + std::to_string(b.GetStep()) + " sent " + std::to_string(b.SentBytes()) +
+             (b.IsIdle() ? " idle" : "") + (b.IsUpgradeKnown() ? " upgrade" : "") + (b.IsStreaming() ? " streaming" : "") +
+             (t.host.HasTimer(CBootLoaderService::kTimerWatchdog) ? " watchdog" : "");
+    return state + (t.port.open ? " open" : "") + (s.IsReconnectPending() ? " reconnect" : "");
 }
 
 inline bool Told(TableLink& t, const std::string& what)

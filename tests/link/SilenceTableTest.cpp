@@ -42,27 +42,50 @@ void ReadSettings(T& t)
 }
 
 const unsigned kStep = CBootLoaderService::kDefaultStepMs;
-const unsigned kBootGuard = CBootLoaderService::kTimerWatchdog;
 
 // The upgrade dialog asks for the boot loader: 1 when the board runs it,
 // 0 when the board was asked to restart into it.
 void Restart(T& t, int acted) { EXPECT_EQ(acted, t.link.BootLoader().OnUpgradeRestartIsp()); }
 
-// The upgrade started, with the first `answered` of "uf", "ef", "uf"
-// answered: the next line is the one awaited.
-void Upgrade(T& t, int answered)
+// A step of the boot loader, its watchdog the guard: the upgrade dialog
+// hears exactly `told`.
+SilenceRow Boot(const char* what, std::function<void(T&)> start, bool isp = true, unsigned guardMs = kStep,
+                std::vector<std::string> told = {"result failed"}, bool reconnectPending = false)
 {
-    Restart(t, 1);
-    t.link.BootLoader().OnStartUpgrade(t.image.data(), t.image.size());
-    for (int i = 0; i < answered; ++i)
-        t.Line("200 Command OK\r\n");
+    return {what, std::move(start), guardMs, [told](T& t) { return t.host.events == told; }, isp,
+            CBootLoaderService::kTimerWatchdog, reconnectPending};
 }
 
-// The upgrade dialog heard exactly these reports.
-std::function<bool(T&)> Reported(std::vector<std::string> events)
+// `request` sent to the boot loader, then `lines` from it.
+std::function<void(T&)> Isp(void (*request)(T&), std::string lines = "")
 {
-    return [events](T& t) { return t.host.events == events; };
+    return [request, lines](T& t) {
+        Restart(t, 1);
+        request(t);
+        t.Line(lines);
+    };
 }
+
+// The upgrade started and its first `answered` lines answered ("uf", "ef",
+// "uf", "pf" with the image streamed, the image's CRC with the boot flag
+// sent, "bf").
+std::function<void(T&)> Upgrade(int answered)
+{
+    return [answered](T& t) {
+        static const char* const kAnswers[] = {"200 Command OK\r\n", "200 Command OK\r\n", "200 Command OK\r\n",
+                                               "201 Send Firmware\r\n", "204 CRC OK\r\n", "200 Command OK\r\n"};
+        Restart(t, 1);
+        t.link.BootLoader().OnStartUpgrade(t.image.data(), t.image.size());
+        for (int i = 0; i < answered; ++i) {
+            t.Line(kAnswers[i]);
+            t.Stream();
+            t.Tick(CBootLoaderService::kTimerBootFlag);
+        }
+    };
+}
+
+void DumpEnv(T& t) { t.link.BootLoader().OnIspDumpEnv(); }
+void TestFirmware(T& t) { t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size()); }
 
 // The line went out last and the port closed for the board's return.
 std::function<bool(T&)> Left(std::string line)
@@ -204,75 +227,28 @@ const SilenceRow kRows[] = {
     {"05/22 reboot", [](T& t) { t.link.Commands().RequestReboot(false); }, kJob, NothingAwaited},
     {"05/26 reboot into debug mode", [](T& t) { t.link.Commands().RequestReboot(true); }, kJob, NothingAwaited},
     {"05/60 firmware file", [](T& t) { t.link.Commands().ChangeFirmwareFile("fw.bin"); }, kJob, NothingAwaited},
-    // The restart into the boot loader, from the script firmware.
-    {"05/23 restart into the boot loader", [](T& t) { Restart(t, 0); }, kStep, Reported({"result failed"}), false,
-     kBootGuard},
-    {"05/23 accepted, the board never comes back",
-     [](T& t) {
-         Restart(t, 0);
-         t.Feed(Reply(5, 0x23, ItemInt(0)));
-     },
-     kStep, Reported({"result failed"}), false, kBootGuard, true},
-    // The boot loader's lines.
-    {"de 0",
-     [](T& t) {
-         Restart(t, 1);
-         t.link.BootLoader().OnIspDumpEnv();
-     },
-     kStep, Reported({"result failed"}), true, kBootGuard},
-    {"de 0, part of the dump",
-     [](T& t) {
-         Restart(t, 1);
-         t.link.BootLoader().OnIspDumpEnv();
-         t.Line("de 0\r\n65 56 6E 53\r\n");
-     },
-     kStep, Reported({"result failed"}), true, kBootGuard},
-    {"tf 0",
-     [](T& t) {
-         Restart(t, 1);
-         t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size());
-     },
-     kStep, Reported({"result failed"}), true, kBootGuard},
-    {"the test header",
-     [](T& t) {
-         Restart(t, 1);
-         t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size());
-         t.Line("201 Send Firmware\r\n");
-     },
-     kStep, Reported({"result failed"}), true, kBootGuard},
-    {"uf", [](T& t) { Upgrade(t, 0); }, kStep, Reported({"result failed"}), true, kBootGuard},
-    {"ef", [](T& t) { Upgrade(t, 1); }, kStep, Reported({"result failed"}), true, kBootGuard},
-    {"uf again", [](T& t) { Upgrade(t, 2); }, kStep, Reported({"result failed"}), true, kBootGuard},
-    {"pf", [](T& t) { Upgrade(t, 3); }, kStep, Reported({"result failed"}), true, kBootGuard},
+    // The boot loader's lines, and the restart into it from the script firmware.
+    Boot("05/23 restart into the boot loader", [](T& t) { Restart(t, 0); }, false),
+    Boot("05/23 accepted, the board never comes back",
+         [](T& t) {
+             Restart(t, 0);
+             t.Feed(Reply(5, 0x23, ItemInt(0)));
+         },
+         false, kStep, {"result failed"}, true),
+    Boot("de 0", Isp(DumpEnv)),
+    Boot("de 0, part of the dump", Isp(DumpEnv, "de 0\r\n65 56 6E 53\r\n")),
+    Boot("tf 0", Isp(TestFirmware)),
+    Boot("the test header", Isp(TestFirmware, "201 Send Firmware\r\n")),
+    Boot("uf", Upgrade(0)),
+    Boot("ef", Upgrade(1)),
+    Boot("uf again", Upgrade(2)),
+    Boot("pf", Upgrade(3)),
     // The image's line time at 115200 baud on top of the step's guard.
-    {"the image",
-     [](T& t) {
-         Upgrade(t, 3);
-         t.Line("201 Send Firmware\r\n");
-         t.Stream();
-     },
-     kStep + 10000 * 10 * 1000 / 115200, Reported({"result failed"}), true, kBootGuard},
-    {"bf",
-     [](T& t) {
-         Upgrade(t, 3);
-         t.Line("201 Send Firmware\r\n");
-         t.Stream();
-         t.Line("204 CRC OK\r\n");
-         t.Tick(CBootLoaderService::kTimerBootFlag);
-     },
-     kStep, Reported({"result ok", "result failed"}), true, kBootGuard},
+    Boot("the image", Upgrade(4), true, kStep + 10000 * 10 * 1000 / 115200),
+    Boot("bf", Upgrade(5), true, kStep, {"result ok", "result failed"}),
     // Lines that await no answer: the board leaves and its return is awaited.
     {"rs 10", [](T& t) { t.link.BootLoader().SendIspReset(); }, kJob, Left("rs 10\r"), true, 0, true},
-    {"jf 10",
-     [](T& t) {
-         Upgrade(t, 3);
-         t.Line("201 Send Firmware\r\n");
-         t.Stream();
-         t.Line("204 CRC OK\r\n");
-         t.Tick(CBootLoaderService::kTimerBootFlag);
-         t.Line("200 Command OK\r\n");
-     },
-     kJob, Left("jf 10\r"), true, 0, true},
+    {"jf 10", Upgrade(6), kJob, Left("jf 10\r"), true, 0, true},
 };
 
 class SilenceTable : public TableLink, public ::testing::WithParamInterface<SilenceRow> {
