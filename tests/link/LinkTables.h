@@ -1,8 +1,8 @@
 #pragma once
 // Shared fixture of the table tests that walk every request and every job:
 // a host whose timers run on a simulated clock, and the checks of an idle
-// link. Rows of other services' tables (the boot loader's) use the same
-// shapes: a SilenceRow per request, a StrayJob per job.
+// link, with the board's script firmware or its boot loader at the other
+// end: a SilenceRow per request, a StrayJob per job.
 #include "LinkFakes.h"
 
 #include <cstdint>
@@ -13,8 +13,9 @@
 #include <vector>
 
 // A recording host whose timers fall due on a clock the test moves, and
-// which keeps what every requester is told.
-class ClockHost : public FakeHost {
+// which keeps what every requester is told (the upgrade dialog's reports
+// in `events`).
+class ClockHost : public UpgradeHost {
 public:
     void SetTimer(unsigned id, unsigned ms) override
     {
@@ -48,11 +49,6 @@ public:
     void OnErrorLog(bool, const std::string&) override { told.push_back("error log"); }
     void OnProductInfo(const std::string&, const std::string&) override { told.push_back("product info"); }
     void OnSettingsReadFailed() override { told.push_back("settings failed"); }
-    bool OnUpgradeResult(bool ok) override
-    {
-        told.push_back(ok ? "upgrade ok" : "upgrade failed");
-        return false;
-    }
 
     uint64_t now = 0;
     std::map<unsigned, uint64_t> due;
@@ -63,16 +59,57 @@ public:
     int waitBoxes = 0;
 };
 
-// A link on a synced port (the sync resend and the wait-box timers done).
+// A link on a synced port (the sync resend and the wait-box timers done),
+// or on a board that runs its boot loader.
 class TableLink : public LinkTest<ClockHost> {
 public:
     void SetUp() override
     {
-        Synced();
-        link.Session().OnTimer(CLinkSession::kTimerSync);
-        host.KillTimer(CLinkSession::kTimerOpenWaitBox);
+        if (bootLoader) {
+            ASSERT_TRUE(link.Session().Connect("COM3"));
+            Line("100 ISP boot loader ready\r\n");
+            Tick(CLinkSession::kTimerSync);
+            Tick(CLinkSession::kTimerOpenWaitBox);
+            link.Session().CloseJob();
+        } else {
+            Synced();
+            link.Session().OnTimer(CLinkSession::kTimerSync);
+            host.KillTimer(CLinkSession::kTimerOpenWaitBox);
+        }
+        port.writes.clear();
         host.messages.clear();
         host.log.clear();
+        for (size_t i = 0; i < image.size(); ++i)
+            image[i] = static_cast<uint8_t>(i * 13 + 5);
+    }
+    bool bootLoader = false;
+    std::string sent;  // what a silence row's start wrote
+    // The firmware image the boot loader's rows send.
+    std::vector<uint8_t> image = std::vector<uint8_t>(10000);
+
+    using LinkTest::Feed;
+    // A line (or any bytes) from the board.
+    void Line(const std::string& text)
+    {
+        if (!text.empty())
+            Feed(std::vector<uint8_t>(text.begin(), text.end()));
+    }
+    void Tick(unsigned id)
+    {
+        if (host.HasTimer(id))
+            link.Session().OnTimer(id);
+    }
+    // The image's blocks all go out, one timer step each.
+    void Stream()
+    {
+        while (host.HasTimer(CBootLoaderService::kTimerStream))
+            link.Session().OnTimer(CBootLoaderService::kTimerStream);
+    }
+    // Every byte written since the last call.
+    std::string Written()
+    {
+        auto w = port.TakeWrites();
+        return std::string(w.begin(), w.end());
     }
 
     // Moves the clock, firing each timer as it falls due (window timers
@@ -141,15 +178,18 @@ public:
     }
 
     // Nothing of a job is left: no transfer type, no job, no pending flag,
-    // no service waiting for a reply, no timer.
-    void ExpectIdle(const std::string& what)
+    // no service waiting for a reply, no timer. Only a board that was sent
+    // away on purpose is still let back in.
+    void ExpectIdle(const std::string& what, bool reconnectPending = false)
     {
         SCOPED_TRACE(what);
         CLinkSession& s = link.Session();
         EXPECT_EQ(s.GetTransferType(), CLinkSession::kTransferNone);
         EXPECT_FALSE(s.IsJobRunning());
         EXPECT_FALSE(host.waitBoxOpen);
-        EXPECT_FALSE(s.IsReconnectPending());
+        EXPECT_EQ(s.IsReconnectPending(), reconnectPending);
+        EXPECT_FALSE(link.BootLoader().IsUpgradeKnown());
+        EXPECT_TRUE(link.BootLoader().IsIdle());
         EXPECT_FALSE(link.Settings().IsReading());
         EXPECT_FALSE(link.Settings().IsWriting());
         EXPECT_FALSE(link.Commands().IsBlockWriteRunning());
@@ -167,13 +207,18 @@ public:
 };
 
 // One request a board leaves unanswered: `start` sends it (and whatever
-// leads to it); within guardMs the job must end, `told` must hold and the
-// link must be idle.
+// leads to it; what it wrote is kept in `sent`); within guardMs the job
+// must end, `told` must hold and the link must be idle. A guard kept by one
+// timer (`guardTimer`) runs exactly guardMs and nothing goes out meanwhile
+// (others may write: a given-up transfer resyncs, a scan polls).
 struct SilenceRow {
     const char* what;
     std::function<void(TableLink&)> start;
     unsigned guardMs;
     std::function<bool(TableLink&)> told;
+    bool bootLoader = false;  // the board runs its boot loader
+    unsigned guardTimer = 0;
+    bool reconnectPending = false;
 };
 
 inline void PrintTo(const SilenceRow& row, std::ostream* os) { *os << row.what; }
@@ -182,23 +227,32 @@ inline void RunSilenceRow(TableLink& t, const SilenceRow& row)
 {
     SCOPED_TRACE(row.what);
     row.start(t);
-    ASSERT_FALSE(t.port.writes.empty()) << "nothing was sent";
-    t.port.writes.clear();
+    t.sent = t.Written();
+    ASSERT_FALSE(t.sent.empty()) << "nothing was sent";
+    if (row.guardTimer) {
+        ASSERT_TRUE(t.host.HasTimer(row.guardTimer)) << "unguarded";
+        EXPECT_EQ(t.host.timers[row.guardTimer], row.guardMs);
+    }
     // A result goes to the host from a short timer after the guard.
     t.Advance(row.guardMs + 100);
-    EXPECT_TRUE(row.told(t)) << "the requester was not told";
-    t.ExpectIdle(row.what);
+    EXPECT_TRUE(row.told(t)) << "the requester was not told; told " << testing::PrintToString(t.host.told)
+                             << ", the upgrade dialog " << testing::PrintToString(t.host.events);
+    t.ExpectIdle(row.what, row.reconnectPending);
+    if (row.guardTimer) {
+        EXPECT_EQ(t.Written(), "") << "written while the guard ran";
+    }
 }
 
 // One job that replies and events of other kinds must leave alone: `start`
 // begins it, `own` names the strays that belong to it (never fed), and
 // `finish` ends it as the board would; `done` checks its result.
 struct StrayJob {
-    const char* what;
+    std::string what;
     std::function<void(TableLink&)> start;
     std::vector<std::string> own;
     std::function<void(TableLink&)> finish;
     std::function<bool(TableLink&)> done;
+    bool bootLoader = false;  // the board runs its boot loader
 };
 
 inline void PrintTo(const StrayJob& job, std::ostream* os) { *os << job.what; }
@@ -219,7 +273,11 @@ inline std::string JobState(TableLink& t)
     state += t.link.Debugger().IsReadingBreakpoints() ? " breakpoints" : "";
     state += t.link.Identity().IsLoginPending() ? " login" : "";
     state += " watch row " + std::to_string(t.link.Debugger().WatchRow());
-    return state;
+    const CBootLoaderService& b = t.link.BootLoader();
+    state += " boot step " + std::to_string(b.GetStep()) + " sent " + std::to_string(b.SentBytes()) +
+             (b.IsIdle() ? " idle" : "") + (b.IsUpgradeKnown() ? " upgrade" : "") + (b.IsStreaming() ? " streaming" : "") +
+             (t.host.HasTimer(CBootLoaderService::kTimerWatchdog) ? " watchdog" : "");
+    return state + (t.port.open ? " open" : "") + (s.IsReconnectPending() ? " reconnect" : "");
 }
 
 inline bool Told(TableLink& t, const std::string& what)

@@ -1,6 +1,6 @@
 // Every request the link can send to a board that never answers: the job
 // ends within its guard, its requester hears of it, and nothing is left
-// behind. (The boot loader's lines have a table of their own.)
+// behind; the boot loader's lines as well, the upgrade dialog their requester.
 #include <gtest/gtest.h>
 
 #include "LinkTables.h"
@@ -39,6 +39,61 @@ void ReadSettings(T& t)
     t.Feed(LinkFrame::DataChunk(0, b.data(), b.size()));
     t.Feed(Reply(3, 0x21, ItemInt(static_cast<int32_t>(b.size()))));
     t.port.writes.clear();
+}
+
+const unsigned kStep = CBootLoaderService::kDefaultStepMs;
+
+// The upgrade dialog asks for the boot loader: 1 when the board runs it,
+// 0 when the board was asked to restart into it.
+void Restart(T& t, int acted) { EXPECT_EQ(acted, t.link.BootLoader().OnUpgradeRestartIsp()); }
+
+// A step of the boot loader, its watchdog the guard: the upgrade dialog
+// hears exactly `told`.
+SilenceRow Boot(const char* what, std::function<void(T&)> start, bool isp = true, unsigned guardMs = kStep,
+                std::vector<std::string> told = {"result failed"}, bool reconnectPending = false)
+{
+    return {what, std::move(start), guardMs, [told](T& t) { return t.host.events == told; }, isp,
+            CBootLoaderService::kTimerWatchdog, reconnectPending};
+}
+
+// `request` sent to the boot loader, then `lines` from it.
+std::function<void(T&)> Isp(void (*request)(T&), std::string lines = "")
+{
+    return [request, lines](T& t) {
+        Restart(t, 1);
+        request(t);
+        t.Line(lines);
+    };
+}
+
+// The upgrade started and its first `answered` lines answered ("uf", "ef",
+// "uf", "pf" with the image streamed, the image's CRC with the boot flag
+// sent, "bf").
+std::function<void(T&)> Upgrade(int answered)
+{
+    return [answered](T& t) {
+        static const char* const kAnswers[] = {"200 Command OK\r\n", "200 Command OK\r\n", "200 Command OK\r\n",
+                                               "201 Send Firmware\r\n", "204 CRC OK\r\n", "200 Command OK\r\n"};
+        Restart(t, 1);
+        t.link.BootLoader().OnStartUpgrade(t.image.data(), t.image.size());
+        for (int i = 0; i < answered; ++i) {
+            t.Line(kAnswers[i]);
+            t.Stream();
+            t.Tick(CBootLoaderService::kTimerBootFlag);
+        }
+    };
+}
+
+void DumpEnv(T& t) { t.link.BootLoader().OnIspDumpEnv(); }
+void TestFirmware(T& t) { t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size()); }
+
+// The line went out last and the port closed for the board's return.
+std::function<bool(T&)> Left(std::string line)
+{
+    return [line](T& t) {
+        return t.sent.size() >= line.size() && t.sent.compare(t.sent.size() - line.size(), line.size(), line) == 0 &&
+               !t.port.open;
+    };
 }
 
 const SilenceRow kRows[] = {
@@ -172,9 +227,37 @@ const SilenceRow kRows[] = {
     {"05/22 reboot", [](T& t) { t.link.Commands().RequestReboot(false); }, kJob, NothingAwaited},
     {"05/26 reboot into debug mode", [](T& t) { t.link.Commands().RequestReboot(true); }, kJob, NothingAwaited},
     {"05/60 firmware file", [](T& t) { t.link.Commands().ChangeFirmwareFile("fw.bin"); }, kJob, NothingAwaited},
+    // The boot loader's lines, and the restart into it from the script firmware.
+    Boot("05/23 restart into the boot loader", [](T& t) { Restart(t, 0); }, false),
+    Boot("05/23 accepted, the board never comes back",
+         [](T& t) {
+             Restart(t, 0);
+             t.Feed(Reply(5, 0x23, ItemInt(0)));
+         },
+         false, kStep, {"result failed"}, true),
+    Boot("de 0", Isp(DumpEnv)),
+    Boot("de 0, part of the dump", Isp(DumpEnv, "de 0\r\n65 56 6E 53\r\n")),
+    Boot("tf 0", Isp(TestFirmware)),
+    Boot("the test header", Isp(TestFirmware, "201 Send Firmware\r\n")),
+    Boot("uf", Upgrade(0)),
+    Boot("ef", Upgrade(1)),
+    Boot("uf again", Upgrade(2)),
+    Boot("pf", Upgrade(3)),
+    // The image's line time at 115200 baud on top of the step's guard.
+    Boot("the image", Upgrade(4), true, kStep + 10000 * 10 * 1000 / 115200),
+    Boot("bf", Upgrade(5), true, kStep, {"result ok", "result failed"}),
+    // Lines that await no answer: the board leaves and its return is awaited.
+    {"rs 10", [](T& t) { t.link.BootLoader().SendIspReset(); }, kJob, Left("rs 10\r"), true, 0, true},
+    {"jf 10", Upgrade(6), kJob, Left("jf 10\r"), true, 0, true},
 };
 
-class SilenceTable : public TableLink, public ::testing::WithParamInterface<SilenceRow> {};
+class SilenceTable : public TableLink, public ::testing::WithParamInterface<SilenceRow> {
+    void SetUp() override
+    {
+        bootLoader = GetParam().bootLoader;
+        TableLink::SetUp();
+    }
+};
 
 TEST_P(SilenceTable, EndsTellsAndLeavesTheLinkIdle) { RunSilenceRow(*this, GetParam()); }
 

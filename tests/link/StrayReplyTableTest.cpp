@@ -1,6 +1,6 @@
 // Every job against every reply or event of another kind arriving in its
-// middle: the job's state stays as it was and it ends with its own result.
-// (The boot loader's jobs have a table of their own.)
+// middle: the job's state stays as it was and it ends as it ends without
+// the stray, with its own result (the boot loader's steps as well).
 #include <gtest/gtest.h>
 
 #include "LinkTables.h"
@@ -9,13 +9,16 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using T = TableLink;
+using Stray = std::pair<std::string, Bytes>;
+using Svc = CBootLoaderService;
 
+Bytes Line(const std::string& s) { return Bytes(s.begin(), s.end()); }
 Bytes Uptime() { return Bytes{0, 3, 0, 8, 0, 0, 0, 0, 0, 0, 0x10, 0}; }
 
 // Replies and events a board may send at any time, by name.
-const std::vector<std::pair<std::string, Bytes>>& Strays()
+const std::vector<Stray>& Strays()
 {
-    static const std::vector<std::pair<std::string, Bytes>> strays = {
+    static const std::vector<Stray> strays = {
         {"01/25", Reply(1, 0x25, ItemBytes({3, 7, 9}))},
         {"01/25 refused", Reply(1, 0x25, ItemInt(1), true)},
         {"01/11", Reply(1, 0x11, ItemInt(1 << 20))},
@@ -41,6 +44,7 @@ const std::vector<std::pair<std::string, Bytes>>& Strays()
         {"04/24", Reply(4, 0x24, ItemInt(0))},
         {"05/10", Reply(5, 0x10, Uptime())},
         {"05/22", Reply(5, 0x22, ItemInt(0))},
+        {"05/24", Reply(5, 0x24, ItemInt(0))},
         {"05/24 refused", Reply(5, 0x24, ItemInt(1), true)},
         {"05/30", Reply(5, 0x30, ItemInt(0))},
         {"05/30 refused", Reply(5, 0x30, ItemInt(1), true)},
@@ -55,6 +59,24 @@ const std::vector<std::pair<std::string, Bytes>>& Strays()
         {"firmware log", Frame(4, 0, 0, Text("fw"))},
         {"data", LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>("junk"), 4)},
         {"window", LinkFrame::WindowFrame(0, 64)},
+        {"boot loader line", Line("200 Command OK\r\n")},
+    };
+    return strays;
+}
+
+// What the boot loader may send at any time.
+const std::vector<Stray>& BootStrays()
+{
+    static const std::vector<Stray> strays = {
+        {"100", Line("100 ISP boot loader ready\r\n")},
+        {"201", Line("201 Send Firmware\r\n")},
+        {"202", Line("202 Test OK\r\n")},
+        {"200", Line("200 Command OK\r\n")},
+        {"204", Line("204 CRC OK\r\n")},
+        {"dump line", Line("65 56 6E 53\r\n")},
+        {"echo", Line("de 0\r\n")},
+        {"text", Line("hello from the boot loader\r\n")},
+        {"frame", Frame(3, 0, 0, ItemText("output")) + Line("\r\n")},
     };
     return strays;
 }
@@ -172,34 +194,133 @@ const StrayJob kJobs[] = {
          return t.link.Session().GetTransferType() == CLinkSession::kTransferUpload &&
                 t.link.Session().SentCount() == t.link.Session().Image().count;
      }},
+    // The restart into the boot loader; the board comes back as its boot
+    // loader and the upgrade dialog goes on.
+    {"restart into the boot loader", [](T& t) { EXPECT_EQ(0, t.link.BootLoader().OnUpgradeRestartIsp()); }, {},
+     [](T& t) {
+         t.Feed(Reply(5, 0x23, ItemInt(0)));
+         EXPECT_FALSE(t.port.open);
+         EXPECT_TRUE(t.link.Session().IsReconnectPending());
+         t.link.Session().Connect("COM3");
+         t.Line("100 ISP boot loader ready\r\n");
+     },
+     [](T& t) { return t.host.events == std::vector<std::string>{"connected"} && t.host.messages.empty(); }},
 };
 
-// A link of its own for each pair.
+// The environment dump of a block that names the installed firmware.
+std::string DumpLines(const std::string& name)
+{
+    const Bytes b = Block({RecordBytes(0x0C, 0, Bytes(name.c_str(), name.c_str() + name.size() + 1))});
+    std::string text = "de 0\r\n";
+    char hex[4];
+    for (size_t i = 0; i < b.size(); ++i) {
+        std::snprintf(hex, sizeof hex, "%02X ", b[i]);
+        text += hex + std::string(i % 16 == 15 || i + 1 == b.size() ? "\r\n" : "");
+    }
+    return text;
+}
+
+// One point of a whole upgrade: what happens there, and the strays that are
+// the awaited answer's own there.
+struct Point {
+    const char* what;
+    std::function<void(T&)> run;
+    std::vector<std::string> own;
+};
+
+// The jobs above, and a whole upgrade with a stray before each of its
+// points: a job per point.
+std::vector<StrayJob> Jobs()
+{
+    auto board = [](const std::string& line) { return [line](T& t) { t.Line(line); }; };
+    auto tick = [](unsigned id) { return [id](T& t) { t.Tick(id); }; };
+    static const std::vector<Point> points = {
+        {"dump asked",
+         [](T& t) {
+             t.link.BootLoader().OnUpgradeRestartIsp();
+             t.link.BootLoader().OnIspDumpEnv();
+         },
+         {}},
+        // "200 " ends the dump and hex lines are its data.
+        {"dump lines", board(DumpLines("ZV-FW-STD")), {"200", "dump line"}},
+        {"dump end", board("200 Environment done\r\n"), {"200", "dump line"}},
+        {"tf 0", [](T& t) { t.link.BootLoader().OnIspTestFirmware(t.image.data(), t.image.size()); }, {}},
+        {"201 for the header", board("201 Send Firmware\r\n"), {"201"}},
+        {"202", board("202 Test OK\r\n"), {"202"}},
+        {"the test's pause", tick(Svc::kTimerTestOk), {}},
+        {"uf", [](T& t) { t.link.BootLoader().OnStartUpgrade(t.image.data(), t.image.size()); }, {}},
+        {"200 to uf", board("200 Command OK\r\n"), {"200"}},
+        {"200 to ef", board("200 Command OK\r\n"), {"200"}},
+        {"200 to uf again", board("200 Command OK\r\n"), {"200"}},
+        // "204" before the image's end is a failure, not a stray.
+        {"201 for the image", board("201 Send Firmware\r\n"), {"201", "204"}},
+        {"first block", tick(Svc::kTimerStream), {"204"}},
+        {"the other blocks", [](T& t) { t.Stream(); }, {"204"}},
+        {"204", board("204 CRC OK\r\n"), {"204"}},
+        {"boot flag due", tick(Svc::kTimerBootFlag), {}},
+        {"200 to bf", board("200 Command OK\r\n"), {"200"}},
+    };
+    std::vector<StrayJob> jobs(std::begin(kJobs), std::end(kJobs));
+    auto upgraded = [](T& t) {
+        return t.host.events == std::vector<std::string>{"name ZV-FW-STD", "test ok", "result ok"} &&
+               !t.port.writes.empty() && t.port.writes.back() == Line("jf 10\r") && !t.port.open;
+    };
+    for (size_t at = 1; at < points.size(); ++at) {
+        auto run = [](size_t from, size_t to) {
+            return [from, to](T& t) {
+                for (size_t i = from; i < to; ++i)
+                    points[i].run(t);
+            };
+        };
+        jobs.push_back({std::string("upgrade before ") + points[at].what, run(0, at), points[at].own,
+                        run(at, points.size()), upgraded, true});
+    }
+    return jobs;
+}
+
+// A link of its own for each run.
 struct PairLink : TableLink {
     void TestBody() override {}
 };
+
+// A run of a job, a stray fed in its middle: the job's check, and what it
+// left (its state, all the link told its host and, for the boot loader's
+// steps, every byte written; a framed reply may ask for more, as a run's
+// asks for the task state).
+std::string RunJob(const StrayJob& job, const Stray* stray)
+{
+    PairLink t;
+    t.bootLoader = job.bootLoader;
+    t.SetUp();
+    job.start(t);
+    const std::string before = JobState(t);
+    if (stray) {
+        t.Feed(stray->second);
+        EXPECT_EQ(JobState(t), before) << "the stray changed the job";
+    }
+    job.finish(t);
+    EXPECT_TRUE(job.done(t)) << "the job did not end with its own result";
+    using testing::PrintToString;
+    return JobState(t) + "\ntold " + PrintToString(t.host.told) + "\nreports " + PrintToString(t.host.events) +
+           "\nmessages " + PrintToString(t.host.messages) + (job.bootLoader ? "\nwrote " + PrintToString(t.Written()) : "");
+}
 
 class StrayTable : public ::testing::TestWithParam<StrayJob> {};
 
 TEST_P(StrayTable, OtherRepliesLeaveTheJobAlone)
 {
     const StrayJob& job = GetParam();
-    for (auto& stray : Strays()) {
+    const std::string clean = RunJob(job, nullptr);
+    ASSERT_FALSE(HasFailure()) << "without a stray";
+    for (const Stray& stray : job.bootLoader ? BootStrays() : Strays()) {
         if (std::find(job.own.begin(), job.own.end(), stray.first) != job.own.end())
             continue;
-        SCOPED_TRACE(std::string(job.what) + " <- " + stray.first);
-        PairLink t;
-        t.SetUp();
-        job.start(t);
-        const std::string before = JobState(t);
-        t.Feed(stray.second);
-        EXPECT_EQ(JobState(t), before);
-        job.finish(t);
-        EXPECT_TRUE(job.done(t)) << "the job did not end with its own result";
+        SCOPED_TRACE(job.what + " <- " + stray.first);
+        EXPECT_EQ(RunJob(job, &stray), clean);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, StrayTable, ::testing::ValuesIn(kJobs),
+INSTANTIATE_TEST_SUITE_P(Jobs, StrayTable, ::testing::ValuesIn(Jobs()),
                          [](const ::testing::TestParamInfo<StrayJob>& i) { return std::to_string(i.index); });
 
 } // namespace
