@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 
 namespace {
 
@@ -31,6 +34,17 @@ void Select(CSkinListCtrl* list, std::initializer_list<int> rows) {
         item.state = LVIS_SELECTED;
         list->SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&item));
     }
+}
+
+// The log windows in the tab control (it has children of its own), in sibling order.
+std::vector<HWND> LogWindows(HWND tabs) {
+    std::vector<HWND> v;
+    for (HWND w = ::GetWindow(tabs, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        char name[16] = {};
+        ::GetClassNameA(::GetWindow(w, GW_CHILD), name, sizeof name);
+        if (_stricmp(name, "Edit") == 0) v.push_back(w);
+    }
+    return v;
 }
 
 void TypeAndOk(CDialog* box, const char* text) {
@@ -96,6 +110,83 @@ TEST_F(BottomWinTest, LogsQueueUntilTheTickAndTheDebuggerLogJoinsItsLines) {
     const std::string shown = WindowText(debugger);
     EXPECT_LE(shown.size(), 8192u);
     EXPECT_EQ(shown.substr(shown.size() - 10), "trace 1999");
+}
+
+// The hidden logs' windows are made when first needed; made in any order,
+// sized after any layout, they are where and what they were when made at start.
+TEST_F(BottomWinTest, HiddenLogsMadeOnFirstUseTakeTheirPlaceTextAndFont) {
+    MakePane();
+    HWND tabs = pane.LogTabs()->m_hWnd;
+    auto panes = [tabs] { return LogWindows(tabs); };
+    auto rect = [](HWND w) {
+        RECT r{};
+        ::GetWindowRect(w, &r);
+        return std::vector<LONG>{r.left, r.top, r.right, r.bottom};
+    };
+    auto choose = [&](int tab) {
+        pane.LogTabs()->SetCurSel(tab);
+        NMHDR hdr{tabs, IDC_BOTTOM_LOG_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+        pane.SendMessage(WM_NOTIFY, IDC_BOTTOM_LOG_TABS, reinterpret_cast<LPARAM>(&hdr));
+    };
+    EXPECT_EQ(panes().size(), 1u);  // the output log only
+    LOGFONTA font{};
+    font.lfHeight = -17;
+    strcpy(font.lfFaceName, "Arial");
+    pane.SetLogFont(font);
+    // The layout changes before either hidden log exists.
+    pane.MoveWindow(0, 0, 700, 250);
+    pane.SendMessage(WM_SIZE, 0, 0);
+
+    // The firmware log's first text comes before the debugger log's first line.
+    pane.AddFirmwareLog("boot 1\r\n", 8);
+    EXPECT_EQ(panes().size(), 2u);
+    pane.AddDebuggerLog("get id");
+    Pump(120);
+    HWND output = pane.OutputPane()->m_hWnd;
+    const std::vector<HWND> made = panes();
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(made, (std::vector<HWND>{output, pane.DebuggerPane()->m_hWnd, pane.FirmwarePane()->m_hWnd}));
+    HWND firmware = pane.FirmwarePane()->Edit().m_hWnd;
+    EXPECT_EQ(WindowText(firmware), "boot 1\r\n");
+    EXPECT_EQ(WindowText(pane.DebuggerPane()->Edit().m_hWnd), "get id");
+    for (HWND w : {made[1], made[2]}) {
+        EXPECT_EQ(rect(w), rect(output));
+        EXPECT_FALSE(::IsWindowVisible(w));
+        LOGFONTA used{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(::GetWindow(w, GW_CHILD), WM_GETFONT, 0, 0)), sizeof used,
+                     &used);
+        EXPECT_EQ(used.lfHeight, -17);
+    }
+
+    // Its tab shows it, and a later layout moves it with the others.
+    choose(1);
+    EXPECT_TRUE(::IsWindowVisible(made[2]) && !::IsWindowVisible(output));
+    pane.MoveWindow(0, 0, 800, 300);
+    pane.SendMessage(WM_SIZE, 0, 0);
+    EXPECT_EQ(rect(made[2]), rect(output));
+    choose(0);
+    EXPECT_TRUE(::IsWindowVisible(output) && !::IsWindowVisible(made[2]));
+}
+
+// A log tab chosen before its log had any text makes it, shown and sized.
+TEST_F(BottomWinTest, AHiddenLogsTabChosenFirstShowsItsEmptyLog) {
+    MakePane();
+    HWND tabs = pane.LogTabs()->m_hWnd;
+    pane.LogTabs()->SetCurSel(1);
+    NMHDR hdr{tabs, IDC_BOTTOM_LOG_TABS, static_cast<UINT>(TCN_SELCHANGE)};
+    pane.SendMessage(WM_NOTIFY, IDC_BOTTOM_LOG_TABS, reinterpret_cast<LPARAM>(&hdr));
+    const std::vector<HWND> made = LogWindows(tabs);
+    ASSERT_EQ(made.size(), 2u);
+    HWND firmware = made[1];
+    EXPECT_TRUE(::IsWindowVisible(firmware));
+    RECT r{};
+    ::GetClientRect(firmware, &r);
+    EXPECT_GT(r.right, 100);
+    EXPECT_GT(r.bottom, 100);
+    EXPECT_EQ(WindowText(::GetWindow(firmware, GW_CHILD)), "");
+    pane.AddFirmwareLog("late", 4);
+    Pump(120);
+    EXPECT_EQ(WindowText(::GetWindow(firmware, GW_CHILD)), "late");
 }
 
 TEST_F(BottomWinTest, WithAutoScrollOffTheSelectionStaysOnItsText) {

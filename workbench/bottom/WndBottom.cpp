@@ -96,13 +96,14 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     struct NewPane {
         std::unique_ptr<CWndLog>& pane;
         int kind;
-        bool visible;
-    } logs[3] = {{m_output, 0, true}, {m_debugger, 1, false}, {m_firmware, 0, false}};
+    } logs[3] = {{m_output, 0}, {m_debugger, 1}, {m_firmware, 0}};
     for (NewPane& s : logs) {
         s.pane.reset(new CWndLog);
         s.pane->SetKind(s.kind);
-        s.pane->Create(WS_CHILD | (s.visible ? WS_VISIBLE : 0), CRect(), *m_logTabs, 0);
     }
+    // The shown log only: the hidden two (four windows) wait for their
+    // first text or their tab (LogPane).
+    m_output->Create(WS_CHILD | WS_VISIBLE, CRect(), *m_logTabs, 0);
 
     m_splitter.reset(new CSplitter(0, RGB(0xC0, 0xC0, 0xC0)));
     m_splitter->Create(m_hWnd, CRect(), IDC_BOTTOM_SPLITTER);
@@ -212,8 +213,10 @@ void CWndBottom::OnSize(UINT, int w, int h)
         m_split = w - kMinSide;
     m_logTabs->MoveWindow(10, 2, Positive(m_split - 11), Positive(h - 4));
     m_watchTabs->MoveWindow(m_split + 7, 2, Positive(w - m_split - 8), Positive(h - 4));
+    m_logRect = CRect(1, 23, 1 + Positive(m_split - 15), 23 + Positive(h - 29));
     for (CWndLog* pane : {m_output.get(), m_debugger.get(), m_firmware.get()})
-        pane->MoveWindow(1, 23, Positive(m_split - 15), Positive(h - 29));
+        if (pane->m_hWnd)
+            pane->MoveWindow(m_logRect.left, m_logRect.top, m_logRect.Width(), m_logRect.Height());
     m_splitter->MoveWindow(m_split, 0, 4, h);
     ::RedrawWindow(*m_splitter, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     m_list->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
@@ -247,12 +250,31 @@ LRESULT CWndBottom::OnSplitterMoved(WPARAM splitter, LPARAM)
     return 0;
 }
 
+CWndLog* CWndBottom::LogPane(std::unique_ptr<CWndLog>& pane)
+{
+    if (!pane || pane->m_hWnd || !m_logTabs || !m_logTabs->m_hWnd)
+        return pane.get();
+    if (!pane->Create(WS_CHILD, m_logRect, *m_logTabs, 0))
+        return pane.get();
+    // Siblings in the order they had when all three were made at start
+    // (output, debugger log, firmware log), whichever comes first now.
+    HWND after = *m_output;
+    if (pane == m_firmware && m_debugger->m_hWnd)
+        after = *m_debugger;
+    ::SetWindowPos(*pane, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    return pane.get();
+}
+
 void CWndBottom::OnLogTabChange(NMHDR*, LRESULT* result)
 {
     const int tab = m_logTabs->GetCurSel();
-    m_output->ShowWindow(tab == 0 ? SW_SHOW : SW_HIDE);
-    m_firmware->ShowWindow(tab == 1 ? SW_SHOW : SW_HIDE);
-    m_debugger->ShowWindow(tab == 2 ? SW_SHOW : SW_HIDE);
+    const CWndLog* shown = tab == 0   ? m_output.get()
+                           : tab == 1 ? LogPane(m_firmware)
+                           : tab == 2 ? LogPane(m_debugger)
+                                      : nullptr;
+    for (CWndLog* pane : {m_output.get(), m_firmware.get(), m_debugger.get()})
+        if (pane->m_hWnd)
+            pane->ShowWindow(pane == shown ? SW_SHOW : SW_HIDE);
     *result = 0;
 }
 
@@ -287,14 +309,14 @@ void CWndBottom::AddOutput(const char* text, size_t length)
 
 void CWndBottom::AddFirmwareLog(const char* text, size_t length)
 {
-    if (m_firmware)
-        m_firmware->AddText(text, length);
+    if (CWndLog* pane = LogPane(m_firmware))
+        pane->AddText(text, length);
 }
 
 void CWndBottom::AddDebuggerLog(const char* text)
 {
-    if (m_debugger)
-        m_debugger->AddLine(CLogTrim::OneLine(text).c_str());
+    if (CWndLog* pane = LogPane(m_debugger))
+        pane->AddLine(CLogTrim::OneLine(text).c_str());
 }
 
 void CWndBottom::SetLogFont(const LOGFONTA& font)

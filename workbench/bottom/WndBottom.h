@@ -64,8 +64,9 @@ public:
 
     // The parts, for the owner's tests.
     CWndLog* OutputPane() const { return m_output.get(); }
-    CWndLog* DebuggerPane() const { return m_debugger.get(); }
-    CWndLog* FirmwarePane() const { return m_firmware.get(); }
+    // The hidden logs are made when first asked for.
+    CWndLog* DebuggerPane() { return LogPane(m_debugger); }
+    CWndLog* FirmwarePane() { return LogPane(m_firmware); }
     CSkinListCtrl* WatchListCtrl() const { return m_list.get(); }
     CWndResource* ResourceView() const { return m_resource.get(); }
     CTabCtrl* LogTabs() const { return m_logTabs.get(); }
@@ -93,6 +94,7 @@ protected:
     void OnRefresh();
 
     bool ReadsDebuggerLog() const;
+    CWndLog* LogPane(std::unique_ptr<CWndLog>& pane);
     void LoadWatchList();
     void SaveWatchList();
     void InsertRow(int row);
@@ -108,6 +110,7 @@ protected:
     CFont m_tabFont;
     std::unique_ptr<CSplitter> m_splitter;
     int m_split = kMinSide;
+    CRect m_logRect;  // where the logs go in their tab control
     // Until a stored position or a drag places the bar, the watch list keeps
     // the width of its columns and the logs take the rest.
     bool m_splitChosen = false;
