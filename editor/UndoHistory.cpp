@@ -82,16 +82,23 @@ void CUndoHistory::RecordDelete(std::string_view text, int position)
     NewRecord(UndoRecord::kDelete, position).text = std::move(copy);
 }
 
-void CUndoHistory::RecordMove(int source, int drop, int length)
+// A record that never joins the current one: drop what could be redone, or
+// close what is open.
+void CUndoHistory::CloseForNewRecord()
 {
-    // A drop inside the moved range changes nothing and has nothing to undo.
-    if (length <= 0 || (drop >= source && drop <= source + length))
-        return;
     UndoRecord& c = m_records[m_index];
     if (c.undone)
         DiscardRedo();
     else if (c.kind != UndoRecord::kEmpty)
         Close();
+}
+
+void CUndoHistory::RecordMove(int source, int drop, int length)
+{
+    // A drop inside the moved range changes nothing and has nothing to undo.
+    if (length <= 0 || (drop >= source && drop <= source + length))
+        return;
+    CloseForNewRecord();
     UndoRecord& r = NewRecord(UndoRecord::kMove, source);
     r.drop = drop;
     r.moved = length;
@@ -101,11 +108,7 @@ void CUndoHistory::RecordReplace(std::vector<int> starts, int length, std::strin
 {
     if (starts.empty())
         return;
-    UndoRecord& c = m_records[m_index];
-    if (c.undone)
-        DiscardRedo();
-    else if (c.kind != UndoRecord::kEmpty)
-        Close();
+    CloseForNewRecord();
     UndoRecord& r = NewRecord(UndoRecord::kReplace, starts.front());
     r.moved = length;
     r.starts = std::move(starts);

@@ -76,6 +76,7 @@ private:
     static size_t Cost(const UndoRecord& r);
     void DiscardRedo();
     void Close();
+    void CloseForNewRecord();
     void Trim();
     UndoRecord& NewRecord(UndoRecord::Kind kind, int position);
 
