@@ -46,15 +46,22 @@ void CSettingsService::EndWrite(bool ok)
         m_session.SetTransferType(CLinkSession::kTransferNone);
     if (ok) {
         m_record = m_pending;
+        m_pending = SettingsRecord();
+        m_blockAsRead.clear();
     } else {
         // The board keeps what it had: so does the block the next write starts from.
-        TransferBuffer& block = m_session.Block();
-        if (m_blockAsRead.size() == static_cast<size_t>(block.count))
-            std::copy(m_blockAsRead.begin(), m_blockAsRead.end(), block.data.begin());
+        DropPendingWrite();
     }
+    m_session.Host().OnSettingsWritten(ok);
+}
+
+void CSettingsService::DropPendingWrite()
+{
+    TransferBuffer& block = m_session.Block();
+    if (m_blockAsRead.size() == static_cast<size_t>(block.count))
+        std::copy(m_blockAsRead.begin(), m_blockAsRead.end(), block.data.begin());
     m_pending = SettingsRecord();
     m_blockAsRead.clear();
-    m_session.Host().OnSettingsWritten(ok);
 }
 
 void CSettingsService::OnTransferGivenUp(int32_t type)
@@ -154,23 +161,19 @@ bool CSettingsService::WriteSettings(unsigned generation, const SettingsRecord& 
 bool CSettingsService::SendEdited(unsigned generation, const SettingsRecord& edited)
 {
     TransferBuffer& block = m_session.Block();
-    std::vector<uint8_t> asRead(block.data.begin(), block.data.begin() + block.count);
+    m_blockAsRead.assign(block.data.begin(), block.data.begin() + block.count);
+    m_pending = edited;
     // A record reset or read again since the dialog read it is not the
     // dialog's: writing it would send another block's values.
     if (generation != m_generation || m_session.GetTransferType() != CLinkSession::kTransferNone ||
         !SettingsBlock::Build(block.data.data(), static_cast<size_t>(block.count), edited)) {
-        std::copy(asRead.begin(), asRead.end(), block.data.begin());
+        DropPendingWrite();
         m_session.Message(std::string("Failed to change the values."), CLinkDialogs::kStyleWarning);
         return false;
     }
-    m_pending = edited;
-    m_blockAsRead = std::move(asRead);
     if (!m_session.StartWrite(LinkFrame::RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite)) {
         m_session.SetTransferType(CLinkSession::kTransferNone);
-        TransferBuffer& b = m_session.Block();
-        std::copy(m_blockAsRead.begin(), m_blockAsRead.end(), b.data.begin());
-        m_pending = SettingsRecord();
-        m_blockAsRead.clear();
+        DropPendingWrite();
         return false;
     }
     m_writing = true;

@@ -51,6 +51,8 @@ private:
     void OnReplySettingsWrite(const LinkReply& r);
     void Reset();
     void EndWrite(bool ok);
+    // The block goes back to what was read, and the write's copy is let go.
+    void DropPendingWrite();
     bool SendEdited(unsigned generation, const SettingsRecord& edited);
     void ReadFailed(const std::string& why);
 

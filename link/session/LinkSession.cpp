@@ -143,12 +143,14 @@ void CLinkSession::SendSyncByte()
     m_port.Write(bytes, sizeof bytes);
 }
 
+bool CLinkSession::HasUnsavedWork() const
+{
+    return std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) { return s->HasUnsavedWork(); });
+}
+
 bool CLinkSession::Disconnect(bool askUnsaved)
 {
-    bool unsaved = std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) {
-        return s->HasUnsavedWork();
-    });
-    if (askUnsaved && unsaved && !m_reconnectPending &&
+    if (askUnsaved && HasUnsavedWork() && !m_reconnectPending &&
         Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
         return false;
     ++m_connectionNumber;
@@ -211,13 +213,8 @@ void CLinkSession::ReceiveChunk(const uint8_t* data, size_t length)
         ++m_receiveDepth;
         OnSyncAnswer(data, length);
         --m_receiveDepth;
-        if (m_receiveDepth == 0 && m_rxPos < m_rx.size()) {
-            ++m_receiveDepth;
-            m_dropNoted = false;
-            ProcessPending();
-            CompactReceiveBuffer();
-            --m_receiveDepth;
-        }
+        if (m_receiveDepth == 0 && m_rxPos < m_rx.size())
+            DrainPending();
         return;
     }
     m_rx.insert(m_rx.end(), data, data + length);
@@ -227,6 +224,11 @@ void CLinkSession::ReceiveChunk(const uint8_t* data, size_t length)
         LimitQueue();
         return;
     }
+    DrainPending();
+}
+
+void CLinkSession::DrainPending()
+{
     ++m_receiveDepth;
     m_dropNoted = false;
     ProcessPending();
@@ -279,7 +281,7 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
         // The boot loader has no files to show: changed ones go only when
         // the user agrees, as at Disconnect.
         bool keepWork = false;
-        if (std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) { return s->HasUnsavedWork(); })) {
+        if (HasUnsavedWork()) {
             const uint32_t connection = m_connectionNumber;
             keepWork = Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes;
             // Gone or connected again meanwhile: that connection decides.

@@ -190,6 +190,10 @@ private:
     void ArmWatchdog();
     void OnWatchdog();
     void OnReadGuard();
+    // Takes what the buffer holds, as the outermost receive call.
+    void DrainPending();
+    // Some service holds work the user has not saved.
+    bool HasUnsavedWork() const;
 
     ILinkPort& m_port;
     CLinkHost& m_host;

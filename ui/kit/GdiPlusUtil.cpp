@@ -4,12 +4,8 @@
 
 #include <objbase.h>
 
-Gdiplus::Bitmap* CGdiPlusUtil::LoadImageFromResource(HRSRC resource, HMODULE module) {
-    if (!resource) return nullptr;
-    DWORD size = ::SizeofResource(module, resource);
-    HGLOBAL res = size ? ::LoadResource(module, resource) : nullptr;
-    const void* bytes = res ? ::LockResource(res) : nullptr;
-    if (!bytes) return nullptr;
+IStream* CGdiPlusUtil::StreamOnCopy(const void* bytes, size_t size) {
+    if (!bytes || size == 0 || size > 0x7FFFFFFF) return nullptr;
     HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
     if (!block) return nullptr;
     void* dst = ::GlobalLock(block);
@@ -24,6 +20,28 @@ Gdiplus::Bitmap* CGdiPlusUtil::LoadImageFromResource(HRSRC resource, HMODULE mod
         ::GlobalFree(block);
         return nullptr;
     }
+    return stream;
+}
+
+bool CGdiPlusUtil::CanDecode(const void* bytes, size_t size) {
+    IStream* stream = StreamOnCopy(bytes, size);
+    if (!stream) return false;
+    bool ok;
+    {
+        Gdiplus::Image image(stream);
+        ok = image.GetLastStatus() == Gdiplus::Ok && image.GetWidth() > 0 && image.GetHeight() > 0;
+    }
+    stream->Release();
+    return ok;
+}
+
+Gdiplus::Bitmap* CGdiPlusUtil::LoadImageFromResource(HRSRC resource, HMODULE module) {
+    if (!resource) return nullptr;
+    DWORD size = ::SizeofResource(module, resource);
+    HGLOBAL res = size ? ::LoadResource(module, resource) : nullptr;
+    const void* bytes = res ? ::LockResource(res) : nullptr;
+    IStream* stream = StreamOnCopy(bytes, size);
+    if (!stream) return nullptr;
     Gdiplus::Bitmap* result = nullptr;
     {
         Gdiplus::Bitmap decoded(stream);

@@ -11,6 +11,10 @@ public:
     static Gdiplus::Bitmap* LoadImageFromResource(HRSRC resource, HMODULE module);
     // The "PNG" resource of the id (module null: the program's own).
     static Gdiplus::Bitmap* LoadPng(UINT id, HMODULE module = nullptr);
+    // A stream over a copy of the bytes (freed with the stream); null on failure.
+    static IStream* StreamOnCopy(const void* bytes, size_t size);
+    // Whether GDI+ reads the bytes as a picture with a size.
+    static bool CanDecode(const void* bytes, size_t size);
 
     // Decodes the program's own "PNG" resources of ids on a worker thread, so
     // that the window being built meanwhile finds them ready: LoadPng of such

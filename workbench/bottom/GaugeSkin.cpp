@@ -1,5 +1,6 @@
 #include "workbench/bottom/GaugeSkin.h"
 
+#include "framework/Gdi.h"
 #include "resources/resource.h"
 #include "ui/kit/GdiPlusUtil.h"
 
@@ -75,4 +76,27 @@ void CGaugeSkin::DrawFill(Gdiplus::Graphics& g, const std::vector<gauge::Part>& 
         }
         Draw(g, image, p.x, y, p.width);
     }
+}
+
+gauge::BarTexts MeasureBarTexts(CDC& dc, int left, int right, const BarLabels& labels)
+{
+    auto width = [&](const std::string& s) {
+        return s.empty() ? 0 : dc.MeasureText(s.c_str(), static_cast<int>(s.size())).cx;
+    };
+    return gauge::PlaceBarTexts(left, right, width(labels.used), width(labels.title), width(labels.free));
+}
+
+void DrawBarTexts(CDC& dc, int left, int right, int top, int bottom, const BarLabels& labels, UINT format)
+{
+    // Each text in its own span: on a narrow bar or with wide figures the
+    // name is cut between the figures instead of running into them.
+    const gauge::BarTexts spans = MeasureBarTexts(dc, left, right, labels);
+    auto draw = [&](const std::string& s, const gauge::TextSpan& span, UINT align) {
+        CRect text(span.left, top, span.right, bottom);
+        if (!s.empty() && span.Width() > 0)
+            dc.DrawText(s.c_str(), -1, &text, format | align);
+    };
+    draw(labels.used, spans.used, DT_LEFT);
+    draw(labels.title, spans.title, DT_CENTER);
+    draw(labels.free, spans.free, DT_RIGHT);
 }

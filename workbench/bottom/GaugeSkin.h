@@ -6,6 +6,10 @@
 #include "workbench/bottom/GaugeRules.h"
 #include "ui/kit/GdiPlus.h"
 
+#include <string>
+
+class CDC;
+
 class CGaugeSkin {
 public:
     CGaugeSkin() = default;
@@ -28,3 +32,13 @@ private:
 
     Gdiplus::Bitmap* m_images[kCount] = {};
 };
+
+// A bar's three texts: the used figure (left), its name (centred) and the
+// free figure (right); an empty one is not drawn.
+struct BarLabels {
+    std::string used, title, free;
+};
+// Their spans between left and right, measured in the font selected in dc.
+gauge::BarTexts MeasureBarTexts(CDC& dc, int left, int right, const BarLabels& labels);
+// Measures and draws them between top and bottom.
+void DrawBarTexts(CDC& dc, int left, int right, int top, int bottom, const BarLabels& labels, UINT format);

@@ -28,16 +28,19 @@ namespace {
 const char kTitle[] = "Flash Memory";
 }
 
+BarLabels CWndProgress::Labels() const
+{
+    if (m_total == 0)
+        return {std::string(), kTitle, std::string()};
+    return {gauge::FlashUsedText(m_used), kTitle, gauge::FlashFreeText(m_used, m_total)};
+}
+
 gauge::BarTexts CWndProgress::TextSpans() const
 {
     const CRect client = GetClientRect();
-    const std::string used = m_total != 0 ? gauge::FlashUsedText(m_used) : std::string();
-    const std::string free = m_total != 0 ? gauge::FlashFreeText(m_used, m_total) : std::string();
     CClientDC dc(m_hWnd);
     HGDIOBJ old = dc.SelectObject(m_font);
-    auto width = [&](const std::string& s) { return s.empty() ? 0 : dc.MeasureText(s.c_str(), static_cast<int>(s.size())).cx; };
-    const gauge::BarTexts t =
-        gauge::PlaceBarTexts(client.left + 10, client.right - 10, width(used), width(kTitle), width(free));
+    const gauge::BarTexts t = MeasureBarTexts(dc, client.left + 10, client.right - 10, Labels());
     dc.SelectObject(old);
     return t;
 }
@@ -56,19 +59,7 @@ void CWndProgress::OnPaint()
     dc.SetTextColor(RGB(230, 230, 230));
     dc.SetBkMode(TRANSPARENT);
     HGDIOBJ old = dc.SelectObject(m_font);
-    // Each text in its own span, so the title never runs into the figures
-    // on a narrow bar or with wide numbers.
-    const gauge::BarTexts spans = TextSpans();
-    const UINT format = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;
-    auto draw = [&](const std::string& s, const gauge::TextSpan& span, UINT align) {
-        CRect text(span.left, client.top + 10, span.right, client.bottom);
-        if (!s.empty() && span.Width() > 0)
-            dc.DrawText(s.c_str(), -1, &text, format | align);
-    };
-    if (m_total != 0) {
-        draw(gauge::FlashUsedText(m_used), spans.used, DT_LEFT);
-        draw(gauge::FlashFreeText(m_used, m_total), spans.free, DT_RIGHT);
-    }
-    draw(kTitle, spans.title, DT_CENTER);
+    DrawBarTexts(dc, client.left + 10, client.right - 10, client.top + 10, client.bottom, Labels(),
+                 DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     dc.SelectObject(old);
 }

@@ -31,6 +31,7 @@ protected:
     int OnCreate(LPCREATESTRUCT cs);
     void OnSize(UINT type, int cx, int cy);
     void OnPaint();
+    BarLabels Labels() const;
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }
 
     CFont m_font;

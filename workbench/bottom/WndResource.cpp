@@ -41,22 +41,22 @@ void CWndResource::OnTaskChange()
     Invalidate();
 }
 
-gauge::BarTexts CWndResource::TextSpans(int row) const
+BarLabels CWndResource::Labels(int row) const
 {
     const int record = gauge::ResourceRecordOfRow(row, m_task);
-    const int x = row < 4 ? kGlobalX : kTaskX;
     const uint32_t total = m_rows ? static_cast<uint32_t>(m_rows[record][0]) : 0;
     const uint32_t used = m_rows ? static_cast<uint32_t>(m_rows[record][1]) : 0;
-    const std::string left = total != 0 ? gauge::ResourceUsedText(record, used) : std::string();
-    const std::string right = total != 0 ? gauge::ResourceFreeText(record, used, total) : std::string();
-    const std::string name = gauge::ResourceRecordName(record);
+    if (total == 0)
+        return {std::string(), gauge::ResourceRecordName(record), std::string()};
+    return {gauge::ResourceUsedText(record, used), gauge::ResourceRecordName(record),
+            gauge::ResourceFreeText(record, used, total)};
+}
+
+gauge::BarTexts CWndResource::TextSpans(int row) const
+{
     CClientDC dc(m_hWnd);
     HGDIOBJ old = dc.SelectObject(m_font);
-    auto width = [&](const std::string& s) {
-        return s.empty() ? 0 : dc.MeasureText(s.c_str(), static_cast<int>(s.size())).cx;
-    };
-    const gauge::BarTexts t =
-        gauge::PlaceBarTexts(x + 6, kGlobalX + m_barWidth - 6, width(left), width(name), width(right));
+    const gauge::BarTexts t = MeasureBarTexts(dc, (row < 4 ? kGlobalX : kTaskX) + 6, kGlobalX + m_barWidth - 6, Labels(row));
     dc.SelectObject(old);
     return t;
 }
@@ -79,17 +79,10 @@ void CWndResource::OnPaint()
         const int y = kRowTop + kRowStep * row;
         const uint32_t total = m_rows ? static_cast<uint32_t>(m_rows[record][0]) : 0;
         const uint32_t used = m_rows ? static_cast<uint32_t>(m_rows[record][1]) : 0;
-        // Each text in its own span: on a narrow pane or with long counts the
-        // name is cut between the numbers instead of running into them.
-        const gauge::BarTexts spans = TextSpans(row);
-        auto draw = [&](const std::string& s, const gauge::TextSpan& span, UINT align) {
-            CRect text(span.left, y, span.right, y + 20);
-            if (!s.empty() && span.Width() > 0)
-                dc.DrawText(s.c_str(), -1, &text, format | align);
-        };
+        const BarLabels labels = Labels(row);
         if (total == 0) {
             dc.SetTextColor(RGB(96, 96, 96));
-            draw(gauge::ResourceRecordName(record), spans.title, DT_CENTER);
+            DrawBarTexts(dc, x + 6, right - 6, y, y + 20, labels, format);
             dc.SetTextColor(RGB(230, 230, 230));
             continue;
         }
@@ -98,9 +91,7 @@ void CWndResource::OnPaint()
             m_skin.DrawTrack(g, x, right, y);
             m_skin.DrawFill(g, gauge::PlanFill(x, right, used, total, m_skin.Widths(), false), y + 1);
         }
-        draw(gauge::ResourceUsedText(record, used), spans.used, DT_LEFT);
-        draw(gauge::ResourceRecordName(record), spans.title, DT_CENTER);
-        draw(gauge::ResourceFreeText(record, used, total), spans.free, DT_RIGHT);
+        DrawBarTexts(dc, x + 6, right - 6, y, y + 20, labels, format);
     }
     dc.SelectObject(old);
 }

@@ -36,6 +36,7 @@ protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC*) { return TRUE; }
     void OnTaskChange();
+    BarLabels Labels(int row) const;
 
     CFont m_font;
     CFont m_comboFont;

@@ -8,14 +8,13 @@
 #include "ui/WindowMessages.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
-#include "ui/kit/GdiPlus.h"
+#include "ui/kit/GdiPlusUtil.h"
 #include "ui/kit/PngButton.h"
 #include "workbench/main/FlashUsage.h"
 #include "workbench/main/ImageReencoder.h"
 #include "workbench/main/IniFile.h"
 
 #include <cstring>
-#include <objbase.h>
 
 using cmdrules::Command;
 
@@ -23,31 +22,6 @@ bool CZarvoDDlg::EditorReadOnlyFor(const FileEntry& entry) const {
     return !m_link.Session().IsConnected() || entry.state == FileEntry::kExternalInStep || m_link.Identity().DeviceInfo().uploadsRefused;
 }
 
-namespace {
-
-// Whether GDI+ reads the bytes as a picture, from memory: the viewer and its
-// temporary file stay as they are.
-bool Decodes(const std::string& bytes) {
-    if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return false;
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!memory) return false;
-    if (void* p = ::GlobalLock(memory)) {
-        std::memcpy(p, bytes.data(), bytes.size());
-        ::GlobalUnlock(memory);
-    }
-    IStream* stream = nullptr;
-    if (::CreateStreamOnHGlobal(memory, TRUE, &stream) != S_OK) {
-        ::GlobalFree(memory);
-        return false;
-    }
-    Gdiplus::Image* image = Gdiplus::Image::FromStream(stream);
-    const bool ok = image && image->GetLastStatus() == Gdiplus::Ok && image->GetWidth() > 0 && image->GetHeight() > 0;
-    delete image;
-    stream->Release();
-    return ok;
-}
-
-}  // namespace
 
 LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     FileEntry* entry = reinterpret_cast<FileEntry*>(wParam);
@@ -57,7 +31,7 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     if (!listed) return 0;
     // A picture the viewer cannot read changes nothing: the file open stays
     // open (typing in the editor would otherwise go to the picture).
-    if (lParam == 1 && !Decodes(entry->data)) return RefuseImage();
+    if (lParam == 1 && !CGdiPlusUtil::CanDecode(entry->data.data(), entry->data.size())) return RefuseImage();
     // The entry open now takes the editor's text, caret and first line first.
     m_link.Files().TakeEditorText();
     if (lParam == 1) {

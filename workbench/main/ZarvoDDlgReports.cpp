@@ -11,7 +11,6 @@
 #include "config/DlgSetting.h"
 #include "config/UpgradeModel.h"
 #include "framework/WinApp.h"
-#include "link/LinkStrings.h"
 #include "link/codecs/Crc16.h"
 #include "resources/resource.h"
 #include "workbench/bottom/DlgViewLog.h"
@@ -330,10 +329,7 @@ LRESULT CZarvoDDlg::OnReadCertBlock(WPARAM wParam, LPARAM) {
 
 LRESULT CZarvoDDlg::OnChangeFirmware(WPARAM wParam, LPARAM) {
     const char* name = reinterpret_cast<const char*>(wParam);
-    if (!m_link.Session().IsConnected()) {
-        m_link.Session().Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
-        return 0;
-    }
+    if (RefuseWithoutPort()) return 0;
     // Only a packed file the list holds, and only when the board takes
     // requests: the command may come by another road than the menu.
     const FileEntry* entry = name ? m_link.Files().Entries().Find(name) : nullptr;
