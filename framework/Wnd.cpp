@@ -6,34 +6,40 @@
 
 namespace {
 
-constexpr UINT_PTR kSubclassId = 0x5A56;  // one subclass id for every attached window
-
 // Code 0 is a menu item or a button's BN_CLICKED; code 1 is an accelerator only
 // without a control (a combo box's or list box's selection change also sends 1).
 bool IsMenuOrAccelerator(UINT code, LPARAM lParam) { return code == 0 || (code == 1 && lParam == 0); }
 
-// Which object each attached window belongs to. The subclass keeps it too,
-// but in a window property, and under Wine every read of a property is a
-// round trip to the server: asked on every message (the routing checks that
-// the object survived its handler, the loops look up each target and its
-// parents), those reads were a good part of what the start-up spends. Only
-// the thread that owns the windows touches this, as only it runs their
-// procedures and loops.
-std::unordered_map<HWND, CWnd*>& Attached() {
-    static std::unordered_map<HWND, CWnd*> attached;
-    return attached;
-}
+// An attached window's object and the procedure it had before ours. Kept here,
+// not in window properties: under Wine every property read is a round trip to
+// the server, and the common controls' subclass helper reads one several times
+// per message (about 160 us a message, against under 1 us here), which made most
+// of what the start-up spent. Only the thread that owns the windows touches
+// this, as only it runs their procedures and loops. A window whose object went
+// while another procedure sat on top of ours stays here with no object: ours
+// then only forwards.
+struct Link {
+    CWnd* self;
+    WNDPROC super;
+    bool unicode;  // the window's own form, kept: ANSI windows get ANSI text
+};
 
-void Detach(HWND wnd) { Attached().erase(wnd); }
+std::unordered_map<HWND, Link>& Links() {
+    static std::unordered_map<HWND, Link> links;
+    return links;
+}
 
 }  // namespace
 
 // The routing procedure and the creation hook share this state.
 struct WndRouting {
-    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                         DWORD_PTR ref);
+    // Installed in the window's own character form (as the common controls'
+    // subclass helper did): the handlers see text messages as they always did.
+    static LRESULT CALLBACK RoutingProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
     static bool Attach(CWnd* self, HWND wnd);
+    static void Release(HWND wnd);
+    static LRESULT CallSuper(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam);
     static CWnd* s_pending;
     static HHOOK s_hook;
     static int s_hookDepth;
@@ -44,20 +50,57 @@ HHOOK WndRouting::s_hook = nullptr;
 int WndRouting::s_hookDepth = 0;
 
 bool WndRouting::Attach(CWnd* self, HWND wnd) {
-    if (!::SetWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(self)))
-        return false;
-    Attached()[wnd] = self;
+    auto it = Links().find(wnd);
+    if (it != Links().end()) {
+        // Ours is still in the chain from an object that went: take it over.
+        if (it->second.self) return false;
+        it->second.self = self;
+    } else {
+        const bool unicode = ::IsWindowUnicode(wnd) != FALSE;
+        const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&RoutingProc);
+        ::SetLastError(0);
+        const LONG_PTR previous = unicode ? ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, proc)
+                                          : ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, proc);
+        if (!previous && ::GetLastError() != 0) return false;
+        Links()[wnd] = Link{self, reinterpret_cast<WNDPROC>(previous), unicode};
+    }
     self->m_hWnd = wnd;
     return true;
 }
 
-LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR ref) {
-    CWnd* self = reinterpret_cast<CWnd*>(ref);
+void WndRouting::Release(HWND wnd) {
+    auto it = Links().find(wnd);
+    if (it == Links().end()) return;
+    // Only when ours is on top: putting the old procedure back under another
+    // one would cut that one out of the chain.
+    const Link& link = it->second;
+    const LONG_PTR proc = reinterpret_cast<LONG_PTR>(&RoutingProc);
+    const LONG_PTR super = reinterpret_cast<LONG_PTR>(link.super);
+    if (link.unicode ? ::GetWindowLongPtrW(wnd, GWLP_WNDPROC) == proc : ::GetWindowLongPtrA(wnd, GWLP_WNDPROC) == proc) {
+        if (link.unicode) ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, super);
+        else ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, super);
+        Links().erase(it);
+    } else {
+        it->second.self = nullptr;
+    }
+}
+
+LRESULT WndRouting::CallSuper(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto it = Links().find(wnd);
+    if (it == Links().end()) return ::DefWindowProcA(wnd, message, wParam, lParam);
+    const Link& link = it->second;
+    return link.unicode ? ::CallWindowProcW(link.super, wnd, message, wParam, lParam)
+                        : ::CallWindowProcA(link.super, wnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WndRouting::RoutingProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto it = Links().find(wnd);
+    CWnd* self = it == Links().end() ? nullptr : it->second.self;
     if (message == WM_NCDESTROY) {
-        LRESULT r = ::DefSubclassProc(wnd, message, wParam, lParam);
-        ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
-        Detach(wnd);
+        LRESULT r = CallSuper(wnd, message, wParam, lParam);
+        // The window is gone: nothing of ours stays in its chain or in the map.
+        Links().erase(wnd);
+        if (!self) return r;
         // The object may hold another window by now: clear only what is going.
         if (self->m_hWnd == wnd) self->m_hWnd = nullptr;
         CWinApp::UnregisterDialog(wnd);
@@ -68,6 +111,7 @@ LRESULT CALLBACK WndRouting::SubclassProc(HWND wnd, UINT message, WPARAM wParam,
         }
         return r;
     }
+    if (!self) return CallSuper(wnd, message, wParam, lParam);
     const UINT savedMsg = self->m_curMsg;
     const WPARAM savedW = self->m_curWParam;
     const LPARAM savedL = self->m_curLParam;
@@ -128,8 +172,7 @@ CWnd::~CWnd() {
     // An object dying before its window: detach so the window never calls into freed memory.
     if (m_hWnd) {
         HWND wnd = m_hWnd;
-        ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
-        Detach(wnd);
+        WndRouting::Release(wnd);
         m_hWnd = nullptr;
         // Detached, the window no longer unregisters itself at WM_NCDESTROY.
         CWinApp::UnregisterDialog(wnd);
@@ -139,8 +182,8 @@ CWnd::~CWnd() {
 
 CWnd* CWnd::FromHandlePermanent(HWND wnd) {
     if (!wnd) return nullptr;
-    const auto it = Attached().find(wnd);
-    return it == Attached().end() ? nullptr : it->second;
+    const auto it = Links().find(wnd);
+    return it == Links().end() ? nullptr : it->second.self;
 }
 
 const char* CWnd::OwnClassName() {
@@ -183,10 +226,7 @@ bool CWnd::SubclassWindow(HWND wnd) {
 
 HWND CWnd::UnsubclassWindow() {
     HWND wnd = m_hWnd;
-    if (wnd) {
-        ::RemoveWindowSubclass(wnd, &WndRouting::SubclassProc, kSubclassId);
-        Detach(wnd);
-    }
+    if (wnd) WndRouting::Release(wnd);
     m_hWnd = nullptr;
     return wnd;
 }
@@ -246,10 +286,10 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProc(message, wParam, lParam);
 }
 
-LRESULT CWnd::Default() { return ::DefSubclassProc(m_hWnd, m_curMsg, m_curWParam, m_curLParam); }
+LRESULT CWnd::Default() { return WndRouting::CallSuper(m_hWnd, m_curMsg, m_curWParam, m_curLParam); }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
+    return WndRouting::CallSuper(m_hWnd, message, wParam, lParam);
 }
 
 CString CWnd::GetWindowText() const {

@@ -1,7 +1,8 @@
 // CWnd: a C++ object that owns one HWND and routes its messages through a
 // message map. Windows are attached at creation (a creation hook subclasses
-// the new window before WM_NCCREATE) or later (SubclassWindow), always with
-// SetWindowSubclass; they are detached at WM_NCDESTROY.
+// the new window before WM_NCCREATE) or later (SubclassWindow), by putting the
+// routing procedure in front of the window's own; they are detached at
+// WM_NCDESTROY.
 #pragma once
 
 #include "framework/Gdi.h"

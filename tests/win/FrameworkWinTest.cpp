@@ -253,6 +253,75 @@ TEST(FrameworkWinTest, AWindowIsFoundOnlyWhileAttached) {
     EXPECT_EQ(CWnd::FromHandlePermanent(h), nullptr);
 }
 
+namespace {
+
+LRESULT CALLBACK CountingSpy(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR ref) {
+    if (msg == WM_USER + 7) ++*reinterpret_cast<int*>(ref);
+    return ::DefSubclassProc(wnd, msg, wParam, lParam);
+}
+
+struct CCounting : CWnd {
+    int user = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_USER + 7) ++user;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+}  // namespace
+
+// The routing sits in the window's procedure chain: leaving it must keep every
+// other procedure of the chain working, whichever was put there first.
+TEST(FrameworkWinTest, LeavingTheProcedureChainKeepsTheOthersInIt) {
+    HWND edit = ::CreateWindowExA(0, "EDIT", "abc", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(edit);
+    char text[8] = {};
+
+    {  // alone in front: leaving gives the control its own procedure back
+        CCounting w;
+        ASSERT_TRUE(w.SubclassWindow(edit));
+        ::SendMessageA(edit, WM_USER + 7, 0, 0);
+        EXPECT_EQ(w.user, 1);
+        // An ANSI window stays one: its handlers get text in the program's code page.
+        EXPECT_FALSE(::IsWindowUnicode(edit));
+        w.UnsubclassWindow();
+        ::SendMessageA(edit, WM_USER + 7, 0, 0);
+        EXPECT_EQ(w.user, 1);
+    }
+
+    // Another procedure put in front of ours stays there when ours leaves,
+    // and a new object can take the window again.
+    int spied = 0;
+    {
+        CCounting first;
+        ASSERT_TRUE(first.SubclassWindow(edit));
+        ASSERT_TRUE(::SetWindowSubclass(edit, CountingSpy, 1, reinterpret_cast<DWORD_PTR>(&spied)));
+        first.UnsubclassWindow();
+        EXPECT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
+        ::SendMessageA(edit, WM_USER + 7, 0, 0);
+        EXPECT_EQ(spied, 1);
+        EXPECT_EQ(first.user, 0);
+        ::GetWindowTextA(edit, text, sizeof text);
+        EXPECT_STREQ(text, "abc");
+
+        CCounting second;
+        ASSERT_TRUE(second.SubclassWindow(edit));
+        ::SendMessageA(edit, WM_USER + 7, 0, 0);
+        EXPECT_EQ(spied, 2);
+        EXPECT_EQ(second.user, 1);
+        ::RemoveWindowSubclass(edit, CountingSpy, 1);
+        second.UnsubclassWindow();
+        ::SendMessageA(edit, WM_USER + 7, 0, 0);
+        EXPECT_EQ(second.user, 1);
+        EXPECT_EQ(spied, 2);
+    }
+    ::SetWindowTextA(edit, "xyz");
+    ::GetWindowTextA(edit, text, sizeof text);
+    EXPECT_STREQ(text, "xyz");
+    ::DestroyWindow(edit);
+    EXPECT_EQ(CWnd::FromHandlePermanent(edit), nullptr);
+}
+
 TEST(FrameworkWinTest, ABoxWithoutAParentBelongsToTheMainWindow) {
     // Callers pass the active window, null while another program is in front.
     CWinApp app;
