@@ -1,5 +1,6 @@
 #include "config/DlgCertSelect.h"
 
+#include "framework/CommonDialogs.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
 #include "ui/boxes/DlgMessage.h"
@@ -39,7 +40,7 @@ void CDlgCertSelect::OnOpen() {
     ofn.nMaxFile = sizeof(file);
     ofn.lpstrDefExt = "Select File";
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (::GetOpenFileNameA(&ofn)) SetPath(file);
+    if (commondlg::GetOpenFileName(&ofn)) SetPath(file);
 }
 
 void CDlgCertSelect::OnOK() {

@@ -1,5 +1,6 @@
 #include "config/DlgFWUpgrade.h"
 
+#include "framework/CommonDialogs.h"
 #include "framework/Resources.h"
 #include "link/codecs/FirmwareImage.h"
 #include "resources/resource.h"
@@ -103,7 +104,7 @@ void CDlgFWUpgrade::OnOpen() {
     ofn.lpstrDefExt = "KBX";
     ofn.lpstrInitialDir = m_strFolder.IsEmpty() ? nullptr : m_strFolder.c_str();
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (::GetOpenFileNameA(&ofn)) SetPath(file);
+    if (commondlg::GetOpenFileName(&ofn)) SetPath(file);
 }
 
 bool CDlgFWUpgrade::ReadImage(const char* path) {

@@ -4,6 +4,7 @@
 #include "workbench/files/WndFileList.h"
 #include "workbench/main/IniFile.h"
 
+#include "framework/CommonDialogs.h"
 #include "framework/Resources.h"
 #include "link/codecs/Crc16.h"
 #include "resources/resource.h"
@@ -236,7 +237,7 @@ bool OpenFilesDialog(HWND owner, const std::string& filterText, const char* titl
     ofn.lpstrInitialDir = startFolder && *startFolder ? startFolder : nullptr;
     ofn.lpstrTitle = title && *title ? title : nullptr;
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
-    if (!::GetOpenFileNameA(&ofn)) return false;
+    if (!commondlg::GetOpenFileName(&ofn)) return false;
     // One file: its full path. Several: the folder, then each name.
     const std::string first = buffer.data();
     const char* next = buffer.data() + first.size() + 1;

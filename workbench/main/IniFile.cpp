@@ -8,9 +8,14 @@ CString CIniFile::s_folderOverride;
 
 CString CIniFile::Folder() {
     if (!s_folderOverride.IsEmpty()) return s_folderOverride;
-    char base[MAX_PATH] = {};
-    ::SHGetSpecialFolderPathA(nullptr, base, CSIDL_APPDATA, TRUE);
-    return CString(base) + "\\ZarvoD";
+    // Looked up once: every key read asks for it, and under Wine each look-up
+    // reads the registry (about half a millisecond, dozens of reads at start).
+    static const CString folder = [] {
+        char base[MAX_PATH] = {};
+        ::SHGetSpecialFolderPathA(nullptr, base, CSIDL_APPDATA, TRUE);
+        return CString(base) + "\\ZarvoD";
+    }();
+    return folder;
 }
 
 CString CIniFile::Path() { return Folder() + "\\Init.ini"; }

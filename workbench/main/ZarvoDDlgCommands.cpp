@@ -3,6 +3,7 @@
 // a marked hook.
 #include "workbench/main/ZarvoDDlg.h"
 
+#include "framework/CommonDialogs.h"
 #include "framework/Menu.h"
 #include "framework/Resources.h"
 #include "link/codecs/Crc16.h"
@@ -334,7 +335,7 @@ void CZarvoDDlg::OnFont() {
     cf.hwndOwner = m_hWnd;
     cf.lpLogFont = &font;
     cf.Flags = CF_SCREENFONTS | CF_NOSCRIPTSEL | CF_NOVERTFONTS | CF_INITTOLOGFONTSTRUCT;
-    if (!::ChooseFontA(&cf)) return;
+    if (!commondlg::ChooseFont(&cf)) return;
     m_editor.SetEditorFont(font);
     font.lfHeight = prefs::LogFontHeight(font.lfHeight);
     if (m_bottom) m_bottom->SetLogFont(font);
@@ -389,7 +390,7 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
     ofn.lpstrDefExt = "KBX";
     // No overwrite prompt of the dialog's own: the writer asks, once.
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameA(&ofn) || !IsCommandEnabled(Command::SaveKbx)) return;
+    if (!commondlg::GetSaveFileName(&ofn) || !IsCommandEnabled(Command::SaveKbx)) return;
     m_link.Files().TakeEditorText();
     m_link.Files().WritePackedFile(path);
 }
