@@ -96,16 +96,6 @@ int CWndEditor::OnCreate(LPCREATESTRUCT)
     m_colours.windowText = static_cast<int32_t>(::GetSysColor(COLOR_WINDOWTEXT));
     m_colours.highlight = static_cast<int32_t>(::GetSysColor(COLOR_HIGHLIGHT));
     m_colours.highlightText = static_cast<int32_t>(::GetSysColor(COLOR_HIGHLIGHTTEXT));
-    m_cursorBeam = ::LoadCursorA(nullptr, IDC_IBEAM);
-    m_cursorArrow = ::LoadCursorA(nullptr, IDC_ARROW);
-    m_cursorHand = ::LoadCursorA(nullptr, IDC_HAND);
-    m_cursorNo = ::LoadCursorA(nullptr, IDC_NO);
-    m_cursorCopy = ::LoadCursorA(CResources::GetModule(), MAKEINTRESOURCEA(IDCUR_DRAG_COPY));
-    m_cursorMove = ::LoadCursorA(CResources::GetModule(), MAKEINTRESOURCEA(IDCUR_DRAG_MOVE));
-    if (!m_cursorCopy)
-        m_cursorCopy = m_cursorArrow;
-    if (!m_cursorMove)
-        m_cursorMove = m_cursorArrow;
     // Digits only: a Hangul charset makes a machine without Korean fonts (Wine
     // in an English locale) pick a face that draws them as boxes.
     m_numberFont.CreateFont(12, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_STROKE_PRECIS,
@@ -114,6 +104,25 @@ int CWndEditor::OnCreate(LPCREATESTRUCT)
     LoadFontSettings();
     SetEditorFont(m_logFont);
     return 0;
+}
+
+const CWndEditor::CursorSet& CWndEditor::Cursors()
+{
+    if (!m_cursorsLoaded) {
+        CursorSet& c = m_cursors;
+        c.beam = ::LoadCursorA(nullptr, IDC_IBEAM);
+        c.arrow = ::LoadCursorA(nullptr, IDC_ARROW);
+        c.hand = ::LoadCursorA(nullptr, IDC_HAND);
+        c.no = ::LoadCursorA(nullptr, IDC_NO);
+        c.copy = ::LoadCursorA(CResources::GetModule(), MAKEINTRESOURCEA(IDCUR_DRAG_COPY));
+        c.move = ::LoadCursorA(CResources::GetModule(), MAKEINTRESOURCEA(IDCUR_DRAG_MOVE));
+        if (!c.copy)
+            c.copy = c.arrow;
+        if (!c.move)
+            c.move = c.arrow;
+        m_cursorsLoaded = true;
+    }
+    return m_cursors;
 }
 
 void CWndEditor::OnDestroy()

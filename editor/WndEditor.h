@@ -227,12 +227,13 @@ private:
     Gdiplus::Bitmap* m_breakpointImage = nullptr;
     bool m_markImagesLoaded = false;
     Gdiplus::Bitmap* m_executionImage = nullptr;
-    HCURSOR m_cursorBeam = nullptr;
-    HCURSOR m_cursorArrow = nullptr;
-    HCURSOR m_cursorHand = nullptr;
-    HCURSOR m_cursorNo = nullptr;
-    HCURSOR m_cursorCopy = nullptr;
-    HCURSOR m_cursorMove = nullptr;
+    struct CursorSet {
+        HCURSOR beam, arrow, hand, no, copy, move;
+    };
+    // Loaded when the mouse first needs one: six loads slowed the start.
+    const CursorSet& Cursors();
+    CursorSet m_cursors{};
+    bool m_cursorsLoaded = false;
     CString m_iniPath;
     bool m_lineNumbers = true;
     int m_currentLine = 3;

@@ -46,7 +46,7 @@ BOOL CWndEditor::PreTranslateMessage(MSG* msg)
         return FALSE;
     if (msg->message == WM_KEYUP && m_draggingText) {
         if (msg->wParam == VK_CONTROL)
-            ::SetCursor(m_cursorMove);
+            ::SetCursor(Cursors().move);
         return TRUE;
     }
     if (msg->message == WM_KEYDOWN)
@@ -65,7 +65,7 @@ bool CWndEditor::HandleKey(UINT key)
 {
     if (m_draggingText) {
         if (key == VK_CONTROL)
-            ::SetCursor(m_cursorCopy);
+            ::SetCursor(Cursors().copy);
         return true;
     }
     if (key != VK_SHIFT && key != VK_CONTROL)
@@ -377,7 +377,7 @@ void CWndEditor::OnMouseMove(UINT, CPoint pt)
     } else if (m_draggingText) {
         bool inside = client.PtInRect(pt) && pt.x >= l.GutterWidth();
         m_dropPos = PosFromPoint(pt);
-        ::SetCursor(!inside ? m_cursorNo : KeyDown(VK_CONTROL) ? m_cursorCopy : m_cursorMove);
+        ::SetCursor(!inside ? Cursors().no : KeyDown(VK_CONTROL) ? Cursors().copy : Cursors().move);
         if (m_focus) {
             int x, y;
             l.PosToXY(m_dropPos, x, y);
@@ -509,10 +509,10 @@ LRESULT CWndEditor::OnSetCursorMsg(WPARAM wParam, LPARAM lParam)
     ::GetCursorPos(&pt);
     ScreenToClient(&pt);
     if (pt.x < m_core.Layout().GutterWidth())
-        ::SetCursor(m_cursorHand);
+        ::SetCursor(Cursors().hand);
     else if (PointInSelection(pt))
-        ::SetCursor(m_cursorArrow);
+        ::SetCursor(Cursors().arrow);
     else
-        ::SetCursor(m_cursorBeam);
+        ::SetCursor(Cursors().beam);
     return TRUE;
 }

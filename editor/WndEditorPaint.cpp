@@ -254,13 +254,16 @@ void CWndEditor::UpdateScrollBars()
     auto same = [](const ScrollRange& a, const ScrollRange& b) {
         return a.max == b.max && a.page == b.page && a.pos == b.pos;
     };
+    // A hidden editor (the start, before the window shows) is drawn whole
+    // when it shows: its bars need no drawing now.
+    const BOOL redraw = ::IsWindowVisible(m_hWnd);
     if (!m_scrollsSet || !same(v, m_vScroll)) {
         SCROLLINFO si{sizeof si, SIF_ALL | SIF_DISABLENOSCROLL, 0, v.max, static_cast<UINT>(v.page), v.pos, 0};
-        ::SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+        ::SetScrollInfo(m_hWnd, SB_VERT, &si, redraw);
     }
     if (!m_scrollsSet || !same(h, m_hScroll)) {
         SCROLLINFO sh{sizeof sh, SIF_ALL | SIF_DISABLENOSCROLL, 0, h.max, static_cast<UINT>(h.page), h.pos, 0};
-        ::SetScrollInfo(m_hWnd, SB_HORZ, &sh, TRUE);
+        ::SetScrollInfo(m_hWnd, SB_HORZ, &sh, redraw);
     }
     m_vScroll = v;
     m_hScroll = h;

@@ -43,6 +43,7 @@ BEGIN_MESSAGE_MAP(CWndFileList, CWnd)
     ON_MESSAGE(WM_FILEDRAG_DROP, OnFileDragDrop)
     ON_MESSAGE(WM_FILEDRAG_LEAVE, OnFileDragLeave)
     ON_MESSAGE(kProcessDropMessage, OnProcessDrop)
+    ON_MESSAGE(kRegisterDropMessage, OnRegisterDrop)
 END_MESSAGE_MAP()
 
 CWndFileList::CWndFileList() {
@@ -67,8 +68,15 @@ int CWndFileList::OnCreate(LPCREATESTRUCT cs) {
     if (CWnd::OnCreate(cs) < 0) return -1;
     m_font.CreateSimple("Arial", -12, 0);
     m_boldFont.CreateSimple("Arial", -12, FW_BOLD);
-    m_drag.Register(m_hWnd);
+    // The drop target is registered once the window is up: the first
+    // registration sets COM's marshalling up, milliseconds the start can spare.
+    PostMessage(kRegisterDropMessage);
     ReadSettings();
+    return 0;
+}
+
+LRESULT CWndFileList::OnRegisterDrop(WPARAM, LPARAM) {
+    if (!m_drag.IsRegistered()) m_drag.Register(m_hWnd);
     return 0;
 }
 

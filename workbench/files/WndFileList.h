@@ -27,6 +27,7 @@ public:
     enum : UINT { kTimerDragScroll = 1 };
     // Posted to itself: a drop is handled after the OLE drop call returned.
     static constexpr UINT kProcessDropMessage = WM_APP + 20;
+    static constexpr UINT kRegisterDropMessage = WM_APP + 21;
 
     CWndFileList();
     ~CWndFileList() override;
@@ -111,6 +112,7 @@ protected:
     LRESULT OnFileDragDrop(WPARAM wParam, LPARAM lParam);
     LRESULT OnFileDragLeave(WPARAM, LPARAM) { return 0; }
     LRESULT OnProcessDrop(WPARAM, LPARAM);
+    LRESULT OnRegisterDrop(WPARAM, LPARAM);
     void DropFromDesktop(const std::vector<std::string>& paths);
     void DropOwnRows(const std::vector<std::string>& names, CPoint point);
     void ReadSettings();

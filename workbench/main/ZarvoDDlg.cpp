@@ -219,11 +219,14 @@ void CZarvoDDlg::CreateButtons() {
         CPngButton* b = new CPngButton;
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
-        b->Create("", WS_CHILD | visible | BS_OWNERDRAW, CRect(), m_hWnd, s.id);
+        // The picture first: the button is made at its cell's size rather
+        // than resized afterwards (each move costs under Wine).
+        b->SetImage(nullptr, s.png);
+        const CSize cell = b->GetCellSize();
+        b->Create("", WS_CHILD | visible | BS_OWNERDRAW, CRect(0, 0, cell.cx, cell.cy), m_hWnd, s.id);
         // Its background is the window's, asked once: the parent's pixels
         // copied at the first paint may not be drawn yet.
         b->SetUseParentBitmap(TRUE);
-        b->SetImage(nullptr, s.png);
         const CString tip = CResources::LoadString(s.tip);
         if (!tip.IsEmpty()) b->SetTooltipText(tip);
     }
