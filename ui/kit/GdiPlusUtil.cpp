@@ -1,5 +1,7 @@
 #include "ui/kit/GdiPlusUtil.h"
 
+#include "ui/kit/KitGeometry.h"
+
 #include "framework/Resources.h"
 
 #include <objbase.h>
@@ -120,6 +122,14 @@ void CGdiPlusUtil::EndPrefetch() {
         g_done[i] = nullptr;
     }
     g_slotCount = 0;
+}
+
+bool CGdiPlusUtil::PngSize(UINT id, int& width, int& height) {
+    HMODULE module = CResources::GetModule();
+    HRSRC r = CResources::Find("PNG", MAKEINTRESOURCEA(id));
+    HGLOBAL g = r ? ::LoadResource(module, r) : nullptr;
+    const void* bytes = g ? ::LockResource(g) : nullptr;
+    return bytes && kit::PngSize(static_cast<const unsigned char*>(bytes), ::SizeofResource(module, r), width, height);
 }
 
 Gdiplus::Bitmap* CGdiPlusUtil::LoadPng(UINT id, HMODULE module) {

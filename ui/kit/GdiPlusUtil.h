@@ -11,6 +11,9 @@ public:
     static Gdiplus::Bitmap* LoadImageFromResource(HRSRC resource, HMODULE module);
     // The "PNG" resource of the id (module null: the program's own).
     static Gdiplus::Bitmap* LoadPng(UINT id, HMODULE module = nullptr);
+    // The width and height of the program's own "PNG" resource of the id,
+    // read from its header; false when it is missing or not a PNG.
+    static bool PngSize(UINT id, int& width, int& height);
     // A stream over a copy of the bytes (freed with the stream); null on failure.
     static IStream* StreamOnCopy(const void* bytes, size_t size);
     // Whether GDI+ reads the bytes as a picture with a size.

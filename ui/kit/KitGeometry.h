@@ -24,6 +24,11 @@ struct CellSize {
 // textWidth (when hasText) widens the cell to textWidth + 15.
 CellSize CellSizeFor(int imageWidth, int imageHeight, int cellCount, bool hasText, int textWidth);
 
+// A PNG's width and height from its header, without decoding it (a window
+// can be laid out while its pictures still decode). False for anything that
+// is not a PNG header or gives a size of 0 or past 65535.
+bool PngSize(const unsigned char* data, unsigned long size, int& width, int& height);
+
 // How a button wider than its strip is drawn: the strip at x = 0, the strip again
 // ending at the right edge, then the one-pixel column srcColumn stretched over
 // [stretchLeft, stretchRight).

@@ -10,9 +10,12 @@
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
 #include "ui/kit/GdiPlusUtil.h"
+#include "ui/kit/KitGeometry.h"
 #include "ui/kit/PngButton.h"
 #include "ui/kit/Splitter.h"
 #include "workbench/main/IniFile.h"
+
+#include <algorithm>
 
 #include <dbt.h>
 #include <shellapi.h>
@@ -142,6 +145,14 @@ CZarvoDDlg::~CZarvoDDlg() {
     delete m_image;
 }
 
+namespace {
+// Where a pane is made: its box, or nothing when the window is too small for
+// a layout (the first size that fits lays it out).
+CRect PaneRect(const mainlayout::Layout& l, const mainlayout::Box& b) {
+    return l.valid ? CRect(b.x, b.y, b.x + std::max(b.w, 0), b.y + std::max(b.h, 0)) : CRect();
+}
+}  // namespace
+
 int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     if (CDialog::OnCreate(cs) < 0) return -1;
     {
@@ -159,31 +170,39 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     if (HMENU menu = CResources::LoadMenu(IDR_MAIN_MENU)) ::SetMenu(m_hWnd, menu);
     m_ground.CreateSolidBrush(RGB(240, 240, 240));
     m_port.SetOwner(m_hWnd);
-    const CRect none;
+    // The saved size first, then every pane made where it goes: under Wine
+    // each move of a pane afterwards costs about half a millisecond.
+    RestoreWindowLayout();
+    const mainlayout::Layout l = ComputeLayout();
+    auto at = [&l](const mainlayout::Box& b) { return PaneRect(l, b); };
     // Every editor reads Init.ini and writes it the way shut-down writes it.
     CWndEditor::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
     CWndBottom::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
-    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, none, m_hWnd, kEditor);
+    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, at(l.editor), m_hWnd, kEditor);
     m_bottom = new CWndBottom;
-    m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, none, m_hWnd, kBottom);
+    if (m_bottomSplit > 0) m_bottom->SetSplitPos(m_bottomSplit);
+    m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, at(l.bottom), m_hWnd, kBottom);
     m_bottom->SetResourceRows(m_link.Identity().ResourceRows());
     // The image pane (nine pictures to decode) waits for the first image opened.
-    m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFlashBar);
+    m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, at(l.flashBar), m_hWnd, kFlashBar);
     m_fileList = new CWndFileList;
     m_fileList->SetEntryList(&m_link.Files().Entries());
-    m_fileList->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, none, m_hWnd, kFileList);
+    m_fileList->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, at(l.fileList), m_hWnd, kFileList);
+    // A drop-down list's window is as high as its open list.
+    mainlayout::Box combo = l.combo;
+    combo.h = 200;
     m_portCombo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_SORT |
-                         WS_VSCROLL, none, m_hWnd, kPortCombo);
+                         WS_VSCROLL, at(combo), m_hWnd, kPortCombo);
     m_frameFont.CreateSimple("Arial", -12, FW_NORMAL);
     m_portCombo.SetFont(m_frameFont);
     CreateLogFont();
-    CreateButtons();
+    CreateButtons(l);
     CGdiPlusUtil::EndPrefetch();
     m_splitH = new CSplitter(1, 0xC0C0C0);
-    m_splitH->Create(m_hWnd, none, kSplitter);
+    m_splitH->Create(m_hWnd, at(l.hSplitter), kSplitter);
     m_splitV = new CSplitter(0, 0xC0C0C0);
-    m_splitV->Create(m_hWnd, none, kSplitter);
-    CreateLabels();
+    m_splitV->Create(m_hWnd, at(l.vSplitter), kSplitter);
+    CreateLabels(l);
     // OpenSSL 3 sets itself up on first use and cleans up at exit.
     return 0;
 }
@@ -212,18 +231,50 @@ const CZarvoDDlg::ButtonDef* CZarvoDDlg::ButtonDefs() {
     return defs;
 }
 
-void CZarvoDDlg::CreateButtons() {
+mainlayout::ButtonSize CZarvoDDlg::ButtonCell(int button) const {
+    mainlayout::ButtonSize s;
+    if (const CPngButton* b = m_buttons[button]) {
+        const CSize c = b->GetCellSize();
+        s.w = c.cx;
+        s.h = c.cy;
+        return s;
+    }
     const ButtonDef* defs = ButtonDefs();
+    for (int i = 0; i < kButtonCount; ++i) {
+        int w = 0, h = 0;
+        if (defs[i].button != button || !CGdiPlusUtil::PngSize(defs[i].png, w, h)) continue;
+        // As CPngButton sizes itself: four cells, no caption.
+        const kit::CellSize c = kit::CellSizeFor(w, h, 4, false, 0);
+        s.w = c.cx;
+        s.h = c.cy;
+    }
+    return s;
+}
+
+void CZarvoDDlg::CreateButtons(const mainlayout::Layout& l) {
+    const ButtonDef* defs = ButtonDefs();
+    const mainlayout::Box* boxes[kButtonCount] = {};
+    boxes[kBtnConnect] = &l.connect;
+    boxes[kBtnDisconnect] = &l.disconnect;
+    boxes[kBtnSettings] = &l.settings;
+    boxes[kBtnUpload] = &l.upload;
+    boxes[kBtnRun] = &l.run;
+    boxes[kBtnStop] = &l.stop;
+    boxes[kBtnStepIn] = &l.stepIn;
+    boxes[kBtnStepOver] = &l.stepOver;
+    boxes[kBtnPause] = &l.pause;
     for (int i = 0; i < kButtonCount; ++i) {
         const ButtonDef& s = defs[i];
         CPngButton* b = new CPngButton;
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
-        // The picture first: the button is made at its cell's size rather
-        // than resized afterwards (each move costs under Wine).
+        // The picture first: the button is made at its cell's size, where
+        // the layout puts it, rather than resized and moved afterwards.
         b->SetImage(nullptr, s.png);
         const CSize cell = b->GetCellSize();
-        b->Create("", WS_CHILD | visible | BS_OWNERDRAW, CRect(0, 0, cell.cx, cell.cy), m_hWnd, s.id);
+        CRect rc(0, 0, cell.cx, cell.cy);
+        if (l.valid && boxes[s.button]) rc.OffsetRect(boxes[s.button]->x, boxes[s.button]->y);
+        b->Create("", WS_CHILD | visible | BS_OWNERDRAW, rc, m_hWnd, s.id);
         // Its background is the window's, asked once: the parent's pixels
         // copied at the first paint may not be drawn yet.
         b->SetUseParentBitmap(TRUE);
@@ -232,12 +283,13 @@ void CZarvoDDlg::CreateButtons() {
     }
 }
 
-void CZarvoDDlg::CreateLabels() {
-    const CRect none;
-    m_comLabel.Create(CResources::LoadString(IDS_COM_PORT), WS_CHILD | WS_VISIBLE, none, m_hWnd, kComLabel);
-    m_listLabel.Create(CResources::LoadString(IDS_FILE_LIST), WS_CHILD | WS_VISIBLE, none, m_hWnd, kListLabel);
-    m_nameLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_NOPREFIX, none, m_hWnd, kNameLabel);
-    m_sizeLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_RIGHT, none, m_hWnd, kSizeLabel);
+void CZarvoDDlg::CreateLabels(const mainlayout::Layout& l) {
+    auto at = [&l](const mainlayout::Box& b) { return PaneRect(l, b); };
+    m_comLabel.Create(CResources::LoadString(IDS_COM_PORT), WS_CHILD | WS_VISIBLE, at(l.comLabel), m_hWnd, kComLabel);
+    m_listLabel.Create(CResources::LoadString(IDS_FILE_LIST), WS_CHILD | WS_VISIBLE, at(l.listLabel), m_hWnd,
+                       kListLabel);
+    m_nameLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_NOPREFIX, at(l.nameLabel), m_hWnd, kNameLabel);
+    m_sizeLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_RIGHT, at(l.sizeLabel), m_hWnd, kSizeLabel);
     CStatic* labels[4] = {&m_comLabel, &m_listLabel, &m_nameLabel, &m_sizeLabel};
     for (CStatic* l : labels) l->SetFont(m_frameFont);
 }
@@ -253,7 +305,9 @@ BOOL CZarvoDDlg::OnInitDialog() {
     }
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon));
-    RestoreWindowLayout();
+    // The panes were made in place; from now on a new size lays them out.
+    m_layoutRestored = true;
+    LayoutPanes();
     SetHelpText();
     RegisterDeviceNotices();
     LoadPreferences();

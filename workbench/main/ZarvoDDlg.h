@@ -17,6 +17,7 @@
 #include "link/port/SerialPort.h"
 #include "workbench/bottom/WndProgress.h"
 #include "workbench/main/CommandRules.h"
+#include "workbench/main/MainLayout.h"
 #include "workbench/main/Preferences.h"
 
 class CDlgFWUpgrade;
@@ -164,17 +165,21 @@ protected:
     LRESULT OnInitMenuPopup(WPARAM wParam, LPARAM lParam);
     LRESULT OnCtlColor(WPARAM dc, LPARAM);
 
-    // creation (ZarvoDDlg.cpp)
-    void CreateButtons();
+    // creation (ZarvoDDlg.cpp): each pane is made where the layout puts it
+    void CreateButtons(const mainlayout::Layout& l);
     struct ButtonDef;
     static const ButtonDef* ButtonDefs();  // the buttons' ids, pictures and tips
-    void CreateLabels();
+    void CreateLabels(const mainlayout::Layout& l);
+    // A button's cell: from its picture's header until the button exists.
+    mainlayout::ButtonSize ButtonCell(int button) const;
     void SetHelpText();
     void RegisterDeviceNotices();
 
     // layout (ZarvoDDlgLayout.cpp)
+    mainlayout::Layout ComputeLayout() const;
     void LayoutPanes();
     LRESULT OnSplitterMoved(WPARAM wParam, LPARAM);
+    // The saved size, place and splitters, applied before the panes are made.
     void RestoreWindowLayout();
     void SaveWindowLayout();
 
@@ -299,6 +304,7 @@ protected:
     // Layout and language.
     int m_splitterX = 195;
     int m_splitterY = 70;
+    int m_bottomSplit = 0;  // the saved split of the bottom pane, 0: its own
     DWORD m_language = 0;
     DWORD m_startLanguage = 0;
 

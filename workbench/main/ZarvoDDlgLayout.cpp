@@ -10,23 +10,17 @@
 #include "workbench/main/MainLayout.h"
 
 namespace {
-mainlayout::ButtonSize SizeOf(CPngButton* b) {
-    mainlayout::ButtonSize s;
-    if (b) {
-        const CSize c = b->GetCellSize();
-        s.w = c.cx;
-        s.h = c.cy;
-    }
-    return s;
-}
-
-void Place(CWnd* w, const mainlayout::Box& b, bool redraw = false) {
+// dropList: a drop-down list, whose window is as high as its open list but
+// which reports its closed height.
+void Place(CWnd* w, const mainlayout::Box& b, bool redraw = false, bool dropList = false) {
     if (!w || !w->m_hWnd) return;
     const CRect target(b.x, b.y, b.x + (b.w > 0 ? b.w : 0), b.y + (b.h > 0 ? b.h : 0));
     // A pane already in place is left alone: under Wine every move costs
-    // about half a millisecond even when nothing changes, and the start-up
-    // lays the window out twice (the restored size, then the restored splitters).
-    if (w->GetRectInParent() == target) return;
+    // about half a millisecond even when nothing changes, and the panes are
+    // made where the first layout puts them.
+    CRect now = w->GetRectInParent();
+    if (dropList) now.bottom = target.bottom;
+    if (now == target) return;
     w->MoveWindow(target.left, target.top, target.Width(), target.Height(), TRUE);
     if (redraw) ::RedrawWindow(*w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
@@ -37,18 +31,22 @@ void CZarvoDDlg::OnSize(UINT type, int cx, int cy) {
     if (m_layoutRestored) LayoutPanes();
 }
 
-void CZarvoDDlg::LayoutPanes() {
-    if (!m_hWnd || !m_buttons[kBtnConnect]) return;
+mainlayout::Layout CZarvoDDlg::ComputeLayout() const {
     const CRect client = GetClientRect();
     mainlayout::DebugButtons d;
-    d.stop = SizeOf(m_buttons[kBtnStop]);
-    d.run = SizeOf(m_buttons[kBtnRun]);
-    d.pause = SizeOf(m_buttons[kBtnPause]);
-    d.stepIn = SizeOf(m_buttons[kBtnStepIn]);
-    d.stepOver = SizeOf(m_buttons[kBtnStepOver]);
-    const mainlayout::ButtonSize main[4] = {SizeOf(m_buttons[kBtnConnect]), SizeOf(m_buttons[kBtnDisconnect]),
-                                            SizeOf(m_buttons[kBtnSettings]), SizeOf(m_buttons[kBtnUpload])};
-    const mainlayout::Layout l = mainlayout::Compute(client.Width(), client.Height(), m_splitterX, m_splitterY, d, main);
+    d.stop = ButtonCell(kBtnStop);
+    d.run = ButtonCell(kBtnRun);
+    d.pause = ButtonCell(kBtnPause);
+    d.stepIn = ButtonCell(kBtnStepIn);
+    d.stepOver = ButtonCell(kBtnStepOver);
+    const mainlayout::ButtonSize main[4] = {ButtonCell(kBtnConnect), ButtonCell(kBtnDisconnect),
+                                            ButtonCell(kBtnSettings), ButtonCell(kBtnUpload)};
+    return mainlayout::Compute(client.Width(), client.Height(), m_splitterX, m_splitterY, d, main);
+}
+
+void CZarvoDDlg::LayoutPanes() {
+    if (!m_hWnd || !m_buttons[kBtnConnect]) return;
+    const mainlayout::Layout l = ComputeLayout();
     if (!l.valid) return;
     m_splitterX = l.splitterX;
     Place(&m_editor, l.editor);
@@ -61,7 +59,7 @@ void CZarvoDDlg::LayoutPanes() {
     // A drop-down list's window height is the height of its open list.
     mainlayout::Box combo = l.combo;
     combo.h = 200;
-    Place(&m_portCombo, combo);
+    Place(&m_portCombo, combo, false, true);
     Place(&m_comLabel, l.comLabel);
     Place(&m_listLabel, l.listLabel);
     Place(&m_nameLabel, l.nameLabel, true);
@@ -104,12 +102,8 @@ LRESULT CZarvoDDlg::OnSplitterMoved(WPARAM wParam, LPARAM) {
 }
 
 void CZarvoDDlg::RestoreWindowLayout() {
-    m_layoutRestored = true;
     CRegistry key;
-    if (!key.Open()) {
-        LayoutPanes();
-        return;
-    }
+    if (!key.Open()) return;
     mainlayout::Saved saved;
     DWORD v = 0;
     uint32_t* fields[7] = {&saved.startX, &saved.startY, &saved.width, &saved.height,
@@ -125,14 +119,11 @@ void CZarvoDDlg::RestoreWindowLayout() {
                                                          ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
     m_splitterX = a.splitterX;
     m_splitterY = a.splitterY;
+    // No pane exists yet: the move resizes the frame alone.
     if (a.place)
         MoveWindow(static_cast<int>(saved.startX), static_cast<int>(saved.startY), static_cast<int>(saved.width),
                    static_cast<int>(saved.height), TRUE);
-    LayoutPanes();
-    if (a.bottom && m_bottom) {
-        m_bottom->SetSplitPos(static_cast<int>(saved.bottomX));
-        m_bottom->SendMessage(WM_SIZE, 0, 0);
-    }
+    m_bottomSplit = a.bottom ? static_cast<int>(saved.bottomX) : 0;
 }
 
 void CZarvoDDlg::SaveWindowLayout() {
