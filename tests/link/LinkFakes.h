@@ -157,8 +157,7 @@ std::string Container(const NamedFiles& files, uint8_t headerWords = 0, uint16_t
 
 // A link on the scripted port, reporting to the recording host.
 template <class Host = FakeHost, class Port = FakePort>
-class LinkTest : public ::testing::Test {
-public:
+struct LinkRig {
     Port port;
     Host host;
     CStdLinkFiles files;
@@ -215,6 +214,9 @@ public:
         return link.Files().Entries().Insert(std::move(e));
     }
 };
+// The same as a test fixture (tables that need a fresh link per case use LinkRig).
+template <class Host = FakeHost, class Port = FakePort>
+class LinkTest : public ::testing::Test, public LinkRig<Host, Port> {};
 using LinkFixture = LinkTest<>;
 
 // A host that records what the boot loader tells the upgrade dialog.

@@ -5,45 +5,15 @@
 namespace {
 
 // One link per case: each case starts from a fresh connection.
-struct Rig {
-    FakePort port;
-    FakeHost host;
-    CStdLinkFiles files;
-    CDeviceLink link{port, host, files};
-
-    void Feed(const std::vector<uint8_t>& bytes)
-    {
-        port.input.insert(port.input.end(), bytes.begin(), bytes.end());
-        link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
-    }
+struct Rig : LinkRig<> {
+    using LinkRig<>::Feed;
     void Feed(const std::string& text) { Feed(std::vector<uint8_t>(text.begin(), text.end())); }
-    void Add(const std::string& name, const std::string& data, uint32_t state)
-    {
-        auto e = std::make_unique<FileEntry>();
-        e->name = name;
-        e->nameLength = static_cast<uint8_t>(name.size() + 1);
-        e->data = data;
-        e->state = state;
-        link.Files().Entries().Insert(std::move(e));
-    }
     std::string Names()
     {
         std::string n;
         for (size_t i = 0; i < link.Files().Entries().Count(); ++i)
             n += link.Files().Entries().At(i).name + " ";
         return n;
-    }
-    // Frames written since the last call, as "GG/CS " each.
-    std::string Sent()
-    {
-        std::string s;
-        for (auto& w : port.writes) {
-            char b[8];
-            std::snprintf(b, sizeof b, "%02X/%02X ", w[4] & 0x0F, w[5]);
-            s += w[1] >> 4 == 1 ? "W " : b;
-        }
-        port.writes.clear();
-        return s;
     }
 };
 

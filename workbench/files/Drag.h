@@ -23,7 +23,6 @@ public:
     // RegisterDragDrop on the window (OLE must be initialised on the thread).
     bool Register(HWND wnd);
     void Revoke();
-    bool IsRegistered() const { return m_wnd != nullptr; }
 
     // The shell's drag images over the window; drops work without it.
     void CreateDragImageHelper();

@@ -76,7 +76,7 @@ int CWndFileList::OnCreate(LPCREATESTRUCT cs) {
 }
 
 LRESULT CWndFileList::OnRegisterDrop(WPARAM, LPARAM) {
-    if (!m_drag.IsRegistered()) m_drag.Register(m_hWnd);
+    m_drag.Register(m_hWnd);
     return 0;
 }
 

@@ -247,6 +247,7 @@ mainlayout::ButtonSize CZarvoDDlg::ButtonCell(int button) const {
         const kit::CellSize c = kit::CellSizeFor(w, h, 4, false, 0);
         s.w = c.cx;
         s.h = c.cy;
+        break;
     }
     return s;
 }
