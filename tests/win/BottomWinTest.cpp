@@ -391,6 +391,56 @@ TEST_F(BottomWinTest, HostileColumnWidthsInInitIniAreBoundedToThePane) {
     }
 }
 
+// Made at its size, the pane puts its children where a later size would:
+// the same places and the same bounded column widths, for widths a user left
+// in Init.ini and for hostile ones.
+TEST_F(BottomWinTest, MadeAtItsSizeThePaneLaysOutAsALaterSizeWould) {
+    const std::string ini = folder + "\\Init.ini";
+    struct Shot {
+        CRect logTabs, watchTabs, output, list, splitter;
+        int widths[3];
+    };
+    auto inParent = [](HWND w) {
+        CRect r;
+        ::GetWindowRect(w, &r);
+        ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    auto shoot = [&] {
+        Shot s{};
+        s.logTabs = inParent(::GetDlgItem(pane.m_hWnd, IDC_BOTTOM_LOG_TABS));
+        s.watchTabs = inParent(::GetDlgItem(pane.m_hWnd, IDC_BOTTOM_WATCH_TABS));
+        s.output = pane.OutputPane()->GetRectInParent();
+        s.list = pane.WatchListCtrl()->GetRectInParent();
+        s.splitter = pane.Splitter()->GetRectInParent();
+        for (int c = 0; c < 3; ++c)
+            s.widths[c] = static_cast<int>(pane.WatchListCtrl()->SendMessage(LVM_GETCOLUMNWIDTH, c));
+        return s;
+    };
+    const CRect client = parent.GetClientRect();
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    for (const char* type : {"95", "999999999"}) {
+        Shot shots[2];
+        for (int way = 0; way < 2; ++way) {
+            ::WritePrivateProfileStringA("Watch", "Type", type, ini.c_str());
+            ASSERT_TRUE(pane.Create(style, way == 0 ? client : CRect(), parent.m_hWnd, 5));
+            if (way == 1) pane.MoveWindow(client.left, client.top, client.Width(), client.Height());
+            Pump(10);
+            shots[way] = shoot();
+            pane.DestroyWindow();
+        }
+        const Shot& made = shots[0];
+        const Shot& sized = shots[1];
+        EXPECT_EQ(made.logTabs, sized.logTabs) << type;
+        EXPECT_EQ(made.watchTabs, sized.watchTabs) << type;
+        EXPECT_EQ(made.output, sized.output) << type;
+        EXPECT_EQ(made.list, sized.list) << type;
+        EXPECT_EQ(made.splitter, sized.splitter) << type;
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(made.widths[c], sized.widths[c]) << type << " column " << c;
+        EXPECT_GT(made.list.Width(), 0) << type;
+    }
+}
+
 // The refusal's message box runs a loop: the Add box may go meanwhile (its
 // owner closed). Nothing is added and nothing touches the gone box.
 TEST_F(BottomWinTest, TheAddBoxMayCloseUnderItsTooLongMessage) {

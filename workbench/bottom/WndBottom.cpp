@@ -13,6 +13,8 @@
 #include "ui/kit/SkinListCtrl.h"
 #include "ui/kit/Splitter.h"
 
+#include <algorithm>
+
 namespace {
 
 // The watch list and the logs sit in the tab controls, so their notices
@@ -34,6 +36,16 @@ constexpr int kColumnWidths[3] = {120, 80, 240};
 const char* const kColumnNames[3] = {"Name", "Type", "Value"};
 
 int Positive(int v) { return v > 0 ? v : 0; }
+
+// A pane already in place is left alone: under Wine every move costs about
+// half a millisecond even when nothing changes. True when it moved.
+bool Place(CWnd* w, const CRect& target)
+{
+    if (!w || !w->m_hWnd || w->GetRectInParent() == target)
+        return false;
+    w->MoveWindow(target.left, target.top, target.Width(), target.Height());
+    return true;
+}
 
 }  // namespace
 
@@ -79,8 +91,23 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     m_tabFont.CreateSimple("Arial", -12, FW_NORMAL);
     const DWORD tabStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
+    // The stored column widths first: they place the bar, and every pane is
+    // made where the first layout puts it (under Wine a move costs about half
+    // a millisecond even when nothing changes).
+    int widths[3] = {kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]};
+    CIniProfile ini(CIniProfile::InitIniPath(false));
+    m_watches.Load(ini, widths);
+    // Bounded now against the pane's size, or at the first real size.
+    const bool sized = cs->cx >= 10 && cs->cy >= 10;
+    Arrangement at;
+    if (sized) {
+        BoundColumns(cs->cx, widths);
+        SettleSplit(cs->cx, widths);
+        at = Arrange(cs->cx, cs->cy);
+    }
+
     m_logTabs.reset(new CPaneTabCtrl);
-    m_logTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, CRect(), m_hWnd, IDC_BOTTOM_LOG_TABS);
+    m_logTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, at.logTabs, m_hWnd, IDC_BOTTOM_LOG_TABS);
     m_logTabs->SetFont(m_tabFont);
     m_logTabs->InsertItem(0, "Output");
     m_logTabs->InsertItem(1, "FW Log");
@@ -88,7 +115,7 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
         m_logTabs->InsertItem(2, "Debugger Log");
 
     m_watchTabs.reset(new CPaneTabCtrl);
-    m_watchTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, CRect(), m_hWnd, IDC_BOTTOM_WATCH_TABS);
+    m_watchTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, at.watchTabs, m_hWnd, IDC_BOTTOM_WATCH_TABS);
     m_watchTabs->SetFont(m_tabFont);
     m_watchTabs->InsertItem(0, "Watch");
     m_watchTabs->InsertItem(1, "Resource");
@@ -103,13 +130,13 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     }
     // The shown log only: the hidden two (four windows) wait for their
     // first text or their tab (LogPane).
-    m_output->Create(WS_CHILD | WS_VISIBLE, CRect(), *m_logTabs, 0);
+    m_output->Create(WS_CHILD | WS_VISIBLE, at.log, *m_logTabs, 0);
 
     m_splitter.reset(new CSplitter(0, RGB(0xC0, 0xC0, 0xC0)));
-    m_splitter->Create(m_hWnd, CRect(), IDC_BOTTOM_SPLITTER);
+    m_splitter->Create(m_hWnd, at.splitter, IDC_BOTTOM_SPLITTER);
 
     m_list.reset(new CSkinListCtrl);
-    m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, CRect(), *m_watchTabs, IDC_WATCH_LIST);
+    m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, at.list, *m_watchTabs, IDC_WATCH_LIST);
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
     // The list's own default font (Tahoma under Wine) has no Hangul and would
     // draw Korean names as boxes; the pane's font asks for the default
@@ -118,7 +145,11 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
 
     // The resource view (its gauge pictures and task list) waits for its tab.
 
-    LoadWatchList();
+    for (int i = 0; i < 3; ++i)
+        m_list->InsertColumn(i, kColumnNames[i], LVCFMT_CENTER, widths[i]);
+    for (int row = 0; row < m_watches.Count(); ++row)
+        InsertRow(row);
+    m_columnsBounded = sized;
     return 0;
 }
 
@@ -141,18 +172,6 @@ void CWndBottom::OnDestroy()
     m_watchTabs.reset();
     m_tabFont.DeleteObject();
     CWnd::OnDestroy();
-}
-
-void CWndBottom::LoadWatchList()
-{
-    int widths[3] = {kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]};
-    m_columnsBounded = false;  // checked at the first layout
-    CIniProfile ini(CIniProfile::InitIniPath(false));
-    m_watches.Load(ini, widths);
-    for (int i = 0; i < 3; ++i)
-        m_list->InsertColumn(i, kColumnNames[i], LVCFMT_CENTER, widths[i]);
-    for (int row = 0; row < m_watches.Count(); ++row)
-        InsertRow(row);
 }
 
 void CWndBottom::SaveWatchList()
@@ -180,6 +199,40 @@ void CWndBottom::SetIniPaths(CString (*readPath)(), CString (*writePath)())
 
 // ---- layout and painting
 
+int CWndBottom::ListFrame()
+{
+    // The list's own frame: the tab's margins, its border and a scroll bar.
+    return 4 + 12 + ::GetSystemMetrics(SM_CXVSCROLL);
+}
+
+void CWndBottom::BoundColumns(int w, int widths[3])
+{
+    // Widths from Init.ini are checked once, against the first real size: a
+    // hostile one would hide a column or push the others out of the pane,
+    // and be written back at exit.
+    for (int c = 0; c < 3; ++c)
+        widths[c] = CWatchList::BoundColumnWidth(widths[c], kColumnWidths[c], w - kMinSide - ListFrame());
+}
+
+void CWndBottom::SettleSplit(int w, const int widths[3])
+{
+    if (!m_splitChosen)
+        m_split = std::max(w - (ListFrame() + widths[0] + widths[1] + widths[2]), static_cast<int>(kMinSide));
+    if (m_split > w - kMinSide)
+        m_split = w - kMinSide;
+}
+
+CWndBottom::Arrangement CWndBottom::Arrange(int w, int h) const
+{
+    Arrangement a;
+    a.logTabs = CRect(10, 2, 10 + Positive(m_split - 11), 2 + Positive(h - 4));
+    a.watchTabs = CRect(m_split + 7, 2, m_split + 7 + Positive(w - m_split - 8), 2 + Positive(h - 4));
+    a.log = CRect(1, 23, 1 + Positive(m_split - 15), 23 + Positive(h - 29));
+    a.splitter = CRect(m_split, 0, m_split + 4, h);
+    a.list = CRect(1, 23, 1 + Positive(w - m_split - 12), 23 + Positive(h - 29));
+    return a;
+}
+
 void CWndBottom::OnSize(UINT, int w, int h)
 {
     if (w < 1 || h < 1) {
@@ -189,39 +242,28 @@ void CWndBottom::OnSize(UINT, int w, int h)
     }
     if (w < 10 || h < 10 || !m_logTabs)
         return;
-    // The list's own frame: the tab's margins, its border and a scroll bar.
-    const int listFrame = 4 + 12 + ::GetSystemMetrics(SM_CXVSCROLL);
+    int widths[3];
+    for (int c = 0; c < 3; ++c)
+        widths[c] = static_cast<int>(m_list->SendMessage(LVM_GETCOLUMNWIDTH, c));
     if (!m_columnsBounded) {
-        // Widths from Init.ini are checked once, against the first real size:
-        // a hostile one would hide a column or push the others out of the
-        // pane, and be written back at exit.
         m_columnsBounded = true;
-        for (int c = 0; c < 3; ++c) {
-            const int now = static_cast<int>(m_list->SendMessage(LVM_GETCOLUMNWIDTH, c));
-            const int bounded = CWatchList::BoundColumnWidth(now, kColumnWidths[c], w - kMinSide - listFrame);
-            if (bounded != now)
-                m_list->SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), bounded);
-        }
-    }
-    if (!m_splitChosen) {
-        int columns = listFrame;
+        const int before[3] = {widths[0], widths[1], widths[2]};
+        BoundColumns(w, widths);
         for (int c = 0; c < 3; ++c)
-            columns += static_cast<int>(m_list->SendMessage(LVM_GETCOLUMNWIDTH, c));
-        m_split = w - columns > kMinSide ? w - columns : kMinSide;
+            if (widths[c] != before[c])
+                m_list->SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), widths[c]);
     }
-    if (m_split > w - kMinSide)
-        m_split = w - kMinSide;
-    m_logTabs->MoveWindow(10, 2, Positive(m_split - 11), Positive(h - 4));
-    m_watchTabs->MoveWindow(m_split + 7, 2, Positive(w - m_split - 8), Positive(h - 4));
-    m_logRect = CRect(1, 23, 1 + Positive(m_split - 15), 23 + Positive(h - 29));
+    SettleSplit(w, widths);
+    const Arrangement a = Arrange(w, h);
+    m_logRect = a.log;
+    Place(m_logTabs.get(), a.logTabs);
+    Place(m_watchTabs.get(), a.watchTabs);
     for (CWndLog* pane : {m_output.get(), m_debugger.get(), m_firmware.get()})
-        if (pane->m_hWnd)
-            pane->MoveWindow(m_logRect.left, m_logRect.top, m_logRect.Width(), m_logRect.Height());
-    m_splitter->MoveWindow(m_split, 0, 4, h);
-    ::RedrawWindow(*m_splitter, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    m_list->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
-    if (m_resource)
-        m_resource->MoveWindow(1, 23, Positive(w - m_split - 12), Positive(h - 29));
+        Place(pane, a.log);
+    if (Place(m_splitter.get(), a.splitter))
+        ::RedrawWindow(*m_splitter, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Place(m_list.get(), a.list);
+    Place(m_resource.get(), a.list);
 }
 
 void CWndBottom::OnPaint()

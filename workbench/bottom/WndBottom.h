@@ -95,7 +95,14 @@ protected:
 
     bool ReadsDebuggerLog() const;
     CWndLog* LogPane(std::unique_ptr<CWndLog>& pane);
-    void LoadWatchList();
+    // Where the panes go in a pane of this size, the bar at m_split.
+    struct Arrangement {
+        CRect logTabs, watchTabs, log, splitter, list;
+    };
+    static int ListFrame();
+    static void BoundColumns(int w, int widths[3]);
+    void SettleSplit(int w, const int widths[3]);
+    Arrangement Arrange(int w, int h) const;
     void SaveWatchList();
     void InsertRow(int row);
     int FirstSelected() const;
