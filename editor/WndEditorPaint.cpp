@@ -2,6 +2,7 @@
 // scroll bars and scrolling, painting rows into one reused row bitmap.
 #include "editor/WndEditor.h"
 
+#include "framework/Profile.h"
 #include "resources/resource.h"
 #include "ui/kit/GdiPlusUtil.h"
 
@@ -80,7 +81,7 @@ void CWndEditor::LoadFontSettings()
     strcpy(lf.lfFaceName, "Arial");
     CString path = IniPath(false);
     if (!path.IsEmpty() && ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-        auto num = [&](const char* key, int def) { return static_cast<int>(::GetPrivateProfileIntA("Font", key, def, path)); };
+        auto num = [&](const char* key, int def) { return static_cast<int>(profile::GetInt("Font", key, def, path)); };
         lf.lfHeight = num("lfHeight", -14);
         lf.lfWidth = num("lfWidth", 0);
         lf.lfEscapement = num("lfEscapement", 0);
@@ -94,7 +95,7 @@ void CWndEditor::LoadFontSettings()
         lf.lfClipPrecision = static_cast<BYTE>(num("lfClipPrecision", 0));
         lf.lfQuality = static_cast<BYTE>(num("lfQuality", 0));
         lf.lfPitchAndFamily = static_cast<BYTE>(num("lfPitchAndFamily", 0));
-        ::GetPrivateProfileStringA("Font", "lfFaceName", "Arial", lf.lfFaceName, LF_FACESIZE, path);
+        profile::GetString("Font", "lfFaceName", "Arial", lf.lfFaceName, LF_FACESIZE, path);
         if (!lf.lfFaceName[0])
             strcpy(lf.lfFaceName, "Arial");
     }
@@ -122,7 +123,7 @@ void CWndEditor::SaveFontSettings()
     auto put = [&](const char* key, long value) {
         char buf[16];
         snprintf(buf, sizeof buf, "%ld", value);
-        ::WritePrivateProfileStringA("Font", key, buf, path);
+        profile::WriteString("Font", key, buf, path);
     };
     put("lfHeight", lf.lfHeight);
     put("lfWidth", lf.lfWidth);
@@ -137,7 +138,7 @@ void CWndEditor::SaveFontSettings()
     put("lfClipPrecision", lf.lfClipPrecision);
     put("lfQuality", lf.lfQuality);
     put("lfPitchAndFamily", lf.lfPitchAndFamily);
-    ::WritePrivateProfileStringA("Font", "lfFaceName", lf.lfFaceName, path);
+    profile::WriteString("Font", "lfFaceName", lf.lfFaceName, path);
 }
 
 void CWndEditor::SetEditorFont(const LOGFONTA& font)

@@ -3,6 +3,7 @@
 #include "WinTestSupport.h"
 
 #include "framework/Dialog.h"
+#include "framework/Profile.h"
 #include "framework/Resources.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,8 @@
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -461,4 +464,59 @@ TEST(FrameworkWinTest, DialogsOpenCentredOverTheirOwner) {
         EXPECT_TRUE(same(seen, want)) << c.name << " at " << seen.x << "," << seen.y << " not " << want.x << ","
                                       << want.y;
     }
+}
+
+// Read from a snapshot, every key gives what the profile functions give for
+// the same file: quotes, blanks, case, repeated keys and sections, numbers,
+// short buffers, missing keys; and a write in between is read back.
+TEST(FrameworkProfileTest, ASnapshotReadsAsTheProfileFunctionsDo) {
+    const std::string path = TempFolder("zarvod_profile") + "\\p.ini";
+    const std::string longValue(300, 'v');
+    const std::string text = "[S]\r\nplain=value\r\n  spaced  =  two words  \r\nQuoted=\"in quotes\"\r\n"
+                             "single='x'\r\nhalf=\"open\r\nempty=\r\ndup=first\r\nDUP=second\r\n;comment=no\r\n"
+                             "noequals\r\nneg=-42\r\nplus= +7\r\njunk=12abc\r\nletters=abc\r\nbig=99999999999\r\n"
+                             "inner=a=b\r\nlong=" + longValue + "\r\n[s]\r\ndup=other section\r\nonly=second\r\n[T]\r\nn=5\r\n";
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    fwrite(text.data(), 1, text.size(), f);
+    fclose(f);
+    struct Key {
+        const char* section;
+        const char* key;
+        DWORD size;
+    } keys[] = {
+        {"S", "plain", 260},   {"S", "spaced", 260},  {"S", "quoted", 260}, {"S", "single", 260},
+        {"S", "half", 260},    {"S", "empty", 260},   {"S", "dup", 260},    {"s", "DUP", 260},
+        {"S", ";comment", 260}, {"S", "comment", 260}, {"S", "noequals", 260}, {"S", "neg", 260},
+        {"S", "plus", 260},    {"S", "junk", 260},    {"S", "letters", 260}, {"S", "big", 260},
+        {"S", "inner", 260},   {"S", "long", 400},    {"S", "long", 16},    {"S", "only", 260},
+        {"T", "n", 260},       {"T", "missing", 260}, {"Nowhere", "n", 260}, {"S", "plain", 3},
+    };
+    struct Read {
+        DWORD length;
+        std::string text;
+        UINT number;
+    };
+    auto read = [&](const Key& k) {
+        std::vector<char> buffer(k.size, '#');
+        Read r;
+        r.length = profile::GetString(k.section, k.key, "fallback", buffer.data(), k.size, path.c_str());
+        r.text = buffer.data();
+        r.number = profile::GetInt(k.section, k.key, 77, path.c_str());
+        return r;
+    };
+    std::vector<Read> direct;
+    for (const Key& k : keys) direct.push_back(read(k));
+    profile::BeginSnapshot();
+    for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i) {
+        const Read r = read(keys[i]);
+        const std::string what = std::string(keys[i].section) + "/" + keys[i].key + "/" + std::to_string(keys[i].size);
+        EXPECT_EQ(r.text, direct[i].text) << what;
+        EXPECT_EQ(r.length, direct[i].length) << what;
+        EXPECT_EQ(r.number, direct[i].number) << what;
+    }
+    profile::WriteString("T", "n", "6", path.c_str());
+    EXPECT_EQ(profile::GetInt("T", "n", 0, path.c_str()), 6u);
+    profile::EndSnapshot();
+    ::DeleteFileA(path.c_str());
 }

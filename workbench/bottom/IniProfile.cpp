@@ -1,5 +1,7 @@
 #include "workbench/bottom/IniProfile.h"
 
+#include "framework/Profile.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -17,19 +19,19 @@ bool CIniProfile::Exists()
 
 int CIniProfile::GetInt(const char* section, const char* key, int fallback)
 {
-    return static_cast<int>(::GetPrivateProfileIntA(section, key, fallback, m_path));
+    return static_cast<int>(profile::GetInt(section, key, fallback, m_path));
 }
 
 std::string CIniProfile::GetString(const char* section, const char* key, const char* fallback, size_t maxBytes)
 {
     std::vector<char> buf(maxBytes + 1, '\0');
-    ::GetPrivateProfileStringA(section, key, fallback, buf.data(), static_cast<DWORD>(buf.size()), m_path);
+    profile::GetString(section, key, fallback, buf.data(), static_cast<DWORD>(buf.size()), m_path);
     return buf.data();
 }
 
 void CIniProfile::WriteString(const char* section, const char* key, const std::string& value)
 {
-    ::WritePrivateProfileStringA(section, key, value.c_str(), m_path);
+    profile::WriteString(section, key, value.c_str(), m_path);
 }
 
 CString CIniProfile::InitIniPath(bool forWriting)

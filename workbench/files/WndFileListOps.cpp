@@ -5,6 +5,7 @@
 #include "workbench/main/IniFile.h"
 
 #include "framework/CommonDialogs.h"
+#include "framework/Profile.h"
 #include "framework/Resources.h"
 #include "link/codecs/Crc16.h"
 #include "resources/resource.h"
@@ -375,18 +376,18 @@ void CWndFileList::SetIniFolderForTests(const char* folder) { s_iniFolderForTest
 void CWndFileList::ReadSettings() {
     const CString ini = IniPath();
     if (::GetFileAttributesA(ini) == INVALID_FILE_ATTRIBUTES) return;
-    const int count = static_cast<int>(::GetPrivateProfileIntA("RecentFiles", "Count", 0, ini));
+    const int count = static_cast<int>(profile::GetInt("RecentFiles", "Count", 0, ini));
     std::vector<std::string> paths;
     for (int i = 0; i < count && paths.size() < CRecentFiles::kMax; ++i) {
         CString key;
         key.Format("Path%d", i);
         char path[MAX_PATH] = {};
-        ::GetPrivateProfileStringA("RecentFiles", key, "", path, MAX_PATH, ini);
+        profile::GetString("RecentFiles", key, "", path, MAX_PATH, ini);
         paths.push_back(path);
     }
     m_recent.Load(paths);
     char folder[MAX_PATH] = {};
-    ::GetPrivateProfileStringA("FilePath", "Path", "", folder, MAX_PATH, ini);
+    profile::GetString("FilePath", "Path", "", folder, MAX_PATH, ini);
     m_lastAddFolder = folder;
 }
 
@@ -400,11 +401,11 @@ void CWndFileList::WriteSettings() {
     if (!session) ::DeleteFileA(ini);
     CString count;
     count.Format("%d", static_cast<int>(m_recent.Paths().size()));
-    ::WritePrivateProfileStringA("RecentFiles", "Count", count, ini);
+    profile::WriteString("RecentFiles", "Count", count, ini);
     for (size_t i = 0; i < m_recent.Paths().size(); ++i) {
         CString key;
         key.Format("Path%d", static_cast<int>(i));
-        ::WritePrivateProfileStringA("RecentFiles", key, m_recent.Paths()[i].c_str(), ini);
+        profile::WriteString("RecentFiles", key, m_recent.Paths()[i].c_str(), ini);
     }
-    ::WritePrivateProfileStringA("FilePath", "Path", m_lastAddFolder, ini);
+    profile::WriteString("FilePath", "Path", m_lastAddFolder, ini);
 }

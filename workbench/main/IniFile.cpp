@@ -1,5 +1,7 @@
 #include "workbench/main/IniFile.h"
 
+#include "framework/Profile.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -42,12 +44,12 @@ bool CIniFile::CommitWrite() {
 }
 
 int CIniFile::GetInt(const char* section, const char* key, int fallback) {
-    return static_cast<int>(::GetPrivateProfileIntA(section, key, fallback, Path()));
+    return static_cast<int>(profile::GetInt(section, key, fallback, Path()));
 }
 
 CString CIniFile::GetString(const char* section, const char* key, const char* fallback, size_t max) {
     std::string buffer(max, '\0');
-    const DWORD n = ::GetPrivateProfileStringA(section, key, fallback, &buffer[0], static_cast<DWORD>(max), Path());
+    const DWORD n = profile::GetString(section, key, fallback, &buffer[0], static_cast<DWORD>(max), Path());
     buffer.resize(n);
     return CString(buffer);
 }
@@ -59,5 +61,5 @@ void CIniFile::WriteInt(const char* section, const char* key, int value) {
 }
 
 void CIniFile::WriteString(const char* section, const char* key, const char* value) {
-    ::WritePrivateProfileStringA(section, key, value, WritePath());
+    profile::WriteString(section, key, value, WritePath());
 }

@@ -1,6 +1,7 @@
 // Creation, first layout and shut-down of the main window.
 #include "workbench/main/ZarvoDDlg.h"
 
+#include "framework/Profile.h"
 #include "framework/Resources.h"
 #include "link/port/DeviceNotify.h"
 #include "resources/resource.h"
@@ -155,6 +156,9 @@ CRect PaneRect(const mainlayout::Layout& l, const mainlayout::Box& b) {
 
 int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     if (CDialog::OnCreate(cs) < 0) return -1;
+    // Until the window is up, each Init.ini section is read once.
+    profile::BeginSnapshot();
+    m_iniSnapshot = true;
     {
         // The flash bar's and the buttons' pictures decode on a worker while
         // the panes are made, in the order they are asked for.
@@ -315,7 +319,14 @@ BOOL CZarvoDDlg::OnInitDialog() {
     // Start disconnected, every command in the state the rules give.
     UpdateButtonStates(0);
     UpdateCommandStates();
+    EndIniSnapshot();
     return TRUE;
+}
+
+void CZarvoDDlg::EndIniSnapshot() {
+    if (!m_iniSnapshot) return;
+    m_iniSnapshot = false;
+    profile::EndSnapshot();
 }
 
 void CZarvoDDlg::SetHelpText() {
@@ -348,6 +359,8 @@ void CZarvoDDlg::OnClose() {
 
 void CZarvoDDlg::OnDestroy() {
     CDialog::OnDestroy();
+    // A creation that failed half-way never reached the end of its start.
+    EndIniSnapshot();
     // Every section goes to one new file that replaces Init.ini once the
     // last writer (the editor, destroyed after this) is done.
     CIniFile::BeginWrite();

@@ -333,6 +333,9 @@ protected:
     // The first layout is the one from the registry: sizes before it (the
     // template's, while the hidden window is built) are not laid out.
     bool m_layoutRestored = false;
+    // Init.ini read from a snapshot from creation to the end of OnInitDialog.
+    bool m_iniSnapshot = false;
+    void EndIniSnapshot();
     // Board dialogs: which dialog the next settings read opens, what the
     // reports left for them, and the windows that wait for a result (only
     // windows: a dialog can go while a message loop runs).
