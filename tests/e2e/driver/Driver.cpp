@@ -432,6 +432,7 @@ int main(int argc, char** argv) {
     using namespace e2e;
     if (argc >= 3 && strcmp(argv[1], "register-port") == 0) return RegisterPort(argv[2]);
     if (argc >= 2 && strcmp(argv[1], "minimal-dialog") == 0) return MinimalDialog();
+    if (argc >= 2 && strcmp(argv[1], "same-windows-dialog") == 0) return SameWindowsDialog();
     if (argc >= 5 && strcmp(argv[1], "bench") == 0) return Bench(argv[2], argv[3], atoi(argv[4]));
     if (argc >= 5 && strcmp(argv[1], "road") == 0) {
         for (int i = 5; i < argc; ++i) {
@@ -442,6 +443,6 @@ int main(int argc, char** argv) {
         return RunRoad(argv[2], argv[3], argv[4]);
     }
     fprintf(stderr, "usage: zarvodriver register-port COMn | road NAME EXE PORT [--shots] [--replug] [--lang ID] |\n"
-                    "                   bench EXE PORT RUNS | minimal-dialog\n");
+                    "                   bench EXE PORT RUNS | minimal-dialog | same-windows-dialog\n");
     return 2;
 }

@@ -128,6 +128,7 @@ bool RegisterRoad(const char* name, RoadFn run, AfterFn after = nullptr);
 // The benchmark verbs (Bench.cpp).
 int Bench(const char* exe, const char* port, int runs);
 int MinimalDialog();
+int SameWindowsDialog();
 // Milliseconds from CreateProcess to the main window shown (-1: none); the process runs on.
 double StartAndWait(const std::string& cmd, PROCESS_INFORMATION& pi);
 // Finds the main window of process pid (its Connect button tells it).
