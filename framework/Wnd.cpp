@@ -328,6 +328,15 @@ CRect CWnd::GetRectInParent() const {
     return rc;
 }
 
+bool CWnd::PlaceAt(const CRect& target, bool dropList) {
+    if (!m_hWnd) return false;
+    CRect now = GetRectInParent();
+    if (dropList) now.bottom = target.bottom;
+    if (now == target) return false;
+    MoveWindow(target);
+    return true;
+}
+
 void CWnd::ModifyStyle(DWORD remove, DWORD add) {
     DWORD s = static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE));
     ::SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>((s & ~remove) | add));

@@ -37,16 +37,6 @@ const char* const kColumnNames[3] = {"Name", "Type", "Value"};
 
 int Positive(int v) { return v > 0 ? v : 0; }
 
-// A pane already in place is left alone: under Wine every move costs about
-// half a millisecond even when nothing changes. True when it moved.
-bool Place(CWnd* w, const CRect& target)
-{
-    if (!w || !w->m_hWnd || w->GetRectInParent() == target)
-        return false;
-    w->MoveWindow(target.left, target.top, target.Width(), target.Height());
-    return true;
-}
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CWndBottom, CWnd)
@@ -92,8 +82,7 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     const DWORD tabStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
     // The stored column widths first: they place the bar, and every pane is
-    // made where the first layout puts it (under Wine a move costs about half
-    // a millisecond even when nothing changes).
+    // made where the first layout puts it rather than moved there.
     int widths[3] = {kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]};
     CIniProfile ini(CIniProfile::InitIniPath(false));
     m_watches.Load(ini, widths);
@@ -256,14 +245,16 @@ void CWndBottom::OnSize(UINT, int w, int h)
     SettleSplit(w, widths);
     const Arrangement a = Arrange(w, h);
     m_logRect = a.log;
-    Place(m_logTabs.get(), a.logTabs);
-    Place(m_watchTabs.get(), a.watchTabs);
+    // Only what is not in place moves (the children are made in place).
+    m_logTabs->PlaceAt(a.logTabs);
+    m_watchTabs->PlaceAt(a.watchTabs);
     for (CWndLog* pane : {m_output.get(), m_debugger.get(), m_firmware.get()})
-        Place(pane, a.log);
-    if (Place(m_splitter.get(), a.splitter))
+        pane->PlaceAt(a.log);
+    if (m_splitter->PlaceAt(a.splitter))
         ::RedrawWindow(*m_splitter, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    Place(m_list.get(), a.list);
-    Place(m_resource.get(), a.list);
+    m_list->PlaceAt(a.list);
+    if (m_resource)
+        m_resource->PlaceAt(a.list);
 }
 
 void CWndBottom::OnPaint()

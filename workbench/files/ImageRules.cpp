@@ -42,18 +42,6 @@ bool CImageSizeHistory::Redo(int& width, int& height) {
 
 namespace imagerules {
 
-bool ParseSide(const std::string& text, int& value) {
-    if (text.empty() || text.size() > 5) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v < 1 || v > kMaxSide) return false;
-    value = v;
-    return true;
-}
-
 bool ParseNumber(const std::string& text, int& value) {
     if (text.empty() || text.size() > 9) return false;
     int v = 0;
@@ -61,6 +49,13 @@ bool ParseNumber(const std::string& text, int& value) {
         if (c < '0' || c > '9') return false;
         v = v * 10 + (c - '0');
     }
+    value = v;
+    return true;
+}
+
+bool ParseSide(const std::string& text, int& value) {
+    int v = 0;
+    if (text.size() > 5 || !ParseNumber(text, v) || v < 1 || v > kMaxSide) return false;
     value = v;
     return true;
 }

@@ -10,19 +10,13 @@
 #include "workbench/main/MainLayout.h"
 
 namespace {
-// dropList: a drop-down list, whose window is as high as its open list but
-// which reports its closed height.
+// The panes are made where the first layout puts them; PlaceAt leaves alone
+// what is already in place.
 void Place(CWnd* w, const mainlayout::Box& b, bool redraw = false, bool dropList = false) {
-    if (!w || !w->m_hWnd) return;
+    if (!w) return;
     const CRect target(b.x, b.y, b.x + (b.w > 0 ? b.w : 0), b.y + (b.h > 0 ? b.h : 0));
-    // A pane already in place is left alone: under Wine every move costs
-    // about half a millisecond even when nothing changes, and the panes are
-    // made where the first layout puts them.
-    CRect now = w->GetRectInParent();
-    if (dropList) now.bottom = target.bottom;
-    if (now == target) return;
-    w->MoveWindow(target.left, target.top, target.Width(), target.Height(), TRUE);
-    if (redraw) ::RedrawWindow(*w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    if (w->PlaceAt(target, dropList) && redraw)
+        ::RedrawWindow(*w, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 }  // namespace
 
