@@ -505,6 +505,18 @@ TEST_F(MainWindow, AResizedPictureKeepsItsSizeUntilTheUploadReencodesIt) {
     open(page);
     open(pic);
     EXPECT_EQ(pane->GetWidth(), w);
+    // A picture the viewer then fails to open (its name leaves no file name
+    // for the viewer's copy) brings this one back at its chosen size.
+    FileEntry& nameless = AddEntry(dlg, "...", "", FileEntry::kInStep);
+    nameless.data.assign(static_cast<const char*>(png), size);
+    nameless.kind = FileEntry::kImage;
+    std::string refused;
+    TakeMessage(&refused);
+    open(nameless);
+    EXPECT_FALSE(refused.empty());
+    EXPECT_EQ(dlg.GetOpenFileName(), "pic.png");
+    EXPECT_EQ(pane->GetWidth(), w);
+    EXPECT_EQ(pane->GetHeight(), h);
 
     // The upload's image: without a board it is refused for its size, but
     // the picture has been re-encoded and the viewer forgot its mark.

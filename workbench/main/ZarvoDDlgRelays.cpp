@@ -37,18 +37,21 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     if (lParam == 1) {
         CWndImage* pane = ImagePane();
         if (!pane) return RefuseImage();
+        // A size chosen before and not yet uploaded is shown again.
+        auto show = [pane](const FileEntry& e) {
+            if (!pane->OpenImage(e.data.data(), e.data.size(), e.name.c_str())) return false;
+            if (e.state == FileEntry::kChanged && e.targetWidth && e.targetHeight)
+                pane->RestoreSize(static_cast<int>(e.targetWidth), static_cast<int>(e.targetHeight));
+            return true;
+        };
         const bool pictureShown = m_image && m_image->IsWindowVisible() && pane->HasImage();
-        if (!pane->OpenImage(entry->data.data(), entry->data.size(), entry->name.c_str())) {
+        if (!show(*entry)) {
             // Read from memory but not through the viewer's file: the
-            // picture shown before comes back.
+            // picture shown before comes back, at its chosen size.
             const FileEntry* shown = m_fileList ? m_link.Files().Entries().Find(m_fileList->GetCurrentFileName().str()) : nullptr;
-            if (pictureShown && shown && shown->kind == FileEntry::kImage)
-                pane->OpenImage(shown->data.data(), shown->data.size(), shown->name.c_str());
+            if (pictureShown && shown && shown->kind == FileEntry::kImage) show(*shown);
             return RefuseImage();
         }
-        // A size chosen before and not yet uploaded is shown again.
-        if (entry->state == FileEntry::kChanged && entry->targetWidth && entry->targetHeight)
-            pane->RestoreSize(static_cast<int>(entry->targetWidth), static_cast<int>(entry->targetHeight));
         ShowImagePane(true);
         if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
         OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
