@@ -160,15 +160,20 @@ bool CSettingsService::WriteSettings(unsigned generation, const SettingsRecord& 
 
 bool CSettingsService::SendEdited(unsigned generation, const SettingsRecord& edited)
 {
+    const std::string failed = "Failed to change the values.";
+    // A record reset or read again since the dialog read it is not the
+    // dialog's: writing it would send another block's values. A write under
+    // way keeps its own saved block and values.
+    if (generation != m_generation || m_session.GetTransferType() != CLinkSession::kTransferNone) {
+        m_session.Message(failed, CLinkDialogs::kStyleWarning);
+        return false;
+    }
     TransferBuffer& block = m_session.Block();
     m_blockAsRead.assign(block.data.begin(), block.data.begin() + block.count);
     m_pending = edited;
-    // A record reset or read again since the dialog read it is not the
-    // dialog's: writing it would send another block's values.
-    if (generation != m_generation || m_session.GetTransferType() != CLinkSession::kTransferNone ||
-        !SettingsBlock::Build(block.data.data(), static_cast<size_t>(block.count), edited)) {
+    if (!SettingsBlock::Build(block.data.data(), static_cast<size_t>(block.count), edited)) {
         DropPendingWrite();
-        m_session.Message(std::string("Failed to change the values."), CLinkDialogs::kStyleWarning);
+        m_session.Message(failed, CLinkDialogs::kStyleWarning);
         return false;
     }
     if (!m_session.StartWrite(LinkFrame::RequestBuilder(4, 2, 1), CLinkSession::kTransferSettingsWrite)) {

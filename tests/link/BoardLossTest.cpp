@@ -73,6 +73,20 @@ TEST_F(BoardLossTest, SettingsWriteSendsTheCopyAndKeepsTheRecordUntilConfirmed)
     EXPECT_EQ(link.Settings().Generation(), generation);  // the dialog may write again
 }
 
+// A second write while one is under way is refused and leaves the first one's
+// values to become the record once the board confirms them.
+TEST_F(BoardLossTest, AWriteRefusedWhileOneIsUnderWayLeavesTheFirstWhole)
+{
+    const Bytes asRead = ReadBlock();
+    const unsigned generation = link.Settings().Generation();
+    ASSERT_TRUE(link.Settings().WriteSettings(generation, Edited(9), 1));
+    EXPECT_FALSE(link.Settings().WriteSettings(generation, Edited(5), 1));
+    EXPECT_EQ(host.messages, std::vector<std::string>{"Failed to change the values."});
+    PullAndAnswer(static_cast<int32_t>(asRead.size()));
+    EXPECT_EQ(host.settingsWritten, std::vector<bool>{true});
+    EXPECT_EQ(link.Settings().Record().ipv4Address[3], 9);
+}
+
 // A task that runs or is debugged is asked about; without a port nothing is asked.
 TEST_F(BoardLossTest, SettingsWriteQuestionTable)
 {
