@@ -15,7 +15,6 @@ void CDlgFWInfo::SetLine(int id, const std::string& value) {
 
 BOOL CDlgFWInfo::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the program's other dialogs
     m_font.CreateSimple("Arial", -12, FW_NORMAL);
     const std::string header = m_strFirmwareHeader.str();
     // The texts may come from fixed-size board records: nothing past a zero.

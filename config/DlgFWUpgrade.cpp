@@ -45,7 +45,6 @@ int CDlgFWUpgrade::OnCreate(LPCREATESTRUCT cs) {
 
 BOOL CDlgFWUpgrade::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the program's other dialogs
     ApplyState();
     return TRUE;
 }

@@ -17,7 +17,6 @@ BOOL CDlgNetInfo::PreTranslateMessage(MSG* msg) {
 
 BOOL CDlgNetInfo::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the program's other dialogs
     m_tab.SubclassDlgItem(IDC_NETINFO_TAB, m_hWnd);
     m_tab.InsertItem(0, CResources::LoadString(IDS_NETWORK));
     m_tab.InsertItem(1, CResources::LoadString(IDS_WIRELESS_LAN));

@@ -65,7 +65,6 @@ bool CDlgSetting::EndIfNotSent(LRESULT answer, CSettingsDialogModel::Job job) {
 
 BOOL CDlgSetting::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the program's other dialogs
     m_model.reset(new CSettingsDialogModel(m_wired != 0, m_hasWlan != 0, m_firmwareHeader.str()));
     const std::string name = m_pSettings ? m_pSettings->FirmwareNameText() : std::string();
     SetWindowText(CSettingsDialogModel::Title(GetWindowText().str(), name).c_str());

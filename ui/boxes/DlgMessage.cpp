@@ -96,7 +96,6 @@ BOOL CDlgMessage::OnInitDialog() {
     if (size.cx < needed) size.cx = needed;
     if (!m_showCheck) m_check.ShowWindow(SW_HIDE);
     MoveWindow(0, 0, size.cx, size.cy);
-    CenterWindow();
 
     if (m_style & MB_SYSTEMMODAL) ModifyStyle(0, DS_SYSMODAL);
     if (m_style & MB_SETFOREGROUND) ::SetForegroundWindow(m_hWnd);

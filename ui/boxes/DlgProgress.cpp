@@ -52,7 +52,6 @@ BOOL CDlgProgress::OnInitDialog() {
     SetTimer(kFrameTimer, 70);
     SetTimer(kNoticeTimer, 500);
     SetTimer(kDotTimer, 1000);
-    CenterWindow();
     if (!m_owner) m_owner = m_hParentWnd ? m_hParentWnd : GetParent();
     // An end asked for before the box existed is honoured now.
     if (m_endRequested) {

@@ -15,7 +15,6 @@ void CDlgAddWatch::DoDataExchange(CDataExchange* dx)
 BOOL CDlgAddWatch::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the other dialogs open
     // The limit counts characters, the board bytes: a longer name is typed in
     // whole and refused with a word, never cut without one.
     m_edit.SetLimitText(kTypedLimit);

@@ -12,7 +12,6 @@ void CDlgViewLog::DoDataExchange(CDataExchange* dx)
 BOOL CDlgViewLog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the other dialogs open
     // A log of up to a megabyte: past the edit's default limit.
     m_edit.SetLimitText(0x7FFFFFFE);
     m_edit.SetWindowText(m_text);

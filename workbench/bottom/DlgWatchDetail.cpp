@@ -28,7 +28,6 @@ int CDlgWatchDetail::OnCreate(LPCREATESTRUCT cs)
 BOOL CDlgWatchDetail::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CenterWindow();  // over the main window, as the other dialogs open
     m_edit.SetFont(m_font);
     // The dump of a long string is far past the edit's default limit; it is
     // built whole and set once.

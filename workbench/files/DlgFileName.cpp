@@ -13,8 +13,6 @@ void CDlgFileName::DoDataExchange(CDataExchange* dx) { DDX_Control(dx, IDC_FILEN
 
 BOOL CDlgFileName::OnInitDialog() {
     CDialog::OnInitDialog();
-    // Over the main window (the owner a child pane gives it), not at its corner.
-    CenterWindow();
     filenames::NameForm form;
     form.mode = m_mode;
     form.oldName = m_oldName.str();

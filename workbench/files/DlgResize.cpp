@@ -16,7 +16,6 @@ void CDlgResize::DoDataExchange(CDataExchange* dx) { DDX_Control(dx, IDC_RESIZE_
 
 BOOL CDlgResize::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();
     for (int id : {IDC_RESIZE_WIDTH, IDC_RESIZE_HEIGHT}) ::SendDlgItemMessageA(m_hWnd, id, EM_SETLIMITTEXT, 5, 0);
     m_guard = 1;
     ::SetDlgItemInt(m_hWnd, IDC_RESIZE_WIDTH, static_cast<UINT>(m_width), TRUE);

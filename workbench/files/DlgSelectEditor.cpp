@@ -6,7 +6,6 @@ CDlgSelectEditor::CDlgSelectEditor(HWND parent) : CDialog(IDD_SELECT_EDITOR, par
 
 BOOL CDlgSelectEditor::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();
     ::CheckRadioButton(m_hWnd, IDC_EDITOR_INTERNAL, IDC_EDITOR_EXTERNAL, IDC_EDITOR_INTERNAL);
     return TRUE;
 }

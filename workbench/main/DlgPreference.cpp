@@ -27,7 +27,6 @@ CDlgPreference::CDlgPreference(PreferenceBlock* block, HWND parent) : CDialog(ID
 
 BOOL CDlgPreference::OnInitDialog() {
     CDialog::OnInitDialog();
-    CenterWindow();
     HWND gap = GetDlgItem(IDC_PREF_LINE_GAP), tab = GetDlgItem(IDC_PREF_TAB_SIZE);
     for (int i = 0; i < 5; ++i) {
         ::SendMessageA(gap, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_string(prefs::kLineGaps[i]).c_str()));
