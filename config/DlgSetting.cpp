@@ -155,8 +155,7 @@ BOOL CALLBACK EndOwnedModal(HWND wnd, LPARAM settings) {
 }  // namespace
 
 void CDlgSetting::CloseForLinkLoss() {
-    m_linkLost = true;
-    EndWaitBox();
+    OnLinkLost();
     if (!m_hWnd) return;
     // A question or a form open over the dialog ends too: its answer would
     // go to a board that is gone.

@@ -6,8 +6,9 @@
 //
 // The main window hands in the members below before DoModal, keeps the
 // dialog's window while a reply may come (checking IsWindow first), calls
-// OnCertBlockRead when the certificate block read ends and CloseForLinkLoss
-// when the board is gone.
+// OnCertBlockRead when the certificate block read ends and OnLinkLost when
+// the board is gone (it then closes the dialog's windows itself;
+// CloseForLinkLoss does both from here).
 #pragma once
 
 #include "config/DlgSettingNetwork.h"

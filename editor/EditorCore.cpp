@@ -422,10 +422,7 @@ bool CEditorCore::Compose(std::string_view composition)
         return false;
     bool deleted = false;
     if (HasSelection()) {
-        if (!m_imeGroup) {
-            m_store.BeginUndoGroup();
-            m_imeGroup = true;
-        }
+        OpenImeGroup();
         deleted = DeleteSelection();
     }
     if (Composing()) {
@@ -435,10 +432,7 @@ bool CEditorCore::Compose(std::string_view composition)
                Text()[m_caret] != '\r') {
         // The overwritten character and the syllable committed over it are
         // one step: the group closes with the commit.
-        if (!m_imeGroup) {
-            m_store.BeginUndoGroup();
-            m_imeGroup = true;
-        }
+        OpenImeGroup();
         m_store.DeleteText(m_caret, NextCharPos(m_caret) - m_caret, true);
     }
     m_compStart = -1;
@@ -447,9 +441,8 @@ bool CEditorCore::Compose(std::string_view composition)
         m_compStart = m_caret;
         m_compLength = static_cast<int>(composition.size());
         m_caret += m_compLength;
-    } else if (m_imeGroup) {
-        m_store.EndUndoGroup();
-        m_imeGroup = false;
+    } else {
+        CloseImeGroup();
     }
     ClearSelection();
     return true;
@@ -462,10 +455,7 @@ bool CEditorCore::CommitComposition(std::string_view result)
         return false;
     if (!Composing()) {
         bool typed = TypeText(result);
-        if (m_imeGroup) {
-            m_store.EndUndoGroup();
-            m_imeGroup = false;
-        }
+        CloseImeGroup();
         return typed;
     }
     m_store.DeleteText(m_compStart, m_compLength, false);
@@ -474,12 +464,25 @@ bool CEditorCore::CommitComposition(std::string_view result)
     m_compLength = 0;
     if (!result.empty() && m_store.InsertText(result, m_caret, true))
         m_caret += static_cast<int>(result.size());
+    CloseImeGroup();
+    ClearSelection();
+    return true;
+}
+
+void CEditorCore::OpenImeGroup()
+{
+    if (!m_imeGroup) {
+        m_store.BeginUndoGroup();
+        m_imeGroup = true;
+    }
+}
+
+void CEditorCore::CloseImeGroup()
+{
     if (m_imeGroup) {
         m_store.EndUndoGroup();
         m_imeGroup = false;
     }
-    ClearSelection();
-    return true;
 }
 
 bool CEditorCore::CancelComposition()
@@ -496,10 +499,7 @@ bool CEditorCore::CancelComposition()
         m_compStart = -1;
         m_compLength = 0;
     }
-    if (m_imeGroup) {
-        m_store.EndUndoGroup();
-        m_imeGroup = false;
-    }
+    CloseImeGroup();
     return had;
 }
 

@@ -139,4 +139,7 @@ private:
     int m_compStart = -1;
     int m_compLength = 0;
     bool m_imeGroup = false;
+    // The undo group a composition's edits share until it is committed or cancelled.
+    void OpenImeGroup();
+    void CloseImeGroup();
 };

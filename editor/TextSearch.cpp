@@ -16,13 +16,13 @@ unsigned char Fold(unsigned char c)
     return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// Whether replacing the n bytes at pos would part a CR LF pair.
-bool PartsLineEnd(const char* text, int pos, int n)
-{
-    return (pos > 0 && text[pos - 1] == '\r' && text[pos] == '\n') || (text[pos + n - 1] == '\r' && text[pos + n] == '\n');
-}
-
 } // namespace
+
+bool PartsLineEnd(const char* text, int length, int pos, int n)
+{
+    return (pos > 0 && text[pos - 1] == '\r' && text[pos] == '\n') ||
+           (pos + n < length && text[pos + n - 1] == '\r' && text[pos + n] == '\n');
+}
 
 int CharStartAt949(const char* text, int pos)
 {
@@ -101,7 +101,7 @@ std::vector<int> FindAllForward949(const char* text, int length, std::string_vie
     if (n == 0 || from < 0 || from > length)
         return found;
     for (int p = CharStartAt949(text, from); p <= length - n;) {
-        if (p >= from && MatchAt949(text, length, p, needle, matchCase) && !PartsLineEnd(text, p, n)) {
+        if (p >= from && MatchAt949(text, length, p, needle, matchCase) && !PartsLineEnd(text, length, p, n)) {
             found.push_back(p);
             p += n; // a match covers whole characters
         } else {
@@ -119,7 +119,7 @@ std::vector<int> FindAllBackward949(const char* text, int length, std::string_vi
         return found;
     // Every match ending in time, then the ones a walk from the end takes.
     for (int p = 0; p <= limit - n; p += CharLength949(text, p, length))
-        if (MatchAt949(text, length, p, needle, matchCase) && !PartsLineEnd(text, p, n))
+        if (MatchAt949(text, length, p, needle, matchCase) && !PartsLineEnd(text, length, p, n))
             found.push_back(p);
     size_t kept = found.size();
     int bound = limit;

@@ -31,3 +31,5 @@ std::vector<int> FindAllForward949(const char* text, int length, std::string_vie
 std::vector<int> FindAllBackward949(const char* text, int length, std::string_view needle, int limit, bool matchCase);
 // The start of the character holding pos (pos itself when it is one).
 int CharStartAt949(const char* text, int pos);
+// Whether replacing the n bytes at pos would part a CR LF pair.
+bool PartsLineEnd(const char* text, int length, int pos, int n);

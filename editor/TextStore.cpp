@@ -1,6 +1,7 @@
 #include "editor/TextStore.h"
 
 #include "editor/CodePageConverter.h"
+#include "editor/TextSearch.h"
 
 #include <algorithm>
 #include <climits>
@@ -159,7 +160,7 @@ bool CTextStore::ReplaceRanges(const std::vector<int>& starts, int length, std::
             return false;
         end = p + length;
         // A lone CR or LF left behind would break the rows' CR LF rule.
-        if ((p > 0 && text[p - 1] == '\r' && text[p] == '\n') || (text[end - 1] == '\r' && text[end] == '\n'))
+        if (PartsLineEnd(text, Length(), p, length))
             return false;
     }
     std::function<void()> record;

@@ -108,7 +108,8 @@ int CWndEditor::OnCreate(LPCREATESTRUCT)
 
 const CWndEditor::CursorSet& CWndEditor::Cursors()
 {
-    if (!m_cursorsLoaded) {
+    // Loaded once: the arrow is never missing after.
+    if (!m_cursors.arrow) {
         CursorSet& c = m_cursors;
         c.beam = ::LoadCursorA(nullptr, IDC_IBEAM);
         c.arrow = ::LoadCursorA(nullptr, IDC_ARROW);
@@ -120,7 +121,6 @@ const CWndEditor::CursorSet& CWndEditor::Cursors()
             c.copy = c.arrow;
         if (!c.move)
             c.move = c.arrow;
-        m_cursorsLoaded = true;
     }
     return m_cursors;
 }

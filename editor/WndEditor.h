@@ -233,7 +233,6 @@ private:
     // Loaded when the mouse first needs one: six loads slowed the start.
     const CursorSet& Cursors();
     CursorSet m_cursors{};
-    bool m_cursorsLoaded = false;
     CString m_iniPath;
     bool m_lineNumbers = true;
     int m_currentLine = 3;

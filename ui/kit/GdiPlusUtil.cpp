@@ -125,11 +125,9 @@ void CGdiPlusUtil::EndPrefetch() {
 }
 
 bool CGdiPlusUtil::PngSize(UINT id, int& width, int& height) {
-    HMODULE module = CResources::GetModule();
-    HRSRC r = CResources::Find("PNG", MAKEINTRESOURCEA(id));
-    HGLOBAL g = r ? ::LoadResource(module, r) : nullptr;
-    const void* bytes = g ? ::LockResource(g) : nullptr;
-    return bytes && kit::PngSize(static_cast<const unsigned char*>(bytes), ::SizeofResource(module, r), width, height);
+    DWORD size = 0;
+    const void* bytes = CResources::LoadData("PNG", MAKEINTRESOURCEA(id), &size);
+    return bytes && kit::PngSize(static_cast<const unsigned char*>(bytes), size, width, height);
 }
 
 Gdiplus::Bitmap* CGdiPlusUtil::LoadPng(UINT id, HMODULE module) {
