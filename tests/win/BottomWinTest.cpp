@@ -400,16 +400,10 @@ TEST_F(BottomWinTest, MadeAtItsSizeThePaneLaysOutAsALaterSizeWould) {
         CRect logTabs, watchTabs, output, list, splitter;
         int widths[3];
     };
-    auto inParent = [](HWND w) {
-        CRect r;
-        ::GetWindowRect(w, &r);
-        ::MapWindowPoints(nullptr, ::GetParent(w), reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    };
     auto shoot = [&] {
         Shot s{};
-        s.logTabs = inParent(::GetDlgItem(pane.m_hWnd, IDC_BOTTOM_LOG_TABS));
-        s.watchTabs = inParent(::GetDlgItem(pane.m_hWnd, IDC_BOTTOM_WATCH_TABS));
+        s.logTabs = pane.LogTabs()->GetRectInParent();
+        s.watchTabs = pane.WatchTabs()->GetRectInParent();
         s.output = pane.OutputPane()->GetRectInParent();
         s.list = pane.WatchListCtrl()->GetRectInParent();
         s.splitter = pane.Splitter()->GetRectInParent();

@@ -556,9 +556,7 @@ LRESULT CALLBACK BackgroundSpy(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
 // The picture buttons ask the main window for their background, one bitmap
 // each, and draw it: no grey of their own under their pictures.
 TEST(MainWindowButtons, TakeTheirBackgroundFromTheMainWindow) {
-    CIniFile::SetFolderForTests(TempFolder("zarvod_main_test").c_str());
-    ::DeleteFileA(CIniFile::Path());
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, CRegistry::kKeyPath);
+    PrepareFirstStart("zarvod_main_test");
     CZarvoDDlg dlg;
     ASSERT_TRUE(dlg.Create(IDD_ZARVOD_DIALOG, nullptr));
     g_askedBackground.clear();
@@ -569,9 +567,7 @@ TEST(MainWindowButtons, TakeTheirBackgroundFromTheMainWindow) {
     for (int id : {CZarvoDDlg::kConnect, CZarvoDDlg::kDisconnect, CZarvoDDlg::kSettings, CZarvoDDlg::kUpload})
         EXPECT_EQ(g_askedBackground.count(dlg.GetDlgItem(id)), 1u) << id;
     ::RemoveWindowSubclass(dlg.m_hWnd, BackgroundSpy, 1);
-    dlg.DestroyWindow();
-    CIniFile::CommitWrite();
-    CIniFile::SetFolderForTests("");
+    CloseMainWindow(dlg);
 }
 
 namespace {

@@ -138,7 +138,7 @@ void ReadResources(Sources& s) {
             if (begin == std::string::npos) continue;
             int depth = 0;
             size_t i = begin;
-            const std::regex word(R"(\b(BEGIN|END)\b)");
+            static const std::regex word(R"(\b(BEGIN|END)\b)");
             std::sregex_iterator w(text.begin() + static_cast<long>(begin), text.end(), word), wend;
             for (; w != wend; ++w) {
                 depth += (*w)[1] == "BEGIN" ? 1 : -1;

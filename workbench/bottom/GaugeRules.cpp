@@ -112,12 +112,7 @@ BarTexts PlaceBarTexts(int left, int right, int usedWidth, int titleWidth, int f
     const int roomRight = freeWidth > 0 ? t.free.left - kBarTextGap : right;
     if (t.title.left >= roomLeft && t.title.right <= roomRight)
         return t;
-    const int room = roomRight - roomLeft;
-    if (room <= 0) {
-        t.title = {roomLeft, roomLeft};
-        t.titleCut = titleWidth > 0;
-        return t;
-    }
+    const int room = roomRight > roomLeft ? roomRight - roomLeft : 0;
     const int width = titleWidth < room ? titleWidth : room;
     t.title.left = roomLeft + (room - width) / 2;
     t.title.right = t.title.left + width;

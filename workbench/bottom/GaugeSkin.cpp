@@ -4,15 +4,16 @@
 #include "resources/resource.h"
 #include "ui/kit/GdiPlusUtil.h"
 
+const UINT CGaugeSkin::kPictureIds[kPictureCount] = {
+    IDP_GAUGE_TRACK_LEFT, IDP_GAUGE_TRACK_MIDDLE, IDP_GAUGE_TRACK_RIGHT, IDP_GAUGE_FILL_LEFT,  IDP_GAUGE_FILL_MIDDLE,
+    IDP_GAUGE_FILL_RIGHT, IDP_GAUGE_OVER_LEFT,    IDP_GAUGE_OVER_MIDDLE, IDP_GAUGE_OVER_RIGHT};
+
 void CGaugeSkin::Load(bool withOverFull)
 {
     Free();
-    static const UINT ids[kCount] = {IDP_GAUGE_TRACK_LEFT, IDP_GAUGE_TRACK_MIDDLE, IDP_GAUGE_TRACK_RIGHT,
-                                     IDP_GAUGE_FILL_LEFT,  IDP_GAUGE_FILL_MIDDLE,  IDP_GAUGE_FILL_RIGHT,
-                                     IDP_GAUGE_OVER_LEFT,  IDP_GAUGE_OVER_MIDDLE,  IDP_GAUGE_OVER_RIGHT};
     const int count = withOverFull ? kCount : kOverLeft;
     for (int i = 0; i < count; ++i)
-        m_images[i] = CGdiPlusUtil::LoadPng(ids[i]);
+        m_images[i] = CGdiPlusUtil::LoadPng(kPictureIds[i]);
 }
 
 void CGaugeSkin::Free()

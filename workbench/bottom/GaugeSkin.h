@@ -17,6 +17,10 @@ public:
     CGaugeSkin& operator=(const CGaugeSkin&) = delete;
     ~CGaugeSkin() { Free(); }
 
+    static constexpr int kPictureCount = 9;
+    // Its pictures in drawing order: track, fill, over-full fill (left, middle, right each).
+    static const UINT kPictureIds[kPictureCount];
+
     void Load(bool withOverFull);
     void Free();
     gauge::FillImages Widths() const;
@@ -27,6 +31,7 @@ public:
 private:
     enum { kTrackLeft, kTrackMiddle, kTrackRight, kFillLeft, kFillMiddle, kFillRight, kOverLeft, kOverMiddle,
            kOverRight, kCount };
+    static_assert(kCount == kPictureCount, "one picture per part");
     void Draw(Gdiplus::Graphics& g, int image, int x, int y, int width) const;
     int Width(int image) const;
 

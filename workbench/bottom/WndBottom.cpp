@@ -244,7 +244,6 @@ void CWndBottom::OnSize(UINT, int w, int h)
     }
     SettleSplit(w, widths);
     const Arrangement a = Arrange(w, h);
-    m_logRect = a.log;
     // Only what is not in place moves (the children are made in place).
     m_logTabs->PlaceAt(a.logTabs);
     m_watchTabs->PlaceAt(a.watchTabs);
@@ -287,7 +286,8 @@ CWndLog* CWndBottom::LogPane(std::unique_ptr<CWndLog>& pane)
 {
     if (!pane || pane->m_hWnd || !m_logTabs || !m_logTabs->m_hWnd)
         return pane.get();
-    if (!pane->Create(WS_CHILD, m_logRect, *m_logTabs, 0))
+    // Where the shown log is: the three share one place.
+    if (!pane->Create(WS_CHILD, m_output->GetRectInParent(), *m_logTabs, 0))
         return pane.get();
     // Siblings in the order they had when all three were made at start
     // (output, debugger log, firmware log), whichever comes first now.

@@ -117,7 +117,6 @@ protected:
     CFont m_tabFont;
     std::unique_ptr<CSplitter> m_splitter;
     int m_split = kMinSide;
-    CRect m_logRect;  // where the logs go in their tab control
     // Until a stored position or a drag places the bar, the watch list keeps
     // the width of its columns and the logs take the rest.
     bool m_splitChosen = false;

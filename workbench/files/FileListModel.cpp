@@ -253,6 +253,10 @@ std::string CFileListModel::MovedName(const std::string& name, int row) const {
     return target->name + "/" + BaseName(name);
 }
 
+bool CFileListModel::CanBeFirmware(const FileEntry& e) {
+    return !IsFolder(e) && e.state != FileEntry::kAddedInternal && IsPackedFile(e.name);
+}
+
 CFileListModel::MenuState CFileListModel::Menu(bool editable, bool hasRecent) const {
     MenuState m;
     const int n = CountSelectedFiles();
@@ -261,7 +265,7 @@ CFileListModel::MenuState CFileListModel::Menu(bool editable, bool hasRecent) co
     m.rename = one && !(one->linked && (one->state == FileEntry::kAddedInternal ||
                                         one->state == FileEntry::kAddedExternal ||
                                         one->state == FileEntry::kExternalInStep));
-    m.firmware = one && one->state != FileEntry::kAddedInternal && IsPackedFile(one->name);
+    m.firmware = one && CanBeFirmware(*one);
     if (!editable) {
         m.newFile = m.rename = m.add = m.clearRecent = m.remove = false;
         return m;

@@ -89,6 +89,9 @@ public:
         bool newFile = true, rename = true, add = true, clearRecent = true, remove = true, firmware = true;
     };
     MenuState Menu(bool editable, bool hasRecent) const;
+    // A file the board can be told to start as its firmware: a packed file
+    // the board holds (not one only added here).
+    static bool CanBeFirmware(const FileEntry& e);
 
 private:
     std::vector<FileEntry*> m_view;

@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "ui/boxes/DlgProgress.h"
 #include "ui/WindowMessages.h"
+#include "workbench/bottom/GaugeSkin.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
 #include "workbench/files/WndImage.h"
@@ -56,9 +57,6 @@ std::string Utf8ToAnsi(const char* text) {
     return out;
 }
 }  // namespace
-
-// The flash bar's gauge skin (CGaugeSkin loads these nine).
-constexpr int kGaugePictures = 9;
 
 struct CZarvoDDlg::ButtonDef {
     Button button;
@@ -163,13 +161,11 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
         // The flash bar's and the buttons' pictures decode on a worker while
         // the panes are made, in the order they are asked for.
         const ButtonDef* defs = ButtonDefs();
-        UINT pictures[kGaugePictures + kButtonCount] = {IDP_GAUGE_TRACK_LEFT, IDP_GAUGE_TRACK_MIDDLE,
-                                                         IDP_GAUGE_TRACK_RIGHT, IDP_GAUGE_FILL_LEFT,
-                                                         IDP_GAUGE_FILL_MIDDLE, IDP_GAUGE_FILL_RIGHT,
-                                                         IDP_GAUGE_OVER_LEFT,  IDP_GAUGE_OVER_MIDDLE,
-                                                         IDP_GAUGE_OVER_RIGHT};
-        for (int i = 0; i < kButtonCount; ++i) pictures[kGaugePictures + i] = defs[i].png;
-        CGdiPlusUtil::Prefetch(pictures, kGaugePictures + kButtonCount);
+        constexpr int kGauge = CGaugeSkin::kPictureCount;
+        UINT pictures[kGauge + kButtonCount];
+        std::copy_n(CGaugeSkin::kPictureIds, kGauge, pictures);
+        for (int i = 0; i < kButtonCount; ++i) pictures[kGauge + i] = defs[i].png;
+        CGdiPlusUtil::Prefetch(pictures, kGauge + kButtonCount);
     }
     if (HMENU menu = CResources::LoadMenu(IDR_MAIN_MENU)) ::SetMenu(m_hWnd, menu);
     m_ground.CreateSolidBrush(RGB(240, 240, 240));

@@ -346,7 +346,12 @@ protected:
     std::string m_errorLog;
     bool m_errorLogShowing = false;
     std::string m_upgradeEnvName;
+    // The upgrade dialog's window; kUpgradePending while it runs but has not
+    // named itself yet (or after the board was lost).
     HWND m_upgradeDlg = nullptr;
+    static inline const HWND kUpgradePending = reinterpret_cast<HWND>(-1);
+    HWND UpgradeWindow() const;  // the window, when there is one to hear reports
+    void PostToUpgrade(UINT message, WPARAM wParam, LPARAM lParam);
     HWND m_scanRequester = nullptr;
     HWND m_certRequester = nullptr;
     bool m_infoShowing = false;

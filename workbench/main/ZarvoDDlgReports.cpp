@@ -5,6 +5,8 @@
 // for a result, never their objects, since a message loop may end them.
 #include "workbench/main/ZarvoDDlg.h"
 
+#include "workbench/files/FileListModel.h"
+
 #include "config/DlgFWInfo.h"
 #include "config/DlgFWUpgrade.h"
 #include "config/DlgNetInfo.h"
@@ -167,7 +169,7 @@ void CZarvoDDlg::RunUpgradeDialog() {
     dlg.m_strFolder = m_firmwarePath;
     if (!m_link.Session().IsIspMode()) dlg.m_strBoardFwName = m_link.Settings().Record().FirmwareNameText();
     // Its window is known once it exists: each of its requests names it.
-    m_upgradeDlg = reinterpret_cast<HWND>(-1);
+    m_upgradeDlg = kUpgradePending;
     dlg.DoModal();
     m_upgradeDlg = nullptr;
     if (!dlg.m_strFolder.IsEmpty()) m_firmwarePath = dlg.m_strFolder;
@@ -184,10 +186,7 @@ CDlgFWUpgrade* CZarvoDDlg::UpgradeDialog(HWND wnd) {
 LRESULT CZarvoDDlg::OnUpgradeEnterIsp(WPARAM wParam, LPARAM) {
     CDlgFWUpgrade* dlg = reinterpret_cast<CDlgFWUpgrade*>(wParam);
     if (!dlg || !UpgradeDialog(dlg->m_hWnd)) return 0;
-    if (!m_link.Session().IsConnected()) {
-        ShowMessage(LoadText(IDS_OPEN_COM_PORT, "Open a COM port and try again."), CLinkDialogs::kStyleWarning);
-        return CUpgradeModel::kEnterIspNotConnected;
-    }
+    if (RefuseWithoutPort()) return CUpgradeModel::kEnterIspNotConnected;
     if (m_link.Session().IsJobRunning()) return 0;
     return m_link.BootLoader().OnUpgradeRestartIsp();
 }
@@ -215,38 +214,41 @@ LRESULT CZarvoDDlg::OnUpgradeStart(WPARAM, LPARAM lParam) {
     return m_link.BootLoader().OnStartUpgrade(image.data(), image.size());
 }
 
-// The link reports from its handlers: the dialog hears them posted, so its
-// boxes and its next request run after the link's call has returned.
-static void PostToUpgrade(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (wnd && wnd != reinterpret_cast<HWND>(-1) && ::IsWindow(wnd)) ::PostMessageA(wnd, message, wParam, lParam);
+HWND CZarvoDDlg::UpgradeWindow() const {
+    return m_upgradeDlg && m_upgradeDlg != kUpgradePending && ::IsWindow(m_upgradeDlg) ? m_upgradeDlg : nullptr;
 }
 
-void CZarvoDDlg::OnIspConnected() { PostToUpgrade(m_upgradeDlg, WM_USER_ISP_CONNECTED, 1, 0); }
+// The link reports from its handlers: the dialog hears them posted, so its
+// boxes and its next request run after the link's call has returned.
+void CZarvoDDlg::PostToUpgrade(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (HWND wnd = UpgradeWindow()) ::PostMessageA(wnd, message, wParam, lParam);
+}
+
+void CZarvoDDlg::OnIspConnected() { PostToUpgrade(WM_USER_ISP_CONNECTED, 1, 0); }
 
 void CZarvoDDlg::OnUpgradeEnvName(bool read, const std::string& name) {
     // Posted with a text the main window owns until the next dump.
     m_upgradeEnvName = name;
-    PostToUpgrade(m_upgradeDlg, WM_USER_UPGRADE_ENV_NAME,
+    PostToUpgrade(WM_USER_UPGRADE_ENV_NAME,
                   read ? reinterpret_cast<WPARAM>(m_upgradeEnvName.c_str()) : 0, read ? 1 : 0);
 }
 
-void CZarvoDDlg::OnUpgradeTestOk() { PostToUpgrade(m_upgradeDlg, WM_USER_UPGRADE_TEST_OK, 1, 0); }
+void CZarvoDDlg::OnUpgradeTestOk() { PostToUpgrade(WM_USER_UPGRADE_TEST_OK, 1, 0); }
 
 void CZarvoDDlg::OnUpgradeProgress(uint64_t sent, uint64_t) {
-    PostToUpgrade(m_upgradeDlg, WM_USER_UPGRADE_PROGRESS, static_cast<WPARAM>(sent), 0);
+    PostToUpgrade(WM_USER_UPGRADE_PROGRESS, static_cast<WPARAM>(sent), 0);
 }
 
 bool CZarvoDDlg::OnUpgradeResult(bool ok) {
     if (!ok) {
-        PostToUpgrade(m_upgradeDlg, WM_USER_UPGRADE_RESULT, 0, 0);
+        PostToUpgrade(WM_USER_UPGRADE_RESULT, 0, 0);
         return false;
     }
     // A confirmed image: the dialog's success box runs before the boot flag,
     // and only its answer writes the flag; with no dialog there is no answer.
     // (The link queues what the board sends while the box is up.)
-    const HWND wnd = m_upgradeDlg;
-    if (!wnd || wnd == reinterpret_cast<HWND>(-1) || !::IsWindow(wnd)) return false;
-    return ::SendMessageA(wnd, WM_USER_UPGRADE_RESULT, 1, 0) != 0;
+    const HWND wnd = UpgradeWindow();
+    return wnd && ::SendMessageA(wnd, WM_USER_UPGRADE_RESULT, 1, 0) != 0;
 }
 
 // ---- wireless searches
@@ -333,9 +335,7 @@ LRESULT CZarvoDDlg::OnChangeFirmware(WPARAM wParam, LPARAM) {
     // Only a packed file the list holds, and only when the board takes
     // requests: the command may come by another road than the menu.
     const FileEntry* entry = name ? m_link.Files().Entries().Find(name) : nullptr;
-    if (!entry || entry->kind == FileEntry::kFolder || entry->state == FileEntry::kAddedInternal ||
-        !IsPackedFile(entry->name) || !IsCommandEnabled(Command::ChangeFirmware))
-        return 0;
+    if (!entry || !CFileListModel::CanBeFirmware(*entry) || !IsCommandEnabled(Command::ChangeFirmware)) return 0;
     // The board answers 05/60 but starts the file only at its next restart:
     // there is nothing to wait for.
     m_link.Commands().ChangeFirmwareFile(entry->name);
@@ -365,7 +365,7 @@ void CZarvoDDlg::CloseLinkDialogs() {
     }
     // Reports of the lost board still on their way do not reach the upgrade
     // dialog any more (its next request names its window again).
-    if (m_upgradeDlg) m_upgradeDlg = reinterpret_cast<HWND>(-1);
+    if (m_upgradeDlg) m_upgradeDlg = kUpgradePending;
 }
 
 int CZarvoDDlg::AskAboutLostBoard(const std::string& text) {
