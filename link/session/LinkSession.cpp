@@ -647,9 +647,14 @@ void CLinkSession::OnWatchdog()
         ArmWatchdog();
         return;
     }
+    AbandonJob();
+    CloseJob();
+    Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
+}
+
+void CLinkSession::AbandonJob()
+{
     AbandonTransfer(m_transferType);
     for (CLinkService* s : m_services)
         s->OnJobAbandoned();
-    ShowWaitDialog(false);
-    Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
 }

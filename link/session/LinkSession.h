@@ -164,6 +164,10 @@ public:
     bool IsJobRunning() const { return m_jobRunning; }
     void ShowWaitDialog(bool show, int mode = kWaitIdentify);
     void CloseJob() { ShowWaitDialog(false); }
+    // The job is given up (the board stopped answering, or the user stopped
+    // waiting for a lost one): its transfer ends, every service lets go of it
+    // (a wait for the board to come back ends with its timers).
+    void AbandonJob();
     // A reply that never comes ends the job after this much silence.
     void SetWatchdogPeriod(unsigned milliseconds) { m_watchdogMs = milliseconds; }
 

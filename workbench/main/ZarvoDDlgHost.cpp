@@ -63,7 +63,7 @@ LRESULT CZarvoDDlg::OnRunWaitBox(WPARAM, LPARAM) {
                 m_link.Session().Disconnect();
             } else {
                 // The box waited for a lost board to come back: the user gives it up.
-                m_link.Session().SetReconnectPending(false);
+                m_link.Session().AbandonJob();
                 m_link.Session().CloseJob();
             }
         }
