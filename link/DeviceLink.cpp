@@ -9,26 +9,10 @@ CDeviceLink::CDeviceLink(ILinkPort& port, CLinkHost& host, ILinkFiles& files)
       m_queries(m_session, m_identity.DeviceInfo()),
       m_debugger(m_session, m_filesService.Entries(), m_identity.ResourceRows())
 {
-    m_session.RouteReply(5, 2, 3, [this](const LinkReply& r) { OnBootLoaderRestart(r); });
     m_queries.SetSettingsReader([this] { return m_settings.RequestSettingsBlock(); });
 }
 
 CDeviceLink::~CDeviceLink() = default;
-
-void CDeviceLink::OnBootLoaderRestart(const LinkReply& r)
-{
-    // Refused, the board stays as it is: so does the link, and the upgrade
-    // that asked ends now instead of waiting for a board that never leaves.
-    if (r.Refused()) {
-        m_bootLoader.OnRestartRefused();
-        return;
-    }
-    // The board restarts into its boot loader.
-    m_session.SetReconnectPending(true);
-    m_session.Port().Close();
-    m_session.Disconnect();
-    m_session.SetIspMode(true);
-}
 
 void CDeviceLink::OnIdentifyStart()
 {

@@ -52,8 +52,6 @@ public:
     void OnIdentifyStart();
 
 private:
-    void OnBootLoaderRestart(const LinkReply& r);
-
     CLinkSession m_session;
     CIdentityService m_identity;
     CFilesService m_filesService;

@@ -14,6 +14,7 @@ using namespace IspTextLine;
 CBootLoaderService::CBootLoaderService(CLinkSession& session) : m_session(session)
 {
     m_session.AddService(*this);
+    m_session.RouteReply(5, 2, 3, [this](const LinkReply& r) { OnReplyRestart(r); });
 }
 
 bool CBootLoaderService::PortOpen() const { return m_session.Port().IsOpen(); }
@@ -93,11 +94,21 @@ void CBootLoaderService::ForgetUpgrade()
         Unwatch();
 }
 
-void CBootLoaderService::OnRestartRefused()
+void CBootLoaderService::OnReplyRestart(const LinkReply& r)
 {
-    // The board stays in its script firmware: nothing comes back to wait for.
-    if (m_waitRestart)
-        Fail("the board refused to restart into its boot loader");
+    // Refused, the board stays in its script firmware and so does the link:
+    // the upgrade that asked ends now instead of waiting for a board that
+    // never leaves.
+    if (r.Refused()) {
+        if (m_waitRestart)
+            Fail("the board refused to restart into its boot loader");
+        return;
+    }
+    // The board restarts into its boot loader.
+    m_session.SetReconnectPending(true);
+    m_session.Port().Close();
+    m_session.Disconnect();
+    m_session.SetIspMode(true);
 }
 
 void CBootLoaderService::SendIspReset()

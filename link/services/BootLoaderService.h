@@ -7,6 +7,7 @@
 #include "link/session/LinkService.h"
 
 class CLinkSession;
+struct LinkReply;
 
 // Firmware flashing through the board's boot loader: the environment dump
 // with the installed firmware's name, the test transfer, unlock / erase /
@@ -46,8 +47,6 @@ public:
     int OnStartUpgrade(const uint8_t* image, size_t size);
     // The dialog closed: nothing more is reported to it.
     void ForgetUpgrade();
-    // The board refused 05/23: the link stays and the dialog hears at once.
-    void OnRestartRefused();
     // "rs 10": the board restarts; the port closes with a reconnect pending.
     void SendIspReset();
     void SetStepTimeout(unsigned milliseconds) { m_stepMs = milliseconds; }
@@ -73,6 +72,9 @@ public:
     bool OnTimer(unsigned id) override;
 
 private:
+    // 05/23: the board restarts into its boot loader (the link closes for its
+    // return), or refused it.
+    void OnReplyRestart(const LinkReply& r);
     bool PortOpen() const;
     void WriteLine(const char* line, int step);
     void SendFirmwareHeader();
