@@ -311,16 +311,16 @@ bool CBootLoaderService::OnTimer(unsigned id)
             m_session.Host().OnUpgradeTestOk();
         return true;
     case kTimerBootFlag:
+    {
         m_session.Host().KillTimer(kTimerBootFlag);
-        if (m_bootFlagDue && PortOpen() && m_session.IsIspMode() &&
-            m_bootFlagConnection == m_session.ConnectionNumber()) {
-            m_bootFlagDue = false;
+        const bool due = m_bootFlagDue;
+        m_bootFlagDue = false;
+        if (due && PortOpen() && m_session.IsIspMode() && m_bootFlagConnection == m_session.ConnectionNumber())
             WriteLine(kBootFlag, kStepBootFlag);
-        } else {
-            m_bootFlagDue = false;
+        else
             m_upgrade = false;
-        }
         return true;
+    }
     case kTimerWatchdog:
         Unwatch();
         // A late answer must not take the attempt on after it was given up.

@@ -271,8 +271,7 @@ bool CFilesService::AskToReplaceUnsaved()
     const uint32_t connection = m_session.ConnectionNumber();
     // The question is the user's, not the board's: the wait box goes first.
     m_session.ShowWaitDialog(false);
-    const bool yes =
-        m_session.Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) == CLinkDialogs::kIdYes;
+    const bool yes = m_session.AskToDropUnsavedWork();
     // A board that went (or came again) meanwhile replaces nothing.
     return yes && connection == m_session.ConnectionNumber();
 }
@@ -655,8 +654,7 @@ void CFilesService::RestoreUploadBackup()
     std::vector<PackedFile::Entry> parsed;
     if (!LoadPackedFile(BackupPath(".kbx"), parsed))
         return;
-    if (HasUnsavedFiles() && m_session.Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) !=
-                                 CLinkDialogs::kIdYes)
+    if (HasUnsavedFiles() && !m_session.AskToDropUnsavedWork())
         return;  // the mark stays: the question comes again next time
     ClearEntries();
     for (PackedFile::Entry& pe : parsed)

@@ -148,10 +148,14 @@ bool CLinkSession::HasUnsavedWork() const
     return std::any_of(m_services.begin(), m_services.end(), [](const CLinkService* s) { return s->HasUnsavedWork(); });
 }
 
+bool CLinkSession::AskToDropUnsavedWork()
+{
+    return Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) == CLinkDialogs::kIdYes;
+}
+
 bool CLinkSession::Disconnect(bool askUnsaved)
 {
-    if (askUnsaved && HasUnsavedWork() && !m_reconnectPending &&
-        Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes)
+    if (askUnsaved && HasUnsavedWork() && !m_reconnectPending && !AskToDropUnsavedWork())
         return false;
     ++m_connectionNumber;
     if (m_port.IsOpen())
@@ -283,7 +287,7 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
         bool keepWork = false;
         if (HasUnsavedWork()) {
             const uint32_t connection = m_connectionNumber;
-            keepWork = Message(LinkStrings::kUnsavedFiles, CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes;
+            keepWork = !AskToDropUnsavedWork();
             // Gone or connected again meanwhile: that connection decides.
             if (connection != m_connectionNumber || !m_port.IsOpen() || !m_ispMode)
                 return;

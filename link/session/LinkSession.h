@@ -173,6 +173,9 @@ public:
 
     // ---- messages
     int Message(const LinkString& text, unsigned style);
+    // Asks whether changed files may go (the question Disconnect asks): true for Yes.
+    // It runs a message loop.
+    bool AskToDropUnsavedWork();
     int Message(const std::string& text, unsigned style);
     void FailInitialSetting(bool disconnect);
     // A reply that no service handles yet is logged.
