@@ -61,7 +61,7 @@ std::string Reconnect(CheckRunner& r, const CheckOptions& o, unsigned long linkB
 
 } // namespace
 
-std::string FirmwareImageBytes(size_t size, const std::string& name)
+std::string FirmwareImageBytes(size_t size, const std::string& name, unsigned recordUnits)
 {
     std::string b(size, '\0');
     uint32_t x = 12345;
@@ -75,7 +75,7 @@ std::string FirmwareImageBytes(size_t size, const std::string& name)
     };
     const size_t area = size - 64;
     put16(4, area / 16);
-    put16(22, 4);
+    put16(22, recordUnits);
     b[area] = 'C';
     put16(area + 2, 20 + 6 + 32);
     b[area + 20] = 12;
@@ -92,16 +92,11 @@ std::string MakeFirmwareFile(const std::vector<std::string>& args)
     size_t size = std::stoul(args[1]) / 16 * 16;
     if (size < 128 || args[2].size() > 30)
         return "fwimage: SIZE at least 128, NAME at most 30 characters";
-    std::string b = FirmwareImageBytes(size, args[2]);
-    if (args.size() > 3 && args[3] == "broken")
+    const std::string how = args.size() > 3 ? args[3] : std::string();
+    // "cut": the record area runs 16 bytes past the end; the CRC still matches.
+    std::string b = FirmwareImageBytes(size, args[2], how == "cut" ? 5 : 4);
+    if (how == "broken")
         b[20] ^= 0x01;
-    if (args.size() > 3 && args[3] == "cut") {
-        // The record area runs 16 bytes past the end; the CRC still matches.
-        b[22] = 5;
-        const uint16_t crc = CalcCrc16(size - 16, reinterpret_cast<const uint8_t*>(b.data()) + 16);
-        b[8] = static_cast<char>(crc & 0xFF);
-        b[9] = static_cast<char>(crc >> 8);
-    }
     CStdLinkFiles files;
     if (files.WriteFileSafely(args[0], b) != 0)
         return "cannot write " + args[0];

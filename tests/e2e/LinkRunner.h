@@ -159,9 +159,10 @@ std::string RunFlashScenario(CheckRunner& runner, const CheckOptions& options, c
 std::string DebugScenario(CheckRunner& r, const CheckOptions& o, bool hostile);
 bool IsQueryScenario(const std::string& scenario);
 std::string RunQueryScenario(CheckRunner& runner, const CheckOptions& options, const std::string& scenario);
-// An image of size bytes whose last 64 bytes hold a 'C' record naming it.
-std::string FirmwareImageBytes(size_t size, const std::string& name);
-// fwimage OUT SIZE NAME [broken]: a firmware image file for the flash cases.
+// An image of size bytes whose last 64 bytes hold a 'C' record naming it;
+// recordUnits is the record area's length in its header (16-byte units).
+std::string FirmwareImageBytes(size_t size, const std::string& name, unsigned recordUnits = 4);
+// fwimage OUT SIZE NAME [broken|cut]: a firmware image file for the flash cases.
 std::string MakeFirmwareFile(const std::vector<std::string>& args);
 // key-blocks KEYS CERT OUT.der: the key and certificate blocks a board keeps.
 std::string CheckKeyBlocks(const std::vector<std::string>& args);

@@ -119,6 +119,13 @@ bool Program::Loaded() const { return !Enabled(kConnect) && Idle() && Contains(L
 
 void Program::ClickRow(int row) const { PostClick(Item(kFileListPane), 20, row * kRowHeight + kRowHeight / 2); }
 
+void Program::DoubleClickRow(int row) const {
+    const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
+    ::PostMessageA(Item(kFileListPane), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    ::PostMessageA(Item(kFileListPane), WM_LBUTTONUP, 0, at);
+    ::Sleep(300);
+}
+
 std::string Program::Log(int which) const {
     const std::vector<HWND> edits = ChildrenOfClass(::GetDlgItem(Item(kBottom), kLeftTab), "Edit");
     return which < static_cast<int>(edits.size()) ? Text(edits[which]) : std::string();

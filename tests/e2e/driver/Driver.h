@@ -59,6 +59,8 @@ public:
     bool Loaded() const;
     // A press on a row of the self-drawn file list (a row opens on a click).
     void ClickRow(int row) const;
+    // Into a folder, or up out of it: a double click on a row, then a pause.
+    void DoubleClickRow(int row) const;
     // The logs in the order the bottom pane creates them: output, debugger log, firmware log.
     std::string Log(int which) const;
     // No modal box or dialog over the main window.

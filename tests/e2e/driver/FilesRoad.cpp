@@ -23,21 +23,13 @@ HWND Pane(const Program& p) { return p.Item(kFileListPane); }
 
 void Command(const Program& p, int id) { ::PostMessageA(Pane(p), WM_COMMAND, id, 0); }
 
-// Into a folder, or up out of it.
-void DoubleClickRow(const Program& p, int row) {
-    const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
-    ::PostMessageA(Pane(p), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    ::PostMessageA(Pane(p), WM_LBUTTONUP, 0, at);
-    ::Sleep(300);
-}
-
 // The name label shows name (what it showed last goes into seen).
 bool Shows(const Program& p, const char* name, std::string& seen) {
     return WaitFor([&] { return (seen = Text(p.Item(kNameLabel))) == name && p.Idle(); }, 5000);
 }
 
 void OpenFromFolder(const Program& p) {
-    DoubleClickRow(p, kWwwRow);
+    p.DoubleClickRow(kWwwRow);
     p.ClickRow(kHtmlRow);
     const bool page = WaitFor([&] { return Contains(Text(p.Editor()), "<html"); }, 5000);
     std::string seen;
@@ -59,7 +51,7 @@ void DeleteStatus(const Program& p) {
     Check(WaitFor([&] { return (seen = Text(p.Item(kNameLabel))).empty() && p.Idle(); }, 5000),
           "Delete removes the open file (its name leaves the label)", seen);
     Shot("deleted");
-    DoubleClickRow(p, kUpRow);
+    p.DoubleClickRow(kUpRow);
 }
 
 // The file-name dialog of New or Rename: the name typed over what it shows, then OK.

@@ -14,13 +14,6 @@ enum : int {
     kWwwRow = 2, kUpRow = 0, kLogoRow = 2, kHtmlRow = 1,
 };
 
-void DoubleClickRow(const Program& p, int row) {
-    const LPARAM at = MAKELPARAM(20, row * kRowHeight + kRowHeight / 2);
-    ::PostMessageA(p.Item(kFileListPane), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    ::PostMessageA(p.Item(kFileListPane), WM_LBUTTONUP, 0, at);
-    ::Sleep(300);
-}
-
 bool ShowsImage(const Program& p) {
     return WaitFor([&] { return p.Visible(kImagePane) && Text(p.Item(kNameLabel)) == "www/logo.png" && p.Idle(); },
                    5000);
@@ -45,7 +38,7 @@ void Resize(const Program& p) {
 
 void ImageResizeRoad(const Program& p, const char* port) {
     Connect(p, port);
-    DoubleClickRow(p, kWwwRow);
+    p.DoubleClickRow(kWwwRow);
     p.ClickRow(kLogoRow);
     if (!Check(ShowsImage(p), "www/logo.png opens in the image viewer")) return;
     Resize(p);
@@ -55,7 +48,7 @@ void ImageResizeRoad(const Program& p, const char* port) {
     p.ClickRow(kLogoRow);
     Check(ShowsImage(p), "www/logo.png shows again");
     Shot("shown-again");
-    DoubleClickRow(p, kUpRow);
+    p.DoubleClickRow(kUpRow);
     const int before = Count(p.Log(1), "get task 0 state : ");
     p.Click(kUpload);
     const bool done = WaitFor([&] { return p.Idle() && Count(p.Log(1), "get task 0 state : ") > before; }, 60000);
