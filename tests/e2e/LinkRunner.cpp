@@ -23,15 +23,21 @@ int CheckHost::ShowMessage(const std::string& text, unsigned style, bool* applyT
         *applyToAll = false;
     if ((style & 0x0F) != 4)  // not a Yes/No question
         return kIdOk;
-    if (text == "It is disconnected from the product.\r\nDo you want to connect to it again?") {
-        ++lostQuestions;
-        return m_options.reconnect ? kIdYes : kIdNo;
-    }
     if (text == "Do you want to restore the backup file?") {
         ++restoreQuestions;
         return m_options.restore ? kIdYes : kIdNo;
     }
     return kIdYes;
+}
+
+int CheckHost::AskAboutLostBoard(const std::string& text)
+{
+    if (!quiet) {
+        std::printf("MESSAGE: %s\n", OneLine(text).c_str());
+        std::fflush(stdout);
+    }
+    ++lostQuestions;
+    return m_options.reconnect ? kIdYes : kIdNo;
 }
 
 CLinkDialogs::PasswordChoice CheckHost::AskLoginPassword(std::string& password)

@@ -56,6 +56,7 @@ public:
     explicit CheckHost(const CheckOptions& o) : m_options(o) {}
 
     int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override;
+    int AskAboutLostBoard(const std::string& text) override;
     PasswordChoice AskLoginPassword(std::string& password) override;
     void OpenWaitBox(int mode) override { pendingStart = mode; }
     void EndWaitBox() override { pendingStart = -1; }
