@@ -373,12 +373,8 @@ bool CEditorCore::Paste(std::string_view text)
 {
     if (!Editable())
         return false;
-    text = text.substr(0, text.find('\0'));
     std::string own;
-    if (!HasOnlyCrLf(text)) {
-        own = NormalizeLineEnds(text);
-        text = own;
-    }
+    text = TextToInsert(text, own);
     if (text.empty())
         return false;
     CancelComposition();

@@ -295,12 +295,8 @@ int CEditorCore::ReplaceAll(unsigned flags, std::string_view replacement, std::s
     const bool matchCase = (flags & kSearchMatchCase) != 0;
     const bool up = (flags & kSearchUp) != 0;
     const int n = static_cast<int>(text.size());
-    replacement = replacement.substr(0, replacement.find('\0'));
     std::string own;
-    if (!HasOnlyCrLf(replacement)) {
-        own = NormalizeLineEnds(replacement);
-        replacement = own;
-    }
+    replacement = TextToInsert(replacement, own);
     const int r = static_cast<int>(replacement.size());
     bool selected = SelectionMatches(text, matchCase);
     int from = up ? (selected ? SelEnd() : HasSelection() ? SelStart() : m_caret) : (selected ? SelStart() : 0);

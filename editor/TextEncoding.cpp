@@ -193,6 +193,15 @@ bool HasOnlyCrLf(std::string_view text)
     return true;
 }
 
+std::string_view TextToInsert(std::string_view text, std::string& own)
+{
+    text = text.substr(0, text.find('\0'));
+    if (HasOnlyCrLf(text))
+        return text;
+    own = NormalizeLineEnds(text);
+    return own;
+}
+
 std::string NormalizeLineEnds(std::string_view text)
 {
     std::string out;

@@ -41,6 +41,9 @@ bool ConvertToAnsi(const char* data, size_t length, uint32_t encoding, const CCo
 bool HasOnlyCrLf(std::string_view text);
 // Every CR LF, lone CR and lone LF becomes CR LF.
 std::string NormalizeLineEnds(std::string_view text);
+// Text typed in as the editor holds it: cut at its first NUL, line ends as
+// CR LF (a normalised copy goes into own when one is needed).
+std::string_view TextToInsert(std::string_view text, std::string& own);
 
 struct DecodedText
 {

@@ -41,7 +41,6 @@ void AnswerMessages(std::vector<std::string>* texts, int column) {
     });
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 class TestFileList : public CWndFileList {
@@ -212,7 +211,7 @@ TEST_F(FilesWinTest, AddAndDropsSettleClashesAgainstTheWholeList) {
     const std::string a = dir + "\\a", b = dir + "\\b";
     ::CreateDirectoryA(a.c_str(), nullptr);
     ::CreateDirectoryA(b.c_str(), nullptr);
-    for (const std::string& p : {a + "\\one.php", b + "\\one.php", b + "\\two.txt", b + "\\noext"}) WriteFile(p, "x");
+    for (const std::string& p : {a + "\\one.php", b + "\\one.php", b + "\\two.txt", b + "\\noext"}) WriteBytes(p, "x");
     pane.SetAddFileAction(2);
     pane.choose = {a + "\\one.php", b + "\\one.php", b + "\\two.txt", b + "\\noext"};
     pane.chooseFolder = b;
@@ -273,7 +272,7 @@ TEST_F(FilesWinTest, ARowDraggedOntoAFolderMovesAndTheDragEndsWithIt) {
     EXPECT_EQ(list.Find("lib/main.php")->state, FileEntry::kChanged);
     // A later drop from elsewhere is taken as files, not as rows; a folder in it is skipped.
     const std::string path = dir + "\\later.php", folder = dir + "\\sub";
-    WriteFile(path, "z");
+    WriteBytes(path, "z");
     ::CreateDirectoryA(folder.c_str(), nullptr);
     Drop({path, folder}, CPoint(50, 10));
     EXPECT_NE(list.Find("later.php"), nullptr);

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr UINT kTestDialog = 950;
 constexpr UINT kTestPage = 951;  // a child page with one field
 
 class CTestDialog : public CDialog {
@@ -476,10 +475,7 @@ TEST(FrameworkProfileTest, ASnapshotReadsAsTheProfileFunctionsDo) {
                              "single='x'\r\nhalf=\"open\r\nempty=\r\ndup=first\r\nDUP=second\r\n;comment=no\r\n"
                              "noequals\r\nneg=-42\r\nplus= +7\r\njunk=12abc\r\nletters=abc\r\nbig=99999999999\r\n"
                              "inner=a=b\r\nlong=" + longValue + "\r\n[s]\r\ndup=other section\r\nonly=second\r\n[T]\r\nn=5\r\n";
-    FILE* f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    fwrite(text.data(), 1, text.size(), f);
-    fclose(f);
+    ASSERT_TRUE(WriteBytes(path, text));
     struct Key {
         const char* section;
         const char* key;

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 namespace {
 
@@ -106,7 +105,7 @@ std::vector<uint8_t> Image(const std::string& name, size_t payload) {
 
 std::string WriteTemp(const std::vector<uint8_t>& bytes, const char* name) {
     const std::string path = TempFolder("zarvod_upgrade_test") + "\\" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    WriteBytes(path, std::string(bytes.begin(), bytes.end()));
     return path;
 }
 

@@ -198,7 +198,7 @@ TEST_F(KitWinTest, ATipHidesWhenItsButtonIsDisabledOrABoxOpens) {
             wait->m_mode = 3;
             box = std::move(wait);
         } else {
-            box = std::make_unique<CDialog>(950, parent.m_hWnd);  // the suite's own test dialog
+            box = std::make_unique<CDialog>(kTestDialog, parent.m_hWnd);
         }
         CDialog* running = box.get();
         const int wait = c.road == kOtherBox ? 700 : 0;

@@ -609,10 +609,7 @@ void WritePacked(const std::string& path, const char* name, const char* data) {
     e.data = data;
     std::string out;
     ASSERT_EQ(PackedFile::Build({&e}, 0, 4, out), PackedFile::Error::None);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(out.data(), 1, out.size(), f);
-    std::fclose(f);
+    ASSERT_TRUE(WriteBytes(path, out));
 }
 
 }  // namespace

@@ -211,6 +211,13 @@ std::string WindowText(HWND wnd) {
     return s;
 }
 
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool whole = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && whole;
+}
+
 std::string TempFolder(const char* leaf) {
     char base[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, base);

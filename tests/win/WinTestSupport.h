@@ -56,3 +56,7 @@ inline std::string ItemText(HWND dialog, int id) { return WindowText(::GetDlgIte
 inline bool ItemEnabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 // A folder of the given name in the temporary folder, made if missing (no final backslash).
 std::string TempFolder(const char* leaf);
+// The suites' own test dialog template (WinTests.rc).
+constexpr UINT kTestDialog = 950;
+// A file holding exactly these bytes; false when it could not be written.
+bool WriteBytes(const std::string& path, const std::string& bytes);
