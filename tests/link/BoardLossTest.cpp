@@ -32,14 +32,7 @@ protected:
     // The board pulls the block being written and answers with this count.
     Bytes PullAndAnswer(int32_t count)
     {
-        Bytes got;
-        for (;;) {
-            port.writes.clear();
-            Feed(LinkFrame::WindowFrame(0, 100));
-            if (port.writes.empty() || port.writes[0].size() == 8)
-                break;
-            got.insert(got.end(), port.writes[0].begin() + 8, port.writes[0].end());
-        }
+        Bytes got = Pull();
         Feed(Reply(4, 0x21, ItemInt(count)));
         return got;
     }

@@ -66,24 +66,6 @@ class BoardServicesTest : public LinkFixture {
 protected:
     void SetUp() override { Synced(); }
     // A 03/xx read served whole, then its reply.
-    void ServeBlock(const Bytes& block, uint8_t code, int32_t reported, bool refused = false)
-    {
-        if (!block.empty())
-            Feed(LinkFrame::DataChunk(0, block.data(), block.size()));
-        Feed(Reply(3, code, ItemInt(reported), refused));
-    }
-    // The board pulls what the link sends, through windows of n bytes.
-    Bytes Pull(size_t n = 100)
-    {
-        Bytes got;
-        for (;;) {
-            port.writes.clear();
-            Feed(LinkFrame::WindowFrame(0, static_cast<uint16_t>(n)));
-            if (port.writes.empty() || port.writes[0].size() == 8)
-                return got;
-            got.insert(got.end(), port.writes[0].begin() + 8, port.writes[0].end());
-        }
-    }
 };
 
 // A count that differs, a stale record (a write cut off: e2e.settings_write_unplug).
@@ -304,7 +286,7 @@ TEST_F(BoardServicesTest, LoginAnswerForALostConnectionIsDropped)
         port.checkPort = 0;
         link.Session().OnTimer(CDevicePresenceService::kTimerReconnectDelay);
         ASSERT_TRUE(link.Session().IsConnected());
-        Feed({SyncAnswer()});
+        Feed(std::vector<uint8_t>{SyncAnswer()});
         port.writes.clear();
     };
     Feed(Reply(1, 0x23, ItemBytes(Bytes(12, 0x22))));

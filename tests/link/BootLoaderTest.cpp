@@ -33,16 +33,6 @@ public:
         for (size_t i = 0; i < image.size(); ++i)
             image[i] = static_cast<uint8_t>(i * 7 + i / 256);
     }
-    void Feed(const std::string& text)
-    {
-        port.input.insert(port.input.end(), text.begin(), text.end());
-        link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
-    }
-    std::string Written()
-    {
-        auto w = port.TakeWrites();
-        return std::string(w.begin(), w.end());
-    }
     void EnterIsp()
     {
         link.Session().Connect("COM3");
@@ -50,11 +40,6 @@ public:
         link.Session().OnTimer(CLinkSession::kTimerSync);  // answered: it stops
         Written();
         host.messages.clear();
-    }
-    void RunStream()
-    {
-        while (host.HasTimer(Svc::kTimerStream))
-            link.Session().OnTimer(Svc::kTimerStream);
     }
     // From the start command to the board's "201" for the image.
     void ToStreaming()

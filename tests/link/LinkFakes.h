@@ -168,12 +168,45 @@ struct LinkRig {
         port.input.insert(port.input.end(), bytes.begin(), bytes.end());
         link.Session().OnSerialEvent(ILinkPort::kEvRxChar);
     }
+    // A line (or any text) from the board.
+    void Feed(const std::string& text) { Feed(std::vector<uint8_t>(text.begin(), text.end())); }
+    // Every byte written since the last call.
+    std::string Written()
+    {
+        auto w = port.TakeWrites();
+        return std::string(w.begin(), w.end());
+    }
+    // The firmware image's blocks all go out, one timer step each.
+    void RunStream()
+    {
+        while (host.HasTimer(CBootLoaderService::kTimerStream))
+            link.Session().OnTimer(CBootLoaderService::kTimerStream);
+    }
+    // A block read's data (when any) and the reply that ends it.
+    void ServeBlock(const std::vector<uint8_t>& block, uint8_t code, int32_t reported, bool refused = false)
+    {
+        if (!block.empty())
+            Feed(LinkFrame::DataChunk(0, block.data(), block.size()));
+        Feed(Reply(3, code, ItemInt(reported), refused));
+    }
+    // The board pulls what the link sends, through windows of n bytes.
+    std::vector<uint8_t> Pull(size_t n = 100)
+    {
+        std::vector<uint8_t> got;
+        for (;;) {
+            port.writes.clear();
+            Feed(LinkFrame::WindowFrame(0, static_cast<uint16_t>(n)));
+            if (port.writes.empty() || port.writes[0].size() == 8)
+                return got;
+            got.insert(got.end(), port.writes[0].begin() + 8, port.writes[0].end());
+        }
+    }
     uint8_t SyncAnswer() const { return static_cast<uint8_t>((link.Session().GetSyncByte() - 0x20) ^ 0x3F); }
     // Connected and the sync byte answered; nothing written yet.
     void Synced()
     {
         ASSERT_TRUE(link.Session().Connect("COM3"));
-        Feed({SyncAnswer()});
+        Feed(std::vector<uint8_t>{SyncAnswer()});
         port.writes.clear();
     }
     // Group/command of each frame written since the last call: "01/25 ",

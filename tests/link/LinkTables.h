@@ -92,24 +92,12 @@ public:
     void Line(const std::string& text)
     {
         if (!text.empty())
-            Feed(std::vector<uint8_t>(text.begin(), text.end()));
+            Feed(text);
     }
     void Tick(unsigned id)
     {
         if (host.HasTimer(id))
             link.Session().OnTimer(id);
-    }
-    // The image's blocks all go out, one timer step each.
-    void Stream()
-    {
-        while (host.HasTimer(CBootLoaderService::kTimerStream))
-            link.Session().OnTimer(CBootLoaderService::kTimerStream);
-    }
-    // Every byte written since the last call.
-    std::string Written()
-    {
-        auto w = port.TakeWrites();
-        return std::string(w.begin(), w.end());
     }
 
     // Moves the clock, firing each timer as it falls due (window timers

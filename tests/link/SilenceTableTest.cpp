@@ -78,7 +78,7 @@ std::function<void(T&)> Upgrade(int answered)
         t.link.BootLoader().OnStartUpgrade(t.image.data(), t.image.size());
         for (int i = 0; i < answered; ++i) {
             t.Line(kAnswers[i]);
-            t.Stream();
+            t.RunStream();
             t.Tick(CBootLoaderService::kTimerBootFlag);
         }
     };

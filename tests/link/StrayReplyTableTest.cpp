@@ -255,7 +255,7 @@ std::vector<StrayJob> Jobs()
         // "204" before the image's end is a failure, not a stray.
         {"201 for the image", board("201 Send Firmware\r\n"), {"201", "204"}},
         {"first block", tick(Svc::kTimerStream), {"204"}},
-        {"the other blocks", [](T& t) { t.Stream(); }, {"204"}},
+        {"the other blocks", [](T& t) { t.RunStream(); }, {"204"}},
         {"204", board("204 CRC OK\r\n"), {"204"}},
         {"boot flag due", tick(Svc::kTimerBootFlag), {}},
         {"200 to bf", board("200 Command OK\r\n"), {"200"}},

@@ -6,8 +6,6 @@ namespace {
 
 // One link per case: each case starts from a fresh connection.
 struct Rig : LinkRig<> {
-    using LinkRig<>::Feed;
-    void Feed(const std::string& text) { Feed(std::vector<uint8_t>(text.begin(), text.end())); }
     std::string Names()
     {
         std::string n;
