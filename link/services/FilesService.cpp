@@ -280,16 +280,17 @@ bool CFilesService::LoadFileListFromImage()
 {
     m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), m_session.Image().count);
     m_session.SetReconnectPending(false);
-    std::string openName = m_session.Host().GetOpenFileName();
+    const std::string openName = m_session.Host().GetOpenFileName();
     if (m_sameImage) {
-        if (FileEntry* e = m_entries.Find(openName))
-            if (e->kind == FileEntry::kText || e->kind == FileEntry::kImage)
-                m_session.Host().OpenEntry(*e);
+        // The list stays: what the editor holds is its open entry's.
+        TakeEditorText();
+        ShowOpenEntryAfresh(openName);
         return true;
     }
     // Into a new list first: a bad image leaves the old list as it was.
     std::vector<PackedFile::Entry> parsed;
-    if (m_session.Image().count != 0) {
+    const bool noFiles = m_session.Image().count == 0;
+    if (!noFiles) {
         PackedFile::ImageInfo info;
         if (PackedFile::ParseImage(m_session.Image().data.data(), static_cast<size_t>(m_session.Image().count), parsed,
                                    info) != PackedFile::Error::None)
@@ -297,16 +298,11 @@ bool CFilesService::LoadFileListFromImage()
         m_info.uploadsRefused = info.flags != 0;
         m_info.fsValue = info.fsValue;
     }
-    // The list is not this image's (another board, a packed file): its
-    // changed files go only when the user agrees.
+    // The list is not this image's (another board, a packed file): what the
+    // editor holds goes into the old list before anything replaces it, and
+    // its changed files go only when the user agrees.
+    TakeEditorText();
     if (HasUnsavedFiles() && !AskToReplaceUnsaved()) {
-        m_session.Host().RefreshFileList();
-        return true;
-    }
-    if (m_session.Image().count == 0) {
-        m_session.Host().ClearEditor();
-        m_entries.Clear();
-        m_listFsId = m_info.fsId;
         m_session.Host().RefreshFileList();
         return true;
     }
@@ -315,11 +311,23 @@ bool CFilesService::LoadFileListFromImage()
         list.Insert(MakeEntry(e, FileEntry::kInStep));
     m_entries.Swap(list);
     m_listFsId = m_info.fsId;
-    if (FileEntry* e = m_entries.Find(openName))
-        if (e->kind == FileEntry::kText)
-            m_session.Host().OpenEntry(*e);
+    if (noFiles)
+        m_session.Host().ClearEditor();  // the help text goes as well
+    else
+        ShowOpenEntryAfresh(openName);
     m_session.Host().RefreshFileList();
     return true;
+}
+
+void CFilesService::ShowOpenEntryAfresh(const std::string& name)
+{
+    if (name.empty())
+        return;  // no entry was open (the help text, or nothing)
+    FileEntry* e = m_entries.Find(name);
+    if (e && (e->kind == FileEntry::kText || e->kind == FileEntry::kImage))
+        m_session.Host().OpenEntry(*e);
+    else
+        m_session.Host().ClearEditor();
 }
 
 void CFilesService::OnFileSystemLoaded()
@@ -389,6 +397,11 @@ bool CFilesService::ReadPackedFile(const std::string& path)
     if (!LoadPackedFile(path, parsed))
         return false;
     int remembered = 0;  // 0 ask, else the Yes/No given for all
+    // The editor's text is its open entry's before any question; an open
+    // entry that the file replaces is shown afresh from it.
+    const std::string openName = m_session.Host().GetOpenFileName();
+    TakeEditorText();
+    bool openReplaced = false;
     for (PackedFile::Entry& pe : parsed) {
         if (pe.data.empty())
             continue;  // folder rows and empty files are not read back
@@ -412,8 +425,11 @@ bool CFilesService::ReadPackedFile(const std::string& path)
                 m_entries.Remove(old);
             }
         }
+        openReplaced = openReplaced || (!openName.empty() && pe.name == openName);
         m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
     }
+    if (openReplaced)
+        ShowOpenEntryAfresh(openName);
     return true;
 }
 
@@ -654,12 +670,16 @@ void CFilesService::RestoreUploadBackup()
     std::vector<PackedFile::Entry> parsed;
     if (!LoadPackedFile(BackupPath(".kbx"), parsed))
         return;
-    if (HasUnsavedFiles() && !m_session.AskToDropUnsavedWork())
+    const std::string openName = m_session.Host().GetOpenFileName();
+    TakeEditorText();
+    if (HasUnsavedFiles() && !AskToReplaceUnsaved())
         return;  // the mark stays: the question comes again next time
     ClearEntries();
     for (PackedFile::Entry& pe : parsed)
         if (!pe.data.empty())
             m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
+    ShowOpenEntryAfresh(openName);
     m_session.Host().RefreshFileList();
-    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), m_session.Image().count);
+    // What an upload of the restored files would take, not the last image read.
+    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), static_cast<int>(PackedFile::TotalSize(EntryPointers())));
 }

@@ -80,6 +80,9 @@ private:
     int Message(const std::string& text, unsigned style);
     // Removes every entry, telling the pane of each.
     void ClearEntries();
+    // Once the list is replaced: the editor shows its entry of the name that
+    // was open, as stored there, or nothing (labels and viewer too).
+    void ShowOpenEntryAfresh(const std::string& name);
     // A PC file whole (refused over the size limit); messages name the entry.
     bool ReadPcFile(const std::string& path, std::string& data, const std::string& name);
     bool LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed);

@@ -127,7 +127,9 @@ BEGIN_MESSAGE_MAP(CZarvoDDlg, CDialog)
     ON_COMMAND_RANGE(ID_EDIT_COPY, ID_FUNC_ABOUT, OnMenuCommand)
 END_MESSAGE_MAP()
 
-CZarvoDDlg::CZarvoDDlg() : CDialog(IDD_ZARVOD_DIALOG, nullptr), m_link(m_port, *this, m_files) {
+CZarvoDDlg::CZarvoDDlg() : CZarvoDDlg(m_port) {}
+
+CZarvoDDlg::CZarvoDDlg(ILinkPort& port) : CDialog(IDD_ZARVOD_DIALOG, nullptr), m_link(port, *this, m_files) {
     m_icon = static_cast<HICON>(::LoadImageA(CResources::GetModule(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
                                              0, LR_DEFAULTSIZE | LR_SHARED));
 }

@@ -50,6 +50,8 @@ public:
     static constexpr UINT kRunWaitBoxMessage = WM_APP + 1;
 
     CZarvoDDlg();
+    // The link on another port than the board's serial port (tests play the board on it).
+    explicit CZarvoDDlg(ILinkPort& port);
     ~CZarvoDDlg() override;
 
     // ---- state for the rules table, the tests and the end-to-end driver
@@ -214,6 +216,9 @@ protected:
     LRESULT OnOpenFile(WPARAM wParam, LPARAM lParam);
     // Says that a picture cannot be shown; the open file stays. Result 0.
     LRESULT RefuseImage();
+    // Shows an entry in the editor or the viewer; refuseAloud: a picture
+    // the viewer refuses is said so and the one shown before comes back.
+    bool ShowEntry(FileEntry& entry, bool image, bool refuseAloud);
     LRESULT OnDocumentModified(WPARAM, LPARAM);
     LRESULT OnGetButtonBackground(WPARAM wParam, LPARAM);
     LRESULT OnDeleteEntries(WPARAM, LPARAM);

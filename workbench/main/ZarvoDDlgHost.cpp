@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "ui/boxes/DlgMessage.h"
 #include "ui/boxes/DlgProgress.h"
+#include "ui/kit/GdiPlusUtil.h"
 #include "ui/WindowMessages.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
@@ -167,15 +168,11 @@ void CZarvoDDlg::OnIspModeEntered(bool filesKept) {
         UpdateCommandStates();
         return;
     }
+    ClearEditor();
     if (m_fileList) {
         m_fileList->GoToRoot();
-        m_fileList->SetCurrentFileName("");
         m_fileList->RebuildView();
     }
-    m_editor.ResetText();
-    m_editor.SetReadOnly(true);
-    m_nameLabel.SetWindowText("");
-    m_sizeLabel.SetWindowText("");
     UpdateCommandStates();
 }
 
@@ -205,20 +202,25 @@ bool CZarvoDDlg::GetEditorText(std::string& text, uint32_t& caret, uint32_t& scr
 }
 
 void CZarvoDDlg::OpenEntry(FileEntry& entry) {
-    SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(&entry), entry.kind == FileEntry::kImage ? 1 : 0);
+    // Shown as the list holds it: the link has already settled the editor's
+    // state with the list it belonged to, which may be gone.
+    const bool image = entry.kind == FileEntry::kImage;
+    if (image && !CGdiPlusUtil::CanDecode(entry.data.data(), entry.data.size())) return ClearEditor();
+    if (!ShowEntry(entry, image, false)) ClearEditor();
 }
 
 void CZarvoDDlg::ClearEditor() {
-    // No entry is open any more: a picture on show goes as well.
+    // No entry is open any more: a picture on show and the labels go as well.
     if (m_fileList) m_fileList->SetCurrentFileName("");
     if (m_image) m_image->CloseImage();
     ShowImagePane(false);
+    m_helpShown = false;
     m_editor.ResetText();
+    m_editor.SetReadOnly(true);
+    m_nameLabel.SetWindowText("");
+    m_sizeLabel.SetWindowText("");
 }
 
 void CZarvoDDlg::OnEntryRemoved(const FileEntry& entry) {
-    if (!m_fileList || entry.name != m_fileList->GetCurrentFileName().str()) return;
-    m_fileList->SetCurrentFileName("");
-    m_editor.ResetText();
-    m_editor.SetReadOnly(true);
+    if (m_fileList && entry.name == m_fileList->GetCurrentFileName().str()) ClearEditor();
 }

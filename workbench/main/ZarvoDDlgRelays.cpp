@@ -34,9 +34,13 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
     if (lParam == 1 && !CGdiPlusUtil::CanDecode(entry->data.data(), entry->data.size())) return RefuseImage();
     // The entry open now takes the editor's text, caret and first line first.
     m_link.Files().TakeEditorText();
-    if (lParam == 1) {
+    return ShowEntry(*entry, lParam == 1, true) ? 1 : 0;
+}
+
+bool CZarvoDDlg::ShowEntry(FileEntry& entry, bool image, bool refuseAloud) {
+    if (image) {
         CWndImage* pane = ImagePane();
-        if (!pane) return RefuseImage();
+        if (!pane) return refuseAloud ? RefuseImage() != 0 : false;
         // A size chosen before and not yet uploaded is shown again.
         auto show = [pane](const FileEntry& e) {
             if (!pane->OpenImage(e.data.data(), e.data.size(), e.name.c_str())) return false;
@@ -45,30 +49,31 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
             return true;
         };
         const bool pictureShown = m_image && m_image->IsWindowVisible() && pane->HasImage();
-        if (!show(*entry)) {
+        if (!show(entry)) {
+            if (!refuseAloud) return false;
             // Read from memory but not through the viewer's file: the
             // picture shown before comes back, at its chosen size.
             const FileEntry* shown = m_fileList ? m_link.Files().Entries().Find(m_fileList->GetCurrentFileName().str()) : nullptr;
             if (pictureShown && shown && shown->kind == FileEntry::kImage) show(*shown);
-            return RefuseImage();
+            return RefuseImage() != 0;
         }
         ShowImagePane(true);
-        if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
-        OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
+        if (m_fileList) m_fileList->SetCurrentFileName(entry.name.c_str());
+        OnShowFileInfo(reinterpret_cast<WPARAM>(entry.name.c_str()), entry.DataLength());
         UpdateCommandStates();
-        return 1;
+        return true;
     }
     ShowImagePane(false);
     m_helpShown = false;
-    m_editor.SetText(entry->data.data(), entry->data.size());
-    m_editor.SetCaret(entry->caret, entry->scrollLine);
-    m_editor.SetReadOnly(EditorReadOnlyFor(*entry));
-    if (m_fileList) m_fileList->SetCurrentFileName(entry->name.c_str());
-    OnShowFileInfo(reinterpret_cast<WPARAM>(entry->name.c_str()), entry->DataLength());
+    m_editor.SetText(entry.data.data(), entry.data.size());
+    m_editor.SetCaret(entry.caret, entry.scrollLine);
+    m_editor.SetReadOnly(EditorReadOnlyFor(entry));
+    if (m_fileList) m_fileList->SetCurrentFileName(entry.name.c_str());
+    OnShowFileInfo(reinterpret_cast<WPARAM>(entry.name.c_str()), entry.DataLength());
     // The board's marks for this file are read back; the editor has none yet.
-    m_link.Debugger().ReadBreakpoints(entry->name);
+    m_link.Debugger().ReadBreakpoints(entry.name);
     UpdateCommandStates();
-    return 1;
+    return true;
 }
 
 LRESULT CZarvoDDlg::RefuseImage() {
