@@ -13,6 +13,7 @@
 #include "resources/resource.h"
 #include "tests/fuzz/FuzzLink.h"
 #include "ui/WindowMessages.h"
+#include "workbench/bottom/WndProgress.h"
 #include "workbench/files/WndImage.h"
 
 #include <gtest/gtest.h>
@@ -169,7 +170,8 @@ const std::string kPng = Png();
 const Board kA{"A1A1", {{"index.php", "<?php A ?>"}, {"a.php", "<?php a ?>"}, {"pic.png", kPng}}};
 const Board kB{"B2B2", {{"index.php", "<?php B ?>"}, {"b.php", "<?php b ?>"}}};
 const Files kPacked = {{"index.php", "<?php P ?>"}, {"a.php", "<?php Pa ?>"}};
-const Files kBackup = {{"index.php", "<?php K ?>"}};
+// Larger than the boards' images: the flash bar tells them apart.
+const Files kBackup = {{"index.php", "<?php K ?>"}, {"big.txt", std::string(1500, 'k')}};
 
 // What the editor holds when the list is replaced.
 struct EditorState {
@@ -305,6 +307,12 @@ TEST(ListReplaced, TheEditorsTextStaysWithTheListItWasTypedIn) {
                 const bool picture = open == "pic.png";
                 EXPECT_EQ(viewer && ::IsWindowVisible(pane) && viewer->HasImage(), picture);
                 if (!picture) EXPECT_EQ(r.Editor().GetText(), Of(kept, open));
+                if (kept == kBackup) {
+                    // What the restored files take, not the last image read.
+                    auto* bar = reinterpret_cast<CWndProgress*>(CWnd::FromHandlePermanent(r.dlg.GetDlgItem(CZarvoDDlg::kFlashBar)));
+                    ASSERT_TRUE(bar);
+                    EXPECT_EQ(bar->m_used, Pack(kBackup).size());
+                }
                 // The upload takes the editor's text into its entry first (the
                 // boot loader takes no upload).
                 if (r.dlg.Link().Session().IsIspMode())
