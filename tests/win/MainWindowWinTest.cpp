@@ -16,6 +16,7 @@
 #include "workbench/files/WndImage.h"
 #include "workbench/main/ZarvoDDlg.h"
 #include "editor/WndEditor.h"
+#include "tests/fuzz/FuzzLink.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -665,4 +666,39 @@ TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "The filename already exists.\r\nDo you want to overwrite it?");
     EXPECT_EQ(texts[1], "Successfully saved.");
+}
+
+// A button that goes off under the keyboard focus (Disconnect after its click,
+// Connect once connected) passes the focus on: keys such as Ctrl+N are not lost.
+TEST(MainWindowFocus, AButtonThatGoesOffPassesTheFocusOn) {
+    PrepareFirstStart("zarvod_focus_test");
+    FuzzPort port;
+    CZarvoDDlg dlg(port);
+    ASSERT_TRUE(ShowMainWindow(dlg));
+    ::SetForegroundWindow(dlg.m_hWnd);
+    HWND connect = dlg.GetDlgItem(CZarvoDDlg::kConnect), disconnect = dlg.GetDlgItem(CZarvoDDlg::kDisconnect);
+    ::EnableWindow(connect, TRUE);  // as after a port was picked
+    ::SetFocus(connect);
+    ASSERT_EQ(::GetFocus(), connect);
+    ASSERT_TRUE(dlg.Link().Session().Connect("COM7"));
+    dlg.UpdateCommandStates();
+    ASSERT_FALSE(::IsWindowEnabled(connect));
+    EXPECT_EQ(::GetFocus(), dlg.GetDlgItem(CZarvoDDlg::kEditor)) << "connected: the port list is off";
+
+    ASSERT_TRUE(::IsWindowEnabled(disconnect));
+    ::SetFocus(disconnect);
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(CZarvoDDlg::kDisconnect, BN_CLICKED), reinterpret_cast<LPARAM>(disconnect));
+    ASSERT_FALSE(dlg.Link().Session().IsConnected());
+    HWND combo = dlg.GetDlgItem(CZarvoDDlg::kPortCombo);
+    EXPECT_EQ(::GetFocus(), combo);
+    // Ctrl+N is Connect: with no port picked it says so.
+    std::string said;
+    TakeMessage(&said);
+    MSG ctrlN{::GetFocus(), WM_KEYDOWN, 'N', 0, 0, {0, 0}};
+    SetKey(VK_CONTROL, true);
+    EXPECT_TRUE(dlg.PreTranslateMessage(&ctrlN));
+    SetKey(VK_CONTROL, false);
+    EXPECT_EQ(said, "Select a COM port.");
+    Pump(50);
+    CloseMainWindow(dlg);
 }

@@ -84,7 +84,15 @@ void CZarvoDDlg::SetButtonEnabled(Button b, bool enabled) {
     CPngButton* button = m_buttons[b];
     // Called on every port event: only a change is drawn.
     if (!button || !button->m_hWnd || (button->IsWindowEnabled() != FALSE) == enabled) return;
+    const bool hadFocus = !enabled && ::GetFocus() == button->m_hWnd;
     button->EnableButton(enabled ? TRUE : FALSE);
+    // A disabled button drops the focus and every key after it is lost: it
+    // goes where the user goes on, the port list after a Disconnect, else the editor.
+    if (hadFocus) {
+        if (m_portCombo.IsWindowEnabled()) m_portCombo.SetFocus();
+        else if (m_editor.IsWindowVisible()) m_editor.SetFocus();
+        else if (m_fileList) m_fileList->SetFocus();
+    }
 }
 
 void CZarvoDDlg::UpdateCommandStates() {
