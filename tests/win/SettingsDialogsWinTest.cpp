@@ -378,7 +378,6 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
                 ::SendMessageA(combo, WM_KEYDOWN, c.key, 0);
                 shown = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
                 road.close(combo, info.hwndList);
-                Pump(20);
                 chosen = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
                 const HWND button = ::GetDlgItem(page, IDC_WLAN_IDPW);
                 idEnabled = ::IsWindowEnabled(button) != FALSE;
