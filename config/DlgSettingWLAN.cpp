@@ -20,6 +20,10 @@ ON_BN_CLICKED(IDC_WLAN_ADVANCED, OnAdvanced)
 ON_BN_CLICKED(IDC_WLAN_IDPW, OnIdPassword)
 ON_CBN_SELCHANGE(IDC_WLAN_ENABLE, OnWlanChanged)
 ON_CBN_SELCHANGE(IDC_WLAN_DOT1X, OnDot1xChanged)
+ON_CONTROL(CBN_SELENDCANCEL, IDC_WLAN_ENABLE, OnComboClosed)
+ON_CONTROL(CBN_CLOSEUP, IDC_WLAN_ENABLE, OnComboClosed)
+ON_CONTROL(CBN_SELENDCANCEL, IDC_WLAN_DOT1X, OnComboClosed)
+ON_CONTROL(CBN_CLOSEUP, IDC_WLAN_DOT1X, OnComboClosed)
 ON_BN_CLICKED(IDC_WLAN_SEARCH, OnSearch)
 END_MESSAGE_MAP()
 
@@ -129,6 +133,15 @@ void CDlgSettingWLAN::OnDot1xChanged() {
     ReadControls();
     m_model->OnDot1xChanged(m_model->State().dot1xSel);
     WriteControls();
+}
+
+// A choice shown from the open list and then dropped goes back without a
+// change notice: the page takes what the combo shows once the list is closed,
+// where that is not what it last applied (a WLAN "Enable" refills the page).
+void CDlgSettingWLAN::OnComboClosed() {
+    if (!m_model) return;
+    if (GetWlanSel() != m_model->State().wlanSel) OnWlanChanged();
+    if (::SendDlgItemMessageA(m_hWnd, IDC_WLAN_DOT1X, CB_GETCURSEL, 0, 0) != m_model->State().dot1xSel) OnDot1xChanged();
 }
 
 void CDlgSettingWLAN::Warn(const CWlanPageModel::StoreResult& r) {

@@ -35,6 +35,7 @@ protected:
     void OnHide();
     void OnWlanChanged();
     void OnDot1xChanged();
+    void OnComboClosed();
     void OnAdvanced();
     void OnIdPassword();
     void OnSearch();

@@ -467,19 +467,28 @@ TEST(FrameworkWinTest, DialogsOpenCentredOverTheirOwner) {
 
 // Read from a snapshot, every key gives what the profile functions give for
 // the same file: quotes, blanks, case, repeated keys and sections, numbers,
-// short buffers, missing keys; and a write in between is read back.
+// short buffers, missing keys, blanks around the names asked for and after
+// the fallback; and a write in between is read back.
+// Numbers take a sign, then "0x", "0o" or "0b" (lower case only) for base 16,
+// 8 or 2, as the system's string-to-integer routine documents for base 0.
+// Windows' page on GetPrivateProfileInt names no conversion; Wine's profile
+// functions use that routine, and Wine is what this table is checked against.
 TEST(FrameworkProfileTest, ASnapshotReadsAsTheProfileFunctionsDo) {
     const std::string path = TempFolder("zarvod_profile") + "\\p.ini";
     const std::string longValue(300, 'v');
     const std::string text = "[S]\r\nplain=value\r\n  spaced  =  two words  \r\nQuoted=\"in quotes\"\r\n"
                              "single='x'\r\nhalf=\"open\r\nempty=\r\ndup=first\r\nDUP=second\r\n;comment=no\r\n"
                              "noequals\r\nneg=-42\r\nplus= +7\r\njunk=12abc\r\nletters=abc\r\nbig=99999999999\r\n"
-                             "inner=a=b\r\nlong=" + longValue + "\r\n[s]\r\ndup=other section\r\nonly=second\r\n[T]\r\nn=5\r\n";
+                             "inner=a=b\r\nlong=" + longValue + "\r\n[s]\r\ndup=other section\r\nonly=second\r\n[T]\r\nn=5\r\n"
+                             "hex=0x10\r\nbin=0b111\r\noct=0o7\r\nneghex=-0x2\r\nupperhex=0X10\r\nhexcase=0xfF\r\n"
+                             "spacedhex= +0x1f\r\nbadhex=0xg\r\nbare=0x\r\nbadbin=0b2\r\n";
     ASSERT_TRUE(WriteBytes(path, text));
     struct Key {
         const char* section;
         const char* key;
         DWORD size;
+        const char* fallback = "fallback";
+        const char* windows = nullptr;  // the text Windows gives, where Wine differs
     } keys[] = {
         {"S", "plain", 260},   {"S", "spaced", 260},  {"S", "quoted", 260}, {"S", "single", 260},
         {"S", "half", 260},    {"S", "empty", 260},   {"S", "dup", 260},    {"s", "DUP", 260},
@@ -487,6 +496,14 @@ TEST(FrameworkProfileTest, ASnapshotReadsAsTheProfileFunctionsDo) {
         {"S", "plus", 260},    {"S", "junk", 260},    {"S", "letters", 260}, {"S", "big", 260},
         {"S", "inner", 260},   {"S", "long", 400},    {"S", "long", 16},    {"S", "only", 260},
         {"T", "n", 260},       {"T", "missing", 260}, {"Nowhere", "n", 260}, {"S", "plain", 3},
+        {"T", "hex", 260},     {"T", "bin", 260},     {"T", "oct", 260},    {"T", "neghex", 260},
+        {"T", "upperhex", 260}, {"T", "hexcase", 260}, {"T", "spacedhex", 260}, {"T", "badhex", 260},
+        {"T", "bare", 260},    {"T", "badbin", 260},
+        {"  S ", " plain\t", 260}, {"\tT", "n  ", 260}, {" S", "single ", 260}, {"S", "  ;comment", 260},
+        {" Nowhere ", "n", 260},
+        {"T", "missing", 260, "fallback  "}, {"T", "missing", 260, "  lead"}, {"T", "missing", 260, "tab\t"},
+        {"T", "missing", 260, "\"quoted\"  "}, {"T", "missing", 260, "   ", ""}, {"T", "missing", 5, "fallback  "},
+        {"T", "missing", 260, nullptr},
     };
     struct Read {
         DWORD length;
@@ -496,7 +513,7 @@ TEST(FrameworkProfileTest, ASnapshotReadsAsTheProfileFunctionsDo) {
     auto read = [&](const Key& k) {
         std::vector<char> buffer(k.size, '#');
         Read r;
-        r.length = profile::GetString(k.section, k.key, "fallback", buffer.data(), k.size, path.c_str());
+        r.length = profile::GetString(k.section, k.key, k.fallback, buffer.data(), k.size, path.c_str());
         r.text = buffer.data();
         r.number = profile::GetInt(k.section, k.key, 77, path.c_str());
         return r;
@@ -506,9 +523,13 @@ TEST(FrameworkProfileTest, ASnapshotReadsAsTheProfileFunctionsDo) {
     profile::BeginSnapshot();
     for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i) {
         const Read r = read(keys[i]);
-        const std::string what = std::string(keys[i].section) + "/" + keys[i].key + "/" + std::to_string(keys[i].size);
-        EXPECT_EQ(r.text, direct[i].text) << what;
-        EXPECT_EQ(r.length, direct[i].length) << what;
+        const std::string what = std::string(keys[i].section) + "/" + keys[i].key + "/" + std::to_string(keys[i].size) +
+                                 "/" + (keys[i].fallback ? keys[i].fallback : "(null)");
+        // Windows strips every trailing space of the fallback, as its
+        // documentation says; Wine keeps the first character of "   ".
+        const std::string want = keys[i].windows ? keys[i].windows : direct[i].text;
+        EXPECT_EQ(r.text, want) << what;
+        EXPECT_EQ(r.length, want.size()) << what;
         EXPECT_EQ(r.number, direct[i].number) << what;
     }
     profile::WriteString("T", "n", "6", path.c_str());

@@ -619,21 +619,26 @@ void WritePacked(const std::string& path, const char* name, const char* data) {
 // remembers, only packed files; the folder chosen is remembered after.
 TEST_F(MainWindow, OpenKbxTakesSeveralPackedFilesFromTheRememberedFolder) {
     const std::string folder = TempFolder("zarvod_kbx_open");
+    const std::string other = TempFolder("zarvod_kbx_open_other");
     WritePacked(folder + "\\a.kbx", "from_a.php", "a");
     WritePacked(folder + "\\b.kbx", "from_b.php", "b");
     WritePacked(folder + "\\c.txt", "from_c.php", "c");  // a container, but not by its name
+    WritePacked(other + "\\d.kbx", "from_d.php", "d");
     auto* pane = dynamic_cast<CWndFileList*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kFileList)));
     ASSERT_NE(pane, nullptr);
     pane->SetLastAddFolder(folder.c_str());
     // Names alone: they are found only in the folder the dialog starts in.
     AnswerFileDialog(dlg.m_hWnd, "\"a.kbx\" \"b.kbx\" \"c.txt\"");
     dlg.SendMessage(WM_COMMAND, ID_FILE_OPEN_KBX, 0);
-    CFileEntryList& list = dlg.Link().Files().Entries();
-    EXPECT_NE(list.Find("from_a.php"), nullptr);
-    EXPECT_NE(list.Find("from_b.php"), nullptr);
-    EXPECT_EQ(list.Find("from_c.php"), nullptr);
-    EXPECT_EQ(pane->GetLastAddFolder().str(), folder);
+    EXPECT_NE(dlg.Link().Files().Entries().Find("from_a.php"), nullptr);
+    EXPECT_NE(dlg.Link().Files().Entries().Find("from_b.php"), nullptr);
+    EXPECT_EQ(dlg.Link().Files().Entries().Find("from_c.php"), nullptr);
     EXPECT_GE(pane->FindFileRow("from_b.php"), 0);  // the pane was rebuilt
+    // A file chosen in another folder: that folder is the one remembered after.
+    AnswerFileDialog(dlg.m_hWnd, other + "\\d.kbx");
+    dlg.SendMessage(WM_COMMAND, ID_FILE_OPEN_KBX, 0);
+    EXPECT_NE(dlg.Link().Files().Entries().Find("from_d.php"), nullptr);
+    EXPECT_EQ(pane->GetLastAddFolder().str(), other);
 }
 
 // "Save a kbx file" over a file that exists asks once, in the program's words.

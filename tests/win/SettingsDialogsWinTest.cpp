@@ -328,3 +328,73 @@ TEST(SettingsDialogsWinTest, PagesEditACopyAndCancelLeavesTheRecordAsRead) {
         }
     }
 }
+
+// The page follows the choice a combo ends with: a choice only looked at
+// with the arrow keys in the open list, then dropped, leaves the ID button
+// (802.1X) or the other controls (WLAN) as the combo's own choice has them,
+// whichever way the list closes.
+TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
+    struct Road {
+        const char* name;
+        void (*close)(HWND combo, HWND list);
+    } roads[] = {
+        {"a click elsewhere", [](HWND, HWND list) {
+             // The open list holds the mouse: a press outside it and the combo drops the choice.
+             RECT r;
+             ::GetClientRect(list, &r);
+             ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right + 200, r.bottom + 200));
+             ::SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(r.right + 200, r.bottom + 200));
+         }},
+        {"Escape", [](HWND combo, HWND) { ::SendMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"closed by the program", [](HWND combo, HWND) { ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0); }},
+        {"Enter", [](HWND combo, HWND) { ::SendMessageA(combo, WM_KEYDOWN, VK_RETURN, 0); }},
+    };
+    struct Combo {
+        int id;
+        UINT key;   // moves the open list's choice
+        int shown;  // the choice then shown
+    } combos[] = {
+        {IDC_WLAN_DOT1X, VK_DOWN, 1},  // from "Disable" to "EAP TLS"
+        {IDC_WLAN_ENABLE, VK_UP, 0},   // from "Enable" to "Disable"
+    };
+    for (const Combo& c : combos) {
+        for (const Road& road : roads) {
+            SCOPED_TRACE(std::string(road.name) + (c.id == IDC_WLAN_DOT1X ? ", 802.1X" : ", WLAN"));
+            FakeMain main;
+            CDlgSetting dlg(main.wnd.m_hWnd);
+            main.Prepare(dlg);  // WLAN "Enable", 802.1X "Disable"
+            main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
+            int shown = -1, chosen = -1;
+            bool idEnabled = false, ssidEnabled = false;
+            std::string caption;
+            OnDialog(IDD_SETTING, [&](CDialog*) {
+                const HWND page = dlg.m_wlan.m_hWnd;
+                const HWND combo = ::GetDlgItem(page, c.id);
+                COMBOBOXINFO info{};
+                info.cbSize = sizeof info;
+                ::GetComboBoxInfo(combo, &info);
+                ::SetFocus(combo);
+                ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+                ::SendMessageA(combo, WM_KEYDOWN, c.key, 0);
+                shown = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+                road.close(combo, info.hwndList);
+                chosen = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+                const HWND button = ::GetDlgItem(page, IDC_WLAN_IDPW);
+                idEnabled = ::IsWindowEnabled(button) != FALSE;
+                ssidEnabled = ::IsWindowEnabled(::GetDlgItem(page, IDC_WLAN_SSID)) != FALSE;
+                char text[64] = {};
+                ::GetWindowTextA(button, text, sizeof text);
+                caption = text;
+                Click(dlg.m_hWnd, IDCANCEL);
+            });
+            dlg.DoModal();
+            EXPECT_EQ(shown, c.shown);
+            if (c.id == IDC_WLAN_DOT1X) {
+                EXPECT_EQ(idEnabled, chosen != 0) << "final choice " << chosen;
+                EXPECT_EQ(caption, Str(chosen == 1 ? IDS_ID : IDS_ID_PASSWORD)) << "final choice " << chosen;
+            } else {
+                EXPECT_EQ(ssidEnabled, chosen == 1) << "final choice " << chosen;
+            }
+        }
+    }
+}

@@ -67,7 +67,8 @@ std::vector<fs::path> Files(const std::vector<std::string>& dirs, const std::set
 
 const std::vector<std::string> kProgramDirs = {"framework", "link", "ui", "editor", "config", "workbench"};
 
-// What one class's message map takes: messages by name, commands by number.
+// What one class's message map takes: messages by name (a class's prefix
+// dropped), commands by number.
 struct MessageMap {
     std::string base;
     std::set<std::string> messages;
@@ -80,7 +81,11 @@ struct Sources {
     std::map<std::string, std::string> bases;      // class -> base, from the headers
     std::map<std::string, std::set<long>> menus;   // menu resource -> its commands
     std::map<std::string, std::set<long>> buttons; // dialog resource -> its push buttons
-    std::vector<std::string> privateMessages;      // names from WindowMessages.h
+    // Private messages by name, with their numbers: those of WindowMessages.h
+    // and those a class keeps for itself (posted to its own window, or the
+    // serial port's to its owner).
+    std::map<std::string, long> privateMessages;
+    std::set<std::string> definedTwice;            // one name for two messages
     std::set<std::string> sent;                    // private messages named outside a map
 
     long Id(const std::string& name) const {
@@ -108,8 +113,19 @@ struct Sources {
             return false;
         });
     }
+    long Number(const std::string& msg) const {
+        auto it = privateMessages.find(msg);
+        return it != privateMessages.end() ? it->second : -1;
+    }
+    // By number: a map entry may name the message by another name of the same
+    // number (the serial port's own name for the main window's serial event).
     bool HandlesMessage(const std::string& cls, const std::string& msg) const {
-        return Handles(cls, [&msg](const MessageMap& m) { return m.messages.count(msg) > 0; });
+        const long number = Number(msg);
+        return Handles(cls, [&](const MessageMap& m) {
+            for (const std::string& entry : m.messages)
+                if (entry == msg || (number >= 0 && Number(entry) == number)) return true;
+            return false;
+        });
     }
 };
 
@@ -165,7 +181,7 @@ void ReadResources(Sources& s) {
 
 void ReadMessageMaps(Sources& s) {
     const std::regex head(R"(BEGIN_MESSAGE_MAP\(\s*(\w+)\s*,\s*(\w+)\s*\))");
-    const std::regex message(R"(ON_MESSAGE\(\s*(\w+)|\{\s*(\w+)\s*,\s*0\s*,\s*0\s*,\s*0\s*,)");
+    const std::regex message(R"(ON_MESSAGE\(\s*(?:\w+::)*(\w+)|\{\s*(\w+)\s*,\s*0\s*,\s*0\s*,\s*0\s*,)");
     const std::regex command(R"((?:ON_COMMAND|ON_BN_CLICKED)\(\s*(\w+)\s*,|ON_CONTROL\(\s*BN_CLICKED\s*,\s*(\w+))");
     const std::regex range(R"(ON_COMMAND_RANGE\(\s*(\w+)\s*,\s*(\w+)|ON_CONTROL_RANGE\(\s*BN_CLICKED\s*,\s*(\w+)\s*,\s*(\w+))");
     for (const fs::path& p : Files(kProgramDirs, {".cpp"})) {
@@ -202,19 +218,55 @@ void ReadClassBases(Sources& s) {
     }
 }
 
+// "zv_msg::kUser + 100", "WM_APP + 2", "0x8050": the number, or -1.
+long Evaluate(const std::string& expression) {
+    static const std::map<std::string, long> named = {
+        {"WM_USER", 0x400}, {"zv_msg::kUser", 0x400}, {"WM_APP", 0x8000}};
+    long sum = 0;
+    std::stringstream in(expression);
+    for (std::string term; std::getline(in, term, '+');) {
+        const size_t first = term.find_first_not_of(" \t\r\n");
+        if (first == std::string::npos) return -1;
+        term = term.substr(first, term.find_last_not_of(" \t\r\n") + 1 - first);
+        if (std::isdigit(static_cast<unsigned char>(term[0]))) {
+            sum += std::stol(term, nullptr, 0);
+        } else {
+            auto it = named.find(term);
+            if (it == named.end()) return -1;
+            sum += it->second;
+        }
+    }
+    return sum;
+}
+
 void ReadPrivateMessages(Sources& s) {
     const std::string header = StripComments(Read(fs::path(SourceDir()) / "ui" / "WindowMessages.h"));
-    const std::regex name(R"(constexpr\s+unsigned\s+int\s+(WM_\w+)\s*=)");
-    for (std::sregex_iterator it(header.begin(), header.end(), name), end; it != end; ++it)
-        s.privateMessages.push_back((*it)[1]);
-    // A message is sent when the program names it anywhere but in a map entry.
-    const std::set<std::string> known(s.privateMessages.begin(), s.privateMessages.end());
-    const std::regex use(R"((ON_MESSAGE\(\s*)?\b(WM_\w+))");
-    for (const fs::path& p : Files(kProgramDirs, {".cpp", ".h"})) {
+    const std::regex shared(R"(constexpr\s+unsigned\s+int\s+(WM_\w+)\s*=\s*([^;]+);)");
+    for (std::sregex_iterator it(header.begin(), header.end(), shared), end; it != end; ++it)
+        s.privateMessages[(*it)[1]] = Evaluate((*it)[2]);
+    // A class's own: a constant counted from WM_USER or WM_APP, or named a message.
+    const std::regex own(R"(constexpr\s+(?:UINT|unsigned\s+int|uint32_t)\s+(k\w+)\s*=\s*([^;]+);)");
+    std::vector<fs::path> files = Files(kProgramDirs, {".cpp", ".h"});
+    for (const fs::path& p : files) {
+        if (p.filename() == "WindowMessages.h") continue;
+        const std::string text = StripComments(Read(p));
+        for (std::sregex_iterator it(text.begin(), text.end(), own), end; it != end; ++it) {
+            const std::string name = (*it)[1], value = (*it)[2];
+            const bool counted = value.find("WM_USER") != std::string::npos || value.find("WM_APP") != std::string::npos;
+            const bool called = name.size() > 7 && name.compare(name.size() - 7, 7, "Message") == 0;
+            if (!counted && !called) continue;
+            if (s.privateMessages.count(name)) s.definedTwice.insert(name);
+            s.privateMessages[name] = Evaluate(value);
+        }
+    }
+    // A message is sent when the program names it anywhere but in a map
+    // entry or its own definition.
+    const std::regex use(R"((ON_MESSAGE\(\s*(?:\w+::)*)?\b((?:WM_|k)\w+)\b(\s*=(?!=))?)");
+    for (const fs::path& p : files) {
         if (p.filename() == "WindowMessages.h") continue;
         const std::string text = StripComments(Read(p));
         for (std::sregex_iterator it(text.begin(), text.end(), use), end; it != end; ++it)
-            if (!(*it)[1].matched && known.count((*it)[2])) s.sent.insert((*it)[2]);
+            if (!(*it)[1].matched && !(*it)[3].matched && s.privateMessages.count((*it)[2])) s.sent.insert((*it)[2]);
     }
 }
 
@@ -302,6 +354,20 @@ const std::map<std::string, std::vector<std::string>> kReceivers = {
     {"WM_FILEDRAG_OVER", {"CWndFileList"}},
     {"WM_FILEDRAG_DROP", {"CWndFileList"}},
     {"WM_FILEDRAG_LEAVE", {"CWndFileList"}},
+    // Kept by the class that posts them to its own window, or its owner's.
+    {"kRunWaitBoxMessage", {"CZarvoDDlg"}},
+    {"kShowErrorLogMessage", {"CZarvoDDlg"}},
+    {"kUpgradeRefusedMessage", {"CZarvoDDlg"}},
+    {"kProcessDropMessage", {"CWndFileList"}},
+    {"kRegisterDropMessage", {"CWndFileList"}},
+    {"kShowDeferred", {"CDlgSetting"}},
+    {"kGoneMessage", {"CZarvoDDlg"}},
+};
+
+// Another name for a message of the table above, with the same number: the
+// serial port cannot include the window messages, and names its event itself.
+const std::map<std::string, std::string> kSameMessage = {
+    {"kNotifyMessage", "WM_USER_SERIAL_EVENT"},
 };
 
 // Sent, and deliberately in no map, with the reason.
@@ -324,6 +390,13 @@ TEST(MessageContract, TheSourcesAreReadAtAll) {
     EXPECT_GT(s.maps.size(), 30u);
     EXPECT_GT(s.privateMessages.size(), 45u);
     EXPECT_GT(s.sent.size(), 40u);
+    for (const auto& [name, number] : s.privateMessages)
+        EXPECT_GE(number, 0x400) << name << ": its number could not be read";
+    // The classes' own messages are found too, where they are defined.
+    for (const char* own : {"kUpgradeRefusedMessage", "kShowErrorLogMessage", "kRunWaitBoxMessage",
+                            "kProcessDropMessage", "kRegisterDropMessage", "kShowDeferred"})
+        EXPECT_EQ(s.sent.count(own), 1u) << own;
+    for (const std::string& name : s.definedTwice) ADD_FAILURE() << name << " names two messages: give each its own name";
     EXPECT_TRUE(s.HandlesCommand("CDlgResize", 1));  // IDOK through CDialog
     EXPECT_TRUE(s.HandlesMessage("CZarvoDDlg", "WM_USER_OPEN_FILE"));
 }
@@ -355,12 +428,29 @@ TEST(MessageContract, EverySentPrivateMessageHasAReceiver) {
     const Sources& s = TheSources();
     for (const std::string& msg : s.sent) {
         if (kHandledElsewhere.count(msg)) continue;
-        auto to = kReceivers.find(msg);
+        auto same = kSameMessage.find(msg);
+        if (same != kSameMessage.end()) {
+            EXPECT_EQ(s.Number(msg), s.Number(same->second)) << msg << " is no longer " << same->second;
+        }
+        auto to = kReceivers.find(same != kSameMessage.end() ? same->second : msg);
         if (to == kReceivers.end()) {
             ADD_FAILURE() << msg << " is sent but the table names no window that receives it";
             continue;
         }
         for (const std::string& cls : to->second)
             EXPECT_TRUE(s.HandlesMessage(cls, msg)) << msg << " is sent to " << cls << ", whose map has no entry for it";
+    }
+}
+
+// Handlers are found by number, and a window's map takes the first entry of a
+// number: two messages that reach one window need two numbers.
+TEST(MessageContract, NoWindowIsReachedByTwoMessagesOfOneNumber) {
+    const Sources& s = TheSources();
+    std::map<std::string, std::map<long, std::string>> taken;  // window -> number -> message
+    for (const auto& [msg, windows] : kReceivers) {
+        for (const std::string& cls : windows) {
+            auto [at, fresh] = taken[cls].emplace(s.Number(msg), msg);
+            EXPECT_TRUE(fresh) << msg << " and " << at->second << " both reach " << cls << " as " << s.Number(msg);
+        }
     }
 }
