@@ -303,6 +303,8 @@ bool CFilesService::LoadFileListFromImage()
     // its changed files go only when the user agrees.
     TakeEditorText();
     if (HasUnsavedFiles() && !AskToReplaceUnsaved()) {
+        // The bar shows the list kept, not the image refused.
+        ShowFlashUsageOfList();
         m_session.Host().RefreshFileList();
         return true;
     }
@@ -317,6 +319,11 @@ bool CFilesService::LoadFileListFromImage()
         ShowOpenEntryAfresh(openName);
     m_session.Host().RefreshFileList();
     return true;
+}
+
+void CFilesService::ShowFlashUsageOfList()
+{
+    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), static_cast<int>(PackedFile::TotalSize(EntryPointers())));
 }
 
 void CFilesService::ShowOpenEntryAfresh(const std::string& name)
@@ -681,5 +688,5 @@ void CFilesService::RestoreUploadBackup()
     ShowOpenEntryAfresh(openName);
     m_session.Host().RefreshFileList();
     // What an upload of the restored files would take, not the last image read.
-    m_session.Host().UpdateFlashUsage(m_identity.FlashCapacity(), static_cast<int>(PackedFile::TotalSize(EntryPointers())));
+    ShowFlashUsageOfList();
 }

@@ -83,6 +83,8 @@ private:
     // Once the list is replaced: the editor shows its entry of the name that
     // was open, as stored there, or nothing (labels and viewer too).
     void ShowOpenEntryAfresh(const std::string& name);
+    // The flash bar shows what an upload of the list on show would take.
+    void ShowFlashUsageOfList();
     // A PC file whole (refused over the size limit); messages name the entry.
     bool ReadPcFile(const std::string& path, std::string& data, const std::string& name);
     bool LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed);
