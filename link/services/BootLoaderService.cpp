@@ -96,12 +96,17 @@ void CBootLoaderService::ForgetUpgrade()
 
 void CBootLoaderService::OnReplyRestart(const LinkReply& r)
 {
+    // Only the restart the upgrade asked for (and still waits for) moves
+    // the link: another would close it in the middle of another job.
+    if (!m_waitRestart) {
+        m_session.Host().LogDebugger("restart into the boot loader: reply dropped, no restart was asked for");
+        return;
+    }
     // Refused, the board stays in its script firmware and so does the link:
     // the upgrade that asked ends now instead of waiting for a board that
     // never leaves.
     if (r.Refused()) {
-        if (m_waitRestart)
-            Fail("the board refused to restart into its boot loader");
+        Fail("the board refused to restart into its boot loader");
         return;
     }
     // The board restarts into its boot loader.

@@ -337,6 +337,34 @@ TEST_F(BootLoaderTest, RestartIntoTheBootLoaderRefusedOrAccepted)
     }
 }
 
+// A restart reply nobody asked for, in the middle of a key-block write:
+// accepted or refused, the write goes on and the link stays as it is.
+TEST_F(BootLoaderTest, AnUnaskedRestartReplyChangesNothing)
+{
+    const std::vector<uint8_t> keys = Block({std::vector<uint8_t>(300, 1)}, EnvBlock::kMagicKeys);
+    for (bool refused : {true, false}) {
+        link.Session().Connect("COM3");
+        Feed(std::string(1, static_cast<char>(SyncAnswer())));
+        link.Session().OnTimer(CLinkSession::kTimerSync);
+        host.KillTimer(CLinkSession::kTimerOpenWaitBox);
+        ASSERT_TRUE(link.Commands().WriteKeyBlock(keys));
+        Feed(LinkFrame::WindowFrame(0, 100));
+        host.log.clear();
+        Feed(Reply(5, 0x23, ItemInt(refused ? 16 : 0), refused));
+        EXPECT_TRUE(port.open) << refused;
+        EXPECT_FALSE(link.Session().IsReconnectPending()) << refused;
+        EXPECT_FALSE(link.Session().IsIspMode()) << refused;
+        EXPECT_EQ(1u, host.log.size()) << refused;
+        Pull(100);
+        Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(keys.size()))));
+        EXPECT_EQ((std::vector<std::pair<CLinkBlockResults::BlockKind, bool>>{{CLinkBlockResults::kKeyBlock, true}}),
+                  host.blocksWritten)
+            << refused;
+        host.blocksWritten.clear();
+        link.Session().Disconnect();
+    }
+}
+
 // The boot loader's answer to the sync byte may come in pieces.
 TEST_F(BootLoaderTest, SyncAnswerInPieces)
 {
