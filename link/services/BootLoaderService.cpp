@@ -110,9 +110,7 @@ void CBootLoaderService::OnReplyRestart(const LinkReply& r)
         return;
     }
     // The board restarts into its boot loader.
-    m_session.SetReconnectPending(true);
-    m_session.Port().Close();
-    m_session.Disconnect();
+    m_session.CloseForReturn();
     m_session.SetIspMode(true);
 }
 
@@ -174,9 +172,7 @@ void CBootLoaderService::Fail(const char* why)
 void CBootLoaderService::CloseForReconnect()
 {
     m_leaving = true;
-    m_session.SetReconnectPending(true);
-    m_session.Port().Close();
-    m_session.Disconnect();
+    m_session.CloseForReturn();
 }
 
 void CBootLoaderService::OnIspLine(const std::string& line)

@@ -180,7 +180,14 @@ bool CLinkSession::Disconnect(bool askUnsaved)
     m_host.KillTimer(kTimerReadGuard);
     m_sentCount = 0;
     m_writeEnded = false;
+    m_reconnectPending = false;
     return true;
+}
+
+void CLinkSession::CloseForReturn()
+{
+    Disconnect(false);
+    m_reconnectPending = true;
 }
 
 // ---- receive path
@@ -278,7 +285,10 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
     m_syncLine.clear();
     if (ready) {
         m_ispMode = true;
-        if (m_reconnectPending)
+        // Back, as its boot loader: the return is no longer awaited.
+        const bool returned = m_reconnectPending;
+        m_reconnectPending = false;
+        if (returned)
             for (CLinkService* s : m_services)
                 if (s->OnBootLoaderReturned())
                     return;
