@@ -636,6 +636,7 @@ void CLinkSession::ShowWaitDialog(bool show, int mode)
 {
     if (show) {
         m_jobRunning = true;
+        m_waitMode = mode;
         ArmWatchdog();
         m_host.OpenWaitBox(mode);
     } else {
@@ -661,8 +662,14 @@ void CLinkSession::OnWatchdog()
         ArmWatchdog();
         return;
     }
+    // A connect the board never answered ends with the connection: the
+    // port is not held for a silent board, and no later arrival brings it
+    // back by itself. Closed before the message: nothing arrives meanwhile.
+    const bool connecting = m_waitMode != kWaitUpload && m_port.IsOpen();
     AbandonJob();
     CloseJob();
+    if (connecting)
+        Disconnect(false);
     Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
 }
 

@@ -221,6 +221,7 @@ private:
     std::string m_syncLine;  // the boot loader's answer so far, while incomplete
     bool m_ispMode = false;
     bool m_jobRunning = false;
+    int m_waitMode = kWaitIdentify;  // the running job's wait box
     bool m_reconnectPending = false;
     bool m_resetMode = false;
     uint32_t m_connectionNumber = 0;
