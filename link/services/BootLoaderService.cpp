@@ -238,13 +238,12 @@ void CBootLoaderService::OnIspLine(const std::string& line)
         default: break;
         }
     } else if (StartsWith(line, kCrcOk)) {
-        // Only the answer to a programmed image is a success.
-        if (m_step != kStepProgram)
-            return;
-        // The board can only have checked an image whose last block went
-        // out: an earlier answer confirms nothing.
-        if (!m_imageSent) {
-            Fail("the CRC answer came before the whole image was sent");
+        // Only the answer to a programmed image whose last block went out is
+        // awaited: the board can have checked nothing else, and an earlier
+        // answer leaves the image going out (its own answer, or the
+        // watchdog, ends the attempt).
+        if (m_step != kStepProgram || !m_imageSent) {
+            host.LogDebugger("firmware upgrade: CRC answer dropped, no whole image awaits it");
             return;
         }
         m_step = kStepIdle;
