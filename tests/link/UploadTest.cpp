@@ -54,6 +54,17 @@ protected:
         Feed(Reply(5, 0x51, ItemInt(0)));
         port.writes.clear();
     }
+    // Identified, and one entry uploaded up to the board's count: the board
+    // pulled the whole image.
+    void UploadOneEntry()
+    {
+        Identified();
+        Add("a.php", "x");
+        link.Files().SetUploadStarted(true);
+        StartUpload();
+        Feed(LinkFrame::WindowFrame(0, 8192));
+        Feed(LinkFrame::WindowFrame(0, 8192));
+    }
     // Serves an image as the board does: one chunk per granted window.
     void ServeImage(const std::string& image, size_t chunk = 8192, int32_t reported = -1)
     {
@@ -186,12 +197,7 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
 TEST_F(UploadTest, AStrayIdentityReplyDoesNotForkTheReadBack)
 {
     host.phpDebug = false;
-    Identified();
-    Add("a.php", "x");
-    link.Files().SetUploadStarted(true);
-    StartUpload();
-    Feed(LinkFrame::WindowFrame(0, 8192));
-    Feed(LinkFrame::WindowFrame(0, 8192));
+    UploadOneEntry();
     const TransferBuffer& image = link.Session().Image();
     const std::vector<uint8_t> board(image.data.begin(), image.data.begin() + image.count);
     port.writes.clear();
@@ -231,12 +237,7 @@ TEST_F(UploadTest, AStrayIdentityReplyDoesNotForkTheReadBack)
 // After an upload only the uploaded image confirms it.
 TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
 {
-    Identified();
-    Add("a.php", "x");
-    link.Files().SetUploadStarted(true);
-    StartUpload();
-    Feed(LinkFrame::WindowFrame(0, 8192));
-    Feed(LinkFrame::WindowFrame(0, 8192));
+    UploadOneEntry();
     Feed(Reply(4, 0x10, ItemInt(1024)));
     Feed(Reply(1, 0x31, ItemBytes({1})));
     Feed(Reply(1, 0x21, ItemBytes({2})));
