@@ -62,9 +62,7 @@ void CBoardCommandsService::OnReplyReboot(const LinkReply& r)
     }
     m_session.Host().OnBoardRestarting();
     // The board leaves the bus and comes back: its arrival reconnects.
-    m_session.SetReconnectPending(true);
-    m_session.Port().Close();
-    m_session.Disconnect(false);
+    m_session.CloseForReturn();
 }
 
 // ---- certificate block read

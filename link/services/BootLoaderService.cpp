@@ -96,18 +96,21 @@ void CBootLoaderService::ForgetUpgrade()
 
 void CBootLoaderService::OnReplyRestart(const LinkReply& r)
 {
+    // Only the restart the upgrade asked for (and still waits for) moves
+    // the link: another would close it in the middle of another job.
+    if (!m_waitRestart) {
+        m_session.Host().LogDebugger("restart into the boot loader: reply dropped, no restart was asked for");
+        return;
+    }
     // Refused, the board stays in its script firmware and so does the link:
     // the upgrade that asked ends now instead of waiting for a board that
     // never leaves.
     if (r.Refused()) {
-        if (m_waitRestart)
-            Fail("the board refused to restart into its boot loader");
+        Fail("the board refused to restart into its boot loader");
         return;
     }
     // The board restarts into its boot loader.
-    m_session.SetReconnectPending(true);
-    m_session.Port().Close();
-    m_session.Disconnect();
+    m_session.CloseForReturn();
     m_session.SetIspMode(true);
 }
 
@@ -169,9 +172,7 @@ void CBootLoaderService::Fail(const char* why)
 void CBootLoaderService::CloseForReconnect()
 {
     m_leaving = true;
-    m_session.SetReconnectPending(true);
-    m_session.Port().Close();
-    m_session.Disconnect();
+    m_session.CloseForReturn();
 }
 
 void CBootLoaderService::OnIspLine(const std::string& line)
@@ -237,13 +238,12 @@ void CBootLoaderService::OnIspLine(const std::string& line)
         default: break;
         }
     } else if (StartsWith(line, kCrcOk)) {
-        // Only the answer to a programmed image is a success.
-        if (m_step != kStepProgram)
-            return;
-        // The board can only have checked an image whose last block went
-        // out: an earlier answer confirms nothing.
-        if (!m_imageSent) {
-            Fail("the CRC answer came before the whole image was sent");
+        // Only the answer to a programmed image whose last block went out is
+        // awaited: the board can have checked nothing else, and an earlier
+        // answer leaves the image going out (its own answer, or the
+        // watchdog, ends the attempt).
+        if (m_step != kStepProgram || !m_imageSent) {
+            host.LogDebugger("firmware upgrade: CRC answer dropped, no whole image awaits it");
             return;
         }
         m_step = kStepIdle;

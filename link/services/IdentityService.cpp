@@ -47,8 +47,7 @@ size_t ReadHexPairs(const std::string& text, uint8_t* out, size_t max)
 CIdentityService::CIdentityService(CLinkSession& session) : m_session(session)
 {
     using R = const LinkReply&;
-    // Each reply is taken only while the chain has a request outstanding: a
-    // stray one would restart the chain in the middle of another job.
+    // Each reply is taken only as the answer to its own request.
     auto take = [this](uint16_t code, void (CIdentityService::*handler)(const LinkReply&)) {
         return [this, code, handler](R r) {
             if (Take(code))
@@ -84,10 +83,10 @@ CIdentityService::CIdentityService(CLinkSession& session) : m_session(session)
 
 bool CIdentityService::Take(uint16_t code)
 {
-    // Out of order is taken while the chain runs (the board answers what it
-    // answers), and so is anything during the identification job; with
-    // nothing asked, a reply would start the chain behind another job.
-    if (m_awaiting == 0 && (m_identified || !m_session.IsJobRunning())) {
+    // Only the answer to the one request outstanding: another identification
+    // reply (a repeated one, or one nobody asked for) would fork the chain
+    // or start a second one beside another job.
+    if (m_awaiting != code) {
         char line[48];
         std::snprintf(line, sizeof line, "identification: reply %02X/%02X dropped", code >> 8, code & 0xFF);
         m_session.Host().LogDebugger(line);

@@ -39,6 +39,8 @@ public:
     bool IsLoginPending() const { return m_loginPending; }
     // True from the end of the identification chain to the next Connect.
     bool IsIdentified() const { return m_identified; }
+    // The one reply the chain awaits, group << 8 | command << 4 | sub (0: none).
+    uint16_t AwaitedReply() const { return m_awaiting; }
 
     // ---- requests
     bool RequestIdPdb();

@@ -180,7 +180,14 @@ bool CLinkSession::Disconnect(bool askUnsaved)
     m_host.KillTimer(kTimerReadGuard);
     m_sentCount = 0;
     m_writeEnded = false;
+    m_reconnectPending = false;
     return true;
+}
+
+void CLinkSession::CloseForReturn()
+{
+    Disconnect(false);
+    m_reconnectPending = true;
 }
 
 // ---- receive path
@@ -278,7 +285,10 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
     m_syncLine.clear();
     if (ready) {
         m_ispMode = true;
-        if (m_reconnectPending)
+        // Back, as its boot loader: the return is no longer awaited.
+        const bool returned = m_reconnectPending;
+        m_reconnectPending = false;
+        if (returned)
             for (CLinkService* s : m_services)
                 if (s->OnBootLoaderReturned())
                     return;
@@ -626,6 +636,7 @@ void CLinkSession::ShowWaitDialog(bool show, int mode)
 {
     if (show) {
         m_jobRunning = true;
+        m_waitMode = mode;
         ArmWatchdog();
         m_host.OpenWaitBox(mode);
     } else {
@@ -651,8 +662,14 @@ void CLinkSession::OnWatchdog()
         ArmWatchdog();
         return;
     }
+    // A connect the board never answered ends with the connection: the
+    // port is not held for a silent board, and no later arrival brings it
+    // back by itself. Closed before the message: nothing arrives meanwhile.
+    const bool connecting = m_waitMode != kWaitUpload && m_port.IsOpen();
     AbandonJob();
     CloseJob();
+    if (connecting)
+        Disconnect(false);
     Message(std::string(kNoAnswerText), CLinkDialogs::kStyleWarning);
 }
 

@@ -89,8 +89,12 @@ public:
     bool Connect(const std::string& portName, bool quiet = false);
     bool OpenComPort(const std::string& portName, bool quiet = false);
     // Asks about unsaved work first (unless a reconnect is pending or the
-    // board is gone: askUnsaved false); false when the user keeps the connection.
+    // board is gone: askUnsaved false); false when the user keeps the
+    // connection. The board's return is no longer awaited afterwards.
     bool Disconnect(bool askUnsaved = true);
+    // The board restarts on purpose: the link closes without a question and
+    // the board's return is awaited (reconnect pending).
+    void CloseForReturn();
     void SendSyncByte();
     bool IsConnected() const;
     // Changes on every connect and disconnect: a caller that waited for the
@@ -217,6 +221,7 @@ private:
     std::string m_syncLine;  // the boot loader's answer so far, while incomplete
     bool m_ispMode = false;
     bool m_jobRunning = false;
+    int m_waitMode = kWaitIdentify;  // the running job's wait box
     bool m_reconnectPending = false;
     bool m_resetMode = false;
     uint32_t m_connectionNumber = 0;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <deque>
 #include <functional>
 
 #include "LinkFakes.h"
@@ -224,6 +225,74 @@ TEST_F(BoardLossTest, AfterYesTheReturnOfThePortIsWatchedWhileTheWaitBoxIsUp)
         EXPECT_FALSE(host.HasTimer(Presence::kTimerPortPoll));
         link.Session().SetReconnectPending(false);
     }
+}
+
+// Back as its boot loader, the board's return is no longer awaited: the
+// user's Disconnect asks about changed files, and a later arrival of the
+// port does not connect by itself.
+TEST(ReconnectPending, EndsWhenTheBoardIsBackAsItsBootLoader)
+{
+    using Rig = LinkRig<UpgradeHost>;
+    struct Road {
+        const char* what;
+        std::function<void(Rig&)> leave;
+        std::deque<int> answersOnReturn;  // the boot loader's notice asks about the files
+    } roads[] = {
+        {"the upgrade's restart",
+         [](Rig& r) {
+             r.Synced();
+             EXPECT_EQ(0, r.link.BootLoader().OnUpgradeRestartIsp());
+             r.Feed(Reply(5, 0x23, ItemInt(0)));
+         },
+         {}},
+        {"rs 10",
+         [](Rig& r) {
+             ASSERT_TRUE(r.link.Session().Connect("COM3"));
+             r.Feed("100 ISP boot loader ready\r\n");
+             r.link.BootLoader().SendIspReset();
+         },
+         {CLinkDialogs::kIdNo}},
+    };
+    for (const Road& road : roads) {
+        SCOPED_TRACE(road.what);
+        Rig r;
+        road.leave(r);
+        ASSERT_FALSE(r.port.open);
+        ASSERT_TRUE(r.link.Session().IsReconnectPending());
+        r.Add("a.php", "changed", FileEntry::kChanged);
+        r.link.Presence().OnPortArrival();
+        ASSERT_TRUE(r.port.open);
+        r.host.answers = road.answersOnReturn;
+        r.Feed("100 ISP boot loader ready\r\n");
+        EXPECT_TRUE(r.link.Session().IsIspMode());
+        EXPECT_FALSE(r.link.Session().IsReconnectPending());
+        r.host.messages.clear();
+        r.host.answers = {CLinkDialogs::kIdNo};
+        EXPECT_FALSE(r.link.Session().Disconnect());
+        EXPECT_EQ(r.host.messages, std::vector<std::string>{LinkStrings::kUnsavedFiles.english});
+        r.host.answers = {CLinkDialogs::kIdYes};
+        EXPECT_TRUE(r.link.Session().Disconnect());
+        r.link.Presence().OnPortArrival();
+        EXPECT_FALSE(r.port.open);
+    }
+}
+
+// The user's own Disconnect while the board's return is still being
+// identified: nothing connects by itself afterwards.
+TEST(ReconnectPending, EndsWithTheUsersDisconnect)
+{
+    LinkRig<> r;
+    r.Synced();
+    ASSERT_TRUE(r.link.Commands().RequestReboot(false));
+    r.Feed(Reply(5, 0x22, ItemInt(0)));
+    ASSERT_FALSE(r.port.open);
+    r.link.Presence().OnPortArrival();
+    ASSERT_TRUE(r.port.open);
+    r.Feed(std::vector<uint8_t>{r.SyncAnswer()});
+    EXPECT_TRUE(r.link.Session().Disconnect());
+    EXPECT_FALSE(r.link.Session().IsReconnectPending());
+    r.link.Presence().OnPortArrival();
+    EXPECT_FALSE(r.port.open);
 }
 
 } // namespace

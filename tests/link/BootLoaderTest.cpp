@@ -217,34 +217,35 @@ TEST_F(BootLoaderTest, AFailedDumpHasNoName)
     EXPECT_EQ((std::vector<std::string>{"name -"}), host.events);
 }
 
-// "204 CRC OK" confirms the image only once its last block went out; the
+// "204 CRC OK" confirms the image only once its last block went out (an
+// earlier one awaits nothing and changes nothing: the image goes on); the
 // boot flag follows only the dialog's yes to that confirmation.
 TEST_F(BootLoaderTest, CrcOkCountsOnlyAfterTheLastBlock)
 {
     struct Case {
         const char* what;
         std::function<void(BootLoaderTest&)> before;  // up to the "204"
-        const char* result;
+        bool early;                                   // the image is not all out
         bool bootFlag;
     } cases[] = {
         {"before the board asked for the image", [](BootLoaderTest& t) {
              t.boot.OnStartUpgrade(t.image.data(), t.image.size());
              for (int i = 0; i < 3; ++i)
                  t.Feed("200 Command OK\r\n");
-         }, "result failed", false},
+         }, true, true},
         {"after the first block", [](BootLoaderTest& t) {
              t.ToStreaming();
              t.link.Session().OnTimer(Svc::kTimerStream);
-         }, "result failed", false},
+         }, true, true},
         {"after the last block", [](BootLoaderTest& t) {
              t.ToStreaming();
              t.RunStream();
-         }, "result ok", true},
+         }, false, true},
         {"after the last block, the dialog does not answer yes", [](BootLoaderTest& t) {
              t.host.answer = false;
              t.ToStreaming();
              t.RunStream();
-         }, "result ok", false},
+         }, false, false},
         {"a second attempt before its image", [](BootLoaderTest& t) {
              t.ToStreaming();
              t.RunStream();
@@ -254,7 +255,7 @@ TEST_F(BootLoaderTest, CrcOkCountsOnlyAfterTheLastBlock)
              for (int i = 0; i < 3; ++i)
                  t.Feed("200 Command OK\r\n");
              t.host.events.clear();
-         }, "result failed", false},
+         }, true, true},
     };
     for (auto& c : cases) {
         EnterIsp();
@@ -264,8 +265,16 @@ TEST_F(BootLoaderTest, CrcOkCountsOnlyAfterTheLastBlock)
         c.before(*this);
         Written();
         Feed("204 CRC OK\r\n");
-        EXPECT_EQ((std::vector<std::string>{c.result}), host.events) << c.what;
-        // Nothing more of the image goes out after a failure.
+        if (c.early) {
+            EXPECT_EQ(std::vector<std::string>{}, host.events) << c.what;
+            Feed("201 Send Firmware\r\n");
+            RunStream();
+            EXPECT_EQ(image.size(), boot.SentBytes()) << c.what;
+            Written();
+            Feed("204 CRC OK\r\n");
+        }
+        EXPECT_EQ((std::vector<std::string>{"result ok"}), host.events) << c.what;
+        // Nothing more of the image goes out after its confirmation.
         Feed("201 Send Firmware\r\n");
         RunStream();
         link.Session().OnTimer(Svc::kTimerBootFlag);
@@ -334,6 +343,34 @@ TEST_F(BootLoaderTest, RestartIntoTheBootLoaderRefusedOrAccepted)
         link.Session().SetReconnectPending(false);
         link.Session().SetIspMode(false);
         host.timers.clear();
+    }
+}
+
+// A restart reply nobody asked for, in the middle of a key-block write:
+// accepted or refused, the write goes on and the link stays as it is.
+TEST_F(BootLoaderTest, AnUnaskedRestartReplyChangesNothing)
+{
+    const std::vector<uint8_t> keys = Block({std::vector<uint8_t>(300, 1)}, EnvBlock::kMagicKeys);
+    for (bool refused : {true, false}) {
+        link.Session().Connect("COM3");
+        Feed(std::string(1, static_cast<char>(SyncAnswer())));
+        link.Session().OnTimer(CLinkSession::kTimerSync);
+        host.KillTimer(CLinkSession::kTimerOpenWaitBox);
+        ASSERT_TRUE(link.Commands().WriteKeyBlock(keys));
+        Feed(LinkFrame::WindowFrame(0, 100));
+        host.log.clear();
+        Feed(Reply(5, 0x23, ItemInt(refused ? 16 : 0), refused));
+        EXPECT_TRUE(port.open) << refused;
+        EXPECT_FALSE(link.Session().IsReconnectPending()) << refused;
+        EXPECT_FALSE(link.Session().IsIspMode()) << refused;
+        EXPECT_EQ(1u, host.log.size()) << refused;
+        Pull(100);
+        Feed(Reply(4, 0x22, ItemInt(static_cast<int32_t>(keys.size()))));
+        EXPECT_EQ((std::vector<std::pair<CLinkBlockResults::BlockKind, bool>>{{CLinkBlockResults::kKeyBlock, true}}),
+                  host.blocksWritten)
+            << refused;
+        host.blocksWritten.clear();
+        link.Session().Disconnect();
     }
 }
 

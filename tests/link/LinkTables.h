@@ -84,6 +84,7 @@ public:
     }
     bool bootLoader = false;
     std::string sent;  // what a silence row's start wrote
+    std::vector<uint8_t> board;  // the file-system image the board holds
     // The firmware image the boot loader's rows send.
     std::vector<uint8_t> image = std::vector<uint8_t>(10000);
 
@@ -141,6 +142,7 @@ public:
             {"01/23", Reply(1, 0x23, ItemBytes(Hex("00112233445566778899AABB")))},
             {"01/24", Reply(1, 0x24, ItemBytes(Hex("0002A5010203")))},
             {"01/40", Reply(1, 0x40, ItemInt(0))},
+            {"01/40 wireless", Reply(1, 0x40, ItemInt(0))},
             {"01/33", Reply(1, 0x33, ItemBytes({0xDE, 0xAD}))},
         };
         for (auto& s : steps) {
@@ -231,14 +233,19 @@ inline void RunSilenceRow(TableLink& t, const SilenceRow& row)
     }
 }
 
-// One job that replies and events of other kinds must leave alone: `start`
-// begins it, `own` names the strays that belong to it (never fed), and
-// `finish` ends it as the board would; `done` checks its result.
+// One step of a job as the board or the user takes it, and the strays that
+// are the answer awaited before it (never fed there).
+struct JobStep {
+    std::string what;
+    std::function<void(TableLink&)> run;
+    std::vector<std::string> own;
+};
+
+// One job that replies and events of other kinds must leave alone, as a
+// list of steps (the first starts it); `done` checks its result.
 struct StrayJob {
     std::string what;
-    std::function<void(TableLink&)> start;
-    std::vector<std::string> own;
-    std::function<void(TableLink&)> finish;
+    std::vector<JobStep> steps;
     std::function<bool(TableLink&)> done;
     bool bootLoader = false;  // the board runs its boot loader
 };
@@ -260,6 +267,9 @@ inline std::string JobState(TableLink& t)
     state += t.link.Debugger().IsReadingWatches() ? " watches" : "";
     state += t.link.Debugger().IsReadingBreakpoints() ? " breakpoints" : "";
     state += t.link.Identity().IsLoginPending() ? " login" : "";
+    char awaited[24];
+    std::snprintf(awaited, sizeof awaited, " awaits %04X", t.link.Identity().AwaitedReply());
+    state += awaited;
     state += " watch row " + std::to_string(t.link.Debugger().WatchRow());
     const CBootLoaderService& b = t.link.BootLoader();
     state += " boot step " + std::to_string(b.GetStep()) + " sent " + std::to_string(b.SentBytes()) +

@@ -286,4 +286,48 @@ TEST_F(TableLink, AGivenUpReconnectIsNoLongerPending)
     EXPECT_FALSE(link.Session().Disconnect());
 }
 
+// A connect the board never answered ends disconnected, a reconnect after
+// a restart as well: a board plugged in afterwards (or while the user reads
+// the message) is not connected by itself.
+TEST_F(TableLink, AConnectNeverAnsweredEndsDisconnected)
+{
+    struct Case {
+        const char* what;
+        const char* until;  // the reply never given
+        bool afterRestart;
+    } cases[] = {
+        {"01/25", "01/25", false},
+        {"01/21", "01/21", false},
+        {"the image", "", false},
+        {"01/25 after a restart", "01/25", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.afterRestart) {
+            ASSERT_TRUE(link.Commands().RequestReboot(false));
+            Feed(Reply(5, 0x22, ItemInt(0)));
+            link.Presence().OnPortArrival();
+            Feed(std::vector<uint8_t>{SyncAnswer()});
+            link.Session().OnTimer(CLinkSession::kTimerSync);
+        }
+        IdentifyUntil(c.until);
+        const int disconnects = host.disconnects;
+        host.onMessage = [this] {
+            host.onMessage = nullptr;
+            link.Presence().OnPortArrival();
+        };
+        Advance(kJob);
+        EXPECT_TRUE(NoAnswerShown(*this));
+        EXPECT_FALSE(port.open);
+        EXPECT_EQ(host.disconnects, disconnects + 1);
+        ExpectIdle(c.what);
+        link.Presence().OnPortArrival();
+        EXPECT_FALSE(port.open);
+        Synced();
+        link.Session().OnTimer(CLinkSession::kTimerSync);
+        host.KillTimer(CLinkSession::kTimerOpenWaitBox);
+        host.messages.clear();
+    }
+}
+
 } // namespace

@@ -7,7 +7,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <sstream>
 
 #include "LinkFakes.h"
 
@@ -51,6 +53,17 @@ protected:
         ASSERT_TRUE(link.Files().OnUploadStart());
         Feed(Reply(5, 0x51, ItemInt(0)));
         port.writes.clear();
+    }
+    // Identified, and one entry uploaded up to the board's count: the board
+    // pulled the whole image.
+    void UploadOneEntry()
+    {
+        Identified();
+        Add("a.php", "x");
+        link.Files().SetUploadStarted(true);
+        StartUpload();
+        Feed(LinkFrame::WindowFrame(0, 8192));
+        Feed(LinkFrame::WindowFrame(0, 8192));
     }
     // Serves an image as the board does: one chunk per granted window.
     void ServeImage(const std::string& image, size_t chunk = 8192, int32_t reported = -1)
@@ -165,6 +178,7 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     EXPECT_FALSE(host.waitBoxOpen);
     EXPECT_TRUE(link.Files().HasUploadBackup());
     // Too large for the board.
+    link.Identity().RequestSysEzfs();
     Feed(Reply(1, 0x11, ItemInt(1000)));
     link.Files().SetUploadStarted(true);
     link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);
@@ -177,15 +191,53 @@ TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
     EXPECT_TRUE(link.Files().HasUploadBackup());
 }
 
+// A stray pdb id while the read-back waits for its hash, from a board that
+// answers every request it gets: one read-back, the script runs, and no
+// backup is offered for an upload that went through.
+TEST_F(UploadTest, AStrayIdentityReplyDoesNotForkTheReadBack)
+{
+    host.phpDebug = false;
+    UploadOneEntry();
+    const TransferBuffer& image = link.Session().Image();
+    const std::vector<uint8_t> board(image.data.begin(), image.data.begin() + image.count);
+    port.writes.clear();
+    Feed(Reply(4, 0x10, ItemInt(static_cast<int32_t>(board.size()))));
+    Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})));
+    const std::map<std::string, std::vector<uint8_t>> answers = {
+        {"01/31", Reply(1, 0x31, ItemBytes({1, 2}))},
+        {"01/11", Reply(1, 0x11, ItemInt(1 << 20))},
+        {"01/21", Reply(1, 0x21, ItemBytes({3, 4}))},
+        {"01/22", Reply(1, 0x22, ItemBytes({5}))},
+        {"01/23", Reply(1, 0x23, ItemBytes({6}))},
+        {"01/24", Reply(1, 0x24, ItemBytes({7}))},
+        {"01/40", Reply(1, 0x40, ItemInt(0))},
+        {"01/33", Reply(1, 0x33, ItemBytes({8}))},
+        {"03/11", LinkFrame::DataChunk(0, board.data(), board.size()) +
+                      Reply(3, 0x11, ItemInt(static_cast<int32_t>(board.size())))},
+        {"02/21", Reply(2, 0x21, ItemInt(0))},
+    };
+    std::string asked;
+    for (int round = 0; round < 20; ++round) {
+        const std::string sent = Sent();
+        asked += sent;
+        std::istringstream requests(sent);
+        for (std::string request; requests >> request;) {
+            auto it = answers.find(request);
+            if (it != answers.end())
+                Feed(it->second);
+        }
+    }
+    EXPECT_EQ(asked, "01/31 01/21 03/11 W W 02/21 01/51 ");
+    EXPECT_EQ(host.messages, std::vector<std::string>{});
+    EXPECT_FALSE(link.Files().HasUploadBackup());
+    EXPECT_EQ(link.Files().Entries().Find("a.php")->state, FileEntry::kInStep);
+    EXPECT_FALSE(link.Session().IsJobRunning());
+}
+
 // After an upload only the uploaded image confirms it.
 TEST_F(UploadTest, AReadBackThatIsNotTheUploadKeepsTheBackup)
 {
-    Identified();
-    Add("a.php", "x");
-    link.Files().SetUploadStarted(true);
-    StartUpload();
-    Feed(LinkFrame::WindowFrame(0, 8192));
-    Feed(LinkFrame::WindowFrame(0, 8192));
+    UploadOneEntry();
     Feed(Reply(4, 0x10, ItemInt(1024)));
     Feed(Reply(1, 0x31, ItemBytes({1})));
     Feed(Reply(1, 0x21, ItemBytes({2})));
