@@ -88,13 +88,11 @@ void CDevicePresenceService::LoseBoard()
     m_session.Port().Close();
     if (m_commands.IsPasswordChangePending()) {
         // Expected: the board restarts with its new password; the password
-        // wait reconnects.
-        m_session.SetReconnectPending(false);
+        // wait reconnects (the disconnect ends any wait for a return).
         m_commands.ClearPasswordChange();
         m_session.Disconnect(false);
         return;
     }
-    m_session.SetReconnectPending(false);
     // Closed whole before the question: the board is gone, whatever the
     // answer, and no dialog's job may go on waiting for it (the dialogs
     // learn it first, so the ends of their jobs are not reported to them).

@@ -11,7 +11,7 @@
 #include "link/codecs/LinkFrame.h"
 #include "link/codecs/PackedFile.h"
 #include "resources/resource.h"
-#include "tests/fuzz/FuzzLink.h"
+#include "tests/link/LinkFakes.h"
 #include "ui/WindowMessages.h"
 #include "workbench/bottom/WndProgress.h"
 #include "workbench/files/WndImage.h"
@@ -32,24 +32,7 @@ std::string Png() {
     return png ? std::string(static_cast<const char*>(png), size) : std::string();
 }
 
-std::string Pack(const Files& files) {
-    std::vector<FileEntry> entries(files.size());
-    std::vector<const FileEntry*> ptrs;
-    size_t i = 0;
-    for (const auto& f : files) {
-        entries[i].name = f.first;
-        entries[i].nameLength = static_cast<uint8_t>(f.first.size() + 1);
-        entries[i].data = f.second;
-        ptrs.push_back(&entries[i++]);
-    }
-    std::string out;
-    EXPECT_EQ(PackedFile::Build(ptrs, 0x0102, 0, out), PackedFile::Error::None);
-    return out;
-}
-
-Bytes Reply(uint8_t group, uint8_t code, const Bytes& items, bool refused = false) {
-    return Frame(0, uint8_t(group | (refused ? 0x20 : 0)), code, items);
-}
+std::string Pack(const Files& files) { return Container(NamedFiles(files.begin(), files.end())); }
 
 // The main window with every question answered from a queue (none shown):
 // the roads' questions come in a fixed order.
@@ -111,9 +94,7 @@ public:
         Feed(Bytes{static_cast<uint8_t>((s.GetSyncByte() - 0x20) ^ 0x3F)});
         s.OnTimer(CLinkSession::kTimerOpenWaitBox);
         dlg.Link().OnIdentifyStart();
-        Bytes id;
-        for (size_t i = 0; i + 1 < b.fsId.size(); i += 2) id.push_back(static_cast<uint8_t>(std::stoi(b.fsId.substr(i, 2), nullptr, 16)));
-        Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) + Reply(1, 0x21, ItemBytes(id)) +
+        Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) + Reply(1, 0x21, ItemBytes(Hex(b.fsId))) +
              Reply(1, 0x22, ItemBytes({0x5A})) + Reply(1, 0x23, ItemBytes(Bytes(12, 0x22))) +
              Reply(1, 0x24, ItemBytes(Bytes(6, 1))) + Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x40, ItemInt(0)));
         if (beforeLast) beforeLast();

@@ -5,7 +5,6 @@
 #include "resources/resource.h"
 #include "ui/boxes/DlgMessage.h"
 #include "ui/boxes/DlgProgress.h"
-#include "ui/kit/GdiPlusUtil.h"
 #include "ui/WindowMessages.h"
 #include "workbench/bottom/WndBottom.h"
 #include "workbench/files/WndFileList.h"
@@ -204,9 +203,7 @@ bool CZarvoDDlg::GetEditorText(std::string& text, uint32_t& caret, uint32_t& scr
 void CZarvoDDlg::OpenEntry(FileEntry& entry) {
     // Shown as the list holds it: the link has already settled the editor's
     // state with the list it belonged to, which may be gone.
-    const bool image = entry.kind == FileEntry::kImage;
-    if (image && !CGdiPlusUtil::CanDecode(entry.data.data(), entry.data.size())) return ClearEditor();
-    if (!ShowEntry(entry, image, false)) ClearEditor();
+    if (!ShowEntry(entry, entry.kind == FileEntry::kImage, false)) ClearEditor();
 }
 
 void CZarvoDDlg::ClearEditor() {

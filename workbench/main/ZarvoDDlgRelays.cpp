@@ -40,7 +40,10 @@ LRESULT CZarvoDDlg::OnOpenFile(WPARAM wParam, LPARAM lParam) {
 bool CZarvoDDlg::ShowEntry(FileEntry& entry, bool image, bool refuseAloud) {
     if (image) {
         CWndImage* pane = ImagePane();
-        if (!pane) return refuseAloud ? RefuseImage() != 0 : false;
+        if (!pane) {
+            if (refuseAloud) RefuseImage();
+            return false;
+        }
         // A size chosen before and not yet uploaded is shown again.
         auto show = [pane](const FileEntry& e) {
             if (!pane->OpenImage(e.data.data(), e.data.size(), e.name.c_str())) return false;
@@ -55,7 +58,8 @@ bool CZarvoDDlg::ShowEntry(FileEntry& entry, bool image, bool refuseAloud) {
             // picture shown before comes back, at its chosen size.
             const FileEntry* shown = m_fileList ? m_link.Files().Entries().Find(m_fileList->GetCurrentFileName().str()) : nullptr;
             if (pictureShown && shown && shown->kind == FileEntry::kImage) show(*shown);
-            return RefuseImage() != 0;
+            RefuseImage();
+            return false;
         }
         ShowImagePane(true);
         if (m_fileList) m_fileList->SetCurrentFileName(entry.name.c_str());
