@@ -22,6 +22,8 @@ public:
     bool Create(UINT templateId, HWND parent);
     void EndDialog(int result);
     bool IsModalRunning() const { return m_modal && !m_ended; }
+    // Ended, its window not yet gone (a modal box until its loop returns).
+    bool HasEnded() const { return m_ended; }
 
     // Moves values between controls and members; false when a value was refused.
     bool UpdateData(BOOL saveAndValidate = TRUE);

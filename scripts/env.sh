@@ -46,3 +46,13 @@ ensure_wineprefix() {
     wineserver -w 2>/dev/null || true
   fi
 }
+
+# Runs one Windows test executable under Xvfb into a log (its exit code is the
+# function's): suites named *_ko_tests run with the ANSI code page 949.
+run_wine_suite() {
+  local exe=$1 log=$2
+  shift 2
+  local locale_env=()
+  case "$(basename "$exe")" in *_ko_tests.exe) locale_env=(env LC_ALL=ko_KR.UTF-8) ;; esac
+  (cd "$(dirname "$exe")" && "${locale_env[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" wine "$(basename "$exe")" "$@") >"$log" 2>&1
+}

@@ -48,6 +48,11 @@ CDlgMessage* BoxWithText(const std::string& text) {
     return ctx.found;
 }
 
+HWND LostQuestion() {
+    CDlgMessage* q = BoxWithText(kLost);
+    return q ? q->m_hWnd : nullptr;
+}
+
 class BoardLoss : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -96,27 +101,20 @@ TEST_F(BoardLoss, TheDialogOpenOnTheLostBoardClosesAfterEitherAnswer) {
             auto lose = [&] {
                 // As the link does it: the main window's wait box ends first.
                 if (over == kMainWaitBox) main.EndWaitBox();
-                When([&] { return BoxWithText(kLost) != nullptr; }, [&] {
-                    CDlgMessage* q = BoxWithText(kLost);
-                    if (!q) return;
-                    questionOwner = ::GetWindow(q->m_hWnd, GW_OWNER);
-                    q->EndDialog(answer);
+                OnShown("the lost-board question", LostQuestion, [&](HWND q) {
+                    questionOwner = ::GetWindow(q, GW_OWNER);
+                    BoxWithText(kLost)->EndDialog(answer);
                 });
                 asked = main.AskAboutLostBoard(kLost);
             };
             OnDialog(d.templateId, [&](CDialog* shown) {
                 board = shown->m_hWnd;
-                // A dialog left open fails the case instead of holding the suite.
-                After(4000, [wnd = board] {
-                    if (auto* left = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(wnd)))
-                        if (left->IsModalRunning()) left->EndDialog(IDABORT);
-                });
                 if (over == kNothing) {
                     expectedOwner = board;
                     lose();
                 } else if (over == kItsQuestion) {
                     CDlgMessage box("Keep this?", board, MB_YESNO | MB_ICONQUESTION);
-                    After(30, [&] {
+                    OnShown(box, [&] {
                         expectedOwner = box.m_hWnd;
                         lose();
                     });
@@ -125,7 +123,7 @@ TEST_F(BoardLoss, TheDialogOpenOnTheLostBoardClosesAfterEitherAnswer) {
                     CDlgProgress wait(board);
                     wait.m_mode = 4;
                     wait.m_owner = board;
-                    After(30, [&] {
+                    OnShown(wait, [&] {
                         expectedOwner = wait.m_hWnd;
                         lose();
                     });
@@ -133,7 +131,7 @@ TEST_F(BoardLoss, TheDialogOpenOnTheLostBoardClosesAfterEitherAnswer) {
                 } else {
                     expectedOwner = board;  // the wait box ends: the question goes below it
                     main.OpenWaitBox(3);
-                    When([] { return Showing(IDD_PROGRESS) != nullptr; }, lose);
+                    OnDialog(IDD_PROGRESS, [&](CDialog*) { lose(); });
                 }
             });
             // Without a board the Settings dialog's first request is answered so.
@@ -160,10 +158,9 @@ TEST_F(BoardLoss, WithoutADialogNothingCloses) {
     ASSERT_TRUE(find.Create(IDD_FIND, main.m_hWnd));
     for (HWND active : {main.m_hWnd, find.m_hWnd}) {
         HWND owner = nullptr;
-        When([] { return BoxWithText(kLost) != nullptr; }, [&] {
-            CDlgMessage* q = BoxWithText(kLost);
-            owner = ::GetWindow(q->m_hWnd, GW_OWNER);
-            q->EndDialog(IDNO);
+        OnShown("the lost-board question", LostQuestion, [&](HWND q) {
+            owner = ::GetWindow(q, GW_OWNER);
+            BoxWithText(kLost)->EndDialog(IDNO);
         });
         find.ShowWindow(SW_SHOW);
         ::SetActiveWindow(active);
@@ -235,8 +232,7 @@ TEST_F(BoardLoss, CancelOnTheWaitForTheBoardGivesItUp) {
     session.SetReconnectPending(true);
     session.ShowWaitDialog(true, CLinkSession::kWaitIdentifyAgain);
     OnDialog(IDD_PROGRESS, [](CDialog* box) { Click(box, IDCANCEL); });
-    When([&] { return !session.IsJobRunning(); }, [] {});
-    Pump(300);
+    Await("the wait for the board to end", [&] { return !session.IsJobRunning() && !Showing(IDD_PROGRESS); });
     EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
     EXPECT_FALSE(session.IsJobRunning());
     EXPECT_FALSE(session.IsReconnectPending());

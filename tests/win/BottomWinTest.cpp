@@ -324,8 +324,7 @@ TEST(BottomDialogsWinTest, LongTextsShowWhole) {
     std::string dump;
     LRESULT lines = 0, top = -1;
     DWORD from = 1, to = 1;
-    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
-         [&] {
+    OnShown(dlg, [&] {
              const HWND edit = dlg.GetDlgItem(IDC_WATCH_DUMP);
              dump = WindowText(edit);
              lines = ::SendMessageA(edit, EM_GETLINECOUNT, 0, 0);
@@ -346,8 +345,7 @@ TEST(BottomDialogsWinTest, LongTextsShowWhole) {
     CDlgViewLog log(parent.m_hWnd);
     log.m_text = std::string(40000, 'e').c_str();
     size_t shown = 0;
-    When([&] { return log.m_hWnd && ::IsWindowVisible(log.m_hWnd); },
-         [&] {
+    OnShown(log, [&] {
              shown = WindowText(log.GetDlgItem(IDC_VIEW_LOG_TEXT)).size();
              log.EndDialog(IDOK);
          });

@@ -25,13 +25,6 @@ const unsigned char kAnimGif[] = {
     0x04, 0x84, 0x8f, 0x09, 0x05, 0x00, 0x21, 0xf9, 0x04, 0x00, 0x14, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00,
     0x04, 0x00, 0x04, 0x00, 0x80, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x02, 0x04, 0x84, 0x8f, 0x09, 0x05, 0x00, 0x3b};
 
-// OLE for the drop target, once for the suite.
-class OleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ::OleInitialize(nullptr); }
-    void TearDown() override { ::OleUninitialize(); }
-};
-const bool oleRegistered = (::testing::AddGlobalTestEnvironment(new OleEnvironment), true);
 
 // Answers the next message box with the button of the column (0 OK / No, 1 Yes); keeps its text.
 void AnswerMessages(std::vector<std::string>* texts, int column) {

@@ -117,8 +117,7 @@ TEST(FrameworkWinTest, ExceptionsOutsideHandlersStopAtTheFramework) {
     CRecorder owner;
     ASSERT_TRUE(owner.Create());
     CThrowingKeys dlg(owner.m_hWnd);
-    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
-         [&] {
+    OnShown(dlg, [&] {
              PostKey(dlg.GetDlgItem(1002), 'X');
              After(200, [&] { dlg.EndDialog(1001); });
          });
@@ -154,11 +153,10 @@ TEST(FrameworkWinTest, AfterANestedBoxTheOuterBoxIsActiveAndGetsKeys) {
     ASSERT_TRUE(main.Create());
     CTestDialog outer(main.m_hWnd);
     HWND outerWnd = nullptr, activeAfter = nullptr;
-    When([&] { return outer.m_hWnd && ::IsWindowVisible(outer.m_hWnd); },
-         [&] {
+    OnShown(outer, [&] {
              outerWnd = outer.m_hWnd;
              CTestDialog inner(main.m_hWnd);
-             When([&] { return inner.m_hWnd && ::IsWindowVisible(inner.m_hWnd); }, [&] { inner.EndDialog(IDCANCEL); });
+             OnShown(inner, [&] { inner.EndDialog(IDCANCEL); });
              inner.DoModal();
              activeAfter = ::GetActiveWindow();
              PostKey(nullptr, VK_ESCAPE);
@@ -174,7 +172,7 @@ TEST(FrameworkWinTest, DoModalEndsWhenItsWindowIsDestroyedFromOutside) {
     auto doomed = std::make_unique<CRecorder>();
     ASSERT_TRUE(doomed->Create());
     CTestDialog dlg(doomed->m_hWnd);
-    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }, [&] { doomed->DestroyWindow(); });
+    OnShown(dlg, [&] { doomed->DestroyWindow(); });
     EXPECT_EQ(dlg.DoModal(), -1);
     EXPECT_EQ(dlg.m_hWnd, nullptr);
 }
@@ -333,8 +331,7 @@ TEST(FrameworkWinTest, ABoxWithoutAParentBelongsToTheMainWindow) {
     CTestDialog dlg(nullptr);
     HWND owner = nullptr;
     bool mainDisabled = false;
-    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
-         [&] {
+    OnShown(dlg, [&] {
              owner = ::GetWindow(dlg.m_hWnd, GW_OWNER);
              mainDisabled = !::IsWindowEnabled(main.m_hWnd);
              dlg.EndDialog(IDCANCEL);
@@ -357,8 +354,7 @@ TEST(FrameworkWinTest, EnterEscAndAltF4AreSwallowedOnlyWhereAsked) {
                  {true, VK_RETURN, false, 1001},      {false, VK_F4, true, IDCANCEL}};
     for (const auto& c : cases) {
         CTestDialog dlg(nullptr, c.swallow);
-        When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
-             [&] {
+        OnShown(dlg, [&] {
                  PostKey(dlg.GetDlgItem(1002), c.key, c.alt);
                  // Only if the key went nowhere (the Alt+F4 row comes last: its timer outlives it).
                  if (c.swallow || c.alt) After(c.swallow ? 200 : 1500, [&] { Click(dlg, 1001); });
@@ -372,8 +368,7 @@ TEST(FrameworkWinTest, APageCreatedAfterItsDialogLeavesTheKeysToTheDialog) {
     CTestDialog dlg(nullptr);
     CDialog page(kTestPage, nullptr);
     bool pageRegistered = true;
-    When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); },
-         [&] {
+    OnShown(dlg, [&] {
              ASSERT_TRUE(page.Create(kTestPage, dlg.m_hWnd));
              pageRegistered = CWinApp::IsRegisteredDialog(page.m_hWnd);
              page.ShowWindow(SW_SHOW);
@@ -442,7 +437,7 @@ TEST(FrameworkWinTest, DialogsOpenCentredOverTheirOwner) {
         CTestDialog outer(main.m_hWnd);
         auto open = [&](HWND owner) {
             CDialog dlg(c.templateId, owner);
-            When([&] { return dlg.m_hWnd && ::IsWindowVisible(dlg.m_hWnd); }, [&] {
+            OnShown(dlg, [&] {
                 seen = centre(dlg.m_hWnd);
                 want = centre(owner);
                 dlg.EndDialog(IDCANCEL);
@@ -450,7 +445,7 @@ TEST(FrameworkWinTest, DialogsOpenCentredOverTheirOwner) {
             dlg.DoModal();
         };
         if (c.overBox) {
-            When([&] { return outer.m_hWnd && ::IsWindowVisible(outer.m_hWnd); }, [&] {
+            OnShown(outer, [&] {
                 // The outer box stands elsewhere: the inner one follows it.
                 outer.SetWindowPos(nullptr, 100, 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
                 open(outer.m_hWnd);

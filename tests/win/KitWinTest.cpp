@@ -202,7 +202,7 @@ TEST_F(KitWinTest, ATipHidesWhenItsButtonIsDisabledOrABoxOpens) {
         }
         CDialog* running = box.get();
         const int wait = c.road == kOtherBox ? 700 : 0;
-        When([running] { return running->m_hWnd && ::IsWindowVisible(running->m_hWnd); }, [&, running, wait] {
+        OnShown(*running, [&, running, wait] {
             After(wait, [&, running] {
                 shownOverBox = tipShown();
                 running->EndDialog(IDCANCEL);

@@ -283,8 +283,7 @@ TEST_F(Layout, TheWaitBoxKeepsItsCancelButtonOffTheAnimation) {
     box.m_mode = 2;  // the form with Cancel
     std::vector<std::string> faults;
     bool inside = false;
-    When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); },
-         [&] {
+    OnShown(box, [&] {
              faults = LayoutFaults(box.m_hWnd, {{box.m_animRect, "animation"}, {box.m_statusRect, "status text"}});
              inside = Inside(box.m_hWnd, owner.m_hWnd);
              box.End(IDCANCEL);

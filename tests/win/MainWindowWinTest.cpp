@@ -30,6 +30,7 @@ namespace {
 
 // The visible message box of this thread, if one is up.
 CDialog* OpenBox() { return Showing(IDD_MESSAGE); }
+HWND OpenBoxWindow() { return OpenBox() ? OpenBox()->m_hWnd : nullptr; }
 
 void Answer(int result) {
     OnDialog(IDD_MESSAGE, [result](CDialog* box) { box->EndDialog(result); });
@@ -123,25 +124,30 @@ TEST_F(MainWindow, ClosingDuringAJobKeepsTheWindowBeforeAndAfterTheQuestion) {
         int questions;
     } cases[] = {{"job starts meanwhile", false, 1}, {"job running", true, 0}};
     for (const auto& c : cases) {
-        // Shared with the answerer, which may outlive the case when no question comes.
-        auto asked = std::make_shared<int>(0);
-        auto armed = std::make_shared<bool>(true);
-        const bool startJob = !c.jobFirst;
-        if (c.jobFirst) dlg.OpenWaitBox(3);
-        OnDialog(IDD_MESSAGE, [this, asked, armed, startJob](CDialog* box) {
-            if (!*armed) return;
-            ++*asked;
-            box->EndDialog(IDYES);
-            if (startJob) dlg.OpenWaitBox(3);
-        });
+        int asked = 0;
+        if (c.jobFirst) {
+            dlg.OpenWaitBox(3);
+            IfShown("a question while a job runs", OpenBoxWindow, [&](HWND box) {
+                ++asked;
+                dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(box))->EndDialog(IDYES);
+            });
+        } else {
+            OnDialog(IDD_MESSAGE, [&](CDialog* box) {
+                ++asked;
+                box->EndDialog(IDYES);
+                dlg.OpenWaitBox(3);
+            });
+        }
         dlg.SendMessage(WM_CLOSE);
-        EXPECT_EQ(*asked, c.questions) << c.name;
+        EXPECT_EQ(asked, c.questions) << c.name;
         EXPECT_TRUE(::IsWindow(dlg.m_hWnd)) << c.name;
-        *armed = false;
-        When([&] { return waitBox() != nullptr; }, [&] { dlg.EndWaitBox(); });
-        Pump(400);
+        bool ended = false;
+        OnDialog(IDD_PROGRESS, [&](CDialog*) {
+            dlg.EndWaitBox();
+            ended = true;
+        });
+        Await("the wait box to end", [&] { return ended && !waitBox(); });
         ASSERT_TRUE(::IsWindow(dlg.m_hWnd)) << c.name;
-        EXPECT_EQ(waitBox(), nullptr) << c.name;
     }
 }
 
@@ -224,12 +230,12 @@ TEST_F(MainWindow, AfterTheNoAnswerMessageTheEditorHasTheKeyboardAgain) {
     ::SetFocus(edit);
     ASSERT_EQ(::GetFocus(), edit);
     std::string said;
-    When([] { return Showing(IDD_PROGRESS) != nullptr; }, [&] {
+    OnDialog(IDD_PROGRESS, [&](CDialog*) {
         TakeMessage(&said);
         dlg.SendMessage(WM_TIMER, CLinkSession::kTimerWatchdog);
     });
     dlg.Link().Session().ShowWaitDialog(true, CLinkSession::kWaitIdentify);
-    Pump(1200);
+    Await("the no-answer message read", [&] { return !said.empty() && !Showing(IDD_MESSAGE) && !Showing(IDD_PROGRESS); });
     EXPECT_EQ(said.substr(0, 28), "The product does not answer.");
     EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
     EXPECT_EQ(::GetActiveWindow(), dlg.m_hWnd);
@@ -299,21 +305,20 @@ TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
     // Initialization mode's Yes warns of the missing port, unless the link changed meanwhile.
     for (bool linkChanged : {false, true}) {
         bool warned = false;
-        When([] { return ::FindWindowA(nullptr, "Preferences") != nullptr; }, [&] {
-            HWND pref = ::FindWindowA(nullptr, "Preferences");
+        // All of it runs inside the command: the dialog, the question, the warning.
+        OnShown("the Preferences dialog", [] { return ::FindWindowA(nullptr, "Preferences"); }, [&](HWND pref) {
             ::CheckDlgButton(pref, IDC_PREF_INIT_MODE, BST_CHECKED);
             ::PostMessageA(pref, WM_COMMAND, IDOK, 0);
-            When([] { return OpenBox() != nullptr; }, [&] {
+            OnDialog(IDD_MESSAGE, [&](CDialog* box) {
                 if (linkChanged) dlg.OnLinkDisconnected();
-                OpenBox()->EndDialog(IDYES);
-                When([] { return OpenBox() != nullptr; }, [&] {
+                box->EndDialog(IDYES);
+                IfShown("the missing port's warning", OpenBoxWindow, [&](HWND warning) {
                     warned = true;
-                    OpenBox()->EndDialog(IDOK);
+                    dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(warning))->EndDialog(IDOK);
                 });
             });
         });
         dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
-        Pump(600);
         EXPECT_EQ(warned, !linkChanged) << linkChanged;
     }
 }
@@ -370,17 +375,18 @@ TEST_F(MainWindow, WaitBoxFollowsTheLinkWhenItChangesItsMind) {
     // Ended and opened again in one go (a job that follows a job): the second
     // box runs in the first one's place, then ends.
     std::vector<int> modes;
-    When([&] { return openBox() != nullptr; }, [&] {
-        modes.push_back(openBox()->m_mode);
+    OnDialog(IDD_PROGRESS, [&](CDialog* box) {
+        modes.push_back(static_cast<CDlgProgress*>(box)->m_mode);
         dlg.EndWaitBox();
         dlg.OpenWaitBox(4);
-        When([&] { return openBox() != nullptr && openBox()->m_mode == 4; }, [&] {
-            modes.push_back(openBox()->m_mode);
-            dlg.EndWaitBox();
-        });
+        OnShown("the second wait box", [&] { return openBox() && openBox()->m_mode == 4 ? openBox()->m_hWnd : nullptr; },
+                [&](HWND) {
+                    modes.push_back(openBox()->m_mode);
+                    dlg.EndWaitBox();
+                });
     });
     dlg.OpenWaitBox(3);
-    Pump(1500);
+    Await("both wait boxes to end", [&] { return modes.size() == 2 && !openBox(); });
     EXPECT_EQ(modes, (std::vector<int>{3, 4}));
     EXPECT_EQ(openBox(), nullptr);
     EXPECT_TRUE(::IsWindowEnabled(dlg.m_hWnd));
@@ -418,6 +424,16 @@ TEST_F(MainWindow, DraggingTheSplittersMovesThePanes) {
     drag(horizontal, 0, -100);
     ::GetWindowRect(dlg.GetDlgItem(CZarvoDDlg::kBottom), &after);
     EXPECT_NEAR(after.top, before.top - 100, 7);  // kept as a percentage of the height
+}
+
+// The suites' main windows are made where the program makes its own: on a UI
+// thread in a single-threaded apartment, where the file list's drag-image helper
+// is made in place (not in a host apartment and marshalled back).
+TEST_F(MainWindow, TheFileListMakesItsDragImageHelperInTheUIThreadsApartment) {
+    auto* list = dynamic_cast<CWndFileList*>(CWnd::FromHandlePermanent(dlg.GetDlgItem(CZarvoDDlg::kFileList)));
+    ASSERT_TRUE(list);
+    EXPECT_TRUE(CDrag::IsSingleThreadedApartment());
+    EXPECT_TRUE(list->DropTarget().m_hasHelper);
 }
 
 TEST_F(MainWindow, AConfirmedImageIsMadeBootableOnlyOnTheDialogsAnswer) {
@@ -595,8 +611,7 @@ HWND FileDialogOver(HWND owner) {
 
 // Types names into the file dialog once it shows, then presses its OK.
 void AnswerFileDialog(HWND owner, const std::string& names) {
-    When([owner] { return FileDialogOver(owner) != nullptr; }, [owner, names] {
-        HWND d = FileDialogOver(owner);
+    OnShown("the file dialog", [owner] { return FileDialogOver(owner); }, [names](HWND d) {
         HWND box = ::GetDlgItem(d, 0x47C) ? ::GetDlgItem(d, 0x47C) : ::GetDlgItem(d, 0x480);
         ::SetWindowTextA(box, names.c_str());
         ::PostMessageA(d, WM_COMMAND, IDOK, 0);
@@ -655,17 +670,15 @@ TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
     AnswerFileDialog(dlg.m_hWnd, path);
     // A question of the file dialog's own would come first: it is counted and answered.
     int systemQuestions = 0;
-    When([&] {
-        HWND box = ::GetForegroundWindow();
+    IfShown("a question of the file dialog's own", [] {
+        HWND box = ::GetActiveWindow();
         char cls[16] = {};
         ::GetClassNameA(box, cls, sizeof cls);
-        if (std::string(cls) == "#32770" && !CWnd::FromHandlePermanent(box) && ::GetDlgItem(box, IDYES)) {
-            ++systemQuestions;
-            ::PostMessageA(box, WM_COMMAND, IDYES, 0);
-            return true;
-        }
-        return false;
-    }, [] {});
+        return std::string(cls) == "#32770" && !CWnd::FromHandlePermanent(box) && ::GetDlgItem(box, IDYES) ? box : nullptr;
+    }, [&](HWND box) {
+        ++systemQuestions;
+        ::PostMessageA(box, WM_COMMAND, IDYES, 0);
+    });
     dlg.SendMessage(WM_COMMAND, ID_FILE_SAVE_KBX, 0);
     EXPECT_EQ(systemQuestions, 0);
     ASSERT_EQ(texts.size(), 2u);

@@ -19,8 +19,7 @@ struct Seen {
 
 // Opens the box, records what it shows, then runs act (which must end it).
 INT_PTR RunBox(CDlgMessage& box, Seen* seen, std::function<void(CDlgMessage&)> act) {
-    When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); },
-         [&box, seen, act] {
+    OnShown(box, [&box, seen, act] {
              if (seen) {
                  HWND ids[3] = {box.GetDlgItem(IDC_MSG_BUTTON1), box.GetDlgItem(IDC_MSG_BUTTON2),
                                 box.GetDlgItem(IDC_MSG_BUTTON3)};

@@ -41,8 +41,7 @@ TEST(WaitBoxWinTest, EnterAndEscDoNotCloseItButCancelDoes) {
     ASSERT_TRUE(owner.Create());
     CDlgProgress box(owner.m_hWnd);
     box.m_mode = 2;
-    When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); },
-         [&] {
+    OnShown(box, [&] {
              PostKey(box.GetDlgItem(IDCANCEL), VK_ESCAPE);
              PostKey(box.GetDlgItem(IDCANCEL), VK_RETURN);
              PostKey(box.m_hWnd, VK_ESCAPE);
@@ -100,7 +99,7 @@ TEST(WaitBoxWinTest, TheFocusGoesBackToTheWindowThatHadIt) {
         // Each box as the main window opens it: over the active window.
         auto message = [](HWND parent) {
             CDlgMessage box("The product does not answer.", parent, MB_ICONWARNING);
-            When([&] { return box.m_hWnd && ::IsWindowVisible(box.m_hWnd); }, [&] { Click(box, IDC_MSG_BUTTON1); });
+            OnShown(box, [&] { Click(box, IDC_MSG_BUTTON1); });
             box.DoModal();
         };
         if (c.road == kMessage || c.road == kFocusedWindowGone) {
@@ -112,7 +111,7 @@ TEST(WaitBoxWinTest, TheFocusGoesBackToTheWindowThatHadIt) {
         } else {
             CDlgProgress wait(main.m_hWnd);
             wait.m_mode = 1;
-            When([&] { return wait.m_hWnd && ::IsWindowVisible(wait.m_hWnd); }, [&] {
+            OnShown(wait, [&] {
                 wait.End(IDOK);
                 if (c.road == kMessageOverEndedWait) message(::GetActiveWindow());
             });

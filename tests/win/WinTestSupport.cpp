@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 namespace {
@@ -24,41 +27,188 @@ void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     action();
 }
 
-// GDI+ and the common controls for the whole suite.
+// What the test waits for: a window to show, or a polled condition.
+struct Expectation {
+    std::string what;
+    std::function<bool()> ready;
+    std::function<void()> run;
+    bool polled;
+    bool optional = false;
+};
+std::vector<Expectation> g_expected;
+std::vector<std::string> g_awaiting;  // the loops of Await, innermost last
+// Their names, for the watchdog's thread.
+CRITICAL_SECTION g_namesLock;
+std::vector<std::string> g_names;
+HWND g_probe = nullptr;  // the UI thread's message-only window
+HHOOK g_hook = nullptr;
+UINT_PTR g_pollTimer = 0;
+bool g_checkPosted = false;
+constexpr UINT kCheck = WM_APP + 1, kDescribe = WM_APP + 2;
+
+void PublishNames() {
+    ::EnterCriticalSection(&g_namesLock);
+    g_names.clear();
+    for (const Expectation& e : g_expected) g_names.push_back(e.what);
+    for (const std::string& a : g_awaiting) g_names.push_back(a + " (awaited)");
+    ::LeaveCriticalSection(&g_namesLock);
+}
+
+void CALLBACK PollTimer(HWND, UINT, UINT_PTR, DWORD);
+
+void PostCheck() {
+    if (g_checkPosted || !g_probe) return;
+    g_checkPosted = ::PostMessageA(g_probe, kCheck, 0, 0) != FALSE;
+}
+
+void Expect(Expectation e) {
+    if (e.polled && !g_pollTimer) g_pollTimer = ::SetTimer(nullptr, 0, 20, &PollTimer);
+    g_expected.push_back(std::move(e));
+    PublishNames();
+    PostCheck();
+}
+
+// Runs the first expectation that is ready; true when one ran.
+bool RunOneReady(bool polledToo) {
+    for (size_t i = 0; i < g_expected.size(); ++i) {
+        if ((g_expected[i].polled && !polledToo) || !g_expected[i].ready()) continue;
+        std::function<void()> run = std::move(g_expected[i].run);
+        g_expected.erase(g_expected.begin() + static_cast<std::ptrdiff_t>(i));
+        PublishNames();
+        run();  // may wait for more, or run a loop of its own
+        return true;
+    }
+    return false;
+}
+
+void CALLBACK PollTimer(HWND, UINT, UINT_PTR, DWORD) {
+    const bool anyPolled = std::any_of(g_expected.begin(), g_expected.end(), [](const Expectation& e) { return e.polled; });
+    if (!anyPolled) {
+        ::KillTimer(nullptr, g_pollTimer);
+        g_pollTimer = 0;
+        return;
+    }
+    if (RunOneReady(true)) PostCheck();
+}
+
+// A window of the thread shown, activated or gone: look again once the sender is done.
+LRESULT CALLBACK WindowEvents(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if ((m->message == WM_SHOWWINDOW && m->wParam) || (m->message == WM_ACTIVATE && LOWORD(m->wParam) != WA_INACTIVE) ||
+            (m->message == WM_WINDOWPOSCHANGED && (reinterpret_cast<const WINDOWPOS*>(m->lParam)->flags & SWP_SHOWWINDOW)) ||
+            m->message == WM_DESTROY)
+            PostCheck();
+    }
+    return ::CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+BOOL CALLBACK DescribeWindow(HWND h, LPARAM lp) {
+    if (!::IsWindowVisible(h)) return TRUE;
+    char title[128] = {};
+    ::GetWindowTextA(h, title, sizeof title);
+    auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
+    char line[256];
+    snprintf(line, sizeof line, "  shown: \"%s\"%s%s\n", title, d ? " template " : "", d ? std::to_string(d->m_nIDTemplate).c_str() : "");
+    *reinterpret_cast<std::string*>(lp) += line;
+    return TRUE;
+}
+
+LRESULT CALLBACK ProbeProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCheck) {
+        g_checkPosted = false;
+        if (RunOneReady(false)) PostCheck();  // what ran may have made another ready
+        return 0;
+    }
+    if (message == kDescribe) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &DescribeWindow, static_cast<LPARAM>(wParam));
+        return 1;
+    }
+    return ::DefWindowProcA(wnd, message, wParam, lParam);
+}
+
+// The suites' UI thread lives as the program's does: OLE up (a single-threaded
+// apartment) before any window is made; then GDI+ and the common controls.
 class WinEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        ASSERT_EQ(::OleInitialize(nullptr), S_OK) << "the test thread must be a single-threaded apartment";
+        m_ole = true;
         INITCOMMONCONTROLSEX icc{sizeof icc, 0xFF};
         ::InitCommonControlsEx(&icc);
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&m_token, &input, nullptr);
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &ProbeProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ZarvoDTestProbe";
+        ::RegisterClassA(&wc);
+        g_probe = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        g_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &WindowEvents, nullptr, ::GetCurrentThreadId());
+        ASSERT_TRUE(g_probe && g_hook);
     }
-    void TearDown() override { Gdiplus::GdiplusShutdown(m_token); }
+    void TearDown() override {
+        if (g_hook) ::UnhookWindowsHookEx(g_hook);
+        if (g_probe) ::DestroyWindow(g_probe);
+        g_hook = nullptr;
+        g_probe = nullptr;
+        Gdiplus::GdiplusShutdown(m_token);
+        if (m_ole) ::OleUninitialize();
+    }
 
 private:
     ULONG_PTR m_token = 0;
+    bool m_ole = false;
 };
 
-// A test that leaves a modal loop running would wait forever: a watchdog ends
-// the process when one test takes more than a minute.
+// A test that never ends would hold the run for ever: a watchdog ends the
+// process when one test takes longer than ZARVOD_WATCHDOG_SECONDS (60 by
+// default; raise it on a slow machine), saying whether the UI thread still
+// handles messages (a loop that never ended) or not (blocked outside any loop),
+// and what the test was waiting for.
 volatile LONG g_testSerial = 0;
+HWND g_probeForWatchdog = nullptr;
+
+DWORD WatchdogLimitMs() {
+    char value[16] = {};
+    const DWORD n = ::GetEnvironmentVariableA("ZARVOD_WATCHDOG_SECONDS", value, sizeof value);
+    const long seconds = n > 0 && n < sizeof value ? std::strtol(value, nullptr, 10) : 0;
+    return seconds > 0 ? static_cast<DWORD>(seconds) * 1000 : 60000;
+}
+
+void Report(const char* what) {
+    const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const char* name = std::strrchr(exe, '\\') ? std::strrchr(exe, '\\') + 1 : exe;
+    fprintf(stderr, "%s: %s.%s hung: %s\n", name, t ? t->test_suite_name() : "?", t ? t->name() : "?", what);
+}
 
 DWORD WINAPI Watchdog(void*) {
+    const DWORD limit = WatchdogLimitMs();
     LONG seen = -1;
     DWORD since = ::GetTickCount();
     for (;;) {
-        ::Sleep(1000);
-        LONG now = g_testSerial;
+        ::Sleep(500);
+        const LONG now = g_testSerial;
         if (now != seen) {
             seen = now;
             since = ::GetTickCount();
-        } else if (::GetTickCount() - since > 60000) {
-            const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
-            fprintf(stderr, "win_tests: %s.%s hung (a modal loop never ended)\n", t ? t->test_suite_name() : "?",
-                    t ? t->name() : "?");
-            fflush(stderr);
-            ::ExitProcess(3);
+            continue;
         }
+        if (::GetTickCount() - since <= limit) continue;
+        std::string shown;
+        DWORD_PTR answered = 0;
+        if (::SendMessageTimeoutA(g_probe, kDescribe, reinterpret_cast<WPARAM>(&shown), 0, SMTO_NORMAL, 10000, &answered))
+            Report("its UI thread still handles messages: a loop never ended");
+        else
+            Report("its UI thread handles no messages: blocked outside any loop");
+        fputs(shown.c_str(), stderr);
+        ::EnterCriticalSection(&g_namesLock);
+        for (const std::string& n : g_names) fprintf(stderr, "  waiting for: %s\n", n.c_str());
+        ::LeaveCriticalSection(&g_namesLock);
+        fflush(stderr);
+        ::ExitProcess(3);
     }
 }
 
@@ -66,7 +216,14 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo&) override { ::InterlockedIncrement(&g_testSerial); }
     void OnTestEnd(const ::testing::TestInfo&) override {
         ::InterlockedIncrement(&g_testSerial);
-        // A safety-net action of a finished test refers to its dead locals: it must
+        // Runs before the result is printed: what the test waited for in vain fails it.
+        for (const Expectation& e : g_expected)
+            if (!e.optional) ADD_FAILURE() << "the test ended still waiting for " << e.what;
+        g_expected.clear();
+        PublishNames();
+        if (g_pollTimer) ::KillTimer(nullptr, g_pollTimer);
+        g_pollTimer = 0;
+        // An action of a finished test refers to its dead locals: it must
         // not run inside the next test's loop.
         for (auto& p : Pending()) ::KillTimer(nullptr, p.first);
         Pending().clear();
@@ -74,6 +231,7 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
 };
 
 bool StartWatchdog() {
+    ::InitializeCriticalSection(&g_namesLock);
     ::testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
     HANDLE t = ::CreateThread(nullptr, 0, &Watchdog, nullptr, 0, nullptr);
     if (t) ::CloseHandle(t);
@@ -88,13 +246,14 @@ const bool watched = StartWatchdog();
 void Pump(int ms) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(ms);
     MSG msg;
-    while (static_cast<int>(end - ::GetTickCount()) > 0) {
+    // What is queued is handled however late the thread got here.
+    do {
         while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) return;
             CWinApp::PumpMessage(msg);
         }
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    } while (static_cast<int>(end - ::GetTickCount()) > 0);
 }
 
 void After(int ms, std::function<void()> action) {
@@ -102,18 +261,53 @@ void After(int ms, std::function<void()> action) {
     Pending()[id] = std::move(action);
 }
 
-void When(std::function<bool()> check, std::function<void()> action) {
-    auto start = std::make_shared<DWORD>(::GetTickCount());
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [check, action, start, poll]() {
-        if (check() || ::GetTickCount() - *start > 5000) {
-            action();
-            *poll = nullptr;  // break the cycle
+void OnShown(std::string what, std::function<HWND()> find, std::function<void(HWND)> action) {
+    Expect({std::move(what), [find] { return find() != nullptr; },
+            [find, action] {
+                if (HWND h = find()) action(h);
+            },
+            false});
+}
+
+void IfShown(std::string what, std::function<HWND()> find, std::function<void(HWND)> action) {
+    Expect({std::move(what), [find] { return find() != nullptr; },
+            [find, action] {
+                if (HWND h = find()) action(h);
+            },
+            false, true});
+}
+
+void Await(std::string what, std::function<bool()> done) {
+    g_awaiting.push_back(std::move(what));
+    PublishNames();
+    MSG msg;
+    while (!done()) {
+        if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) break;
+            CWinApp::PumpMessage(msg);
         } else {
-            After(20, *poll);
+            // What it waits for may come from another thread: look again now and then.
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
-    };
-    After(20, *poll);
+    }
+    g_awaiting.pop_back();
+    PublishNames();
+}
+
+void OnShown(const CWnd& wnd, std::function<void()> action) {
+    char what[64];
+    snprintf(what, sizeof what, "a window object at %p to show", static_cast<const void*>(&wnd));
+    OnShown(
+        what,
+        [&wnd]() -> HWND {
+            const auto* d = dynamic_cast<const CDialog*>(&wnd);
+            return wnd.m_hWnd && ::IsWindowVisible(wnd.m_hWnd) && !(d && d->HasEnded()) ? wnd.m_hWnd : nullptr;
+        },
+        [action](HWND) { action(); });
+}
+
+void When(std::string what, std::function<bool()> check, std::function<void()> action) {
+    Expect({std::move(what), std::move(check), std::move(action), true});
 }
 
 bool CRecorder::Create(int w, int h) {
@@ -167,7 +361,7 @@ struct Lookup {
 BOOL CALLBACK FindShowing(HWND h, LPARAM lp) {
     auto* c = reinterpret_cast<Lookup*>(lp);
     auto* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h));
-    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h)) {
+    if (d && d->m_nIDTemplate == c->id && ::IsWindowVisible(h) && !d->HasEnded()) {
         c->found = d;
         return FALSE;
     }
@@ -182,10 +376,14 @@ CDialog* Showing(UINT templateId) {
     return ctx.found;
 }
 
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action) {
-    When([templateId] { return Showing(templateId) != nullptr; }, [templateId, action] {
-        if (CDialog* d = Showing(templateId)) action(d);
-    });
+void OnDialogNamed(const char* name, UINT templateId, std::function<void(CDialog*)> action) {
+    OnShown(
+        std::string("the dialog ") + name + " to show",
+        [templateId]() -> HWND {
+            CDialog* d = Showing(templateId);
+            return d ? d->m_hWnd : nullptr;
+        },
+        [action](HWND h) { action(dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(h))); });
 }
 
 void Click(HWND dialog, int id) { ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -1,5 +1,7 @@
-// Helpers of the Win32 suite: pumping messages, acting later from a timer
-// (modal loops never wait for a person), a recording top-level window.
+// Helpers of the Win32 suites: answering windows when they show (modal loops
+// never wait for a person), a recording top-level window. Every suite runs on a
+// UI thread in a single-threaded apartment with OLE up, as the program's does,
+// under a watchdog that ends a test that never ends.
 #pragma once
 
 #include "framework/Dialog.h"
@@ -15,8 +17,23 @@
 void Pump(int ms);
 // Runs action once, ms milliseconds from now, from inside whatever loop is running.
 void After(int ms, std::function<void()> action);
-// Keeps polling every 20 ms until check() is true, then runs action (gives up after 5 s).
-void When(std::function<bool()> check, std::function<void()> action);
+// Runs action once find() names a shown window of this thread: checked whenever
+// a window of the thread is shown, activated or destroyed, and at once. It runs
+// from inside whatever loop is running. A test that ends without it fails,
+// naming `what`; the watchdog names it too.
+void OnShown(std::string what, std::function<HWND()> find, std::function<void(HWND)> action);
+// The same for one window object (shown, and not a modal box already ended).
+void OnShown(const CWnd& wnd, std::function<void()> action);
+// The same for a window that may show: its absence fails nothing.
+void IfShown(std::string what, std::function<HWND()> find, std::function<void(HWND)> action);
+// Runs the message loop until done() holds; the watchdog ends a wait that
+// never does, naming `what`.
+void Await(std::string what, std::function<bool()> done);
+// For states no window event marks: polls check (no give-up), then runs action.
+void When(std::string what, std::function<bool()> check, std::function<void()> action);
+inline void When(std::function<bool()> check, std::function<void()> action) {
+    When("a condition of the test", std::move(check), std::move(action));
+}
 // A visible top-level window that records what its children tell it.
 class CRecorder : public CWnd {
 public:
@@ -38,10 +55,12 @@ void PostKey(HWND target, UINT key, bool alt = false);
 COLORREF ScreenPixel(HWND wnd, int x, int y);
 // A UTF-16 text as this process's ANSI code page shows it (Korean needs code page 949).
 std::string InAnsiCodePage(const wchar_t* text);
-// The visible dialog of this thread made from a template, or null.
+// The shown dialog of this thread made from a template (not a modal box already
+// ended), or null.
 CDialog* Showing(UINT templateId);
-// Acts on a dialog once it shows (from inside whatever loop is running).
-void OnDialog(UINT templateId, std::function<void(CDialog*)> action);
+// Acts on a dialog once it shows (OnShown, named after the template).
+void OnDialogNamed(const char* name, UINT templateId, std::function<void(CDialog*)> action);
+#define OnDialog(templateId, ...) OnDialogNamed(#templateId, templateId, __VA_ARGS__)
 // Clicks a dialog's button.
 void Click(HWND dialog, int id);
 inline void Click(const CWnd* dialog, int id) { Click(dialog->m_hWnd, id); }

@@ -79,16 +79,17 @@ HANDLE g_done[kMaxPrefetch] = {};
 int g_slotCount = 0;
 HANDLE g_worker = nullptr;
 
+// No COM apartment here: GDI+ decodes from a memory stream without one (checked
+// under Wine too), and while any thread holds a multithreaded apartment every
+// COM-less thread of the process silently joins it, so that the UI thread's
+// apartment-threaded objects would be made on a host thread and marshalled back.
 DWORD WINAPI PrefetchWorker(void*) {
-    // GDI+ decodes through COM objects of its own.
-    const bool com = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     for (int i = 0; i < g_slotCount; ++i) {
         g_slots[i].bitmap =
             CGdiPlusUtil::LoadImageFromResource(CResources::Find("PNG", MAKEINTRESOURCEA(g_slots[i].id)),
                                                 CResources::GetModule());
         ::SetEvent(g_done[i]);
     }
-    if (com) ::CoUninitialize();
     return 0;
 }
 

@@ -146,8 +146,18 @@ CDrag::~CDrag() {
     if (m_helper) m_helper->Release();
 }
 
+bool CDrag::IsSingleThreadedApartment() {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    return SUCCEEDED(::CoGetApartmentType(&type, &qualifier)) && (type == APTTYPE_STA || type == APTTYPE_MAINSTA);
+}
+
 void CDrag::CreateDragImageHelper() {
     if (m_helper) return;
+    // Made anywhere else, the helper comes from a host apartment and is marshalled
+    // back, which Wine cannot do for it (each try leaves an RPC endpoint behind
+    // until its RPC server stops and the next host apartment waits for ever).
+    if (!IsSingleThreadedApartment()) return;
     m_hasHelper = SUCCEEDED(::CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER,
                                                IID_IDropTargetHelper, reinterpret_cast<void**>(&m_helper))) &&
                   m_helper;

@@ -24,8 +24,10 @@ public:
     bool Register(HWND wnd);
     void Revoke();
 
-    // The shell's drag images over the window; drops work without it.
+    // The shell's drag images over the window; drops work without it. Made only
+    // on a thread in a single-threaded apartment (the UI thread after OleInitialize).
     void CreateDragImageHelper();
+    static bool IsSingleThreadedApartment();
 
     virtual DWORD OnDragEnter(HWND wnd, IDataObject* data, DWORD keyState, POINT point);
     virtual DWORD OnDragOver(HWND wnd, IDataObject* data, DWORD keyState, POINT point);
