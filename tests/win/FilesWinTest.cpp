@@ -164,11 +164,9 @@ TEST_F(FilesWinTest, NewAndRenameThroughTheNameDialog) {
     OnDialog(IDD_FILE_NAME, [&](CDialog* d) {
         d->SetDlgItemText(IDC_FILENAME_EDIT, "a");  // lib/a.php is there
         AnswerMessages(&texts, 0);
+        Click(d, IDOK);  // refused: the box has come and gone
+        d->SetDlgItemText(IDC_FILENAME_EDIT, "x");
         Click(d, IDOK);
-        When([] { return !Showing(IDD_MESSAGE); }, [d] {
-            d->SetDlgItemText(IDC_FILENAME_EDIT, "x");
-            Click(d, IDOK);
-        });
     });
     pane.SendMessage(WM_COMMAND, ID_FILELIST_NEW);
     ASSERT_EQ(texts.size(), 1u);
@@ -406,13 +404,10 @@ TEST(ResizeDialog, KeepsTheRatioForEveryNumberAndSaysWhyASizeIsRefused) {
             ::SetDlgItemTextA(d->m_hWnd, s.edit, s.typed);
             seen.push_back(ItemText(d->m_hWnd, s.other));
         }
-        TakeMessage(&refused, [&, d] {
-            // Still open; a size that fits goes through.
-            After(50, [d] {
-                ::SetDlgItemTextA(d->m_hWnd, IDC_RESIZE_HEIGHT, "50");
-                Click(d, IDOK);
-            });
-        });
+        TakeMessage(&refused);
+        Click(d, IDOK);  // refused: the box has come and gone
+        // Still open; a size that fits goes through.
+        ::SetDlgItemTextA(d->m_hWnd, IDC_RESIZE_HEIGHT, "50");
         Click(d, IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
