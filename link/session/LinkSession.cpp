@@ -77,8 +77,10 @@ int CLinkSession::Message(const std::string& text, unsigned style) { return m_ho
 void CLinkSession::FailInitialSetting(bool disconnect)
 {
     Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
+    // A connection that failed its setting serves nothing: it ends without
+    // the unsaved-files question (the files stay in the list).
     if (disconnect)
-        Disconnect();
+        Disconnect(false);
 }
 
 void CLinkSession::StubReply(const char* what) { m_host.LogDebugger(std::string("unhandled reply ") + what); }
@@ -308,8 +310,7 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
         Message(LinkStrings::kIspMode, CLinkDialogs::kStyleWarning);
     } else {
         m_ispMode = false;
-        Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
-        Disconnect();
+        FailInitialSetting(true);
     }
 }
 
