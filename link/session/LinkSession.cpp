@@ -157,7 +157,9 @@ bool CLinkSession::AskToDropUnsavedWork()
 
 bool CLinkSession::Disconnect(bool askUnsaved)
 {
-    if (askUnsaved && HasUnsavedWork() && !m_reconnectPending && !AskToDropUnsavedWork())
+    // The user's Disconnect asks, also while a return is awaited; the
+    // link's own closes pass askUnsaved false.
+    if (askUnsaved && HasUnsavedWork() && !AskToDropUnsavedWork())
         return false;
     ++m_connectionNumber;
     if (m_port.IsOpen())
