@@ -99,7 +99,12 @@ void CFilesService::OnConnecting()
     m_uploadPreparing = false;
 }
 
-void CFilesService::OnDisconnected() { m_sameImage = false; }
+void CFilesService::OnDisconnected()
+{
+    m_sameImage = false;
+    // A read that waited for its wait box belongs to this connection only.
+    m_imageReadPending = false;
+}
 
 void CFilesService::OnIspModeEntered(bool keepWork)
 {
@@ -112,6 +117,7 @@ void CFilesService::OnJobAbandoned()
     // An upload cut off here is not confirmed: the backup mark stays.
     m_uploadStarted = false;
     m_uploadPreparing = false;
+    m_imageReadPending = false;
 }
 
 void CFilesService::OnFsIdRead()

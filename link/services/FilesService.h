@@ -34,6 +34,7 @@ public:
     // The wait box of a job started here is up: true when this service
     // had a read to send (and sent it).
     bool TakePendingImageRead();
+    bool IsImageReadPending() const { return m_imageReadPending; }
     bool HasUnsavedFiles() const { return m_entries.HasUnsaved(); }
     // WM_USER_QUERY_FILES_EDITABLE: connected, no job, uploads allowed, not the boot loader.
     bool AreFilesEditable() const;

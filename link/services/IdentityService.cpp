@@ -422,9 +422,11 @@ void CIdentityService::AskPasswordAndRespond()
     if (connection != m_session.ConnectionNumber() || !m_session.IsConnected())
         return;
     if (choice == CLinkDialogs::PasswordChoice::Cancel) {
+        // The board accepts nothing without a login: the connection ends,
+        // without the unsaved-files question (the files stay in the list).
         if (m_session.IsJobRunning())
             m_session.ShowWaitDialog(false);
-        m_session.Disconnect();
+        m_session.Disconnect(false);
         return;
     }
     if (choice == CLinkDialogs::PasswordChoice::Delete) {

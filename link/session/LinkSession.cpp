@@ -77,8 +77,10 @@ int CLinkSession::Message(const std::string& text, unsigned style) { return m_ho
 void CLinkSession::FailInitialSetting(bool disconnect)
 {
     Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
+    // A connection that failed its setting serves nothing: it ends without
+    // the unsaved-files question (the files stay in the list).
     if (disconnect)
-        Disconnect();
+        Disconnect(false);
 }
 
 void CLinkSession::StubReply(const char* what) { m_host.LogDebugger(std::string("unhandled reply ") + what); }
@@ -155,7 +157,9 @@ bool CLinkSession::AskToDropUnsavedWork()
 
 bool CLinkSession::Disconnect(bool askUnsaved)
 {
-    if (askUnsaved && HasUnsavedWork() && !m_reconnectPending && !AskToDropUnsavedWork())
+    // The user's Disconnect asks, also while a return is awaited; the
+    // link's own closes pass askUnsaved false.
+    if (askUnsaved && HasUnsavedWork() && !AskToDropUnsavedWork())
         return false;
     ++m_connectionNumber;
     if (m_port.IsOpen())
@@ -308,8 +312,7 @@ void CLinkSession::OnSyncAnswer(const uint8_t* chunk, size_t length)
         Message(LinkStrings::kIspMode, CLinkDialogs::kStyleWarning);
     } else {
         m_ispMode = false;
-        Message(LinkStrings::kInitialSettingFailed, CLinkDialogs::kStyleWarning);
-        Disconnect();
+        FailInitialSetting(true);
     }
 }
 

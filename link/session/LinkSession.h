@@ -88,9 +88,10 @@ public:
     // quiet: a failed open says nothing (a caller that retries says it once).
     bool Connect(const std::string& portName, bool quiet = false);
     bool OpenComPort(const std::string& portName, bool quiet = false);
-    // Asks about unsaved work first (unless a reconnect is pending or the
-    // board is gone: askUnsaved false); false when the user keeps the
-    // connection. The board's return is no longer awaited afterwards.
+    // askUnsaved (the user's Disconnect): asks about unsaved work first;
+    // false when the user keeps the connection. The link's own closes (the
+    // board gone, restarting or refusing the connection) pass false. The
+    // board's return is no longer awaited afterwards.
     bool Disconnect(bool askUnsaved = true);
     // The board restarts on purpose: the link closes without a question and
     // the board's return is awaited (reconnect pending).

@@ -277,22 +277,36 @@ TEST(ReconnectPending, EndsWhenTheBoardIsBackAsItsBootLoader)
     }
 }
 
-// The user's own Disconnect while the board's return is still being
-// identified: nothing connects by itself afterwards.
+// The user's own Disconnect while the board's return is awaited (its sync
+// still unanswered, or its identification running) is the user's: it asks
+// about changed files like any other, No keeps the connection, and once it
+// ends nothing connects by itself afterwards.
 TEST(ReconnectPending, EndsWithTheUsersDisconnect)
 {
-    LinkRig<> r;
-    r.Synced();
-    ASSERT_TRUE(r.link.Commands().RequestReboot(false));
-    r.Feed(Reply(5, 0x22, ItemInt(0)));
-    ASSERT_FALSE(r.port.open);
-    r.link.Presence().OnPortArrival();
-    ASSERT_TRUE(r.port.open);
-    r.Feed(std::vector<uint8_t>{r.SyncAnswer()});
-    EXPECT_TRUE(r.link.Session().Disconnect());
-    EXPECT_FALSE(r.link.Session().IsReconnectPending());
-    r.link.Presence().OnPortArrival();
-    EXPECT_FALSE(r.port.open);
+    for (bool answered : {false, true}) {
+        SCOPED_TRACE(answered ? "identifying" : "sync unanswered");
+        LinkRig<> r;
+        r.Synced();
+        r.Add("a.php", "changed", FileEntry::kChanged);
+        ASSERT_TRUE(r.link.Commands().RequestReboot(false));
+        r.Feed(Reply(5, 0x22, ItemInt(0)));
+        ASSERT_FALSE(r.port.open);
+        r.link.Presence().OnPortArrival();
+        ASSERT_TRUE(r.port.open);
+        if (answered)
+            r.Feed(std::vector<uint8_t>{r.SyncAnswer()});
+        r.host.messages.clear();
+        r.host.answers = {CLinkDialogs::kIdNo};
+        EXPECT_FALSE(r.link.Session().Disconnect());
+        EXPECT_EQ(r.host.messages, std::vector<std::string>{LinkStrings::kUnsavedFiles.english});
+        EXPECT_TRUE(r.port.open);
+        r.host.answers = {CLinkDialogs::kIdYes};
+        EXPECT_TRUE(r.link.Session().Disconnect());
+        EXPECT_FALSE(r.link.Session().IsReconnectPending());
+        r.link.Presence().OnPortArrival();
+        EXPECT_FALSE(r.port.open);
+        EXPECT_EQ(r.link.Files().Entries().Find("a.php")->state, FileEntry::kChanged);
+    }
 }
 
 } // namespace

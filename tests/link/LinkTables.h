@@ -189,6 +189,7 @@ public:
         EXPECT_FALSE(link.Queries().HasPendingReports());
         EXPECT_FALSE(link.Debugger().IsReadingWatches());
         EXPECT_FALSE(link.Debugger().IsReadingBreakpoints());
+        EXPECT_FALSE(link.Files().IsImageReadPending());
         std::string running;
         for (auto& t : host.timers)
             running += std::to_string(t.first) + " ";

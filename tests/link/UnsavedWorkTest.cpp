@@ -140,3 +140,55 @@ TEST(UnsavedWork, ABoardImageAsksBeforeReplacingChangedFiles)
         }
     }
 }
+
+// The link's own end of a connection the board no longer serves (the login
+// cancelled, a wrong sync answer, a refused identification) asks nothing:
+// the changed files stay in the list as at any disconnect, and no window is
+// left looking connected to a board that accepts nothing.
+TEST(UnsavedWork, TheLinksOwnEndOfAConnectionKeepsChangedFilesWithoutAsking)
+{
+    const std::string failed = LinkStrings::kInitialSettingFailed.english;
+    const struct {
+        const char* name;
+        std::function<void(Rig&)> end;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"login cancelled",
+         [](Rig& r) {
+             r.Synced();
+             r.link.Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
+             r.link.OnIdentifyStart();
+             r.Feed(Reply(1, 0x25, ItemInt(1), true));
+             r.Feed(Reply(5, 0x41, ItemBytes(std::vector<uint8_t>(16, 0x11))));
+             r.Feed(Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x22))));  // the prompt: Cancel
+             EXPECT_EQ(r.host.passwordPrompts, 1);
+         },
+         {}},
+        {"a wrong sync answer",
+         [](Rig& r) {
+             ASSERT_TRUE(r.link.Session().Connect("COM3"));
+             r.Feed(std::string("X"));
+         },
+         {failed}},
+        {"identification refused",
+         [](Rig& r) {
+             r.Synced();
+             r.link.Identity().RequestSysEzfs();
+             r.Feed(Reply(1, 0x11, ItemInt(5), true));
+         },
+         {failed}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        r.Add("a.php", "edited", FileEntry::kChanged);
+        r.host.answers = {CLinkDialogs::kIdNo};
+        c.end(r);
+        EXPECT_EQ(r.host.messages, c.shown);
+        EXPECT_FALSE(r.port.IsOpen());
+        EXPECT_FALSE(r.host.waitBoxOpen);
+        EXPECT_EQ(r.host.disconnects, 1);
+        EXPECT_EQ(r.Names(), "a.php ");
+        EXPECT_EQ(r.link.Files().Entries().Find("a.php")->state, FileEntry::kChanged);
+    }
+}

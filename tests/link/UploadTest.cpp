@@ -166,6 +166,39 @@ TEST_F(UploadTest, WholeWindowsEndWithAnEmptyChunk)
     EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.kbx"));
 }
 
+// A declined restore reads the board's image once its wait box is up; a link
+// that ends before (the board lost, a disconnect) takes that read with it:
+// the next connect, to any board, identifies the board first.
+TEST_F(UploadTest, ADeclinedRestoreLeavesNoReadBehindTheLink)
+{
+    for (bool lost : {true, false}) {
+        SCOPED_TRACE(lost ? "board lost" : "disconnected");
+        Synced();
+        link.Identity().DeviceInfo().mcuId = "3a0024000851363033363238";
+        fs::create_directories(tmp.path / "backup");
+        std::ofstream(tmp / "backup/3a0024000851363033363238.wc") << "\x02\x01";
+        host.answers = {CLinkDialogs::kIdNo, CLinkDialogs::kIdYes};
+        link.Files().OnIdentified();
+        ASSERT_TRUE(host.waitBoxOpen);
+        ASSERT_FALSE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
+        if (lost) {
+            port.checkPort = 1;
+            host.answers = {CLinkDialogs::kIdNo};
+            link.Presence().OnPortLost();
+        } else {
+            link.Session().Disconnect();
+        }
+        ASSERT_FALSE(port.IsOpen());
+        EXPECT_FALSE(link.Files().IsImageReadPending());
+        Synced();
+        link.Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
+        port.writes.clear();
+        link.OnIdentifyStart();
+        EXPECT_EQ(Sent(), "01/25 ");
+        link.Session().Disconnect(false);
+    }
+}
+
 TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
 {
     Identified();

@@ -151,9 +151,11 @@ void CZarvoDDlg::OnUploadButton() {
         ShowMessage(LoadText(IDS_UPLOAD_REFUSED, "It can't upload files to the product."), CLinkDialogs::kStyleWarning);
         return;
     }
-    // A task known to run or to be debugged is stopped first, if the user agrees.
-    const int task = m_taskState;
-    if (task >= cmdrules::kTaskPaused && task <= 5) {
+    // Only a task the board last reported stopped is uploaded over without
+    // asking. The board's report, not the buttons' state: an edit turns the
+    // buttons off but leaves the task where it was.
+    const int task = m_link.Debugger().TaskState();
+    if (task != cmdrules::kTaskStopped) {
         const unsigned serial = m_linkSerial;
         if (!AskYesNo(task == cmdrules::kTaskRunning ? IDS_RUNNING_SAVE_FILE : IDS_DEBUGGING_SAVE_FILE)) return;
         if (!StillAllowed(serial, Command::Upload)) return;

@@ -94,6 +94,50 @@ void LoginWrongThenRight(const Program& p) {
     Check(LoadedAgain(p, identified), "the right password connects");
 }
 
+// A change not uploaded, then Cancel at the login: the connection ends at
+// once, with no question and nothing left looking connected (roads/
+// password.sh: the board heard nothing after the prompt). The change stays
+// in the list; logged in again, it goes up with the next upload.
+void CancelAtTheLogin(const Program& p) {
+    p.ClickRow(kIndexPhpRow);
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), "Hello from the Zarvo board"); }, 5000), "index.php opens");
+    TypeInto(p.Editor(), "// typed before a cancelled login\r");
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), "// typed before a cancelled login"); }, 5000),
+          "typing edits index.php");
+    WaitFor([&] { return p.Idle() && p.Enabled(kDisconnect); }, 15000);
+    Press(p.main, kDisconnect);
+    HWND box = WaitDialogWith(p, kMsgButton1, 10000);
+    Check(box != nullptr, "Disconnect asks about the changed file");
+    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    Check(WaitFor([&] { return p.Enabled(kConnect) && p.Idle(); }, 10000), "Yes: disconnected");
+
+    Press(p.main, kConnect);
+    HWND prompt = WaitLoginPrompt(p, 20000);
+    if (!Check(prompt != nullptr, "the connect asks for the password")) return;
+    Press(prompt, IDCANCEL);
+    bool asked = false;
+    const bool ended = WaitFor([&] {
+        asked = asked || DialogWith(p, kMsgButton1) != nullptr;
+        return Gone(prompt) && p.Enabled(kConnect) && p.Idle();
+    }, 10000);
+    Check(ended && !asked, "Cancel at the login ends the connection without a question");
+    Check(!p.Enabled(kDisconnect) && !p.Enabled(kSettings) && !p.Enabled(kUpload),
+          "disconnected: Disconnect, Settings and Upload off");
+    Shot("login-cancelled");
+
+    const int identified = Identifications(p);
+    Press(p.main, kConnect);
+    prompt = WaitLoginPrompt(p, 20000);
+    if (!Check(prompt != nullptr, "the next connect asks again")) return;
+    AnswerPrompt(prompt, kPassword);
+    Check(LoadedAgain(p, identified), "the right password connects");
+    Check(Contains(Text(p.Editor()), "// typed before a cancelled login"), "the change stayed in the list");
+    const int states = Count(p.Log(1), "get task 0 state : ");
+    p.Click(kUpload);
+    Check(WaitFor([&] { return p.Idle() && Count(p.Log(1), "get task 0 state : ") > states; }, 60000),
+          "the change goes up with the upload");
+}
+
 // Delete in Settings: the board restarts without a password and nothing asks.
 void DeletePassword(const Program& p) {
     HWND dlg = OpenSettings(p);
@@ -137,6 +181,7 @@ void PasswordRoad(const Program& p, const char* port) {
     SetPassword(p, dlg);
     Close(p, dlg);
     LoginWrongThenRight(p);
+    CancelAtTheLogin(p);
     DeletePassword(p);
 }
 

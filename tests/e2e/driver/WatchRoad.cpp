@@ -129,6 +129,40 @@ void CheckHexDump(const Program& p, const RemoteList& list) {
     Check(Close(p, dlg, IDOK), "the hex dump closes with OK");
 }
 
+// F11 from the stopped task pauses it at its first line. Typing turns the
+// debugger buttons off, but the task stays paused: Ctrl+S asks first; No
+// sends nothing, Yes stops the task and then uploads (roads/watch.sh reads
+// the order off the board).
+void UploadOverThePausedTask(const Program& p) {
+    ::SetForegroundWindow(p.main);
+    ::Sleep(200);
+    Key(VK_F11, false);
+    Check(WaitFor([&] { return p.Enabled(kStop) && p.Visible(kRun) && p.Enabled(kStepIn); }, 10000),
+          "F11 pauses the stopped script at its first line");
+    TypeInto(p.Editor(), "// typed at a pause\r");
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), "// typed at a pause") && !p.Enabled(kStepIn); }, 5000),
+          "typing at the pause edits index.php and turns the debugger buttons off");
+    const int before = Count(p.Log(1), "get task 0 state : ");
+    for (bool yes : {false, true}) {
+        ::SetForegroundWindow(p.main);
+        ::Sleep(200);
+        Key('S', true);
+        HWND box = WaitDialogWith(p, kMsgButton1, 10000);
+        Check(box != nullptr, yes ? "Ctrl+S again asks again" : "Ctrl+S over the paused task asks first");
+        if (!box) return;
+        if (!yes) Shot("upload-asks-at-pause");
+        yes ? ClickLabelled(box, "Yes", L"\uC608") : ClickLabelled(box, "No", L"\uC544\uB2C8\uC624");
+        if (!yes)
+            Check(WaitFor([&] { return Gone(box) && p.Idle(); }, 5000) && p.Enabled(kUpload),
+                  "No: nothing goes out, the window stays as it was");
+    }
+    // In PHP debug mode nothing runs after the upload: the task is asked for.
+    const bool done = WaitFor([&] { return p.Idle() && Count(p.Log(1), "get task 0 state : ") > before + 1; }, 60000);
+    Check(done && p.Enabled(kUpload) && p.Enabled(kRun) && !p.Enabled(kStop),
+          "Yes: the task stopped, the upload ends connected");
+    Shot("uploaded-after-stop");
+}
+
 void WatchRoad(const Program& p, const char* port) {
     Connect(p, port);
     RemoteList list(WatchList(p));
@@ -174,6 +208,7 @@ void WatchRoad(const Program& p, const char* port) {
     PostClick(logTabs, 20, 10);
     p.Click(kStop);
     Check(WaitFor([&] { return p.Visible(kRun) && !p.Enabled(kStop); }, 10000), "Stop ends the paused script");
+    UploadOverThePausedTask(p);
 }
 
 // The rows outlive the program in Init.ini.
