@@ -329,11 +329,20 @@ TEST(SettingsDialogsWinTest, PagesEditACopyAndCancelLeavesTheRecordAsRead) {
     }
 }
 
+namespace {
+// Runs what the queue holds now through the program's loop, as a modal loop would.
+void RunQueued() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) CWinApp::PumpMessage(msg);
+}
+}  // namespace
+
 // The page follows the choice a combo ends with: a choice only looked at
 // with the arrow keys in the open list, then dropped, leaves the ID button
 // (802.1X) or the other controls (WLAN) as the combo's own choice has them,
 // whichever way the list closes; what was typed stays unless "Enable" follows
-// "Disable".
+// "Disable". Enter and Esc pressed in the open list reach it through the
+// dialog's loop; with the list closed the page still swallows them.
 TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
     struct Road {
         const char* name;
@@ -356,6 +365,14 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
              ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
              ::SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
          }},
+        {"Escape in the dialog's loop", [](HWND combo, HWND, int) {
+             PostKey(combo, VK_ESCAPE);
+             RunQueued();
+         }},
+        {"Enter in the dialog's loop", [](HWND combo, HWND, int) {
+             PostKey(combo, VK_RETURN);
+             RunQueued();
+         }},
     };
     struct Combo {
         int id;
@@ -373,7 +390,7 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
             main.Prepare(dlg);  // WLAN "Enable", 802.1X "Disable"
             main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
             int shown = -1, chosen = -1, dot1x = -1;
-            bool idEnabled = false, ssidEnabled = false;
+            bool idEnabled = false, ssidEnabled = false, listClosed = false, dialogKept = false;
             std::string caption, ssid;
             OnDialog(IDD_SETTING, [&](CDialog*) {
                 const HWND page = dlg.m_wlan.m_hWnd;
@@ -394,6 +411,12 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
                 ::SendMessageA(combo, WM_KEYDOWN, c.key, 0);
                 shown = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
                 road.close(combo, info.hwndList, c.had);
+                listClosed = ::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) == 0;
+                // Once closed, Enter and Esc do nothing on the page.
+                PostKey(combo, VK_ESCAPE);
+                PostKey(combo, VK_RETURN);
+                RunQueued();
+                dialogKept = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
                 chosen = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
                 dot1x = static_cast<int>(::SendDlgItemMessageA(page, IDC_WLAN_DOT1X, CB_GETCURSEL, 0, 0));
                 ssid = ItemText(page, IDC_WLAN_SSID);
@@ -405,6 +428,9 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
             });
             dlg.DoModal();
             EXPECT_EQ(shown, c.shown);
+            EXPECT_TRUE(listClosed);
+            EXPECT_TRUE(dialogKept);
+            EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 0);
             EXPECT_EQ(ssid, "ZarvoNetX9");
             if (c.id == IDC_WLAN_DOT1X) {
                 EXPECT_EQ(idEnabled, chosen != 0) << "final choice " << chosen;
