@@ -12,7 +12,7 @@ const int kBits[] = {1024, 1536, 2048};
 CDlgCertMake::CDlgCertMake(HWND parent) : CDialog(IDD_CERT_MAKE, parent) {}
 
 BOOL CDlgCertMake::PreTranslateMessage(MSG* msg) {
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return TRUE;
+    if (IsEnter(msg)) return TRUE;
     return CDialog::PreTranslateMessage(msg);
 }
 

@@ -45,7 +45,7 @@ CDlgSetting::CDlgSetting(HWND parent) : CDialog(IDD_SETTING, parent), m_network(
 CDlgSetting::~CDlgSetting() { EndWaitBox(); }
 
 BOOL CDlgSetting::PreTranslateMessage(MSG* msg) {
-    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return TRUE;
+    if (IsEnter(msg)) return TRUE;
     return CDialog::PreTranslateMessage(msg);
 }
 

@@ -52,8 +52,8 @@ int CDlgSettingWLAN::GetWlanSel() const {
 }
 
 void CDlgSettingWLAN::ReadControls() {
+    // The WLAN choice is the one the page applied (OnWlanChanged), not what an open list shows.
     WlanPageState& s = m_model->State();
-    s.wlanSel = GetWlanSel();
     s.topology = ::IsDlgButtonChecked(m_hWnd, IDC_WLAN_ADHOC) ? 0
                  : ::IsDlgButtonChecked(m_hWnd, IDC_WLAN_INFRA) ? 1
                  : ::IsDlgButtonChecked(m_hWnd, IDC_WLAN_SOFTAP) ? 2
@@ -121,23 +121,31 @@ void CDlgSettingWLAN::OnHide() {
     ::SetFocus(key);
 }
 
+bool CDlgSettingWLAN::IsListOpen(int comboId) const {
+    return ::SendDlgItemMessageA(m_hWnd, comboId, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+// A choice only looked at in an open list (the arrow keys, Home) is taken when
+// the list closes on it (OnComboClosed): one dropped there comes back without
+// a change notice, and the page must not have acted on it.
 void CDlgSettingWLAN::OnWlanChanged() {
-    if (!m_model) return;
+    if (!m_model || IsListOpen(IDC_WLAN_ENABLE)) return;
+    const int sel = GetWlanSel();
     ReadControls();
-    m_model->OnWlanChanged(m_model->State().wlanSel);
+    m_model->OnWlanChanged(sel);
     WriteControls();
 }
 
 void CDlgSettingWLAN::OnDot1xChanged() {
-    if (!m_model) return;
+    if (!m_model || IsListOpen(IDC_WLAN_DOT1X)) return;
     ReadControls();
     m_model->OnDot1xChanged(m_model->State().dot1xSel);
     WriteControls();
 }
 
-// A choice shown from the open list and then dropped goes back without a
-// change notice: the page takes what the combo shows once the list is closed,
-// where that is not what it last applied (a WLAN "Enable" refills the page).
+// The list closed: the page takes what the combo shows now where that is not
+// what it last applied. Wine reverts a choice dropped by a click elsewhere but
+// keeps one dropped with Esc; either way the combo shows the final choice.
 void CDlgSettingWLAN::OnComboClosed() {
     if (!m_model) return;
     if (GetWlanSel() != m_model->State().wlanSel) OnWlanChanged();

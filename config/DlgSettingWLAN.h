@@ -36,6 +36,7 @@ protected:
     void OnWlanChanged();
     void OnDot1xChanged();
     void OnComboClosed();
+    bool IsListOpen(int comboId) const;
     void OnAdvanced();
     void OnIdPassword();
     void OnSearch();

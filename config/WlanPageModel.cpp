@@ -106,6 +106,9 @@ void CWlanPageModel::OnTopologyClicked(int topology)
 
 void CWlanPageModel::OnWlanChanged(int sel)
 {
+    // The choice it has (a list closed on it, a click on the item shown): what was typed stays.
+    if (sel == m_state.wlanSel)
+        return;
     m_state.wlanSel = sel;
     if (sel != 0) {
         EnableAll(true);

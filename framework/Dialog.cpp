@@ -187,7 +187,21 @@ bool CDialog::UpdateData(BOOL saveAndValidate) {
 }
 
 bool CDialog::IsEnterOrEsc(const MSG* msg) {
-    return msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE);
+    return msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE) && !IsForOpenList(msg);
+}
+
+bool CDialog::IsEnter(const MSG* msg) {
+    return msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && !IsForOpenList(msg);
+}
+
+bool CDialog::IsForOpenList(const MSG* msg) {
+    // The key goes to the combo box itself, or to the edit inside a drop-down one.
+    for (HWND h : {msg->hwnd, msg->hwnd ? ::GetParent(msg->hwnd) : nullptr}) {
+        char cls[16] = {};
+        if (h && ::GetClassNameA(h, cls, sizeof cls) && ::lstrcmpiA(cls, "ComboBox") == 0)
+            return ::SendMessageA(h, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    }
+    return false;
 }
 
 void CDataExchange::Fail(int id) {

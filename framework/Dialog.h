@@ -36,8 +36,11 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void DoDataExchange(CDataExchange*) {}
-    // Child pages and progress-style dialogs: Enter and Esc do nothing.
+    // Child pages and progress-style dialogs: Enter and Esc do nothing. Neither
+    // counts a key pressed in an open drop-down list: the list takes it to close,
+    // through the dialog's navigation, as in any dialog.
     static bool IsEnterOrEsc(const MSG* msg);
+    static bool IsEnter(const MSG* msg);
 
     DECLARE_MESSAGE_MAP()
     LRESULT HandleInitDialog(WPARAM, LPARAM);
@@ -51,6 +54,9 @@ protected:
     bool m_modal = false;
     bool m_ended = false;
     int m_result = 0;
+
+private:
+    static bool IsForOpenList(const MSG* msg);
 };
 
 // One pass of data exchange between a dialog's controls and its members.

@@ -185,6 +185,29 @@ TEST(WlanPageModelTest, FillReplacesTheMacTokenAndStoreWritesWhatIsShown)
     EXPECT_EQ(r.flags & 1, 1u);
 }
 
+// A WLAN choice the page already has (a list closed on it, a click on the
+// item it shows) keeps what was typed; only "Enable" after "Disable" refills.
+TEST(WlanPageModelTest, OnlyAChangedWlanChoiceRefillsThePage)
+{
+    SettingsRecord r = BoardRecord();
+    CWlanPageModel m(r, "");
+    m.Init();
+    m.Fill();
+    m.State().ssid = "ZarvoNetX9";
+    m.OnDot1xChanged(1);
+    m.OnWlanChanged(1);
+    EXPECT_EQ(m.State().ssid, "ZarvoNetX9");
+    EXPECT_EQ(m.State().dot1xSel, 1);
+    EXPECT_TRUE(m.State().idpwEnabled);
+    m.OnWlanChanged(0);
+    EXPECT_FALSE(m.State().controlsEnabled);
+    EXPECT_EQ(m.State().ssid, "ZarvoNetX9");
+    m.OnWlanChanged(1);
+    EXPECT_TRUE(m.State().controlsEnabled);
+    EXPECT_EQ(m.State().ssid, "office");
+    EXPECT_EQ(m.State().dot1xSel, 0);
+}
+
 TEST(WlanPageModelTest, CredentialBuffersAreBounded)
 {
     std::string buffer("old-id\0\0", 8);

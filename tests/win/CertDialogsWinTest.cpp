@@ -4,6 +4,7 @@
 
 #include "config/CertFlow.h"
 #include "config/CertMaker.h"
+#include "config/DlgCertMake.h"
 #include "config/DlgCertSelect.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
@@ -122,6 +123,28 @@ TEST(CertDialogsWinTest, FileChoiceAsksAgainWhileNoFileIsChosen) {
     EXPECT_EQ("There is no RSA key in the selected certificate.", msg1);
     EXPECT_EQ("Select a RSA key.", msg2);
     EXPECT_EQ("Select a RSA key.", shown);
+}
+
+// Enter does not close the form, but an open list takes it and closes.
+TEST(CertDialogsWinTest, EnterClosesAnOpenListAndNeverTheForm) {
+    FakeMain main;
+    CDlgCertMake make(main.settings.m_hWnd);
+    bool listClosed = false, formKept = false;
+    OnDialog(IDD_CERT_MAKE, [&](CDialog* d) {
+        const HWND bits = ::GetDlgItem(d->m_hWnd, IDC_CERT_KEY_BITS);
+        ::SetFocus(bits);
+        ::SendMessageA(bits, CB_SHOWDROPDOWN, TRUE, 0);
+        PostKey(bits, VK_RETURN);
+        PostKey(bits, VK_RETURN);  // the list is closed by then
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) CWinApp::PumpMessage(msg);
+        listClosed = ::SendMessageA(bits, CB_GETDROPPEDSTATE, 0, 0) == 0;
+        formKept = ::IsWindowVisible(d->m_hWnd) != FALSE;
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(IDCANCEL, make.DoModal());
+    EXPECT_TRUE(listClosed);
+    EXPECT_TRUE(formKept);
 }
 
 TEST(CertDialogsWinTest, ACertificateFileThatCannotBeReadSaysWhy) {

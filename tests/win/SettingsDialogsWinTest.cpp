@@ -329,33 +329,58 @@ TEST(SettingsDialogsWinTest, PagesEditACopyAndCancelLeavesTheRecordAsRead) {
     }
 }
 
+namespace {
+// Runs what the queue holds now through the program's loop, as a modal loop would.
+void RunQueued() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) CWinApp::PumpMessage(msg);
+}
+}  // namespace
+
 // The page follows the choice a combo ends with: a choice only looked at
 // with the arrow keys in the open list, then dropped, leaves the ID button
 // (802.1X) or the other controls (WLAN) as the combo's own choice has them,
-// whichever way the list closes.
+// whichever way the list closes; what was typed stays unless "Enable" follows
+// "Disable". Enter and Esc pressed in the open list reach it through the
+// dialog's loop; with the list closed the page still swallows them.
 TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
     struct Road {
         const char* name;
-        void (*close)(HWND combo, HWND list);
+        void (*close)(HWND combo, HWND list, int had);
     } roads[] = {
-        {"a click elsewhere", [](HWND, HWND list) {
+        {"a click elsewhere", [](HWND, HWND list, int) {
              // The open list holds the mouse: a press outside it and the combo drops the choice.
              RECT r;
              ::GetClientRect(list, &r);
              ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.right + 200, r.bottom + 200));
              ::SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(r.right + 200, r.bottom + 200));
          }},
-        {"Escape", [](HWND combo, HWND) { ::SendMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 0); }},
-        {"closed by the program", [](HWND combo, HWND) { ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0); }},
-        {"Enter", [](HWND combo, HWND) { ::SendMessageA(combo, WM_KEYDOWN, VK_RETURN, 0); }},
+        {"Escape", [](HWND combo, HWND, int) { ::SendMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 0); }},
+        {"closed by the program", [](HWND combo, HWND, int) { ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0); }},
+        {"Enter", [](HWND combo, HWND, int) { ::SendMessageA(combo, WM_KEYDOWN, VK_RETURN, 0); }},
+        // Wine sends the change notice of a click on an item after the list closed, also for the item it had.
+        {"a click on the choice it had", [](HWND, HWND list, int had) {
+             RECT r{};
+             ::SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(had), reinterpret_cast<LPARAM>(&r));
+             ::SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, r.top + 2));
+             ::SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, r.top + 2));
+         }},
+        {"Escape in the dialog's loop", [](HWND combo, HWND, int) {
+             PostKey(combo, VK_ESCAPE);
+             RunQueued();
+         }},
+        {"Enter in the dialog's loop", [](HWND combo, HWND, int) {
+             PostKey(combo, VK_RETURN);
+             RunQueued();
+         }},
     };
     struct Combo {
         int id;
         UINT key;   // moves the open list's choice
-        int shown;  // the choice then shown
+        int had, shown;  // the choice before, and then shown
     } combos[] = {
-        {IDC_WLAN_DOT1X, VK_DOWN, 1},  // from "Disable" to "EAP TLS"
-        {IDC_WLAN_ENABLE, VK_UP, 0},   // from "Enable" to "Disable"
+        {IDC_WLAN_DOT1X, VK_DOWN, 0, 1},  // from "Disable" to "EAP TLS"
+        {IDC_WLAN_ENABLE, VK_UP, 1, 0},   // from "Enable" to "Disable"
     };
     for (const Combo& c : combos) {
         for (const Road& road : roads) {
@@ -364,12 +389,20 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
             CDlgSetting dlg(main.wnd.m_hWnd);
             main.Prepare(dlg);  // WLAN "Enable", 802.1X "Disable"
             main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
-            int shown = -1, chosen = -1;
-            bool idEnabled = false, ssidEnabled = false;
-            std::string caption;
+            int shown = -1, chosen = -1, dot1x = -1;
+            bool idEnabled = false, ssidEnabled = false, listClosed = false, dialogKept = false;
+            std::string caption, ssid;
             OnDialog(IDD_SETTING, [&](CDialog*) {
                 const HWND page = dlg.m_wlan.m_hWnd;
                 const HWND combo = ::GetDlgItem(page, c.id);
+                if (c.id == IDC_WLAN_ENABLE) {
+                    // The user's edits first: 802.1X to "EAP TLS", a new SSID.
+                    const HWND dot1xCombo = ::GetDlgItem(page, IDC_WLAN_DOT1X);
+                    ::SendMessageA(dot1xCombo, CB_SETCURSEL, 1, 0);
+                    ::SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_WLAN_DOT1X, CBN_SELCHANGE),
+                                   reinterpret_cast<LPARAM>(dot1xCombo));
+                }
+                ::SetDlgItemTextA(page, IDC_WLAN_SSID, "ZarvoNetX9");
                 COMBOBOXINFO info{};
                 info.cbSize = sizeof info;
                 ::GetComboBoxInfo(combo, &info);
@@ -377,23 +410,34 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
                 ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
                 ::SendMessageA(combo, WM_KEYDOWN, c.key, 0);
                 shown = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
-                road.close(combo, info.hwndList);
+                road.close(combo, info.hwndList, c.had);
+                listClosed = ::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) == 0;
+                // Once closed, Enter and Esc do nothing on the page.
+                PostKey(combo, VK_ESCAPE);
+                PostKey(combo, VK_RETURN);
+                RunQueued();
+                dialogKept = ::IsWindowVisible(dlg.m_hWnd) != FALSE;
                 chosen = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+                dot1x = static_cast<int>(::SendDlgItemMessageA(page, IDC_WLAN_DOT1X, CB_GETCURSEL, 0, 0));
+                ssid = ItemText(page, IDC_WLAN_SSID);
                 const HWND button = ::GetDlgItem(page, IDC_WLAN_IDPW);
                 idEnabled = ::IsWindowEnabled(button) != FALSE;
                 ssidEnabled = ::IsWindowEnabled(::GetDlgItem(page, IDC_WLAN_SSID)) != FALSE;
-                char text[64] = {};
-                ::GetWindowTextA(button, text, sizeof text);
-                caption = text;
+                caption = WindowText(button);
                 Click(dlg.m_hWnd, IDCANCEL);
             });
             dlg.DoModal();
             EXPECT_EQ(shown, c.shown);
+            EXPECT_TRUE(listClosed);
+            EXPECT_TRUE(dialogKept);
+            EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 0);
+            EXPECT_EQ(ssid, "ZarvoNetX9");
             if (c.id == IDC_WLAN_DOT1X) {
                 EXPECT_EQ(idEnabled, chosen != 0) << "final choice " << chosen;
                 EXPECT_EQ(caption, Str(chosen == 1 ? IDS_ID : IDS_ID_PASSWORD)) << "final choice " << chosen;
             } else {
                 EXPECT_EQ(ssidEnabled, chosen == 1) << "final choice " << chosen;
+                EXPECT_EQ(dot1x, 1);
             }
         }
     }

@@ -11,7 +11,69 @@
 namespace e2e {
 namespace {
 
-enum : int { kSetTime = 1047, kNetStatic = 1027, kNetIp = 1016, kWlanSsid = 1035, kRtcBoard = 1084 };
+enum : int {
+    kSetTime = 1047, kNetStatic = 1027, kNetIp = 1016, kWlanSsid = 1035, kWlanEnable = 1043, kWlanDot1x = 1041,
+    kWlanIdPw = 1042, kRtcBoard = 1084
+};
+
+int Choice(HWND combo) { return static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0)); }
+bool ListOpen(HWND combo) { return ::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+
+// A press on the combo box drops its list, as a user's click does.
+bool OpenList(HWND combo) {
+    RECT r;
+    ::GetClientRect(combo, &r);
+    PostClick(combo, r.right / 2, r.bottom / 2);
+    return WaitFor([&] { return ListOpen(combo); }, 3000);
+}
+
+// A real click at a point of the screen (the open list holds the mouse, so a
+// posted one would not reach it).
+void ClickScreen(HWND foreground, POINT at) {
+    ::SetForegroundWindow(foreground);
+    ::SetCursorPos(at.x, at.y);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+
+// 802.1X to EAP TLS and a new SSID, then the WLAN list opened, Home, and a
+// click on an empty spot of the page: the list closes on the choice it had
+// and the page keeps what was typed. Enter and Esc close an open list and
+// leave the dialog open.
+void WirelessEditsSurviveAClosedList(HWND dlg) {
+    HWND dot1x = Descendant(dlg, kWlanDot1x), wlan = Descendant(dlg, kWlanEnable), ssid = Descendant(dlg, kWlanSsid);
+    HWND idpw = Descendant(dlg, kWlanIdPw);
+    Check(OpenList(dot1x), "a click opens the 802.1X list");
+    ::PostMessageA(dot1x, WM_KEYDOWN, VK_DOWN, 1);
+    ::PostMessageA(dot1x, WM_KEYDOWN, VK_RETURN, 1);
+    Check(WaitFor([&] { return !ListOpen(dot1x) && Choice(dot1x) == 1 && ::IsWindowEnabled(idpw); }, 3000) &&
+              ::IsWindowVisible(dlg),
+          "Down and Enter choose EAP TLS, close the list and keep the dialog", Text(dot1x));
+    Retype(ssid, "ZarvoNetX9");
+    WaitFor([&] { return Text(ssid) == "ZarvoNetX9"; }, 3000);
+
+    if (!Check(OpenList(wlan), "a click opens the WLAN list")) return;
+    ::PostMessageA(wlan, WM_KEYDOWN, VK_HOME, 1);
+    Check(WaitFor([&] { return Choice(wlan) == 0; }, 3000), "Home shows Disable in the open list", Text(wlan));
+    Shot("settings-wlan-list");
+    RECT combo;
+    ::GetWindowRect(wlan, &combo);
+    ClickScreen(dlg, POINT{combo.right + 60, (combo.top + combo.bottom) / 2});  // right of the combo: nothing there
+    Check(WaitFor([&] { return !ListOpen(wlan); }, 3000), "a click on an empty spot closes the WLAN list");
+    Check(Choice(wlan) == 1 && Text(ssid) == "ZarvoNetX9" && Choice(dot1x) == 1 && ::IsWindowEnabled(ssid),
+          "the list closed on Enable: the SSID and EAP TLS are kept",
+          Text(wlan) + " / " + Text(ssid) + " / " + Text(dot1x));
+    Shot("settings-wlan-kept");
+
+    if (!Check(OpenList(wlan), "the WLAN list opens again")) return;
+    ::PostMessageA(wlan, WM_KEYDOWN, VK_ESCAPE, 1);
+    Check(WaitFor([&] { return !ListOpen(wlan); }, 3000) && ::IsWindowVisible(dlg) && Choice(wlan) == 1 &&
+              Text(ssid) == "ZarvoNetX9",
+          "Esc closes the open list, the dialog and the page stay");
+}
 
 void ChangeAndWrite(const Program& p, HWND dlg) {
     ::PostMessageA(Descendant(dlg, kNetStatic), BM_CLICK, 0, 0);
@@ -35,8 +97,7 @@ void ChangeAndWrite(const Program& p, HWND dlg) {
     }
     Check(::IsWindowVisible(ssid) && Text(ssid) == "zarvo-lab", "the Wireless LAN page shows the board's SSID",
           Text(ssid));
-    Retype(ssid, "zarvo-road");
-    WaitFor([&] { return Text(ssid) == "zarvo-road"; }, 3000);
+    WirelessEditsSurviveAClosedList(dlg);
     Shot("settings-wlan");
 
     Press(dlg, kSetWrite);
