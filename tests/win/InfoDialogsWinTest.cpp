@@ -74,7 +74,7 @@ TEST(SearchDialogs, CancelWhileSearchingAndAFreshSearch) {
         ::SendMessageA(again.m_hWnd, WM_USER_SCAN_DONE, 0, 0);
         ::SendMessageA(again.m_wndList.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 15));
         Click(again.m_hWnd, IDOK);
-        After(100, [&] { Click(again.m_hWnd, IDCANCEL); });
+        if (again.IsModalRunning()) Click(again.m_hWnd, IDCANCEL);  // else Select closed it
     });
     EXPECT_EQ(again.DoModal(), IDCANCEL);
     EXPECT_EQ(again.m_nSelect, -1);
@@ -148,7 +148,7 @@ TEST(UpgradeDialog, RefusedFilesFailureSilenceAndNotConnected) {
     u.then = [&](UINT m) {
         if (m == WM_USER_UPGRADE_SEND_TEST) u.Post(WM_USER_UPGRADE_RESULT, 0);  // a failure line
     };
-    After(50, [&] {
+    OnShown(dlg, [&] {
         dlg.SetPath(bad.c_str());
         TakeMessage(&messages[0], [&] {
             dlg.m_strBoardFwName = "OTHER_FW";
@@ -215,7 +215,7 @@ TEST(UpgradeDialog, ASuccessIsAnsweredAfterItsBox) {
         usable = ::IsWindowEnabled(dlg.m_hWnd) && ItemEnabled(dlg.m_hWnd, IDC_FWUP_SEND);
         dlg.EndDialog(IDCANCEL);
     };
-    After(50, [&] {
+    OnShown(dlg, [&] {
         dlg.SetPath(good.c_str());
         Click(dlg.m_hWnd, IDC_FWUP_SEND);
     });
