@@ -145,6 +145,7 @@ public:
         ::RegisterClassA(&wc);
         g_probe = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         g_hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &WindowEvents, nullptr, ::GetCurrentThreadId());
+        g_checkPosted = false;  // a check queued to the last run's probe went with it
         ASSERT_TRUE(g_probe && g_hook);
     }
     void TearDown() override {
