@@ -296,10 +296,9 @@ void Await(std::string what, std::function<bool()> done) {
 }
 
 void OnShown(const CWnd& wnd, std::function<void()> action) {
-    char what[64];
-    snprintf(what, sizeof what, "a window object at %p to show", static_cast<const void*>(&wnd));
+    const auto* dialog = dynamic_cast<const CDialog*>(&wnd);
     OnShown(
-        what,
+        dialog ? "the dialog from template " + std::to_string(dialog->m_nIDTemplate) + " to show" : "a window of the test to show",
         [&wnd]() -> HWND {
             const auto* d = dynamic_cast<const CDialog*>(&wnd);
             return wnd.m_hWnd && ::IsWindowVisible(wnd.m_hWnd) && !(d && d->HasEnded()) ? wnd.m_hWnd : nullptr;

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-// Runs the message loop for about ms milliseconds.
+// Handles what is queued, then runs the message loop for about ms milliseconds.
 void Pump(int ms);
 // Runs action once, ms milliseconds from now, from inside whatever loop is running.
 void After(int ms, std::function<void()> action);
