@@ -18,7 +18,7 @@ void Pump(int ms);
 // Runs action once, ms milliseconds from now, from inside whatever loop is running.
 void After(int ms, std::function<void()> action);
 // Runs action once find() names a shown window of this thread: checked whenever
-// a window of the thread is shown, activated or destroyed, and at once. It runs
+// a window of the thread is made, activated or destroyed, and at once. It runs
 // from inside whatever loop is running. A test that ends without it fails,
 // naming `what`; the watchdog names it too.
 void OnShown(std::string what, std::function<HWND()> find, std::function<void(HWND)> action);
