@@ -914,3 +914,30 @@ TEST(MainWindowSettings, AWriteAsksAboutATaskTheBoardReportedPausedOrRunningAfte
         if (::testing::Test::HasFailure()) break;  // a write left running refuses the next row's read
     }
 }
+
+// Entering the initialisation mode tells the board to wipe and restart
+// itself: the connection ends there, without the unsaved-files question whose
+// No would keep a board that answers nothing. The changed file stays listed.
+TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWithoutAsking) {
+    PlayedBoard b("zarvod_init_mode_test");
+    FileEntry* entry = b.Identify();
+    ASSERT_TRUE(entry);
+    b.dlg.SendMessage(WM_USER_DOC_MODIFIED, 0, 0);
+    ASSERT_EQ(entry->state, FileEntry::kChanged);
+    b.port.writes.clear();
+    b.dlg.said.clear();
+    b.dlg.answers = {IDYES, IDNO};
+    OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
+        ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
+        Click(prefs, IDOK);
+    });
+    b.dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+    ASSERT_EQ(b.dlg.said.size(), 1u);
+    EXPECT_EQ(b.dlg.said[0].substr(0, 9), "Warning :");
+    ASSERT_EQ(b.port.writes.size(), 1u);
+    EXPECT_EQ(std::vector<uint8_t>(b.port.writes[0].begin() + 2, b.port.writes[0].end()),
+              Hex("00 0C 05 25 00 08 00 02 00 04 00 00 00 C8"));
+    EXPECT_FALSE(b.Session().IsConnected());
+    ASSERT_EQ(b.dlg.Link().Files().Entries().Find("index.php"), entry);
+    EXPECT_EQ(entry->state, FileEntry::kChanged);
+}
