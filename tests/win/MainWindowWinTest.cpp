@@ -941,3 +941,28 @@ TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWit
     ASSERT_EQ(b.dlg.Link().Files().Entries().Find("index.php"), entry);
     EXPECT_EQ(entry->state, FileEntry::kChanged);
 }
+
+// A wait box that ends before its job (cancelled, or closed from outside)
+// while the board is connected ends the job with the connection, without the
+// unsaved-files question: its No would leave a job running that nothing shows
+// and nothing ends. The changed file stays listed.
+TEST(MainWindowWaitBox, ACancelledBoxWhileConnectedEndsTheConnectionWithoutAsking) {
+    PlayedBoard b("zarvod_wait_cancel_test");
+    ASSERT_TRUE(b.shown);
+    FileEntry& entry = AddEntry(b.dlg, "edited.php", "<?php ?>", FileEntry::kChanged);
+    b.dlg.answers = {IDNO};
+    bool cancelled = false;
+    OnDialog(IDD_PROGRESS, [&](CDialog* box) {
+        box->EndDialog(IDCANCEL);
+        cancelled = true;
+    });
+    ASSERT_TRUE(b.Session().Connect("COM7"));
+    b.SyncAnswer();  // the identification's wait box opens
+    Await("the wait box to be cancelled", [&] { return cancelled && !Showing(IDD_PROGRESS); });
+    EXPECT_EQ(b.dlg.said, std::vector<std::string>{});
+    EXPECT_FALSE(b.Session().IsConnected());
+    EXPECT_FALSE(b.Session().IsJobRunning());
+    EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
+    ASSERT_EQ(b.dlg.Link().Files().Entries().Find("edited.php"), &entry);
+    EXPECT_EQ(entry.state, FileEntry::kChanged);
+}
