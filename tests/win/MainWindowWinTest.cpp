@@ -817,3 +817,152 @@ TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
     }
     CloseMainWindow(dlg);
 }
+
+namespace {
+
+// A BoardWindow connected to a played board that has identified itself and
+// whose one file, index.php, is open in the editor.
+class PlayedBoard {
+public:
+    explicit PlayedBoard(const char* folder) : dlg(port) {
+        PrepareFirstStart(folder);
+        const std::string backups = TempFolder((std::string(folder) + "_backup").c_str());
+        ::WritePrivateProfileStringA("Preference", "BackupPath", backups.c_str(), CIniFile::Path());
+        shown = ShowMainWindow(dlg);
+    }
+    ~PlayedBoard() { CloseMainWindow(dlg); }
+    CLinkSession& Session() { return dlg.Link().Session(); }
+    void Feed(const std::vector<uint8_t>& bytes) {
+        port.input.append(bytes.begin(), bytes.end());
+        Session().OnSerialEvent(ILinkPort::kEvRxChar);
+    }
+    void SyncAnswer() { Feed({static_cast<uint8_t>((Session().GetSyncByte() - 0x20) ^ 0x3F)}); }
+    FileEntry* Identify() {
+        if (!shown || !Session().Connect("COM7")) return nullptr;
+        SyncAnswer();
+        Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
+        dlg.Link().OnIdentifyStart();
+        Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) +
+             Reply(1, 0x21, ItemBytes({0x5E, 0x5E})) + Reply(1, 0x22, ItemBytes({0x5A})) +
+             Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x5E))) +
+             Reply(1, 0x24, ItemBytes(std::vector<uint8_t>(6, 1))) + Reply(1, 0x40, ItemInt(0)) +
+             Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x33, ItemBytes({0xDE})));
+        const std::string image = Container({{"index.php", "<?php echo 1; ?>"}});
+        Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()), image.size()) +
+             Reply(3, 0x11, ItemInt(static_cast<int32_t>(image.size()))));
+        FileEntry* entry = dlg.Link().Files().Entries().Find("index.php");
+        if (!entry || dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(entry), 0) != 1) return nullptr;
+        return entry;
+    }
+    // Whether a frame of this group and command went out.
+    bool Sent(uint8_t group, uint8_t command) const {
+        for (const auto& w : port.writes)
+            if (w.size() >= 6 && w[0] == 0x50 && w[4] == group && w[5] == command) return true;
+        return false;
+    }
+    FakePort port;
+    BoardWindow dlg;
+    bool shown = false;
+};
+
+}  // namespace
+
+// A settings write asks about the task the board last reported, as an upload
+// does: an edit turns the debugger buttons off but leaves a paused or running
+// task where it was. No writes nothing.
+TEST(MainWindowSettings, AWriteAsksAboutATaskTheBoardReportedPausedOrRunningAfterAnEdit) {
+    PlayedBoard b("zarvod_settings_write_test");
+    ASSERT_TRUE(b.Identify());
+    const std::string running = "It is running.\r\nDo you want to save this file to the product?";
+    const std::string debugging = "Debugging implementing.\r\nDo you want to save this file to the product?";
+    const std::vector<uint8_t> block =
+        Block({RecordBytes(3, 0, {10, 0, 0, 1}), std::vector<uint8_t>{0xFF, 0, 0, 0}});
+    const struct {
+        const char* what;
+        int state;  // as the board reports it
+        std::vector<std::string> asked;
+        bool written;
+    } cases[] = {
+        {"paused", 2, {debugging}, false},
+        {"running", 3, {running}, false},
+        {"stopped", 1, {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        b.Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(c.state)));
+        b.dlg.SendMessage(WM_USER_DOC_MODIFIED, 0, 0);
+        ASSERT_EQ(b.dlg.TaskState(), 0);
+        b.dlg.SendMessage(WM_COMMAND, MAKEWPARAM(CZarvoDDlg::kSettings, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(b.dlg.GetDlgItem(CZarvoDDlg::kSettings)));
+        b.Feed(LinkFrame::DataChunk(0, block.data(), block.size()) +
+               Reply(3, 0x21, ItemInt(static_cast<int32_t>(block.size()))));
+        LRESULT answer = -1;
+        bool closed = false;
+        OnDialog(IDD_SETTING, [&](CDialog* settings) {
+            b.Feed(Reply(3, 0x24, ItemInt(16), true));  // the dialog's certificate read: none
+            b.port.writes.clear();
+            b.dlg.said.clear();
+            b.dlg.answers = {IDNO};
+            answer = b.dlg.SendMessage(WM_USER_WRITE_SETTINGS, reinterpret_cast<WPARAM>(static_cast<CWnd*>(settings)), 0);
+            settings->EndDialog(IDCANCEL);
+            closed = true;
+        });
+        Await("the settings dialog to close", [&] { return closed && !Showing(IDD_SETTING); });
+        EXPECT_EQ(b.dlg.said, c.asked);
+        EXPECT_EQ(answer, c.written ? 1 : 0);
+        EXPECT_EQ(b.Sent(4, 0x21), c.written);
+        if (::testing::Test::HasFailure()) break;  // a write left running refuses the next row's read
+    }
+}
+
+// Entering the initialisation mode tells the board to wipe and restart
+// itself: the connection ends there, without the unsaved-files question whose
+// No would keep a board that answers nothing. The changed file stays listed.
+TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWithoutAsking) {
+    PlayedBoard b("zarvod_init_mode_test");
+    FileEntry* entry = b.Identify();
+    ASSERT_TRUE(entry);
+    b.dlg.SendMessage(WM_USER_DOC_MODIFIED, 0, 0);
+    ASSERT_EQ(entry->state, FileEntry::kChanged);
+    b.port.writes.clear();
+    b.dlg.said.clear();
+    b.dlg.answers = {IDYES, IDNO};
+    OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
+        ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
+        Click(prefs, IDOK);
+    });
+    b.dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+    ASSERT_EQ(b.dlg.said.size(), 1u);
+    EXPECT_EQ(b.dlg.said[0].substr(0, 9), "Warning :");
+    ASSERT_EQ(b.port.writes.size(), 1u);
+    EXPECT_EQ(std::vector<uint8_t>(b.port.writes[0].begin() + 2, b.port.writes[0].end()),
+              Hex("00 0C 05 25 00 08 00 02 00 04 00 00 00 C8"));
+    EXPECT_FALSE(b.Session().IsConnected());
+    ASSERT_EQ(b.dlg.Link().Files().Entries().Find("index.php"), entry);
+    EXPECT_EQ(entry->state, FileEntry::kChanged);
+}
+
+// A wait box that ends before its job (cancelled, or closed from outside)
+// while the board is connected ends the job with the connection, without the
+// unsaved-files question: its No would leave a job running that nothing shows
+// and nothing ends. The changed file stays listed.
+TEST(MainWindowWaitBox, ACancelledBoxWhileConnectedEndsTheConnectionWithoutAsking) {
+    PlayedBoard b("zarvod_wait_cancel_test");
+    ASSERT_TRUE(b.shown);
+    FileEntry& entry = AddEntry(b.dlg, "edited.php", "<?php ?>", FileEntry::kChanged);
+    b.dlg.answers = {IDNO};
+    bool cancelled = false;
+    OnDialog(IDD_PROGRESS, [&](CDialog* box) {
+        box->EndDialog(IDCANCEL);
+        cancelled = true;
+    });
+    ASSERT_TRUE(b.Session().Connect("COM7"));
+    b.SyncAnswer();  // the identification's wait box opens
+    Await("the wait box to be cancelled", [&] { return cancelled && !Showing(IDD_PROGRESS); });
+    EXPECT_EQ(b.dlg.said, std::vector<std::string>{});
+    EXPECT_FALSE(b.Session().IsConnected());
+    EXPECT_FALSE(b.Session().IsJobRunning());
+    EXPECT_EQ(Showing(IDD_PROGRESS), nullptr);
+    ASSERT_EQ(b.dlg.Link().Files().Entries().Find("edited.php"), &entry);
+    EXPECT_EQ(entry.state, FileEntry::kChanged);
+}

@@ -57,10 +57,11 @@ LRESULT CZarvoDDlg::OnRunWaitBox(WPARAM, LPARAM) {
         m_waitBox = nullptr;
         if (m_waitWanted && result != IDOK) {
             // Cancelled by the user (or it could not be shown): the job ends
-            // with the connection.
+            // with the connection. Nothing else would show or end the job, so
+            // no question may keep it: the changed files stay in the list.
             m_waitWanted = false;
             if (m_link.Session().IsConnected()) {
-                m_link.Session().Disconnect();
+                m_link.Session().Disconnect(false);
             } else {
                 // The box waited for a lost board to come back: the user gives it up.
                 m_link.Session().AbandonJob();

@@ -97,7 +97,9 @@ void CZarvoDDlg::OnPreferences() {
     } else if (!m_link.Session().IsIspMode()) {
         if (!IsCommandEnabled(cmdrules::Command::ProductInfo)) return;
         m_link.Commands().SendSystemCommand(5, 200);
-        m_link.Session().Disconnect();
+        // The board wipes itself and answers nothing more: the link closes
+        // whatever the answer would be (the changed files stay in the list).
+        m_link.Session().Disconnect(false);
     } else {
         // The boot loader restarts the board; the reset follows the reconnect.
         m_link.Session().SetResetMode(true);

@@ -69,7 +69,9 @@ LRESULT CZarvoDDlg::OnWriteSettings(WPARAM wParam, LPARAM) {
     // while it is open.
     const SettingsRecord edited = dlg->EditedRecord();
     const unsigned generation = dlg->m_settingsGeneration;
-    return m_link.Settings().WriteSettings(generation, edited, m_taskState) ? 1 : 0;
+    // The board's last report, not the buttons' state: an edit turns the
+    // buttons off but leaves the task where it was.
+    return m_link.Settings().WriteSettings(generation, edited, m_link.Debugger().TaskState()) ? 1 : 0;
 }
 
 void CZarvoDDlg::OnSettingsWritten(bool ok) {
