@@ -742,84 +742,6 @@ public:
     std::vector<std::string> said;
 };
 
-}  // namespace
-
-// An upload replaces the script under the board's task: unless the board last
-// reported it stopped, the user is asked first, also after an edit has turned
-// the debugger buttons off; Yes stops the task before anything else goes out,
-// No sends nothing.
-TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
-    PrepareFirstStart("zarvod_upload_test");
-    const std::string backups = TempFolder("zarvod_upload_backup");
-    ::WritePrivateProfileStringA("Preference", "BackupPath", backups.c_str(), CIniFile::Path());
-    FakePort port;
-    BoardWindow dlg(port);
-    ASSERT_TRUE(ShowMainWindow(dlg));
-    CLinkSession& s = dlg.Link().Session();
-    auto feed = [&](const std::vector<uint8_t>& bytes) {
-        port.input.append(bytes.begin(), bytes.end());
-        s.OnSerialEvent(ILinkPort::kEvRxChar);
-    };
-    ASSERT_TRUE(s.Connect("COM7"));
-    feed({static_cast<uint8_t>((s.GetSyncByte() - 0x20) ^ 0x3F)});
-    s.OnTimer(CLinkSession::kTimerOpenWaitBox);
-    dlg.Link().OnIdentifyStart();
-    feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) + Reply(1, 0x21, ItemBytes({0x5E, 0x5E})) +
-         Reply(1, 0x22, ItemBytes({0x5A})) + Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x5E))) +
-         Reply(1, 0x24, ItemBytes(std::vector<uint8_t>(6, 1))) + Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x40, ItemInt(0)) +
-         Reply(1, 0x33, ItemBytes({0xDE})));
-    const std::string image = Container({{"index.php", "<?php echo 1; ?>"}});
-    feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()), image.size()) +
-         Reply(3, 0x11, ItemInt(static_cast<int32_t>(image.size()))));
-    FileEntry* entry = dlg.Link().Files().Entries().Find("index.php");
-    ASSERT_TRUE(entry);
-    ASSERT_EQ(dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(entry), 0), 1);
-
-    const std::string running = "It is running.\r\nDo you want to save this file to the product?";
-    const std::string debugging = "Debugging implementing.\r\nDo you want to save this file to the product?";
-    const std::vector<uint8_t> stop = Hex("00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01");
-    const struct {
-        const char* what;
-        int state;  // as the board reports it
-        int answer;
-        std::vector<std::string> asked;
-        bool uploads;
-    } cases[] = {
-        {"stopped", 1, 0, {}, true},
-        {"paused, Yes", 2, IDYES, {debugging}, true},
-        {"paused, No", 2, IDNO, {debugging}, false},
-        {"running, Yes", 3, IDYES, {running}, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        feed(Reply(1, 0x51, ItemInt(0) + ItemInt(c.state)));
-        // The user types: the entry is changed, the debugger buttons go off.
-        dlg.SendMessage(WM_USER_DOC_MODIFIED, 0, 0);
-        ASSERT_EQ(entry->state, FileEntry::kChanged);
-        ASSERT_FALSE(::IsWindowEnabled(dlg.GetDlgItem(CZarvoDDlg::kStepIn)));
-        ASSERT_TRUE(::IsWindowEnabled(dlg.GetDlgItem(CZarvoDDlg::kUpload)));
-        port.writes.clear();
-        dlg.said.clear();
-        dlg.answers = {c.answer};
-        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(CZarvoDDlg::kUpload, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(dlg.GetDlgItem(CZarvoDDlg::kUpload)));
-        EXPECT_EQ(dlg.said, c.asked);
-        const bool stopped = port.writes.size() == 1 && port.writes[0].size() == 24 &&
-                             std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].end()) == stop;
-        EXPECT_EQ(stopped, !c.asked.empty() && c.uploads) << port.writes.size() << " frames written";
-        if (c.asked.empty() || !c.uploads) {
-            EXPECT_TRUE(port.writes.empty());
-        }
-        EXPECT_EQ(s.IsJobRunning(), c.uploads);
-        // The wait box's start notice never comes: the job ends here.
-        s.CloseJob();
-        dlg.Link().Files().SetUploadStarted(false);
-    }
-    CloseMainWindow(dlg);
-}
-
-namespace {
-
 // A BoardWindow connected to a played board that has identified itself and
 // whose one file, index.php, is open in the editor.
 class PlayedBoard {
@@ -866,6 +788,62 @@ public:
 };
 
 }  // namespace
+
+// An upload replaces the script under the board's task: unless the board last
+// reported it stopped, the user is asked first, also after an edit has turned
+// the debugger buttons off; Yes stops the task before anything else goes out,
+// No sends nothing.
+TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
+    PlayedBoard b("zarvod_upload_test");
+    FileEntry* entry = b.Identify();
+    ASSERT_TRUE(entry);
+    BoardWindow& dlg = b.dlg;
+    FakePort& port = b.port;
+    CLinkSession& s = b.Session();
+    auto feed = [&](const std::vector<uint8_t>& bytes) { b.Feed(bytes); };
+
+    const std::string running = "It is running.\r\nDo you want to save this file to the product?";
+    const std::string debugging = "Debugging implementing.\r\nDo you want to save this file to the product?";
+    const std::vector<uint8_t> stop = Hex("00 14 02 21 00 10 00 02 00 04 00 00 00 01 00 02 00 04 00 00 00 01");
+    const struct {
+        const char* what;
+        int state;  // as the board reports it
+        int answer;
+        std::vector<std::string> asked;
+        bool uploads;
+    } cases[] = {
+        {"stopped", 1, 0, {}, true},
+        {"paused, Yes", 2, IDYES, {debugging}, true},
+        {"paused, No", 2, IDNO, {debugging}, false},
+        {"running, Yes", 3, IDYES, {running}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        feed(Reply(1, 0x51, ItemInt(0) + ItemInt(c.state)));
+        // The user types: the entry is changed, the debugger buttons go off.
+        dlg.SendMessage(WM_USER_DOC_MODIFIED, 0, 0);
+        ASSERT_EQ(entry->state, FileEntry::kChanged);
+        ASSERT_FALSE(::IsWindowEnabled(dlg.GetDlgItem(CZarvoDDlg::kStepIn)));
+        ASSERT_TRUE(::IsWindowEnabled(dlg.GetDlgItem(CZarvoDDlg::kUpload)));
+        port.writes.clear();
+        dlg.said.clear();
+        dlg.answers = {c.answer};
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(CZarvoDDlg::kUpload, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(dlg.GetDlgItem(CZarvoDDlg::kUpload)));
+        EXPECT_EQ(dlg.said, c.asked);
+        const bool stopped = port.writes.size() == 1 && port.writes[0].size() == 24 &&
+                             std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].end()) == stop;
+        EXPECT_EQ(stopped, !c.asked.empty() && c.uploads) << port.writes.size() << " frames written";
+        if (c.asked.empty() || !c.uploads) {
+            EXPECT_TRUE(port.writes.empty());
+        }
+        EXPECT_EQ(s.IsJobRunning(), c.uploads);
+        // The wait box's start notice never comes: the job ends here.
+        s.CloseJob();
+        dlg.Link().Files().SetUploadStarted(false);
+    }
+}
+
 
 // A settings write asks about the task the board last reported, as an upload
 // does: an edit turns the debugger buttons off but leaves a paused or running
