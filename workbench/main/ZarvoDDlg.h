@@ -172,6 +172,7 @@ protected:
     struct ButtonDef;
     static const ButtonDef* ButtonDefs();  // the buttons' ids, pictures and tips
     void CreateLabels(const mainlayout::Layout& l);
+    void SetTabOrder();
     // A button's cell: from its picture's header until the button exists.
     mainlayout::ButtonSize ButtonCell(int button) const;
     void SetHelpText();
