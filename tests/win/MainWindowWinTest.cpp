@@ -944,3 +944,72 @@ TEST(MainWindowWaitBox, ACancelledBoxWhileConnectedEndsTheConnectionWithoutAskin
     ASSERT_EQ(b.dlg.Link().Files().Entries().Find("edited.php"), &entry);
     EXPECT_EQ(entry.state, FileEntry::kChanged);
 }
+
+namespace {
+
+BOOL CALLBACK FindShownEdit(HWND w, LPARAM p) {
+    char cls[16] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (::IsWindowVisible(w) && lstrcmpiA(cls, "Edit") == 0) {
+        *reinterpret_cast<HWND*>(p) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+// Tab and Shift+Tab go round the window as it reads, over the controls that
+// are on: the buttons, the file list, the debugger buttons, the editor (which
+// keeps Tab: it indents), the bottom pane's log and watch list, the port list.
+TEST(MainWindowFocus, TabAndShiftTabGoRoundTheWindow) {
+    PrepareFirstStart("zarvod_focus_test");
+    FuzzPort port;
+    CZarvoDDlg dlg(port);
+    ASSERT_TRUE(ShowMainWindow(dlg));
+    ::SetForegroundWindow(dlg.m_hWnd);
+    auto item = [&dlg](int id) { return dlg.GetDlgItem(id); };
+    HWND bottom = item(CZarvoDDlg::kBottom);
+    HWND log = nullptr;
+    ::EnumChildWindows(::GetDlgItem(bottom, IDC_BOTTOM_LOG_TABS), FindShownEdit, reinterpret_cast<LPARAM>(&log));
+    HWND watches = ::GetDlgItem(::GetDlgItem(bottom, IDC_BOTTOM_WATCH_TABS), IDC_WATCH_LIST);
+    ASSERT_TRUE(log && watches);
+    auto tab = [](bool shift) {
+        SetKey(VK_SHIFT, shift);
+        MSG key{::GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {0, 0}};
+        CWinApp::PumpMessage(key);
+        SetKey(VK_SHIFT, false);
+        return ::GetFocus();
+    };
+    ASSERT_TRUE(dlg.Link().Session().Connect("COM7"));
+    dlg.UpdateButtonStates(1);  // a stopped task: Run, Step In and Step Over are on
+    const HWND editor = item(CZarvoDDlg::kEditor), files = item(CZarvoDDlg::kFileList);
+    const struct {
+        const char* name;
+        HWND from;
+        bool shift;
+        std::vector<HWND> then;
+    } walks[] = {
+        {"forward", item(CZarvoDDlg::kDisconnect), false,
+         {item(CZarvoDDlg::kSettings), item(CZarvoDDlg::kUpload), files, item(CZarvoDDlg::kRun),
+          item(CZarvoDDlg::kStepIn), item(CZarvoDDlg::kStepOver), editor, editor}},
+        {"backward", item(CZarvoDDlg::kDisconnect), true, {watches, log, editor, editor}},
+        {"round", watches, false, {item(CZarvoDDlg::kDisconnect)}},
+        {"back from the file list", files, true, {item(CZarvoDDlg::kUpload)}},
+    };
+    for (const auto& w : walks) {
+        ::SetFocus(w.from);
+        ASSERT_EQ(::GetFocus(), w.from) << w.name;
+        for (size_t i = 0; i < w.then.size(); ++i) EXPECT_EQ(tab(w.shift), w.then[i]) << w.name << " step " << i;
+    }
+    // Disconnected: the port list and Connect are on, the board's buttons off.
+    dlg.Link().Session().Disconnect();
+    dlg.UpdateCommandStates();
+    ::SetFocus(item(CZarvoDDlg::kPortCombo));
+    EXPECT_EQ(tab(false), item(CZarvoDDlg::kConnect));
+    EXPECT_EQ(tab(false), files);
+    EXPECT_EQ(tab(true), item(CZarvoDDlg::kConnect));
+    EXPECT_EQ(tab(true), item(CZarvoDDlg::kPortCombo));
+    EXPECT_EQ(tab(true), watches);
+    Pump(50);
+    CloseMainWindow(dlg);
+}

@@ -1,5 +1,5 @@
 // The wait box: its notices to the owner, its end, its keys, its modes.
-#include "WinTestSupport.h"
+#include "FreshMainWindow.h"
 
 #include "ui/boxes/DlgMessage.h"
 #include "ui/boxes/DlgProgress.h"
@@ -122,4 +122,56 @@ TEST(WaitBoxWinTest, TheFocusGoesBackToTheWindowThatHadIt) {
         EXPECT_EQ(::GetFocus(), c.road == kFocusedWindowGone ? main.m_hWnd : edit) << c.name;
         main.DestroyWindow();
     }
+}
+
+// No question goes over the main window's wait box (a second frame around
+// it, a wider box's title sticking out on both sides): the box is off the
+// screen while the question is up, the question goes over the window below
+// it, and the box comes back after the answer only when its job goes on.
+TEST(WaitBoxWinTest, NoQuestionGoesOverTheMainWindowsWaitBox) {
+    enum Job { kOverFirst, kGoesOn, kOverMeanwhile };
+    enum Ask { kMessage, kLogin, kLostBoard };
+    const struct {
+        const char* name;
+        Ask ask;
+        Job job;
+    } cases[] = {{"unsaved files after the image read", kMessage, kOverFirst},
+                 {"question while the job goes on", kMessage, kGoesOn},
+                 {"login prompt", kLogin, kGoesOn},
+                 {"lost board", kLostBoard, kOverFirst},
+                 {"job ended while asked", kMessage, kOverMeanwhile}};
+    PrepareFirstStart("zarvod_wait_test");
+    CZarvoDDlg main;
+    ASSERT_TRUE(ShowMainWindow(main));
+    for (const auto& c : cases) {
+        HWND box = nullptr, questionOwner = nullptr;
+        bool boxShownDuring = true, boxShownAfter = false, boxActiveAfter = false, done = false;
+        When([] { return Showing(IDD_PROGRESS) != nullptr; }, [&] {
+            box = Showing(IDD_PROGRESS)->m_hWnd;
+            if (c.job == kOverFirst) main.EndWaitBox();  // as the link does before its question
+            OnDialog(c.ask == kLogin ? IDD_USER_PW : IDD_MESSAGE, [&](CDialog* q) {
+                boxShownDuring = ::IsWindowVisible(box) != FALSE;
+                questionOwner = ::GetWindow(q->m_hWnd, GW_OWNER);
+                if (c.job == kOverMeanwhile) main.EndWaitBox();
+                q->EndDialog(IDCANCEL);
+            });
+            std::string password;
+            if (c.ask == kLogin) main.AskLoginPassword(password);
+            else if (c.ask == kLostBoard) main.AskAboutLostBoard("It is disconnected from the product.");
+            else main.ShowMessage("The modified file(s) have not been saved.", MB_YESNO | MB_ICONQUESTION);
+            boxShownAfter = ::IsWindowVisible(box) != FALSE;
+            boxActiveAfter = ::GetActiveWindow() == box;
+            main.EndWaitBox();
+            done = true;
+        });
+        main.OpenWaitBox(3);
+        for (int i = 0; i < 300 && !(done && !Showing(IDD_PROGRESS)); ++i) Pump(20);
+        EXPECT_TRUE(done) << c.name;
+        EXPECT_FALSE(boxShownDuring) << c.name;
+        EXPECT_EQ(questionOwner, main.m_hWnd) << c.name;
+        EXPECT_EQ(boxShownAfter, c.job == kGoesOn) << c.name;
+        EXPECT_EQ(boxActiveAfter, c.job == kGoesOn) << c.name;
+        EXPECT_EQ(Showing(IDD_PROGRESS), nullptr) << c.name;
+    }
+    CloseMainWindow(main);
 }

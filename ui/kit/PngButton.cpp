@@ -290,6 +290,11 @@ void CPngButton::DrawItem(LPDRAWITEMSTRUCT dis) {
         mem.DrawText(text, &rc, m_textX <= 0 ? (DT_CENTER | DT_VCENTER | DT_SINGLELINE) : (DT_VCENTER | DT_SINGLELINE));
         mem.SelectObject(oldFont);
     }
+    // The keyboard's place, unless the user works with the mouse only.
+    if ((dis->itemState & ODS_FOCUS) && !(dis->itemState & ODS_NOFOCUSRECT)) {
+        RECT focus{2, 2, w - 2, h - 2};
+        ::DrawFocusRect(mem, &focus);
+    }
     ::BitBlt(dis->hDC, item.left, item.top, w, h, mem, 0, 0, SRCCOPY);
     mem.SelectObject(oldBmp);
 }

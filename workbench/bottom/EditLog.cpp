@@ -5,6 +5,7 @@
 
 BEGIN_MESSAGE_MAP(CEditLog, CEdit)
     ON_MESSAGE(WM_CONTEXTMENU, OnContextMenu)
+    ON_MESSAGE(WM_GETDLGCODE, OnGetDlgCode)
     ON_COMMAND(ID_LOG_DELETE_ALL, OnDeleteAll)
     ON_COMMAND(ID_LOG_COPY, OnCopy)
     ON_COMMAND(ID_LOG_AUTO_SCROLL, OnAutoScroll)
@@ -15,6 +16,16 @@ bool CEditLog::CanCopy() const
     DWORD start = 0, end = 0;
     SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     return start != end;
+}
+
+LRESULT CEditLog::OnGetDlgCode(WPARAM, LPARAM lParam)
+{
+    LRESULT code = Default();
+    // Nothing is typed into a log: Tab moves the focus on, as in any dialog.
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (msg && msg->message == WM_KEYDOWN && msg->wParam == VK_TAB)
+        code &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS);
+    return code;
 }
 
 LRESULT CEditLog::OnContextMenu(WPARAM, LPARAM pos)

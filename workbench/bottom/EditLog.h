@@ -15,6 +15,7 @@ public:
 protected:
     DECLARE_MESSAGE_MAP()
     LRESULT OnContextMenu(WPARAM, LPARAM pos);
+    LRESULT OnGetDlgCode(WPARAM, LPARAM lParam);
     void OnDeleteAll() { SetWindowText(""); }
     void OnCopy() { SendMessage(WM_COPY); }
     void OnAutoScroll() { m_autoScroll = !m_autoScroll; }

@@ -96,7 +96,7 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     }
 
     m_logTabs.reset(new CPaneTabCtrl);
-    m_logTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, at.logTabs, m_hWnd, IDC_BOTTOM_LOG_TABS);
+    m_logTabs->CreateEx(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", tabStyle, at.logTabs, m_hWnd, IDC_BOTTOM_LOG_TABS);
     m_logTabs->SetFont(m_tabFont);
     m_logTabs->InsertItem(0, "Output");
     m_logTabs->InsertItem(1, "FW Log");
@@ -104,7 +104,8 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
         m_logTabs->InsertItem(2, "Debugger Log");
 
     m_watchTabs.reset(new CPaneTabCtrl);
-    m_watchTabs->CreateEx(0, WC_TABCONTROLA, "", tabStyle, at.watchTabs, m_hWnd, IDC_BOTTOM_WATCH_TABS);
+    m_watchTabs->CreateEx(WS_EX_CONTROLPARENT, WC_TABCONTROLA, "", tabStyle, at.watchTabs, m_hWnd,
+                          IDC_BOTTOM_WATCH_TABS);
     m_watchTabs->SetFont(m_tabFont);
     m_watchTabs->InsertItem(0, "Watch");
     m_watchTabs->InsertItem(1, "Resource");
@@ -125,7 +126,8 @@ int CWndBottom::OnCreate(LPCREATESTRUCT cs)
     m_splitter->Create(m_hWnd, at.splitter, IDC_BOTTOM_SPLITTER);
 
     m_list.reset(new CSkinListCtrl);
-    m_list->Create(WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, at.list, *m_watchTabs, IDC_WATCH_LIST);
+    m_list->Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, at.list, *m_watchTabs,
+                   IDC_WATCH_LIST);
     m_list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
     // The list's own default font (Tahoma under Wine) has no Hangul and would
     // draw Korean names as boxes; the pane's font asks for the default

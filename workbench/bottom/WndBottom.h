@@ -22,8 +22,9 @@ public:
 
     CWndBottom();
     ~CWndBottom() override;
+    // The dialog manager's Tab reaches the logs and the watch list inside.
     bool Create(DWORD style, const RECT& rc, HWND parent, UINT id) {
-        return CreateEx(0, OwnClassName(), "", style, rc, parent, id);
+        return CreateEx(WS_EX_CONTROLPARENT, OwnClassName(), "", style, rc, parent, id);
     }
 
     // Logs (ANSI text). Output and firmware log are shown at the next 50 ms

@@ -26,7 +26,8 @@ int CWndLog::OnCreate(LPCREATESTRUCT cs)
         return -1;
     CEditLog& edit = Edit();
     if (!edit.CreateEx(0, "EDIT", "",
-                       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY,
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOHSCROLL |
+                           ES_READONLY,
                        CRect(), m_hWnd, 0))
         return -1;
     // The edit's own limit (30,000 characters by default) would drop a burst

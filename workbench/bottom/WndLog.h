@@ -17,7 +17,7 @@ public:
     void SetKind(int kind) { m_kind = kind; }
     int GetKind() const { return m_kind; }
     bool Create(DWORD style, const RECT& rc, HWND parent, UINT id) {
-        return CreateEx(0, OwnClassName(), "", style, rc, parent, id);
+        return CreateEx(WS_EX_CONTROLPARENT, OwnClassName(), "", style, rc, parent, id);
     }
 
     // Kind 0: queued until the next flush; no line break added.

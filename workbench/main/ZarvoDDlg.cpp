@@ -180,21 +180,25 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     // Every editor reads Init.ini and writes it the way shut-down writes it.
     CWndEditor::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
     CWndBottom::SetIniPaths(&CIniFile::Path, &CIniFile::WritePath);
-    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, at(l.editor), m_hWnd, kEditor);
+    m_editor.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
+                    at(l.editor), m_hWnd, kEditor);
     m_bottom = new CWndBottom;
     if (m_bottomSplit > 0) m_bottom->SetSplitPos(m_bottomSplit);
-    m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, at(l.bottom), m_hWnd, kBottom);
+    m_bottom->Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_GROUP, at(l.bottom), m_hWnd,
+                     kBottom);
     m_bottom->SetResourceRows(m_link.Identity().ResourceRows());
     // The image pane (nine pictures to decode) waits for the first image opened.
     m_flashBar.Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, at(l.flashBar), m_hWnd, kFlashBar);
     m_fileList = new CWndFileList;
     m_fileList->SetEntryList(&m_link.Files().Entries());
-    m_fileList->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER, at(l.fileList), m_hWnd, kFileList);
+    m_fileList->Create(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_BORDER | WS_TABSTOP | WS_GROUP, at(l.fileList),
+                       m_hWnd, kFileList);
     // A drop-down list's window is as high as its open list.
     mainlayout::Box combo = l.combo;
     combo.h = 200;
-    m_portCombo.CreateEx(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_SORT |
-                         WS_VSCROLL, at(combo), m_hWnd, kPortCombo);
+    m_portCombo.CreateEx(0, "COMBOBOX", "",
+                         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL,
+                         at(combo), m_hWnd, kPortCombo);
     m_frameFont.CreateSimple("Arial", -12, FW_NORMAL);
     m_portCombo.SetFont(m_frameFont);
     CreateLogFont();
@@ -205,6 +209,7 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
     m_splitV = new CSplitter(0, 0xC0C0C0);
     m_splitV->Create(m_hWnd, at(l.vSplitter), kSplitter);
     CreateLabels(l);
+    SetTabOrder();
     // OpenSSL 3 sets itself up on first use and cleans up at exit.
     return 0;
 }
@@ -212,7 +217,11 @@ int CZarvoDDlg::OnCreate(LPCREATESTRUCT cs) {
 CWndImage* CZarvoDDlg::ImagePane() {
     if (!m_image && m_hWnd) {
         m_image = new CWndImage;
-        m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, CRect(), m_hWnd, kImagePane);
+        m_image->Create(WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP | WS_GROUP, CRect(), m_hWnd,
+                        kImagePane);
+        // In the editor's place, in the tab order too.
+        ::SetWindowPos(m_image->m_hWnd, m_editor.m_hWnd, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         LayoutPanes();
     }
     return m_image;
@@ -271,13 +280,15 @@ void CZarvoDDlg::CreateButtons(const mainlayout::Layout& l) {
         CPngButton* b = new CPngButton;
         m_buttons[s.button] = b;
         const DWORD visible = s.button == kBtnPause ? 0 : WS_VISIBLE;
+        // The four main buttons and the debugger's are a group each.
+        const DWORD group = s.button == kBtnConnect || s.button == kBtnStop ? WS_GROUP : 0;
         // The picture first: the button is made at its cell's size, where
         // the layout puts it, rather than resized and moved afterwards.
         b->SetImage(nullptr, s.png);
         const CSize cell = b->GetCellSize();
         CRect rc(0, 0, cell.cx, cell.cy);
         if (l.valid && boxes[s.button]) rc.OffsetRect(boxes[s.button]->x, boxes[s.button]->y);
-        b->Create("", WS_CHILD | visible | BS_OWNERDRAW, rc, m_hWnd, s.id);
+        b->Create("", WS_CHILD | visible | group | WS_TABSTOP | BS_OWNERDRAW, rc, m_hWnd, s.id);
         // Its background is the window's, asked once: the parent's pixels
         // copied at the first paint may not be drawn yet.
         b->SetUseParentBitmap(TRUE);
@@ -295,6 +306,23 @@ void CZarvoDDlg::CreateLabels(const mainlayout::Layout& l) {
     m_sizeLabel.Create("", WS_CHILD | WS_VISIBLE | SS_ENDELLIPSIS | SS_RIGHT, at(l.sizeLabel), m_hWnd, kSizeLabel);
     CStatic* labels[4] = {&m_comLabel, &m_listLabel, &m_nameLabel, &m_sizeLabel};
     for (CStatic* l : labels) l->SetFont(m_frameFont);
+}
+
+void CZarvoDDlg::SetTabOrder() {
+    // Tab and Shift+Tab go through the window as it reads: the port list, the
+    // four buttons, the file list, the debugger buttons, the editor, the
+    // bottom pane. The dialog manager follows the order of the children.
+    auto button = [this](Button b) { return m_buttons[b] ? m_buttons[b]->m_hWnd : nullptr; };
+    const HWND order[] = {m_portCombo.m_hWnd, button(kBtnConnect), button(kBtnDisconnect), button(kBtnSettings),
+                          button(kBtnUpload), m_fileList ? m_fileList->m_hWnd : nullptr, button(kBtnStop),
+                          button(kBtnRun), button(kBtnPause), button(kBtnStepIn), button(kBtnStepOver),
+                          m_editor.m_hWnd, m_bottom ? m_bottom->m_hWnd : nullptr};
+    HWND after = HWND_TOP;
+    for (HWND w : order) {
+        if (!w) continue;
+        ::SetWindowPos(w, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        after = w;
+    }
 }
 
 BOOL CZarvoDDlg::OnInitDialog() {

@@ -172,6 +172,7 @@ protected:
     struct ButtonDef;
     static const ButtonDef* ButtonDefs();  // the buttons' ids, pictures and tips
     void CreateLabels(const mainlayout::Layout& l);
+    void SetTabOrder();
     // A button's cell: from its picture's header until the button exists.
     mainlayout::ButtonSize ButtonCell(int button) const;
     void SetHelpText();
@@ -205,6 +206,24 @@ protected:
     bool StillAllowed(unsigned serial, cmdrules::Command c);
 
     // host (ZarvoDDlgHost.cpp)
+    // Questions of the link and of this window never go over the wait box:
+    // while one is up the box is off the screen; after the answer it comes
+    // back only when its job goes on.
+    class QuestionScope {
+    public:
+        explicit QuestionScope(CZarvoDDlg& main);
+        ~QuestionScope();
+        QuestionScope(const QuestionScope&) = delete;
+        QuestionScope& operator=(const QuestionScope&) = delete;
+        // The window the question goes over: the active one, or the one
+        // under the wait box; never the wait box.
+        HWND Over() const { return m_over; }
+
+    private:
+        CZarvoDDlg& m_main;
+        HWND m_over = nullptr;
+        HWND m_hidden = nullptr;  // the wait box this scope took off the screen
+    };
     LRESULT OnSerialEvent(WPARAM wParam, LPARAM);
     LRESULT OnPortGone(WPARAM, LPARAM lParam);
     LRESULT OnStartIdentify(WPARAM, LPARAM);

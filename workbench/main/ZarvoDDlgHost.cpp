@@ -17,11 +17,33 @@ std::string CZarvoDDlg::LoadText(unsigned id, const char* english) {
     return text.IsEmpty() ? std::string(english ? english : "") : text.str();
 }
 
-int CZarvoDDlg::ShowMessage(const std::string& text, unsigned style, bool* applyToAll) {
-    // Above whatever is active (a wait box, a dialog), else above this window.
+CZarvoDDlg::QuestionScope::QuestionScope(CZarvoDDlg& main) : m_main(main) {
     HWND active = ::GetActiveWindow();
-    HWND parent = active && active != m_hWnd ? active : m_hWnd;
-    CDlgMessage box(text.c_str(), parent, style);
+    if (m_main.m_waitBox && m_main.m_waitBox->m_hWnd) {
+        HWND box = m_main.m_waitBox->m_hWnd;
+        // The box's loop runs only after the question's, so even a box the
+        // link has ended stays drawn until then: off the screen now.
+        if (::IsWindowVisible(box)) {
+            ::SetWindowPos(box, nullptr, 0, 0, 0, 0,
+                           SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+            m_hidden = box;
+        }
+        if (active == box) active = ::GetWindow(box, GW_OWNER);
+    }
+    m_over = active && ::IsWindow(active) ? active : m_main.m_hWnd;
+}
+
+CZarvoDDlg::QuestionScope::~QuestionScope() {
+    // Looked up again: the question's loop may have ended the box's job.
+    const CDlgProgress* box = m_main.m_waitBox;
+    if (m_hidden && box && box->m_hWnd == m_hidden && box->IsModalRunning() && m_main.m_waitWanted)
+        ::ShowWindow(m_hidden, SW_SHOW);
+}
+
+int CZarvoDDlg::ShowMessage(const std::string& text, unsigned style, bool* applyToAll) {
+    // Above whatever is active (a dialog), else above this window.
+    QuestionScope question(*this);
+    CDlgMessage box(text.c_str(), question.Over(), style);
     box.m_showCheck = applyToAll ? 1 : 0;
     const int result = static_cast<int>(box.DoModal());
     if (applyToAll) *applyToAll = box.m_checkResult != 0;

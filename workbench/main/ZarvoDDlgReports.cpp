@@ -369,19 +369,13 @@ void CZarvoDDlg::CloseLinkDialogs() {
 }
 
 int CZarvoDDlg::AskAboutLostBoard(const std::string& text) {
-    HWND w = ::GetActiveWindow();
-    if (m_waitBox && w == m_waitBox->m_hWnd) {
-        // Ended with the board, but its loop runs only after this question:
-        // off the screen now, and the question goes over the window below it.
-        ::SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-        w = ::GetWindow(w, GW_OWNER);
-    }
-    if (w == m_hWnd || !::IsWindow(w)) w = nullptr;
     const HWND self = m_hWnd;
-    CDlgMessage box(text.c_str(), w ? w : m_hWnd, CLinkDialogs::kStyleQuestion);
+    QuestionScope question(*this);
+    const HWND over = question.Over();
+    CDlgMessage box(text.c_str(), over, CLinkDialogs::kStyleQuestion);
     const int answer = static_cast<int>(box.DoModal());
     // Whatever was open on the lost board closes, whatever the answer.
-    if (w && ::IsWindow(self)) CloseBoardWindow(w);
+    if (over != self && ::IsWindow(self)) CloseBoardWindow(over);
     return answer;
 }
 

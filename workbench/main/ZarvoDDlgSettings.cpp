@@ -9,8 +9,8 @@
 #include "ui/WindowMessages.h"
 
 CLinkDialogs::PasswordChoice CZarvoDDlg::AskLoginPassword(std::string& password) {
-    HWND active = ::GetActiveWindow();
-    CDlgUserPW dlg(active && active != m_hWnd ? active : m_hWnd);
+    QuestionScope question(*this);
+    CDlgUserPW dlg(question.Over());
     dlg.m_mode = CDlgUserPW::kModeLogin;
     dlg.m_password = password.c_str();
     // The board asks: it has a password.

@@ -131,7 +131,7 @@ std::string Program::Log(int which) const {
     return which < static_cast<int>(edits.size()) ? Text(edits[which]) : std::string();
 }
 
-void Key(WORD vk, bool ctrl) {
+void Key(WORD vk, bool ctrl, bool shift) {
     std::vector<INPUT> in;
     auto add = [&](WORD k, bool up) {
         INPUT i{};
@@ -141,10 +141,18 @@ void Key(WORD vk, bool ctrl) {
         in.push_back(i);
     };
     if (ctrl) add(VK_CONTROL, false);
+    if (shift) add(VK_SHIFT, false);
     add(vk, false);
     add(vk, true);
+    if (shift) add(VK_SHIFT, true);
     if (ctrl) add(VK_CONTROL, true);
     ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+HWND Focus(const Program& p) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(p.main, nullptr), &info) ? info.hwndFocus : nullptr;
 }
 
 void PostClick(HWND w, int x, int y, bool twice) {

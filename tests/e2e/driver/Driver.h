@@ -18,6 +18,7 @@ enum : int {
     kFirmwareDebugMode = 32865, kProductInfo = 32859, kNetworkInfo = 32860, kUpgradeFirmware = 32821, kFwInfoProduct = 1106,
     kFwInfoName = 1108, kFwUpgradeSend = 1090,
     kSetWrite = 1004, kSetTab = 1044, kMsgButton1 = 1006,  // the Settings dialog; a message box's first button
+    kWatchList = 1013,  // the bottom pane's watch list
     kRowHeight = 20, kIndexPhpRow = 3,  // the root view: lib, mmap, www, index.php
 };
 
@@ -67,7 +68,9 @@ public:
     bool Idle() const { return ::IsWindowEnabled(main) != 0; }
 };
 
-void Key(WORD vk, bool ctrl);
+void Key(WORD vk, bool ctrl, bool shift = false);
+// The window that has the program's keyboard focus.
+HWND Focus(const Program& p);
 // A posted mouse press at x, y of w (twice: a double click).
 void PostClick(HWND w, int x, int y, bool twice = false);
 // WM_CHAR posted from another process types into an edit control.

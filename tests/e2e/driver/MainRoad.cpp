@@ -28,6 +28,47 @@ void CheckStartState(const Program& p) {
     Check(Contains(help, "Zarvo Debugger") && Text(p.Editor()) == help, "help text shown read-only");
 }
 
+// Tab and Shift+Tab go round the window over the controls that are on: the
+// board's buttons, the file list, the debugger buttons, the editor (which
+// keeps Tab), the bottom pane's log and watch list; the port list and Connect
+// are off while connected.
+void TabGoesRound(const Program& p) {
+    ::SetForegroundWindow(p.main);
+    ::Sleep(200);
+    PostClick(p.Item(kFileListPane), 20, 5 * kRowHeight);  // below the rows: a click on no file
+    Check(WaitFor([&] { return Focus(p) == p.Item(kFileListPane); }, 3000), "a click gives the file list the focus");
+    const std::vector<HWND> logs = ChildrenOfClass(::GetDlgItem(p.Item(kBottom), kLeftTab), "Edit");
+    const HWND output = logs.empty() ? nullptr : logs[0];
+    const HWND watches = Descendant(p.Item(kBottom), kWatchList);
+    auto go = [&](bool shift, std::initializer_list<HWND> stops) {
+        for (HWND to : stops) {
+            Key(VK_TAB, false, shift);
+            if (!WaitFor([&] { return Focus(p) == to; }, 3000)) return false;
+        }
+        return true;
+    };
+    Check(go(true, {p.Item(kUpload), p.Item(kSettings), p.Item(kDisconnect)}),
+          "Shift+Tab from the file list: Upload, Settings, Disconnect");
+    Shot("tab-disconnect");
+    Check(output && go(true, {watches, output}), "Shift+Tab goes round to the watch list, then the output log");
+    Shot("tab-log");
+    Check(go(false, {watches, p.Item(kDisconnect), p.Item(kSettings), p.Item(kUpload), p.Item(kFileListPane)}),
+          "Tab goes round forward to the file list");
+    bool debuggerShot = false, ok = true;
+    for (int id : {kStop, kRun, kPause, kStepIn, kStepOver}) {
+        if (!p.Enabled(id) || !p.Visible(id)) continue;
+        ok = ok && go(false, {p.Item(id)});
+        if (ok && !debuggerShot) Shot("tab-debugger");
+        debuggerShot = true;
+    }
+    Check(ok && go(false, {p.Editor()}), "Tab: the debugger buttons that are on, then the editor");
+    const std::string text = Text(p.Editor());
+    Key(VK_TAB, false);
+    ::Sleep(300);
+    Check(Focus(p) == p.Editor() && Text(p.Editor()) == text, "the read-only editor keeps Tab and its text");
+    Shot("tab-editor");
+}
+
 void OpenAndEdit(const Program& p) {
     p.ClickRow(kIndexPhpRow);
     const bool shown = WaitFor([&] { return Contains(Text(p.Editor()), "Hello from the Zarvo board"); }, 5000);
@@ -120,6 +161,7 @@ void MainRoad(const Program& p, const char* port) {
     Shot("start");
     Connect(p, port);
     Shot("connected");
+    TabGoesRound(p);
     OpenAndEdit(p);
     Shot("edited");
     UploadAndRun(p);
