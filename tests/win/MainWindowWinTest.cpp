@@ -688,14 +688,29 @@ TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
     EXPECT_EQ(texts[1], "Successfully saved.");
 }
 
+namespace {
+
+// The main window in front, on a port that answers nothing.
+class MainWindowFocus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PrepareFirstStart("zarvod_focus_test");
+        ASSERT_TRUE(ShowMainWindow(dlg));
+        ::SetForegroundWindow(dlg.m_hWnd);
+    }
+    void TearDown() override {
+        Pump(50);
+        CloseMainWindow(dlg);
+    }
+    FuzzPort port;
+    CZarvoDDlg dlg{port};
+};
+
+}  // namespace
+
 // A button that goes off under the keyboard focus (Disconnect after its click,
 // Connect once connected) passes the focus on: keys such as Ctrl+N are not lost.
-TEST(MainWindowFocus, AButtonThatGoesOffPassesTheFocusOn) {
-    PrepareFirstStart("zarvod_focus_test");
-    FuzzPort port;
-    CZarvoDDlg dlg(port);
-    ASSERT_TRUE(ShowMainWindow(dlg));
-    ::SetForegroundWindow(dlg.m_hWnd);
+TEST_F(MainWindowFocus, AButtonThatGoesOffPassesTheFocusOn) {
     HWND connect = dlg.GetDlgItem(CZarvoDDlg::kConnect), disconnect = dlg.GetDlgItem(CZarvoDDlg::kDisconnect);
     ::EnableWindow(connect, TRUE);  // as after a port was picked
     ::SetFocus(connect);
@@ -719,8 +734,6 @@ TEST(MainWindowFocus, AButtonThatGoesOffPassesTheFocusOn) {
     EXPECT_TRUE(dlg.PreTranslateMessage(&ctrlN));
     SetKey(VK_CONTROL, false);
     EXPECT_EQ(said, "Select a COM port.");
-    Pump(50);
-    CloseMainWindow(dlg);
 }
 
 namespace {
@@ -961,13 +974,8 @@ BOOL CALLBACK FindShownEdit(HWND w, LPARAM p) {
 // Tab and Shift+Tab go round the window as it reads, over the controls that
 // are on: the buttons, the file list, the debugger buttons, the editor (which
 // keeps Tab: it indents), the bottom pane's log and watch list, the port list.
-TEST(MainWindowFocus, TabAndShiftTabGoRoundTheWindow) {
-    PrepareFirstStart("zarvod_focus_test");
-    FuzzPort port;
-    CZarvoDDlg dlg(port);
-    ASSERT_TRUE(ShowMainWindow(dlg));
-    ::SetForegroundWindow(dlg.m_hWnd);
-    auto item = [&dlg](int id) { return dlg.GetDlgItem(id); };
+TEST_F(MainWindowFocus, TabAndShiftTabGoRoundTheWindow) {
+    auto item = [this](int id) { return dlg.GetDlgItem(id); };
     HWND bottom = item(CZarvoDDlg::kBottom);
     HWND log = nullptr;
     ::EnumChildWindows(::GetDlgItem(bottom, IDC_BOTTOM_LOG_TABS), FindShownEdit, reinterpret_cast<LPARAM>(&log));
@@ -1010,6 +1018,4 @@ TEST(MainWindowFocus, TabAndShiftTabGoRoundTheWindow) {
     EXPECT_EQ(tab(true), item(CZarvoDDlg::kConnect));
     EXPECT_EQ(tab(true), item(CZarvoDDlg::kPortCombo));
     EXPECT_EQ(tab(true), watches);
-    Pump(50);
-    CloseMainWindow(dlg);
 }
