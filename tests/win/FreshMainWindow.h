@@ -5,6 +5,10 @@
 #include "workbench/main/IniFile.h"
 #include "workbench/main/ZarvoDDlg.h"
 
+#include <deque>
+#include <string>
+#include <vector>
+
 inline void PrepareFirstStart(const char* folder)
 {
     CIniFile::SetFolderForTests(TempFolder(folder).c_str());
@@ -26,3 +30,22 @@ inline void CloseMainWindow(CZarvoDDlg& dlg)
     CIniFile::CommitWrite();
     CIniFile::SetFolderForTests("");
 }
+
+// The main window on a port the test plays the board on: its messages are
+// recorded, not shown, and each takes the next queued answer (OK when none is).
+class QueuedAnswersWindow : public CZarvoDDlg
+{
+public:
+    explicit QueuedAnswersWindow(ILinkPort& port) : CZarvoDDlg(port) {}
+    int ShowMessage(const std::string& text, unsigned, bool* applyToAll) override
+    {
+        said.push_back(text);
+        if (applyToAll) *applyToAll = false;
+        if (answers.empty()) return CLinkDialogs::kIdOk;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::deque<int> answers;
+    std::vector<std::string> said;
+};

@@ -34,25 +34,23 @@ std::string Png() {
 
 std::string Pack(const Files& files) { return Container(NamedFiles(files.begin(), files.end())); }
 
-// The main window with every question answered from a queue (none shown):
-// the roads' questions come in a fixed order.
-class AnsweredWindow : public CZarvoDDlg {
+// Every question answered from the queue: the roads' questions come in a
+// fixed order, and one nobody queued fails the row.
+class AnsweredWindow : public QueuedAnswersWindow {
 public:
-    explicit AnsweredWindow(ILinkPort& port) : CZarvoDDlg(port) {}
+    using QueuedAnswersWindow::QueuedAnswersWindow;
     int ShowMessage(const std::string& text, unsigned style, bool* applyToAll) override {
-        said.push_back(text);
-        if (applyToAll) *applyToAll = false;
-        if (style != CLinkDialogs::kStyleQuestion) return CLinkDialogs::kIdOk;
+        if (style != CLinkDialogs::kStyleQuestion) {
+            said.push_back(text);
+            if (applyToAll) *applyToAll = false;
+            return CLinkDialogs::kIdOk;
+        }
         if (answers.empty()) {
             ADD_FAILURE() << "a question nobody expected: " << text;
-            return CLinkDialogs::kIdNo;
+            answers.push_back(CLinkDialogs::kIdNo);
         }
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
+        return QueuedAnswersWindow::ShowMessage(text, style, applyToAll);
     }
-    std::deque<int> answers;
-    std::vector<std::string> said;
 };
 
 struct Board {

@@ -738,24 +738,7 @@ TEST_F(MainWindowFocus, AButtonThatGoesOffPassesTheFocusOn) {
 
 namespace {
 
-// The main window on a recording port the test plays the board on; its
-// questions are answered from a queue (none shown).
-class BoardWindow : public CZarvoDDlg {
-public:
-    explicit BoardWindow(ILinkPort& port) : CZarvoDDlg(port) {}
-    int ShowMessage(const std::string& text, unsigned, bool* applyToAll) override {
-        said.push_back(text);
-        if (applyToAll) *applyToAll = false;
-        if (answers.empty()) return CLinkDialogs::kIdOk;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<int> answers;
-    std::vector<std::string> said;
-};
-
-// A BoardWindow connected to a played board that has identified itself and
+// The main window connected to a played board that has identified itself and
 // whose one file, index.php, is open in the editor.
 class PlayedBoard {
 public:
@@ -796,7 +779,7 @@ public:
         return false;
     }
     FakePort port;
-    BoardWindow dlg;
+    QueuedAnswersWindow dlg;
     bool shown = false;
 };
 
@@ -810,7 +793,7 @@ TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
     PlayedBoard b("zarvod_upload_test");
     FileEntry* entry = b.Identify();
     ASSERT_TRUE(entry);
-    BoardWindow& dlg = b.dlg;
+    QueuedAnswersWindow& dlg = b.dlg;
     FakePort& port = b.port;
     CLinkSession& s = b.Session();
     auto feed = [&](const std::vector<uint8_t>& bytes) { b.Feed(bytes); };
