@@ -165,7 +165,6 @@ private:
 // handles messages (a loop that never ended) or not (blocked outside any loop),
 // and what the test was waiting for.
 volatile LONG g_testSerial = 0;
-HWND g_probeForWatchdog = nullptr;
 
 DWORD WatchdogLimitMs() {
     char value[16] = {};
