@@ -193,13 +193,14 @@ bool CFilesService::ReadPcFile(const std::string& path, std::string& data, const
     return false;
 }
 
-bool CFilesService::LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed)
+bool CFilesService::LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed,
+                                  PackedFile::ImageInfo* info)
 {
     std::string bytes;
     if (!ReadPcFile(path, bytes, ""))
         return false;
     PackedFile::Error err =
-        PackedFile::ParseFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), parsed);
+        PackedFile::ParseFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), parsed, info);
     if (err != PackedFile::Error::None) {
         Message(std::string(PackedFile::ErrorText(err)), CLinkDialogs::kStyleWarning);
         return false;
@@ -663,36 +664,60 @@ void CFilesService::DeleteUploadBackup()
         m_files.Delete(BackupPath(".wc"));
 }
 
+void CFilesService::ReadBoardImageInstead()
+{
+    m_imageReadPending = true;
+    m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentify);
+}
+
 void CFilesService::RestoreUploadBackup()
 {
+    const uint32_t connection = m_session.ConnectionNumber();
     bool restore = Message(std::string("Do you want to restore the backup file?"), CLinkDialogs::kStyleQuestion) ==
                    CLinkDialogs::kIdYes;
     if (!restore)
         restore = Message(std::string("Are you sure you don't want to restore the backup file?"),
                           CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes;
+    // A board that went (or came again) meanwhile has its own connection.
+    if (connection != m_session.ConnectionNumber())
+        return;
     if (!restore) {
         DeleteUploadBackup();
         // Declined: the connection goes on as it does without a backup. The
         // read is a job like any other (wait box, watchdog, no editing
-        // meanwhile): the wait box's start notice sends it.
-        m_imageReadPending = true;
-        m_session.ShowWaitDialog(true, CLinkSession::kWaitIdentify);
+        // meanwhile).
+        ReadBoardImageInstead();
         return;
     }
+    // The board is back: a later arrival must not connect again.
+    m_session.SetReconnectPending(false);
     // The backup replaces the list: the list loaded may be another board's.
     std::vector<PackedFile::Entry> parsed;
-    if (!LoadPackedFile(BackupPath(".kbx"), parsed))
+    PackedFile::ImageInfo info;
+    if (!LoadPackedFile(BackupPath(".kbx"), parsed, &info)) {
+        // Nothing to restore from: what the board holds is read instead, so
+        // that nothing it would have told stays unknown. The mark stays.
+        if (connection == m_session.ConnectionNumber())
+            ReadBoardImageInstead();
         return;
+    }
+    // The board's image is not read: the backup, made from this board's
+    // image, tells its file-system value, which every upload must carry.
+    m_info.fsValue = info.fsValue;
     const std::string openName = m_session.Host().GetOpenFileName();
     TakeEditorText();
-    if (HasUnsavedFiles() && !AskToReplaceUnsaved())
-        return;  // the mark stays: the question comes again next time
-    ClearEntries();
-    for (PackedFile::Entry& pe : parsed)
-        if (!pe.data.empty())
-            m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
-    ShowOpenEntryAfresh(openName);
-    m_session.Host().RefreshFileList();
-    // What an upload of the restored files would take, not the last image read.
-    ShowFlashUsageOfList();
+    if (!HasUnsavedFiles() || AskToReplaceUnsaved()) {
+        ClearEntries();
+        for (PackedFile::Entry& pe : parsed)
+            if (!pe.data.empty())
+                m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
+        ShowOpenEntryAfresh(openName);
+        m_session.Host().RefreshFileList();
+        // What an upload of the restored files would take, not the last image read.
+        ShowFlashUsageOfList();
+    }
+    // Kept or restored, the list is not read from the board: its task
+    // state is asked as after an image read (the mark stays either way).
+    if (connection == m_session.ConnectionNumber() && m_session.IsConnected())
+        m_session.WriteRequest(BoardRequests::TaskState());
 }

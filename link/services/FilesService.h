@@ -88,7 +88,11 @@ private:
     void ShowFlashUsageOfList();
     // A PC file whole (refused over the size limit); messages name the entry.
     bool ReadPcFile(const std::string& path, std::string& data, const std::string& name);
-    bool LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed);
+    bool LoadPackedFile(const std::string& path, std::vector<PackedFile::Entry>& parsed,
+                        PackedFile::ImageInfo* info = nullptr);
+    // The board's image is read as a job of its own (its wait box's start
+    // notice sends the read).
+    void ReadBoardImageInstead();
     bool RereadLinkedFiles();
     std::vector<const FileEntry*> EntryPointers() const;
     void UploadFailed();

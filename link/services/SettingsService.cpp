@@ -144,7 +144,9 @@ bool CSettingsService::WriteSettings(unsigned generation, const SettingsRecord& 
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return false;
     }
-    if (taskState < 2 || taskState > 5)
+    // Only a task the board reported stopped is written under without
+    // asking: a task never reported may be running.
+    if (taskState == 1)
         return SendEdited(generation, edited);
     // The question runs a message loop: nothing the caller handed in is
     // trusted past it, and the board may be gone or busy once it is answered.

@@ -33,8 +33,8 @@ public:
     bool IsWriting() const { return m_writing; }
     // Rebuilds the block with an edited copy of the record and sends it
     // (04/21); the result arrives as CLinkBlockResults::OnSettingsWritten,
-    // and the record takes the copy only when the board confirmed it. A
-    // task that runs or is debugged (taskState 2-5, 3 running) is asked about
+    // and the record takes the copy only when the board confirmed it. Unless
+    // the board reported its task stopped (taskState 1), the user is asked
     // first; any answer but Yes sends nothing. False (with a message where
     // the user needs one) when nothing was sent.
     bool WriteSettings(unsigned generation, const SettingsRecord& edited, int taskState);

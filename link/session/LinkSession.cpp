@@ -183,6 +183,7 @@ bool CLinkSession::Disconnect(bool askUnsaved)
     m_guardedType = kTransferNone;
     m_host.KillTimer(kTimerReadGuard);
     m_sentCount = 0;
+    m_writeStarted = false;
     m_writeEnded = false;
     m_reconnectPending = false;
     return true;
@@ -495,6 +496,7 @@ bool CLinkSession::StartRead(const LinkFrame::RequestBuilder& request, int32_t t
 bool CLinkSession::StartWrite(const LinkFrame::RequestBuilder& request, int32_t type)
 {
     m_sentCount = 0;
+    m_writeStarted = false;
     m_writeEnded = false;
     m_transferType = type;
     return WriteRequest(request) == 0;
@@ -544,7 +546,7 @@ void CLinkSession::AbandonTransfer(int32_t type)
         m_rx.clear();
         m_rxPos = m_limitPos = 0;
     }
-    if (write && m_port.IsOpen() && !m_writeEnded) {
+    if (write && m_port.IsOpen() && m_writeStarted && !m_writeEnded) {
         SendFrame(LinkFrame::DataChunk(m_dataSeq.Next(), nullptr, 0));
         m_writeEnded = true;
     }
@@ -559,9 +561,11 @@ void CLinkSession::DispatchDataFrame(const LinkFrame::Header& h, const uint8_t* 
         case kTransferUpload:
         case kTransferCertWrite:
         case kTransferKeyWrite:
+            m_writeStarted = true;
             SendChunk(m_image, h.payloadLength, true);
             break;
         case kTransferSettingsWrite:
+            m_writeStarted = true;
             SendChunk(m_block, h.payloadLength, false);
             break;
         default:

@@ -98,6 +98,9 @@ public:
     void CloseForReturn();
     void SendSyncByte();
     bool IsConnected() const;
+    // The board has answered this connection's sync byte (as its script
+    // firmware or as its boot loader); false while a return is awaited.
+    bool HasAnswered() const { return IsConnected() && !m_syncWait; }
     // Changes on every connect and disconnect: a caller that waited for the
     // user compares it to know its connection is still the one it asked about.
     uint32_t ConnectionNumber() const { return m_connectionNumber; }
@@ -243,6 +246,9 @@ private:
     TransferBuffer m_image{kImageBufferSize};
     TransferBuffer m_block{kBlockBufferSize};
     int32_t m_sentCount = 0;
+    // The board granted the write a window: only then does it hold a write
+    // open that an abandoned transfer must end.
+    bool m_writeStarted = false;
     bool m_writeEnded = false;
     bool m_overflow = false;
 };

@@ -97,7 +97,9 @@ TEST_F(BoardLossTest, SettingsWriteQuestionTable)
         bool sent;
     } cases[] = {
         {"stopped", 1, 0, true, false, {}, true},
-        {"not known yet", 0, 0, true, false, {}, true},
+        // Never reported is not known to be stopped: asked as a paused task is.
+        {"not known yet, yes", 0, CLinkDialogs::kIdYes, true, false, {debugging}, true},
+        {"not known yet, no", 0, CLinkDialogs::kIdNo, true, false, {debugging}, false},
         {"running, yes", 3, CLinkDialogs::kIdYes, true, false, {running}, true},
         {"running, no", 3, CLinkDialogs::kIdNo, true, false, {running}, false},
         {"paused, yes", 2, CLinkDialogs::kIdYes, true, false, {debugging}, true},

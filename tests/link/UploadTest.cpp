@@ -199,6 +199,69 @@ TEST_F(UploadTest, ADeclinedRestoreLeavesNoReadBehindTheLink)
     }
 }
 
+// A restore stands for the image read it replaces: the board's file-system
+// value comes from the backup (the next upload carries it) and the task
+// state is asked; a backup that cannot be read has the board read instead.
+TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
+{
+    const int yes = CLinkDialogs::kIdYes, no = CLinkDialogs::kIdNo;
+    const struct {
+        const char* what;
+        std::vector<int> answers;
+        bool changedFile;
+        bool brokenBackup;
+        bool lostWhileAsked;
+        const char* sent;
+        const char* names;
+    } cases[] = {
+        {"restored", {yes}, false, false, false, "01/51 ", "index.php "},
+        {"restored over a changed file", {yes, yes}, true, false, false, "01/51 ", "index.php "},
+        {"the changed file kept", {yes, no}, true, false, false, "01/51 ", "mine.php "},
+        {"a broken backup", {yes}, false, true, false, "", ""},
+        {"the board lost while asked", {yes}, false, false, true, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        link.Files().FreeFileEntries();
+        link.Identity().DeviceInfo().fsValue = 0;  // as in a program started afresh
+        Synced();
+        Identified();
+        fs::create_directories(tmp.path / "backup");
+        const std::string backup = Container({{"index.php", "<?php ?>"}}, 0, 0x0203);
+        std::ofstream(tmp / "backup/3a0024000851363033363238.kbx", std::ios::binary)
+            << (c.brokenBackup ? backup.substr(0, 100) : backup);
+        std::ofstream(tmp / "backup/3a0024000851363033363238.wc") << "\x03\x02";
+        if (c.changedFile)
+            Add("mine.php", "x", FileEntry::kChanged);
+        host.answers.assign(c.answers.begin(), c.answers.end());
+        host.onMessage = [&] {
+            host.onMessage = nullptr;
+            if (c.lostWhileAsked)
+                link.Session().Disconnect(false);
+        };
+        link.Files().OnIdentified();
+        host.onMessage = nullptr;
+        std::string names;
+        for (const std::string& n : Names())
+            names += n + " ";
+        EXPECT_EQ(Sent(), c.sent);
+        EXPECT_TRUE(fs::exists(tmp / "backup/3a0024000851363033363238.wc"));
+        if (c.brokenBackup) {
+            EXPECT_TRUE(link.Files().IsImageReadPending());
+            EXPECT_TRUE(host.waitBoxOpen);
+        } else if (!c.lostWhileAsked) {
+            EXPECT_EQ(names, c.names);
+            EXPECT_EQ(link.Identity().DeviceInfo().fsValue, 0x0203);
+            ASSERT_TRUE(link.Files().BuildUploadImage());
+            EXPECT_EQ(link.Session().Image().data[8], 0x03);
+            EXPECT_EQ(link.Session().Image().data[9], 0x02);
+        } else {
+            EXPECT_FALSE(host.waitBoxOpen);
+        }
+        link.Session().Disconnect(false);
+    }
+}
+
 TEST_F(UploadTest, FailuresAreShownAndTheBackupStays)
 {
     Identified();

@@ -6,6 +6,8 @@
 #include "workbench/main/ZarvoDDlg.h"
 
 #include <deque>
+#include <functional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,8 @@ public:
     {
         said.push_back(text);
         if (applyToAll) *applyToAll = false;
+        // What arrives while the question is up, once.
+        if (onAsk) std::exchange(onAsk, nullptr)();
         if (answers.empty()) return CLinkDialogs::kIdOk;
         const int a = answers.front();
         answers.pop_front();
@@ -48,4 +52,5 @@ public:
     }
     std::deque<int> answers;
     std::vector<std::string> said;
+    std::function<void()> onAsk;
 };

@@ -756,7 +756,8 @@ public:
     }
     void SyncAnswer() { Feed({static_cast<uint8_t>((Session().GetSyncByte() - 0x20) ^ 0x3F)}); }
     FileEntry* Identify() {
-        if (!shown || !Session().Connect("COM7")) return nullptr;
+        // A port opened again for a board's return is answered as it stands.
+        if (!shown || (!Session().IsConnected() && !Session().Connect("COM7"))) return nullptr;
         SyncAnswer();
         Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
         dlg.Link().OnIdentifyStart();
@@ -807,11 +808,14 @@ TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
         int answer;
         std::vector<std::string> asked;
         bool uploads;
+        bool endsWhileAsked = false;  // the board reports the task stopped meanwhile
     } cases[] = {
         {"stopped", 1, 0, {}, true},
         {"paused, Yes", 2, IDYES, {debugging}, true},
         {"paused, No", 2, IDNO, {debugging}, false},
         {"running, Yes", 3, IDYES, {running}, true},
+        {"never reported, Yes", 0, IDYES, {debugging}, true},
+        {"running, ends while asked, Yes", 3, IDYES, {running}, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -824,13 +828,15 @@ TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
         port.writes.clear();
         dlg.said.clear();
         dlg.answers = {c.answer};
+        if (c.endsWhileAsked) dlg.onAsk = [&] { feed(Reply(1, 0x51, ItemInt(0) + ItemInt(1))); };
         dlg.SendMessage(WM_COMMAND, MAKEWPARAM(CZarvoDDlg::kUpload, BN_CLICKED),
                         reinterpret_cast<LPARAM>(dlg.GetDlgItem(CZarvoDDlg::kUpload)));
+        dlg.onAsk = nullptr;
         EXPECT_EQ(dlg.said, c.asked);
         const bool stopped = port.writes.size() == 1 && port.writes[0].size() == 24 &&
                              std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].end()) == stop;
-        EXPECT_EQ(stopped, !c.asked.empty() && c.uploads) << port.writes.size() << " frames written";
-        if (c.asked.empty() || !c.uploads) {
+        EXPECT_EQ(stopped, !c.asked.empty() && c.uploads && !c.endsWhileAsked) << port.writes.size() << " frames written";
+        if (c.asked.empty() || !c.uploads || c.endsWhileAsked) {
             EXPECT_TRUE(port.writes.empty());
         }
         EXPECT_EQ(s.IsJobRunning(), c.uploads);
@@ -840,6 +846,55 @@ TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
     }
 }
 
+
+// While the port is open but the board has not answered (a connect, or its
+// return after a restart awaited) only Disconnect acts: buttons, keys and
+// menu commands that would talk to the board send nothing. Once identified,
+// they act again.
+TEST(MainWindowAwaitedReturn, OnlyDisconnectActsUntilTheBoardIsIdentified) {
+    PlayedBoard b("zarvod_awaited_return_test");
+    ASSERT_TRUE(b.Identify());
+    b.Feed(Reply(1, 0x51, ItemInt(0) + ItemInt(2)));  // paused: Upload would ask
+    QueuedAnswersWindow& dlg = b.dlg;
+    auto enabled = [&](int id) { return ::IsWindowEnabled(dlg.GetDlgItem(id)) != FALSE; };
+    ASSERT_TRUE(enabled(CZarvoDDlg::kSettings));
+    // The board restarts on purpose and its port opens again: the sync byte goes out.
+    b.Session().CloseForReturn();
+    ASSERT_TRUE(b.Session().Connect("COM7"));
+    EXPECT_TRUE(enabled(CZarvoDDlg::kDisconnect));
+    for (int id : {CZarvoDDlg::kSettings, CZarvoDDlg::kUpload, CZarvoDDlg::kRun, CZarvoDDlg::kStepIn})
+        EXPECT_FALSE(enabled(id)) << id;
+    BYTE keys[256] = {};
+    auto press = [&](WPARAM key, bool ctrl) {
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+        MSG msg{dlg.GetDlgItem(CZarvoDDlg::kEditor), WM_KEYDOWN, key, 0, 0, {0, 0}};
+        dlg.PreTranslateMessage(&msg);
+        keys[VK_CONTROL] = 0;
+        ::SetKeyboardState(keys);
+    };
+    dlg.answers = {IDYES, IDYES, IDYES};
+    dlg.said.clear();
+    b.port.writes.clear();
+    for (int id : {CZarvoDDlg::kSettings, CZarvoDDlg::kUpload})
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(dlg.GetDlgItem(id)));
+    press('S', true);
+    press(VK_F5, false);
+    press(VK_F9, false);
+    for (UINT id : {ID_FUNC_PRODUCT_INFO, ID_FUNC_NETWORK_INFO, ID_FUNC_PHP_ERROR_LOG, ID_FUNC_REBOOT,
+                    ID_FUNC_UPGRADE_FIRMWARE, ID_FUNC_FW_DEBUG_MODE})
+        dlg.SendMessage(WM_COMMAND, id, 0);
+    Pump(0);
+    EXPECT_EQ(dlg.said, std::vector<std::string>{});
+    for (const auto& w : b.port.writes)
+        EXPECT_NE(w.size() > 0 ? w[0] : 0, 0x50) << "a frame went to a board that has not answered";
+    EXPECT_FALSE(b.Session().IsJobRunning());
+    // It answers and is identified: known again.
+    ASSERT_TRUE(b.Identify());
+    EXPECT_TRUE(enabled(CZarvoDDlg::kSettings));
+    EXPECT_TRUE(enabled(CZarvoDDlg::kUpload));
+}
 
 // A settings write asks about the task the board last reported, as an upload
 // does: an edit turns the debugger buttons off but leaves a paused or running

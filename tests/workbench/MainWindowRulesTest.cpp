@@ -17,6 +17,7 @@ namespace {
 State Connected(int task = 0, bool debug = true) {
     State s;
     s.connected = true;
+    s.boardKnown = true;
     s.phpDebug = debug;
     s.taskState = task;
     s.editorReadOnly = false;
@@ -49,6 +50,17 @@ TEST(CommandRules, StateCombinations) {
         // A job or a transfer under way: nothing may reach the board but a disconnect.
         {"job", With([](State& s) { s.jobRunning = true; }), device, {C::Disconnect}, -1},
         {"transfer", With([](State& s) { s.transferBusy = true; }), device, {C::Disconnect}, -1},
+        // The port is open but the board has not answered or been identified yet (a connect,
+        // a return after a restart awaited): only Disconnect acts.
+        {"not known", With([](State& s) { s.boardKnown = false; }), device, {C::Disconnect}, -1},
+        {"not known, stopped", With([](State& s) { s.boardKnown = false; }, Connected(1)), debugger, {}, -1},
+        {"not known, an earlier boot loader", With([](State& s) { s.boardKnown = false, s.isp = true; }), device,
+         {C::Disconnect}, -1},
+        {"breakpoints, not known", With([](State& s) { s.boardKnown = false; }),
+         {C::ToggleBreakpoint, C::RemoveBreakpoints, C::RunToLine}, {}, -1},
+        // Without a port the breakpoint service says so itself.
+        {"breakpoints, no port", With([](State& s) { s.connected = s.boardKnown = false; }),
+         {C::ToggleBreakpoint, C::RemoveBreakpoints, C::RunToLine}, {C::ToggleBreakpoint, C::RemoveBreakpoints}, -1},
         // The boot loader: the firmware upgrade and the reboot stay, the rest goes.
         {"isp", With([](State& s) { s.isp = true; }), device, {C::Disconnect, C::UpgradeFirmware, C::Reboot}, -1},
         // Refused uploads: Upload's handler says why; deleting is simply off.

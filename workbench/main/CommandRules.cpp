@@ -4,9 +4,11 @@ namespace cmdrules {
 
 namespace {
 
-// A request may go to the board: connected to the script firmware, no job
-// running, nothing under way.
-bool DeviceReady(const State& s) { return s.connected && !s.isp && !s.jobRunning && !s.transferBusy; }
+// A request may go to the board: connected to the script firmware it has
+// identified, no job running, nothing under way.
+bool DeviceReady(const State& s) {
+    return s.connected && s.boardKnown && !s.isp && !s.jobRunning && !s.transferBusy;
+}
 
 // Paused, or one of the states the board reports while halted in a task.
 bool Halted(int task) { return task == kTaskPaused || task == 4 || task == 5; }
@@ -67,7 +69,7 @@ Decision Decide(Command c, const State& s) {
     case Command::ChangeFirmware: return Is(DeviceReady(s) && !s.uploadsRefused);
     // These two also talk to the boot loader.
     case Command::UpgradeFirmware:
-    case Command::Reboot: return Is(s.connected && !s.jobRunning && !s.transferBusy);
+    case Command::Reboot: return Is(s.connected && s.boardKnown && !s.jobRunning && !s.transferBusy);
     case Command::Run:
     case Command::Stop:
     case Command::Pause:
@@ -77,7 +79,9 @@ Decision Decide(Command c, const State& s) {
     // not its debug-mode gate.
     case Command::StepOverKey: return Is(DeviceReady(s) && (s.taskState == kTaskStopped || Halted(s.taskState)));
     case Command::ToggleBreakpoint:
-    case Command::RemoveBreakpoints: return Is(s.phpDebug && s.editorVisible && !s.jobRunning);
+    case Command::RemoveBreakpoints:
+        // Without a port the service says so; a board not known yet hears nothing.
+        return Is(s.phpDebug && s.editorVisible && !s.jobRunning && (!s.connected || s.boardKnown));
     case Command::RunToLine: return Is(Debugging(s) && s.editorVisible);
     case Command::OpenKbx: return Is(!s.isp && !s.jobRunning);
     case Command::SaveSelected: return Is(s.selectedFiles > 0 && !s.jobRunning);

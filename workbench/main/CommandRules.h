@@ -32,6 +32,9 @@ enum TaskState { kTaskUnknown = 0, kTaskStopped = 1, kTaskPaused = 2, kTaskRunni
 
 struct State {
     bool connected = false;
+    // The board on the port has answered and is identified (or answers as
+    // its boot loader): false while a connect or a return is awaited.
+    bool boardKnown = false;
     bool isp = false;             // the board answers as its boot loader
     bool jobRunning = false;      // the wait box is open
     bool transferBusy = false;    // a request or transfer is under way

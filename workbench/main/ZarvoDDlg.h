@@ -281,6 +281,8 @@ protected:
     bool WriteBlockAndWait(BlockKind kind, const uint8_t* block, size_t length);
     // Device requests from dialogs: a connected board that runs no job or transfer.
     bool DeviceIdle();
+    // The board on the port answered and is identified (or is its boot loader).
+    bool BoardKnown();
     // A dialog's request without a port: says so ("Open a COM port and try again.").
     bool RefuseWithoutPort();
     // The board dialog that w belongs to (w or an owner of it, owned by this

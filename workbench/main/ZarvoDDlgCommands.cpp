@@ -55,6 +55,7 @@ cmdrules::State CZarvoDDlg::CommandState() {
     cmdrules::State s;
     s.connected = m_link.Session().IsConnected();
     s.isp = m_link.Session().IsIspMode();
+    s.boardKnown = BoardKnown();
     s.jobRunning = m_link.Session().IsJobRunning() || m_waitBox != nullptr;
     s.transferBusy = m_link.Session().GetTransferType() != CLinkSession::kTransferNone;
     s.uploadsRefused = m_link.Identity().DeviceInfo().uploadsRefused != 0;
@@ -159,7 +160,8 @@ void CZarvoDDlg::OnUploadButton() {
         const unsigned serial = m_linkSerial;
         if (!AskYesNo(task == cmdrules::kTaskRunning ? IDS_RUNNING_SAVE_FILE : IDS_DEBUGGING_SAVE_FILE)) return;
         if (!StillAllowed(serial, Command::Upload)) return;
-        m_link.Debugger().StopTask();
+        // The task may have ended while the question was up.
+        if (m_link.Debugger().TaskState() != cmdrules::kTaskStopped) m_link.Debugger().StopTask();
     }
     m_link.Files().SetUploadStarted(true);
     m_link.Session().ShowWaitDialog(true, CLinkSession::kWaitUpload);

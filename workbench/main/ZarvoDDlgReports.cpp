@@ -23,8 +23,15 @@
 using cmdrules::Command;
 
 bool CZarvoDDlg::DeviceIdle() {
-    return m_link.Session().IsConnected() && !m_link.Session().IsIspMode() && !m_link.Session().IsJobRunning() &&
+    return BoardKnown() && !m_link.Session().IsIspMode() && !m_link.Session().IsJobRunning() &&
            m_link.Session().GetTransferType() == CLinkSession::kTransferNone;
+}
+
+bool CZarvoDDlg::BoardKnown() {
+    // The boot loader is known once it answered; the script firmware once
+    // identified (the ISP flag of an earlier connection holds until then).
+    const CLinkSession& session = m_link.Session();
+    return session.HasAnswered() && (session.IsIspMode() || m_link.Identity().IsIdentified());
 }
 
 // ---- commands
