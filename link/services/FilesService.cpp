@@ -262,12 +262,19 @@ void CFilesService::OnReplyFsImage(const LinkReply& r)
     // The board went while the user was asked about unsaved files.
     if (connection != m_session.ConnectionNumber())
         return;
-    m_session.WriteRequest(BoardRequests::FirmwareLog(m_session.Host().IsFirmwareLogMode()));
-    m_session.ShowWaitDialog(false);
     if (!ok) {
+        m_session.WriteRequest(BoardRequests::FirmwareLog(m_session.Host().IsFirmwareLogMode()));
+        m_session.ShowWaitDialog(false);
         m_session.FailInitialSetting(false);
         return;
     }
+    m_session.ShowWaitDialog(false);
+    SetUpTheBoard();
+}
+
+void CFilesService::SetUpTheBoard()
+{
+    m_session.WriteRequest(BoardRequests::FirmwareLog(m_session.Host().IsFirmwareLogMode()));
     m_session.WriteRequest(BoardRequests::DebugMode(1));
     m_session.WriteRequest(BoardRequests::DebugMode(2));
     m_session.WriteRequest(BoardRequests::TaskState());
@@ -716,8 +723,8 @@ void CFilesService::RestoreUploadBackup()
         // What an upload of the restored files would take, not the last image read.
         ShowFlashUsageOfList();
     }
-    // Kept or restored, the list is not read from the board: its task
-    // state is asked as after an image read (the mark stays either way).
+    // Kept or restored, the list stands for the image read it replaces: the
+    // board is set up and its task state asked as after one (the mark stays).
     if (connection == m_session.ConnectionNumber() && m_session.IsConnected())
-        m_session.WriteRequest(BoardRequests::TaskState());
+        SetUpTheBoard();
 }

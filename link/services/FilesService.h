@@ -93,6 +93,9 @@ private:
     // The board's image is read as a job of its own (its wait box's start
     // notice sends the read).
     void ReadBoardImageInstead();
+    // Once the board's files are known (read, or restored from the backup):
+    // its firmware log and debug modes are set and its task state asked.
+    void SetUpTheBoard();
     bool RereadLinkedFiles();
     std::vector<const FileEntry*> EntryPointers() const;
     void UploadFailed();

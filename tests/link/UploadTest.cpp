@@ -200,8 +200,9 @@ TEST_F(UploadTest, ADeclinedRestoreLeavesNoReadBehindTheLink)
 }
 
 // A restore stands for the image read it replaces: the board's file-system
-// value comes from the backup (the next upload carries it) and the task
-// state is asked; a backup that cannot be read has the board read instead.
+// value comes from the backup (the next upload carries it), and the board is
+// set up and its task state asked as after a read; a backup that cannot be
+// read has the board read instead.
 TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
 {
     const int yes = CLinkDialogs::kIdYes, no = CLinkDialogs::kIdNo;
@@ -214,9 +215,9 @@ TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
         const char* sent;
         const char* names;
     } cases[] = {
-        {"restored", {yes}, false, false, false, "01/51 ", "index.php "},
-        {"restored over a changed file", {yes, yes}, true, false, false, "01/51 ", "index.php "},
-        {"the changed file kept", {yes, no}, true, false, false, "01/51 ", "mine.php "},
+        {"restored", {yes}, false, false, false, "02/13 02/11 02/12 01/51 ", "index.php "},
+        {"restored over a changed file", {yes, yes}, true, false, false, "02/13 02/11 02/12 01/51 ", "index.php "},
+        {"the changed file kept", {yes, no}, true, false, false, "02/13 02/11 02/12 01/51 ", "mine.php "},
         {"a broken backup", {yes}, false, true, false, "", ""},
         {"the board lost while asked", {yes}, false, false, true, "", ""},
     };
