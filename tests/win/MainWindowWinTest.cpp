@@ -690,6 +690,28 @@ TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
 
 namespace {
 
+// A connected board answers its sync byte and identifies itself; its image
+// holds one file, index.php.
+void PlayIdentification(CZarvoDDlg& dlg, FuzzPort& port) {
+    CLinkSession& s = dlg.Link().Session();
+    auto feed = [&](const std::vector<uint8_t>& bytes) {
+        port.input.append(bytes.begin(), bytes.end());
+        s.OnSerialEvent(ILinkPort::kEvRxChar);
+    };
+    feed({static_cast<uint8_t>((s.GetSyncByte() - 0x20) ^ 0x3F)});
+    s.OnTimer(CLinkSession::kTimerOpenWaitBox);
+    dlg.Link().OnIdentifyStart();
+    feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) + Reply(1, 0x21, ItemBytes({0x5E, 0x5E})) +
+         Reply(1, 0x22, ItemBytes({0x5A})) + Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x5E))) +
+         Reply(1, 0x24, ItemBytes(std::vector<uint8_t>(6, 1))) + Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x40, ItemInt(0)) +
+         Reply(1, 0x33, ItemBytes({0xDE})));
+    const std::string image = Container({{"index.php", "<?php echo 1; ?>"}});
+    feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()), image.size()) +
+         Reply(3, 0x11, ItemInt(static_cast<int32_t>(image.size()))));
+    // As the window's own port-event handler does after each read.
+    dlg.UpdateCommandStates();
+}
+
 // The main window in front, on a port that answers nothing.
 class MainWindowFocus : public ::testing::Test {
 protected:
@@ -758,17 +780,7 @@ public:
     FileEntry* Identify() {
         // A port opened again for a board's return is answered as it stands.
         if (!shown || (!Session().IsConnected() && !Session().Connect("COM7"))) return nullptr;
-        SyncAnswer();
-        Session().OnTimer(CLinkSession::kTimerOpenWaitBox);
-        dlg.Link().OnIdentifyStart();
-        Feed(Reply(1, 0x25, ItemBytes({3, 7, 9})) + Reply(1, 0x11, ItemInt(1 << 20)) +
-             Reply(1, 0x21, ItemBytes({0x5E, 0x5E})) + Reply(1, 0x22, ItemBytes({0x5A})) +
-             Reply(1, 0x23, ItemBytes(std::vector<uint8_t>(12, 0x5E))) +
-             Reply(1, 0x24, ItemBytes(std::vector<uint8_t>(6, 1))) + Reply(1, 0x40, ItemInt(0)) +
-             Reply(1, 0x40, ItemInt(0)) + Reply(1, 0x33, ItemBytes({0xDE})));
-        const std::string image = Container({{"index.php", "<?php echo 1; ?>"}});
-        Feed(LinkFrame::DataChunk(0, reinterpret_cast<const uint8_t*>(image.data()), image.size()) +
-             Reply(3, 0x11, ItemInt(static_cast<int32_t>(image.size()))));
+        PlayIdentification(dlg, port);
         FileEntry* entry = dlg.Link().Files().Entries().Find("index.php");
         if (!entry || dlg.SendMessage(WM_USER_OPEN_FILE, reinterpret_cast<WPARAM>(entry), 0) != 1) return nullptr;
         return entry;
@@ -1027,6 +1039,7 @@ TEST_F(MainWindowFocus, TabAndShiftTabGoRoundTheWindow) {
         return ::GetFocus();
     };
     ASSERT_TRUE(dlg.Link().Session().Connect("COM7"));
+    PlayIdentification(dlg, port);
     dlg.UpdateButtonStates(1);  // a stopped task: Run, Step In and Step Over are on
     const HWND editor = item(CZarvoDDlg::kEditor), files = item(CZarvoDDlg::kFileList);
     const struct {
