@@ -116,6 +116,10 @@ void CBoardModel::StartSession() {
   debugger_.StartSession();
   AbortTransfers(nullptr);
   Log("session start");
+  if (mute_ && muteHeard_) {
+    mute_ = muteHeard_ = false;
+    Log("the port is opened again: the board answers");
+  }
 }
 
 void CBoardModel::AbortTransfers(const char* why) {
@@ -128,12 +132,23 @@ BoardAction CBoardModel::TakeAction() {
   BoardAction a = action_;
   action_ = BoardAction::kNone;
   if (a == BoardAction::kRebootIsp) isp_ = true;
-  if (a == BoardAction::kReboot) isp_ = false;
+  if (a == BoardAction::kReboot) {
+    isp_ = false;
+    if (opt_.muteAfterReboot) {
+      mute_ = true;
+      muteHeard_ = false;
+      Log("the restart leaves the board mute until the port is opened again");
+    }
+  }
   return a;
 }
 
 void CBoardModel::OnBytes(const uint8_t* data, size_t n, std::vector<Burst>& out) {
   if (silent_ || action_ != BoardAction::kNone) return;
+  if (mute_) {
+    Overhear(data, n);
+    return;
+  }
   if (isp_) {
     OnIspBytes(data, n, out);
     return;
@@ -161,6 +176,23 @@ void CBoardModel::OnBytes(const uint8_t* data, size_t n, std::vector<Burst>& out
       case FrameDecoder::Event::kFrame:
         OnFrame(e.frame, out);
         break;
+    }
+  }
+}
+
+void CBoardModel::Overhear(const uint8_t* data, size_t n) {
+  muteHeard_ = true;
+  std::vector<FrameDecoder::Event> events;
+  decoder_.Feed(data, n, events);
+  for (auto& e : events) {
+    if (e.type == FrameDecoder::Event::kSync) {
+      char line[48];
+      std::snprintf(line, sizeof line, "RX sync 0x%02x (mute)", e.syncByte);
+      Log(line);
+    } else if (e.type == FrameDecoder::Event::kFrame) {
+      Log("RX " + Describe(e.frame) + " (mute)");
+    } else {
+      Log("RX bad frame: " + e.why + " (mute)");
     }
   }
 }

@@ -70,6 +70,8 @@ class CBoardModel {
   void OnDataFrame(const Frame& f, std::vector<Burst>& out);
   void ServeQuery(const Frame& f, const std::vector<Item>& items, Burst& burst);
   void OnIspBytes(const uint8_t* data, size_t n, std::vector<Burst>& out);
+  // Mute (--mute-after-reboot): what the program sends is logged, never answered.
+  void Overhear(const uint8_t* data, size_t n);
   void FinishUpload(std::vector<Burst>& out);
   void AbortTransfers(const char* why);
 
@@ -128,6 +130,9 @@ class CBoardModel {
 
   long requests_ = 0;
   bool silenceSpent_ = false, unplugSpent_ = false;
+  // Back from a restart, mute across the sessions of mere opens of the port,
+  // until one in which it heard something ends.
+  bool mute_ = false, muteHeard_ = false;
 };
 
 }  // namespace boardsim

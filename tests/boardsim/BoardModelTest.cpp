@@ -220,6 +220,28 @@ TEST(BoardModel, SilenceAndUnplugAreCountedAndEndWithTheSession) {
   u.Request(1, 0x25);
   EXPECT_TRUE(u.Send(EncodeCommand(0, 1, 0x11, {})).empty());
   EXPECT_EQ(u.board.TakeAction(), BoardAction::kUnplug);
+
+  // Mute after a restart: opens that send nothing (a look at the port) keep
+  // it mute; it answers once a session that sent it bytes is over.
+  SimOptions mu;
+  std::string err;
+  bool help = false;
+  ASSERT_TRUE(ParseOptions({"--mute-after-reboot"}, mu, err, help)) << err;
+  Talk m(mu);
+  EXPECT_FALSE(m.Request(5, 0x22).refused);
+  EXPECT_EQ(m.board.TakeAction(), BoardAction::kReboot);
+  const Bytes sync{0x22, 0x0D};
+  std::vector<Burst> heard;
+  for (int look = 0; look < 2; ++look) m.board.StartSession();
+  m.board.OnBytes(sync.data(), sync.size(), heard);
+  EXPECT_TRUE(heard.empty());
+  EXPECT_TRUE(m.Send(EncodeCommand(0, 1, 0x25, {})).empty());
+  m.board.OnBytes(sync.data(), sync.size(), heard);
+  EXPECT_TRUE(heard.empty());  // the same session stays mute
+  m.board.StartSession();
+  m.board.OnBytes(sync.data(), sync.size(), heard);
+  EXPECT_EQ(heard.size(), 1u);
+  m.Request(1, 0x25);
 }
 
 namespace {

@@ -51,6 +51,7 @@ static const FlagOption kFlags[] = {
     {"--merge", &SimOptions::merge, true},       {"--garbage", &SimOptions::garbage, true},
     {"--isp-extra-reply", &SimOptions::ispExtraReply, true}, {"--isp-split", &SimOptions::ispSplit, true},
     {"--isp-silent-after-bf", &SimOptions::ispSilentAfterBootFlag, true},
+    {"--mute-after-reboot", &SimOptions::muteAfterReboot, true},
 };
 struct TextOption { const char* name; std::string SimOptions::*field; };
 static const TextOption kTexts[] = {{"--link", &SimOptions::linkPath}, {"--fs-id", &SimOptions::fsId},
@@ -260,6 +261,11 @@ std::string HelpText() {
       "                        after MS ms (default 1000;\n"
       "                        -1: stay away). Reboot requests come back after 500 ms.\n"
       "                        SIGUSR1 unplugs at once, whatever is on the line.\n"
+      "  --mute-after-reboot   after every restart into the script firmware the port comes\n"
+      "                        back but the board answers nothing, not even the sync\n"
+      "                        byte, until the port it heard bytes on is closed and opened\n"
+      "                        again (opens without a byte sent, as a probe of the port,\n"
+      "                        keep it mute); what it hears meanwhile is logged \"(mute)\"\n"
       "  --pace-baud N         behave as a line of N baud both ways: written bytes leave\n"
       "                        at N/10 bytes/s, received bytes are taken in no faster\n"
       "  --isp-fail-after K    answer \"305 Flash write error\" after K image bytes and\n"

@@ -58,6 +58,7 @@ struct SimOptions {
   long silentInUpload = -1; // upload chunks taken before going silent
   long unplugInUpload = -1;
   int replugMs = 1000;      // < 0: stays unplugged
+  bool muteAfterReboot = false;  // back from a restart: deaf until the port is opened anew
   long paceBaud = 0;
   // Boot loader.
   long ispFailAfter = -1;    // image bytes taken before a failure line
