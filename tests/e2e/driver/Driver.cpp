@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 
 namespace e2e {
@@ -218,6 +220,11 @@ HWND WaitOwnedDialog(const Program& p, HWND owner, int id, DWORD ms) {
 std::string RoadPath(const char* name) {
     const char* dir = getenv("ZARVOD_ROAD_DIR");
     return std::string(dir ? dir : ".") + "\\" + name;
+}
+
+std::string SimLog() {
+    std::ifstream in(RoadPath("..\\sim.log"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 HWND FileNameBox(HWND fileDialog) {

@@ -7,19 +7,10 @@
 
 #include <dbt.h>
 
-#include <fstream>
-#include <iterator>
-
 namespace e2e {
 namespace {
 
 enum : int { kOpen = 1001, kSend = 1090, kBoxButton = kMsgButton1 };
-
-// What the simulator logged so far (it flushes every line).
-std::string SimLog() {
-    std::ifstream in(RoadPath("..\\sim.log"), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 bool Usable(HWND dlg) {
     return ::IsWindowEnabled(dlg) && ::IsWindowEnabled(::GetDlgItem(dlg, kOpen)) &&

@@ -1,0 +1,107 @@
+// The restore road: index.php edited and uploaded; the board's cable is
+// pulled during the upload (roads/restore.sh) and the program notices by the
+// dead port. Yes to the lost-board question; the same board comes back, and
+// Yes to the restore question (and to the changed files, if asked) brings
+// the backup back instead of reading the board. The board is asked its task
+// state as after a read: the Upload that follows asks nothing, stops nothing
+// and carries the board's file-system value (the board's log tells).
+#include "driver/Driver.h"
+
+#include <cstdio>
+
+namespace e2e {
+namespace {
+
+const char kTyped[] = "// typed before the cable was pulled";
+
+bool Yes(HWND box) { return box && ClickLabelled(box, "Yes", L"\uC608"); }
+
+int TaskStates(const Program& p) { return Count(p.Log(1), "get task 0 state : "); }
+
+// s from the last place of mark on (all of s without one).
+std::string From(const std::string& s, const char* mark) {
+    const size_t at = s.rfind(mark);
+    return at == std::string::npos ? s : s.substr(at);
+}
+
+void OpenAndEdit(const Program& p) {
+    p.ClickRow(kIndexPhpRow);
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), "Hello from the Zarvo board"); }, 5000), "index.php opens");
+    ::PostMessageA(p.Editor(), WM_KEYDOWN, VK_DOWN, 1);  // below "<?php"
+    ::PostMessageA(p.Editor(), WM_KEYDOWN, VK_HOME, 1);
+    TypeInto(p.Editor(), (std::string(kTyped) + "\r").c_str());
+    Check(WaitFor([&] { return Contains(Text(p.Editor()), kTyped); }, 5000), "typing edits index.php");
+}
+
+// The upload starts; the board goes during it and the program, told by
+// nothing but its port, asks whether to connect again.
+HWND UploadCutOff(const Program& p) {
+    Press(p.main, kUpload);
+    HWND box = WaitDialogWith(p, kMsgButton1, 30000);
+    Check(box && p.Enabled(kConnect), "the cable pulled in the upload: the link closes and asks to connect again");
+    Shot("lost-in-upload");
+    return box;
+}
+
+// Back on the same board: the backup is offered instead of the board's files.
+void RestoreTheBackup(const Program& p) {
+    HWND box = WaitDialogWith(p, kMsgButton1, 30000);
+    Check(box != nullptr && !Contains(From(SimLog(), "session start"), "RX 03/11"),
+          "the board is back and identified: the restore question comes before any read of its files");
+    Shot("restore-asked");
+    const int asked = TaskStates(p);
+    if (!Check(Yes(box), "Yes: the backup is restored")) return;
+    // The files changed here are asked about when the backup would replace them.
+    HWND next = nullptr;
+    WaitFor([&] {
+        next = DialogWith(p, kMsgButton1);
+        return (next && next != box) || (p.Idle() && TaskStates(p) > asked);
+    }, 10000);
+    if (next && next != box) {
+        Shot("changed-files-asked");
+        Check(Yes(next), "Yes: the changed files give way to the backup");
+    }
+    Check(WaitFor([&] { return p.Idle() && TaskStates(p) > asked; }, 10000),
+          "after the restore the board is asked its task state");
+    Check(Contains(Text(p.Editor()), kTyped) && Text(p.Item(kNameLabel)) == "index.php",
+          "the restored index.php holds the edit", Text(p.Editor()).substr(0, 120));
+    Check(p.Enabled(kUpload) && p.Enabled(kDisconnect), "connected after the restore: Upload and Disconnect on");
+    Shot("restored");
+}
+
+// The board reported its task stopped: the upload goes without a question.
+void UploadAgain(const Program& p) {
+    const int before = TaskStates(p);
+    Press(p.main, kUpload);
+    bool asked = false;
+    auto done = [&] { return p.Idle() && !OtherDialog(p) && TaskStates(p) > before; };
+    for (int round = 0; round < 3; ++round) {
+        HWND box = nullptr;
+        WaitFor([&] { return (box = DialogWith(p, kMsgButton1)) != nullptr || done(); }, 60000);
+        if (!box) break;
+        if (!asked) Shot("upload-asked");
+        asked = true;
+        Yes(box);  // as the user did, so that the board's log shows what followed
+        WaitFor([&] { return Gone(box); }, 5000);
+    }
+    Check(!asked, "Upload after the restore asks nothing");
+    Check(done() && p.Enabled(kUpload), "the upload ends connected and the board's task state is asked again");
+    Shot("uploaded");
+}
+
+void RestoreRoad(const Program& p, const char* port) {
+    Connect(p, port);
+    OpenAndEdit(p);
+    Shot("edited");
+    HWND lost = UploadCutOff(p);
+    if (!lost) return;
+    if (!Check(Yes(lost), "Yes: the program waits for the board")) return;
+    RestoreTheBackup(p);
+    UploadAgain(p);
+}
+
+}  // namespace
+
+ZARVO_ROAD("restore", RestoreRoad);
+
+}  // namespace e2e
