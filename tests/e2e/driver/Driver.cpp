@@ -222,8 +222,8 @@ std::string RoadPath(const char* name) {
     return std::string(dir ? dir : ".") + "\\" + name;
 }
 
-std::string SimLog() {
-    std::ifstream in(RoadPath("..\\sim.log"), std::ios::binary);
+std::string SimLog(const char* name) {
+    std::ifstream in(RoadPath((std::string("..\\") + name).c_str()), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

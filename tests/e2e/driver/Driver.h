@@ -94,8 +94,8 @@ bool Gone(HWND w);
 HWND OpenSettings(const Program& p);
 // A file the road's script left for the driver (%ZARVOD_ROAD_DIR%), as a Windows path.
 std::string RoadPath(const char* name);
-// What the simulator logged so far (it flushes every line).
-std::string SimLog();
+// What the simulator logged so far (it flushes every line); name: the log of a road's next board.
+std::string SimLog(const char* name = "sim.log");
 // The file-name box of a common open-file dialog; a full path set there and OK open it.
 HWND FileNameBox(HWND fileDialog);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).

@@ -5,6 +5,9 @@
 // the backup back instead of reading the board. The board is asked its task
 // state as after a read: the Upload that follows asks nothing, stops nothing
 // and carries the board's file-system value (the board's log tells).
+// Then a second board, whose upload was cut off in an earlier run of the
+// program (its backup is in the folder): its backup, never read by this run
+// as the first board's image was, must tell its file-system value.
 #include "driver/Driver.h"
 
 #include <cstdio>
@@ -13,6 +16,7 @@ namespace e2e {
 namespace {
 
 const char kTyped[] = "// typed before the cable was pulled";
+const char kBoardBBackup[] = "Board B from its backup";
 
 bool Yes(HWND box) { return box && ClickLabelled(box, "Yes", L"\uC608"); }
 
@@ -43,12 +47,13 @@ HWND UploadCutOff(const Program& p) {
     return box;
 }
 
-// Back on the same board: the backup is offered instead of the board's files.
-void RestoreTheBackup(const Program& p) {
+// A board with a backup is identified: the backup is offered instead of a
+// read of its files (simLog: that board's log), and Yes restores it.
+void RestoreTheBackup(const Program& p, const char* simLog, const char* shot, const char* restored) {
     HWND box = WaitDialogWith(p, kMsgButton1, 30000);
-    Check(box != nullptr && !Contains(From(SimLog(), "session start"), "RX 03/11"),
-          "the board is back and identified: the restore question comes before any read of its files");
-    Shot("restore-asked");
+    Check(box != nullptr && !Contains(From(SimLog(simLog), "session start"), "RX 03/11"),
+          "the board is identified: the restore question comes before any read of its files");
+    Shot(shot);
     const int asked = TaskStates(p);
     if (!Check(Yes(box), "Yes: the backup is restored")) return;
     // The files changed here are asked about when the backup would replace them.
@@ -63,14 +68,13 @@ void RestoreTheBackup(const Program& p) {
     }
     Check(WaitFor([&] { return p.Idle() && TaskStates(p) > asked; }, 10000),
           "after the restore the board is asked its task state");
-    Check(Contains(Text(p.Editor()), kTyped) && Text(p.Item(kNameLabel)) == "index.php",
-          "the restored index.php holds the edit", Text(p.Editor()).substr(0, 120));
+    Check(Contains(Text(p.Editor()), restored) && Text(p.Item(kNameLabel)) == "index.php",
+          "the restored index.php shows", Text(p.Editor()).substr(0, 120));
     Check(p.Enabled(kUpload) && p.Enabled(kDisconnect), "connected after the restore: Upload and Disconnect on");
-    Shot("restored");
 }
 
 // The board reported its task stopped: the upload goes without a question.
-void UploadAgain(const Program& p) {
+void UploadAgain(const Program& p, const char* shot) {
     const int before = TaskStates(p);
     Press(p.main, kUpload);
     bool asked = false;
@@ -86,7 +90,23 @@ void UploadAgain(const Program& p) {
     }
     Check(!asked, "Upload after the restore asks nothing");
     Check(done() && p.Enabled(kUpload), "the upload ends connected and the board's task state is asked again");
-    Shot("uploaded");
+    Shot(shot);
+}
+
+void AnotherBoardsBackup(const Program& p) {
+    Press(p.main, kDisconnect);
+    HWND box = nullptr;
+    WaitFor([&] { return p.Enabled(kConnect) || (box = DialogWith(p, kMsgButton1)) != nullptr; }, 5000);
+    Yes(box);
+    Check(WaitFor([&] { return p.Enabled(kConnect) && p.Idle(); }, 5000), "disconnected from the first board");
+    printf("NEXTBOARD\n");  // the demo puts board B on the port
+    fflush(stdout);
+    char line[64];
+    if (!fgets(line, sizeof line, stdin)) Check(false, "the demo puts another board on the port");
+    p.Click(kConnect);
+    RestoreTheBackup(p, "sim-b.log", "b-restore-asked", kBoardBBackup);
+    Shot("b-restored");
+    UploadAgain(p, "b-uploaded");
 }
 
 void RestoreRoad(const Program& p, const char* port) {
@@ -96,8 +116,10 @@ void RestoreRoad(const Program& p, const char* port) {
     HWND lost = UploadCutOff(p);
     if (!lost) return;
     if (!Check(Yes(lost), "Yes: the program waits for the board")) return;
-    RestoreTheBackup(p);
-    UploadAgain(p);
+    RestoreTheBackup(p, "sim.log", "restore-asked", kTyped);
+    Shot("restored");
+    UploadAgain(p, "uploaded");
+    AnotherBoardsBackup(p);
 }
 
 }  // namespace
