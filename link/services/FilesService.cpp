@@ -715,9 +715,10 @@ void CFilesService::RestoreUploadBackup()
     TakeEditorText();
     if (!HasUnsavedFiles() || AskToReplaceUnsaved()) {
         ClearEntries();
+        // Whole, folder rows too: without them the files inside could not
+        // be reached in the list.
         for (PackedFile::Entry& pe : parsed)
-            if (!pe.data.empty())
-                m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
+            m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
         ShowOpenEntryAfresh(openName);
         m_session.Host().RefreshFileList();
         // What an upload of the restored files would take, not the last image read.

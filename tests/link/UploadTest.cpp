@@ -200,9 +200,9 @@ TEST_F(UploadTest, ADeclinedRestoreLeavesNoReadBehindTheLink)
 }
 
 // A restore stands for the image read it replaces: the board's file-system
-// value comes from the backup (the next upload carries it), and the board is
-// set up and its task state asked as after a read; a backup that cannot be
-// read has the board read instead.
+// value comes from the backup (the next upload carries it), its folder rows
+// come back with its files, and the board is set up and its task state asked
+// as after a read; a backup that cannot be read has the board read instead.
 TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
 {
     const int yes = CLinkDialogs::kIdYes, no = CLinkDialogs::kIdNo;
@@ -215,8 +215,9 @@ TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
         const char* sent;
         const char* names;
     } cases[] = {
-        {"restored", {yes}, false, false, false, "02/13 02/11 02/12 01/51 ", "index.php "},
-        {"restored over a changed file", {yes, yes}, true, false, false, "02/13 02/11 02/12 01/51 ", "index.php "},
+        {"restored", {yes}, false, false, false, "02/13 02/11 02/12 01/51 ", "www index.php www/a.html "},
+        {"restored over a changed file", {yes, yes}, true, false, false, "02/13 02/11 02/12 01/51 ",
+         "www index.php www/a.html "},
         {"the changed file kept", {yes, no}, true, false, false, "02/13 02/11 02/12 01/51 ", "mine.php "},
         {"a broken backup", {yes}, false, true, false, "", ""},
         {"the board lost while asked", {yes}, false, false, true, "", ""},
@@ -228,7 +229,7 @@ TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
         Synced();
         Identified();
         fs::create_directories(tmp.path / "backup");
-        const std::string backup = Container({{"index.php", "<?php ?>"}}, 0, 0x0203);
+        const std::string backup = Container({{"index.php", "<?php ?>"}, {"www", ""}, {"www/a.html", "a"}}, 0, 0x0203);
         std::ofstream(tmp / "backup/3a0024000851363033363238.kbx", std::ios::binary)
             << (c.brokenBackup ? backup.substr(0, 100) : backup);
         std::ofstream(tmp / "backup/3a0024000851363033363238.wc") << "\x03\x02";
