@@ -44,7 +44,8 @@ HWND g_probe = nullptr;  // the UI thread's message-only window
 HHOOK g_hook = nullptr;
 UINT_PTR g_pollTimer = 0;
 bool g_checkPosted = false;
-constexpr UINT kCheck = WM_APP + 1, kDescribe = WM_APP + 2;
+HANDLE g_looped = nullptr;  // set when the probe's posted kLoop is handled
+constexpr UINT kCheck = WM_APP + 1, kDescribe = WM_APP + 2, kLoop = WM_APP + 3;
 
 void PublishNames() {
     ::EnterCriticalSection(&g_namesLock);
@@ -117,6 +118,10 @@ LRESULT CALLBACK ProbeProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
         if (RunOneReady(false)) PostCheck();  // what ran may have made another ready
         return 0;
     }
+    if (message == kLoop) {
+        ::SetEvent(g_looped);
+        return 0;
+    }
     if (message == kDescribe) {
         ::EnumThreadWindows(::GetCurrentThreadId(), &DescribeWindow, static_cast<LPARAM>(wParam));
         return 1;
@@ -144,6 +149,11 @@ public:
         g_hook = ::SetWindowsHookExA(WH_CBT, &WindowEvents, nullptr, ::GetCurrentThreadId());
         g_checkPosted = false;  // a check queued to the last run's probe went with it
         ASSERT_TRUE(g_probe && g_hook);
+        // Without it drags, the clipboard and COM calls fail or wait far from here.
+        APTTYPE type;
+        APTTYPEQUALIFIER qualifier;
+        ASSERT_TRUE(::CoGetApartmentType(&type, &qualifier) == S_OK && (type == APTTYPE_STA || type == APTTYPE_MAINSTA))
+            << "the UI thread is not a single-threaded apartment (OleInitialize on it before any test)";
     }
     void TearDown() override {
         if (g_hook) ::UnhookWindowsHookEx(g_hook);
@@ -161,9 +171,10 @@ private:
 
 // A test that never ends would hold the run for ever: a watchdog ends the
 // process when one test takes longer than ZARVOD_WATCHDOG_SECONDS (60 by
-// default; raise it on a slow machine), saying whether the UI thread still
-// handles messages (a loop that never ended) or not (blocked outside any loop),
-// and what the test was waiting for.
+// default; raise it on a slow machine), saying whether the UI thread still runs
+// a message loop (one that never ended), is blocked in a call (an outgoing
+// SendMessage or COM call answers sent messages, never posted ones) or in a
+// wait (no messages at all), and what the test was waiting for.
 volatile LONG g_testSerial = 0;
 
 DWORD WatchdogLimitMs() {
@@ -194,12 +205,18 @@ DWORD WINAPI Watchdog(void*) {
             continue;
         }
         if (::GetTickCount() - since <= limit) continue;
+        // A loop takes the sent message first, then the posted one.
+        ::PostMessageA(g_probe, kLoop, 0, 0);
         std::string shown;
         DWORD_PTR answered = 0;
-        if (::SendMessageTimeoutA(g_probe, kDescribe, reinterpret_cast<WPARAM>(&shown), 0, SMTO_NORMAL, 10000, &answered))
-            Report("its UI thread still handles messages: a loop never ended");
+        const bool sent = ::SendMessageTimeoutA(g_probe, kDescribe, reinterpret_cast<WPARAM>(&shown), 0, SMTO_NORMAL,
+                                                10000, &answered) != 0;
+        if (::WaitForSingleObject(g_looped, 1000) == WAIT_OBJECT_0)
+            Report("its UI thread still runs a message loop: a loop never ended");
+        else if (sent)
+            Report("its UI thread answers sent messages only: blocked in a call (an outgoing SendMessage or COM call)");
         else
-            Report("its UI thread handles no messages: blocked outside any loop");
+            Report("its UI thread handles no messages: blocked in a wait outside any loop");
         fputs(shown.c_str(), stderr);
         ::EnterCriticalSection(&g_namesLock);
         for (const std::string& n : g_names) fprintf(stderr, "  waiting for: %s\n", n.c_str());
@@ -229,6 +246,7 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
 
 bool StartWatchdog() {
     ::InitializeCriticalSection(&g_namesLock);
+    g_looped = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
     ::testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
     HANDLE t = ::CreateThread(nullptr, 0, &Watchdog, nullptr, 0, nullptr);
     if (t) ::CloseHandle(t);
