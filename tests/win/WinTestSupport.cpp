@@ -44,6 +44,7 @@ HWND g_probe = nullptr;  // the UI thread's message-only window
 HHOOK g_hook = nullptr;
 UINT_PTR g_pollTimer = 0;
 bool g_checkPosted = false;
+std::map<std::pair<HWND, UINT_PTR>, UINT> g_timers;  // this test's, by window and id
 HANDLE g_looped = nullptr;  // set when the probe's posted kLoop is handled
 constexpr UINT kCheck = WM_APP + 1, kDescribe = WM_APP + 2, kLoop = WM_APP + 3;
 
@@ -145,6 +146,7 @@ public:
         wc.hInstance = ::GetModuleHandleA(nullptr);
         wc.lpszClassName = "ZarvoDTestProbe";
         ::RegisterClassA(&wc);
+        CWnd::s_timerSet = [](HWND wnd, UINT_PTR id, UINT ms) { g_timers[{wnd, id}] = ms; };
         g_probe = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         g_hook = ::SetWindowsHookExA(WH_CBT, &WindowEvents, nullptr, ::GetCurrentThreadId());
         g_checkPosted = false;  // a check queued to the last run's probe went with it
@@ -235,6 +237,7 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
             if (!e.optional) ADD_FAILURE() << "the test ended still waiting for " << e.what;
         g_expected.clear();
         PublishNames();
+        g_timers.clear();
         if (g_pollTimer) ::KillTimer(nullptr, g_pollTimer);
         g_pollTimer = 0;
         // An action of a finished test refers to its dead locals: it must
@@ -318,6 +321,11 @@ void OnShown(const CWnd& wnd, std::function<void()> action) {
             return wnd.m_hWnd && ::IsWindowVisible(wnd.m_hWnd) && !(d && d->HasEnded()) ? wnd.m_hWnd : nullptr;
         },
         [action](HWND) { action(); });
+}
+
+UINT TimerPeriod(HWND wnd, UINT_PTR id) {
+    auto it = g_timers.find({wnd, id});
+    return it == g_timers.end() ? 0 : it->second;
 }
 
 void When(std::string what, std::function<bool()> check, std::function<void()> action) {
