@@ -168,6 +168,8 @@ bool UnhookWindowCreate() {
     return attached;
 }
 
+void (*CWnd::s_timerSet)(HWND, UINT_PTR, UINT) = nullptr;
+
 CWnd::~CWnd() {
     // An object dying before its window: detach so the window never calls into freed memory.
     if (m_hWnd) {

@@ -109,7 +109,13 @@ public:
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void InvalidateRect(const RECT* rc, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rc, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
-    UINT_PTR SetTimer(UINT_PTR id, UINT ms) { return ::SetTimer(m_hWnd, id, ms, nullptr); }
+    UINT_PTR SetTimer(UINT_PTR id, UINT ms) {
+        if (s_timerSet) s_timerSet(m_hWnd, id, ms);
+        return ::SetTimer(m_hWnd, id, ms, nullptr);
+    }
+    // Told of every window timer set, with its period: the system's clock runs
+    // the timers, so tests check the periods asked for rather than time passing.
+    static void (*s_timerSet)(HWND wnd, UINT_PTR id, UINT ms);
     BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
     void SetFont(HFONT font, BOOL redraw = TRUE) { SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw); }
     HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }

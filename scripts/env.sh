@@ -38,21 +38,58 @@ ensure_wineprefix() {
     wineserver -w 2>/dev/null || true
   fi
   install_wine_fonts
-  # No window manager runs under Xvfb, and Wine's X11 driver waits two seconds
-  # for one each time a managed window loses activation or is hidden; unmanaged
-  # windows (Wine draws their frames itself) skip that wait.
-  if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    wineserver -w 2>/dev/null || true
-  fi
+  settle_wineprefix
+}
+
+# What every prefix of the scripts holds. Unmanaged windows: no window manager
+# runs under Xvfb, and Wine's X11 driver waits two seconds for one each time a
+# managed window loses activation or is hidden (unmanaged windows, whose frames
+# Wine draws itself, skip that wait). No crash dialog: a crash ends the process
+# and winedbg writes its backtrace to the output; the dialog would wait on the
+# Xvfb display for a click that never comes.
+settle_wineprefix() {
+  grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null &&
+    grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # The debugger starts without asking first (Wine's default; asking is a box too).
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1
+  wineserver -w 2>/dev/null || true
 }
 
 # Runs one Windows test executable under Xvfb into a log (its exit code is the
-# function's): suites named *_ko_tests run with the ANSI code page 949.
+# function's): suites named *_ko_tests run with the ANSI code page 949. A run
+# longer than ZARVOD_SUITE_SECONDS (default five watchdog limits: 300 s) is
+# ended with all it started (timeout signals its own process group) and the
+# prefix's processes, and says so in the log. end_wine_suite ends the run now.
+wine_suite=
 run_wine_suite() {
-  local exe=$1 log=$2
+  local exe=$1 log=$2 limit=${ZARVOD_SUITE_SECONDS:-$((5 * ${ZARVOD_WATCHDOG_SECONDS:-60}))} rc
   shift 2
   local locale_env=()
   case "$(basename "$exe")" in *_ko_tests.exe) locale_env=(env LC_ALL=ko_KR.UTF-8) ;; esac
-  (cd "$(dirname "$exe")" && "${locale_env[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" wine "$(basename "$exe")" "$@") >"$log" 2>&1
+  # In the background, so that a script's trap runs at once on Ctrl-C.
+  (cd "$(dirname "$exe")" && exec "${locale_env[@]}" timeout -k 10 "$limit" \
+    xvfb-run -a -s "-screen 0 1280x1024x24" wine "$(basename "$exe")" "$@") </dev/null >"$log" 2>&1 &
+  wine_suite=$!
+  wait "$wine_suite"
+  rc=$?
+  wine_suite=
+  if [ "$rc" -eq 124 ]; then
+    echo "$(basename "$exe") ran past $limit s: ended" >>"$log"
+    wineserver -k 2>/dev/null
+  fi
+  return "$rc"
+}
+
+end_wine_suite() {
+  [ -z "$wine_suite" ] || kill "$wine_suite" 2>/dev/null
+  wineserver -k 2>/dev/null
+}
+
+# Why a Windows suite ended before its time: the watchdog's report, Wine's crash
+# line with its backtrace, the time limit. Nothing when the log says none.
+wine_suite_reason() {
+  grep -E 'hung:|^  (shown|waiting for):|^wine: Unhandled|ran past [0-9]+ s' "$1" | head -n 12
+  sed -n '/^Backtrace:/,/^Modules:/{/^Modules:/!p;}' "$1" | head -n 12
 }

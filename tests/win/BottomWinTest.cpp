@@ -47,6 +47,11 @@ std::vector<HWND> LogWindows(HWND tabs) {
     return v;
 }
 
+// Runs the loop until the log's timer has shown what it queued.
+void AwaitFlush(CWndLog* log) {
+    Await("a log's flush", [log] { return log->Pending().empty(); });
+}
+
 void TypeAndOk(CDialog* box, const char* text) {
     box->SetDlgItemText(IDC_WATCH_NAME, text);
     Click(box, IDOK);
@@ -98,7 +103,11 @@ TEST_F(BottomWinTest, LogsQueueUntilTheTickAndTheDebuggerLogJoinsItsLines) {
     for (const char* t : {"a", "b", "c\r\n"}) pane.AddOutput(t, strlen(t));
     pane.AddFirmwareLog("fw", 2);
     EXPECT_EQ(WindowText(output), "");
-    Pump(120);
+    // Each queued log shows its queue at the next tick of its 50-ms timer.
+    for (CWndLog* log : {pane.OutputPane(), pane.FirmwarePane()}) {
+        EXPECT_EQ(TimerPeriod(log->m_hWnd, CWndLog::kFlushTimer), 50u);
+        AwaitFlush(log);
+    }
     EXPECT_EQ(WindowText(output), "abc\r\n");
     EXPECT_EQ(WindowText(pane.FirmwarePane()->Edit().m_hWnd), "fw");
     // The debugger log takes lines at once, hidden or not, without their breaks, and stays bounded.
@@ -141,7 +150,7 @@ TEST_F(BottomWinTest, HiddenLogsMadeOnFirstUseTakeTheirPlaceTextAndFont) {
     pane.AddFirmwareLog("boot 1\r\n", 8);
     EXPECT_EQ(panes().size(), 2u);
     pane.AddDebuggerLog("get id");
-    Pump(120);
+    AwaitFlush(pane.FirmwarePane());
     HWND output = pane.OutputPane()->m_hWnd;
     const std::vector<HWND> made = panes();
     ASSERT_EQ(made.size(), 3u);
@@ -185,7 +194,7 @@ TEST_F(BottomWinTest, AHiddenLogsTabChosenFirstShowsItsEmptyLog) {
     EXPECT_GT(r.bottom, 100);
     EXPECT_EQ(WindowText(::GetWindow(firmware, GW_CHILD)), "");
     pane.AddFirmwareLog("late", 4);
-    Pump(120);
+    AwaitFlush(pane.FirmwarePane());
     EXPECT_EQ(WindowText(::GetWindow(firmware, GW_CHILD)), "late");
 }
 

@@ -334,14 +334,13 @@ TEST_F(ImageWinTest, AnimatesGoodGifsAndShowsBrokenOnesStillOrNotAtAll) {
     ASSERT_TRUE(pane.OpenImage(kAnimGif, sizeof kAnimGif, "anim.gif"));
     EXPECT_TRUE(pane.IsAnimated());
     EXPECT_FALSE(pane.IsResizable());
-    bool red = false, blue = false;
-    for (int i = 0; i < 30 && !(red && blue); ++i) {
-        Pump(30);
-        const COLORREF c = ScreenPixel(pane, 151, 151);
-        red = red || c == RGB(255, 0, 0);
-        blue = blue || c == RGB(0, 0, 255);
-    }
-    EXPECT_TRUE(red && blue);
+    // Each frame shows for its own delay (10 and 20 hundredths): the pane's
+    // timer asks for it, and its tick shows the next frame.
+    auto shows = [&](COLORREF colour) { return [&, colour] { return ScreenPixel(pane, 151, 151) == colour; }; };
+    EXPECT_EQ(TimerPeriod(pane.m_hWnd, CWndImage::kTimerAnimate), 100u);
+    Await("the animation's blue frame", shows(RGB(0, 0, 255)));
+    EXPECT_EQ(TimerPeriod(pane.m_hWnd, CWndImage::kTimerAnimate), 200u);
+    Await("the animation's red frame again", shows(RGB(255, 0, 0)));
 
     // Broken GIFs: short, without a delay per frame, with no size. Any of
     // them may show or not; none animates on missing data or crashes.

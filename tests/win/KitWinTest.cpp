@@ -171,7 +171,9 @@ TEST_F(KitWinTest, ATipHidesWhenItsButtonIsDisabledOrABoxOpens) {
         ::SetFocus(parent.m_hWnd);
         MSG move{b.m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, 15), 0, pt};
         b.PreTranslateMessage(&move);
-        Pump(800);
+        // It shows once the cursor has rested there half a second.
+        EXPECT_EQ(TimerPeriod(b.Tooltip().m_hWnd, CXInfoTip::kShowTimer), 500u);
+        Await("the tip to show", tipShown);
         return tipShown();
     };
     enum Road { kDisabled, kMessageBox, kWaitBox, kOtherBox };

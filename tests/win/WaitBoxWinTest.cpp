@@ -17,21 +17,23 @@ TEST(WaitBoxWinTest, StartNoticeOfEachModeAndEndOnRequest) {
         ASSERT_TRUE(owner.Create());
         CDlgProgress box(owner.m_hWnd);
         box.m_mode = r.mode;
-        bool visibleAtNotice = false;
-        DWORD opened = 0, noticed = 0;
+        bool visibleAtNotice = false, noticeTimerOver = false;
+        UINT noticeDelay = 0;
         owner.answer = [&](UINT m, WPARAM, LPARAM, LRESULT*) {
             if (m == r.notice) {
-                noticed = ::GetTickCount();
+                noticeDelay = TimerPeriod(box.m_hWnd, CDlgProgress::kNoticeTimer);
+                noticeTimerOver = !::KillTimer(box.m_hWnd, CDlgProgress::kNoticeTimer);
                 visibleAtNotice = ::IsWindowVisible(box.m_hWnd) != FALSE;
                 box.End(IDOK);  // the owner's job is over
             }
             return false;
         };
-        When([&] { return box.m_hWnd != nullptr; }, [&] { opened = ::GetTickCount(); });
         EXPECT_EQ(box.DoModal(), IDOK) << "mode " << r.mode;
         EXPECT_EQ(owner.Count(r.notice), 1) << "mode " << r.mode;
         EXPECT_TRUE(visibleAtNotice) << "the notice is handled while the box is up";
-        EXPECT_GE(noticed - opened, 300u) << "the notice waits for the box to settle";
+        // The notice waits half a second for the box to settle: it comes when that timer is over.
+        EXPECT_EQ(noticeDelay, 500u) << "mode " << r.mode;
+        EXPECT_TRUE(noticeTimerOver) << "mode " << r.mode;
         EXPECT_EQ(box.m_hWnd, nullptr);
     }
 }
@@ -165,7 +167,7 @@ TEST(WaitBoxWinTest, NoQuestionGoesOverTheMainWindowsWaitBox) {
             done = true;
         });
         main.OpenWaitBox(3);
-        for (int i = 0; i < 300 && !(done && !Showing(IDD_PROGRESS)); ++i) Pump(20);
+        Await("the question answered and the wait box gone", [&] { return done && !Showing(IDD_PROGRESS); });
         EXPECT_TRUE(done) << c.name;
         EXPECT_FALSE(boxShownDuring) << c.name;
         EXPECT_EQ(questionOwner, main.m_hWnd) << c.name;

@@ -44,7 +44,9 @@ HWND g_probe = nullptr;  // the UI thread's message-only window
 HHOOK g_hook = nullptr;
 UINT_PTR g_pollTimer = 0;
 bool g_checkPosted = false;
-constexpr UINT kCheck = WM_APP + 1, kDescribe = WM_APP + 2;
+std::map<std::pair<HWND, UINT_PTR>, UINT> g_timers;  // this test's, by window and id
+HANDLE g_looped = nullptr;  // set when the probe's posted kLoop is handled
+constexpr UINT kCheck = WM_APP + 1, kDescribe = WM_APP + 2, kLoop = WM_APP + 3;
 
 void PublishNames() {
     ::EnterCriticalSection(&g_namesLock);
@@ -117,6 +119,10 @@ LRESULT CALLBACK ProbeProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
         if (RunOneReady(false)) PostCheck();  // what ran may have made another ready
         return 0;
     }
+    if (message == kLoop) {
+        ::SetEvent(g_looped);
+        return 0;
+    }
     if (message == kDescribe) {
         ::EnumThreadWindows(::GetCurrentThreadId(), &DescribeWindow, static_cast<LPARAM>(wParam));
         return 1;
@@ -140,10 +146,16 @@ public:
         wc.hInstance = ::GetModuleHandleA(nullptr);
         wc.lpszClassName = "ZarvoDTestProbe";
         ::RegisterClassA(&wc);
+        CWnd::s_timerSet = [](HWND wnd, UINT_PTR id, UINT ms) { g_timers[{wnd, id}] = ms; };
         g_probe = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         g_hook = ::SetWindowsHookExA(WH_CBT, &WindowEvents, nullptr, ::GetCurrentThreadId());
         g_checkPosted = false;  // a check queued to the last run's probe went with it
         ASSERT_TRUE(g_probe && g_hook);
+        // Without it drags, the clipboard and COM calls fail or wait far from here.
+        APTTYPE type;
+        APTTYPEQUALIFIER qualifier;
+        ASSERT_TRUE(::CoGetApartmentType(&type, &qualifier) == S_OK && (type == APTTYPE_STA || type == APTTYPE_MAINSTA))
+            << "the UI thread is not a single-threaded apartment (OleInitialize on it before any test)";
     }
     void TearDown() override {
         if (g_hook) ::UnhookWindowsHookEx(g_hook);
@@ -161,9 +173,10 @@ private:
 
 // A test that never ends would hold the run for ever: a watchdog ends the
 // process when one test takes longer than ZARVOD_WATCHDOG_SECONDS (60 by
-// default; raise it on a slow machine), saying whether the UI thread still
-// handles messages (a loop that never ended) or not (blocked outside any loop),
-// and what the test was waiting for.
+// default; raise it on a slow machine), saying whether the UI thread still runs
+// a message loop (one that never ended), is blocked in a call (an outgoing
+// SendMessage or COM call answers sent messages, never posted ones) or in a
+// wait (no messages at all), and what the test was waiting for.
 volatile LONG g_testSerial = 0;
 
 DWORD WatchdogLimitMs() {
@@ -194,12 +207,18 @@ DWORD WINAPI Watchdog(void*) {
             continue;
         }
         if (::GetTickCount() - since <= limit) continue;
+        // A loop takes the sent message first, then the posted one.
+        ::PostMessageA(g_probe, kLoop, 0, 0);
         std::string shown;
         DWORD_PTR answered = 0;
-        if (::SendMessageTimeoutA(g_probe, kDescribe, reinterpret_cast<WPARAM>(&shown), 0, SMTO_NORMAL, 10000, &answered))
-            Report("its UI thread still handles messages: a loop never ended");
+        const bool sent = ::SendMessageTimeoutA(g_probe, kDescribe, reinterpret_cast<WPARAM>(&shown), 0, SMTO_NORMAL,
+                                                10000, &answered) != 0;
+        if (::WaitForSingleObject(g_looped, 1000) == WAIT_OBJECT_0)
+            Report("its UI thread still runs a message loop: a loop never ended");
+        else if (sent)
+            Report("its UI thread answers sent messages only: blocked in a call (an outgoing SendMessage or COM call)");
         else
-            Report("its UI thread handles no messages: blocked outside any loop");
+            Report("its UI thread handles no messages: blocked in a wait outside any loop");
         fputs(shown.c_str(), stderr);
         ::EnterCriticalSection(&g_namesLock);
         for (const std::string& n : g_names) fprintf(stderr, "  waiting for: %s\n", n.c_str());
@@ -218,6 +237,7 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
             if (!e.optional) ADD_FAILURE() << "the test ended still waiting for " << e.what;
         g_expected.clear();
         PublishNames();
+        g_timers.clear();
         if (g_pollTimer) ::KillTimer(nullptr, g_pollTimer);
         g_pollTimer = 0;
         // An action of a finished test refers to its dead locals: it must
@@ -229,6 +249,7 @@ class WatchdogListener : public ::testing::EmptyTestEventListener {
 
 bool StartWatchdog() {
     ::InitializeCriticalSection(&g_namesLock);
+    g_looped = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
     ::testing::UnitTest::GetInstance()->listeners().Append(new WatchdogListener);
     HANDLE t = ::CreateThread(nullptr, 0, &Watchdog, nullptr, 0, nullptr);
     if (t) ::CloseHandle(t);
@@ -300,6 +321,11 @@ void OnShown(const CWnd& wnd, std::function<void()> action) {
             return wnd.m_hWnd && ::IsWindowVisible(wnd.m_hWnd) && !(d && d->HasEnded()) ? wnd.m_hWnd : nullptr;
         },
         [action](HWND) { action(); });
+}
+
+UINT TimerPeriod(HWND wnd, UINT_PTR id) {
+    auto it = g_timers.find({wnd, id});
+    return it == g_timers.end() ? 0 : it->second;
 }
 
 void When(std::string what, std::function<bool()> check, std::function<void()> action) {

@@ -29,6 +29,9 @@ void IfShown(std::string what, std::function<HWND()> find, std::function<void(HW
 // Runs the message loop until done() holds; the watchdog ends a wait that
 // never does, naming `what`.
 void Await(std::string what, std::function<bool()> done);
+// The period a window last asked for its timer id (CWnd::SetTimer) during this
+// test, 0 if none: a timing the program promises, checked without waiting.
+UINT TimerPeriod(HWND wnd, UINT_PTR id);
 // For states no window event marks: polls check (no give-up), then runs action.
 void When(std::string what, std::function<bool()> check, std::function<void()> action);
 inline void When(std::function<bool()> check, std::function<void()> action) {
