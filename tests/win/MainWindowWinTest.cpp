@@ -103,6 +103,31 @@ TEST_F(MainWindow, KeysCtrlWithoutAltAndEnterOnlyInTheEditor) {
     EXPECT_EQ(OpenBox(), nullptr);
 }
 
+// While the port list is open, Enter and Esc are the list's: they close it
+// through the window's loop. The window itself never closes by them.
+TEST_F(MainWindow, AnOpenPortListTakesEnterAndEsc) {
+    HWND combo = dlg.GetDlgItem(CZarvoDDlg::kPortCombo);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Esc");
+        ::SetFocus(combo);
+        // Without a board's port the list says so first and then closes itself: not here.
+        IfShown("the missing port's message", OpenBoxWindow, [](HWND box) {
+            dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(box))->EndDialog(IDOK);
+        });
+        ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        ::KillTimer(dlg.m_hWnd, CZarvoDDlg::kTimerClosePortList);
+        ASSERT_NE(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0), 0);
+        MSG msg{combo, WM_KEYDOWN, key, 1, 0, {0, 0}};
+        EXPECT_FALSE(dlg.PreTranslateMessage(&msg));
+        PostKey(combo, static_cast<UINT>(key));
+        MSG queued;
+        while (::PeekMessageA(&queued, nullptr, 0, 0, PM_REMOVE)) CWinApp::PumpMessage(queued);
+        EXPECT_EQ(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0), 0);
+        EXPECT_TRUE(dlg.PreTranslateMessage(&msg)) << "closed, the list passes them to nobody";
+        ASSERT_TRUE(::IsWindowVisible(dlg.m_hWnd));
+    }
+}
+
 TEST_F(MainWindow, ClosingWithChangedFilesAsksAndNoKeepsTheWindow) {
     AddEntry(dlg, "new.php", "<?php ?>", FileEntry::kChanged);
     Answer(IDNO);

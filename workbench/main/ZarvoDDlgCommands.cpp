@@ -208,8 +208,9 @@ bool CZarvoDDlg::HandleKey(const MSG* msg) {
     switch (key) {
     case VK_RETURN:
     case VK_ESCAPE:
-        // The window never closes by Enter or Esc; the editor still takes them.
-        return !inEditor;
+        // The window never closes by Enter or Esc; the editor still takes
+        // them, and an open list takes them to close.
+        return !inEditor && IsEnterOrEsc(msg);
     case 'N':
     case 'I':
     case 'S': {
