@@ -329,9 +329,10 @@ TEST_F(MainWindowWithWatches, DebuggerRelaysReachTheWatchListAndShowOnlyListedTe
 }
 
 TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
-    // Initialization mode's Yes warns of the missing port, unless the link changed meanwhile.
+    // Initialization mode's Yes warns of the missing port, unless the link
+    // changed meanwhile: then it says that nothing was done.
     for (bool linkChanged : {false, true}) {
-        bool warned = false;
+        std::string said;
         // All of it runs inside the command: the dialog, the question, the warning.
         OnShown("the Preferences dialog", [] { return ::FindWindowA(nullptr, "Preferences"); }, [&](HWND pref) {
             ::CheckDlgButton(pref, IDC_PREF_INIT_MODE, BST_CHECKED);
@@ -339,14 +340,12 @@ TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
             OnDialog(IDD_MESSAGE, [&](CDialog* box) {
                 if (linkChanged) dlg.OnLinkDisconnected();
                 box->EndDialog(IDYES);
-                IfShown("the missing port's warning", OpenBoxWindow, [&](HWND warning) {
-                    warned = true;
-                    dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(warning))->EndDialog(IDOK);
-                });
+                TakeMessage(&said);
             });
         });
         dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
-        EXPECT_EQ(warned, !linkChanged) << linkChanged;
+        EXPECT_EQ(said, linkChanged ? CResources::LoadString(IDS_RESET_MODE_NOT_NOW).str() : "Select a COM port.")
+            << linkChanged;
     }
 }
 
@@ -939,6 +938,51 @@ TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWit
     EXPECT_FALSE(b.Session().IsConnected());
     ASSERT_EQ(b.dlg.Link().Files().Entries().Find("index.php"), entry);
     EXPECT_EQ(entry->state, FileEntry::kChanged);
+}
+
+// The initialisation mode is decided on the state after the warning's Yes:
+// while a job runs (or the link changed during the question) nothing is sent
+// and the user is told so; a job that ended meanwhile no longer stands in the way.
+TEST(MainWindowPreferences, InitializationModeRefusedAloudWhileTheBoardIsBusy) {
+    const std::string notNow =
+        "The product did not go into initialization mode: it is busy with another job, or its connection "
+        "changed meanwhile.\r\nNothing was deleted. Apply it again when the job has ended.";
+    const std::vector<uint8_t> reset = Hex("00 0C 05 25 00 08 00 02 00 04 00 00 00 C8");
+    struct Row {
+        const char* what;
+        bool readBefore;  // a settings read sent, not answered, when Apply is pressed
+        void (*meanwhile)(PlayedBoard&);
+        bool resets, connectedAfter;
+    } rows[] = {
+        {"a settings read not answered", true, nullptr, false, true},
+        {"the read fails while asked", true, [](PlayedBoard& b) { b.Feed(Reply(3, 0x21, ItemInt(5))); }, true, false},
+        {"a read starts while asked", false, [](PlayedBoard& b) { b.dlg.OnSettingsButton(); }, false, true},
+        {"the link ends while asked", false, [](PlayedBoard& b) { b.Session().Disconnect(false); }, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PlayedBoard b("zarvod_init_busy_test");
+        ASSERT_TRUE(b.Identify());
+        if (row.readBefore) b.dlg.OnSettingsButton();
+        ASSERT_EQ(b.Sent(3, 0x21), row.readBefore);
+        b.port.writes.clear();
+        b.dlg.said.clear();
+        b.dlg.answers = {IDYES};
+        if (row.meanwhile) b.dlg.meanwhile = [&b, &row] { row.meanwhile(b); };
+        OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
+            ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
+            Click(prefs, IDOK);
+        });
+        b.dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+        ASSERT_GE(b.dlg.said.size(), 1u);
+        EXPECT_EQ(b.dlg.said[0].substr(0, 9), "Warning :");
+        bool resetSent = false;
+        for (const auto& w : b.port.writes)
+            resetSent |= std::vector<uint8_t>(w.begin() + 2, w.end()) == reset;
+        EXPECT_EQ(resetSent, row.resets);
+        EXPECT_EQ(b.dlg.said.back() == notNow, !row.resets) << b.dlg.said.back();
+        EXPECT_EQ(b.Session().IsConnected(), row.connectedAfter);
+    }
 }
 
 // A wait box that ends before its job (cancelled, or closed from outside)
