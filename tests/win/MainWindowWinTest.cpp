@@ -24,6 +24,7 @@
 #include <shlwapi.h>
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -710,6 +711,145 @@ TEST_F(MainWindow, SaveKbxOverAnExistingFileAsksOnce) {
     ASSERT_EQ(texts.size(), 2u);
     EXPECT_EQ(texts[0], "The filename already exists.\r\nDo you want to overwrite it?");
     EXPECT_EQ(texts[1], "Successfully saved.");
+}
+
+namespace {
+
+const UINT kMenuProbe = WM_APP + 77;
+bool g_menuLoopRan = false, g_probed = false;
+
+// Posted after keys: handled inside a menu loop when one started (it then
+// ends the loop with Esc: an open popup first, then the loop), else after them.
+LRESULT CALLBACK MenuProbe(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (m != kMenuProbe) return ::DefSubclassProc(w, m, wp, lp);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetGUIThreadInfo(::GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE)) {
+        g_menuLoopRan = true;
+        ::PostMessageA(info.hwndMenuOwner ? info.hwndMenuOwner : w, WM_KEYDOWN, VK_ESCAPE, 1);
+        ::PostMessageA(w, kMenuProbe, 0, 0);
+    } else {
+        g_probed = true;
+    }
+    return 0;
+}
+
+struct KeyPress {
+    UINT message;
+    WPARAM key;
+    LPARAM lParam;
+};
+const struct {
+    const char* name;
+    std::vector<KeyPress> keys;
+} kMenuKeys[] = {
+    {"F10", {{WM_SYSKEYDOWN, VK_F10, 0x00440001}, {WM_SYSKEYUP, VK_F10, static_cast<LPARAM>(0xC0440001)}}},
+    {"Alt", {{WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0380001)}}},
+    {"Alt+Space", {{WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSCHAR, ' ', 0x20390001}}},
+};
+
+// F10 alone, Alt alone and Alt+Space pressed in window (to its control that
+// has the keyboard): whether each started a keyboard menu loop.
+std::vector<bool> KeyMenuLoops(HWND window) {
+    HWND probe = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ::SetWindowSubclass(probe, MenuProbe, 1, 0);
+    std::vector<bool> loops;
+    for (const auto& road : kMenuKeys) {
+        HWND target = ::GetFocus();
+        if (!target || ::GetAncestor(target, GA_ROOT) != window) target = window;
+        g_menuLoopRan = g_probed = false;
+        for (const KeyPress& k : road.keys) ::PostMessageA(target, k.message, k.key, k.lParam);
+        ::PostMessageA(probe, kMenuProbe, 0, 0);
+        Await(std::string(road.name) + " and the probe after it handled", [] { return g_probed; });
+        loops.push_back(g_menuLoopRan);
+    }
+    ::RemoveWindowSubclass(probe, MenuProbe, 1);
+    ::DestroyWindow(probe);
+    return loops;
+}
+
+struct SystemDialogLook {
+    HWND owner, found;
+};
+BOOL CALLBACK IsSystemDialog(HWND w, LPARAM p) {
+    auto* look = reinterpret_cast<SystemDialogLook*>(p);
+    char cls[16] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == look->owner &&
+        !CWnd::FromHandlePermanent(w)) {
+        look->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A shown dialog of the system (not one of ours) over owner.
+HWND SystemDialogOver(HWND owner) {
+    SystemDialogLook look{owner, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), IsSystemDialog, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+}  // namespace
+
+// F10 or Alt alone starts no keyboard menu loop, which nothing on screen
+// shows and which holds the thread's keys and posted messages (under Wine,
+// clicks posted during one ran a file dialog's clean-up under its own waiting
+// Open handler): not in the common dialogs, the boxes they raise, the folder
+// browser, nor our own boxes. Alt+Space still opens the window menu.
+TEST_F(MainWindow, NoKeyboardMenuLoopFromF10OrAltAlone) {
+    std::map<std::string, std::vector<bool>> loops;
+    // File > Open a kbx file; a name that does not exist; the dialog's box.
+    OnShown("the open-file dialog", [this] { return FileDialogOver(dlg.m_hWnd); }, [&](HWND files) {
+        loops["the open-file dialog"] = KeyMenuLoops(files);
+        OnShown("the file dialog's not-found box", [files] { return SystemDialogOver(files); }, [&, files](HWND box) {
+            loops["its not-found box"] = KeyMenuLoops(box);
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            OnShown("the open-file dialog without its box", [files] {
+                return ::IsWindowVisible(files) && !SystemDialogOver(files) ? files : nullptr;
+            }, [](HWND f) { ::PostMessageA(f, WM_COMMAND, IDCANCEL, 0); });
+        });
+        HWND name = ::GetDlgItem(files, 0x47C) ? ::GetDlgItem(files, 0x47C) : ::GetDlgItem(files, 0x480);
+        ::SetWindowTextA(name, (TempFolder("zarvod_kbx_open") + "\\missing.kbx").c_str());
+        ::PostMessageA(files, WM_COMMAND, IDOK, 0);
+    });
+    dlg.SendMessage(WM_COMMAND, ID_FILE_OPEN_KBX, 0);
+    // Preferences' folder browser.
+    OnDialog(IDD_PREFERENCE, [&](CDialog* prefs) {
+        // It shows after its activation: no window event marks it.
+        When("the folder browser to show", [prefs] { return SystemDialogOver(prefs->m_hWnd) != nullptr; }, [&, prefs] {
+            HWND browser = SystemDialogOver(prefs->m_hWnd);
+            // Its folder tree keeps such keys to itself: they are pressed on its OK button.
+            ::SetFocus(::GetDlgItem(browser, IDOK));
+            loops["the folder browser"] = KeyMenuLoops(browser);
+            ::PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        });
+        Click(prefs, IDC_PREF_BROWSE);
+        Click(prefs, IDCANCEL);
+    });
+    dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+    // Our message box and wait box.
+    OnDialog(IDD_MESSAGE, [&](CDialog* box) {
+        loops["our message box"] = KeyMenuLoops(box->m_hWnd);
+        box->EndDialog(IDOK);
+    });
+    dlg.ShowMessage("Held?", CLinkDialogs::kStyleQuestion);
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    CDlgProgress wait(owner.m_hWnd);
+    wait.m_mode = 2;
+    OnShown(wait, [&] {
+        loops["our wait box (no window menu)"] = KeyMenuLoops(wait.m_hWnd);
+        wait.End(IDCANCEL);
+    });
+    wait.DoModal();
+
+    const std::vector<bool> menuOnlyOnAltSpace{false, false, true};
+    EXPECT_EQ(loops["the open-file dialog"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["its not-found box"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["the folder browser"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["our message box"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["our wait box (no window menu)"], std::vector<bool>(3, false));
 }
 
 namespace {

@@ -383,7 +383,7 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
         const std::string start = m_saveFolder;
         bi.lpfn = StartInFolder;
         bi.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
-        LPITEMIDLIST chosen = ::SHBrowseForFolderA(&bi);
+        LPITEMIDLIST chosen = commondlg::BrowseForFolder(&bi);
         if (!chosen) return;
         const bool ok = ::SHGetPathFromIDListA(chosen, path) != 0;
         ::CoTaskMemFree(chosen);
