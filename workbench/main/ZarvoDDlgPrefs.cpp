@@ -81,15 +81,15 @@ void CZarvoDDlg::SavePreferences() {
 
 void CZarvoDDlg::OnPreferences() {
     CDlgPreference dlg(&m_prefs, m_hWnd);
+    const unsigned serial = m_linkSerial;
     if (dlg.DoModal() != IDOK) return;
     prefs::Sanitize(m_prefs);
     ApplyPreferences();
     if (!dlg.m_initMode) return;
-    const unsigned serial = m_linkSerial;
     if (!AskYesNo(IDS_RESET_MODE_WARNING)) return;
-    // Decided on the state after the answer: a job may have started or ended
-    // meanwhile. The user confirmed a wipe: one that cannot be done now is
-    // said, never dropped, and nothing is sent.
+    // Decided on the state after the answer, for the link the user chose it
+    // on: a job may have started or ended meanwhile. A confirmed wipe that
+    // cannot be done now is said, never dropped, and nothing is sent.
     const bool connected = m_link.Session().IsConnected();
     if (serial != m_linkSerial || (connected && !IsCommandEnabled(cmdrules::Command::Reboot))) {
         ShowMessage(LoadText(IDS_RESET_MODE_NOT_NOW,
