@@ -1085,7 +1085,7 @@ TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWit
 // and the user is told so; a job that ended meanwhile no longer stands in the way.
 TEST(MainWindowPreferences, InitializationModeRefusedAloudWhileTheBoardIsBusy) {
     const std::string notNow =
-        "The product did not go into initialization mode: it is busy with another job, or its connection "
+        "The product did not go into initialization mode:\r\nit is busy with another job, or its connection "
         "changed meanwhile.\r\nNothing was deleted. Apply it again when the job has ended.";
     const std::vector<uint8_t> reset = Hex("00 0C 05 25 00 08 00 02 00 04 00 00 00 C8");
     struct Row {

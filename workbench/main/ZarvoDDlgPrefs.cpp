@@ -93,8 +93,8 @@ void CZarvoDDlg::OnPreferences() {
     const bool connected = m_link.Session().IsConnected();
     if (serial != m_linkSerial || (connected && !IsCommandEnabled(cmdrules::Command::Reboot))) {
         ShowMessage(LoadText(IDS_RESET_MODE_NOT_NOW,
-                             "The product did not go into initialization mode: it is busy with another job, or its "
-                             "connection changed meanwhile.\r\nNothing was deleted. Apply it again when the job has ended."),
+                             "The product did not go into initialization mode:\r\nit is busy with another job, or "
+                             "its connection changed meanwhile.\r\nNothing was deleted. Apply it again when the job has ended."),
                     CLinkDialogs::kStyleWarning);
         return;
     }
