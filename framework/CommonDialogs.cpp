@@ -1,5 +1,7 @@
 #include "framework/CommonDialogs.h"
 
+#include "framework/KeyMenuGuard.h"
+
 #include <string>
 
 namespace commondlg {
@@ -20,7 +22,9 @@ template <typename Fn, typename Arg>
 BOOL Call(const char* name, Arg* arg) {
     // GetProcAddress hands back a generic pointer; the exported function has this type.
     auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(Entry(name)));
-    return fn ? fn(arg) : FALSE;
+    if (!fn) return FALSE;
+    CKeyMenuGuard noKeyMenu;
+    return fn(arg);
 }
 
 }  // namespace
@@ -34,5 +38,10 @@ BOOL GetSaveFileName(OPENFILENAMEA* ofn) {
 }
 
 BOOL ChooseFont(CHOOSEFONTA* cf) { return Call<BOOL(WINAPI*)(CHOOSEFONTA*)>("ChooseFontA", cf); }
+
+LPITEMIDLIST BrowseForFolder(BROWSEINFOA* bi) {
+    CKeyMenuGuard noKeyMenu;
+    return ::SHBrowseForFolderA(bi);
+}
 
 }  // namespace commondlg

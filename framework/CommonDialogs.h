@@ -1,11 +1,13 @@
 // The common file and font dialogs, from their library loaded on first use:
 // linked, it cost every start about 11 ms under Wine (it brings the print
-// spooler's libraries with it) for dialogs most sessions never open.
+// spooler's libraries with it) for dialogs most sessions never open; and the
+// folder browser. Each runs with the keyboard menu refused (CKeyMenuGuard).
 #pragma once
 
 #include <windows.h>
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 namespace commondlg {
 
@@ -13,5 +15,7 @@ namespace commondlg {
 BOOL GetOpenFileName(OPENFILENAMEA* ofn);
 BOOL GetSaveFileName(OPENFILENAMEA* ofn);
 BOOL ChooseFont(CHOOSEFONTA* cf);
+// As SHBrowseForFolderA.
+LPITEMIDLIST BrowseForFolder(BROWSEINFOA* bi);
 
 }  // namespace commondlg

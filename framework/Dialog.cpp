@@ -1,5 +1,6 @@
 #include "framework/Dialog.h"
 
+#include "framework/KeyMenuGuard.h"
 #include "framework/Resources.h"
 #include "framework/WinApp.h"
 
@@ -9,6 +10,7 @@ CDialog::CDialog(UINT templateId, HWND parent) : m_nIDTemplate(templateId), m_hP
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+    ON_MESSAGE(WM_SYSCOMMAND, HandleSysCommand)
     ON_COMMAND(IDOK, HandleOk)
     ON_COMMAND(IDCANCEL, HandleCancel)
 END_MESSAGE_MAP()
@@ -168,6 +170,13 @@ void CDialog::CenterOnOwner() {
 }
 
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+
+LRESULT CDialog::HandleSysCommand(WPARAM wParam, LPARAM lParam) {
+    // No dialog of ours has a menu bar: F10 or Alt alone would only start a
+    // loop on the window menu that nothing shows (see CKeyMenuGuard).
+    if (CKeyMenuGuard::IsKeyMenuAlone(wParam, lParam)) return 0;
+    return Default();
+}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);

@@ -44,6 +44,7 @@ protected:
 
     DECLARE_MESSAGE_MAP()
     LRESULT HandleInitDialog(WPARAM, LPARAM);
+    LRESULT HandleSysCommand(WPARAM, LPARAM);
     void HandleOk() { OnOK(); }
     void HandleCancel() { OnCancel(); }
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);

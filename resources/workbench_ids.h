@@ -59,5 +59,7 @@
 
 // Messages of the main window's own.
 #define IDS_IMAGE_NOT_SHOWN 3300
+// The initialisation mode confirmed while the board was busy (or its connection changed).
+#define IDS_RESET_MODE_NOT_NOW 3301
 // Why the firmware upgrade did not start (the settings block it needs was not read).
 #define IDS_UPGRADE_NEEDS_SETTINGS 3000

@@ -7,8 +7,8 @@
 
 #include <deque>
 #include <functional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline void PrepareFirstStart(const char* folder)
@@ -43,14 +43,16 @@ public:
     {
         said.push_back(text);
         if (applyToAll) *applyToAll = false;
-        // What arrives while the question is up, once.
-        if (onAsk) std::exchange(onAsk, nullptr)();
-        if (answers.empty()) return CLinkDialogs::kIdOk;
-        const int a = answers.front();
-        answers.pop_front();
+        int a = CLinkDialogs::kIdOk;
+        if (!answers.empty()) {
+            a = answers.front();
+            answers.pop_front();
+        }
+        // What arrives while the message is up (once; its own messages take the answers after this one's).
+        if (meanwhile) std::exchange(meanwhile, nullptr)();
         return a;
     }
     std::deque<int> answers;
     std::vector<std::string> said;
-    std::function<void()> onAsk;
+    std::function<void()> meanwhile;
 };

@@ -24,6 +24,7 @@
 #include <shlwapi.h>
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -101,6 +102,31 @@ TEST_F(MainWindow, KeysCtrlWithoutAltAndEnterOnlyInTheEditor) {
     EXPECT_TRUE(press(combo, VK_ESCAPE, false, false));
     EXPECT_TRUE(press(edit, VK_F5, false, false));  // swallowed, and Run is not allowed
     EXPECT_EQ(OpenBox(), nullptr);
+}
+
+// While the port list is open, Enter and Esc are the list's: they close it
+// through the window's loop. The window itself never closes by them.
+TEST_F(MainWindow, AnOpenPortListTakesEnterAndEsc) {
+    HWND combo = dlg.GetDlgItem(CZarvoDDlg::kPortCombo);
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key == VK_RETURN ? "Enter" : "Esc");
+        ::SetFocus(combo);
+        // Without a board's port the list says so first and then closes itself: not here.
+        IfShown("the missing port's message", OpenBoxWindow, [](HWND box) {
+            dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(box))->EndDialog(IDOK);
+        });
+        ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        ::KillTimer(dlg.m_hWnd, CZarvoDDlg::kTimerClosePortList);
+        ASSERT_NE(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0), 0);
+        MSG msg{combo, WM_KEYDOWN, key, 1, 0, {0, 0}};
+        EXPECT_FALSE(dlg.PreTranslateMessage(&msg));
+        PostKey(combo, static_cast<UINT>(key));
+        MSG queued;
+        while (::PeekMessageA(&queued, nullptr, 0, 0, PM_REMOVE)) CWinApp::PumpMessage(queued);
+        EXPECT_EQ(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0), 0);
+        EXPECT_TRUE(dlg.PreTranslateMessage(&msg)) << "closed, the list passes them to nobody";
+        ASSERT_TRUE(::IsWindowVisible(dlg.m_hWnd));
+    }
 }
 
 TEST_F(MainWindow, ClosingWithChangedFilesAsksAndNoKeepsTheWindow) {
@@ -304,9 +330,10 @@ TEST_F(MainWindowWithWatches, DebuggerRelaysReachTheWatchListAndShowOnlyListedTe
 }
 
 TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
-    // Initialization mode's Yes warns of the missing port, unless the link changed meanwhile.
+    // Initialization mode's Yes warns of the missing port, unless the link
+    // changed meanwhile: then it says that nothing was done.
     for (bool linkChanged : {false, true}) {
-        bool warned = false;
+        std::string said;
         // All of it runs inside the command: the dialog, the question, the warning.
         OnShown("the Preferences dialog", [] { return ::FindWindowA(nullptr, "Preferences"); }, [&](HWND pref) {
             ::CheckDlgButton(pref, IDC_PREF_INIT_MODE, BST_CHECKED);
@@ -314,14 +341,12 @@ TEST_F(MainWindow, ADecisionAfterAQuestionNeedsTheLinkItWasAskedAbout) {
             OnDialog(IDD_MESSAGE, [&](CDialog* box) {
                 if (linkChanged) dlg.OnLinkDisconnected();
                 box->EndDialog(IDYES);
-                IfShown("the missing port's warning", OpenBoxWindow, [&](HWND warning) {
-                    warned = true;
-                    dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(warning))->EndDialog(IDOK);
-                });
+                TakeMessage(&said);
             });
         });
         dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
-        EXPECT_EQ(warned, !linkChanged) << linkChanged;
+        EXPECT_EQ(said, linkChanged ? CResources::LoadString(IDS_RESET_MODE_NOT_NOW).str() : "Select a COM port.")
+            << linkChanged;
     }
 }
 
@@ -712,6 +737,145 @@ void PlayIdentification(CZarvoDDlg& dlg, FuzzPort& port) {
     dlg.UpdateCommandStates();
 }
 
+const UINT kMenuProbe = WM_APP + 77;
+bool g_menuLoopRan = false, g_probed = false;
+
+// Posted after keys: handled inside a menu loop when one started (it then
+// ends the loop with Esc: an open popup first, then the loop), else after them.
+LRESULT CALLBACK MenuProbe(HWND w, UINT m, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (m != kMenuProbe) return ::DefSubclassProc(w, m, wp, lp);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetGUIThreadInfo(::GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE)) {
+        g_menuLoopRan = true;
+        ::PostMessageA(info.hwndMenuOwner ? info.hwndMenuOwner : w, WM_KEYDOWN, VK_ESCAPE, 1);
+        ::PostMessageA(w, kMenuProbe, 0, 0);
+    } else {
+        g_probed = true;
+    }
+    return 0;
+}
+
+struct KeyPress {
+    UINT message;
+    WPARAM key;
+    LPARAM lParam;
+};
+const struct {
+    const char* name;
+    std::vector<KeyPress> keys;
+} kMenuKeys[] = {
+    {"F10", {{WM_SYSKEYDOWN, VK_F10, 0x00440001}, {WM_SYSKEYUP, VK_F10, static_cast<LPARAM>(0xC0440001)}}},
+    {"Alt", {{WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSKEYUP, VK_MENU, static_cast<LPARAM>(0xC0380001)}}},
+    {"Alt+Space", {{WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSCHAR, ' ', 0x20390001}}},
+};
+
+// F10 alone, Alt alone and Alt+Space pressed in window (to its control that
+// has the keyboard): whether each started a keyboard menu loop.
+std::vector<bool> KeyMenuLoops(HWND window) {
+    HWND probe = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ::SetWindowSubclass(probe, MenuProbe, 1, 0);
+    std::vector<bool> loops;
+    for (const auto& road : kMenuKeys) {
+        HWND target = ::GetFocus();
+        if (!target || ::GetAncestor(target, GA_ROOT) != window) target = window;
+        g_menuLoopRan = g_probed = false;
+        for (const KeyPress& k : road.keys) ::PostMessageA(target, k.message, k.key, k.lParam);
+        ::PostMessageA(probe, kMenuProbe, 0, 0);
+        Await(std::string(road.name) + " and the probe after it handled", [] { return g_probed; });
+        loops.push_back(g_menuLoopRan);
+    }
+    ::RemoveWindowSubclass(probe, MenuProbe, 1);
+    ::DestroyWindow(probe);
+    return loops;
+}
+
+struct SystemDialogLook {
+    HWND owner, found;
+};
+BOOL CALLBACK IsSystemDialog(HWND w, LPARAM p) {
+    auto* look = reinterpret_cast<SystemDialogLook*>(p);
+    char cls[16] = {};
+    ::GetClassNameA(w, cls, sizeof cls);
+    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == look->owner &&
+        !CWnd::FromHandlePermanent(w)) {
+        look->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A shown dialog of the system (not one of ours) over owner.
+HWND SystemDialogOver(HWND owner) {
+    SystemDialogLook look{owner, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), IsSystemDialog, reinterpret_cast<LPARAM>(&look));
+    return look.found;
+}
+
+}  // namespace
+
+// F10 or Alt alone starts no keyboard menu loop, which nothing on screen
+// shows and which holds the thread's keys and posted messages (under Wine,
+// clicks posted during one ran a file dialog's clean-up under its own waiting
+// Open handler): not in the common dialogs, the boxes they raise, the folder
+// browser, nor our own boxes. Alt+Space still opens the window menu.
+TEST_F(MainWindow, NoKeyboardMenuLoopFromF10OrAltAlone) {
+    std::map<std::string, std::vector<bool>> loops;
+    // File > Open a kbx file; a name that does not exist; the dialog's box.
+    OnShown("the open-file dialog", [this] { return FileDialogOver(dlg.m_hWnd); }, [&](HWND files) {
+        loops["the open-file dialog"] = KeyMenuLoops(files);
+        OnShown("the file dialog's not-found box", [files] { return SystemDialogOver(files); }, [&, files](HWND box) {
+            loops["its not-found box"] = KeyMenuLoops(box);
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            OnShown("the open-file dialog without its box", [files] {
+                return ::IsWindowVisible(files) && !SystemDialogOver(files) ? files : nullptr;
+            }, [](HWND f) { ::PostMessageA(f, WM_COMMAND, IDCANCEL, 0); });
+        });
+        HWND name = ::GetDlgItem(files, 0x47C) ? ::GetDlgItem(files, 0x47C) : ::GetDlgItem(files, 0x480);
+        ::SetWindowTextA(name, (TempFolder("zarvod_kbx_open") + "\\missing.kbx").c_str());
+        ::PostMessageA(files, WM_COMMAND, IDOK, 0);
+    });
+    dlg.SendMessage(WM_COMMAND, ID_FILE_OPEN_KBX, 0);
+    // Preferences' folder browser.
+    OnDialog(IDD_PREFERENCE, [&](CDialog* prefs) {
+        // It shows after its activation: no window event marks it.
+        When("the folder browser to show", [prefs] { return SystemDialogOver(prefs->m_hWnd) != nullptr; }, [&, prefs] {
+            HWND browser = SystemDialogOver(prefs->m_hWnd);
+            // Its folder tree keeps such keys to itself: they are pressed on its OK button.
+            ::SetFocus(::GetDlgItem(browser, IDOK));
+            loops["the folder browser"] = KeyMenuLoops(browser);
+            ::PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+        });
+        Click(prefs, IDC_PREF_BROWSE);
+        Click(prefs, IDCANCEL);
+    });
+    dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+    // Our message box and wait box.
+    OnDialog(IDD_MESSAGE, [&](CDialog* box) {
+        loops["our message box"] = KeyMenuLoops(box->m_hWnd);
+        box->EndDialog(IDOK);
+    });
+    dlg.ShowMessage("Held?", CLinkDialogs::kStyleQuestion);
+    CRecorder owner;
+    ASSERT_TRUE(owner.Create());
+    CDlgProgress wait(owner.m_hWnd);
+    wait.m_mode = 2;
+    OnShown(wait, [&] {
+        loops["our wait box (no window menu)"] = KeyMenuLoops(wait.m_hWnd);
+        wait.End(IDCANCEL);
+    });
+    wait.DoModal();
+
+    const std::vector<bool> menuOnlyOnAltSpace{false, false, true};
+    EXPECT_EQ(loops["the open-file dialog"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["its not-found box"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["the folder browser"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["our message box"], menuOnlyOnAltSpace);
+    EXPECT_EQ(loops["our wait box (no window menu)"], std::vector<bool>(3, false));
+}
+
+namespace {
+
 // The main window in front, on a port that answers nothing.
 class MainWindowFocus : public ::testing::Test {
 protected:
@@ -840,10 +1004,10 @@ TEST(MainWindowUpload, OnlyATaskKnownToBeStoppedIsUploadedOverWithoutAsking) {
         port.writes.clear();
         dlg.said.clear();
         dlg.answers = {c.answer};
-        if (c.endsWhileAsked) dlg.onAsk = [&] { feed(Reply(1, 0x51, ItemInt(0) + ItemInt(1))); };
+        if (c.endsWhileAsked) dlg.meanwhile = [&] { feed(Reply(1, 0x51, ItemInt(0) + ItemInt(1))); };
         dlg.SendMessage(WM_COMMAND, MAKEWPARAM(CZarvoDDlg::kUpload, BN_CLICKED),
                         reinterpret_cast<LPARAM>(dlg.GetDlgItem(CZarvoDDlg::kUpload)));
-        dlg.onAsk = nullptr;
+        dlg.meanwhile = nullptr;
         EXPECT_EQ(dlg.said, c.asked);
         const bool stopped = port.writes.size() == 1 && port.writes[0].size() == 24 &&
                              std::vector<uint8_t>(port.writes[0].begin() + 2, port.writes[0].end()) == stop;
@@ -981,6 +1145,51 @@ TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWit
     EXPECT_FALSE(b.Session().IsConnected());
     ASSERT_EQ(b.dlg.Link().Files().Entries().Find("index.php"), entry);
     EXPECT_EQ(entry->state, FileEntry::kChanged);
+}
+
+// The initialisation mode is decided on the state after the warning's Yes:
+// while a job runs (or the link changed during the question) nothing is sent
+// and the user is told so; a job that ended meanwhile no longer stands in the way.
+TEST(MainWindowPreferences, InitializationModeRefusedAloudWhileTheBoardIsBusy) {
+    const std::string notNow =
+        "The product did not go into initialization mode:\r\nit is busy with another job, or its connection "
+        "changed meanwhile.\r\nNothing was deleted. Apply it again when the job has ended.";
+    const std::vector<uint8_t> reset = Hex("00 0C 05 25 00 08 00 02 00 04 00 00 00 C8");
+    struct Row {
+        const char* what;
+        bool readBefore;  // a settings read sent, not answered, when Apply is pressed
+        void (*meanwhile)(PlayedBoard&);
+        bool resets, connectedAfter;
+    } rows[] = {
+        {"a settings read not answered", true, nullptr, false, true},
+        {"the read fails while asked", true, [](PlayedBoard& b) { b.Feed(Reply(3, 0x21, ItemInt(5))); }, true, false},
+        {"a read starts while asked", false, [](PlayedBoard& b) { b.dlg.OnSettingsButton(); }, false, true},
+        {"the link ends while asked", false, [](PlayedBoard& b) { b.Session().Disconnect(false); }, false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PlayedBoard b("zarvod_init_busy_test");
+        ASSERT_TRUE(b.Identify());
+        if (row.readBefore) b.dlg.OnSettingsButton();
+        ASSERT_EQ(b.Sent(3, 0x21), row.readBefore);
+        b.port.writes.clear();
+        b.dlg.said.clear();
+        b.dlg.answers = {IDYES};
+        if (row.meanwhile) b.dlg.meanwhile = [&b, &row] { row.meanwhile(b); };
+        OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
+            ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
+            Click(prefs, IDOK);
+        });
+        b.dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+        ASSERT_GE(b.dlg.said.size(), 1u);
+        EXPECT_EQ(b.dlg.said[0].substr(0, 9), "Warning :");
+        bool resetSent = false;
+        for (const auto& w : b.port.writes)
+            resetSent |= std::vector<uint8_t>(w.begin() + 2, w.end()) == reset;
+        EXPECT_EQ(resetSent, row.resets);
+        EXPECT_EQ(b.dlg.said.back() == notNow, !row.resets) << b.dlg.said.back();
+        EXPECT_EQ(b.Session().IsConnected(), row.connectedAfter);
+    }
 }
 
 // A wait box that ends before its job (cancelled, or closed from outside)

@@ -338,9 +338,9 @@ void RunQueued() {
 }  // namespace
 
 // The page follows the choice a combo ends with: a choice only looked at
-// with the arrow keys in the open list, then dropped, leaves the ID button
-// (802.1X) or the other controls (WLAN) as the combo's own choice has them,
-// whichever way the list closes; what was typed stays unless "Enable" follows
+// with the arrow keys in the open list changes nothing while the list is
+// open, and once dropped leaves the ID button (802.1X) or the other controls
+// (WLAN) as the combo's own choice has them, whichever way the list closes; what was typed stays unless "Enable" follows
 // "Disable". Enter and Esc pressed in the open list reach it through the
 // dialog's loop; with the list closed the page still swallows them.
 TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
@@ -391,6 +391,7 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
             main.on = [](UINT m, WPARAM, LPARAM) -> LRESULT { return m == WM_USER_READ_CERT_BLOCK ? 0 : 1; };
             int shown = -1, chosen = -1, dot1x = -1;
             bool idEnabled = false, ssidEnabled = false, listClosed = false, dialogKept = false;
+            bool followerWhileOpen = false;
             std::string caption, ssid;
             OnDialog(IDD_SETTING, [&](CDialog*) {
                 const HWND page = dlg.m_wlan.m_hWnd;
@@ -410,6 +411,9 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
                 ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
                 ::SendMessageA(combo, WM_KEYDOWN, c.key, 0);
                 shown = static_cast<int>(::SendMessageA(combo, CB_GETCURSEL, 0, 0));
+                // Only looked at: the page stays as the choice it had leaves it.
+                const HWND follower = ::GetDlgItem(page, c.id == IDC_WLAN_DOT1X ? IDC_WLAN_IDPW : IDC_WLAN_SSID);
+                followerWhileOpen = ::IsWindowEnabled(follower) != FALSE;
                 road.close(combo, info.hwndList, c.had);
                 listClosed = ::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) == 0;
                 // Once closed, Enter and Esc do nothing on the page.
@@ -428,6 +432,7 @@ TEST(SettingsDialogsWinTest, ThePageFollowsTheChoiceItsCombosEndWith) {
             });
             dlg.DoModal();
             EXPECT_EQ(shown, c.shown);
+            EXPECT_EQ(followerWhileOpen, c.had != 0) << "the list still open";
             EXPECT_TRUE(listClosed);
             EXPECT_TRUE(dialogKept);
             EXPECT_EQ(main.Count(WM_USER_WRITE_SETTINGS), 0);

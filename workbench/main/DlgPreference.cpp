@@ -1,5 +1,6 @@
 #include "workbench/main/DlgPreference.h"
 
+#include "framework/CommonDialogs.h"
 #include "framework/Resources.h"
 #include "resources/resource.h"
 
@@ -67,7 +68,7 @@ void CDlgPreference::OnBrowse() {
     bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;
     bi.lpfn = BrowseCallback;
     bi.lParam = reinterpret_cast<LPARAM>(m_block ? m_block->backupPath.c_str() : "");
-    LPITEMIDLIST chosen = ::SHBrowseForFolderA(&bi);
+    LPITEMIDLIST chosen = commondlg::BrowseForFolder(&bi);
     if (!chosen) return;
     char path[MAX_PATH] = {};
     if (::SHGetPathFromIDListA(chosen, path)) {

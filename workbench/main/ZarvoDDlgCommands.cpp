@@ -210,8 +210,9 @@ bool CZarvoDDlg::HandleKey(const MSG* msg) {
     switch (key) {
     case VK_RETURN:
     case VK_ESCAPE:
-        // The window never closes by Enter or Esc; the editor still takes them.
-        return !inEditor;
+        // The window never closes by Enter or Esc; the editor still takes
+        // them, and an open list takes them to close.
+        return !inEditor && IsEnterOrEsc(msg);
     case 'N':
     case 'I':
     case 'S': {
@@ -384,7 +385,7 @@ void CZarvoDDlg::OnFileCommand(UINT id) {
         const std::string start = m_saveFolder;
         bi.lpfn = StartInFolder;
         bi.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
-        LPITEMIDLIST chosen = ::SHBrowseForFolderA(&bi);
+        LPITEMIDLIST chosen = commondlg::BrowseForFolder(&bi);
         if (!chosen) return;
         const bool ok = ::SHGetPathFromIDListA(chosen, path) != 0;
         ::CoTaskMemFree(chosen);

@@ -86,8 +86,19 @@ void CZarvoDDlg::OnPreferences() {
     prefs::Sanitize(m_prefs);
     ApplyPreferences();
     if (!dlg.m_initMode) return;
-    if (!AskYesNo(IDS_RESET_MODE_WARNING) || serial != m_linkSerial) return;
-    if (!m_link.Session().IsConnected()) {
+    if (!AskYesNo(IDS_RESET_MODE_WARNING)) return;
+    // Decided on the state after the answer, for the link the user chose it
+    // on: a job may have started or ended meanwhile. A confirmed wipe that
+    // cannot be done now is said, never dropped, and nothing is sent.
+    const bool connected = m_link.Session().IsConnected();
+    if (serial != m_linkSerial || (connected && !IsCommandEnabled(cmdrules::Command::Reboot))) {
+        ShowMessage(LoadText(IDS_RESET_MODE_NOT_NOW,
+                             "The product did not go into initialization mode:\r\nit is busy with another job, or "
+                             "its connection changed meanwhile.\r\nNothing was deleted. Apply it again when the job has ended."),
+                    CLinkDialogs::kStyleWarning);
+        return;
+    }
+    if (!connected) {
         if (m_portCombo.GetCount() < 1 || m_portCombo.GetCurSel() < 0) {
             ShowMessage(LoadText(IDS_SELECT_COM_PORT, "Select a COM port."), CLinkDialogs::kStyleWarning);
             return;
@@ -95,7 +106,6 @@ void CZarvoDDlg::OnPreferences() {
         m_link.Session().SetResetMode(true);
         OnConnect();
     } else if (!m_link.Session().IsIspMode()) {
-        if (!IsCommandEnabled(cmdrules::Command::ProductInfo)) return;
         m_link.Commands().SendSystemCommand(5, 200);
         // The board wipes itself and answers nothing more: the link closes
         // whatever the answer would be (the changed files stay in the list).

@@ -428,8 +428,10 @@ int RunRoad(const char* name, const char* exe, const char* port) {
     // A wait box refuses the close: let a job the road left running end first.
     WaitFor([&] { return p.Idle() && !OtherDialog(p); }, 30000);
     ::PostMessageA(p.main, WM_CLOSE, 0, 0);
+    const DWORD closing = ::GetTickCount();
     const bool ended = ::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0;
     std::string holding;  // what kept it open: its windows, their states and texts
+    if (ended) holding = "in " + std::to_string(::GetTickCount() - closing) + " ms";
     if (!ended) {
         for (HWND w : TopWindows(pi.dwProcessId)) {
             char cls[32] = {};
