@@ -3,9 +3,10 @@
 // holds every key and posted message of the thread until a click or Esc ends
 // it: under Wine, clicks posted meanwhile run a common dialog's clean-up while
 // its own handler still waits, and the dialog then calls a released object.
-// None of our windows has a menu bar to offer: the request is refused (Alt+Space
-// still opens the window menu). Our dialogs refuse it themselves; while a guard
-// lives, so do the windows of this thread that are not ours (the common
+// No dialog has a menu bar to offer: the request is refused (Alt+Space still
+// opens the window menu). Our dialogs refuse it themselves (the main window,
+// whose menu bar has keys of its own, refuses every keyboard menu); while a
+// guard lives, so do the windows of this thread that are not ours (the common
 // dialogs, the folder browser, the boxes they raise).
 #pragma once
 

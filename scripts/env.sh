@@ -75,7 +75,8 @@ run_wine_suite() {
   wait "$wine_suite"
   rc=$?
   wine_suite=
-  if [ "$rc" -eq 124 ]; then
+  # 124: ended by the limit; 137: it ignored that and was killed 10 s later.
+  if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
     echo "$(basename "$exe") ran past $limit s: ended" >>"$log"
     wineserver -k 2>/dev/null
   fi

@@ -682,10 +682,10 @@ void CFilesService::RestoreUploadBackup()
     const uint32_t connection = m_session.ConnectionNumber();
     bool restore = Message(std::string("Do you want to restore the backup file?"), CLinkDialogs::kStyleQuestion) ==
                    CLinkDialogs::kIdYes;
-    if (!restore)
+    // A board that went (or came again) while asked has its own connection.
+    if (!restore && connection == m_session.ConnectionNumber())
         restore = Message(std::string("Are you sure you don't want to restore the backup file?"),
                           CLinkDialogs::kStyleQuestion) != CLinkDialogs::kIdYes;
-    // A board that went (or came again) meanwhile has its own connection.
     if (connection != m_session.ConnectionNumber())
         return;
     if (!restore) {
@@ -721,9 +721,9 @@ void CFilesService::RestoreUploadBackup()
             m_entries.Insert(MakeEntry(pe, FileEntry::kChanged));
         ShowOpenEntryAfresh(openName);
         m_session.Host().RefreshFileList();
-        // What an upload of the restored files would take, not the last image read.
-        ShowFlashUsageOfList();
     }
+    // What an upload of the list on show would take, not the last image read.
+    ShowFlashUsageOfList();
     // Kept or restored, the list stands for the image read it replaces: the
     // board is set up and its task state asked as after one (the mark stays).
     if (connection == m_session.ConnectionNumber() && m_session.IsConnected())

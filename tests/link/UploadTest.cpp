@@ -221,6 +221,7 @@ TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
         {"the changed file kept", {yes, no}, true, false, false, "02/13 02/11 02/12 01/51 ", "mine.php "},
         {"a broken backup", {yes}, false, true, false, "", ""},
         {"the board lost while asked", {yes}, false, false, true, "", ""},
+        {"the board lost while asked, No", {no}, false, false, true, "", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -236,6 +237,7 @@ TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
         if (c.changedFile)
             Add("mine.php", "x", FileEntry::kChanged);
         host.answers.assign(c.answers.begin(), c.answers.end());
+        host.messages.clear();
         host.onMessage = [&] {
             host.onMessage = nullptr;
             if (c.lostWhileAsked)
@@ -259,6 +261,7 @@ TEST_F(UploadTest, ARestoredBackupKnowsItsBoard)
             EXPECT_EQ(link.Session().Image().data[9], 0x02);
         } else {
             EXPECT_FALSE(host.waitBoxOpen);
+            EXPECT_EQ(host.messages.size(), 1u) << "asked again about a board that is gone";
         }
         link.Session().Disconnect(false);
     }

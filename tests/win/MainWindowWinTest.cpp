@@ -616,25 +616,32 @@ TEST(MainWindowButtons, TakeTheirBackgroundFromTheMainWindow) {
 
 namespace {
 
-struct FindFileDialog { HWND owner, found; };
-BOOL CALLBACK IsFileDialog(HWND w, LPARAM p) {
-    auto* f = reinterpret_cast<FindFileDialog*>(p);
+// A shown dialog of the system (not one of ours) that this thread shows over
+// owner; with files, only a common file dialog.
+struct SystemDialogLook {
+    HWND owner;
+    bool files;
+    HWND found;
+};
+BOOL CALLBACK IsSystemDialog(HWND w, LPARAM p) {
+    auto* look = reinterpret_cast<SystemDialogLook*>(p);
     char cls[16] = {};
     ::GetClassNameA(w, cls, sizeof cls);
-    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == f->owner &&
-        (::GetDlgItem(w, 0x47C) || ::GetDlgItem(w, 0x480))) {
-        f->found = w;
+    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == look->owner &&
+        !CWnd::FromHandlePermanent(w) && (!look->files || ::GetDlgItem(w, 0x47C) || ::GetDlgItem(w, 0x480))) {
+        look->found = w;
         return FALSE;
     }
     return TRUE;
 }
 
-// The common file dialog this thread shows over owner (not one of our dialogs).
-HWND FileDialogOver(HWND owner) {
-    FindFileDialog f{owner, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), IsFileDialog, reinterpret_cast<LPARAM>(&f));
-    return f.found;
+HWND SystemDialogOver(HWND owner, bool files = false) {
+    SystemDialogLook look{owner, files, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), IsSystemDialog, reinterpret_cast<LPARAM>(&look));
+    return look.found;
 }
+
+HWND FileDialogOver(HWND owner) { return SystemDialogOver(owner, true); }
 
 // Types names into the file dialog once it shows, then presses its OK.
 void AnswerFileDialog(HWND owner, const std::string& names) {
@@ -790,28 +797,6 @@ std::vector<bool> KeyMenuLoops(HWND window) {
     return loops;
 }
 
-struct SystemDialogLook {
-    HWND owner, found;
-};
-BOOL CALLBACK IsSystemDialog(HWND w, LPARAM p) {
-    auto* look = reinterpret_cast<SystemDialogLook*>(p);
-    char cls[16] = {};
-    ::GetClassNameA(w, cls, sizeof cls);
-    if (::IsWindowVisible(w) && std::string(cls) == "#32770" && ::GetWindow(w, GW_OWNER) == look->owner &&
-        !CWnd::FromHandlePermanent(w)) {
-        look->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A shown dialog of the system (not one of ours) over owner.
-HWND SystemDialogOver(HWND owner) {
-    SystemDialogLook look{owner, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), IsSystemDialog, reinterpret_cast<LPARAM>(&look));
-    return look.found;
-}
-
 }  // namespace
 
 // F10 or Alt alone starts no keyboard menu loop, which nothing on screen
@@ -923,6 +908,15 @@ TEST_F(MainWindowFocus, AButtonThatGoesOffPassesTheFocusOn) {
 }
 
 namespace {
+
+// Preferences, "Enter initialization mode" ticked, Apply (the warning follows).
+void ChooseInitializationMode(CZarvoDDlg& dlg) {
+    OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
+        ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
+        Click(prefs, IDOK);
+    });
+    dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+}
 
 // The main window connected to a played board that has identified itself and
 // whose one file, index.php, is open in the editor.
@@ -1132,11 +1126,7 @@ TEST(MainWindowPreferences, InitializationModeWhileConnectedEndsTheConnectionWit
     b.port.writes.clear();
     b.dlg.said.clear();
     b.dlg.answers = {IDYES, IDNO};
-    OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
-        ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
-        Click(prefs, IDOK);
-    });
-    b.dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+    ChooseInitializationMode(b.dlg);
     ASSERT_EQ(b.dlg.said.size(), 1u);
     EXPECT_EQ(b.dlg.said[0].substr(0, 9), "Warning :");
     ASSERT_EQ(b.port.writes.size(), 1u);
@@ -1176,11 +1166,7 @@ TEST(MainWindowPreferences, InitializationModeRefusedAloudWhileTheBoardIsBusy) {
         b.dlg.said.clear();
         b.dlg.answers = {IDYES};
         if (row.meanwhile) b.dlg.meanwhile = [&b, &row] { row.meanwhile(b); };
-        OnDialog(IDD_PREFERENCE, [](CDialog* prefs) {
-            ::CheckDlgButton(prefs->m_hWnd, IDC_PREF_INIT_MODE, BST_CHECKED);
-            Click(prefs, IDOK);
-        });
-        b.dlg.SendMessage(WM_COMMAND, ID_EDIT_PREFERENCES, 0);
+        ChooseInitializationMode(b.dlg);
         ASSERT_GE(b.dlg.said.size(), 1u);
         EXPECT_EQ(b.dlg.said[0].substr(0, 9), "Warning :");
         bool resetSent = false;

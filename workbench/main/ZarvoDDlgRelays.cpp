@@ -75,7 +75,8 @@ bool CZarvoDDlg::ShowEntry(FileEntry& entry, bool image, bool refuseAloud) {
     if (m_fileList) m_fileList->SetCurrentFileName(entry.name.c_str());
     OnShowFileInfo(reinterpret_cast<WPARAM>(entry.name.c_str()), entry.DataLength());
     // The board's marks for this file are read back; the editor has none yet.
-    m_link.Debugger().ReadBreakpoints(entry.name);
+    // A board not identified yet is asked nothing.
+    if (BoardKnown()) m_link.Debugger().ReadBreakpoints(entry.name);
     UpdateCommandStates();
     return true;
 }
