@@ -111,9 +111,6 @@ void CDebuggerService::SyncBreakpoints(bool removeAll)
         m_session.Message(LinkStrings::kOpenPortFirst, CLinkDialogs::kStyleWarning);
         return;
     }
-    // A board that has not answered yet (its return awaited) hears nothing.
-    if (!m_session.HasAnswered())
-        return;
     if (removeAll) {
         SendDebug21();
         host.RemoveAllBreakpointMarks();
@@ -147,7 +144,7 @@ bool CDebuggerService::SendDebug42(int32_t index, const std::string& file)
 
 CDebuggerService::ReadStart CDebuggerService::ReadBreakpoints(const std::string& file)
 {
-    if (!m_session.HasAnswered())
+    if (!m_session.IsConnected())
         return ReadStart::kNotConnected;
     if (!DebugCodec::FileNameFits(file)) {
         Log("breakpoints not read: the file name is too long for the board");
