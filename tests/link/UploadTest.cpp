@@ -13,6 +13,10 @@
 
 #include "LinkFakes.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -29,6 +33,24 @@ public:
     std::string operator/(const std::string& name) const { return (path / name).string(); }
     fs::path path;
 };
+
+// A sparse file of any size. Not fs::resize_file under MinGW: its ftruncate64 refuses ("File too
+// large") to extend past the disk's free space, which a shared machine may not have.
+void MakeSparseFile(const std::string& path, uint64_t size)
+{
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(size);
+    BOOL ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+    CloseHandle(h);
+    ASSERT_TRUE(ok) << GetLastError();
+#else
+    { std::ofstream f(path, std::ios::binary); }
+    fs::resize_file(path, size);
+#endif
+}
 
 std::string ReadAll(const std::string& path)
 {
@@ -372,8 +394,8 @@ TEST_F(UploadTest, AListSwappedDuringAClashQuestion)
 TEST_F(UploadTest, FilesOverTheSizeLimitAreRefusedBeforeTheyAreRead)
 {
     std::string path = tmp / "huge.kbx";
-    { std::ofstream f(path, std::ios::binary); }
-    fs::resize_file(path, 3ull << 30);  // sparse
+    // Past 4 GiB, so a size kept in 32 bits would wrap to a small one.
+    ASSERT_NO_FATAL_FAILURE(MakeSparseFile(path, (4ull << 30) + 100));
     EXPECT_FALSE(link.Files().ReadPackedFile(path));
     EXPECT_EQ(host.messages.back(), "The file is too large (over 1 MiB).");
     FileEntry& e = Add("a.php", "x", FileEntry::kInStep);
