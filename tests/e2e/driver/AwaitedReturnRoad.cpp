@@ -16,10 +16,6 @@ namespace {
 
 enum : int { kReboot = 32863 };
 
-bool Answer(HWND box, bool yes) {
-    return box && (yes ? ClickLabelled(box, "Yes", L"\uC608") : ClickLabelled(box, "No", L"\uC544\uB2C8\uC624"));
-}
-
 // Lines the board logged as heard while mute: its sync bytes, or anything else.
 int MuteHeard(bool syncs) {
     std::istringstream log(SimLog());

@@ -250,6 +250,10 @@ bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean) {
     return false;
 }
 
+bool Answer(HWND box, bool yes) {
+    return box && (yes ? ClickLabelled(box, "Yes", L"\uC608") : ClickLabelled(box, "No", L"\uC544\uB2C8\uC624"));
+}
+
 HWND DialogWith(const Program& p, int id) {
     return FirstDialog(p, [&](HWND w) {
         HWND item = ::GetDlgItem(w, id);
@@ -304,7 +308,7 @@ DWORD WINAPI SendRemoval(void* main) {
 HANDLE SendRemovalAsync(const Program& p) { return ::CreateThread(nullptr, 0, SendRemoval, p.main, 0, nullptr); }
 
 bool YesThenReconnect(const Program& p, HWND box, HANDLE sender, int identified) {
-    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    Answer(box, true);
     if (sender) {
         ::WaitForSingleObject(sender, 10000);
         ::CloseHandle(sender);

@@ -100,6 +100,8 @@ std::string SimLog(const char* name = "sim.log");
 HWND FileNameBox(HWND fileDialog);
 // Clicks the button of dlg whose label is english or, in the Korean interface, korean (UTF-16).
 bool ClickLabelled(HWND dlg, const char* english, const wchar_t* korean);
+// Clicks Yes (or No) in a message box, in either language; false without a box or that button.
+bool Answer(HWND box, bool yes);
 // A control anywhere under root (pages sit inside a tab control).
 HWND Descendant(HWND root, int id);
 // A posted click: the handler may open a modal dialog, which a sent one would wait for.

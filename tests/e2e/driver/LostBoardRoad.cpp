@@ -22,7 +22,7 @@ void LostBoardRoad(const Program& p, const char* port) {
     Check(box && ::GetWindow(box, GW_OWNER) == dlg && ::IsWindowVisible(dlg) && p.Enabled(kConnect),
           "the dead port is a removal: the link closes and the question comes over Settings");
     Shot("lost");
-    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    Answer(box, true);
     Check(WaitFor([&] { return !::IsWindow(dlg); }, 5000), "Settings closed after the answer");
     // No arrival notice either: the waiting program finds the port back by itself.
     Check(LoadedAgain(p, identified, 20000), "Yes: the board's return reconnects with no notice");

@@ -108,7 +108,7 @@ void CancelAtTheLogin(const Program& p) {
     Press(p.main, kDisconnect);
     HWND box = WaitDialogWith(p, kMsgButton1, 10000);
     Check(box != nullptr, "Disconnect asks about the changed file");
-    if (box) ClickLabelled(box, "Yes", L"\uC608");
+    Answer(box, true);
     Check(WaitFor([&] { return p.Enabled(kConnect) && p.Idle(); }, 10000), "Yes: disconnected");
 
     Press(p.main, kConnect);

@@ -18,8 +18,6 @@ namespace {
 const char kTyped[] = "// typed before the cable was pulled";
 const char kBoardBBackup[] = "Board B from its backup";
 
-bool Yes(HWND box) { return box && ClickLabelled(box, "Yes", L"\uC608"); }
-
 int TaskStates(const Program& p) { return Count(p.Log(1), "get task 0 state : "); }
 
 // s from the last place of mark on (all of s without one).
@@ -55,7 +53,7 @@ void RestoreTheBackup(const Program& p, const char* simLog, const char* shot, co
           "the board is identified: the restore question comes before any read of its files");
     Shot(shot);
     const int asked = TaskStates(p);
-    if (!Check(Yes(box), "Yes: the backup is restored")) return;
+    if (!Check(Answer(box, true), "Yes: the backup is restored")) return;
     // The files changed here are asked about when the backup would replace them.
     HWND next = nullptr;
     WaitFor([&] {
@@ -64,7 +62,7 @@ void RestoreTheBackup(const Program& p, const char* simLog, const char* shot, co
     }, 10000);
     if (next && next != box) {
         Shot("changed-files-asked");
-        Check(Yes(next), "Yes: the changed files give way to the backup");
+        Check(Answer(next, true), "Yes: the changed files give way to the backup");
     }
     Check(WaitFor([&] { return p.Idle() && TaskStates(p) > asked; }, 10000),
           "after the restore the board is asked its task state");
@@ -85,7 +83,7 @@ void UploadAgain(const Program& p, const char* shot) {
         if (!box) break;
         if (!asked) Shot("upload-asked");
         asked = true;
-        Yes(box);  // as the user did, so that the board's log shows what followed
+        Answer(box, true);  // as the user did, so that the board's log shows what followed
         WaitFor([&] { return Gone(box); }, 5000);
     }
     Check(!asked, "Upload after the restore asks nothing");
@@ -97,7 +95,7 @@ void AnotherBoardsBackup(const Program& p) {
     Press(p.main, kDisconnect);
     HWND box = nullptr;
     WaitFor([&] { return p.Enabled(kConnect) || (box = DialogWith(p, kMsgButton1)) != nullptr; }, 5000);
-    Yes(box);
+    Answer(box, true);
     Check(WaitFor([&] { return p.Enabled(kConnect) && p.Idle(); }, 5000), "disconnected from the first board");
     printf("NEXTBOARD\n");  // the demo puts board B on the port
     fflush(stdout);
@@ -115,7 +113,7 @@ void RestoreRoad(const Program& p, const char* port) {
     Shot("edited");
     HWND lost = UploadCutOff(p);
     if (!lost) return;
-    if (!Check(Yes(lost), "Yes: the program waits for the board")) return;
+    if (!Check(Answer(lost, true), "Yes: the program waits for the board")) return;
     RestoreTheBackup(p, "sim.log", "restore-asked", kTyped);
     Shot("restored");
     UploadAgain(p, "uploaded");

@@ -104,7 +104,7 @@ void ChangeAndWrite(const Program& p, HWND dlg) {
     HWND box = WaitDialogWith(p, kMsgButton1, 20000);
     if (box) Shot("settings-written");
     // Only the reboot question has a No.
-    if (!Check(box && ClickLabelled(box, "No", L"\uC544\uB2C8\uC624"),
+    if (!Check(Answer(box, false),
                "Write: the board took the settings, and the dialog offers a reboot"))
         return;
     Check(WaitFor([&] { return !::IsWindow(box); }, 5000) && ::IsWindowVisible(dlg),

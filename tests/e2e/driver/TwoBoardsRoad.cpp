@@ -17,10 +17,6 @@ HWND PressForQuestion(const Program& p, int id) {
     return WaitDialogWith(p, kMsgButton1, 30000);
 }
 
-bool Answer(HWND box, bool yes) {
-    return box && (yes ? ClickLabelled(box, "Yes", L"\uC608") : ClickLabelled(box, "No", L"\uC544\uB2C8\uC624"));
-}
-
 void DisconnectLeavingTheChange(const Program& p) {
     HWND box = PressForQuestion(p, kDisconnect);
     Check(box != nullptr, "Disconnect asks about the changed file");

@@ -105,7 +105,7 @@ void UpgradeRoad(const Program& p, const char* port) {
     if (WaitFor([&] { return after("jump to the script firmware", "rebooting"); }, 15000)) {
         DeviceNotice(p, DBT_DEVICEREMOVECOMPLETE);
         // Connected again already to the port that went: the program asks.
-        if (HWND ask = WaitDialog(p, 1000)) ClickLabelled(ask, "Yes", L"\uC608");
+        Answer(WaitDialog(p, 1000), true);
     }
     WaitFor([&] { return after("jump to the script firmware", "plugged in again"); }, 15000);
     const int before = Identifications(p);

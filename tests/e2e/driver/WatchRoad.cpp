@@ -151,7 +151,7 @@ void UploadOverThePausedTask(const Program& p) {
         Check(box != nullptr, yes ? "Ctrl+S again asks again" : "Ctrl+S over the paused task asks first");
         if (!box) return;
         if (!yes) Shot("upload-asks-at-pause");
-        yes ? ClickLabelled(box, "Yes", L"\uC608") : ClickLabelled(box, "No", L"\uC544\uB2C8\uC624");
+        Answer(box, yes);
         if (!yes)
             Check(WaitFor([&] { return Gone(box) && p.Idle(); }, 5000) && p.Enabled(kUpload),
                   "No: nothing goes out, the window stays as it was");
